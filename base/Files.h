@@ -1,0 +1,23 @@
+#pragma once
+
+#include "DateTime.h"
+
+#include <QString>
+#include <QStringList>
+
+// The folder of the running program, with its closing "/".
+QString ExtractFilePath(const QString& fileName);
+QString ProgramFolder();
+// The file's modification time, or -1 when it does not exist (as FileAge).
+TDateTime FileAge(const QString& fileName);
+bool FileExists(const QString& fileName);
+// The path of the entry in `folder` whose name equals `name` without regard to case;
+// the path as given (folder + name) when there is none.
+QString FindFileNoCase(const QString& folder, const QString& name);
+// Like FindFileNoCase for a whole path: the folder as given, the last name matched.
+QString ResolveFileNoCase(const QString& path);
+// Deletes the files in `folder` matching a wildcard pattern ("*.DB", "TMPLOG1_*");
+// case is ignored. Returns how many were deleted.
+int DeleteFilesByPattern(const QString& folder, const QString& pattern);
+// Names of the files in `folder` matching a wildcard pattern, case ignored, sorted.
+QStringList FindFiles(const QString& folder, const QString& pattern);

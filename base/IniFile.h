@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// A private profile file: [section] and key=value lines, names compared without case.
+// Every read looks at the file as it is now and every write stores it at once, under a
+// lock, so two programs can share one file.
+class TIniFile {
+public:
+    explicit TIniFile(const QString& fileName) : FFileName(fileName) {}
+    const QString& FileName() const { return FFileName; }
+
+    QString ReadString(const QString& section, const QString& key, const QString& def) const;
+    int ReadInteger(const QString& section, const QString& key, int def) const;
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    void WriteInteger(const QString& section, const QString& key, int value);
+    bool SectionExists(const QString& section) const;
+    bool ValueExists(const QString& section, const QString& key) const;
+    void DeleteKey(const QString& section, const QString& key);
+    void EraseSection(const QString& section);
+    // The keys of one section, in file order.
+    QStringList ReadSection(const QString& section) const;
+
+private:
+    QString FFileName;
+};
