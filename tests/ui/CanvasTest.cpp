@@ -1,0 +1,166 @@
+#include "ui/Canvas.h"
+
+#include "base/SysUtils.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QPalette>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A white image and a canvas on it.
+struct Surface {
+    QImage Image;
+    std::unique_ptr<TCanvas> Canvas;
+    explicit Surface(int w = 30, int h = 30) : Image(w, h, QImage::Format_RGB32) {
+        Image.fill(Qt::white);
+        Canvas = std::make_unique<TCanvas>(&Image);
+    }
+    TColor At(int x, int y) {
+        Canvas.reset(); // ends the painter so the pixels are in the image
+        return FromQColor(Image.pixelColor(x, y));
+    }
+};
+
+} // namespace
+
+TEST(ColorTest, ValuesAreBlueGreenRed) {
+    EXPECT_EQ(ToQColor(clRed), QColor(255, 0, 0));
+    EXPECT_EQ(ToQColor(0x00CDA292), QColor(0x92, 0xA2, 0xCD));
+    EXPECT_EQ(RGB(146, 162, 205), 0x00CDA292);
+    EXPECT_EQ(FromQColor(QColor(1, 2, 3)), 0x030201);
+}
+
+TEST(ColorTest, SystemColoursFollowThePalette) {
+    const QPalette palette = QApplication::palette();
+    EXPECT_EQ(ToQColor(clHighlight), palette.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(ToQColor(clWindow), palette.color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(ToQColor(clBtnFace), palette.color(QPalette::Active, QPalette::Button));
+    EXPECT_EQ(ColorToRGB(clActiveCaption), clNavy);
+    EXPECT_LT(clBtnFace, 0);
+}
+
+TEST(FontTest, WindowsFacesUseTheIpaFonts) {
+    EXPECT_EQ(SubstituteFontName("ＭＳ 明朝"), "IPAMincho");
+    EXPECT_EQ(SubstituteFontName("ＭＳ ゴシック"), "IPAGothic");
+    EXPECT_EQ(SubstituteFontName("ＭＳ Ｐ明朝"), "IPAPMincho");
+    EXPECT_EQ(SubstituteFontName("Arial"), "Arial");
+    TFont font;
+    font.Name = "ＭＳ 明朝";
+    font.Size = 12;
+    EXPECT_EQ(QFontInfo(font.ToQFont()).family(), "IPAMincho");
+    EXPECT_EQ(font.ToQFont().pixelSize(), 16); // 12 pt at 96 dpi
+    EXPECT_EQ(font.Height(), -16);
+    font.SetHeight(-40, 600);
+    EXPECT_EQ(font.Size, 5);
+}
+
+TEST(CanvasTest, RectanglesLeaveOutTheirRightAndBottomEdges) {
+    Surface s;
+    s.Canvas->Brush.Color = clRed;
+    s.Canvas->FillRect(Rect(2, 2, 5, 5));
+    EXPECT_EQ(s.At(2, 2), clRed);
+    EXPECT_EQ(s.At(4, 4), clRed);
+    EXPECT_EQ(s.At(5, 4), clWhite);
+    EXPECT_EQ(s.At(4, 5), clWhite);
+}
+
+TEST(CanvasTest, OutlinedRectangleKeepsInsideItsCorners) {
+    Surface s;
+    s.Canvas->Brush.Color = clBlue;
+    s.Canvas->Pen.Color = clBlack;
+    s.Canvas->Rectangle(1, 1, 6, 6);
+    EXPECT_EQ(s.At(1, 1), clBlack);
+    EXPECT_EQ(s.At(5, 5), clBlack);
+    EXPECT_EQ(s.At(3, 3), clBlue);
+    EXPECT_EQ(s.At(6, 6), clWhite);
+}
+
+TEST(CanvasTest, LinesLeaveOutTheirEndPoint) {
+    struct Case {
+        QPoint From, To;
+    } cases[] = {{{0, 0}, {5, 0}}, {{3, 8}, {3, 2}}, {{0, 10}, {6, 16}}, {{9, 20}, {2, 23}}};
+    for (const Case& c : cases) {
+        Surface s;
+        s.Canvas->MoveTo(c.From.x(), c.From.y());
+        s.Canvas->LineTo(c.To.x(), c.To.y());
+        EXPECT_EQ(s.Canvas->PenPos(), c.To);
+        EXPECT_EQ(s.At(c.From.x(), c.From.y()), clBlack);
+        EXPECT_EQ(s.At(c.To.x(), c.To.y()), clWhite) << c.To.x() << "," << c.To.y();
+    }
+}
+
+TEST(CanvasTest, PolylineDrawsEveryCornerButTheLastPoint) {
+    Surface s;
+    s.Canvas->Polyline({{1, 1}, {8, 1}, {8, 8}});
+    EXPECT_EQ(s.At(8, 1), clBlack);
+    EXPECT_EQ(s.At(8, 7), clBlack);
+    EXPECT_EQ(s.At(8, 8), clWhite);
+}
+
+TEST(CanvasTest, ArcRunsCounterClockwiseBetweenTheRays) {
+    Surface s;
+    // From the ray to the right to the ray upwards: the upper right quarter only.
+    s.Canvas->Arc(0, 0, 21, 21, 20, 10, 10, 0);
+    s.Canvas.reset();
+    auto dark = [&](int x0, int y0, int x1, int y1) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (s.Image.pixelColor(x, y) != Qt::white)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(dark(11, 0, 21, 10));
+    EXPECT_FALSE(dark(0, 0, 9, 9));
+    EXPECT_FALSE(dark(0, 12, 21, 21));
+}
+
+TEST(CanvasTest, TextBackgroundFollowsTheBrush) {
+    Surface opaque(60, 30);
+    opaque.Canvas->Brush.Color = clYellow;
+    opaque.Canvas->TextOut(2, 2, "i");
+    EXPECT_EQ(opaque.At(2, 3), clYellow);
+
+    Surface clear(60, 30);
+    clear.Canvas->Brush.Style = bsClear;
+    clear.Canvas->TextOut(2, 2, "i");
+    EXPECT_EQ(clear.At(2, 3), clWhite);
+}
+
+TEST(CanvasTest, TextRectFillsTheWholeRectAndClipsTheText) {
+    Surface s(80, 30);
+    s.Canvas->Brush.Color = clAqua;
+    s.Canvas->TextRect(Rect(10, 5, 20, 25), 12, 7, "ＷＷＷＷＷＷ");
+    EXPECT_EQ(s.At(19, 24), clAqua);
+    s.Canvas.reset();
+    for (int y = 0; y < 30; ++y)
+        EXPECT_EQ(FromQColor(s.Image.pixelColor(25, y)), clWhite);
+}
+
+TEST(CanvasTest, DrawTextMeasuresAndAligns) {
+    Surface s(200, 60);
+    TRect calc = Rect(5, 5, 5, 5);
+    const int h = s.Canvas->DrawText("入退室", calc, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(calc.Width(), s.Canvas->TextWidth("入退室"));
+    EXPECT_EQ(h, s.Canvas->TextHeight("|"));
+
+    TRect wrap = Rect(0, 0, 30, 0);
+    s.Canvas->DrawText("入退室管理システム", wrap, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_GE(wrap.Height(), 2 * s.Canvas->TextHeight("|"));
+
+    s.Canvas->Brush.Style = bsClear;
+    TRect right = Rect(0, 0, 200, 60);
+    s.Canvas->DrawText("8", right, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    s.Canvas.reset();
+    bool inked = false;
+    for (int x = 170; x < 200; ++x)
+        for (int y = 40; y < 60; ++y)
+            inked |= s.Image.pixelColor(x, y) != Qt::white;
+    EXPECT_TRUE(inked);
+}
+
+TEST(CanvasTest, DrawingWithoutADeviceRaises) {
+    TCanvas canvas;
+    EXPECT_THROW(canvas.FillRect(Rect(0, 0, 1, 1)), Exception);
+}

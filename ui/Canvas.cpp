@@ -1,0 +1,356 @@
+#include "ui/Canvas.h"
+
+#include "base/SysUtils.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPixmap>
+#include <cmath>
+
+namespace {
+
+Qt::PenStyle ToQtPenStyle(TPenStyle style) {
+    switch (style) {
+    case psDash:
+        return Qt::DashLine;
+    case psDot:
+        return Qt::DotLine;
+    case psDashDot:
+        return Qt::DashDotLine;
+    case psDashDotDot:
+        return Qt::DashDotDotLine;
+    case psClear:
+        return Qt::NoPen;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle style) {
+    switch (style) {
+    case bsClear:
+        return Qt::NoBrush;
+    case bsHorizontal:
+        return Qt::HorPattern;
+    case bsVertical:
+        return Qt::VerPattern;
+    case bsFDiagonal:
+        return Qt::FDiagPattern;
+    case bsBDiagonal:
+        return Qt::BDiagPattern;
+    case bsCross:
+        return Qt::CrossPattern;
+    case bsDiagCross:
+        return Qt::DiagCrossPattern;
+    default:
+        return Qt::SolidPattern;
+    }
+}
+
+// The box of a shape given by its outer corners, as QPainter strokes it: right and bottom
+// edges one pixel inside the corners.
+QRect ShapeBox(int x1, int y1, int x2, int y2) {
+    return QRect(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) - 1, std::abs(y2 - y1) - 1);
+}
+
+// Angle in degrees, counter-clockwise on the screen, of the ray from `centre` to `p`.
+double RayAngle(QPointF centre, QPoint p) {
+    return std::atan2(centre.y() - p.y(), p.x() - centre.x()) * 180.0 / M_PI;
+}
+
+// Start and span, in sixteenths of a degree, of the counter-clockwise arc between two rays.
+std::pair<int, int> ArcAngles(int x1, int y1, int x2, int y2, QPoint start, QPoint end) {
+    const QPointF centre((x1 + x2) / 2.0, (y1 + y2) / 2.0);
+    const double a = RayAngle(centre, start);
+    double span = RayAngle(centre, end) - a;
+    if (span <= 0)
+        span += 360.0;
+    return {int(std::lround(a * 16)), int(std::lround(span * 16))};
+}
+
+// The pixels of a line from `from` towards `to`, `to` itself left out.
+QList<QPoint> LinePixels(QPoint from, QPoint to) {
+    QList<QPoint> points;
+    int x = from.x(), y = from.y();
+    const int dx = std::abs(to.x() - x), dy = -std::abs(to.y() - y);
+    const int sx = x < to.x() ? 1 : -1, sy = y < to.y() ? 1 : -1;
+    int err = dx + dy;
+    while (x != to.x() || y != to.y()) {
+        points.append(QPoint(x, y));
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+    return points;
+}
+
+} // namespace
+
+TCanvas::TCanvas() = default;
+
+TCanvas::TCanvas(QPaintDevice* device) {
+    Attach(device);
+}
+
+void TCanvas::RequirePainter() const {
+    if (!FPainter)
+        throw Exception("Canvas does not allow drawing");
+}
+
+TCanvas::TCanvas(QPainter* painter) : FPainter(painter) {}
+
+TCanvas::~TCanvas() {
+    Detach();
+}
+
+void TCanvas::Attach(QPaintDevice* device) {
+    Detach();
+    FOwnPainter = std::make_unique<QPainter>(device);
+    FPainter = FOwnPainter.get();
+}
+
+void TCanvas::Detach() {
+    if (FOwnPainter)
+        FOwnPainter->end();
+    FOwnPainter.reset();
+    FPainter = nullptr;
+    FFontApplied = false;
+}
+
+int TCanvas::PixelsPerInch() const {
+    if (FPainter && FPainter->device() && FPainter->device()->devType() == QInternal::Printer)
+        return FPainter->device()->logicalDpiY();
+    return 96;
+}
+
+bool TCanvas::ApplyPen() {
+    RequirePainter();
+    if (Pen.Style == psClear) {
+        FPainter->setPen(Qt::NoPen);
+        return false;
+    }
+    QPen pen(ToQColor(Pen.Color), Pen.Width <= 1 ? 0 : Pen.Width, ToQtPenStyle(Pen.Style),
+             Pen.Width <= 1 ? Qt::FlatCap : Qt::RoundCap, Qt::RoundJoin);
+    FPainter->setPen(pen);
+    return true;
+}
+
+bool TCanvas::ApplyBrush() {
+    RequirePainter();
+    if (Brush.Style == bsClear) {
+        FPainter->setBrush(Qt::NoBrush);
+        return false;
+    }
+    FPainter->setBrush(QBrush(ToQColor(Brush.Color), ToQtBrushStyle(Brush.Style)));
+    return true;
+}
+
+void TCanvas::ApplyFont() {
+    RequirePainter();
+    if (FFontApplied && FAppliedFont == Font)
+        return;
+    FPainter->setFont(Font.ToQFont(PixelsPerInch()));
+    FAppliedFont = Font;
+    FFontApplied = true;
+}
+
+void TCanvas::ApplyTextColor() {
+    FPainter->setPen(ToQColor(Font.Color));
+}
+
+void TCanvas::FillTextBackground(const QRect& rect) {
+    if (Brush.Style != bsClear)
+        FPainter->fillRect(rect, ToQColor(Brush.Color));
+}
+
+void TCanvas::MoveTo(int x, int y) {
+    FPenPos = QPoint(x, y);
+}
+
+void TCanvas::ThinLine(QPoint from, QPoint to) {
+    const QList<QPoint> pixels = LinePixels(from, to);
+    if (pixels.isEmpty())
+        return;
+    if (Pen.Style == psSolid || Pen.Style == psInsideFrame)
+        FPainter->drawPoints(pixels.constData(), int(pixels.size()));
+    else
+        FPainter->drawLine(from, pixels.last());
+}
+
+void TCanvas::LineTo(int x, int y) {
+    const QPoint to(x, y);
+    if (ApplyPen()) {
+        if (Pen.Width <= 1)
+            ThinLine(FPenPos, to);
+        else
+            FPainter->drawLine(FPenPos, to);
+    }
+    FPenPos = to;
+}
+
+void TCanvas::Polyline(const QList<QPoint>& points) {
+    if (points.isEmpty())
+        return;
+    const QPoint saved = FPenPos;
+    MoveTo(points.first().x(), points.first().y());
+    for (qsizetype i = 1; i < points.size(); ++i)
+        LineTo(points[i].x(), points[i].y());
+    FPenPos = saved;
+}
+
+void TCanvas::Polygon(const QList<QPoint>& points) {
+    ApplyPen();
+    ApplyBrush();
+    FPainter->drawPolygon(points.constData(), int(points.size()));
+}
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    ApplyPen();
+    ApplyBrush();
+    FPainter->drawRect(ShapeBox(x1, y1, x2, y2));
+}
+
+void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int width, int height) {
+    ApplyPen();
+    ApplyBrush();
+    FPainter->drawRoundedRect(ShapeBox(x1, y1, x2, y2), width / 2.0, height / 2.0);
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    ApplyPen();
+    ApplyBrush();
+    FPainter->drawEllipse(ShapeBox(x1, y1, x2, y2));
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    if (!ApplyPen())
+        return;
+    const auto [start, span] = ArcAngles(x1, y1, x2, y2, QPoint(x3, y3), QPoint(x4, y4));
+    FPainter->drawArc(ShapeBox(x1, y1, x2, y2), start, span);
+}
+
+void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    ApplyPen();
+    ApplyBrush();
+    const auto [start, span] = ArcAngles(x1, y1, x2, y2, QPoint(x3, y3), QPoint(x4, y4));
+    FPainter->drawPie(ShapeBox(x1, y1, x2, y2), start, span);
+}
+
+void TCanvas::FillRect(const TRect& rect) {
+    if (ApplyBrush())
+        FPainter->fillRect(rect.ToQRect(), FPainter->brush());
+}
+
+void TCanvas::FrameRect(const TRect& rect) {
+    if (!ApplyBrush() || rect.IsEmpty())
+        return;
+    const QBrush brush = FPainter->brush();
+    FPainter->fillRect(QRect(rect.Left, rect.Top, rect.Width(), 1), brush);
+    FPainter->fillRect(QRect(rect.Left, rect.Bottom - 1, rect.Width(), 1), brush);
+    FPainter->fillRect(QRect(rect.Left, rect.Top, 1, rect.Height()), brush);
+    FPainter->fillRect(QRect(rect.Right - 1, rect.Top, 1, rect.Height()), brush);
+}
+
+void TCanvas::DrawFocusRect(const TRect& rect) {
+    RequirePainter();
+    // Inverts a dotted frame, so drawing it twice takes it away again.
+    FPainter->save();
+    FPainter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    FPainter->setPen(QPen(Qt::white, 0, Qt::DotLine));
+    FPainter->setBrush(Qt::NoBrush);
+    FPainter->drawRect(ShapeBox(rect.Left, rect.Top, rect.Right, rect.Bottom));
+    FPainter->restore();
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+    RequirePainter();
+    FPainter->setPen(QPen(ToQColor(color), 0));
+    FPainter->drawPoint(x, y);
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+    ApplyFont();
+    const QFontMetrics fm = FPainter->fontMetrics();
+    const int width = fm.horizontalAdvance(text);
+    FillTextBackground(QRect(x, y, width, fm.height()));
+    ApplyTextColor();
+    FPainter->drawText(x, y + fm.ascent(), text);
+    FPenPos = QPoint(x + width, y);
+}
+
+void TCanvas::TextRect(const TRect& rect, int x, int y, const QString& text) {
+    ApplyFont();
+    FPainter->save();
+    FPainter->setClipRect(rect.ToQRect(), Qt::IntersectClip);
+    FillTextBackground(rect.ToQRect());
+    ApplyTextColor();
+    FPainter->drawText(x, y + FPainter->fontMetrics().ascent(), text);
+    FPainter->restore();
+}
+
+int TCanvas::TextWidth(const QString& text) {
+    ApplyFont();
+    return FPainter->fontMetrics().horizontalAdvance(text);
+}
+
+int TCanvas::TextHeight(const QString& text) {
+    ApplyFont();
+    return FPainter->fontMetrics().height();
+}
+
+int TCanvas::DrawText(const QString& text, TRect& rect, unsigned format) {
+    ApplyFont();
+    int flags = format & DT_CENTER  ? Qt::AlignHCenter
+                : format & DT_RIGHT ? Qt::AlignRight
+                                    : Qt::AlignLeft;
+    if (format & DT_SINGLELINE) {
+        flags |= Qt::TextSingleLine;
+        flags |= format & DT_VCENTER  ? Qt::AlignVCenter
+                 : format & DT_BOTTOM ? Qt::AlignBottom
+                                      : Qt::AlignTop;
+    } else {
+        flags |= Qt::AlignTop;
+        if (format & DT_WORDBREAK)
+            flags |= Qt::TextWordWrap;
+    }
+    if (format & DT_NOCLIP)
+        flags |= Qt::TextDontClip;
+    const QFontMetrics fm = FPainter->fontMetrics();
+    if (format & DT_CALCRECT) {
+        const bool wrap = !(format & DT_SINGLELINE) && (format & DT_WORDBREAK);
+        const QRect area(rect.Left, rect.Top, wrap ? rect.Width() : 1 << 20, 1 << 20);
+        const QRect need = fm.boundingRect(
+            area, flags & ~(Qt::AlignHCenter | Qt::AlignRight | Qt::AlignVCenter | Qt::AlignBottom),
+            text);
+        rect.Right = rect.Left + need.width();
+        rect.Bottom = rect.Top + std::max(need.height(), fm.height());
+        return rect.Height();
+    }
+    const QRect area(rect.Left, rect.Top, rect.Width(), rect.Height());
+    const QRect used = FPainter->boundingRect(area, flags, text);
+    FillTextBackground(format & DT_NOCLIP ? used : used.intersected(area));
+    ApplyTextColor();
+    FPainter->drawText(area, flags, text);
+    return used.height();
+}
+
+void TCanvas::Draw(int x, int y, const QImage& image) {
+    RequirePainter();
+    FPainter->drawImage(QPoint(x, y), image);
+}
+
+void TCanvas::Draw(int x, int y, const QPixmap& pixmap) {
+    RequirePainter();
+    FPainter->drawPixmap(QPoint(x, y), pixmap);
+}
+
+void TCanvas::StretchDraw(const TRect& rect, const QImage& image) {
+    RequirePainter();
+    FPainter->drawImage(rect.ToQRect(), image);
+}
