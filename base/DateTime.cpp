@@ -214,7 +214,10 @@ QString TimeToStr(TDateTime value) { return FormatDateTime(FormatSettings().Long
 QString DateTimeToStr(TDateTime value) { return FormatDateTime("c", value); }
 
 bool TryStrToDate(const QString& text, TDateTime& result) {
-    const TFormatSettings& fs = FormatSettings();
+    return TryStrToDate(text, result, FormatSettings());
+}
+
+bool TryStrToDate(const QString& text, TDateTime& result, const TFormatSettings& fs) {
     const QStringList parts = text.trimmed().split(fs.DateSeparator);
     QList<int> numbers;
     for (const QString& p : parts) {

@@ -64,6 +64,8 @@ QString DateTimeToStr(TDateTime value);
 // Reads year, month and day in the order of the short date format; raises EConvertError.
 TDateTime StrToDate(const QString& text);
 bool TryStrToDate(const QString& text, TDateTime& result);
+// The same with the formats given instead of the program-wide ones.
+bool TryStrToDate(const QString& text, TDateTime& result, const TFormatSettings& settings);
 // Reads h:n[:s]; raises EConvertError.
 TDateTime StrToTime(const QString& text);
 bool TryStrToTime(const QString& text, TDateTime& result);

@@ -1,0 +1,73 @@
+#include "Unit_Common.h"
+
+#include "base/Registry.h"
+
+#include <QHostInfo>
+#include <QNetworkInterface>
+
+QString DataPath;
+bool NetworkMode = false;
+QString RemotePCName;
+QString LocalIPDigits;
+int SavedAutoDial = -1;
+TOperatorRec CurrentOperator;
+TDisposalDayD ProcessingPeriod;
+
+namespace {
+
+const char* const kAppKey = "Software\\Zezoduzu";
+
+void OpenAppKey(TRegistry& registry) {
+    registry.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    registry.OpenKey(kAppKey, true);
+}
+
+bool IsIPv4(const QHostAddress& address) {
+    return address.protocol() == QAbstractSocket::IPv4Protocol;
+}
+
+QHostAddress FirstIPv4(const QList<QHostAddress>& addresses, bool skipLoopback) {
+    for (const QHostAddress& address : addresses)
+        if (IsIPv4(address) && !(skipLoopback && address.isLoopback()))
+            return address;
+    return QHostAddress();
+}
+
+} // namespace
+
+bool WriteAppRegistry(const QString& name, const QString& value) {
+    try {
+        TRegistry registry;
+        OpenAppKey(registry);
+        registry.WriteString(name, value);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+QString ReadAppRegistry(const QString& name) {
+    try {
+        TRegistry registry;
+        OpenAppKey(registry);
+        return registry.ReadString(name);
+    } catch (const Exception&) {
+        return QString();
+    }
+}
+
+int SetAutoDial(int) {
+    return -1;
+}
+
+QString HostToIPStr(const QString& host) {
+    const QList<QHostAddress> addresses = QHostInfo::fromName(host).addresses();
+    QHostAddress address = FirstIPv4(addresses, true);
+    if (!address.isNull())
+        return address.toString();
+    const QHostAddress loopback = FirstIPv4(addresses, false);
+    if (loopback.isNull())
+        return "NA";
+    address = FirstIPv4(QNetworkInterface::allAddresses(), true);
+    return (address.isNull() ? loopback : address).toString();
+}
