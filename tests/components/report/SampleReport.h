@@ -1,0 +1,29 @@
+#pragma once
+
+#include "components/report/LightRep.h"
+
+#include <QWidget>
+
+// A small report over numbered rows: a header with the title and the page number, a grid of
+// rows, and a footer; it counts how often each band printed.
+class TSampleReport : public QWidget {
+public:
+    explicit TSampleReport(int rows, int rowsPerPage = 10);
+    // Back to the first row, as a report does before it prints.
+    void Rewind();
+    bool Eof() const { return FRow >= FRows; }
+
+    TLightRep* LightRep1;
+    TLRLayoutPanel* LRLayoutPanel1;
+    TLRItem* ItmTitle;
+    TLRItem* ItmPage;
+    TLRGridPanel* LRGridPanel1;
+    TLRItem* ItmName;
+    TLRItem* ItmNo;
+    int HeaderCount = 0;
+    QList<int> PagesSeen;
+
+private:
+    int FRows;
+    int FRow = 0;
+};

@@ -1,0 +1,112 @@
+#include "Printer.h"
+
+#include <QCoreApplication>
+#include <QPrinterInfo>
+
+const QString TPrinter::PdfPrinterName = QStringLiteral("PDFファイル");
+
+TPrinter::TPrinter() {
+    SetPrinterIndex(-1);
+}
+
+QStringList TPrinter::Printers() const {
+    QStringList names = QPrinterInfo::availablePrinterNames();
+    if (names.isEmpty())
+        names << PdfPrinterName;
+    return names;
+}
+
+void TPrinter::SetPrinterIndex(int index) {
+    if (Printing())
+        throw EPrinter("Printing in progress");
+    const QStringList names = Printers();
+    if (index < 0)
+        index = std::max(0, int(names.indexOf(QPrinterInfo::defaultPrinterName())));
+    if (index >= names.size())
+        throw EPrinter("Printer index out of range");
+    const bool changed = index != FPrinterIndex || !FPrinter;
+    FPrinterIndex = index;
+    if (changed)
+        CreateDevice();
+}
+
+bool TPrinter::IsPdf() const {
+    return Printers().at(FPrinterIndex) == PdfPrinterName;
+}
+
+void TPrinter::ResetSettings() {
+    if (Printing())
+        throw EPrinter("Printing in progress");
+    CreateDevice();
+}
+
+// A new device carries the printer's defaults; a PDF sheet has no unprintable border.
+void TPrinter::CreateDevice() {
+    const QString fileName = FPrinter ? FPrinter->outputFileName() : QString();
+    if (IsPdf()) {
+        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        FPrinter->setOutputFormat(QPrinter::PdfFormat);
+        FPrinter->setResolution(PdfResolution);
+        FPrinter->setPageMargins(QMarginsF(), QPageLayout::Point);
+        FPrinter->setOutputFileName(fileName);
+    } else {
+        FPrinter = std::make_unique<QPrinter>(
+            QPrinterInfo::printerInfo(Printers().at(FPrinterIndex)), QPrinter::HighResolution);
+    }
+}
+
+void TPrinter::SetPaper(QPageSize::PageSizeId paper, QPageLayout::Orientation orientation) {
+    FPrinter->setPageSize(QPageSize(paper));
+    FPrinter->setPageOrientation(orientation);
+}
+
+void TPrinter::SetPageMargins(const QMarginsF& points) {
+    FPrinter->setPageMargins(points, QPageLayout::Point);
+}
+
+QPoint TPrinter::PhysicalOffset() const {
+    const QPageLayout layout = FPrinter->pageLayout();
+    const int dpi = Resolution();
+    return layout.paintRectPixels(dpi).topLeft() - layout.fullRectPixels(dpi).topLeft();
+}
+
+void TPrinter::BeginDoc() {
+    if (Printing())
+        throw EPrinter("Printing in progress");
+    if (IsPdf() && FPrinter->outputFileName().isEmpty())
+        throw EPrinter("No file named for the PDF output");
+    FPrinter->setDocName(Title);
+    if (!FPainter.begin(FPrinter.get()))
+        throw EPrinter("Printer selected is not valid");
+}
+
+void TPrinter::NewPage() {
+    if (!Printing())
+        throw EPrinter("Printer is not currently printing");
+    FPrinter->newPage();
+}
+
+void TPrinter::EndDoc() {
+    if (!Printing())
+        throw EPrinter("Printer is not currently printing");
+    FPainter.end();
+}
+
+QPainter* TPrinter::Painter() {
+    if (!Printing())
+        throw EPrinter("Printer is not currently printing");
+    return &FPainter;
+}
+
+// Made on first use and freed with the application, before the print system goes.
+TPrinter* Printer() {
+    static TPrinter* printer = nullptr;
+    if (!printer) {
+        printer = new TPrinter;
+        qAddPostRoutine([] {
+            delete printer;
+            printer = nullptr;
+        });
+    }
+    return printer;
+}
