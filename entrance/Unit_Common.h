@@ -4,6 +4,7 @@
 // that every screen and report calls.
 
 #include "Unit_CommonDates.h"
+#include "Unit_CommonGrids.h"
 #include "Unit_CommonText.h"
 #include "Unit_CommonTimes.h"
 
