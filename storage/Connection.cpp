@@ -1,0 +1,203 @@
+#include "Connection.h"
+
+#include "JetFunctions.h"
+#include "SqlError.h"
+#include "base/Files.h"
+
+#include <QDir>
+#include <QFile>
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3* Open(const QString& name, int flags) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw ESqlError(message + ": " + name, rc);
+    }
+    sqlite3_extended_result_codes(db, 0);
+    return db;
+}
+
+QString Quoted(const QString& text) {
+    QString t = text;
+    return "\"" + t.replace("\"", "\"\"") + "\"";
+}
+
+} // namespace
+
+SqlConnection::SqlConnection(sqlite3* db, const QString& path, bool folder) : FDb(db), FPath(path) {
+    if (folder)
+        FFolder = std::make_unique<TableFolder>(db, path);
+    RegisterJetFunctions(db);
+    SetBusyTimeout(DefaultBusyTimeout);
+}
+
+SqlConnection::~SqlConnection() {
+    FFolder.reset();
+    sqlite3_close_v2(FDb);
+}
+
+std::unique_ptr<SqlConnection> SqlConnection::OpenDatabase(const QString& fileName, bool create) {
+    const QString path = ResolveFileNoCase(fileName);
+    if (!create && !QFile::exists(path))
+        throw ESqlError("unable to open database file: " + fileName, SQLITE_CANTOPEN);
+    sqlite3* db = Open(path, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
+    std::unique_ptr<SqlConnection> c(new SqlConnection(db, path, false));
+    c->Run("PRAGMA journal_mode=DELETE");
+    return c;
+}
+
+std::unique_ptr<SqlConnection> SqlConnection::OpenFolder(const QString& folder) {
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    if (!QDir(path).exists())
+        throw ESqlError("no such folder: " + folder, SQLITE_CANTOPEN);
+    sqlite3* db = Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    return std::unique_ptr<SqlConnection>(new SqlConnection(db, path, true));
+}
+
+void SqlConnection::SetBusyTimeout(int msecs) {
+    sqlite3_busy_timeout(FDb, msecs);
+}
+
+void SqlConnection::Run(const QString& sql) {
+    char* error = nullptr;
+    const int rc = sqlite3_exec(FDb, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
+        sqlite3_free(error);
+        throw ESqlError(message, rc, sql);
+    }
+}
+
+std::unique_ptr<SqlStatement> SqlConnection::Prepare(const QString& sql) {
+    return std::unique_ptr<SqlStatement>(new SqlStatement(this, sql));
+}
+
+qint64 SqlConnection::Execute(const QString& sql) {
+    return Prepare(sql)->Execute();
+}
+
+void SqlConnection::StartTransaction() {
+    Run("BEGIN IMMEDIATE");
+}
+void SqlConnection::Commit() {
+    Run("COMMIT");
+}
+void SqlConnection::Rollback() {
+    Run("ROLLBACK");
+}
+bool SqlConnection::InTransaction() const {
+    return !sqlite3_get_autocommit(FDb);
+}
+
+ColumnKind SqlConnection::KindOf(const QString& table, const QString& column) const {
+    const char* declared = nullptr;
+    int autoInc = 0;
+    if (sqlite3_table_column_metadata(FDb, nullptr, table.toUtf8().constData(),
+                                      column.toUtf8().constData(), &declared, nullptr, nullptr,
+                                      nullptr, &autoInc) != SQLITE_OK)
+        return ColumnKind::Unknown;
+    return KindOfDeclaredType(QString::fromUtf8(declared), autoInc != 0);
+}
+
+QString SqlConnection::SchemaPrefix(const QString& table) const {
+    const QString schema = FFolder ? FFolder->SchemaOf(table) : QString();
+    return schema.isEmpty() ? QString() : "[" + schema + "].";
+}
+
+void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases) {
+    DialectStatement& st = part.Source;
+    QString schema;
+    if (FFolder) {
+        const QString table = st.Table;
+        if (st.Kind != DialectStatement::DropTable)
+            leases.push_back(FFolder->Use(st.Names));
+        switch (st.Kind) {
+        case DialectStatement::DropTable:
+            part.Action = [this, table, ifExists = st.IfExists] {
+                if (!ifExists || !FFolder->FileOf(table).isEmpty())
+                    FFolder->Remove(table);
+            };
+            return;
+        case DialectStatement::CreateTable:
+            if (!st.Tokens.isEmpty() && FFolder->FileOf(table).isEmpty()) {
+                leases.push_back(FFolder->Create(table));
+                part.Undo = [this, table] { FFolder->Discard(table); };
+            }
+            schema = FFolder->SchemaOf(table);
+            break;
+        case DialectStatement::CreateIndex:
+            schema = FFolder->SchemaOf(table);
+            break;
+        default:
+            break;
+        }
+    }
+    SqlDialect::WrapDateValues(st,
+                               [this](const QString& t, const QString& c) { return KindOf(t, c); });
+    const QByteArray text = st.Text(schema).toUtf8();
+    const int rc =
+        sqlite3_prepare_v2(FDb, text.constData(), int(text.size()), &part.Handle, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(FDb));
+        if (part.Undo)
+            part.Undo();
+        part.Undo = nullptr;
+        throw ESqlError(message, rc, QString::fromUtf8(text));
+    }
+}
+
+QStringList SqlConnection::TableNames() {
+    if (FFolder)
+        return FFolder->TableNames();
+    QStringList names;
+    auto st = Prepare("SELECT name FROM sqlite_master WHERE type='table' AND "
+                      "substr(name, 1, 7) <> 'sqlite_' ORDER BY name");
+    while (st->Step())
+        names.append(st->Value(0).toString());
+    return names;
+}
+
+bool SqlConnection::TableExists(const QString& table) {
+    if (FFolder)
+        return !FFolder->FileOf(table).isEmpty();
+    auto st = Prepare("SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
+    st->Bind(1, table);
+    return st->Step();
+}
+
+QList<ColumnInfo> SqlConnection::Columns(const QString& table) {
+    TableLease lease = FFolder ? FFolder->Use({table}) : TableLease();
+    QList<ColumnInfo> columns;
+    // Brackets: a double-quoted name would be a string in the dialect.
+    auto st = Prepare(QString("PRAGMA %1table_info([%2])").arg(SchemaPrefix(table), table));
+    while (st->Step()) {
+        ColumnInfo c;
+        c.Name = st->Value(1).toString();
+        c.DeclaredType = st->Value(2).toString();
+        c.NotNull = st->Value(3).toInt() != 0;
+        c.PrimaryKey = st->Value(5).toInt() != 0;
+        c.Kind = KindOf(table, c.Name);
+        c.Size = SizeOfDeclaredType(c.DeclaredType);
+        c.Table = table;
+        c.OriginName = c.Name;
+        columns.append(c);
+    }
+    if (columns.isEmpty())
+        throw ESqlError("no such table: " + table, SQLITE_ERROR);
+    return columns;
+}
+
+void SqlConnection::Pack(const QString& table) {
+    TableLease lease = FFolder ? FFolder->Use({table}) : TableLease();
+    const QString schema = FFolder ? FFolder->SchemaOf(table) : QString();
+    if (FFolder && schema.isEmpty())
+        throw ESqlError("no such table: " + table, SQLITE_ERROR);
+    Run(schema.isEmpty() ? QString("VACUUM") : "VACUUM " + Quoted(schema));
+}

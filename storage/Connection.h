@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Column.h"
+#include "Statement.h"
+#include "TableFolder.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+struct sqlite3;
+
+// One SQLite connection, on the database file ("VODURAVIRIVE.MDB") or on the folder of table
+// files (each table X the file X.DB holding the one table X, attached as statements name it;
+// CREATE TABLE makes the file, DROP TABLE deletes it). Every statement goes through the Jet
+// dialect (SqlDialect) and may call the Jet functions (RegisterJetFunctions); LIKE follows
+// Jet's wildcards. A statement that meets a lock waits up to the busy timeout. The files keep
+// SQLite's rollback journal, so a table file's time changes when its table changes.
+// Failures raise ESqlError with SQLite's text. Use a connection from one thread at a time.
+class SqlConnection {
+public:
+    static constexpr int DefaultBusyTimeout = 10000; // milliseconds
+
+    // Opens a database file, its name matched without regard to case; a missing file is an
+    // error unless `create` is set.
+    static std::unique_ptr<SqlConnection> OpenDatabase(const QString& fileName,
+                                                       bool create = false);
+    // Opens a folder of table files; a missing folder is an error.
+    static std::unique_ptr<SqlConnection> OpenFolder(const QString& folder);
+    SqlConnection(const SqlConnection&) = delete;
+    SqlConnection& operator=(const SqlConnection&) = delete;
+    ~SqlConnection();
+
+    // The database file or the folder.
+    const QString& Path() const { return FPath; }
+    bool IsFolder() const { return FFolder != nullptr; }
+    sqlite3* Handle() const { return FDb; }
+    void SetBusyTimeout(int msecs);
+
+    // Prepares SQL text as the programs write it (lines joined with a line break).
+    std::unique_ptr<SqlStatement> Prepare(const QString& sql);
+    // Prepares and runs; returns the rows changed.
+    qint64 Execute(const QString& sql);
+
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const;
+
+    // Table names: the tables of the database file, or the table files of the folder.
+    QStringList TableNames();
+    bool TableExists(const QString& table);
+    // The table's columns in order (name, declared type, kind, size, not-null, key).
+    QList<ColumnInfo> Columns(const QString& table);
+    // Rebuilds the table's file without its free space (VACUUM); not inside a transaction.
+    void Pack(const QString& table = QString());
+
+private:
+    friend class SqlStatement;
+    SqlConnection(sqlite3* db, const QString& path, bool folder);
+    void Run(const QString& sql);
+    // Prepares one part of a statement: attaches its tables, or turns it into an action.
+    void PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
+    ColumnKind KindOf(const QString& table, const QString& column) const;
+    QString SchemaPrefix(const QString& table) const;
+
+    sqlite3* FDb;
+    QString FPath;
+    std::unique_ptr<TableFolder> FFolder;
+};

@@ -1,0 +1,438 @@
+#include "Dialect.h"
+
+#include "JetFunctions.h"
+
+#include <QSet>
+
+namespace {
+
+bool IsIdStart(QChar c) {
+    return c == '_' || c.isLetter() || (c.unicode() >= 0x80 && !c.isSpace());
+}
+bool IsIdChar(QChar c) {
+    return IsIdStart(c) || c.isDigit() || c == '$';
+}
+
+// Index of the end of a quoted run starting at `i` (on the closing quote, or the text's end);
+// a doubled quote stands for itself.
+qsizetype QuotedEnd(const QString& s, qsizetype i, QChar quote) {
+    qsizetype j = i + 1;
+    while (j < s.size()) {
+        if (s[j] == quote) {
+            if (j + 1 < s.size() && s[j + 1] == quote) {
+                j += 2;
+                continue;
+            }
+            return j;
+        }
+        ++j;
+    }
+    return s.size() - 1;
+}
+
+QString Unquote(const QString& text, QChar quote) {
+    QString inner = text.mid(1, text.size() - 2);
+    return inner.replace(QString(2, quote), QString(quote));
+}
+
+QString SqlString(const QString& value) {
+    QString v = value;
+    return "'" + v.replace("'", "''") + "'";
+}
+
+QString StripDbSuffix(const QString& name) {
+    return name.endsWith(".DB", Qt::CaseInsensitive) ? name.left(name.size() - 3) : name;
+}
+
+QString Upper(const SqlToken& t) {
+    return t.Type == SqlToken::Word ? t.Text.toUpper() : QString();
+}
+bool IsWord(const SqlToken& t, const char* word) {
+    return Upper(t) == QLatin1String(word);
+}
+bool IsSymbol(const SqlToken& t, const char* s) {
+    return t.Type == SqlToken::Symbol && t.Text == QLatin1String(s);
+}
+bool IsName(const SqlToken& t) {
+    return t.Type == SqlToken::Word || t.Type == SqlToken::Identifier;
+}
+
+// Indexes of the tokens that are not blanks.
+QList<int> Significant(const QList<SqlToken>& tokens) {
+    QList<int> result;
+    for (int i = 0; i < tokens.size(); ++i)
+        if (tokens[i].Type != SqlToken::Space)
+            result.append(i);
+    return result;
+}
+
+// Double-quoted text: a name after a word that takes a table, a string everywhere else;
+// a table name written with ".DB" names the table.
+void ResolveTableNames(QList<SqlToken>& tokens) {
+    static const QSet<QString> tableWords = {"TABLE", "FROM", "INTO", "UPDATE", "JOIN"};
+    const QList<int> sig = Significant(tokens);
+    QSet<int> removed;
+    for (int k = 0; k < sig.size(); ++k) {
+        SqlToken& t = tokens[sig[k]];
+        const bool afterTableWord = k > 0 && tableWords.contains(Upper(tokens[sig[k - 1]]));
+        if (t.Type == SqlToken::Identifier && t.Text.startsWith('"')) {
+            if (afterTableWord)
+                t.Text = "\"" + StripDbSuffix(Unquote(t.Text, '"')).replace("\"", "\"\"") + "\"";
+            else
+                t = SqlToken{SqlToken::String, SqlString(Unquote(t.Text, '"'))};
+        } else if (afterTableWord && t.Type == SqlToken::Word && k + 2 < sig.size() &&
+                   IsSymbol(tokens[sig[k + 1]], ".") && IsWord(tokens[sig[k + 2]], "DB") &&
+                   !(k + 3 < sig.size() && IsSymbol(tokens[sig[k + 3]], "."))) {
+            removed << sig[k + 1] << sig[k + 2];
+        }
+    }
+    for (int i = tokens.size() - 1; i >= 0; --i)
+        if (removed.contains(i))
+            tokens.removeAt(i);
+}
+
+// DELETE * FROM t and DELETE col FROM t: SQLite knows only DELETE FROM t.
+void DropDeleteColumns(QList<SqlToken>& tokens) {
+    const QList<int> sig = Significant(tokens);
+    if (sig.size() < 2 || !IsWord(tokens[sig[0]], "DELETE") || IsWord(tokens[sig[1]], "FROM"))
+        return;
+    int from = -1;
+    for (int k = 1; k < sig.size() && from < 0; ++k)
+        if (IsWord(tokens[sig[k]], "FROM"))
+            from = sig[k];
+    if (from < 0)
+        return;
+    tokens.erase(tokens.begin() + sig[0] + 1, tokens.begin() + from);
+    tokens.insert(sig[0] + 1, SqlToken{SqlToken::Space, " "});
+}
+
+// "?" and ":name" become "?n"; a name seen before keeps its number.
+void NumberParameters(QList<SqlToken>& tokens, QStringList& parameters) {
+    for (SqlToken& t : tokens) {
+        if (t.Type != SqlToken::Parameter)
+            continue;
+        int number;
+        if (t.Text == "?") {
+            parameters.append(QString());
+            number = parameters.size();
+        } else {
+            const QString name = t.Text.mid(1);
+            number = parameters.indexOf(name) + 1;
+            if (number == 0) {
+                parameters.append(name);
+                number = parameters.size();
+            }
+        }
+        t.Text = "?" + QString::number(number);
+    }
+}
+
+// Words and names that are not a column after "." and not a function before "(".
+QStringList PossibleTables(const QList<SqlToken>& tokens) {
+    QStringList names;
+    const QList<int> sig = Significant(tokens);
+    for (int k = 0; k < sig.size(); ++k) {
+        const SqlToken& t = tokens[sig[k]];
+        if (!IsName(t) || (k > 0 && IsSymbol(tokens[sig[k - 1]], ".")) ||
+            (k + 1 < sig.size() && IsSymbol(tokens[sig[k + 1]], "(")))
+            continue;
+        const QString name = SqlDialect::NameOf(t);
+        if (!names.contains(name, Qt::CaseInsensitive))
+            names.append(name);
+    }
+    return names;
+}
+
+// Recognises the statements that create or remove tables and indexes.
+void Classify(DialectStatement& st) {
+    const QList<int> sig = Significant(st.Tokens);
+    auto word = [&](int k, const char* w) {
+        return k < sig.size() && IsWord(st.Tokens[sig[k]], w);
+    };
+    auto nameAt = [&](int k) {
+        return k < sig.size() && IsName(st.Tokens[sig[k]]) ? SqlDialect::NameOf(st.Tokens[sig[k]])
+                                                           : QString();
+    };
+    if (word(0, "CREATE") && word(1, "TABLE")) {
+        const int k = word(2, "IF") ? 5 : 2;
+        st.Kind = DialectStatement::CreateTable;
+        st.Table = nameAt(k);
+        st.CreatedToken = k < sig.size() ? sig[k] : -1;
+    } else if (word(0, "DROP") && word(1, "TABLE")) {
+        st.IfExists = word(2, "IF");
+        st.Kind = DialectStatement::DropTable;
+        st.Table = nameAt(st.IfExists ? 4 : 2);
+    } else if (word(0, "ALTER") && word(1, "TABLE")) {
+        st.Kind = DialectStatement::AlterTable;
+        st.Table = nameAt(2);
+    } else if (word(0, "CREATE") && (word(1, "INDEX") || (word(1, "UNIQUE") && word(2, "INDEX")))) {
+        int k = word(1, "UNIQUE") ? 3 : 2;
+        if (word(k, "IF"))
+            k += 3;
+        st.Kind = DialectStatement::CreateIndex;
+        st.CreatedToken = k < sig.size() ? sig[k] : -1;
+        if (word(k + 1, "ON"))
+            st.Table = nameAt(k + 2);
+    }
+}
+
+// ALTER TABLE t ADD COLUMN a ..., ADD COLUMN b ...: one statement per ADD clause.
+QList<QList<SqlToken>> SplitAlterTable(const QList<SqlToken>& tokens) {
+    const QList<int> sig = Significant(tokens);
+    if (sig.size() < 4 || !IsWord(tokens[sig[0]], "ALTER") || !IsWord(tokens[sig[1]], "TABLE"))
+        return {tokens};
+    QList<int> commas;
+    int depth = 0;
+    for (int k = 3; k < sig.size(); ++k) {
+        const SqlToken& t = tokens[sig[k]];
+        depth += IsSymbol(t, "(") ? 1 : IsSymbol(t, ")") ? -1 : 0;
+        if (depth == 0 && IsSymbol(t, ",") && k + 1 < sig.size() &&
+            IsWord(tokens[sig[k + 1]], "ADD"))
+            commas.append(sig[k]);
+    }
+    if (commas.isEmpty())
+        return {tokens};
+    const QList<SqlToken> head = tokens.mid(0, sig[2] + 1);
+    QList<QList<SqlToken>> result;
+    int start = sig[3];
+    commas.append(tokens.size());
+    for (int comma : commas) {
+        QList<SqlToken> one = head;
+        one.append(SqlToken{SqlToken::Space, " "});
+        one.append(tokens.mid(start, comma - start));
+        result.append(one);
+        start = comma + 1;
+        while (start < tokens.size() && tokens[start].Type == SqlToken::Space)
+            ++start;
+    }
+    return result;
+}
+
+// Splits at ";" outside brackets; blank pieces are dropped.
+QList<QList<SqlToken>> SplitStatements(const QList<SqlToken>& tokens) {
+    QList<QList<SqlToken>> result;
+    QList<SqlToken> current;
+    auto flush = [&] {
+        if (!Significant(current).isEmpty())
+            result.append(current);
+        current.clear();
+    };
+    for (const SqlToken& t : tokens) {
+        if (IsSymbol(t, ";"))
+            flush();
+        else
+            current.append(t);
+    }
+    flush();
+    return result;
+}
+
+SqlToken DateToken(double day) {
+    return SqlToken{SqlToken::Number, QString::number(day, 'g', 17)};
+}
+
+// The value expressions between top-level commas of tokens[from, to), as index ranges.
+QList<QPair<int, int>> SplitTopLevel(const QList<SqlToken>& tokens, int from, int to) {
+    QList<QPair<int, int>> parts;
+    int depth = 0, start = from;
+    for (int i = from; i < to; ++i) {
+        const SqlToken& t = tokens[i];
+        depth += IsSymbol(t, "(") ? 1 : IsSymbol(t, ")") ? -1 : 0;
+        if (depth == 0 && IsSymbol(t, ",")) {
+            parts.append({start, i});
+            start = i + 1;
+        }
+    }
+    parts.append({start, to});
+    return parts;
+}
+
+// The index of the ")" that closes the "(" at `open`, or -1.
+int Closing(const QList<SqlToken>& tokens, int open) {
+    int depth = 0;
+    for (int i = open; i < tokens.size(); ++i) {
+        depth += IsSymbol(tokens[i], "(") ? 1 : IsSymbol(tokens[i], ")") ? -1 : 0;
+        if (depth == 0)
+            return i;
+    }
+    return -1;
+}
+
+// The next significant token at or after `i`, or -1.
+int NextSignificant(const QList<SqlToken>& tokens, int i) {
+    while (i < tokens.size() && tokens[i].Type == SqlToken::Space)
+        ++i;
+    return i < tokens.size() ? i : -1;
+}
+
+// The column a "col", "t.col" or "[col]" run names.
+QString ColumnOf(const QList<SqlToken>& tokens, int from, int to) {
+    QString name;
+    for (int i = from; i < to; ++i)
+        if (IsName(tokens[i]))
+            name = SqlDialect::NameOf(tokens[i]);
+    return name;
+}
+
+} // namespace
+
+QString DialectStatement::Text(const QString& schema) const {
+    QString text;
+    for (int i = 0; i < Tokens.size(); ++i) {
+        if (i == CreatedToken && !schema.isEmpty())
+            text += "\"" + schema + "\".";
+        text += Tokens[i].Text;
+    }
+    return text;
+}
+
+QString DialectStatement::Verb() const {
+    for (const SqlToken& t : Tokens)
+        if (t.Type != SqlToken::Space)
+            return t.Text.toUpper();
+    return QString();
+}
+
+QList<SqlToken> SqlDialect::Tokenize(const QString& s) {
+    QList<SqlToken> tokens;
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    auto at = [&](qsizetype k) { return k < n ? s[k] : QChar(); };
+    while (i < n) {
+        const QChar c = s[i];
+        qsizetype j = i + 1;
+        SqlToken::TokenType type = SqlToken::Symbol;
+        if (c.isSpace()) {
+            while (j < n && s[j].isSpace())
+                ++j;
+            type = SqlToken::Space;
+        } else if (c == '-' && at(i + 1) == '-') {
+            while (j < n && s[j] != '\n')
+                ++j;
+            type = SqlToken::Space;
+        } else if (c == '\'' || c == '"' || c == '`') {
+            j = QuotedEnd(s, i, c) + 1;
+            type = c == '\'' ? SqlToken::String : SqlToken::Identifier;
+        } else if (c == '[') {
+            j = s.indexOf(']', i);
+            j = j < 0 ? n : j + 1;
+            type = SqlToken::Identifier;
+        } else if (c == '#') {
+            const qsizetype close = s.indexOf('#', i + 1);
+            double day;
+            if (close > i && ParseJetDateTime(s.mid(i + 1, close - i - 1), day)) {
+                tokens.append(DateToken(day));
+                i = close + 1;
+                continue;
+            }
+        } else if (c.isDigit() || (c == '.' && at(i + 1).isDigit())) {
+            while (j < n && (s[j].isDigit() || s[j] == '.'))
+                ++j;
+            if ((at(j) == 'e' || at(j) == 'E') &&
+                (at(j + 1).isDigit() ||
+                 ((at(j + 1) == '+' || at(j + 1) == '-') && at(j + 2).isDigit()))) {
+                j += 2;
+                while (j < n && s[j].isDigit())
+                    ++j;
+            }
+            type = SqlToken::Number;
+        } else if (c == ':' && IsIdStart(at(i + 1))) {
+            while (j < n && IsIdChar(s[j]))
+                ++j;
+            type = SqlToken::Parameter;
+        } else if (c == '?') {
+            type = SqlToken::Parameter;
+        } else if (IsIdStart(c)) {
+            while (j < n && IsIdChar(s[j]))
+                ++j;
+            type = SqlToken::Word;
+        } else {
+            static const QStringList pairs = {"<>", "<=", ">=", "!=", "==", "||", "<<", ">>"};
+            if (pairs.contains(s.mid(i, 2)))
+                j = i + 2;
+        }
+        tokens.append(SqlToken{type, s.mid(i, j - i)});
+        i = j;
+    }
+    return tokens;
+}
+
+QString SqlDialect::NameOf(const SqlToken& token) {
+    QString name = token.Text;
+    if (token.Type == SqlToken::Identifier)
+        name = token.Text.startsWith('[') ? token.Text.mid(1, token.Text.size() - 2)
+                                          : Unquote(token.Text, token.Text[0]);
+    return StripDbSuffix(name);
+}
+
+QList<DialectStatement> SqlDialect::Translate(const QString& sql, QStringList& parameters) {
+    QList<SqlToken> tokens = Tokenize(sql);
+    NumberParameters(tokens, parameters);
+    QList<DialectStatement> result;
+    for (QList<SqlToken>& piece : SplitStatements(tokens)) {
+        ResolveTableNames(piece);
+        DropDeleteColumns(piece);
+        for (const QList<SqlToken>& one : SplitAlterTable(piece)) {
+            DialectStatement st;
+            st.Tokens = one;
+            Classify(st);
+            st.Names = PossibleTables(st.Tokens);
+            result.append(st);
+        }
+    }
+    return result;
+}
+
+void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& kindOf) {
+    QList<SqlToken>& tk = st.Tokens;
+    const QList<int> sig = Significant(tk);
+    if (sig.size() < 3)
+        return;
+    // Each value range [first, last) that goes into a date column, last range first.
+    QList<QPair<int, int>> wrap;
+    const QString verb = Upper(tk[sig[0]]);
+    if (verb == "INSERT" && IsWord(tk[sig[1]], "INTO") && sig.size() > 3 &&
+        IsSymbol(tk[sig[3]], "(")) {
+        const QString table = NameOf(tk[sig[2]]);
+        const int close = Closing(tk, sig[3]);
+        if (close < 0)
+            return;
+        QList<ColumnKind> kinds;
+        for (const auto& [a, b] : SplitTopLevel(tk, sig[3] + 1, close))
+            kinds.append(kindOf(table, ColumnOf(tk, a, b)));
+        int i = NextSignificant(tk, close + 1);
+        if (i < 0 || !IsWord(tk[i], "VALUES"))
+            return;
+        for (i = NextSignificant(tk, i + 1); i >= 0 && IsSymbol(tk[i], "(");) {
+            const int end = Closing(tk, i);
+            if (end < 0)
+                return;
+            const auto values = SplitTopLevel(tk, i + 1, end);
+            for (int v = 0; v < values.size() && v < kinds.size(); ++v)
+                if (IsDateKind(kinds[v]))
+                    wrap.prepend(values[v]);
+            i = NextSignificant(tk, end + 1);
+            if (i >= 0 && IsSymbol(tk[i], ","))
+                i = NextSignificant(tk, i + 1);
+        }
+    } else if (verb == "UPDATE" && IsWord(tk[sig[2]], "SET")) {
+        const QString table = NameOf(tk[sig[1]]);
+        int end = tk.size(), depth = 0;
+        for (int i = sig[2] + 1; i < tk.size() && end == tk.size(); ++i) {
+            depth += IsSymbol(tk[i], "(") ? 1 : IsSymbol(tk[i], ")") ? -1 : 0;
+            if (depth == 0 && IsWord(tk[i], "WHERE"))
+                end = i;
+        }
+        for (const auto& [a, b] : SplitTopLevel(tk, sig[2] + 1, end)) {
+            int eq = a;
+            while (eq < b && !IsSymbol(tk[eq], "="))
+                ++eq;
+            if (eq < b && IsDateKind(kindOf(table, ColumnOf(tk, a, eq))))
+                wrap.prepend({eq + 1, b});
+        }
+    }
+    for (const auto& [a, b] : wrap) {
+        tk.insert(b, SqlToken{SqlToken::Symbol, ")"});
+        tk.insert(a, SqlToken{SqlToken::Symbol, QString(DateValueFunction) + "("});
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Column.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// A piece of SQL text as the dialect reads it.
+struct SqlToken {
+    enum TokenType { Space, Word, Number, String, Identifier, Parameter, Symbol };
+    TokenType Type;
+    QString Text;
+};
+
+// One SQLite statement made from the SQL the programs write.
+struct DialectStatement {
+    enum StatementKind { Other, CreateTable, DropTable, AlterTable, CreateIndex };
+    StatementKind Kind = Other;
+    // The table a CREATE/DROP/ALTER TABLE or CREATE INDEX names, without ".DB".
+    QString Table;
+    bool IfExists = false; // DROP TABLE IF EXISTS
+    // Every name in the text that may be a table (for attaching table files).
+    QStringList Names;
+    QList<SqlToken> Tokens;
+    // The token CREATE TABLE creates (the table) or CREATE INDEX creates (the index).
+    int CreatedToken = -1;
+
+    // The SQLite text; with a schema, the created table or index is put into that schema.
+    QString Text(const QString& schema = QString()) const;
+    // The first word, upper-cased ("SELECT", "INSERT", ...).
+    QString Verb() const;
+};
+
+// Turns the Jet SQL the programs write into SQLite's: #m/d/yyyy# dates become day numbers,
+// double-quoted text becomes a string (a table name after TABLE/FROM/INTO/UPDATE/JOIN stays a
+// name, its ".DB" suffix dropped), DELETE * FROM becomes DELETE FROM, an ALTER TABLE with
+// several ADD clauses becomes one statement per clause, and text is split at ";".
+// Parameters ("?" and ":name") become "?1", "?2", ...; a name used twice is one parameter.
+class SqlDialect {
+public:
+    // The statements in order; `parameters` receives one entry per parameter number, the
+    // name without ":" or empty for "?".
+    static QList<DialectStatement> Translate(const QString& sql, QStringList& parameters);
+
+    // The kind of a table's column; Unknown when there is no such column.
+    using ColumnKindLookup = std::function<ColumnKind(const QString& table, const QString& column)>;
+    // Puts the date-value function around each value that INSERT ... VALUES or UPDATE ... SET
+    // writes into a date or time column, so text such as '12/10/2026, 13:05:00' is stored as a
+    // day number.
+    static void WrapDateValues(DialectStatement& statement, const ColumnKindLookup& kindOf);
+
+    static QList<SqlToken> Tokenize(const QString& sql);
+    // The plain name a word, a quoted or a bracketed name token stands for, without ".DB".
+    static QString NameOf(const SqlToken& token);
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+// Jet's LIKE: `*` any text, `?` one character, `#` one digit, `[ｱ-ｵ]` a class, `[!x]` a
+// negated class; case is ignored. An unclosed "[" stands for itself.
+bool JetLike(const QString& pattern, const QString& text);
+
+// Reads a date and time as SQL text writes it: "m/d/yyyy", "m/d/yyyy h:n:s",
+// "m/d/yyyy, h:n:s", "yyyy/m/d h:n:s", "yyyy-mm-dd hh:nn:ss" or a time alone "h:n[:s]";
+// gives the day number. False when the text is none of these or names no real date.
+bool ParseJetDateTime(const QString& text, double& result);
+
+// The SQL function the dialect puts around values written into date and time columns:
+// text becomes a day number, numbers and Null pass.
+inline constexpr char DateValueFunction[] = "zz_datevalue";
+
+// Registers on a connection: CDbl, CInt, CLng, Year, Month, Day, Hour, Minute, Second,
+// the aggregate First, Jet's LIKE in place of SQLite's, and the date-value function.
+void RegisterJetFunctions(sqlite3* db);

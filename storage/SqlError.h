@@ -1,0 +1,23 @@
+#pragma once
+
+#include "base/SysUtils.h"
+
+struct sqlite3;
+
+// A failed SQL statement: the message is SQLite's own text.
+class ESqlError : public EDatabaseError {
+public:
+    ESqlError(const QString& message, int code, const QString& sql = QString())
+        : EDatabaseError(message), FCode(code), FSql(sql) {}
+    // SQLite's result code (SQLITE_ERROR, SQLITE_BUSY, ...); -1 for a fault found before SQLite.
+    int Code() const { return FCode; }
+    // The statement as it was given, when there was one.
+    const QString& Sql() const { return FSql; }
+
+private:
+    int FCode;
+    QString FSql;
+};
+
+// Raises ESqlError with the connection's last error text.
+[[noreturn]] void RaiseSqlError(sqlite3* db, int code, const QString& sql = QString());

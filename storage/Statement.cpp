@@ -1,0 +1,273 @@
+#include "Statement.h"
+
+#include "Connection.h"
+#include "SqlError.h"
+#include "base/DateTime.h"
+
+#include <sqlite3.h>
+
+SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql)
+    : FConnection(connection), FDb(connection->Handle()), FSql(sql) {
+    for (const DialectStatement& st : SqlDialect::Translate(sql, FParamNames))
+        FParts.append(Part{st, nullptr, nullptr, nullptr, false});
+    FValues.resize(FParamNames.size());
+    if (FParts.isEmpty())
+        throw ESqlError("the SQL text holds no statement", SQLITE_ERROR, sql);
+    // One statement is prepared now, so its errors and columns show at once; the parts of a
+    // longer text wait for their turn, as they may need what the ones before them make.
+    if (FParts.size() == 1)
+        PreparePart(0);
+}
+
+SqlStatement::~SqlStatement() {
+    for (Part& p : FParts) {
+        sqlite3_finalize(p.Handle);
+        p.Handle = nullptr;
+    }
+    FLeases.clear();
+    for (Part& p : FParts)
+        if (p.Undo && !p.Done)
+            p.Undo();
+}
+
+void SqlStatement::PreparePart(int index) {
+    Part& p = FParts[index];
+    if (p.Handle || p.Action)
+        return;
+    FConnection->PreparePart(p, FLeases);
+    if (!p.Handle)
+        return;
+    const int count = sqlite3_bind_parameter_count(p.Handle);
+    for (int i = 1; i <= count && i <= FValues.size(); ++i)
+        BindValue(p.Handle, i, FValues[i - 1]);
+}
+
+int SqlStatement::ParamIndex(const QString& name) const {
+    for (int i = 0; i < FParamNames.size(); ++i)
+        if (FParamNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i + 1;
+    return 0;
+}
+
+void SqlStatement::BindValue(sqlite3_stmt* handle, int index, const QVariant& value) {
+    if (index > sqlite3_bind_parameter_count(handle))
+        return;
+    int rc;
+    switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+    case QMetaType::UnknownType:
+        rc = sqlite3_bind_null(handle, index);
+        break;
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        rc = sqlite3_bind_int64(handle, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        rc = sqlite3_bind_double(handle, index, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        rc = sqlite3_bind_blob64(handle, index, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
+        break;
+    }
+    case QMetaType::QDate:
+        rc = sqlite3_bind_double(handle, index, FromQDate(value.toDate()));
+        break;
+    case QMetaType::QDateTime:
+        rc = sqlite3_bind_double(handle, index, FromQDateTime(value.toDateTime()));
+        break;
+    case QMetaType::QTime:
+        rc =
+            sqlite3_bind_double(handle, index, value.toTime().msecsSinceStartOfDay() / MSecsPerDay);
+        break;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        rc = sqlite3_bind_text64(handle, index, text.constData(), text.size(), SQLITE_TRANSIENT,
+                                 SQLITE_UTF8);
+        break;
+    }
+    }
+    if (rc != SQLITE_OK)
+        RaiseSqlError(FDb, rc, FSql);
+}
+
+void SqlStatement::Bind(int index, const QVariant& value) {
+    if (index < 1 || index > FValues.size())
+        throw ESqlError(QString("parameter %1 out of range").arg(index), SQLITE_RANGE, FSql);
+    FValues[index - 1] = value;
+    for (Part& p : FParts) {
+        if (!p.Handle)
+            continue;
+        sqlite3_reset(p.Handle);
+        BindValue(p.Handle, index, value);
+    }
+    FCurrent = 0;
+}
+
+void SqlStatement::Bind(const QString& name, const QVariant& value) {
+    const int index = ParamIndex(name);
+    if (index == 0)
+        throw ESqlError("no such parameter: " + name, SQLITE_RANGE, FSql);
+    Bind(index, value);
+}
+
+void SqlStatement::ClearBindings() {
+    for (int i = 1; i <= FValues.size(); ++i)
+        Bind(i, QVariant());
+}
+
+void SqlStatement::Fail(int rc, int index) {
+    const QString message = QString::fromUtf8(sqlite3_errmsg(FDb));
+    if (FParts[index].Handle)
+        sqlite3_reset(FParts[index].Handle);
+    throw ESqlError(message, rc, FSql);
+}
+
+// Runs a part until it gives a row or ends; true on a row.
+bool SqlStatement::StepPart(int index) {
+    PreparePart(index);
+    Part& p = FParts[index];
+    if (p.Action) {
+        if (!p.Done)
+            p.Action();
+        p.Done = true;
+        return false;
+    }
+    const int rc = sqlite3_step(p.Handle);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        Fail(rc, index);
+    p.Done = true;
+    if (!sqlite3_stmt_readonly(p.Handle))
+        FRowsAffected = sqlite3_changes64(FDb);
+    return false;
+}
+
+qint64 SqlStatement::Execute() {
+    Reset();
+    FRowsAffected = 0;
+    const bool several = FParts.size() > 1;
+    if (several)
+        FConnection->Run("SAVEPOINT zz_statement");
+    try {
+        for (int i = 0; i < FParts.size(); ++i) {
+            while (StepPart(i)) {
+            }
+            if (FParts[i].Handle)
+                sqlite3_reset(FParts[i].Handle);
+        }
+    } catch (...) {
+        if (several)
+            FConnection->Run("ROLLBACK TO zz_statement; RELEASE zz_statement");
+        throw;
+    }
+    if (several)
+        FConnection->Run("RELEASE zz_statement");
+    FCurrent = 0;
+    return FRowsAffected;
+}
+
+bool SqlStatement::Step() {
+    while (FCurrent < FParts.size() - 1) {
+        while (StepPart(FCurrent)) {
+        }
+        ++FCurrent;
+    }
+    return StepPart(FCurrent);
+}
+
+void SqlStatement::Reset() {
+    for (Part& p : FParts)
+        if (p.Handle)
+            sqlite3_reset(p.Handle);
+    FCurrent = 0;
+}
+
+bool SqlStatement::IsQuery() {
+    return ColumnCount() > 0;
+}
+
+int SqlStatement::ColumnCount() {
+    LoadColumns();
+    return FColumns.size();
+}
+
+void SqlStatement::LoadColumns() {
+    sqlite3_stmt* h = FParts.last().Handle;
+    if (FColumnsLoaded || !h)
+        return;
+    FColumnsLoaded = true;
+    const int count = sqlite3_column_count(h);
+    for (int i = 0; i < count; ++i) {
+        ColumnInfo c;
+        c.Name = QString::fromUtf8(sqlite3_column_name(h, i));
+        c.DeclaredType = QString::fromUtf8(sqlite3_column_decltype(h, i));
+        c.Table = QString::fromUtf8(sqlite3_column_table_name(h, i));
+        c.OriginName = QString::fromUtf8(sqlite3_column_origin_name(h, i));
+        int notNull = 0, primaryKey = 0, autoInc = 0;
+        if (!c.Table.isEmpty())
+            sqlite3_table_column_metadata(FDb, sqlite3_column_database_name(h, i),
+                                          sqlite3_column_table_name(h, i),
+                                          sqlite3_column_origin_name(h, i), nullptr, nullptr,
+                                          &notNull, &primaryKey, &autoInc);
+        c.Kind = KindOfDeclaredType(c.DeclaredType, autoInc != 0);
+        c.Size = SizeOfDeclaredType(c.DeclaredType);
+        c.NotNull = notNull != 0;
+        c.PrimaryKey = primaryKey != 0;
+        FColumns.append(c);
+    }
+}
+
+const ColumnInfo& SqlStatement::Column(int index) {
+    LoadColumns();
+    return FColumns.at(index);
+}
+
+QVariant SqlStatement::Value(int index) const {
+    sqlite3_stmt* h = FParts[FCurrent].Handle;
+    switch (sqlite3_column_type(h, index)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(h, index)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(h, index));
+    case SQLITE_TEXT:
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(h, index)),
+                              sqlite3_column_bytes(h, index)));
+    case SQLITE_BLOB: {
+        const void* data = sqlite3_column_blob(h, index);
+        return QVariant(QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(h, index)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+bool SqlStatement::IsNull(int index) const {
+    return sqlite3_column_type(FParts[FCurrent].Handle, index) == SQLITE_NULL;
+}
+
+ColumnKind SqlStatement::ValueKind(int index) const {
+    switch (sqlite3_column_type(FParts[FCurrent].Handle, index)) {
+    case SQLITE_INTEGER:
+        return ColumnKind::Integer;
+    case SQLITE_FLOAT:
+        return ColumnKind::Float;
+    case SQLITE_TEXT:
+        return ColumnKind::String;
+    case SQLITE_BLOB:
+        return ColumnKind::Blob;
+    default:
+        return ColumnKind::Unknown;
+    }
+}
+
+qint64 SqlStatement::LastInsertRowId() const {
+    return sqlite3_last_insert_rowid(FDb);
+}

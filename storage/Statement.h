@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Column.h"
+#include "Dialect.h"
+#include "TableFolder.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+class SqlConnection;
+
+// A prepared statement of a connection (made by SqlConnection::Prepare). The text may hold
+// several statements (";", or an ALTER TABLE with several ADD clauses): Execute runs them all
+// or none; Step runs all but the last, then steps through the last one's rows.
+// Parameters are numbered from 1 in the order they appear; a ":name" used twice is one
+// parameter. Values: Null (an invalid QVariant), integers, doubles, text (QString), blobs
+// (QByteArray); bool is 1/0; QDate, QTime and QDateTime become day numbers.
+// A statement must not outlive its connection.
+class SqlStatement {
+public:
+    SqlStatement(const SqlStatement&) = delete;
+    SqlStatement& operator=(const SqlStatement&) = delete;
+    ~SqlStatement();
+
+    // The text as it was given.
+    const QString& Sql() const { return FSql; }
+
+    int ParamCount() const { return FParamNames.size(); }
+    // The name of parameter `index` (1-based) without ":"; empty for "?".
+    QString ParamName(int index) const { return FParamNames.value(index - 1); }
+    // The number of the parameter of that name (case ignored), 0 when there is none.
+    int ParamIndex(const QString& name) const;
+    void Bind(int index, const QVariant& value);
+    // Raises when the text has no parameter of that name.
+    void Bind(const QString& name, const QVariant& value);
+    void ClearBindings();
+
+    // Runs every statement to its end; returns the rows the last changing statement changed.
+    // A failure undoes what the text's earlier statements did.
+    qint64 Execute();
+    // True while a row of the last statement is there to read.
+    bool Step();
+    // Back to before the first step, so the statement can run again; bindings stay.
+    void Reset();
+
+    // True when the (last) statement gives rows.
+    bool IsQuery();
+    int ColumnCount();
+    // The column's name, declared type and kind; Kind is Unknown for an expression, whose
+    // values tell their own kind (ValueKind).
+    const ColumnInfo& Column(int index);
+    // The current row's value in a column: Null, qlonglong, double, QString or QByteArray.
+    QVariant Value(int index) const;
+    bool IsNull(int index) const;
+    // The kind the current row's value has: Integer, Float, String, Blob; Unknown for Null.
+    ColumnKind ValueKind(int index) const;
+
+    qint64 RowsAffected() const { return FRowsAffected; }
+    qint64 LastInsertRowId() const;
+
+private:
+    friend class SqlConnection;
+    // One statement of the text: SQL to prepare, or an action done in its place.
+    struct Part {
+        DialectStatement Source;
+        sqlite3_stmt* Handle = nullptr;
+        std::function<void()> Action;
+        std::function<void()> Undo; // removes what preparing made when the part never ran
+        bool Done = false;
+    };
+    SqlStatement(SqlConnection* connection, const QString& sql);
+    void PreparePart(int index);
+    bool StepPart(int index);
+    void BindValue(sqlite3_stmt* handle, int index, const QVariant& value);
+    void Fail(int rc, int index);
+    void LoadColumns();
+
+    SqlConnection* FConnection;
+    sqlite3* FDb;
+    QString FSql;
+    QStringList FParamNames;
+    QList<QVariant> FValues;
+    QList<Part> FParts;
+    std::vector<TableLease> FLeases;
+    QList<ColumnInfo> FColumns;
+    bool FColumnsLoaded = false;
+    int FCurrent = 0; // the part Step is at
+    qint64 FRowsAffected = 0;
+};

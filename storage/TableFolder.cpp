@@ -1,0 +1,214 @@
+#include "TableFolder.h"
+
+#include "SqlError.h"
+
+#include <QDir>
+#include <QFile>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+
+// The file's inode, or 0 when it does not exist.
+ino_t InodeOf(const QString& file) {
+    struct stat st;
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+qint64 TimeOf(const QString& folder) {
+    struct stat st;
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
+        return -1;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+QString Quoted(const QString& text, QChar quote) {
+    QString t = text;
+    return quote + t.replace(quote, QString(2, quote)) + quote;
+}
+
+void Run(sqlite3* db, const QString& sql) {
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
+        sqlite3_free(error);
+        throw ESqlError(message, rc, sql);
+    }
+}
+
+} // namespace
+
+TableLease::TableLease(TableLease&& other) noexcept
+    : FFolder(other.FFolder), FKeys(std::move(other.FKeys)) {
+    other.FFolder = nullptr;
+}
+
+TableLease& TableLease::operator=(TableLease&& other) noexcept {
+    if (this != &other) {
+        Release();
+        FFolder = other.FFolder;
+        FKeys = std::move(other.FKeys);
+        other.FFolder = nullptr;
+    }
+    return *this;
+}
+
+TableLease::~TableLease() {
+    Release();
+}
+
+void TableLease::Release() {
+    if (FFolder)
+        FFolder->Release(FKeys);
+    FFolder = nullptr;
+}
+
+TableFolder::TableFolder(sqlite3* db, const QString& folder) : FDb(db), FFolder(folder) {}
+
+void TableFolder::Refresh() {
+    const qint64 time = TimeOf(FFolder);
+    if (time == FListedAt && time != -1)
+        return;
+    FListedAt = time;
+    FFiles.clear();
+    const QStringList files = QDir(FFolder).entryList({"*"}, QDir::Files);
+    for (const QString& f : files)
+        if (f.endsWith(".DB", Qt::CaseInsensitive))
+            FFiles.insert(f.left(f.size() - 3).toUpper(), f);
+}
+
+QString TableFolder::FileOf(const QString& table) {
+    Refresh();
+    const QString file = FFiles.value(table.toUpper());
+    return file.isEmpty() ? QString() : FFolder + "/" + file;
+}
+
+QString TableFolder::NewFileOf(const QString& table) const {
+    return FFolder + "/" + table.toUpper() + ".DB";
+}
+
+QString TableFolder::SchemaOf(const QString& table) const {
+    return FAttached.value(table.toUpper()).Schema;
+}
+
+QStringList TableFolder::TableNames() {
+    Refresh();
+    QStringList names;
+    for (const QString& file : FFiles)
+        names.append(file.left(file.size() - 3));
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+TableLease TableFolder::Use(const QStringList& names) {
+    QStringList keys;
+    for (const QString& name : names) {
+        const QString key = name.toUpper();
+        if (keys.contains(key))
+            continue;
+        const QString file = FileOf(name);
+        auto it = FAttached.find(key);
+        // A file deleted or replaced by another program since it was attached.
+        if (it != FAttached.end() && it->Users == 0 &&
+            (file.isEmpty() || InodeOf(file) != it->Inode)) {
+            Detach(key);
+            it = FAttached.end();
+        }
+        if (it == FAttached.end()) {
+            if (file.isEmpty())
+                continue;
+            Attach(key, file);
+            it = FAttached.find(key);
+        }
+        ++it->Users;
+        it->LastUse = ++FUseCounter;
+        keys.append(key);
+    }
+    return TableLease(this, keys);
+}
+
+TableLease TableFolder::Create(const QString& table) {
+    if (!FileOf(table).isEmpty())
+        throw ESqlError(QString("table %1 already exists").arg(table), SQLITE_ERROR);
+    const QString key = table.toUpper();
+    if (FAttached.contains(key))
+        Detach(key); // its file was deleted since
+    Attach(key, NewFileOf(table));
+    FAttached[key].Users = 1;
+    FAttached[key].LastUse = ++FUseCounter;
+    FListedAt = -1;
+    return TableLease(this, {key});
+}
+
+void TableFolder::Remove(const QString& table) {
+    const QString key = table.toUpper();
+    const auto it = FAttached.constFind(key);
+    if (it != FAttached.cend()) {
+        if (it->Users > 0)
+            throw ESqlError(QString("table %1 is in use").arg(table), SQLITE_LOCKED);
+        Detach(key);
+    }
+    const QString file = FileOf(table);
+    if (file.isEmpty())
+        throw ESqlError(QString("no such table: %1").arg(table), SQLITE_ERROR);
+    if (!QFile::remove(file))
+        throw ESqlError(QString("cannot delete the file of table %1").arg(table), SQLITE_IOERR);
+    FListedAt = -1;
+}
+
+void TableFolder::Discard(const QString& table) {
+    const QString key = table.toUpper();
+    const QString file = FAttached.contains(key) ? FAttached.value(key).File : NewFileOf(table);
+    if (FAttached.contains(key))
+        Detach(key);
+    QFile::remove(file);
+    FListedAt = -1;
+}
+
+void TableFolder::Attach(const QString& key, const QString& file) {
+    MakeRoom();
+    const QString schema = key;
+    Run(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
+    Attached a;
+    a.Schema = schema;
+    a.File = file;
+    try {
+        // Rollback journal, so a change shows in the table file's own time.
+        Run(FDb, QString("PRAGMA %1.journal_mode=DELETE").arg(Quoted(schema, '"')));
+    } catch (...) {
+        Run(FDb, QString("DETACH DATABASE %1").arg(Quoted(schema, '"')));
+        throw;
+    }
+    a.Inode = InodeOf(file);
+    FAttached.insert(key, a);
+}
+
+void TableFolder::Detach(const QString& key) {
+    Run(FDb, QString("DETACH DATABASE %1").arg(Quoted(FAttached.value(key).Schema, '"')));
+    FAttached.remove(key);
+}
+
+void TableFolder::MakeRoom() {
+    const int limit = sqlite3_limit(FDb, SQLITE_LIMIT_ATTACHED, -1);
+    while (FAttached.size() >= limit) {
+        QString oldest;
+        quint64 oldestUse = ~quint64(0);
+        for (auto it = FAttached.cbegin(); it != FAttached.cend(); ++it)
+            if (it->Users == 0 && it->LastUse < oldestUse) {
+                oldest = it.key();
+                oldestUse = it->LastUse;
+            }
+        if (oldest.isEmpty())
+            throw ESqlError(QString("more than %1 tables in use at once").arg(limit), SQLITE_ERROR);
+        Detach(oldest);
+    }
+}
+
+void TableFolder::Release(const QStringList& keys) {
+    for (const QString& key : keys) {
+        auto it = FAttached.find(key);
+        if (it != FAttached.end() && it->Users > 0)
+            --it->Users;
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <sys/types.h>
+
+struct sqlite3;
+class TableFolder;
+
+// Keeps the table files of one statement attached while it lives.
+class TableLease {
+public:
+    TableLease() = default;
+    TableLease(TableFolder* folder, QStringList keys) : FFolder(folder), FKeys(std::move(keys)) {}
+    TableLease(TableLease&& other) noexcept;
+    TableLease& operator=(TableLease&& other) noexcept;
+    TableLease(const TableLease&) = delete;
+    TableLease& operator=(const TableLease&) = delete;
+    ~TableLease();
+
+private:
+    void Release();
+    TableFolder* FFolder = nullptr;
+    QStringList FKeys;
+};
+
+// The folder of table files under one connection: each table X is the file X.DB (upper-case
+// file name) holding the one table X. A file is attached while statements use it and then
+// stays attached until room is needed: SQLite holds at most ten attached files at once.
+class TableFolder {
+public:
+    TableFolder(sqlite3* db, const QString& folder);
+    TableFolder(const TableFolder&) = delete;
+    TableFolder& operator=(const TableFolder&) = delete;
+
+    const QString& Folder() const { return FFolder; }
+    // The file of a table (found without regard to case), or empty when there is none.
+    QString FileOf(const QString& table);
+    // The file a new table gets: the folder + the upper-cased name + ".DB".
+    QString NewFileOf(const QString& table) const;
+    // Attaches the files of those names that are tables of the folder.
+    TableLease Use(const QStringList& names);
+    // Makes the file of a new table and attaches it; raises when the table exists.
+    TableLease Create(const QString& table);
+    // The schema a table is attached under; empty when it is not attached.
+    QString SchemaOf(const QString& table) const;
+    // Detaches the table and deletes its file; raises when a statement still uses it.
+    void Remove(const QString& table);
+    // Detaches a table made by Create and deletes its file whatever uses it: the undoing of a
+    // CREATE TABLE that did not run.
+    void Discard(const QString& table);
+    // The tables of the folder, as their file names give them (without ".DB").
+    QStringList TableNames();
+
+private:
+    friend class TableLease;
+    struct Attached {
+        QString Schema;
+        QString File;
+        ino_t Inode = 0;
+        int Users = 0;
+        quint64 LastUse = 0;
+    };
+    void Attach(const QString& key, const QString& file);
+    void Detach(const QString& key);
+    void MakeRoom();
+    void Refresh();
+    void Release(const QStringList& keys);
+
+    sqlite3* FDb;
+    QString FFolder;
+    QHash<QString, Attached> FAttached; // by upper-cased table name
+    QHash<QString, QString> FFiles;     // upper-cased table name -> file name
+    qint64 FListedAt = -1;              // folder time of the listing, in nanoseconds
+    quint64 FUseCounter = 0;
+};

@@ -1,0 +1,232 @@
+#include "storage/Connection.h"
+#include "storage/SqlError.h"
+
+#include "base/DateTime.h"
+#include "tests/common/TempFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+QVariant Scalar(SqlConnection& c, const QString& sql) {
+    auto st = c.Prepare(sql);
+    return st->Step() ? st->Value(0) : QVariant();
+}
+
+// A folder with an empty database file.
+struct DatabaseFixture : ::testing::Test {
+    TempFolder Temp;
+    std::unique_ptr<SqlConnection> Db =
+        SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"), true);
+};
+
+// A folder of table files with the unit table and one month's log table.
+struct FolderFixture : ::testing::Test {
+    TempFolder Temp;
+    std::unique_ptr<SqlConnection> Folder = SqlConnection::OpenFolder(Temp.Path());
+    FolderFixture() {
+        Folder->Execute(
+            "CREATE TABLE entranceState (認証機ID SHORT, 認証機名 TEXT (40), 稼動開始 TIME, "
+            "稼動終了 TIME, 認証機種別 SHORT, 作動状況 BIT)");
+        Folder->Execute(
+            "CREATE TABLE ENTRANCE_LOG2026_12 (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, "
+            "個人コード TEXT (10), 操作種別 SHORT, 操作日時 DATETIME, エラー種別 SHORT, "
+            "認証機ID SHORT)");
+    }
+};
+
+} // namespace
+
+TEST_F(DatabaseFixture, FunctionsOfTheDialect) {
+    EXPECT_EQ(Scalar(*Db, "SELECT CInt(2.5)").toInt(), 2);
+    EXPECT_EQ(Scalar(*Db, "SELECT CInt(3.5)").toInt(), 4);
+    EXPECT_EQ(Scalar(*Db, "SELECT CLng('41')").toInt(), 41);
+    EXPECT_DOUBLE_EQ(Scalar(*Db, "SELECT CDbl(#12/10/2026 06:00:00#)").toDouble(), 46366.25);
+    EXPECT_EQ(Scalar(*Db, "SELECT Year(46366.75) * 10000 + Month(46366.75) * 100 + Day(46366.75)")
+                  .toInt(),
+              20261210);
+    EXPECT_EQ(
+        Scalar(*Db, "SELECT Hour(46366.75) * 10000 + Minute(46366.75) * 100 + Second(46366.75)")
+            .toInt(),
+        180000);
+    EXPECT_TRUE(Scalar(*Db, "SELECT CInt(NULL)").isNull());
+    EXPECT_THROW(Scalar(*Db, "SELECT CInt(40000)"), ESqlError);
+    EXPECT_THROW(Scalar(*Db, "SELECT CDbl('abc')"), ESqlError);
+    EXPECT_EQ(Scalar(*Db, "SELECT 'ｲﾄｳ' LIKE '[ｱ-ｵ]*'").toInt(), 1);
+    EXPECT_EQ(Scalar(*Db, "SELECT 'ｲﾄｳ' NOT LIKE \"[ｶ-ｺ]*\"").toInt(), 1);
+}
+
+TEST_F(DatabaseFixture, JetDdlKeepsItsTypeNamesAndKinds) {
+    Db->Execute("CREATE TABLE M_給与項目\n(項目コード Long, 項目名 TEXT (20), 使用 BIT, 順番 Long, "
+                "ヘッダ名 TEXT (20), 作成処理月 DATETIME)");
+    Db->Execute("ALTER TABLE M_給与項目 ADD COLUMN 率 DOUBLE, ADD COLUMN 画像 LONGBINARY, "
+                "ADD COLUMN 区分 SHORT");
+    const QList<ColumnInfo> cols = Db->Columns("M_給与項目");
+    ASSERT_EQ(cols.size(), 9);
+    const ColumnKind kinds[] = {ColumnKind::Integer, ColumnKind::String, ColumnKind::Boolean,
+                                ColumnKind::Integer, ColumnKind::String, ColumnKind::DateTime,
+                                ColumnKind::Float,   ColumnKind::Blob,   ColumnKind::Smallint};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(cols[i].Kind, kinds[i]) << cols[i].Name.toStdString();
+    EXPECT_EQ(cols[1].DeclaredType, "TEXT (20)");
+    EXPECT_EQ(cols[1].Size, 20);
+    auto st = Db->Prepare("SELECT 項目名, 作成処理月, CInt(1) AS x FROM M_給与項目");
+    EXPECT_EQ(st->Column(0).Kind, ColumnKind::String);
+    EXPECT_EQ(st->Column(0).Table, "M_給与項目");
+    EXPECT_EQ(st->Column(1).Kind, ColumnKind::DateTime);
+    EXPECT_EQ(st->Column(2).Kind, ColumnKind::Unknown);
+    EXPECT_EQ(st->Column(2).Name, "x");
+}
+
+TEST_F(DatabaseFixture, FailedStatementsLeaveTheDataAsItWas) {
+    Db->Execute("CREATE TABLE t (a SHORT)");
+    // The second clause fails: the first is undone.
+    EXPECT_THROW(Db->Execute("ALTER TABLE t ADD COLUMN b SHORT, ADD COLUMN a SHORT"), ESqlError);
+    EXPECT_EQ(Db->Columns("t").size(), 1);
+    try {
+        Db->Execute("SELECT missing FROM t");
+        FAIL();
+    } catch (const ESqlError& e) {
+        EXPECT_EQ(e.Message().toStdString(), "no such column: missing");
+    }
+    Db->StartTransaction();
+    Db->Execute("INSERT INTO t (a) VALUES (1)");
+    EXPECT_TRUE(Db->InTransaction());
+    Db->Rollback();
+    EXPECT_FALSE(Db->InTransaction());
+    EXPECT_EQ(Scalar(*Db, "SELECT COUNT(*) FROM t").toInt(), 0);
+}
+
+TEST_F(DatabaseFixture, ParametersBindTypedValuesAndEscapeNothing) {
+    Db->Execute(
+        "CREATE TABLE M_個人情報 (個人コード TEXT (10), 有効終了日 DATETIME, 認証画像 LONGBINARY)");
+    auto ins = Db->Prepare(
+        "INSERT INTO M_個人情報 (個人コード, 有効終了日, 認証画像) VALUES (:code, ?, :img)");
+    ASSERT_EQ(ins->ParamCount(), 3);
+    EXPECT_EQ(ins->ParamName(1), "code");
+    EXPECT_EQ(ins->ParamName(2), "");
+    const QByteArray image(900, '\x01');
+    ins->Bind("CODE", "O'Neil");
+    ins->Bind(2, QDate(2026, 12, 10));
+    ins->Bind("img", image);
+    EXPECT_EQ(ins->Execute(), 1);
+    ins->Bind("code", QVariant());
+    ins->Bind(2, "12/11/2026");
+    ins->Execute();
+    auto sel = Db->Prepare("SELECT 有効終了日, 認証画像 FROM M_個人情報 WHERE 個人コード=:c");
+    sel->Bind(1, "O'Neil");
+    ASSERT_TRUE(sel->Step());
+    EXPECT_DOUBLE_EQ(sel->Value(0).toDouble(), 46366);
+    EXPECT_EQ(sel->Value(1).toByteArray(), image);
+    EXPECT_FALSE(sel->Step());
+    EXPECT_DOUBLE_EQ(
+        Scalar(*Db, "SELECT 有効終了日 FROM M_個人情報 WHERE 個人コード IS NULL").toDouble(),
+        46367);
+    EXPECT_THROW(sel->Bind("nothing", 1), ESqlError);
+}
+
+TEST_F(DatabaseFixture, DatabaseFileIsFoundWithoutRegardToCase) {
+    Db->Execute("CREATE TABLE t (a SHORT)");
+    auto again = SqlConnection::OpenDatabase(Temp.Path() + "/VoduraviRive.MDB");
+    EXPECT_TRUE(again->TableExists("T"));
+    EXPECT_THROW(SqlConnection::OpenDatabase(Temp.File("MISSING.MDB")), ESqlError);
+    EXPECT_FALSE(QFile::exists(Temp.File("MISSING.MDB")));
+}
+
+TEST_F(DatabaseFixture, AStatementMeetingALockWaits) {
+    Db->Execute("CREATE TABLE t (a SHORT)");
+    auto other = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
+    Db->StartTransaction();
+    Db->Execute("INSERT INTO t (a) VALUES (1)");
+    std::thread release([&] {
+        QThread::msleep(300);
+        Db->Commit();
+    });
+    EXPECT_EQ(other->Execute("INSERT INTO t (a) VALUES (2)"), 1);
+    release.join();
+    EXPECT_EQ(Scalar(*other, "SELECT COUNT(*) FROM t").toInt(), 2);
+    other->SetBusyTimeout(0);
+    Db->StartTransaction();
+    EXPECT_THROW(other->Execute("INSERT INTO t (a) VALUES (3)"), ESqlError);
+    Db->Rollback();
+}
+
+TEST_F(FolderFixture, EachTableIsAFileOfItsOwn) {
+    EXPECT_TRUE(QFile::exists(Temp.File("ENTRANCESTATE.DB")));
+    EXPECT_TRUE(QFile::exists(Temp.File("ENTRANCE_LOG2026_12.DB")));
+    EXPECT_EQ(Folder->TableNames(), QStringList({"ENTRANCE_LOG2026_12", "ENTRANCESTATE"}));
+    EXPECT_TRUE(Folder->TableExists("entranceState"));
+    EXPECT_THROW(Folder->Execute("CREATE TABLE EntranceState (a SHORT)"), ESqlError);
+    // A CREATE that fails leaves no file behind.
+    EXPECT_THROW(Folder->Execute("CREATE TABLE KOJIN (a SHORT, a SHORT)"), ESqlError);
+    EXPECT_FALSE(QFile::exists(Temp.File("KOJIN.DB")));
+    Folder->Execute(
+        "CREATE TABLE KOJIN (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, 個人コード TEXT (10))");
+    EXPECT_EQ(Folder->Columns("kojin")[0].Kind, ColumnKind::AutoInc);
+    Folder->Execute("DROP TABLE KOJIN");
+    EXPECT_FALSE(QFile::exists(Temp.File("KOJIN.DB")));
+    EXPECT_THROW(Folder->Execute("DROP TABLE KOJIN"), ESqlError);
+    Folder->Execute("DROP TABLE IF EXISTS KOJIN");
+}
+
+TEST_F(FolderFixture, AChangeShowsInTheTableFilesTime) {
+    const QString file = Temp.File("ENTRANCESTATE.DB");
+    QFile(file).setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                            QFileDevice::FileModificationTime);
+    const QDateTime before = QFileInfo(file).lastModified();
+    Folder->Execute("INSERT INTO entranceState (認証機ID, 認証機名, 認証機種別, 作動状況) Values "
+                    "(1,'認証機1',Null,True)");
+    EXPECT_GT(QFileInfo(file).lastModified(), before);
+    EXPECT_FALSE(QFile::exists(file + "-wal"));
+}
+
+TEST_F(FolderFixture, ManyTablesInTurnStayWithinTheAttachLimit) {
+    for (int i = 0; i < 14; ++i) {
+        Folder->Execute(
+            QString("CREATE TABLE TMPLOG%1_127001 (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, "
+                    "操作Year SHORT)")
+                .arg(i));
+        Folder->Execute(QString("INSERT INTO TMPLOG%1_127001 (操作Year) VALUES (%1)").arg(i));
+    }
+    for (int i = 0; i < 14; ++i)
+        EXPECT_EQ(Scalar(*Folder, QString("SELECT 操作Year FROM TMPLOG%1_127001").arg(i)).toInt(),
+                  i);
+    // A table deleted behind the connection's back and made again is read afresh.
+    QFile::remove(Temp.File("TMPLOG3_127001.DB"));
+    auto other = SqlConnection::OpenFolder(Temp.Path());
+    other->Execute("CREATE TABLE TMPLOG3_127001 (操作Year SHORT)");
+    other->Execute("INSERT INTO TMPLOG3_127001 (操作Year) VALUES (33)");
+    EXPECT_EQ(Scalar(*Folder, "SELECT 操作Year FROM TMPLOG3_127001").toInt(), 33);
+}
+
+TEST_F(FolderFixture, TheCommunicationProgramsStatements) {
+    // A log insert as the unit sends it: digits as sent, the date as text.
+    Folder->Execute(
+        "insert into ENTRANCE_LOG2026_12(\n個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)\n"
+        "Values\n('O''1',11,'12/10/2026, 13:05:00',01,3)");
+    {
+        auto st =
+            Folder->Prepare("SELECT 個人コード, 操作日時, エラー種別 FROM ENTRANCE_LOG2026_12");
+        ASSERT_TRUE(st->Step());
+        EXPECT_EQ(st->Value(0).toString(), "O'1");
+        EXPECT_NEAR(st->Value(1).toDouble(), EncodeDate(2026, 12, 10) + EncodeTime(13, 5, 0, 0),
+                    1e-9);
+        EXPECT_EQ(st->Value(2).toInt(), 1);
+    }
+    EXPECT_THROW(Folder->Execute("insert into ENTRANCE_LOG2026_12(操作日時) Values ('13/45/2026')"),
+                 ESqlError);
+    // Tamper columns added in one statement, then written.
+    Folder->Execute("ALTER TABLE \"entranceState.DB\" ADD COLUMN タンパー開 SMALLINT, ADD COLUMN "
+                    "タンパー閉 SMALLINT");
+    Folder->Execute("INSERT INTO entranceState\n(認証機ID, 認証機名, 認証機種別, "
+                    "作動状況)\nValues\n(1,'認証機1',Null,True)");
+    Folder->Execute("UPDATE entranceState SET タンパー開=1, タンパー閉=0\nWHERE 認証機ID=1");
+    Folder->Execute("UPDATE entranceState SET 作動状況=False\nWHERE 認証機ID=1");
+    EXPECT_EQ(
+        Scalar(*Folder, "SELECT タンパー開*10+タンパー閉+作動状況 FROM entranceState").toInt(), 10);
+    Folder->Pack("entranceState");
+}

@@ -1,0 +1,104 @@
+#include "storage/Dialect.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString One(const QString& sql) {
+    QStringList params;
+    const QList<DialectStatement> st = SqlDialect::Translate(sql, params);
+    EXPECT_EQ(st.size(), 1) << sql.toStdString();
+    return st.value(0).Text();
+}
+
+} // namespace
+
+TEST(Dialect, RewritesTheJetConstructs) {
+    const struct {
+        const char* In;
+        const char* Out;
+    } cases[] = {
+        // date literals become day numbers (2026-12-10 is day 46366)
+        {"SELECT * FROM t WHERE d<#12/10/2026#", "SELECT * FROM t WHERE d<46366"},
+        {"SELECT * FROM t WHERE d=#12/10/2026 12:00:00#", "SELECT * FROM t WHERE d=46366.5"},
+        // double-quoted text is a string, except a table name
+        {"SELECT * FROM t WHERE c <> \"\"", "SELECT * FROM t WHERE c <> ''"},
+        {"SELECT * FROM t WHERE c LIKE \"O'B*\"", "SELECT * FROM t WHERE c LIKE 'O''B*'"},
+        {"ALTER TABLE \"entranceState.DB\" ADD COLUMN a SMALLINT",
+         "ALTER TABLE \"entranceState\" ADD COLUMN a SMALLINT"},
+        {"SELECT * FROM entranceState.DB WHERE x=1", "SELECT * FROM entranceState WHERE x=1"},
+        {"UPDATE \"KOJIN.db\" SET a=1", "UPDATE \"KOJIN\" SET a=1"},
+        // DELETE * FROM and DELETE col FROM
+        {"DELETE * FROM M_使用認証機 WHERE 個人コード='1'",
+         "DELETE FROM M_使用認証機 WHERE 個人コード='1'"},
+        {"DELETE 個人コード FROM t", "DELETE FROM t"},
+        {"DELETE FROM t", "DELETE FROM t"},
+        // parameters are numbered; a name used twice is one parameter
+        {"SELECT * FROM t WHERE a=:操作Year AND b='12:30' AND c=? AND d=:操作Year",
+         "SELECT * FROM t WHERE a=?1 AND b='12:30' AND c=?2 AND d=?1"},
+        // lines joined with a line break stay apart
+        {"SELECT a\nFROM t", "SELECT a\nFROM t"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(One(QString::fromUtf8(c.In)).toStdString(), c.Out) << c.In;
+}
+
+TEST(Dialect, SplitsAlterTableWithSeveralAddClauses) {
+    QStringList params;
+    const auto st = SqlDialect::Translate("ALTER TABLE \"entranceState.DB\" ADD COLUMN タンパー開 "
+                                          "SMALLINT, ADD COLUMN タンパー閉 SMALLINT",
+                                          params);
+    ASSERT_EQ(st.size(), 2);
+    EXPECT_EQ(st[0].Text(), "ALTER TABLE \"entranceState\" ADD COLUMN タンパー開 SMALLINT");
+    EXPECT_EQ(st[1].Text(), "ALTER TABLE \"entranceState\" ADD COLUMN タンパー閉 SMALLINT");
+    EXPECT_EQ(st[1].Table, "entranceState");
+    EXPECT_EQ(st[1].Kind, DialectStatement::AlterTable);
+}
+
+TEST(Dialect, SplitsAtSemicolonsAndClassifiesTableStatements) {
+    QStringList params;
+    const auto st = SqlDialect::Translate(
+        "CREATE TABLE ENTRANCE_LOG2026_12.DB (a SHORT); DROP TABLE IF EXISTS KOJIN;\n"
+        "CREATE INDEX ix ON KOJIN (a);",
+        params);
+    ASSERT_EQ(st.size(), 3);
+    EXPECT_EQ(st[0].Kind, DialectStatement::CreateTable);
+    EXPECT_EQ(st[0].Table, "ENTRANCE_LOG2026_12");
+    EXPECT_EQ(st[0].Text("S"), "CREATE TABLE \"S\".ENTRANCE_LOG2026_12 (a SHORT)");
+    EXPECT_EQ(st[1].Kind, DialectStatement::DropTable);
+    EXPECT_TRUE(st[1].IfExists);
+    EXPECT_EQ(st[1].Table, "KOJIN");
+    EXPECT_EQ(st[2].Kind, DialectStatement::CreateIndex);
+    EXPECT_EQ(st[2].Table, "KOJIN");
+    EXPECT_EQ(st[2].Text("S").trimmed(), "CREATE INDEX \"S\".ix ON KOJIN (a)");
+}
+
+TEST(Dialect, NamesTheTablesAStatementMayUse) {
+    QStringList params;
+    const auto st = SqlDialect::Translate(
+        "SELECT DISTINCT CInt(Year(ENTRANCE_LOG2026_12.操作日時)) as 操作Year FROM "
+        "ENTRANCE_LOG2026_12 INNER Join KOJIN ON ENTRANCE_LOG2026_12.個人コード = KOJIN.個人コード",
+        params);
+    const QStringList names = st[0].Names;
+    EXPECT_TRUE(names.contains("ENTRANCE_LOG2026_12"));
+    EXPECT_TRUE(names.contains("KOJIN"));
+    EXPECT_FALSE(names.contains("CInt"));       // a function
+    EXPECT_FALSE(names.contains("個人コード")); // a column after "."
+}
+
+TEST(Dialect, WrapsValuesWrittenIntoDateColumns) {
+    auto kindOf = [](const QString&, const QString& column) {
+        return column == "操作日時" ? ColumnKind::DateTime : ColumnKind::Smallint;
+    };
+    QStringList params;
+    auto st = SqlDialect::Translate("insert into L(個人コード, 操作日時, 認証機ID)\nValues\n"
+                                    "('1','12/10/2026, 13:05:00',(3))",
+                                    params);
+    SqlDialect::WrapDateValues(st[0], kindOf);
+    EXPECT_EQ(st[0].Text(), "insert into L(個人コード, 操作日時, 認証機ID)\nValues\n"
+                            "('1',zz_datevalue('12/10/2026, 13:05:00'),(3))");
+    st = SqlDialect::Translate("UPDATE L SET 操作日時 = ?, 認証機ID=2 WHERE 操作日時 > 0", params);
+    SqlDialect::WrapDateValues(st[0], kindOf);
+    EXPECT_EQ(st[0].Text(),
+              "UPDATE L SET 操作日時 =zz_datevalue( ?1), 認証機ID=2 WHERE 操作日時 > 0");
+}
