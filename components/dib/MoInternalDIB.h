@@ -1,0 +1,27 @@
+#pragma once
+
+#include "MoDIBTypes.h"
+
+class QIODevice;
+
+// The data of one image, shared by the TMoDIB objects that show it (copy on write).
+class TMoInternalDIB {
+public:
+    // A 1 x 1 image of 8 bits with 256 black colour-table entries.
+    TMoInternalDIB();
+    explicit TMoInternalDIB(TMoDIBInfo info) : Info(std::move(info)) {}
+
+    int Width() const { return Info.Width(); }
+    int Height() const { return Info.Rows(); }
+    TMoPixelFormat GetPixelFormat() const { return Info.PixelFormat(); }
+
+    // Reads one BMP file from the stream's position; leaves the stream after it.
+    static TMoInternalDIB LoadFromStream(QIODevice& stream);
+    // Writes the image as one BMP file, encoded or not as it is held.
+    void SaveToStream(QIODevice& stream) const;
+    QByteArray SaveToBytes() const;
+
+    TMoDIBInfo Info;
+    // Set when the colour table changed; the owning image takes it over.
+    bool PaletteChanged = true;
+};

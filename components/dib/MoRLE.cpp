@@ -1,0 +1,306 @@
+#include "MoRLE.h"
+
+#include "MoDIBErrors.h"
+
+namespace {
+
+// How one encoding writes its runs: byte values of one or two pixels each.
+struct TRleCodes {
+    int Width;         // pixels in the row
+    int MaxLength;     // bytes in one run or literal
+    int MinAbsolute;   // shorter literals go out as runs of one byte
+    int PixelsPerByte; // 1 for RLE8, 2 for RLE4
+};
+
+// The per-row machine: a pending single byte, run or literal, written when it can grow no more.
+class TRowEncoder {
+public:
+    TRowEncoder(const uchar* row, const TRleCodes& codes, TRleWriter& out)
+        : FRow(row), FCodes(codes), FOut(out) {}
+
+    void Encode(int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            Take(i);
+        Flush();
+        FOut.Need(4);
+        FOut.PutCode(0, 0);
+    }
+
+private:
+    enum TState { Empty, Single, Run, Literal };
+
+    void Take(int i) {
+        const uchar b = FRow[i];
+        switch (FState) {
+        case Empty:
+            Open(i);
+            break;
+        case Single:
+            FState = b == FRow[FStart] ? Run : Literal;
+            FCount = 2;
+            break;
+        case Run:
+            if (b == FRow[FStart] && FCount < FCodes.MaxLength) {
+                ++FCount;
+            } else {
+                WriteRun(FStart, FCount);
+                Open(i);
+            }
+            break;
+        case Literal:
+            TakeIntoLiteral(i);
+            break;
+        }
+    }
+
+    void TakeIntoLiteral(int i) {
+        const int last = FStart + FCount - 1;
+        if (FRow[i] == FRow[last]) {
+            WriteLiteral(FStart, FCount - 1);
+            FState = Run;
+            FStart = last;
+            FCount = 2;
+        } else if (FCount < FCodes.MaxLength) {
+            ++FCount;
+        } else {
+            WriteLiteral(FStart, FCount);
+            Open(i);
+        }
+    }
+
+    void Open(int i) {
+        FState = Single;
+        FStart = i;
+        FCount = 1;
+    }
+
+    void Flush() {
+        if (FState == Run || FState == Single)
+            WriteRun(FStart, FCount);
+        else if (FState == Literal)
+            WriteLiteral(FStart, FCount);
+    }
+
+    // Pixels that `count` bytes from `start` cover; a row of odd width ends at its width.
+    uchar Pixels(int start, int count) const {
+        return uchar(
+            qMin(count * FCodes.PixelsPerByte, FCodes.Width - start * FCodes.PixelsPerByte));
+    }
+
+    void WriteRun(int start, int count) {
+        FOut.Need(6);
+        FOut.PutCode(Pixels(start, count), FRow[start]);
+    }
+
+    void WriteLiteral(int start, int count) {
+        if (count < FCodes.MinAbsolute) {
+            for (int i = 0; i < count; ++i)
+                WriteRun(start + i, 1);
+            return;
+        }
+        FOut.Need((count + 1) / 2 * 2 + 6);
+        FOut.PutCode(0, Pixels(start, count));
+        FOut.PutBytes(FRow + start, count);
+        if (count % 2)
+            FOut.PutByte(0);
+    }
+
+    const uchar* FRow;
+    const TRleCodes& FCodes;
+    TRleWriter& FOut;
+    TState FState = Empty;
+    int FStart = 0;
+    int FCount = 0;
+};
+
+TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routine) {
+    TMoDIBInfo result = source;
+    TRleWriter out(qsizetype(source.RowSize()) * source.Rows(), routine);
+    const bool topDown = source.Header.biHeight < 0;
+    for (int i = 0; i < source.Rows(); ++i) {
+        const uchar* row = source.Row(topDown ? source.Rows() - 1 - i : i);
+        if (bitCount == 8)
+            EncodeRLE8Row(row, source.Width(), out);
+        else
+            EncodeRLE4Row(row, source.Width(), out);
+    }
+    out.Need(2);
+    out.PutCode(0, 1);
+    result.Pixels = out.Data();
+    result.Pixels.squeeze();
+    result.Header.biHeight = source.Rows();
+    result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
+    result.Header.biSizeImage = quint32(result.Pixels.size());
+    return result;
+}
+
+// The decoder's messages: end of line, delta, absolute run, encoded run, missing end.
+struct TRleFaults {
+    const char* EndOfLine;
+    const char* Delta;
+    const char* Absolute;
+    const char* Run;
+    const char* NoEnd;
+};
+
+// Reads codes until the end of bitmap, writing bytes (RLE8) or nibbles (RLE4) into the rows.
+class TRleDecoder {
+public:
+    TRleDecoder(const TMoDIBInfo& source, TMoDIBInfo& target, bool nibbles,
+                const TRleFaults& faults)
+        : FIn(reinterpret_cast<const uchar*>(source.Pixels.constData())),
+          FSize(source.Pixels.size()), FTarget(target), FNibbles(nibbles),
+          FLimit(nibbles ? (source.Width() + 1) / 2 * 2 : source.Width()), FFaults(faults) {}
+
+    void Decode() {
+        for (;;) {
+            const uchar first = Next();
+            const uchar second = Next();
+            if (first > 0)
+                Run(first, second);
+            else if (second == 0)
+                EndOfLine();
+            else if (second == 1)
+                return;
+            else if (second == 2)
+                Delta();
+            else
+                Absolute(second);
+        }
+    }
+
+private:
+    uchar Next() {
+        if (FPos >= FSize)
+            throw EMoDIBInvalidDIB(FFaults.NoEnd);
+        return FIn[FPos++];
+    }
+
+    void Put(int x, uchar value) { SetIndex(FTarget.Row(FY), FNibbles ? 4 : 8, x, value); }
+
+    void Run(int n, uchar value) {
+        if (FX + n > FLimit || FY >= FTarget.Rows())
+            throw EMoDIBInvalidDIB(FFaults.Run);
+        for (int i = 0; i < n; ++i)
+            Put(FX + i, FNibbles ? uchar(i % 2 ? value & 0x0F : value >> 4) : value);
+        FX += n;
+    }
+
+    void EndOfLine() {
+        FX = 0;
+        if (++FY > FTarget.Rows())
+            throw EMoDIBInvalidDIB(FFaults.EndOfLine);
+    }
+
+    void Delta() {
+        FX += Next();
+        FY += Next();
+        if (FX > FLimit || FY > FTarget.Rows())
+            throw EMoDIBInvalidDIB(FFaults.Delta);
+    }
+
+    void Absolute(int n) {
+        if (FX + n > FLimit || FY >= FTarget.Rows())
+            throw EMoDIBInvalidDIB(FFaults.Absolute);
+        const int bytes = FNibbles ? (n * 4 + 15) / 16 * 2 : (n + 1) / 2 * 2;
+        uchar value = 0;
+        for (int i = 0; i < bytes; ++i) {
+            value = Next();
+            const int x = FNibbles ? 2 * i : i;
+            if (x < n)
+                Put(FX + x, FNibbles ? uchar(value >> 4) : value);
+            if (FNibbles && x + 1 < n)
+                Put(FX + x + 1, uchar(value & 0x0F));
+        }
+        FX += n;
+    }
+
+    const uchar* FIn;
+    qsizetype FSize;
+    qsizetype FPos = 0;
+    TMoDIBInfo& FTarget;
+    bool FNibbles;
+    int FLimit;
+    const TRleFaults& FFaults;
+    int FX = 0;
+    int FY = 0;
+};
+
+void CheckFormat(const TMoDIBInfo& source, int bitCount, quint32 compression, const char* message) {
+    if (source.Header.biBitCount != bitCount || source.Header.biCompression != compression)
+        throw EMoDIBBadDIBType(message);
+}
+
+} // namespace
+
+TRleWriter::TRleWriter(qsizetype capacity, const char* routine)
+    : FCapacity(capacity), FRoutine(routine) {
+    FData.reserve(capacity);
+}
+
+void TRleWriter::Need(qsizetype bytes) {
+    if (FCapacity - FData.size() < bytes)
+        throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
+}
+
+void TRleWriter::PutCode(uchar first, uchar second) {
+    FData.append(char(first));
+    FData.append(char(second));
+}
+
+void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out) {
+    const TRleCodes codes{width, 255, 3, 1};
+    TRowEncoder(row, codes, out).Encode(width);
+}
+
+void EncodeRLE4Row(const uchar* row, int width, TRleWriter& out) {
+    const TRleCodes codes{width, 127, 2, 2};
+    TRowEncoder(row, codes, out).Encode((width + 1) / 2);
+}
+
+TMoDIBInfo Convert8BitRGBTo8BitRLE(const TMoDIBInfo& source) {
+    CheckFormat(source, 8, BI_RGB,
+                "Convert8BitRGBTo8BitRLE: Invalid Bitcount & Compression Combination");
+    return EncodeImage(source, 8, "Convert8BitRGBTo8BitRLE");
+}
+
+TMoDIBInfo Convert4BitRGBTo4BitRLE(const TMoDIBInfo& source) {
+    CheckFormat(source, 4, BI_RGB,
+                "Convert4BitRGBTo4BitRLE: Invalid Bitcount & Compression Combination");
+    return EncodeImage(source, 4, "Convert4BitRGBTo4BitRLE");
+}
+
+TMoDIBInfo Convert8BitRLETo8BitRGB(const TMoDIBInfo& source) {
+    CheckFormat(source, 8, BI_RLE8,
+                "Convert8BitRLETo8BitRGB: Invalid Bitcount & Compression Combination");
+    static const TRleFaults faults{
+        "Convert8BitRLETo8BitRGB: Bad RLE Data 1", "Convert8BitRLETo8BitRGB: Bad RLE Data 2",
+        "Convert8BitRLETo8BitRGB: Bad RLE Data 3", "Convert8BitRLETo8BitRGB: Bad RLE Data 4",
+        "Convert8BitRLETo8BitRGB: RLE Data Ends Without End of Bitmap"};
+    TMoDIBInfo result = CreateLike(source, 8);
+    TRleDecoder(source, result, false, faults).Decode();
+    return result;
+}
+
+TMoDIBInfo Convert4BitRLETo4BitRGB(const TMoDIBInfo& source) {
+    CheckFormat(source, 4, BI_RLE4,
+                "Convert4BitRLETo4BitRGB: Invalid Bitcount & Compression Combination");
+    static const TRleFaults faults{
+        "Convert4BitRLETo4BitRGB: Bad RLE Data 5", "Convert4BitRLETo4BitRGB: Bad RLE Data 6",
+        "Convert4BitRLETo4BitRGB: Bad RLE Data 7", "Convert4BitRLETo4BitRGB: Bad RLE Data 8",
+        "Convert4BitRLETo4BitRGB: RLE Data Ends Without End of Bitmap"};
+    TMoDIBInfo result = CreateLike(source, 4);
+    TRleDecoder(source, result, true, faults).Decode();
+    return result;
+}
+
+TMoDIBInfo Unencoded(const TMoDIBInfo& source) {
+    switch (source.PixelFormat()) {
+    case moPf4BitRLE:
+        return Convert4BitRLETo4BitRGB(source);
+    case moPf8BitRLE:
+        return Convert8BitRLETo8BitRGB(source);
+    default:
+        return source;
+    }
+}
