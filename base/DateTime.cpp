@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <chrono>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -31,6 +32,25 @@ void Split(TDateTime value, qint64& days, qint64& msecs) {
 }
 
 QString Pad(int value, int width) { return QString::number(value).rightJustified(width, '0'); }
+
+// The Japanese eras as the system calendar keeps them, with their first days.
+struct TSystemEra {
+    const char16_t* Name;
+    int Year, Month, Day;
+};
+const TSystemEra SystemEras[] = {{u"令和", 2019, 5, 1},
+                                 {u"平成", 1989, 1, 8},
+                                 {u"昭和", 1926, 12, 25},
+                                 {u"大正", 1912, 7, 30},
+                                 {u"明治", 1868, 9, 8}};
+
+// The era of a date and the year within it; no era (and the plain year) before the first.
+std::pair<QString, int> EraOf(int year, int month, int day) {
+    for (const TSystemEra& era : SystemEras)
+        if (std::tuple(year, month, day) >= std::tuple(era.Year, era.Month, era.Day))
+            return {QString::fromUtf16(era.Name), year - era.Year + 1};
+    return {QString(), year};
+}
 
 } // namespace
 
@@ -178,6 +198,11 @@ QString FormatDateTime(const QString& format, TDateTime value) {
                 out += FormatDateTime(fs.ShortDateFormat, value);
             else
                 out += Pad(day, len >= 2 ? 2 : 1);
+        } else if (lc == 'g') {
+            const QString name = EraOf(year, month, day).first;
+            out += run('g') >= 2 ? name : name.left(1);
+        } else if (lc == 'e') {
+            out += Pad(EraOf(year, month, day).second, run('e') >= 2 ? 2 : 1);
         } else if (lc == 'h') {
             int len = run('h');
             out += Pad(hour, len >= 2 ? 2 : 1);
@@ -231,7 +256,7 @@ bool TryStrToDate(const QString& text, TDateTime& result, const TFormatSettings&
     const QString order = fs.ShortDateFormat.toLower();
     const int yPos = int(order.indexOf('y')), mPos = int(order.indexOf('m')),
               dPos = int(order.indexOf('d'));
-    int year, month, day;
+    int year = 0, month = 0, day = 0;
     if (numbers.size() == 3) {
         QList<QPair<int, char>> fields{{yPos, 'y'}, {mPos, 'm'}, {dPos, 'd'}};
         std::sort(fields.begin(), fields.end());
