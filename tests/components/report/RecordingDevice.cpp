@@ -1,6 +1,7 @@
 #include "RecordingDevice.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 namespace {
 
@@ -48,7 +49,16 @@ public:
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
         FDevice->Drawn << TDrawn{TDrawn::Text, {}, 0, item.text(), p};
     }
-    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawPath(const QPainterPath& path) override {
+        const QRect box = path.boundingRect().toAlignedRect();
+        FDevice->Drawn << TDrawn{
+            TDrawn::Path, QLine(box.topLeft(), box.bottomRight()), FPen.width(), {}, {}};
+    }
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode) override {
+        QPainterPath path;
+        path.addPolygon(QPolygonF(QList<QPointF>(points, points + count)));
+        drawPath(path);
+    }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
 
 private:

@@ -11,7 +11,7 @@
 // What a drawing left on the recording device: a line (pen width), a run of pixels (a
 // thin line, first and last pixel), a filled rectangle, or a text.
 struct TDrawn {
-    enum Kind { Line, Pixels, Fill, Text } kind;
+    enum Kind { Line, Pixels, Fill, Text, Path } kind;
     QLine line;    // Line and Pixels: the ends; Fill: top left and bottom right
     int width = 0; // pen width
     QString text;
