@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Column.h"
+#include "SqlError.h"
 #include "Statement.h"
 #include "TableFolder.h"
 

@@ -57,6 +57,13 @@ bool IsName(const SqlToken& t) {
     return t.Type == SqlToken::Word || t.Type == SqlToken::Identifier;
 }
 
+// The next significant token at or after `i`, or -1.
+int NextSignificantFrom(const QList<SqlToken>& tokens, int i) {
+    while (i < tokens.size() && tokens[i].Type == SqlToken::Space)
+        ++i;
+    return i < tokens.size() ? i : -1;
+}
+
 // Indexes of the tokens that are not blanks.
 QList<int> Significant(const QList<SqlToken>& tokens) {
     QList<int> result;
@@ -176,6 +183,19 @@ void Classify(DialectStatement& st) {
     }
 }
 
+// A Jet Yes/No column is False until written, also in rows that exist when it is added.
+void DefaultBitColumns(DialectStatement& st) {
+    if (st.Kind != DialectStatement::CreateTable && st.Kind != DialectStatement::AlterTable)
+        return;
+    for (int i = st.Tokens.size() - 1; i >= 0; --i) {
+        if (!IsWord(st.Tokens[i], "BIT"))
+            continue;
+        const int next = NextSignificantFrom(st.Tokens, i + 1);
+        if (next < 0 || !IsWord(st.Tokens[next], "DEFAULT"))
+            st.Tokens.insert(i + 1, SqlToken{SqlToken::Word, " DEFAULT 0"});
+    }
+}
+
 // ALTER TABLE t ADD COLUMN a ..., ADD COLUMN b ...: one statement per ADD clause.
 QList<QList<SqlToken>> SplitAlterTable(const QList<SqlToken>& tokens) {
     const QList<int> sig = Significant(tokens);
@@ -256,13 +276,6 @@ int Closing(const QList<SqlToken>& tokens, int open) {
             return i;
     }
     return -1;
-}
-
-// The next significant token at or after `i`, or -1.
-int NextSignificant(const QList<SqlToken>& tokens, int i) {
-    while (i < tokens.size() && tokens[i].Type == SqlToken::Space)
-        ++i;
-    return i < tokens.size() ? i : -1;
 }
 
 // The column a "col", "t.col" or "[col]" run names.
@@ -376,6 +389,7 @@ QList<DialectStatement> SqlDialect::Translate(const QString& sql, QStringList& p
             DialectStatement st;
             st.Tokens = one;
             Classify(st);
+            DefaultBitColumns(st);
             st.Names = PossibleTables(st.Tokens);
             result.append(st);
         }
@@ -400,10 +414,10 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
         QList<ColumnKind> kinds;
         for (const auto& [a, b] : SplitTopLevel(tk, sig[3] + 1, close))
             kinds.append(kindOf(table, ColumnOf(tk, a, b)));
-        int i = NextSignificant(tk, close + 1);
+        int i = NextSignificantFrom(tk, close + 1);
         if (i < 0 || !IsWord(tk[i], "VALUES"))
             return;
-        for (i = NextSignificant(tk, i + 1); i >= 0 && IsSymbol(tk[i], "(");) {
+        for (i = NextSignificantFrom(tk, i + 1); i >= 0 && IsSymbol(tk[i], "(");) {
             const int end = Closing(tk, i);
             if (end < 0)
                 return;
@@ -411,9 +425,9 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
             for (int v = 0; v < values.size() && v < kinds.size(); ++v)
                 if (IsDateKind(kinds[v]))
                     wrap.prepend(values[v]);
-            i = NextSignificant(tk, end + 1);
+            i = NextSignificantFrom(tk, end + 1);
             if (i >= 0 && IsSymbol(tk[i], ","))
-                i = NextSignificant(tk, i + 1);
+                i = NextSignificantFrom(tk, i + 1);
         }
     } else if (verb == "UPDATE" && IsWord(tk[sig[2]], "SET")) {
         const QString table = NameOf(tk[sig[1]]);

@@ -49,10 +49,16 @@ TEST(Dialect, SplitsAlterTableWithSeveralAddClauses) {
                                           "SMALLINT, ADD COLUMN タンパー閉 SMALLINT",
                                           params);
     ASSERT_EQ(st.size(), 2);
-    EXPECT_EQ(st[0].Text(), "ALTER TABLE \"entranceState\" ADD COLUMN タンパー開 SMALLINT");
-    EXPECT_EQ(st[1].Text(), "ALTER TABLE \"entranceState\" ADD COLUMN タンパー閉 SMALLINT");
+    EXPECT_EQ(st[0].Text().toStdString(),
+              "ALTER TABLE \"entranceState\" ADD COLUMN タンパー開 SMALLINT");
+    EXPECT_EQ(st[1].Text().toStdString(),
+              "ALTER TABLE \"entranceState\" ADD COLUMN タンパー閉 SMALLINT");
     EXPECT_EQ(st[1].Table, "entranceState");
     EXPECT_EQ(st[1].Kind, DialectStatement::AlterTable);
+    // Yes/No columns start as False.
+    const auto bit = SqlDialect::Translate("ALTER TABLE M_使用認証機 ADD COLUMN 登録 BIT", params);
+    EXPECT_EQ(bit[0].Text().toStdString(),
+              "ALTER TABLE M_使用認証機 ADD COLUMN 登録 BIT DEFAULT 0");
 }
 
 TEST(Dialect, SplitsAtSemicolonsAndClassifiesTableStatements) {
