@@ -93,26 +93,12 @@ void TLRControl::Realign() {
 
 namespace {
 
-// The visible children of one alignment, in the order they are stacked from the edge.
+// The visible children of one alignment, in child order: the first stacks at the edge.
 QList<TLRControl*> AlignedChildren(const QList<TLRControl*>& controls, TAlign align) {
     QList<TLRControl*> list;
     for (TLRControl* control : controls)
         if (control->Align() == align && control->Visible())
             list << control;
-    std::stable_sort(list.begin(), list.end(), [align](TLRControl* a, TLRControl* b) {
-        switch (align) {
-        case alTop:
-            return a->Top() < b->Top();
-        case alBottom:
-            return a->BoundsRect().Bottom > b->BoundsRect().Bottom;
-        case alLeft:
-            return a->Left() < b->Left();
-        case alRight:
-            return a->BoundsRect().Right > b->BoundsRect().Right;
-        default:
-            return false;
-        }
-    });
     return list;
 }
 
