@@ -134,14 +134,17 @@ void NumberParameters(QList<SqlToken>& tokens, QStringList& parameters) {
     }
 }
 
-// Words and names that are not a column after "." and not a function before "(".
+// Words and names that are not a column after "." and not a function before "(" (a table
+// name after INTO may be followed by its column list).
 QStringList PossibleTables(const QList<SqlToken>& tokens) {
     QStringList names;
     const QList<int> sig = Significant(tokens);
     for (int k = 0; k < sig.size(); ++k) {
+        static const QSet<QString> tableWords = {"TABLE", "FROM", "INTO", "UPDATE", "JOIN", "ON"};
         const SqlToken& t = tokens[sig[k]];
+        const bool afterTableWord = k > 0 && tableWords.contains(Upper(tokens[sig[k - 1]]));
         if (!IsName(t) || (k > 0 && IsSymbol(tokens[sig[k - 1]], ".")) ||
-            (k + 1 < sig.size() && IsSymbol(tokens[sig[k + 1]], "(")))
+            (!afterTableWord && k + 1 < sig.size() && IsSymbol(tokens[sig[k + 1]], "(")))
             continue;
         const QString name = SqlDialect::NameOf(t);
         if (!names.contains(name, Qt::CaseInsensitive))

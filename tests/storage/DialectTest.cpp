@@ -90,6 +90,10 @@ TEST(Dialect, NamesTheTablesAStatementMayUse) {
     EXPECT_TRUE(names.contains("KOJIN"));
     EXPECT_FALSE(names.contains("CInt"));       // a function
     EXPECT_FALSE(names.contains("個人コード")); // a column after "."
+    // A table name directly followed by its column list.
+    const auto insert =
+        SqlDialect::Translate("insert into ENTRANCE_LOG2026_12(個人コード) Values ('1')", params);
+    EXPECT_TRUE(insert[0].Names.contains("ENTRANCE_LOG2026_12"));
 }
 
 TEST(Dialect, WrapsValuesWrittenIntoDateColumns) {
