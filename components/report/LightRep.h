@@ -14,7 +14,7 @@ class TCustomLRPanel;
 // What a band handler tells the engine: print, print only frames and fills, or nothing.
 enum TPrintStatus : uint8_t { lrsPrint, lrsLinesOnly, lrsSkip };
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
+using TLRNotifyEvent = std::function<void(QObject* Sender)>;
 using TBeforePrintEvent = std::function<void(QObject* Sender, TRect Rect, TPrintStatus& Status)>;
 using TPrintPanelEvent =
     std::function<void(QObject* Sender, int ACol, int ARow, TRect Rect, TPrintStatus& Status)>;
@@ -62,7 +62,7 @@ public:
     // 0: no end.
     int LastPage = 0;
     // Sets the printer up in place of the paper when PaperSize is psNone.
-    TNotifyEvent OnSetPrinter;
+    TLRNotifyEvent OnSetPrinter;
 
     void BeginDoc();
     void PrintPage();
@@ -120,7 +120,7 @@ class TLRLayoutPanel : public TCustomLRPanel {
 public:
     explicit TLRLayoutPanel(QObject* parent);
     TBeforePrintEvent BeforePrint;
-    TNotifyEvent AfterPrint;
+    TLRNotifyEvent AfterPrint;
     void PrintPanel(TCanvas* Canvas, TRect Rect, double Scale) override;
 
 protected:
@@ -133,7 +133,7 @@ class TLRChildPanel : public TCustomLRPanel {
 public:
     explicit TLRChildPanel(QObject* parent = nullptr);
     TBeforePrintEvent BeforePrint;
-    TNotifyEvent AfterPrint;
+    TLRNotifyEvent AfterPrint;
     // Prints the items and layout bands on the panel into the cell `Rect`.
     void PrintContents(TCanvas* Canvas, TRect Rect, TPrintStatus Status, double Scale);
 };
@@ -156,11 +156,11 @@ public:
     TPrintDirection PrintDirection = pdHorz;
 
     TBeforePrintEvent BeforePrint;
-    TNotifyEvent AfterPrint;
+    TLRNotifyEvent AfterPrint;
     TPrintPanelEvent OnPrintPanel;
     // The cell panel's own events.
     TBeforePrintEvent& BeforePrintPanel() { return FCellPanel->BeforePrint; }
-    TNotifyEvent& AfterPrintPanel() { return FCellPanel->AfterPrint; }
+    TLRNotifyEvent& AfterPrintPanel() { return FCellPanel->AfterPrint; }
 
     // The panel printed in the next cells; none means the grid's own cell panel.
     TLRChildPanel* SubPanel = nullptr;
