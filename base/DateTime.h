@@ -55,7 +55,8 @@ struct TFormatSettings {
 TFormatSettings& FormatSettings();
 
 // Formats with the letters yyyy yy m mm d dd h hh n nn s ss z zzz, "/" and ":" (the
-// separators), quoted literals, "c", "ddddd" (short date) and "dddddd" (long date);
+// separators), quoted literals, "c", "ddddd" (short date) and "dddddd" (long date),
+// "gg" (the Japanese era's name, "g" its first character) and "e" "ee" (the era's year);
 // "m" after an hour, with only separators between, is the minute.
 QString FormatDateTime(const QString& format, TDateTime value);
 QString DateToStr(TDateTime value);

@@ -268,6 +268,32 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
     FPainter->restore();
 }
 
+void TCanvas::DrawCheckBox(const TRect& rect, bool checked) {
+    RequirePainter();
+    const int size = 13;
+    const int x = rect.Left + (rect.Width() - size) / 2, y = rect.Top + (rect.Height() - size) / 2;
+    QPainter& p = *FPainter;
+    auto line = [&](int x1, int y1, int x2, int y2, TColor color) {
+        p.fillRect(QRect(QPoint(x + x1, y + y1), QPoint(x + x2, y + y2)), ToQColor(color));
+    };
+    line(0, 0, size - 2, 0, clBtnShadow);
+    line(0, 0, 0, size - 2, clBtnShadow);
+    line(1, 1, size - 3, 1, cl3DDkShadow);
+    line(1, 1, 1, size - 3, cl3DDkShadow);
+    line(0, size - 1, size - 1, size - 1, clBtnHighlight);
+    line(size - 1, 0, size - 1, size - 1, clBtnHighlight);
+    line(1, size - 2, size - 2, size - 2, cl3DLight);
+    line(size - 2, 1, size - 2, size - 2, cl3DLight);
+    line(2, 2, size - 3, size - 3, clWindow);
+    if (!checked)
+        return;
+    // The tick: seven columns of three pixels, down two steps and up four.
+    for (int i = 0; i < 7; ++i) {
+        const int top = i <= 2 ? 5 + i : 7 - (i - 2);
+        line(3 + i, top, 3 + i, top + 2, clWindowText);
+    }
+}
+
 void TCanvas::SetPixel(int x, int y, TColor color) {
     RequirePainter();
     FPainter->setPen(QPen(ToQColor(color), 0));

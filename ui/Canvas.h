@@ -99,6 +99,8 @@ public:
     // A one-pixel frame in the brush colour.
     void FrameRect(const TRect& rect);
     void DrawFocusRect(const TRect& rect);
+    // A standard 13-pixel check box, sunken and white, centred in `rect`.
+    void DrawCheckBox(const TRect& rect, bool checked);
     void SetPixel(int x, int y, TColor color);
 
     // Text in the font's colour with its cell's top left corner at (x, y), on the brush

@@ -69,8 +69,8 @@ void TCustomGrid::ChangeSize(int colCount, int rowCount) {
     FRowHeights.resize(rowCount, FDefaultRowHeight);
     FCurrent.X = std::clamp(FCurrent.X, FFixedCols, colCount - 1);
     FCurrent.Y = std::clamp(FCurrent.Y, FFixedRows, rowCount - 1);
-    FTopLeft.X = std::clamp(FTopLeft.X, FFixedCols, std::max(FFixedCols, MaxLeftCol()));
-    FTopLeft.Y = std::clamp(FTopLeft.Y, FFixedRows, std::max(FFixedRows, MaxTopRow()));
+    FTopLeft.X = std::max(FTopLeft.X, FFixedCols);
+    FTopLeft.Y = std::max(FTopLeft.Y, FFixedRows);
     SizeChanged(oldCols, oldRows);
     UpdateScrollBars();
     UpdateEditor();
@@ -402,12 +402,17 @@ void TCustomGrid::TopLeftChanged() {
 }
 
 void TCustomGrid::UpdateScrollBars() {
-    FUpdatingScrollBars = true;
     const int maxTop = std::max(FFixedRows, MaxTopRow());
+    const int maxLeft = std::max(FFixedCols, MaxLeftCol());
+    if (FTopLeft.Y > maxTop || FTopLeft.X > maxLeft) {
+        // The grid grew or its cells shrank: scroll back so no space is left empty.
+        SetTopLeft(std::min(FTopLeft.X, maxLeft), std::min(FTopLeft.Y, maxTop));
+        return;
+    }
+    FUpdatingScrollBars = true;
     verticalScrollBar()->setRange(0, maxTop - FFixedRows);
     verticalScrollBar()->setPageStep(std::max(1, VisibleRowCount()));
     verticalScrollBar()->setValue(FTopLeft.Y - FFixedRows);
-    const int maxLeft = std::max(FFixedCols, MaxLeftCol());
     horizontalScrollBar()->setRange(0, maxLeft - FFixedCols);
     horizontalScrollBar()->setPageStep(std::max(1, VisibleColCount()));
     horizontalScrollBar()->setValue(FTopLeft.X - FFixedCols);
@@ -422,8 +427,6 @@ void TCustomGrid::scrollContentsBy(int, int) {
 
 void TCustomGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    SetTopLeft(std::min(FTopLeft.X, std::max(FFixedCols, MaxLeftCol())),
-               std::min(FTopLeft.Y, std::max(FFixedRows, MaxTopRow())));
     UpdateScrollBars();
     UpdateEditor();
     Resize();
