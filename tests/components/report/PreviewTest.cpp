@@ -41,12 +41,6 @@ quint32 U32(const QByteArray& bytes, qint64 at) {
            quint32(uchar(bytes[at + 2])) << 16 | quint32(uchar(bytes[at + 3])) << 24;
 }
 
-QString OutputFolder() {
-    const QString folder = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::tempPath()) + "/test-output";
-    QDir().mkpath(folder);
-    return folder;
-}
-
 // Share of pixels in `area` that are clearly not white.
 double InkIn(const QImage& image, const QRect& area) {
     int ink = 0;
@@ -96,7 +90,7 @@ TEST(PreviewStore, PagesAreStoredAsRunLengthBmpRecords) {
         EXPECT_EQ(ours.convertToFormat(QImage::Format_RGB32),
                   theirs.convertToFormat(QImage::Format_RGB32));
         if (i == 0) {
-            theirs.save(OutputFolder() + "/report-preview-page1.png");
+            theirs.save(TestOutputFolder() + "/report-preview-page1.png");
             // The title "入退室記録一覧表" in 16-point Mincho, centred in (200, 46)-(500, 76).
             EXPECT_GT(InkIn(theirs, QRect(250, 50, 200, 22)), 0.02);
             EXPECT_EQ(InkIn(theirs, QRect(0, 0, 30, 30)), 0.0) << "the margin stays white";

@@ -1,5 +1,7 @@
 #include "SampleReport.h"
 
+#include <QDir>
+
 TSampleReport::TSampleReport(int rows, int rowsPerPage) : FRows(rows) {
     LightRep1 = new TLightRep(this);
     LightRep1->Title = "サンプル";
@@ -54,4 +56,10 @@ void TSampleReport::Rewind() {
     FRow = 0;
     HeaderCount = 0;
     PagesSeen.clear();
+}
+
+QString TestOutputFolder() {
+    const QString folder = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::tempPath()) + "/test-output";
+    QDir().mkpath(folder);
+    return folder;
 }

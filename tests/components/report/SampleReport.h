@@ -27,3 +27,6 @@ private:
     int FRows;
     int FRow = 0;
 };
+
+// Where tests leave pictures to look at: test-output in the build folder.
+QString TestOutputFolder();
