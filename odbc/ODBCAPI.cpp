@@ -1,0 +1,45 @@
+#include "ODBCAPI.h"
+
+#include <dlfcn.h>
+
+namespace {
+
+TODBCCLI* DefaultCLI = nullptr;
+
+// Frees the default binding at program end when no query freed it before.
+struct TDefaultCLIKeeper {
+    ~TDefaultCLIKeeper() { delete DefaultCLI; }
+} DefaultCLIKeeper;
+
+} // namespace
+
+void RaiseODBCAPIError(const QString& text) {
+    throw EODBCAPIError(text);
+}
+
+TODBCCLI::TODBCCLI(const QString& LibraryName) {
+    FModule = dlopen(LibraryName.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!FModule)
+        RaiseODBCAPIError("Library " + LibraryName + " not found.");
+    if (!DefaultCLI)
+        DefaultCLI = this;
+}
+
+TODBCCLI::~TODBCCLI() {
+    if (DefaultCLI == this)
+        DefaultCLI = nullptr;
+    if (FModule)
+        dlclose(FModule);
+}
+
+TODBCCLI* TODBCCLI::Default() {
+    return DefaultCLI;
+}
+
+void* TODBCCLI::ResolveProc(TProc slot, const char* name) {
+    if (!FProcs[slot])
+        FProcs[slot] = dlsym(FModule, name);
+    if (!FProcs[slot])
+        RaiseODBCAPIError(QString("ProcAddress not found. (%1)").arg(name));
+    return FProcs[slot];
+}
