@@ -97,10 +97,10 @@ void TMoDIB::SetPixelFormat(TMoPixelFormat Format) {
     UniqueDIB();
     FProgressDone = 0;
     FProgressSteps = ReductionSteps(from, Format);
-    FProgressStage = "PixelFormat " + FormatName(from) + " -> " + FormatName(Format);
     const TRect whole{0, 0, Width(), Height()};
     TMoConvertOptions options{ConvertMode, quint32(ColorToRGB(MaskColor)), {}};
     if (FProgressSteps) {
+        FProgressStage = "PixelFormat " + FormatName(from) + " -> " + FormatName(Format);
         Progress(psStarting, 0, whole, FProgressStage);
         options.Step = [&] {
             if (++FProgressDone < FProgressSteps)

@@ -22,6 +22,4 @@ public:
     QByteArray SaveToBytes() const;
 
     TMoDIBInfo Info;
-    // Set when the colour table changed; the owning image takes it over.
-    bool PaletteChanged = true;
 };

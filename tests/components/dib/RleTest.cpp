@@ -23,10 +23,6 @@ QByteArray EncodeRow4(const std::vector<int>& bytes, int width) {
     return out.Data();
 }
 
-QByteArray Repeat(int value, int count) {
-    return QByteArray(count, char(value));
-}
-
 } // namespace
 
 TEST(RleRowEncoding, EightBitRowsGiveTheirCodes) {
