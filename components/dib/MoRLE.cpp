@@ -136,21 +136,28 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
 
 // The decoder's messages: end of line, delta, absolute run, encoded run, missing end.
 struct TRleFaults {
-    const char* EndOfLine;
-    const char* Delta;
-    const char* Absolute;
-    const char* Run;
-    const char* NoEnd;
+    TRleFaults(const QString& routine, int first)
+        : EndOfLine(BadData(routine, first)), Delta(BadData(routine, first + 1)),
+          Absolute(BadData(routine, first + 2)), Run(BadData(routine, first + 3)),
+          NoEnd(routine + ": RLE Data Ends Without End of Bitmap") {}
+    static QString BadData(const QString& routine, int n) {
+        return routine + ": Bad RLE Data " + QString::number(n);
+    }
+    QString EndOfLine;
+    QString Delta;
+    QString Absolute;
+    QString Run;
+    QString NoEnd;
 };
 
 // Reads codes until the end of bitmap, writing bytes (RLE8) or nibbles (RLE4) into the rows.
 class TRleDecoder {
 public:
-    TRleDecoder(const TMoDIBInfo& source, TMoDIBInfo& target, bool nibbles,
-                const TRleFaults& faults)
+    TRleDecoder(const TMoDIBInfo& source, TMoDIBInfo& target, bool nibbles, TRleFaults faults)
         : FIn(reinterpret_cast<const uchar*>(source.Pixels.constData())),
           FSize(source.Pixels.size()), FTarget(target), FNibbles(nibbles),
-          FLimit(nibbles ? (source.Width() + 1) / 2 * 2 : source.Width()), FFaults(faults) {}
+          FLimit(nibbles ? (source.Width() + 1) / 2 * 2 : source.Width()),
+          FFaults(std::move(faults)) {}
 
     void Decode() {
         for (;;) {
@@ -221,14 +228,24 @@ private:
     TMoDIBInfo& FTarget;
     bool FNibbles;
     int FLimit;
-    const TRleFaults& FFaults;
+    const TRleFaults FFaults;
     int FX = 0;
     int FY = 0;
 };
 
-void CheckFormat(const TMoDIBInfo& source, int bitCount, quint32 compression, const char* message) {
+void CheckFormat(const TMoDIBInfo& source, int bitCount, quint32 compression,
+                 const QString& message) {
     if (source.Header.biBitCount != bitCount || source.Header.biCompression != compression)
         throw EMoDIBBadDIBType(message);
+}
+
+TMoDIBInfo DecodeImage(const TMoDIBInfo& source, int bitCount, const QString& routine,
+                       int firstFault) {
+    CheckFormat(source, bitCount, bitCount == 8 ? BI_RLE8 : BI_RLE4,
+                routine + ": Invalid Bitcount & Compression Combination");
+    TMoDIBInfo result = CreateLike(source, bitCount);
+    TRleDecoder(source, result, bitCount == 4, TRleFaults(routine, firstFault)).Decode();
+    return result;
 }
 
 } // namespace
@@ -271,27 +288,11 @@ TMoDIBInfo Convert4BitRGBTo4BitRLE(const TMoDIBInfo& source) {
 }
 
 TMoDIBInfo Convert8BitRLETo8BitRGB(const TMoDIBInfo& source) {
-    CheckFormat(source, 8, BI_RLE8,
-                "Convert8BitRLETo8BitRGB: Invalid Bitcount & Compression Combination");
-    static const TRleFaults faults{
-        "Convert8BitRLETo8BitRGB: Bad RLE Data 1", "Convert8BitRLETo8BitRGB: Bad RLE Data 2",
-        "Convert8BitRLETo8BitRGB: Bad RLE Data 3", "Convert8BitRLETo8BitRGB: Bad RLE Data 4",
-        "Convert8BitRLETo8BitRGB: RLE Data Ends Without End of Bitmap"};
-    TMoDIBInfo result = CreateLike(source, 8);
-    TRleDecoder(source, result, false, faults).Decode();
-    return result;
+    return DecodeImage(source, 8, "Convert8BitRLETo8BitRGB", 1);
 }
 
 TMoDIBInfo Convert4BitRLETo4BitRGB(const TMoDIBInfo& source) {
-    CheckFormat(source, 4, BI_RLE4,
-                "Convert4BitRLETo4BitRGB: Invalid Bitcount & Compression Combination");
-    static const TRleFaults faults{
-        "Convert4BitRLETo4BitRGB: Bad RLE Data 5", "Convert4BitRLETo4BitRGB: Bad RLE Data 6",
-        "Convert4BitRLETo4BitRGB: Bad RLE Data 7", "Convert4BitRLETo4BitRGB: Bad RLE Data 8",
-        "Convert4BitRLETo4BitRGB: RLE Data Ends Without End of Bitmap"};
-    TMoDIBInfo result = CreateLike(source, 4);
-    TRleDecoder(source, result, true, faults).Decode();
-    return result;
+    return DecodeImage(source, 4, "Convert4BitRLETo4BitRGB", 5);
 }
 
 TMoDIBInfo Unencoded(const TMoDIBInfo& source) {
