@@ -1,0 +1,115 @@
+// A month of log rows (100,000 in one monthly table) inserted row by row as the communication
+// program does, then the record reports' day list and detail queries over them.
+// Run by hand: storage_benchmark [--benchmark_...]; the data folder is made under $TMPDIR.
+#include "storage/Connection.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int Rows = 100000;
+const QString Table = "ENTRANCE_LOG2026_12";
+
+QString InsertText(int i) {
+    const int day = 1 + i % 31, hour = 6 + (i / 31) % 14, minute = (i / 434) % 60;
+    return QString(
+               "insert into %1(\n個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)\nValues\n"
+               "('%2',%3,'12/%4/2026, %5:%6:00',01,%7)")
+        .arg(Table)
+        .arg(i % 500, 4, 10, QChar('0'))
+        .arg(i % 2 ? 12 : 22)
+        .arg(day, 2, 10, QChar('0'))
+        .arg(hour, 2, 10, QChar('0'))
+        .arg(minute, 2, 10, QChar('0'))
+        .arg(1 + i % 32);
+}
+
+void CreateMonth(SqlConnection& c) {
+    c.Execute("CREATE TABLE " + Table +
+              " (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, 個人コード TEXT (10), "
+              "操作種別 SHORT, 操作日時 DATETIME, エラー種別 SHORT, 認証機ID SHORT)");
+}
+
+// The folder with a full month, made once for the query benchmarks.
+SqlConnection& FullMonth() {
+    static QTemporaryDir dir;
+    static std::unique_ptr<SqlConnection> c;
+    if (!c) {
+        c = SqlConnection::OpenFolder(dir.path());
+        CreateMonth(*c);
+        c->StartTransaction();
+        for (int i = 0; i < Rows; ++i)
+            c->Execute(InsertText(i));
+        c->Commit();
+    }
+    return *c;
+}
+
+// Each row is its own statement and its own transaction, as the events arrive.
+void BM_InsertLogRowByRow(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        auto c = SqlConnection::OpenFolder(dir.path());
+        CreateMonth(*c);
+        state.ResumeTiming();
+        for (int i = 0; i < state.range(0); ++i)
+            c->Execute(InsertText(i));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_InsertLogRowByRow)->Arg(Rows)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_DayListQuery(benchmark::State& state) {
+    SqlConnection& c = FullMonth();
+    const QString sql =
+        QStringList{
+            "SELECT DISTINCT ",
+            "CInt(Year(操作日時)) as 操作Year,",
+            "CInt(Month(操作日時)) as 操作Month,",
+            "CInt(Day(操作日時)) as 操作Day",
+            "FROM " + Table,
+            "WHERE ((操作種別 = 11) OR (操作種別 = 12) OR (操作種別 = 21) OR (操作種別 = 22)) ",
+            "",
+            "AND (CDbl(操作日時) >= 46357)",
+            "AND (CDbl(操作日時) < 46388)"}
+            .join("\n");
+    for (auto _ : state) {
+        auto st = c.Prepare(sql);
+        int days = 0;
+        while (st->Step())
+            ++days;
+        benchmark::DoNotOptimize(days);
+    }
+}
+BENCHMARK(BM_DayListQuery)->Unit(benchmark::kMillisecond);
+
+// The detail of one day, as the report runs it once per listed day.
+void BM_DetailQueryOneDay(benchmark::State& state) {
+    SqlConnection& c = FullMonth();
+    auto st = c.Prepare(QStringList{
+        "SELECT 個人コード,認証機ID,操作日時,操作種別,エラー種別,",
+        "CInt(Year(操作日時)) as 操作年,", "CInt(Month(操作日時)) as 操作月,",
+        "CInt(Day(操作日時)) as 操作日", "FROM " + Table,
+        "WHERE ((操作種別 = 11) OR (操作種別 = 12) OR (操作種別 = 21) OR (操作種別 = 22))",
+        "AND (CInt(Year(操作日時)) =:操作Year)", "AND (CInt(Month(操作日時)) =:操作Month)",
+        "AND (CInt(Day(操作日時)) =:操作Day)", "", "ORDER BY 個人コード,操作日時"}
+                            .join("\n"));
+    int day = 0;
+    for (auto _ : state) {
+        st->Reset();
+        st->Bind("操作Year", 2026);
+        st->Bind("操作Month", 12);
+        st->Bind("操作Day", 1 + day++ % 31);
+        int rows = 0;
+        while (st->Step())
+            ++rows;
+        benchmark::DoNotOptimize(rows);
+    }
+}
+BENCHMARK(BM_DetailQueryOneDay)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
