@@ -1,0 +1,59 @@
+#include "CommDriver.h"
+
+#include "base/Text.h"
+
+namespace {
+
+struct TDriver {
+    std::unique_ptr<TCommThread> Thread;
+    TRecvDataList Received;
+};
+
+TDriver& Driver() {
+    static TDriver driver;
+    return driver;
+}
+
+} // namespace
+
+bool DrvOpen(QObject* window, const TDrvSetup& setup) {
+    auto& driver = Driver();
+    if (driver.Thread)
+        return true;
+    driver.Thread = std::make_unique<TCommThread>(window, driver.Received, setup.StateWriter);
+    driver.Thread->StepTime = setup.StepTime;
+    driver.Thread->start(QThread::LowPriority);
+    return true;
+}
+
+bool DrvClose() {
+    auto& driver = Driver();
+    if (!driver.Thread)
+        return false;
+    driver.Thread->requestInterruption();
+    // The thread may be waiting for the window to take an LED message: take them here.
+    while (!driver.Thread->IsStopped() || !driver.Thread->isFinished()) {
+        ProcessSentMessages(50);
+        driver.Thread->wait(QDeadlineTimer(0));
+    }
+    driver.Thread.reset();
+    return true;
+}
+
+void DrvRescan() {
+    if (Driver().Thread)
+        Driver().Thread->RequestRescan();
+}
+
+bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code,
+                    const QByteArray& tail) {
+    auto& driver = Driver();
+    if (!driver.Thread || CP932Length(code) > CodeFieldSize)
+        return false;
+    return driver.Thread->QueueCommand({unitId, command, CodeField(code) + tail});
+}
+
+bool DrvReadData(TRecvDataClass& buffer) {
+    buffer = TRecvDataClass();
+    return Driver().Received.Pop(buffer);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "reruzida/CommThread.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+// What the driver needs besides its window.
+struct TDrvSetup {
+    // Runs the protocol thread's statements on entranceState; none leaves the table alone.
+    std::shared_ptr<TUnitStateWriter> StateWriter;
+    // The pace of the protocol thread in ms; only tests and measurements change it.
+    int StepTime = 100;
+};
+
+// The driver interface between the window thread and the protocol thread. Call these from
+// the window thread only.
+
+// Starts the protocol thread for `window`; does not wait for the port to open.
+bool DrvOpen(QObject* window, const TDrvSetup& setup = {});
+// Stops the protocol thread and waits for it, handling the messages it sends meanwhile.
+// False when no thread runs.
+bool DrvClose();
+// A new scan starts when the poll next comes to unit 1.
+void DrvRescan();
+// Queues a command: the code padded to 8 bytes (when given), then the tail. False when it
+// was not queued: no running thread, a full queue, a unit ID outside 1 to 32, or a code
+// longer than 8 bytes.
+bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code = {},
+                    const QByteArray& tail = {});
+// Takes the oldest received record; `buffer` is emptied first. False when none waits.
+bool DrvReadData(TRecvDataClass& buffer);

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "reruzida/RsDrv.h"
+#include "reruzida/UnitFrame.h"
+#include "ui/WindowMessage.h"
+
+#include <QThread>
+#include <array>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+// Messages of the protocol thread to its owner window.
+constexpr int WM_UNIT_LED = WM_USER + 100;
+constexpr int WM_TICK_REGISTER = WM_USER + 101;
+constexpr int WM_TICK_EXPIRE = WM_USER + 102;
+constexpr int WM_TICK_UNITSTATE = WM_USER + 103;
+constexpr int WM_RECV_DATA = WM_USER + 110;
+
+// Unit LED colours, red in the low byte.
+constexpr LPARAM LedBlue = 0xFF0000;
+constexpr LPARAM LedLime = 0x00FF00;
+constexpr LPARAM LedRed = 0x0000FF;
+constexpr LPARAM LedSilver = 0xC0C0C0;
+
+// The units that answered the last scan, by unit ID (index 0 is unused). Written by the
+// protocol thread, read from any thread.
+extern std::array<std::atomic<bool>, MaxUnitId + 1> UnitPresent;
+
+// The two statements the protocol thread runs on entranceState itself. It calls them on
+// its own thread, so an implementation uses a connection of its own.
+class TUnitStateWriter {
+public:
+    virtual ~TUnitStateWriter() = default;
+    // Every unit is marked stopped until it answers the scan.
+    virtual void StopAllUnits() = 0;
+    // The scan found the unit: its row is set running, or inserted when it is missing.
+    virtual void UnitFound(int unitId) = 0;
+};
+
+// The received records waiting for the monitor window, oldest first. It outlives the
+// protocol thread, so records acknowledged to a unit reach the window after a close too.
+class TRecvDataList {
+public:
+    void Push(const TRecvDataClass& record);
+    // Takes the oldest record; false when there is none.
+    bool Pop(TRecvDataClass& record);
+
+private:
+    std::mutex FLock;
+    std::deque<TRecvDataClass> FRecords;
+};
+
+// The protocol thread: scans the line for units, polls them in turn, sends the queued
+// commands, checks and acknowledges every reply, and tells the owner window.
+class TCommThread : public QThread {
+public:
+    static constexpr int MaxQueue = 1000;
+    static constexpr int RecvBufferSize = 1025;
+    static constexpr uint32_t SilenceLimitMs = 1000;
+    static constexpr int MaxSilenceSteps = 3;
+
+    TCommThread(QObject* owner, TRecvDataList& received,
+                std::shared_ptr<TUnitStateWriter> stateWriter);
+    Q_DISABLE_COPY(TCommThread)
+
+    // The sleep after every pass of the loop; only tests and measurements change it.
+    int StepTime = 100;
+
+    // Appends to the send queue; false when the thread does not run, the queue is full
+    // or the unit ID is not 1 to 32.
+    bool QueueCommand(const TAppData& data);
+    void RequestRescan() { FRescan = true; }
+    bool IsRunning();
+    bool IsStopped();
+
+protected:
+    void run() override { Execute(); }
+
+private:
+    void Execute();
+    void Loop();
+    bool OpenPort();
+    void SendNext();
+    bool ReceiveStep();
+    bool GiveUpSilence();
+    // Acts on a complete frame; false when it is no answer to the outstanding command.
+    bool HandleFrame();
+    void ActOnReply(int source, const QByteArray& command, int parameterLength);
+    void ScanFound(int unit);
+    int NextPresentUnit(int current);
+    void PushRecvData(int source, const QByteArray& command);
+    uint32_t ElapsedMs() const;
+    void SendAck(int unit);
+    void SetRunning(bool value);
+    void SetStopped(bool value);
+    bool TakeQueued(TAppData& data);
+    void ClearFrame();
+    void ClearPresent();
+    void Led(int unit, LPARAM colour);
+
+    QObject* const FOwner;
+    TRsDrv FPort;
+    int FPortNumber = 1;
+    const int FBaud = 9600;
+    const int FDataBits = 8;
+    const int FStopBits = 0;
+    const QString FParity = "N";
+    TRecvDataList& FReceived;
+    std::shared_ptr<TUnitStateWriter> FStateWriter;
+
+    std::mutex FLock;
+    bool FRunning = false;
+    bool FStopped = false;
+    std::deque<TAppData> FQueue;
+
+    std::atomic<bool> FRescan = false;
+    TCommPacket FPacket;
+    int64_t FLastTick = 0;
+    bool FScanning = false;
+    QByteArray FBuffer;
+    bool FFrameStarted = false;
+    bool FLengthKnown = false;
+    int FExpected = 0;
+    int FSilence = 0;
+    int FCurrentUnit = 1;
+    int FTickCounter = 0;
+};

@@ -1,0 +1,385 @@
+#include "reruzida/CommDriver.h"
+#include "base/Registry.h"
+#include "tools/unitsim/UnitSimulator.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+#include <mutex>
+
+namespace {
+
+struct TNotedMessage {
+    int Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+};
+
+// The monitor window as the protocol thread sees it: notes every message and takes each
+// received record.
+class TRecordingWindow : public QObject {
+public:
+    QList<TNotedMessage> Messages;
+    QList<TRecvDataClass> Records;
+
+    QList<int> Ticks() const {
+        QList<int> ticks;
+        for (const auto& m : Messages)
+            if (m.Msg >= WM_TICK_REGISTER && m.Msg <= WM_TICK_UNITSTATE)
+                ticks.append(m.Msg);
+        return ticks;
+    }
+    bool HasLed(int unit, LPARAM colour) const {
+        for (const auto& m : Messages)
+            if (m.Msg == WM_UNIT_LED && int(m.WParam) == unit && m.LParam == colour)
+                return true;
+        return false;
+    }
+
+protected:
+    bool event(QEvent* event) override {
+        auto* message = TMessageEvent::From(event);
+        if (!message)
+            return QObject::event(event);
+        Messages.append({message->Msg, message->WParam, message->LParam});
+        TRecvDataClass record;
+        if (message->Msg == WM_RECV_DATA && DrvReadData(record))
+            Records.append(record);
+        return true;
+    }
+};
+
+// Notes the protocol thread's statements on the unit table.
+class TNotingStateWriter : public TUnitStateWriter {
+public:
+    void StopAllUnits() override { Note(0); }
+    void UnitFound(int unitId) override { Note(unitId); }
+    QList<int> Calls() {
+        std::lock_guard lock(FLock);
+        return FCalls;
+    }
+
+private:
+    void Note(int id) {
+        std::lock_guard lock(FLock);
+        FCalls.append(id);
+    }
+    std::mutex FLock;
+    QList<int> FCalls;
+};
+
+// The commands the units heard, without the acknowledgements, as "LRR 1".
+QStringList Commands(const QList<TSimFrame>& frames) {
+    QStringList commands;
+    for (const auto& f : frames)
+        if (f.Command != "ACK")
+            commands.append(
+                QString("%1 %2").arg(QString::fromLatin1(f.Command)).arg(f.Destination));
+    return commands;
+}
+
+int CountFrames(const QList<TSimFrame>& frames, const QByteArray& command, int unit) {
+    int count = 0;
+    for (const auto& f : frames)
+        count += f.Command == command && f.Destination == unit ? 1 : 0;
+    return count;
+}
+
+// The driver on a pseudo-terminal with simulated units behind it.
+class CommDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(FSim.OpenPty());
+        TRegistry reg;
+        reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+        reg.OpenKey("Software\\Zezoduzu\\Ports", true);
+        reg.WriteString("COM2", FSim.SlavePath());
+        reg.OpenKey("SOFTWARE\\Zezoduzu", true);
+        reg.WriteInteger("Comm", 2);
+        FSim.Start();
+    }
+    void TearDown() override {
+        DrvClose();
+        FSim.Stop();
+    }
+    void Open(int stepTime = 10) { ASSERT_TRUE(DrvOpen(&FWindow, {FWriter, stepTime})); }
+    // Runs the window's events until `done`; LED messages are taken as soon as they come.
+    bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+        QElapsedTimer waiting;
+        waiting.start();
+        while (!done()) {
+            if (waiting.elapsed() > ms)
+                return false;
+            ProcessSentMessages(5);
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
+    bool WaitForScan(int units) {
+        return WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", units) > 0; });
+    }
+
+    TUnitSimulator FSim{3};
+    TRecordingWindow FWindow;
+    std::shared_ptr<TNotingStateWriter> FWriter = std::make_shared<TNotingStateWriter>();
+};
+
+TEST_F(CommDriverTest, ScanFindsTheUnitsUpToTheFirstSilentOne) {
+    Open();
+    ASSERT_TRUE(WaitForScan(3));
+    const QStringList commands = Commands(FSim.Frames());
+    EXPECT_EQ(commands.mid(0, 7),
+              QStringList({"VRR 1", "VRR 2", "VRR 3", "VRR 4", "USR 1", "USR 2", "USR 3"}));
+    EXPECT_EQ(FWriter->Calls(), QList<int>({0, 1, 2, 3}));
+    for (int unit = 1; unit <= 32; ++unit)
+        EXPECT_EQ(UnitPresent[unit].load(), unit <= 3) << unit;
+    for (int unit = 1; unit <= 3; ++unit) {
+        EXPECT_TRUE(FSim.IsRunning(unit));
+        EXPECT_TRUE(FWindow.HasLed(unit, LedLime));
+    }
+    EXPECT_TRUE(FWindow.HasLed(4, LedBlue));
+    EXPECT_TRUE(FWindow.HasLed(4, LedSilver));
+    EXPECT_FALSE(FWindow.HasLed(4, LedRed));
+    EXPECT_EQ(FWindow.Messages.first().Msg, WM_UNIT_LED);
+    EXPECT_EQ(FWindow.Messages.first().WParam, 0u);
+    EXPECT_EQ(FWindow.Messages.first().LParam, LedSilver);
+    for (const auto& f : FSim.Frames()) {
+        if (f.Command == "USR")
+            EXPECT_EQ(f.Parameters, "1");
+    }
+}
+
+TEST_F(CommDriverTest, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue) {
+    Open();
+    ASSERT_TRUE(WaitForScan(3));
+    // Queued commands take poll slots, and rounds that begin with them post no tick.
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(DrvSendCommand(2, "TSR"));
+    ASSERT_TRUE(WaitFor([&] { return FWindow.Ticks().size() >= 7; }));
+    DrvClose();
+    QCoreApplication::processEvents();
+    const QStringList commands = Commands(FSim.Frames());
+    const int polls = int(commands.indexOf("LRR 1"));
+    const QStringList polling = commands.mid(polls);
+    // Each command takes the next slot of the round 1, 2, 3; a poll goes to its slot's unit.
+    for (int i = 0; i < polling.size(); ++i) {
+        if (polling[i].startsWith("LRR"))
+            EXPECT_EQ(polling[i], QString("LRR %1").arg(i % 3 + 1)) << i;
+    }
+    EXPECT_EQ(polling.count("TSR 2"), 5);
+    const QList<int> ticks = FWindow.Ticks();
+    for (int i = 0; i < ticks.size(); ++i)
+        EXPECT_EQ(ticks[i],
+                  (QList<int>{WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE})[i % 3]);
+    // Every poll of unit 1 opens a round; the close may fall between a tick and its poll.
+    const int rounds = int(polling.count("LRR 1"));
+    EXPECT_TRUE(ticks.size() == rounds || ticks.size() == rounds + 1)
+        << ticks.size() << " ticks, " << rounds << " rounds";
+}
+
+TEST_F(CommDriverTest, TheQueueHoldsAThousandCommands) {
+    // The window does not answer yet, so the thread waits in its first LED message, and
+    // the queue fills before anything is sent.
+    const auto tail = [](int i) { return QByteArray::number(i).rightJustified(12, '0'); };
+    Open(1);
+    QElapsedTimer waiting;
+    waiting.start();
+    while (!DrvSendCommand(1, "CSR", {}, tail(1)) && waiting.elapsed() < 5000)
+        QThread::msleep(1);
+    for (int i = 2; i <= 1000; ++i)
+        ASSERT_TRUE(DrvSendCommand(1, "CSR", {}, tail(i))) << i;
+    EXPECT_FALSE(DrvSendCommand(1, "CSR", {}, tail(1001)));
+    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 1) > 0; }, 120000));
+    QList<QByteArray> sent;
+    for (const auto& f : FSim.Frames())
+        if (f.Command == "CSR")
+            sent.append(f.Parameters);
+    ASSERT_EQ(sent.size(), 1000);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(sent[i], tail(i + 1));
+    // The scan's own USR found the queue full as well.
+    EXPECT_EQ(CountFrames(FSim.Frames(), "USR", 1), 0);
+}
+
+TEST_F(CommDriverTest, RefusesWhatCannotGoOnTheLine) {
+    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    Open();
+    ASSERT_TRUE(WaitForScan(3));
+    EXPECT_FALSE(DrvSendCommand(0, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(33, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(1, "RDR", "123456789"));
+    EXPECT_TRUE(DrvSendCommand(1, "RDR", "12345678"));
+    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "RDR", 1) == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
+    EXPECT_EQ(FWindow.Records[0].Command, "RDA");
+    EXPECT_EQ(CodeFromField(FWindow.Records[0].Parameters()), "12345678");
+}
+
+// A unit's log record reaches the window exactly once, whatever the line does to it.
+TEST_F(CommDriverTest, ALogRecordArrivesOnceThroughLineFaults) {
+    struct Case {
+        TSimFault fault;
+        bool redLed;
+    };
+    // Noise before STX in the same read spoils the whole read: the unit is given up once.
+    const Case cases[] = {{TSimFault::None, false},   {TSimFault::BadBcc, true},
+                          {TSimFault::BadEtx, true},  {TSimFault::Split, false},
+                          {TSimFault::Double, false}, {TSimFault::Noise, true}};
+    Open(20);
+    ASSERT_TRUE(WaitForScan(3));
+    for (const auto& c : cases) {
+        FWindow.Messages.clear();
+        FWindow.Records.clear();
+        FSim.ClearFrames();
+        FSim.SetFault(2, c.fault);
+        FSim.AddLogRecord(2, 11, 1, "1234567");
+        ASSERT_TRUE(WaitFor([&] { return FSim.PendingRecords(2) == 0; })) << int(c.fault);
+        WaitFor([&] { return false; }, 300);
+        ASSERT_EQ(FWindow.Records.size(), 1) << int(c.fault);
+        const TRecvDataClass& record = FWindow.Records[0];
+        EXPECT_EQ(record.UnitId, 2);
+        EXPECT_EQ(record.Command, "LRA");
+        EXPECT_EQ(record.Parameters().mid(12), QByteArray("1234567\0"
+                                                          "1101",
+                                                          12));
+        EXPECT_EQ(FWindow.HasLed(2, LedRed), c.redLed) << int(c.fault);
+    }
+}
+
+TEST_F(CommDriverTest, RepliesFromUnitsTwoThreeAndSixAreTakenWhole) {
+    TUnitSimulator six(6);
+    ASSERT_TRUE(six.OpenPty());
+    FSim.Stop();
+    TRegistry reg;
+    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
+    reg.WriteString("COM2", six.SlavePath());
+    six.Start();
+    for (int unit : {2, 3, 6})
+        six.AddLogRecord(unit, 21, 0, "\x02\x03\x06");
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 3; }));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(FWindow.Records[i].UnitId, (QList<int>{2, 3, 6})[i]);
+        EXPECT_EQ(FWindow.Records[i].Parameters().mid(12), QByteArray("\x02\x03\x06\0\0\0\0\0"
+                                                                      "2100",
+                                                                      12));
+    }
+    for (int unit : {2, 3, 6})
+        EXPECT_EQ(six.PendingRecords(unit), 0) << unit;
+    for (const auto& f : six.Frames())
+        EXPECT_TRUE(f.Valid);
+    six.Stop();
+}
+
+TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
+    // A source that is no unit during the scan: nothing is marked, the scan ends there.
+    FSim.SetFault(1, TSimFault::WrongSource, 1, 40);
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 1) > 0; }));
+    for (int unit = 1; unit <= 32; ++unit)
+        EXPECT_FALSE(UnitPresent[unit]);
+    EXPECT_TRUE(FWindow.HasLed(1, LedSilver));
+    DrvRescan();
+    ASSERT_TRUE(WaitFor([&] { return UnitPresent[3].load(); }));
+    ASSERT_TRUE(WaitForScan(3));
+
+    // Unit 2 answering for unit 1 is not unit 1's answer: unit 1 is given up this time and
+    // hands its record out at the next poll.
+    FSim.SetFault(1, TSimFault::WrongSource, 1, 2);
+    FSim.AddLogRecord(1, 12, 1, "77");
+    ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
+    EXPECT_EQ(FWindow.Records[0].UnitId, 1);
+    EXPECT_TRUE(FWindow.HasLed(1, LedRed));
+}
+
+TEST_F(CommDriverTest, ASilentUnitIsGivenUpAfterTheLimitAndThreeSteps) {
+    Open(100);
+    ASSERT_TRUE(WaitForScan(3));
+    FSim.SetFault(2, TSimFault::Silence, -1);
+    FSim.ClearFrames();
+    ASSERT_TRUE(WaitFor([&] {
+        const QStringList c = Commands(FSim.Frames());
+        return c.contains("LRR 2") && c.indexOf("LRR 3", c.indexOf("LRR 2")) > 0;
+    }));
+    const QList<TSimFrame> frames = FSim.Frames();
+    qint64 asked = -1, next = -1;
+    for (const auto& f : frames) {
+        if (f.Command == "LRR" && f.Destination == 2 && asked < 0)
+            asked = f.AtMs;
+        else if (asked >= 0 && f.Command == "LRR" && f.Destination == 3) {
+            next = f.AtMs;
+            break;
+        }
+    }
+    EXPECT_GE(next - asked, 1300);
+    EXPECT_LE(next - asked, 1700);
+    EXPECT_TRUE(FWindow.HasLed(2, LedRed));
+}
+
+TEST_F(CommDriverTest, ARescanWaitsForThePollToReachUnitOne) {
+    Open(20);
+    ASSERT_TRUE(WaitForScan(3));
+    ASSERT_TRUE(WaitFor([&] { return Commands(FSim.Frames()).last() == "LRR 2"; }));
+    FSim.ClearFrames();
+    FWindow.Messages.clear();
+    DrvRescan();
+    ASSERT_TRUE(WaitFor([&] { return Commands(FSim.Frames()).contains("VRR 4"); }));
+    const QStringList commands = Commands(FSim.Frames());
+    const int scan = int(commands.indexOf("VRR 1"));
+    ASSERT_GT(scan, 0);
+    EXPECT_EQ(commands[scan - 1], "LRR 3");
+    EXPECT_EQ(commands.mid(scan, 4), QStringList({"VRR 1", "VRR 2", "VRR 3", "VRR 4"}));
+    EXPECT_TRUE(FWindow.HasLed(0, LedSilver));
+}
+
+TEST_F(CommDriverTest, ALongCommandsTimeOutStartsWhenItIsOnTheLine) {
+    Open(20);
+    ASSERT_TRUE(WaitForScan(3));
+    // 922 bytes take 961 ms to send; the unit answers 700 ms after the last one.
+    FSim.SetReplyDelay(1, "RWR", 1700);
+    const QByteArray image = TUnitSimulator::MakeImage("55");
+    ASSERT_TRUE(DrvSendCommand(1, "RWR", "55", QByteArray("\x00\x00\x03\x54", 4) + image));
+    ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
+    EXPECT_EQ(FWindow.Records[0].Command, "RWA");
+    EXPECT_EQ(FSim.Image(1, "55"), image);
+    EXPECT_FALSE(FWindow.HasLed(1, LedRed));
+}
+
+TEST_F(CommDriverTest, CloseNeverWaitsForeverAndKeepsAcknowledgedRecords) {
+    FSim.AddLogRecord(1, 11, 1, "9");
+    Open();
+    // Only sent messages are handled: the record's WM_RECV_DATA stays queued.
+    QElapsedTimer waiting;
+    waiting.start();
+    while (FSim.PendingRecords(1) > 0 && waiting.elapsed() < 10000)
+        ProcessSentMessages(10);
+    ASSERT_EQ(FSim.PendingRecords(1), 0);
+    QElapsedTimer closing;
+    closing.start();
+    EXPECT_TRUE(DrvClose());
+    EXPECT_LT(closing.elapsed(), 1000);
+    EXPECT_FALSE(DrvClose());
+    EXPECT_TRUE(FWindow.Records.isEmpty());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(FWindow.Records.size(), 1);
+    EXPECT_EQ(CodeFromField(FWindow.Records[0].Parameters().mid(12, 8)), "9");
+    TRecvDataClass none;
+    none.UnitId = 7;
+    EXPECT_FALSE(DrvReadData(none));
+    EXPECT_EQ(none.UnitId, 0);
+}
+
+TEST_F(CommDriverTest, APortThatWillNotOpenStopsTheThread) {
+    TRegistry reg;
+    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
+    reg.WriteString("COM2", "/nonexistent/tty");
+    Open();
+    WaitFor([&] { return false; }, 200);
+    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    EXPECT_TRUE(FSim.Frames().isEmpty());
+    EXPECT_EQ(FWindow.Messages.size(), 1); // all LEDs silver
+}
+
+} // namespace
