@@ -22,6 +22,11 @@ sqlite3* Open(const QString& name, int flags) {
     return db;
 }
 
+// A table name as the programs may give it: "entranceState" or "entranceState.DB".
+QString TableName(const QString& name) {
+    return name.endsWith(".DB", Qt::CaseInsensitive) ? name.left(name.size() - 3) : name;
+}
+
 QString Quoted(const QString& text) {
     QString t = text;
     return "\"" + t.replace("\"", "\"\"") + "\"";
@@ -164,7 +169,8 @@ QStringList SqlConnection::TableNames() {
     return names;
 }
 
-bool SqlConnection::TableExists(const QString& table) {
+bool SqlConnection::TableExists(const QString& name) {
+    const QString table = TableName(name);
     if (FFolder)
         return !FFolder->FileOf(table).isEmpty();
     auto st = Prepare("SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
@@ -172,7 +178,8 @@ bool SqlConnection::TableExists(const QString& table) {
     return st->Step();
 }
 
-QList<ColumnInfo> SqlConnection::Columns(const QString& table) {
+QList<ColumnInfo> SqlConnection::Columns(const QString& name) {
+    const QString table = TableName(name);
     TableLease lease = FFolder ? FFolder->Use({table}) : TableLease();
     QList<ColumnInfo> columns;
     // Brackets: a double-quoted name would be a string in the dialect.
@@ -194,10 +201,16 @@ QList<ColumnInfo> SqlConnection::Columns(const QString& table) {
     return columns;
 }
 
-void SqlConnection::Pack(const QString& table) {
+void SqlConnection::Pack(const QString& name) {
+    const QString table = TableName(name);
     TableLease lease = FFolder ? FFolder->Use({table}) : TableLease();
     const QString schema = FFolder ? FFolder->SchemaOf(table) : QString();
     if (FFolder && schema.isEmpty())
         throw ESqlError("no such table: " + table, SQLITE_ERROR);
     Run(schema.isEmpty() ? QString("VACUUM") : "VACUUM " + Quoted(schema));
+}
+
+void SqlConnection::VacuumInto(const QString& fileName) {
+    QString target = fileName;
+    Run("VACUUM INTO '" + target.replace("'", "''") + "'");
 }

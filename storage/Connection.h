@@ -48,6 +48,7 @@ public:
     void Rollback();
     bool InTransaction() const;
 
+    // Table names may carry the suffix ".DB".
     // Table names: the tables of the database file, or the table files of the folder.
     QStringList TableNames();
     bool TableExists(const QString& table);
@@ -55,6 +56,8 @@ public:
     QList<ColumnInfo> Columns(const QString& table);
     // Rebuilds the table's file without its free space (VACUUM); not inside a transaction.
     void Pack(const QString& table = QString());
+    // Writes a compacted copy of the database file to a new file (VACUUM INTO).
+    void VacuumInto(const QString& fileName);
 
 private:
     friend class SqlStatement;

@@ -99,6 +99,8 @@ TEST_F(DatabaseFixture, FailedStatementsLeaveTheDataAsItWas) {
     Db->Rollback();
     EXPECT_FALSE(Db->InTransaction());
     EXPECT_EQ(Scalar(*Db, "SELECT COUNT(*) FROM t").toInt(), 0);
+    Db->VacuumInto(Temp.File("copy.MDB"));
+    EXPECT_TRUE(SqlConnection::OpenDatabase(Temp.File("copy.MDB"))->TableExists("t"));
 }
 
 TEST_F(DatabaseFixture, ParametersBindTypedValuesAndEscapeNothing) {
@@ -228,5 +230,6 @@ TEST_F(FolderFixture, TheCommunicationProgramsStatements) {
     Folder->Execute("UPDATE entranceState SET 作動状況=False\nWHERE 認証機ID=1");
     EXPECT_EQ(
         Scalar(*Folder, "SELECT タンパー開*10+タンパー閉+作動状況 FROM entranceState").toInt(), 10);
-    Folder->Pack("entranceState");
+    Folder->Pack("entranceState.DB");
+    EXPECT_EQ(Folder->Columns("ENTRANCESTATE.DB").size(), 8);
 }
