@@ -1,5 +1,6 @@
 #include "MoDIBImage.h"
 
+#include "MoDIBErrors.h"
 #include "MoRLE.h"
 
 #include <cstring>
@@ -35,6 +36,8 @@ QImage ImageFromDIB(const TMoDIBInfo& source) {
                  bits == 1    ? QImage::Format_Mono
                  : bits == 24 ? QImage::Format_BGR888
                               : QImage::Format_Indexed8);
+    if (image.isNull())
+        throw EMoDIBError("TMoDIB.AssignTo: Cannot Make Bitmap");
     if (bits != 24) {
         QList<QRgb> table;
         for (int i = 0; i < DIBColorCount(bits); ++i)

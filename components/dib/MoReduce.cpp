@@ -2,7 +2,6 @@
 
 #include "MoDIBErrors.h"
 
-#include <cmath>
 #include <vector>
 
 namespace {
@@ -17,10 +16,56 @@ struct TBoxColor {
     int Index = 0; // colour-table index of its box, once split
 };
 
-// A node of the split tree: a split on one channel at a value, or a leaf with its index.
+// A channel's mean as the fraction Sum / Weight, compared without rounding.
+struct TMean {
+    quint64 Sum = 0;
+    quint64 Weight = 1;
+    // Whether the mean lies below a value, i.e. the value belongs to the higher half.
+    bool LiesBelow(int value) const { return value * Weight > Sum; }
+    // The mean rounded to the nearest integer, halves to even.
+    int Rounded() const {
+        const quint64 q = Sum / Weight, twiceRest = 2 * (Sum % Weight);
+        return int(twiceRest > Weight || (twiceRest == Weight && q % 2) ? q + 1 : q);
+    }
+};
+
+// Weighted sums over a range of colours: the means, and the variances times the squared
+// weight, which keep their order and ties exactly.
+struct TBoxMeasure {
+    TMean Mean[3];
+    unsigned __int128 Variance[3];
+
+    TBoxMeasure(const std::vector<TBoxColor>& colors, int lo, int hi) {
+        quint64 weight = 0, sum[3] = {}, squares[3] = {};
+        for (int i = lo; i < hi; ++i) {
+            weight += colors[i].Weight;
+            for (int c = 0; c < 3; ++c) {
+                const quint64 v = colors[i].Color[c];
+                sum[c] += colors[i].Weight * v;
+                squares[c] += colors[i].Weight * v * v;
+            }
+        }
+        for (int c = 0; c < 3; ++c) {
+            Mean[c] = {sum[c], weight};
+            Variance[c] =
+                (unsigned __int128)weight * squares[c] - (unsigned __int128)sum[c] * sum[c];
+        }
+    }
+
+    int Channel() const {
+        const auto& v = Variance;
+        if (3 * v[Red] >= 4 * v[Green] && 3 * v[Red] >= 2 * v[Blue])
+            return Red;
+        if (4 * v[Green] >= 3 * v[Red] && 4 * v[Green] >= 2 * v[Blue])
+            return Green;
+        return Blue;
+    }
+};
+
+// A node of the split tree: a split on one channel at its mean, or a leaf with its index.
 struct TBoxNode {
     int Kind = Leaf;
-    long double Split = 0;
+    TMean Split;
     int Index = 0;
     int Above = -1;
     int UpTo = -1;
@@ -36,9 +81,10 @@ public:
     // The index of the box a colour ends in, following the recorded splits.
     int Walk(const int color[3]) const {
         int node = 0;
-        while (Nodes[node].Kind != Leaf)
-            node =
-                color[Nodes[node].Kind] > Nodes[node].Split ? Nodes[node].Above : Nodes[node].UpTo;
+        while (Nodes[node].Kind != Leaf) {
+            const TBoxNode& n = Nodes[node];
+            node = n.Split.LiesBelow(color[n.Kind]) ? n.Above : n.UpTo;
+        }
         return Nodes[node].Index;
     }
 
@@ -56,55 +102,29 @@ private:
                     Divide(colors, lo, hi, depth + 1);
             return -1;
         }
-        long double mean[3], variance[3];
-        Measure(colors, lo, hi, mean, variance);
+        const TBoxMeasure measure(colors, lo, hi);
         const int node = int(Nodes.size());
         Nodes.emplace_back();
         if (depth == FDepth) {
-            MakeLeaf(colors, lo, hi, mean, node);
+            MakeLeaf(colors, lo, hi, measure, node);
             return node;
         }
-        const int channel = Channel(variance);
-        const int split = Partition(colors, lo, hi, channel, mean[channel]);
+        const int channel = measure.Channel();
+        const int split = Partition(colors, lo, hi, channel, measure.Mean[channel]);
         const int above = Divide(colors, split, hi, depth + 1);
         const int upTo = Divide(colors, lo, split, depth + 1);
-        Nodes[node] = {channel, mean[channel], 0, above, upTo};
+        Nodes[node] = {channel, measure.Mean[channel], 0, above, upTo};
         return node;
-    }
-
-    static void Measure(const std::vector<TBoxColor>& colors, int lo, int hi, long double mean[3],
-                        long double variance[3]) {
-        quint64 weight = 0, sum[3] = {}, squares[3] = {};
-        for (int i = lo; i < hi; ++i) {
-            weight += colors[i].Weight;
-            for (int c = 0; c < 3; ++c) {
-                const quint64 v = colors[i].Color[c];
-                sum[c] += colors[i].Weight * v;
-                squares[c] += colors[i].Weight * v * v;
-            }
-        }
-        for (int c = 0; c < 3; ++c) {
-            mean[c] = (long double)sum[c] / weight;
-            variance[c] = (long double)squares[c] / weight - mean[c] * mean[c];
-        }
-    }
-
-    static int Channel(const long double v[3]) {
-        if (3 * v[Red] >= 4 * v[Green] && 3 * v[Red] >= 2 * v[Blue])
-            return Red;
-        if (4 * v[Green] >= 3 * v[Red] && 4 * v[Green] >= 2 * v[Blue])
-            return Green;
-        return Blue;
     }
 
     // Values up to the mean to the front, the others to the back; returns the first back one.
     static int Partition(std::vector<TBoxColor>& colors, int lo, int hi, int channel,
-                         long double mean) {
+                         const TMean& mean) {
         int i = lo, j = hi - 1;
         for (;;) {
-            while (i <= j && colors[i].Color[channel] <= mean)
+            while (i <= j && !mean.LiesBelow(colors[i].Color[channel]))
                 ++i;
-            while (i <= j && colors[j].Color[channel] > mean)
+            while (i <= j && mean.LiesBelow(colors[j].Color[channel]))
                 --j;
             if (i >= j)
                 return i;
@@ -112,11 +132,12 @@ private:
         }
     }
 
-    void MakeLeaf(std::vector<TBoxColor>& colors, int lo, int hi, const long double mean[3],
+    void MakeLeaf(std::vector<TBoxColor>& colors, int lo, int hi, const TBoxMeasure& measure,
                   int node) {
         const int index = Count++;
-        Colors[index] = {quint8(std::llrint(mean[Blue])), quint8(std::llrint(mean[Green])),
-                         quint8(std::llrint(mean[Red])), 0};
+        Colors[index] = {quint8(measure.Mean[Blue].Rounded()),
+                         quint8(measure.Mean[Green].Rounded()), quint8(measure.Mean[Red].Rounded()),
+                         0};
         for (int i = lo; i < hi; ++i)
             colors[i].Index = index;
         Nodes[node].Index = index;

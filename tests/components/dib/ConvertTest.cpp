@@ -80,6 +80,30 @@ TEST(ColorReduction, HigherHalvesTakeTheFirstIndices) {
     EXPECT_EQ(Entry(reduced, 1), (TRgb{0, 0, 0}));
 }
 
+TEST(ColorReduction, SplitsPickTheChannelOfWidestSpread) {
+    // 3 x var(red) = 4 x var(green) here: red splits first, so (16, 8, 0) takes entry 0;
+    // a split on green first would have given (0, 16, 0) entry 0.
+    const TRgb tie[3] = {{0, 0, 0}, {0, 16, 0}, {16, 8, 0}};
+    const TMoDIBInfo image = TrueColorImage(3, 1, [&](int x, int) {
+        return std::tuple{tie[x].r, tie[x].g, tie[x].b};
+    });
+    for (int mode : {0, 1}) {
+        const TMoDIBInfo reduced =
+            ConvertPixelFormat(image, moPf4Bit, TMoConvertOptions{mode, 0xFFFFFF, {}});
+        EXPECT_EQ(Entry(reduced, 0), (TRgb{16, 8, 0})) << mode;
+        EXPECT_EQ(Entry(reduced, 1), (TRgb{0, 16, 0})) << mode;
+        EXPECT_EQ(Entry(reduced, 2), (TRgb{0, 0, 0})) << mode;
+    }
+    // 32 colours differing only in blue fill all 16 boxes, two neighbours to each.
+    const TMoDIBInfo blues = TrueColorImage(32, 1, [](int x, int) {
+        return std::tuple{40, 50, x * 8};
+    });
+    const TMoDIBInfo reduced = ConvertTrueColorTo4BitRGBHigh(blues, {});
+    EXPECT_EQ(reduced.Header.biClrUsed, 16u);
+    EXPECT_EQ(Entry(reduced, 0), (TRgb{40, 50, 244}));
+    EXPECT_EQ(Entry(reduced, 15), (TRgb{40, 50, 4}));
+}
+
 TEST(ColorReduction, FineModeGivesEachBoxTheMeanOfItsPixels) {
     const TMoDIBInfo image = ManyColors();
     const TMoDIBInfo reduced = ConvertTrueColorTo4BitRGBHigh(image, {});
