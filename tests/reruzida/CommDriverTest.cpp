@@ -144,8 +144,9 @@ TEST_F(CommDriverTest, ScanFindsTheUnitsUpToTheFirstSilentOne) {
     EXPECT_EQ(FWindow.Messages.first().WParam, 0u);
     EXPECT_EQ(FWindow.Messages.first().LParam, LedSilver);
     for (const auto& f : FSim.Frames()) {
-        if (f.Command == "USR")
+        if (f.Command == "USR") {
             EXPECT_EQ(f.Parameters, "1");
+        }
     }
 }
 
@@ -163,8 +164,9 @@ TEST_F(CommDriverTest, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue)
     const QStringList polling = commands.mid(polls);
     // Each command takes the next slot of the round 1, 2, 3; a poll goes to its slot's unit.
     for (int i = 0; i < polling.size(); ++i) {
-        if (polling[i].startsWith("LRR"))
+        if (polling[i].startsWith("LRR")) {
             EXPECT_EQ(polling[i], QString("LRR %1").arg(i % 3 + 1)) << i;
+        }
     }
     EXPECT_EQ(polling.count("TSR 2"), 5);
     const QList<int> ticks = FWindow.Ticks();
