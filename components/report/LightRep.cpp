@@ -219,6 +219,26 @@ TCustomLRPanel::TCustomLRPanel() : TLRControl(100, 100) {
     SetAlign(alTop);
 }
 
+TAlign ToAlign(TLRAlign align) {
+    const TAlign aligns[] = {alTop, alLeft, alRight, alBottom, alClient};
+    return aligns[align];
+}
+
+TLRAlign ToLRAlign(TAlign align) {
+    switch (align) {
+    case alTop:
+        return laTop;
+    case alLeft:
+        return laLeft;
+    case alRight:
+        return laRight;
+    case alBottom:
+        return laBottom;
+    default:
+        return laClient;
+    }
+}
+
 namespace {
 
 bool IsPageOrLayout(QObject* parent) {

@@ -114,6 +114,12 @@ public:
     virtual void PrintPanel(TCanvas* Canvas, TRect Rect, double Scale) {}
 };
 
+// Where a band stacks in its parent.
+enum TLRAlign { laTop, laLeft, laRight, laBottom, laClient };
+// The band alignment as the control alignment, and back (no alignment reads as laClient).
+TAlign ToAlign(TLRAlign align);
+TLRAlign ToLRAlign(TAlign align);
+
 // A band printed once per page: page headers, column headings, footers.
 class TLRLayoutPanel : public TCustomLRPanel {
     Q_OBJECT
@@ -121,6 +127,8 @@ public:
     explicit TLRLayoutPanel(QObject* parent);
     TBeforePrintEvent BeforePrint;
     TLRNotifyEvent AfterPrint;
+    TLRAlign LRAlign() const { return ToLRAlign(Align()); }
+    void SetLRAlign(TLRAlign align) { SetAlign(ToAlign(align)); }
     void PrintPanel(TCanvas* Canvas, TRect Rect, double Scale) override;
 
 protected:
@@ -154,6 +162,8 @@ public:
     int RowCount() const { return FRowCount; }
     void SetRowCount(int value);
     TPrintDirection PrintDirection = pdHorz;
+    TLRAlign LRAlign() const { return ToLRAlign(Align()); }
+    void SetLRAlign(TLRAlign align) { SetAlign(ToAlign(align)); }
 
     TBeforePrintEvent BeforePrint;
     TLRNotifyEvent AfterPrint;

@@ -108,6 +108,13 @@ void TrptPreview::showEvent(QShowEvent* event) {
     Refresh();
 }
 
+// Back from the print dialog, the page shown may have changed.
+bool TrptPreview::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        Refresh();
+    return QDialog::event(event);
+}
+
 void TrptPreview::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     PlaceImage();

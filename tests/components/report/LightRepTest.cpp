@@ -89,9 +89,11 @@ TEST(LightRepPage, MarginsAndBandAlignment) {
     header->SetHeight(50);
     auto* footer = new TLRLayoutPanel(&page);
     footer->SetHeight(40);
-    footer->SetAlign(alBottom);
+    footer->SetLRAlign(laBottom);
     auto* body = new TLRLayoutPanel(&page);
-    body->SetAlign(alClient);
+    body->SetLRAlign(laClient);
+    EXPECT_EQ(footer->LRAlign(), laBottom);
+    EXPECT_EQ(ToLRAlign(alNone), laClient);
     EXPECT_EQ(header->BoundsRect(), Rect(36, 36, 794 - 36, 86));
     EXPECT_EQ(footer->BoundsRect(), Rect(36, 1123 - 36 - 40, 794 - 36, 1123 - 36));
     EXPECT_EQ(body->BoundsRect(), Rect(36, 86, 794 - 36, 1123 - 76));
@@ -199,6 +201,25 @@ TEST_F(PdfPrinting, WholeReportLandscapeAt600Dpi) {
     EXPECT_TRUE(RunTool("pdfinfo", {Pdf}).contains("842 x 595")) << "A4 landscape";
     EXPECT_TRUE(PdfPageText(Pdf, 3).contains("利用者25 山田太郎"));
     EXPECT_THROW(report.LightRep1->PrintPage(), ELRError);
+}
+
+TEST_F(PdfPrinting, PageWithoutPaperLeavesThePrinterToTheReport) {
+    TSampleReport report(5);
+    TLightRep* page = report.LightRep1;
+    page->SetPaperSize(psNone);
+    page->SetBounds(0, 0, 500, 700);
+    EXPECT_EQ(page->Width(), 500);
+    int calls = 0;
+    page->OnSetPrinter = [&](QObject* sender) {
+        EXPECT_EQ(sender, page);
+        ++calls;
+        Printer()->SetPaper(QPageSize::A5, QPageLayout::Portrait);
+    };
+    page->BeginPreview();
+    PrintReport(report);
+    EXPECT_EQ(page->State(), TLightRep::stIdle) << "printing ended the preview";
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(RunTool("pdfinfo", {Pdf}).contains("420 x 595")) << "the report's A5";
 }
 
 TEST_F(PdfPrinting, PrintingTwiceAndPreviewWhilePrinting) {

@@ -182,6 +182,9 @@ TEST(PrintDialog, LeavingTheRangeEdits) {
     frmPrintSet->EditStartPage->setText("");
     QTest::keyClicks(frmPrintSet->EditStartPage, "a1-b2");
     EXPECT_EQ(frmPrintSet->EditStartPage->text(), "12") << "only digits arrive";
+    QTest::keyClick(frmPrintSet->EditStartPage, Qt::Key_Escape);
+    EXPECT_TRUE(frmPrintSet->isVisible()) << "Esc only moves to the cancel button";
+    EXPECT_EQ(frmPrintSet->focusWidget(), frmPrintSet->btnCancel);
 }
 
 TEST(PrintDialog, PrintsTheChosenPagesToTheChosenPrinter) {
