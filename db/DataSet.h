@@ -139,10 +139,10 @@ public:
     virtual QVariant Lookup(const QString& keyFields, const QVariant& keyValues,
                             const QString& resultFields);
     virtual bool FindRecord(bool restart, bool goForward) { return false; }
-    bool FindFirst() { return FindRecord(true, true); }
-    bool FindNext() { return FindRecord(false, true); }
-    bool FindPrior() { return FindRecord(false, false); }
-    bool FindLast() { return FindRecord(true, false); }
+    bool FindFirst() { return FFound = FindRecord(true, true); }
+    bool FindNext() { return FFound = FindRecord(false, true); }
+    bool FindPrior() { return FFound = FindRecord(false, false); }
+    bool FindLast() { return FFound = FindRecord(true, false); }
     bool Found() const { return FFound; }
 
     // Filtering: descendants apply Filter their own way, OnFilterRecord through FilterAccepts,

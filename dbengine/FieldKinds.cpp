@@ -1,0 +1,123 @@
+#include "FieldKinds.h"
+
+#include <limits>
+
+namespace {
+TFieldType FieldTypeOfValue(const QVariant& sample) {
+    switch (sample.typeId()) {
+    case QMetaType::LongLong: {
+        const qlonglong v = sample.toLongLong();
+        return v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()
+                   ? ftLargeint
+                   : ftInteger;
+    }
+    case QMetaType::Double:
+        return ftFloat;
+    case QMetaType::QByteArray:
+        return ftBlob;
+    default:
+        return ftString;
+    }
+}
+} // namespace
+
+TFieldType FieldTypeOfColumn(const ColumnInfo& column, const QVariant& sample) {
+    switch (column.Kind) {
+    case ColumnKind::String:
+        return ftString;
+    case ColumnKind::Memo:
+        return ftMemo;
+    case ColumnKind::Smallint:
+        return ftSmallint;
+    case ColumnKind::Integer:
+        return ftInteger;
+    case ColumnKind::AutoInc:
+        return ftAutoInc;
+    case ColumnKind::Float:
+        return ftFloat;
+    case ColumnKind::Boolean:
+        return ftBoolean;
+    case ColumnKind::Date:
+        return ftDate;
+    case ColumnKind::Time:
+        return ftTime;
+    case ColumnKind::DateTime:
+        return ftDateTime;
+    case ColumnKind::Blob:
+        return ftBlob;
+    case ColumnKind::Unknown:
+        break;
+    }
+    return FieldTypeOfValue(sample);
+}
+
+ColumnKind ColumnKindOfField(TFieldType type) {
+    switch (type) {
+    case ftString:
+    case ftWideString:
+    case ftGuid:
+        return ColumnKind::String;
+    case ftMemo:
+        return ColumnKind::Memo;
+    case ftSmallint:
+        return ColumnKind::Smallint;
+    case ftInteger:
+    case ftWord:
+    case ftLargeint:
+        return ColumnKind::Integer;
+    case ftAutoInc:
+        return ColumnKind::AutoInc;
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return ColumnKind::Float;
+    case ftBoolean:
+        return ColumnKind::Boolean;
+    case ftDate:
+        return ColumnKind::Date;
+    case ftTime:
+        return ColumnKind::Time;
+    case ftDateTime:
+        return ColumnKind::DateTime;
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+        return ColumnKind::Blob;
+    case ftUnknown:
+        break;
+    }
+    return ColumnKind::Unknown;
+}
+
+QVariant ToFieldValue(TFieldType type, const QVariant& value) {
+    if (value.isNull())
+        return {};
+    switch (type) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+        return value.typeId() == QMetaType::Double ? int(qRound64(value.toDouble()))
+                                                   : value.toInt();
+    case ftLargeint:
+        return value.toLongLong();
+    case ftBoolean:
+        return value.typeId() == QMetaType::QString
+                   ? QVariant(value.toString().compare("true", Qt::CaseInsensitive) == 0 ||
+                              value.toString() == "1")
+                   : QVariant(value.toDouble() != 0);
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return value.toDouble();
+    case ftBytes:
+    case ftVarBytes:
+    case ftBlob:
+        return value.toByteArray();
+    default:
+        return value.toString();
+    }
+}
