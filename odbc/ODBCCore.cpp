@@ -461,15 +461,14 @@ void TCustomQueryODBC::FreeConnectionHandles() {
 // ---- transactions ----
 
 void TCustomQueryODBC::SetTransaction(bool value) {
-    if (FConnected) {
-        RunWithWaitCursor([&] {
-            SetConnectOption("SetConnectAttr(AutoCommit)", "SetConnectOption (AutoCommit)",
-                             SQL_ATTR_AUTOCOMMIT, value ? SQL_AUTOCOMMIT_OFF : SQL_AUTOCOMMIT_ON);
-        });
-        FTransaction = value;
-        RaisePendingError();
-    }
     FTransaction = value;
+    if (!FConnected)
+        return;
+    RunWithWaitCursor([&] {
+        SetConnectOption("SetConnectAttr(AutoCommit)", "SetConnectOption (AutoCommit)",
+                         SQL_ATTR_AUTOCOMMIT, value ? SQL_AUTOCOMMIT_OFF : SQL_AUTOCOMMIT_ON);
+    });
+    RaisePendingError();
 }
 
 void TCustomQueryODBC::EndTransaction(SQLSMALLINT completion) {

@@ -20,6 +20,13 @@ struct CloneSetUp {
         A->SetName("A");
         A->SetClone(&Connection);
     }
+    // Connects and leaves a result open on the clone A.
+    void OpenResultOnA() {
+        Connection.Connect();
+        A->CursorState = qoKeep;
+        A->SetSQLText("SELECT id, name FROM t");
+        A->Execute();
+    }
     void Listen(TCustomQueryODBC& query, const std::string& name) {
         query.SetStateListener(this, [this, name](TCustomQueryODBC*, int state) {
             States.push_back(name + std::to_string(state));
@@ -82,17 +89,14 @@ TEST_F(OdbcTest, OriginCannotChangeWhileConnected) {
 TEST_F(OdbcTest, StartTransactionClosesOpenCursorsAndCoversClones) {
     SetTable(3);
     CloneSetUp s;
-    s.Connection.Connect();
-    s.A->CursorState = qoKeep;
-    s.A->SetSQLText("SELECT id, name FROM t");
-    s.A->Execute();
+    s.OpenResultOnA();
     Dm.Info[SQL_CURSOR_COMMIT_BEHAVIOR] = SQL_CB_CLOSE;
     s.Connection.StartTransaction();
     EXPECT_FALSE(s.A->Executed());
     EXPECT_TRUE(s.Connection.Transaction());
     EXPECT_EQ(ErrorOf([&] { s.Connection.StartTransaction(); }).Message(),
               "CloneODBC1: Transaction already started.");
-    // Work of a clone is the origin's: its disconnect rolls it back.
+    // Work of a clone is the origin's, so the connection's rollback covers it.
     s.A->ExecDirect("UPDATE t SET a = 1");
     EXPECT_TRUE(s.Connection.OriginQuery().WorkPending());
     s.Connection.Rollback();
@@ -103,10 +107,7 @@ TEST_F(OdbcTest, StartTransactionClosesOpenCursorsAndCoversClones) {
 TEST_F(OdbcTest, StartTransactionKeepsCursorsTheDriverPreserves) {
     SetTable(3);
     CloneSetUp s;
-    s.Connection.Connect();
-    s.A->CursorState = qoKeep;
-    s.A->SetSQLText("SELECT id, name FROM t");
-    s.A->Execute();
+    s.OpenResultOnA();
     Dm.Info[SQL_CURSOR_COMMIT_BEHAVIOR] = SQL_CB_PRESERVE;
     s.Connection.StartTransaction();
     EXPECT_TRUE(s.A->Executed());

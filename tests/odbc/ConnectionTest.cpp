@@ -74,10 +74,10 @@ TEST_F(OdbcTest, FailedConnectKeepsNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Call);
         Dm.Reset();
-        auto query = NewQuery();
-        query->SetReadOnly(c.ReadOnly);
         bool after = false;
         std::vector<int> states;
+        auto query = NewQuery();
+        query->SetReadOnly(c.ReadOnly);
         query->AfterConnect = [&](TComponent*) { after = true; };
         query->SetStateListener(this,
                                 [&](TCustomQueryODBC*, int state) { states.push_back(state); });
