@@ -50,23 +50,11 @@ TMOInplaceCalender::TMOInplaceCalender(QWidget* parent) : TCustomGrid(parent), F
     UpdateCalendar();
 }
 
-int TMOInplaceCalender::Year() const {
-    int y, m, d;
-    DecodeDate(FDate, y, m, d);
-    return y;
-}
+int TMOInplaceCalender::Year() const { return ToQDate(FDate).year(); }
 
-int TMOInplaceCalender::Month() const {
-    int y, m, d;
-    DecodeDate(FDate, y, m, d);
-    return m;
-}
+int TMOInplaceCalender::Month() const { return ToQDate(FDate).month(); }
 
-int TMOInplaceCalender::Day() const {
-    int y, m, d;
-    DecodeDate(FDate, y, m, d);
-    return d;
-}
+int TMOInplaceCalender::Day() const { return ToQDate(FDate).day(); }
 
 void TMOInplaceCalender::SetDate(TDateTime value) {
     value = DateOf(value);
