@@ -3,18 +3,10 @@
 #include "tests/common/TempFolder.h"
 #include "ui/Printer.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString RunTool(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 int PdfPages(const QString& file) {
     const QString info = RunTool("pdfinfo", {file});
@@ -27,17 +19,6 @@ int PdfPages(const QString& file) {
 QString PdfPageText(const QString& file, int page) {
     return RunTool("pdftotext", {"-f", QString::number(page), "-l", QString::number(page),
                                  "-layout", file, "-"});
-}
-
-// Prints the way the report forms do: one page per call until the rows end.
-void PrintReport(TSampleReport& report) {
-    report.Rewind();
-    report.LightRep1->BeginDoc();
-    while (!report.Eof()) {
-        report.LightRep1->PrintPage();
-        report.LightRep1->NewPage();
-    }
-    report.LightRep1->EndDoc();
 }
 
 class PdfPrinting : public ::testing::Test {
@@ -164,7 +145,7 @@ TEST_F(PdfPrinting, PageRangeReachesOnlyItsPages) {
     TSampleReport report(70);
     report.LightRep1->FirstPage = 3;
     report.LightRep1->LastPage = 4;
-    PrintReport(report);
+    report.Print();
     EXPECT_EQ(report.PagesSeen, (QList<int>{1, 2, 3, 4, 5, 6, 7})) << "every page is laid out";
     ASSERT_EQ(PdfPages(Pdf), 2) << "no sheet before the range or after its last page";
     EXPECT_TRUE(PdfPageText(Pdf, 1).contains(QRegularExpression("Page:\\s+3")));
@@ -185,7 +166,7 @@ TEST_F(PdfPrinting, ReversedRangeRaisesAndKeepsTheStart) {
     }
     EXPECT_EQ(report.LightRep1->LastPage, 5);
     EXPECT_EQ(report.LightRep1->State(), TLightRep::stIdle);
-    PrintReport(report);
+    report.Print();
     ASSERT_EQ(PdfPages(Pdf), 1);
     EXPECT_TRUE(PdfPageText(Pdf, 1).contains(QRegularExpression("Page:\\s+5")));
 }
@@ -195,7 +176,7 @@ TEST_F(PdfPrinting, WholeReportLandscapeAt600Dpi) {
     report.LightRep1->SetOrientation(poLandscape);
     report.LightRep1->FirstPage = 1;
     report.LightRep1->LastPage = 3;
-    PrintReport(report);
+    report.Print();
     EXPECT_EQ(Printer()->Resolution(), 600);
     ASSERT_EQ(PdfPages(Pdf), 3);
     EXPECT_TRUE(RunTool("pdfinfo", {Pdf}).contains("842 x 595")) << "A4 landscape";
@@ -216,7 +197,7 @@ TEST_F(PdfPrinting, PageWithoutPaperLeavesThePrinterToTheReport) {
         Printer()->SetPaper(QPageSize::A5, QPageLayout::Portrait);
     };
     page->BeginPreview();
-    PrintReport(report);
+    report.Print();
     EXPECT_EQ(page->State(), TLightRep::stIdle) << "printing ended the preview";
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(RunTool("pdfinfo", {Pdf}).contains("420 x 595")) << "the report's A5";

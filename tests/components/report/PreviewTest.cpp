@@ -14,17 +14,8 @@ namespace {
 struct PreviewFixture {
     explicit PreviewFixture(int rows, TPixelFormat format = pf8bit) : report(rows) {
         image.resize(report.LightRep1->Width(), report.LightRep1->Height());
-        preview.LightRep = report.LightRep1;
         preview.PixelFormat = format;
-        Render();
-    }
-    void Render() {
-        report.Rewind();
-        preview.BeginPreview(&image);
-        while (!report.Eof())
-            preview.NextPage();
-        preview.EndPreview();
-        preview.MoveFirst();
+        report.Preview(preview, &image);
     }
     QByteArray FileBytes() const {
         QFile file(preview.FileName());

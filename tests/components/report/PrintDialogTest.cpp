@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -50,7 +49,6 @@ private:
 // A report form's binding to the shared windows, with a preview of 70 rows on 7 pages.
 struct BoundReport {
     BoundReport() {
-        preview.LightRep = report.LightRep1;
         if (!frmPrintSet)
             frmPrintSet = new TfrmPrintSet;
         if (!rptPreview)
@@ -59,12 +57,7 @@ struct BoundReport {
         frmPrintSet->btnPrint->OnClick = [this](QObject*) { PrintClick(); };
         rptPreview->setWindowTitle("サンプル");
         rptPreview->SetReport(report.LightRep1, &preview);
-        report.Rewind();
-        preview.BeginPreview(rptPreview->Image1);
-        while (!report.Eof())
-            preview.NextPage();
-        preview.EndPreview();
-        preview.MoveFirst();
+        report.Preview(preview, rptPreview->Image1);
         rptPreview->show();
     }
     ~BoundReport() {
@@ -73,13 +66,7 @@ struct BoundReport {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     void PrintClick() {
-        report.Rewind();
-        report.LightRep1->BeginDoc();
-        while (!report.Eof()) {
-            report.LightRep1->PrintPage();
-            report.LightRep1->NewPage();
-        }
-        report.LightRep1->EndDoc();
+        report.Print();
         frmPrintSet->close();
     }
     TLightRep* Page() { return report.LightRep1; }
@@ -87,13 +74,6 @@ struct BoundReport {
     TLRPreviewControl preview;
     int Closed = 0;
 };
-
-QString PdfText(const QString& file) {
-    QProcess process;
-    process.start("pdftotext", {file, "-"});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
 
 } // namespace
 
@@ -200,15 +180,12 @@ TEST(PrintDialog, PrintsTheChosenPagesToTheChosenPrinter) {
     answerer.FileName = folder.File("三頁目.pdf");
     frmPrintSet->btnPrint->click();
     EXPECT_EQ(Printer()->OutputFileName(), answerer.FileName);
-    const QString text = PdfText(answerer.FileName);
+    const QString text = RunTool("pdftotext", {answerer.FileName, "-"});
     EXPECT_TRUE(text.contains("利用者21 山田太郎"));
     EXPECT_FALSE(text.contains("利用者31 山田太郎"));
     EXPECT_EQ(bound.report.HeaderCount, 7) << "every page is laid out, one is printed";
-    QProcess info;
-    info.start("pdfinfo", {answerer.FileName});
-    info.waitForFinished(30000);
-    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
-                    .contains(QRegularExpression("Pages:\\s+1\\n")));
+    EXPECT_TRUE(
+        RunTool("pdfinfo", {answerer.FileName}).contains(QRegularExpression("Pages:\\s+1\\n")));
 }
 
 TEST(PreviewWindow, PageButtonsAndPageEdit) {

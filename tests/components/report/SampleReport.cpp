@@ -1,6 +1,7 @@
 #include "SampleReport.h"
 
 #include <QDir>
+#include <QProcess>
 
 TSampleReport::TSampleReport(int rows, int rowsPerPage) : FRows(rows) {
     LightRep1 = new TLightRep(this);
@@ -56,6 +57,33 @@ void TSampleReport::Rewind() {
     FRow = 0;
     HeaderCount = 0;
     PagesSeen.clear();
+}
+
+void TSampleReport::Print() {
+    Rewind();
+    LightRep1->BeginDoc();
+    while (!Eof()) {
+        LightRep1->PrintPage();
+        LightRep1->NewPage();
+    }
+    LightRep1->EndDoc();
+}
+
+void TSampleReport::Preview(TLRPreviewControl& preview, TPreviewImage* image) {
+    Rewind();
+    preview.LightRep = LightRep1;
+    preview.BeginPreview(image);
+    while (!Eof())
+        preview.NextPage();
+    preview.EndPreview();
+    preview.MoveFirst();
+}
+
+QString RunTool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 QString TestOutputFolder() {

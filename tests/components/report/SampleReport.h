@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/report/LightRep.h"
+#include "components/report/LRPrvSpl.h"
 
 #include <QWidget>
 
@@ -11,6 +11,10 @@ public:
     explicit TSampleReport(int rows, int rowsPerPage = 10);
     // Back to the first row, as a report does before it prints.
     void Rewind();
+    // Prints the way the report forms do: one page per call until the rows end.
+    void Print();
+    // Renders every page into the store and shows the first, as the report forms do.
+    void Preview(TLRPreviewControl& preview, TPreviewImage* image);
     bool Eof() const { return FRow >= FRows; }
 
     TLightRep* LightRep1;
@@ -30,3 +34,6 @@ private:
 
 // Where tests leave pictures to look at: test-output in the build folder.
 QString TestOutputFolder();
+
+// What a program wrote to its standard output.
+QString RunTool(const QString& program, const QStringList& args);
