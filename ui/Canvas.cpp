@@ -124,9 +124,17 @@ void TCanvas::Detach() {
 }
 
 int TCanvas::PixelsPerInch() const {
-    if (FPainter && FPainter->device() && FPainter->device()->devType() == QInternal::Printer)
-        return FPainter->device()->logicalDpiY();
-    return 96;
+    const QPaintDevice* device = FPainter ? FPainter->device() : nullptr;
+    if (!device)
+        return 96;
+    switch (device->devType()) {
+    case QInternal::Widget:
+    case QInternal::Image:
+    case QInternal::Pixmap:
+        return 96;
+    default: // printers and PDF writers
+        return device->logicalDpiY();
+    }
 }
 
 bool TCanvas::ApplyPen() {

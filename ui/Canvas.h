@@ -75,8 +75,8 @@ public:
     // The painter underneath, for drawing this class does not cover; null when the canvas
     // draws nowhere.
     QPainter* Painter() const { return FPainter; }
-    // Dots per inch that font sizes are turned into pixels with: the printer's
-    // resolution on a printer, 96 everywhere else.
+    // Dots per inch that font sizes are turned into pixels with: 96 on windows and
+    // images, the device's resolution on a printer or PDF writer.
     int PixelsPerInch() const;
 
     void MoveTo(int x, int y);

@@ -1,10 +1,12 @@
 #include "ui/Canvas.h"
 
 #include "base/SysUtils.h"
+#include "tests/common/TempFolder.h"
 
 #include <QApplication>
 #include <QFontInfo>
 #include <QPalette>
+#include <QPdfWriter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -163,4 +165,17 @@ TEST(CanvasTest, DrawTextMeasuresAndAligns) {
 TEST(CanvasTest, DrawingWithoutADeviceRaises) {
     TCanvas canvas;
     EXPECT_THROW(canvas.FillRect(Rect(0, 0, 1, 1)), Exception);
+}
+
+TEST(CanvasTest, FontSizesFollowThePrinterResolution) {
+    TempFolder folder;
+    QPdfWriter writer(folder.File("page.pdf"));
+    writer.setResolution(600);
+    TCanvas onPaper(&writer);
+    onPaper.Font.Size = 12;
+    EXPECT_EQ(onPaper.PixelsPerInch(), 600);
+    EXPECT_NEAR(onPaper.TextHeight("|"), 12 * 600 / 72 * 1.3, 40);
+    QImage image(10, 10, QImage::Format_RGB32);
+    TCanvas onImage(&image);
+    EXPECT_EQ(onImage.PixelsPerInch(), 96);
 }
