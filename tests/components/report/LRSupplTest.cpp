@@ -1,19 +1,11 @@
 #include "components/report/LRSuppl.h"
 #include "RecordingDevice.h"
+#include "SampleReport.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
 
-namespace {
-
-struct ItemRFixture {
-    QWidget form;
-    TLightRep page{&form};
-    TLRLayoutPanel* band = new TLRLayoutPanel(&page);
-    TLRItemR* item = new TLRItemR(band);
-};
-
-} // namespace
+using ItemRFixture = TItemOnBand<TLRItemR>;
 
 TEST(LRItemR, RoundSizeLimits) {
     ItemRFixture f;

@@ -365,10 +365,8 @@ TEST(LightRepBands, StatusSubPanelsAndDisabledParts) {
 
 // An item at page (10, 20)-(110, 37) with all four lines of one style.
 TEST(LightRepItems, LinePositionsAndPenWidths) {
-    QWidget form;
-    TLightRep page(&form);
-    auto* band = new TLRLayoutPanel(&page);
-    auto* item = new TLRItem(band);
+    TItemOnBand<TLRItem> f;
+    TLRItem* item = f.item;
     const struct {
         TLineStyle style;
         double scale;
@@ -403,10 +401,8 @@ TEST(LightRepItems, LinePositionsAndPenWidths) {
 }
 
 TEST(LightRepItems, TextPlacementAndMasks) {
-    QWidget form;
-    TLightRep page(&form);
-    auto* band = new TLRLayoutPanel(&page);
-    auto* item = new TLRItem(band);
+    TItemOnBand<TLRItem> f;
+    TLRItem* item = f.item;
     item->Text = "12345.6";
     item->DisplayMask = "#,##0.00";
     EXPECT_EQ(item->DisplayText(), "12,345.60");

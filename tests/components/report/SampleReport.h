@@ -35,5 +35,13 @@ private:
 // Where tests leave pictures to look at: test-output in the build folder.
 QString TestOutputFolder();
 
+// A form with a page and one band holding one item, for items tested alone.
+template <class TItem> struct TItemOnBand {
+    QWidget form;
+    TLightRep page{&form};
+    TLRLayoutPanel* band = new TLRLayoutPanel(&page);
+    TItem* item = new TItem(band);
+};
+
 // What a program wrote to its standard output.
 QString RunTool(const QString& program, const QStringList& args);
