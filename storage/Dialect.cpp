@@ -290,6 +290,33 @@ QString ColumnOf(const QList<SqlToken>& tokens, int from, int to) {
     return name;
 }
 
+// The kind of an expression given as significant tokens [from, to).
+ColumnKind ExpressionKind(const QList<SqlToken>& t, int from, int to,
+                          const SqlDialect::ColumnKindLookup& kindOf) {
+    static const QHash<QString, ColumnKind> functions = {
+        {"CINT", ColumnKind::Smallint},   {"YEAR", ColumnKind::Smallint},
+        {"MONTH", ColumnKind::Smallint},  {"DAY", ColumnKind::Smallint},
+        {"HOUR", ColumnKind::Smallint},   {"MINUTE", ColumnKind::Smallint},
+        {"SECOND", ColumnKind::Smallint}, {"CLNG", ColumnKind::Integer},
+        {"COUNT", ColumnKind::Integer},   {"CDBL", ColumnKind::Float},
+        {"AVG", ColumnKind::Float}};
+    static const QSet<QString> passing = {"FIRST", "LAST", "MIN", "MAX", "SUM"};
+    if (to - from >= 2 && IsSymbol(t[from], "(") && Closing(t, from) == to - 1)
+        return ExpressionKind(t, from + 1, to - 1, kindOf);
+    if (to - from >= 3 && t[from].Type == SqlToken::Word && IsSymbol(t[from + 1], "(") &&
+        Closing(t, from + 1) == to - 1) {
+        const QString name = t[from].Text.toUpper();
+        if (passing.contains(name))
+            return ExpressionKind(t, from + 2, to - 1, kindOf);
+        return functions.value(name, ColumnKind::Unknown);
+    }
+    if (to - from == 1 && IsName(t[from]))
+        return kindOf(QString(), SqlDialect::NameOf(t[from]));
+    if (to - from == 3 && IsName(t[from]) && IsSymbol(t[from + 1], ".") && IsName(t[from + 2]))
+        return kindOf(SqlDialect::NameOf(t[from]), SqlDialect::NameOf(t[from + 2]));
+    return ColumnKind::Unknown;
+}
+
 } // namespace
 
 QString DialectStatement::Text(const QString& schema) const {
@@ -452,4 +479,30 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
         tk.insert(b, SqlToken{SqlToken::Symbol, ")"});
         tk.insert(a, SqlToken{SqlToken::Symbol, QString(DateValueFunction) + "("});
     }
+}
+
+QList<ColumnKind> SqlDialect::SelectListKinds(const DialectStatement& st,
+                                              const ColumnKindLookup& kindOf) {
+    QList<SqlToken> t;
+    for (const SqlToken& token : st.Tokens)
+        if (token.Type != SqlToken::Space)
+            t.append(token);
+    if (t.isEmpty() || !IsWord(t[0], "SELECT"))
+        return {};
+    int start = 1;
+    while (start < t.size() && (IsWord(t[start], "DISTINCT") || IsWord(t[start], "ALL")))
+        ++start;
+    int end = start, depth = 0;
+    for (; end < t.size(); ++end) {
+        depth += IsSymbol(t[end], "(") ? 1 : IsSymbol(t[end], ")") ? -1 : 0;
+        if (depth == 0 && IsWord(t[end], "FROM"))
+            break;
+    }
+    QList<ColumnKind> kinds;
+    for (auto [a, b] : SplitTopLevel(t, start, end)) {
+        if (b - a >= 3 && IsWord(t[b - 2], "AS"))
+            b -= 2;
+        kinds.append(ExpressionKind(t, a, b, kindOf));
+    }
+    return kinds;
 }

@@ -51,6 +51,13 @@ public:
     // day number.
     static void WrapDateValues(DialectStatement& statement, const ColumnKindLookup& kindOf);
 
+    // The kinds of a SELECT's result columns that are calls of the Jet functions: CInt, Year,
+    // Month, Day, Hour, Minute, Second give Smallint; CLng and Count Integer; CDbl and Avg
+    // Float; First, Last, Min, Max and Sum the kind of what they take. One entry per item of
+    // the select list, Unknown where it cannot tell (a table omitted from a column is empty).
+    static QList<ColumnKind> SelectListKinds(const DialectStatement& statement,
+                                             const ColumnKindLookup& kindOf);
+
     static QList<SqlToken> Tokenize(const QString& sql);
     // The plain name a word, a quoted or a bracketed name token stands for, without ".DB".
     static QString NameOf(const SqlToken& token);

@@ -4,6 +4,7 @@
 #include "SqlError.h"
 #include "base/DateTime.h"
 
+#include <algorithm>
 #include <sqlite3.h>
 
 SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql)
@@ -222,6 +223,30 @@ void SqlStatement::LoadColumns() {
         c.PrimaryKey = primaryKey != 0;
         FColumns.append(c);
     }
+    KindsOfExpressions();
+}
+
+void SqlStatement::KindsOfExpressions() {
+    const DialectStatement& source = FParts.last().Source;
+    auto kindOf = [&](const QString& table, const QString& column) {
+        if (!table.isEmpty())
+            return FConnection->KindOf(table, column);
+        for (const QString& name : source.Names) {
+            const ColumnKind kind = FConnection->KindOf(name, column);
+            if (kind != ColumnKind::Unknown)
+                return kind;
+        }
+        return ColumnKind::Unknown;
+    };
+    if (std::none_of(FColumns.cbegin(), FColumns.cend(),
+                     [](const ColumnInfo& c) { return c.Kind == ColumnKind::Unknown; }))
+        return;
+    const QList<ColumnKind> kinds = SqlDialect::SelectListKinds(source, kindOf);
+    if (kinds.size() != FColumns.size())
+        return;
+    for (int i = 0; i < kinds.size(); ++i)
+        if (FColumns[i].Kind == ColumnKind::Unknown)
+            FColumns[i].Kind = kinds[i];
 }
 
 const ColumnInfo& SqlStatement::Column(int index) {

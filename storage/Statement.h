@@ -53,8 +53,9 @@ public:
     // True when the (last) statement gives rows.
     bool IsQuery();
     int ColumnCount();
-    // The column's name, declared type and kind; Kind is Unknown for an expression, whose
-    // values tell their own kind (ValueKind).
+    // The column's name, declared type and kind. An expression's kind is read from the
+    // functions it calls (SqlDialect::SelectListKinds); where that cannot tell, Kind is
+    // Unknown and the values tell their own kind (ValueKind).
     const ColumnInfo& Column(int index);
     // The current row's value in a column: Null, qlonglong, double, QString or QByteArray.
     QVariant Value(int index) const;
@@ -81,6 +82,8 @@ private:
     void BindValue(sqlite3_stmt* handle, int index, const QVariant& value);
     void Fail(int rc, int index);
     void LoadColumns();
+    // Kinds of the result columns that are calls of the Jet functions.
+    void KindsOfExpressions();
 
     SqlConnection* FConnection;
     sqlite3* FDb;

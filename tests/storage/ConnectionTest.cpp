@@ -74,12 +74,18 @@ TEST_F(DatabaseFixture, JetDdlKeepsItsTypeNamesAndKinds) {
         EXPECT_EQ(cols[i].Kind, kinds[i]) << cols[i].Name.toStdString();
     EXPECT_EQ(cols[1].DeclaredType, "TEXT (20)");
     EXPECT_EQ(cols[1].Size, 20);
-    auto st = Db->Prepare("SELECT 項目名, 作成処理月, CInt(1) AS x FROM M_給与項目");
+    auto st =
+        Db->Prepare("SELECT 項目名, 作成処理月, CInt(1) AS x, First(M_給与項目.画像) AS 画像, "
+                    "Count(*), (CDbl(順番)), 率 * 2 FROM M_給与項目");
     EXPECT_EQ(st->Column(0).Kind, ColumnKind::String);
     EXPECT_EQ(st->Column(0).Table, "M_給与項目");
     EXPECT_EQ(st->Column(1).Kind, ColumnKind::DateTime);
-    EXPECT_EQ(st->Column(2).Kind, ColumnKind::Unknown);
+    EXPECT_EQ(st->Column(2).Kind, ColumnKind::Smallint);
     EXPECT_EQ(st->Column(2).Name, "x");
+    EXPECT_EQ(st->Column(3).Kind, ColumnKind::Blob);
+    EXPECT_EQ(st->Column(4).Kind, ColumnKind::Integer);
+    EXPECT_EQ(st->Column(5).Kind, ColumnKind::Float);
+    EXPECT_EQ(st->Column(6).Kind, ColumnKind::Unknown);
 }
 
 TEST_F(DatabaseFixture, FailedStatementsLeaveTheDataAsItWas) {
