@@ -59,10 +59,10 @@ void TConnectionODBC::SetOrigin(TCustomQueryODBC* value) {
         if (old)
             value->CopyConnection(*old, false);
         if (value->FClone && value->FClone != this) {
+            TConnectionODBC* other = value->FClone;
             if (value->FCloneOrigin)
-                value->FClone->SetOrigin(nullptr);
-            else
-                value->FClone->RemoveClone(value);
+                other->SetOrigin(nullptr);
+            other->RemoveClone(value);
         }
         FClones.removeAll(value);
     }

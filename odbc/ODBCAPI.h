@@ -20,17 +20,18 @@ public:
 // Every entry point the library calls, looked up by these names on first use.
 #define ZZ_ODBC_ENTRY_POINTS(X)                                                                    \
     X(SQLAllocHandle)                                                                              \
-    X(SQLColAttribute) X(SQLEndTran) X(SQLFetchScroll) X(SQLFreeHandle) X(SQLGetConnectAttr)       \
-        X(SQLGetDiagRec) X(SQLGetStmtAttr) X(SQLSetConnectAttr) X(SQLSetEnvAttr) X(SQLSetStmtAttr) \
-            X(SQLBindCol) X(SQLBindParameter) X(SQLColumns) X(SQLConnect) X(SQLDisconnect)         \
-                X(SQLDriverConnect) X(SQLExecDirect) X(SQLPrepare) X(SQLExecute) X(SQLFetch)       \
-                    X(SQLFreeStmt) X(SQLGetData) X(SQLGetFunctions) X(SQLGetInfo)                  \
-                        X(SQLGetTypeInfo) X(SQLNumParams) X(SQLNumResultCols) X(SQLParamData)      \
-                            X(SQLPrimaryKeys) X(SQLProcedureColumns) X(SQLProcedures)              \
-                                X(SQLPutData) X(SQLRowCount) X(SQLSetCursorName) X(SQLStatistics)  \
-                                    X(SQLTables) X(SQLAllocEnv) X(SQLAllocConnect) X(SQLAllocStmt) \
-                                        X(SQLColAttributes) X(SQLError) X(SQLExtendedFetch)        \
-                                            X(SQLFreeConnect) X(SQLFreeEnv) X(SQLGetConnectOption) \
+    X(SQLColAttribute)                                                                             \
+    X(SQLEndTran) X(SQLFetchScroll) X(SQLFreeHandle) X(SQLGetConnectAttr) X(SQLGetDiagRec)         \
+        X(SQLGetStmtAttr) X(SQLSetConnectAttr) X(SQLSetEnvAttr) X(SQLSetStmtAttr) X(SQLBindCol)    \
+            X(SQLBindParameter) X(SQLColumns) X(SQLConnect) X(SQLDisconnect) X(SQLDriverConnect)   \
+                X(SQLExecDirect) X(SQLPrepare) X(SQLExecute) X(SQLFetch) X(SQLFreeStmt)            \
+                    X(SQLGetData) X(SQLGetFunctions) X(SQLGetInfo) X(SQLGetTypeInfo)               \
+                        X(SQLNumParams) X(SQLNumResultCols) X(SQLParamData) X(SQLPrimaryKeys)      \
+                            X(SQLProcedureColumns) X(SQLProcedures) X(SQLPutData) X(SQLRowCount)   \
+                                X(SQLSetCursorName) X(SQLStatistics) X(SQLTables) X(SQLAllocEnv)   \
+                                    X(SQLAllocConnect) X(SQLAllocStmt) X(SQLColAttributes)         \
+                                        X(SQLError) X(SQLExtendedFetch) X(SQLFreeConnect)          \
+                                            X(SQLFreeEnv) X(SQLGetConnectOption)                   \
                                                 X(SQLGetStmtOption) X(SQLSetConnectOption)         \
                                                     X(SQLSetStmtOption) X(SQLTransact)
 

@@ -53,10 +53,6 @@ TCustomQueryODBC::~TCustomQueryODBC() {
     }
 }
 
-void TCustomQueryODBC::Notification(TComponent* AComponent, TOperation Operation) {
-    TComponent::Notification(AComponent, Operation);
-}
-
 // ---- errors and the screen ----
 
 void TCustomQueryODBC::ReportDiagnostics(SQLHSTMT handle) {

@@ -225,7 +225,6 @@ public:
     int LongCharLimit = 0;
 
 protected:
-    void Notification(TComponent* AComponent, TOperation Operation) override;
     void NotifyState(int state);
     bool IsNonOriginClone() const { return FClone && !FCloneOrigin; }
     // The query whose connection this one uses.

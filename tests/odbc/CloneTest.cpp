@@ -131,3 +131,14 @@ TEST_F(OdbcTest, DestroyingTheConnectionDetachesItsClones) {
     EXPECT_FALSE(query->Connected());
     EXPECT_EQ(Dm.LiveHandles, 0);
 }
+
+TEST_F(OdbcTest, OriginMovesToAnotherConnection) {
+    TConnectionODBC first, second;
+    auto query = NewQuery();
+    first.SetOrigin(query.get());
+    second.SetOrigin(query.get());
+    EXPECT_EQ(second.Origin(), query.get());
+    EXPECT_EQ(query->Clone(), &second);
+    EXPECT_EQ(first.Origin(), nullptr);
+    EXPECT_FALSE(first.Clones().contains(query.get()));
+}
