@@ -244,6 +244,7 @@ TEST_F(MOStringGridTest, EllipsisButtonLetsTheScreenReplaceTheText) {
     QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(editor->width() - 3, 5));
     EXPECT_EQ(Grid.Cells(1, 1), "認証機1!");
     EXPECT_EQ(editor->text(), "認証機1!");
+    SaveLook(&Grid, "TInplaceEdit3D-ellipsis");
 }
 
 TEST_F(MOStringGridTest, ListEntryIsCopiedIntoTheCell) {
@@ -289,4 +290,20 @@ TEST_F(MOStringGridTest, CalendarEditorStartsOnTheCellsDate) {
     Grid.ShowEditor();
     EXPECT_EQ(editor->CalendarDate(), Date());
     EXPECT_EQ(Grid.Cells(1, 2), "");
+}
+
+TEST_F(MOStringGridTest, CheckBoxEditorTogglesTheCell) {
+    bool fired = false;
+    Grid.OnCheckCellClick = [&](QObject*, int, int, bool check) { fired = check; };
+    Grid.SetCells(2, 2, "0");
+    Grid.SetRow(2);
+    Grid.SetCol(2);
+    Grid.ShowEditor();
+    auto* editor = static_cast<TInplaceEdit3D*>(Grid.InplaceEditor());
+    EXPECT_EQ(editor->EditStyle(), esCheckBox);
+    EXPECT_EQ(editor->text(), "");
+    EXPECT_FALSE(editor->Checked());
+    QTest::mouseClick(editor, Qt::LeftButton, {}, editor->rect().center());
+    EXPECT_EQ(Grid.Cells(2, 2), "1");
+    EXPECT_TRUE(fired);
 }
