@@ -608,6 +608,12 @@ void TCustomGrid::KeyPress(QChar& key) {
 void TCustomGrid::KeyDown(int& key, TShiftState shift) {
     if (OnKeyDown)
         OnKeyDown(this, key, shift);
+    if ((FOptions & goRowSelect) && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        // A whole selected row has no column to move to: the keys scroll sideways.
+        SetLeftCol(FTopLeft.X + (key == Qt::Key_Left ? -1 : 1));
+        key = 0;
+        return;
+    }
     int col = FCurrent.X, row = FCurrent.Y;
     const int page = std::max(1, VisibleRowCount());
     switch (key) {

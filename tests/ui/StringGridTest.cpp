@@ -94,6 +94,11 @@ TEST_F(StringGridTest, KeysMoveAndScrollTheCurrentRow) {
     QTest::keyClick(&Grid, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(Grid.Row(), 1);
     EXPECT_EQ(Grid.TopRow(), 1);
+    Grid.SetColCount(12);
+    Grid.SetOptions(Grid.Options() | goRowSelect);
+    QTest::keyClick(&Grid, Qt::Key_Right);
+    EXPECT_EQ(Grid.LeftCol(), 2);
+    EXPECT_EQ(Grid.Col(), 1);
 }
 
 TEST_F(StringGridTest, EveryVisibleCellIsDrawnThroughTheHook) {
