@@ -223,3 +223,19 @@ TEST_F(OdbcTest, WideBookmarksAreNotUsed) {
     EXPECT_FALSE(query->UseBookmarks());
     EXPECT_EQ(query->RowBufSize(), 4 + 41 + 2 * qoIndicatorSize + qoBookmarkSize);
 }
+
+// ODBC 3.0 reads sizes as ODBC 2 column lengths and the numeric details through the
+// ODBC 2 call.
+TEST_F(OdbcTest, ODBC30DescribesNumbersThroughColAttributes) {
+    Dm.Columns = {{"amount", SQL_DECIMAL, 0, 0, 10, 2}, {"name", SQL_CHAR, 20, 10}};
+    Dm.Rows = {{"1.50", "x"}};
+    auto query = NewQuery(ODBC30);
+    query->SetSQLText("SELECT amount, name FROM t");
+    query->Execute();
+    EXPECT_EQ(query->ResultCols().Items(1).Size, 13);
+    EXPECT_EQ(query->ResultCols().Items(2).SQLType, SQL_CHAR);
+    EXPECT_EQ(query->ResultCols().Items(2).Size, 21);
+    EXPECT_TRUE(Dm.Called("SQLColAttributes 1 4"));
+    EXPECT_TRUE(Dm.Called("SQLColAttribute 2 3"));
+    EXPECT_FALSE(Dm.Called("SQLColAttribute 2 1003"));
+}
