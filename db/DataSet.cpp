@@ -30,8 +30,9 @@ TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner), FFields(this) {}
 // Descendants close in their own destructor (Destroying(); Close();), while their part of
 // the protocol still exists.
 TDataSet::~TDataSet() {
-    while (!FDataSources.isEmpty())
-        FDataSources.first()->SetDataSet(nullptr);
+    // Only bookkeeping here: the descendant's part of the protocol is gone already.
+    for (TDataSource* source : QList<TDataSource*>(FDataSources))
+        source->DataSetGone();
 }
 
 // ---------------------------------------------------------------- opening and closing

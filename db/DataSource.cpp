@@ -18,25 +18,18 @@ void TDataSource::SetDataSet(TDataSet* value) {
         return;
     if (value && IsLinkedTo(value))
         DatabaseError("Circular datalinks are not allowed", this);
-    if (FDataSet) {
+    if (FDataSet)
         FDataSet->RemoveDataSource(this);
-        FDataSet->RemoveFreeNotification(this);
-    }
     FDataSet = value;
-    if (FDataSet) {
-        FDataSet->FreeNotification(this);
+    if (FDataSet)
         FDataSet->AddDataSource(this);
-    }
     UpdateState();
 }
 
-void TDataSource::Notification(TComponent* AComponent, TOperation Operation) {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FDataSet) {
-        FDataSet->RemoveDataSource(this);
-        FDataSet = nullptr;
-        UpdateState();
-    }
+void TDataSource::DataSetGone() {
+    FDataSet->FDataSources.removeAll(this);
+    FDataSet = nullptr;
+    UpdateState();
 }
 
 void TDataSource::SetEnabled(bool value) {

@@ -36,12 +36,11 @@ public:
     TNotifyEvent OnStateChange;
     TNotifyEvent OnUpdateData;
 
-protected:
-    void Notification(TComponent* AComponent, TOperation Operation) override;
-
 private:
     void DataEvent(TDataEvent event, const void* info);
     void UpdateState();
+    // The dataset is being destroyed: forget it without calling into it.
+    void DataSetGone();
     void AddDataLink(TDataLink* link);
     void RemoveDataLink(TDataLink* link);
 

@@ -105,7 +105,8 @@ void TTable::DeleteTable() {
 }
 
 void TTable::Pack() {
-    CheckInactive();
+    if (Active())
+        CheckBrowseMode();
     Connection().Pack(FTableName);
 }
 

@@ -51,7 +51,7 @@ public:
     // Removes every row.
     void EmptyTable();
     void DeleteTable();
-    // Rebuilds the table's file without its free space; the table must be closed.
+    // Rebuilds the table's file without its free space (open or closed, outside a transaction).
     void Pack();
     // Goes to the first record whose index fields equal the values.
     bool FindKey(const QVariantList& keyValues);

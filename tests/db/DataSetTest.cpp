@@ -400,6 +400,24 @@ TEST_F(DataSetFixture, RecNoMovesToARecord) {
     EXPECT_EQ(ds.RecNo(), 7);
 }
 
+TEST(DataSetLifetime, ADataSetMayGoBeforeItsSourceAndLinks) {
+    TDataSource source;
+    TFieldDataLink link;
+    link.SetFieldName("NAME");
+    link.SetDataSource(&source);
+    {
+        TVectorDataSet ds;
+        ds.Fill(2);
+        source.SetDataSet(&ds);
+        ds.Open();
+        EXPECT_EQ(link.Field()->AsString(), "Row1");
+    }
+    EXPECT_EQ(source.DataSet(), nullptr);
+    EXPECT_EQ(source.State(), dsInactive);
+    EXPECT_FALSE(link.Active());
+    EXPECT_EQ(link.Field(), nullptr);
+}
+
 // ---------------------------------------------------------------- blobs
 
 TEST_F(DataSetFixture, BlobStreamRoundTripsNineHundredBytesWithNuls) {

@@ -25,7 +25,7 @@ TEST_F(Query, FieldsTakeTheKindsOfTheDeclaredTypes) {
                  {"部門コード", ftInteger, 0},
                  {"有効開始日", ftDateTime, 0},
                  {"認証画像", ftBlob, 0},
-                 {"n", ftInteger, 0},
+                 {"n", ftSmallint, 0},
                  {"t", ftString, 3}};
     for (const Case& c : cases) {
         TField* field = q.FieldByName(c.name);

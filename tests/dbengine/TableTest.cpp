@@ -70,8 +70,8 @@ TEST_F(Tables, CreatesAMonthTableWritesAndFindsByKey) {
     EXPECT_FALSE(log.FindKey({9}));
     log.EmptyTable();
     EXPECT_TRUE(log.IsEmpty());
-    log.Close();
     log.Pack();
+    log.Close();
     log.DeleteTable();
     EXPECT_FALSE(QFile::exists(Temp.File("ENTRANCE_LOG2026_12.DB")));
 }
