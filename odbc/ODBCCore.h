@@ -123,7 +123,7 @@ public:
         BeforeRollback;
     TqoFetchEvent OnFetchData;
 
-    // Connection state, for the parts that share or inspect it.
+    // Connection state, for the datasets and shared connections that inspect it.
     bool Connected() const { return FConnected; }
     bool Prepared() const { return FPrepared; }
     void SetPrepared(bool value);
