@@ -1,0 +1,117 @@
+#include "base/Registry.h"
+#include "reruzida/CommDriver.h"
+#include "tools/unitsim/UnitSimulator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <mutex>
+#include <unistd.h>
+
+// Measures one polling round over 1, 8 and 32 simulated units at the thread's own pace and
+// prints it beside what the line itself needs.
+
+namespace {
+
+// Takes the protocol thread's messages, as the monitor window does.
+class TQuietWindow : public QObject {
+protected:
+    bool event(QEvent* event) override {
+        if (!TMessageEvent::From(event))
+            return QObject::event(event);
+        TRecvDataClass record;
+        while (DrvReadData(record)) {
+        }
+        return true;
+    }
+};
+
+// CPU time of the protocol thread so far (the program's only QThread).
+double ThreadCpuMs() {
+    for (const QString& task :
+         QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm("/proc/self/task/" + task + "/comm");
+        QFile stat("/proc/self/task/" + task + "/stat");
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "QThread" ||
+            !stat.open(QIODevice::ReadOnly))
+            continue;
+        // utime and stime, in clock ticks, follow the command name in parentheses.
+        const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
+        return (fields[12].toDouble() + fields[13].toDouble()) * 1000.0 / sysconf(_SC_CLK_TCK);
+    }
+    return 0;
+}
+
+// When the units heard LRR to unit 1: the start of each round.
+class TRoundClock {
+public:
+    explicit TRoundClock(TUnitSimulator& sim) {
+        sim.OnFrame = [this](const TSimFrame& f) {
+            if (f.Command == "LRR" && f.Destination == 1) {
+                std::lock_guard lock(FLock);
+                FStarts.append(f.AtMs);
+            }
+        };
+    }
+    QList<qint64> Starts() {
+        std::lock_guard lock(FLock);
+        return FStarts;
+    }
+
+private:
+    std::mutex FLock;
+    QList<qint64> FStarts;
+};
+
+void Pump(const std::function<bool()>& done) {
+    while (!done()) {
+        ProcessSentMessages(5);
+        QCoreApplication::processEvents();
+    }
+}
+
+void Measure(int units, int rounds) {
+    TUnitSimulator sim(units);
+    sim.OpenPty();
+    TRegistry reg;
+    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
+    reg.WriteString("COM1", sim.SlavePath());
+    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
+    reg.WriteInteger("Comm", 1);
+    TRoundClock clock(sim);
+    sim.Start();
+    TQuietWindow window;
+    DrvOpen(&window);
+    // The first two polls of unit 1 close the scan and the round of run commands.
+    Pump([&] { return clock.Starts().size() >= 2; });
+    const double cpuStart = ThreadCpuMs();
+    const qint64 first = clock.Starts().last();
+    Pump([&] { return clock.Starts().size() >= 2 + rounds; });
+    const double roundMs = double(clock.Starts().last() - first) / rounds;
+    const double cpuMs = (ThreadCpuMs() - cpuStart) / rounds;
+    DrvClose();
+    sim.Stop();
+    // Per unit: LRR (10 bytes), the empty LRA (10) and the ACK (8), 10 bits a byte.
+    const double lineMs = units * 28 * 10 * 1000.0 / 9600;
+    // Per unit: two steps of 100 ms, and the PC's own LRR and ACK on the line.
+    const double paceMs = units * (200 + 18 * 10 * 1000.0 / 9600);
+    std::printf("| %d | %.0f | %.0f | %.0f | %.1f |\n", units, roundMs, paceMs, lineMs, cpuMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir settings;
+    qputenv("ZEZODUZU_REGISTRY", (settings.path() + "/registry.ini").toLocal8Bit());
+    QCoreApplication app(argc, argv);
+    std::printf("| units | round (ms) | pace (ms) | line limit (ms) | protocol thread CPU per "
+                "round (ms) |\n");
+    std::printf("|---|---|---|---|---|\n");
+    Measure(1, 20);
+    Measure(8, 5);
+    Measure(32, 3);
+    return 0;
+}
