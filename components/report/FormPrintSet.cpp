@@ -10,21 +10,15 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
 TfrmPrintSet* frmPrintSet = nullptr;
-
-void LRMessage(QWidget* parent, const QString& text) {
-    QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), text);
-}
 
 bool PageNumberOf(const QString& text, int& value) {
     return TryStrToInt(text, value);

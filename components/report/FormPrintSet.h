@@ -58,8 +58,6 @@ private:
 // The shared print dialog, or null.
 extern TfrmPrintSet* frmPrintSet;
 
-// Shows `text` with an OK button under the application's title.
-void LRMessage(QWidget* parent, const QString& text);
 // The number in a page edit, or false when it holds none.
 bool PageNumberOf(const QString& text, int& value);
 // Whether a key reaches a page number edit: digits and backspace do, all else is dropped.

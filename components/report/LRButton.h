@@ -4,7 +4,8 @@
 
 #include <QPushButton>
 
-// A button whose click runs a handler that a report binds at run time.
+// A button whose click runs a handler that a report binds at run time. A failure of the
+// handler is shown to the user, as for every other screen event.
 class TLRButton : public QPushButton {
     Q_OBJECT
 public:
@@ -13,3 +14,6 @@ public:
     // Runs OnClick as a click does.
     void Click();
 };
+
+// Shows `text` with an OK button under the application's title.
+void LRMessage(QWidget* parent, const QString& text);
