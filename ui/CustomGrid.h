@@ -219,6 +219,7 @@ private:
     TGridCoord FTopLeft{1, 1};
     bool FActive = false;
     bool FUpdatingScrollBars = false;
+    QMetaObject::Connection FFocusConnection;
     TInplaceEdit* FEditor = nullptr;
     bool FEditorShowing = false;
     QImage FMeasureImage;
