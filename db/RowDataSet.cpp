@@ -66,12 +66,21 @@ void TRowDataSet::InternalClose() {
     FCursorOpen = false;
 }
 
+// The cursor stays on the same row when it is still there, else at the same place.
 void TRowDataSet::InternalRefresh() {
     const int cursor = FCursor;
+    const TRow current = cursor >= 0 && cursor < RowCount() ? FRows[cursor].Values : TRow();
     FieldDefs().Clear();
     ReadRows();
     BindFields(true);
     FCursor = std::clamp(cursor, -1, RowCount());
+    if (current.isEmpty())
+        return;
+    for (int i = 0; i < RowCount(); ++i)
+        if (FRows[i].Values == current) {
+            FCursor = i;
+            return;
+        }
 }
 
 // ---------------------------------------------------------------- records

@@ -38,7 +38,11 @@ std::unique_ptr<SqlStatement> TQuery::PrepareStatement(SqlConnection& connection
     const QString text = FSQL.Text().trimmed();
     if (text.isEmpty())
         DatabaseError("No SQL statement available", this);
-    auto statement = connection.Prepare(text);
+    return connection.Prepare(text);
+}
+
+std::unique_ptr<SqlStatement> TQuery::BoundStatement(SqlConnection& connection) {
+    auto statement = PrepareStatement(connection);
     for (int i = 1; i <= statement->ParamCount(); ++i) {
         const QString name = statement->ParamName(i);
         if (name.isEmpty())
@@ -54,12 +58,12 @@ void TQuery::Prepare() {
 }
 
 std::unique_ptr<SqlStatement> TQuery::CreateCursor(SqlConnection& connection) {
-    return PrepareStatement(connection);
+    return BoundStatement(connection);
 }
 
 void TQuery::ExecSQL() {
     CheckInactive();
-    auto statement = PrepareStatement(Connection());
+    auto statement = BoundStatement(Connection());
     FRowsAffected = statement->Execute();
 }
 

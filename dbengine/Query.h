@@ -26,7 +26,8 @@ public:
     bool RequestLive = false;
     bool UniDirectional = false;
 
-    // Checks the statement now; Open and ExecSQL prepare it again each time.
+    // Checks the statement now (parameters need no values yet); Open and ExecSQL prepare it
+    // again each time.
     void Prepare();
     void UnPrepare() { FPrepared = false; }
     bool Prepared() const { return FPrepared; }
@@ -58,6 +59,8 @@ private:
     void SQLChanged();
     void RefreshParams();
     std::unique_ptr<SqlStatement> PrepareStatement(SqlConnection& connection);
+    // Prepared, with every parameter given its value.
+    std::unique_ptr<SqlStatement> BoundStatement(SqlConnection& connection);
     QVariant ParamValue(const QString& name) const;
 
     TStringList FSQL;

@@ -385,11 +385,14 @@ TEST_F(DataSetFixture, DisabledControlsHearOneChangeAtTheEnd) {
     EXPECT_EQ(link.Events, QStringList({"changed"}));
 }
 
-TEST_F(DataSetFixture, RefreshReadsChangedRows) {
+TEST_F(DataSetFixture, RefreshReadsChangedRowsAndStaysOnTheRecord) {
     ds.Open();
-    ds.Next();
+    ds.MoveBy(2);
     ds.Table[1][1] = "outside";
+    ds.Table.prepend({0, "new first", 0.0, QVariant()});
     ds.Refresh();
+    EXPECT_EQ(Id(ds), 3);
+    ds.Prior();
     EXPECT_EQ(ds.FieldByName("NAME")->AsString(), "outside");
 }
 

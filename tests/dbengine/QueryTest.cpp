@@ -165,4 +165,14 @@ TEST_F(Query, DuplicateColumnNamesGetNumbered) {
     EXPECT_TRUE(q.FindField("部門コード_1"));
 }
 
+TEST_F(Query, PrepareChecksTheTextWithoutParameterValues) {
+    SetSQL(q, {"SELECT 氏名 FROM M_個人情報 WHERE 個人コード = :code"});
+    q.Prepare();
+    EXPECT_TRUE(q.Prepared());
+    EXPECT_THROW(q.Open(), EDatabaseError);
+    q.SQL().Add("AND nosuchcolumn = 1");
+    EXPECT_FALSE(q.Prepared());
+    EXPECT_THROW(q.Prepare(), EDatabaseError);
+}
+
 } // namespace
