@@ -3,6 +3,7 @@
 // The management program's common unit: the globals the login fills and the routines
 // that every screen and report calls.
 
+#include "Unit_CommonDatabase.h"
 #include "Unit_CommonDates.h"
 #include "Unit_CommonGrids.h"
 #include "Unit_CommonText.h"
