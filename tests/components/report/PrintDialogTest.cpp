@@ -39,7 +39,9 @@ private:
             Messages << box->text();
             box->accept();
         } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            dialog->selectFile(FileName);
+            // Typed as a user types it; a selection may still be replaced while the folder loads.
+            if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                edit->setText(FileName);
             static_cast<QDialog*>(dialog)->accept();
         }
     }
