@@ -50,11 +50,17 @@ TMOInplaceCalender::TMOInplaceCalender(QWidget* parent) : TCustomGrid(parent), F
     UpdateCalendar();
 }
 
-int TMOInplaceCalender::Year() const { return ToQDate(FDate).year(); }
+int TMOInplaceCalender::Year() const {
+    return ToQDate(FDate).year();
+}
 
-int TMOInplaceCalender::Month() const { return ToQDate(FDate).month(); }
+int TMOInplaceCalender::Month() const {
+    return ToQDate(FDate).month();
+}
 
-int TMOInplaceCalender::Day() const { return ToQDate(FDate).day(); }
+int TMOInplaceCalender::Day() const {
+    return ToQDate(FDate).day();
+}
 
 void TMOInplaceCalender::SetDate(TDateTime value) {
     value = DateOf(value);
