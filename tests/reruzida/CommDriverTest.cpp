@@ -315,7 +315,7 @@ TEST_F(CommDriverTest, ASilentUnitIsGivenUpAfterTheLimitAndThreeSteps) {
         }
     }
     EXPECT_GE(next - asked, 1300);
-    EXPECT_LE(next - asked, 1700);
+    EXPECT_LE(next - asked, 1800);
     EXPECT_TRUE(FWindow.HasLed(2, LedRed));
 }
 
