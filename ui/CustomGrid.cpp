@@ -26,7 +26,7 @@ TCustomGrid::TCustomGrid(QWidget* parent)
 }
 
 TCustomGrid::~TCustomGrid() {
-    // The focus leaves while QWidget takes the window down, when this part is gone.
+    // The focus leaves while QWidget takes the window down, after this grid is gone.
     disconnect(FFocusConnection);
 }
 
