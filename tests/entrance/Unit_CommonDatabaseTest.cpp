@@ -3,51 +3,24 @@
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
 #include "entrance/Unit_Common.h"
-#include "storage/Connection.h"
-#include "tests/common/TempFolder.h"
-#include "tools/newdata/NewData.h"
-
-#include <gtest/gtest.h>
+#include "entrance/Unit_CommonDatabase.h"
+#include "tests/dbengine/EngineFixture.h"
 
 namespace {
 
-// A new data folder with "RORazu" on its database file and "ParaOzka" on its table files,
-// on 10 December 2026.
-class CommonDatabase : public ::testing::Test {
+// A new data folder with "RORazu" and "ParaOzka", on 10 December 2026.
+class CommonDatabase : public EngineFixture {
 protected:
     CommonDatabase() {
-        CreateDataFolder(Temp.Path());
-        DB1.DatabaseName = "RORazu";
-        DB1.Params.Add("DATABASE NAME=" + Temp.File("VODURAVIRIVE.MDB"));
-        DB2.DatabaseName = "ParaOzka";
-        DB2.Params.Add("PATH=" + Temp.Path());
         Clock::SetNow([] { return EncodeDate(2026, 12, 10) + 0.5; });
         ProcessingPeriod = TDisposalDayD();
     }
-    ~CommonDatabase() override {
-        Clock::SetNow({});
-        Session().Close();
-    }
-    void Run(const QString& sql) {
-        SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"))->Execute(sql);
-    }
+    ~CommonDatabase() override { Clock::SetNow({}); }
     // The office rows as "code,year,month,closing day,closing month".
     QStringList OfficeRows() {
-        auto c = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
-        auto st = c->Prepare("SELECT 事業所コード,処理年度,処理月,勤怠締日,勤怠締月 FROM M_事業所");
-        QStringList rows;
-        while (st->Step()) {
-            QStringList values;
-            for (int i = 0; i < 5; ++i)
-                values << st->Value(i).toString();
-            rows << values.join(',');
-        }
-        return rows;
+        return Column("SELECT 事業所コード || ',' || 処理年度 || ',' || 処理月 || ',' || "
+                      "勤怠締日 || ',' || 勤怠締月 FROM M_事業所");
     }
-
-    TempFolder Temp;
-    TDatabase DB1;
-    TDatabase DB2;
 };
 
 TEST_F(CommonDatabase, AMissingOfficeRowIsCreatedForThisMonth) {
