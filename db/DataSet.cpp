@@ -187,16 +187,9 @@ void TDataSet::GetCalcFields(TRecordBuffer buffer) {
         hasCalcFields = hasCalcFields || FFields[i]->Calculated();
     if (!hasCalcFields || !OnCalcFields)
         return;
-    const TDataSetState saved = SetTempState(dsCalcFields);
-    FCalcBuffer = buffer;
-    try {
-        ClearCalcFields(buffer);
-        OnCalcFields(this);
-    } catch (...) {
-        RestoreState(saved);
-        throw;
-    }
-    RestoreState(saved);
+    TBufferState calculating(*this, dsCalcFields, buffer);
+    ClearCalcFields(buffer);
+    OnCalcFields(this);
 }
 
 void TDataSet::UpdateCalcFields() {
@@ -216,6 +209,17 @@ TDataSetState TDataSet::SetTempState(TDataSetState value) {
 void TDataSet::RestoreState(TDataSetState value) {
     FState = value;
     --FDisableCount;
+}
+
+TDataSet::TBufferState::TBufferState(TDataSet& dataSet, TDataSetState state, TRecordBuffer buffer)
+    : FDataSet(dataSet), FSlot(state == dsCalcFields ? dataSet.FCalcBuffer : dataSet.FFilterBuffer),
+      FSavedBuffer(FSlot), FSavedState(dataSet.SetTempState(state)) {
+    FSlot = buffer;
+}
+
+TDataSet::TBufferState::~TBufferState() {
+    FSlot = FSavedBuffer;
+    FDataSet.RestoreState(FSavedState);
 }
 
 void TDataSet::SetState(TDataSetState value) {
@@ -469,38 +473,37 @@ void TDataSet::Resync(TResyncMode mode) {
 // ---------------------------------------------------------------- navigation
 
 void TDataSet::First() {
-    CheckBrowseMode();
-    DoBeforeScroll();
-    ClearBuffers();
-    try {
-        InternalFirst();
-        GetNextRecord();
-        GetNextRecords();
-    } catch (...) {
-        FBOF = true;
-        DataEvent(deDataSetChange);
-        throw;
-    }
-    FBOF = true;
-    DataEvent(deDataSetChange);
-    DoAfterScroll();
+    ScrollToEnd(false);
 }
 
 void TDataSet::Last() {
+    ScrollToEnd(true);
+}
+
+// Fills the buffers from the first or the last record; the cursor then stands at that end.
+void TDataSet::ScrollToEnd(bool last) {
     CheckBrowseMode();
     DoBeforeScroll();
     ClearBuffers();
-    try {
-        InternalLast();
-        GetPriorRecord();
-        GetPriorRecords();
-    } catch (...) {
-        FEOF = true;
+    auto done = [this, last] {
+        (last ? FEOF : FBOF) = true;
         DataEvent(deDataSetChange);
+    };
+    try {
+        if (last) {
+            InternalLast();
+            GetPriorRecord();
+            GetPriorRecords();
+        } else {
+            InternalFirst();
+            GetNextRecord();
+            GetNextRecords();
+        }
+    } catch (...) {
+        done();
         throw;
     }
-    FEOF = true;
-    DataEvent(deDataSetChange);
+    done();
     DoAfterScroll();
 }
 
@@ -811,19 +814,9 @@ void TDataSet::SetFilterText(const QString& value) {
 bool TDataSet::FilterAccepts(TRecordBuffer buffer) {
     if (!FFiltered || !OnFilterRecord)
         return true;
-    const TDataSetState saved = SetTempState(dsFilter);
-    TRecordBuffer savedBuffer = FFilterBuffer;
-    FFilterBuffer = buffer;
+    TBufferState filtering(*this, dsFilter, buffer);
     bool accept = true;
-    try {
-        OnFilterRecord(this, accept);
-    } catch (...) {
-        FFilterBuffer = savedBuffer;
-        RestoreState(saved);
-        throw;
-    }
-    FFilterBuffer = savedBuffer;
-    RestoreState(saved);
+    OnFilterRecord(this, accept);
     return accept;
 }
 
@@ -865,25 +858,16 @@ bool TDataSet::SearchRecord(const QString& keyFields, const QVariant& keyValues,
         values = keyValues.toList();
     CursorPosChanged();
     TRecordBuffer buffer = TempBuffer();
-    const TDataSetState saved = SetTempState(dsFilter);
-    TRecordBuffer savedBuffer = FFilterBuffer;
-    FFilterBuffer = buffer;
-    bool found = false;
-    try {
-        InternalFirst();
-        while (!found && GetRecord(buffer, gmNext, true) == grOK) {
-            found = true;
-            for (int i = 0; found && i < fields.size(); ++i)
-                found = FieldMatches(fields[i], values.value(i), options);
-        }
-    } catch (...) {
-        FFilterBuffer = savedBuffer;
-        RestoreState(saved);
-        throw;
+    TBufferState searching(*this, dsFilter, buffer);
+    InternalFirst();
+    while (GetRecord(buffer, gmNext, true) == grOK) {
+        bool found = true;
+        for (int i = 0; found && i < fields.size(); ++i)
+            found = FieldMatches(fields[i], values.value(i), options);
+        if (found)
+            return true;
     }
-    FFilterBuffer = savedBuffer;
-    RestoreState(saved);
-    return found;
+    return false;
 }
 
 bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) {
@@ -905,20 +889,10 @@ QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues,
         return {};
     TRecordBuffer buffer = TempBuffer();
     GetCalcFields(buffer);
-    const TDataSetState saved = SetTempState(dsFilter);
-    TRecordBuffer savedBuffer = FFilterBuffer;
-    FFilterBuffer = buffer;
+    TBufferState reading(*this, dsFilter, buffer);
     QVariantList results;
-    try {
-        for (const QString& name : resultFields.split(';', Qt::SkipEmptyParts))
-            results.append(FieldByName(name.trimmed())->Value());
-    } catch (...) {
-        FFilterBuffer = savedBuffer;
-        RestoreState(saved);
-        throw;
-    }
-    FFilterBuffer = savedBuffer;
-    RestoreState(saved);
+    for (const QString& name : resultFields.split(';', Qt::SkipEmptyParts))
+        results.append(FieldByName(name.trimmed())->Value());
     return results.size() == 1 ? results.first() : QVariant(results);
 }
 

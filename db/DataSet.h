@@ -260,7 +260,20 @@ protected:
     void ShowFoundRecord();
 
 private:
-    struct TSearch;
+    // Puts the dataset into a temporary state that reads its fields from one buffer, while
+    // it lives.
+    class TBufferState {
+    public:
+        TBufferState(TDataSet& dataSet, TDataSetState state, TRecordBuffer buffer);
+        ~TBufferState();
+
+    private:
+        TDataSet& FDataSet;
+        TRecordBuffer& FSlot;
+        TRecordBuffer FSavedBuffer;
+        TDataSetState FSavedState;
+    };
+    void ScrollToEnd(bool last);
     void OpenCursor();
     void CloseCursor();
     void SetBufferCount(int value);

@@ -59,6 +59,33 @@ bool TryStrToDateTime(const QString& text, TDateTime& result) {
     return true;
 }
 
+qlonglong TextToInteger(const QString& text) {
+    bool ok = false;
+    const qlonglong v = text.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw EConvertError(QString("'%1' is not a valid integer value").arg(text));
+    return v;
+}
+
+double TextToFloat(const QString& text) {
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok)
+        throw EConvertError(QString("'%1' is not a valid floating point value").arg(text));
+    return v;
+}
+
+// A prefix of "True" or "False", case ignored.
+bool TextToBoolean(const QString& text, const QString& fieldName) {
+    const QString t = text.trimmed();
+    if (!t.isEmpty() && QString("True").startsWith(t, Qt::CaseInsensitive))
+        return true;
+    if (!t.isEmpty() && QString("False").startsWith(t, Qt::CaseInsensitive))
+        return false;
+    throw EConvertError(
+        QString("'%1' is not a valid boolean value for field '%2'").arg(text, fieldName));
+}
+
 TDateTime FromVariantDate(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::QDate:
@@ -238,34 +265,16 @@ QVariant TField::ConvertText(const QString& text) const {
     const QString t = text.trimmed();
     switch (KindOf(FDataType)) {
     case vkInteger: {
-        bool ok = false;
-        const qlonglong v = t.toLongLong(&ok);
-        if (!ok)
-            throw EConvertError(QString("'%1' is not a valid integer value").arg(text));
+        const qlonglong v = TextToInteger(text);
         CheckRange(v);
         return int(v);
     }
-    case vkLargeint: {
-        bool ok = false;
-        const qlonglong v = t.toLongLong(&ok);
-        if (!ok)
-            throw EConvertError(QString("'%1' is not a valid integer value").arg(text));
-        return v;
-    }
-    case vkFloat: {
-        bool ok = false;
-        const double v = t.toDouble(&ok);
-        if (!ok)
-            throw EConvertError(QString("'%1' is not a valid floating point value").arg(text));
-        return v;
-    }
+    case vkLargeint:
+        return TextToInteger(text);
+    case vkFloat:
+        return TextToFloat(text);
     case vkBoolean:
-        if (QString("True").startsWith(t, Qt::CaseInsensitive))
-            return true;
-        if (QString("False").startsWith(t, Qt::CaseInsensitive))
-            return false;
-        throw EConvertError(
-            QString("'%1' is not a valid boolean value for field '%2'").arg(text, FFieldName));
+        return TextToBoolean(text, FFieldName);
     case vkDateTime: {
         TDateTime v = 0;
         const bool ok = FDataType == ftDate   ? TryStrToDate(t, v)
@@ -385,13 +394,8 @@ qlonglong TField::AsLargeInt() const {
         return v.toLongLong();
     case vkFloat:
         return qRound64(v.toDouble());
-    case vkText: {
-        bool ok = false;
-        const qlonglong n = v.toString().trimmed().toLongLong(&ok);
-        if (!ok)
-            throw EConvertError(QString("'%1' is not a valid integer value").arg(v.toString()));
-        return n;
-    }
+    case vkText:
+        return TextToInteger(v.toString());
     default:
         AccessError("Integer");
     }
@@ -411,14 +415,8 @@ double TField::AsFloat() const {
     case vkFloat:
     case vkDateTime:
         return v.toDouble();
-    case vkText: {
-        bool ok = false;
-        const double d = v.toString().trimmed().toDouble(&ok);
-        if (!ok)
-            throw EConvertError(
-                QString("'%1' is not a valid floating point value").arg(v.toString()));
-        return d;
-    }
+    case vkText:
+        return TextToFloat(v.toString());
     default:
         AccessError("Float");
     }
@@ -461,7 +459,7 @@ bool TField::AsBoolean() const {
     case vkLargeint:
         return v.toLongLong() != 0;
     case vkText:
-        return ConvertText(v.toString()).toBool();
+        return TextToBoolean(v.toString(), FFieldName);
     default:
         AccessError("Boolean");
     }
