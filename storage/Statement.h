@@ -32,6 +32,8 @@ public:
     // The text as it was given.
     const QString& Sql() const { return FSql; }
 
+    // How many statements the text holds.
+    int StatementCount() const { return FParts.size(); }
     int ParamCount() const { return FParamNames.size(); }
     // The name of parameter `index` (1-based) without ":"; empty for "?".
     QString ParamName(int index) const { return FParamNames.value(index - 1); }

@@ -1,0 +1,439 @@
+#include "Convert.h"
+
+#include "base/DateTime.h"
+#include "storage/JetFunctions.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+Conversion Fail(const char* state, const QString& message) {
+    return Conversion{SQL_ERROR, state, message};
+}
+
+bool IsDateType(SQLSMALLINT t) {
+    return t == SQL_TYPE_DATE || t == SQL_TYPE_TIME || t == SQL_TYPE_TIMESTAMP || t == SQL_DATE ||
+           t == SQL_TIME || t == SQL_TIMESTAMP;
+}
+
+// The value as a day number, when it is one.
+bool DayNumber(const QVariant& v, double& day) {
+    if (v.typeId() == QMetaType::QString)
+        return ParseJetDateTime(v.toString(), day);
+    bool ok = false;
+    day = v.toDouble(&ok);
+    return ok;
+}
+
+QString DateText(double day, SQLSMALLINT sqlType) {
+    if (sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE)
+        return FormatDateTime("yyyy-mm-dd", day);
+    if (sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME)
+        return FormatDateTime("hh:nn:ss", day);
+    return FormatDateTime("yyyy-mm-dd hh:nn:ss", day);
+}
+
+QString Text(const QVariant& v, SQLSMALLINT sqlType) {
+    double day;
+    if (IsDateType(sqlType) && v.typeId() != QMetaType::QString && DayNumber(v, day))
+        return DateText(day, sqlType);
+    if (v.typeId() == QMetaType::Double)
+        return QString::number(v.toDouble(), 'g', 15);
+    if (v.typeId() == QMetaType::QByteArray)
+        return QString::fromLatin1(v.toByteArray().toHex().toUpper());
+    return v.toString();
+}
+
+// A value as binary data: a number as the bytes of its default C type (a bookmark: four).
+QByteArray Bytes(const QVariant& v, SQLSMALLINT sqlType) {
+    if (v.typeId() == QMetaType::QByteArray)
+        return v.toByteArray();
+    if (v.typeId() == QMetaType::QString)
+        return v.toString().toUtf8();
+    auto raw = [](auto n) { return QByteArray(reinterpret_cast<const char*>(&n), sizeof n); };
+    switch (sqlType) {
+    case SQL_SMALLINT:
+        return raw(SQLSMALLINT(v.toLongLong()));
+    case SQL_INTEGER:
+        return raw(SQLINTEGER(v.toLongLong()));
+    case SQL_BIT:
+        return raw(SQLCHAR(v.toLongLong() != 0));
+    default:
+        return raw(v.toDouble());
+    }
+}
+
+// Copies bytes from `*offset` with room for `terminator` zero bytes.
+Conversion CopyBytes(const QByteArray& bytes, SQLPOINTER target, SQLLEN bufferLength,
+                     SQLLEN* indicator, qint64* offset, int terminator) {
+    const qint64 from = offset ? *offset : 0;
+    if (offset && from > 0 && from >= bytes.size())
+        return Conversion{SQL_NO_DATA, nullptr, QString()};
+    const qint64 remaining = bytes.size() - from;
+    if (indicator)
+        *indicator = SQLLEN(remaining);
+    const qint64 room = qMax<qint64>(0, bufferLength - terminator);
+    qint64 n = qMin(room, remaining);
+    if (terminator == 1 && n < remaining) {
+        // never half a UTF-8 character
+        while (n > 0 && (uchar(bytes[from + n]) & 0xC0) == 0x80)
+            --n;
+    }
+    if (terminator == 2)
+        n &= ~qint64(1);
+    if (target && bufferLength > 0) {
+        memcpy(target, bytes.constData() + from, size_t(n));
+        if (terminator)
+            memset(static_cast<char*>(target) + n, 0, size_t(terminator));
+    }
+    if (offset)
+        *offset = from + n;
+    if (n < remaining)
+        return Conversion{SQL_SUCCESS_WITH_INFO, "01004", "String data, right truncated"};
+    return Conversion{};
+}
+
+template <typename T> Conversion Put(T value, SQLPOINTER target, SQLLEN* indicator) {
+    if (target)
+        memcpy(target, &value, sizeof(T));
+    if (indicator)
+        *indicator = sizeof(T);
+    return Conversion{};
+}
+
+Conversion WriteInteger(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok)
+        return Fail("22018", "Invalid character value for cast specification");
+    const qint64 n = qint64(std::trunc(d));
+    switch (cType) {
+    case SQL_C_SHORT:
+    case SQL_C_SSHORT:
+        return Put<SQLSMALLINT>(SQLSMALLINT(n), target, ind);
+    case SQL_C_USHORT:
+        return Put<SQLUSMALLINT>(SQLUSMALLINT(n), target, ind);
+    case SQL_C_LONG:
+    case SQL_C_SLONG:
+        return Put<SQLINTEGER>(SQLINTEGER(n), target, ind);
+    case SQL_C_ULONG:
+        return Put<SQLUINTEGER>(SQLUINTEGER(n), target, ind);
+    case SQL_C_SBIGINT:
+        return Put<SQLBIGINT>(SQLBIGINT(n), target, ind);
+    case SQL_C_UBIGINT:
+        return Put<SQLUBIGINT>(SQLUBIGINT(n), target, ind);
+    case SQL_C_TINYINT:
+    case SQL_C_STINYINT:
+        return Put<SQLSCHAR>(SQLSCHAR(n), target, ind);
+    case SQL_C_UTINYINT:
+        return Put<SQLCHAR>(SQLCHAR(n), target, ind);
+    case SQL_C_BIT:
+        return Put<SQLCHAR>(SQLCHAR(d != 0 ? 1 : 0), target, ind);
+    case SQL_C_DOUBLE:
+        return Put<SQLDOUBLE>(d, target, ind);
+    case SQL_C_FLOAT:
+        return Put<SQLREAL>(SQLREAL(d), target, ind);
+    default:
+        return Fail("07006", "Restricted data type attribute violation");
+    }
+}
+
+Conversion WriteDate(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
+    double day;
+    if (!DayNumber(v, day))
+        return Fail("22018", "Invalid character value for cast specification");
+    int y, m, d, h, n, s, ms;
+    DecodeDate(day, y, m, d);
+    DecodeTime(day, h, n, s, ms);
+    if (cType == SQL_C_TYPE_DATE || cType == SQL_C_DATE)
+        return Put(DATE_STRUCT{SQLSMALLINT(y), SQLUSMALLINT(m), SQLUSMALLINT(d)}, target, ind);
+    if (cType == SQL_C_TYPE_TIME || cType == SQL_C_TIME)
+        return Put(TIME_STRUCT{SQLUSMALLINT(h), SQLUSMALLINT(n), SQLUSMALLINT(s)}, target, ind);
+    return Put(TIMESTAMP_STRUCT{SQLSMALLINT(y), SQLUSMALLINT(m), SQLUSMALLINT(d), SQLUSMALLINT(h),
+                                SQLUSMALLINT(n), SQLUSMALLINT(s), SQLUINTEGER(ms) * 1000000},
+               target, ind);
+}
+
+} // namespace
+
+SQLSMALLINT DefaultCType(SQLSMALLINT sqlType) {
+    switch (sqlType) {
+    case SQL_SMALLINT:
+        return SQL_C_SSHORT;
+    case SQL_INTEGER:
+        return SQL_C_SLONG;
+    case SQL_BIGINT:
+        return SQL_C_SBIGINT;
+    case SQL_TINYINT:
+        return SQL_C_STINYINT;
+    case SQL_DOUBLE:
+    case SQL_FLOAT:
+        return SQL_C_DOUBLE;
+    case SQL_REAL:
+        return SQL_C_FLOAT;
+    case SQL_BIT:
+        return SQL_C_BIT;
+    case SQL_TYPE_DATE:
+    case SQL_DATE:
+        return SQL_C_TYPE_DATE;
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+        return SQL_C_TYPE_TIME;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP:
+        return SQL_C_TYPE_TIMESTAMP;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return SQL_C_BINARY;
+    default:
+        return SQL_C_CHAR;
+    }
+}
+
+SQLLEN FixedSize(SQLSMALLINT cType) {
+    switch (cType) {
+    case SQL_C_SHORT:
+    case SQL_C_SSHORT:
+    case SQL_C_USHORT:
+        return 2;
+    case SQL_C_LONG:
+    case SQL_C_SLONG:
+    case SQL_C_ULONG:
+    case SQL_C_FLOAT:
+        return 4;
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+    case SQL_C_DOUBLE:
+        return 8;
+    case SQL_C_TINYINT:
+    case SQL_C_STINYINT:
+    case SQL_C_UTINYINT:
+    case SQL_C_BIT:
+        return 1;
+    case SQL_C_TYPE_DATE:
+    case SQL_C_DATE:
+    case SQL_C_TYPE_TIME:
+    case SQL_C_TIME:
+        return 6;
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_TIMESTAMP:
+        return 16;
+    default:
+        return 0;
+    }
+}
+
+Conversion WriteValue(const QVariant& value, SQLSMALLINT sqlType, SQLSMALLINT cType,
+                      SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator, qint64* offset) {
+    if (cType == SQL_C_DEFAULT)
+        cType = DefaultCType(sqlType);
+    if (value.isNull()) {
+        if (offset && *offset > 0)
+            return Conversion{SQL_NO_DATA, nullptr, QString()};
+        if (!indicator)
+            return Fail("22002", "Indicator variable required but not supplied");
+        *indicator = SQL_NULL_DATA;
+        if (offset)
+            *offset = 1;
+        return Conversion{};
+    }
+    switch (cType) {
+    case SQL_C_CHAR:
+        return CopyBytes(Text(value, sqlType).toUtf8(), target, bufferLength, indicator, offset, 1);
+    case SQL_C_WCHAR: {
+        const QString text = Text(value, sqlType);
+        const QByteArray bytes(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        return CopyBytes(bytes, target, bufferLength, indicator, offset, 2);
+    }
+    case SQL_C_BINARY:
+        return CopyBytes(Bytes(value, sqlType), target, bufferLength, indicator, offset, 0);
+    case SQL_C_TYPE_DATE:
+    case SQL_C_DATE:
+    case SQL_C_TYPE_TIME:
+    case SQL_C_TIME:
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_TIMESTAMP:
+        return WriteDate(value, cType, target, indicator);
+    case SQL_C_UBIGINT:
+        // A fixed bookmark bound into 4 bytes, as ODBC 2 defined it.
+        if (bufferLength == 4)
+            return Put<SQLUINTEGER>(SQLUINTEGER(value.toLongLong()), target, indicator);
+        return WriteInteger(value, cType, target, indicator);
+    default:
+        return WriteInteger(value, cType, target, indicator);
+    }
+}
+
+bool IsDataAtExecution(const SQLLEN* indicator) {
+    return indicator &&
+           (*indicator == SQL_DATA_AT_EXEC || *indicator <= SQL_LEN_DATA_AT_EXEC_OFFSET);
+}
+
+bool ReadParameter(const ParameterBinding& p, const QByteArray* data, QVariant& value,
+                   QString& message) {
+    const SQLLEN* ind = p.Indicator;
+    if (ind && *ind == SQL_NULL_DATA) {
+        value = QVariant();
+        return true;
+    }
+    const SQLSMALLINT cType = p.CType == SQL_C_DEFAULT ? DefaultCType(p.SqlType) : p.CType;
+    auto bytes = [&]() -> QByteArray {
+        if (data)
+            return *data;
+        const char* v = static_cast<const char*>(p.Value);
+        if (!v)
+            return QByteArray();
+        if (!ind || *ind == SQL_NTS)
+            return cType == SQL_C_WCHAR
+                       ? QByteArray(
+                             v, int(2 * QStringView(reinterpret_cast<const char16_t*>(v)).size()))
+                       : QByteArray(v);
+        return QByteArray(v, int(*ind));
+    };
+    switch (cType) {
+    case SQL_C_CHAR:
+    case SQL_C_WCHAR: {
+        const QByteArray b = bytes();
+        QString text = cType == SQL_C_CHAR
+                           ? QString::fromUtf8(b)
+                           : QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData()),
+                                                b.size() / 2);
+        double day;
+        if (IsDateType(p.SqlType) && !text.trimmed().isEmpty()) {
+            if (!ParseJetDateTime(text, day)) {
+                message = "Invalid datetime format: " + text;
+                return false;
+            }
+            value = day;
+        } else {
+            value = text;
+        }
+        return true;
+    }
+    case SQL_C_BINARY:
+        value = bytes();
+        return true;
+    default:
+        break;
+    }
+    const void* v = p.Value;
+    if (!v) {
+        value = QVariant();
+        return true;
+    }
+    switch (cType) {
+    case SQL_C_SHORT:
+    case SQL_C_SSHORT:
+        value = qlonglong(*static_cast<const SQLSMALLINT*>(v));
+        return true;
+    case SQL_C_USHORT:
+        value = qlonglong(*static_cast<const SQLUSMALLINT*>(v));
+        return true;
+    case SQL_C_LONG:
+    case SQL_C_SLONG:
+        value = qlonglong(*static_cast<const SQLINTEGER*>(v));
+        return true;
+    case SQL_C_ULONG:
+        value = qlonglong(*static_cast<const SQLUINTEGER*>(v));
+        return true;
+    case SQL_C_SBIGINT:
+    case SQL_C_UBIGINT:
+        value = qlonglong(*static_cast<const SQLBIGINT*>(v));
+        return true;
+    case SQL_C_TINYINT:
+    case SQL_C_STINYINT:
+        value = qlonglong(*static_cast<const SQLSCHAR*>(v));
+        return true;
+    case SQL_C_UTINYINT:
+    case SQL_C_BIT:
+        value = qlonglong(*static_cast<const SQLCHAR*>(v));
+        return true;
+    case SQL_C_DOUBLE:
+        value = *static_cast<const SQLDOUBLE*>(v);
+        return true;
+    case SQL_C_FLOAT:
+        value = double(*static_cast<const SQLREAL*>(v));
+        return true;
+    case SQL_C_TYPE_DATE:
+    case SQL_C_DATE: {
+        const auto* d = static_cast<const DATE_STRUCT*>(v);
+        double day;
+        if (!TryEncodeDate(d->year, d->month, d->day, day))
+            break;
+        value = day;
+        return true;
+    }
+    case SQL_C_TYPE_TIME:
+    case SQL_C_TIME: {
+        const auto* t = static_cast<const TIME_STRUCT*>(v);
+        double time;
+        if (!TryEncodeTime(t->hour, t->minute, t->second, 0, time))
+            break;
+        value = time;
+        return true;
+    }
+    case SQL_C_TYPE_TIMESTAMP:
+    case SQL_C_TIMESTAMP: {
+        const auto* t = static_cast<const TIMESTAMP_STRUCT*>(v);
+        double day, time;
+        if (!TryEncodeDate(t->year, t->month, t->day, day) ||
+            !TryEncodeTime(t->hour, t->minute, t->second, int(t->fraction / 1000000), time))
+            break;
+        value = day + time;
+        return true;
+    }
+    default:
+        message = QString("Program type out of range: %1").arg(cType);
+        return false;
+    }
+    message = "Invalid datetime format";
+    return false;
+}
+
+void DescribeKind(ColumnKind kind, int size, OdbcColumn& c) {
+    auto set = [&](SQLSMALLINT type, SQLULEN columnSize, SQLLEN octets) {
+        c.SqlType = type;
+        c.Size = columnSize;
+        c.Octets = octets;
+    };
+    constexpr SQLLEN Long = 1073741823;
+    switch (kind) {
+    case ColumnKind::String:
+        set(SQL_VARCHAR, size, SQLLEN(size) * 3);
+        break;
+    case ColumnKind::Memo:
+        set(SQL_LONGVARCHAR, Long, Long);
+        break;
+    case ColumnKind::Smallint:
+        set(SQL_SMALLINT, 5, 2);
+        break;
+    case ColumnKind::Integer:
+    case ColumnKind::AutoInc:
+        set(SQL_INTEGER, 10, 4);
+        c.AutoIncrement = kind == ColumnKind::AutoInc;
+        break;
+    case ColumnKind::Float:
+        set(SQL_DOUBLE, 15, 8);
+        break;
+    case ColumnKind::Boolean:
+        set(SQL_BIT, 1, 1);
+        break;
+    case ColumnKind::Date:
+        set(SQL_TYPE_DATE, 10, 6);
+        break;
+    case ColumnKind::Time:
+        set(SQL_TYPE_TIME, 8, 6);
+        break;
+    case ColumnKind::DateTime:
+        set(SQL_TYPE_TIMESTAMP, 19, 16);
+        break;
+    case ColumnKind::Blob:
+        set(SQL_LONGVARBINARY, Long, Long);
+        break;
+    case ColumnKind::Unknown:
+        set(SQL_VARCHAR, 255, 765);
+        break;
+    }
+}

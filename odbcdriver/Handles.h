@@ -1,0 +1,127 @@
+#pragma once
+
+#include "storage/Connection.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <map>
+#include <memory>
+#include <set>
+#include <sql.h>
+#include <sqlext.h>
+#include <vector>
+
+// One diagnostic record of a handle.
+struct DiagRecord {
+    QByteArray State; // five characters
+    SQLINTEGER Native = 0;
+    QString Message;
+};
+
+// What every handle carries: its kind and the diagnostics of its last call.
+struct OdbcHandle {
+    explicit OdbcHandle(SQLSMALLINT type) : Type(type) {}
+    virtual ~OdbcHandle() = default;
+    SQLSMALLINT Type;
+    QList<DiagRecord> Diags;
+
+    // Adds a record; returns SQL_ERROR, or SQL_SUCCESS_WITH_INFO for a state of class 01.
+    SQLRETURN Post(const char* state, const QString& message, SQLINTEGER native = 0);
+};
+
+struct OdbcStatement;
+
+struct OdbcEnvironment : OdbcHandle {
+    OdbcEnvironment() : OdbcHandle(SQL_HANDLE_ENV) {}
+    SQLINTEGER Version = SQL_OV_ODBC3;
+};
+
+// A connection: the database file (DBQ=) or the folder of table files (DefaultDir=).
+struct OdbcConnection : OdbcHandle {
+    explicit OdbcConnection(OdbcEnvironment* env) : OdbcHandle(SQL_HANDLE_DBC), Env(env) {}
+    OdbcEnvironment* Env;
+    std::unique_ptr<SqlConnection> Db;
+    std::set<OdbcStatement*> Statements;
+    QString DataSource;
+    bool AutoCommit = true;
+    bool ReadOnly = false;
+    // Statement attributes set on the connection, the defaults of its new statements.
+    SQLULEN CursorType = SQL_CURSOR_FORWARD_ONLY;
+    SQLULEN UseBookmarks = SQL_UB_OFF;
+};
+
+// A described result column.
+struct OdbcColumn {
+    QString Name;
+    QString Table;
+    QString BaseName;
+    SQLSMALLINT SqlType = SQL_VARCHAR;
+    SQLULEN Size = 255;  // characters or digits
+    SQLLEN Octets = 255; // bytes the value can take
+    SQLSMALLINT Scale = 0;
+    bool Nullable = true;
+    bool AutoIncrement = false;
+    bool Updatable = true;
+};
+
+// The rows of a result, read all at once.
+struct OdbcResult {
+    QList<OdbcColumn> Columns;
+    std::vector<std::vector<QVariant>> Rows;
+};
+
+struct ColumnBinding {
+    SQLSMALLINT CType = SQL_C_DEFAULT;
+    SQLPOINTER Target = nullptr;
+    SQLLEN BufferLength = 0;
+    SQLLEN* Indicator = nullptr;
+};
+
+struct ParameterBinding {
+    SQLSMALLINT CType = SQL_C_DEFAULT;
+    SQLSMALLINT SqlType = SQL_VARCHAR;
+    SQLPOINTER Value = nullptr;
+    SQLLEN BufferLength = 0;
+    SQLLEN* Indicator = nullptr;
+};
+
+struct OdbcStatement : OdbcHandle {
+    explicit OdbcStatement(OdbcConnection* dbc)
+        : OdbcHandle(SQL_HANDLE_STMT), Dbc(dbc), CursorType(dbc->CursorType),
+          UseBookmarks(dbc->UseBookmarks) {}
+    OdbcConnection* Dbc;
+    std::unique_ptr<SqlStatement> Prepared;
+    std::map<int, ParameterBinding> Parameters;
+    std::map<int, ColumnBinding> Bindings; // column 0 is the bookmark
+    std::unique_ptr<OdbcResult> Result;
+    SQLLEN RowCount = -1;
+    QString CursorName;
+
+    // Cursor: the first row of the current rowset (0 before the start) and its rows.
+    int64_t RowsetStart = 0;
+    int64_t RowsetRows = 0;
+
+    SQLULEN CursorType;
+    SQLULEN UseBookmarks;
+    SQLULEN RowArraySize = 1;
+    SQLULEN RowsetSize = 1; // the older attribute SQLExtendedFetch uses
+    SQLULEN BindType = SQL_BIND_BY_COLUMN;
+    SQLULEN* BindOffset = nullptr;
+    SQLULEN* RowsFetched = nullptr;
+    SQLUSMALLINT* RowStatus = nullptr;
+    SQLPOINTER FetchBookmark = nullptr;
+    SQLULEN MaxLength = 0;
+    SQLULEN Concurrency = SQL_CONCUR_READ_ONLY;
+
+    // SQLGetData in pieces: the column read last and how far.
+    int PieceColumn = -1;
+    qint64 PieceOffset = 0;
+
+    // Data at execution: the parameters still to come and the one being sent.
+    std::vector<int> PendingData;
+    int CurrentData = 0;
+    std::map<int, QByteArray> PutData;
+    bool DataIsText = false;
+};

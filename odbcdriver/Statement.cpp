@@ -1,0 +1,314 @@
+#include "Statement.h"
+
+#include "Convert.h"
+#include "Rowset.h"
+
+#include <sqlite3.h>
+
+namespace DriverStatement {
+
+namespace {
+
+// The SQLSTATE of a storage failure.
+const char* StateOf(const EDatabaseError& e) {
+    const auto* sql = dynamic_cast<const ESqlError*>(&e);
+    switch (sql ? sql->Code() : -1) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return "HYT00";
+    case SQLITE_CONSTRAINT:
+        return "23000";
+    default:
+        return e.Message().startsWith("no such table") ? "42S02" : "HY000";
+    }
+}
+
+QList<OdbcColumn> Describe(SqlStatement& prepared) {
+    QList<OdbcColumn> columns;
+    for (int i = 0; i < prepared.ColumnCount(); ++i) {
+        const ColumnInfo& info = prepared.Column(i);
+        OdbcColumn c;
+        c.Name = info.Name;
+        c.Table = info.Table;
+        c.BaseName = info.OriginName;
+        c.Nullable = !info.NotNull;
+        c.Updatable = !info.Table.isEmpty();
+        DescribeKind(info.Kind, info.Size, c);
+        columns.append(c);
+    }
+    return columns;
+}
+
+// An expression column whose kind the text does not tell takes the kind of its values.
+void DescribeFromValues(OdbcResult& r, const QList<ColumnInfo>& infos) {
+    for (int c = 0; c < r.Columns.size(); ++c) {
+        if (infos[c].Kind != ColumnKind::Unknown)
+            continue;
+        ColumnKind kind = ColumnKind::Unknown;
+        for (const auto& row : r.Rows) {
+            const QVariant& v = row[c];
+            const ColumnKind k = v.isNull()                            ? kind
+                                 : v.typeId() == QMetaType::QByteArray ? ColumnKind::Blob
+                                 : v.typeId() == QMetaType::QString    ? ColumnKind::String
+                                 : v.typeId() == QMetaType::Double     ? ColumnKind::Float
+                                                                       : ColumnKind::Integer;
+            kind = (kind == ColumnKind::Unknown ||
+                    (kind == ColumnKind::Integer && k == ColumnKind::Float))
+                       ? k
+                       : kind;
+        }
+        DescribeKind(kind == ColumnKind::String ? ColumnKind::Unknown : kind, 255, r.Columns[c]);
+    }
+}
+
+SQLRETURN Run(OdbcStatement* st) {
+    SqlStatement& p = *st->Prepared;
+    try {
+        for (const auto& [number, binding] : st->Parameters) {
+            if (number > p.ParamCount())
+                continue;
+            QVariant value;
+            QString message;
+            const auto sent = st->PutData.find(number);
+            const QByteArray* data = sent == st->PutData.end() ? nullptr : &sent->second;
+            if (!ReadParameter(binding, data, value, message))
+                return st->Post("22018", message);
+            p.Bind(number, value);
+        }
+        for (int i = 1; i <= p.ParamCount(); ++i)
+            if (!st->Parameters.count(i))
+                return st->Post("07002",
+                                QString("COUNT field incorrect: parameter %1 is not bound").arg(i));
+        SqlConnection& db = *st->Dbc->Db;
+        if (!st->Dbc->AutoCommit && !db.InTransaction())
+            db.StartTransaction();
+        if (!p.IsQuery()) {
+            st->RowCount = p.Execute();
+            return SQL_SUCCESS;
+        }
+        auto result = std::make_unique<OdbcResult>();
+        p.Reset();
+        while (p.Step()) {
+            std::vector<QVariant> row(p.ColumnCount());
+            for (int c = 0; c < p.ColumnCount(); ++c)
+                row[c] = p.Value(c);
+            result->Rows.push_back(std::move(row));
+        }
+        p.Reset();
+        result->Columns = Describe(p);
+        QList<ColumnInfo> infos;
+        for (int c = 0; c < p.ColumnCount(); ++c)
+            infos.append(p.Column(c));
+        DescribeFromValues(*result, infos);
+        st->RowCount = SQLLEN(result->Rows.size());
+        SetResult(st, std::move(result));
+        return SQL_SUCCESS;
+    } catch (const EDatabaseError& e) {
+        p.Reset();
+        return Failed(st, e, p.StatementCount() > 1);
+    }
+}
+
+// The place of row `i` of the rowset in a bound column's buffer.
+void Target(const OdbcStatement* st, const ColumnBinding& b, SQLULEN i, SQLPOINTER& target,
+            SQLLEN*& indicator) {
+    const SQLULEN offset = st->BindOffset ? *st->BindOffset : 0;
+    if (st->BindType == SQL_BIND_BY_COLUMN) {
+        const SQLLEN size = FixedSize(b.CType == SQL_C_DEFAULT ? SQL_C_CHAR : b.CType);
+        const SQLLEN element = size > 0 && b.CType != SQL_C_DEFAULT ? size : b.BufferLength;
+        target = b.Target ? static_cast<char*>(b.Target) + offset + i * element : nullptr;
+        indicator =
+            b.Indicator
+                ? reinterpret_cast<SQLLEN*>(reinterpret_cast<char*>(b.Indicator) + offset) + i
+                : nullptr;
+    } else {
+        target = b.Target ? static_cast<char*>(b.Target) + offset + i * st->BindType : nullptr;
+        indicator = b.Indicator ? reinterpret_cast<SQLLEN*>(reinterpret_cast<char*>(b.Indicator) +
+                                                            offset + i * st->BindType)
+                                : nullptr;
+    }
+}
+
+// Fills the bound columns of one row of the rowset; the row's status.
+SQLUSMALLINT FillRow(OdbcStatement* st, SQLULEN i, int64_t row, bool& info) {
+    const OdbcResult& r = *st->Result;
+    SQLUSMALLINT status = SQL_ROW_SUCCESS;
+    for (const auto& [column, b] : st->Bindings) {
+        if (column > r.Columns.size() || (!b.Target && !b.Indicator))
+            continue;
+        SQLPOINTER target;
+        SQLLEN* indicator;
+        Target(st, b, i, target, indicator);
+        const QVariant value = column == 0 ? QVariant(qlonglong(row)) : r.Rows[row - 1][column - 1];
+        const SQLSMALLINT sqlType = column == 0 ? SQL_INTEGER : r.Columns[column - 1].SqlType;
+        const SQLSMALLINT cType = column == 0 && b.CType == SQL_C_DEFAULT ? SQL_C_BINARY : b.CType;
+        const Conversion c = WriteValue(value, sqlType, cType, target, b.BufferLength, indicator);
+        if (c.Result == SQL_SUCCESS_WITH_INFO) {
+            info = true;
+            status = SQL_ROW_SUCCESS_WITH_INFO;
+            st->Post(c.State, c.Message);
+        } else if (c.Result == SQL_ERROR) {
+            info = true;
+            status = SQL_ROW_ERROR;
+            st->Post(c.State, c.Message);
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+SQLRETURN Failed(OdbcHandle* h, const EDatabaseError& e, bool severalStatements) {
+    h->Post(StateOf(e), e.Message());
+    if (severalStatements)
+        h->Post("HY000", "none of the text's statements was applied");
+    return SQL_ERROR;
+}
+
+SQLRETURN Prepare(OdbcStatement* st, const QString& sql) {
+    CloseCursor(st);
+    st->Prepared.reset();
+    st->PutData.clear();
+    try {
+        st->Prepared = st->Dbc->Db->Prepare(sql);
+    } catch (const EDatabaseError& e) {
+        return Failed(st, e);
+    }
+    return SQL_SUCCESS;
+}
+
+SQLRETURN Execute(OdbcStatement* st) {
+    if (!st->Prepared)
+        return st->Post("HY010", "Function sequence error: no prepared statement");
+    CloseCursor(st);
+    st->PutData.clear();
+    st->PendingData.clear();
+    for (const auto& [number, binding] : st->Parameters)
+        if (IsDataAtExecution(binding.Indicator) && number <= st->Prepared->ParamCount())
+            st->PendingData.push_back(number);
+    st->CurrentData = 0;
+    if (!st->PendingData.empty())
+        return SQL_NEED_DATA;
+    return Run(st);
+}
+
+SQLRETURN ParamData(OdbcStatement* st, SQLPOINTER* token) {
+    if (st->PendingData.empty() && st->CurrentData == 0)
+        return st->Post("HY010", "Function sequence error");
+    if (!st->PendingData.empty()) {
+        st->CurrentData = st->PendingData.front();
+        st->PendingData.erase(st->PendingData.begin());
+        st->PutData[st->CurrentData] = QByteArray();
+        if (token)
+            *token = st->Parameters[st->CurrentData].Value;
+        return SQL_NEED_DATA;
+    }
+    st->CurrentData = 0;
+    const SQLRETURN rc = Run(st);
+    st->PutData.clear();
+    return rc;
+}
+
+SQLRETURN PutData(OdbcStatement* st, SQLPOINTER data, SQLLEN length) {
+    if (st->CurrentData == 0)
+        return st->Post("HY010", "Function sequence error");
+    const ParameterBinding& p = st->Parameters[st->CurrentData];
+    if (length == SQL_NULL_DATA) {
+        st->Parameters[st->CurrentData].Indicator = nullptr;
+        st->PutData.erase(st->CurrentData);
+        return SQL_SUCCESS;
+    }
+    const char* bytes = static_cast<const char*>(data);
+    if (length == SQL_NTS)
+        length = SQLLEN(strlen(bytes));
+    const SQLSMALLINT cType = p.CType == SQL_C_DEFAULT ? DefaultCType(p.SqlType) : p.CType;
+    const SQLLEN fixed = FixedSize(cType);
+    st->PutData[st->CurrentData].append(bytes, int(fixed > 0 ? fixed : length));
+    return SQL_SUCCESS;
+}
+
+void SetResult(OdbcStatement* st, std::unique_ptr<OdbcResult> result) {
+    st->Result = std::move(result);
+    st->RowsetStart = 0;
+    st->RowsetRows = 0;
+    st->PieceColumn = -1;
+}
+
+void CloseCursor(OdbcStatement* st) {
+    st->Result.reset();
+    st->RowsetStart = 0;
+    st->RowsetRows = 0;
+    st->PieceColumn = -1;
+}
+
+const QList<OdbcColumn>* Columns(OdbcStatement* st) {
+    if (st->Result)
+        return &st->Result->Columns;
+    static thread_local QList<OdbcColumn> prepared;
+    if (!st->Prepared)
+        return nullptr;
+    try {
+        prepared = st->Prepared->IsQuery() ? Describe(*st->Prepared) : QList<OdbcColumn>();
+    } catch (const EDatabaseError&) {
+        prepared.clear();
+    }
+    return &prepared;
+}
+
+SQLRETURN Fetch(OdbcStatement* st, SQLSMALLINT orientation, SQLLEN offset, SQLULEN rowsetSize,
+                SQLULEN* rowsFetched, SQLUSMALLINT* rowStatus) {
+    if (!st->Result)
+        return st->Post("24000", "Invalid cursor state: no result is open");
+    if (orientation != SQL_FETCH_NEXT && st->CursorType == SQL_CURSOR_FORWARD_ONLY)
+        return st->Post("HY106", "Fetch type out of range for a forward-only cursor");
+    if (orientation == SQL_FETCH_BOOKMARK && st->UseBookmarks == SQL_UB_OFF)
+        return st->Post("HY106", "Fetch type out of range: bookmarks are off");
+    const int64_t rows = int64_t(st->Result->Rows.size());
+    const int64_t size = int64_t(qMax<SQLULEN>(rowsetSize, 1));
+    const RowsetMove move = MoveRowset(st->RowsetStart, rows, size, orientation, offset);
+    st->RowsetStart = move.Start;
+    st->PieceColumn = -1;
+    st->RowsetRows = move.HasRows ? qMin(size, rows - move.Start + 1) : 0;
+    if (rowsFetched)
+        *rowsFetched = SQLULEN(st->RowsetRows);
+    bool info = false;
+    for (int64_t i = 0; i < size; ++i) {
+        const SQLUSMALLINT status = i < st->RowsetRows
+                                        ? FillRow(st, SQLULEN(i), move.Start + i, info)
+                                        : SQLUSMALLINT(SQL_ROW_NOROW);
+        if (rowStatus)
+            rowStatus[i] = status;
+    }
+    if (!move.HasRows)
+        return SQL_NO_DATA;
+    if (move.BeforeFirst) {
+        st->Post("01S06", "Attempt to fetch before the result set returned the first rowset");
+        info = true;
+    }
+    return info ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+SQLRETURN GetData(OdbcStatement* st, SQLUSMALLINT column, SQLSMALLINT cType, SQLPOINTER target,
+                  SQLLEN bufferLength, SQLLEN* indicator) {
+    if (!st->Result || st->RowsetRows == 0)
+        return st->Post("24000", "Invalid cursor state: no current row");
+    const OdbcResult& r = *st->Result;
+    if (column > r.Columns.size() || (column == 0 && st->UseBookmarks == SQL_UB_OFF))
+        return st->Post("07009", QString("Invalid descriptor index %1").arg(column));
+    if (st->PieceColumn != column) {
+        st->PieceColumn = column;
+        st->PieceOffset = 0;
+    }
+    const int64_t row = st->RowsetStart;
+    const QVariant value = column == 0 ? QVariant(qlonglong(row)) : r.Rows[row - 1][column - 1];
+    const SQLSMALLINT sqlType = column == 0 ? SQL_INTEGER : r.Columns[column - 1].SqlType;
+    if (column == 0 && cType == SQL_C_DEFAULT)
+        cType = SQL_C_BINARY;
+    const Conversion c =
+        WriteValue(value, sqlType, cType, target, bufferLength, indicator, &st->PieceOffset);
+    if (c.State)
+        return st->Post(c.State, c.Message);
+    return c.Result;
+}
+
+} // namespace DriverStatement
