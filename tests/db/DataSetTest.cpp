@@ -212,15 +212,20 @@ TEST_F(DataSetFixture, PostErrorHandlerMayRetry) {
 
 TEST_F(DataSetFixture, InsertGoesBeforeTheCurrentRecordAndAppendToTheEnd) {
     ds.Fill(3);
+    WindowLink link(&source, 3);
     ds.Open();
     ds.Next();
     ds.Insert();
+    EXPECT_EQ(link.ActiveRecord(), 1);
     AddRow(50, "inserted");
     ds.Post();
+    EXPECT_EQ(link.Ids(), QList<int>({1, 50, 2}));
     ds.Append();
+    EXPECT_EQ(link.ActiveRecord(), 2);
     AddRow(60, "appended");
     ds.Post();
     EXPECT_EQ(Id(ds), 60);
+    EXPECT_EQ(link.Ids(), QList<int>({2, 3, 60}));
     QList<int> ids;
     for (ds.First(); !ds.Eof(); ds.Next())
         ids << Id(ds);
