@@ -9,7 +9,8 @@
 
 // What the driver needs besides its window.
 struct TDrvSetup {
-    // Runs the protocol thread's statements on entranceState; none leaves the table alone.
+    // Runs the protocol thread's statements on entranceState (a TUnitStateTable on the
+    // data folder); none leaves the table alone.
     std::shared_ptr<TUnitStateWriter> StateWriter;
     // The pace of the protocol thread in ms; only tests and measurements change it.
     int StepTime = 100;

@@ -1,5 +1,9 @@
 #include "reruzida/CommDriver.h"
 #include "base/Registry.h"
+#include "reruzida/UnitStateTable.h"
+#include "storage/Connection.h"
+#include "tests/common/TempFolder.h"
+#include "tools/newdata/NewData.h"
 #include "tools/unitsim/UnitSimulator.h"
 
 #include <QCoreApplication>
@@ -148,6 +152,37 @@ TEST_F(CommDriverTest, ScanFindsTheUnitsUpToTheFirstSilentOne) {
             EXPECT_EQ(f.Parameters, "1");
         }
     }
+}
+
+TEST_F(CommDriverTest, TheScanKeepsTheUnitTable) {
+    TempFolder data;
+    CreateDataFolder(data.Path());
+    auto table = SqlConnection::OpenFolder(data.Path());
+    table->Execute(
+        "INSERT INTO entranceState (認証機ID, 認証機名, 作動状況) VALUES (2, '玄関', False)");
+    table->Execute(
+        "INSERT INTO entranceState (認証機ID, 認証機名, 作動状況) VALUES (5, '裏口', True)");
+    ASSERT_TRUE(DrvOpen(&FWindow, {std::make_shared<TUnitStateTable>(data.Path()), 10}));
+    ASSERT_TRUE(WaitForScan(3));
+    DrvClose();
+    auto rows = table->Prepare("SELECT 認証機ID, 認証機名, 認証機種別, 作動状況 FROM entranceState "
+                               "ORDER BY 認証機ID");
+    QStringList seen;
+    while (rows->Step())
+        seen.append(QString("%1 %2 %3 %4")
+                        .arg(rows->Value(0).toInt())
+                        .arg(rows->Value(1).toString())
+                        .arg(rows->IsNull(2) ? "Null" : rows->Value(2).toString())
+                        .arg(rows->Value(3).toInt()));
+    EXPECT_EQ(seen, QStringList({"1 認証機1 Null 1", "2 玄関 Null 1", "3 認証機3 Null 1",
+                                 "5 裏口 Null 0"}));
+}
+
+TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
+    ASSERT_TRUE(DrvOpen(&FWindow, {std::make_shared<TUnitStateTable>("/nonexistent/data"), 10}));
+    ASSERT_TRUE(WaitForScan(3));
+    EXPECT_EQ(CountFrames(FSim.Frames(), "USR", 3), 1);
+    EXPECT_TRUE(UnitPresent[3]);
 }
 
 TEST_F(CommDriverTest, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue) {
