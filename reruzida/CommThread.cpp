@@ -169,11 +169,9 @@ void TCommThread::SendNext() {
     FPacket.Destination = uint8_t(next.UnitId);
     FPacket.Command = next.Command;
     FPacket.Parameters = next.Parameters;
-    try {
-        // The write returns once the last byte is out: the reply time-out counts from there.
-        FPort.Write(BuildFrame(FPacket));
-    } catch (...) {
-    }
+    // The write returns once the last byte is out: the reply time-out counts from there. A
+    // failed write still counts as sent; the unit's silence ends the exchange.
+    FPort.Write(BuildFrame(FPacket));
     Led(FPacket.Destination, LedBlue);
     ClearFrame();
     FLastTick = GetTickCount();
