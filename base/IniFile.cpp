@@ -50,6 +50,21 @@ QString DecodeFile(const QByteArray& bytes) {
     return utf8.hasError() ? FromCP932(bytes) : text;
 }
 
+// A value with blanks at either end, or quotes round it, is written quoted, so it reads
+// back exactly; one pair of quotes round a value is taken off, as Windows does.
+QString Quote(const QString& value) {
+    const bool quote =
+        !value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
+                             (value.size() > 1 && value.front() == '"' && value.back() == '"'));
+    return quote ? '"' + value + '"' : value;
+}
+
+QString Unquote(const QString& value) {
+    if (value.size() > 1 && value.front() == '"' && value.back() == '"')
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
 Document Load(const QString& fileName) {
     Document doc;
     QFile f(fileName);
@@ -72,7 +87,7 @@ Document Load(const QString& fileName) {
         const int eq = int(line.indexOf('='));
         if (!current || eq < 0)
             continue;
-        current->entries.append({line.left(eq).trimmed(), line.mid(eq + 1).trimmed()});
+        current->entries.append({line.left(eq).trimmed(), Unquote(line.mid(eq + 1).trimmed())});
     }
     return doc;
 }
@@ -83,7 +98,7 @@ void Save(const QString& fileName, const Document& doc) {
     for (const Section& s : doc.sections) {
         text += '[' + s.name + "]\n";
         for (const Entry& e : s.entries)
-            text += e.key + '=' + e.value + '\n';
+            text += e.key + '=' + Quote(e.value) + '\n';
         text += '\n';
     }
     QSaveFile f(fileName);
@@ -114,8 +129,8 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
 int TIniFile::ReadInteger(const QString& section, const QString& key, int def) const {
     bool ok = false;
     const QString text = ReadString(section, key, QString());
-    const int value = text.startsWith("0x", Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16)
-                                                                  : text.toInt(&ok);
+    const int value =
+        text.startsWith("0x", Qt::CaseInsensitive) ? text.mid(2).toInt(&ok, 16) : text.toInt(&ok);
     return ok ? value : def;
 }
 

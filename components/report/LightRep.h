@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/report/LRControl.h"
+#include "ui/Alignment.h"
 #include "ui/Canvas.h"
 
 #include <QImage>
@@ -215,8 +216,6 @@ private:
 };
 
 enum TLineStyle { lsNone, lsSingle, lsHalf, lsDouble };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 // Something a band shows, drawn scaled from page pixels onto the band's canvas.
 class TCustomLRItem : public TLRControl {

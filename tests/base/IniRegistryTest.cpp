@@ -21,6 +21,11 @@ TEST(IniFile, RoundTripsValuesWithoutCase) {
     EXPECT_EQ(again.ReadInteger("APP", "APPNAME", -1), -1); // not a number
     EXPECT_EQ(again.ReadString("他", "名前", ""), QString::fromUtf8("山田"));
     EXPECT_EQ(again.ReadSection("APP"), QStringList({"APPNAME", "Count"}));
+    for (const QString& value : {QString(" pass word "), QString("\"quoted\""), QString("\"")}) {
+        again.WriteString("APP", "Exact", value);
+        EXPECT_EQ(again.ReadString("APP", "Exact", ""), value);
+    }
+    again.DeleteKey("APP", "Exact");
     again.DeleteKey("APP", "count");
     EXPECT_FALSE(again.ValueExists("APP", "Count"));
     again.EraseSection("他");
