@@ -36,12 +36,6 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
     return count;
 }
 
-QByteArray TStream::ReadAll() {
-    QByteArray bytes(int(std::max<int64_t>(0, Size() - Position())), '\0');
-    ReadBuffer(bytes.data(), bytes.size());
-    return bytes;
-}
-
 int64_t TMemoryStream::Read(void* buffer, int64_t count) {
     const int64_t n = std::max<int64_t>(0, std::min<int64_t>(count, FBytes.size() - FPosition));
     if (n > 0)
@@ -66,14 +60,4 @@ int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
                                                : FBytes.size();
     FPosition = std::max<int64_t>(0, base + offset);
     return FPosition;
-}
-
-void TMemoryStream::SetSize(int64_t size) {
-    FBytes.resize(qsizetype(size));
-    FPosition = std::min<int64_t>(FPosition, size);
-}
-
-void TMemoryStream::Clear() {
-    FBytes.clear();
-    FPosition = 0;
 }

@@ -44,7 +44,6 @@ public:
     void WriteBuffer(const void* buffer, int64_t count);
     // The bytes from the position to the end; all of `source` when count is 0.
     int64_t CopyFrom(TStream& source, int64_t count);
-    QByteArray ReadAll();
 };
 
 // A stream over bytes in memory.
@@ -57,8 +56,6 @@ public:
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() override { return FBytes.size(); }
-    void SetSize(int64_t size);
-    void Clear();
 
     const QByteArray& Bytes() const { return FBytes; }
 

@@ -109,10 +109,6 @@ TField::TField(TDataSet* dataSet, const QString& fieldName, TFieldType dataType,
         FSize = 38;
 }
 
-int TField::Index() const {
-    return FDataSet ? FDataSet->Fields().IndexOf(this) : -1;
-}
-
 int TField::DataSize() const {
     switch (FDataType) {
     case ftString:
@@ -510,12 +506,6 @@ void TField::SaveToStream(TStream& stream) const {
 TField* TFields::Add(std::unique_ptr<TField> field) {
     FItems.push_back(std::move(field));
     return FItems.back().get();
-}
-
-void TFields::Remove(TField* field) {
-    const int index = IndexOf(field);
-    if (index >= 0)
-        FItems.erase(FItems.begin() + index);
 }
 
 int TFields::IndexOf(const TField* field) const {

@@ -38,8 +38,6 @@ public:
     // The column number in the dataset's result (1-based); 0 for calculated fields.
     int FieldNo() const { return FFieldNo; }
     void SetFieldNo(int value) { FFieldNo = value; }
-    // The position in the dataset's field list.
-    int Index() const;
     int Size() const { return FSize; }
     void SetSize(int value) { FSize = value; }
     int Precision() const { return FPrecision; }
@@ -141,7 +139,6 @@ public:
     TField* Fields(int index) const { return FItems.at(size_t(index)).get(); }
     TField* operator[](int index) const { return Fields(index); }
     TField* Add(std::unique_ptr<TField> field);
-    void Remove(TField* field);
     void Clear() { FItems.clear(); }
     int IndexOf(const TField* field) const;
     // Case-insensitive; nullptr when missing.

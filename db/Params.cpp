@@ -91,12 +91,6 @@ TParam& TParams::ParamByName(const QString& name) const {
     return *p;
 }
 
-void TParams::AssignValues(const TParams& other) {
-    for (const auto& p : FItems)
-        if (const TParam* source = other.FindParam(p->Name))
-            p->Assign(*source);
-}
-
 QStringList TParams::ParseNames(const QString& sql) {
     QStringList names;
     const int n = int(sql.size());

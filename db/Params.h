@@ -74,8 +74,6 @@ public:
     TParam* FindParam(const QString& name) const;
     // Raises EDatabaseError "Parameter '<name>' not found".
     TParam& ParamByName(const QString& name) const;
-    // Copies types and values of the parameters whose names are in `other`.
-    void AssignValues(const TParams& other);
     void Assign(const TParams& other);
 
     // The names of the :name markers of `sql`, outside quoted text, "#...#" literals and

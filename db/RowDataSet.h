@@ -37,9 +37,7 @@ protected:
     virtual void InsertRow(TRow& row) {}
     virtual void UpdateRow(const TRow& oldRow, TRow& newRow) {}
     virtual void DeleteRow(const TRow& row) {}
-    // The rows as they stand, in order.
     int RowCount() const { return int(FRows.size()); }
-    const TRow& RowAt(int index) const { return FRows.at(index).Values; }
 
     TRecordBuffer AllocRecordBuffer() override;
     void FreeRecordBuffer(TRecordBuffer& buffer) override;
