@@ -224,4 +224,29 @@ TEST_F(Tables, DayListDrivesTheDetailQueryDayByDay) {
     EXPECT_THROW(sqlUser.SetDataSource(&DS2), EDatabaseError);
 }
 
+// Every report run removes the day-list table's file and makes the table anew, while the
+// folder's database may still hold the old file from the run before.
+TEST_F(Tables, ADayTableMadeAgainAfterItsFileWasRemoved) {
+    for (int run = 0; run < 2; ++run) {
+        QFile::remove(Temp.File("TMPLOG5_127001.DB"));
+        TTable tblTemp;
+        DefineDays(tblTemp, "TMPLOG5_127001");
+        tblTemp.SetDatabaseName(Temp.Path());
+        ASSERT_FALSE(tblTemp.Exists()) << run;
+        tblTemp.CreateTable();
+        TQuery fill;
+        fill.SetDatabaseName("ParaOzka");
+        fill.SQL().Add(
+            "INSERT INTO TMPLOG5_127001 (操作Year, 操作Month, 操作Day) VALUES (2002, 3, " +
+            QString::number(30 + run) + ")");
+        fill.ExecSQL();
+        TQuery read;
+        read.SetDatabaseName("ParaOzka");
+        read.SQL().Add("SELECT 操作Day FROM TMPLOG5_127001");
+        read.Open();
+        EXPECT_EQ(read.RecordCount(), 1);
+        EXPECT_EQ(read.FieldByName("操作Day")->AsInteger(), 30 + run);
+    }
+}
+
 } // namespace
