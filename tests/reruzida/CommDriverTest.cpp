@@ -1,8 +1,8 @@
 #include "reruzida/CommDriver.h"
-#include "base/Registry.h"
 #include "reruzida/UnitStateTable.h"
 #include "storage/Connection.h"
 #include "tests/common/TempFolder.h"
+#include "tests/reruzida/SerialLine.h"
 #include "tools/newdata/NewData.h"
 #include "tools/unitsim/UnitSimulator.h"
 
@@ -94,12 +94,7 @@ class CommDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(FSim.OpenPty());
-        TRegistry reg;
-        reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-        reg.OpenKey("Software\\Zezoduzu\\Ports", true);
-        reg.WriteString("COM2", FSim.SlavePath());
-        reg.OpenKey("SOFTWARE\\Zezoduzu", true);
-        reg.WriteInteger("Comm", 2);
+        UsePort(2, FSim.SlavePath());
         FSim.Start();
     }
     void TearDown() override {
@@ -287,10 +282,7 @@ TEST_F(CommDriverTest, RepliesFromUnitsTwoThreeAndSixAreTakenWhole) {
     TUnitSimulator six(6);
     ASSERT_TRUE(six.OpenPty());
     FSim.Stop();
-    TRegistry reg;
-    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
-    reg.WriteString("COM2", six.SlavePath());
+    UsePort(2, six.SlavePath());
     six.Start();
     for (int unit : {2, 3, 6})
         six.AddLogRecord(unit, 21, 0, "\x02\x03\x06");
@@ -408,10 +400,7 @@ TEST_F(CommDriverTest, CloseNeverWaitsForeverAndKeepsAcknowledgedRecords) {
 }
 
 TEST_F(CommDriverTest, APortThatWillNotOpenStopsTheThread) {
-    TRegistry reg;
-    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
-    reg.WriteString("COM2", "/nonexistent/tty");
+    UsePort(2, "/nonexistent/tty");
     Open();
     WaitFor([&] { return false; }, 200);
     EXPECT_FALSE(DrvSendCommand(1, "TSR"));

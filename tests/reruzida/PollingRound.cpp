@@ -1,5 +1,5 @@
-#include "base/Registry.h"
 #include "reruzida/CommDriver.h"
+#include "tests/reruzida/SerialLine.h"
 #include "tools/unitsim/UnitSimulator.h"
 
 #include <QCoreApplication>
@@ -75,12 +75,7 @@ void Pump(const std::function<bool()>& done) {
 void Measure(int units, int rounds) {
     TUnitSimulator sim(units);
     sim.OpenPty();
-    TRegistry reg;
-    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
-    reg.WriteString("COM1", sim.SlavePath());
-    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
-    reg.WriteInteger("Comm", 1);
+    UsePort(1, sim.SlavePath());
     TRoundClock clock(sim);
     sim.Start();
     TQuietWindow window;

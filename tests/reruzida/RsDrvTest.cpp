@@ -1,5 +1,5 @@
 #include "reruzida/RsDrv.h"
-#include "base/Registry.h"
+#include "tests/reruzida/SerialLine.h"
 
 #include <QElapsedTimer>
 #include <fcntl.h>
@@ -10,13 +10,6 @@
 
 namespace {
 
-void MapPort(int port, const QString& path) {
-    TRegistry reg;
-    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
-    reg.WriteString("COM" + QString::number(port), path);
-}
-
 // A pseudo-terminal whose other side plays the line; its settings are the port's.
 class RsDrvTest : public ::testing::Test {
 protected:
@@ -25,7 +18,7 @@ protected:
         ASSERT_GE(FMaster, 0);
         ASSERT_EQ(grantpt(FMaster), 0);
         ASSERT_EQ(unlockpt(FMaster), 0);
-        MapPort(2, QString::fromLocal8Bit(ptsname(FMaster)));
+        UsePort(2, QString::fromLocal8Bit(ptsname(FMaster)));
     }
     void TearDown() override { ::close(FMaster); }
 
@@ -66,7 +59,7 @@ TEST_F(RsDrvTest, BadModesAndMissingDevices) {
         const char* mode;
         const char* error;
     };
-    MapPort(3, "/nonexistent/tty");
+    UsePort(3, "/nonexistent/tty");
     const Case cases[] = {{"COM1:9600,X,8,0", "Parameter Err..:parityKind"},
                           {"9600,N,8,0", "Parameter Err.."},
                           {"COM1-9600-N", "Parameter Err.."},

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "base/Registry.h"
+
+#include <QString>
+
+// Maps "COM<port>" to the device `path` and makes it the port the protocol thread opens.
+inline void UsePort(int port, const QString& path) {
+    TRegistry reg;
+    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
+    reg.WriteString("COM" + QString::number(port), path);
+    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
+    reg.WriteInteger("Comm", port);
+}
