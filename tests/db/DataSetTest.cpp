@@ -154,6 +154,23 @@ TEST_F(DataSetFixture, BookmarksSurviveInsertsAndDeletesAroundThem) {
     EXPECT_EQ(ds.Writes, QStringList({"insert 100", "delete 2", "delete 100"}));
 }
 
+TEST_F(DataSetFixture, DeletingEveryRecordFromTheEndLeavesAnEmptyDataSet) {
+    ds.Fill(3);
+    WindowLink link(&source, 2);
+    ds.Open();
+    ds.Last();
+    QList<int> after;
+    while (!ds.IsEmpty()) {
+        ds.Delete();
+        after << (ds.IsEmpty() ? 0 : Id(ds));
+    }
+    EXPECT_EQ(after, QList<int>({2, 1, 0}));
+    EXPECT_TRUE(ds.Bof());
+    EXPECT_TRUE(ds.Eof());
+    EXPECT_EQ(link.RecordCount(), 0);
+    EXPECT_TRUE(ds.Table.isEmpty());
+}
+
 TEST_F(DataSetFixture, CancelRestoresTheValuesAndPostWritesThemThrough) {
     ds.Open();
     ds.Next();
