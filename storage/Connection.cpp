@@ -71,13 +71,7 @@ void SqlConnection::SetBusyTimeout(int msecs) {
 }
 
 void SqlConnection::Run(const QString& sql) {
-    char* error = nullptr;
-    const int rc = sqlite3_exec(FDb, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
-        sqlite3_free(error);
-        throw ESqlError(message, rc, sql);
-    }
+    RunSql(FDb, sql);
 }
 
 std::unique_ptr<SqlStatement> SqlConnection::Prepare(const QString& sql) {

@@ -21,3 +21,6 @@ private:
 
 // Raises ESqlError with the connection's last error text.
 [[noreturn]] void RaiseSqlError(sqlite3* db, int code, const QString& sql = QString());
+
+// Runs SQL text straight on SQLite, past the dialect; raises ESqlError.
+void RunSql(sqlite3* db, const QString& sql);

@@ -27,16 +27,6 @@ QString Quoted(const QString& text, QChar quote) {
     return quote + t.replace(quote, QString(2, quote)) + quote;
 }
 
-void Run(sqlite3* db, const QString& sql) {
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
-        sqlite3_free(error);
-        throw ESqlError(message, rc, sql);
-    }
-}
-
 } // namespace
 
 TableLease::TableLease(TableLease&& other) noexcept
@@ -169,15 +159,15 @@ void TableFolder::Discard(const QString& table) {
 void TableFolder::Attach(const QString& key, const QString& file) {
     MakeRoom();
     const QString schema = key;
-    Run(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
+    RunSql(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
     Attached a;
     a.Schema = schema;
     a.File = file;
     try {
         // Rollback journal, so a change shows in the table file's own time.
-        Run(FDb, QString("PRAGMA %1.journal_mode=DELETE").arg(Quoted(schema, '"')));
+        RunSql(FDb, QString("PRAGMA %1.journal_mode=DELETE").arg(Quoted(schema, '"')));
     } catch (...) {
-        Run(FDb, QString("DETACH DATABASE %1").arg(Quoted(schema, '"')));
+        RunSql(FDb, QString("DETACH DATABASE %1").arg(Quoted(schema, '"')));
         throw;
     }
     a.Inode = InodeOf(file);
@@ -185,7 +175,7 @@ void TableFolder::Attach(const QString& key, const QString& file) {
 }
 
 void TableFolder::Detach(const QString& key) {
-    Run(FDb, QString("DETACH DATABASE %1").arg(Quoted(FAttached.value(key).Schema, '"')));
+    RunSql(FDb, QString("DETACH DATABASE %1").arg(Quoted(FAttached.value(key).Schema, '"')));
     FAttached.remove(key);
 }
 

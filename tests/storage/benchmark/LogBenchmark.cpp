@@ -1,6 +1,9 @@
-// A month of log rows (100,000 in one monthly table) inserted row by row as the communication
-// program does, then the record reports' day list and detail queries over them.
-// Run by hand: storage_benchmark [--benchmark_...]; the data folder is made under $TMPDIR.
+// A month of log rows (100,000 in one monthly table) inserted row by row through the engine's
+// query as the communication program does, then the record reports' day list and detail
+// queries over them. Run by hand: storage_benchmark; the data folder is made under $TMPDIR.
+#include "dbengine/Database.h"
+#include "dbengine/Query.h"
+#include "dbengine/Session.h"
 #include "storage/Connection.h"
 
 #include <QTemporaryDir>
@@ -32,18 +35,35 @@ void CreateMonth(SqlConnection& c) {
 }
 
 // The folder with a full month, made once for the query benchmarks.
-SqlConnection& FullMonth() {
+QString FullMonth() {
     static QTemporaryDir dir;
-    static std::unique_ptr<SqlConnection> c;
-    if (!c) {
-        c = SqlConnection::OpenFolder(dir.path());
+    static bool made = false;
+    if (!made) {
+        auto c = SqlConnection::OpenFolder(dir.path());
         CreateMonth(*c);
         c->StartTransaction();
         for (int i = 0; i < Rows; ++i)
             c->Execute(InsertText(i));
         c->Commit();
+        made = true;
     }
-    return *c;
+    return dir.path();
+}
+
+// A query on the folder, as the programs' queries on the table files.
+std::unique_ptr<TQuery> FolderQuery(const QString& folder, const QString& sql) {
+    auto q = std::make_unique<TQuery>();
+    q->SetDatabaseName(folder);
+    q->SQL().SetText(sql);
+    return q;
+}
+
+int ReadAll(TQuery& q) {
+    int rows = 0;
+    for (q.Open(); !q.Eof(); q.Next())
+        ++rows;
+    q.Close();
+    return rows;
 }
 
 // Each row is its own statement and its own transaction, as the events arrive.
@@ -51,18 +71,20 @@ void BM_InsertLogRowByRow(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir dir;
-        auto c = SqlConnection::OpenFolder(dir.path());
-        CreateMonth(*c);
+        CreateMonth(*SqlConnection::OpenFolder(dir.path()));
+        auto q = FolderQuery(dir.path(), QString());
         state.ResumeTiming();
-        for (int i = 0; i < state.range(0); ++i)
-            c->Execute(InsertText(i));
+        for (int i = 0; i < state.range(0); ++i) {
+            q->SQL().SetText(InsertText(i));
+            q->ExecSQL();
+        }
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_InsertLogRowByRow)->Arg(Rows)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_DayListQuery(benchmark::State& state) {
-    SqlConnection& c = FullMonth();
+    const QString folder = FullMonth();
     const QString sql =
         QStringList{
             "SELECT DISTINCT ",
@@ -75,41 +97,39 @@ void BM_DayListQuery(benchmark::State& state) {
             "AND (CDbl(操作日時) >= 46357)",
             "AND (CDbl(操作日時) < 46388)"}
             .join("\n");
-    for (auto _ : state) {
-        auto st = c.Prepare(sql);
-        int days = 0;
-        while (st->Step())
-            ++days;
-        benchmark::DoNotOptimize(days);
-    }
+    auto q = FolderQuery(folder, sql);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadAll(*q));
 }
 BENCHMARK(BM_DayListQuery)->Unit(benchmark::kMillisecond);
 
 // The detail of one day, as the report runs it once per listed day.
 void BM_DetailQueryOneDay(benchmark::State& state) {
-    SqlConnection& c = FullMonth();
-    auto st = c.Prepare(QStringList{
-        "SELECT 個人コード,認証機ID,操作日時,操作種別,エラー種別,",
-        "CInt(Year(操作日時)) as 操作年,", "CInt(Month(操作日時)) as 操作月,",
-        "CInt(Day(操作日時)) as 操作日", "FROM " + Table,
-        "WHERE ((操作種別 = 11) OR (操作種別 = 12) OR (操作種別 = 21) OR (操作種別 = 22))",
-        "AND (CInt(Year(操作日時)) =:操作Year)", "AND (CInt(Month(操作日時)) =:操作Month)",
-        "AND (CInt(Day(操作日時)) =:操作Day)", "", "ORDER BY 個人コード,操作日時"}
-                            .join("\n"));
+    auto q = FolderQuery(
+        FullMonth(),
+        QStringList{
+            "SELECT 個人コード,認証機ID,操作日時,操作種別,エラー種別,",
+            "CInt(Year(操作日時)) as 操作年,", "CInt(Month(操作日時)) as 操作月,",
+            "CInt(Day(操作日時)) as 操作日", "FROM " + Table,
+            "WHERE ((操作種別 = 11) OR (操作種別 = 12) OR (操作種別 = 21) OR (操作種別 = 22))",
+            "AND (CInt(Year(操作日時)) =:操作Year)", "AND (CInt(Month(操作日時)) =:操作Month)",
+            "AND (CInt(Day(操作日時)) =:操作Day)", "", "ORDER BY 個人コード,操作日時"}
+            .join("\n"));
     int day = 0;
     for (auto _ : state) {
-        st->Reset();
-        st->Bind("操作Year", 2026);
-        st->Bind("操作Month", 12);
-        st->Bind("操作Day", 1 + day++ % 31);
-        int rows = 0;
-        while (st->Step())
-            ++rows;
-        benchmark::DoNotOptimize(rows);
+        q->ParamByName("操作Year").SetAsSmallInt(2026);
+        q->ParamByName("操作Month").SetAsSmallInt(12);
+        q->ParamByName("操作Day").SetAsSmallInt(1 + day++ % 31);
+        benchmark::DoNotOptimize(ReadAll(*q));
     }
 }
 BENCHMARK(BM_DetailQueryOneDay)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    Session().Close();
+    return 0;
+}
