@@ -418,3 +418,59 @@ TEST_F(Odbc, TheUnitDialogOnTheUnitTable) {
     SQLGetData(St, 3, SQL_C_CHAR, text, sizeof text, &ind);
     EXPECT_STREQ(text, "ENTRANCESTATE");
 }
+
+// The library's default: the ODBC 2 calls, which the driver manager maps onto the driver.
+TEST_F(Odbc, TheOdbc2CallsThroughTheDriverManager) {
+    SQLHENV env;
+    SQLHDBC dbc;
+    SQLHSTMT st;
+    ASSERT_EQ(SQLAllocEnv(&env), SQL_SUCCESS);
+    ASSERT_EQ(SQLAllocConnect(env, &dbc), SQL_SUCCESS);
+    ASSERT_TRUE(
+        SQL_SUCCEEDED(SQLConnect(dbc, (SQLCHAR*)"ZorarareVUZU", SQL_NTS, nullptr, 0, nullptr, 0)));
+    ASSERT_EQ(SQLSetConnectOption(dbc, SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF), SQL_SUCCESS);
+    ASSERT_EQ(SQLAllocStmt(dbc, &st), SQL_SUCCESS);
+    EXPECT_EQ(SQLSetStmtOption(st, SQL_CURSOR_TYPE, SQL_CURSOR_KEYSET_DRIVEN),
+              SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(SQLSetStmtOption(st, SQL_USE_BOOKMARKS, SQL_UB_ON), SQL_SUCCESS);
+    EXPECT_EQ(SQLSetStmtOption(st, SQL_ROWSET_SIZE, 2), SQL_SUCCESS);
+    for (const char* sql : {"INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, '総務')",
+                            "INSERT INTO M_部門 (部門コード, 部門名) VALUES (2, '営業')",
+                            "INSERT INTO M_部門 (部門コード, 部門名) VALUES (3, '開発')"}) {
+        ASSERT_EQ(SQLExecDirect(st, (SQLCHAR*)sql, SQL_NTS), SQL_SUCCESS);
+        SQLFreeStmt(st, SQL_CLOSE);
+    }
+    ASSERT_EQ(SQLTransact(env, dbc, SQL_COMMIT), SQL_SUCCESS);
+    SQLFreeStmt(st, SQL_DROP);
+    ASSERT_EQ(SQLAllocStmt(dbc, &st), SQL_SUCCESS);
+    SQLSetStmtOption(st, SQL_CURSOR_TYPE, SQL_CURSOR_STATIC);
+    SQLSetStmtOption(st, SQL_ROWSET_SIZE, 2);
+    ASSERT_EQ(SQLExecDirect(st,
+                            (SQLCHAR*)"SELECT 部門コード, 部門名 FROM M_部門 ORDER BY 部門コード",
+                            SQL_NTS),
+              SQL_SUCCESS);
+    SQLLEN type = 0, length = 0;
+    SQLColAttributes(st, 2, SQL_COLUMN_TYPE, nullptr, 0, nullptr, &type);
+    SQLColAttributes(st, 2, SQL_COLUMN_LENGTH, nullptr, 0, nullptr, &length);
+    EXPECT_EQ(type, SQL_VARCHAR);
+    EXPECT_EQ(length, 90);
+    SQLINTEGER codes[2];
+    SQLLEN ind[2];
+    SQLBindCol(st, 1, SQL_C_SLONG, codes, 0, ind);
+    SQLULEN fetched = 0;
+    SQLUSMALLINT status[2];
+    ASSERT_EQ(SQLExtendedFetch(st, SQL_FETCH_LAST, 0, &fetched, status), SQL_SUCCESS);
+    EXPECT_EQ(codes[0], 2);
+    EXPECT_EQ(codes[1], 3);
+    SQLFreeStmt(st, SQL_CLOSE);
+    EXPECT_EQ(SQLExecDirect(st, (SQLCHAR*)"SELECT * FROM M_なし", SQL_NTS), SQL_ERROR);
+    SQLCHAR state[6], message[256];
+    SQLINTEGER native;
+    SQLSMALLINT size;
+    ASSERT_EQ(SQLError(env, dbc, st, state, &native, message, sizeof message, &size), SQL_SUCCESS);
+    EXPECT_STREQ(reinterpret_cast<char*>(message), "no such table: M_なし");
+    SQLFreeStmt(st, SQL_DROP);
+    SQLDisconnect(dbc);
+    SQLFreeConnect(dbc);
+    SQLFreeEnv(env);
+}
