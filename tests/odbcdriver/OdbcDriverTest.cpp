@@ -230,6 +230,19 @@ TEST_F(Odbc, KeysetCursorsBecomeStaticWithAWarning) {
     SQLUSMALLINT supported = 0;
     SQLGetFunctions(Dbc, SQL_API_SQLFETCHSCROLL, &supported);
     EXPECT_EQ(supported, SQL_TRUE);
+    // Set on the connection, as the library does at connect: the default of new statements.
+    EXPECT_EQ(SQLSetConnectAttr(Dbc, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)SQL_CURSOR_DYNAMIC, 0),
+              SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(SQLSetConnectAttr(Dbc, SQL_ATTR_USE_BOOKMARKS, (SQLPOINTER)SQL_UB_VARIABLE, 0),
+              SQL_SUCCESS);
+    SQLHSTMT fresh;
+    SQLAllocHandle(SQL_HANDLE_STMT, Dbc, &fresh);
+    SQLULEN bookmarks = 0;
+    SQLGetStmtAttr(fresh, SQL_ATTR_CURSOR_TYPE, &type, 0, nullptr);
+    SQLGetStmtAttr(fresh, SQL_ATTR_USE_BOOKMARKS, &bookmarks, 0, nullptr);
+    EXPECT_EQ(type, SQLULEN(SQL_CURSOR_STATIC));
+    EXPECT_EQ(bookmarks, SQLULEN(SQL_UB_VARIABLE));
+    SQLFreeHandle(SQL_HANDLE_STMT, fresh);
 }
 
 TEST_F(Odbc, TheImageInAndOut) {
