@@ -256,7 +256,9 @@ SQLRETURN TCustomQueryODBC::AllocMainStatement() {
     }
     if (FCursorType != FConnCursorType)
         CursorSetUpForStatement();
-    if (FStatementSetsBookmarks)
+    // unixODBC checks a bookmark fetch against the statement's own setting, so a statement
+    // of a connection with bookmarks sets them on itself too.
+    if (FStatementSetsBookmarks || FCaps.Bookmark)
         SetStatementBookmarks();
     if (FODBCVersion == ODBC35 && FCursorType != qoForwardOnly) {
         Call("SetStmtAttr(CursorScrollable)");

@@ -220,8 +220,13 @@ EXPORT SQLRETURN SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
             if (dbc->Db)
                 dbc->Db->Execute(dbc->ReadOnly ? "PRAGMA query_only=1" : "PRAGMA query_only=0");
             return SQL_SUCCESS;
-        case SQL_ATTR_CURSOR_TYPE:
-            return SetCursorType(dbc, v, dbc->CursorType);
+        case SQL_ATTR_CURSOR_TYPE: {
+            const SQLRETURN rc = SetCursorType(dbc, v, dbc->CursorType);
+            // As SQLSetConnectOption always did: statements already made take it too.
+            for (OdbcStatement* st : dbc->Statements)
+                st->CursorType = dbc->CursorType;
+            return rc;
+        }
         case SQL_ATTR_USE_BOOKMARKS:
             dbc->UseBookmarks = v;
             return SQL_SUCCESS;

@@ -1,0 +1,201 @@
+#include "DataSetFixture.h"
+
+namespace {
+
+QList<int> Forwards(TDataSet& data) {
+    QList<int> ids;
+    for (data.First(); !data.Eof(); data.Next())
+        ids << data.FieldByName("認証機ID")->AsInteger();
+    return ids;
+}
+
+QList<int> Backwards(TDataSet& data) {
+    QList<int> ids;
+    for (data.Last(); !data.Bof(); data.Prior())
+        ids << data.FieldByName("認証機ID")->AsInteger();
+    return ids;
+}
+
+QList<int> Range(int from, int to) {
+    QList<int> values;
+    for (int i = from; from <= to ? i <= to : i >= to; from <= to ? ++i : --i)
+        values << i;
+    return values;
+}
+
+} // namespace
+
+TEST_F(DataSetTest, OpensAndDescribesTheResult) {
+    AddUnits("P01", 1);
+    auto query = NewQuery();
+    SetLines(*query, {"SELECT 個人コード, 認証機ID, 登録,", "    認証機ID", "FROM M_使用認証機"});
+    query->Open();
+    EXPECT_EQ(query->Query()->SQLText(),
+              "SELECT 個人コード, 認証機ID, 登録,認証機ID FROM M_使用認証機");
+    ASSERT_EQ(query->FieldCount(), 4);
+    EXPECT_EQ(query->Fields()[0]->DataType(), ftString);
+    EXPECT_EQ(query->Fields()[0]->Size(), 30);
+    EXPECT_EQ(query->Fields()[1]->DataType(), ftInteger);
+    EXPECT_EQ(query->Fields()[2]->DataType(), ftBoolean);
+    EXPECT_EQ(query->Fields()[3]->FieldName(), "認証機ID_1");
+    EXPECT_EQ(query->FieldByName("個人コード")->AsString(), "P01");
+    EXPECT_FALSE(query->FieldByName("登録")->AsBoolean());
+    EXPECT_FALSE(query->CanModify());
+    query->Close();
+    EXPECT_FALSE(query->Query()->Connected());
+
+    SetLines(*query, {"UPDATE M_使用認証機 SET 登録=True"});
+    try {
+        query->Open();
+        FAIL() << "an UPDATE opened";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "sqlEntrance: Empty result set. RowsAffected = 1");
+    }
+    EXPECT_FALSE(query->Active());
+    EXPECT_EQ(Column("SELECT 登録 FROM M_使用認証機", "登録"), QStringList{"True"});
+}
+
+TEST_F(DataSetTest, ReadsEveryRowBothWaysAcrossBlocks) {
+    AddUnits("P01", 12);
+    struct Case {
+        const char* Name;
+        int CashCount;
+        bool UniDirectional;
+    };
+    for (const Case& c : {Case{"blocks of 5", 5, false}, Case{"blocks of 1", 1, false},
+                          Case{"uncached", 0, false}, Case{"whole result", 20, true}}) {
+        SCOPED_TRACE(c.Name);
+        auto query = NewQuery();
+        query->SetCashCount(c.CashCount);
+        query->SetUniDirectional(c.UniDirectional);
+        SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機", "ORDER BY 認証機ID"});
+        query->Open();
+        EXPECT_EQ(Forwards(*query), Range(1, 12));
+        if (!c.UniDirectional) {
+            EXPECT_EQ(Backwards(*query), Range(12, 1));
+            query->First();
+            query->MoveBy(7);
+            const TBookmark mark = query->GetBookmark();
+            query->Last();
+            query->GotoBookmark(mark);
+            EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 8);
+        }
+    }
+}
+
+TEST_F(DataSetTest, AnUnscrollableResultLargerThanTheCacheIsReadToTheEnd) {
+    AddUnits("P01", 32);
+    auto query = NewQuery();
+    query->SetUniDirectional(true);
+    SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機 ORDER BY 認証機ID"});
+    query->Open();
+    QList<int> ids;
+    for (; !query->Eof(); query->Next())
+        ids << query->FieldByName("認証機ID")->AsInteger();
+    EXPECT_EQ(ids, Range(1, 32));
+    // The first rows are gone from the cache: going back says so rather than lying.
+    EXPECT_EQ(query->RecordCount(), -1);
+    EXPECT_THROW(query->First(), EDatabaseError);
+}
+
+TEST_F(DataSetTest, RecordNumbersOfAWholeResult) {
+    AddUnits("P01", 6);
+    auto query = NewQuery();
+    query->SetUniDirectional(true);
+    SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機 ORDER BY 認証機ID"});
+    query->Open();
+    EXPECT_EQ(query->RecordCount(), 6);
+    query->SetRecNo(-1);
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 6);
+    query->SetRecNo(3);
+    EXPECT_EQ(query->RecNo(), 3);
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 3);
+    try {
+        query->SetRecNo(7);
+        FAIL() << "no error beyond the last row";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "sqlEntrance: No data returned.");
+    }
+}
+
+TEST_F(DataSetTest, EmptyResultIsAtItsEnd) {
+    auto query = NewQuery();
+    SetLines(*query, {"SELECT 個人コード FROM M_個人情報"});
+    query->Open();
+    EXPECT_TRUE(query->Eof());
+    EXPECT_TRUE(query->IsEmpty());
+}
+
+TEST_F(DataSetTest, LocateAndLookup) {
+    Run({"INSERT INTO M_個人情報 (個人コード, 氏名) VALUES ('0001', '東京太郎')",
+         "INSERT INTO M_個人情報 (個人コード, 氏名) VALUES ('0002', '大阪花子')",
+         "INSERT INTO M_個人情報 (個人コード, 氏名) VALUES ('0003', '東山次郎')"});
+    for (int cashCount : {20, 2, 0}) {
+        SCOPED_TRACE(cashCount);
+        auto query = NewQuery();
+        query->SetCashCount(cashCount);
+        SetLines(*query, {"SELECT 個人コード, 氏名 FROM M_個人情報 ORDER BY 個人コード"});
+        query->Open();
+        EXPECT_TRUE(query->Locate("氏名", "大阪花子", 0));
+        EXPECT_EQ(query->FieldByName("個人コード")->AsString(), "0002");
+        EXPECT_TRUE(query->Locate("氏名", "東", loPartialKey));
+        EXPECT_EQ(query->FieldByName("個人コード")->AsString(), "0001");
+        EXPECT_TRUE(query->Locate("個人コード;氏名", QVariantList{"0003", "東山次郎"}, 0));
+        EXPECT_EQ(query->FieldByName("個人コード")->AsString(), "0003");
+        EXPECT_FALSE(query->Locate("氏名", "名古屋", 0));
+        EXPECT_EQ(query->FieldByName("個人コード")->AsString(), "0003");
+        EXPECT_EQ(query->Lookup("個人コード", "0002", "氏名").toString(), "大阪花子");
+        EXPECT_TRUE(query->Lookup("個人コード", "0009", "氏名").isNull());
+    }
+}
+
+TEST_F(DataSetTest, FilterJoinsTheStatement) {
+    AddUnits("P01", 4);
+    auto query = NewQuery();
+    SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機", "ORDER BY 認証機ID"});
+    query->SetFilter("認証機ID>2");
+    query->SetFiltered(true);
+    query->Open();
+    EXPECT_EQ(query->Query()->SQLText(),
+              "SELECT 認証機ID FROM M_使用認証機 WHERE 認証機ID>2 ORDER BY 認証機ID");
+    EXPECT_EQ(Forwards(*query), Range(3, 4));
+    query->SetFilter("認証機ID<2");
+    EXPECT_EQ(Forwards(*query), Range(1, 1));
+    query->SetFiltered(false);
+    EXPECT_EQ(Forwards(*query), Range(1, 4));
+}
+
+TEST_F(DataSetTest, PropertyRanges) {
+    auto query = NewQuery();
+    struct Case {
+        std::function<void()> Set;
+        const char* Message;
+    };
+    for (const Case& c :
+         {Case{[&] { query->SetCheckBufSize(2049); }, "Invalid CheckBufSize value."},
+          Case{[&] { query->SetCashCount(-1); }, "Invalid CashCount value."},
+          Case{[&] { query->SetBackGroundTrigger(-1); }, "Invalid BackGroundTrigger value."},
+          Case{[&] { query->SetLongVarMaxLen(0); }, "Invalid LongVarMaxLen value."},
+          Case{[&] { query->SetLongVarCharLen(0); }, "Invalid LongVarCharLen value."}}) {
+        try {
+            c.Set();
+            ADD_FAILURE() << c.Message;
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), QString("sqlEntrance: ") + c.Message);
+        }
+    }
+    EXPECT_EQ(query->CheckBufSize(), 16);
+    EXPECT_EQ(query->LongVarMaxLen(), 16384);
+    EXPECT_EQ(query->Query()->Name(), "DynamicQueryODBC");
+}
+
+TEST_F(DataSetTest, ExecSQLKeepsTheConnection) {
+    AddUnits("P01", 2);
+    auto query = NewQuery();
+    SetLines(*query, {"UPDATE M_使用認証機 SET 登録=True WHERE 認証機ID=2"});
+    query->ExecSQL();
+    EXPECT_EQ(query->RowsAffected(), 1);
+    EXPECT_TRUE(query->Query()->Connected());
+    EXPECT_EQ(Column("SELECT 登録 FROM M_使用認証機 ORDER BY 認証機ID", "登録"),
+              (QStringList{"False", "True"}));
+}
