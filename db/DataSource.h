@@ -10,7 +10,6 @@
 class TDataLink;
 
 using TDataChangeEvent = std::function<void(TDataSource* Sender, TField* Field)>;
-using TNotifyEvent = std::function<void(TDataSource* Sender)>;
 
 // Connects a dataset to the data links of controls and detail datasets.
 class TDataSource : public TComponent {
@@ -18,6 +17,8 @@ class TDataSource : public TComponent {
     friend class TDataLink;
 
 public:
+    using TNotifyEvent = std::function<void(TDataSource* Sender)>;
+
     explicit TDataSource(TComponent* AOwner = nullptr);
     ~TDataSource() override;
 
