@@ -140,11 +140,13 @@ template <DatePart Part> void PartOf(sqlite3_context* ctx, int, sqlite3_value** 
             sqlite3_result_null(ctx);
         return;
     }
-    int year, month, day, hour, min, sec, msec;
-    DecodeDate(v, year, month, day);
-    DecodeTime(v, hour, min, sec, msec);
-    const int parts[] = {year, month, day, hour, min, sec};
-    sqlite3_result_int(ctx, parts[int(Part)]);
+    int a, b, c, msec;
+    if (Part <= DatePart::Day)
+        DecodeDate(v, a, b, c);
+    else
+        DecodeTime(v, a, b, c, msec);
+    const int parts[] = {a, b, c};
+    sqlite3_result_int(ctx, parts[int(Part) % 3]);
 }
 
 void DateValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
