@@ -1,30 +1,10 @@
 // The library through unixODBC's own driver manager, before any driver is reached.
 #include "OdbcFixture.h"
-#include "tests/common/TempFolder.h"
 
 #include <QApplication>
-#include <QFile>
 
-namespace {
-
-// unixODBC reading its data sources from empty files of the test's own.
-class UnixOdbcTest : public ::testing::Test {
-protected:
-    TempFolder Folder;
-
-    void SetUp() override {
-        for (const char* file : {"odbcinst.ini", "odbc.ini"}) {
-            QFile ini(Folder.File(file));
-            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        }
-        qputenv("ODBCSYSINI", Folder.Path().toLocal8Bit());
-        qputenv("ODBCINI", Folder.File("odbc.ini").toLocal8Bit());
-    }
-};
-
-} // namespace
-
-TEST_F(UnixOdbcTest, UnknownDataSourceFailsWithTheDriverManagersDiagnostics) {
+TEST(UnixOdbc, UnknownDataSourceFailsWithTheDriverManagersDiagnostics) {
+    InstallDriverOnce();
     for (TqoODBCVersion version : {ODBC20, ODBC30, ODBC35}) {
         for (bool driverConnect : {true, false}) {
             SCOPED_TRACE(testing::Message() << version << driverConnect);

@@ -2,16 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-int32_t IdAt(const QByteArray& rows, int row, int rowSize, const TResultCol& col) {
-    int32_t id = 0;
-    memcpy(&id, rows.constData() + row * rowSize + col.Offset, sizeof(id));
-    return id;
-}
-
-} // namespace
-
 TEST_F(OdbcTest, ColumnsAreDescribedAndLaidOut) {
     Dm.Columns = {
         // A driver that counts characters: the first text column tells for all of them.
@@ -93,68 +83,20 @@ TEST_F(OdbcTest, FetchRowGivesTexts) {
     EXPECT_EQ(query->StmtHandle(), nullptr);
 }
 
-// 25 rows read in blocks of 10 in every direction, through both interfaces.
 TEST_F(OdbcTest, BlockFetchInEveryOrientation) {
     for (TqoODBCVersion version : {ODBC20, ODBC30, ODBC35}) {
         SCOPED_TRACE(version);
-        Dm.Reset();
         SetUp();
         SetTable(25);
         auto query = NewQuery(version);
-        query->SetUseBookmarks(true);
-        query->CursorState = qoKeep;
-        query->SetSQLText("SELECT id, name FROM t");
-        query->Execute();
-        const int rowSize = query->RowBufSize();
-        EXPECT_EQ(rowSize, 4 + 41 + 2 * qoIndicatorSize + qoBookmarkSize);
-        const TResultCol id = query->ResultCols().Items(1);
-        QByteArray rows(rowSize * 10, '\0');
-        std::vector<SQLUSMALLINT> status(10);
-        query->SetRowArraySize(10);
-        EXPECT_EQ(ErrorOf([&] { query->FetchToRec(rows.data()); }).Message(),
-                  "QueryODBC: FetchRowStatus required.");
-        query->RowStatus = status.data();
-
-        struct Step {
-            SQLSMALLINT Orientation;
-            SQLLEN Offset;
-            int FirstId, Rows;
-        };
-        const Step steps[] = {
-            {SQL_FETCH_NEXT, 0, 1, 10},      {SQL_FETCH_NEXT, 0, 11, 10},
-            {SQL_FETCH_PRIOR, 0, 1, 10},     {SQL_FETCH_LAST, 0, 16, 10},
-            {SQL_FETCH_ABSOLUTE, 21, 21, 5}, {SQL_FETCH_RELATIVE, -15, 6, 10},
-            {SQL_FETCH_FIRST, 0, 1, 10},
-        };
-        for (const Step& step : steps) {
-            query->FetchOrientation = step.Orientation;
-            query->FetchOffset = step.Offset;
-            ASSERT_TRUE(query->FetchToRec(rows.data()));
-            EXPECT_EQ(query->RowsFetched(), SQLULEN(step.Rows));
-            EXPECT_EQ(IdAt(rows, 0, rowSize, id), step.FirstId);
-            EXPECT_EQ(IdAt(rows, step.Rows - 1, rowSize, id), step.FirstId + step.Rows - 1);
-        }
-        // Bookmark of the third row of the first block, then a block starting there.
+        const QByteArray rows = WalkTwentyFiveRows(*query);
+        EXPECT_EQ(query->RowBufSize(), 4 + 41 + 2 * qoIndicatorSize + qoBookmarkSize);
+        EXPECT_EQ(Dm.CallsOf("SQLBindCol").size(), 3u);
+        // The fake's bookmark is the row number.
         BOOKMARK bookmark = 0;
-        memcpy(&bookmark, rows.constData() + 2 * rowSize + rowSize - qoBookmarkSize,
+        memcpy(&bookmark, rows.constData() + query->RowBufSize() - qoBookmarkSize,
                sizeof(bookmark));
         EXPECT_EQ(bookmark, 3u);
-        query->FetchOrientation = SQL_FETCH_BOOKMARK;
-        query->FetchOffset = SQLLEN(bookmark);
-        ASSERT_TRUE(query->FetchToRec(rows.data()));
-        EXPECT_EQ(IdAt(rows, 0, rowSize, id), 3);
-
-        query->FetchOrientation = SQL_FETCH_PRIOR;
-        ASSERT_TRUE(query->FetchToRec(rows.data()));
-        EXPECT_TRUE(query->FetchedWithInfo());
-        EXPECT_FALSE(query->FetchToRec(rows.data()));
-        EXPECT_TRUE(query->AtStart());
-        query->FetchOrientation = SQL_FETCH_ABSOLUTE;
-        query->FetchOffset = 26;
-        EXPECT_FALSE(query->FetchToRec(rows.data()));
-        EXPECT_TRUE(query->AtEnd());
-        EXPECT_EQ(Dm.CallsOf("SQLBindCol").size(), 3u);
-        EXPECT_EQ(status[4], SQL_ROW_SUCCESS);
     }
 }
 

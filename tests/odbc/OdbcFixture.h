@@ -3,7 +3,11 @@
 #include "FakeDriverManager.h"
 #include "odbc/ConnectionODBC.h"
 #include "odbc/ODBCCore.h"
+#include "odbcdriver/OdbcInstaller.h"
 
+#include "tests/common/TempFolder.h"
+
+#include <cstring>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -62,4 +66,81 @@ template <typename F> EODBCError ErrorOf(F&& call) {
     }
     ADD_FAILURE() << "no EODBCError raised";
     return EODBCError({});
+}
+
+// unixODBC reads where its files are when it is loaded, so the whole test program registers
+// the driver in one folder, once, and keeps the driver manager loaded from then on.
+inline void InstallDriverOnce() {
+    static TempFolder folder;
+    static const bool installed = [] {
+        InstallOdbcDriver(folder.Path());
+        return dlopen("libodbc.so.2", RTLD_NOW) != nullptr;
+    }();
+    ASSERT_TRUE(installed);
+}
+
+// Reads a result of 25 rows (an INTEGER id 1..25, then a name) in blocks of 10 in every
+// fetch orientation, bookmarks included; returns the block fetched by the third row's
+// bookmark. The query is set up but not yet executed.
+inline QByteArray WalkTwentyFiveRows(TCustomQueryODBC& query) {
+    query.SetUseBookmarks(true);
+    query.CursorState = qoKeep;
+    query.SetSQLText("SELECT id, name FROM t ORDER BY id");
+    query.Execute();
+    const int rowSize = query.RowBufSize();
+    const int idOffset = query.ResultCols().Items(1).Offset;
+    const auto idAt = [&](const QByteArray& rows, int row) {
+        int32_t id = 0;
+        memcpy(&id, rows.constData() + row * rowSize + idOffset, sizeof(id));
+        return id;
+    };
+    QByteArray rows(rowSize * 10, '\0');
+    std::vector<SQLUSMALLINT> status(10);
+    query.SetRowArraySize(10);
+    EXPECT_EQ(ErrorOf([&] { query.FetchToRec(rows.data()); }).Message(),
+              "QueryODBC: FetchRowStatus required.");
+    query.RowStatus = status.data();
+
+    struct Step {
+        SQLSMALLINT Orientation;
+        SQLLEN Offset;
+        int FirstId, Rows;
+    };
+    const Step steps[] = {
+        {SQL_FETCH_NEXT, 0, 1, 10},      {SQL_FETCH_NEXT, 0, 11, 10},
+        {SQL_FETCH_PRIOR, 0, 1, 10},     {SQL_FETCH_LAST, 0, 16, 10},
+        {SQL_FETCH_ABSOLUTE, 21, 21, 5}, {SQL_FETCH_RELATIVE, -15, 6, 10},
+        {SQL_FETCH_FIRST, 0, 1, 10},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.Orientation);
+        query.FetchOrientation = step.Orientation;
+        query.FetchOffset = step.Offset;
+        EXPECT_TRUE(query.FetchToRec(rows.data()));
+        EXPECT_EQ(query.RowsFetched(), SQLULEN(step.Rows));
+        EXPECT_EQ(idAt(rows, 0), step.FirstId);
+        EXPECT_EQ(idAt(rows, step.Rows - 1), step.FirstId + step.Rows - 1);
+        EXPECT_EQ(status[size_t(step.Rows - 1)], SQL_ROW_SUCCESS);
+    }
+    // The third row's bookmark starts a block there.
+    SQLLEN bookmark = 0;
+    memcpy(&bookmark, rows.constData() + 3 * rowSize - qoBookmarkSize, sizeof(bookmark));
+    query.FetchOrientation = SQL_FETCH_BOOKMARK;
+    query.FetchOffset = bookmark;
+    EXPECT_TRUE(query.FetchToRec(rows.data()));
+    EXPECT_EQ(idAt(rows, 0), 3);
+    const QByteArray byBookmark(rows.constData(), rows.size());
+
+    // Back over the start: the first block once, with a warning, then nothing.
+    query.FetchOrientation = SQL_FETCH_PRIOR;
+    EXPECT_TRUE(query.FetchToRec(rows.data()));
+    EXPECT_EQ(idAt(rows, 0), 1);
+    EXPECT_TRUE(query.FetchedWithInfo());
+    EXPECT_FALSE(query.FetchToRec(rows.data()));
+    EXPECT_TRUE(query.AtStart());
+    query.FetchOrientation = SQL_FETCH_ABSOLUTE;
+    query.FetchOffset = 26;
+    EXPECT_FALSE(query.FetchToRec(rows.data()));
+    EXPECT_TRUE(query.AtEnd());
+    return byBookmark;
 }
