@@ -216,9 +216,9 @@ EXPORT SQLRETURN SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
                 dbc->Db->Commit();
             return SQL_SUCCESS;
         case SQL_ATTR_ACCESS_MODE:
+            // A hint, as with the Access driver: the programs still write through connections
+            // they open read-only (the removal of a registration row).
             dbc->ReadOnly = v == SQL_MODE_READ_ONLY;
-            if (dbc->Db)
-                dbc->Db->Execute(dbc->ReadOnly ? "PRAGMA query_only=1" : "PRAGMA query_only=0");
             return SQL_SUCCESS;
         case SQL_ATTR_CURSOR_TYPE: {
             const SQLRETURN rc = SetCursorType(dbc, v, dbc->CursorType);
