@@ -1,0 +1,63 @@
+#include "DataSetFixture.h"
+
+#include "db/Field.h"
+
+namespace {
+
+QStringList Units(TDataSet& detail) {
+    QStringList ids;
+    for (detail.First(); !detail.Eof(); detail.Next())
+        ids << detail.FieldByName("認証機ID")->AsString();
+    return ids;
+}
+
+} // namespace
+
+TEST_F(DataSetTest, DetailFollowsItsMastersRow) {
+    Run({"INSERT INTO M_個人情報 (個人コード, 氏名) VALUES ('0001', 'a')",
+         "INSERT INTO M_個人情報 (個人コード, 氏名) VALUES ('0002', 'b')",
+         "INSERT INTO M_個人情報 (個人コード, 氏名) VALUES (NULL, 'c')"});
+    AddUnits("0001", 2);
+    AddUnits("0002", 3);
+    auto master = NewQuery("ZorarareVUZU", "sqlUser");
+    SetLines(*master, {"SELECT 個人コード FROM M_個人情報 ORDER BY 氏名"});
+    master->Open();
+    TDataSource source;
+    source.SetDataSet(master.get());
+    auto detail = NewQuery();
+    SetLines(*detail, {"SELECT 認証機ID FROM M_使用認証機",
+                       "WHERE 個人コード = :個人コード ORDER BY 認証機ID"});
+    detail->SetDataSource(&source);
+    detail->Prepare();
+    detail->Open();
+    EXPECT_EQ(Units(*detail), (QStringList{"1", "2"}));
+    master->Next();
+    EXPECT_EQ(Units(*detail), (QStringList{"1", "2", "3"}));
+    // A NULL code is bound as NULL and matches nothing.
+    master->Next();
+    EXPECT_TRUE(detail->Eof());
+    master->First();
+    EXPECT_EQ(Units(*detail), (QStringList{"1", "2"}));
+
+    TDataSource detailSource;
+    detailSource.SetDataSet(detail.get());
+    try {
+        master->SetDataSource(&detailSource);
+        FAIL() << "a circular link was accepted";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "sqlUser: Link is Circular.");
+    }
+}
+
+TEST_F(DataSetTest, SameLinesAgainKeepTheDatasetPrepared) {
+    auto query = NewQuery();
+    SetLines(*query, {"SELECT 個人コード FROM M_個人情報"});
+    query->Prepare();
+    TStringList same;
+    same.Add("SELECT 個人コード FROM M_個人情報");
+    query->SetSQL(same);
+    EXPECT_TRUE(query->Query()->Prepared());
+    same.Add("ORDER BY 個人コード");
+    query->SetSQL(same);
+    EXPECT_FALSE(query->Query()->Prepared());
+}
