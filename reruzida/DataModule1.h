@@ -1,0 +1,77 @@
+#pragma once
+
+#include "base/Component.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QTcpServer;
+class QTcpSocket;
+class TQuery;
+class TTable;
+class TDBQueryODBC;
+class TCloneODBC;
+class TRequestServer;
+
+// The full path of this program file as other PCs reach it ("//PC/Zezoduzu/Reruzida" when
+// the folder is shared, else the local path); sent on port 11123.
+extern QString DataPath;
+// The data folder: DataPath's folder, without the closing "/".
+QString DataFolder();
+
+// Packs a table that is open exclusively; raises "排他モードで開けませんでした。" otherwise.
+void PackParadoxTable(TTable& table);
+
+// The communication program's first data module: the datasets on the data folder, the four
+// TCP servers and the data side's start-up.
+class TDM1 : public QObject, public TComponent {
+public:
+    explicit TDM1(QObject* parent = nullptr);
+    ~TDM1() override;
+    Q_DISABLE_COPY(TDM1)
+
+    // The program file whose folder holds the data; tests point it into a data folder.
+    QString ProgramFile;
+    // Ports of ServerStart, ServerGazoset, ServerGazoDelete, ServerTanpa; 0 picks a free one.
+    quint16 Ports[4] = {11123, 11030, 11028, 11032};
+    // Registers the ODBC driver in the program folder first; off when the process has done it.
+    bool InstallDriver = true;
+
+    // The start-up: servers, share, session, packing entranceState, the data source, the
+    // datasets' folder and the schema upgrade. Raises where it stops.
+    void DataModuleCreate();
+    void UpgradeSchema();
+
+    TQuery* sqlLog;
+    TQuery* sqlState;
+    TTable* tblState;
+    TDBQueryODBC* sqlGazo;
+    TDBQueryODBC* sqlEntrance;
+    TCloneODBC* CloneODBC1;
+    TTable* Table1;
+
+    QTcpServer* ServerStart;
+    TRequestServer* ServerGazoset;
+    TRequestServer* ServerGazoDelete;
+    TRequestServer* ServerTanpa;
+
+private:
+    void StartServers();
+    void ServerStartClientConnect();
+    void ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request);
+    void ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request);
+    void ServerTanpaClientRead(QTcpSocket* client, const QByteArray& request);
+    void SetUpSession(const QString& shared);
+    void PackEntranceState();
+    void CreateDataSource();
+};
+
+// The program's one TDM1, made by the main block first.
+extern TDM1* DM1;
+
+// Closes the database session as a stop does: drops its connections, closes it and deletes
+// "PDOXUSRS.NET" from the program folder.
+void CloseDataSession();
+// Opens the database session again (the restart request).
+void OpenDataSession();

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "base/DateTime.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// The program's error log: at most 100 lines, newest first, mirrored in a file. Each line
+// is the date "yyyy/mm/dd", a blank, the time "hh:nn:ss", a blank and the message.
+class TErrorLog {
+public:
+    static constexpr int MaxLines = 100;
+
+    explicit TErrorLog(const QString& fileName);
+    TErrorLog(const TErrorLog&) = delete;
+    TErrorLog& operator=(const TErrorLog&) = delete;
+
+    // Reads the file; a missing or unreadable file leaves the list empty.
+    void LoadErrorLog();
+    // Puts the line on top, drops the oldest past 100 and saves (a failed save is ignored).
+    void WriteErrorLog(const QString& message, TDateTime time);
+    const QStringList& Lines() const { return FLines; }
+    const QString& FileName() const { return FFileName; }
+
+private:
+    const QString FFileName;
+    QStringList FLines;
+};
+
+// The log "ErrorLog.Log" in the program folder; SetErrorLogFolder points it elsewhere (the
+// data folder a test makes).
+TErrorLog& ErrorLog();
+void SetErrorLogFolder(const QString& folder);
+
+// Runs `work` and writes whatever it raises to the error log instead of passing it on.
+// False when it raised.
+bool RunLogged(const std::function<void()>& work);

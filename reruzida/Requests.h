@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class QTcpSocket;
+
+// Request codes between the programs (what WM_COPYDATA carried in dwData).
+constexpr int CD_DELETE_USERS = 1128;
+constexpr int CD_READ_IMAGE = 1144;
+constexpr int CD_READ_IMAGE_REPLY = 1145;
+constexpr int CD_RESET_TAMPER = 1154;
+constexpr int CD_TERMINATE = 1164;
+constexpr int CD_RESTART = 1165;
+
+// The TCP ports of the four servers.
+constexpr quint16 PORT_START = 11123;
+constexpr quint16 PORT_GAZOSET = 11030;
+constexpr quint16 PORT_GAZODELETE = 11028;
+constexpr quint16 PORT_TANPA = 11032;
+
+// Captions: the communication program's own, and the two windows that take image answers.
+inline constexpr char CommCaption[] = "認証機コミュニケーション";
+inline constexpr char EntranceCaption[] = "入退室管理システム";
+inline constexpr char WorkingCaption[] = "勤怠管理システム";
+
+// The items of comma-separated text: commas and blanks separate, double quotes group.
+QStringList SplitCommaText(const QString& text);
+// A unit ID from 1 to 32 that answered the last scan.
+bool IsValidUnit(int unit);
+
+// The receiver's side of the requests, on the window thread. Each takes the payload as it
+// came (CP932, a closing zero byte allowed) and raises on a malformed line; what it queued
+// before that line stays queued.
+
+// CD_DELETE_USERS: RDR for every CodeUnitLine whose unit is valid.
+void DeleteUsersRequest(const QByteArray& payload);
+// CD_READ_IMAGE: RRR when the line has exactly two items and a valid unit. A TCP client
+// that asked is remembered for the answer to that person on that unit.
+void ReadImageRequest(const QByteArray& payload, QTcpSocket* client = nullptr);
+// CD_RESET_TAMPER: TSR and both tamper flags cleared, when the case was opened and closed.
+void ResetTamperRequest(const QByteArray& payload);
+
+// Handles 1128, 1144 and 1154 (errors go to the error log); false for any other code, which
+// the monitor window handles itself (1164, 1165) or ignores. An empty payload does nothing.
+bool HandleCopyData(int code, const QByteArray& payload);
+
+// The answer to an image read on `unit`: code + "," + unit, or "," + unit when the person
+// is not registered there. It goes to the TCP client that asked for that person on that unit
+// when one waits, else by CD_READ_IMAGE_REPLY to the two answer windows.
+void SendImageAnswer(const QString& code, const QString& requestedCode, int unit);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "reruzida/UnitFrame.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+// The unit jobs of the window thread: what each received record does to the data, and the
+// three periodic jobs. They use the datasets of DM1 and DMCreate.
+
+// Queues a command for a unit (DrvSendCommand unless a test puts another in).
+using TSendCommand = std::function<bool(int unit, const QByteArray& command, const QString& code,
+                                        const QByteArray& tail)>;
+void SetSendCommand(TSendCommand send);
+bool SendCommand(int unit, const QByteArray& command, const QString& code = {},
+                 const QByteArray& tail = {});
+
+// The record handlers (they raise on failure).
+void StoreReadImage(int unit, const TRecvDataClass& record);
+void StoreUnitLog(int unit, const TRecvDataClass& record);
+void MarkUnitUserRegistered(int unit, const QString& code, bool refused);
+void RemoveUnitUser(int unit, const QString& code);
+// Dispatches a record on its command: RRA, RWA, RDA, LRA; anything else does nothing.
+void HandleRecord(const TRecvDataClass& record);
+
+// WM_RECV_DATA: takes one record with DrvReadData and handles it, after any record still
+// waiting for a retry. A log record that could not be stored stays waiting and is tried
+// again with the next record or tick; what fails for good goes to the error log whole.
+void ProcessRecvData();
+// Records waiting for a retry.
+int PendingRecordCount();
+
+// The periodic jobs (they raise on failure).
+void ApplyOperatingHours();
+void SendPendingRegistrations();
+void DeleteExpiredUsers();
+
+// WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE: runs the job (errors go to the
+// error log), after retrying waiting records and re-sending unconfirmed removals.
+void ProcessTick(int msg);
+
+// Removals (RDR) asked for by request and not yet confirmed by the unit's RDA; they are
+// queued again with every expiry tick until the unit confirms.
+void AddPendingRemoval(int unit, const QString& code);
+int PendingRemovalCount();
+
+// Forgets the state kept between ticks and records (a new start, or a test).
+void ResetUnitJobs();
