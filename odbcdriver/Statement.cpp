@@ -304,8 +304,14 @@ SQLRETURN GetData(OdbcStatement* st, SQLUSMALLINT column, SQLSMALLINT cType, SQL
     const SQLSMALLINT sqlType = column == 0 ? SQL_INTEGER : r.Columns[column - 1].SqlType;
     if (column == 0 && cType == SQL_C_DEFAULT)
         cType = SQL_C_BINARY;
+    // A fixed-size value is read once; text and binary values in pieces.
+    const bool fixed = FixedSize(cType == SQL_C_DEFAULT ? DefaultCType(sqlType) : cType) > 0;
+    if (fixed && st->PieceOffset > 0)
+        return SQL_NO_DATA;
     const Conversion c =
         WriteValue(value, sqlType, cType, target, bufferLength, indicator, &st->PieceOffset);
+    if (fixed && c.Result != SQL_ERROR)
+        st->PieceOffset = 1;
     if (c.State)
         return st->Post(c.State, c.Message);
     return c.Result;

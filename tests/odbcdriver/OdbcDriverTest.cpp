@@ -424,6 +424,7 @@ TEST_F(Odbc, TheUnitDialogOnTheUnitTable) {
     SQLGetData(St, 2, SQL_C_TYPE_TIME, &time, 0, &ind);
     EXPECT_EQ(time.hour, 8);
     EXPECT_EQ(time.minute, 30);
+    EXPECT_EQ(SQLGetData(St, 2, SQL_C_TYPE_TIME, &time, 0, &ind), SQL_NO_DATA);
     // The catalog of the folder lists the table files.
     SQLFreeStmt(St, SQL_CLOSE);
     ASSERT_EQ(SQLTables(St, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
