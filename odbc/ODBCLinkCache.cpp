@@ -519,11 +519,11 @@ bool TCustomDBLinkODBC::FindRecord(bool restart, bool goForward) {
         if (goForward) {
             if (restart)
                 InternalFirst();
-            found = GetRecord(TempBuffer(), gmNext, true) == grOK;
+            found = GetRecord(ActiveBuffer(), gmNext, true) == grOK;
         } else {
             if (restart)
                 InternalLast();
-            found = GetRecord(TempBuffer(), gmPrior, true) == grOK;
+            found = GetRecord(ActiveBuffer(), gmPrior, true) == grOK;
         }
     } catch (...) {
         if (switchFilter)

@@ -2,6 +2,10 @@
 
 #include "db/Field.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
 namespace {
 
 // The communication program's registration dataset on its shared connection.
@@ -293,4 +297,27 @@ TEST_F(DataSetTest, ReadOnlyOrWithoutUpdateSettingsRefusesEdits) {
     query->SetReadOnly(false);
     query->Open();
     EXPECT_TRUE(query->CanModify());
+}
+
+TEST_F(DataSetTest, ClosingWithUncommittedWorkRollsBackAndSaysSo) {
+    AddUnits("P01", 1);
+    auto query = NewQuery();
+    query->SetTransaction(true);
+    SetLines(*query, {"SELECT 個人コード, 認証機ID, 登録 FROM M_使用認証機"});
+    query->SetUpdateKeyColumn("認証機ID");
+    query->SetUpdateTableName("M_使用認証機");
+    query->Open();
+    query->Edit();
+    query->FieldByName("登録")->SetAsBoolean(true);
+    query->Post();
+    QString notice;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            notice = box->text();
+            box->accept();
+        }
+    });
+    query->Close();
+    EXPECT_EQ(notice, "QueryODBC: Automatic rollback issued.");
+    EXPECT_EQ(Column("SELECT 登録 FROM M_使用認証機", "登録"), QStringList{"False"});
 }

@@ -199,3 +199,77 @@ TEST_F(DataSetTest, ExecSQLKeepsTheConnection) {
     EXPECT_EQ(Column("SELECT 登録 FROM M_使用認証機 ORDER BY 認証機ID", "登録"),
               (QStringList{"False", "True"}));
 }
+
+TEST_F(DataSetTest, CacheShrinksToItsMemoryLimit) {
+    Run({"INSERT INTO M_個人情報 (個人コード) VALUES ('0001')"});
+    auto query = NewQuery();
+    SetLines(*query, {"SELECT 認証画像 FROM M_個人情報"});
+    query->SetCheckBufSize(1);
+    query->SetLongVarMaxLen(100000);
+    query->Open();
+    EXPECT_EQ(query->CashCount(), 10);
+    EXPECT_TRUE(query->FieldByName("認証画像")->IsNull());
+    query->Close();
+    query->SetLongVarMaxLen(600000);
+    try {
+        query->Open();
+        FAIL() << "a cache of one row opened";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "sqlEntrance: Need more memory(CheckBufSize).");
+    }
+}
+
+TEST_F(DataSetTest, UncachedForwardReadingCannotGoBack) {
+    AddUnits("P01", 3);
+    auto query = NewQuery();
+    query->SetCashCount(0);
+    query->SetCursorType(qoForwardOnly);
+    SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機 ORDER BY 認証機ID"});
+    query->Open();
+    EXPECT_TRUE(query->UniDirectional());
+    query->Next();
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 2);
+    try {
+        query->Prior();
+        FAIL() << "a forward-only cursor went back";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "sqlEntrance: Invalid operation. Check FetchScroll and CashCount.");
+    }
+}
+
+TEST_F(DataSetTest, BackgroundFetchFinishesTheResult) {
+    AddUnits("P01", 12);
+    auto query = NewQuery();
+    query->SetUniDirectional(true);
+    query->SetBackGroundTrigger(5);
+    int ended = 0;
+    query->BeforeBGTerminate = [&](TComponent*) { ++ended; };
+    SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機 ORDER BY 認証機ID"});
+    query->Open();
+    QList<int> ids;
+    for (; !query->Eof(); query->Next())
+        ids << query->FieldByName("認証機ID")->AsInteger();
+    EXPECT_EQ(ids, Range(1, 12));
+    EXPECT_EQ(query->RecordCount(), 12);
+    EXPECT_EQ(ended, 1);
+    EXPECT_TRUE(query->Query()->SQLWaitCursor);
+}
+
+TEST_F(DataSetTest, FindRecordWalksTheFilter) {
+    AddUnits("P01", 5);
+    auto query = NewQuery();
+    SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機 ORDER BY 認証機ID"});
+    // The filter is switched off again after the search; the row is found again by its key.
+    query->SetUpdateKeyColumn("認証機ID");
+    query->Open();
+    query->SetFilter("認証機ID>3");
+    EXPECT_TRUE(query->FindFirst());
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 4);
+    EXPECT_FALSE(query->Filtered());
+    EXPECT_TRUE(query->FindLast());
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 5);
+    query->Prior();
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 4);
+    query->First();
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 1);
+}
