@@ -3,6 +3,7 @@
 
 #include "db/Field.h"
 #include "odbc/ODBCLinkThread.h"
+#include "odbc/ODBCLinkTypes.h"
 
 #include <cstring>
 
@@ -10,10 +11,6 @@ namespace {
 
 const QString SqlKeywords[] = {" ORDER BY ", " GROUP BY ", " HAVING "};
 constexpr int WideDisplayPercent = 60;
-
-bool IsWideType(SQLSMALLINT type) {
-    return type == SQL_WCHAR || type == SQL_WVARCHAR;
-}
 
 } // namespace
 
@@ -354,20 +351,19 @@ void TCustomDBLinkODBC::InternalOpen() {
     InternalInitFieldDefs();
     if (DefaultFields())
         CreateFields();
-    AdjustFields();
     BindFields(true);
+    AdjustFields();
     AllocateCache();
     if (FBlockMode && FCashCountOpen > 1)
         InternalFirst();
 }
 
 void TCustomDBLinkODBC::AdjustFields() {
-    const TResultCols& cols = FQuery->ResultCols();
     for (int i = 0; i < FieldCount(); ++i) {
         TField* field = Fields()[i];
         if (field->Calculated())
             continue;
-        const TResultCol& col = cols.Items(cols.IndexOf(field->FieldName()));
+        const TResultCol& col = Column(field->FieldNo());
         if (IsWideType(col.SQLType))
             field->SetDisplayWidth(qMin(field->Size() * WideDisplayPercent / 100, 128));
         if (col.SQLType == SQL_TINYINT && field->DataType() == ftSmallint) {
@@ -466,15 +462,9 @@ TFieldType FieldTypeOf(const TResultCol& col, bool wcharMapsChar, bool enableBCD
 
 int FieldSizeOf(const TResultCols& cols, int number, bool wcharMapsChar, bool enableBCD) {
     const TResultCol& col = cols.Items(number);
-    switch (col.SQLType) {
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR:
-    case SQL_BINARY:
-    case SQL_VARBINARY:
-    case SQL_LONGVARBINARY:
+    if (HasDataLength(col.SQLType))
         return cols.DataLength(number);
+    switch (col.SQLType) {
     case SQL_WCHAR:
     case SQL_WVARCHAR:
         return wcharMapsChar ? cols.DataLength(number) : 2 * cols.DataLength(number);

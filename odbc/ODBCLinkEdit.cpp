@@ -2,15 +2,12 @@
 #include "ODBCLink.h"
 
 #include "db/Field.h"
+#include "odbc/ODBCLinkTypes.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace {
-
-bool IsWideType(SQLSMALLINT type) {
-    return type == SQL_WCHAR || type == SQL_WVARCHAR;
-}
 
 bool IsCharBound(SQLSMALLINT type, bool wcharMapsChar) {
     switch (type) {
@@ -436,29 +433,13 @@ void TCustomDBLinkODBC::BindColumn(int n, const TResultCol& col, uint8_t* value,
     else if (col.SQLType == SQL_WLONGVARCHAR || col.SQLType == SQL_BIGINT)
         cType = SQL_C_CHAR;
     SQLULEN size = 0;
-    switch (col.SQLType) {
-    case SQL_NUMERIC:
-    case SQL_DECIMAL:
+    if (IsNumericText(col.SQLType)) {
         size = SQLULEN(col.Precision);
-        break;
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR:
-    case SQL_BINARY:
-    case SQL_VARBINARY:
-    case SQL_LONGVARBINARY:
-    case SQL_BIGINT:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR: {
+    } else if (HasDataLength(col.SQLType) || IsWideType(col.SQLType) || col.SQLType == SQL_BIGINT) {
         const int number = FQuery->ResultCols().IndexOf(col.DisplayName());
         size = SQLULEN(FQuery->ResultCols().DataLength(number));
         if (IsWideType(col.SQLType) && maps)
             size /= 2;
-        break;
-    }
-    default:
-        break;
     }
     FUpdateQuery->BindParamEx(n, 0, cType, col.SQLType, size, SQLSMALLINT(col.Scale), value,
                               indicator);
