@@ -321,3 +321,28 @@ TEST_F(DataSetTest, ClosingWithUncommittedWorkRollsBackAndSaysSo) {
     EXPECT_EQ(notice, "QueryODBC: Automatic rollback issued.");
     EXPECT_EQ(Column("SELECT 登録 FROM M_使用認証機", "登録"), QStringList{"False"});
 }
+
+TEST_F(DataSetTest, TheFirstRowsImageThroughTheQuerysGetData) {
+    Run({"INSERT INTO M_個人情報 (個人コード, 認証画像) VALUES ('0012', X'" +
+             QByteArray(900, '\x5a').toHex() + "')",
+         "INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 登録不可) VALUES ('0012', 1, "
+         "False, False)"});
+    auto query = NewQuery();
+    query->SetReadOnly(true);
+    SetLines(*query, {"SELECT M_個人情報.個人コード, First(M_個人情報.認証画像) AS 認証画像, "
+                      "Count(M_使用認証機.認証機ID) AS 未登録認証機数",
+                      "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
+                      "M_使用認証機.個人コード",
+                      "WHERE (M_使用認証機.登録=False AND M_使用認証機.登録不可=False) AND (1=1)",
+                      "GROUP BY M_個人情報.個人コード",
+                      "HAVING (((First(M_個人情報.認証画像)) Is Not Null) AND "
+                      "((Count(M_使用認証機.認証機ID))>0));"});
+    query->Open();
+    ASSERT_FALSE(query->Eof());
+    EXPECT_EQ(query->FieldByName("個人コード")->AsString(), "0012");
+    QByteArray image(1000, '\0');
+    SQLLEN length = image.size();
+    query->DefaultQuery()->GetData(2, image.data(), length);
+    EXPECT_EQ(length, 900);
+    EXPECT_EQ(image.left(900), QByteArray(900, '\x5a'));
+}

@@ -61,3 +61,23 @@ TEST_F(DataSetTest, SameLinesAgainKeepTheDatasetPrepared) {
     query->SetSQL(same);
     EXPECT_FALSE(query->Query()->Prepared());
 }
+
+TEST_F(DataSetTest, MidnightFromTheMasterIsAValue) {
+    Run({"INSERT INTO entranceState (認証機ID, 稼動開始) VALUES (1, 0)",
+         "INSERT INTO entranceState (認証機ID, 稼動開始) VALUES (2, 0.5)",
+         "INSERT INTO entranceState (認証機ID, 稼動開始) VALUES (3, NULL)"},
+        "EntParaODBC");
+    auto master = NewQuery("EntParaODBC", "sqlMaster");
+    SetLines(*master, {"SELECT 稼動開始 FROM entranceState WHERE 認証機ID=1"});
+    master->Open();
+    ASSERT_EQ(master->FieldByName("稼動開始")->DataType(), ftTime);
+    TDataSource source;
+    source.SetDataSet(master.get());
+    auto detail = NewQuery("EntParaODBC");
+    SetLines(*detail, {"SELECT 認証機ID FROM entranceState WHERE 稼動開始 = :稼動開始"});
+    detail->SetDataSource(&source);
+    detail->Prepare();
+    EXPECT_EQ(detail->Query()->GetParamValue(1), "00:00:00");
+    detail->Open();
+    EXPECT_EQ(Units(*detail), QStringList{"1"});
+}
