@@ -34,15 +34,6 @@ struct Registrations {
     TField* Field(const QString& name) { return Query->FieldByName(name); }
 };
 
-QString MessageOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "no error";
-}
-
 } // namespace
 
 TEST_F(DataSetTest, RegistrationFlagsAreWrittenByTheirOldKeys) {

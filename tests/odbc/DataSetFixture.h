@@ -6,12 +6,23 @@
 
 #include "tests/common/TempFolder.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
+}
+
+// The message of the exception a call raises; "no error" when it raises none.
+inline QString MessageOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return "no error";
 }
 
 // Datasets through unixODBC's driver manager and the project's driver, on a data folder made
@@ -68,6 +79,17 @@ protected:
         for (; !query->Eof(); query->Next())
             values << query->FieldByName(field)->AsString();
         return values;
+    }
+
+    // The unit numbers of the registrations in order, opened after `setUp` set the dataset.
+    static std::unique_ptr<TDBQueryODBC>
+    OpenUnits(const std::function<void(TDBQueryODBC&)>& setUp = {}) {
+        auto query = NewQuery();
+        SetLines(*query, {"SELECT 認証機ID FROM M_使用認証機 ORDER BY 認証機ID"});
+        if (setUp)
+            setUp(*query);
+        query->Open();
+        return query;
     }
 
     // Persons P01.. with units 1..units each, none registered.
