@@ -1,0 +1,10 @@
+#include "reruzida/ConfirmBox.h"
+
+#include <QMessageBox>
+
+bool Confirm(const QString& caption, const QString& text, QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}

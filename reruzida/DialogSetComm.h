@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The registry value "Comm": the serial port number; 1 when it cannot be read.
+int ReadCommSetting();
+void WriteCommSetting(int port);
+
+// The port dialog: chooses COM1 to COM4 and stores the choice in the registry.
+class TfrmSetCommDialog : public QDialog {
+public:
+    explicit TfrmSetCommDialog(QWidget* parent = nullptr);
+    Q_DISABLE_COPY(TfrmSetCommDialog)
+
+    QLabel* CommPortLabel;
+    QComboBox* CommPortComboBox;
+    // The device the chosen port stands for on this machine.
+    QLabel* DevicePathLabel;
+    QPushButton* OkBtn;
+    QPushButton* CancelBtn;
+
+    void OkBtnClick();
+    void CancelBtnClick() { reject(); }
+
+private:
+    void CreateControls();
+    void ShowDevicePath();
+};

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The communication program's icon: a lit unit lamp.
+QIcon ProgramIcon();
