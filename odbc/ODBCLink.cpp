@@ -354,7 +354,7 @@ void TCustomDBLinkODBC::InternalOpen() {
     BindFields(true);
     AdjustFields();
     AllocateCache();
-    if (FBlockMode && FCashCountOpen > 1)
+    if (FBlockMode && FCashCount > 1)
         InternalFirst();
 }
 

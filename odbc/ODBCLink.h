@@ -170,7 +170,7 @@ private:
     uint8_t* RowAt(int index) {
         return reinterpret_cast<uint8_t*>(FCache.data()) + index * FRowSize;
     }
-    uint8_t* ScratchRow() { return RowAt(FCached ? FCashCountOpen : 0); }
+    uint8_t* ScratchRow() { return RowAt(FCached ? FCashCount : 0); }
     const TResultCol& Column(int number) const { return FQuery->ResultCols().Items(number); }
     static SQLLEN Indicator(const uint8_t* row, const TResultCol& col);
     static void SetIndicator(uint8_t* row, const TResultCol& col, SQLLEN value);
@@ -249,7 +249,6 @@ private:
     bool FCached = false;
     bool FBlockMode = false;
     int FRowSize = 0;
-    int FCashCountOpen = 0;
     QByteArray FCache;
     std::vector<SQLUSMALLINT> FRowStatus;
     std::atomic<int> FRowsInCache = 0;

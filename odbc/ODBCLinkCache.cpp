@@ -44,7 +44,7 @@ void TCustomDBLinkODBC::InternalInitRecord(TRecordBuffer buffer) {
 }
 
 void TCustomDBLinkODBC::ClearCache() {
-    const int count = FCached ? FCashCountOpen : 1;
+    const int count = FCached ? FCashCount : 1;
     for (int i = 0; i < count; ++i)
         InitRow(RowAt(i));
 }
@@ -71,17 +71,16 @@ void TCustomDBLinkODBC::RequireCapability(bool capable) const {
 
 void TCustomDBLinkODBC::AllocateCache() {
     FCached = FCashCount > 0;
-    FCashCountOpen = FCashCount;
     if (FCached) {
         qint64 bytes = qint64(FRowSize) * (FCashCount + 1);
         if (bytes > INT_MAX)
             RaiseDatabaseError("Buffer size overflow.");
         const qint64 limit = qint64(FCheckBufSize) * 1048576;
         if (FCheckBufSize > 0 && limit < bytes) {
-            FCashCount = int(limit / FRowSize);
-            if (FCashCount < 2)
+            const int fitting = int(limit / FRowSize);
+            if (fitting < 2)
                 RaiseDatabaseError("Need more memory(CheckBufSize).");
-            FCashCountOpen = FCashCount;
+            FCashCount = fitting;
             bytes = qint64(FRowSize) * (FCashCount + 1);
         }
         FCache = QByteArray(int(bytes), '\0');
@@ -141,16 +140,19 @@ void TCustomDBLinkODBC::ReadIntoCache(bool firstInScratch) {
             FQuery->SQLWaitCursor = true;
     };
     try {
-        for (int i = 0; i < FCashCountOpen; ++i)
+        for (int i = 0; i < FCashCount; ++i)
             InitRow(RowAt(i));
         int rows = 0;
         if (firstInScratch)
             std::memcpy(RowAt(rows++), ScratchRow(), size_t(FRowSize));
         FQuery->FetchOrientation = SQL_FETCH_NEXT;
+        FMoreRows = false;
         bool started = false;
         // The cache stops at its size without a further fetch, so no row is lost.
-        while (rows < FCashCountOpen) {
+        while (rows < FCashCount) {
             if (FBackGroundTrigger > 0 && rows == FBackGroundTrigger) {
+                // Published before the thread starts, which publishes from there on.
+                FRowsInCache = rows;
                 StartBackgroundFetch(rows, queryCursor);
                 started = true;
                 break;
@@ -159,8 +161,10 @@ void TCustomDBLinkODBC::ReadIntoCache(bool firstInScratch) {
                 break;
             std::memcpy(RowAt(rows++), ScratchRow(), size_t(FRowSize));
         }
-        FMoreRows = !started && rows == FCashCountOpen;
-        FRowsInCache = rows;
+        if (!started) {
+            FMoreRows = rows == FCashCount;
+            FRowsInCache = rows;
+        }
         FWholeResult = true;
         SetCurrent(0);
     } catch (...) {
@@ -233,7 +237,7 @@ TGetResult TCustomDBLinkODBC::CachedNext() {
 }
 
 TGetResult TCustomDBLinkODBC::BlockNext() {
-    if (FCurIndex > 1 && LastFetchForward() && FRowsInCache < FCashCountOpen) {
+    if (FCurIndex > 1 && LastFetchForward() && FRowsInCache < FCashCount) {
         FRowsInCache = 0;
         FCurIndex = 0;
         return grEOF;
@@ -264,12 +268,12 @@ TGetResult TCustomDBLinkODBC::CachedPrior() {
 
 TGetResult TCustomDBLinkODBC::BlockPrior() {
     if (FQuery->FetchOrientation == SQL_FETCH_ABSOLUTE && FQuery->FetchOffset > 1 &&
-        FQuery->FetchOffset < FCashCountOpen)
+        FQuery->FetchOffset < FCashCount)
         FQuery->SetRowArraySize(int(FQuery->FetchOffset) - 1);
     RequireCapability(FQuery->Capabilities().Prior);
     std::memcpy(ScratchRow(), RowAt(0), size_t(FRowSize));
     const bool found = FetchBlock(SQL_FETCH_PRIOR);
-    FQuery->SetRowArraySize(FCashCountOpen);
+    FQuery->SetRowArraySize(FCashCount);
     if (!found) {
         SetCurrent(0);
         return grBOF;
@@ -349,7 +353,7 @@ void TCustomDBLinkODBC::InternalFirst() {
         FetchBlock(SQL_FETCH_FIRST);
     }
     FCurIndex = -1;
-    if (FRowsInCache < FCashCountOpen)
+    if (FRowsInCache < FCashCount)
         FWholeResult = true;
 }
 
@@ -605,7 +609,7 @@ void TCustomDBLinkODBC::InternalRefresh() {
                 FCurIndex = -1;
                 CachedNext();
                 CachedPrior();
-            } else if (FBlockMode && FCashCountOpen > 1) {
+            } else if (FBlockMode && FCashCount > 1) {
                 InternalFirst();
             }
         }

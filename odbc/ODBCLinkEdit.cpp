@@ -532,7 +532,7 @@ void TCustomDBLinkODBC::ExecInsert() {
               FReviewInsertSQL);
     if (FExecAfterUpdate)
         InternalRefresh();
-    else if (FCached && FWholeResult && FRowsInCache < FCashCountOpen)
+    else if (FCached && FWholeResult && FRowsInCache < FCashCount)
         AppendActiveToCache();
 }
 

@@ -10,7 +10,7 @@ constexpr int ReportStep = 50;
 } // namespace
 
 TDBLinkThread::TDBLinkThread(TCustomDBLinkODBC* dataSet, int rows, bool waitCursor)
-    : FDataSet(dataSet), FQuery(dataSet->FQuery), FRows(rows), FCashCount(dataSet->FCashCountOpen),
+    : FDataSet(dataSet), FQuery(dataSet->FQuery), FRows(rows), FCashCount(dataSet->FCashCount),
       FRowSize(dataSet->FRowSize), FRow(dataSet->FRowSize + 1, '\0'),
       FSavedOnFetchData(FQuery->OnFetchData), FSavedWaitCursor(waitCursor) {
     FQuery->OnFetchData = nullptr;

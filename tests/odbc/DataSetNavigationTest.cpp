@@ -209,17 +209,28 @@ TEST_F(DataSetTest, UncachedForwardReadingCannotGoBack) {
 }
 
 TEST_F(DataSetTest, BackgroundFetchFinishesTheResult) {
-    AddUnits("P01", 12);
-    int ended = 0;
-    auto query = OpenUnits([&](TDBQueryODBC& q) {
-        q.SetUniDirectional(true);
-        q.SetBackGroundTrigger(5);
-        q.BeforeBGTerminate = [&](TComponent*) { ++ended; };
-    });
-    EXPECT_EQ(ReadToEnd(*query), Range(1, 12));
-    EXPECT_EQ(query->RecordCount(), 12);
-    EXPECT_EQ(ended, 1);
-    EXPECT_TRUE(query->Query()->SQLWaitCursor);
+    AddUnits("P12", 12);
+    AddUnits("P32", 32);
+    struct Case {
+        const char* Code;
+        int Rows, Count, Fetches;
+    };
+    // 32 rows fill the cache of 20 twice over, each cache-full finished in the background.
+    for (const Case& c : {Case{"P12", 12, 12, 1}, Case{"P32", 32, -1, 2}}) {
+        SCOPED_TRACE(c.Code);
+        int ended = 0;
+        auto query = OpenUnits([&](TDBQueryODBC& q) {
+            SetLines(q, {"SELECT 認証機ID FROM M_使用認証機 WHERE 個人コード='" + QString(c.Code) +
+                         "' ORDER BY 認証機ID"});
+            q.SetUniDirectional(true);
+            q.SetBackGroundTrigger(5);
+            q.BeforeBGTerminate = [&](TComponent*) { ++ended; };
+        });
+        EXPECT_EQ(ReadToEnd(*query), Range(1, c.Rows));
+        EXPECT_EQ(query->RecordCount(), c.Count);
+        EXPECT_EQ(ended, c.Fetches);
+        EXPECT_TRUE(query->Query()->SQLWaitCursor);
+    }
 }
 
 TEST_F(DataSetTest, FindRecordWalksTheFilter) {
