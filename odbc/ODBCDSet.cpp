@@ -41,7 +41,7 @@ void TqoReferDataLink::CheckBrowseMode() {
 }
 
 void TqoReferDataLink::RecordChanged(TField* field) {
-    if (DataSet()->State() == dsSetKey || !DetailListens() || FFields.isEmpty())
+    if (!DataSet() || DataSet()->State() == dsSetKey || !DetailListens() || FFields.isEmpty())
         return;
     if ((!field || FFields.contains(field)) && OnMasterChange)
         OnMasterChange();

@@ -5,8 +5,6 @@
 #include "odbc/ODBCLinkThread.h"
 #include "odbc/ODBCLinkTypes.h"
 
-#include <cstring>
-
 namespace {
 
 const QString SqlKeywords[] = {" ORDER BY ", " GROUP BY ", " HAVING "};

@@ -207,7 +207,6 @@ private:
     void FinishBackgroundFetch();
 
     // Editing.
-    TRecordBuffer EditRecord();
     void SaveOldValue(const TField* field, const uint8_t* row, const TResultCol& col);
     void FreeOldValues();
     TKeyColumn* KeyColumn(const QString& name);

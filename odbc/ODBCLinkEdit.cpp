@@ -407,7 +407,7 @@ void TCustomDBLinkODBC::CheckUpdateSettings(bool needKeys) const {
 // The row the statement's parameters point into: a copy of the active record whose lengths
 // say what the buffers really hold, so a value cut at fetch never reads into the next column.
 uint8_t* TCustomDBLinkODBC::BoundRow() {
-    TRecordBuffer record = EditRecord();
+    TRecordBuffer record = GetActiveRecordBuffer();
     uint8_t* row = FCached ? ScratchRow() : record;
     if (row != record)
         std::memcpy(row, record, size_t(FRowSize));
@@ -415,13 +415,6 @@ uint8_t* TCustomDBLinkODBC::BoundRow() {
     for (int c = 1; c <= cols.Count(); ++c)
         SetIndicator(row, cols.Items(c), HeldLength(row, cols.Items(c)));
     return row;
-}
-
-TRecordBuffer TCustomDBLinkODBC::EditRecord() {
-    TRecordBuffer record = GetActiveRecordBuffer();
-    if (!record)
-        record = ActiveBuffer();
-    return record;
 }
 
 void TCustomDBLinkODBC::BindColumn(int n, const TResultCol& col, uint8_t* value,
@@ -538,7 +531,7 @@ void TCustomDBLinkODBC::ExecInsert() {
 
 void TCustomDBLinkODBC::AppendActiveToCache() {
     const int rows = FRowsInCache;
-    std::memcpy(RowAt(rows), EditRecord(), size_t(FRowSize));
+    std::memcpy(RowAt(rows), GetActiveRecordBuffer(), size_t(FRowSize));
     FRowsInCache = rows + 1;
     if (rows == 0)
         SetCurrent(0);
@@ -570,7 +563,7 @@ void TCustomDBLinkODBC::ExecUpdate() {
     if (FExecAfterUpdate && FQuery->CursorType() != qoDynamic)
         InternalRefresh();
     else if (FCurRow)
-        std::memcpy(FCurRow, EditRecord(), size_t(FRowSize));
+        std::memcpy(FCurRow, GetActiveRecordBuffer(), size_t(FRowSize));
 }
 
 void TCustomDBLinkODBC::ExecDelete() {
