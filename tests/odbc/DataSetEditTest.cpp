@@ -14,7 +14,7 @@ struct Registrations {
     std::unique_ptr<TDBQueryODBC> Query;
     QStringList Updates;
 
-    explicit Registrations(const QString& code) {
+    explicit Registrations(const QString& code, int cashCount = 20) {
         Clone.SetDriverConnect(false);
         Clone.SetDSName("ZorarareVUZU");
         Clone.SetODBCVersion(ODBC35);
@@ -29,6 +29,7 @@ struct Registrations {
         Query->SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除");
         Query->SetUpdateTableName("M_使用認証機");
         Query->ReviewUpdateSQL() = [this](TComponent*, QString& sql, bool&) { Updates << sql; };
+        Query->SetCashCount(cashCount);
         Query->Open();
     }
     TField* Field(const QString& name) { return Query->FieldByName(name); }
@@ -69,6 +70,25 @@ TEST_F(DataSetTest, RegistrationFlagsAreWrittenByTheirOldKeys) {
     EXPECT_EQ(reg.Field("認証機ID")->AsInteger(), 3);
     EXPECT_EQ(Column("SELECT 認証機ID FROM M_使用認証機 ORDER BY 認証機ID", "認証機ID"),
               (QStringList{"1", "3"}));
+}
+
+TEST_F(DataSetTest, EveryRowOfAPersonIsEditedAcrossBlocks) {
+    AddUnits("P01", 32);
+    for (int cashCount : {5, 0}) {
+        SCOPED_TRACE(cashCount);
+        Registrations reg("P01", cashCount);
+        int rows = 0;
+        for (; !reg.Query->Eof(); reg.Query->Next(), ++rows) {
+            reg.Query->Edit();
+            reg.Field("登録")->SetAsBoolean(cashCount == 5);
+            reg.Query->Post();
+        }
+        EXPECT_EQ(rows, 32);
+        EXPECT_EQ(Column("SELECT COUNT(*) AS n FROM M_使用認証機 WHERE 登録=" +
+                             QString(cashCount == 5 ? "True" : "False"),
+                         "n"),
+                  QStringList{"32"});
+    }
 }
 
 TEST_F(DataSetTest, RowChangedElsewhereIsNotOverwritten) {
