@@ -179,6 +179,18 @@ TEST_F(DataSetTest, ExecSQLKeepsTheConnection) {
     EXPECT_TRUE(query->Query()->Connected());
     EXPECT_EQ(Column("SELECT 登録 FROM M_使用認証機 ORDER BY 認証機ID", "登録"),
               (QStringList{"False", "True"}));
+    // The schema upgrade's dataset speaks ODBC 2 and runs each statement the same way.
+    auto upgrade = NewQuery();
+    upgrade->SetODBCVersion(ODBC20);
+    SetLines(*upgrade, {"ALTER TABLE M_使用認証機 ADD COLUMN 登録日 DATETIME"});
+    upgrade->ExecSQL();
+    SetLines(*upgrade, {"SELECT 登録日 FROM M_使用認証機"});
+    upgrade->Open();
+    EXPECT_EQ(upgrade->FieldByName("登録日")->DataType(), ftDateTime);
+    EXPECT_TRUE(upgrade->FieldByName("登録日")->IsNull());
+    upgrade->Last();
+    EXPECT_EQ(upgrade->RecordCount(), 2);
+    EXPECT_EQ(upgrade->RecNo(), 2);
 }
 
 TEST_F(DataSetTest, CacheShrinksToItsMemoryLimit) {
