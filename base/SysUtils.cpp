@@ -17,3 +17,8 @@ void DatabaseError(const QString& message, const TComponent* component) {
         throw EDatabaseError(component->Name() + ": " + message);
     throw EDatabaseError(message);
 }
+
+QString QuotedStr(const QString& text) {
+    QString inner = text;
+    return "'" + inner.replace("'", "''") + "'";
+}

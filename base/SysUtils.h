@@ -33,3 +33,6 @@ public:
 
 // Raises EDatabaseError; with a component, the message is its name, ": " and the text.
 [[noreturn]] void DatabaseError(const QString& message, const TComponent* component = nullptr);
+
+// Text as an SQL string literal: between single quotes, inner single quotes doubled.
+QString QuotedStr(const QString& text);

@@ -28,8 +28,13 @@ void HandleRecord(const TRecvDataClass& record);
 // waiting for a retry. A log record that could not be stored stays waiting and is tried
 // again with the next record or tick; what fails for good goes to the error log whole.
 void ProcessRecvData();
+// Puts a record behind the waiting ones and handles what it can.
+void HandleRecvData(const TRecvDataClass& record);
+// Handles the records still waiting for a retry.
+void RetryPendingRecords();
 // Records waiting for a retry.
 int PendingRecordCount();
+void ForgetPendingRecords();
 
 // The periodic jobs (they raise on failure).
 void ApplyOperatingHours();
@@ -43,6 +48,8 @@ void ProcessTick(int msg);
 // Removals (RDR) asked for by request and not yet confirmed by the unit's RDA; they are
 // queued again with every expiry tick until the unit confirms.
 void AddPendingRemoval(int unit, const QString& code);
+// The unit answered RDA for the person.
+void ConfirmRemoval(int unit, const QString& code);
 int PendingRemovalCount();
 
 // Forgets the state kept between ticks and records (a new start, or a test).

@@ -1,0 +1,207 @@
+#include "DataModule1.h"
+
+#include "DataCreate.h"
+#include "ErrorLog.h"
+#include "RequestServer.h"
+#include "Requests.h"
+
+#include "base/Files.h"
+#include "base/SysUtils.h"
+#include "base/Text.h"
+#include "dbengine/Query.h"
+#include "dbengine/Session.h"
+#include "dbengine/Table.h"
+#include "entrance/UnitShare.h"
+#include "odbc/ConnectionODBC.h"
+#include "odbc/ODBCDSet.h"
+#include "odbcdriver/OdbcInstaller.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+QString DataPath;
+TDM1* DM1 = nullptr;
+
+QString DataFolder() {
+    return QFileInfo(DataPath).absolutePath();
+}
+
+void PackParadoxTable(TTable& table) {
+    if (!table.Active() || !table.Exclusive)
+        DatabaseError("排他モードで開けませんでした。");
+    table.Pack();
+}
+
+namespace {
+
+TQuery* NewQuery(TComponent* owner, const QString& name) {
+    auto* query = new TQuery(owner);
+    query->SetName(name);
+    query->RequestLive = true;
+    return query;
+}
+
+TDBQueryODBC* NewODBCQuery(TComponent* owner, const QString& name) {
+    auto* query = new TDBQueryODBC(owner);
+    query->SetName(name);
+    query->SetDSName("ZorarareVUZU");
+    query->SetODBCVersion(ODBC35);
+    return query;
+}
+
+// A server on its port; a port in use ends the start-up.
+void Activate(QTcpServer& server, quint16 port) {
+    if (!server.listen(QHostAddress::Any, port))
+        throw Exception("TCP port " + QString::number(port) + ": " + server.errorString());
+}
+
+} // namespace
+
+TDM1::TDM1(QObject* parent) : QObject(parent), TComponent(nullptr) {
+    ProgramFile = QCoreApplication::applicationFilePath();
+    sqlLog = NewQuery(this, "sqlLog");
+    sqlState = NewQuery(this, "sqlState");
+    tblState = new TTable(this);
+    tblState->SetName("tblState");
+    tblState->SetTableName("entranceState.DB");
+    CloneODBC1 = new TCloneODBC(this);
+    CloneODBC1->SetName("CloneODBC1");
+    CloneODBC1->SetDSName("ZorarareVUZU");
+    CloneODBC1->SetODBCVersion(ODBC35);
+    CloneODBC1->SetDriverConnect(false);
+    sqlGazo = NewODBCQuery(this, "sqlGazo");
+    sqlEntrance = NewODBCQuery(this, "sqlEntrance");
+    sqlEntrance->SetClone(CloneODBC1);
+    Table1 = new TTable(this);
+    Table1->SetName("Table1");
+    ServerStart = new QTcpServer(this);
+    ServerGazoset = new TRequestServer(
+        [this](QTcpSocket* c, const QByteArray& r) { ServerGazosetClientRead(c, r); }, this);
+    ServerGazoDelete = new TRequestServer(
+        [this](QTcpSocket* c, const QByteArray& r) { ServerGazoDeleteClientRead(c, r); }, this);
+    ServerTanpa = new TRequestServer(
+        [this](QTcpSocket* c, const QByteArray& r) { ServerTanpaClientRead(c, r); }, this);
+    connect(ServerStart, &QTcpServer::newConnection, this, &TDM1::ServerStartClientConnect);
+}
+
+TDM1::~TDM1() {
+    DestroyComponents();
+}
+
+void TDM1::DataModuleCreate() {
+    StartServers();
+    const QFileInfo program(ProgramFile);
+    QString shared = GetSharedDataPath(program.absolutePath(), "Zezoduzu");
+    DataPath = shared + program.fileName();
+    if (!FileExists(DataPath)) {
+        DataPath = program.absoluteFilePath();
+        shared = program.absolutePath() + "/";
+    }
+    SetUpSession(shared);
+    PackEntranceState();
+    Session().SQLHourGlass = false;
+    CreateDataSource();
+    for (TDBDataSet* dataSet : std::initializer_list<TDBDataSet*>{sqlLog, sqlState, tblState}) {
+        dataSet->Close();
+        dataSet->SetDatabaseName(DataFolder());
+    }
+    UpgradeSchema();
+}
+
+void TDM1::StartServers() {
+    Activate(*ServerStart, Ports[0]);
+    Activate(*ServerGazoset, Ports[1]);
+    Activate(*ServerGazoDelete, Ports[2]);
+    Activate(*ServerTanpa, Ports[3]);
+}
+
+void TDM1::SetUpSession(const QString& shared) {
+    Session().Close();
+    const QString secur = DataFolder() + "/SECUR/";
+    DeleteFilesInFolder(secur);
+    QDir().mkpath(secur);
+    Session().NetFileDir = shared;
+    Session().PrivateDir = secur;
+    try {
+        Session().Open();
+    } catch (const Exception&) {
+        // Later statements open it on demand or fail with their own error.
+    }
+    EnsureLocalShare();
+}
+
+void TDM1::PackEntranceState() {
+    Table1->Close();
+    Table1->SetDatabaseName(DataFolder() + "/");
+    Table1->SetTableName("entranceState");
+    Table1->Exclusive = true;
+    Table1->Open();
+    PackParadoxTable(*Table1);
+    Table1->Close();
+}
+
+void TDM1::CreateDataSource() {
+    if (InstallDriver)
+        InstallOdbcDriver(DataFolder());
+    ConfigDataSource(AccessDriverName,
+                     {"DSN=ZorarareVUZU", "DBQ=" + DataFolder() + "/VoduraviRive.MDB"});
+}
+
+void TDM1::UpgradeSchema() {
+    const auto run = [](TDataSet* dataSet, TStrings& sql, const QString& text,
+                        const std::function<void()>& exec) {
+        try {
+            dataSet->Close();
+            sql.Clear();
+            sql.Add(text);
+            exec();
+        } catch (const Exception&) {
+            // The column is there already.
+        }
+    };
+    for (const QString& text : {"ALTER TABLE M_使用認証機 ADD COLUMN 登録 BIT",
+                                "ALTER TABLE M_使用認証機 ADD COLUMN 削除 BIT",
+                                "ALTER TABLE M_使用認証機 ADD COLUMN 登録不可 BIT",
+                                "ALTER TABLE M_個人情報 ADD COLUMN 有効開始日 DATETIME",
+                                "ALTER TABLE M_個人情報 ADD COLUMN ユーザーレベル SHORT"})
+        run(sqlEntrance, sqlEntrance->SQL(), text, [this] { sqlEntrance->ExecSQL(); });
+    run(sqlState, sqlState->SQL(),
+        "ALTER TABLE \"entranceState.DB\" ADD COLUMN タンパー開 SMALLINT, ADD COLUMN タンパー閉 "
+        "SMALLINT",
+        [this] { sqlState->ExecSQL(); });
+}
+
+void TDM1::ServerStartClientConnect() {
+    while (QTcpSocket* client = ServerStart->nextPendingConnection()) {
+        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        connect(client, &QTcpSocket::errorOccurred, client, [client] { client->abort(); });
+        client->write(ToCP932(DataPath));
+    }
+}
+
+void TDM1::ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request) {
+    RunLogged([&] { ReadImageRequest(request, client); });
+}
+
+// "DELETE" tells the asking PC that its removal was queued; a malformed request gets none.
+void TDM1::ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request) {
+    if (RunLogged([&] { DeleteUsersRequest(request); }))
+        client->write("DELETE");
+}
+
+void TDM1::ServerTanpaClientRead(QTcpSocket*, const QByteArray& request) {
+    RunLogged([&] { ResetTamperRequest(request); });
+}
+
+void CloseDataSession() {
+    Session().DropConnections();
+    Session().Close();
+    QFile::remove(DataFolder() + "/PDOXUSRS.NET");
+}
+
+void OpenDataSession() {
+    Session().Open();
+}

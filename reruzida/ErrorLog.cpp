@@ -1,0 +1,67 @@
+#include "ErrorLog.h"
+
+#include "base/Files.h"
+#include "base/SysUtils.h"
+
+#include <QFile>
+#include <QTextStream>
+#include <memory>
+
+TErrorLog::TErrorLog(const QString& fileName) : FFileName(fileName) {}
+
+void TErrorLog::LoadErrorLog() {
+    FLines.clear();
+    QFile file(FFileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QTextStream in(&file);
+    while (!in.atEnd() && FLines.size() < MaxLines)
+        FLines << in.readLine();
+}
+
+void TErrorLog::WriteErrorLog(const QString& message, TDateTime time) {
+    FLines.prepend(FormatDateTime("yyyy/mm/dd hh:nn:ss", time) + " " + message);
+    while (FLines.size() > MaxLines)
+        FLines.removeLast();
+    QFile file(FFileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return;
+    QTextStream out(&file);
+    for (const QString& line : FLines)
+        out << line << '\n';
+}
+
+namespace {
+
+std::unique_ptr<TErrorLog>& TheLog() {
+    static std::unique_ptr<TErrorLog> log;
+    return log;
+}
+
+} // namespace
+
+void SetErrorLogFolder(const QString& folder) {
+    QString path = folder;
+    if (!path.endsWith('/'))
+        path += '/';
+    TheLog() = std::make_unique<TErrorLog>(path + "ErrorLog.Log");
+    TheLog()->LoadErrorLog();
+}
+
+TErrorLog& ErrorLog() {
+    if (!TheLog())
+        SetErrorLogFolder(ProgramFolder());
+    return *TheLog();
+}
+
+bool RunLogged(const std::function<void()>& work) {
+    try {
+        work();
+        return true;
+    } catch (const Exception& e) {
+        ErrorLog().WriteErrorLog(e.Message(), Now());
+    } catch (const std::exception& e) {
+        ErrorLog().WriteErrorLog(QString::fromLocal8Bit(e.what()), Now());
+    }
+    return false;
+}

@@ -1,0 +1,174 @@
+#include "Requests.h"
+
+#include "CommThread.h"
+#include "DataModule1.h"
+#include "ErrorLog.h"
+#include "UnitJobs.h"
+
+#include "base/Convert.h"
+#include "base/SysUtils.h"
+#include "base/Text.h"
+#include "db/Field.h"
+#include "dbengine/Query.h"
+#include "ui/CopyData.h"
+
+#include <QPointer>
+#include <QTcpSocket>
+#include <map>
+
+namespace {
+
+// TCP clients waiting for an image answer, by unit and the person code they asked for.
+std::map<std::pair<int, QString>, QPointer<QTcpSocket>>& ImageClients() {
+    static std::map<std::pair<int, QString>, QPointer<QTcpSocket>> clients;
+    return clients;
+}
+
+// The payload as text: CP932 up to its closing zero byte.
+QString PayloadText(const QByteArray& payload) {
+    const int end = payload.indexOf('\0');
+    return FromCP932(end < 0 ? payload : payload.left(end));
+}
+
+bool IsBlank(QChar c) {
+    return c.unicode() <= ' ';
+}
+
+int UnitOf(const QString& text) {
+    return StrToInt(text.trimmed());
+}
+
+// A code the frames cannot carry is refused here, with a line in the error log.
+bool CodeFits(const QString& code) {
+    if (CP932Length(code) <= CodeFieldSize)
+        return true;
+    ErrorLog().WriteErrorLog("個人コードが8バイトを超えています: " + code, Now());
+    return false;
+}
+
+} // namespace
+
+QStringList SplitCommaText(const QString& text) {
+    QStringList items;
+    int i = 0;
+    const int n = int(text.size());
+    const auto skipBlanks = [&] {
+        while (i < n && IsBlank(text[i]))
+            ++i;
+    };
+    skipBlanks();
+    while (i < n) {
+        QString item;
+        if (text[i] == '"') {
+            ++i;
+            while (i < n) {
+                if (text[i] == '"') {
+                    if (i + 1 < n && text[i + 1] == '"') {
+                        item += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                item += text[i++];
+            }
+        } else {
+            while (i < n && text[i] != ',' && !IsBlank(text[i]))
+                item += text[i++];
+        }
+        items << item;
+        skipBlanks();
+        if (i < n && text[i] == ',') {
+            ++i;
+            skipBlanks();
+            if (i == n)
+                items << QString();
+        }
+    }
+    return items;
+}
+
+bool IsValidUnit(int unit) {
+    return IsUnitId(unit) && UnitPresent[unit].load();
+}
+
+void DeleteUsersRequest(const QByteArray& payload) {
+    for (const QString& line : PayloadText(payload).split('\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        const QStringList items = SplitCommaText(line);
+        if (items.size() < 2)
+            throw EConvertError("List index out of bounds (1): " + line.trimmed());
+        const int unit = UnitOf(items[1]);
+        if (IsValidUnit(unit) && CodeFits(items[0]))
+            AddPendingRemoval(unit, items[0]);
+    }
+}
+
+void ReadImageRequest(const QByteArray& payload, QTcpSocket* client) {
+    const QStringList items = SplitCommaText(PayloadText(payload));
+    if (items.size() != 2)
+        return;
+    const int unit = UnitOf(items[1]);
+    if (!IsValidUnit(unit) || !CodeFits(items[0]))
+        return;
+    if (SendCommand(unit, "RRR", items[0]) && client)
+        ImageClients()[{unit, items[0]}] = client;
+}
+
+void ResetTamperRequest(const QByteArray& payload) {
+    const int unit = UnitOf(PayloadText(payload));
+    if (!IsValidUnit(unit))
+        return;
+    TQuery& query = *DM1->sqlState;
+    query.Close();
+    query.SQL().Clear();
+    query.SQL().Add("SELECT タンパー開, タンパー閉 FROM entranceState");
+    query.SQL().Add("WHERE 認証機ID=" + QString::number(unit));
+    query.SQL().Add("AND タンパー開=1");
+    query.SQL().Add("AND タンパー閉=1");
+    query.Open();
+    try {
+        // The flags are cleared only once the release is on its way to the unit.
+        if (!query.Eof() && SendCommand(unit, "TSR")) {
+            query.Edit();
+            query.FieldByName("タンパー開")->SetAsInteger(0);
+            query.FieldByName("タンパー閉")->SetAsInteger(0);
+            query.Post();
+        }
+    } catch (...) {
+        query.Close();
+        throw;
+    }
+    query.Close();
+}
+
+bool HandleCopyData(int code, const QByteArray& payload) {
+    const std::map<int, void (*)(const QByteArray&)> handlers = {
+        {CD_DELETE_USERS, DeleteUsersRequest},
+        {CD_READ_IMAGE, [](const QByteArray& p) { ReadImageRequest(p); }},
+        {CD_RESET_TAMPER, ResetTamperRequest}};
+    const auto found = handlers.find(code);
+    if (found == handlers.end())
+        return false;
+    if (!payload.isEmpty())
+        RunLogged([&] { found->second(payload); });
+    return true;
+}
+
+void SendImageAnswer(const QString& code, const QString& requestedCode, int unit) {
+    const QString line = code + "," + QString::number(unit);
+    const auto waiting = ImageClients().find({unit, requestedCode});
+    if (waiting != ImageClients().end()) {
+        const QPointer<QTcpSocket> client = waiting->second;
+        ImageClients().erase(waiting);
+        if (client && client->state() == QAbstractSocket::ConnectedState) {
+            client->write(ToCP932(line));
+            return;
+        }
+    }
+    const QByteArray payload = ToCP932(line + "\r\n") + '\0';
+    for (const char* caption : {EntranceCaption, WorkingCaption})
+        SendCopyData(caption, CD_READ_IMAGE_REPLY, CommCaption, payload);
+}

@@ -1,0 +1,235 @@
+// The three periodic unit jobs and the removals that wait for their unit's answer.
+#include "UnitJobs.h"
+
+#include "CommDriver.h"
+#include "DataModule1.h"
+#include "ErrorLog.h"
+
+#include "base/DateTime.h"
+#include "base/SysUtils.h"
+#include "db/Field.h"
+#include "dbengine/Query.h"
+#include "dbengine/Table.h"
+#include "odbc/ODBCDSet.h"
+
+#include <QStringList>
+#include <cmath>
+#include <set>
+
+namespace {
+
+const QByteArray ImagePrefix("\x00\x00\x03\x54", 4);
+
+TSendCommand& Sender() {
+    static TSendCommand send = [](int unit, const QByteArray& command, const QString& code,
+                                  const QByteArray& tail) {
+        return DrvSendCommand(unit, command, code, tail);
+    };
+    return send;
+}
+
+// The persons whose image or removal was sent last, so the next tick starts after them.
+QString LastRegistrationCode;
+QString LastExpiryCode;
+
+std::set<std::pair<int, QString>>& PendingRemovals() {
+    static std::set<std::pair<int, QString>> removals;
+    return removals;
+}
+
+void SetLines(TStrings& sql, const QStringList& lines) {
+    sql.Clear();
+    for (const QString& line : lines)
+        sql.Add(line);
+}
+
+// "M_使用認証機.認証機ID=1 OR M_使用認証機.認証機ID=3" for the present units.
+QString UnitFilter() {
+    QStringList terms;
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
+        if (UnitPresent[unit].load())
+            terms << "M_使用認証機.認証機ID=" + QString::number(unit);
+    return terms.join(" OR ");
+}
+
+// The code of the row to take this tick: the first after `last` by code, else the first.
+// Rows are read from the open dataset's "個人コード" column, in code order.
+QString NextInTurn(TDataSet& result, const QString& last) {
+    QString first;
+    for (; !result.Eof(); result.Next()) {
+        const QString code = result.FieldByName("個人コード")->AsString();
+        if (first.isEmpty())
+            first = code;
+        if (code > last)
+            return code;
+    }
+    return first;
+}
+
+// The time of day in whole seconds.
+int SecondsOfDay(TDateTime value) {
+    return int(std::lround((value - std::floor(value)) * 86400)) % 86400;
+}
+
+bool ShouldRun(int start, int end, int now) {
+    if (start == end)
+        return true;
+    if (end > start)
+        return start <= now && now <= end;
+    return !(end <= now && now <= start);
+}
+
+} // namespace
+
+void SetSendCommand(TSendCommand send) {
+    Sender() = std::move(send);
+}
+
+bool SendCommand(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {
+    return Sender()(unit, command, code, tail);
+}
+
+void ApplyOperatingHours() {
+    TTable& table = *DM1->tblState;
+    const int now = SecondsOfDay(Now());
+    table.Open();
+    try {
+        for (; !table.Eof(); table.Next()) {
+            const int unit = table.FieldByName("認証機ID")->AsInteger();
+            const int start = SecondsOfDay(table.FieldByName("稼動開始")->AsDateTime());
+            const int end = SecondsOfDay(table.FieldByName("稼動終了")->AsDateTime());
+            const bool run = ShouldRun(start, end, now);
+            if (!IsUnitId(unit) || !UnitPresent[unit].load() ||
+                table.FieldByName("作動状況")->AsBoolean() == run)
+                continue;
+            // The flag follows only a command that is on its way; a dropped one is tried again.
+            if (!SendCommand(unit, "USR", {}, run ? "1" : "0"))
+                continue;
+            TQuery& state = *DM1->sqlState;
+            state.Close();
+            SetLines(state.SQL(), {run ? "UPDATE entranceState SET 作動状況=True"
+                                       : "UPDATE entranceState SET 作動状況=False",
+                                   "WHERE 認証機ID=" + QString::number(unit)});
+            state.ExecSQL();
+            state.Close();
+        }
+    } catch (...) {
+        table.Close();
+        throw;
+    }
+    table.Close();
+}
+
+void SendPendingRegistrations() {
+    const QString filter = UnitFilter();
+    if (filter.isEmpty())
+        return;
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(true);
+    SetLines(query.SQL(), {"SELECT M_個人情報.個人コード, First(M_個人情報.認証画像) AS 認証画像, "
+                           "Count(M_使用認証機.認証機ID) AS 未登録認証機数",
+                           "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
+                           "M_使用認証機.個人コード",
+                           "WHERE (M_使用認証機.登録=False AND M_使用認証機.登録不可=False) AND (" +
+                               filter + ")",
+                           "GROUP BY M_個人情報.個人コード",
+                           "HAVING (((First(M_個人情報.認証画像)) Is Not Null) AND "
+                           "((Count(M_使用認証機.認証機ID))>0))",
+                           "ORDER BY M_個人情報.個人コード"});
+    query.Open();
+    const QString code = NextInTurn(query, LastRegistrationCode);
+    if (code.isEmpty() || code == LastRegistrationCode) {
+        // Its units may still be answering the last sending: skip one tick.
+        LastRegistrationCode.clear();
+        query.Close();
+        return;
+    }
+    LastRegistrationCode = code;
+    const QByteArray image = query.FieldByName("認証画像")->AsBytes();
+    query.Close();
+    SetLines(query.SQL(), {"SELECT 認証機ID FROM M_使用認証機",
+                           "WHERE (個人コード=" + QuotedStr(code) + ") AND (登録=False)" +
+                               " AND (" + filter + ")"});
+    query.Open();
+    for (; !query.Eof(); query.Next()) {
+        const int unit = query.FieldByName("認証機ID")->AsInteger();
+        if (IsUnitId(unit) && UnitPresent[unit].load())
+            SendCommand(unit, "RWR", code, ImagePrefix + image);
+    }
+    query.Close();
+}
+
+void DeleteExpiredUsers() {
+    const QString filter = UnitFilter();
+    if (filter.isEmpty())
+        return;
+    int year = 0, month = 0, day = 0;
+    DecodeDate(Date(), year, month, day);
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(true);
+    SetLines(
+        query.SQL(),
+        {"SELECT M_個人情報.個人コード, M_個人情報.有効終了日, Count(M_使用認証機.認証機ID) AS "
+         "利用認証機数",
+         "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
+         "M_使用認証機.個人コード",
+         "WHERE (M_使用認証機.削除=False) AND (" + filter + ")",
+         "GROUP BY M_個人情報.個人コード, M_個人情報.氏名, M_個人情報.有効終了日",
+         "HAVING (M_個人情報.有効終了日<#" + QString::number(month) + "/" + QString::number(day) +
+             "/" + QString::number(year) + "#)",
+         "ORDER BY M_個人情報.個人コード"});
+    query.Open();
+    const QString code = NextInTurn(query, LastExpiryCode);
+    query.Close();
+    if (code.isEmpty())
+        return;
+    LastExpiryCode = code;
+    // 削除 stays as it is: the row goes when the unit confirms (RDA), and until then the
+    // person comes round again in a later tick.
+    SetLines(query.SQL(), {"SELECT 個人コード, 認証機ID, 削除 FROM M_使用認証機",
+                           "WHERE (個人コード=" + QuotedStr(code) + ") AND (削除=False)" +
+                               " AND (" + filter + ")"});
+    query.Open();
+    for (; !query.Eof(); query.Next()) {
+        const int unit = query.FieldByName("認証機ID")->AsInteger();
+        if (IsUnitId(unit) && UnitPresent[unit].load())
+            SendCommand(unit, "RDR", code);
+    }
+    query.Close();
+}
+
+void AddPendingRemoval(int unit, const QString& code) {
+    PendingRemovals().insert({unit, code});
+    SendCommand(unit, "RDR", code);
+}
+
+void ConfirmRemoval(int unit, const QString& code) {
+    PendingRemovals().erase({unit, code});
+}
+
+int PendingRemovalCount() {
+    return int(PendingRemovals().size());
+}
+
+void ProcessTick(int msg) {
+    RunLogged(RetryPendingRecords);
+    if (msg == WM_TICK_UNITSTATE) {
+        RunLogged(ApplyOperatingHours);
+    } else if (msg == WM_TICK_REGISTER) {
+        RunLogged(SendPendingRegistrations);
+    } else if (msg == WM_TICK_EXPIRE) {
+        for (const auto& [unit, code] : PendingRemovals())
+            if (UnitPresent[unit].load())
+                SendCommand(unit, "RDR", code);
+        RunLogged(DeleteExpiredUsers);
+    }
+}
+
+void ResetUnitJobs() {
+    LastRegistrationCode.clear();
+    LastExpiryCode.clear();
+    PendingRemovals().clear();
+    ForgetPendingRecords();
+}

@@ -1,0 +1,376 @@
+// What each received record does to the data.
+#include "UnitJobs.h"
+
+#include "CommDriver.h"
+#include "DataCreate.h"
+#include "DataModule1.h"
+#include "ErrorLog.h"
+#include "Requests.h"
+
+#include "base/Files.h"
+#include "base/Stream.h"
+#include "base/SysUtils.h"
+#include "base/Text.h"
+#include "db/Field.h"
+#include "dbengine/Query.h"
+#include "dbengine/Table.h"
+#include "odbc/ODBCDSet.h"
+
+#include <QStringList>
+#include <deque>
+
+namespace {
+
+constexpr int ImageSize = 900;
+// The four bytes between the code and the image in RWR.
+const QByteArray ImagePrefix("\x00\x00\x03\x54", 4);
+// A log record that cannot be stored is tried this many times before it goes to the log.
+constexpr int MaxAttempts = 10;
+
+// A record that can never be stored: its fields are not what a unit sends.
+class ERecordRejected : public Exception {
+public:
+    using Exception::Exception;
+};
+
+void SetLines(TStrings& sql, const QStringList& lines) {
+    sql.Clear();
+    for (const QString& line : lines)
+        sql.Add(line);
+}
+
+// The two digits at `offset` of the log record as a number within [low, high].
+int Digits(const QByteArray& log, int offset, int low, int high) {
+    const QByteArray field = log.mid(offset, 2);
+    bool ok = field.size() == 2 && std::isdigit(uchar(field[0])) && std::isdigit(uchar(field[1]));
+    const int value = field.toInt();
+    if (!ok || value < low || value > high)
+        throw ERecordRejected("ログレコードの値が不正です: " + QString::fromLatin1(field.toHex()));
+    return value;
+}
+
+QString Person(const QByteArray& field) {
+    return CodeFromField(field.left(CodeFieldSize));
+}
+
+// The record in full, for the error log: unit, command and parameters (NULs as blanks).
+QString RecordText(const TRecvDataClass& record) {
+    QByteArray parameters = record.Parameters();
+    parameters.replace('\0', ' ');
+    return QString::number(record.UnitId) + " " + QString::fromLatin1(record.Command) + " " +
+           FromCP932(parameters);
+}
+
+void EnsureLogTable(const QString& yyyy, const QString& mm) {
+    const QString name = "ENTRANCE_LOG" + yyyy + "_" + mm;
+    if (FileExists(DataFolder() + "/" + name + ".DB"))
+        return;
+    TTable& table = *DMCreate->tblNyuTaiLog;
+    table.Close();
+    table.SetDatabaseName(DataFolder());
+    table.SetTableName(name + ".DB");
+    if (table.Exists())
+        return;
+    table.FieldDefs().Clear();
+    table.FieldDefs().Add("autoNum", ftAutoInc, 0, false);
+    table.FieldDefs().Add("個人コード", ftString, 10, false);
+    table.FieldDefs().Add("操作種別", ftSmallint, 0, false);
+    table.FieldDefs().Add("操作日時", ftDateTime, 0, false);
+    table.FieldDefs().Add("エラー種別", ftSmallint, 0, false);
+    table.FieldDefs().Add("認証機ID", ftSmallint, 0, false);
+    table.IndexDefs().Clear();
+    table.IndexDefs().Add("", "autoNum", ixPrimary);
+    table.CreateTable();
+}
+
+void InsertLog(int unit, const QByteArray& log, const QString& code) {
+    const QString yy = log.mid(0, 2), mm = log.mid(2, 2), dd = log.mid(4, 2);
+    const QString yyyy = "20" + yy;
+    EnsureLogTable(yyyy, mm);
+    TQuery& query = *DM1->sqlLog;
+    query.Close();
+    SetLines(query.SQL(),
+             {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
+              "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
+              "(" + QuotedStr(code) + "," + QString::fromLatin1(log.mid(20, 2)) + "," + "'" + mm +
+                  "/" + dd + "/" + yyyy + ", " + QString::fromLatin1(log.mid(6, 2)) + ":" +
+                  QString::fromLatin1(log.mid(8, 2)) + ":" + QString::fromLatin1(log.mid(10, 2)) +
+                  "'" + "," + QString::fromLatin1(log.mid(22, 2)) + "," + QString::number(unit) +
+                  ")"});
+    query.ExecSQL();
+}
+
+void EnsurePerson(const QString& code) {
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(false);
+    SetLines(query.SQL(),
+             {"SELECT 個人コード FROM M_個人情報", "WHERE 個人コード=" + QuotedStr(code)});
+    query.SetUpdateKeyColumn("個人コード");
+    query.SetUpdateTableName("M_個人情報");
+    query.Open();
+    if (query.Eof()) {
+        query.Append();
+        query.FieldByName("個人コード")->SetAsString(code);
+        query.Post();
+    }
+    query.Close();
+}
+
+void DeleteUnitRow(int unit, const QString& code) {
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(true);
+    SetLines(query.SQL(),
+             {"DELETE * FROM M_使用認証機",
+              "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit)});
+    query.ExecSQL();
+    query.Close();
+}
+
+void SetTamper(int unit, int result) {
+    TQuery& query = *DM1->sqlState;
+    query.Close();
+    SetLines(query.SQL(), {result != 0 ? "UPDATE entranceState SET タンパー開=1, タンパー閉=1"
+                                       : "UPDATE entranceState SET タンパー開=1, タンパー閉=0",
+                           "WHERE 認証機ID=" + QString::number(unit)});
+    query.ExecSQL();
+    query.Close();
+}
+
+// Stores the image in M_個人情報 in one transaction; false (rolled back) when that fails.
+bool StoreImage(const QString& code, const QByteArray& image) {
+    TDBQueryODBC& gazo = *DM1->sqlGazo;
+    bool stored = false;
+    gazo.Close();
+    gazo.SetTransaction(true);
+    try {
+        SetLines(gazo.SQL(), {"SELECT 個人コード, 認証画像, ユーザーレベル FROM M_個人情報",
+                              "WHERE 個人コード=" + QuotedStr(code)});
+        gazo.SetUpdateKeyColumn("個人コード");
+        gazo.SetUpdateTableName("M_個人情報");
+        gazo.Open();
+        if (gazo.Eof()) {
+            gazo.Append();
+            gazo.FieldByName("個人コード")->SetAsString(code);
+        } else {
+            gazo.Edit();
+        }
+        TMemoryStream source(image);
+        gazo.CreateBlobStream(gazo.FieldByName("認証画像"), bmWrite)->CopyFrom(source, 0);
+        gazo.Post();
+        gazo.Commit();
+        stored = true;
+    } catch (const Exception& e) {
+        ErrorLog().WriteErrorLog(e.Message(), Now());
+        try {
+            gazo.Rollback();
+        } catch (const Exception&) {
+            // The connection is gone, and the transaction with it.
+        }
+    }
+    gazo.SetTransaction(false);
+    gazo.Close();
+    return stored;
+}
+
+// The answering unit's row registered, every other row of the person unregistered with the
+// image queued for its unit.
+void SpreadImage(int unit, const QString& code, const QByteArray& image) {
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(false);
+    SetLines(query.SQL(), {"SELECT * FROM M_使用認証機", "WHERE 個人コード=" + QuotedStr(code)});
+    query.SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除");
+    query.SetUpdateTableName("M_使用認証機");
+    query.Open();
+    bool ownRow = false;
+    for (; !query.Eof(); query.Next()) {
+        const int rowUnit = query.FieldByName("認証機ID")->AsInteger();
+        query.Edit();
+        query.FieldByName("登録")->SetAsBoolean(rowUnit == unit);
+        query.FieldByName("削除")->SetAsBoolean(false);
+        query.FieldByName("登録不可")->SetAsBoolean(false);
+        if (rowUnit == unit)
+            ownRow = true;
+        else
+            SendCommand(rowUnit, "RWR", code, ImagePrefix + image);
+        query.Post();
+    }
+    if (!ownRow) {
+        query.Append();
+        query.FieldByName("個人コード")->SetAsString(code);
+        query.FieldByName("認証機ID")->SetAsInteger(unit);
+        query.FieldByName("登録")->SetAsBoolean(true);
+        query.FieldByName("削除")->SetAsBoolean(false);
+        query.FieldByName("登録不可")->SetAsBoolean(false);
+        query.Post();
+    }
+    query.Close();
+}
+
+struct TPendingRecord {
+    TRecvDataClass Record;
+    int Attempts = 0;
+};
+
+std::deque<TPendingRecord>& PendingRecords() {
+    static std::deque<TPendingRecord> records;
+    return records;
+}
+
+// Handles the waiting records in order. A log record whose storage fails stays first and
+// stops the round; any other failure, and a log record out of attempts, goes to the log.
+void DrainPendingRecords() {
+    auto& pending = PendingRecords();
+    while (!pending.empty()) {
+        TPendingRecord& next = pending.front();
+        try {
+            HandleRecord(next.Record);
+        } catch (const ERecordRejected& e) {
+            ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(next.Record), Now());
+        } catch (const Exception& e) {
+            const bool retry = next.Record.Command == "LRA" && ++next.Attempts < MaxAttempts;
+            if (retry)
+                return;
+            ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(next.Record), Now());
+        }
+        pending.pop_front();
+    }
+}
+
+} // namespace
+
+void MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(false);
+    SetLines(query.SQL(),
+             {"SELECT 個人コード, 認証機ID, 登録, 削除, 登録不可 FROM M_使用認証機",
+              "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit)});
+    query.SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除; 登録不可");
+    query.SetUpdateTableName("M_使用認証機");
+    try {
+        query.Open();
+        if (!query.Eof()) {
+            query.Edit();
+            query.FieldByName("登録")->SetAsBoolean(true);
+            query.FieldByName("削除")->SetAsBoolean(false);
+            query.FieldByName("登録不可")->SetAsBoolean(refused);
+            query.Post();
+        }
+    } catch (...) {
+        query.Close();
+        throw;
+    }
+    query.Close();
+}
+
+void RemoveUnitUser(int unit, const QString& code) {
+    if (code.isEmpty())
+        return;
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(false);
+    SetLines(query.SQL(),
+             {"SELECT 個人コード, 認証機ID, 登録, 削除 FROM M_使用認証機",
+              "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit)});
+    query.SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除");
+    query.SetUpdateTableName("M_使用認証機");
+    try {
+        query.Open();
+        if (!query.Eof())
+            query.Delete();
+    } catch (...) {
+        query.Close();
+        throw;
+    }
+    query.Close();
+}
+
+void StoreReadImage(int unit, const TRecvDataClass& record) {
+    const QByteArray parameters = record.Parameters();
+    const QString code = Person(parameters);
+    if (parameters.mid(8, 4) == QByteArray(4, '\0')) {
+        SendImageAnswer({}, code, unit);
+        return;
+    }
+    const QByteArray image = parameters.mid(12, ImageSize);
+    if (image.size() != ImageSize)
+        throw ERecordRejected("認証画像が900バイトありません");
+    const bool stored = StoreImage(code, image);
+    SpreadImage(unit, code, image);
+    if (stored)
+        SendImageAnswer(code, code, unit);
+}
+
+void StoreUnitLog(int unit, const TRecvDataClass& record) {
+    const QByteArray log = record.Parameters().left(24);
+    if (log.size() < 24)
+        throw ERecordRejected("ログレコードが24バイトありません");
+    Digits(log, 0, 0, 99);
+    Digits(log, 2, 1, 12);
+    Digits(log, 4, 1, 31);
+    Digits(log, 6, 0, 23);
+    Digits(log, 8, 0, 59);
+    Digits(log, 10, 0, 59);
+    const int operation = Digits(log, 20, 0, 99);
+    const int result = Digits(log, 22, 0, 99);
+    const QString code = Person(log.mid(12));
+    if ((operation == 1 || operation == 2) && result != 1)
+        return;
+    if (operation == 1) {
+        EnsurePerson(code);
+        SendCommand(unit, "RRR", code);
+    } else if (operation == 2) {
+        DeleteUnitRow(unit, code);
+    } else if ((operation >= 10 && operation <= 13) || (operation >= 20 && operation <= 23)) {
+        InsertLog(unit, log, code);
+    } else if (operation == 32) {
+        SetTamper(unit, result);
+    }
+}
+
+void HandleRecord(const TRecvDataClass& record) {
+    const int unit = record.UnitId;
+    if (!IsUnitId(unit))
+        throw ERecordRejected("認証機IDが不正です: " + QString::number(unit));
+    const QByteArray parameters = record.Parameters();
+    if (record.Command == "RRA") {
+        StoreReadImage(unit, record);
+    } else if (record.Command == "RWA") {
+        const char result = parameters.size() > 8 ? parameters[8] : ' ';
+        if (!std::isdigit(uchar(result)))
+            throw ERecordRejected("RWAの結果が数字ではありません");
+        MarkUnitUserRegistered(unit, Person(parameters), result != '1' && result != '2');
+    } else if (record.Command == "RDA") {
+        RemoveUnitUser(unit, Person(parameters));
+        ConfirmRemoval(unit, Person(parameters));
+    } else if (record.Command == "LRA") {
+        StoreUnitLog(unit, record);
+    }
+}
+
+void ProcessRecvData() {
+    TRecvDataClass record;
+    if (DrvReadData(record))
+        HandleRecvData(record);
+    else
+        DrainPendingRecords();
+}
+
+void HandleRecvData(const TRecvDataClass& record) {
+    PendingRecords().push_back({record, 0});
+    DrainPendingRecords();
+}
+
+void RetryPendingRecords() {
+    DrainPendingRecords();
+}
+int PendingRecordCount() {
+    return int(PendingRecords().size());
+}
+
+void ForgetPendingRecords() {
+    PendingRecords().clear();
+}

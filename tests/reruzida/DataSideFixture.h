@@ -1,0 +1,136 @@
+#pragma once
+
+#include "reruzida/CommThread.h"
+#include "reruzida/DataCreate.h"
+#include "reruzida/DataModule1.h"
+#include "reruzida/ErrorLog.h"
+#include "reruzida/UnitJobs.h"
+
+#include "base/DateTime.h"
+#include "odbcdriver/OdbcInstaller.h"
+#include "storage/Connection.h"
+#include "storage/Statement.h"
+#include "tests/common/TempFolder.h"
+#include "tools/newdata/NewData.h"
+
+#include <QFile>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+// One queued command as the jobs hand it to the driver.
+struct TSentCommand {
+    int Unit;
+    QByteArray Command;
+    QString Code;
+    QByteArray Tail;
+};
+
+// The data side started on a data folder made by newdata, with units 1 to 3 present and the
+// commands recorded instead of queued for a port.
+class DataSideTest : public ::testing::Test {
+protected:
+    TempFolder Temp;
+    std::unique_ptr<TDM1> Module;
+    std::unique_ptr<TDMCreate> Create;
+    QList<TSentCommand> Sent;
+    bool QueueFull = false;
+
+    static void SetUpTestSuite() {
+        static TempFolder iniFolder;
+        static const bool installed = (InstallOdbcDriver(iniFolder.Path()), true);
+        (void)installed;
+    }
+
+    void SetUp() override {
+        CreateDataFolder(Temp.Path());
+        ConfigDataSource(ParadoxDriverName, {"DSN=EntParaODBC", "DefaultDir=" + Temp.Path()});
+        QFile program(Temp.File("Reruzida"));
+        ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+        program.close();
+        SetErrorLogFolder(Temp.Path());
+        Module = std::make_unique<TDM1>();
+        Module->ProgramFile = program.fileName();
+        Module->InstallDriver = false;
+        std::fill(std::begin(Module->Ports), std::end(Module->Ports), 0);
+        DM1 = Module.get();
+        DM1->DataModuleCreate();
+        Create = std::make_unique<TDMCreate>();
+        DMCreate = Create.get();
+        DMCreate->DataModuleCreate();
+        ResetUnitJobs();
+        SetSendCommand([this](int unit, const QByteArray& command, const QString& code,
+                              const QByteArray& tail) {
+            if (QueueFull)
+                return false;
+            Sent.append({unit, command, code, tail});
+            return true;
+        });
+        for (auto& present : UnitPresent)
+            present = false;
+        for (int unit = 1; unit <= 3; ++unit)
+            UnitPresent[unit] = true;
+    }
+
+    void TearDown() override {
+        Clock::SetNow({});
+        SetSendCommand({});
+        ResetUnitJobs();
+        DMCreate = nullptr;
+        Create.reset();
+        DM1 = nullptr;
+        Module.reset();
+        for (auto& present : UnitPresent)
+            present = false;
+    }
+
+    // Statements and queries straight on the data files.
+    void Access(const QString& sql) {
+        SqlConnection::OpenDatabase(Temp.File(DatabaseFileName))->Execute(sql);
+    }
+    void Tables(const QString& sql) { SqlConnection::OpenFolder(Temp.Path())->Execute(sql); }
+    static QStringList Rows(SqlConnection& connection, const QString& sql) {
+        QStringList rows;
+        auto statement = connection.Prepare(sql);
+        while (statement->Step()) {
+            QStringList values;
+            for (int i = 0; i < statement->ColumnCount(); ++i)
+                values << statement->Value(i).toString();
+            rows << values.join('|');
+        }
+        return rows;
+    }
+    QStringList AccessRows(const QString& sql) {
+        return Rows(*SqlConnection::OpenDatabase(Temp.File(DatabaseFileName)), sql);
+    }
+    QStringList TableRows(const QString& sql) {
+        return Rows(*SqlConnection::OpenFolder(Temp.Path()), sql);
+    }
+
+    QStringList SentText() const {
+        QStringList text;
+        for (const TSentCommand& c : Sent)
+            text << QString::number(c.Unit) + " " + QString::fromLatin1(c.Command) + " " + c.Code;
+        return text;
+    }
+
+    // A received record as the protocol thread hands it over.
+    static TRecvDataClass Record(int unit, const QByteArray& command,
+                                 const QByteArray& parameters) {
+        TRecvDataClass record;
+        record.UnitId = uint8_t(unit);
+        record.Command = command;
+        TCommPacket packet;
+        packet.Source = uint8_t(unit);
+        packet.Command = command;
+        packet.Parameters = parameters;
+        record.Frame = BuildFrame(packet);
+        return record;
+    }
+    static QByteArray Code(const QString& code) { return CodeField(code); }
+    // The 24-byte log record.
+    static QByteArray Log(const QByteArray& stamp, const QString& code, const QByteArray& op,
+                          const QByteArray& result) {
+        return stamp + Code(code).leftJustified(CodeFieldSize, '\0') + op + result;
+    }
+};

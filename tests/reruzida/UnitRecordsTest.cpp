@@ -1,0 +1,174 @@
+#include "DataSideFixture.h"
+
+#include "reruzida/Requests.h"
+#include "ui/CopyData.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+
+namespace {
+
+const QByteArray Stamp = "261231235959"; // 2026/12/31 23:59:59
+
+QByteArray Image() {
+    QByteArray image(900, '\0');
+    for (int i = 0; i < image.size(); ++i)
+        image[i] = char(i * 7);
+    return image;
+}
+
+void WaitFor(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+} // namespace
+
+TEST_F(DataSideTest, StartUpUpgradesTheSchemaOnceAndServesTheLocalPath) {
+    EXPECT_EQ(DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(DataFolder(), QDir(Temp.Path()).absolutePath());
+    EXPECT_TRUE(QDir(Temp.File("SECUR")).exists());
+    DM1->UpgradeSchema();
+    EXPECT_EQ(TableRows("SELECT タンパー開, タンパー閉 FROM entranceState"), QStringList());
+    EXPECT_TRUE(ErrorLog().Lines().isEmpty());
+}
+
+TEST_F(DataSideTest, EveryOperationAndResultBecomesARowOfTheEventsMonth) {
+    const QList<QByteArray> operations = {"10", "11", "12", "13", "20", "21", "22", "23"};
+    for (const QByteArray& op : operations)
+        for (const QByteArray& result : {QByteArray("00"), QByteArray("01")})
+            HandleRecord(Record(3, "LRA", Log(Stamp, "0012", op, result)));
+    EXPECT_TRUE(QFile::exists(Temp.File("ENTRANCE_LOG2026_12.DB")));
+    const QStringList rows = TableRows(
+        "SELECT 個人コード, 操作種別, エラー種別, 認証機ID, 操作日時 FROM ENTRANCE_LOG2026_12 "
+        "ORDER BY autoNum");
+    ASSERT_EQ(rows.size(), 16);
+    EXPECT_EQ(rows[0].section('|', 0, 3), "0012|10|0|3");
+    EXPECT_NEAR(rows[0].section('|', 4).toDouble(),
+                EncodeDate(2026, 12, 31) + EncodeTime(23, 59, 59, 0), 1e-8);
+    EXPECT_EQ(rows[15].section('|', 0, 3), "0012|23|1|3");
+    // The next month's first event makes its own table.
+    HandleRecord(Record(1, "LRA", Log("270101000001", "0012", "11", "01")));
+    EXPECT_EQ(TableRows("SELECT 操作種別 FROM ENTRANCE_LOG2027_01"), QStringList{"11"});
+}
+
+TEST_F(DataSideTest, ACodeWithAQuoteIsStoredAsItCame) {
+    HandleRecord(Record(2, "LRA", Log(Stamp, "O'1", "12", "01")));
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"O'1"});
+}
+
+TEST_F(DataSideTest, RecordsNoUnitCouldSendAreLoggedWholeAndNeverStored) {
+    const QList<TRecvDataClass> bad = {Record(3, "LRA", Log("261331120000", "0012", "11", "01")),
+                                       Record(3, "LRA", Log("2612311200xx", "0012", "11", "01")),
+                                       Record(40, "LRA", Log(Stamp, "0012", "11", "01")),
+                                       Record(3, "LRA", Log(Stamp, "0012", "1x", "01"))};
+    for (const TRecvDataClass& record : bad)
+        HandleRecvData(record);
+    EXPECT_EQ(PendingRecordCount(), 0);
+    EXPECT_EQ(ErrorLog().Lines().size(), 4);
+    EXPECT_TRUE(ErrorLog().Lines().last().contains("2613311200000012"));
+    EXPECT_FALSE(QFile::exists(Temp.File("ENTRANCE_LOG2026_13.DB")));
+}
+
+TEST_F(DataSideTest, ALogRecordThatCannotBeStoredWaitsAndIsStoredLater) {
+    // A folder in the table file's place: creating the table fails until it is gone.
+    const QString blocker = Temp.File("ENTRANCE_LOG2026_12.DB");
+    QDir().mkdir(blocker);
+    HandleRecvData(Record(2, "LRA", Log(Stamp, "0012", "11", "01")));
+    HandleRecvData(Record(2, "LRA", Log(Stamp, "0013", "21", "01")));
+    EXPECT_EQ(PendingRecordCount(), 2);
+    QDir().rmdir(blocker);
+    ProcessTick(WM_TICK_REGISTER);
+    EXPECT_EQ(PendingRecordCount(), 0);
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12 ORDER BY autoNum"),
+              (QStringList{"0012", "0013"}));
+    EXPECT_TRUE(ErrorLog().Lines().isEmpty());
+
+    // One that keeps failing goes to the error log whole, and the next one follows.
+    QDir().mkdir(Temp.File("ENTRANCE_LOG2026_11.DB"));
+    HandleRecvData(Record(3, "LRA", Log("261130080000", "0014", "12", "01")));
+    HandleRecvData(Record(3, "LRA", Log(Stamp, "0015", "22", "01")));
+    for (int tick = 0; tick < 12; ++tick)
+        ProcessTick(WM_TICK_EXPIRE);
+    EXPECT_EQ(PendingRecordCount(), 0);
+    ASSERT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_TRUE(ErrorLog().Lines()[0].contains("3 LRA 2611300800000014    1201"));
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12 ORDER BY autoNum").last(),
+              "0015");
+}
+
+TEST_F(DataSideTest, EnrolmentReadsTheImageStoresItAndSpreadsIt) {
+    TCopyData answer;
+    TCopyDataServer window(EntranceCaption, [&](const TCopyData& data) { answer = data; });
+    ASSERT_TRUE(window.Start());
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('0012', 1, 1, 0, 0), ('0012', 2, 0, 0, 0), ('0012', 3, 0, 0, 1)");
+    Access("INSERT INTO M_個人情報 (個人コード, ユーザーレベル) VALUES ('0012', 2)");
+    HandleRecord(Record(2, "LRA", Log(Stamp, "0012", "01", "01")));
+    EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
+    Sent.clear();
+
+    HandleRecord(Record(2, "RRA", Code("0012") + QByteArray("\x00\x00\x03\x54", 4) + Image()));
+    EXPECT_EQ(AccessRows("SELECT length(認証画像), ユーザーレベル FROM M_個人情報"),
+              QStringList{"900|2"});
+    EXPECT_EQ(SqlConnection::OpenDatabase(Temp.File(DatabaseFileName))
+                  ->Prepare("SELECT 認証画像 FROM M_個人情報")
+                  ->Step(),
+              true);
+    EXPECT_EQ(
+        AccessRows("SELECT 認証機ID, 登録, 削除, 登録不可 FROM M_使用認証機 ORDER BY 認証機ID"),
+        (QStringList{"1|0|0|0", "2|1|0|0", "3|0|0|0"}));
+    EXPECT_EQ(SentText(), (QStringList{"1 RWR 0012", "3 RWR 0012"}));
+    EXPECT_EQ(Sent[0].Tail, QByteArray("\x00\x00\x03\x54", 4) + Image());
+    WaitFor([&] { return answer.Code != 0; });
+    EXPECT_EQ(answer.Code, CD_READ_IMAGE_REPLY);
+    EXPECT_EQ(answer.Payload, QByteArray("0012,2\r\n") + '\0');
+}
+
+TEST_F(DataSideTest, AnUnregisteredPersonIsAnsweredWithAnEmptyCode) {
+    TCopyData answer;
+    TCopyDataServer window(EntranceCaption, [&](const TCopyData& data) { answer = data; });
+    ASSERT_TRUE(window.Start());
+    HandleRecord(Record(2, "RRA", Code("0012") + QByteArray(4, '\0') + Image()));
+    WaitFor([&] { return answer.Code != 0; });
+    EXPECT_EQ(answer.Payload, QByteArray(",2\r\n") + '\0');
+    EXPECT_EQ(AccessRows("SELECT * FROM M_使用認証機"), QStringList());
+    // A newly met person gets a row registered on the answering unit.
+    HandleRecord(Record(3, "RRA", Code("0077") + QByteArray("\x00\x00\x03\x54", 4) + Image()));
+    EXPECT_EQ(AccessRows("SELECT 個人コード, 認証機ID, 登録 FROM M_使用認証機"),
+              QStringList{"0077|3|1"});
+}
+
+TEST_F(DataSideTest, UnitAnswersSetTheRegistrationRows) {
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('0012', 1, 0, 0, 0), ('0012', 2, 0, 0, 0), ('0013', 1, 1, 0, 0)");
+    HandleRecord(Record(1, "RWA", Code("0012") + "2"));
+    HandleRecord(Record(2, "RWA", Code("0012") + "0"));
+    EXPECT_EQ(
+        AccessRows("SELECT 認証機ID, 登録, 登録不可 FROM M_使用認証機 WHERE 個人コード='0012'"),
+        (QStringList{"1|1|0", "2|1|1"}));
+    HandleRecord(Record(1, "LRA", Log(Stamp, "0013", "02", "00")));
+    EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機"), QStringList{"3"});
+    HandleRecord(Record(1, "LRA", Log(Stamp, "0013", "02", "01")));
+    HandleRecord(Record(2, "RDA", Code("0012")));
+    EXPECT_EQ(AccessRows("SELECT 個人コード, 認証機ID FROM M_使用認証機"), QStringList{"0012|1"});
+}
+
+TEST_F(DataSideTest, TamperOpenCloseAndRelease) {
+    const auto flags = [&] {
+        return TableRows("SELECT タンパー開, タンパー閉 FROM entranceState WHERE 認証機ID=2");
+    };
+    Tables("INSERT INTO entranceState (認証機ID, 認証機名, 作動状況) VALUES (2, 'x', 1)");
+    HandleRecord(Record(2, "LRA", Log(Stamp, "", "32", "00")));
+    EXPECT_EQ(flags(), QStringList{"1|0"});
+    ASSERT_TRUE(HandleCopyData(CD_RESET_TAMPER, "2"));
+    EXPECT_TRUE(Sent.isEmpty()); // the case is still open
+    HandleRecord(Record(2, "LRA", Log(Stamp, "", "32", "01")));
+    EXPECT_EQ(flags(), QStringList{"1|1"});
+    HandleCopyData(CD_RESET_TAMPER, QByteArray("2") + '\0');
+    EXPECT_EQ(SentText(), QStringList{"2 TSR "});
+    EXPECT_EQ(flags(), QStringList{"0|0"});
+}
