@@ -14,3 +14,6 @@ public:
 private:
     QTemporaryDir FDir;
 };
+
+// Where tests leave pictures and documents to be looked at: test-output in the build folder.
+QString TestOutputFolder();

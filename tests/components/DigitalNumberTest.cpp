@@ -1,4 +1,5 @@
 #include "components/DigitalNumber.h"
+#include "tests/common/TempFolder.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -110,10 +111,8 @@ TEST(DigitalNumber, PaintsLitAndUnlitSegments) {
     EXPECT_EQ(tile.LitSegments(), "0001000");
     tile.Digit.SetCharValue('4');
     EXPECT_EQ(tile.LitSegments(), "0111010");
-    const QString dir = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::currentPath()) + "/test-output";
-    QDir().mkpath(dir);
     tile.Digit.SetDotVisible(true);
-    EXPECT_TRUE(tile.Digit.grab().save(dir + "/TSingleDigitalNumber.png"));
+    EXPECT_TRUE(tile.Digit.grab().save(TestOutputFolder() + "/TSingleDigitalNumber.png"));
 }
 
 TEST(DigitalNumber, PointIsDrawnOnlyWhenEnabled) {

@@ -1,5 +1,6 @@
 #include "ui/StringGrid.h"
 #include "ui/InplaceEdit.h"
+#include "tests/common/TempFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -168,7 +169,5 @@ TEST_F(StringGridTest, EditorWritesBackAndEscPutsTheTextBack) {
 TEST_F(StringGridTest, RendersToAPicture) {
     Grid.SetOptions(Grid.Options() | goRowSelect);
     Grid.SetRow(2);
-    const QString dir = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::currentPath()) + "/test-output";
-    QDir().mkpath(dir);
-    EXPECT_TRUE(Grid.grab().save(dir + "/TStringGrid.png"));
+    EXPECT_TRUE(Grid.grab().save(TestOutputFolder() + "/TStringGrid.png"));
 }

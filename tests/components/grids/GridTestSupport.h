@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/common/TempFolder.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QTest>
@@ -14,7 +16,5 @@ inline bool ShowActive(QWidget* widget) {
 
 // Saves a picture of the widget into the test output folder, to be looked at.
 inline bool SaveLook(QWidget* widget, const QString& name) {
-    const QString dir = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::currentPath()) + "/test-output";
-    QDir().mkpath(dir);
-    return widget->grab().save(dir + "/" + name + ".png");
+    return widget->grab().save(TestOutputFolder() + "/" + name + ".png");
 }

@@ -86,8 +86,4 @@ QString RunTool(const QString& program, const QStringList& args) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-QString TestOutputFolder() {
-    const QString folder = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::tempPath()) + "/test-output";
-    QDir().mkpath(folder);
-    return folder;
-}
+

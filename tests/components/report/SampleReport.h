@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/report/LRPrvSpl.h"
+#include "tests/common/TempFolder.h"
 
 #include <QWidget>
 
@@ -31,9 +32,6 @@ private:
     int FRows;
     int FRow = 0;
 };
-
-// Where tests leave pictures to look at: test-output in the build folder.
-QString TestOutputFolder();
 
 // A form with a page and one band holding one item, for items tested alone.
 template <class TItem> struct TItemOnBand {
