@@ -66,6 +66,17 @@ QString NextInTurn(TDataSet& result, const QString& last) {
     return first;
 }
 
+// The person's stored image, read by its code.
+QByteArray StoredImage(TDBQueryODBC& query, const QString& code) {
+    query.Close();
+    SetLines(query.SQL(),
+             {"SELECT 認証画像 FROM M_個人情報", "WHERE 個人コード=" + QuotedStr(code)});
+    query.Open();
+    const QByteArray image = query.Eof() ? QByteArray() : query.FieldByName("認証画像")->AsBytes();
+    query.Close();
+    return image;
+}
+
 // The time of day in whole seconds.
 int SecondsOfDay(TDateTime value) {
     return int(std::lround((value - std::floor(value)) * 86400)) % 86400;
@@ -146,8 +157,7 @@ void SendPendingRegistrations() {
         return;
     }
     LastRegistrationCode = code;
-    const QByteArray image = query.FieldByName("認証画像")->AsBytes();
-    query.Close();
+    const QByteArray image = StoredImage(query, code);
     SetLines(query.SQL(), {"SELECT 認証機ID FROM M_使用認証機",
                            "WHERE (個人コード=" + QuotedStr(code) + ") AND (登録=False)" +
                                " AND (" + filter + ")"});
