@@ -1,0 +1,340 @@
+#include "reruzida/Form_MeinMenu.h"
+
+#include "base/DateTime.h"
+#include "base/Files.h"
+#include "base/Process.h"
+#include "entrance/UnitShare.h"
+#include "reruzida/ALed.h"
+#include "reruzida/CommApplication.h"
+#include "reruzida/ConfirmBox.h"
+#include "reruzida/DataModule1.h"
+#include "reruzida/DialogSetComm.h"
+#include "reruzida/ErrorLog.h"
+#include "reruzida/Form_PassWD.h"
+#include "reruzida/Form_TimeAdust.h"
+#include "reruzida/Form_Version.h"
+#include "reruzida/ProgramIcon.h"
+#include "reruzida/Requests.h"
+#include "reruzida/TrayIcon.h"
+#include "reruzida/UnitJobs.h"
+#include "reruzida/UnitStateTable.h"
+#include "ui/CopyData.h"
+#include "ui/Font.h"
+#include "ui/WaitCursor.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+// "１" … "３２"
+QString FullWidthNumber(int number) {
+    QString text;
+    for (const QChar digit : QString::number(number))
+        text += QChar(digit.unicode() - '0' + 0xFF10);
+    return text;
+}
+
+// A lamp of the window: square, large, steady.
+TALed* NewLed(QWidget* parent, TLEDStyle style) {
+    auto* led = new TALed(parent);
+    led->SetLEDStyle(style);
+    led->SetBlink(false);
+    return led;
+}
+
+} // namespace
+
+TfrmMainMenu::TfrmMainMenu(TDrvSetup driverSetup)
+    : QWidget(nullptr, Qt::Window | Qt::Tool), FDriverSetup(std::move(driverSetup)) {
+    if (!FDriverSetup.StateWriter)
+        FDriverSetup.StateWriter = std::make_shared<TUnitStateTable>(DataFolder());
+    CreateControls();
+    FormCreate();
+}
+
+TfrmMainMenu::~TfrmMainMenu() {
+    CloseDriver();
+}
+
+void TfrmMainMenu::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(CreateLedPanel());
+    layout->addWidget(CreateLegend());
+    layout->addWidget(CreateButtons());
+    CreatePopupMenu();
+    TrayIcon1 = new TTrayIcon(this);
+    TrayIcon1->SetIcon(ProgramIcon());
+    TrayIcon1->RBPopupMenu = PopupMenu1;
+    TrayIcon1->OnDblClick = [this](QObject*) { TrayIcon1DblClick(); };
+}
+
+QWidget* TfrmMainMenu::CreateLedPanel() {
+    auto* panel = new QWidget(this);
+    auto* grid = new QGridLayout(panel);
+    for (int unit = 1; unit <= 32; ++unit) {
+        const int row = (unit - 1) / 16 * 2;
+        const int column = (unit - 1) % 16;
+        auto* label = new QLabel(FullWidthNumber(unit), panel);
+        label->setAlignment(Qt::AlignCenter);
+        ALed[unit] = NewLed(panel, LEDSqLarge);
+        ALed[unit]->setObjectName("ALed" + QString::number(unit));
+        grid->addWidget(label, row, column, Qt::AlignCenter);
+        grid->addWidget(ALed[unit], row + 1, column, Qt::AlignCenter);
+    }
+    return panel;
+}
+
+QWidget* TfrmMainMenu::CreateLegend() {
+    struct TLegend {
+        TColor Color;
+        const char* Text;
+    };
+    const TLegend legend[] = {{clBlue, "アクセス中"},
+                              {clRed, "アクセス異常"},
+                              {clLime, "認証機接続中"},
+                              {clSilver, "認証機未接続"}};
+    auto* panel = new QWidget(this);
+    auto* row = new QHBoxLayout(panel);
+    for (const TLegend& item : legend) {
+        TALed* led = NewLed(panel, LEDHorizontal);
+        led->SetTrueColor(item.Color);
+        led->SetValue(true);
+        row->addWidget(led);
+        row->addWidget(new QLabel(item.Text, panel));
+        row->addSpacing(12);
+    }
+    row->addStretch();
+    return panel;
+}
+
+QWidget* TfrmMainMenu::CreateButtons() {
+    auto* panel = new QWidget(this);
+    auto* grid = new QGridLayout(panel);
+    auto add = [&](int column, const char* key, const char* caption) {
+        auto* label = new QLabel(key, panel);
+        label->setAlignment(Qt::AlignCenter);
+        auto* button = new QPushButton(caption, panel);
+        button->setFocusPolicy(Qt::NoFocus);
+        grid->addWidget(label, 0, column);
+        grid->addWidget(button, 1, column);
+        return button;
+    };
+    btnClose = add(0, "( ＥＳＣ )", "閉じる");
+    btnF1 = add(1, "( Ｆ１ )", "初期化");
+    btnF2 = add(2, "( Ｆ２ )", "時計合わせ");
+    btnF12 = add(3, "( Ｆ１２ )", "通信ポート");
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    connect(btnF1, &QPushButton::clicked, this, [this] { btnF1Click(); });
+    connect(btnF2, &QPushButton::clicked, this, [this] { btnF2Click(); });
+    connect(btnF12, &QPushButton::clicked, this, [this] { btnF12Click(); });
+    return panel;
+}
+
+void TfrmMainMenu::CreatePopupMenu() {
+    PopupMenu1 = new QMenu(this);
+    MenuWorking =
+        PopupMenu1->addAction("勤怠管理システムの起動", this, [this] { MenuWorkingClick(); });
+    MenuEntrance =
+        PopupMenu1->addAction("入退室管理システムの起動", this, [this] { MenuEntranceClick(); });
+    PopupMenu1->addSeparator();
+    About1 = PopupMenu1->addAction("バージョン情報", this, [this] { About1Click(); });
+    N2 = PopupMenu1->addAction("メインモニター", this, [this] { N2Click(); });
+    PopupMenu1->addSeparator();
+    N3 = PopupMenu1->addAction("終了…", this, [this] { N3Click(); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+}
+
+void TfrmMainMenu::FormCreate() {
+    FCloseButton = false;
+    setWindowTitle(CommCaption);
+    setFont(TFont().ToQFont());
+    setWindowIcon(ProgramIcon());
+    if (auto* app = dynamic_cast<TCommApplication*>(QCoreApplication::instance()))
+        app->OnException = [this](const QString& message) { CatchExcept(message); };
+    ErrorLog().LoadErrorLog();
+    TrayIcon1->SetTipHelp(CommCaption);
+    TrayIcon1->SetVisible(true);
+    move(screen()->availableGeometry().topLeft());
+    FRequests = std::make_unique<TCopyDataServer>(
+        CommCaption, [this](const TCopyData& request) { AppMessage(request); });
+    FRequests->Start();
+    OpenDriver();
+}
+
+void TfrmMainMenu::OpenDriver() {
+    DriverOpened = DrvOpen(this, FDriverSetup);
+}
+
+void TfrmMainMenu::CloseDriver() {
+    if (DriverOpened)
+        DrvClose();
+    DriverOpened = false;
+}
+
+void TfrmMainMenu::CatchExcept(const QString& message) {
+    ErrorLog().WriteErrorLog(message, Now());
+}
+
+void TfrmMainMenu::ShowMonitor() {
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TfrmMainMenu::event(QEvent* event) {
+    const TMessageEvent* message = TMessageEvent::From(event);
+    if (!message)
+        return QWidget::event(event);
+    switch (message->Msg) {
+    case WM_UNIT_LED:
+        WMUnitLed(message->WParam, message->LParam);
+        break;
+    case WM_RECV_DATA:
+        ProcessRecvData();
+        break;
+    case WM_TICK_UNITSTATE:
+    case WM_TICK_REGISTER:
+    case WM_TICK_EXPIRE:
+        ProcessTick(message->Msg);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void TfrmMainMenu::WMUnitLed(WPARAM wParam, LPARAM lParam) {
+    if (wParam > 32)
+        return;
+    const int first = wParam == 0 ? 1 : int(wParam);
+    const int last = wParam == 0 ? 32 : int(wParam);
+    for (int unit = first; unit <= last; ++unit) {
+        ALed[unit]->SetValue(true);
+        ALed[unit]->SetTrueColor(TColor(lParam));
+    }
+}
+
+void TfrmMainMenu::AppMessage(const TCopyData& request) {
+    if (HandleCopyData(request.Code, request.Payload))
+        return;
+    if (request.Code == CD_TERMINATE)
+        Terminate();
+    else if (request.Code == CD_RESTART)
+        Restart();
+}
+
+void TfrmMainMenu::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_F1:
+        btnF1->click();
+        break;
+    case Qt::Key_F2:
+        btnF2->click();
+        break;
+    case Qt::Key_F12:
+        btnF12->click();
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TfrmMainMenu::btnCloseClick() {
+    FCloseButton = true;
+    close();
+}
+
+// Every close but the 閉じる button stops the communication; none ends the program.
+void TfrmMainMenu::closeEvent(QCloseEvent* event) {
+    if (!FCloseButton)
+        RunLogged([this] { StopCommunication(); });
+    FCloseButton = false;
+    event->ignore();
+    hide();
+}
+
+void TfrmMainMenu::StopCommunication() {
+    CloseDriver();
+    CloseDataSession();
+}
+
+void TfrmMainMenu::btnF1Click() {
+    if (DriverOpened)
+        DrvRescan();
+}
+
+void TfrmMainMenu::btnF2Click() {
+    if (!FTimeAdust) {
+        FTimeAdust = new TfrmTimeAdust(this);
+        FTimeAdust->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    FTimeAdust->show();
+}
+
+// The port is in the registry once the dialog says OK; a new driver takes it up.
+void TfrmMainMenu::btnF12Click() {
+    TfrmSetCommDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CloseDriver();
+    OpenDriver();
+}
+
+void TfrmMainMenu::PopupMenu1Popup() {
+    const QString folder = ProgramFolder();
+    MenuWorking->setEnabled(!FindProgram(folder, WorkingProgram).isEmpty());
+    MenuEntrance->setEnabled(!FindProgram(folder, EntranceProgram).isEmpty());
+}
+
+void TfrmMainMenu::StartFromFolder(const QString& exeName) {
+    SetWaitCursor(true);
+    const QString file = FindProgram(ProgramFolder(), exeName);
+    ExecProgram(file.isEmpty() ? ProgramFolder() + exeName : file);
+    SetWaitCursor(false);
+}
+
+void TfrmMainMenu::About1Click() {
+    TfrmVersion(this).exec();
+}
+
+void TfrmMainMenu::N3Click() {
+    if (!Confirm("認証機コミュニケーションの終了", "認証機コミュニケーションを終了しますか？",
+                 this))
+        return;
+    if (!FPassWD)
+        FPassWD = new TfrmPassWD(this, [this] { EndProgram(); });
+    FPassWD->show();
+}
+
+// A failure on the way is logged and the program keeps running.
+void TfrmMainMenu::EndProgram() {
+    RunLogged([this] {
+        StopCommunication();
+        QApplication::quit();
+    });
+}
+
+// The sender waits for this window to go, so the program ends whatever fails.
+void TfrmMainMenu::Terminate() {
+    RunLogged([this] { CloseDriver(); });
+    RunLogged([] { CloseDataSession(); });
+    QApplication::quit();
+}
+
+void TfrmMainMenu::Restart() {
+    OpenDataSession();
+    if (!DriverOpened)
+        OpenDriver();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "reruzida/CommDriver.h"
+#include "reruzida/Form_PassWD.h"
+#include "reruzida/Form_TimeAdust.h"
+#include "ui/WindowMessage.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QPushButton;
+class TALed;
+class TCopyDataServer;
+class TTrayIcon;
+struct TCopyData;
+
+// The tray menu's two programs, started from the program folder.
+inline constexpr char WorkingProgram[] = "Rudizaz.exe";
+inline constexpr char EntranceProgram[] = "Zezoduzu.exe";
+
+// The monitor window: one LED per unit, the tray icon and its menu. It takes the protocol
+// thread's messages and the other programs' requests; closing it only hides it.
+class TfrmMainMenu : public QWidget {
+public:
+    // `driverSetup` without a state writer gets one on the data folder.
+    explicit TfrmMainMenu(TDrvSetup driverSetup = {});
+    ~TfrmMainMenu() override;
+    Q_DISABLE_COPY(TfrmMainMenu)
+
+    // The unit LEDs by unit ID; index 0 is unused.
+    std::array<TALed*, 33> ALed{};
+    QPushButton* btnClose;
+    QPushButton* btnF1;
+    QPushButton* btnF2;
+    QPushButton* btnF12;
+    TTrayIcon* TrayIcon1;
+    QMenu* PopupMenu1;
+    QAction* MenuWorking;
+    QAction* MenuEntrance;
+    QAction* About1;
+    QAction* N2;
+    QAction* N3;
+
+    bool DriverOpened = false;
+
+    void btnCloseClick();
+    void btnF1Click();
+    void btnF2Click();
+    void btnF12Click();
+    void TrayIcon1DblClick() { ShowMonitor(); }
+    void PopupMenu1Popup();
+    void MenuWorkingClick() { StartFromFolder(WorkingProgram); }
+    void MenuEntranceClick() { StartFromFolder(EntranceProgram); }
+    void About1Click();
+    void N2Click() { ShowMonitor(); }
+    void N3Click();
+
+    void WMUnitLed(WPARAM wParam, LPARAM lParam);
+    // A request of another program (WM_COPYDATA).
+    void AppMessage(const TCopyData& request);
+    // Writes an exception that reached the program to the error log; nothing is shown.
+    void CatchExcept(const QString& message);
+    // Shows the window in front: the tray, or a second start of the program.
+    void ShowMonitor();
+
+    // The dialogs while they are open.
+    TfrmTimeAdust* TimeAdust() const { return FTimeAdust; }
+    TfrmPassWD* PassWD() const { return FPassWD; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormCreate();
+    void CreateControls();
+    QWidget* CreateLedPanel();
+    QWidget* CreateLegend();
+    QWidget* CreateButtons();
+    void CreatePopupMenu();
+    void OpenDriver();
+    void CloseDriver();
+    void StopCommunication();
+    void EndProgram();
+    void Terminate();
+    void Restart();
+    void StartFromFolder(const QString& exeName);
+
+    TDrvSetup FDriverSetup;
+    bool FCloseButton = false;
+    std::unique_ptr<TCopyDataServer> FRequests;
+    QPointer<TfrmTimeAdust> FTimeAdust;
+    QPointer<TfrmPassWD> FPassWD;
+};

@@ -1,0 +1,32 @@
+#include "base/SingleInstance.h"
+#include "reruzida/CommApplication.h"
+#include "reruzida/DataCreate.h"
+#include "reruzida/DataModule1.h"
+#include "reruzida/ErrorLog.h"
+#include "reruzida/Form_MeinMenu.h"
+#include "reruzida/ProgramIcon.h"
+#include "reruzida/Requests.h"
+
+#include <memory>
+
+// The communication program: one copy per user, in the tray, with its monitor window
+// hidden until asked for.
+int main(int argc, char** argv) {
+    TCommApplication app(argc, argv);
+    TSingleInstance instance("hMutexZentoria");
+    if (!instance.Acquire())
+        return 0;
+    QApplication::setApplicationDisplayName(CommCaption);
+    QApplication::setWindowIcon(ProgramIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto dm1 = std::make_unique<TDM1>();
+    DM1 = dm1.get();
+    RunLogged([] { DM1->DataModuleCreate(); });
+    auto dmCreate = std::make_unique<TDMCreate>();
+    DMCreate = dmCreate.get();
+    RunLogged([] { DMCreate->DataModuleCreate(); });
+    TfrmMainMenu frmMainMenu;
+    instance.OnActivate = [&frmMainMenu] { frmMainMenu.ShowMonitor(); };
+    return app.exec();
+}

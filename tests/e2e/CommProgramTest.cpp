@@ -1,0 +1,165 @@
+#include "base/Registry.h"
+#include "reruzida/Requests.h"
+#include "storage/Connection.h"
+#include "storage/Statement.h"
+#include "tests/common/TempFolder.h"
+#include "tools/newdata/NewData.h"
+#include "tools/unitsim/UnitSimulator.h"
+#include "ui/CopyData.h"
+
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TLogRow {
+    QString Code;
+    int Operation;
+    int Result;
+    int Unit;
+    bool operator==(const TLogRow&) const = default;
+};
+
+void PrintTo(const TLogRow& row, std::ostream* os) {
+    *os << row.Code.toStdString() << " " << row.Operation << " " << row.Result << " " << row.Unit;
+}
+
+// The communication program copied into a fresh data folder, as it is installed, with
+// simulated units on COM1 and COM2. The process gets this test's registry and runtime
+// folder, so its single-instance lock and request socket are the test's own.
+class CommProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("XDG_RUNTIME_DIR", FRuntime.Path().toLocal8Bit());
+        qputenv("ZEZODUZU_REGISTRY", FRuntime.File("registry.ini").toLocal8Bit());
+        CreateDataFolder(FData.Path());
+        const QString built = qEnvironmentVariable("ZZ_BUILD_DIR") + "/reruzida/Reruzida";
+        ASSERT_TRUE(QFile::copy(built, FData.File("Reruzida"))) << built.toStdString();
+        for (int port : {1, 2}) {
+            TUnitSimulator& sim = port == 1 ? FSim1 : FSim2;
+            ASSERT_TRUE(sim.OpenPty());
+            sim.Start();
+            SetRegistry("Software\\Zezoduzu\\Ports", "COM" + QString::number(port),
+                        sim.SlavePath());
+        }
+        SetRegistry("Software\\Zezoduzu", "Comm", "1");
+    }
+    void TearDown() override {
+        for (QProcess* process : {&FProgram, &FSecond})
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
+        FSim1.Stop();
+        FSim2.Stop();
+    }
+
+    static void SetRegistry(const QString& key, const QString& name, const QString& value) {
+        TRegistry reg;
+        reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+        reg.OpenKey(key, true);
+        reg.WriteString(name, value);
+    }
+    void Start(QProcess& process) {
+        process.setWorkingDirectory(FData.Path());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(FData.File("Reruzida"), {});
+        ASSERT_TRUE(process.waitForStarted(5000));
+    }
+    // Started, and its request socket answers.
+    void StartProgram() {
+        Start(FProgram);
+        ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, 20000));
+    }
+    bool Request(int code, const QByteArray& payload = {}) {
+        return SendCopyData(CommCaption, code, "e2e", payload);
+    }
+
+    // The rows of this month's log table; none while the table is missing.
+    QList<TLogRow> LogRows() const {
+        const QString table = QDate::currentDate().toString("'ENTRANCE_LOG'yyyy_MM");
+        QList<TLogRow> rows;
+        try {
+            auto db = SqlConnection::OpenFolder(FData.Path());
+            auto query = db->Prepare("SELECT 個人コード, 操作種別, エラー種別, 認証機ID FROM " +
+                                     table + " ORDER BY 1");
+            while (query->Step())
+                rows.append({query->Value(0).toString(), query->Value(1).toInt(),
+                             query->Value(2).toInt(), query->Value(3).toInt()});
+        } catch (const Exception&) {
+        }
+        return rows;
+    }
+    bool WaitForRows(int count) const {
+        return QTest::qWaitFor([&] { return LogRows().size() >= count; }, 20000);
+    }
+    QStringList ErrorLogLines() const {
+        QFile file(FData.File("ErrorLog.Log"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+    TempFolder FRuntime;
+    TempFolder FData;
+    TUnitSimulator FSim1{3};
+    TUnitSimulator FSim2{2};
+    QProcess FProgram;
+    QProcess FSecond;
+};
+
+} // namespace
+
+TEST_F(CommProgramTest, RecordsEventsAnswersRequestsAndStopsOnRequest) {
+    StartProgram();
+    FSim1.AddLogRecord(1, 11, 1, "1234567");
+    FSim1.AddLogRecord(3, 22, 0, "7654321");
+    ASSERT_TRUE(WaitForRows(2));
+    EXPECT_EQ(LogRows(), QList<TLogRow>({{"1234567", 11, 1, 1}, {"7654321", 22, 0, 3}}));
+
+    // A removal line without its unit cannot be read: it goes to the error log.
+    ASSERT_TRUE(Request(CD_DELETE_USERS, QByteArray("1234567\r\n", 10)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ErrorLogLines().isEmpty(); }, 10000));
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d \S)")
+                    .match(ErrorLogLines().first())
+                    .hasMatch())
+        << ErrorLogLines().first().toStdString();
+
+    // A second start only brings the first copy forward.
+    Start(FSecond);
+    ASSERT_TRUE(FSecond.waitForFinished(10000));
+    EXPECT_EQ(FSecond.exitCode(), 0);
+    EXPECT_EQ(FProgram.state(), QProcess::Running);
+
+    // The restart request leaves a running line as it is.
+    ASSERT_TRUE(Request(CD_RESTART));
+    FSim1.AddLogRecord(2, 12, 1, "1111111");
+    ASSERT_TRUE(WaitForRows(3));
+    EXPECT_EQ(LogRows()[0], (TLogRow{"1111111", 12, 1, 2}));
+
+    ASSERT_TRUE(Request(CD_TERMINATE));
+    ASSERT_TRUE(FProgram.waitForFinished(15000));
+    EXPECT_EQ(FProgram.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(FProgram.exitCode(), 0);
+    EXPECT_FALSE(FindWindowByCaption(CommCaption));
+}
+
+// The port comes from the registry value "Comm" each time the line is opened.
+TEST_F(CommProgramTest, NextStartTakesThePortFromTheRegistry) {
+    StartProgram();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FSim1.IsRunning(3); }, 10000));
+    ASSERT_TRUE(Request(CD_TERMINATE));
+    ASSERT_TRUE(FProgram.waitForFinished(15000));
+
+    SetRegistry("Software\\Zezoduzu", "Comm", "2");
+    StartProgram();
+    FSim2.AddLogRecord(2, 21, 1, "2222222");
+    ASSERT_TRUE(WaitForRows(1));
+    EXPECT_EQ(LogRows(), QList<TLogRow>({{"2222222", 21, 1, 2}}));
+    ASSERT_TRUE(Request(CD_TERMINATE));
+    EXPECT_TRUE(FProgram.waitForFinished(15000));
+}

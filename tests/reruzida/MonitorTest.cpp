@@ -1,0 +1,221 @@
+#include "base/Files.h"
+#include "base/SingleInstance.h"
+#include "reruzida/ALed.h"
+#include "reruzida/DialogSetComm.h"
+#include "reruzida/ErrorLog.h"
+#include "reruzida/Form_MeinMenu.h"
+#include "reruzida/TrayIcon.h"
+#include "tests/common/TempFolder.h"
+#include "tests/reruzida/SerialLine.h"
+#include "tools/unitsim/UnitSimulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The protocol thread's statements on entranceState are not this test's business.
+class TNoStateWriter : public TUnitStateWriter {
+public:
+    void StopAllUnits() override {}
+    void UnitFound(int) override {}
+};
+
+// The monitor window on a line of simulated units.
+class MonitorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetErrorLogFolder(FFolder.Path());
+        ASSERT_TRUE(FSim.OpenPty());
+        UsePort(1, FSim.SlavePath());
+        FSim.Start();
+        FForm = std::make_unique<TfrmMainMenu>(TDrvSetup{std::make_shared<TNoStateWriter>(), 10});
+    }
+    void TearDown() override {
+        FForm.reset();
+        FSim.Stop();
+    }
+    bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+        return QTest::qWaitFor(
+            [&] {
+                ProcessSentMessages(5);
+                return done();
+            },
+            ms);
+    }
+    bool LedLit(int unit, TColor colour) const {
+        return FForm->ALed[unit]->Value() && FForm->ALed[unit]->TrueColor() == colour;
+    }
+
+    TempFolder FFolder;
+    TUnitSimulator FSim{2};
+    std::unique_ptr<TfrmMainMenu> FForm;
+};
+
+} // namespace
+
+TEST_F(MonitorTest, UnitsLightTheirLedsAndLedMessagesNameOneUnitOrAll) {
+    EXPECT_EQ(FForm->windowTitle(), "認証機コミュニケーション");
+    EXPECT_FALSE(FForm->isVisible());
+    ASSERT_TRUE(WaitFor([&] { return LedLit(1, clLime) && LedLit(2, clLime); }));
+    ASSERT_TRUE(DrvClose());
+    FForm->DriverOpened = false;
+
+    SendMessage(FForm.get(), WM_UNIT_LED, 7, LedBlue);
+    EXPECT_TRUE(LedLit(7, clBlue));
+    EXPECT_NE(FForm->ALed[8]->TrueColor(), clBlue);
+    SendMessage(FForm.get(), WM_UNIT_LED, 33, LedRed);
+    for (int unit = 1; unit <= 32; ++unit)
+        EXPECT_NE(FForm->ALed[unit]->TrueColor(), clRed) << unit;
+    SendMessage(FForm.get(), WM_UNIT_LED, 0, LedSilver);
+    for (int unit = 1; unit <= 32; ++unit)
+        EXPECT_TRUE(LedLit(unit, clSilver)) << unit;
+    EXPECT_EQ(FForm->findChild<TALed*>("ALed32"), FForm->ALed[32]);
+    EXPECT_FALSE(FForm->ALed[32]->Blink());
+    EXPECT_EQ(FForm->ALed[32]->LEDStyle(), LEDSqLarge);
+}
+
+// 閉じる only hides the window; Esc hides it and stops the communication; F1 then does nothing.
+TEST_F(MonitorTest, CloseButtonKeepsTheLineRunningAndEscStopsIt) {
+    FForm->ShowMonitor();
+    ASSERT_TRUE(WaitFor([&] { return LedLit(2, clLime); }));
+    FForm->btnClose->click();
+    EXPECT_FALSE(FForm->isVisible());
+    EXPECT_TRUE(FForm->DriverOpened);
+    FSim.ClearFrames();
+    EXPECT_TRUE(WaitFor([&] { return !FSim.Frames().isEmpty(); }));
+
+    FForm->ShowMonitor();
+    QTest::keyClick(FForm.get(), Qt::Key_Escape);
+    EXPECT_FALSE(FForm->isVisible());
+    EXPECT_FALSE(FForm->DriverOpened);
+    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    QTest::keyClick(FForm.get(), Qt::Key_F1);
+    EXPECT_FALSE(FForm->DriverOpened);
+    FSim.ClearFrames();
+    QTest::qWait(150);
+    EXPECT_TRUE(FSim.Frames().isEmpty());
+}
+
+// F12 and OK in the port dialog: the driver starts again on the chosen port.
+TEST_F(MonitorTest, NewPortTakesEffectAtOnce) {
+    TUnitSimulator other(3);
+    ASSERT_TRUE(other.OpenPty());
+    other.Start();
+    UsePort(2, other.SlavePath());
+    WriteCommSetting(1);
+    ASSERT_TRUE(WaitFor([&] { return LedLit(2, clLime); }));
+    QTimer::singleShot(50, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QComboBox*>()->setCurrentIndex(1);
+        dialog->findChildren<QPushButton*>().first()->click();
+    });
+    QTest::keyClick(FForm.get(), Qt::Key_F12);
+    EXPECT_EQ(ReadCommSetting(), 2);
+    EXPECT_TRUE(FForm->DriverOpened);
+    EXPECT_TRUE(WaitFor([&] { return LedLit(3, clLime); }));
+    DrvClose();
+    FForm->DriverOpened = false;
+    other.Stop();
+}
+
+TEST_F(MonitorTest, TrayMenuOffersProgramsThatAreInTheProgramFolder) {
+    QStringList captions;
+    for (QAction* action : FForm->PopupMenu1->actions())
+        if (!action->isSeparator())
+            captions.append(action->text());
+    EXPECT_EQ(captions, QStringList({"勤怠管理システムの起動", "入退室管理システムの起動",
+                                     "バージョン情報", "メインモニター", "終了…"}));
+    EXPECT_EQ(FForm->TrayIcon1->RBPopupMenu, FForm->PopupMenu1);
+    EXPECT_EQ(FForm->TrayIcon1->TipHelp(), "認証機コミュニケーション");
+    EXPECT_TRUE(FForm->TrayIcon1->Visible());
+
+    const QString working = ProgramFolder() + "rudizaz";
+    ASSERT_FALSE(QFile::exists(working));
+    FForm->PopupMenu1Popup();
+    EXPECT_FALSE(FForm->MenuWorking->isEnabled());
+    QFile file(working);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+    FForm->PopupMenu1Popup();
+    QFile::remove(working);
+    EXPECT_TRUE(FForm->MenuWorking->isEnabled());
+    EXPECT_FALSE(FForm->MenuEntrance->isEnabled());
+}
+
+TEST_F(MonitorTest, DoubleClickOnTheTrayAndMainMonitorShowTheWindow) {
+    FForm->TrayIcon1->TrayMessage(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(FForm->isVisible());
+    FForm->hide();
+    FForm->N2->trigger();
+    EXPECT_TRUE(FForm->isVisible());
+}
+
+TEST_F(MonitorTest, SecondStartBringsTheWindowForward) {
+    TSingleInstance first("MonitorTestMutex");
+    first.OnActivate = [&] { FForm->ShowMonitor(); };
+    ASSERT_TRUE(first.Acquire());
+    TSingleInstance second("MonitorTestMutex");
+    EXPECT_FALSE(second.Acquire());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FForm->isVisible(); }, 5000));
+}
+
+// A picture of the window to look at; its captions are drawn in the IPA Gothic font.
+TEST_F(MonitorTest, Screenshot) {
+    ASSERT_TRUE(WaitFor([&] { return LedLit(2, clLime); }));
+    SendMessage(FForm.get(), WM_UNIT_LED, 3, LedRed);
+    SendMessage(FForm.get(), WM_UNIT_LED, 4, LedBlue);
+    FForm->ShowMonitor();
+    QTest::qWait(50);
+    auto* label = FForm->findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(QFontInfo(label->font()).family().contains("IPA"))
+        << QFontInfo(label->font()).family().toStdString();
+    const QString dir = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::currentPath()) + "/test-output";
+    QDir().mkpath(dir);
+    const QImage shot = FForm->grab().toImage();
+    EXPECT_TRUE(shot.save(dir + "/TfrmMainMenu.png"));
+    EXPECT_GT(shot.width(), 16 * 22);
+}
+
+// 終了… asks first; the exit confirmation's OK stops the line, キャンセル only closes it.
+TEST_F(MonitorTest, ExitIsAskedTwiceAndOkStopsTheLine) {
+    auto answer = [](QMessageBox::StandardButton button) {
+        QTimer::singleShot(50, [button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), "認証機コミュニケーションの終了");
+            box->button(button)->click();
+        });
+    };
+    answer(QMessageBox::Cancel);
+    FForm->N3->trigger();
+    EXPECT_EQ(FForm->PassWD(), nullptr);
+
+    answer(QMessageBox::Ok);
+    FForm->N3->trigger();
+    ASSERT_NE(FForm->PassWD(), nullptr);
+    EXPECT_TRUE(FForm->PassWD()->isVisible());
+    FForm->PassWD()->BitBtn2->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FForm->PassWD() == nullptr; }, 2000));
+    EXPECT_TRUE(FForm->DriverOpened);
+
+    answer(QMessageBox::Ok);
+    FForm->N3->trigger();
+    ASSERT_NE(FForm->PassWD(), nullptr);
+    FForm->PassWD()->BitBtn1->click();
+    EXPECT_FALSE(FForm->DriverOpened);
+    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+}
