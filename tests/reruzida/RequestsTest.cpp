@@ -1,0 +1,88 @@
+#include "DataSideFixture.h"
+
+#include "reruzida/RequestServer.h"
+#include "reruzida/Requests.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace {
+
+// Waits, handling events, until `done` or five seconds have passed.
+bool WaitFor(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// A client of one of the data side's servers on loopback.
+struct TClient {
+    QTcpSocket Socket;
+    QByteArray Received;
+    explicit TClient(const QTcpServer& server) {
+        QObject::connect(&Socket, &QTcpSocket::readyRead, [this] { Received += Socket.readAll(); });
+        Socket.connectToHost(QHostAddress::LocalHost, server.serverPort());
+        EXPECT_TRUE(WaitFor([this] { return Socket.state() == QAbstractSocket::ConnectedState; }));
+    }
+    void Send(const QByteArray& bytes) {
+        Socket.write(bytes);
+        Socket.flush();
+    }
+};
+
+} // namespace
+
+TEST_F(DataSideTest, RemovalRequestsQueueForValidUnitsOnly) {
+    EXPECT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray("123,1\r\n123,9\r\n") + '\0'));
+    EXPECT_EQ(SentText(), QStringList{"1 RDR 123"});
+    // Unconfirmed, it goes out again with the expiry tick, until the unit answers.
+    ProcessTick(WM_TICK_EXPIRE);
+    EXPECT_EQ(SentText(), (QStringList{"1 RDR 123", "1 RDR 123"}));
+    HandleRecord(Record(1, "RDA", Code("123")));
+    EXPECT_EQ(PendingRemovalCount(), 0);
+    // Image requests need exactly two items; stop and restart are not this layer's.
+    Sent.clear();
+    HandleCopyData(CD_READ_IMAGE, "123,2,5");
+    EXPECT_TRUE(Sent.isEmpty());
+    HandleCopyData(CD_READ_IMAGE, "123456789,2");
+    EXPECT_TRUE(Sent.isEmpty());
+    EXPECT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_FALSE(HandleCopyData(CD_TERMINATE, {}));
+    EXPECT_EQ(SplitCommaText(" \"a b\",3\r\n"), (QStringList{"a b", "3"}));
+    EXPECT_EQ(SplitCommaText(",3"), (QStringList{"", "3"}));
+}
+
+TEST_F(DataSideTest, TheStartPortSendsTheDataPath) {
+    TClient client(*DM1->ServerStart);
+    EXPECT_TRUE(WaitFor([&] { return client.Received == DataPath.toUtf8(); }));
+}
+
+TEST_F(DataSideTest, RemovalPortAnswersDeleteOnlyWhenItActed) {
+    TClient client(*DM1->ServerGazoDelete);
+    client.Send("123,");
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    client.Send("1\r\n");
+    ASSERT_TRUE(WaitFor([&] { return client.Received == "DELETE"; }));
+    EXPECT_EQ(SentText(), QStringList{"1 RDR 123"});
+    client.Send("123,x\r\n");
+    WaitFor([&] { return !ErrorLog().Lines().isEmpty(); });
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    EXPECT_EQ(client.Received, "DELETE");
+}
+
+TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
+    TClient first(*DM1->ServerGazoset);
+    TClient second(*DM1->ServerGazoset);
+    first.Send("0012,");
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    first.Send("2"); // no line end: the pause ends the request
+    ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
+    EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
+    HandleRecord(Record(2, "RRA", Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
+    EXPECT_TRUE(WaitFor([&] { return first.Received == ",2"; }));
+    EXPECT_TRUE(second.Received.isEmpty());
+}
