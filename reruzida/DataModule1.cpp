@@ -26,7 +26,9 @@ QString DataPath;
 TDM1* DM1 = nullptr;
 
 QString DataFolder() {
-    return QFileInfo(DataPath).absolutePath();
+    // Before the start-up got as far as the data path, the program's folder is the data folder.
+    return QFileInfo(DataPath.isEmpty() ? QCoreApplication::applicationFilePath() : DataPath)
+        .absolutePath();
 }
 
 void PackParadoxTable(TTable& table) {

@@ -20,11 +20,12 @@ namespace {
 
 const QByteArray ImagePrefix("\x00\x00\x03\x54", 4);
 
+bool DriverSend(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {
+    return DrvSendCommand(unit, command, code, tail);
+}
+
 TSendCommand& Sender() {
-    static TSendCommand send = [](int unit, const QByteArray& command, const QString& code,
-                                  const QByteArray& tail) {
-        return DrvSendCommand(unit, command, code, tail);
-    };
+    static TSendCommand send = DriverSend;
     return send;
 }
 
@@ -93,7 +94,7 @@ bool ShouldRun(int start, int end, int now) {
 } // namespace
 
 void SetSendCommand(TSendCommand send) {
-    Sender() = std::move(send);
+    Sender() = send ? std::move(send) : DriverSend;
 }
 
 bool SendCommand(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {

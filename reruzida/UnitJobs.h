@@ -9,7 +9,8 @@
 // The unit jobs of the window thread: what each received record does to the data, and the
 // three periodic jobs. They use the datasets of DM1 and DMCreate.
 
-// Queues a command for a unit (DrvSendCommand unless a test puts another in).
+// Queues a command for a unit (DrvSendCommand unless a test puts another in; an empty
+// function puts DrvSendCommand back).
 using TSendCommand = std::function<bool(int unit, const QByteArray& command, const QString& code,
                                         const QByteArray& tail)>;
 void SetSendCommand(TSendCommand send);

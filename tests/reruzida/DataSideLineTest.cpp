@@ -1,0 +1,122 @@
+// The data side behind the real protocol thread, with simulated units on a pseudo-terminal.
+#include "DataSideFixture.h"
+
+#include "reruzida/CommDriver.h"
+#include "reruzida/Requests.h"
+#include "reruzida/UnitStateTable.h"
+#include "tests/reruzida/SerialLine.h"
+#include "tools/unitsim/UnitSimulator.h"
+
+#include "base/Files.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace {
+
+// The monitor window as far as the data side goes: records and ticks are handed on.
+class TDataWindow : public QObject {
+protected:
+    bool event(QEvent* event) override {
+        auto* message = TMessageEvent::From(event);
+        if (!message)
+            return QObject::event(event);
+        if (message->Msg == WM_RECV_DATA)
+            ProcessRecvData();
+        else if (message->Msg != WM_UNIT_LED)
+            ProcessTick(message->Msg);
+        return true;
+    }
+};
+
+class DataSideLineTest : public DataSideTest {
+protected:
+    TUnitSimulator Sim{3};
+    TDataWindow Window;
+
+    void SetUp() override {
+        DataSideTest::SetUp();
+        SetSendCommand({});
+        ASSERT_TRUE(Sim.OpenPty());
+        UsePort(2, Sim.SlavePath());
+        Sim.Start();
+        ASSERT_TRUE(DrvOpen(&Window, {std::make_shared<TUnitStateTable>(Temp.Path()), 10}));
+        ASSERT_TRUE(WaitFor([] { return UnitPresent[3].load(); }));
+    }
+    void TearDown() override {
+        DrvClose();
+        Sim.Stop();
+        DataSideTest::TearDown();
+    }
+    static bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
+        QElapsedTimer waiting;
+        waiting.start();
+        while (!done()) {
+            if (waiting.elapsed() > ms)
+                return false;
+            ProcessSentMessages(5);
+            QCoreApplication::processEvents();
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('0012', 1, 0, 0, 0), ('0012', 2, 0, 0, 0)");
+    Sim.Enrol(1, "0012");
+    ASSERT_TRUE(WaitFor([&] { return Sim.HasPerson(2, "0012"); }));
+    EXPECT_EQ(Sim.Image(2, "0012"), TUnitSimulator::MakeImage("0012"));
+    ASSERT_TRUE(WaitFor([&] {
+        return AccessRows("SELECT 認証機ID, 登録 FROM M_使用認証機 ORDER BY 認証機ID") ==
+               QStringList({"1|1", "2|1"});
+    }));
+    EXPECT_EQ(AccessRows("SELECT length(認証画像) FROM M_個人情報"), QStringList{"900"});
+
+    Sim.AddLogRecord(3, 11, 1, "0012");
+    const QDateTime clock = Sim.UnitClock(3);
+    const QString table = "ENTRANCE_LOG" + clock.toString("yyyy_MM");
+    ASSERT_TRUE(WaitFor([&] { return FileExists(Temp.File(table + ".DB")); }));
+    ASSERT_TRUE(WaitFor([&] {
+        return TableRows("SELECT 個人コード, 操作種別, 認証機ID FROM " + table) ==
+               QStringList{"0012|11|3"};
+    }));
+
+    // Removal by request: the unit's answer deletes the row.
+    ASSERT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray("0012,2\r\n") + '\0'));
+    ASSERT_TRUE(WaitFor([&] { return !Sim.HasPerson(2, "0012"); }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return AccessRows("SELECT 認証機ID FROM M_使用認証機") == QStringList{"1"}; }));
+    EXPECT_EQ(PendingRemovalCount(), 0);
+}
+
+TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {
+    Sim.Tamper(3, true);
+    Sim.Tamper(3, false);
+    ASSERT_TRUE(WaitFor([&] {
+        return TableRows("SELECT タンパー開, タンパー閉 FROM entranceState WHERE 認証機ID=3") ==
+               QStringList{"1|1"};
+    }));
+    Sim.Tamper(3, true);
+    ASSERT_TRUE(WaitFor([&] {
+        return TableRows("SELECT タンパー閉 FROM entranceState WHERE 認証機ID=3") ==
+               QStringList{"0"};
+    }));
+    Sim.Tamper(3, false);
+    ASSERT_TRUE(WaitFor([&] {
+        return TableRows("SELECT タンパー閉 FROM entranceState WHERE 認証機ID=3") ==
+               QStringList{"1"};
+    }));
+    Sim.ClearFrames();
+    HandleCopyData(CD_RESET_TAMPER, "3");
+    ASSERT_TRUE(WaitFor([&] {
+        for (const TSimFrame& frame : Sim.Frames())
+            if (frame.Command == "TSR" && frame.Destination == 3)
+                return true;
+        return false;
+    }));
+    EXPECT_EQ(TableRows("SELECT タンパー開, タンパー閉 FROM entranceState WHERE 認証機ID=3"),
+              QStringList{"0|0"});
+}
