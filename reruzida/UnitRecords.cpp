@@ -241,24 +241,24 @@ void DrainPendingRecords() {
 
 } // namespace
 
-void MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
+namespace {
+
+// Runs `act` on the person's row for the unit in M_使用認証機 (the columns given are also the
+// update key), when there is one; the dataset is closed afterwards in every case.
+void OnUnitRow(int unit, const QString& code, const QString& columns,
+               const std::function<void(TDBQueryODBC&)>& act) {
     TDBQueryODBC& query = *DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
     SetLines(query.SQL(),
-             {"SELECT 個人コード, 認証機ID, 登録, 削除, 登録不可 FROM M_使用認証機",
+             {"SELECT " + columns + " FROM M_使用認証機",
               "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit)});
-    query.SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除; 登録不可");
+    query.SetUpdateKeyColumn(QString(columns).replace(", ", "; "));
     query.SetUpdateTableName("M_使用認証機");
     try {
         query.Open();
-        if (!query.Eof()) {
-            query.Edit();
-            query.FieldByName("登録")->SetAsBoolean(true);
-            query.FieldByName("削除")->SetAsBoolean(false);
-            query.FieldByName("登録不可")->SetAsBoolean(refused);
-            query.Post();
-        }
+        if (!query.Eof())
+            act(query);
     } catch (...) {
         query.Close();
         throw;
@@ -266,26 +266,22 @@ void MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
     query.Close();
 }
 
+} // namespace
+
+void MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
+    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可", [&](TDBQueryODBC& query) {
+        query.Edit();
+        query.FieldByName("登録")->SetAsBoolean(true);
+        query.FieldByName("削除")->SetAsBoolean(false);
+        query.FieldByName("登録不可")->SetAsBoolean(refused);
+        query.Post();
+    });
+}
+
 void RemoveUnitUser(int unit, const QString& code) {
-    if (code.isEmpty())
-        return;
-    TDBQueryODBC& query = *DM1->sqlEntrance;
-    query.Close();
-    query.SetReadOnly(false);
-    SetLines(query.SQL(),
-             {"SELECT 個人コード, 認証機ID, 登録, 削除 FROM M_使用認証機",
-              "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit)});
-    query.SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除");
-    query.SetUpdateTableName("M_使用認証機");
-    try {
-        query.Open();
-        if (!query.Eof())
-            query.Delete();
-    } catch (...) {
-        query.Close();
-        throw;
-    }
-    query.Close();
+    if (!code.isEmpty())
+        OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除",
+                  [](TDBQueryODBC& query) { query.Delete(); });
 }
 
 void StoreReadImage(int unit, const TRecvDataClass& record) {

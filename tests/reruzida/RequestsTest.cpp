@@ -2,6 +2,7 @@
 
 #include "reruzida/RequestServer.h"
 #include "reruzida/Requests.h"
+#include "ui/CopyData.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -85,4 +86,24 @@ TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     HandleRecord(Record(2, "RRA", Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
     EXPECT_TRUE(WaitFor([&] { return first.Received == ",2"; }));
     EXPECT_TRUE(second.Received.isEmpty());
+}
+
+TEST_F(DataSideTest, RequestsByLocalSocketReachTheirHandler) {
+    QList<TCopyData> received;
+    TCopyDataServer window(CommCaption, [&](const TCopyData& data) {
+        received << data;
+        HandleCopyData(data.Code, data.Payload);
+    });
+    EXPECT_FALSE(FindWindowByCaption(CommCaption));
+    ASSERT_TRUE(window.Start());
+    EXPECT_TRUE(FindWindowByCaption(CommCaption));
+    ASSERT_TRUE(
+        SendCopyData(CommCaption, CD_READ_IMAGE, EntranceCaption, QByteArray("0012,3\r\n") + '\0'));
+    ASSERT_TRUE(SendCopyData(CommCaption, CD_TERMINATE, EntranceCaption, {}));
+    ASSERT_TRUE(WaitFor([&] { return received.size() == 2; }));
+    EXPECT_EQ(received[0].Sender, EntranceCaption);
+    EXPECT_EQ(received[1].Code, CD_TERMINATE);
+    EXPECT_TRUE(received[1].Payload.isEmpty());
+    EXPECT_EQ(SentText(), QStringList{"3 RRR 0012"});
+    EXPECT_FALSE(SendCopyData(WorkingCaption, CD_READ_IMAGE_REPLY, CommCaption, "x"));
 }
