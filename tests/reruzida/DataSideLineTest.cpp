@@ -48,17 +48,6 @@ protected:
         Sim.Stop();
         DataSideTest::TearDown();
     }
-    static bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
-        QElapsedTimer waiting;
-        waiting.start();
-        while (!done()) {
-            if (waiting.elapsed() > ms)
-                return false;
-            ProcessSentMessages(5);
-            QCoreApplication::processEvents();
-        }
-        return true;
-    }
 };
 
 } // namespace

@@ -11,15 +11,6 @@
 
 namespace {
 
-// Waits, handling events, until `done` or five seconds have passed.
-bool WaitFor(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 // A client of one of the data side's servers on loopback.
 struct TClient {
     QTcpSocket Socket;

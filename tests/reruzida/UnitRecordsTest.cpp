@@ -18,13 +18,6 @@ QByteArray Image() {
     return image;
 }
 
-void WaitFor(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
 } // namespace
 
 TEST_F(DataSideTest, StartUpUpgradesTheSchemaOnceAndServesTheLocalPath) {
