@@ -61,17 +61,17 @@ void TALed::ShowPicture(bool on) {
 }
 
 void TALed::SetTrueColor(TColor value) {
-    if (value == FTrueColor)
-        return;
-    FTrueColor = value;
-    LoadStyle();
-    update();
+    ChangeColor(FTrueColor, value);
 }
 
 void TALed::SetFalseColor(TColor value) {
-    if (value == FFalseColor)
+    ChangeColor(FFalseColor, value);
+}
+
+void TALed::ChangeColor(TColor& field, TColor value) {
+    if (value == field)
         return;
-    FFalseColor = value;
+    field = value;
     LoadStyle();
     update();
 }

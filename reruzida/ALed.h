@@ -52,6 +52,7 @@ protected:
 
 private:
     void LoadStyle();
+    void ChangeColor(TColor& field, TColor value);
     void ShowPicture(bool on);
     void StartBlink();
     void StopBlink();
