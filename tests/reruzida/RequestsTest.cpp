@@ -98,3 +98,14 @@ TEST_F(DataSideTest, RequestsByLocalSocketReachTheirHandler) {
     EXPECT_EQ(SentText(), QStringList{"3 RRR 0012"});
     EXPECT_FALSE(SendCopyData(WorkingCaption, CD_READ_IMAGE_REPLY, CommCaption, "x"));
 }
+
+TEST_F(DataSideTest, TheTamperPortReleasesAClosedCase) {
+    Tables(
+        "INSERT INTO entranceState (認証機ID, 認証機名, 作動状況, タンパー開, タンパー閉) VALUES "
+        "(1, 'a', 1, 1, 1)");
+    TClient client(*DM1->ServerTanpa);
+    client.Send("1");
+    ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
+    EXPECT_EQ(SentText(), QStringList{"1 TSR "});
+    EXPECT_EQ(TableRows("SELECT タンパー開, タンパー閉 FROM entranceState"), QStringList{"0|0"});
+}
