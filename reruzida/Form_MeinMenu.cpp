@@ -54,8 +54,9 @@ TALed* NewLed(QWidget* parent, TLEDStyle style) {
 
 TfrmMainMenu::TfrmMainMenu(TDrvSetup driverSetup)
     : QWidget(nullptr, Qt::Window | Qt::Tool), FDriverSetup(std::move(driverSetup)) {
+    // The program folder is the data folder, also when the data start-up stopped early.
     if (!FDriverSetup.StateWriter)
-        FDriverSetup.StateWriter = std::make_shared<TUnitStateTable>(DataFolder());
+        FDriverSetup.StateWriter = std::make_shared<TUnitStateTable>(ProgramFolder());
     CreateControls();
     FormCreate();
 }
