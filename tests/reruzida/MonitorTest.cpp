@@ -219,3 +219,16 @@ TEST_F(MonitorTest, ExitIsAskedTwiceAndOkStopsTheLine) {
     EXPECT_FALSE(FForm->DriverOpened);
     EXPECT_FALSE(DrvSendCommand(1, "TSR"));
 }
+
+// F2 opens the one clock-setting dialog without waiting; closing it frees it.
+TEST_F(MonitorTest, ClockDialogIsMadeOnceAndFreedWhenClosed) {
+    QTest::keyClick(FForm.get(), Qt::Key_F2);
+    TfrmTimeAdust* dialog = FForm->TimeAdust();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), "時計合わせ");
+    FForm->btnF2->click();
+    EXPECT_EQ(FForm->TimeAdust(), dialog);
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return FForm->TimeAdust() == nullptr; }, 2000));
+}
