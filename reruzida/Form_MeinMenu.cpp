@@ -335,7 +335,7 @@ void TfrmMainMenu::Terminate() {
 }
 
 void TfrmMainMenu::Restart() {
-    OpenDataSession();
+    RunLogged([] { OpenDataSession(); });
     if (!DriverOpened)
         OpenDriver();
 }
