@@ -106,7 +106,7 @@ Conversion WriteInteger(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target,
     bool ok = false;
     const double d = v.toDouble(&ok);
     if (!ok)
-        return Fail("22018", "Invalid character value for cast specification");
+        return Fail("22018", "Invalid character value for cast");
     const qint64 n = qint64(std::trunc(d));
     switch (cType) {
     case SQL_C_SHORT:
@@ -142,7 +142,7 @@ Conversion WriteInteger(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target,
 Conversion WriteDate(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
     double day;
     if (!DayNumber(v, day))
-        return Fail("22018", "Invalid character value for cast specification");
+        return Fail("22018", "Invalid character value for cast");
     int y, m, d, h, n, s, ms;
     DecodeDate(day, y, m, d);
     DecodeTime(day, h, n, s, ms);

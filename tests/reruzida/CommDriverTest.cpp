@@ -3,6 +3,7 @@
 #include "storage/Connection.h"
 #include "tests/common/TempFolder.h"
 #include "tests/reruzida/SerialLine.h"
+#include "tests/reruzida/WaitFor.h"
 #include "tools/newdata/NewData.h"
 #include "tools/unitsim/UnitSimulator.h"
 
@@ -102,18 +103,6 @@ protected:
         FSim.Stop();
     }
     void Open(int stepTime = 10) { ASSERT_TRUE(DrvOpen(&FWindow, {FWriter, stepTime})); }
-    // Runs the window's events until `done`; LED messages are taken as soon as they come.
-    bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-        QElapsedTimer waiting;
-        waiting.start();
-        while (!done()) {
-            if (waiting.elapsed() > ms)
-                return false;
-            ProcessSentMessages(5);
-            QCoreApplication::processEvents();
-        }
-        return true;
-    }
     bool WaitForScan(int units) {
         return WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", units) > 0; });
     }

@@ -11,6 +11,7 @@
 #include "storage/Connection.h"
 #include "storage/Statement.h"
 #include "tests/common/TempFolder.h"
+#include "tests/reruzida/WaitFor.h"
 #include "tools/newdata/NewData.h"
 
 #include <QCoreApplication>
@@ -19,19 +20,6 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
-
-// Handles events (and messages sent from the protocol thread) until `done` or the time is up.
-inline bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
-    QElapsedTimer waiting;
-    waiting.start();
-    while (!done()) {
-        if (waiting.elapsed() > ms)
-            return false;
-        ProcessSentMessages(5);
-        QCoreApplication::processEvents();
-    }
-    return true;
-}
 
 // One queued command as the jobs hand it to the driver.
 struct TSentCommand {

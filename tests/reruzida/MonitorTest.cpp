@@ -7,6 +7,7 @@
 #include "reruzida/TrayIcon.h"
 #include "tests/common/TempFolder.h"
 #include "tests/reruzida/SerialLine.h"
+#include "tests/reruzida/WaitFor.h"
 #include "tools/unitsim/UnitSimulator.h"
 
 #include <QAction>
@@ -44,14 +45,6 @@ protected:
     void TearDown() override {
         FForm.reset();
         FSim.Stop();
-    }
-    bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
-        return QTest::qWaitFor(
-            [&] {
-                ProcessSentMessages(5);
-                return done();
-            },
-            ms);
     }
     bool LedLit(int unit, TColor colour) const {
         return FForm->ALed[unit]->Value() && FForm->ALed[unit]->TrueColor() == colour;
@@ -183,10 +176,8 @@ TEST_F(MonitorTest, Screenshot) {
     ASSERT_NE(label, nullptr);
     EXPECT_TRUE(QFontInfo(label->font()).family().contains("IPA"))
         << QFontInfo(label->font()).family().toStdString();
-    const QString dir = qEnvironmentVariable("ZZ_BUILD_DIR", QDir::currentPath()) + "/test-output";
-    QDir().mkpath(dir);
     const QImage shot = FForm->grab().toImage();
-    EXPECT_TRUE(shot.save(dir + "/TfrmMainMenu.png"));
+    EXPECT_TRUE(shot.save(TestOutputFolder() + "/TfrmMainMenu.png"));
     EXPECT_GT(shot.width(), 16 * 22);
 }
 
