@@ -319,10 +319,13 @@ void TfrmMainMenu::N3Click() {
     FPassWD->show();
 }
 
-// A failure on the way is logged and the program keeps running.
+// A failure on the way is logged and the program keeps running. Records the units were
+// told are taken are stored before the program goes.
 void TfrmMainMenu::EndProgram() {
     RunLogged([this] {
-        StopCommunication();
+        CloseDriver();
+        HandleRemainingRecords();
+        CloseDataSession();
         QApplication::quit();
     });
 }
@@ -330,6 +333,7 @@ void TfrmMainMenu::EndProgram() {
 // The sender waits for this window to go, so the program ends whatever fails.
 void TfrmMainMenu::Terminate() {
     RunLogged([this] { CloseDriver(); });
+    RunLogged(HandleRemainingRecords);
     RunLogged([] { CloseDataSession(); });
     QApplication::quit();
 }

@@ -33,6 +33,9 @@ void ProcessRecvData();
 void HandleRecvData(const TRecvDataClass& record);
 // Handles the records still waiting for a retry.
 void RetryPendingRecords();
+// Before the program ends: the records still waiting, received or held for a retry, are
+// handled once more; what fails then goes to the error log whole.
+void HandleRemainingRecords();
 // Records waiting for a retry.
 int PendingRecordCount();
 void ForgetPendingRecords();

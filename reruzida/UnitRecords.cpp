@@ -220,8 +220,9 @@ std::deque<TPendingRecord>& PendingRecords() {
 }
 
 // Handles the waiting records in order. A log record whose storage fails stays first and
-// stops the round; any other failure, and a log record out of attempts, goes to the log.
-void DrainPendingRecords() {
+// stops the round; any other failure, a log record out of attempts, and any failure on the
+// last try goes to the log.
+void DrainPendingRecords(bool lastTry = false) {
     auto& pending = PendingRecords();
     while (!pending.empty()) {
         TPendingRecord& next = pending.front();
@@ -230,7 +231,8 @@ void DrainPendingRecords() {
         } catch (const ERecordRejected& e) {
             ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(next.Record), Now());
         } catch (const Exception& e) {
-            const bool retry = next.Record.Command == "LRA" && ++next.Attempts < MaxAttempts;
+            const bool retry =
+                !lastTry && next.Record.Command == "LRA" && ++next.Attempts < MaxAttempts;
             if (retry)
                 return;
             ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(next.Record), Now());
@@ -317,7 +319,9 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
         return;
     if (operation == 1) {
         EnsurePerson(code);
-        SendCommand(unit, "RRR", code);
+        // Without the read the image never reaches the database: the record waits instead.
+        if (!SendCommand(unit, "RRR", code))
+            throw Exception("認証機" + QString::number(unit) + "へ画像の読み出しを送れません");
     } else if (operation == 2) {
         DeleteUnitRow(unit, code);
     } else if ((operation >= 10 && operation <= 13) || (operation >= 20 && operation <= 23)) {
@@ -363,6 +367,13 @@ void HandleRecvData(const TRecvDataClass& record) {
 void RetryPendingRecords() {
     DrainPendingRecords();
 }
+void HandleRemainingRecords() {
+    TRecvDataClass record;
+    while (DrvReadData(record))
+        PendingRecords().push_back({record, 0});
+    DrainPendingRecords(true);
+}
+
 int PendingRecordCount() {
     return int(PendingRecords().size());
 }

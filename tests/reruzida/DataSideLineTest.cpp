@@ -2,10 +2,12 @@
 #include "DataSideFixture.h"
 
 #include "reruzida/CommDriver.h"
+#include "reruzida/Form_MeinMenu.h"
 #include "reruzida/Requests.h"
 #include "reruzida/UnitStateTable.h"
 #include "tests/reruzida/SerialLine.h"
 #include "tools/unitsim/UnitSimulator.h"
+#include "ui/CopyData.h"
 
 #include "base/Files.h"
 
@@ -108,4 +110,32 @@ TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {
     }));
     EXPECT_EQ(TableRows("SELECT タンパー開, タンパー閉 FROM entranceState WHERE 認証機ID=3"),
               QStringList{"0|0"});
+}
+
+// The stop request ends the program at once: what the units were already told is taken
+// must be in the log by then.
+TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
+    SetSendCommand({});
+    TUnitSimulator sim{1};
+    ASSERT_TRUE(sim.OpenPty());
+    UsePort(2, sim.SlavePath());
+    sim.Start();
+    TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+    ASSERT_TRUE(WaitFor([] { return UnitPresent[1].load(); }));
+    sim.AddLogRecord(1, 11, 1, "0012");
+    sim.AddLogRecord(1, 21, 1, "0012");
+    // Only the LED messages are handled meanwhile: the records stay in the window's queue.
+    QElapsedTimer waiting;
+    waiting.start();
+    while (sim.PendingRecords(1) > 0 && waiting.elapsed() < 15000)
+        ProcessSentMessages(5);
+    ASSERT_EQ(sim.PendingRecords(1), 0);
+    TCopyData stop;
+    stop.Code = CD_TERMINATE;
+    form.AppMessage(stop);
+    EXPECT_FALSE(form.DriverOpened);
+    const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
+    EXPECT_EQ(TableRows("SELECT 操作種別 FROM " + table + " ORDER BY autoNum"),
+              (QStringList{"11", "21"}));
+    sim.Stop();
 }

@@ -121,6 +121,19 @@ TEST_F(DataSideTest, EnrolmentReadsTheImageStoresItAndSpreadsIt) {
     EXPECT_EQ(answer.Payload, QByteArray("0012,2\r\n") + '\0');
 }
 
+// The image read after an enrolment cannot be queued (a full queue, a closed line): the
+// record waits and the read goes out later.
+TEST_F(DataSideTest, AnEnrolmentWaitsUntilItsImageReadIsQueued) {
+    QueueFull = true;
+    HandleRecvData(Record(2, "LRA", Log(Stamp, "0012", "01", "01")));
+    EXPECT_EQ(PendingRecordCount(), 1);
+    QueueFull = false;
+    ProcessTick(WM_TICK_REGISTER);
+    EXPECT_EQ(PendingRecordCount(), 0);
+    EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
+    EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_個人情報"), QStringList{"0012"});
+}
+
 TEST_F(DataSideTest, AnUnregisteredPersonIsAnsweredWithAnEmptyCode) {
     TCopyData answer;
     TCopyDataServer window(EntranceCaption, [&](const TCopyData& data) { answer = data; });
