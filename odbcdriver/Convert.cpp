@@ -17,6 +17,43 @@ bool IsDateType(SQLSMALLINT t) {
            t == SQL_TIME || t == SQL_TIMESTAMP;
 }
 
+bool IsNumberType(SQLSMALLINT t) {
+    switch (t) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Text given for a numeric parameter as that number: whole for the integer types.
+bool TextToNumber(const QString& text, SQLSMALLINT sqlType, QVariant& value) {
+    bool ok = false;
+    const QString t = text.trimmed();
+    switch (sqlType) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+        value = t.toLongLong(&ok);
+        break;
+    default:
+        value = t.toDouble(&ok);
+        break;
+    }
+    return ok;
+}
+
 // The value as a day number, when it is one.
 bool DayNumber(const QVariant& v, double& day) {
     if (v.typeId() == QMetaType::QString)
@@ -307,6 +344,12 @@ bool ReadParameter(const ParameterBinding& p, const QByteArray* data, QVariant& 
                 return false;
             }
             value = day;
+        } else if (IsNumberType(p.SqlType)) {
+            // A number sent as text compares as a number, also with an expression.
+            if (!TextToNumber(text, p.SqlType, value)) {
+                message = "Invalid character value for cast specification: " + text;
+                return false;
+            }
         } else {
             value = text;
         }

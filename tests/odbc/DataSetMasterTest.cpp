@@ -77,3 +77,40 @@ TEST_F(DataSetTest, MidnightFromTheMasterIsAValue) {
     detail->Open();
     EXPECT_EQ(Units(*detail), QStringList{"1"});
 }
+
+TEST_F(DataSetTest, NumbersFromTheMasterMatchExpressions) {
+    // The day list's small integers drive a detail that compares them with CInt(...).
+    Run({"CREATE TABLE ENTRANCE_LOG2026_12 (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, "
+         "個人コード TEXT (10), 操作日時 DATETIME)",
+         "INSERT INTO ENTRANCE_LOG2026_12 (個人コード, 操作日時) VALUES ('A1', '12/01/2026, "
+         "08:00:00')",
+         "INSERT INTO ENTRANCE_LOG2026_12 (個人コード, 操作日時) VALUES ('B2', '12/02/2026, "
+         "09:00:00')",
+         "CREATE TABLE TMPLOG8_1 (操作Year SHORT, 操作Month SHORT, 操作Day SHORT, 率 DOUBLE)",
+         "INSERT INTO TMPLOG8_1 VALUES (2026, 12, 1, 0.5)",
+         "INSERT INTO TMPLOG8_1 VALUES (2026, 12, 2, 1.5)"},
+        "EntParaODBC");
+    auto master = NewQuery("EntParaODBC", "sqlUser");
+    SetLines(*master, {"SELECT 操作Year,操作Month,操作Day,率", "FROM TMPLOG8_1",
+                       "ORDER BY 操作Year,操作Month,操作Day"});
+    master->Open();
+    TDataSource source;
+    source.SetDataSet(master.get());
+    auto detail = NewQuery("EntParaODBC", "sqlSubGroup");
+    SetLines(*detail,
+             {"SELECT 個人コード FROM ENTRANCE_LOG2026_12",
+              "WHERE (CInt(Year(操作日時)) =:操作Year)", "AND (CInt(Month(操作日時)) =:操作Month)",
+              "AND (CInt(Day(操作日時)) =:操作Day) AND (CDbl(Day(操作日時)) > :率)"});
+    detail->SetDataSource(&source);
+    detail->Prepare();
+    detail->Open();
+    auto codes = [&] {
+        QStringList values;
+        for (detail->First(); !detail->Eof(); detail->Next())
+            values << detail->FieldByName("個人コード")->AsString();
+        return values;
+    };
+    EXPECT_EQ(codes(), QStringList{"A1"});
+    master->Next();
+    EXPECT_EQ(codes(), QStringList{"B2"});
+}
