@@ -20,7 +20,12 @@ void TErrorLog::LoadErrorLog() {
 }
 
 void TErrorLog::WriteErrorLog(const QString& message, TDateTime time) {
-    FLines.prepend(FormatDateTime("yyyy/mm/dd hh:nn:ss", time) + " " + message);
+    // One entry per line: a message that carries a record's bytes may hold line breaks.
+    QString text = message;
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control)
+            c = ' ';
+    FLines.prepend(FormatDateTime("yyyy/mm/dd hh:nn:ss", time) + " " + text);
     while (FLines.size() > MaxLines)
         FLines.removeLast();
     QFile file(FFileName);

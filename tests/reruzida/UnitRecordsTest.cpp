@@ -66,6 +66,17 @@ TEST_F(DataSideTest, RecordsNoUnitCouldSendAreLoggedWholeAndNeverStored) {
     EXPECT_FALSE(QFile::exists(Temp.File("ENTRANCE_LOG2026_13.DB")));
 }
 
+// An image holds line breaks; the error log still keeps one entry per line.
+TEST_F(DataSideTest, ARecordLoggedWholeStaysOnOneLine) {
+    Access("DROP TABLE M_使用認証機");
+    HandleRecvData(Record(2, "RRA", Code("0012") + QByteArray("\x00\x00\x03\x54", 4) + Image()));
+    ASSERT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_TRUE(ErrorLog().Lines()[0].contains("2 RRA 0012"));
+    TErrorLog reread(Temp.File("ErrorLog.Log"));
+    reread.LoadErrorLog();
+    EXPECT_EQ(reread.Lines(), ErrorLog().Lines());
+}
+
 TEST_F(DataSideTest, ALogRecordThatCannotBeStoredWaitsAndIsStoredLater) {
     // A folder in the table file's place: creating the table fails until it is gone.
     const QString blocker = Temp.File("ENTRANCE_LOG2026_12.DB");
