@@ -41,8 +41,9 @@ void TqoPendingError::ReadDiagnosticsODBC3(TODBCCLI& cli, SQLSMALLINT handleType
         SQLINTEGER native = 0;
         SQLCHAR message[MessageBufSize] = {};
         SQLSMALLINT length = 0;
-        if (cli.SQLGetDiagRec(handleType, handle, record, state, &native, message,
-                              SQLSMALLINT(MessageBufSize), &length) != SQL_SUCCESS)
+        // A message longer than the buffer comes cut, with a warning: still a record.
+        if (!SQL_SUCCEEDED(cli.SQLGetDiagRec(handleType, handle, record, state, &native, message,
+                                             SQLSMALLINT(MessageBufSize), &length)))
             break;
         AddRecord(QString::fromLatin1(reinterpret_cast<char*>(state)), native,
                   MessageText(message, length));
@@ -55,8 +56,8 @@ void TqoPendingError::ReadDiagnosticsODBC2(TODBCCLI& cli, SQLHENV env, SQLHDBC d
         SQLINTEGER native = 0;
         SQLCHAR message[MessageBufSize] = {};
         SQLSMALLINT length = 0;
-        if (cli.SQLError(env, dbc, stmt, state, &native, message, SQLSMALLINT(MessageBufSize),
-                         &length) != SQL_SUCCESS)
+        if (!SQL_SUCCEEDED(cli.SQLError(env, dbc, stmt, state, &native, message,
+                                        SQLSMALLINT(MessageBufSize), &length)))
             break;
         AddRecord(QString::fromLatin1(reinterpret_cast<char*>(state)), native,
                   MessageText(message, length));

@@ -60,6 +60,20 @@ TEST_F(OdbcTest, FailedCallWithoutRecordsRaisesNothing) {
     EXPECT_NO_THROW(query->ExecDirect("DELETE FROM t"));
 }
 
+TEST_F(OdbcTest, AMessageTooLongForTheBufferIsCutNotLost) {
+    for (TqoODBCVersion version : {ODBC20, ODBC35}) {
+        SCOPED_TRACE(version);
+        Dm.Reset();
+        auto query = NewQuery(version);
+        query->Connect();
+        Dm.Diags = {{"HY000", 3, std::string(600, 'x')}};
+        Dm.Results["SQLExecDirect"] = {SQL_ERROR};
+        const EODBCError e = ErrorOf([&] { query->ExecDirect("DELETE FROM t"); });
+        EXPECT_EQ(e.SQLState(), "HY000");
+        EXPECT_EQ(e.ErrorMessage(), QString(511, 'x'));
+    }
+}
+
 TEST_F(OdbcTest, OnlyTenODBC3RecordsAreRead) {
     auto query = NewQuery();
     query->Connect();

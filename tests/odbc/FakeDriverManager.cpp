@@ -225,7 +225,8 @@ SQLRETURN DiagRecord(size_t index, SQLCHAR* state, SQLINTEGER* native, SQLCHAR* 
     *native = diag.Native;
     snprintf(reinterpret_cast<char*>(message), size_t(bufferLength), "%s", diag.Text.c_str());
     *textLength = SQLSMALLINT(diag.Text.size());
-    return SQL_SUCCESS;
+    // As a driver manager does, a message cut to fit the buffer is a warning.
+    return diag.Text.size() < size_t(bufferLength) ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
 }
 
 size_t NextError = 0;
