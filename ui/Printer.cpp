@@ -24,14 +24,16 @@ void TPrinter::SetPrinterIndex(int index) {
         index = std::max(0, int(names.indexOf(QPrinterInfo::defaultPrinterName())));
     if (index >= names.size())
         throw EPrinter("Printer index out of range");
-    const bool changed = index != FPrinterIndex || !FPrinter;
+    const bool changed = index != FPrinterIndex || names.at(index) != FPrinterName || !FPrinter;
     FPrinterIndex = index;
+    FPrinterName = names.at(index);
     if (changed)
         CreateDevice();
 }
 
+// The chosen printer is kept by name: the list may change while the program runs.
 bool TPrinter::IsPdf() const {
-    return Printers().at(FPrinterIndex) == PdfPrinterName;
+    return FPrinterName == PdfPrinterName;
 }
 
 void TPrinter::ResetSettings() {
@@ -50,8 +52,8 @@ void TPrinter::CreateDevice() {
         FPrinter->setPageMargins(QMarginsF(), QPageLayout::Point);
         FPrinter->setOutputFileName(fileName);
     } else {
-        FPrinter = std::make_unique<QPrinter>(
-            QPrinterInfo::printerInfo(Printers().at(FPrinterIndex)), QPrinter::HighResolution);
+        FPrinter = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(FPrinterName),
+                                              QPrinter::HighResolution);
     }
 }
 

@@ -62,6 +62,7 @@ private:
     std::unique_ptr<QPrinter> FPrinter;
     QPainter FPainter;
     int FPrinterIndex = -1;
+    QString FPrinterName;
 };
 
 // The application's printer object.
