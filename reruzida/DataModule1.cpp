@@ -54,10 +54,12 @@ TDBQueryODBC* NewODBCQuery(TComponent* owner, const QString& name) {
     return query;
 }
 
-// A server on its port; a port in use ends the start-up.
+// A server on its port. A port in use only costs that server (the error log says so): the
+// rest of the start-up still sets up the data side, or no event would be stored.
 void Activate(QTcpServer& server, quint16 port) {
     if (!server.listen(QHostAddress::Any, port))
-        throw Exception("TCP port " + QString::number(port) + ": " + server.errorString());
+        ErrorLog().WriteErrorLog("TCP port " + QString::number(port) + ": " + server.errorString(),
+                                 Now());
 }
 
 } // namespace

@@ -48,6 +48,27 @@ TEST_F(DataSideTest, RemovalRequestsQueueForValidUnitsOnly) {
     EXPECT_EQ(SplitCommaText(",3"), (QStringList{"", "3"}));
 }
 
+// A port another program holds costs only its own server: the data side is still set up.
+TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::Any, 0));
+    DataPath.clear();
+    TDM1 module;
+    module.ProgramFile = Temp.File("Reruzida");
+    module.InstallDriver = false;
+    std::fill(std::begin(module.Ports), std::end(module.Ports), 0);
+    module.Ports[2] = taken.serverPort();
+    DM1 = &module;
+    EXPECT_NO_THROW(module.DataModuleCreate());
+    EXPECT_EQ(DataPath, Temp.File("Reruzida"));
+    ASSERT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_TRUE(ErrorLog().Lines()[0].contains(QString::number(taken.serverPort())));
+    EXPECT_TRUE(module.ServerTanpa->isListening());
+    HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
+    DM1 = Module.get();
+}
+
 TEST_F(DataSideTest, TheStartPortSendsTheDataPath) {
     TClient client(*DM1->ServerStart);
     EXPECT_TRUE(WaitFor([&] { return client.Received == DataPath.toUtf8(); }));
