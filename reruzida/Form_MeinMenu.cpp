@@ -320,11 +320,11 @@ void TfrmMainMenu::N3Click() {
 }
 
 // A failure on the way is logged and the program keeps running. Records the units were
-// told are taken are stored before the program goes.
+// told are taken are stored before the program goes, and unconfirmed removals logged.
 void TfrmMainMenu::EndProgram() {
     RunLogged([this] {
         CloseDriver();
-        HandleRemainingRecords();
+        FinishUnitJobs();
         CloseDataSession();
         QApplication::quit();
     });
@@ -333,7 +333,7 @@ void TfrmMainMenu::EndProgram() {
 // The sender waits for this window to go, so the program ends whatever fails.
 void TfrmMainMenu::Terminate() {
     RunLogged([this] { CloseDriver(); });
-    RunLogged(HandleRemainingRecords);
+    RunLogged(FinishUnitJobs);
     RunLogged([] { CloseDataSession(); });
     QApplication::quit();
 }

@@ -238,6 +238,15 @@ void ProcessTick(int msg) {
     }
 }
 
+void FinishUnitJobs() {
+    HandleRemainingRecords();
+    for (const auto& [unit, code] : PendingRemovals())
+        ErrorLog().WriteErrorLog("認証機" + QString::number(unit) + "から個人コード" + code +
+                                     "の削除が確認されていません",
+                                 Now());
+    PendingRemovals().clear();
+}
+
 void ResetUnitJobs() {
     LastRegistrationCode.clear();
     LastExpiryCode.clear();

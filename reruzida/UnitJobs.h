@@ -56,5 +56,9 @@ void AddPendingRemoval(int unit, const QString& code);
 void ConfirmRemoval(int unit, const QString& code);
 int PendingRemovalCount();
 
+// Before the program ends: the remaining records are handled (HandleRemainingRecords), and
+// each removal no unit confirmed goes to the error log, since nothing will send it again.
+void FinishUnitJobs();
+
 // Forgets the state kept between ticks and records (a new start, or a test).
 void ResetUnitJobs();

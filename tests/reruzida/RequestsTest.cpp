@@ -69,6 +69,17 @@ TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     DM1 = Module.get();
 }
 
+// Nothing sends an unconfirmed removal again once the program ends: the error log keeps it.
+TEST_F(DataSideTest, RemovalsUnconfirmedAtTheEndGoToTheErrorLog) {
+    HandleCopyData(CD_DELETE_USERS, QByteArray("123,1\r\n124,2\r\n") + '\0');
+    HandleRecord(Record(2, "RDA", Code("124")));
+    FinishUnitJobs();
+    EXPECT_EQ(PendingRemovalCount(), 0);
+    ASSERT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_TRUE(
+        ErrorLog().Lines()[0].endsWith("認証機1から個人コード123の削除が確認されていません"));
+}
+
 TEST_F(DataSideTest, TheStartPortSendsTheDataPath) {
     TClient client(*DM1->ServerStart);
     EXPECT_TRUE(WaitFor([&] { return client.Received == DataPath.toUtf8(); }));
