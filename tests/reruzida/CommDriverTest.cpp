@@ -368,11 +368,7 @@ TEST_F(CommDriverTest, CloseNeverWaitsForeverAndKeepsAcknowledgedRecords) {
     FSim.AddLogRecord(1, 11, 1, "9");
     Open();
     // Only sent messages are handled: the record's WM_RECV_DATA stays queued.
-    QElapsedTimer waiting;
-    waiting.start();
-    while (FSim.PendingRecords(1) > 0 && waiting.elapsed() < 10000)
-        ProcessSentMessages(10);
-    ASSERT_EQ(FSim.PendingRecords(1), 0);
+    ASSERT_TRUE(WaitForSentOnly([&] { return FSim.PendingRecords(1) == 0; }, 10000));
     QElapsedTimer closing;
     closing.start();
     EXPECT_TRUE(DrvClose());

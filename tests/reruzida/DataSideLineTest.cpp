@@ -125,11 +125,7 @@ TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
     sim.AddLogRecord(1, 11, 1, "0012");
     sim.AddLogRecord(1, 21, 1, "0012");
     // Only the LED messages are handled meanwhile: the records stay in the window's queue.
-    QElapsedTimer waiting;
-    waiting.start();
-    while (sim.PendingRecords(1) > 0 && waiting.elapsed() < 15000)
-        ProcessSentMessages(5);
-    ASSERT_EQ(sim.PendingRecords(1), 0);
+    ASSERT_TRUE(WaitForSentOnly([&] { return sim.PendingRecords(1) == 0; }));
     TCopyData stop;
     stop.Code = CD_TERMINATE;
     form.AppMessage(stop);
