@@ -7,6 +7,7 @@
 #include "ErrorLog.h"
 #include "Requests.h"
 
+#include "base/DateTime.h"
 #include "base/Files.h"
 #include "base/Stream.h"
 #include "base/SysUtils.h"
@@ -306,9 +307,13 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
     const QByteArray log = record.Parameters().left(24);
     if (log.size() < 24)
         throw ERecordRejected("ログレコードが24バイトありません");
-    Digits(log, 0, 0, 99);
-    Digits(log, 2, 1, 12);
-    Digits(log, 4, 1, 31);
+    const int year = 2000 + Digits(log, 0, 0, 99);
+    const int month = Digits(log, 2, 1, 12);
+    const int day = Digits(log, 4, 1, 31);
+    // A day the month does not have can never be stored: no retries, no table for it.
+    TDateTime date = 0;
+    if (!TryEncodeDate(year, month, day, date))
+        throw ERecordRejected("ログレコードの日付が不正です: " + QString::fromLatin1(log.left(6)));
     Digits(log, 6, 0, 23);
     Digits(log, 8, 0, 59);
     Digits(log, 10, 0, 59);

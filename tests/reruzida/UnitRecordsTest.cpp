@@ -57,13 +57,15 @@ TEST_F(DataSideTest, RecordsNoUnitCouldSendAreLoggedWholeAndNeverStored) {
     const QList<TRecvDataClass> bad = {Record(3, "LRA", Log("261331120000", "0012", "11", "01")),
                                        Record(3, "LRA", Log("2612311200xx", "0012", "11", "01")),
                                        Record(40, "LRA", Log(Stamp, "0012", "11", "01")),
-                                       Record(3, "LRA", Log(Stamp, "0012", "1x", "01"))};
+                                       Record(3, "LRA", Log(Stamp, "0012", "1x", "01")),
+                                       Record(3, "LRA", Log("260230120000", "0012", "11", "01"))};
     for (const TRecvDataClass& record : bad)
         HandleRecvData(record);
     EXPECT_EQ(PendingRecordCount(), 0);
-    EXPECT_EQ(ErrorLog().Lines().size(), 4);
+    EXPECT_EQ(ErrorLog().Lines().size(), 5);
     EXPECT_TRUE(ErrorLog().Lines().last().contains("2613311200000012"));
     EXPECT_FALSE(QFile::exists(Temp.File("ENTRANCE_LOG2026_13.DB")));
+    EXPECT_FALSE(QFile::exists(Temp.File("ENTRANCE_LOG2026_02.DB")));
 }
 
 // An image holds line breaks; the error log still keeps one entry per line.
