@@ -375,6 +375,13 @@ TEST_F(Odbc, TheCommunicationProgramsStatements) {
     SQLRowCount(St, &changed);
     EXPECT_EQ(changed, 1);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM M_使用認証機 WHERE 登録=True"), 1);
+    // A text that is no number, sent for a numeric parameter, is refused.
+    char notNumber[] = "1x";
+    SQLFreeStmt(St, SQL_CLOSE);
+    ASSERT_EQ(SQLPrepare(St, (SQLCHAR*)update.data(), SQL_NTS), SQL_SUCCESS);
+    SQLBindParameter(St, 5, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_INTEGER, 10, 0, notNumber, 0, &nts);
+    EXPECT_EQ(SQLExecute(St), SQL_ERROR);
+    EXPECT_EQ(Diag(SQL_HANDLE_STMT, St).substr(0, 7), "22018: ");
     MustExec("DELETE * FROM M_使用認証機\nWHERE 個人コード='0012' AND 認証機ID=1");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM M_使用認証機"), 0);
 }
