@@ -347,7 +347,7 @@ bool ReadParameter(const ParameterBinding& p, const QByteArray* data, QVariant& 
         } else if (IsNumberType(p.SqlType)) {
             // A number sent as text compares as a number, also with an expression.
             if (!TextToNumber(text, p.SqlType, value)) {
-                message = "Invalid character value for cast specification: " + text;
+                message = "Invalid character value for cast: " + text;
                 return false;
             }
         } else {
