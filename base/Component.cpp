@@ -56,11 +56,6 @@ void TComponent::FreeNotification(TComponent* component) {
     component->FFreeNotifies.append(this);
 }
 
-void TComponent::RemoveFreeNotification(TComponent* component) {
-    FFreeNotifies.removeAll(component);
-    component->FFreeNotifies.removeAll(this);
-}
-
 void TComponent::BeginLoading() {
     FState |= csLoading;
     for (TComponent* c : FComponents)

@@ -29,7 +29,6 @@ public:
 
     // `component` is told (Notification with opRemove) when this one is destroyed.
     void FreeNotification(TComponent* component);
-    void RemoveFreeNotification(TComponent* component);
 
     int ComponentState() const { return FState; }
     bool IsLoading() const { return FState & csLoading; }

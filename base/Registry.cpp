@@ -38,24 +38,24 @@ bool TRegistry::OpenKey(const QString& key, bool canCreate) {
         FStore.WriteString(section, kKeyMarker, QString());
     }
     FCurrentPath = section;
-    FOpen = true;
     return true;
 }
 
 void TRegistry::CloseKey() {
-    FOpen = false;
     FCurrentPath.clear();
 }
 
-bool TRegistry::KeyExists(const QString& key) const { return FStore.SectionExists(Section(key)); }
+bool TRegistry::KeyExists(const QString& key) const {
+    return FStore.SectionExists(Section(key));
+}
 
 void TRegistry::CheckOpen() const {
-    if (!FOpen)
+    if (FCurrentPath.isEmpty())
         throw ERegistryException("No registry key is open");
 }
 
 bool TRegistry::ValueExists(const QString& name) const {
-    return FOpen && FStore.ValueExists(FCurrentPath, name);
+    return !FCurrentPath.isEmpty() && FStore.ValueExists(FCurrentPath, name);
 }
 
 QString TRegistry::ReadString(const QString& name) const {

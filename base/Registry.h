@@ -28,7 +28,6 @@ public:
     bool OpenKey(const QString& key, bool canCreate);
     void CloseKey();
     bool KeyExists(const QString& key) const;
-    const QString& CurrentPath() const { return FCurrentPath; }
 
     bool ValueExists(const QString& name) const;
     // Empty when the value is missing.
@@ -44,6 +43,6 @@ private:
     void CheckOpen() const;
 
     TIniFile FStore;
+    // The open key's section in the store; empty while no key is open.
     QString FCurrentPath;
-    bool FOpen = false;
 };

@@ -13,12 +13,6 @@ void TStrings::SetStrings(int index, const QString& line) {
     Changed();
 }
 
-void TStrings::SetObjects(int index, const QVariant& object) {
-    Changing();
-    FObjects[index] = object;
-    Changed();
-}
-
 QString TStrings::Text() const {
     QString text;
     for (const QString& line : FLines)

@@ -18,7 +18,6 @@ public:
     const QString& Strings(int index) const { return FLines.at(index); }
     void SetStrings(int index, const QString& line);
     const QVariant& Objects(int index) const { return FObjects.at(index); }
-    void SetObjects(int index, const QVariant& object);
     const QStringList& Lines() const { return FLines; }
 
     // The lines joined, each followed by a line break.

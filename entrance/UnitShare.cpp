@@ -115,9 +115,7 @@ void EnsureLocalShare() {
 }
 
 void DeleteFilesInFolder(const QString& folder) {
-    const QDir dir(folder);
-    for (const QFileInfo& info : dir.entryInfoList(QDir::Files))
-        QFile::remove(info.absoluteFilePath());
+    DeleteFilesByPattern(folder, "*");
 }
 
 bool ExecProgram(const QString& path) {

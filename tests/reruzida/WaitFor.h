@@ -6,28 +6,26 @@
 #include <QElapsedTimer>
 #include <functional>
 
-// Handles events, and messages sent from the protocol thread, until `done` or the time is up.
-inline bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
+// Handles messages sent from the protocol thread, and the other events too unless
+// `sentOnly`, until `done` or the time is up.
+inline bool WaitUntil(const std::function<bool()>& done, int ms, bool sentOnly) {
     QElapsedTimer waiting;
     waiting.start();
     while (!done()) {
         if (waiting.elapsed() > ms)
             return false;
         ProcessSentMessages(5);
-        QCoreApplication::processEvents();
+        if (!sentOnly)
+            QCoreApplication::processEvents();
     }
     return true;
 }
 
-// Handles only the messages sent from the protocol thread until `done` or the time is up:
-// posted ones (received records, ticks) stay queued.
+inline bool WaitFor(const std::function<bool()>& done, int ms = 15000) {
+    return WaitUntil(done, ms, false);
+}
+
+// Posted messages (received records, ticks) stay queued meanwhile.
 inline bool WaitForSentOnly(const std::function<bool()>& done, int ms = 15000) {
-    QElapsedTimer waiting;
-    waiting.start();
-    while (!done()) {
-        if (waiting.elapsed() > ms)
-            return false;
-        ProcessSentMessages(5);
-    }
-    return true;
+    return WaitUntil(done, ms, true);
 }
