@@ -387,6 +387,8 @@ void TCustomQueryODBC::Execute() {
 }
 
 void TCustomQueryODBC::RunStatement() {
+    // A statement that fails or runs nothing must not leave the previous one's count behind.
+    FRowsAffected = 0;
     if (!CheckText())
         return;
     ConnectWhenNeeded();
@@ -419,19 +421,23 @@ void TCustomQueryODBC::RunStatement() {
 }
 
 void TCustomQueryODBC::AfterExecution(SQLRETURN rc) {
-    if (!SQL_SUCCEEDED(rc)) {
+    // An ODBC 3 driver answers SQL_NO_DATA for an UPDATE or DELETE that matched no row.
+    const bool noRows = rc == SQL_NO_DATA;
+    if (!SQL_SUCCEEDED(rc) && !noRows) {
         ReportDiagnostics(FHStmt);
         FreeStatement(SQL_DROP);
         return;
     }
     FExecuted = true;
     FAtStart = true;
-    if (FColumnCount == 0)
+    if (FColumnCount == 0 && !noRows)
         ReadColumnCount();
     if (FColumnCount == 0) {
-        Call("RowCount");
-        if (FCLI->SQLRowCount(FHStmt, &FRowsAffected) != SQL_SUCCESS)
-            ReportDiagnostics(FHStmt);
+        if (!noRows) {
+            Call("RowCount");
+            if (FCLI->SQLRowCount(FHStmt, &FRowsAffected) != SQL_SUCCESS)
+                ReportDiagnostics(FHStmt);
+        }
         EndOfResult();
     }
     NotifyState(qoExecuted);
@@ -579,8 +585,11 @@ void TCustomQueryODBC::ExecDirect(const QString& text) {
             const QByteArray driverText =
                 (FNullConvert ? ReplaceNullStrings(text, FNullStrings) : text).toUtf8();
             Call("ExecDirect");
-            if (!SQL_SUCCEEDED(FCLI->SQLExecDirect(FHStmt2, (SQLCHAR*)driverText.constData(),
-                                                   SQLINTEGER(SQL_NTS)))) {
+            const SQLRETURN rc =
+                FCLI->SQLExecDirect(FHStmt2, (SQLCHAR*)driverText.constData(), SQLINTEGER(SQL_NTS));
+            if (rc == SQL_NO_DATA)
+                return;
+            if (!SQL_SUCCEEDED(rc)) {
                 ReportDiagnostics(FHStmt2);
                 return;
             }

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ class TDBLinkThread;
 
 using TqoReviewSQLEvent = std::function<void(TComponent* Sender, QString& SQL, bool& DoIt)>;
 using TqoDataSetNotifyEvent = std::function<void(TComponent* Sender)>;
+using TqoThreadNotifyEvent = std::function<void(TDBLinkThread* Sender)>;
 
 // Date and time values to and from the driver's structures.
 SQL_DATE_STRUCT DateToODBC(TDateTime value);
@@ -68,7 +70,8 @@ public:
     void SetUserID(const QString& value);
     bool WCharMapString() const { return FQuery->WCharMapsChar(); }
     void SetWCharMapString(bool value) { FQuery->SetWCharMapsChar(value); }
-    TqoDataSetNotifyEvent BeforeBGTerminate;
+    // Told in the main thread when a background fetch has ended.
+    TqoThreadNotifyEvent BeforeBGTerminate;
     TqoDataSetNotifyEvent OnCreateDefaultQO;
 
     // The internal query when the dataset made it, else nil; the internal query.
@@ -195,10 +198,13 @@ private:
     bool FetchBlock(SQLSMALLINT orientation, SQLLEN offset = 0);
     bool FetchSingle(SQLSMALLINT orientation, SQLLEN offset = 0);
     bool LastFetchForward() const;
-    // Reads the next rows of an unscrollable result into the cache; the first may wait in
-    // the scratch row already.
-    void ReadIntoCache(bool firstInScratch);
+    // Reads the next rows of an unscrollable result into the cache; the first may wait
+    // already, read after the last cache-full.
+    void ReadIntoCache(bool nextRowWaits);
+    bool FetchNextRow();
     TGetResult ReadNextWindow();
+    void ReadAgainFromStart();
+    void Requery();
     bool Windowed() const { return FWindowBase > 0 || FMoreRows; }
     bool CountKnown();
     bool ThreadRunning() const { return FThreadRunning.load(); }
@@ -255,15 +261,21 @@ private:
     uint8_t* FCurRow = nullptr;
     bool FWholeResult = false;
     // Unscrollable results larger than the cache are read a cache-full at a time: the number
-    // of rows before the cache's first, and whether more may follow its last.
+    // of rows before the cache's first, and whether a further row, read after its last,
+    // waits in FNextRow.
     qint64 FWindowBase = 0;
     bool FMoreRows = false;
+    QByteArray FNextRow;
     bool FLastFetchFound = false;
     int FEndMark = emStart;
     bool FSkipRequery = false;
     bool FRefreshLast = false;
+    // The next refresh finds the active row again even where the dataset last reached its end.
+    bool FRefreshFound = false;
     std::atomic<bool> FThreadRunning = false;
     std::unique_ptr<TDBLinkThread> FThread;
+    // Lives in the main thread, which the end of a background fetch is queued to.
+    QObject FMainThread;
 };
 
 // A stream over the long column of a field in the dataset's active record.

@@ -84,6 +84,7 @@ void TCustomDBLinkODBC::AllocateCache() {
             bytes = qint64(FRowSize) * (FCashCount + 1);
         }
         FCache = QByteArray(int(bytes), '\0');
+        FNextRow = QByteArray(FRowSize, '\0');
         if (FBlockMode) {
             FRowStatus.assign(size_t(FCashCount), 0);
             FQuery->RowStatus = FRowStatus.data();
@@ -126,7 +127,7 @@ bool TCustomDBLinkODBC::LastFetchForward() const {
     return FQuery->FetchOrientation != SQL_FETCH_PRIOR;
 }
 
-void TCustomDBLinkODBC::ReadIntoCache(bool firstInScratch) {
+void TCustomDBLinkODBC::ReadIntoCache(bool nextRowWaits) {
     const bool queryCursor = FQuery->SQLWaitCursor;
     if (queryCursor) {
         FQuery->SQLWaitCursor = false;
@@ -143,8 +144,8 @@ void TCustomDBLinkODBC::ReadIntoCache(bool firstInScratch) {
         for (int i = 0; i < FCashCount; ++i)
             InitRow(RowAt(i));
         int rows = 0;
-        if (firstInScratch)
-            std::memcpy(RowAt(rows++), ScratchRow(), size_t(FRowSize));
+        if (nextRowWaits)
+            std::memcpy(RowAt(rows++), FNextRow.constData(), size_t(FRowSize));
         FQuery->FetchOrientation = SQL_FETCH_NEXT;
         FMoreRows = false;
         bool started = false;
@@ -162,7 +163,7 @@ void TCustomDBLinkODBC::ReadIntoCache(bool firstInScratch) {
             std::memcpy(RowAt(rows++), ScratchRow(), size_t(FRowSize));
         }
         if (!started) {
-            FMoreRows = rows == FCashCount;
+            FMoreRows = rows == FCashCount && FetchNextRow();
             FRowsInCache = rows;
         }
         FWholeResult = true;
@@ -174,11 +175,15 @@ void TCustomDBLinkODBC::ReadIntoCache(bool firstInScratch) {
     restore();
 }
 
+// A full cache of an unscrollable result reads one row more, so that a result of exactly the
+// cache's size is known to be whole; that row waits for the next cache-full.
+bool TCustomDBLinkODBC::FetchNextRow() {
+    return FQuery->FetchToRec(reinterpret_cast<uint8_t*>(FNextRow.data()));
+}
+
 TGetResult TCustomDBLinkODBC::ReadNextWindow() {
-    if (!FQuery->FetchToRec(ScratchRow())) {
-        FMoreRows = false;
+    if (!FMoreRows)
         return grEOF;
-    }
     FWindowBase += FRowsInCache;
     ReadIntoCache(true);
     return grOK;
@@ -225,7 +230,7 @@ TGetResult TCustomDBLinkODBC::CachedNext() {
             SetCurrent(index);
             return grOK;
         }
-        if (FMoreRows && ReadNextWindow() == grOK)
+        if (ReadNextWindow() == grOK)
             return grOK;
         FCurIndex = FRowsInCache;
         return grEOF;
@@ -344,7 +349,7 @@ void TCustomDBLinkODBC::InternalFirst() {
     if (FWholeResult || !FBlockMode) {
         WaitBackgroundFetch();
         if (FWindowBase > 0)
-            InvalidOperation();
+            ReadAgainFromStart();
         FCurIndex = -1;
         return;
     }
@@ -375,7 +380,7 @@ void TCustomDBLinkODBC::InternalLast() {
         FinishBackgroundFetch();
         if (!FWholeResult)
             ReadIntoCache(false);
-        while (FMoreRows && ReadNextWindow() == grOK) {
+        while (ReadNextWindow() == grOK) {
         }
     } else if (FQuery->FetchOrientation != SQL_FETCH_LAST) {
         RequireCapability(FQuery->Capabilities().Last);
@@ -536,9 +541,16 @@ bool TCustomDBLinkODBC::FindRecord(bool restart, bool goForward) {
     }
     if (switchFilter)
         SetFiltered(false);
-    if (found)
-        ShowFoundRecord();
-    return found;
+    if (!found)
+        return false;
+    // The found row is shown as the database holds it now. Switching the filter off has
+    // already done so; without key columns the row could not be found again.
+    if (!switchFilter && !FUpdateKeyColumn.isEmpty()) {
+        FRefreshFound = true;
+        InternalRefresh();
+    }
+    ShowFoundRecord();
+    return true;
 }
 
 // ---------------------------------------------------------------- refresh
@@ -573,6 +585,27 @@ void TCustomDBLinkODBC::FindAgain(const QByteArray& saved, bool backward) {
     GetRecord(TempBuffer(), backward ? gmNext : gmPrior, false);
 }
 
+// Runs the query again with the parameters it has; a failure closes the dataset.
+void TCustomDBLinkODBC::Requery() {
+    FQuery->KeepParams = true;
+    try {
+        BuildSQLText();
+        FQuery->Execute();
+    } catch (...) {
+        FQuery->KeepParams = false;
+        Close();
+        throw;
+    }
+    FQuery->KeepParams = false;
+}
+
+// The rows before the cache of a result larger than it are gone; the first of them is
+// reached by reading the result again.
+void TCustomDBLinkODBC::ReadAgainFromStart() {
+    Requery();
+    ReadIntoCache(false);
+}
+
 void TCustomDBLinkODBC::InternalRefresh() {
     StopBackgroundFetch();
     WaitBackgroundFetch();
@@ -588,23 +621,14 @@ void TCustomDBLinkODBC::InternalRefresh() {
         SetWaitCursor(true);
     }
     const bool first = FRefreshFirst || FUpdateKeyColumn.isEmpty();
-    const bool last = !first && (Eof() || FRefreshLast);
+    const bool last = !first && !FRefreshFound && (Eof() || FRefreshLast);
     const bool atEnd = FEndMark == emEnd;
-    FRefreshFirst = FRefreshLast = false;
+    FRefreshFirst = FRefreshLast = FRefreshFound = false;
     QByteArray saved;
     const bool find = !first && !last && RefreshSavedRow(saved);
     try {
         if (!FSkipRequery) {
-            FQuery->KeepParams = true;
-            try {
-                BuildSQLText();
-                FQuery->Execute();
-            } catch (...) {
-                FQuery->KeepParams = false;
-                Close();
-                throw;
-            }
-            FQuery->KeepParams = false;
+            Requery();
             if (FCached && !FBlockMode) {
                 FCurIndex = -1;
                 CachedNext();

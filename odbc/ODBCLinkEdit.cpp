@@ -334,9 +334,11 @@ void TCustomDBLinkODBC::SetUpdateKeyColumnText(const QString& value) {
     }
 }
 
+// Column names are matched as the databases match them, without regard to case, so a key's
+// old value, its place in SET and its column in WHERE are always the same column.
 TCustomDBLinkODBC::TKeyColumn* TCustomDBLinkODBC::KeyColumn(const QString& name) {
     for (TKeyColumn& key : FKeys)
-        if (key.Name == name)
+        if (key.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &key;
     return nullptr;
 }

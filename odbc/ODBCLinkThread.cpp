@@ -2,6 +2,7 @@
 
 #include "odbc/ODBCLink.h"
 
+#include <QMetaObject>
 #include <cstring>
 #include <pthread.h>
 
@@ -49,7 +50,8 @@ void TDBLinkThread::Execute() {
     sched_param lower{};
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &lower);
     int rows = FRows;
-    // A full cache stops the reading before a further fetch, so no row is lost.
+    bool more = false;
+    // A full cache keeps the row after it waiting for the next cache-full, so no row is lost.
     try {
         while (!FTerminated && rows < FCashCount) {
             if (!FQuery->FetchToRec(FRow.data()))
@@ -59,14 +61,24 @@ void TDBLinkThread::Execute() {
             if (rows % ReportStep == 0)
                 Publish(rows);
         }
+        more = rows == FCashCount && !FTerminated && FDataSet->FetchNextRow();
     } catch (...) {
         // The rows read so far stay; the reader sees the end of what arrived.
     }
-    FDataSet->FMoreRows = rows == FCashCount;
+    FDataSet->FMoreRows = more;
     Publish(rows);
-    std::lock_guard<std::mutex> lock(FMutex);
-    FDataSet->FThreadRunning = false;
-    FPublished.notify_all();
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FDataSet->FThreadRunning = false;
+        FPublished.notify_all();
+    }
+    // The end is told in the main thread: by its event loop, or earlier when the main thread
+    // waits for this thread. The dataset is gone only after this thread was joined, and a call
+    // queued for its context object is dropped with it.
+    TCustomDBLinkODBC* dataSet = FDataSet;
+    QMetaObject::invokeMethod(
+        &dataSet->FMainThread, [dataSet] { dataSet->FinishBackgroundFetch(); },
+        Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------- the dataset's side
@@ -97,7 +109,7 @@ void TCustomDBLinkODBC::FinishBackgroundFetch() {
         return;
     FThread->WaitFor();
     FThread->RestoreQuery();
-    FThread.reset();
+    const std::unique_ptr<TDBLinkThread> ended = std::move(FThread);
     if (BeforeBGTerminate)
-        BeforeBGTerminate(this);
+        BeforeBGTerminate(ended.get());
 }

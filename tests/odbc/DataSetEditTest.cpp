@@ -253,24 +253,6 @@ TEST_F(DataSetTest, AnInsertOfNothingButNullsStillInserts) {
     EXPECT_EQ(Column("SELECT COUNT(*) AS n FROM M_勤務表", "n"), QStringList{"1"});
 }
 
-TEST_F(DataSetTest, AValueCutAtFetchIsWrittenBackByItsRealLength) {
-    const QString longCode = QString("ABCDEFGHIJ").repeated(4);
-    Run({"INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録) VALUES ('" + longCode +
-         "', 1, False)"});
-    auto query = NewQuery();
-    SetLines(*query, {"SELECT 個人コード, 認証機ID, 登録 FROM M_使用認証機"});
-    query->SetUpdateKeyColumn("認証機ID");
-    query->SetUpdateTableName("M_使用認証機");
-    query->Open();
-    EXPECT_EQ(query->FieldByName("個人コード")->AsString(), longCode.left(30));
-    query->Edit();
-    query->FieldByName("登録")->SetAsBoolean(true);
-    query->Post();
-    EXPECT_EQ(Column("SELECT 個人コード FROM M_使用認証機", "個人コード"),
-              QStringList{longCode.left(30)});
-    EXPECT_EQ(Column("SELECT 登録 FROM M_使用認証機", "登録"), QStringList{"True"});
-}
-
 TEST_F(DataSetTest, RefreshAfterPostFindsTheRowAgain) {
     AddUnits("P01", 3);
     Registrations reg("P01");

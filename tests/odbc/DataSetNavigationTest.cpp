@@ -1,5 +1,9 @@
 #include "DataSetFixture.h"
 
+#include "odbc/ODBCLinkThread.h"
+
+#include <QTest>
+
 namespace {
 
 // The units from the current row to the end.
@@ -84,12 +88,28 @@ TEST_F(DataSetTest, ReadsEveryRowBothWaysAcrossBlocks) {
 }
 
 TEST_F(DataSetTest, AnUnscrollableResultLargerThanTheCacheIsReadToTheEnd) {
-    AddUnits("P01", 32);
-    auto query = OpenUnits([](TDBQueryODBC& q) { q.SetUniDirectional(true); });
-    EXPECT_EQ(ReadToEnd(*query), Range(1, 32));
-    // The first rows are gone from the cache: going back says so rather than lying.
-    EXPECT_EQ(query->RecordCount(), -1);
-    EXPECT_THROW(query->First(), EDatabaseError);
+    struct Case {
+        int Rows, Count;
+    };
+    // A result that fills the cache exactly is known whole at once.
+    for (const Case& c : {Case{20, 20}, Case{32, -1}}) {
+        SCOPED_TRACE(c.Rows);
+        Run({"DELETE FROM M_使用認証機"});
+        AddUnits("P01", c.Rows);
+        auto query = OpenUnits([](TDBQueryODBC& q) { q.SetUniDirectional(true); });
+        EXPECT_EQ(query->RecordCount(), c.Count);
+        EXPECT_EQ(ReadToEnd(*query), Range(1, c.Rows));
+        // The first rows, gone from the cache, are read again from the start.
+        EXPECT_EQ(Forwards(*query), Range(1, c.Rows));
+        EXPECT_TRUE(query->Locate("認証機ID", 3, 0));
+        EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 3);
+        EXPECT_EQ(ReadToEnd(*query), Range(3, c.Rows));
+        EXPECT_EQ(query->Lookup("認証機ID", 2, "認証機ID").toInt(), 2);
+        // Going back over the start of the cache says so rather than lying.
+        if (c.Count < 0) {
+            EXPECT_THROW(query->Prior(), EDatabaseError);
+        }
+    }
 }
 
 TEST_F(DataSetTest, RecordNumbersOfAWholeResult) {
@@ -236,13 +256,28 @@ TEST_F(DataSetTest, BackgroundFetchFinishesTheResult) {
                          "' ORDER BY 認証機ID"});
             q.SetUniDirectional(true);
             q.SetBackGroundTrigger(5);
-            q.BeforeBGTerminate = [&](TComponent*) { ++ended; };
+            q.BeforeBGTerminate = [&](TDBLinkThread*) { ++ended; };
         });
         EXPECT_EQ(ReadToEnd(*query), Range(1, c.Rows));
         EXPECT_EQ(query->RecordCount(), c.Count);
         EXPECT_EQ(ended, c.Fetches);
         EXPECT_TRUE(query->Query()->SQLWaitCursor);
     }
+}
+
+TEST_F(DataSetTest, TheEndOfABackgroundFetchIsToldByTheEventLoop) {
+    AddUnits("P01", 12);
+    TDBLinkThread* sender = nullptr;
+    auto query = OpenUnits([&](TDBQueryODBC& q) {
+        q.SetUniDirectional(true);
+        q.SetBackGroundTrigger(5);
+        q.BeforeBGTerminate = [&](TDBLinkThread* thread) { sender = thread; };
+    });
+    // The dataset is not touched again: only the main thread's event loop can tell the end.
+    for (int step = 0; !sender && step < 200; ++step)
+        QTest::qWait(10);
+    EXPECT_NE(sender, nullptr);
+    EXPECT_EQ(query->RecordCount(), 12);
 }
 
 TEST_F(DataSetTest, FindRecordWalksTheFilter) {
@@ -259,4 +294,16 @@ TEST_F(DataSetTest, FindRecordWalksTheFilter) {
     EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 4);
     query->First();
     EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 1);
+}
+
+TEST_F(DataSetTest, AFoundRecordIsShownAsTheDatabaseHoldsItNow) {
+    AddUnits("P01", 3);
+    auto query = NewQuery();
+    SetLines(*query, {"SELECT 認証機ID, 登録 FROM M_使用認証機 ORDER BY 認証機ID"});
+    query->SetUpdateKeyColumn("認証機ID");
+    query->Open();
+    Run({"UPDATE M_使用認証機 SET 登録=True WHERE 認証機ID=2"});
+    EXPECT_TRUE(query->FindNext());
+    EXPECT_EQ(query->FieldByName("認証機ID")->AsInteger(), 2);
+    EXPECT_TRUE(query->FieldByName("登録")->AsBoolean());
 }
