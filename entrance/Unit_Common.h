@@ -8,6 +8,7 @@
 #include "Unit_CommonGrids.h"
 #include "Unit_CommonText.h"
 #include "Unit_CommonTimes.h"
+#include "Unit_CommonWait.h"
 
 #include <QString>
 

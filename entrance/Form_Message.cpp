@@ -1,0 +1,102 @@
+#include "entrance/Form_Message.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStyle>
+
+QPointer<TfrmMessage> frmMessage;
+
+TfrmMessage::TfrmMessage(QWidget* owner) : TForm(owner) {
+    CreateControls();
+    PBar1->hide();
+}
+
+TfrmMessage::~TfrmMessage() {
+    QApplication::restoreOverrideCursor();
+}
+
+void TfrmMessage::CreateControls() {
+    setWindowTitle("入退室管理システム");
+    auto* layout = new QGridLayout(this);
+    Ed_Message = new QLabel(this);
+    Ed_MainMes = new QLabel(this);
+    PBar1 = new QProgressBar(this);
+    PBar1->setMinimum(0);
+    PBar1->setTextVisible(false);
+    Image1 = new QLabel(this);
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    layout->addWidget(Image1, 0, 0, 2, 1, Qt::AlignTop);
+    layout->addWidget(Ed_Message, 0, 1);
+    layout->addWidget(Ed_MainMes, 1, 1);
+    layout->addWidget(PBar1, 2, 0, 1, 2);
+    setFixedSize(360, 110);
+}
+
+void TfrmMessage::SetTexts(const QString& text, const QString& mainText) {
+    Ed_Message->setText(text);
+    Ed_MainMes->setText(mainText);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TfrmMessage::StartProgress(int maximum) {
+    PBar1->setRange(0, maximum);
+    PBar1->setValue(0);
+    PBar1->show();
+}
+
+void TfrmMessage::StepProgress() {
+    if (PBar1->isVisible() && PBar1->value() < PBar1->maximum())
+        PBar1->setValue(PBar1->value() + 1);
+}
+
+void TfrmMessage::FinalizeProgressBar() {
+    if (!PBar1->isVisible())
+        return;
+    PBar1->setValue(PBar1->maximum());
+    repaint();
+    PBar1->hide();
+}
+
+// Placed below the main window's top bar.
+void TfrmMessage::FormShow() {
+    SetTexts(QString(), QString());
+    move(50, 2 * MainTopBarHeight);
+}
+
+void TfrmMessage::FormClose(TCloseAction& action) {
+    FinalizeProgressBar();
+    action = caFree;
+}
+
+// Only CloseMessageForm closes it, never the user.
+void TfrmMessage::closeEvent(QCloseEvent* event) {
+    if (!FMayClose) {
+        event->ignore();
+        return;
+    }
+    TForm::closeEvent(event);
+}
+
+void ShowMessageForm(QWidget* owner, bool normalStyle) {
+    if (!frmMessage) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        frmMessage = new TfrmMessage(owner);
+    }
+    frmMessage->setWindowFlag(Qt::WindowStaysOnTopHint, !normalStyle);
+    frmMessage->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    frmMessage->show();
+    frmMessage->raise();
+}
+
+// The window is freed once the event loop runs again; the global lets go of it at once, so
+// a wait window shown right after is a new one.
+void CloseMessageForm() {
+    if (frmMessage) {
+        frmMessage->FMayClose = true;
+        frmMessage->close();
+    }
+    frmMessage = nullptr;
+}

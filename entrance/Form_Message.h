@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ui/Form.h"
+
+#include <QPointer>
+
+class QLabel;
+class QProgressBar;
+
+// The height of the main window's top bar; the wait window sits twice as far down.
+constexpr int MainTopBarHeight = 1;
+
+// The wait window: what a long operation is doing, optionally with a progress bar. There is
+// one at a time; the wrappers of Unit_CommonWait.h are the only callers. The user cannot
+// close it (it stays enabled, so its texts read plainly); it shows the hourglass over the whole program from its first show until it is
+// freed.
+class TfrmMessage final : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmMessage(QWidget* owner);
+    ~TfrmMessage() override;
+
+    QLabel* Ed_Message;
+    QLabel* Ed_MainMes;
+    QProgressBar* PBar1;
+    QLabel* Image1;
+
+    void SetTexts(const QString& text, const QString& mainText);
+    void StartProgress(int maximum);
+    void StepProgress();
+
+protected:
+    void FormShow() override;
+    void FormClose(TCloseAction& action) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend void CloseMessageForm();
+    void CreateControls();
+    void FinalizeProgressBar();
+    bool FMayClose = false;
+};
+
+// The wait window while it exists.
+extern QPointer<TfrmMessage> frmMessage;
+
+// Shows the wait window (creating it with `owner` when there is none) in front of the other
+// windows, or as an ordinary window when `normalStyle` is set.
+void ShowMessageForm(QWidget* owner, bool normalStyle);
+// Closes the wait window when it exists.
+void CloseMessageForm();

@@ -1,0 +1,82 @@
+#include "base/SysUtils.h"
+#include "entrance/Form_Message.h"
+#include "entrance/Unit_CommonWait.h"
+#include "tests/common/TempFolder.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+void RunDeferredDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+// A long operation that fails half-way: the window showed its texts and progress, and the
+// failure still closes it, enables the screen and gives the cursor back.
+TEST(WaitWindowTest, ExceptionInTheMiddleClosesTheWindow) {
+    QWidget screen;
+    screen.show();
+    QPointer<TfrmMessage> seen;
+    try {
+        TWaitWindowScope wait(&screen, "データを取得しています。");
+        seen = frmMessage;
+        ASSERT_TRUE(seen && seen->isVisible());
+        EXPECT_FALSE(screen.isEnabled());
+        EXPECT_FALSE(seen->close()) << "the user cannot close it";
+        EXPECT_TRUE(seen->isVisible());
+        EXPECT_TRUE(seen->windowFlags() & Qt::WindowStaysOnTopHint);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        EXPECT_EQ(seen->Ed_Message->text(), "データを取得しています。");
+        EXPECT_EQ(seen->Ed_MainMes->text(), "しばらくお待ち下さい・・・。");
+        EXPECT_FALSE(seen->PBar1->isVisible());
+        StartWaitProgress(3);
+        for (int i = 0; i < 5; ++i)
+            StepWaitProgress();
+        EXPECT_TRUE(seen->PBar1->isVisible());
+        EXPECT_EQ(seen->PBar1->value(), 3);
+        seen->grab().save(TestOutputFolder() + "/TfrmMessage.png");
+        throw Exception("読めません");
+    } catch (const Exception&) {
+    }
+    EXPECT_EQ(frmMessage, nullptr);
+    EXPECT_TRUE(screen.isEnabled());
+    ASSERT_TRUE(seen);
+    EXPECT_FALSE(seen->isVisible());
+    RunDeferredDeletes();
+    EXPECT_TRUE(seen.isNull());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Without a window the routines leave everything alone; closing still enables the screen.
+// A window closed and shown again at once is a new, working one.
+TEST(WaitWindowTest, RoutinesWithoutAWindowAndShowAgain) {
+    QWidget screen;
+    screen.setEnabled(false);
+    SetWaitText("x");
+    StartWaitProgress(2);
+    StepWaitProgress();
+    EXPECT_EQ(frmMessage, nullptr);
+    CloseWaitWindow(&screen);
+    EXPECT_TRUE(screen.isEnabled());
+
+    ShowWaitWindow(&screen, true);
+    QPointer<TfrmMessage> first = frmMessage;
+    EXPECT_FALSE(first->windowFlags() & Qt::WindowStaysOnTopHint);
+    CloseWaitWindow(&screen);
+    ShowWaitWindow(&screen);
+    EXPECT_NE(frmMessage, first);
+    RunDeferredDeletes();
+    ASSERT_NE(frmMessage, nullptr);
+    EXPECT_TRUE(frmMessage->isVisible());
+    SetWaitText("二度目");
+    EXPECT_EQ(frmMessage->Ed_Message->text(), "二度目");
+    CloseWaitWindow(&screen);
+    RunDeferredDeletes();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
