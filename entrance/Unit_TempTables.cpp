@@ -1,0 +1,137 @@
+#include "Unit_TempTables.h"
+
+#include "Unit_Common.h"
+#include "base/Files.h"
+#include "base/SysUtils.h"
+#include "dbengine/Query.h"
+#include "dbengine/Table.h"
+#include "storage/Connection.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The temporary tables live on the database of the table files.
+const char* const TableDatabase = "ParaOzka";
+
+void OpenTempTable(TTable& table, const QString& tableName) {
+    table.Close();
+    table.SetDatabaseName(TableDatabase);
+    table.SetTableName(tableName);
+}
+
+void EmptyTable(const QString& tableName) {
+    TQuery sqlTemp;
+    sqlTemp.SetDatabaseName(TableDatabase);
+    sqlTemp.SQL().Add("DELETE FROM " + tableName);
+    sqlTemp.ExecSQL();
+}
+
+// Lets queued events run, as the compaction does around its work.
+void ProcessMessages() {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+// Writes the file's data to the disk, so the rename never puts an unwritten file in place.
+bool SyncFile(const QString& fileName) {
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+bool MakeCompactCopy(const QString& databaseFile, const QString& copy) {
+    if (QFileInfo::exists(copy) && !QFile::remove(copy))
+        return false;
+    SqlConnection::OpenDatabase(databaseFile)->VacuumInto(copy);
+    return QFileInfo(copy).isFile() && SyncFile(copy);
+}
+
+} // namespace
+
+QString TempTableName(const QString& prefix) {
+    return prefix + LocalIPDigits;
+}
+
+void DropTempTable(const QString& tableName) {
+    TTable tblTemp;
+    OpenTempTable(tblTemp, tableName);
+    if (!tblTemp.Exists())
+        return;
+    try {
+        tblTemp.DeleteTable();
+    } catch (const Exception&) {
+        // In use by a statement or not deletable: emptied below.
+    }
+    if (tblTemp.Exists())
+        EmptyTable(tableName);
+}
+
+void CreateTempTable(const QString& tableName,
+                     const std::function<void(TFieldDefs&)>& defineFields) {
+    DropTempTable(tableName);
+    TTable tblTemp;
+    OpenTempTable(tblTemp, tableName);
+    if (tblTemp.Exists())
+        return;
+    tblTemp.FieldDefs().Clear();
+    tblTemp.FieldDefs().Add("autoNum", ftAutoInc, 0, false);
+    defineFields(tblTemp.FieldDefs());
+    tblTemp.IndexDefs().Clear();
+    tblTemp.IndexDefs().Add("", "autoNum", ixPrimary);
+    tblTemp.CreateTable();
+}
+
+void CreateTempLogTable(const QString& tableName) {
+    CreateTempTable(tableName, [](TFieldDefs& defs) {
+        defs.Add("個人コード", ftString, 10, false);
+        defs.Add("操作種別", ftSmallint, 0, false);
+        defs.Add("操作日時", ftDateTime, 0, false);
+        defs.Add("エラー種別", ftSmallint, 0, false);
+        defs.Add("認証機ID", ftSmallint, 0, false);
+    });
+}
+
+void CreateTempDayTable(const QString& tableName) {
+    CreateTempTable(tableName, [](TFieldDefs& defs) {
+        defs.Add("操作Year", ftSmallint, 0, false);
+        defs.Add("操作Month", ftSmallint, 0, false);
+        defs.Add("操作Day", ftSmallint, 0, false);
+    });
+}
+
+bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder) {
+    const QString workFolder = QDir(ExtractFilePath(DataPath) + workSubfolder).absolutePath();
+    if (!QDir().mkpath(workFolder))
+        throw Exception("Cannot create the folder " + workFolder);
+    ProcessMessages();
+    const QString original = ResolveFileNoCase(databaseFile);
+    const QString copy = workFolder + "/" + QFileInfo(original).fileName();
+    try {
+        // A copy on the database's own name would delete the database.
+        if (!QFileInfo(original).isFile() || QFileInfo(copy) == QFileInfo(original) ||
+            !MakeCompactCopy(original, copy))
+            return false;
+        QFile::setPermissions(copy, QFileInfo(original).permissions());
+        // rename(2) replaces the file in one step: the name always holds a whole database.
+        if (std::rename(QFile::encodeName(copy).constData(),
+                        QFile::encodeName(original).constData()) != 0) {
+            QFile::remove(copy);
+            return false;
+        }
+    } catch (const Exception&) {
+        QFile::remove(copy);
+        return false;
+    }
+    ProcessMessages();
+    return true;
+}

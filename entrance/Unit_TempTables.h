@@ -1,0 +1,36 @@
+#pragma once
+
+// This PC's working tables in the data folder and the compaction of the database file.
+
+#include <QString>
+#include <functional>
+
+class TFieldDefs;
+
+// Prefixes of the per-PC working tables; each is followed by LocalIPDigits, so that the PCs
+// sharing one data folder never use one another's tables.
+inline constexpr char TempLogListPrefix[] = "TMPLOG1_";       // room list view
+inline constexpr char TempLogDetailPrefix[] = "TMPLOG2_";     // room detail view
+inline constexpr char TempDayListPrefix[] = "TMPLOG5_";       // day list of most log reports
+inline constexpr char TempPersonDayListPrefix[] = "TMPLOG8_"; // day list of the person report
+
+// The prefix followed by this PC's address digits.
+QString TempTableName(const QString& prefix);
+
+// Removes a table of the data folder; a table that cannot be removed (in use) is emptied.
+// Either way no old row is left. Database errors of the emptying are raised.
+void DropTempTable(const QString& tableName);
+// A fresh, empty table: autoNum (the primary key), then the fields `defineFields` adds. A
+// table that could not be dropped stays, emptied.
+void CreateTempTable(const QString& tableName,
+                     const std::function<void(TFieldDefs&)>& defineFields);
+// A fresh, empty table in the layout of the monthly log.
+void CreateTempLogTable(const QString& tableName);
+// A fresh, empty table of days: autoNum, 操作Year, 操作Month, 操作Day.
+void CreateTempDayTable(const QString& tableName);
+
+// Compacts the database file into the data folder's `workSubfolder` (made when missing; a
+// failure to make it is raised), then puts the copy in its place by an atomic rename. False,
+// with the database file left as it was, when anything fails or no copy was made. Every
+// connection to the file must be closed.
+bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder);
