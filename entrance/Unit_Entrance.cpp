@@ -1,5 +1,6 @@
 #include "Unit_Entrance.h"
 
+#include "ResourceStrings.h"
 #include "Unit_Common.h"
 #include "base/Files.h"
 #include "dbengine/Query.h"
@@ -8,7 +9,10 @@
 
 namespace {
 
-const char* const LogTablePrefix = "ENTRANCE_LOG";
+// "ENTRANCE_LOG", the name of the monthly log tables before their year and month.
+QString LogTablePrefix() {
+    return LoadStr(65152);
+}
 
 } // namespace
 
@@ -46,7 +50,7 @@ int TEntrance::IDAt(int i) const {
 
 void TEntrance::ListLogTables() {
     LogTables.clear();
-    for (const QString& file : FindFiles(FPath, QString(LogTablePrefix) + "*.db"))
+    for (const QString& file : FindFiles(FPath, LogTablePrefix() + "*.db"))
         LogTables << QFileInfo(file).completeBaseName();
 }
 
@@ -57,12 +61,12 @@ QString TEntrance::YearMonthSuffix(TDateTime date) {
 }
 
 QString TEntrance::LogFileOfMonth(TDateTime date) const {
-    const QString file = FindFileNoCase(FPath, LogTablePrefix + YearMonthSuffix(date) + ".db");
+    const QString file = FindFileNoCase(FPath, LogTablePrefix() + YearMonthSuffix(date) + ".db");
     return QFileInfo(file).isFile() ? file : QString();
 }
 
 QString TEntrance::LogTableOfMonth(TDateTime date) const {
-    return LogTableExists(date) ? LogTablePrefix + YearMonthSuffix(date) : QString();
+    return LogTableExists(date) ? LogTablePrefix() + YearMonthSuffix(date) : QString();
 }
 
 QString TEntrance::CurrentLogFile() const {

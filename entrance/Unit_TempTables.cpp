@@ -1,5 +1,6 @@
 #include "Unit_TempTables.h"
 
+#include "ResourceStrings.h"
 #include "Unit_Common.h"
 #include "base/Files.h"
 #include "base/SysUtils.h"
@@ -58,8 +59,8 @@ bool MakeCompactCopy(const QString& databaseFile, const QString& copy) {
 
 } // namespace
 
-QString TempTableName(const QString& prefix) {
-    return prefix + LocalIPDigits;
+QString TempTableName(TTempTablePrefix prefix) {
+    return LoadStr(prefix) + LocalIPDigits;
 }
 
 void DropTempTable(const QString& tableName) {

@@ -7,15 +7,20 @@
 
 class TFieldDefs;
 
-// Prefixes of the per-PC working tables; each is followed by LocalIPDigits, so that the PCs
-// sharing one data folder never use one another's tables.
-inline constexpr char TempLogListPrefix[] = "TMPLOG1_";       // room list view
-inline constexpr char TempLogDetailPrefix[] = "TMPLOG2_";     // room detail view
-inline constexpr char TempDayListPrefix[] = "TMPLOG5_";       // day list of most log reports
-inline constexpr char TempPersonDayListPrefix[] = "TMPLOG8_"; // day list of the person report
+// The numbered texts that hold the prefixes of the per-PC working tables; each prefix is
+// followed by LocalIPDigits, so that the PCs sharing one data folder never use one another's
+// tables.
+enum TTempTablePrefix {
+    TempLogListPrefix = 65154,       // room list view
+    TempLogDetailPrefix = 65155,     // room detail view
+    TempRoomDayListPrefix = 65156,   // day list of the room stay report
+    TempUnitDayListPrefix = 65157,   // day list of the record report by unit
+    TempDeptDayListPrefix = 65158,   // day list of the record report by person, one department
+    TempPersonDayListPrefix = 65159, // day list of the record report by person otherwise
+};
 
 // The prefix followed by this PC's address digits.
-QString TempTableName(const QString& prefix);
+QString TempTableName(TTempTablePrefix prefix);
 
 // Removes a table of the data folder; a table that cannot be removed (in use) is emptied.
 // Either way no old row is left. Database errors of the emptying are raised.

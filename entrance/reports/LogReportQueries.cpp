@@ -7,7 +7,6 @@
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 #include "entrance/Unit_Entrance.h"
-#include "entrance/Unit_TempTables.h"
 
 #include <cmath>
 
@@ -189,9 +188,10 @@ void TLogReportQueries::FillKojinTable(int department) {
     sqlMakekojin.Close();
 }
 
-QString TLogReportQueries::DayTablePrefix() const {
-    return Kind == TLogReportKind::Person && !ByDepartment ? TempPersonDayListPrefix
-                                                           : TempDayListPrefix;
+TTempTablePrefix TLogReportQueries::DayTablePrefix() const {
+    if (Kind == TLogReportKind::Unit)
+        return TempUnitDayListPrefix;
+    return ByDepartment ? TempDeptDayListPrefix : TempPersonDayListPrefix;
 }
 
 QString TLogReportQueries::BuildFilterCondition(const TEntrance& request) {

@@ -2,6 +2,7 @@
 
 #include "base/Component.h"
 #include "base/DateTime.h"
+#include "entrance/Unit_TempTables.h"
 
 #include <QString>
 #include <QStringList>
@@ -76,7 +77,7 @@ protected:
     // A person report filtered by department: the queries join KOJIN.
     bool ByDepartment = false;
 
-    virtual QString DayTablePrefix() const;
+    virtual TTempTablePrefix DayTablePrefix() const;
     // The filter line of the request; fills KOJIN for a department.
     virtual QString BuildFilterCondition(const TEntrance& request);
     virtual QStringList DayListText(const QString& table, bool secondTable) const;

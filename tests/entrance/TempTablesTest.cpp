@@ -8,7 +8,7 @@ namespace {
 
 class TempTables : public EntranceFixture {
 protected:
-    const QString DayTable = TempTableName(TempDayListPrefix);
+    const QString DayTable = TempTableName(TempUnitDayListPrefix);
 
     SqlConnection& Folder() { return Session().OpenDatabase("ParaOzka").Connection(); }
     void AddDays(int count) {
