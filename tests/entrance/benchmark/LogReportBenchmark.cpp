@@ -1,0 +1,134 @@
+// The log reports' walk over a month of 100,000 log rows from 32 units and 500 persons: the
+// day list, then the detail of every listed day, each row read. Run by hand:
+// logreport_benchmark; the data folder is made under $TMPDIR.
+#include "dbengine/Database.h"
+#include "dbengine/Query.h"
+#include "dbengine/Session.h"
+#include "entrance/Unit_Common.h"
+#include "entrance/Unit_Entrance.h"
+#include "entrance/Unit_TempTables.h"
+#include "entrance/reports/LogReportQueries.h"
+#include "storage/Connection.h"
+#include "tools/newdata/NewData.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int Rows = 100000;
+constexpr int Units = 32;
+constexpr int Persons = 500;
+constexpr int Departments = 10;
+const QString Month = "ENTRANCE_LOG2026_12";
+
+QString Code(int person) {
+    return QString("%1").arg(person, 4, 10, QChar('0'));
+}
+
+void AddPersonsAndRoom(SqlConnection& database) {
+    database.StartTransaction();
+    for (int p = 0; p < Persons; ++p)
+        database.Execute(
+            QString("INSERT INTO M_個人情報 (個人コード,氏名,部門コード) VALUES ('%1','%2',%3)")
+                .arg(Code(p), "利用者" + Code(p))
+                .arg(1 + p % Departments));
+    // Room 1: units 1 to 4.
+    for (int unit = 1; unit <= 4; ++unit)
+        database.Execute(
+            QString("INSERT INTO M_認証機グループ (認証機グループコード,認証機ID,認証機グループ名) "
+                    "VALUES (1,%1,'正面')")
+                .arg(unit));
+    database.Commit();
+}
+
+void AddMonth(SqlConnection& folder) {
+    folder.StartTransaction();
+    auto insert = folder.Prepare(QString("INSERT INTO %1 (個人コード,操作種別,操作日時,エラー種別,"
+                                         "認証機ID) VALUES (?,?,?,?,?)")
+                                     .arg(Month));
+    for (int i = 0; i < Rows; ++i) {
+        const int day = 1 + i % 31, minute = (i / 31) % (14 * 60);
+        insert->Bind(1, Code(i % Persons));
+        insert->Bind(2, i % 2 ? 12 : 22);
+        insert->Bind(3, EncodeDate(2026, 12, day) + (6 * 60 + minute) / 1440.0);
+        insert->Bind(4, 1);
+        insert->Bind(5, 1 + i % Units);
+        insert->Execute();
+    }
+    folder.Commit();
+}
+
+// The data folder with its databases open under the programs' names, made once.
+void OpenDataFolder() {
+    static QTemporaryDir dir;
+    static TDatabase db1, db2;
+    if (db1.Connected())
+        return;
+    CreateDataFolder(dir.path());
+    DataPath = dir.filePath("Zezoduzu");
+    LocalIPDigits = "127001";
+    db1.DatabaseName = "RORazu";
+    db1.Params.Add("DATABASE NAME=" + dir.filePath(DatabaseFileName));
+    db2.DatabaseName = "ParaOzka";
+    db2.Params.Add("PATH=" + dir.path());
+    AddPersonsAndRoom(db1.Connection());
+    CreateTempLogTable(Month);
+    AddMonth(db2.Connection());
+}
+
+// Runs one report request and reads every record of every day; returns the records read.
+int Walk(TLogReportKind kind, TDateTime start, TDateTime end, int mode, const QString& code) {
+    TEntrance request;
+    request.SetStartDate(start);
+    request.EndDate = end;
+    request.FilterMode = mode;
+    request.FilterCode = code;
+    TLogReportQueries queries(kind);
+    int records = 0;
+    for (bool more = queries.Execute(request); more; more = queries.NextDay())
+        for (TQuery& detail = *queries.sqlSubGroup; !detail.Eof(); detail.Next())
+            ++records;
+    return records;
+}
+
+void BM_WalkOneDay(benchmark::State& state) {
+    OpenDataFolder();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Walk(TLogReportKind::Person, EncodeDate(2026, 12, 15),
+                                      EncodeDate(2026, 12, 15), 0, ""));
+}
+BENCHMARK(BM_WalkOneDay)->Unit(benchmark::kMillisecond);
+
+void BM_WalkOneMonth(benchmark::State& state) {
+    OpenDataFolder();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            Walk(TLogReportKind::Person, EncodeDate(2026, 12, 1), EncodeDate(2026, 12, 31), 0, ""));
+}
+BENCHMARK(BM_WalkOneMonth)->Unit(benchmark::kMillisecond);
+
+void BM_WalkOneDepartmentMonth(benchmark::State& state) {
+    OpenDataFolder();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Walk(TLogReportKind::Person, EncodeDate(2026, 12, 1),
+                                      EncodeDate(2026, 12, 31), 2, "1"));
+}
+BENCHMARK(BM_WalkOneDepartmentMonth)->Unit(benchmark::kMillisecond);
+
+void BM_WalkOneRoomMonth(benchmark::State& state) {
+    OpenDataFolder();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            Walk(TLogReportKind::Unit, EncodeDate(2026, 12, 1), EncodeDate(2026, 12, 31), 2, "1"));
+}
+BENCHMARK(BM_WalkOneRoomMonth)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    Session().Close();
+    return 0;
+}
