@@ -2,10 +2,11 @@
 
 #include "components/dib/MoDIB.h"
 #include "components/dib/MoDIBErrors.h"
+#include "components/dib/MoDIBImage.h"
+#include "components/dib/MoRLE.h"
 #include "components/report/PreviewImage.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QHash>
 
 namespace {
@@ -45,26 +46,39 @@ int NearestColor(const QList<QRgb>& colors, QRgb rgb) {
     return best;
 }
 
-// The page in the palette's colours, each pixel the nearest one (no dithering, so runs of
-// one colour stay runs).
-QImage ToIndexed(const QImage& page, const QList<QRgb>& colors) {
-    QImage indexed(page.size(), QImage::Format_Indexed8);
-    indexed.setColorTable(colors);
-    indexed.setDotsPerMeterX(page.dotsPerMeterX());
-    indexed.setDotsPerMeterY(page.dotsPerMeterY());
-    QHash<QRgb, uchar> known;
+// The page as a DIB record in the palette's colours, each pixel the nearest one (no dithering,
+// so runs of one colour stay runs), run-length encoded unless that would not make it smaller.
+// A 4-bit page is written in the sixteen standard colours directly: a reduction from 8 bits
+// would choose colours of its own.
+TMoDIBInfo PageRecord(const QImage& page, TPixelFormat format) {
+    const QList<QRgb> colors = PagePalette(format);
+    const int bits = format == pf4bit ? 4 : 8;
+    TMoDIBInfo info = CreateDIB(page.width(), page.height(), DIBColorCount(bits), bits);
+    for (int i = 0; i < colors.size(); ++i)
+        info.Colors[i] = {quint8(qBlue(colors[i])), quint8(qGreen(colors[i])),
+                          quint8(qRed(colors[i])), 0};
+    if (page.dotsPerMeterX() > 0)
+        info.Header.biXPelsPerMeter = page.dotsPerMeterX();
+    if (page.dotsPerMeterY() > 0)
+        info.Header.biYPelsPerMeter = page.dotsPerMeterY();
+    info.Header.biSizeImage = quint32(info.Pixels.size());
+    QHash<QRgb, int> known;
     for (int y = 0; y < page.height(); ++y) {
         const QRgb* from = reinterpret_cast<const QRgb*>(page.constScanLine(y));
-        uchar* to = indexed.scanLine(y);
+        uchar* to = info.Row(StoredRow(info, y));
         for (int x = 0; x < page.width(); ++x) {
             const QRgb rgb = from[x] | 0xFF000000u;
             auto it = known.constFind(rgb);
             if (it == known.constEnd())
-                it = known.insert(rgb, uchar(NearestColor(colors, rgb)));
-            to[x] = *it;
+                it = known.insert(rgb, NearestColor(colors, rgb));
+            SetIndex(to, bits, x, *it);
         }
     }
-    return indexed;
+    try {
+        return bits == 4 ? Convert4BitRGBTo4BitRLE(info) : Convert8BitRGBTo8BitRLE(info);
+    } catch (const EMoDIBCompressionFailed&) {
+        return info;
+    }
 }
 
 } // namespace
@@ -77,10 +91,7 @@ void TLRPreviewControl::BeginPreview(TPreviewImage* Image) {
     FPagePositions.clear();
     FCurrentIndex = 0;
     FPageFile.reset();
-    FPageFile = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/vLRXXXXXX.TMP");
-    if (!FPageFile->open())
-        throw Exception(QString("Cannot create file \"%1\". %2")
-                            .arg(FPageFile->fileTemplate(), FPageFile->errorString()));
+    FPageFile = std::make_unique<TLRPageFile>();
     FImage = Image;
     CreatePageBitmap();
     LightRep->BeginPreview();
@@ -103,26 +114,18 @@ void TLRPreviewControl::NextPage() {
     ShowPage(PageCount() - 1);
 }
 
-// A page that does not get smaller by encoding is stored as it is.
 void TLRPreviewControl::StorePage() {
-    TMoDIB dib;
-    dib.Assign(ToIndexed(FPageBitmap, PagePalette(PixelFormat)));
-    if (PixelFormat == pf4bit)
-        dib.SetPixelFormat(moPf4Bit);
-    try {
-        dib.SetPixelFormat(PixelFormat == pf4bit ? moPf4BitRLE : moPf8BitRLE);
-    } catch (const EMoDIBCompressionFailed&) {
-    }
-    const qint64 position = FPageFile->size();
-    FPageFile->seek(position);
-    dib.SaveToStream(*FPageFile);
+    QFile& file = FPageFile->File();
+    const qint64 position = file.size();
+    file.seek(position);
+    TMoInternalDIB(PageRecord(FPageBitmap, PixelFormat)).SaveToStream(file);
     FPagePositions << position;
 }
 
 void TLRPreviewControl::ShowPage(int index) {
     auto dib = std::make_unique<TMoDIB>();
-    FPageFile->seek(FPagePositions.at(index));
-    dib->LoadFromStream(*FPageFile);
+    FPageFile->File().seek(FPagePositions.at(index));
+    dib->LoadFromStream(FPageFile->File());
     if (FImage)
         FImage->SetPicture(std::move(dib));
     FCurrentIndex = index;

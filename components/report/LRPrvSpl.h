@@ -1,12 +1,12 @@
 #pragma once
 
 #include "base/Component.h"
+#include "components/report/LRPageFile.h"
 #include "components/report/LightRep.h"
 
 #include <QImage>
 #include <QList>
 #include <QPointer>
-#include <QTemporaryFile>
 #include <memory>
 
 class TPreviewImage;
@@ -40,7 +40,7 @@ public:
     bool IsLastPage() const { return FPagePositions.isEmpty() || FCurrentIndex == PageCount() - 1; }
 
     // The page file, for readers of the stored pages.
-    QString FileName() const { return FPageFile ? FPageFile->fileName() : QString(); }
+    QString FileName() const { return FPageFile ? FPageFile->FileName() : QString(); }
     // Where each stored page's BMP record begins in the page file.
     const QList<qint64>& PagePositions() const { return FPagePositions; }
 
@@ -52,7 +52,7 @@ private:
     QImage FPageBitmap;
     std::unique_ptr<TCanvas> FPageCanvas;
     QPointer<TPreviewImage> FImage;
-    std::unique_ptr<QTemporaryFile> FPageFile;
+    std::unique_ptr<TLRPageFile> FPageFile;
     QList<qint64> FPagePositions;
     int FCurrentIndex = 0;
 };

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sys/file.h>
 
 namespace {
 
@@ -61,8 +63,9 @@ TEST(PreviewStore, PagesAreStoredAsRunLengthBmpRecords) {
         EXPECT_EQ(U32(bytes, at[i] + 18), 794u);
         EXPECT_EQ(U32(bytes, at[i] + 22), 1123u);
         EXPECT_EQ(U32(bytes, at[i] + 30), 1u) << "BI_RLE8";
-        if (i < 2)
+        if (i < 2) {
             EXPECT_EQ(at[i + 1], at[i] + U32(bytes, at[i] + 2)) << "pages follow back to back";
+        }
     }
     EXPECT_EQ(bytes.size(), at[2] + U32(bytes, at[2] + 2));
 
@@ -110,33 +113,12 @@ TEST(PreviewStore, PagingReadsTheFileWithoutRendering) {
     EXPECT_EQ(f.image.Picture()->Width(), 794);
 }
 
-TEST(PreviewStore, OnePageAndANewPreview) {
+TEST(PreviewStore, OnePage) {
     PreviewFixture f(3);
     EXPECT_EQ(f.preview.PageCount(), 1);
     EXPECT_TRUE(f.preview.IsFirstPage());
     EXPECT_TRUE(f.preview.IsLastPage());
     EXPECT_FALSE(f.preview.MoveNext());
-
-    const QString first = f.preview.FileName();
-    f.report.Rewind();
-    f.preview.BeginPreview(&f.image);
-    EXPECT_EQ(f.preview.PageCount(), 0);
-    EXPECT_FALSE(QFile::exists(first)) << "the old page file goes";
-    EXPECT_TRUE(QFile::exists(f.preview.FileName()));
-
-    // Two stores at once never share a file.
-    PreviewFixture other(3);
-    EXPECT_NE(other.preview.FileName(), f.preview.FileName());
-    const QString last = other.preview.FileName();
-    {
-        PreviewFixture gone(3);
-        const QString name = gone.preview.FileName();
-        EXPECT_TRUE(QFile::exists(name));
-        gone.preview.~TLRPreviewControl();
-        new (&gone.preview) TLRPreviewControl;
-        EXPECT_FALSE(QFile::exists(name)) << "freeing the store deletes its file";
-    }
-    EXPECT_TRUE(QFile::exists(last));
 }
 
 namespace {
@@ -154,9 +136,25 @@ public:
     }
 };
 
-} // namespace
+const TColor StandardColors[16] = {clBlack, clMaroon,  clGreen,  clOlive, clNavy, clPurple,
+                                   clTeal,  clGray,    clSilver, clRed,   clLime, clYellow,
+                                   clBlue,  clFuchsia, clAqua,   clWhite};
 
-TEST(PreviewStore, PagesThatDoNotShrinkAreStoredUnencoded) {
+// An item that covers its area with sixteen stripes, one of each standard colour.
+class TStripesItem : public TCustomLRItem {
+public:
+    using TCustomLRItem::TCustomLRItem;
+    void Print(TCanvas* Canvas, TRect Rect, TPrintStatus, double) override {
+        for (int i = 0; i < 16; ++i) {
+            Canvas->Brush = TBrush{StandardColors[i], bsSolid};
+            Canvas->FillRect(TRect{Rect.Left + i * Rect.Width() / 16, Rect.Top,
+                                   Rect.Left + (i + 1) * Rect.Width() / 16, Rect.Bottom});
+        }
+    }
+};
+
+// The page file of a one-page report whose only band is covered by one item.
+template <class TItem> QByteArray StoreOnePage(TPixelFormat format) {
     QWidget form;
     TLightRep page(&form);
     page.SetMarginTop(1);
@@ -165,17 +163,35 @@ TEST(PreviewStore, PagesThatDoNotShrinkAreStoredUnencoded) {
     page.SetMarginBottom(1);
     auto* band = new TLRLayoutPanel(&page);
     band->SetAlign(alClient);
-    auto* checker = new TCheckerItem(band);
-    checker->SetAlign(alClient);
+    auto* item = new TItem(band);
+    item->SetAlign(alClient);
     TPreviewImage image;
     image.resize(page.Width(), page.Height());
     TLRPreviewControl preview;
+    preview.PixelFormat = format;
     preview.LightRep = &page;
     preview.BeginPreview(&image);
     preview.NextPage();
     QFile file(preview.FileName());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The temporary folder of the page files while it lives.
+class TemporaryPath {
+public:
+    TemporaryPath() : FSaved(qgetenv("TMPDIR")) { qputenv("TMPDIR", FFolder.Path().toLocal8Bit()); }
+    ~TemporaryPath() { qputenv("TMPDIR", FSaved); }
+    QString File(const QString& name) const { return FFolder.File(name); }
+
+private:
+    TempFolder FFolder;
+    QByteArray FSaved;
+};
+
+} // namespace
+
+TEST(PreviewStore, PagesThatDoNotShrinkAreStoredUnencoded) {
+    const QByteArray bytes = StoreOnePage<TCheckerItem>(pf8bit);
     EXPECT_EQ(U32(bytes, 30), 0u) << "BI_RGB";
     const QImage shown = QImage::fromData(bytes, "BMP");
     ASSERT_FALSE(shown.isNull());
@@ -183,10 +199,54 @@ TEST(PreviewStore, PagesThatDoNotShrinkAreStoredUnencoded) {
     EXPECT_EQ(shown.pixel(11, 10), qRgb(255, 0, 0));
 }
 
+// A 4-bit page keeps the sixteen standard colours as drawn.
 TEST(PreviewStore, FourBitPages) {
-    PreviewFixture f(5, pf4bit);
-    const QByteArray bytes = f.FileBytes();
+    const QByteArray bytes = StoreOnePage<TStripesItem>(pf4bit);
     EXPECT_EQ(uchar(bytes[28]), 4);
     EXPECT_EQ(U32(bytes, 30), 2u) << "BI_RLE4";
-    EXPECT_FALSE(QImage::fromData(bytes, "BMP").isNull());
+    EXPECT_EQ(U32(bytes, 46), 16u) << "biClrUsed";
+    const QImage shown = QImage::fromData(bytes, "BMP");
+    ASSERT_FALSE(shown.isNull());
+    shown.save(TestOutputFolder() + "/report-preview-4bit.png");
+    for (int i = 0; i < 16; ++i) {
+        SCOPED_TRACE(i);
+        const int x = 1 + (2 * i + 1) * (shown.width() - 2) / 32;
+        EXPECT_EQ(QColor(shown.pixel(x, shown.height() / 2)), ToQColor(StandardColors[i]));
+    }
+}
+
+TEST(PreviewStore, PageFilesAreNumberedFromOneAndLockedWhileInUse) {
+    TemporaryPath temp;
+    const auto name = [&](const char* file) {
+        return QFileInfo(temp.File(file)).absoluteFilePath();
+    };
+    const auto nameOf = [](const PreviewFixture& f) {
+        return QFileInfo(f.preview.FileName()).absoluteFilePath();
+    };
+    // A file left by a crashed run is taken over; one another program holds is passed over.
+    QFile stale(temp.File("vLR1.TMP"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("left by a crashed run");
+    stale.close();
+    QFile held(temp.File("vLR2.TMP"));
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+
+    auto first = std::make_unique<PreviewFixture>(3);
+    EXPECT_EQ(nameOf(*first), name("vLR1.TMP"));
+    EXPECT_EQ(first->FileBytes().left(2), "BM");
+    PreviewFixture second(3);
+    EXPECT_EQ(nameOf(second), name("vLR3.TMP"));
+    EXPECT_TRUE(QFile::exists(temp.File("vLR2.TMP")));
+
+    // A new preview of the same control and a preview after one was freed reuse the name.
+    first->report.Rewind();
+    first->preview.BeginPreview(&first->image);
+    EXPECT_EQ(first->preview.PageCount(), 0);
+    EXPECT_EQ(nameOf(*first), name("vLR1.TMP"));
+    EXPECT_EQ(QFileInfo(temp.File("vLR1.TMP")).size(), 0) << "the old pages are gone";
+    first.reset();
+    EXPECT_FALSE(QFile::exists(temp.File("vLR1.TMP")));
+    PreviewFixture third(3);
+    EXPECT_EQ(nameOf(third), name("vLR1.TMP"));
 }
