@@ -213,28 +213,16 @@ QString TLogReportQueries::BuildFilterCondition(const TEntrance& request) {
 
 QStringList TLogReportQueries::DayListText(const QString& table, bool secondTable) const {
     const QString blank = secondTable ? "" : " ";
-    const QString lo = QString::number(Lo), hi = QString::number(Hi);
+    const QString q = Qualifier(table);
+    QStringList lines{"SELECT DISTINCT" + blank,
+                      "CInt(Year(" + q + "操作日時)) as 操作Year,",
+                      "CInt(Month(" + q + "操作日時)) as 操作Month,",
+                      "CInt(Day(" + q + "操作日時)) as 操作Day",
+                      FromLine(table),
+                      OperationLine(q) + (ByDepartment ? " " : blank)};
     if (!ByDepartment)
-        return {"SELECT DISTINCT" + blank,
-                "CInt(Year(操作日時)) as 操作Year,",
-                "CInt(Month(操作日時)) as 操作Month,",
-                "CInt(Day(操作日時)) as 操作Day",
-                "FROM " + table,
-                "WHERE ((操作種別 = 11) OR (操作種別 = 12) OR (操作種別 = 21) OR (操作種別 = 22))" +
-                    blank,
-                FilterCondition,
-                "AND (CDbl(操作日時) >= " + lo + ")",
-                "AND (CDbl(操作日時) < " + hi + ")"};
-    const QString q = table + ".";
-    return {"SELECT DISTINCT" + blank,
-            "CInt(Year(" + q + "操作日時)) as 操作Year,",
-            "CInt(Month(" + q + "操作日時)) as 操作Month,",
-            "CInt(Day(" + q + "操作日時)) as 操作Day",
-            "FROM " + table + " INNER Join KOJIN ON " + q + "個人コード = KOJIN.個人コード",
-            "WHERE ((" + q + "操作種別 = 11) OR (" + q + "操作種別 = 12) OR (" + q +
-                "操作種別 = 21) OR (" + q + "操作種別 = 22)) ",
-            "AND (CDbl(" + q + "操作日時) >= " + lo + ")",
-            "AND (CDbl(" + q + "操作日時) < " + hi + ")"};
+        lines << FilterCondition;
+    return lines << BoundLines(q);
 }
 
 QStringList TLogReportQueries::MasterText() const {
@@ -249,32 +237,42 @@ QStringList TLogReportQueries::MasterText() const {
 }
 
 QStringList TLogReportQueries::DetailText(const QString& table) const {
-    if (!ByDepartment)
-        return {"SELECT 個人コード,認証機ID,操作日時,操作種別,エラー種別,",
-                "CInt(Year(操作日時)) as 操作年,",
-                "CInt(Month(操作日時)) as 操作月,",
-                "CInt(Day(操作日時)) as 操作日",
-                "FROM " + table,
-                "WHERE ((操作種別 = 11) OR (操作種別 = 12) OR (操作種別 = 21) OR (操作種別 = 22))",
-                "AND (CInt(Year(操作日時)) =:操作Year)",
-                "AND (CInt(Month(操作日時)) =:操作Month)",
-                "AND (CInt(Day(操作日時)) =:操作Day)",
-                FilterCondition,
-                Kind == TLogReportKind::Person ? "ORDER BY 個人コード,操作日時"
-                                               : "ORDER BY 認証機ID,操作日時"};
-    const QString q = table + ".";
-    return {"SELECT " + q + "個人コード," + q + "認証機ID," + q + "操作日時," + q + "操作種別," +
-                q + "エラー種別,",
-            "CInt(Year(" + q + "操作日時)) as 操作年,",
-            "CInt(Month(" + q + "操作日時)) as 操作月,",
-            "CInt(Day(" + q + "操作日時)) as 操作日",
-            "FROM " + table + " INNER Join KOJIN ON " + q + "個人コード = KOJIN.個人コード",
-            "WHERE ((" + q + "操作種別 = 11) OR (" + q + "操作種別 = 12) OR (" + q +
-                "操作種別 = 21) OR (" + q + "操作種別 = 22)) ",
-            "AND (CInt(Year(" + q + "操作日時)) =:操作Year)",
-            "AND (CInt(Month(" + q + "操作日時)) =:操作Month)",
-            "AND (CInt(Day(" + q + "操作日時)) =:操作Day)",
-            "AND (CDbl(" + q + "操作日時) >= " + QString::number(Lo) + ")",
-            "AND (CDbl(" + q + "操作日時) < " + QString::number(Hi) + ")",
-            "ORDER BY " + q + "個人コード," + q + "操作日時"};
+    const QString q = Qualifier(table);
+    QStringList lines{"SELECT " + q + "個人コード," + q + "認証機ID," + q + "操作日時," + q +
+                          "操作種別," + q + "エラー種別,",
+                      "CInt(Year(" + q + "操作日時)) as 操作年,",
+                      "CInt(Month(" + q + "操作日時)) as 操作月,",
+                      "CInt(Day(" + q + "操作日時)) as 操作日",
+                      FromLine(table),
+                      OperationLine(q) + (ByDepartment ? " " : ""),
+                      "AND (CInt(Year(" + q + "操作日時)) =:操作Year)",
+                      "AND (CInt(Month(" + q + "操作日時)) =:操作Month)",
+                      "AND (CInt(Day(" + q + "操作日時)) =:操作Day)"};
+    if (ByDepartment)
+        lines << BoundLines(q);
+    else
+        lines << FilterCondition;
+    return lines << (Kind == TLogReportKind::Person
+                         ? "ORDER BY " + q + "個人コード," + q + "操作日時"
+                         : QString("ORDER BY 認証機ID,操作日時"));
+}
+
+QString TLogReportQueries::Qualifier(const QString& table) const {
+    return ByDepartment ? table + "." : QString();
+}
+
+QString TLogReportQueries::FromLine(const QString& table) const {
+    return ByDepartment ? "FROM " + table + " INNER Join KOJIN ON " + table +
+                              ".個人コード = KOJIN.個人コード"
+                        : "FROM " + table;
+}
+
+QString TLogReportQueries::OperationLine(const QString& q) {
+    return "WHERE ((" + q + "操作種別 = 11) OR (" + q + "操作種別 = 12) OR (" + q +
+           "操作種別 = 21) OR (" + q + "操作種別 = 22))";
+}
+
+QStringList TLogReportQueries::BoundLines(const QString& q) const {
+    return {"AND (CDbl(" + q + "操作日時) >= " + QString::number(Lo) + ")",
+            "AND (CDbl(" + q + "操作日時) < " + QString::number(Hi) + ")"};
 }

@@ -85,6 +85,13 @@ protected:
     virtual QStringList DetailText(const QString& table) const;
 
 private:
+    // The department form names its columns with the table: "<table>."; else nothing.
+    QString Qualifier(const QString& table) const;
+    QString FromLine(const QString& table) const;
+    // The four entry and exit operations, without a trailing blank.
+    static QString OperationLine(const QString& q);
+    // The period's bounds on 操作日時, two lines.
+    QStringList BoundLines(const QString& q) const;
     void FillDayList(const QString& table, bool secondTable);
     void FillKojinTable(int department);
     // Moves the master on while the detail has no record.

@@ -65,12 +65,15 @@ protected:
         TDateTime start = EncodeDate(2026, 3, 28);
         TDateTime end = EncodeDate(2026, 4, 2);
     };
-    QStringList Run(const Request& r) {
-        TEntrance request;
+    static void Ask(TEntrance& request, const Request& r) {
         request.SetStartDate(r.start);
         request.EndDate = r.end;
         request.FilterMode = r.mode;
         request.FilterCode = r.code;
+    }
+    QStringList Run(const Request& r) {
+        TEntrance request;
+        Ask(request, r);
         TLogReportQueries queries(r.kind);
         const QStringList preview = Walk(queries, queries.Execute(request));
         EXPECT_EQ(Walk(queries, queries.Restart()), preview) << "the print run differs";
@@ -127,10 +130,8 @@ TEST_F(LogReportQueries, AprilMissingAndMarchEmptyFindsNothing) {
 
 TEST_F(LogReportQueries, TheRequestGivesTheTablesBoundsAndDayTable) {
     TEntrance request;
-    request.SetStartDate(EncodeDate(2026, 4, 2) + 0.75);
-    request.EndDate = EncodeDate(2026, 3, 29) + 0.25;
-    request.FilterMode = 1;
-    request.FilterCode = "A1";
+    Ask(request, {TLogReportKind::Person, 1, "A1", EncodeDate(2026, 4, 2) + 0.75,
+                  EncodeDate(2026, 3, 29) + 0.25});
     TLogReportQueries queries(TLogReportKind::Person);
     ASSERT_TRUE(queries.Execute(request));
     EXPECT_EQ(request.StartDate(), EncodeDate(2026, 3, 29) + 0.25);
@@ -151,10 +152,7 @@ TEST_F(LogReportQueries, ADepartmentRunCopiesItsPersonsWhole) {
     Run(QString("UPDATE M_個人情報 SET 氏名='%1', ﾌﾘｶﾞﾅ='%2' WHERE 個人コード='A1'")
             .arg(name, kana));
     TEntrance request;
-    request.SetStartDate(EncodeDate(2026, 3, 28));
-    request.EndDate = EncodeDate(2026, 4, 2);
-    request.FilterMode = 2;
-    request.FilterCode = "1";
+    Ask(request, {TLogReportKind::Person, 2, "1"});
     TLogReportQueries queries(TLogReportKind::Person);
     ASSERT_TRUE(queries.Execute(request));
     EXPECT_EQ(queries.DayTable, "TMPLOG5_127001");
@@ -172,10 +170,7 @@ TEST_F(LogReportQueries, ADepartmentRunCopiesItsPersonsWhole) {
 
 TEST_F(LogReportQueries, ANumericCodeThatIsNoNumberIsRefused) {
     TEntrance request;
-    request.SetStartDate(EncodeDate(2026, 3, 28));
-    request.EndDate = EncodeDate(2026, 4, 2);
-    request.FilterMode = 1;
-    request.FilterCode = "1) OR (1=1";
+    Ask(request, {TLogReportKind::Unit, 1, "1) OR (1=1"});
     TLogReportQueries queries(TLogReportKind::Unit);
     EXPECT_THROW(queries.Execute(request), EConvertError);
 }

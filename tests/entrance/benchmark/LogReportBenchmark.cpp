@@ -77,52 +77,32 @@ void OpenDataFolder() {
     AddMonth(db2.Connection());
 }
 
-// Runs one report request and reads every record of every day; returns the records read.
-int Walk(TLogReportKind kind, TDateTime start, TDateTime end, int mode, const QString& code) {
-    TEntrance request;
-    request.SetStartDate(start);
-    request.EndDate = end;
-    request.FilterMode = mode;
-    request.FilterCode = code;
-    TLogReportQueries queries(kind);
-    int records = 0;
-    for (bool more = queries.Execute(request); more; more = queries.NextDay())
-        for (TQuery& detail = *queries.sqlSubGroup; !detail.Eof(); detail.Next())
-            ++records;
-    return records;
-}
-
-void BM_WalkOneDay(benchmark::State& state) {
+// Runs one report request over December and reads every record of every day.
+void BM_Walk(benchmark::State& state, TLogReportKind kind, int firstDay, int lastDay, int mode,
+             const char* code) {
     OpenDataFolder();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Walk(TLogReportKind::Person, EncodeDate(2026, 12, 15),
-                                      EncodeDate(2026, 12, 15), 0, ""));
+    for (auto _ : state) {
+        TEntrance request;
+        request.SetStartDate(EncodeDate(2026, 12, firstDay));
+        request.EndDate = EncodeDate(2026, 12, lastDay);
+        request.FilterMode = mode;
+        request.FilterCode = code;
+        TLogReportQueries queries(kind);
+        int records = 0;
+        for (bool more = queries.Execute(request); more; more = queries.NextDay())
+            for (TQuery& detail = *queries.sqlSubGroup; !detail.Eof(); detail.Next())
+                ++records;
+        benchmark::DoNotOptimize(records);
+    }
 }
-BENCHMARK(BM_WalkOneDay)->Unit(benchmark::kMillisecond);
-
-void BM_WalkOneMonth(benchmark::State& state) {
-    OpenDataFolder();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            Walk(TLogReportKind::Person, EncodeDate(2026, 12, 1), EncodeDate(2026, 12, 31), 0, ""));
-}
-BENCHMARK(BM_WalkOneMonth)->Unit(benchmark::kMillisecond);
-
-void BM_WalkOneDepartmentMonth(benchmark::State& state) {
-    OpenDataFolder();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Walk(TLogReportKind::Person, EncodeDate(2026, 12, 1),
-                                      EncodeDate(2026, 12, 31), 2, "1"));
-}
-BENCHMARK(BM_WalkOneDepartmentMonth)->Unit(benchmark::kMillisecond);
-
-void BM_WalkOneRoomMonth(benchmark::State& state) {
-    OpenDataFolder();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            Walk(TLogReportKind::Unit, EncodeDate(2026, 12, 1), EncodeDate(2026, 12, 31), 2, "1"));
-}
-BENCHMARK(BM_WalkOneRoomMonth)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Walk, OneDay, TLogReportKind::Person, 15, 15, 0, "")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Walk, OneMonth, TLogReportKind::Person, 1, 31, 0, "")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Walk, OneDepartmentMonth, TLogReportKind::Person, 1, 31, 2, "1")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Walk, OneRoomMonth, TLogReportKind::Unit, 1, 31, 2, "1")
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
