@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHostInfo>
 #include <gtest/gtest.h>
 
 TEST(UnitShareTest, EngineConfigurationKeysAndLocalShare) {
@@ -28,12 +29,66 @@ TEST(UnitShareTest, EngineConfigurationKeysAndLocalShare) {
     EXPECT_TRUE(IsLocalShareOn());
 }
 
-TEST(UnitShareTest, FoldersWithoutAShareAndEmptyingThem) {
+namespace {
+
+// Samba's "net" is not installed here; a script in its place on PATH answers "usershare add"
+// and "usershare info" with the given exit codes and notes its arguments.
+class FakeNet {
+public:
+    FakeNet(int addExit, int infoExit) : FSavedPath(qgetenv("PATH")) {
+        QFile script(FFolder.File("net"));
+        script.open(QIODevice::WriteOnly);
+        script.write(QString("#!/bin/sh\necho \"$@\" >> '%1'\ncase \"$2\" in add) exit %2;; "
+                             "info) exit %3;; esac\n")
+                         .arg(FFolder.File("calls"))
+                         .arg(addExit)
+                         .arg(infoExit)
+                         .toUtf8());
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+        qputenv("PATH", FFolder.Path().toLocal8Bit());
+    }
+    ~FakeNet() { qputenv("PATH", FSavedPath); }
+    QStringList Calls() const {
+        QFile calls(FFolder.File("calls"));
+        calls.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(calls.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    TempFolder FFolder;
+    QByteArray FSavedPath;
+};
+
+} // namespace
+
+TEST(UnitShareTest, TheSharedPathIsTheShareOnlyWhenSharingSucceeded) {
+    TempFolder data;
+    const QString local = data.Path() + "/";
+    const QString unc = "//" + QHostInfo::localHostName() + "/ZezoduzuTest/";
+    struct Case {
+        const char* Name;
+        int AddExit, InfoExit;
+        QString Expected;
+    };
+    for (const Case& c : {Case{"shared", 0, 1, unc}, Case{"shared before", 2, 0, unc},
+                          Case{"refused", 2, 2, local}}) {
+        SCOPED_TRACE(c.Name);
+        FakeNet net(c.AddExit, c.InfoExit);
+        EXPECT_EQ(GetSharedDataPath(local, "ZezoduzuTest"), c.Expected);
+        EXPECT_TRUE(
+            net.Calls().value(0).startsWith("usershare add ZezoduzuTest " + data.Path() + " "))
+            << net.Calls().value(0).toStdString();
+    }
+    // Without Samba the folder stays local.
+    TempFolder empty;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", empty.Path().toLocal8Bit());
+    EXPECT_EQ(GetSharedDataPath(local, "ZezoduzuTest"), local);
+    qputenv("PATH", path);
+}
+
+TEST(UnitShareTest, EmptyingFolders) {
     TempFolder temp;
-    // No Samba here, or a share Samba refuses: the local folder with its closing "/".
-    const QString shared = GetSharedDataPath(temp.Path() + "/", "ZezoduzuTest");
-    EXPECT_TRUE(shared == temp.Path() + "/" || shared.endsWith("/ZezoduzuTest/"))
-        << shared.toStdString();
     QDir(temp.Path()).mkdir("sub");
     for (const char* name : {"a.DB", "b.txt", "sub/c"}) {
         QFile file(temp.File(name));
