@@ -3,13 +3,17 @@
 #include "SysUtils.h"
 
 #include <QRegularExpression>
+#include <bit>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 namespace {
 
 const QDate kEpoch(1899, 12, 30);
+// Days from 0000-03-01 to 1899-12-30.
+constexpr qint64 kEpochFromMarch = 693899;
 
 std::function<TDateTime()>& NowOverride() {
     static std::function<TDateTime()> f;
@@ -31,7 +35,9 @@ void Split(TDateTime value, qint64& days, qint64& msecs) {
     }
 }
 
-QString Pad(int value, int width) { return QString::number(value).rightJustified(width, '0'); }
+QString Pad(int value, int width) {
+    return QString::number(value).rightJustified(width, '0');
+}
 
 // The Japanese eras as the system calendar keeps them, with their first days.
 struct TSystemEra {
@@ -85,10 +91,22 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec) {
 }
 
 void DecodeDate(TDateTime value, int& year, int& month, int& day) {
-    QDate d = ToQDate(value);
-    year = d.year();
-    month = d.month();
-    day = d.day();
+    qint64 days, ms;
+    Split(value, days, ms);
+    // Civil date of a day count in the proleptic Gregorian calendar, by whole 400-year eras
+    // counted from 0000-03-01 (which puts the leap day last in its year).
+    const qint64 z = days + kEpochFromMarch;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 dayOfEra = z - era * 146097;
+    const qint64 yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 mp = (5 * dayOfYear + 2) / 153;
+    day = int(dayOfYear - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    const qint64 y = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    // As QDate counts: no year 0, the year before 1 is -1.
+    year = int(y <= 0 ? y - 1 : y);
 }
 
 void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec) {
@@ -98,6 +116,27 @@ void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec) {
     min = int(ms / 60000 % 60);
     sec = int(ms / 1000 % 60);
     msec = int(ms % 1000);
+}
+
+TDateTime FirstValueOfDay(qint64 day) {
+    // Day numbers grow with the value, so the first value is found by halving the range of
+    // doubles between the day's neighbours; ordered as integers their bit patterns keep order.
+    auto key = [](double v) {
+        const qint64 bits = std::bit_cast<qint64>(v);
+        return bits < 0 ? std::numeric_limits<qint64>::min() - bits : bits;
+    };
+    auto value = [](qint64 k) {
+        return std::bit_cast<double>(k < 0 ? std::numeric_limits<qint64>::min() - k : k);
+    };
+    qint64 low = key(double(day) - 1), high = key(double(day));
+    while (low + 1 < high) {
+        const qint64 middle = low + (high - low) / 2;
+        if (DateOf(value(middle)) >= double(day))
+            high = middle;
+        else
+            low = middle;
+    }
+    return value(high);
 }
 
 TDateTime DateOf(TDateTime value) {
@@ -124,9 +163,13 @@ QTime ToQTime(TDateTime value) {
     return QTime::fromMSecsSinceStartOfDay(int(ms));
 }
 
-QDateTime ToQDateTime(TDateTime value) { return QDateTime(ToQDate(value), ToQTime(value)); }
+QDateTime ToQDateTime(TDateTime value) {
+    return QDateTime(ToQDate(value), ToQTime(value));
+}
 
-TDateTime FromQDate(const QDate& date) { return double(kEpoch.daysTo(date)); }
+TDateTime FromQDate(const QDate& date) {
+    return double(kEpoch.daysTo(date));
+}
 
 TDateTime FromQDateTime(const QDateTime& dateTime) {
     return FromQDate(dateTime.date()) + dateTime.time().msecsSinceStartOfDay() / MSecsPerDay;
@@ -138,7 +181,9 @@ TDateTime Now() {
     return FromQDateTime(QDateTime::currentDateTime());
 }
 
-TDateTime Date() { return DateOf(Now()); }
+TDateTime Date() {
+    return DateOf(Now());
+}
 
 uint32_t GetTickCount() {
     if (TicksOverride())
@@ -147,9 +192,13 @@ uint32_t GetTickCount() {
     return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void Clock::SetNow(std::function<TDateTime()> now) { NowOverride() = std::move(now); }
+void Clock::SetNow(std::function<TDateTime()> now) {
+    NowOverride() = std::move(now);
+}
 
-void Clock::SetTicks(std::function<uint32_t()> ticks) { TicksOverride() = std::move(ticks); }
+void Clock::SetTicks(std::function<uint32_t()> ticks) {
+    TicksOverride() = std::move(ticks);
+}
 
 TFormatSettings& FormatSettings() {
     static TFormatSettings settings;
@@ -232,11 +281,17 @@ QString FormatDateTime(const QString& format, TDateTime value) {
     return out;
 }
 
-QString DateToStr(TDateTime value) { return FormatDateTime(FormatSettings().ShortDateFormat, value); }
+QString DateToStr(TDateTime value) {
+    return FormatDateTime(FormatSettings().ShortDateFormat, value);
+}
 
-QString TimeToStr(TDateTime value) { return FormatDateTime(FormatSettings().LongTimeFormat, value); }
+QString TimeToStr(TDateTime value) {
+    return FormatDateTime(FormatSettings().LongTimeFormat, value);
+}
 
-QString DateTimeToStr(TDateTime value) { return FormatDateTime("c", value); }
+QString DateTimeToStr(TDateTime value) {
+    return FormatDateTime("c", value);
+}
 
 bool TryStrToDate(const QString& text, TDateTime& result) {
     return TryStrToDate(text, result, FormatSettings());

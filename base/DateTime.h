@@ -22,6 +22,9 @@ void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec);
 // The date part (whole days) and the time part (fraction) of a value.
 TDateTime DateOf(TDateTime value);
 TDateTime TimeOf(TDateTime value);
+// The smallest value whose date (DateOf) is that day: a time a hair below midnight already
+// belongs to the next day, so a day's values are exactly [FirstValueOfDay(d), ...(d + 1)).
+TDateTime FirstValueOfDay(qint64 day);
 
 QDate ToQDate(TDateTime value);
 QTime ToQTime(TDateTime value);

@@ -1,6 +1,7 @@
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,7 +13,7 @@ struct DayCase {
 
 TEST(DateTime, DayNumbersOfDates) {
     const DayCase cases[] = {
-        {1899, 12, 30, 0}, {1899, 12, 31, 1}, {1900, 1, 1, 2},     {2002, 3, 30, 37345},
+        {1899, 12, 30, 0},    {1899, 12, 31, 1},  {1900, 1, 1, 2},       {2002, 3, 30, 37345},
         {2000, 2, 29, 36585}, {1899, 12, 29, -1}, {2026, 12, 10, 46366},
     };
     for (const DayCase& c : cases) {
@@ -23,6 +24,30 @@ TEST(DateTime, DayNumbersOfDates) {
     }
     EXPECT_THROW(EncodeDate(2001, 2, 29), EConvertError);
     EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
+}
+
+TEST(DateTime, DecodeDateAgreesWithTheCalendarOverTheCenturies) {
+    // Every third day from 0100-03-01 to 9999-12-31; after 1899-12-30 some with a time.
+    const QDate epoch(1899, 12, 30);
+    for (qint64 n = epoch.daysTo(QDate(100, 3, 1)); n <= 2958465; n += 3) {
+        const QDate expected = epoch.addDays(n);
+        int y, m, d;
+        DecodeDate(double(n) + (n > 0 && n % 2 ? 0.75 : 0), y, m, d);
+        ASSERT_EQ(std::tie(y, m, d),
+                  std::make_tuple(expected.year(), expected.month(), expected.day()))
+            << n;
+    }
+}
+
+TEST(DateTime, FirstValueOfDayIsWhereTheDateChanges) {
+    for (const qint64 day : {-700000LL, -2LL, -1LL, 0LL, 1LL, 46366LL, 2958465LL}) {
+        const TDateTime first = FirstValueOfDay(day);
+        EXPECT_EQ(DateOf(first), double(day)) << day;
+        EXPECT_EQ(DateOf(std::nextafter(first, -1e300)), double(day - 1)) << day;
+    }
+    // 23:59:59.9996 is already the next day; 23:59:59.999 is not.
+    EXPECT_LT(FirstValueOfDay(46367), 46367.0);
+    EXPECT_GT(FirstValueOfDay(46367), 46366 + EncodeTime(23, 59, 59, 999));
 }
 
 TEST(DateTime, TimesAreFractionsOfADay) {
