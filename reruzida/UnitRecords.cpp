@@ -81,6 +81,7 @@ void EnsureLogTable(const QString& yyyy, const QString& mm) {
     table.FieldDefs().Add("認証機ID", ftSmallint, 0, false);
     table.IndexDefs().Clear();
     table.IndexDefs().Add("", "autoNum", ixPrimary);
+    table.IndexDefs().Add("操作日時", "操作日時", 0);
     table.CreateTable();
 }
 

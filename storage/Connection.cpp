@@ -105,6 +105,18 @@ ColumnKind SqlConnection::KindOf(const QString& table, const QString& column) co
     return KindOfDeclaredType(QString::fromUtf8(declared), autoInc != 0);
 }
 
+ColumnKind SqlConnection::KindIn(const QStringList& tables, const QString& table,
+                                 const QString& column) const {
+    if (!table.isEmpty())
+        return KindOf(table, column);
+    for (const QString& name : tables) {
+        const ColumnKind kind = KindOf(name, column);
+        if (kind != ColumnKind::Unknown)
+            return kind;
+    }
+    return ColumnKind::Unknown;
+}
+
 QString SqlConnection::SchemaPrefix(const QString& table) const {
     const QString schema = FFolder ? FFolder->SchemaOf(table) : QString();
     return schema.isEmpty() ? QString() : "[" + schema + "].";
@@ -140,6 +152,8 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
     }
     SqlDialect::WrapDateValues(st,
                                [this](const QString& t, const QString& c) { return KindOf(t, c); });
+    SqlDialect::UseDateRanges(
+        st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
     const QByteArray text = st.Text(schema).toUtf8();
     const int rc =
         sqlite3_prepare_v2(FDb, text.constData(), int(text.size()), &part.Handle, nullptr);

@@ -66,6 +66,9 @@ private:
     // Prepares one part of a statement: attaches its tables, or turns it into an action.
     void PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
     ColumnKind KindOf(const QString& table, const QString& column) const;
+    // The kind of a column of `table`, or of the first of `tables` that has it when `table`
+    // is empty.
+    ColumnKind KindIn(const QStringList& tables, const QString& table, const QString& column) const;
     QString SchemaPrefix(const QString& table) const;
 
     sqlite3* FDb;

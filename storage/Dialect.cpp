@@ -3,6 +3,8 @@
 #include "JetFunctions.h"
 
 #include <QSet>
+#include <algorithm>
+#include <array>
 
 namespace {
 
@@ -317,6 +319,179 @@ ColumnKind ExpressionKind(const QList<SqlToken>& t, int from, int to,
     return ColumnKind::Unknown;
 }
 
+// The end (exclusive, in `sig`) of a column reference "col" or "t.col" starting at sig[k];
+// -1 when there is none.
+int ColumnRefEnd(const QList<SqlToken>& tk, const QList<int>& sig, int k) {
+    if (k >= sig.size() || !IsName(tk[sig[k]]))
+        return -1;
+    if (k + 2 < sig.size() && IsSymbol(tk[sig[k + 1]], ".") && IsName(tk[sig[k + 2]]))
+        return k + 3;
+    return k + 1;
+}
+
+// The text of the significant tokens [from, to) of `sig`.
+QString SignificantText(const QList<SqlToken>& tk, const QList<int>& sig, int from, int to) {
+    QString text;
+    for (int k = from; k < to; ++k)
+        text += tk[sig[k]].Text;
+    return text;
+}
+
+bool IsComparison(const SqlToken& t) {
+    static const QSet<QString> ops = {"=", "==", "<>", "!=", "<", "<=", ">", ">="};
+    return t.Type == SqlToken::Symbol && ops.contains(t.Text);
+}
+
+// Words that may stand right before or after a whole condition.
+bool BoundsCondition(const SqlToken& t) {
+    static const QSet<QString> words = {"WHERE", "AND",   "OR",    "NOT",   "ON",     "HAVING",
+                                        "ORDER", "GROUP", "LIMIT", "UNION", "EXCEPT", "INTERSECT"};
+    return IsSymbol(t, "(") || IsSymbol(t, ")") || words.contains(Upper(t));
+}
+
+// The kind of the column a reference [from, to) of `sig` names.
+ColumnKind KindOfRef(const QList<SqlToken>& tk, const QList<int>& sig, int from, int to,
+                     const SqlDialect::ColumnKindLookup& kindOf) {
+    const QString table = to - from == 3 ? SqlDialect::NameOf(tk[sig[from]]) : QString();
+    return kindOf(table, SqlDialect::NameOf(tk[sig[to - 1]]));
+}
+
+// "CDbl(col) op number" on a date column: the call goes, the column stays. Only where the
+// comparison stands alone between condition words, so nothing else takes the call's value.
+void UnwrapDateComparisons(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindOf) {
+    const QList<int> sig = Significant(tk);
+    for (int k = 0; k + 5 < sig.size(); ++k) {
+        if (!IsWord(tk[sig[k]], "CDBL") || !IsSymbol(tk[sig[k + 1]], "(") ||
+            (k > 0 && !BoundsCondition(tk[sig[k - 1]])))
+            continue;
+        const int end = ColumnRefEnd(tk, sig, k + 2);
+        if (end < 0 || end + 2 >= sig.size() || !IsSymbol(tk[sig[end]], ")") ||
+            !IsComparison(tk[sig[end + 1]]))
+            continue;
+        int number = end + 2;
+        if (IsSymbol(tk[sig[number]], "-") || IsSymbol(tk[sig[number]], "+"))
+            ++number;
+        if (number >= sig.size() || tk[sig[number]].Type != SqlToken::Number ||
+            (number + 1 < sig.size() && !BoundsCondition(tk[sig[number + 1]])) ||
+            !IsDateKind(KindOfRef(tk, sig, k + 2, end, kindOf)))
+            continue;
+        for (const int drop : {sig[k], sig[k + 1], sig[end]})
+            tk[drop] = SqlToken{SqlToken::Space, QString()};
+    }
+}
+
+// One condition "[CInt(]Year|Month|Day(col)[)] = value" in significant tokens [from, to).
+struct DatePartCondition {
+    int Part = -1; // 0 year, 1 month, 2 day
+    QString Column;
+    int ColumnFrom = 0, ColumnTo = 0;
+    QString Value;
+};
+
+bool MatchDatePart(const QList<SqlToken>& tk, const QList<int>& sig, int from, int to,
+                   DatePartCondition& c) {
+    while (to - from >= 2 && IsSymbol(tk[sig[from]], "(") &&
+           Closing(tk, sig[from]) == sig[to - 1]) {
+        ++from;
+        --to;
+    }
+    const bool cint =
+        to - from > 2 && IsWord(tk[sig[from]], "CINT") && IsSymbol(tk[sig[from + 1]], "(");
+    int k = cint ? from + 2 : from;
+    static const QStringList parts = {"YEAR", "MONTH", "DAY"};
+    if (k + 1 >= to || !IsSymbol(tk[sig[k + 1]], "("))
+        return false;
+    c.Part = int(parts.indexOf(Upper(tk[sig[k]])));
+    const int end = ColumnRefEnd(tk, sig, k + 2);
+    if (c.Part < 0 || end < 0 || end >= to || !IsSymbol(tk[sig[end]], ")"))
+        return false;
+    k = end + 1;
+    if (cint && (k >= to || !IsSymbol(tk[sig[k++]], ")")))
+        return false;
+    if (k + 2 != to || !(IsSymbol(tk[sig[k]], "=") || IsSymbol(tk[sig[k]], "==")))
+        return false;
+    const SqlToken& value = tk[sig[k + 1]];
+    if (value.Type != SqlToken::Parameter && value.Type != SqlToken::Number)
+        return false;
+    c.ColumnFrom = cint ? from + 4 : from + 2;
+    c.ColumnTo = end;
+    c.Column = SignificantText(tk, sig, c.ColumnFrom, end).toUpper();
+    c.Value = value.Text;
+    return true;
+}
+
+// The top-level conditions joined by AND of the WHERE at sig[where], as [from, to) of `sig`;
+// empty when an OR joins them at that level.
+QList<QPair<int, int>> WhereConditions(const QList<SqlToken>& tk, const QList<int>& sig,
+                                       int where) {
+    static const QSet<QString> ends = {"ORDER", "GROUP",  "HAVING",    "LIMIT",
+                                       "UNION", "EXCEPT", "INTERSECT", "WINDOW"};
+    QList<QPair<int, int>> conditions;
+    int depth = 0, start = where + 1;
+    bool between = false;
+    int k = where + 1;
+    for (; k < sig.size(); ++k) {
+        const SqlToken& t = tk[sig[k]];
+        const QString word = Upper(t);
+        if (IsSymbol(t, "(") || word == "CASE")
+            ++depth;
+        else if (IsSymbol(t, ")") || word == "END")
+            --depth;
+        if (depth < 0 || (depth == 0 && ends.contains(word)))
+            break;
+        if (depth > 0)
+            continue;
+        if (word == "OR")
+            return {};
+        if (word == "BETWEEN")
+            between = true;
+        else if (word == "AND" && between)
+            between = false;
+        else if (word == "AND") {
+            conditions.append({start, k});
+            start = k + 1;
+        }
+    }
+    conditions.append({start, k});
+    return conditions;
+}
+
+// Adds the day's range on the column to a WHERE that holds conditions on its year, month
+// and day; the conditions stay, the range only lets the index find their rows.
+void AddDayRanges(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindOf) {
+    const QList<int> sig = Significant(tk);
+    QList<QPair<int, QString>> inserts; // token index to insert after, text
+    for (int w = 0; w < sig.size(); ++w) {
+        if (!IsWord(tk[sig[w]], "WHERE"))
+            continue;
+        QHash<QString, std::array<DatePartCondition, 3>> found;
+        QHash<QString, int> last;
+        for (const auto& [from, to] : WhereConditions(tk, sig, w)) {
+            DatePartCondition c;
+            if (!MatchDatePart(tk, sig, from, to, c))
+                continue;
+            found[c.Column][c.Part] = c;
+            last[c.Column] = sig[to - 1];
+        }
+        for (auto it = found.cbegin(); it != found.cend(); ++it) {
+            const auto& [year, month, day] = it.value();
+            if (year.Part < 0 || month.Part < 0 || day.Part < 0 ||
+                !IsDateKind(KindOfRef(tk, sig, year.ColumnFrom, year.ColumnTo, kindOf)))
+                continue;
+            const QString column = SignificantText(tk, sig, year.ColumnFrom, year.ColumnTo);
+            const QString bound = QString("%1(%2, %3, %4, %5)")
+                                      .arg(DayStartFunction, year.Value, month.Value, day.Value);
+            inserts.append(
+                {last.value(it.key()),
+                 QString(" AND (%1 >= %2 AND %1 < %3)").arg(column, bound.arg(0), bound.arg(1))});
+        }
+    }
+    std::sort(inserts.begin(), inserts.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [after, text] : inserts)
+        tk.insert(after + 1, SqlToken{SqlToken::Symbol, text});
+}
+
 } // namespace
 
 QString DialectStatement::Text(const QString& schema) const {
@@ -479,6 +654,11 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
         tk.insert(b, SqlToken{SqlToken::Symbol, ")"});
         tk.insert(a, SqlToken{SqlToken::Symbol, QString(DateValueFunction) + "("});
     }
+}
+
+void SqlDialect::UseDateRanges(DialectStatement& st, const ColumnKindLookup& kindOf) {
+    UnwrapDateComparisons(st.Tokens, kindOf);
+    AddDayRanges(st.Tokens, kindOf);
 }
 
 QList<ColumnKind> SqlDialect::SelectListKinds(const DialectStatement& st,

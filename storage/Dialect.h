@@ -51,6 +51,13 @@ public:
     // day number.
     static void WrapDateValues(DialectStatement& statement, const ColumnKindLookup& kindOf);
 
+    // Lets an index on a date column serve the conditions the programs write on it:
+    // "CDbl(col) op number" becomes "col op number", and where a WHERE's conditions hold
+    // "CInt(Year(col)) = y", "CInt(Month(col)) = m" and "CInt(Day(col)) = d" they gain the
+    // range of that day on col (DayStartFunction). Date columns hold day numbers (text written
+    // to them is converted on the way in), so the rows found are the same.
+    static void UseDateRanges(DialectStatement& statement, const ColumnKindLookup& kindOf);
+
     // The kinds of a SELECT's result columns that are calls of the Jet functions: CInt, Year,
     // Month, Day, Hour, Minute, Second give Smallint; CLng and Count Integer; CDbl and Avg
     // Float; First, Last, Min, Max and Sum the kind of what they take. One entry per item of

@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <cfenv>
+#include <climits>
 #include <cmath>
 #include <sqlite3.h>
 #include <vector>
@@ -166,6 +167,35 @@ void DateValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_double(ctx, day);
 }
 
+// A whole number within int's range, as an equality with a small integer can hold it.
+bool WholeNumber(sqlite3_value* v, int& result) {
+    const int type = sqlite3_value_type(v);
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT)
+        return false;
+    const double d = sqlite3_value_double(v);
+    if (d != std::trunc(d) || d < INT_MIN || d > INT_MAX)
+        return false;
+    result = int(d);
+    return true;
+}
+
+// Null where a part is no whole number (no date part equals it); an infinite bound where the
+// parts name no date of 1..9999, which leaves the decision to the conditions on the parts.
+void DayStart(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    int parts[3];
+    for (int i = 0; i < 3; ++i)
+        if (!WholeNumber(argv[i], parts[i])) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+    const qint64 offset = sqlite3_value_int64(argv[3]);
+    double day;
+    if (TryEncodeDate(parts[0], parts[1], parts[2], day))
+        sqlite3_result_double(ctx, FirstValueOfDay(qint64(day) + offset));
+    else
+        sqlite3_result_double(ctx, offset > 0 ? HUGE_VAL : -HUGE_VAL);
+}
+
 void Like(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -280,6 +310,7 @@ void RegisterJetFunctions(sqlite3* db) {
         {"Minute", 1, PartOf<DatePart::Minute>},
         {"Second", 1, PartOf<DatePart::Second>},
         {DateValueFunction, 1, DateValue},
+        {DayStartFunction, 4, DayStart},
         {"like", 2, Like},
     };
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

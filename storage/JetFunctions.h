@@ -17,6 +17,11 @@ bool ParseJetDateTime(const QString& text, double& result);
 // text becomes a day number, numbers and Null pass.
 inline constexpr char DateValueFunction[] = "zz_datevalue";
 
+// The SQL function (y, m, d, offset) giving the first day number of the day offset days after
+// y-m-d (FirstValueOfDay): the bounds of the day for a range on a date column.
+inline constexpr char DayStartFunction[] = "zz_daystart";
+
 // Registers on a connection: CDbl, CInt, CLng, Year, Month, Day, Hour, Minute, Second,
-// the aggregate First, Jet's LIKE in place of SQLite's, and the date-value function.
+// the aggregate First, Jet's LIKE in place of SQLite's, the date-value and the day-start
+// functions.
 void RegisterJetFunctions(sqlite3* db);

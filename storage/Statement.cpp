@@ -229,14 +229,7 @@ void SqlStatement::LoadColumns() {
 void SqlStatement::KindsOfExpressions() {
     const DialectStatement& source = FParts.last().Source;
     auto kindOf = [&](const QString& table, const QString& column) {
-        if (!table.isEmpty())
-            return FConnection->KindOf(table, column);
-        for (const QString& name : source.Names) {
-            const ColumnKind kind = FConnection->KindOf(name, column);
-            if (kind != ColumnKind::Unknown)
-                return kind;
-        }
-        return ColumnKind::Unknown;
+        return FConnection->KindIn(source.Names, table, column);
     };
     if (std::none_of(FColumns.cbegin(), FColumns.cend(),
                      [](const ColumnInfo& c) { return c.Kind == ColumnKind::Unknown; }))

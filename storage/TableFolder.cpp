@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -25,6 +26,20 @@ qint64 TimeOf(const QString& folder) {
 QString Quoted(const QString& text, QChar quote) {
     QString t = text;
     return quote + t.replace(quote, QString(2, quote)) + quote;
+}
+
+// A month's log table "ENTRANCE_LOG<yyyy>_<mm>" gets an index on its date, which the reports'
+// conditions use; a file made before the index was made gets it when it is attached. A file
+// that cannot be written now (locked, read-only, no table yet) simply stays without it.
+void IndexMonthTable(sqlite3* db, const QString& key, const QString& schema) {
+    static const QRegularExpression monthTable("^ENTRANCE_LOG\\d{4}_\\d{2}$");
+    if (!monthTable.match(key).hasMatch())
+        return;
+    const QByteArray sql =
+        QString("CREATE INDEX IF NOT EXISTS %1.%2 ON %3 (操作日時)")
+            .arg(Quoted(schema, '"'), Quoted(key + "_操作日時", '"'), Quoted(key, '"'))
+            .toUtf8();
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
 }
 
 } // namespace
@@ -172,6 +187,7 @@ void TableFolder::Attach(const QString& key, const QString& file) {
     }
     a.Inode = InodeOf(file);
     FAttached.insert(key, a);
+    IndexMonthTable(FDb, key, schema);
 }
 
 void TableFolder::Detach(const QString& key) {

@@ -112,3 +112,34 @@ TEST(Dialect, WrapsValuesWrittenIntoDateColumns) {
     EXPECT_EQ(st[0].Text(),
               "UPDATE L SET 操作日時 =zz_datevalue( ?1), 認証機ID=2 WHERE 操作日時 > 0");
 }
+
+TEST(Dialect, DateConditionsBecomeRangesOnlyWhereTheyMeanTheSame) {
+    auto kindOf = [](const QString&, const QString& column) {
+        return column == "操作日時" ? ColumnKind::DateTime : ColumnKind::Smallint;
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"SELECT a FROM L WHERE (CDbl(操作日時) >= 46366) AND (CDbl(L.操作日時) < -2)",
+         "SELECT a FROM L WHERE (操作日時 >= 46366) AND (L.操作日時 < -2)"},
+        // Not a date column, a text to compare with, arithmetic around the call.
+        {"SELECT a FROM L WHERE CDbl(操作種別) >= 11", nullptr},
+        {"SELECT a FROM L WHERE CDbl(操作日時) >= '46366'", nullptr},
+        {"SELECT a FROM L WHERE CDbl(操作日時) >= 46366 || 'x'", nullptr},
+        {"SELECT a FROM L WHERE 1 + CDbl(操作日時) >= 46366", nullptr},
+        {"SELECT a FROM L WHERE (CInt(Year(操作日時)) = :y) AND (Month(操作日時) = 12)\n"
+         "AND (CInt(Day(操作日時)) = :d) ORDER BY a",
+         "SELECT a FROM L WHERE (CInt(Year(操作日時)) = ?1) AND (Month(操作日時) = 12)\n"
+         "AND (CInt(Day(操作日時)) = ?2) AND (操作日時 >= zz_daystart(?1, 12, ?2, 0) AND "
+         "操作日時 < zz_daystart(?1, 12, ?2, 1)) ORDER BY a"},
+        // Joined by OR, or a part missing: the conditions stay as they are.
+        {"SELECT a FROM L WHERE Year(操作日時) = 1 AND Month(操作日時) = 2 OR Day(操作日時) = 3",
+         nullptr},
+        {"SELECT a FROM L WHERE Year(操作日時) = 1 AND Month(操作日時) = 2", nullptr},
+    };
+    for (const auto& [sql, expected] : cases) {
+        QStringList params;
+        auto st = SqlDialect::Translate(QString::fromUtf8(sql), params);
+        const QString before = st[0].Text();
+        SqlDialect::UseDateRanges(st[0], kindOf);
+        EXPECT_EQ(st[0].Text(), expected ? QString::fromUtf8(expected) : before) << sql;
+    }
+}
