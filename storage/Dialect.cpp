@@ -1,10 +1,12 @@
 #include "Dialect.h"
 
 #include "JetFunctions.h"
+#include "base/DateTime.h"
 
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -388,36 +390,47 @@ struct DatePartCondition {
     QString Value;
 };
 
-bool MatchDatePart(const QList<SqlToken>& tk, const QList<int>& sig, int from, int to,
-                   DatePartCondition& c) {
+// "[CInt(]Year|Month|Day(col)[)]" from sig[from]: the end of the call (exclusive, in `sig`),
+// or -1.
+int DatePartCallEnd(const QList<SqlToken>& tk, const QList<int>& sig, int from,
+                    DatePartCondition& c) {
+    static const QStringList parts = {"YEAR", "MONTH", "DAY"};
+    auto symbolAt = [&](int k, const char* symbol) {
+        return k < sig.size() && IsSymbol(tk[sig[k]], symbol);
+    };
+    const bool cint = from < sig.size() && IsWord(tk[sig[from]], "CINT") && symbolAt(from + 1, "(");
+    const int k = cint ? from + 2 : from;
+    if (k >= sig.size() || !symbolAt(k + 1, "("))
+        return -1;
+    c.Part = int(parts.indexOf(Upper(tk[sig[k]])));
+    const int end = ColumnRefEnd(tk, sig, k + 2);
+    if (c.Part < 0 || end < 0 || !symbolAt(end, ")") || (cint && !symbolAt(end + 1, ")")))
+        return -1;
+    c.ColumnFrom = k + 2;
+    c.ColumnTo = end;
+    c.Column = SignificantText(tk, sig, k + 2, end).toUpper();
+    return cint ? end + 2 : end + 1;
+}
+
+// The condition in [from, to) of `sig` without the brackets around it all.
+void StripBrackets(const QList<SqlToken>& tk, const QList<int>& sig, int& from, int& to) {
     while (to - from >= 2 && IsSymbol(tk[sig[from]], "(") &&
            Closing(tk, sig[from]) == sig[to - 1]) {
         ++from;
         --to;
     }
-    const bool cint =
-        to - from > 2 && IsWord(tk[sig[from]], "CINT") && IsSymbol(tk[sig[from + 1]], "(");
-    int k = cint ? from + 2 : from;
-    static const QStringList parts = {"YEAR", "MONTH", "DAY"};
-    if (k + 1 >= to || !IsSymbol(tk[sig[k + 1]], "("))
-        return false;
-    c.Part = int(parts.indexOf(Upper(tk[sig[k]])));
-    const int end = ColumnRefEnd(tk, sig, k + 2);
-    if (c.Part < 0 || end < 0 || end >= to || !IsSymbol(tk[sig[end]], ")"))
-        return false;
-    k = end + 1;
-    if (cint && (k >= to || !IsSymbol(tk[sig[k++]], ")")))
-        return false;
-    if (k + 2 != to || !(IsSymbol(tk[sig[k]], "=") || IsSymbol(tk[sig[k]], "==")))
+}
+
+// "[CInt(]Year|Month|Day(col)[)] = value" in [from, to) of `sig`.
+bool MatchDatePart(const QList<SqlToken>& tk, const QList<int>& sig, int from, int to,
+                   DatePartCondition& c) {
+    StripBrackets(tk, sig, from, to);
+    const int k = DatePartCallEnd(tk, sig, from, c);
+    if (k < 0 || k + 2 != to || !(IsSymbol(tk[sig[k]], "=") || IsSymbol(tk[sig[k]], "==")))
         return false;
     const SqlToken& value = tk[sig[k + 1]];
-    if (value.Type != SqlToken::Parameter && value.Type != SqlToken::Number)
-        return false;
-    c.ColumnFrom = cint ? from + 4 : from + 2;
-    c.ColumnTo = end;
-    c.Column = SignificantText(tk, sig, c.ColumnFrom, end).toUpper();
     c.Value = value.Text;
-    return true;
+    return value.Type == SqlToken::Parameter || value.Type == SqlToken::Number;
 }
 
 // The top-level conditions joined by AND of the WHERE at sig[where], as [from, to) of `sig`;
@@ -490,6 +503,116 @@ void AddDayRanges(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindO
               [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& [after, text] : inserts)
         tk.insert(after + 1, SqlToken{SqlToken::Symbol, text});
+}
+
+// The index (in `sig`) of the first word `word` at bracket depth 0 from sig[from], or -1.
+int TopLevelWord(const QList<SqlToken>& tk, const QList<int>& sig, int from, const char* word) {
+    int depth = 0;
+    for (int k = from; k < sig.size(); ++k) {
+        depth += IsSymbol(tk[sig[k]], "(") ? 1 : IsSymbol(tk[sig[k]], ")") ? -1 : 0;
+        if (depth == 0 && IsWord(tk[sig[k]], word))
+            return k;
+    }
+    return -1;
+}
+
+// "col >= number" or "col < number" in [from, to) of `sig`: the index of the number's token,
+// or -1.
+int BoundNumber(const QList<SqlToken>& tk, const QList<int>& sig, int from, int to,
+                const QString& column, const char* op) {
+    StripBrackets(tk, sig, from, to);
+    const int end = ColumnRefEnd(tk, sig, from);
+    if (end < 0 || end + 2 > to || SignificantText(tk, sig, from, end).toUpper() != column ||
+        !IsSymbol(tk[sig[end]], op))
+        return -1;
+    const int number = to - 1;
+    const bool signedNumber = number == end + 2 && (IsSymbol(tk[sig[end + 1]], "-"));
+    return (number == end + 1 || signedNumber) && tk[sig[number]].Type == SqlToken::Number ? number
+                                                                                           : -1;
+}
+
+// The value of a bound's number (with its sign).
+double BoundValue(const QList<SqlToken>& tk, const QList<int>& sig, int number) {
+    const double v = tk[sig[number]].Text.toDouble();
+    return IsSymbol(tk[sig[number - 1]], "-") ? -v : v;
+}
+
+// SELECT DISTINCT of the year, month and day of a date column over [lo, hi): rather than read
+// every row of the period, one row is looked for in each day through the column's index.
+// Every value of a day has the same year, month and day, so the list is the same.
+void ListDaysByProbing(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindOf) {
+    constexpr double MaxDays = 400;
+    const QList<int> sig = Significant(tk);
+    int select = 0; // after EXPLAIN [QUERY PLAN]
+    while (select < sig.size() &&
+           QSet<QString>{"EXPLAIN", "QUERY", "PLAN"}.contains(Upper(tk[sig[select]])))
+        ++select;
+    if (sig.size() < select + 4 || !IsWord(tk[sig[select]], "SELECT") ||
+        !IsWord(tk[sig[select + 1]], "DISTINCT"))
+        return;
+    const int from = TopLevelWord(tk, sig, select + 2, "FROM");
+    const int where = from < 0 ? -1 : TopLevelWord(tk, sig, from, "WHERE");
+    if (where < 0)
+        return;
+    // Each item: a date part of the one column, named with AS.
+    QList<DatePartCondition> items;
+    for (int k = select + 2; k < from;) {
+        DatePartCondition c;
+        const int end = DatePartCallEnd(tk, sig, k, c);
+        if (end < 0 || end + 2 > from || !IsWord(tk[sig[end]], "AS") || !IsName(tk[sig[end + 1]]) ||
+            (!items.isEmpty() && items[0].Column != c.Column))
+            return;
+        items.append(c);
+        k = end + 2;
+        if (k < from && !IsSymbol(tk[sig[k++]], ","))
+            return;
+    }
+    const QList<QPair<int, int>> conditions = WhereConditions(tk, sig, where);
+    if (items.isEmpty() || conditions.isEmpty() || conditions.last().second != sig.size() ||
+        !IsDateKind(KindOfRef(tk, sig, items[0].ColumnFrom, items[0].ColumnTo, kindOf)))
+        return;
+    int low = -1, high = -1;
+    for (const auto& [a, b] : conditions) {
+        const int lowHere = BoundNumber(tk, sig, a, b, items[0].Column, ">=");
+        const int highHere = BoundNumber(tk, sig, a, b, items[0].Column, "<");
+        if ((lowHere >= 0 && low >= 0) || (highHere >= 0 && high >= 0))
+            return;
+        low = lowHere >= 0 ? lowHere : low;
+        high = highHere >= 0 ? highHere : high;
+    }
+    if (low < 0 || high < 0)
+        return;
+    const double lo = BoundValue(tk, sig, low), hi = BoundValue(tk, sig, high);
+    if (!(hi - lo <= MaxDays) || !(std::fabs(lo) < 1e7) || !(std::fabs(hi) < 1e7))
+        return;
+    // The period cut at the days' first values.
+    QStringList days;
+    for (double day = DateOf(lo); lo < hi && day <= DateOf(std::nextafter(hi, lo)); ++day) {
+        const double a = std::max(FirstValueOfDay(qint64(day)), lo);
+        const double b = std::min(FirstValueOfDay(qint64(day) + 1), hi);
+        if (a < b)
+            days << QString("(%1, %2)")
+                        .arg(QString::number(a, 'g', 17), QString::number(b, 'g', 17));
+    }
+    if (days.isEmpty())
+        return;
+    const QString column = SignificantText(tk, sig, items[0].ColumnFrom, items[0].ColumnTo);
+    QList<SqlToken> probe = tk;
+    for (const DatePartCondition& c : items)
+        for (int k = c.ColumnFrom; k < c.ColumnTo; ++k)
+            probe[sig[k]] = k == c.ColumnFrom ? SqlToken{SqlToken::Word, "zz_x"}
+                                              : SqlToken{SqlToken::Space, QString()};
+    probe[sig[low]].Text = "zz_days.column1";
+    probe[sig[high]].Text = "zz_days.column2";
+    for (const int sign : {low - 1, high - 1})
+        if (IsSymbol(probe[sig[sign]], "-"))
+            probe[sig[sign]].Text.clear();
+    QList<SqlToken> result = probe.mid(0, sig[from]);
+    result.append(SqlToken{SqlToken::Symbol, "FROM (SELECT (SELECT " + column + " "});
+    result.append(probe.mid(sig[from]));
+    result.append(SqlToken{SqlToken::Symbol, "\nLIMIT 1) AS zz_x FROM (VALUES " + days.join(", ") +
+                                                 ") AS zz_days) WHERE zz_x IS NOT NULL"});
+    tk = result;
 }
 
 } // namespace
@@ -659,6 +782,7 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
 void SqlDialect::UseDateRanges(DialectStatement& st, const ColumnKindLookup& kindOf) {
     UnwrapDateComparisons(st.Tokens, kindOf);
     AddDayRanges(st.Tokens, kindOf);
+    ListDaysByProbing(st.Tokens, kindOf);
 }
 
 QList<ColumnKind> SqlDialect::SelectListKinds(const DialectStatement& st,

@@ -41,11 +41,15 @@ struct DateRangeFixture : ::testing::Test {
         writer->Execute("CREATE TABLE " + Table +
                         " (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, 個人コード TEXT (10), "
                         "操作種別 SHORT, 操作日時 DATETIME, エラー種別 SHORT, 認証機ID SHORT)");
-        auto insert = writer->Prepare("INSERT INTO " + Table + " (操作日時) VALUES (?)");
+        auto insert =
+            writer->Prepare("INSERT INTO " + Table + " (操作日時, 個人コード) VALUES (?, ?)");
         for (const QVariant& date : Dates) {
             insert->Bind(1, date);
+            insert->Bind(2, QString(insert->LastInsertRowId() % 2 ? "0001" : "0002"));
             insert->Execute();
         }
+        writer->Execute("CREATE TABLE KOJIN (個人コード TEXT (10))");
+        writer->Execute("INSERT INTO KOJIN VALUES ('0001')");
         // A file made before: this connection adds the index when it attaches it.
         Folder = SqlConnection::OpenFolder(Temp.Path());
     }
@@ -54,13 +58,15 @@ struct DateRangeFixture : ::testing::Test {
         return "SELECT autoNum FROM " + Table + "\nWHERE " + condition + "\nORDER BY autoNum";
     }
 
+    // The rows' first columns (as numbers), in the order they come.
     QList<qint64> Rewritten(const QString& sql, const QVariantList& params) {
         auto st = Folder->Prepare(sql);
         for (int i = 0; i < params.size(); ++i)
             st->Bind(i + 1, params[i]);
         QList<qint64> rows;
         while (st->Step())
-            rows.append(st->Value(0).toLongLong());
+            for (int i = 0; i < st->ColumnCount(); ++i)
+                rows.append(st->Value(i).toLongLong());
         return rows;
     }
 
@@ -87,7 +93,8 @@ struct DateRangeFixture : ::testing::Test {
         }
         QList<qint64> rows;
         while (sqlite3_step(st) == SQLITE_ROW)
-            rows.append(sqlite3_column_int64(st, 0));
+            for (int i = 0; i < sqlite3_column_count(st); ++i)
+                rows.append(sqlite3_column_int64(st, i));
         sqlite3_finalize(st);
         return rows;
     }
@@ -170,6 +177,43 @@ TEST_F(DateRangeFixture, TheIndexServesTheReportConditions) {
             << Plan(Select(condition)).toStdString();
     // The same condition on a column that is no date keeps its call and scans.
     EXPECT_FALSE(Plan(Select("CDbl(操作種別) >= 11")).contains("INDEX"));
+}
+
+TEST_F(DateRangeFixture, TheDayListLooksForOneRowADay) {
+    const QString plain =
+        "SELECT DISTINCT \nCInt(Year(操作日時)) as 操作Year,\nCInt(Month(操作日時)) "
+        "as 操作Month,\nCInt(Day(操作日時)) as 操作Day\nFROM " +
+        Table +
+        "\nWHERE (操作種別 IS NULL) \n%3\nAND (CDbl(操作日時) >= %1)"
+        "\nAND (CDbl(操作日時) < %2)";
+    const QString q = Table + ".";
+    const QString joined =
+        "SELECT DISTINCT \nCInt(Year(" + q + "操作日時)) as 操作Year,\nCInt(Month(" + q +
+        "操作日時)) as 操作Month,\nCInt(Day(" + q + "操作日時)) as 操作Day\nFROM " + Table +
+        " INNER Join KOJIN ON " + q + "個人コード = KOJIN.個人コード\nWHERE (" + q +
+        "操作種別 IS NULL) %3\nAND (CDbl(" + q + "操作日時) >= %1)\nAND (CDbl(" + q +
+        "操作日時) < %2)";
+    const struct {
+        QString Text;
+        const char *Lo, *Hi, *Filter;
+        int Days;
+    } lists[] = {
+        {plain, "46366", "46367", "", 2}, // the value a hair below midnight is the next day
+        {plain, "46357", "46388", "", 4},
+        {plain, "46366.5", "46388", "AND (個人コード='0002')", 2},
+        {plain, "46356", "46389", "", 6},
+        {plain, "46388", "46357", "", 0},
+        {joined, "46357", "46389", "", 3},
+    };
+    for (const auto& list : lists) {
+        const QString sql = list.Text.arg(list.Lo, list.Hi, list.Filter);
+        QList<qint64> rows = Rewritten(sql, {}), plainRows = Plain(sql, {});
+        EXPECT_EQ(rows.size(), list.Days * 3) << sql.toStdString();
+        std::sort(rows.begin(), rows.end());
+        std::sort(plainRows.begin(), plainRows.end());
+        EXPECT_EQ(rows, plainRows) << sql.toStdString();
+    }
+    EXPECT_TRUE(Plan(plain.arg("46357", "46388", "")).contains("CORRELATED SCALAR SUBQUERY"));
 }
 
 } // namespace
