@@ -14,14 +14,17 @@
 
 #include <QPointer>
 #include <QTcpSocket>
+#include <algorithm>
+#include <deque>
 #include <map>
 
 namespace {
 
-// TCP clients waiting for an image answer, by unit and the person code they asked for.
-std::map<std::pair<int, QString>, QPointer<QTcpSocket>>& ImageClients() {
-    static std::map<std::pair<int, QString>, QPointer<QTcpSocket>> clients;
-    return clients;
+// Image reads sent and not yet answered, oldest first, each (unit, code) once. No more can
+// be on their way than the send queue holds.
+std::deque<TImageRead>& ImageReads() {
+    static std::deque<TImageRead> reads;
+    return reads;
 }
 
 // The payload as text: CP932 up to its closing zero byte.
@@ -113,8 +116,8 @@ void ReadImageRequest(const QByteArray& payload, QTcpSocket* client) {
     const int unit = UnitOf(items[1]);
     if (!IsValidUnit(unit) || !CodeFits(items[0]))
         return;
-    if (SendCommand(unit, "RRR", items[0]) && client)
-        ImageClients()[{unit, items[0]}] = client;
+    if (SendCommand(unit, "RRR", items[0]))
+        NoteImageRead(unit, items[0], client);
 }
 
 void ResetTamperRequest(const QByteArray& payload) {
@@ -157,16 +160,37 @@ bool HandleCopyData(int code, const QByteArray& payload) {
     return true;
 }
 
-void SendImageAnswer(const QString& code, const QString& requestedCode, int unit) {
-    const QString line = code + "," + QString::number(unit);
-    const auto waiting = ImageClients().find({unit, requestedCode});
-    if (waiting != ImageClients().end()) {
-        const QPointer<QTcpSocket> client = waiting->second;
-        ImageClients().erase(waiting);
-        if (client && client->state() == QAbstractSocket::ConnectedState) {
-            client->write(ToCP932(line));
-            return;
-        }
+void NoteImageRead(int unit, const QString& code, QTcpSocket* client) {
+    auto& reads = ImageReads();
+    std::erase_if(reads,
+                  [&](const TImageRead& read) { return read.Unit == unit && read.Code == code; });
+    reads.push_back({unit, code, client});
+    if (int(reads.size()) > TCommThread::MaxQueue)
+        reads.pop_front();
+}
+
+TImageRead TakeImageRead(int unit, const QString& code) {
+    auto& reads = ImageReads();
+    // A unit that does not echo the code answers the oldest read sent to it.
+    const auto found = std::find_if(reads.begin(), reads.end(), [&](const TImageRead& read) {
+        return read.Unit == unit && (code.isEmpty() || read.Code == code);
+    });
+    if (found == reads.end())
+        return {unit, code, nullptr};
+    const TImageRead read = *found;
+    reads.erase(found);
+    return read;
+}
+
+void ForgetImageReads() {
+    ImageReads().clear();
+}
+
+void SendImageAnswer(const QString& code, const TImageRead& read) {
+    const QString line = code + "," + QString::number(read.Unit);
+    if (read.Client && read.Client->state() == QAbstractSocket::ConnectedState) {
+        read.Client->write(ToCP932(line));
+        return;
     }
     const QByteArray payload = ToCP932(line + "\r\n") + '\0';
     for (const char* caption : {EntranceCaption, WorkingCaption})

@@ -4,6 +4,7 @@
 #include "CommDriver.h"
 #include "DataModule1.h"
 #include "ErrorLog.h"
+#include "Requests.h"
 
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
@@ -11,14 +12,17 @@
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 #include "odbc/ODBCDSet.h"
+#include "ui/WaitCursor.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
-#include <set>
+#include <vector>
 
 namespace {
 
 const QByteArray ImagePrefix("\x00\x00\x03\x54", 4);
+constexpr int ImageSize = 900;
 
 bool DriverSend(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {
     return DrvSendCommand(unit, command, code, tail);
@@ -29,12 +33,12 @@ TSendCommand& Sender() {
     return send;
 }
 
-// The persons whose image or removal was sent last, so the next tick starts after them.
+// The person whose image was sent last, so the next tick starts after them.
 QString LastRegistrationCode;
-QString LastExpiryCode;
 
-std::set<std::pair<int, QString>>& PendingRemovals() {
-    static std::set<std::pair<int, QString>> removals;
+// Removals sent and not yet confirmed, oldest first, each (unit, code) once.
+std::vector<std::pair<int, QString>>& PendingRemovals() {
+    static std::vector<std::pair<int, QString>> removals;
     return removals;
 }
 
@@ -151,7 +155,11 @@ void SendPendingRegistrations() {
                            "ORDER BY M_個人情報.個人コード"});
     query.Open();
     const QString code = NextInTurn(query, LastRegistrationCode);
-    if (code.isEmpty() || code == LastRegistrationCode) {
+    if (code.isEmpty()) {
+        query.Close();
+        return;
+    }
+    if (code == LastRegistrationCode) {
         // Its units may still be answering the last sending: skip one tick.
         LastRegistrationCode.clear();
         query.Close();
@@ -159,6 +167,14 @@ void SendPendingRegistrations() {
     }
     LastRegistrationCode = code;
     const QByteArray image = StoredImage(query, code);
+    // A unit takes exactly the 900-byte image; another length would be refused or misread.
+    if (image.size() != ImageSize) {
+        ErrorLog().WriteErrorLog("個人コード" + code + "の認証画像が" + QString::number(ImageSize) +
+                                     "バイトではないため送れません (" +
+                                     QString::number(image.size()) + "バイト)",
+                                 Now());
+        return;
+    }
     SetLines(query.SQL(), {"SELECT 認証機ID FROM M_使用認証機",
                            "WHERE (個人コード=" + QuotedStr(code) + ") AND (登録=False)" +
                                " AND (" + filter + ")"});
@@ -192,32 +208,50 @@ void DeleteExpiredUsers() {
              "/" + QString::number(year) + "#)",
          "ORDER BY M_個人情報.個人コード"});
     query.Open();
-    const QString code = NextInTurn(query, LastExpiryCode);
+    const QString code = query.Eof() ? QString() : query.FieldByName("個人コード")->AsString();
     query.Close();
     if (code.isEmpty())
         return;
-    LastExpiryCode = code;
-    // 削除 stays as it is: the row goes when the unit confirms (RDA), and until then the
-    // person comes round again in a later tick.
+    // 削除 marks the removal as sent and not yet confirmed; the unit's RDA deletes the row,
+    // and until then the removal goes out again with every expiry tick.
+    query.SetReadOnly(false);
     SetLines(query.SQL(), {"SELECT 個人コード, 認証機ID, 削除 FROM M_使用認証機",
                            "WHERE (個人コード=" + QuotedStr(code) + ") AND (削除=False)" +
                                " AND (" + filter + ")"});
+    query.SetUpdateKeyColumn("個人コード; 認証機ID; 削除");
+    query.SetUpdateTableName("M_使用認証機");
     query.Open();
-    for (; !query.Eof(); query.Next()) {
-        const int unit = query.FieldByName("認証機ID")->AsInteger();
-        if (IsUnitId(unit) && UnitPresent[unit].load())
-            SendCommand(unit, "RDR", code);
+    try {
+        for (; !query.Eof(); query.Next()) {
+            const int unit = query.FieldByName("認証機ID")->AsInteger();
+            query.Edit();
+            query.FieldByName("削除")->SetAsBoolean(true);
+            if (IsUnitId(unit) && UnitPresent[unit].load())
+                AddPendingRemoval(unit, code);
+            query.Post();
+        }
+    } catch (...) {
+        query.Close();
+        throw;
     }
     query.Close();
 }
 
 void AddPendingRemoval(int unit, const QString& code) {
-    PendingRemovals().insert({unit, code});
+    auto& removals = PendingRemovals();
+    if (std::find(removals.begin(), removals.end(), std::pair(unit, code)) == removals.end())
+        removals.emplace_back(unit, code);
     SendCommand(unit, "RDR", code);
 }
 
 void ConfirmRemoval(int unit, const QString& code) {
-    PendingRemovals().erase({unit, code});
+    auto& removals = PendingRemovals();
+    // A unit that does not echo the code answers the oldest removal sent to it.
+    const auto found = std::find_if(removals.begin(), removals.end(), [&](const auto& removal) {
+        return removal.first == unit && (code.isEmpty() || removal.second == code);
+    });
+    if (found != removals.end())
+        removals.erase(found);
 }
 
 int PendingRemovalCount() {
@@ -225,6 +259,7 @@ int PendingRemovalCount() {
 }
 
 void ProcessTick(int msg) {
+    const TSQLWaitAsArrow arrow;
     RunLogged(RetryPendingRecords);
     if (msg == WM_TICK_UNITSTATE) {
         RunLogged(ApplyOperatingHours);
@@ -249,7 +284,7 @@ void FinishUnitJobs() {
 
 void ResetUnitJobs() {
     LastRegistrationCode.clear();
-    LastExpiryCode.clear();
     PendingRemovals().clear();
+    ForgetImageReads();
     ForgetPendingRecords();
 }

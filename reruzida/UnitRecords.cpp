@@ -16,6 +16,7 @@
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 #include "odbc/ODBCDSet.h"
+#include "ui/WaitCursor.h"
 
 #include <QStringList>
 #include <deque>
@@ -290,24 +291,31 @@ void RemoveUnitUser(int unit, const QString& code) {
 
 void StoreReadImage(int unit, const TRecvDataClass& record) {
     const QByteArray parameters = record.Parameters();
-    const QString code = Person(parameters);
+    const TImageRead read = TakeImageRead(unit, Person(parameters));
     if (parameters.mid(8, 4) == QByteArray(4, '\0')) {
-        SendImageAnswer({}, code, unit);
+        SendImageAnswer({}, read);
         return;
     }
+    if (read.Code.isEmpty())
+        throw ERecordRejected("認証画像に個人コードがありません");
     const QByteArray image = parameters.mid(12, ImageSize);
     if (image.size() != ImageSize)
         throw ERecordRejected("認証画像が900バイトありません");
-    const bool stored = StoreImage(code, image);
-    SpreadImage(unit, code, image);
+    const bool stored = StoreImage(read.Code, image);
+    SpreadImage(unit, read.Code, image);
     if (stored)
-        SendImageAnswer(code, code, unit);
+        SendImageAnswer(read.Code, read);
 }
 
-void StoreUnitLog(int unit, const TRecvDataClass& record) {
-    const QByteArray log = record.Parameters().left(24);
-    if (log.size() < 24)
-        throw ERecordRejected("ログレコードが24バイトありません");
+namespace {
+
+// Operations that write a row of the month's log table; only they use the date.
+bool WritesLogRow(int operation) {
+    return (operation >= 10 && operation <= 13) || (operation >= 20 && operation <= 23);
+}
+
+// The date and time fields of a log record, checked before they name a table and a row.
+void CheckLogDate(const QByteArray& log) {
     const int year = 2000 + Digits(log, 0, 0, 99);
     const int month = Digits(log, 2, 1, 12);
     const int day = Digits(log, 4, 1, 31);
@@ -318,6 +326,14 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
     Digits(log, 6, 0, 23);
     Digits(log, 8, 0, 59);
     Digits(log, 10, 0, 59);
+}
+
+} // namespace
+
+void StoreUnitLog(int unit, const TRecvDataClass& record) {
+    const QByteArray log = record.Parameters().left(24);
+    if (log.size() < 24)
+        throw ERecordRejected("ログレコードが24バイトありません");
     const int operation = Digits(log, 20, 0, 99);
     const int result = Digits(log, 22, 0, 99);
     const QString code = Person(log.mid(12));
@@ -328,9 +344,11 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
         // Without the read the image never reaches the database: the record waits instead.
         if (!SendCommand(unit, "RRR", code))
             throw Exception("認証機" + QString::number(unit) + "へ画像の読み出しを送れません");
+        NoteImageRead(unit, code);
     } else if (operation == 2) {
         DeleteUnitRow(unit, code);
-    } else if ((operation >= 10 && operation <= 13) || (operation >= 20 && operation <= 23)) {
+    } else if (WritesLogRow(operation)) {
+        CheckLogDate(log);
         InsertLog(unit, log, code);
     } else if (operation == 32) {
         SetTamper(unit, result);
@@ -338,6 +356,7 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
 }
 
 void HandleRecord(const TRecvDataClass& record) {
+    const TSQLWaitAsArrow arrow;
     const int unit = record.UnitId;
     if (!IsUnitId(unit))
         throw ERecordRejected("認証機IDが不正です: " + QString::number(unit));

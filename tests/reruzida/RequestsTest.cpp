@@ -80,9 +80,11 @@ TEST_F(DataSideTest, RemovalsUnconfirmedAtTheEndGoToTheErrorLog) {
         ErrorLog().Lines()[0].endsWith("認証機1から個人コード123の削除が確認されていません"));
 }
 
-TEST_F(DataSideTest, TheStartPortSendsTheDataPath) {
+TEST_F(DataSideTest, TheStartPortSendsTheDataPathInCP932) {
+    DataPath = "/srv/データ/Reruzida";
     TClient client(*DM1->ServerStart);
-    EXPECT_TRUE(WaitFor([&] { return client.Received == DataPath.toUtf8(); }));
+    EXPECT_TRUE(
+        WaitFor([&] { return client.Received == "/srv/\x83\x66\x81\x5B\x83\x5E/Reruzida"; }));
 }
 
 TEST_F(DataSideTest, RemovalPortAnswersDeleteOnlyWhenItActed) {
@@ -109,6 +111,30 @@ TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     HandleRecord(Record(2, "RRA", Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
     EXPECT_TRUE(WaitFor([&] { return first.Received == ",2"; }));
     EXPECT_TRUE(second.Received.isEmpty());
+}
+
+// A unit that answers a read without the person code answers the oldest read sent to it.
+TEST_F(DataSideTest, AnImageAnswerWithoutTheCodeAnswersTheOldestReadOnItsUnit) {
+    TCopyData answer;
+    TCopyDataServer window(EntranceCaption, [&](const TCopyData& data) { answer = data; });
+    ASSERT_TRUE(window.Start());
+    TClient client(*DM1->ServerGazoset);
+    client.Send("0012,2\r\n");
+    ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
+    HandleCopyData(CD_READ_IMAGE, "0013,2");
+    HandleCopyData(CD_READ_IMAGE, "0014,3");
+    EXPECT_EQ(SentText(), (QStringList{"2 RRR 0012", "2 RRR 0013", "3 RRR 0014"}));
+    const QByteArray noCode(8, '\0'), image(900, 'x');
+    HandleRecord(Record(2, "RRA", noCode + QByteArray(4, '\0') + image));
+    EXPECT_TRUE(WaitFor([&] { return client.Received == ",2"; }));
+    HandleRecord(Record(2, "RRA", noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
+    EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_個人情報"), QStringList{"0013"});
+    ASSERT_TRUE(WaitFor([&] { return answer.Code != 0; }));
+    EXPECT_EQ(answer.Payload, QByteArray("0013,2\r\n") + '\0');
+    // With no read waiting on the unit, an image without a code belongs to no one.
+    HandleRecvData(Record(2, "RRA", noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
+    EXPECT_EQ(AccessRows("SELECT count(*) FROM M_個人情報"), QStringList{"1"});
+    EXPECT_EQ(ErrorLog().Lines().size(), 1);
 }
 
 TEST_F(DataSideTest, RequestsByLocalSocketReachTheirHandler) {

@@ -1,5 +1,10 @@
 #include "DataSideFixture.h"
 
+#include "odbc/ODBCDSet.h"
+
+#include <QApplication>
+#include <QCursor>
+
 namespace {
 
 TDateTime At(int hour, int minute) {
@@ -37,31 +42,45 @@ TEST_F(DataSideTest, OperatingHoursAcrossMidnight) {
 }
 
 TEST_F(DataSideTest, PendingRegistrationsTakeThePersonsInTurn) {
-    Access("INSERT INTO M_個人情報 (個人コード, 認証画像) VALUES ('A1', X'0102'), ('B2', X'0304'), "
-           "('C3', NULL)");
+    const QByteArray imageA(900, 'a'), imageB(900, 'b');
+    Access("INSERT INTO M_個人情報 (個人コード, 認証画像) VALUES ('A1', X'" + imageA.toHex() +
+           "'), ('B2', X'" + imageB.toHex() + "'), ('C3', NULL)");
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('A1', 1, 0, 0, 0), ('A1', 2, 1, 0, 0), ('B2', 2, 0, 0, 0), ('B2', 9, 0, 0, 0), "
            "('C3', 1, 0, 0, 0)");
-    QStringList rounds;
-    for (int tick = 0; tick < 4; ++tick) {
+    const auto tick = [&] {
         Sent.clear();
         SendPendingRegistrations();
-        rounds << SentText().join(";");
-    }
+        return SentText().join(";");
+    };
+    QStringList rounds;
+    for (int i = 0; i < 4; ++i)
+        rounds << tick();
     // Unit A1's unit never answers, yet B2 gets its turn.
     EXPECT_EQ(rounds, (QStringList{"1 RWR A1", "2 RWR B2", "1 RWR A1", "2 RWR B2"}));
-    Sent.clear();
-    SendPendingRegistrations();
-    EXPECT_EQ(Sent.value(0).Tail, QByteArray("\x00\x00\x03\x54\x01\x02", 6));
-    // One pending person: sent, skipped one tick, sent again.
+    tick();
+    EXPECT_EQ(Sent.value(0).Tail, QByteArray("\x00\x00\x03\x54", 4) + imageA);
+    // One pending person: skipped one tick after its sending, then sent again. A tick with
+    // no one pending keeps who went last, so that person is still skipped once.
     Access("UPDATE M_使用認証機 SET 登録=1 WHERE 個人コード='B2'");
     rounds.clear();
-    for (int tick = 0; tick < 3; ++tick) {
-        Sent.clear();
-        SendPendingRegistrations();
-        rounds << SentText().join(";");
-    }
-    EXPECT_EQ(rounds, (QStringList{"", "1 RWR A1", ""}));
+    rounds << tick() << tick();
+    Access("UPDATE M_使用認証機 SET 登録=1 WHERE 個人コード='A1' AND 認証機ID=1");
+    rounds << tick();
+    Access("UPDATE M_使用認証機 SET 登録=0 WHERE 個人コード='A1' AND 認証機ID=1");
+    rounds << tick() << tick();
+    EXPECT_EQ(rounds, (QStringList{"", "1 RWR A1", "", "", "1 RWR A1"}));
+}
+
+// Only the 900-byte image goes to a unit; another length is reported and not sent.
+TEST_F(DataSideTest, AStoredImageOfAnotherLengthIsNotSent) {
+    Access("INSERT INTO M_個人情報 (個人コード, 認証画像) VALUES ('A1', X'0102')");
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('A1', 1, 0, 0, 0)");
+    SendPendingRegistrations();
+    EXPECT_TRUE(Sent.isEmpty());
+    ASSERT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_TRUE(ErrorLog().Lines()[0].contains("A1"));
 }
 
 TEST_F(DataSideTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
@@ -74,18 +93,62 @@ TEST_F(DataSideTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('P1', 1, 1, 0, 0), ('P1', 5, 1, 0, 0), ('P2', 1, 1, 0, 0), ('P3', 1, 1, 0, 0), "
            "('P4', 2, 1, 0, 0)");
+    const auto removing = [&] {
+        return AccessRows("SELECT 個人コード || 認証機ID FROM M_使用認証機 WHERE 削除=1 "
+                          "ORDER BY 個人コード");
+    };
     QStringList rounds;
     for (int tick = 0; tick < 3; ++tick) {
         Sent.clear();
-        DeleteExpiredUsers();
+        ProcessTick(WM_TICK_EXPIRE);
         rounds << SentText().join(";");
     }
-    // Yesterday's and last month's ends expire, in turn; today's and none do not.
-    EXPECT_EQ(rounds, (QStringList{"1 RDR P1", "2 RDR P4", "1 RDR P1"}));
-    EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機 WHERE 削除=1"), QStringList{"0"});
+    // Yesterday's and last month's ends expire, one person a tick, each marked as being
+    // removed and sent again until its unit confirms; today's and none do not; unit 5 is
+    // not present and its row is left alone.
+    EXPECT_EQ(rounds, (QStringList{"1 RDR P1", "1 RDR P1;2 RDR P4", "1 RDR P1;2 RDR P4"}));
+    EXPECT_EQ(removing(), (QStringList{"P11", "P42"}));
     HandleRecord(Record(1, "RDA", Code("P1")));
     EXPECT_EQ(AccessRows("SELECT 認証機ID FROM M_使用認証機 WHERE 個人コード='P1'"),
               QStringList{"5"});
+    // A unit that answers without the code confirms the oldest removal sent to it; the row
+    // stays, since nothing names it.
+    HandleRecord(Record(2, "RDA", QByteArray(8, '\0')));
+    Sent.clear();
+    ProcessTick(WM_TICK_EXPIRE);
+    EXPECT_TRUE(Sent.isEmpty());
+    EXPECT_EQ(PendingRemovalCount(), 0);
+    EXPECT_EQ(removing(), QStringList{"P42"});
+}
+
+// Database work the user did not start keeps the arrow pointer.
+TEST_F(DataSideTest, RecordsAndTicksKeepTheArrow) {
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('0012', 1, 0, 0, 0)");
+    QList<Qt::CursorShape> seen;
+    TCustomQueryODBC* query = DM1->sqlEntrance->Query();
+    ASSERT_NE(query, nullptr);
+    query->SetStateListener(this, [&](TCustomQueryODBC*, int state) {
+        if (state == qoExecuted && QApplication::overrideCursor())
+            seen << QApplication::overrideCursor()->shape();
+    });
+    const struct {
+        const char* Name;
+        std::function<void()> Work;
+        Qt::CursorShape Shape;
+    } cases[] = {
+        {"a job called by itself", [] { SendPendingRegistrations(); }, Qt::WaitCursor},
+        {"a record", [&] { HandleRecord(Record(1, "RWA", Code("0012") + "1")); }, Qt::ArrowCursor},
+        {"a tick", [] { ProcessTick(WM_TICK_REGISTER); }, Qt::ArrowCursor},
+    };
+    for (const auto& c : cases) {
+        seen.clear();
+        c.Work();
+        ASSERT_FALSE(seen.isEmpty()) << c.Name;
+        EXPECT_EQ(seen.count(c.Shape), seen.size()) << c.Name;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.Name;
+    }
+    query->RemoveListener(this);
 }
 
 TEST_F(DataSideTest, ErrorLogKeepsTheNewestHundredLines) {

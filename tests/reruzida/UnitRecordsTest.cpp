@@ -20,13 +20,52 @@ QByteArray Image() {
 
 } // namespace
 
-TEST_F(DataSideTest, StartUpUpgradesTheSchemaOnceAndServesTheLocalPath) {
+TEST_F(DataSideTest, StartUpUpgradesAnOldSchemaOnceAndServesTheLocalPath) {
     EXPECT_EQ(DataPath, Temp.File("Reruzida"));
     EXPECT_EQ(DataFolder(), QDir(Temp.Path()).absolutePath());
     EXPECT_TRUE(QDir(Temp.File("SECUR")).exists());
-    DM1->UpgradeSchema();
-    EXPECT_EQ(TableRows("SELECT タンパー開, タンパー閉 FROM entranceState"), QStringList());
+
+    // A data folder from before the added columns.
+    TempFolder old;
+    CreateDataFolder(old.Path());
+    const auto access = [&] { return SqlConnection::OpenDatabase(old.File(DatabaseFileName)); };
+    const auto tables = [&] { return SqlConnection::OpenDatabase(old.File("ENTRANCESTATE.DB")); };
+    for (const char* column : {"登録", "削除", "登録不可"})
+        access()->Execute(QString("ALTER TABLE M_使用認証機 DROP COLUMN ") + column);
+    for (const char* column : {"有効開始日", "ユーザーレベル"})
+        access()->Execute(QString("ALTER TABLE M_個人情報 DROP COLUMN ") + column);
+    for (const char* column : {"タンパー開", "タンパー閉"})
+        tables()->Execute(QString("ALTER TABLE entranceState DROP COLUMN ") + column);
+    const auto columns = [&] {
+        return Rows(*access(), "SELECT name || ' ' || type FROM pragma_table_info('M_使用認証機') "
+                               "WHERE name IN ('登録', '削除', '登録不可') UNION ALL "
+                               "SELECT name || ' ' || type FROM pragma_table_info('M_個人情報') "
+                               "WHERE name IN ('有効開始日', 'ユーザーレベル')") +
+               Rows(*tables(), "SELECT name || ' ' || type FROM pragma_table_info('entranceState') "
+                               "WHERE name IN ('タンパー開', 'タンパー閉')");
+    };
+    ASSERT_EQ(columns(), QStringList());
+
+    QFile(Temp.File("Reruzida")).copy(old.File("Reruzida"));
+    TDM1 module;
+    module.ProgramFile = old.File("Reruzida");
+    module.InstallDriver = false;
+    std::fill(std::begin(module.Ports), std::end(module.Ports), 0);
+    DM1 = &module;
+    module.DataModuleCreate();
+    const QStringList upgraded = {"登録 BIT",
+                                  "削除 BIT",
+                                  "登録不可 BIT",
+                                  "有効開始日 DATETIME",
+                                  "ユーザーレベル SHORT",
+                                  "タンパー開 SMALLINT",
+                                  "タンパー閉 SMALLINT"};
+    EXPECT_EQ(columns(), upgraded);
+    // A second run changes nothing and reports nothing.
+    module.UpgradeSchema();
+    EXPECT_EQ(columns(), upgraded);
     EXPECT_TRUE(ErrorLog().Lines().isEmpty());
+    DM1 = Module.get();
 }
 
 TEST_F(DataSideTest, EveryOperationAndResultBecomesARowOfTheEventsMonth) {
@@ -118,12 +157,8 @@ TEST_F(DataSideTest, EnrolmentReadsTheImageStoresItAndSpreadsIt) {
     Sent.clear();
 
     HandleRecord(Record(2, "RRA", Code("0012") + QByteArray("\x00\x00\x03\x54", 4) + Image()));
-    EXPECT_EQ(AccessRows("SELECT length(認証画像), ユーザーレベル FROM M_個人情報"),
-              QStringList{"900|2"});
-    EXPECT_EQ(SqlConnection::OpenDatabase(Temp.File(DatabaseFileName))
-                  ->Prepare("SELECT 認証画像 FROM M_個人情報")
-                  ->Step(),
-              true);
+    EXPECT_EQ(AccessRows("SELECT hex(認証画像), ユーザーレベル FROM M_個人情報"),
+              QStringList{QString::fromLatin1(Image().toHex().toUpper()) + "|2"});
     EXPECT_EQ(
         AccessRows("SELECT 認証機ID, 登録, 削除, 登録不可 FROM M_使用認証機 ORDER BY 認証機ID"),
         (QStringList{"1|0|0|0", "2|1|0|0", "3|0|0|0"}));
@@ -145,6 +180,24 @@ TEST_F(DataSideTest, AnEnrolmentWaitsUntilItsImageReadIsQueued) {
     EXPECT_EQ(PendingRecordCount(), 0);
     EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
     EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_個人情報"), QStringList{"0012"});
+}
+
+// Enrolment, removal at the unit and the tamper switch write no log row: their date fields
+// are not looked at.
+TEST_F(DataSideTest, OperationsWithoutALogRowIgnoreTheDate) {
+    Tables("INSERT INTO entranceState (認証機ID, 認証機名, 作動状況) VALUES (2, 'x', 1)");
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('0013', 2, 1, 0, 0)");
+    for (const QByteArray& stamp : {QByteArray("000000000000"), QByteArray("2613329999xx")}) {
+        HandleRecvData(Record(2, "LRA", Log(stamp, "0012", "01", "01")));
+        HandleRecvData(Record(2, "LRA", Log(stamp, "0013", "02", "01")));
+        HandleRecvData(Record(2, "LRA", Log(stamp, "", "32", "00")));
+    }
+    EXPECT_TRUE(ErrorLog().Lines().isEmpty());
+    EXPECT_EQ(SentText(), (QStringList{"2 RRR 0012", "2 RRR 0012"}));
+    EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_個人情報"), QStringList{"0012"});
+    EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機"), QStringList{"0"});
+    EXPECT_EQ(TableRows("SELECT タンパー開, タンパー閉 FROM entranceState"), QStringList{"1|0"});
 }
 
 TEST_F(DataSideTest, AnUnregisteredPersonIsAnsweredWithAnEmptyCode) {
