@@ -6,7 +6,6 @@
 #include "dbengine/Session.h"
 #include "entrance/Unit_Common.h"
 #include "entrance/Unit_Entrance.h"
-#include "entrance/Unit_TempTables.h"
 #include "entrance/reports/LogReportQueries.h"
 #include "storage/Connection.h"
 #include "tools/newdata/NewData.h"
@@ -42,7 +41,14 @@ void AddPersonsAndRoom(SqlConnection& database) {
     database.Commit();
 }
 
-void AddMonth(SqlConnection& folder) {
+// The month as the communication program writes it, through a connection of its own; the
+// reports attach the table file afresh.
+void AddMonth(const QString& dataFolder) {
+    auto own = SqlConnection::OpenFolder(dataFolder);
+    SqlConnection& folder = *own;
+    folder.Execute("CREATE TABLE " + Month +
+                   " (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, 個人コード TEXT (10), "
+                   "操作種別 SHORT, 操作日時 DATETIME, エラー種別 SHORT, 認証機ID SHORT)");
     folder.StartTransaction();
     auto insert = folder.Prepare(QString("INSERT INTO %1 (個人コード,操作種別,操作日時,エラー種別,"
                                          "認証機ID) VALUES (?,?,?,?,?)")
@@ -72,9 +78,8 @@ void OpenDataFolder() {
     db1.Params.Add("DATABASE NAME=" + dir.filePath(DatabaseFileName));
     db2.DatabaseName = "ParaOzka";
     db2.Params.Add("PATH=" + dir.path());
+    AddMonth(dir.path());
     AddPersonsAndRoom(db1.Connection());
-    CreateTempLogTable(Month);
-    AddMonth(db2.Connection());
 }
 
 // Runs one report request over December and reads every record of every day.
