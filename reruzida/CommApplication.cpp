@@ -1,6 +1,15 @@
 #include "reruzida/CommApplication.h"
 
 #include "base/SysUtils.h"
+#include "reruzida/ProgramIcon.h"
+#include "reruzida/Requests.h"
+#include "ui/ApplicationTitle.h"
+
+void SetUpCommApplication() {
+    SetApplicationTitle(CommCaption);
+    QApplication::setWindowIcon(ProgramIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+}
 
 bool TCommApplication::notify(QObject* receiver, QEvent* event) {
     try {

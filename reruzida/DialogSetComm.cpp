@@ -5,8 +5,10 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -38,6 +40,10 @@ TfrmSetCommDialog::TfrmSetCommDialog(QWidget* parent) : QDialog(parent) {
     CreateControls();
     CommPortComboBox->setCurrentIndex(ReadCommSetting() - 1);
     ShowDevicePath();
+    // Centred on the screen, not over the monitor window that opens it.
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TfrmSetCommDialog::CreateControls() {

@@ -1,6 +1,7 @@
 #include "reruzida/Form_PassWD.h"
 
-#include <QApplication>
+#include "ui/ApplicationTitle.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,7 +10,7 @@
 
 TfrmPassWD::TfrmPassWD(QWidget* parent, std::function<void()> endProgram)
     : QDialog(parent), FEndProgram(std::move(endProgram)) {
-    setWindowTitle(QApplication::applicationDisplayName());
+    setWindowTitle(ApplicationTitle());
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
 }

@@ -4,7 +4,6 @@
 #include "reruzida/DataModule1.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/Form_MeinMenu.h"
-#include "reruzida/ProgramIcon.h"
 #include "reruzida/Requests.h"
 
 #include <memory>
@@ -16,9 +15,7 @@ int main(int argc, char** argv) {
     TSingleInstance instance("hMutexZentoria");
     if (!instance.Acquire())
         return 0;
-    QApplication::setApplicationDisplayName(CommCaption);
-    QApplication::setWindowIcon(ProgramIcon());
-    QApplication::setQuitOnLastWindowClosed(false);
+    SetUpCommApplication();
 
     auto dm1 = std::make_unique<TDM1>();
     DM1 = dm1.get();

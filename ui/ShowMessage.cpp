@@ -1,5 +1,7 @@
 #include "ShowMessage.h"
 
+#include "ApplicationTitle.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -11,7 +13,7 @@ int MessageBox(const QString& text, unsigned flags) {
     const bool withCancel = (flags & MB_OKCANCEL) != 0;
     QMessageBox box((flags & MB_ICONEXCLAMATION) == MB_ICONEXCLAMATION ? QMessageBox::Warning
                                                                        : QMessageBox::NoIcon,
-                    QApplication::applicationDisplayName(), text,
+                    ApplicationTitle(), text,
                     withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);

@@ -1,6 +1,7 @@
 #include "LRButton.h"
 
-#include <QGuiApplication>
+#include "ui/ApplicationTitle.h"
+
 #include <QMessageBox>
 
 TLRButton::TLRButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
@@ -19,5 +20,5 @@ void TLRButton::Click() {
 }
 
 void LRMessage(QWidget* parent, const QString& text) {
-    QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), text);
+    QMessageBox::warning(parent, ApplicationTitle(), text);
 }

@@ -1,6 +1,8 @@
 #include "base/Registry.h"
+#include "reruzida/CommApplication.h"
 #include "reruzida/CommDriver.h"
 #include "reruzida/DialogSetComm.h"
+#include "reruzida/Form_PassWD.h"
 #include "reruzida/Form_TimeAdust.h"
 #include "reruzida/Form_Version.h"
 #include "reruzida/RsDrv.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -119,6 +122,31 @@ TEST(SetCommDialogTest, ShowsTheStoredPortAndStoresTheChoice) {
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(ReadCommSetting(), c.Index + 1) << c.Stored;
     }
+}
+
+// A window system appends Qt's application display name to every caption that does not end
+// with it; the program leaves it unset, so each dialog shows exactly its own caption.
+TEST(CaptionsTest, EachDialogShowsItsOwnCaptionOnly) {
+    SetUpCommApplication();
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    TfrmTimeAdust clock(nullptr);
+    TfrmSetCommDialog port;
+    TfrmPassWD exit(nullptr, [] {});
+    for (const auto& [dialog, caption] : {std::pair<QWidget*, QString>{&clock, "時計合わせ"},
+                                          {&port, "ＰＣ設定"},
+                                          {&exit, "認証機コミュニケーション"}})
+        EXPECT_EQ(dialog->windowTitle(), caption);
+}
+
+TEST(SetCommDialogTest, IsCentredOnTheScreen) {
+    QWidget monitor;
+    monitor.setGeometry(0, 0, 200, 150);
+    monitor.show();
+    TfrmSetCommDialog dialog(&monitor);
+    dialog.show();
+    const QPoint offset = dialog.frameGeometry().center() -
+                          QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 10) << "a frame's width off at most";
 }
 
 TEST(SetCommDialogTest, ShowsTheDeviceOfThePortAndCancelKeepsTheSetting) {
