@@ -1,3 +1,4 @@
+#include "ui/ApplicationTitle.h"
 #include "ui/Form.h"
 #include "ui/ShowMessage.h"
 
@@ -193,7 +194,7 @@ TEST_F(FormTest, CenterInMainAreaCentresTheFrame) {
 // The boxes carry the application's title, the buttons and icon asked for, and the answer
 // of the button pressed.
 TEST(MessageBoxTest, TitleButtonsIconAndAnswer) {
-    QApplication::setApplicationDisplayName("入退室管理");
+    SetApplicationTitle("入退室管理");
     const struct {
         unsigned Flags;
         QMessageBox::StandardButton Press;
