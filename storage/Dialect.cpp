@@ -138,17 +138,29 @@ void NumberParameters(QList<SqlToken>& tokens, QStringList& parameters) {
     }
 }
 
-// Words and names that are not a column after "." and not a function before "(" (a table
-// name after INTO may be followed by its column list).
+// The names standing where a table stands: after TABLE, FROM, INTO, UPDATE, JOIN and ON (a
+// join's condition starts with a table's name, an index's ON names its table), and after a
+// comma of a FROM list. Only these are looked for among the folder's files.
 QStringList PossibleTables(const QList<SqlToken>& tokens) {
+    static const QSet<QString> tableWords = {"TABLE", "FROM", "INTO", "UPDATE", "JOIN", "ON"};
+    static const QSet<QString> fromEnds = {"WHERE", "GROUP",  "ORDER",     "HAVING", "LIMIT",
+                                           "UNION", "EXCEPT", "INTERSECT", "ON",     "SET"};
     QStringList names;
     const QList<int> sig = Significant(tokens);
-    for (int k = 0; k < sig.size(); ++k) {
-        static const QSet<QString> tableWords = {"TABLE", "FROM", "INTO", "UPDATE", "JOIN", "ON"};
+    QList<bool> inFrom = {false}; // per bracket depth: within a FROM list
+    for (int k = 1; k < sig.size(); ++k) {
+        const SqlToken& before = tokens[sig[k - 1]];
+        const QString word = Upper(before);
+        if (IsSymbol(before, "("))
+            inFrom.append(false);
+        else if (IsSymbol(before, ")") && inFrom.size() > 1)
+            inFrom.removeLast();
+        else if (word == "FROM")
+            inFrom.last() = true;
+        else if (fromEnds.contains(word))
+            inFrom.last() = false;
         const SqlToken& t = tokens[sig[k]];
-        const bool afterTableWord = k > 0 && tableWords.contains(Upper(tokens[sig[k - 1]]));
-        if (!IsName(t) || (k > 0 && IsSymbol(tokens[sig[k - 1]], ".")) ||
-            (!afterTableWord && k + 1 < sig.size() && IsSymbol(tokens[sig[k + 1]], "(")))
+        if (!IsName(t) || !(tableWords.contains(word) || (inFrom.last() && IsSymbol(before, ","))))
             continue;
         const QString name = SqlDialect::NameOf(t);
         if (!names.contains(name, Qt::CaseInsensitive))

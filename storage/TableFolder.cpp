@@ -71,10 +71,7 @@ void TableLease::Release() {
 
 TableFolder::TableFolder(sqlite3* db, const QString& folder) : FDb(db), FFolder(folder) {}
 
-void TableFolder::Refresh() {
-    const qint64 time = TimeOf(FFolder);
-    if (time == FListedAt && time != -1)
-        return;
+void TableFolder::Relist(qint64 time) {
     FListedAt = time;
     FFiles.clear();
     const QStringList files = QDir(FFolder).entryList({"*"}, QDir::Files);
@@ -83,10 +80,22 @@ void TableFolder::Refresh() {
             FFiles.insert(f.left(f.size() - 3).toUpper(), f);
 }
 
+QString TableFolder::Lookup(const QString& key, qint64 time) {
+    // The folder's time also changes with every journal file, this program's own included:
+    // a listed file that is still there is taken without listing the folder again.
+    auto it = FFiles.constFind(key);
+    if (it != FFiles.cend() &&
+        (time == FListedAt || QFile::exists(FFolder + "/" + it.value())))
+        return FFolder + "/" + it.value();
+    if (time == FListedAt && time != -1)
+        return QString();
+    Relist(time);
+    it = FFiles.constFind(key);
+    return it == FFiles.cend() ? QString() : FFolder + "/" + it.value();
+}
+
 QString TableFolder::FileOf(const QString& table) {
-    Refresh();
-    const QString file = FFiles.value(table.toUpper());
-    return file.isEmpty() ? QString() : FFolder + "/" + file;
+    return Lookup(table.toUpper(), TimeOf(FFolder));
 }
 
 QString TableFolder::NewFileOf(const QString& table) const {
@@ -98,7 +107,9 @@ QString TableFolder::SchemaOf(const QString& table) const {
 }
 
 QStringList TableFolder::TableNames() {
-    Refresh();
+    const qint64 time = TimeOf(FFolder);
+    if (time != FListedAt || time == -1)
+        Relist(time);
     QStringList names;
     for (const QString& file : FFiles)
         names.append(file.left(file.size() - 3));
@@ -107,12 +118,13 @@ QStringList TableFolder::TableNames() {
 }
 
 TableLease TableFolder::Use(const QStringList& names) {
+    const qint64 time = TimeOf(FFolder);
     QStringList keys;
     for (const QString& name : names) {
         const QString key = name.toUpper();
         if (keys.contains(key))
             continue;
-        const QString file = FileOf(name);
+        const QString file = Lookup(key, time);
         auto it = FAttached.find(key);
         // A file deleted or replaced by another program since it was attached.
         if (it != FAttached.end() && it->Users == 0 &&

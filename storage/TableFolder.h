@@ -65,7 +65,10 @@ private:
     void Attach(const QString& key, const QString& file);
     void Detach(const QString& key);
     void MakeRoom();
-    void Refresh();
+    // Lists the folder's table files as they are at the folder time `time`.
+    void Relist(qint64 time);
+    // The file of an upper-cased table name at the folder time `time`, or empty.
+    QString Lookup(const QString& key, qint64 time);
     void Release(const QStringList& keys);
 
     sqlite3* FDb;

@@ -90,6 +90,10 @@ TEST(Dialect, NamesTheTablesAStatementMayUse) {
     EXPECT_TRUE(names.contains("KOJIN"));
     EXPECT_FALSE(names.contains("CInt"));       // a function
     EXPECT_FALSE(names.contains("個人コード")); // a column after "."
+    // Only where a table stands: a FROM list, a subquery, not the columns and aliases.
+    const auto list = SqlDialect::Translate(
+        "SELECT a, b FROM T1, T2 AS x WHERE c IN (SELECT d FROM T3, [T4]) AND e = 1", params);
+    EXPECT_EQ(list[0].Names, QStringList({"T1", "T2", "T3", "T4"}));
     // A table name directly followed by its column list.
     const auto insert =
         SqlDialect::Translate("insert into ENTRANCE_LOG2026_12(個人コード) Values ('1')", params);
