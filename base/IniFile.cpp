@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <functional>
 
 namespace {
@@ -43,13 +42,6 @@ struct Document {
     }
 };
 
-// Files written by this program are UTF-8; older ones in code page 932 are read too.
-QString DecodeFile(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    return utf8.hasError() ? FromCP932(bytes) : text;
-}
-
 // A value with blanks at either end, or quotes round it, is written quoted, so it reads
 // back exactly; one pair of quotes round a value is taken off, as Windows does.
 QString Quote(const QString& value) {
@@ -71,7 +63,7 @@ Document Load(const QString& fileName) {
     if (!f.open(QIODevice::ReadOnly))
         return doc;
     Section* current = nullptr;
-    for (QString line : DecodeFile(f.readAll()).split('\n')) {
+    for (QString line : DecodeTextFile(f.readAll()).split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';'))
             continue;

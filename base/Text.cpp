@@ -59,6 +59,12 @@ QString FromCP932(const QByteArray& bytes) {
     return decoder.decode(bytes);
 }
 
+QString DecodeTextFile(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? FromCP932(bytes) : text;
+}
+
 int CP932Length(const QString& text) { return int(ToCP932(text).size()); }
 
 bool IsDBCSLeadByte(unsigned char byte) {

@@ -2,6 +2,7 @@
 
 #include "base/Files.h"
 #include "base/SysUtils.h"
+#include "base/Text.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -12,11 +13,14 @@ TErrorLog::TErrorLog(const QString& fileName) : FFileName(fileName) {}
 void TErrorLog::LoadErrorLog() {
     FLines.clear();
     QFile file(FFileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return;
-    QTextStream in(&file);
-    while (!in.atEnd() && FLines.size() < MaxLines)
-        FLines << in.readLine();
+    // Written in UTF-8; a log from the original system's folder is in code page 932.
+    QString text = DecodeTextFile(file.readAll()).replace("\r\n", "\n");
+    if (text.endsWith('\n'))
+        text.chop(1);
+    if (!text.isEmpty())
+        FLines = text.split('\n').mid(0, MaxLines);
 }
 
 void TErrorLog::WriteErrorLog(const QString& message, TDateTime time) {
