@@ -44,11 +44,6 @@ TLogReportQueries::TLogReportQueries(TLogReportKind kind, TComponent* AOwner)
     BatchMove1->Mode = batAppend;
 }
 
-TLogReportQueries::~TLogReportQueries() {
-    sqlSubGroup->Close();
-    Master->Close();
-}
-
 void TLogReportQueries::SetText(TQuery& query, const QStringList& lines) {
     query.Close();
     query.SQL().Assign(lines);

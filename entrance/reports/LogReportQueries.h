@@ -29,7 +29,6 @@ enum class TLogReportKind { Person, Unit };
 class TLogReportQueries : public TComponent {
 public:
     TLogReportQueries(TLogReportKind kind, TComponent* AOwner = nullptr);
-    ~TLogReportQueries() override;
 
     // Prepares a run from the request (its dates put in order first): the day list, the
     // master on its first day, the detail on the first day that has records. Returns whether
