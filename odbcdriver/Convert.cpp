@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -139,41 +140,102 @@ template <typename T> Conversion Put(T value, SQLPOINTER target, SQLLEN* indicat
     return Conversion{};
 }
 
-Conversion WriteInteger(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
+// A stored value read as a number: a whole number exactly, else a double.
+struct Number {
+    bool Whole = false;
+    qint64 Integer = 0;
+    double Real = 0;
+};
+
+bool ReadNumber(const QVariant& v, Number& n) {
     bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok)
+    if (v.typeId() == QMetaType::LongLong) {
+        n.Whole = true;
+        n.Integer = v.toLongLong();
+        n.Real = double(n.Integer);
+        return true;
+    }
+    if (v.typeId() == QMetaType::QString) {
+        n.Integer = v.toString().trimmed().toLongLong(&ok);
+        if (ok) {
+            n.Whole = true;
+            n.Real = double(n.Integer);
+            return true;
+        }
+        n.Real = v.toString().trimmed().toDouble(&ok);
+        return ok;
+    }
+    n.Real = v.toDouble(&ok);
+    return ok;
+}
+
+// Writes a number into an integer C type of [low, high]: 22003 when its whole part does not
+// fit, 01S07 when a fraction is cut off.
+template <typename T> Conversion PutWhole(const Number& n, SQLPOINTER target, SQLLEN* ind) {
+    using Limits = std::numeric_limits<T>;
+    const bool fits =
+        n.Whole ? (Limits::is_signed
+                       ? n.Integer >= qint64(Limits::lowest()) && n.Integer <= qint64(Limits::max())
+                       : n.Integer >= 0 && quint64(n.Integer) <= quint64(Limits::max()))
+                : std::trunc(n.Real) >= double(Limits::lowest()) &&
+                      std::trunc(n.Real) < double(Limits::max()) + 1.0;
+    if (!fits)
+        return Fail("22003", "Numeric value out of range");
+    const T value = n.Whole ? T(n.Integer) : T(std::trunc(n.Real));
+    Conversion c = Put<T>(value, target, ind);
+    if (!n.Whole && std::trunc(n.Real) != n.Real)
+        c = Conversion{SQL_SUCCESS_WITH_INFO, "01S07", "Fractional truncation"};
+    return c;
+}
+
+Conversion WriteNumber(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
+    Number n;
+    if (!ReadNumber(v, n))
         return Fail("22018", "Invalid character value for cast");
-    const qint64 n = qint64(std::trunc(d));
     switch (cType) {
     case SQL_C_SHORT:
     case SQL_C_SSHORT:
-        return Put<SQLSMALLINT>(SQLSMALLINT(n), target, ind);
+        return PutWhole<SQLSMALLINT>(n, target, ind);
     case SQL_C_USHORT:
-        return Put<SQLUSMALLINT>(SQLUSMALLINT(n), target, ind);
+        return PutWhole<SQLUSMALLINT>(n, target, ind);
     case SQL_C_LONG:
     case SQL_C_SLONG:
-        return Put<SQLINTEGER>(SQLINTEGER(n), target, ind);
+        return PutWhole<SQLINTEGER>(n, target, ind);
     case SQL_C_ULONG:
-        return Put<SQLUINTEGER>(SQLUINTEGER(n), target, ind);
+        return PutWhole<SQLUINTEGER>(n, target, ind);
     case SQL_C_SBIGINT:
-        return Put<SQLBIGINT>(SQLBIGINT(n), target, ind);
+        return PutWhole<SQLBIGINT>(n, target, ind);
     case SQL_C_UBIGINT:
-        return Put<SQLUBIGINT>(SQLUBIGINT(n), target, ind);
+        return PutWhole<SQLUBIGINT>(n, target, ind);
     case SQL_C_TINYINT:
     case SQL_C_STINYINT:
-        return Put<SQLSCHAR>(SQLSCHAR(n), target, ind);
+        return PutWhole<SQLSCHAR>(n, target, ind);
     case SQL_C_UTINYINT:
-        return Put<SQLCHAR>(SQLCHAR(n), target, ind);
+        return PutWhole<SQLCHAR>(n, target, ind);
     case SQL_C_BIT:
-        return Put<SQLCHAR>(SQLCHAR(d != 0 ? 1 : 0), target, ind);
+        // 0 and 1 only; a fraction between them is cut to 0 or 1.
+        if (n.Real < 0 || n.Real >= 2)
+            return Fail("22003", "Numeric value out of range");
+        return PutWhole<SQLCHAR>(n, target, ind);
     case SQL_C_DOUBLE:
-        return Put<SQLDOUBLE>(d, target, ind);
+        return Put<SQLDOUBLE>(n.Real, target, ind);
     case SQL_C_FLOAT:
-        return Put<SQLREAL>(SQLREAL(d), target, ind);
+        if (std::isfinite(n.Real) && std::abs(n.Real) > double(std::numeric_limits<float>::max()))
+            return Fail("22003", "Numeric value out of range");
+        return Put<SQLREAL>(SQLREAL(n.Real), target, ind);
     default:
         return Fail("07006", "Restricted data type attribute violation");
     }
+}
+
+// A number as text must keep its whole digits: cutting them would give another number.
+bool WholeDigitsFit(const QVariant& value, const QString& text, SQLLEN bufferLength,
+                    int charBytes) {
+    if (value.typeId() != QMetaType::LongLong && value.typeId() != QMetaType::Double)
+        return true;
+    const qsizetype point = text.indexOf('.');
+    const qsizetype whole = point < 0 || text.contains('e') ? text.size() : point;
+    return bufferLength / charBytes > whole;
 }
 
 Conversion WriteDate(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
@@ -278,11 +340,16 @@ Conversion WriteValue(const QVariant& value, SQLSMALLINT sqlType, SQLSMALLINT cT
     }
     switch (cType) {
     case SQL_C_CHAR:
-        return CopyBytes(Text(value, sqlType).toUtf8(), target, bufferLength, indicator, offset, 1);
     case SQL_C_WCHAR: {
         const QString text = Text(value, sqlType);
-        const QByteArray bytes(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-        return CopyBytes(bytes, target, bufferLength, indicator, offset, 2);
+        const bool wide = cType == SQL_C_WCHAR;
+        if (target && (!offset || *offset == 0) && !IsDateType(sqlType) &&
+            !WholeDigitsFit(value, text, bufferLength, wide ? 2 : 1))
+            return Fail("22003", "Numeric value out of range");
+        const QByteArray bytes =
+            wide ? QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2)
+                 : text.toUtf8();
+        return CopyBytes(bytes, target, bufferLength, indicator, offset, wide ? 2 : 1);
     }
     case SQL_C_BINARY:
         return CopyBytes(Bytes(value, sqlType), target, bufferLength, indicator, offset, 0);
@@ -297,9 +364,9 @@ Conversion WriteValue(const QVariant& value, SQLSMALLINT sqlType, SQLSMALLINT cT
         // A fixed bookmark bound into 4 bytes, as ODBC 2 defined it.
         if (bufferLength == 4)
             return Put<SQLUINTEGER>(SQLUINTEGER(value.toLongLong()), target, indicator);
-        return WriteInteger(value, cType, target, indicator);
+        return WriteNumber(value, cType, target, indicator);
     default:
-        return WriteInteger(value, cType, target, indicator);
+        return WriteNumber(value, cType, target, indicator);
     }
 }
 

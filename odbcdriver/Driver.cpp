@@ -321,6 +321,24 @@ EXPORT SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
     case SQL_ATTR_CONCURRENCY:
         st->Concurrency = v;
         return SQL_SUCCESS;
+    case SQL_ATTR_PARAMSET_SIZE:
+        st->ParamsetSize = qMax<SQLULEN>(v, 1);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_BIND_TYPE:
+        st->ParamBindType = v;
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
+        st->ParamBindOffset = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAMS_PROCESSED_PTR:
+        st->ParamsProcessed = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_STATUS_PTR:
+        st->ParamStatus = static_cast<SQLUSMALLINT*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_OPERATION_PTR:
+        st->ParamOperation = static_cast<SQLUSMALLINT*>(value);
+        return SQL_SUCCESS;
     default:
         return SQL_SUCCESS; // query timeout, no-scan, ...: nothing to do here
     }
@@ -356,6 +374,24 @@ EXPORT SQLRETURN SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
         break;
     case SQL_ATTR_ROW_NUMBER:
         v = st->RowsetRows > 0 ? SQLULEN(st->RowsetStart) : 0;
+        break;
+    case SQL_ATTR_PARAMSET_SIZE:
+        v = st->ParamsetSize;
+        break;
+    case SQL_ATTR_PARAM_BIND_TYPE:
+        v = st->ParamBindType;
+        break;
+    case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
+        v = SQLULEN(reinterpret_cast<quintptr>(st->ParamBindOffset));
+        break;
+    case SQL_ATTR_PARAMS_PROCESSED_PTR:
+        v = SQLULEN(reinterpret_cast<quintptr>(st->ParamsProcessed));
+        break;
+    case SQL_ATTR_PARAM_STATUS_PTR:
+        v = SQLULEN(reinterpret_cast<quintptr>(st->ParamStatus));
+        break;
+    case SQL_ATTR_PARAM_OPERATION_PTR:
+        v = SQLULEN(reinterpret_cast<quintptr>(st->ParamOperation));
         break;
     case SQL_ATTR_APP_ROW_DESC:
     case SQL_ATTR_APP_PARAM_DESC:

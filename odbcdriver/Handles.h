@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sql.h>
 #include <sqlext.h>
@@ -119,9 +120,22 @@ struct OdbcStatement : OdbcHandle {
     int PieceColumn = -1;
     qint64 PieceOffset = 0;
 
-    // Data at execution: the parameters still to come and the one being sent.
+    // Parameter arrays: how many sets one execution runs, how they are bound (row-wise: the
+    // size of one set's structure; column-wise: 0), and where each set's outcome goes.
+    SQLULEN ParamsetSize = 1;
+    SQLULEN ParamBindType = SQL_PARAM_BIND_BY_COLUMN;
+    SQLULEN* ParamBindOffset = nullptr;
+    SQLULEN* ParamsProcessed = nullptr;
+    SQLUSMALLINT* ParamStatus = nullptr;
+    SQLUSMALLINT* ParamOperation = nullptr;
+
+    // An execution: the parameter set being run. While AwaitingData, SQLParamData and
+    // SQLPutData take the set's data at execution: PendingData the parameters still to ask
+    // for, CurrentData the one being sent (0: none), PutData what came (nullopt: NULL).
+    SQLULEN ParamRow = 0;
+    bool AwaitingData = false;
+    bool DataAsked = false; // the current set's parameters at execution have been listed
     std::vector<int> PendingData;
     int CurrentData = 0;
-    std::map<int, QByteArray> PutData;
-    bool DataIsText = false;
+    std::map<int, std::optional<QByteArray>> PutData;
 };

@@ -9,7 +9,7 @@ namespace DriverStatement {
 
 namespace {
 
-// The SQLSTATE of a storage failure.
+// The SQLSTATE of a storage failure: by SQLite's result code, else by its message.
 const char* StateOf(const EDatabaseError& e) {
     const auto* sql = dynamic_cast<const ESqlError*>(&e);
     switch (sql ? sql->Code() : -1) {
@@ -19,8 +19,21 @@ const char* StateOf(const EDatabaseError& e) {
     case SQLITE_CONSTRAINT:
         return "23000";
     default:
-        return e.Message().startsWith("no such table") ? "42S02" : "HY000";
+        break;
     }
+    static const struct {
+        const char* Text;
+        const char* State;
+    } messages[] = {
+        {"no such table", "42S02"},    {"no such column", "42S22"},
+        {"syntax error", "42000"},     {"unrecognized token", "42000"},
+        {"incomplete input", "42000"}, {"no such function", "42000"},
+        {"already exists", "42S01"},   {"duplicate column name", "42S21"},
+    };
+    for (const auto& m : messages)
+        if (e.Message().contains(QLatin1String(m.Text)))
+            return m.State;
+    return "HY000";
 }
 
 QList<OdbcColumn> Describe(SqlStatement& prepared) {
@@ -61,29 +74,69 @@ void DescribeFromValues(OdbcResult& r, const QList<ColumnInfo>& infos) {
     }
 }
 
+// The address of element `row` of a bound array: row-wise, each set (or row) a structure of
+// `bindType` bytes; column-wise (bindType 0), elements of `elementSize` bytes. The bind offset
+// moves every address.
+template <typename T>
+T* Element(T* base, SQLULEN row, SQLULEN bindType, SQLLEN elementSize, const SQLULEN* offset) {
+    if (!base)
+        return nullptr;
+    const SQLULEN step = bindType == 0 ? SQLULEN(elementSize) : bindType;
+    return reinterpret_cast<T*>(reinterpret_cast<char*>(base) + (offset ? *offset : 0) +
+                                row * step);
+}
+
+// A parameter's binding moved to the current parameter set.
+ParameterBinding AtCurrentSet(const OdbcStatement* st, const ParameterBinding& b) {
+    const SQLSMALLINT cType = b.CType == SQL_C_DEFAULT ? DefaultCType(b.SqlType) : b.CType;
+    const SQLLEN fixed = FixedSize(cType);
+    ParameterBinding at = b;
+    at.Value = Element(static_cast<char*>(b.Value), st->ParamRow, st->ParamBindType,
+                       fixed > 0 ? fixed : b.BufferLength, st->ParamBindOffset);
+    at.Indicator =
+        Element(b.Indicator, st->ParamRow, st->ParamBindType, sizeof(SQLLEN), st->ParamBindOffset);
+    return at;
+}
+
+// Binds the current parameter set's values.
+SQLRETURN BindSet(OdbcStatement* st) {
+    SqlStatement& p = *st->Prepared;
+    for (int i = 1; i <= p.ParamCount(); ++i)
+        if (!st->Parameters.count(i))
+            return st->Post("07002",
+                            QString("COUNT field incorrect: parameter %1 is not bound").arg(i));
+    for (const auto& [number, binding] : st->Parameters) {
+        if (number > p.ParamCount())
+            continue;
+        QVariant value;
+        QString message;
+        const auto sent = st->PutData.find(number);
+        if (sent == st->PutData.end()) {
+            if (!ReadParameter(AtCurrentSet(st, binding), nullptr, value, message))
+                return st->Post("22018", message);
+        } else if (sent->second &&
+                   !ReadParameter(AtCurrentSet(st, binding), &*sent->second, value, message)) {
+            return st->Post("22018", message);
+        }
+        p.Bind(number, value);
+    }
+    return SQL_SUCCESS;
+}
+
+// Runs the prepared statement with the current parameter set.
 SQLRETURN Run(OdbcStatement* st) {
     SqlStatement& p = *st->Prepared;
     try {
-        for (const auto& [number, binding] : st->Parameters) {
-            if (number > p.ParamCount())
-                continue;
-            QVariant value;
-            QString message;
-            const auto sent = st->PutData.find(number);
-            const QByteArray* data = sent == st->PutData.end() ? nullptr : &sent->second;
-            if (!ReadParameter(binding, data, value, message))
-                return st->Post("22018", message);
-            p.Bind(number, value);
-        }
-        for (int i = 1; i <= p.ParamCount(); ++i)
-            if (!st->Parameters.count(i))
-                return st->Post("07002",
-                                QString("COUNT field incorrect: parameter %1 is not bound").arg(i));
+        const SQLRETURN bound = BindSet(st);
+        if (bound != SQL_SUCCESS)
+            return bound;
+        // The write lock is taken by the first change, so a reading client with autocommit off
+        // keeps no other program from writing.
         SqlConnection& db = *st->Dbc->Db;
-        if (!st->Dbc->AutoCommit && !db.InTransaction())
+        if (!st->Dbc->AutoCommit && !db.InTransaction() && !p.IsReadOnly())
             db.StartTransaction();
         if (!p.IsQuery()) {
-            st->RowCount = p.Execute();
+            st->RowCount += p.Execute();
             return SQL_SUCCESS;
         }
         auto result = std::make_unique<OdbcResult>();
@@ -112,21 +165,10 @@ SQLRETURN Run(OdbcStatement* st) {
 // The place of row `i` of the rowset in a bound column's buffer.
 void Target(const OdbcStatement* st, const ColumnBinding& b, SQLULEN i, SQLPOINTER& target,
             SQLLEN*& indicator) {
-    const SQLULEN offset = st->BindOffset ? *st->BindOffset : 0;
-    if (st->BindType == SQL_BIND_BY_COLUMN) {
-        const SQLLEN size = FixedSize(b.CType == SQL_C_DEFAULT ? SQL_C_CHAR : b.CType);
-        const SQLLEN element = size > 0 && b.CType != SQL_C_DEFAULT ? size : b.BufferLength;
-        target = b.Target ? static_cast<char*>(b.Target) + offset + i * element : nullptr;
-        indicator =
-            b.Indicator
-                ? reinterpret_cast<SQLLEN*>(reinterpret_cast<char*>(b.Indicator) + offset) + i
-                : nullptr;
-    } else {
-        target = b.Target ? static_cast<char*>(b.Target) + offset + i * st->BindType : nullptr;
-        indicator = b.Indicator ? reinterpret_cast<SQLLEN*>(reinterpret_cast<char*>(b.Indicator) +
-                                                            offset + i * st->BindType)
-                                : nullptr;
-    }
+    const SQLLEN size = FixedSize(b.CType == SQL_C_DEFAULT ? SQL_C_CHAR : b.CType);
+    const SQLLEN element = size > 0 && b.CType != SQL_C_DEFAULT ? size : b.BufferLength;
+    target = Element(static_cast<char*>(b.Target), i, st->BindType, element, st->BindOffset);
+    indicator = Element(b.Indicator, i, st->BindType, sizeof(SQLLEN), st->BindOffset);
 }
 
 // Fills the bound columns of one row of the rowset; the row's status.
@@ -170,60 +212,123 @@ SQLRETURN Prepare(OdbcStatement* st, const QString& sql) {
     st->Prepared.reset();
     st->PutData.clear();
     try {
-        st->Prepared = st->Dbc->Db->Prepare(sql);
+        st->Prepared = st->Dbc->Db->Prepare(sql, SqlTextForm::OneStatement);
     } catch (const EDatabaseError& e) {
         return Failed(st, e);
     }
     return SQL_SUCCESS;
 }
 
+namespace {
+
+// Marks the parameter sets from `from` on (the sets an error left unrun).
+void MarkUnused(OdbcStatement* st, SQLULEN from) {
+    for (SQLULEN row = from; st->ParamStatus && row < st->ParamsetSize; ++row)
+        st->ParamStatus[row] = SQL_PARAM_UNUSED;
+}
+
+// Runs the parameter sets from the current one on; stops for data at execution, and at the
+// first set that fails.
+SQLRETURN RunSets(OdbcStatement* st) {
+    bool info = false;
+    for (; st->ParamRow < st->ParamsetSize; ++st->ParamRow) {
+        const SQLULEN row = st->ParamRow;
+        if (st->ParamOperation && st->ParamOperation[row] == SQL_PARAM_IGNORE) {
+            if (st->ParamStatus)
+                st->ParamStatus[row] = SQL_PARAM_UNUSED;
+            continue;
+        }
+        if (!st->DataAsked) {
+            st->DataAsked = true;
+            for (const auto& [number, binding] : st->Parameters)
+                if (number <= st->Prepared->ParamCount() &&
+                    IsDataAtExecution(AtCurrentSet(st, binding).Indicator))
+                    st->PendingData.push_back(number);
+            if (!st->PendingData.empty()) {
+                st->AwaitingData = true;
+                return SQL_NEED_DATA;
+            }
+        }
+        const SQLRETURN rc = Run(st);
+        st->DataAsked = false;
+        st->PutData.clear();
+        if (st->ParamsProcessed)
+            *st->ParamsProcessed = row + 1;
+        if (st->ParamStatus)
+            st->ParamStatus[row] = rc == SQL_SUCCESS             ? SQL_PARAM_SUCCESS
+                                   : rc == SQL_SUCCESS_WITH_INFO ? SQL_PARAM_SUCCESS_WITH_INFO
+                                                                 : SQL_PARAM_ERROR;
+        if (!SQL_SUCCEEDED(rc)) {
+            MarkUnused(st, row + 1);
+            st->AwaitingData = false;
+            return rc;
+        }
+        info = info || rc == SQL_SUCCESS_WITH_INFO;
+    }
+    st->AwaitingData = false;
+    return info ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+} // namespace
+
 SQLRETURN Execute(OdbcStatement* st) {
     if (!st->Prepared)
         return st->Post("HY010", "Function sequence error: no prepared statement");
     CloseCursor(st);
-    st->PutData.clear();
+    st->RowCount = 0;
+    st->ParamRow = 0;
+    st->AwaitingData = st->DataAsked = false;
     st->PendingData.clear();
-    for (const auto& [number, binding] : st->Parameters)
-        if (IsDataAtExecution(binding.Indicator) && number <= st->Prepared->ParamCount())
-            st->PendingData.push_back(number);
     st->CurrentData = 0;
-    if (!st->PendingData.empty())
-        return SQL_NEED_DATA;
-    return Run(st);
+    st->PutData.clear();
+    if (st->ParamsProcessed)
+        *st->ParamsProcessed = 0;
+    MarkUnused(st, 0);
+    try {
+        if (st->ParamsetSize > 1 && st->Prepared->IsQuery())
+            return st->Post(
+                "HYC00", "Optional feature not implemented: a query with an array of parameters");
+    } catch (const EDatabaseError& e) {
+        return Failed(st, e);
+    }
+    return RunSets(st);
 }
 
 SQLRETURN ParamData(OdbcStatement* st, SQLPOINTER* token) {
-    if (st->PendingData.empty() && st->CurrentData == 0)
+    if (!st->AwaitingData)
         return st->Post("HY010", "Function sequence error");
-    if (!st->PendingData.empty()) {
-        st->CurrentData = st->PendingData.front();
-        st->PendingData.erase(st->PendingData.begin());
-        st->PutData[st->CurrentData] = QByteArray();
-        if (token)
-            *token = st->Parameters[st->CurrentData].Value;
-        return SQL_NEED_DATA;
+    if (st->PendingData.empty()) {
+        // The set's data is complete: run it and the sets after it up to the next that waits.
+        st->CurrentData = 0;
+        const SQLRETURN rc = RunSets(st);
+        if (rc != SQL_NEED_DATA)
+            return rc;
     }
-    st->CurrentData = 0;
-    const SQLRETURN rc = Run(st);
-    st->PutData.clear();
-    return rc;
+    st->CurrentData = st->PendingData.front();
+    st->PendingData.erase(st->PendingData.begin());
+    st->PutData[st->CurrentData] = QByteArray();
+    if (token)
+        *token = AtCurrentSet(st, st->Parameters[st->CurrentData]).Value;
+    return SQL_NEED_DATA;
 }
 
 SQLRETURN PutData(OdbcStatement* st, SQLPOINTER data, SQLLEN length) {
     if (st->CurrentData == 0)
         return st->Post("HY010", "Function sequence error");
-    const ParameterBinding& p = st->Parameters[st->CurrentData];
+    std::optional<QByteArray>& sent = st->PutData[st->CurrentData];
     if (length == SQL_NULL_DATA) {
-        st->Parameters[st->CurrentData].Indicator = nullptr;
-        st->PutData.erase(st->CurrentData);
+        sent.reset();
         return SQL_SUCCESS;
     }
+    if (!sent)
+        return st->Post("HY020", "Attempt to concatenate a null value");
+    const ParameterBinding& p = st->Parameters[st->CurrentData];
     const char* bytes = static_cast<const char*>(data);
     if (length == SQL_NTS)
         length = SQLLEN(strlen(bytes));
     const SQLSMALLINT cType = p.CType == SQL_C_DEFAULT ? DefaultCType(p.SqlType) : p.CType;
     const SQLLEN fixed = FixedSize(cType);
-    st->PutData[st->CurrentData].append(bytes, int(fixed > 0 ? fixed : length));
+    sent->append(bytes, qsizetype(fixed > 0 ? fixed : length));
     return SQL_SUCCESS;
 }
 
@@ -272,15 +377,19 @@ SQLRETURN Fetch(OdbcStatement* st, SQLSMALLINT orientation, SQLLEN offset, SQLUL
     if (rowsFetched)
         *rowsFetched = SQLULEN(st->RowsetRows);
     bool info = false;
+    int64_t errors = 0;
     for (int64_t i = 0; i < size; ++i) {
         const SQLUSMALLINT status = i < st->RowsetRows
                                         ? FillRow(st, SQLULEN(i), move.Start + i, info)
                                         : SQLUSMALLINT(SQL_ROW_NOROW);
+        errors += status == SQL_ROW_ERROR;
         if (rowStatus)
             rowStatus[i] = status;
     }
     if (!move.HasRows)
         return SQL_NO_DATA;
+    if (errors == st->RowsetRows)
+        return SQL_ERROR;
     if (move.BeforeFirst) {
         st->Post("01S06", "Attempt to fetch before the result set returned the first rowset");
         info = true;

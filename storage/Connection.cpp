@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -67,15 +68,35 @@ std::unique_ptr<SqlConnection> SqlConnection::OpenFolder(const QString& folder) 
 }
 
 void SqlConnection::SetBusyTimeout(int msecs) {
-    sqlite3_busy_timeout(FDb, msecs);
+    FBusyTimeout = std::chrono::milliseconds(msecs);
+    sqlite3_busy_handler(FDb, msecs > 0 ? &SqlConnection::BusyWait : nullptr, this);
+}
+
+int SqlConnection::BusyWait(void* connection, int count) {
+    auto* c = static_cast<SqlConnection*>(connection);
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0)
+        c->FBusySince = now;
+    if (now - c->FBusySince >= c->FBusyTimeout)
+        return 0;
+    c->FContended = true;
+    std::this_thread::sleep_for(BusyRetryStep);
+    return 1;
+}
+
+void SqlConnection::GiveWay() {
+    if (!FContended || InTransaction())
+        return;
+    FContended = false;
+    std::this_thread::sleep_for(GiveWayTime);
 }
 
 void SqlConnection::Run(const QString& sql) {
     RunSql(FDb, sql);
 }
 
-std::unique_ptr<SqlStatement> SqlConnection::Prepare(const QString& sql) {
-    return std::unique_ptr<SqlStatement>(new SqlStatement(this, sql));
+std::unique_ptr<SqlStatement> SqlConnection::Prepare(const QString& sql, SqlTextForm form) {
+    return std::unique_ptr<SqlStatement>(new SqlStatement(this, sql, form));
 }
 
 qint64 SqlConnection::Execute(const QString& sql) {
@@ -87,6 +108,7 @@ void SqlConnection::StartTransaction() {
 }
 void SqlConnection::Commit() {
     Run("COMMIT");
+    GiveWay();
 }
 void SqlConnection::Rollback() {
     Run("ROLLBACK");

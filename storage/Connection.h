@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 
 struct sqlite3;
@@ -15,12 +16,21 @@ struct sqlite3;
 // files (each table X the file X.DB holding the one table X, attached as statements name it;
 // CREATE TABLE makes the file, DROP TABLE deletes it). Every statement goes through the Jet
 // dialect (SqlDialect) and may call the Jet functions (RegisterJetFunctions); LIKE follows
-// Jet's wildcards. A statement that meets a lock waits up to the busy timeout. The files keep
-// SQLite's rollback journal, so a table file's time changes when its table changes.
+// Jet's wildcards. The files keep SQLite's rollback journal and full sync (the data folder may
+// be shared over the network, where WAL is unsafe), so a table file's time changes when its
+// table changes.
+// Locking between the programs, which write the same files: a statement that meets a lock
+// waits up to the busy timeout, trying again every BusyRetryStep; a writer that slept longer
+// would rarely find the gap between the other's transactions. File locks are not handed over
+// in turn, so a connection that met another's lock (it waited, or the other was trying while
+// it wrote) gives way for GiveWayTime once its write transaction ends: a writer in a loop
+// would otherwise take the lock again before the waiting one wakes.
 // Failures raise ESqlError with SQLite's text. Use a connection from one thread at a time.
 class SqlConnection {
 public:
     static constexpr int DefaultBusyTimeout = 10000; // milliseconds
+    static constexpr std::chrono::microseconds BusyRetryStep{50};
+    static constexpr std::chrono::microseconds GiveWayTime{4 * BusyRetryStep};
 
     // Opens a database file, its name matched without regard to case; a missing file is an
     // error unless `create` is set.
@@ -39,7 +49,8 @@ public:
     void SetBusyTimeout(int msecs);
 
     // Prepares SQL text as the programs write it (lines joined with a line break).
-    std::unique_ptr<SqlStatement> Prepare(const QString& sql);
+    std::unique_ptr<SqlStatement> Prepare(const QString& sql,
+                                          SqlTextForm form = SqlTextForm::Statements);
     // Prepares and runs; returns the rows changed.
     qint64 Execute(const QString& sql);
 
@@ -62,6 +73,10 @@ public:
 private:
     friend class SqlStatement;
     SqlConnection(sqlite3* db, const QString& path, bool folder);
+    // SQLite's busy handler: true (non-zero) to try again.
+    static int BusyWait(void* connection, int count);
+    // Gives way after a write transaction that met another's lock; called when one ends.
+    void GiveWay();
     void Run(const QString& sql);
     // Prepares one part of a statement: attaches its tables, or turns it into an action.
     void PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
@@ -74,4 +89,7 @@ private:
     sqlite3* FDb;
     QString FPath;
     std::unique_ptr<TableFolder> FFolder;
+    std::chrono::milliseconds FBusyTimeout{DefaultBusyTimeout};
+    std::chrono::steady_clock::time_point FBusySince; // when the current wait began
+    bool FContended = false; // a lock was met since the last write transaction ended
 };

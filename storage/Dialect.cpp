@@ -1,12 +1,14 @@
 #include "Dialect.h"
 
 #include "JetFunctions.h"
+#include "SqlError.h"
 #include "base/DateTime.h"
 
 #include <QSet>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <sqlite3.h>
 
 namespace {
 
@@ -17,8 +19,14 @@ bool IsIdChar(QChar c) {
     return IsIdStart(c) || c.isDigit() || c == '$';
 }
 
-// Index of the end of a quoted run starting at `i` (on the closing quote, or the text's end);
-// a doubled quote stands for itself.
+// A quote, bracket or date literal left open: the rest of the text would be read as its
+// contents, so the statement is refused as SQLite refuses such a token.
+[[noreturn]] void Unterminated(const QString& s, qsizetype i) {
+    throw ESqlError(QString("unrecognized token: \"%1\"").arg(s.mid(i)), SQLITE_ERROR, s);
+}
+
+// Index of the closing quote of a quoted run starting at `i`; a doubled quote stands for
+// itself.
 qsizetype QuotedEnd(const QString& s, qsizetype i, QChar quote) {
     qsizetype j = i + 1;
     while (j < s.size()) {
@@ -31,7 +39,7 @@ qsizetype QuotedEnd(const QString& s, qsizetype i, QChar quote) {
         }
         ++j;
     }
-    return s.size() - 1;
+    Unterminated(s, i);
 }
 
 QString Unquote(const QString& text, QChar quote) {
@@ -247,8 +255,10 @@ QList<QList<SqlToken>> SplitAlterTable(const QList<SqlToken>& tokens) {
     return result;
 }
 
-// Splits at ";" outside brackets; blank pieces are dropped.
-QList<QList<SqlToken>> SplitStatements(const QList<SqlToken>& tokens) {
+// Splits at ";" outside brackets; blank pieces are dropped. One statement may be followed only
+// by blanks and one closing ";".
+QList<QList<SqlToken>> SplitStatements(const QList<SqlToken>& tokens, SqlTextForm form,
+                                       const QString& sql) {
     QList<QList<SqlToken>> result;
     QList<SqlToken> current;
     auto flush = [&] {
@@ -256,11 +266,18 @@ QList<QList<SqlToken>> SplitStatements(const QList<SqlToken>& tokens) {
             result.append(current);
         current.clear();
     };
+    bool closed = false;
     for (const SqlToken& t : tokens) {
-        if (IsSymbol(t, ";"))
+        if (closed && form == SqlTextForm::OneStatement && t.Type != SqlToken::Space)
+            throw ESqlError(
+                QString("near \"%1\": syntax error: one statement at a time").arg(t.Text),
+                SQLITE_ERROR, sql);
+        if (IsSymbol(t, ";")) {
             flush();
-        else
+            closed = true;
+        } else {
             current.append(t);
+        }
     }
     flush();
     return result;
@@ -668,12 +685,16 @@ QList<SqlToken> SqlDialect::Tokenize(const QString& s) {
             type = c == '\'' ? SqlToken::String : SqlToken::Identifier;
         } else if (c == '[') {
             j = s.indexOf(']', i);
-            j = j < 0 ? n : j + 1;
+            if (j < 0)
+                Unterminated(s, i);
+            ++j;
             type = SqlToken::Identifier;
         } else if (c == '#') {
             const qsizetype close = s.indexOf('#', i + 1);
+            if (close < 0)
+                Unterminated(s, i);
             double day;
-            if (close > i && ParseJetDateTime(s.mid(i + 1, close - i - 1), day)) {
+            if (ParseJetDateTime(s.mid(i + 1, close - i - 1), day)) {
                 tokens.append(DateToken(day));
                 i = close + 1;
                 continue;
@@ -718,11 +739,16 @@ QString SqlDialect::NameOf(const SqlToken& token) {
     return StripDbSuffix(name);
 }
 
-QList<DialectStatement> SqlDialect::Translate(const QString& sql, QStringList& parameters) {
+QList<DialectStatement> SqlDialect::Translate(const QString& sql, QStringList& parameters,
+                                              SqlTextForm form) {
+    // SQLite reads a text only up to a NUL: what follows would be dropped unseen.
+    if (sql.contains(QChar(0)))
+        throw ESqlError("unrecognized token: a NUL character in the statement text", SQLITE_ERROR,
+                        sql);
     QList<SqlToken> tokens = Tokenize(sql);
     NumberParameters(tokens, parameters);
     QList<DialectStatement> result;
-    for (QList<SqlToken>& piece : SplitStatements(tokens)) {
+    for (QList<SqlToken>& piece : SplitStatements(tokens, form, sql)) {
         ResolveTableNames(piece);
         DropDeleteColumns(piece);
         for (const QList<SqlToken>& one : SplitAlterTable(piece)) {

@@ -33,16 +33,23 @@ struct DialectStatement {
     QString Verb() const;
 };
 
+// What a text may hold: statements separated by ";" (a script such as the schema), or one
+// statement with at most a closing ";" (what a client of the ODBC driver sends in one call).
+enum class SqlTextForm { Statements, OneStatement };
+
 // Turns the Jet SQL the programs write into SQLite's: #m/d/yyyy# dates become day numbers,
 // double-quoted text becomes a string (a table name after TABLE/FROM/INTO/UPDATE/JOIN stays a
 // name, its ".DB" suffix dropped), DELETE * FROM becomes DELETE FROM, an ALTER TABLE with
-// several ADD clauses becomes one statement per clause, and text is split at ";".
+// several ADD clauses becomes one statement per clause, and text is split at ";". A quote,
+// bracket or date literal left open, a NUL character, or a second statement where the form
+// allows one raises ESqlError (a syntax error).
 // Parameters ("?" and ":name") become "?1", "?2", ...; a name used twice is one parameter.
 class SqlDialect {
 public:
     // The statements in order; `parameters` receives one entry per parameter number, the
     // name without ":" or empty for "?".
-    static QList<DialectStatement> Translate(const QString& sql, QStringList& parameters);
+    static QList<DialectStatement> Translate(const QString& sql, QStringList& parameters,
+                                             SqlTextForm form = SqlTextForm::Statements);
 
     // The kind of a table's column; Unknown when there is no such column.
     using ColumnKindLookup = std::function<ColumnKind(const QString& table, const QString& column)>;
@@ -65,6 +72,7 @@ public:
     static QList<ColumnKind> SelectListKinds(const DialectStatement& statement,
                                              const ColumnKindLookup& kindOf);
 
+    // Raises ESqlError on a quote, bracket or date literal left open.
     static QList<SqlToken> Tokenize(const QString& sql);
     // The plain name a word, a quoted or a bracketed name token stands for, without ".DB".
     static QString NameOf(const SqlToken& token);

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <sqlite3.h>
 
-SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql)
+SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form)
     : FConnection(connection), FDb(connection->Handle()), FSql(sql) {
-    for (const DialectStatement& st : SqlDialect::Translate(sql, FParamNames))
+    for (const DialectStatement& st : SqlDialect::Translate(sql, FParamNames, form))
         FParts.append(Part{st, nullptr, nullptr, nullptr, false});
     FValues.resize(FParamNames.size());
     if (FParts.isEmpty())
@@ -41,6 +41,12 @@ void SqlStatement::PreparePart(int index) {
     const int count = sqlite3_bind_parameter_count(p.Handle);
     for (int i = 1; i <= count && i <= FValues.size(); ++i)
         BindValue(p.Handle, i, FValues[i - 1]);
+}
+
+bool SqlStatement::IsReadOnly() const {
+    // A part not prepared yet waits for what an earlier one makes: a change.
+    return std::all_of(FParts.cbegin(), FParts.cend(),
+                       [](const Part& p) { return p.Handle && sqlite3_stmt_readonly(p.Handle); });
 }
 
 int SqlStatement::ParamIndex(const QString& name) const {
@@ -145,8 +151,10 @@ bool SqlStatement::StepPart(int index) {
     if (rc != SQLITE_DONE)
         Fail(rc, index);
     p.Done = true;
-    if (!sqlite3_stmt_readonly(p.Handle))
+    if (!sqlite3_stmt_readonly(p.Handle)) {
         FRowsAffected = sqlite3_changes64(FDb);
+        FConnection->GiveWay();
+    }
     return false;
 }
 

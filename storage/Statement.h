@@ -34,6 +34,8 @@ public:
 
     // How many statements the text holds.
     int StatementCount() const { return FParts.size(); }
+    // True when running the text cannot change the database (every statement a read).
+    bool IsReadOnly() const;
     int ParamCount() const { return FParamNames.size(); }
     // The name of parameter `index` (1-based) without ":"; empty for "?".
     QString ParamName(int index) const { return FParamNames.value(index - 1); }
@@ -78,7 +80,7 @@ private:
         std::function<void()> Undo; // removes what preparing made when the part never ran
         bool Done = false;
     };
-    SqlStatement(SqlConnection* connection, const QString& sql);
+    SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form);
     void PreparePart(int index);
     bool StepPart(int index);
     void BindValue(sqlite3_stmt* handle, int index, const QVariant& value);

@@ -1,0 +1,295 @@
+// What a general-purpose client meets through the driver manager: one statement per call,
+// the SQLSTATE of each fault, numbers that do not fit, parameter arrays, two writing programs.
+#include "OdbcFixture.h"
+#include "storage/Connection.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace {
+
+// Text with its explicit length, NUL characters included.
+template <size_t N> QByteArray Text(const char (&s)[N]) {
+    return QByteArray(s, N - 1);
+}
+
+// The state of the first diagnostic, or "" for none.
+std::string State(SQLSMALLINT type, SQLHANDLE h) {
+    return Odbc::Diag(type, h).substr(0, 5);
+}
+
+} // namespace
+
+TEST_F(Odbc, OneStatementPerCallAndTheStateOfEachFault) {
+    Connect();
+    MustExec("INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, '総務')");
+    const struct {
+        QByteArray Sql;
+        const char* State; // "" when it runs
+        const char* Value; // the first value of its result
+    } cases[] = {
+        {Text("SELECT 部門コード FROM M_部門; DROP TABLE M_部門"), "42000", nullptr},
+        {Text("SELECT COUNT(*) FROM M_部門\0; DELETE FROM M_部門"), "42000", nullptr},
+        {Text("DELETE FROM M_部門\0 WHERE 部門コード = 2"), "42000", nullptr},
+        {Text("SELECT COUNT(*) FROM M_部門;;"), "42000", nullptr},
+        {Text("SELECT COUNT(*) FROM M_部門 ; \n"), "", "1"},
+        {Text("SELECT \"abcdef"), "42000", nullptr},
+        {Text("SELECT \"abcdef\""), "", "abcdef"},
+        {Text("SELECT 'abc"), "42000", nullptr},
+        {Text("SELECT [部門名 FROM M_部門"), "42000", nullptr},
+        {Text("SELECT 部門名 FROM M_部門 WHERE 1 < #12/10/2026"), "42000", nullptr},
+        {Text("SELECT 部門名 FROM M_部門 WHERE 1 < #12/10/2026#"), "", "総務"},
+        {Text("SELEC 部門名 FROM M_部門"), "42000", nullptr},
+        {Text("SELECT 無い列 FROM M_部門"), "42S22", nullptr},
+        {Text("SELECT * FROM M_なし"), "42S02", nullptr},
+        {Text("CREATE TABLE M_部門 (a SHORT)"), "42S01", nullptr},
+        // One statement with several clauses.
+        {Text("ALTER TABLE M_使用認証機 ADD COLUMN 予備1 SHORT, ADD COLUMN 予備2 SHORT;"), "",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SQLFreeStmt(St, SQL_CLOSE);
+        QByteArray sql = c.Sql;
+        const SQLRETURN rc =
+            SQLExecDirect(St, reinterpret_cast<SQLCHAR*>(sql.data()), SQLINTEGER(sql.size()));
+        if (*c.State) {
+            EXPECT_EQ(rc, SQL_ERROR) << c.Sql.constData();
+            EXPECT_EQ(State(SQL_HANDLE_STMT, St), c.State)
+                << c.Sql.constData() << " " << Diag(SQL_HANDLE_STMT, St);
+            continue;
+        }
+        ASSERT_TRUE(SQL_SUCCEEDED(rc)) << c.Sql.constData() << " " << Diag(SQL_HANDLE_STMT, St);
+        if (!c.Value)
+            continue;
+        char value[64] = {0};
+        SQLLEN ind = 0;
+        ASSERT_EQ(SQLFetch(St), SQL_SUCCESS) << c.Sql.constData();
+        SQLGetData(St, 1, SQL_C_CHAR, value, sizeof value, &ind);
+        EXPECT_STREQ(value, c.Value) << c.Sql.constData();
+    }
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM M_部門"), 1);
+}
+
+TEST_F(Odbc, NumbersThatDoNotFitAreReported) {
+    Connect();
+    MustExec("CREATE TABLE 数 (l LONG, d DOUBLE, s TEXT (20))");
+    const struct {
+        const char* Stored; // the row: l, d, s
+        const char* Column;
+        SQLSMALLINT CType;
+        SQLLEN Buffer;
+        const char* State; // "" when read cleanly
+        double Value;      // what was read, unless it failed
+    } cases[] = {
+        {"3000000000, 0, ''", "l", SQL_C_SLONG, 4, "22003", 0},
+        {"1099511627776, 0, ''", "l", SQL_C_SLONG, 4, "22003", 0},
+        {"3000000000, 0, ''", "l", SQL_C_SBIGINT, 8, "", 3e9},
+        {"3000000000, 0, ''", "l", SQL_C_ULONG, 4, "", 3e9},
+        {"-1, 0, ''", "l", SQL_C_ULONG, 4, "22003", 0},
+        {"70000, 0, ''", "l", SQL_C_SSHORT, 2, "22003", 0},
+        {"-32768, 0, ''", "l", SQL_C_SSHORT, 2, "", -32768},
+        {"2, 0, ''", "l", SQL_C_BIT, 1, "22003", 0},
+        {"0, 12.5, ''", "d", SQL_C_SLONG, 4, "01S07", 12},
+        {"0, -12.5, ''", "d", SQL_C_SLONG, 4, "01S07", -12},
+        {"0, 0.5, ''", "d", SQL_C_BIT, 1, "01S07", 0},
+        {"0, 1e300, ''", "d", SQL_C_FLOAT, 4, "22003", 0},
+        {"0, 1e300, ''", "d", SQL_C_SBIGINT, 8, "22003", 0},
+        {"0, 0, '12.5'", "s", SQL_C_SLONG, 4, "01S07", 12},
+        {"0, 0, '4000000000'", "s", SQL_C_SLONG, 4, "22003", 0},
+        {"0, 0, 'abc'", "s", SQL_C_SLONG, 4, "22018", 0},
+        // As text: whole digits cut off are out of range, fractional ones a truncation.
+        {"123456, 0, ''", "l", SQL_C_CHAR, 4, "22003", 0},
+        {"0, 12.25, ''", "d", SQL_C_CHAR, 4, "01004", 12.},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.Stored) + " as " + c.Column;
+        MustExec("DELETE FROM 数");
+        MustExec(QString("INSERT INTO 数 (l, d, s) VALUES (%1)").arg(c.Stored));
+        MustExec(QString("SELECT %1 FROM 数").arg(c.Column));
+        ASSERT_EQ(SQLFetch(St), SQL_SUCCESS);
+        union {
+            SQLINTEGER Long;
+            SQLUINTEGER ULong;
+            SQLSMALLINT Short;
+            SQLBIGINT Big;
+            SQLREAL Real;
+            SQLCHAR Bit;
+            char Chars[8];
+        } value = {};
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(St, 1, c.CType, &value, c.Buffer, &ind);
+        EXPECT_EQ(State(SQL_HANDLE_STMT, St), c.State) << what;
+        if (*c.State && c.State[1] != '1') {
+            EXPECT_EQ(rc, SQL_ERROR) << what;
+            continue;
+        }
+        const double read = c.CType == SQL_C_SLONG     ? value.Long
+                            : c.CType == SQL_C_ULONG   ? value.ULong
+                            : c.CType == SQL_C_SSHORT  ? value.Short
+                            : c.CType == SQL_C_SBIGINT ? double(value.Big)
+                            : c.CType == SQL_C_BIT     ? value.Bit
+                            : c.CType == SQL_C_CHAR    ? QByteArray(value.Chars).toDouble()
+                                                       : value.Real;
+        EXPECT_EQ(read, c.Value) << what;
+    }
+    // Bound: the row that cannot be written is an error of the fetch.
+    MustExec("DELETE FROM 数");
+    MustExec("INSERT INTO 数 (l, d, s) VALUES (3000000000, 0, '')");
+    MustExec("SELECT l FROM 数");
+    SQLINTEGER bound = 0;
+    SQLLEN ind = 0;
+    SQLBindCol(St, 1, SQL_C_SLONG, &bound, 0, &ind);
+    EXPECT_EQ(SQLFetch(St), SQL_ERROR);
+    EXPECT_EQ(State(SQL_HANDLE_STMT, St), "22003");
+}
+
+// Parameter arrays as a bulk-inserting client binds them: row-wise, column-wise with a skipped
+// and a failing set, and with values sent at execution.
+TEST_F(Odbc, ParameterArraysRunEverySet) {
+    Connect();
+    SQLULEN processed = 0;
+    SQLUSMALLINT status[4] = {};
+    SQLSetStmtAttr(St, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+    SQLSetStmtAttr(St, SQL_ATTR_PARAM_STATUS_PTR, status, 0);
+    ASSERT_EQ(
+        SQLPrepare(St, (SQLCHAR*)"INSERT INTO M_部門 (部門コード, 部門名) VALUES (?, ?)", SQL_NTS),
+        SQL_SUCCESS);
+
+    struct Department {
+        SQLINTEGER Code;
+        SQLLEN CodeInd;
+        char Name[31];
+        SQLLEN NameInd;
+    } rows[3] = {{1, 0, "総務", SQL_NTS}, {2, 0, "営業", SQL_NTS}, {3, 0, "", SQL_NULL_DATA}};
+    SQLSetStmtAttr(St, SQL_ATTR_PARAM_BIND_TYPE, (SQLPOINTER)sizeof(Department), 0);
+    SQLSetStmtAttr(St, SQL_ATTR_PARAMSET_SIZE, (SQLPOINTER)3, 0);
+    SQLBindParameter(St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &rows[0].Code, 0,
+                     &rows[0].CodeInd);
+    SQLBindParameter(St, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 30, 0, rows[0].Name,
+                     sizeof rows[0].Name, &rows[0].NameInd);
+    ASSERT_EQ(SQLExecute(St), SQL_SUCCESS) << Diag(SQL_HANDLE_STMT, St);
+    EXPECT_EQ(processed, 3u);
+    EXPECT_EQ(status[2], SQL_PARAM_SUCCESS);
+    SQLLEN changed = 0;
+    SQLRowCount(St, &changed);
+    EXPECT_EQ(changed, 3);
+
+    SQLINTEGER codes[4] = {4, 5, 1, 6};
+    SQLLEN codeInd[4] = {};
+    char names[4][31] = {"開発", "経理", "重複", "人事"};
+    SQLLEN nameInd[4] = {SQL_NTS, SQL_NTS, SQL_NTS, SQL_NTS};
+    SQLUSMALLINT operations[4] = {SQL_PARAM_PROCEED, SQL_PARAM_IGNORE, SQL_PARAM_PROCEED,
+                                  SQL_PARAM_PROCEED};
+    SQLSetStmtAttr(St, SQL_ATTR_PARAM_BIND_TYPE, (SQLPOINTER)SQL_PARAM_BIND_BY_COLUMN, 0);
+    SQLSetStmtAttr(St, SQL_ATTR_PARAMSET_SIZE, (SQLPOINTER)4, 0);
+    SQLSetStmtAttr(St, SQL_ATTR_PARAM_OPERATION_PTR, operations, 0);
+    SQLBindParameter(St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, codes, 0, codeInd);
+    SQLBindParameter(St, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 30, 0, names, 31, nameInd);
+    EXPECT_EQ(SQLExecute(St), SQL_ERROR);
+    EXPECT_EQ(State(SQL_HANDLE_STMT, St), "23000");
+    EXPECT_EQ(processed, 3u);
+    const SQLUSMALLINT expected[4] = {SQL_PARAM_SUCCESS, SQL_PARAM_UNUSED, SQL_PARAM_ERROR,
+                                      SQL_PARAM_UNUSED};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(status[i], expected[i]) << i;
+
+    // The names at execution: each set asks for its own, with its own element as the token.
+    SQLINTEGER laterCodes[2] = {7, 8};
+    SQLLEN atExec[2] = {SQL_DATA_AT_EXEC, SQL_DATA_AT_EXEC};
+    SQLSetStmtAttr(St, SQL_ATTR_PARAM_OPERATION_PTR, nullptr, 0);
+    SQLSetStmtAttr(St, SQL_ATTR_PARAMSET_SIZE, (SQLPOINTER)2, 0);
+    SQLBindParameter(St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, laterCodes, 0,
+                     codeInd);
+    SQLBindParameter(St, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 30, 0, names, 31, atExec);
+    ASSERT_EQ(SQLExecute(St), SQL_NEED_DATA);
+    SQLPOINTER token = nullptr;
+    for (int set = 0; set < 2; ++set) {
+        ASSERT_EQ(SQLParamData(St, &token), SQL_NEED_DATA);
+        EXPECT_EQ(token, names[set]);
+        SQLPutData(St, (SQLPOINTER)(set == 0 ? "品質" : "保守"), SQL_NTS);
+    }
+    ASSERT_EQ(SQLParamData(St, &token), SQL_SUCCESS) << Diag(SQL_HANDLE_STMT, St);
+
+    SQLFreeStmt(St, SQL_RESET_PARAMS);
+    SQLFreeHandle(SQL_HANDLE_STMT, St);
+    SQLAllocHandle(SQL_HANDLE_STMT, Dbc, &St);
+    MustExec("SELECT 部門コード, 部門名 FROM M_部門 ORDER BY 部門コード");
+    QStringList read;
+    while (SQLFetch(St) == SQL_SUCCESS) {
+        SQLINTEGER code = 0;
+        char name[64] = {0};
+        SQLLEN ind = 0;
+        SQLGetData(St, 1, SQL_C_SLONG, &code, 0, &ind);
+        SQLGetData(St, 2, SQL_C_CHAR, name, sizeof name, &ind);
+        read << QString("%1 %2").arg(code).arg(ind == SQL_NULL_DATA ? "-" : name);
+    }
+    EXPECT_EQ(read.join(", "), "1 総務, 2 営業, 3 -, 4 開発, 7 品質, 8 保守");
+
+    // A query with an array of parameters is refused, not run once.
+    SQLFreeStmt(St, SQL_CLOSE);
+    SQLSetStmtAttr(St, SQL_ATTR_PARAMSET_SIZE, (SQLPOINTER)2, 0);
+    ASSERT_EQ(SQLPrepare(St, (SQLCHAR*)"SELECT 部門名 FROM M_部門 WHERE 部門コード = ?", SQL_NTS),
+              SQL_SUCCESS);
+    SQLBindParameter(St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, codes, 0, codeInd);
+    EXPECT_EQ(SQLExecute(St), SQL_ERROR);
+    EXPECT_EQ(State(SQL_HANDLE_STMT, St), "HYC00");
+}
+
+// A reading client with autocommit off holds no lock: another program writes meanwhile.
+TEST_F(Odbc, AReaderWithAutocommitOffLetsOthersWrite) {
+    Connect();
+    SQLSetConnectAttr(Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM M_部門"), 0);
+    auto other = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
+    other->SetBusyTimeout(0);
+    EXPECT_NO_THROW(other->Execute("INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, '総務')"));
+    // Its first change takes the lock and keeps it to the end of the transaction.
+    MustExec("INSERT INTO M_部門 (部門コード, 部門名) VALUES (2, '営業')");
+    EXPECT_THROW(other->Execute("INSERT INTO M_部門 (部門コード, 部門名) VALUES (3, '開発')"),
+                 ESqlError);
+    ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Dbc, SQL_COMMIT), SQL_SUCCESS);
+    EXPECT_NO_THROW(other->Execute("INSERT INTO M_部門 (部門コード, 部門名) VALUES (3, '開発')"));
+}
+
+// Two programs inserting row by row into one database file take turns at the lock: none of
+// their inserts fails, and neither runs far ahead while the other waits. (The full-size run,
+// with the longest wait, is odbcdriver_benchmark.)
+TEST_F(Odbc, TwoWritingProgramsTakeTurns) {
+    Connect();
+    MustExec("CREATE TABLE 書込 (番号 INTEGER PRIMARY KEY AUTOINCREMENT, 書き手 SHORT, n LONG)");
+    constexpr int Rows = 100;
+    QProcess writers[2];
+    for (int w = 0; w < 2; ++w) {
+        writers[w].start(QCoreApplication::applicationDirPath() + "/odbc_lock_writer",
+                         {"DSN=ZorarareVUZU", QString::number(w + 1), QString::number(Rows)});
+        ASSERT_TRUE(writers[w].waitForStarted());
+    }
+    for (QProcess& w : writers) {
+        w.write("go\n");
+        w.waitForBytesWritten();
+    }
+    QStringList results;
+    for (QProcess& w : writers) {
+        ASSERT_TRUE(w.waitForFinished(120000));
+        const QStringList out = QString::fromUtf8(w.readAllStandardOutput()).split(' ');
+        results << out.join(' ').trimmed();
+        EXPECT_EQ(out.value(1), "0") << "failed inserts: " << out.join(' ').toStdString();
+    }
+    // The longest run of one writer's rows while the other still had rows to come.
+    MustExec("SELECT 書き手 FROM 書込 ORDER BY 番号");
+    QList<int> order;
+    SQLSMALLINT writer = 0;
+    SQLLEN ind = 0;
+    SQLBindCol(St, 1, SQL_C_SSHORT, &writer, 0, &ind);
+    while (SQLFetch(St) == SQL_SUCCESS)
+        order << writer;
+    ASSERT_EQ(order.size(), 2 * Rows);
+    const qsizetype bothWrite = qMin(order.lastIndexOf(1), order.lastIndexOf(2));
+    int longest = 0, run = 0;
+    for (qsizetype i = 0; i < bothWrite; ++i) {
+        run = i > 0 && order[i] == order[i - 1] ? run + 1 : 1;
+        longest = qMax(longest, run);
+    }
+    EXPECT_LT(longest, Rows / 2) << "longest waits (ms) and failures: "
+                                 << results.join(" / ").toStdString();
+}
