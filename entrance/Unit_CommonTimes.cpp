@@ -80,6 +80,12 @@ void NormalizeTimeStr(QString& text, int hourLimit) {
     NormalizeHoursMinutes(text, hourLimit);
 }
 
+// The program-wide long time format is not set to "h:nn" here: it stays "h:nn:ss" (or what a
+// screen sets for itself, as the record viewer sets "hh:nn:ss"), so date-time texts keep their
+// seconds (DateTimeToStr, a date-time field's text, a date-time written to a text column) and
+// no text depends on which screen ran before. Every time text a screen or report shows is
+// formatted with its own pattern: TimeToHMSStr, FormatDateTime("hh:nn:ss"), FormatDateTime
+// ("hh:nn") for operating hours, or the time texts of this unit.
 void TimeStrToDayTime(const QString& text, int& days, TDateTime& time) {
     const qsizetype colon = text.indexOf(':');
     int hours = StrToInt(text.left(colon));

@@ -15,6 +15,7 @@ bool IsTimeStr(const QString& text, int hourLimit);
 // anything that is no number gives 0:00.
 void NormalizeTimeStr(QString& text, int hourLimit);
 // Whole days and the time of day of a time text; raises EConvertError on a malformed text.
+// It leaves the program-wide long time format as it is (see the routine).
 void TimeStrToDayTime(const QString& text, int& days, TDateTime& time);
 // (days A + time A) - (days B + time B) of the normalised texts, in days.
 double TimeStrDiff(const QString& a, const QString& b);

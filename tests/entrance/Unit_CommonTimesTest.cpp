@@ -1,3 +1,4 @@
+#include "entrance/Unit_CommonDates.h"
 #include "entrance/Unit_CommonTimes.h"
 #include "base/SysUtils.h"
 
@@ -71,6 +72,19 @@ TEST(CommonTimes, TimeValuesAreWrittenAsTimeTexts) {
         EXPECT_EQ(TimeValueToStr(c.days), c.expected) << c.days;
         EXPECT_TRUE(IsTimeStr(TimeValueToStr(c.days), 0)) << c.days;
     }
+}
+
+// Reading a time text (the unit dialog, the day-change time) changes no time text shown
+// later: date-time texts keep their seconds.
+TEST(CommonTimes, ReadingATimeTextChangesNoTimeTextShownLater) {
+    const TDateTime at = EncodeDate(2001, 9, 14) + EncodeTime(9, 5, 7, 0);
+    int days;
+    TDateTime time;
+    TimeStrToDayTime("5:00", days, time);
+    EXPECT_EQ(TimeToStr(at), "9:05:07");
+    EXPECT_EQ(DateTimeToStr(at), "2001/09/14 9:05:07");
+    EXPECT_EQ(TimeToHMSStr(at), "  9:05:07");
+    EXPECT_EQ(FormatDateTime("hh:nn:ss", at), "09:05:07");
 }
 
 } // namespace
