@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QRegularExpression>
+#include <sqlite3.h>
 
 namespace {
 
@@ -84,6 +86,17 @@ TEST_F(DataSideTest, EveryOperationAndResultBecomesARowOfTheEventsMonth) {
     EXPECT_EQ(rows[15].section('|', 0, 3), "0012|23|1|3");
     // The next month's first event makes its own table.
     HandleRecord(Record(1, "LRA", Log("270101000001", "0012", "11", "01")));
+    // Made with the index on its date, read from the file as it was made.
+    sqlite3* file = nullptr;
+    sqlite3_open(QFile::encodeName(Temp.File("ENTRANCE_LOG2027_01.DB")).constData(), &file);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(file, "SELECT sql FROM sqlite_master WHERE type = 'index'", -1, &st,
+                       nullptr);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_TRUE(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)))
+                    .contains(QRegularExpression("\\(\\W?操作日時\\W?\\)$")));
+    sqlite3_finalize(st);
+    sqlite3_close(file);
     EXPECT_EQ(TableRows("SELECT 操作種別 FROM ENTRANCE_LOG2027_01"), QStringList{"11"});
 }
 
