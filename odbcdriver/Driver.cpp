@@ -1,5 +1,6 @@
 // The ODBC 3 entry points unixODBC's driver manager calls; the manager maps the ODBC 2 calls
 // of an application onto them.
+#include "Calls.h"
 #include "Catalog.h"
 #include "Convert.h"
 #include "Statement.h"
@@ -238,8 +239,8 @@ EXPORT SQLRETURN SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
     }
 }
 
-EXPORT SQLRETURN SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
-                                   SQLINTEGER bufferLength, SQLINTEGER* length) {
+SQLRETURN Calls::GetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
+                                TextOut text, SQLINTEGER* length) {
     auto* dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
@@ -264,8 +265,7 @@ EXPORT SQLRETURN SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
         v = dbc->Db ? SQL_CD_FALSE : SQL_CD_TRUE;
         break;
     case SQL_ATTR_CURRENT_CATALOG:
-        return OutText(dbc, dbc->Db ? dbc->Db->Path() : QString(), value, bufferLength, nullptr,
-                       length);
+        return OutText(dbc, dbc->Db ? dbc->Db->Path() : QString(), text, nullptr, length);
     default:
         break;
     }
@@ -274,6 +274,11 @@ EXPORT SQLRETURN SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
     if (length)
         *length = sizeof(SQLUINTEGER);
     return SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
+                                   SQLINTEGER bufferLength, SQLINTEGER* length) {
+    return Calls::GetConnectAttr(handle, attribute, value, Narrow(value, bufferLength), length);
 }
 
 EXPORT SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value,
@@ -410,26 +415,34 @@ EXPORT SQLRETURN SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
 
 // ---- connecting ----
 
-EXPORT SQLRETURN SQLConnect(SQLHDBC handle, SQLCHAR* dsn, SQLSMALLINT dsnLength, SQLCHAR*,
-                            SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+SQLRETURN Calls::Connect(SQLHDBC handle, const QString& dsn) {
     auto* dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
-    return Open(dbc, {{"DSN", InText(dsn, dsnLength)}});
+    return Open(dbc, {{"DSN", dsn}});
+}
+
+EXPORT SQLRETURN SQLConnect(SQLHDBC handle, SQLCHAR* dsn, SQLSMALLINT dsnLength, SQLCHAR*,
+                            SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+    return Calls::Connect(handle, InText(dsn, dsnLength));
+}
+
+SQLRETURN Calls::DriverConnect(SQLHDBC handle, const QString& in, TextOut out,
+                               SQLSMALLINT* outWritten) {
+    auto* dbc = Dbc(handle);
+    if (!dbc)
+        return SQL_INVALID_HANDLE;
+    const SQLRETURN rc = Open(dbc, ParseAttributes(in));
+    if (!SQL_SUCCEEDED(rc))
+        return rc;
+    const SQLRETURN copied = OutText(dbc, in, out, outWritten);
+    return copied == SQL_SUCCESS ? rc : copied;
 }
 
 EXPORT SQLRETURN SQLDriverConnect(SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLSMALLINT inLength,
                                   SQLCHAR* out, SQLSMALLINT outLength, SQLSMALLINT* outWritten,
                                   SQLUSMALLINT) {
-    auto* dbc = Dbc(handle);
-    if (!dbc)
-        return SQL_INVALID_HANDLE;
-    const QString text = InText(in, inLength);
-    const SQLRETURN rc = Open(dbc, ParseAttributes(text));
-    if (!SQL_SUCCEEDED(rc))
-        return rc;
-    const SQLRETURN copied = OutText(dbc, text, out, outLength, outWritten);
-    return copied == SQL_SUCCESS ? rc : copied;
+    return Calls::DriverConnect(handle, InText(in, inLength), Narrow(out, outLength), outWritten);
 }
 
 EXPORT SQLRETURN SQLDisconnect(SQLHDBC handle) {
@@ -468,9 +481,13 @@ EXPORT SQLRETURN SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT comp
 
 // ---- statements ----
 
-EXPORT SQLRETURN SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+SQLRETURN Calls::Prepare(SQLHSTMT handle, const QString& text) {
     auto* st = Stmt(handle);
-    return st ? DriverStatement::Prepare(st, InText(text, length)) : SQL_INVALID_HANDLE;
+    return st ? DriverStatement::Prepare(st, text) : SQL_INVALID_HANDLE;
+}
+
+EXPORT SQLRETURN SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+    return Calls::Prepare(handle, InText(text, length));
 }
 
 EXPORT SQLRETURN SQLExecute(SQLHSTMT handle) {
@@ -478,12 +495,16 @@ EXPORT SQLRETURN SQLExecute(SQLHSTMT handle) {
     return st ? DriverStatement::Execute(st) : SQL_INVALID_HANDLE;
 }
 
-EXPORT SQLRETURN SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+SQLRETURN Calls::ExecDirect(SQLHSTMT handle, const QString& text) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
-    const SQLRETURN rc = DriverStatement::Prepare(st, InText(text, length));
+    const SQLRETURN rc = DriverStatement::Prepare(st, text);
     return SQL_SUCCEEDED(rc) ? DriverStatement::Execute(st) : rc;
+}
+
+EXPORT SQLRETURN SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+    return Calls::ExecDirect(handle, InText(text, length));
 }
 
 EXPORT SQLRETURN SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
@@ -547,23 +568,31 @@ EXPORT SQLRETURN SQLMoreResults(SQLHSTMT handle) {
     return Stmt(handle) ? SQL_NO_DATA : SQL_INVALID_HANDLE;
 }
 
-EXPORT SQLRETURN SQLSetCursorName(SQLHSTMT handle, SQLCHAR* name, SQLSMALLINT length) {
+SQLRETURN Calls::SetCursorName(SQLHSTMT handle, const QString& name) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
-    st->CursorName = InText(name, length);
+    st->CursorName = name;
     return SQL_SUCCESS;
 }
 
-EXPORT SQLRETURN SQLGetCursorName(SQLHSTMT handle, SQLCHAR* name, SQLSMALLINT bufferLength,
-                                  SQLSMALLINT* length) {
+EXPORT SQLRETURN SQLSetCursorName(SQLHSTMT handle, SQLCHAR* name, SQLSMALLINT length) {
+    return Calls::SetCursorName(handle, InText(name, length));
+}
+
+SQLRETURN Calls::GetCursorName(SQLHSTMT handle, TextOut name, SQLSMALLINT* length) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     const QString cursor = st->CursorName.isEmpty()
                                ? "SQL_CUR" + QString::number(reinterpret_cast<quintptr>(st), 16)
                                : st->CursorName;
-    return OutText(st, cursor, name, bufferLength, length);
+    return OutText(st, cursor, name, length);
+}
+
+EXPORT SQLRETURN SQLGetCursorName(SQLHSTMT handle, SQLCHAR* name, SQLSMALLINT bufferLength,
+                                  SQLSMALLINT* length) {
+    return Calls::GetCursorName(handle, Narrow(name, bufferLength), length);
 }
 
 // ---- results ----
@@ -578,10 +607,9 @@ EXPORT SQLRETURN SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
     return SQL_SUCCESS;
 }
 
-EXPORT SQLRETURN SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT column, SQLCHAR* name,
-                                SQLSMALLINT bufferLength, SQLSMALLINT* nameLength,
-                                SQLSMALLINT* type, SQLULEN* size, SQLSMALLINT* digits,
-                                SQLSMALLINT* nullable) {
+SQLRETURN Calls::DescribeCol(SQLHSTMT handle, SQLUSMALLINT column, TextOut name,
+                             SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size,
+                             SQLSMALLINT* digits, SQLSMALLINT* nullable) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
@@ -597,12 +625,19 @@ EXPORT SQLRETURN SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT column, SQLCHAR* n
         *digits = c.Scale;
     if (nullable)
         *nullable = c.Nullable ? SQL_NULLABLE : SQL_NO_NULLS;
-    return OutText(st, c.Name, name, bufferLength, nameLength);
+    return OutText(st, c.Name, name, nameLength);
 }
 
-EXPORT SQLRETURN SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALLINT field,
-                                 SQLPOINTER text, SQLSMALLINT bufferLength, SQLSMALLINT* textLength,
-                                 SQLLEN* number) {
+EXPORT SQLRETURN SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT column, SQLCHAR* name,
+                                SQLSMALLINT bufferLength, SQLSMALLINT* nameLength,
+                                SQLSMALLINT* type, SQLULEN* size, SQLSMALLINT* digits,
+                                SQLSMALLINT* nullable) {
+    return Calls::DescribeCol(handle, column, Narrow(name, bufferLength), nameLength, type, size,
+                              digits, nullable);
+}
+
+SQLRETURN Calls::ColAttribute(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALLINT field,
+                              TextOut text, SQLSMALLINT* textLength, SQLLEN* number) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
@@ -634,17 +669,17 @@ EXPORT SQLRETURN SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALL
     case SQL_DESC_BASE_COLUMN_NAME:
         return OutText(
             st, field == SQL_DESC_BASE_COLUMN_NAME && !c.BaseName.isEmpty() ? c.BaseName : c.Name,
-            text, bufferLength, textLength);
+            text, textLength);
     case SQL_DESC_TABLE_NAME:
     case SQL_DESC_BASE_TABLE_NAME:
-        return OutText(st, c.Table, text, bufferLength, textLength);
+        return OutText(st, c.Table, text, textLength);
     case SQL_DESC_SCHEMA_NAME:
     case SQL_DESC_CATALOG_NAME:
     case SQL_DESC_LITERAL_PREFIX:
     case SQL_DESC_LITERAL_SUFFIX:
     case SQL_DESC_LOCAL_TYPE_NAME:
     case SQL_DESC_TYPE_NAME:
-        return OutText(st, QString(), text, bufferLength, textLength);
+        return OutText(st, QString(), text, textLength);
     case SQL_DESC_CONCISE_TYPE:
         n = c.SqlType;
         break;
@@ -703,6 +738,13 @@ EXPORT SQLRETURN SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALL
     return SQL_SUCCESS;
 }
 
+EXPORT SQLRETURN SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALLINT field,
+                                 SQLPOINTER text, SQLSMALLINT bufferLength, SQLSMALLINT* textLength,
+                                 SQLLEN* number) {
+    return Calls::ColAttribute(handle, column, field, Narrow(text, bufferLength), textLength,
+                               number);
+}
+
 EXPORT SQLRETURN SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType,
                             SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) {
     auto* st = Stmt(handle);
@@ -754,43 +796,55 @@ EXPORT SQLRETURN SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cT
 
 // ---- catalog ----
 
-EXPORT SQLRETURN SQLTables(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
-                           SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* types,
-                           SQLSMALLINT typesLength) {
+SQLRETURN Calls::Tables(SQLHSTMT handle, const QString& table, const QString& types) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
-    const QString t = InText(table, tableLength), ty = InText(types, typesLength);
-    return RunCatalog(st, [&] { return Catalog::Tables(*st->Dbc->Db, t, ty); });
+    return RunCatalog(st, [&] { return Catalog::Tables(*st->Dbc->Db, table, types); });
+}
+
+EXPORT SQLRETURN SQLTables(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                           SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* types,
+                           SQLSMALLINT typesLength) {
+    return Calls::Tables(handle, InText(table, tableLength), InText(types, typesLength));
+}
+
+SQLRETURN Calls::Columns(SQLHSTMT handle, const QString& table, const QString& column) {
+    auto* st = Stmt(handle);
+    if (!st)
+        return SQL_INVALID_HANDLE;
+    return RunCatalog(st, [&] { return Catalog::Columns(*st->Dbc->Db, table, column); });
 }
 
 EXPORT SQLRETURN SQLColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                             SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* column,
                             SQLSMALLINT columnLength) {
+    return Calls::Columns(handle, InText(table, tableLength), InText(column, columnLength));
+}
+
+SQLRETURN Calls::Statistics(SQLHSTMT handle, const QString& table) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
-    const QString t = InText(table, tableLength), c = InText(column, columnLength);
-    return RunCatalog(st, [&] { return Catalog::Columns(*st->Dbc->Db, t, c); });
+    return RunCatalog(st, [&] { return Catalog::Statistics(*st->Dbc->Db, table); });
 }
 
 EXPORT SQLRETURN SQLStatistics(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                                SQLCHAR* table, SQLSMALLINT tableLength, SQLUSMALLINT,
                                SQLUSMALLINT) {
+    return Calls::Statistics(handle, InText(table, tableLength));
+}
+
+SQLRETURN Calls::PrimaryKeys(SQLHSTMT handle, const QString& table) {
     auto* st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
-    const QString t = InText(table, tableLength);
-    return RunCatalog(st, [&] { return Catalog::Statistics(*st->Dbc->Db, t); });
+    return RunCatalog(st, [&] { return Catalog::PrimaryKeys(*st->Dbc->Db, table); });
 }
 
 EXPORT SQLRETURN SQLPrimaryKeys(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                                 SQLCHAR* table, SQLSMALLINT tableLength) {
-    auto* st = Stmt(handle);
-    if (!st)
-        return SQL_INVALID_HANDLE;
-    const QString t = InText(table, tableLength);
-    return RunCatalog(st, [&] { return Catalog::PrimaryKeys(*st->Dbc->Db, t); });
+    return Calls::PrimaryKeys(handle, InText(table, tableLength));
 }
 
 EXPORT SQLRETURN SQLGetTypeInfo(SQLHSTMT handle, SQLSMALLINT type) {
@@ -812,8 +866,8 @@ EXPORT SQLRETURN SQLProcedureColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQL
 
 // ---- information ----
 
-EXPORT SQLRETURN SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value,
-                            SQLSMALLINT bufferLength, SQLSMALLINT* length) {
+SQLRETURN Calls::GetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value, TextOut text,
+                         SQLSMALLINT* length) {
     auto* dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
@@ -848,7 +902,7 @@ EXPORT SQLRETURN SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value,
         {SQL_SPECIAL_CHARACTERS, QString()},
     };
     if (texts.contains(type))
-        return OutText(dbc, texts.value(type), value, bufferLength, length);
+        return OutText(dbc, texts.value(type), text, length);
     const SQLUINTEGER scroll =
         SQL_CA1_NEXT | SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE | SQL_CA1_BOOKMARK;
     const QMap<int, SQLUINTEGER> numbers = {
@@ -939,6 +993,11 @@ EXPORT SQLRETURN SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value,
     return SQL_SUCCESS;
 }
 
+EXPORT SQLRETURN SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value,
+                            SQLSMALLINT bufferLength, SQLSMALLINT* length) {
+    return Calls::GetInfo(handle, type, value, Narrow(value, bufferLength), length);
+}
+
 EXPORT SQLRETURN SQLGetFunctions(SQLHDBC handle, SQLUSMALLINT function, SQLUSMALLINT* supported) {
     if (!Dbc(handle))
         return SQL_INVALID_HANDLE;
@@ -978,35 +1037,33 @@ EXPORT SQLRETURN SQLGetFunctions(SQLHDBC handle, SQLUSMALLINT function, SQLUSMAL
 
 // ---- diagnostics ----
 
-EXPORT SQLRETURN SQLGetDiagRec(SQLSMALLINT, SQLHANDLE handle, SQLSMALLINT record, SQLCHAR* state,
-                               SQLINTEGER* native, SQLCHAR* message, SQLSMALLINT bufferLength,
-                               SQLSMALLINT* length) {
+SQLRETURN Calls::GetDiagRec(SQLHANDLE handle, SQLSMALLINT record, TextOut state, SQLINTEGER* native,
+                            TextOut message, SQLSMALLINT* length) {
     auto* h = static_cast<OdbcHandle*>(handle);
     if (!h)
         return SQL_INVALID_HANDLE;
     if (record < 1 || record > h->Diags.size())
         return SQL_NO_DATA;
     const DiagRecord& d = h->Diags[record - 1];
-    if (state)
-        memcpy(state, d.State.constData(), 6);
+    SQLLEN whole = 0;
+    CopyText(QString::fromLatin1(d.State), state, whole);
     if (native)
         *native = d.Native;
-    const QByteArray text = d.Message.toUtf8();
+    const bool cut = CopyText(d.Message, message, whole);
     if (length)
-        *length = SQLSMALLINT(text.size());
-    if (message && bufferLength > 0) {
-        const int n = qMin<int>(text.size(), bufferLength - 1);
-        memcpy(message, text.constData(), size_t(n));
-        message[n] = 0;
-        if (n < text.size())
-            return SQL_SUCCESS_WITH_INFO;
-    }
-    return SQL_SUCCESS;
+        *length = SQLSMALLINT(whole);
+    return cut ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
-EXPORT SQLRETURN SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT record,
-                                 SQLSMALLINT field, SQLPOINTER value, SQLSMALLINT bufferLength,
-                                 SQLSMALLINT* length) {
+EXPORT SQLRETURN SQLGetDiagRec(SQLSMALLINT, SQLHANDLE handle, SQLSMALLINT record, SQLCHAR* state,
+                               SQLINTEGER* native, SQLCHAR* message, SQLSMALLINT bufferLength,
+                               SQLSMALLINT* length) {
+    return Calls::GetDiagRec(handle, record, Narrow(state, SQL_SQLSTATE_SIZE + 1), native,
+                             Narrow(message, bufferLength), length);
+}
+
+SQLRETURN Calls::GetDiagField(SQLHANDLE handle, SQLSMALLINT record, SQLSMALLINT field,
+                              SQLPOINTER value, TextOut text, SQLSMALLINT* length) {
     auto* h = static_cast<OdbcHandle*>(handle);
     if (!h)
         return SQL_INVALID_HANDLE;
@@ -1018,23 +1075,38 @@ EXPORT SQLRETURN SQLGetDiagField(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT
     if (record < 1 || record > h->Diags.size())
         return SQL_NO_DATA;
     const DiagRecord& d = h->Diags[record - 1];
+    QString out;
     switch (field) {
     case SQL_DIAG_SQLSTATE:
-        return OutText(h, QString::fromLatin1(d.State), value, bufferLength, length);
+        out = QString::fromLatin1(d.State);
+        break;
     case SQL_DIAG_MESSAGE_TEXT:
-        return OutText(h, d.Message, value, bufferLength, length);
+        out = d.Message;
+        break;
     case SQL_DIAG_NATIVE:
         if (value)
             *static_cast<SQLINTEGER*>(value) = d.Native;
         return SQL_SUCCESS;
     case SQL_DIAG_CLASS_ORIGIN:
     case SQL_DIAG_SUBCLASS_ORIGIN:
-        return OutText(h, d.State.startsWith("IM") ? "ODBC 3.0" : "ISO 9075", value, bufferLength,
-                       length);
+        out = d.State.startsWith("IM") ? "ODBC 3.0" : "ISO 9075";
+        break;
     case SQL_DIAG_CONNECTION_NAME:
     case SQL_DIAG_SERVER_NAME:
-        return OutText(h, QString(), value, bufferLength, length);
+        break;
     default:
         return SQL_NO_DATA;
     }
+    // Reading a record adds none: a cut text is told by the return code alone.
+    SQLLEN whole = 0;
+    const bool cut = CopyText(out, text, whole);
+    if (length)
+        *length = SQLSMALLINT(whole);
+    return cut ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+}
+
+EXPORT SQLRETURN SQLGetDiagField(SQLSMALLINT, SQLHANDLE handle, SQLSMALLINT record,
+                                 SQLSMALLINT field, SQLPOINTER value, SQLSMALLINT bufferLength,
+                                 SQLSMALLINT* length) {
+    return Calls::GetDiagField(handle, record, field, value, Narrow(value, bufferLength), length);
 }
