@@ -5,7 +5,6 @@
 #include "RequestServer.h"
 #include "Requests.h"
 
-#include "base/Files.h"
 #include "base/SysUtils.h"
 #include "base/Text.h"
 #include "dbengine/Query.h"
@@ -23,6 +22,7 @@
 #include <QTcpSocket>
 
 QString DataPath;
+QString NetworkDataPath;
 TDM1* DM1 = nullptr;
 
 QString DataFolder() {
@@ -98,13 +98,11 @@ TDM1::~TDM1() {
 void TDM1::DataModuleCreate() {
     StartServers();
     const QFileInfo program(ProgramFile);
-    QString shared = GetSharedDataPath(program.absolutePath(), "Zezoduzu");
-    DataPath = shared + program.fileName();
-    if (!FileExists(DataPath)) {
-        DataPath = program.absoluteFilePath();
-        shared = program.absolutePath() + "/";
-    }
-    SetUpSession(shared);
+    // Other PCs reach the folder through its share ("//PC/Zezoduzu/", no file path here) and
+    // map it to their mount of it; this program works on its own folder.
+    NetworkDataPath = GetSharedDataPath(program.absolutePath(), "Zezoduzu") + program.fileName();
+    DataPath = program.absoluteFilePath();
+    SetUpSession(DataFolder() + "/");
     PackEntranceState();
     Session().SQLHourGlass = false;
     CreateDataSource();
@@ -122,12 +120,12 @@ void TDM1::StartServers() {
     Activate(*ServerTanpa, Ports[3]);
 }
 
-void TDM1::SetUpSession(const QString& shared) {
+void TDM1::SetUpSession(const QString& netFileDir) {
     Session().Close();
     const QString secur = DataFolder() + "/SECUR/";
     DeleteFilesInFolder(secur);
     QDir().mkpath(secur);
-    Session().NetFileDir = shared;
+    Session().NetFileDir = netFileDir;
     Session().PrivateDir = secur;
     try {
         Session().Open();
@@ -182,7 +180,7 @@ void TDM1::ServerStartClientConnect() {
     while (QTcpSocket* client = ServerStart->nextPendingConnection()) {
         connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
         connect(client, &QTcpSocket::errorOccurred, client, [client] { client->abort(); });
-        client->write(ToCP932(DataPath));
+        client->write(ToCP932(NetworkDataPath));
     }
 }
 

@@ -14,9 +14,11 @@ class TDBQueryODBC;
 class TCloneODBC;
 class TRequestServer;
 
-// The full path of this program file as other PCs reach it ("//PC/Zezoduzu/Reruzida" when
-// the folder is shared, else the local path); sent on port 11123.
+// The full path of this program file, in the data folder.
 extern QString DataPath;
+// The same as other PCs reach it: "//PC/Zezoduzu/Reruzida" when the folder is shared, else
+// DataPath; sent on port 11123.
+extern QString NetworkDataPath;
 // The data folder: DataPath's folder, without the closing "/".
 QString DataFolder();
 
@@ -62,7 +64,7 @@ private:
     void ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request);
     void ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request);
     void ServerTanpaClientRead(QTcpSocket* client, const QByteArray& request);
-    void SetUpSession(const QString& shared);
+    void SetUpSession(const QString& netFileDir);
     void PackEntranceState();
     void CreateDataSource();
 };

@@ -33,10 +33,6 @@ QString PayloadText(const QByteArray& payload) {
     return FromCP932(end < 0 ? payload : payload.left(end));
 }
 
-bool IsBlank(QChar c) {
-    return c.unicode() <= ' ';
-}
-
 int UnitOf(const QString& text) {
     return StrToInt(text.trimmed());
 }
@@ -50,47 +46,6 @@ bool CodeFits(const QString& code) {
 }
 
 } // namespace
-
-QStringList SplitCommaText(const QString& text) {
-    QStringList items;
-    int i = 0;
-    const int n = int(text.size());
-    const auto skipBlanks = [&] {
-        while (i < n && IsBlank(text[i]))
-            ++i;
-    };
-    skipBlanks();
-    while (i < n) {
-        QString item;
-        if (text[i] == '"') {
-            ++i;
-            while (i < n) {
-                if (text[i] == '"') {
-                    if (i + 1 < n && text[i + 1] == '"') {
-                        item += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item += text[i++];
-            }
-        } else {
-            while (i < n && text[i] != ',' && !IsBlank(text[i]))
-                item += text[i++];
-        }
-        items << item;
-        skipBlanks();
-        if (i < n && text[i] == ',') {
-            ++i;
-            skipBlanks();
-            if (i == n)
-                items << QString();
-        }
-    }
-    return items;
-}
 
 bool IsValidUnit(int unit) {
     return IsUnitId(unit) && UnitPresent[unit].load();
@@ -187,7 +142,7 @@ void ForgetImageReads() {
 }
 
 void SendImageAnswer(const QString& code, const TImageRead& read) {
-    const QString line = code + "," + QString::number(read.Unit);
+    const QString line = CodeUnitLine(code, read.Unit);
     if (read.Client && read.Client->state() == QAbstractSocket::ConnectedState) {
         read.Client->write(ToCP932(line));
         return;

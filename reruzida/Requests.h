@@ -1,5 +1,7 @@
 #pragma once
 
+#include "entrance/CommRequests.h"
+
 #include <QByteArray>
 #include <QPointer>
 #include <QString>
@@ -7,27 +9,6 @@
 
 class QTcpSocket;
 
-// Request codes between the programs (what WM_COPYDATA carried in dwData).
-constexpr int CD_DELETE_USERS = 1128;
-constexpr int CD_READ_IMAGE = 1144;
-constexpr int CD_READ_IMAGE_REPLY = 1145;
-constexpr int CD_RESET_TAMPER = 1154;
-constexpr int CD_TERMINATE = 1164;
-constexpr int CD_RESTART = 1165;
-
-// The TCP ports of the four servers.
-constexpr quint16 PORT_START = 11123;
-constexpr quint16 PORT_GAZOSET = 11030;
-constexpr quint16 PORT_GAZODELETE = 11028;
-constexpr quint16 PORT_TANPA = 11032;
-
-// Captions: the communication program's own, and the two windows that take image answers.
-inline constexpr char CommCaption[] = "認証機コミュニケーション";
-inline constexpr char EntranceCaption[] = "入退室管理システム";
-inline constexpr char WorkingCaption[] = "勤怠管理システム";
-
-// The items of comma-separated text: commas and blanks separate, double quotes group.
-QStringList SplitCommaText(const QString& text);
 // A unit ID from 1 to 32 that answered the last scan.
 bool IsValidUnit(int unit);
 

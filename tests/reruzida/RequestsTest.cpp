@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QHostInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -85,6 +87,34 @@ TEST_F(DataSideTest, TheStartPortSendsTheDataPathInCP932) {
     TClient client(*DM1->ServerStart);
     EXPECT_TRUE(
         WaitFor([&] { return client.Received == "/srv/\x83\x66\x81\x5B\x83\x5E/Reruzida"; }));
+}
+
+// Samba is not installed here: a "net" that accepts every share stands in for it.
+TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
+    TempFolder bin;
+    QFile net(bin.File("net"));
+    ASSERT_TRUE(net.open(QIODevice::WriteOnly));
+    net.write("#!/bin/sh\nexit 0\n");
+    net.close();
+    net.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.Path()) + ":" + path);
+    TDM1 module;
+    module.ProgramFile = Temp.File("Reruzida");
+    module.InstallDriver = false;
+    std::fill(std::begin(module.Ports), std::end(module.Ports), 0);
+    DM1 = &module;
+    module.DataModuleCreate();
+    qputenv("PATH", path);
+    TClient client(*module.ServerStart);
+    EXPECT_TRUE(WaitFor([&] {
+        return client.Received ==
+               ("//" + QHostInfo::localHostName() + "/Zezoduzu/Reruzida").toUtf8();
+    }));
+    EXPECT_EQ(DataPath, Temp.File("Reruzida"));
+    HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
+    DM1 = Module.get();
 }
 
 TEST_F(DataSideTest, RemovalPortAnswersDeleteOnlyWhenItActed) {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the two programs say to each other: the request codes (as WM_COPYDATA carried them in
+// dwData), the communication program's TCP ports, the captions that stand for the windows, and
+// the "code,unit" line. Both programs include this header.
+
+constexpr int CD_DELETE_USERS = 1128;
+constexpr int CD_READ_IMAGE = 1144;
+constexpr int CD_READ_IMAGE_REPLY = 1145;
+constexpr int CD_RESET_TAMPER = 1154;
+constexpr int CD_TERMINATE = 1164;
+constexpr int CD_RESTART = 1165;
+
+// The TCP ports of the four servers.
+constexpr quint16 PORT_START = 11123;
+constexpr quint16 PORT_GAZOSET = 11030;
+constexpr quint16 PORT_GAZODELETE = 11028;
+constexpr quint16 PORT_TANPA = 11032;
+
+// Captions: the communication program's own, and the two windows that take image answers.
+inline constexpr char CommCaption[] = "認証機コミュニケーション";
+inline constexpr char EntranceCaption[] = "入退室管理システム";
+inline constexpr char WorkingCaption[] = "勤怠管理システム";
+
+// A person code, a comma and a unit ID in decimal: "1234567,3".
+QString CodeUnitLine(const QString& code, int unit);
+// The items of comma-separated text: commas and blanks separate, double quotes group. A
+// CodeUnitLine gives the code and the unit; an empty code means "not registered there".
+QStringList SplitCommaText(const QString& text);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Creates DM1 (running its creation handler) and then DM3 for the program's run, and frees
+// them in reverse order, clearing their globals.
+class TDataModules {
+public:
+    explicit TDataModules(const QString& programFile);
+    ~TDataModules();
+    TDataModules(const TDataModules&) = delete;
+    TDataModules& operator=(const TDataModules&) = delete;
+};
