@@ -83,7 +83,7 @@ TEST_F(DataSideTest, RemovalsUnconfirmedAtTheEndGoToTheErrorLog) {
 }
 
 TEST_F(DataSideTest, TheStartPortSendsTheDataPathInCP932) {
-    DataPath = "/srv/データ/Reruzida";
+    NetworkDataPath = "/srv/データ/Reruzida";
     TClient client(*DM1->ServerStart);
     EXPECT_TRUE(
         WaitFor([&] { return client.Received == "/srv/\x83\x66\x81\x5B\x83\x5E/Reruzida"; }));
