@@ -1,0 +1,200 @@
+// The driver under a general-purpose client, run by hand: odbcdriver_benchmark.
+// - Two programs inserting row by row into one database file (odbc_lock_writer, each insert its
+//   own transaction, rollback journal and full sync): the longest a single insert waited and how
+//   many failed.
+// - A month of 100,000 log rows fetched through the driver manager and the driver, against the
+//   sqlite3 shell reading the same file.
+// The data folders are made under $TMPDIR.
+#include "odbcdriver/OdbcInstaller.h"
+#include "storage/Connection.h"
+#include "tools/newdata/NewData.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <sql.h>
+#include <sqlext.h>
+
+namespace {
+
+constexpr int LogRows = 100000;
+const QString LogTable = "ENTRANCE_LOG2026_12";
+
+// The driver registered in a folder of its own, and a data folder made by newdata.
+struct DataFolder {
+    QTemporaryDir Ini, Data;
+    DataFolder() {
+        InstallOdbcDriver(Ini.path());
+        CreateDataFolder(Data.path());
+    }
+    QString Database() const { return Data.path() + "/VODURAVIRIVE.MDB"; }
+    QString DatabaseConnect() const {
+        return QString("DRIVER={%1};DBQ=%2").arg(AccessDriverName, Database());
+    }
+    QString FolderConnect() const {
+        return QString("DRIVER={%1};DefaultDir=%2").arg(ParadoxDriverName, Data.path());
+    }
+};
+
+// One connection through the driver manager.
+struct Client {
+    SQLHENV Env = nullptr;
+    SQLHDBC Dbc = nullptr;
+    SQLHSTMT St = nullptr;
+    explicit Client(const QString& connect) {
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &Env);
+        SQLSetEnvAttr(Env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, Env, &Dbc);
+        QByteArray text = connect.toUtf8();
+        if (!SQL_SUCCEEDED(SQLDriverConnect(Dbc, nullptr, (SQLCHAR*)text.data(), SQL_NTS, nullptr,
+                                            0, nullptr, SQL_DRIVER_NOPROMPT)))
+            qFatal("cannot connect: %s", text.constData());
+        SQLAllocHandle(SQL_HANDLE_STMT, Dbc, &St);
+    }
+    ~Client() {
+        SQLFreeHandle(SQL_HANDLE_STMT, St);
+        SQLDisconnect(Dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, Dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, Env);
+    }
+    void Exec(const char* sql) {
+        SQLFreeStmt(St, SQL_CLOSE);
+        if (!SQL_SUCCEEDED(SQLExecDirect(St, (SQLCHAR*)sql, SQL_NTS)))
+            qFatal("failed: %s", sql);
+    }
+};
+
+void BM_TwoWritingPrograms(benchmark::State& state) {
+    for (auto _ : state) {
+        DataFolder folder;
+        Client(folder.DatabaseConnect())
+            .Exec(
+                "CREATE TABLE 書込 (番号 INTEGER PRIMARY KEY AUTOINCREMENT, 書き手 SHORT, n LONG)");
+        QProcess writers[2];
+        for (int w = 0; w < 2; ++w) {
+            writers[w].start(QCoreApplication::applicationDirPath() + "/odbc_lock_writer",
+                             {folder.DatabaseConnect(), QString::number(w + 1),
+                              QString::number(state.range(0))});
+            writers[w].waitForStarted();
+        }
+        for (QProcess& w : writers) {
+            w.write("go\n");
+            w.waitForBytesWritten();
+        }
+        double worst = 0, failures = 0;
+        for (QProcess& w : writers) {
+            w.waitForFinished(-1);
+            const QStringList out = QString::fromUtf8(w.readAllStandardOutput()).split(' ');
+            worst = qMax(worst, out.value(0).toDouble());
+            failures += out.value(1).toDouble();
+        }
+        state.counters["worst_wait_ms"] = worst;
+        state.counters["failures"] = failures;
+    }
+    state.SetItemsProcessed(state.iterations() * 2 * state.range(0));
+}
+BENCHMARK(BM_TwoWritingPrograms)
+    ->Arg(12000)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+// The folder with a month of log rows, made once for the fetch benchmarks.
+const DataFolder& FullMonth() {
+    static DataFolder folder;
+    static bool made = false;
+    if (!made) {
+        auto c = SqlConnection::OpenFolder(folder.Data.path());
+        c->Execute("CREATE TABLE " + LogTable +
+                   " (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, 個人コード TEXT (10), "
+                   "操作種別 SHORT, 操作日時 DATETIME, エラー種別 SHORT, 認証機ID SHORT)");
+        c->StartTransaction();
+        auto insert = c->Prepare("INSERT INTO " + LogTable +
+                                 " (個人コード, 操作種別, 操作日時, エラー種別, 認証機ID) "
+                                 "VALUES (?, ?, ?, 1, ?)");
+        for (int i = 0; i < LogRows; ++i) {
+            insert->Bind(1, QString("%1").arg(i % 500, 4, 10, QChar('0')));
+            insert->Bind(2, i % 2 ? 12 : 22);
+            insert->Bind(3, 46357.25 + i * 31.0 / LogRows);
+            insert->Bind(4, 1 + i % 32);
+            insert->Execute();
+        }
+        c->Commit();
+        made = true;
+    }
+    return folder;
+}
+
+const char* const FetchAll = "SELECT * FROM ENTRANCE_LOG2026_12";
+
+// Bound columns, one row a fetch.
+void BM_FetchBound(benchmark::State& state) {
+    Client client(FullMonth().FolderConnect());
+    for (auto _ : state) {
+        client.Exec(FetchAll);
+        SQLINTEGER number = 0;
+        char code[32];
+        SQLSMALLINT kind = 0, error = 0, unit = 0;
+        TIMESTAMP_STRUCT at = {};
+        SQLLEN ind[6];
+        SQLBindCol(client.St, 1, SQL_C_SLONG, &number, 0, &ind[0]);
+        SQLBindCol(client.St, 2, SQL_C_CHAR, code, sizeof code, &ind[1]);
+        SQLBindCol(client.St, 3, SQL_C_SSHORT, &kind, 0, &ind[2]);
+        SQLBindCol(client.St, 4, SQL_C_TYPE_TIMESTAMP, &at, 0, &ind[3]);
+        SQLBindCol(client.St, 5, SQL_C_SSHORT, &error, 0, &ind[4]);
+        SQLBindCol(client.St, 6, SQL_C_SSHORT, &unit, 0, &ind[5]);
+        int rows = 0;
+        while (SQLFetch(client.St) == SQL_SUCCESS)
+            ++rows;
+        if (rows != LogRows)
+            state.SkipWithError("not every row was fetched");
+        SQLFreeStmt(client.St, SQL_UNBIND);
+    }
+    state.SetItemsProcessed(state.iterations() * LogRows);
+}
+BENCHMARK(BM_FetchBound)->Unit(benchmark::kMillisecond);
+
+// Every value as text through SQLGetData, as isql reads a result.
+void BM_FetchAsText(benchmark::State& state) {
+    Client client(FullMonth().FolderConnect());
+    for (auto _ : state) {
+        client.Exec(FetchAll);
+        char value[64];
+        SQLLEN ind;
+        int rows = 0;
+        while (SQLFetch(client.St) == SQL_SUCCESS) {
+            for (SQLUSMALLINT c = 1; c <= 6; ++c)
+                SQLGetData(client.St, c, SQL_C_CHAR, value, sizeof value, &ind);
+            ++rows;
+        }
+        if (rows != LogRows)
+            state.SkipWithError("not every row was fetched");
+    }
+    state.SetItemsProcessed(state.iterations() * LogRows);
+}
+BENCHMARK(BM_FetchAsText)->Unit(benchmark::kMillisecond);
+
+// The same rows through the sqlite3 shell, its output thrown away.
+void BM_Sqlite3Shell(benchmark::State& state) {
+    const QString file = FullMonth().Data.path() + "/" + LogTable + ".DB";
+    for (auto _ : state) {
+        QProcess shell;
+        shell.setStandardOutputFile(QProcess::nullDevice());
+        shell.start("sqlite3", {file, FetchAll});
+        shell.waitForFinished(-1);
+        if (shell.exitCode() != 0)
+            state.SkipWithError("the sqlite3 shell failed");
+    }
+    state.SetItemsProcessed(state.iterations() * LogRows);
+}
+BENCHMARK(BM_Sqlite3Shell)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::benchmark::Initialize(&argc, argv);
+    ::benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
