@@ -7,6 +7,13 @@
 
 enum class HKEY { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE };
 
+// The keys the two programs keep their settings under, below HKEY_LOCAL_MACHINE.
+inline const QString AppRegistryKey = "Software\\Zezoduzu";
+// Values "COM1".."COM4": the device each serial port stands for on this machine.
+inline const QString PortsRegistryKey = AppRegistryKey + "\\Ports";
+// The database engine's configuration, one key per configuration path.
+inline const QString EngineRegistryKey = AppRegistryKey + "\\Engine";
+
 // A failed registry operation.
 class ERegistryException : public Exception {
 public:

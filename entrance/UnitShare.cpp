@@ -17,9 +17,8 @@
 
 namespace {
 
-// The engine's configuration lives in the registry under this key; each configuration path
-// is a key below it and holds the entries the engine knows, with their defaults.
-const QString EngineConfigKey = "Software\\Zezoduzu\\Engine";
+// Each configuration path of the engine is a key below EngineRegistryKey and holds the
+// entries the engine knows, with their defaults.
 const QString LocalShareKey = "\\SYSTEM\\INIT\\;LOCAL SHARE";
 
 struct TConfigEntry {
@@ -34,7 +33,7 @@ QString RegistryKey(const QString& path) {
     QString key = path;
     while (key.endsWith('\\'))
         key.chop(1);
-    return EngineConfigKey + key;
+    return EngineRegistryKey + key;
 }
 
 QString ReadConfigValue(const QString& path, const QString& entry) {

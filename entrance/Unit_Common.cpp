@@ -15,11 +15,9 @@ TDisposalDayD ProcessingPeriod;
 
 namespace {
 
-const char* const kAppKey = "Software\\Zezoduzu";
-
 void OpenAppKey(TRegistry& registry) {
     registry.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    registry.OpenKey(kAppKey, true);
+    registry.OpenKey(AppRegistryKey, true);
 }
 
 bool IsIPv4(const QHostAddress& address) {

@@ -1,7 +1,6 @@
 #include "CommThread.h"
 
 #include "base/DateTime.h"
-#include "base/Registry.h"
 
 std::array<std::atomic<bool>, MaxUnitId + 1> UnitPresent{};
 
@@ -13,18 +12,10 @@ bool IsPlainReply(const QByteArray& command) {
     return plain.contains(command);
 }
 
+// The port dialog offers COM1 to COM4; anything else stored means port 1.
 int ReadPortNumber() {
-    TRegistry reg;
-    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    try {
-        if (reg.OpenKey("SOFTWARE\\Zezoduzu", true)) {
-            const int port = reg.ReadInteger("Comm");
-            if (port >= 1 && port <= 4)
-                return port;
-        }
-    } catch (const Exception&) {
-    }
-    return 1;
+    const int port = ReadCommSetting();
+    return port >= 1 && port <= 4 ? port : 1;
 }
 
 } // namespace
@@ -94,7 +85,7 @@ void TCommThread::Execute() {
     ClearPresent();
     Led(0, LedSilver);
     FCurrentUnit = 1;
-    ClearFrame();
+    FReader.Clear();
     if (OpenPort() && FPort.Opened())
         Loop();
     FPort.Close();
@@ -173,7 +164,10 @@ void TCommThread::SendNext() {
     // failed write still counts as sent; the unit's silence ends the exchange.
     FPort.Write(BuildFrame(FPacket));
     Led(FPacket.Destination, LedBlue);
-    ClearFrame();
+    FReader.Clear();
+    // Only the unit the command went to can answer it; anything else on the line,
+    // including a source that is no unit at all, is passed over.
+    FReader.ExpectSource(FPacket.Destination);
     FLastTick = GetTickCount();
 }
 
@@ -182,35 +176,30 @@ bool TCommThread::ReceiveStep() {
     if (waiting == 0)
         return ElapsedMs() > SilenceLimitMs && GiveUpSilence();
     FLastTick = GetTickCount();
-    // Everything waiting is read, so the port's queue is empty afterwards; what does not
-    // fit into the buffer is dropped.
+    // Everything waiting is read, so the port's queue is empty afterwards.
     QByteArray bytes(waiting, '\0');
     const int got = FPort.Read(bytes.data(), waiting, waiting);
     if (got <= 0)
         return false;
-    FBuffer.append(bytes.left(qMin(got, RecvBufferSize - int(FBuffer.size()))));
-    if (!FFrameStarted) {
-        if (FBuffer[0] != STX) {
-            ClearFrame();
-            return false;
-        }
-        FFrameStarted = true;
-    }
-    if (FBuffer.size() > 5 && !FLengthKnown) {
-        FExpected = ExpectedFrameLength(FBuffer);
-        FLengthKnown = true;
-    }
-    if (!FLengthKnown || FBuffer.size() < FExpected)
+    switch (FReader.Feed(QByteArrayView(bytes).first(got))) {
+    case TFrameOutcome::Incomplete:
+    case TFrameOutcome::Dropped:
+    case TFrameOutcome::OtherSource:
         return false;
-    const bool answered = HandleFrame();
-    ClearFrame();
-    if (answered)
-        FSilence = 0;
-    return answered;
+    case TFrameOutcome::BadCheck:
+        Led(FPacket.Destination, LedRed);
+        break;
+    case TFrameOutcome::Frame:
+        Led(FPacket.Destination, LedLime);
+        ActOnReply(FReader.Frame());
+        break;
+    }
+    FSilence = 0;
+    return true;
 }
 
 bool TCommThread::GiveUpSilence() {
-    ClearFrame();
+    FReader.Clear();
     const int unit = FPacket.Destination;
     if (FSilence < MaxSilenceSteps) {
         ++FSilence;
@@ -225,32 +214,20 @@ bool TCommThread::GiveUpSilence() {
     return true;
 }
 
-bool TCommThread::HandleFrame() {
-    if (!CheckFrame(FBuffer, FExpected)) {
-        Led(FPacket.Destination, LedRed);
-        return true;
-    }
-    // Only the unit the command went to can answer it; anything else on the line,
-    // including a source that is no unit at all, is passed over.
-    const int source = uint8_t(FBuffer[1]);
-    if (source != FPacket.Destination)
-        return false;
-    Led(FPacket.Destination, LedLime);
-    ActOnReply(source, FBuffer.mid(5, 3), FExpected - FrameOverhead - 3);
-    return true;
-}
-
-void TCommThread::ActOnReply(int source, const QByteArray& command, int parameterLength) {
+void TCommThread::ActOnReply(const QByteArray& frame) {
+    const int source = uint8_t(frame[SourceOffset]);
+    const QByteArray command = FrameCommand(frame);
+    const bool hasParameters = frame.size() > ParameterOffset + 2;
     if (command == "VRA") {
         if (FScanning)
             ScanFound(source);
     } else if (command == "RRA" || command == "RWA" || command == "RDA") {
         SendAck(source);
-        PushRecvData(source, command);
+        PushRecvData(frame);
     } else if (command == "LRA" || command == "CRA") {
         SendAck(source);
-        if (parameterLength > 0)
-            PushRecvData(source, command);
+        if (hasParameters)
+            PushRecvData(frame);
     } else if (IsPlainReply(command)) {
         SendAck(source);
     }
@@ -289,11 +266,11 @@ int TCommThread::NextPresentUnit(int current) {
     return next;
 }
 
-void TCommThread::PushRecvData(int source, const QByteArray& command) {
+void TCommThread::PushRecvData(const QByteArray& frame) {
     TRecvDataClass record;
-    record.UnitId = uint8_t(source);
-    record.Command = command;
-    record.Frame = FBuffer.left(qMin(FExpected, TRecvDataClass::MaxFrame));
+    record.UnitId = uint8_t(frame[SourceOffset]);
+    record.Command = FrameCommand(frame);
+    record.Frame = frame.left(TRecvDataClass::MaxFrame);
     FReceived.Push(record);
     PostMessage(FOwner, WM_RECV_DATA, 0, 0);
 }
@@ -308,13 +285,6 @@ uint32_t TCommThread::ElapsedMs() const {
 void TCommThread::SendAck(int unit) {
     FPort.Write(AckFrame(unit));
     FLastTick = GetTickCount();
-}
-
-void TCommThread::ClearFrame() {
-    FBuffer.clear();
-    FFrameStarted = false;
-    FLengthKnown = false;
-    FExpected = 0;
 }
 
 void TCommThread::ClearPresent() {

@@ -57,7 +57,6 @@ private:
 class TCommThread : public QThread {
 public:
     static constexpr int MaxQueue = 1000;
-    static constexpr int RecvBufferSize = 1025;
     static constexpr uint32_t SilenceLimitMs = 1000;
     static constexpr int MaxSilenceSteps = 3;
 
@@ -85,18 +84,15 @@ private:
     void SendNext();
     bool ReceiveStep();
     bool GiveUpSilence();
-    // Acts on a complete frame; false when it is no answer to the outstanding command.
-    bool HandleFrame();
-    void ActOnReply(int source, const QByteArray& command, int parameterLength);
+    void ActOnReply(const QByteArray& frame);
     void ScanFound(int unit);
     int NextPresentUnit(int current);
-    void PushRecvData(int source, const QByteArray& command);
+    void PushRecvData(const QByteArray& frame);
     uint32_t ElapsedMs() const;
     void SendAck(int unit);
     void SetRunning(bool value);
     void SetStopped(bool value);
     bool TakeQueued(TAppData& data);
-    void ClearFrame();
     void ClearPresent();
     void Led(int unit, LPARAM colour);
 
@@ -119,10 +115,7 @@ private:
     TCommPacket FPacket;
     int64_t FLastTick = 0;
     bool FScanning = false;
-    QByteArray FBuffer;
-    bool FFrameStarted = false;
-    bool FLengthKnown = false;
-    int FExpected = 0;
+    TFrameReader FReader;
     int FSilence = 0;
     int FCurrentUnit = 1;
     int FTickCounter = 0;

@@ -1,6 +1,5 @@
 #include "reruzida/DialogSetComm.h"
 
-#include "base/Registry.h"
 #include "reruzida/RsDrv.h"
 
 #include <QComboBox>
@@ -9,31 +8,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-
-namespace {
-
-void OpenCommKey(TRegistry& reg) {
-    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
-}
-
-} // namespace
-
-int ReadCommSetting() {
-    try {
-        TRegistry reg;
-        OpenCommKey(reg);
-        return reg.ReadInteger("Comm");
-    } catch (const Exception&) {
-        return 1;
-    }
-}
-
-void WriteCommSetting(int port) {
-    TRegistry reg;
-    OpenCommKey(reg);
-    reg.WriteInteger("Comm", port);
-}
 
 TfrmSetCommDialog::TfrmSetCommDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("ＰＣ設定");

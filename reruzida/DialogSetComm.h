@@ -6,10 +6,6 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
-// The registry value "Comm": the serial port number; 1 when it cannot be read.
-int ReadCommSetting();
-void WriteCommSetting(int port);
-
 // The port dialog: chooses COM1 to COM4 and stores the choice in the registry.
 class TfrmSetCommDialog : public QDialog {
 public:

@@ -81,7 +81,7 @@ void TfrmMainMenu::CreateControls() {
 QWidget* TfrmMainMenu::CreateLedPanel() {
     auto* panel = new QWidget(this);
     auto* grid = new QGridLayout(panel);
-    for (int unit = 1; unit <= 32; ++unit) {
+    for (int unit = 1; unit <= MaxUnitId; ++unit) {
         const int row = (unit - 1) / 16 * 2;
         const int column = (unit - 1) % 16;
         auto* label = new QLabel(FullWidthNumber(unit), panel);
@@ -214,10 +214,10 @@ bool TfrmMainMenu::event(QEvent* event) {
 }
 
 void TfrmMainMenu::WMUnitLed(WPARAM wParam, LPARAM lParam) {
-    if (wParam > 32)
+    if (wParam > MaxUnitId)
         return;
     const int first = wParam == 0 ? 1 : int(wParam);
-    const int last = wParam == 0 ? 32 : int(wParam);
+    const int last = wParam == 0 ? MaxUnitId : int(wParam);
     for (int unit = first; unit <= last; ++unit) {
         ALed[unit]->SetValue(true);
         ALed[unit]->SetTrueColor(TColor(lParam));

@@ -32,7 +32,7 @@ public:
     Q_DISABLE_COPY(TfrmMainMenu)
 
     // The unit LEDs by unit ID; index 0 is unused.
-    std::array<TALed*, 33> ALed{};
+    std::array<TALed*, MaxUnitId + 1> ALed{};
     QPushButton* btnClose;
     QPushButton* btnF1;
     QPushButton* btnF2;

@@ -80,12 +80,37 @@ QString PortDevicePath(int port) {
     TRegistry reg;
     reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
     const QString name = "COM" + QString::number(port);
-    if (reg.OpenKey("Software\\Zezoduzu\\Ports", false)) {
+    if (reg.OpenKey(PortsRegistryKey, false)) {
         const QString path = reg.ReadString(name);
         if (!path.isEmpty())
             return path;
     }
     return "/dev/ttyS" + QString::number(port - 1);
+}
+
+namespace {
+
+void OpenCommKey(TRegistry& reg) {
+    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    reg.OpenKey(AppRegistryKey, true);
+}
+
+} // namespace
+
+int ReadCommSetting() {
+    try {
+        TRegistry reg;
+        OpenCommKey(reg);
+        return reg.ReadInteger("Comm");
+    } catch (const Exception&) {
+        return 1;
+    }
+}
+
+void WriteCommSetting(int port) {
+    TRegistry reg;
+    OpenCommKey(reg);
+    reg.WriteInteger("Comm", port);
 }
 
 TRsDrv::TRsDrv(TComponent* AOwner) : TComponent(AOwner) {}

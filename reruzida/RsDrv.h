@@ -6,9 +6,13 @@
 #include <QString>
 #include <cstdint>
 
-// The device path of serial port "COMn": the value "COMn" under "Software\Zezoduzu\Ports"
-// of the registry, else /dev/ttyS<n-1>.
+// The device path of serial port "COMn": the value "COMn" under PortsRegistryKey, else
+// /dev/ttyS<n-1>.
 QString PortDevicePath(int port);
+// The registry value "Comm" under AppRegistryKey: the serial port number the port dialog
+// stored, as stored; 1 when it cannot be read.
+int ReadCommSetting();
+void WriteCommSetting(int port);
 
 // One serial port: opened from a mode text, raw, with non-blocking byte counts, reads
 // and writes.

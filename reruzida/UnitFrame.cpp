@@ -1,6 +1,26 @@
 #include "UnitFrame.h"
 
+#include "base/DateTime.h"
 #include "base/Text.h"
+
+namespace {
+
+// The two digits at `offset` of the log record as a number within [low, high].
+int LogDigits(const QByteArray& log, int offset, int low, int high) {
+    const QByteArray field = log.mid(offset, LogDigitsSize);
+    const bool digits = field.size() == LogDigitsSize && std::isdigit(uchar(field[0])) &&
+                        std::isdigit(uchar(field[1]));
+    const int value = field.toInt();
+    if (!digits || value < low || value > high)
+        throw ERecordRejected("ログレコードの値が不正です: " + QString::fromLatin1(field.toHex()));
+    return value;
+}
+
+QByteArray Digits2(int value) {
+    return QByteArray::number(value % 100).rightJustified(LogDigitsSize, '0');
+}
+
+} // namespace
 
 QByteArray TRecvDataClass::Parameters() const {
     if (Frame.size() < ParameterOffset + 2)
@@ -8,9 +28,42 @@ QByteArray TRecvDataClass::Parameters() const {
     return Frame.mid(ParameterOffset, Frame.size() - ParameterOffset - 2);
 }
 
+TLogRecord TLogRecord::Parse(const QByteArray& parameters) {
+    const QByteArray log = parameters.left(LogRecordSize);
+    if (log.size() < LogRecordSize)
+        throw ERecordRejected("ログレコードが24バイトありません");
+    TLogRecord record;
+    record.Operation = LogDigits(log, LogOperationOffset, 0, 99);
+    record.Result = LogDigits(log, LogResultOffset, 0, 99);
+    record.Code = CodeFromField(log.mid(LogCodeOffset, CodeFieldSize));
+    if (!record.WritesLogRow())
+        return record;
+    record.Year = 2000 + LogDigits(log, LogYearOffset, 0, 99);
+    record.Month = LogDigits(log, LogMonthOffset, 1, 12);
+    record.Day = LogDigits(log, LogDayOffset, 1, 31);
+    // A day the month does not have can never be stored.
+    TDateTime date = 0;
+    if (!TryEncodeDate(record.Year, record.Month, record.Day, date))
+        throw ERecordRejected("ログレコードの日付が不正です: " + QString::fromLatin1(log.left(6)));
+    record.Hour = LogDigits(log, LogHourOffset, 0, 23);
+    record.Minute = LogDigits(log, LogMinuteOffset, 0, 59);
+    record.Second = LogDigits(log, LogSecondOffset, 0, 59);
+    return record;
+}
+
+bool TLogRecord::WritesLogRow() const {
+    return (Operation >= 10 && Operation <= 13) || (Operation >= 20 && Operation <= 23);
+}
+
+QByteArray TLogRecord::Bytes() const {
+    return Digits2(Year) + Digits2(Month) + Digits2(Day) + Digits2(Hour) + Digits2(Minute) +
+           Digits2(Second) + CodeField(Code).leftJustified(CodeFieldSize, '\0', true) +
+           Digits2(Operation) + Digits2(Result);
+}
+
 uint8_t FrameBcc(const QByteArray& bytes, int last) {
     uint8_t bcc = 0;
-    for (int i = 1; i <= last; ++i)
+    for (int i = SourceOffset; i <= last; ++i)
         bcc ^= uint8_t(bytes[i]);
     return bcc;
 }
@@ -46,7 +99,11 @@ bool CheckFrame(const QByteArray& buffer, int length) {
 }
 
 int ExpectedFrameLength(const QByteArray& buffer) {
-    return uint8_t(buffer[3]) * 256 + uint8_t(buffer[4]) + FrameOverhead;
+    return uint8_t(buffer[LengthOffset]) * 256 + uint8_t(buffer[LengthOffset + 1]) + FrameOverhead;
+}
+
+QByteArray FrameCommand(const QByteArray& frame) {
+    return frame.mid(CommandOffset, CommandSize);
 }
 
 QByteArray CodeField(const QString& code) {
@@ -58,4 +115,29 @@ QByteArray CodeField(const QString& code) {
 
 QString CodeFromField(const QByteArray& field) {
     return TrimFull(FromCP932(field.left(CodeFieldSize)));
+}
+
+TFrameOutcome TFrameReader::Feed(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return Started() ? TFrameOutcome::Incomplete : TFrameOutcome::Dropped;
+    if (!Started() && bytes.front() != STX)
+        return TFrameOutcome::Dropped;
+    FBuffer.append(bytes.first(qMin(bytes.size(), ReceiveBufferSize - FBuffer.size())));
+    if (FBuffer.size() > LengthOffset + 2 && FExpected == 0)
+        FExpected = ExpectedFrameLength(FBuffer);
+    if (FExpected == 0 || FBuffer.size() < FExpected)
+        return TFrameOutcome::Incomplete;
+    // What follows the frame in the same read goes with it.
+    FFrame = FBuffer.left(FExpected);
+    Clear();
+    if (!CheckFrame(FFrame, int(FFrame.size())))
+        return TFrameOutcome::BadCheck;
+    if (FSource >= 0 && uint8_t(FFrame[SourceOffset]) != FSource)
+        return TFrameOutcome::OtherSource;
+    return TFrameOutcome::Frame;
+}
+
+void TFrameReader::Clear() {
+    FBuffer.clear();
+    FExpected = 0;
 }

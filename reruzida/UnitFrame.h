@@ -1,6 +1,48 @@
 #pragma once
 
+// The byte layouts of the serial line to the units, written once.
+//
+// Frame (a command from the PC, a reply from a unit); numbers big-endian:
+//
+//   offset   size      meaning
+//   0        1         STX 0x02
+//   1        1         source address: 0 the PC, 1-32 a unit
+//   2        1         destination address
+//   3        2         LEN: bytes of command and parameters (3 + parameter length)
+//   5        3         command, three upper-case ASCII letters (an ACK has the one byte 0x06)
+//   8        LEN - 3   parameters
+//   5 + LEN  1         ETX 0x03
+//   6 + LEN  1         BCC: XOR of the bytes from offset 1 up to and including ETX
+//
+// A frame is LEN + 7 bytes long. The PC receives at most ReceiveBufferSize bytes of one.
+//
+// Log record: the parameters of an LRA that carries an event, 24 ASCII bytes:
+//
+//   offset   size      meaning
+//   0        2         year within the century ("20" goes before it)
+//   2        2         month
+//   4        2         day
+//   6        2         hour
+//   8        2         minute
+//   10       2         second
+//   12       8         person code field
+//   20       2         operation, two decimal digits
+//   22       2         result, two decimal digits
+//
+// Image parameters: RRA (image read) and RWR (image write):
+//
+//   offset   size      meaning
+//   0        8         person code field
+//   8        4         RRA: status, all zero when the unit does not hold the person;
+//                      RWR: always ImagePrefix
+//   12       900       the authentication image
+//
+// The person code field is the code's Shift-JIS bytes padded with NULs to 8.
+
+#include "base/SysUtils.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 
@@ -9,15 +51,53 @@ constexpr char STX = 0x02;
 constexpr char ETX = 0x03;
 constexpr char ACK = 0x06;
 
+// Offsets and sizes in a frame.
+constexpr int SourceOffset = 1;
+constexpr int DestinationOffset = 2;
+constexpr int LengthOffset = 3;
+constexpr int CommandOffset = 5;
+constexpr int CommandSize = 3;
+constexpr int ParameterOffset = 8;
 // Bytes of a frame around its command and parameters: STX, addresses, LEN, ETX, BCC.
 constexpr int FrameOverhead = 7;
-// The PC's own address; units have 1 to 32.
+// The PC's receive buffer: a frame longer than this never completes.
+constexpr int ReceiveBufferSize = 1025;
+
+// The PC's own address; units have 1 to MaxUnitId.
 constexpr int PcAddress = 0;
 constexpr int MaxUnitId = 32;
 
 constexpr bool IsUnitId(int id) {
     return id >= 1 && id <= MaxUnitId;
 }
+
+// The person code field.
+constexpr int CodeFieldSize = 8;
+
+// Offsets and sizes in the log record.
+constexpr int LogYearOffset = 0;
+constexpr int LogMonthOffset = 2;
+constexpr int LogDayOffset = 4;
+constexpr int LogHourOffset = 6;
+constexpr int LogMinuteOffset = 8;
+constexpr int LogSecondOffset = 10;
+constexpr int LogCodeOffset = 12;
+constexpr int LogOperationOffset = 20;
+constexpr int LogResultOffset = 22;
+constexpr int LogDigitsSize = 2;
+constexpr int LogRecordSize = 24;
+
+// Offsets and sizes in the image parameters.
+constexpr int ImageStatusOffset = 8;
+constexpr int ImageStatusSize = 4;
+constexpr int ImageOffset = 12;
+constexpr int ImageSize = 900;
+constexpr int ImageParametersSize = ImageOffset + ImageSize;
+// The four bytes RWR carries between the code and the image.
+inline const QByteArray ImagePrefix("\x00\x00\x03\x54", ImageStatusSize);
+
+// The longest reply the PC understands: RRA with the image.
+constexpr int LongestReply = FrameOverhead + CommandSize + ImageParametersSize;
 
 // One frame as it is built for sending.
 struct TCommPacket {
@@ -41,15 +121,43 @@ struct TAppData {
 // A reply that carries data, handed from the protocol thread to the monitor window.
 struct TRecvDataClass {
     static constexpr int MaxFrame = 1024;
-    static constexpr int ParameterOffset = 8;
 
     uint8_t UnitId = 0;
     QByteArray Command;
     // The received bytes from STX on, at most MaxFrame.
     QByteArray Frame;
 
-    // The reply's parameters: the frame from offset 8 up to ETX.
+    // The reply's parameters: the frame from ParameterOffset up to ETX.
     QByteArray Parameters() const;
+};
+
+// A record that can never be stored: its fields are not what a unit sends.
+class ERecordRejected : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The log record of an LRA, its fields checked.
+struct TLogRecord {
+    int Year = 2000; // "20" and the two digits
+    int Month = 1;
+    int Day = 1;
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+    QString Code;
+    int Operation = 0;
+    int Result = 0;
+
+    // Raises ERecordRejected when the parameters are shorter than a record, a field is not
+    // two decimal digits, or the date or time does not exist. The date and time are read
+    // only for an operation that writes a log row: no other uses them (they keep 2000-01-01
+    // 00:00:00).
+    static TLogRecord Parse(const QByteArray& parameters);
+    // Entries, exits and the other events of the month's log table: 10-13 and 20-23.
+    bool WritesLogRow() const;
+    // The 24 bytes a unit sends for the record.
+    QByteArray Bytes() const;
 };
 
 // Fills in LEN and BCC of the packet and returns the frame's bytes.
@@ -62,10 +170,52 @@ uint8_t FrameBcc(const QByteArray& bytes, int last);
 bool CheckFrame(const QByteArray& buffer, int length);
 // LEN + 7 read from a buffer holding at least the first five bytes of a frame.
 int ExpectedFrameLength(const QByteArray& buffer);
+// The command letters of a complete frame (for an ACK, its body byte and what follows).
+QByteArray FrameCommand(const QByteArray& frame);
 
 // A person code as the frames carry it: its bytes padded with NULs to 8; an empty code
 // contributes nothing.
 QByteArray CodeField(const QString& code);
-constexpr int CodeFieldSize = 8;
 // The code in an 8-byte field, trimmed of blanks and control characters.
 QString CodeFromField(const QByteArray& field);
+
+// What one feed of received bytes came to.
+enum class TFrameOutcome {
+    // A frame has begun and is not complete yet: keep its bytes, feed more.
+    Incomplete,
+    // No frame has begun and the bytes did not begin with STX: all of them were thrown
+    // away; wait for more.
+    Dropped,
+    // A frame is complete and its ETX and BCC are right: Frame() holds it. Act on it.
+    Frame,
+    // A frame is complete but its ETX or BCC is wrong: it was discarded whole; the exchange
+    // ends with it.
+    BadCheck,
+    // A frame is complete and right, but from another source than expected: it answers
+    // nothing; wait for the expected one.
+    OtherSource,
+};
+
+// Assembles frames from the bytes read off the line. Each feed is what one read returned:
+// a frame must begin with the first byte of a read, and what follows a complete frame in
+// the same read is thrown away with it. Bytes beyond ReceiveBufferSize are dropped, so a
+// longer frame stays incomplete until the owner, which keeps the time, calls Clear().
+class TFrameReader {
+public:
+    // Takes the next frames only from `source`; -1 (the start) takes any source.
+    void ExpectSource(int source) { FSource = source; }
+    TFrameOutcome Feed(QByteArrayView bytes);
+    // Forgets the frame begun: the line fell silent or the exchange ended.
+    void Clear();
+    // Whether a frame has begun.
+    bool Started() const { return !FBuffer.isEmpty(); }
+    // The frame of the last Frame, BadCheck or OtherSource outcome: its LEN + 7 bytes.
+    const QByteArray& Frame() const { return FFrame; }
+
+private:
+    QByteArray FBuffer;
+    // LEN + 7 once five bytes are in; 0 before.
+    int FExpected = 0;
+    int FSource = -1;
+    QByteArray FFrame;
+};

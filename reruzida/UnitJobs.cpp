@@ -21,9 +21,6 @@
 
 namespace {
 
-const QByteArray ImagePrefix("\x00\x00\x03\x54", 4);
-constexpr int ImageSize = 900;
-
 bool DriverSend(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {
     return DrvSendCommand(unit, command, code, tail);
 }

@@ -23,32 +23,13 @@
 
 namespace {
 
-constexpr int ImageSize = 900;
-// The four bytes between the code and the image in RWR.
-const QByteArray ImagePrefix("\x00\x00\x03\x54", 4);
 // A log record that cannot be stored is tried this many times before it goes to the log.
 constexpr int MaxAttempts = 10;
-
-// A record that can never be stored: its fields are not what a unit sends.
-class ERecordRejected : public Exception {
-public:
-    using Exception::Exception;
-};
 
 void SetLines(TStrings& sql, const QStringList& lines) {
     sql.Clear();
     for (const QString& line : lines)
         sql.Add(line);
-}
-
-// The two digits at `offset` of the log record as a number within [low, high].
-int Digits(const QByteArray& log, int offset, int low, int high) {
-    const QByteArray field = log.mid(offset, 2);
-    bool ok = field.size() == 2 && std::isdigit(uchar(field[0])) && std::isdigit(uchar(field[1]));
-    const int value = field.toInt();
-    if (!ok || value < low || value > high)
-        throw ERecordRejected("ログレコードの値が不正です: " + QString::fromLatin1(field.toHex()));
-    return value;
 }
 
 QString Person(const QByteArray& field) {
@@ -86,20 +67,21 @@ void EnsureLogTable(const QString& yyyy, const QString& mm) {
     table.CreateTable();
 }
 
-void InsertLog(int unit, const QByteArray& log, const QString& code) {
-    const QString yy = log.mid(0, 2), mm = log.mid(2, 2), dd = log.mid(4, 2);
-    const QString yyyy = "20" + yy;
+QString Digits2(int value) {
+    return QString::number(value).rightJustified(LogDigitsSize, '0');
+}
+
+void InsertLog(int unit, const TLogRecord& log) {
+    const QString yyyy = QString::number(log.Year), mm = Digits2(log.Month);
     EnsureLogTable(yyyy, mm);
     TQuery& query = *DM1->sqlLog;
     query.Close();
-    SetLines(query.SQL(),
-             {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
-              "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
-              "(" + QuotedStr(code) + "," + QString::fromLatin1(log.mid(20, 2)) + "," + "'" + mm +
-                  "/" + dd + "/" + yyyy + ", " + QString::fromLatin1(log.mid(6, 2)) + ":" +
-                  QString::fromLatin1(log.mid(8, 2)) + ":" + QString::fromLatin1(log.mid(10, 2)) +
-                  "'" + "," + QString::fromLatin1(log.mid(22, 2)) + "," + QString::number(unit) +
-                  ")"});
+    SetLines(query.SQL(), {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
+                           "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
+                           "(" + QuotedStr(log.Code) + "," + Digits2(log.Operation) + "," + "'" +
+                               mm + "/" + Digits2(log.Day) + "/" + yyyy + ", " + Digits2(log.Hour) +
+                               ":" + Digits2(log.Minute) + ":" + Digits2(log.Second) + "'" + "," +
+                               Digits2(log.Result) + "," + QString::number(unit) + ")"});
     query.ExecSQL();
 }
 
@@ -292,13 +274,13 @@ void RemoveUnitUser(int unit, const QString& code) {
 void StoreReadImage(int unit, const TRecvDataClass& record) {
     const QByteArray parameters = record.Parameters();
     const TImageRead read = TakeImageRead(unit, Person(parameters));
-    if (parameters.mid(8, 4) == QByteArray(4, '\0')) {
+    if (parameters.mid(ImageStatusOffset, ImageStatusSize) == QByteArray(ImageStatusSize, '\0')) {
         SendImageAnswer({}, read);
         return;
     }
     if (read.Code.isEmpty())
         throw ERecordRejected("認証画像に個人コードがありません");
-    const QByteArray image = parameters.mid(12, ImageSize);
+    const QByteArray image = parameters.mid(ImageOffset, ImageSize);
     if (image.size() != ImageSize)
         throw ERecordRejected("認証画像が900バイトありません");
     const bool stored = StoreImage(read.Code, image);
@@ -307,51 +289,23 @@ void StoreReadImage(int unit, const TRecvDataClass& record) {
         SendImageAnswer(read.Code, read);
 }
 
-namespace {
-
-// Operations that write a row of the month's log table; only they use the date.
-bool WritesLogRow(int operation) {
-    return (operation >= 10 && operation <= 13) || (operation >= 20 && operation <= 23);
-}
-
-// The date and time fields of a log record, checked before they name a table and a row.
-void CheckLogDate(const QByteArray& log) {
-    const int year = 2000 + Digits(log, 0, 0, 99);
-    const int month = Digits(log, 2, 1, 12);
-    const int day = Digits(log, 4, 1, 31);
-    // A day the month does not have can never be stored: no retries, no table for it.
-    TDateTime date = 0;
-    if (!TryEncodeDate(year, month, day, date))
-        throw ERecordRejected("ログレコードの日付が不正です: " + QString::fromLatin1(log.left(6)));
-    Digits(log, 6, 0, 23);
-    Digits(log, 8, 0, 59);
-    Digits(log, 10, 0, 59);
-}
-
-} // namespace
-
 void StoreUnitLog(int unit, const TRecvDataClass& record) {
-    const QByteArray log = record.Parameters().left(24);
-    if (log.size() < 24)
-        throw ERecordRejected("ログレコードが24バイトありません");
-    const int operation = Digits(log, 20, 0, 99);
-    const int result = Digits(log, 22, 0, 99);
-    const QString code = Person(log.mid(12));
-    if ((operation == 1 || operation == 2) && result != 1)
+    const TLogRecord log = TLogRecord::Parse(record.Parameters());
+    const int operation = log.Operation;
+    if ((operation == 1 || operation == 2) && log.Result != 1)
         return;
     if (operation == 1) {
-        EnsurePerson(code);
+        EnsurePerson(log.Code);
         // Without the read the image never reaches the database: the record waits instead.
-        if (!SendCommand(unit, "RRR", code))
+        if (!SendCommand(unit, "RRR", log.Code))
             throw Exception("認証機" + QString::number(unit) + "へ画像の読み出しを送れません");
-        NoteImageRead(unit, code);
+        NoteImageRead(unit, log.Code);
     } else if (operation == 2) {
-        DeleteUnitRow(unit, code);
-    } else if (WritesLogRow(operation)) {
-        CheckLogDate(log);
-        InsertLog(unit, log, code);
+        DeleteUnitRow(unit, log.Code);
+    } else if (log.WritesLogRow()) {
+        InsertLog(unit, log);
     } else if (operation == 32) {
-        SetTamper(unit, result);
+        SetTamper(unit, log.Result);
     }
 }
 
@@ -364,7 +318,8 @@ void HandleRecord(const TRecvDataClass& record) {
     if (record.Command == "RRA") {
         StoreReadImage(unit, record);
     } else if (record.Command == "RWA") {
-        const char result = parameters.size() > 8 ? parameters[8] : ' ';
+        // The result digit follows the code field.
+        const char result = parameters.size() > CodeFieldSize ? parameters[CodeFieldSize] : ' ';
         if (!std::isdigit(uchar(result)))
             throw ERecordRejected("RWAの結果が数字ではありません");
         MarkUnitUserRegistered(unit, Person(parameters), result != '1' && result != '2');

@@ -43,10 +43,9 @@ protected:
             TUnitSimulator& sim = port == 1 ? FSim1 : FSim2;
             ASSERT_TRUE(sim.OpenPty());
             sim.Start();
-            SetRegistry("Software\\Zezoduzu\\Ports", "COM" + QString::number(port),
-                        sim.SlavePath());
+            SetRegistry(PortsRegistryKey, "COM" + QString::number(port), sim.SlavePath());
         }
-        SetRegistry("Software\\Zezoduzu", "Comm", "1");
+        SetRegistry(AppRegistryKey, "Comm", "1");
     }
     void TearDown() override {
         for (QProcess* process : {&FProgram, &FSecond})
@@ -155,7 +154,7 @@ TEST_F(CommProgramTest, NextStartTakesThePortFromTheRegistry) {
     ASSERT_TRUE(Request(CD_TERMINATE));
     ASSERT_TRUE(FProgram.waitForFinished(15000));
 
-    SetRegistry("Software\\Zezoduzu", "Comm", "2");
+    SetRegistry(AppRegistryKey, "Comm", "2");
     StartProgram();
     FSim2.AddLogRecord(2, 21, 1, "2222222");
     ASSERT_TRUE(WaitForRows(1));

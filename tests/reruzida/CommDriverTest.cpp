@@ -119,7 +119,7 @@ TEST_F(CommDriverTest, ScanFindsTheUnitsUpToTheFirstSilentOne) {
     EXPECT_EQ(commands.mid(0, 7),
               QStringList({"VRR 1", "VRR 2", "VRR 3", "VRR 4", "USR 1", "USR 2", "USR 3"}));
     EXPECT_EQ(FWriter->Calls(), QList<int>({0, 1, 2, 3}));
-    for (int unit = 1; unit <= 32; ++unit)
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
         EXPECT_EQ(UnitPresent[unit].load(), unit <= 3) << unit;
     for (int unit = 1; unit <= 3; ++unit) {
         EXPECT_TRUE(FSim.IsRunning(unit));
@@ -227,7 +227,7 @@ TEST_F(CommDriverTest, RefusesWhatCannotGoOnTheLine) {
     Open();
     ASSERT_TRUE(WaitForScan(3));
     EXPECT_FALSE(DrvSendCommand(0, "TSR"));
-    EXPECT_FALSE(DrvSendCommand(33, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(MaxUnitId + 1, "TSR"));
     EXPECT_FALSE(DrvSendCommand(1, "RDR", "123456789"));
     EXPECT_TRUE(DrvSendCommand(1, "RDR", "12345678"));
     ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "RDR", 1) == 1; }));
@@ -295,7 +295,7 @@ TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
     FSim.SetFault(1, TSimFault::WrongSource, 1, 40);
     Open();
     ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 1) > 0; }));
-    for (int unit = 1; unit <= 32; ++unit)
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
         EXPECT_FALSE(UnitPresent[unit]);
     EXPECT_TRUE(FWindow.HasLed(1, LedSilver));
     DrvRescan();

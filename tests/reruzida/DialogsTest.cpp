@@ -34,7 +34,7 @@ void AnswerMessageBox(QMessageBox::StandardButton button) {
 void SetCommValue(const QString& value) {
     TRegistry reg;
     reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
+    reg.OpenKey(AppRegistryKey, true);
     reg.WriteString("Comm", value);
 }
 

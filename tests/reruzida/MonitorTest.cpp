@@ -67,11 +67,11 @@ TEST_F(MonitorTest, UnitsLightTheirLedsAndLedMessagesNameOneUnitOrAll) {
     SendMessage(FForm.get(), WM_UNIT_LED, 7, LedBlue);
     EXPECT_TRUE(LedLit(7, clBlue));
     EXPECT_NE(FForm->ALed[8]->TrueColor(), clBlue);
-    SendMessage(FForm.get(), WM_UNIT_LED, 33, LedRed);
-    for (int unit = 1; unit <= 32; ++unit)
+    SendMessage(FForm.get(), WM_UNIT_LED, MaxUnitId + 1, LedRed);
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
         EXPECT_NE(FForm->ALed[unit]->TrueColor(), clRed) << unit;
     SendMessage(FForm.get(), WM_UNIT_LED, 0, LedSilver);
-    for (int unit = 1; unit <= 32; ++unit)
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
         EXPECT_TRUE(LedLit(unit, clSilver)) << unit;
     EXPECT_EQ(FForm->findChild<TALed*>("ALed32"), FForm->ALed[32]);
     EXPECT_FALSE(FForm->ALed[32]->Blink());

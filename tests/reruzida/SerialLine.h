@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Registry.h"
+#include "reruzida/RsDrv.h"
 
 #include <QString>
 
@@ -8,8 +9,7 @@
 inline void UsePort(int port, const QString& path) {
     TRegistry reg;
     reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("Software\\Zezoduzu\\Ports", true);
+    reg.OpenKey(PortsRegistryKey, true);
     reg.WriteString("COM" + QString::number(port), path);
-    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
-    reg.WriteInteger("Comm", port);
+    WriteCommSetting(port);
 }

@@ -1,5 +1,6 @@
 #include "reruzida/UnitFrame.h"
 
+#include <QList>
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,6 +12,16 @@ QByteArray Hex(const char* text) {
 QByteArray Frame(int unit, const QByteArray& command, const QByteArray& parameters) {
     TCommPacket packet;
     packet.Destination = uint8_t(unit);
+    packet.Command = command;
+    packet.Parameters = parameters;
+    return BuildFrame(packet);
+}
+
+// A unit's reply.
+QByteArray Reply(int source, const QByteArray& command, const QByteArray& parameters = {}) {
+    TCommPacket packet;
+    packet.Source = uint8_t(source);
+    packet.Destination = PcAddress;
     packet.Command = command;
     packet.Parameters = parameters;
     return BuildFrame(packet);
@@ -76,6 +87,91 @@ TEST(UnitFrame, ReceivedRecordParameters) {
     EXPECT_EQ(record.Parameters(), "260105083000");
     record.Frame = Frame(1, "LRA", {});
     EXPECT_TRUE(record.Parameters().isEmpty());
+}
+
+TEST(UnitFrame, LogRecordLayout) {
+    const TLogRecord record{2007, 1, 5, 8, 30, 9, "1234567", 11, 1};
+    const QByteArray bytes = record.Bytes();
+    EXPECT_EQ(bytes, QByteArray("070105083009"
+                                "1234567\0"
+                                "1101",
+                                LogRecordSize));
+    const TLogRecord back = TLogRecord::Parse(bytes + "tail");
+    EXPECT_EQ(back.Bytes(), bytes);
+    EXPECT_EQ(back.Year, 2007);
+    EXPECT_EQ(back.Code, "1234567");
+    EXPECT_THROW(TLogRecord::Parse(bytes.left(LogRecordSize - 1)), ERecordRejected);
+}
+
+using O = TFrameOutcome;
+
+// Each read of the line, fed to a reader that waits for unit 2's reply; an empty read
+// stands for the line falling silent.
+TEST(FrameReader, FramingFaults) {
+    const QByteArray lra = Reply(2, "LRA", "260105083000");
+    const QByteArray usa = Reply(2, "USA");
+    QByteArray badBcc = lra;
+    badBcc[badBcc.size() - 1] = char(badBcc.back() ^ 0x5A);
+    QByteArray badEtx = lra;
+    badEtx[badEtx.size() - 2] = 0;
+    badEtx[badEtx.size() - 1] = char(FrameBcc(badEtx, int(badEtx.size()) - 2));
+    QByteArray tooLong = lra;
+    tooLong[LengthOffset + 1] = char(tooLong[LengthOffset + 1] + 20);
+    QByteArray huge = Reply(2, "LRA", QByteArray(2000, 'x'));
+    const QByteArray silence;
+    struct Case {
+        const char* name;
+        QList<QByteArray> reads;
+        QList<TFrameOutcome> outcomes;
+        QByteArray frame; // what the last outcome left in Frame()
+    };
+    const Case cases[] = {
+        {"one read", {lra}, {O::Frame}, lra},
+        {"the smallest frame", {Reply(2, "")}, {O::Frame}, Reply(2, "")},
+        {"noise before STX spoils the read", {"\xFF\x55" + lra}, {O::Dropped}, {}},
+        {"noise alone, then the reply", {"\xFF", lra}, {O::Dropped, O::Frame}, lra},
+        {"bad BCC", {badBcc}, {O::BadCheck}, badBcc},
+        {"bad ETX", {badEtx}, {O::BadCheck}, badEtx},
+        {"split after three bytes", {lra.left(3), lra.mid(3)}, {O::Incomplete, O::Frame}, lra},
+        {"split before the length is in",
+         {lra.left(4), lra.mid(4, 3), lra.mid(7)},
+         {O::Incomplete, O::Incomplete, O::Frame},
+         lra},
+        {"bytes after ETX go with the frame", {lra + "\x02\x02"}, {O::Frame}, lra},
+        {"a second frame in the read goes too", {usa + lra, "\x01"}, {O::Frame, O::Dropped}, usa},
+        {"another source, then the unit", {Reply(3, "LRA"), lra}, {O::OtherSource, O::Frame}, lra},
+        {"a source that is no unit", {Reply(40, "USA")}, {O::OtherSource}, Reply(40, "USA")},
+        {"a length beyond what follows waits",
+         {tooLong, lra.left(10)},
+         {O::Incomplete, O::Incomplete},
+         {}},
+        {"until the line falls silent", {tooLong, silence, lra}, {O::Incomplete, O::Frame}, lra},
+        {"a frame beyond the buffer never completes",
+         {huge.left(1000), huge.mid(1000)},
+         {O::Incomplete, O::Incomplete},
+         {}},
+    };
+    for (const auto& c : cases) {
+        TFrameReader reader;
+        reader.ExpectSource(2);
+        QList<TFrameOutcome> outcomes;
+        for (const QByteArray& read : c.reads) {
+            if (read.isEmpty())
+                reader.Clear();
+            else
+                outcomes.append(reader.Feed(read));
+        }
+        EXPECT_EQ(outcomes, c.outcomes) << c.name;
+        EXPECT_EQ(reader.Frame(), c.frame) << c.name;
+    }
+}
+
+TEST(FrameReader, WithoutAnExpectedSourceTakesAnyFrame) {
+    TFrameReader reader;
+    const QByteArray command = Frame(7, "LRR", {});
+    EXPECT_EQ(reader.Feed(command), O::Frame);
+    EXPECT_EQ(reader.Frame(), command);
+    EXPECT_EQ(FrameCommand(reader.Frame()), "LRR");
 }
 
 } // namespace

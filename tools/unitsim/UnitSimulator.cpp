@@ -10,16 +10,10 @@
 
 namespace {
 
-// What sits between the code and the image when a unit holds the person.
-const QByteArray kImageStatus("\x00\x00\x03\x54", 4);
 // How long a split reply waits between its parts: longer than one step of the PC.
 constexpr int kSplitPauseMs = 150;
-// No command of the PC is longer (RWR is 922 bytes).
-constexpr int kLongestFrame = 1024;
-
-QByteArray Digits2(int value) {
-    return QByteArray::number(value % 100).rightJustified(2, '0');
-}
+// The PC writes a frame at once: a pause this long inside one means the rest is lost.
+constexpr int kQuietMs = 100;
 
 } // namespace
 
@@ -89,6 +83,8 @@ void TUnitSimulator::Run() {
             ReadLine();
         else if (ready > 0)
             ::usleep(5000); // the PC side is closed for now
+        else if (FReader.Started() && ElapsedMs() - FLastByteMs > kQuietMs)
+            FReader.Clear();
         RunDue();
     }
 }
@@ -98,20 +94,13 @@ void TUnitSimulator::ReadLine() {
     const ssize_t n = ::read(FMaster, bytes, sizeof bytes);
     if (n <= 0)
         return;
-    FInput.append(bytes, int(n));
-    while (!FInput.isEmpty()) {
-        const int stx = int(FInput.indexOf(STX));
-        FInput.remove(0, stx < 0 ? FInput.size() : stx);
-        if (FInput.size() < 5 || (FInput.size() < ExpectedFrameLength(FInput) &&
-                                  ExpectedFrameLength(FInput) <= kLongestFrame))
-            return;
-        const int length = ExpectedFrameLength(FInput);
-        if (length > kLongestFrame) { // a stray STX: look for the next one
-            FInput.remove(0, 1);
-            continue;
-        }
-        HandleFrame(FInput.left(length));
-        FInput.remove(0, length);
+    FLastByteMs = ElapsedMs();
+    // A unit takes the line byte by byte: a frame may begin at any byte, and an ACK and the
+    // next command that come in one read are both taken.
+    for (ssize_t i = 0; i < n; ++i) {
+        const TFrameOutcome outcome = FReader.Feed(QByteArrayView(bytes + i, 1));
+        if (outcome == TFrameOutcome::Frame || outcome == TFrameOutcome::BadCheck)
+            HandleFrame(FReader.Frame());
     }
 }
 
@@ -133,13 +122,13 @@ void TUnitSimulator::HandleFrame(const QByteArray& frame) {
     std::lock_guard lock(FLock);
     TSimFrame seen;
     seen.AtMs = ElapsedMs();
-    seen.Source = uint8_t(frame[1]);
-    seen.Destination = uint8_t(frame[2]);
+    seen.Source = uint8_t(frame[SourceOffset]);
+    seen.Destination = uint8_t(frame[DestinationOffset]);
     seen.Valid = CheckFrame(frame, int(frame.size()));
-    const QByteArray body = frame.mid(5, frame.size() - FrameOverhead);
+    const QByteArray body = frame.mid(CommandOffset, frame.size() - FrameOverhead);
     const bool isAck = body == QByteArray(1, ACK);
-    seen.Command = isAck ? QByteArray("ACK") : body.left(3);
-    seen.Parameters = isAck ? QByteArray() : body.mid(3);
+    seen.Command = isAck ? QByteArray("ACK") : body.left(CommandSize);
+    seen.Parameters = isAck ? QByteArray() : body.mid(CommandSize);
     FFrames.append(seen);
     if (OnFrame)
         OnFrame(seen);
@@ -180,10 +169,10 @@ QByteArray TUnitSimulator::Answer(TUnit& unit, int id, const QByteArray& command
             answer = unit.Log.front();
     } else if (command == "RRR") {
         const bool held = unit.Persons.contains(code);
-        answer = field + (held ? kImageStatus : QByteArray(4, '\0')) +
+        answer = field + (held ? ImagePrefix : QByteArray(ImageStatusSize, '\0')) +
                  (held ? unit.Persons.value(code) : QByteArray(ImageSize, '\0'));
     } else if (command == "RWR") {
-        unit.Persons.insert(code, params.mid(CodeFieldSize + 4, ImageSize));
+        unit.Persons.insert(code, params.mid(ImageOffset, ImageSize));
         answer = field + "1";
     } else if (command == "RDR") {
         unit.Persons.remove(code);
@@ -253,10 +242,9 @@ void TUnitSimulator::QueueRecord(int unit, int operation, int result, const QStr
     const QDateTime clock = QDateTime::currentDateTime().addSecs(u->ClockOffsetSecs);
     const QDate d = clock.date();
     const QTime t = clock.time();
-    u->Log.push_back(Digits2(d.year()) + Digits2(d.month()) + Digits2(d.day()) + Digits2(t.hour()) +
-                     Digits2(t.minute()) + Digits2(t.second()) +
-                     CodeField(code).leftJustified(CodeFieldSize, '\0') + Digits2(operation) +
-                     Digits2(result));
+    u->Log.push_back(TLogRecord{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(),
+                                code, operation, result}
+                         .Bytes());
 }
 
 void TUnitSimulator::AddLogRecord(int unit, int operation, int result, const QString& code) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reruzida/UnitFrame.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -41,8 +43,6 @@ struct TSimFrame {
 // and a queue of log records, which it hands out one per LRR and drops on the ACK.
 class TUnitSimulator {
 public:
-    static constexpr int ImageSize = 900;
-
     explicit TUnitSimulator(int unitCount);
     ~TUnitSimulator();
     TUnitSimulator(const TUnitSimulator&) = delete;
@@ -113,7 +113,8 @@ private:
     int FSlaveKeeper = -1;
     QString FSlavePath;
     QString FLastError;
-    QByteArray FInput;
+    TFrameReader FReader;
+    qint64 FLastByteMs = 0;
     QList<TUnit> FUnits;
     QList<TSimFrame> FFrames;
     std::multimap<qint64, std::function<void()>> FDue;

@@ -75,7 +75,7 @@ protected:
 
 TEST_F(UnitSimulatorTest, AnswersEveryCommand) {
     const QByteArray image = TUnitSimulator::MakeImage("P1");
-    const QByteArray stored(TUnitSimulator::ImageSize, '\x7E');
+    const QByteArray stored(ImageSize, '\x7E');
     const QByteArray status("\x00\x00\x03\x54", 4);
     FSim.Enrol(1, "P1");
     FSim.Tamper(1, true);
