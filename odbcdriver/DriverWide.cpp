@@ -95,3 +95,21 @@ EXPORT SQLRETURN SQLGetDiagFieldW(SQLSMALLINT, SQLHANDLE handle, SQLSMALLINT rec
     return Calls::GetDiagField(handle, record, field, value, WideBytes(value, bufferLength),
                                length);
 }
+
+// Calls whose text the driver does not read: for a client connected through the wide calls,
+// the driver manager wants them in their wide form and refuses them when the driver lacks it.
+
+EXPORT SQLRETURN SQLSetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
+                                    SQLINTEGER length) {
+    return SQLSetConnectAttr(handle, attribute, value, length);
+}
+
+EXPORT SQLRETURN SQLProceduresW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
+                                SQLWCHAR*, SQLSMALLINT) {
+    return SQLProcedures(handle, nullptr, 0, nullptr, 0, nullptr, 0);
+}
+
+EXPORT SQLRETURN SQLProcedureColumnsW(SQLHSTMT handle, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*,
+                                      SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT) {
+    return SQLProcedureColumns(handle, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0);
+}

@@ -29,6 +29,11 @@ TEST_F(Odbc, WideCallsCarryJapaneseNamesDataAndMessages) {
     EXPECT_EQ(FromWide(completed, completedLength).toStdString(),
               QString(connect.Text).toStdString());
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, Dbc, &St)));
+    // Such a connection gets some calls in their wide form only, also ones without text.
+    EXPECT_EQ(SQLSetConnectAttr(Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0),
+              SQL_SUCCESS);
+    EXPECT_EQ(SQLProceduresW(St, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
+    SQLFreeStmt(St, SQL_CLOSE);
     Wide insert("INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, '総務部')");
     ASSERT_EQ(SQLExecDirectW(St, insert(), SQL_NTS), SQL_SUCCESS) << Diag(SQL_HANDLE_STMT, St);
 
