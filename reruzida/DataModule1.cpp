@@ -56,7 +56,8 @@ TDBQueryODBC* NewODBCQuery(TComponent* owner, const QString& name) {
 
 // A server on its port. A port in use only costs that server (the error log says so): the
 // rest of the start-up still sets up the data side, or no event would be stored.
-void Activate(QTcpServer& server, quint16 port) {
+void Activate(TRequestServer& server, quint16 port, const TAllowedClients& allowed) {
+    server.Allowed = allowed;
     if (!server.listen(QHostAddress::Any, port))
         ErrorLog().WriteErrorLog("TCP port " + QString::number(port) + ": " + server.errorString(),
                                  Now());
@@ -81,14 +82,15 @@ TDM1::TDM1(QObject* parent) : QObject(parent), TComponent(nullptr) {
     sqlEntrance->SetClone(CloneODBC1);
     Table1 = new TTable(this);
     Table1->SetName("Table1");
-    ServerStart = new QTcpServer(this);
+    // Port 11123 answers on connecting; what a client sends it is read and dropped.
+    ServerStart = new TRequestServer([](QTcpSocket*, const QByteArray&) {}, this);
+    ServerStart->OnConnect = [this](QTcpSocket* client) { ServerStartClientConnect(client); };
     ServerGazoset = new TRequestServer(
         [this](QTcpSocket* c, const QByteArray& r) { ServerGazosetClientRead(c, r); }, this);
     ServerGazoDelete = new TRequestServer(
         [this](QTcpSocket* c, const QByteArray& r) { ServerGazoDeleteClientRead(c, r); }, this);
     ServerTanpa = new TRequestServer(
         [this](QTcpSocket* c, const QByteArray& r) { ServerTanpaClientRead(c, r); }, this);
-    connect(ServerStart, &QTcpServer::newConnection, this, &TDM1::ServerStartClientConnect);
 }
 
 TDM1::~TDM1() {
@@ -114,10 +116,11 @@ void TDM1::DataModuleCreate() {
 }
 
 void TDM1::StartServers() {
-    Activate(*ServerStart, Ports[0]);
-    Activate(*ServerGazoset, Ports[1]);
-    Activate(*ServerGazoDelete, Ports[2]);
-    Activate(*ServerTanpa, Ports[3]);
+    const TAllowedClients allowed = TAllowedClients::FromSetting();
+    Activate(*ServerStart, Ports[0], allowed);
+    Activate(*ServerGazoset, Ports[1], allowed);
+    Activate(*ServerGazoDelete, Ports[2], allowed);
+    Activate(*ServerTanpa, Ports[3], allowed);
 }
 
 void TDM1::SetUpSession(const QString& netFileDir) {
@@ -176,12 +179,8 @@ void TDM1::UpgradeSchema() {
         [this] { sqlState->ExecSQL(); });
 }
 
-void TDM1::ServerStartClientConnect() {
-    while (QTcpSocket* client = ServerStart->nextPendingConnection()) {
-        connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
-        connect(client, &QTcpSocket::errorOccurred, client, [client] { client->abort(); });
-        client->write(ToCP932(NetworkDataPath));
-    }
+void TDM1::ServerStartClientConnect(QTcpSocket* client) {
+    client->write(ToCP932(NetworkDataPath));
 }
 
 void TDM1::ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request) {

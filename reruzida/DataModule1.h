@@ -6,7 +6,6 @@
 #include <QString>
 #include <memory>
 
-class QTcpServer;
 class QTcpSocket;
 class TQuery;
 class TTable;
@@ -53,14 +52,14 @@ public:
     TCloneODBC* CloneODBC1;
     TTable* Table1;
 
-    QTcpServer* ServerStart;
+    TRequestServer* ServerStart;
     TRequestServer* ServerGazoset;
     TRequestServer* ServerGazoDelete;
     TRequestServer* ServerTanpa;
 
 private:
     void StartServers();
-    void ServerStartClientConnect();
+    void ServerStartClientConnect(QTcpSocket* client);
     void ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request);
     void ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request);
     void ServerTanpaClientRead(QTcpSocket* client, const QByteArray& request);

@@ -24,8 +24,9 @@ void TErrorLog::LoadErrorLog() {
 }
 
 void TErrorLog::WriteErrorLog(const QString& message, TDateTime time) {
-    // One entry per line: a message that carries a record's bytes may hold line breaks.
-    QString text = message;
+    // One entry per line: a message that carries a record's bytes may hold line breaks. A
+    // line quotes at most a whole record, whatever a message carries.
+    QString text = message.size() > MaxMessage ? message.left(MaxMessage) + "…" : message;
     for (QChar& c : text)
         if (c.category() == QChar::Other_Control)
             c = ' ';

@@ -11,6 +11,8 @@
 class TErrorLog {
 public:
     static constexpr int MaxLines = 100;
+    // Characters of a message a line keeps: a received record's text fits.
+    static constexpr int MaxMessage = 1100;
 
     explicit TErrorLog(const QString& fileName);
     TErrorLog(const TErrorLog&) = delete;
@@ -18,7 +20,8 @@ public:
 
     // Reads the file; a missing or unreadable file leaves the list empty.
     void LoadErrorLog();
-    // Puts the line on top, drops the oldest past 100 and saves (a failed save is ignored).
+    // Puts the line on top (the message cut to MaxMessage), drops the oldest past 100 and
+    // saves (a failed save is ignored).
     void WriteErrorLog(const QString& message, TDateTime time);
     const QStringList& Lines() const { return FLines; }
     const QString& FileName() const { return FFileName; }

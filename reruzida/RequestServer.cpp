@@ -1,15 +1,42 @@
 #include "RequestServer.h"
 
+#include "ErrorLog.h"
+
+#include "base/DateTime.h"
+#include "base/Text.h"
+
 #include <QTcpSocket>
 #include <QTimer>
+
+namespace {
+
+// How much of a refused request the error log quotes.
+constexpr int QuotedBytes = 40;
+
+} // namespace
 
 TRequestServer::TRequestServer(THandler onRead, QObject* parent)
     : QTcpServer(parent), FOnRead(std::move(onRead)) {
     connect(this, &QTcpServer::newConnection, this, &TRequestServer::ClientConnect);
 }
 
+void TRequestServer::incomingConnection(qintptr socketDescriptor) {
+    auto* client = new QTcpSocket(this);
+    if (!client->setSocketDescriptor(socketDescriptor)) {
+        delete client;
+        return;
+    }
+    if (!Allowed.Allows(client->peerAddress())) {
+        Refuse(client, "許可されていないアドレスからの接続を拒否しました");
+        return;
+    }
+    addPendingConnection(client);
+}
+
 void TRequestServer::ClientConnect() {
     while (QTcpSocket* client = nextPendingConnection()) {
+        // What Qt holds for a client stays within one request.
+        client->setReadBufferSize(MaxRequest + 1);
         auto* pause = new QTimer(client);
         pause->setSingleShot(true);
         pause->setInterval(PauseMs);
@@ -21,13 +48,21 @@ void TRequestServer::ClientConnect() {
         });
         // A client error only drops the connection.
         connect(client, &QTcpSocket::errorOccurred, client, [client] { client->abort(); });
+        if (OnConnect)
+            OnConnect(client);
     }
 }
 
 void TRequestServer::ClientRead(QTcpSocket* client) {
     QByteArray buffer = client->property("request").toByteArray() + client->readAll();
+    if (buffer.size() > MaxRequest) {
+        client->setProperty("request", QByteArray());
+        Refuse(client, "長すぎる要求 (" + QString::number(MaxRequest) +
+                           "バイト超) を拒否しました: " + FromCP932(buffer.left(QuotedBytes)));
+        return;
+    }
     client->setProperty("request", buffer);
-    if (buffer.endsWith("\r\n") || buffer.size() >= MaxRequest)
+    if (buffer.endsWith("\r\n"))
         Deliver(client);
     else if (auto* pause = client->findChild<QTimer*>())
         pause->start();
@@ -40,4 +75,12 @@ void TRequestServer::Deliver(QTcpSocket* client) {
     client->setProperty("request", QByteArray());
     if (!request.isEmpty())
         FOnRead(client, request);
+}
+
+void TRequestServer::Refuse(QTcpSocket* client, const QString& reason) {
+    ErrorLog().WriteErrorLog("TCP " + QString::number(serverPort()) + " " +
+                                 client->peerAddress().toString() + ": " + reason,
+                             Now());
+    client->abort();
+    client->deleteLater();
 }

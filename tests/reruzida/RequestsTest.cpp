@@ -1,5 +1,7 @@
 #include "DataSideFixture.h"
 
+#include "base/Registry.h"
+#include "reruzida/AllowedClients.h"
 #include "reruzida/RequestServer.h"
 #include "reruzida/Requests.h"
 #include "ui/CopyData.h"
@@ -8,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostInfo>
+#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -141,6 +144,84 @@ TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     HandleRecord(Record(2, "RRA", Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
     EXPECT_TRUE(WaitFor([&] { return first.Received == ",2"; }));
     EXPECT_TRUE(second.Received.isEmpty());
+}
+
+// A request longer than any the management program sends is cut off: the connection is
+// dropped, nothing is queued, and the error log quotes only its start.
+TEST_F(DataSideTest, AnOverlongRequestIsCutOffWithAShortLogLine) {
+    for (TRequestServer* server : {DM1->ServerStart, DM1->ServerGazoDelete}) {
+        const qsizetype logged = ErrorLog().Lines().size();
+        TClient client(*server);
+        client.Send("123," + QByteArray(1024 * 1024, '1'));
+        EXPECT_TRUE(
+            WaitFor([&] { return client.Socket.state() == QAbstractSocket::UnconnectedState; }));
+        ASSERT_TRUE(WaitFor([&] { return ErrorLog().Lines().size() == logged + 1; }));
+        EXPECT_LT(ErrorLog().Lines()[0].size(), 200);
+        EXPECT_TRUE(ErrorLog().Lines()[0].contains("123,111"));
+        EXPECT_TRUE(Sent.isEmpty());
+    }
+    // Whatever a message carries, a line of the log stays short enough to read.
+    ErrorLog().WriteErrorLog(QString(100000, 'x'), Now());
+    EXPECT_LT(ErrorLog().Lines()[0].size(), TErrorLog::MaxMessage + 30);
+}
+
+TEST(AllowedClients, LoopbackAndTheListedSubnetsOnly) {
+    QStringList invalid;
+    const TAllowedClients listed(
+        TAllowedClients::Parse("192.168.1.0/24, 10.20.0.15;fd00::/8 nonsense 300.1.1.1", &invalid));
+    EXPECT_EQ(invalid, (QStringList{"nonsense", "300.1.1.1"}));
+    const struct {
+        const char* Address;
+        bool Allowed;
+    } cases[] = {{"127.0.0.1", true},
+                 {"::1", true},
+                 {"::ffff:127.0.0.1", true},
+                 {"192.168.1.77", true},
+                 {"::ffff:192.168.1.77", true},
+                 {"192.168.2.1", false},
+                 {"10.20.0.15", true},
+                 {"10.20.0.16", false},
+                 {"fd12::1", true},
+                 {"2001:db8::1", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(listed.Allows(QHostAddress(c.Address)), c.Allowed) << c.Address;
+    // Without the setting: the machine's own subnets.
+    const TAllowedClients local;
+    for (const auto& [address, prefix] : TAllowedClients::LocalSubnets())
+        EXPECT_TRUE(local.Allows(address)) << address.toString().toStdString();
+    EXPECT_FALSE(local.Allows(QHostAddress("203.0.113.9")));
+    // The registry value, when there is one, takes the place of the local subnets.
+    TRegistry reg;
+    reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
+    reg.WriteString(AllowedClientsValue, "203.0.113.0/24");
+    EXPECT_TRUE(TAllowedClients::FromSetting().Allows(QHostAddress("203.0.113.9")));
+    reg.DeleteValue(AllowedClientsValue);
+    EXPECT_FALSE(TAllowedClients::FromSetting().Allows(QHostAddress("203.0.113.9")));
+}
+
+// A client from an address the setting does not allow is refused with a line in the log.
+TEST_F(DataSideTest, AClientFromAnAddressNotAllowedIsRefused) {
+    QHostAddress own;
+    for (const QHostAddress& address : QNetworkInterface::allAddresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            own = address;
+    if (own.isNull())
+        GTEST_SKIP() << "no address but loopback";
+    for (const bool allowed : {true, false}) {
+        DM1->ServerTanpa->Allowed = TAllowedClients(
+            TAllowedClients::Parse(allowed ? own.toString() : QString("203.0.113.0/24")));
+        QTcpSocket socket;
+        socket.connectToHost(own, DM1->ServerTanpa->serverPort());
+        ASSERT_TRUE(WaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }));
+        socket.write("1");
+        socket.flush();
+        const bool dropped =
+            WaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 1000);
+        EXPECT_EQ(dropped, !allowed);
+        EXPECT_EQ(ErrorLog().Lines().size(), allowed ? 0 : 1);
+    }
+    EXPECT_TRUE(ErrorLog().Lines().value(0).contains(own.toString()));
 }
 
 // A unit that answers a read without the person code answers the oldest read sent to it.

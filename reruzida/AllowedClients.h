@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+// Which addresses may send requests to the data side's TCP ports. The machine itself
+// (loopback) always may; besides it, the subnets and addresses of the registry value
+// "AllowedClients" (for example "192.168.1.0/24 10.20.0.15"), or, without that value, the
+// machine's own local subnets.
+class TAllowedClients {
+public:
+    using TSubnet = QPair<QHostAddress, int>;
+
+    // The subnets the value names; entries that are no address or subnet go to `invalid`.
+    static QList<TSubnet> Parse(const QString& text, QStringList* invalid = nullptr);
+    // The subnets of the machine's own network interfaces.
+    static QList<TSubnet> LocalSubnets();
+    // From the registry value, or the local subnets without it; bad entries go to the error
+    // log.
+    static TAllowedClients FromSetting();
+
+    explicit TAllowedClients(QList<TSubnet> subnets = LocalSubnets());
+
+    bool Allows(const QHostAddress& address) const;
+
+private:
+    QList<TSubnet> FSubnets;
+};
+
+// The registry value that lists the allowed clients.
+inline constexpr char AllowedClientsValue[] = "AllowedClients";
