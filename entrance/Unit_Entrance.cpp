@@ -1,8 +1,11 @@
 #include "Unit_Entrance.h"
 
+#include "DataModule1.h"
+#include "DataModule3.h"
 #include "ResourceStrings.h"
 #include "Unit_Common.h"
 #include "base/Files.h"
+#include "dbengine/Database.h"
 #include "dbengine/Query.h"
 
 #include <QFileInfo>
@@ -17,8 +20,9 @@ QString LogTablePrefix() {
 } // namespace
 
 TEntrance::TEntrance(TComponent* AOwner) : TComponent(AOwner), FPath(ExtractFilePath(DataPath)) {
-    TQuery sqlEntrance;
-    sqlEntrance.SetDatabaseName("ParaOzka");
+    TQuery& sqlEntrance = *DM3->sqlEntrance;
+    sqlEntrance.Close();
+    sqlEntrance.SetDatabaseName(DM1->DB2->DatabaseName);
     sqlEntrance.SQL().Assign(
         QStringList{"SELECT 認証機ID,認証機名", "FROM entranceState", "ORDER BY 認証機ID"});
     sqlEntrance.Open();
@@ -80,8 +84,8 @@ QString TEntrance::CurrentLogFile() const {
 }
 
 QString TEntrance::GroupIDCondition(int roomCode) {
-    TQuery sqlPrintEntGroup;
-    sqlPrintEntGroup.SetDatabaseName("RORazu");
+    TQuery& sqlPrintEntGroup = *DM3->sqlPrintEntGroup;
+    sqlPrintEntGroup.Close();
     sqlPrintEntGroup.SQL().Assign(
         QStringList{"SELECT 認証機ID", "FROM M_認証機グループ",
                     "WHERE 認証機グループコード=" + QString::number(roomCode)});

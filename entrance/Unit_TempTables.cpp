@@ -1,9 +1,11 @@
 #include "Unit_TempTables.h"
 
+#include "DataModule1.h"
 #include "ResourceStrings.h"
 #include "Unit_Common.h"
 #include "base/Files.h"
 #include "base/SysUtils.h"
+#include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 #include "storage/Connection.h"
@@ -18,19 +20,21 @@
 
 namespace {
 
-// The temporary tables live on the database of the table files.
-const char* const TableDatabase = "ParaOzka";
-
-void OpenTempTable(TTable& table, const QString& tableName) {
-    table.Close();
-    table.SetDatabaseName(TableDatabase);
-    table.SetTableName(tableName);
+// The working tables are reached through the database of the table files, the data folder:
+// one connection drops, empties and creates them.
+TTable& OpenTempTable(const QString& tableName) {
+    TTable& tblTemp = *DM1->tblTemp;
+    tblTemp.Close();
+    tblTemp.SetDatabaseName(DM1->DB2->DatabaseName);
+    tblTemp.SetTableName(tableName);
+    return tblTemp;
 }
 
 void EmptyTable(const QString& tableName) {
-    TQuery sqlTemp;
-    sqlTemp.SetDatabaseName(TableDatabase);
-    sqlTemp.SQL().Add("DELETE FROM " + tableName);
+    TQuery& sqlTemp = *DM1->sqlTemp;
+    sqlTemp.Close();
+    sqlTemp.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlTemp.SQL().Assign(QStringList{"DELETE FROM " + tableName});
     sqlTemp.ExecSQL();
 }
 
@@ -64,8 +68,7 @@ QString TempTableName(TTempTablePrefix prefix) {
 }
 
 void DropTempTable(const QString& tableName) {
-    TTable tblTemp;
-    OpenTempTable(tblTemp, tableName);
+    TTable& tblTemp = OpenTempTable(tableName);
     if (!tblTemp.Exists())
         return;
     try {
@@ -80,8 +83,7 @@ void DropTempTable(const QString& tableName) {
 void CreateTempTable(const QString& tableName,
                      const std::function<void(TFieldDefs&)>& defineFields) {
     DropTempTable(tableName);
-    TTable tblTemp;
-    OpenTempTable(tblTemp, tableName);
+    TTable& tblTemp = OpenTempTable(tableName);
     if (tblTemp.Exists())
         return;
     tblTemp.FieldDefs().Clear();

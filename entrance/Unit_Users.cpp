@@ -1,11 +1,12 @@
 #include "Unit_Users.h"
 
+#include "DataModule3.h"
 #include "dbengine/Query.h"
 
 void TUsers::Load(TComponent*, int flag) {
     Clear();
-    TQuery sqlUsers;
-    sqlUsers.SetDatabaseName("RORazu");
+    TQuery& sqlUsers = *DM3->sqlUsers;
+    sqlUsers.Close();
     QStringList lines{"SELECT M_個人情報.個人コード,M_個人情報.氏名,M_個人情報.部門コード,"
                       "M_部門.部門名,M_個人情報.勤務グループコード",
                       "FROM M_個人情報 Left Join M_部門 ON M_個人情報.部門コード = "

@@ -4,16 +4,18 @@
 #include "base/SysUtils.h"
 #include "db/DataSource.h"
 #include "dbengine/BatchMove.h"
+#include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
+#include "entrance/DataModule1.h"
 #include "entrance/Unit_Entrance.h"
 
 #include <cmath>
 
 namespace {
 
-// The log tables and the day list are table files; the persons are in the database file.
-const char* const TableDatabase = "ParaOzka";
+// The persons are in the database file; the log tables and the day list are table files, on
+// the database of DM1->DB2.
 const char* const PersonDatabase = "RORazu";
 const char* const KojinTable = "KOJIN";
 
@@ -34,13 +36,14 @@ TLogReportQueries::TLogReportQueries(TLogReportKind kind, TComponent* AOwner)
     : TComponent(AOwner), Master(new TQuery(this)), DS1(new TDataSource(this)),
       sqlSubGroup(new TQuery(this)), sqlSubGroup2(new TQuery(this)), tblTemp(new TTable(this)),
       tblMakeKojin(new TTable(this)), BatchMove1(new TBatchMove(this)), Kind(kind) {
-    Master->SetDatabaseName(TableDatabase);
+    const QString tables = DM1->DB2->DatabaseName;
+    Master->SetDatabaseName(tables);
     DS1->SetDataSet(Master);
-    sqlSubGroup->SetDatabaseName(TableDatabase);
+    sqlSubGroup->SetDatabaseName(tables);
     sqlSubGroup->SetDataSource(DS1);
-    sqlSubGroup2->SetDatabaseName(TableDatabase);
-    tblTemp->SetDatabaseName(TableDatabase);
-    tblMakeKojin->SetDatabaseName(TableDatabase);
+    sqlSubGroup2->SetDatabaseName(tables);
+    tblTemp->SetDatabaseName(tables);
+    tblMakeKojin->SetDatabaseName(tables);
     BatchMove1->Mode = batAppend;
 }
 

@@ -4,6 +4,8 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
+#include "entrance/DataModule1.h"
+#include "entrance/DataModule3.h"
 #include "entrance/Unit_Common.h"
 #include "entrance/Unit_Entrance.h"
 #include "entrance/reports/LogReportQueries.h"
@@ -65,21 +67,20 @@ void AddMonth(const QString& dataFolder) {
     folder.Commit();
 }
 
-// The data folder with its databases open under the programs' names, made once.
+// The data folder with the data modules' databases on it, made once.
 void OpenDataFolder() {
     static QTemporaryDir dir;
-    static TDatabase db1, db2;
-    if (db1.Connected())
+    if (DM1)
         return;
     CreateDataFolder(dir.path());
+    AddMonth(dir.path());
     DataPath = dir.filePath("Zezoduzu");
     LocalIPDigits = "127001";
-    db1.DatabaseName = "RORazu";
-    db1.Params.Add("DATABASE NAME=" + dir.filePath(DatabaseFileName));
-    db2.DatabaseName = "ParaOzka";
-    db2.Params.Add("PATH=" + dir.path());
-    AddMonth(dir.path());
-    AddPersonsAndRoom(db1.Connection());
+    DM1 = new TDM1;
+    DM1->DB1->Params.Add("DATABASE NAME=" + dir.filePath(DatabaseFileName));
+    DM1->DB2->Params.Add("PATH=" + dir.path());
+    DM3 = new TDM3;
+    AddPersonsAndRoom(DM1->DB1->Connection());
 }
 
 // Runs one report request over December and reads every record of every day.
@@ -114,6 +115,8 @@ BENCHMARK_CAPTURE(BM_Walk, OneRoomMonth, TLogReportKind::Unit, 1, 31, 2, "1")
 int main(int argc, char** argv) {
     ::benchmark::Initialize(&argc, argv);
     ::benchmark::RunSpecifiedBenchmarks();
+    delete DM3;
+    delete DM1;
     Session().Close();
     return 0;
 }
