@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <sqlite3.h>
 #include <thread>
 
@@ -43,6 +44,8 @@ SqlConnection::SqlConnection(sqlite3* db, const QString& path, bool folder) : FD
 }
 
 SqlConnection::~SqlConnection() {
+    for (sqlite3_stmt* handle : FKept)
+        sqlite3_finalize(handle);
     FFolder.reset();
     sqlite3_close_v2(FDb);
 }
@@ -176,7 +179,17 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
                                [this](const QString& t, const QString& c) { return KindOf(t, c); });
     SqlDialect::UseDateRanges(
         st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
+    if (st.Kind == DialectStatement::Other)
+        part.Literals = SqlDialect::LiftValues(st, part.LiteralBase);
     const QByteArray text = st.Text(schema).toUtf8();
+    const auto kept = std::find_if(FKept.begin(), FKept.end(), [&](sqlite3_stmt* handle) {
+        return text == sqlite3_sql(handle);
+    });
+    if (kept != FKept.end()) {
+        part.Handle = *kept;
+        FKept.erase(kept);
+        return;
+    }
     const int rc =
         sqlite3_prepare_v2(FDb, text.constData(), int(text.size()), &part.Handle, nullptr);
     if (rc != SQLITE_OK) {
@@ -185,6 +198,19 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
             part.Undo();
         part.Undo = nullptr;
         throw ESqlError(message, rc, QString::fromUtf8(text));
+    }
+}
+
+void SqlConnection::Keep(sqlite3_stmt* handle) {
+    constexpr size_t Kept = 16;
+    if (!handle)
+        return;
+    sqlite3_reset(handle);
+    sqlite3_clear_bindings(handle);
+    FKept.push_back(handle);
+    if (FKept.size() > Kept) {
+        sqlite3_finalize(FKept.front());
+        FKept.erase(FKept.begin());
     }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // One SQLite connection, on the database file ("VODURAVIRIVE.MDB") or on the folder of table
 // files (each table X the file X.DB holding the one table X, attached as statements name it;
@@ -80,6 +81,9 @@ private:
     void Run(const QString& sql);
     // Prepares one part of a statement: attaches its tables, or turns it into an action.
     void PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
+    // Takes back a statement a SqlStatement is done with, reset, to be used again for the
+    // same text; the oldest kept is finalized when there are too many.
+    void Keep(sqlite3_stmt* handle);
     ColumnKind KindOf(const QString& table, const QString& column) const;
     // The kind of a column of `table`, or of the first of `tables` that has it when `table`
     // is empty.
@@ -89,6 +93,7 @@ private:
     sqlite3* FDb;
     QString FPath;
     std::unique_ptr<TableFolder> FFolder;
+    std::vector<sqlite3_stmt*> FKept; // newest last
     std::chrono::milliseconds FBusyTimeout{DefaultBusyTimeout};
     std::chrono::steady_clock::time_point FBusySince; // when the current wait began
     bool FContended = false; // a lock was met since the last write transaction ended

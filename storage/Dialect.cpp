@@ -823,6 +823,42 @@ void SqlDialect::UseDateRanges(DialectStatement& st, const ColumnKindLookup& kin
     ListDaysByProbing(st.Tokens, kindOf);
 }
 
+QList<QVariant> SqlDialect::LiftValues(DialectStatement& st, int firstNumber) {
+    QList<SqlToken>& tk = st.Tokens;
+    const QList<int> sig = Significant(tk);
+    QList<QVariant> values;
+    if (sig.isEmpty() || !IsWord(tk[sig[0]], "INSERT"))
+        return values;
+    const int keyword = TopLevelWord(tk, sig, 1, "VALUES");
+    int i = keyword < 0 ? -1 : NextSignificantFrom(tk, sig[keyword] + 1);
+    while (i >= 0 && IsSymbol(tk[i], "(")) {
+        const int end = Closing(tk, i);
+        if (end < 0)
+            return values;
+        for (const auto& [a, b] : SplitTopLevel(tk, i + 1, end)) {
+            const int first = NextSignificantFrom(tk, a);
+            const int second = first < 0 ? -1 : NextSignificantFrom(tk, first + 1);
+            if (first < 0 || first >= b || (second >= 0 && second < b))
+                continue;
+            SqlToken& t = tk[first];
+            if (t.Type == SqlToken::String && t.Text.size() >= 2 && t.Text.endsWith('\''))
+                values.append(Unquote(t.Text, '\''));
+            else if (t.Type == SqlToken::Number && t.Text.size() <= 18 &&
+                     std::all_of(t.Text.cbegin(), t.Text.cend(),
+                                 [](QChar c) { return c.isDigit(); }))
+                values.append(t.Text.toLongLong());
+            else
+                continue;
+            t = SqlToken{SqlToken::Parameter,
+                         "?" + QString::number(firstNumber + int(values.size()) - 1)};
+        }
+        i = NextSignificantFrom(tk, end + 1);
+        if (i >= 0 && IsSymbol(tk[i], ","))
+            i = NextSignificantFrom(tk, i + 1);
+    }
+    return values;
+}
+
 QList<ColumnKind> SqlDialect::SelectListKinds(const DialectStatement& st,
                                               const ColumnKindLookup& kindOf) {
     QList<SqlToken> t;

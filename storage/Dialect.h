@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 
 // A piece of SQL text as the dialect reads it.
@@ -57,6 +58,10 @@ public:
     // writes into a date or time column, so text such as '12/10/2026, 13:05:00' is stored as a
     // day number.
     static void WrapDateValues(DialectStatement& statement, const ColumnKindLookup& kindOf);
+    // Turns the texts and whole numbers an INSERT ... VALUES writes into parameters numbered
+    // from `firstNumber` and returns their values in that order, so row after row of the same
+    // insert is one statement text that can be prepared once.
+    static QList<QVariant> LiftValues(DialectStatement& statement, int firstNumber);
 
     // Lets an index on a date column serve the conditions the programs write on it:
     // "CDbl(col) op number" becomes "col op number", and where a WHERE's conditions hold

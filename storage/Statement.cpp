@@ -10,7 +10,9 @@
 SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form)
     : FConnection(connection), FDb(connection->Handle()), FSql(sql) {
     for (const DialectStatement& st : SqlDialect::Translate(sql, FParamNames, form))
-        FParts.append(Part{st, nullptr, nullptr, nullptr, false});
+        FParts.append(Part{st, nullptr, nullptr, nullptr, false, {}, 0});
+    for (Part& p : FParts)
+        p.LiteralBase = int(FParamNames.size()) + 1;
     FValues.resize(FParamNames.size());
     if (FParts.isEmpty())
         throw ESqlError("the SQL text holds no statement", SQLITE_ERROR, sql);
@@ -22,7 +24,10 @@ SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTex
 
 SqlStatement::~SqlStatement() {
     for (Part& p : FParts) {
-        sqlite3_finalize(p.Handle);
+        if (p.Source.Kind == DialectStatement::Other)
+            FConnection->Keep(p.Handle);
+        else
+            sqlite3_finalize(p.Handle);
         p.Handle = nullptr;
     }
     FLeases.clear();
@@ -41,6 +46,8 @@ void SqlStatement::PreparePart(int index) {
     const int count = sqlite3_bind_parameter_count(p.Handle);
     for (int i = 1; i <= count && i <= FValues.size(); ++i)
         BindValue(p.Handle, i, FValues[i - 1]);
+    for (int i = 0; i < p.Literals.size(); ++i)
+        BindValue(p.Handle, p.LiteralBase + i, p.Literals[i]);
 }
 
 bool SqlStatement::IsReadOnly() const {

@@ -79,6 +79,10 @@ private:
         std::function<void()> Action;
         std::function<void()> Undo; // removes what preparing made when the part never ran
         bool Done = false;
+        // Values of the text made parameters (SqlDialect::LiftValues), numbered from
+        // LiteralBase.
+        QList<QVariant> Literals;
+        int LiteralBase = 0;
     };
     SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form);
     void PreparePart(int index);

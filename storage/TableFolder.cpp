@@ -84,8 +84,7 @@ QString TableFolder::Lookup(const QString& key, qint64 time) {
     // The folder's time also changes with every journal file, this program's own included:
     // a listed file that is still there is taken without listing the folder again.
     auto it = FFiles.constFind(key);
-    if (it != FFiles.cend() &&
-        (time == FListedAt || QFile::exists(FFolder + "/" + it.value())))
+    if (it != FFiles.cend() && (time == FListedAt || QFile::exists(FFolder + "/" + it.value())))
         return FFolder + "/" + it.value();
     if (time == FListedAt && time != -1)
         return QString();

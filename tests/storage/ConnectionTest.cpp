@@ -239,3 +239,34 @@ TEST_F(FolderFixture, TheCommunicationProgramsStatements) {
     Folder->Pack("entranceState.DB");
     EXPECT_EQ(Folder->Columns("ENTRANCESTATE.DB").size(), 8);
 }
+
+TEST_F(FolderFixture, RowAfterRowOneInsertIsKeptAndEachRowKeepsItsValues) {
+    const QStringList rows = {"('A1',11,'12/10/2026, 13:05:00',01,3)",
+                              "('B''2',12,'12/11/2026, 0:00:00',00,-4)", "(Null,21,Null,1,5)"};
+    for (const QString& values : rows)
+        Folder->Execute("insert into ENTRANCE_LOG2026_12(\n個人コード, 操作種別, 操作日時, "
+                        "エラー種別, 認証機ID)\nValues\n" +
+                        values);
+    // A table made anew with its columns in another order under a kept insert.
+    Folder->Execute("INSERT INTO entranceState (認証機ID, 作動状況) VALUES (6, 1)");
+    Folder->Execute("DROP TABLE entranceState");
+    Folder->Execute("CREATE TABLE entranceState (作動状況 BIT, 認証機ID SHORT)");
+    Folder->Execute("INSERT INTO entranceState (認証機ID, 作動状況) VALUES (7, 1)");
+    Folder->Execute("INSERT INTO entranceState (認証機ID, 作動状況) VALUES (8, 0)");
+    EXPECT_EQ(Scalar(*Folder, "SELECT group_concat(認証機ID || ':' || 作動状況) FROM "
+                              "entranceState")
+                  .toString(),
+              "7:1,8:0");
+    auto st = Folder->Prepare(
+        "SELECT 個人コード, 操作種別, round(操作日時 * 86400), エラー種別, 認証機ID, "
+        "typeof(エラー種別) FROM ENTRANCE_LOG2026_12 ORDER BY autoNum");
+    QStringList read;
+    while (st->Step()) {
+        QStringList values;
+        for (int i = 0; i < 6; ++i)
+            values << (st->IsNull(i) ? "Null" : st->Value(i).toString());
+        read << values.join("|");
+    }
+    EXPECT_EQ(read, QStringList({"A1|11|4006069500|1|3|integer", "B'2|12|4006108800|0|-4|integer",
+                                 "Null|21|Null|1|5|integer"}));
+}

@@ -147,3 +147,15 @@ TEST(Dialect, DateConditionsBecomeRangesOnlyWhereTheyMeanTheSame) {
         EXPECT_EQ(st[0].Text(), expected ? QString::fromUtf8(expected) : before) << sql;
     }
 }
+
+TEST(Dialect, AnInsertsTextsAndWholeNumbersBecomeParameters) {
+    QStringList params;
+    auto st = SqlDialect::Translate(
+        "insert into L(a, b, c, d, e, f) Values ('O''1', 01, ?, -4, 2.5, (3)), ('x', 7, ?, 1, "
+        "1e3, 0)",
+        params);
+    const QList<QVariant> values = SqlDialect::LiftValues(st[0], 3);
+    EXPECT_EQ(st[0].Text(), "insert into L(a, b, c, d, e, f) Values (?3, ?4, ?1, -4, 2.5, (3)), "
+                            "(?5, ?6, ?2, ?7, 1e3, ?8)");
+    EXPECT_EQ(values, QList<QVariant>({"O'1", 1LL, "x", 7LL, 1LL, 0LL}));
+}
