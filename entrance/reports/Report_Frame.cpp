@@ -1,0 +1,223 @@
+#include "Report_Frame.h"
+
+#include "components/report/FormPrintSet.h"
+#include "components/report/LRPrvSpl.h"
+#include "components/report/RepPreview.h"
+#include "db/DataSet.h"
+#include "entrance/ResourceStrings.h"
+#include "entrance/Unit_Common.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
+
+#include <QCloseEvent>
+#include <memory>
+
+namespace {
+
+// The page's inner width: A4 less the left and right margins.
+constexpr int PageInnerWidth = 794 - 2 * 36;
+constexpr int HeaderHeight = 90;
+constexpr int HeadingHeight = 26;
+constexpr int FooterHeight = 24;
+
+// The hourglass for the life of a scope.
+class TWaitCursorScope {
+public:
+    TWaitCursorScope() { SetWaitCursor(true); }
+    ~TWaitCursorScope() { SetWaitCursor(false); }
+    TWaitCursorScope(const TWaitCursorScope&) = delete;
+    TWaitCursorScope& operator=(const TWaitCursorScope&) = delete;
+};
+
+} // namespace
+
+TFont ReportTitleFont() {
+    TFont font;
+    font.Name = "ＭＳ 明朝";
+    font.Size = 16;
+    font.Color = clBlack;
+    return font;
+}
+
+TFont ReportTextFont(int size) {
+    TFont font;
+    font.Name = "ＭＳ 明朝";
+    font.Size = size;
+    font.Color = clBlack;
+    return font;
+}
+
+TRep_Form::TRep_Form(QWidget* owner) : QWidget(owner) {
+    setAttribute(Qt::WA_DontShowOnScreen);
+    LightRep1 = new TLightRep(this);
+    LightRep1->SetFont(ReportTextFont());
+    LRPreviewControl1 = new TLRPreviewControl;
+    LRPreviewControl1->LightRep = LightRep1;
+}
+
+TRep_Form::~TRep_Form() {
+    delete LRPreviewControl1;
+}
+
+void TRep_Form::CreatePageBands(const QString& title) {
+    LightRep1->Title = title;
+    LRLayoutPanel1 = new TLRLayoutPanel(LightRep1);
+    LRLayoutPanel1->SetHeight(HeaderHeight);
+    AddTitle(LRLayoutPanel1, 4, title);
+    ItmJigyosyo = new TLRItem(LRLayoutPanel1);
+    ItmJigyosyo->SetBounds(0, 56, 420, 20);
+    ItmDate = new TLRItem(LRLayoutPanel1);
+    ItmDate->SetBounds(PageInnerWidth - 240, 56, 120, 20);
+    ItmDate->Alignment = taRightJustify;
+    ItmPage = new TLRItem(LRLayoutPanel1);
+    ItmPage->SetBounds(PageInnerWidth - 110, 56, 110, 20);
+    ItmPage->Alignment = taRightJustify;
+    LRLayoutPanel1->BeforePrint = [this](QObject*, TRect, TPrintStatus&) { HeaderBeforePrint(); };
+}
+
+void TRep_Form::CreateFooter() {
+    LRLayoutPanel3 = new TLRLayoutPanel(LightRep1);
+    LRLayoutPanel3->SetLRAlign(laBottom);
+    LRLayoutPanel3->SetHeight(FooterHeight);
+    ItmFooter = new TLRItem(LRLayoutPanel3);
+    ItmFooter->SetBounds(0, 2, PageInnerWidth, 20);
+}
+
+QList<TLRItem*> TRep_Form::CreateColumns(const QList<TRepColumn>& columns, int rowsPerPage,
+                                         int rowHeight, TLRControl* rowPanel) {
+    LRLayoutPanel2 = new TLRLayoutPanel(LightRep1);
+    LRLayoutPanel2->SetHeight(HeadingHeight);
+    LRGridPanel1 = new TLRGridPanel(LightRep1);
+    LRGridPanel1->SetHeight(rowsPerPage * rowHeight);
+    LRGridPanel1->SetRowCount(rowsPerPage);
+    if (!rowPanel)
+        rowPanel = LRGridPanel1;
+    QList<TLRItem*> rowItems;
+    int left = 0;
+    for (const TRepColumn& column : columns) {
+        AddItem(LRLayoutPanel2, left, 0, column.Width, HeadingHeight, taCenter, column.Caption);
+        rowItems << AddItem(rowPanel, left, 0, column.Width, rowHeight, column.Alignment);
+        left += column.Width;
+    }
+    CreateFooter();
+    return rowItems;
+}
+
+void TRep_Form::AddTitle(TLRControl* parent, int top, const QString& title) {
+    ItmTitle = new TLRItem(parent);
+    ItmTitle->SetBounds((PageInnerWidth - 420) / 2, top, 420, 34);
+    ItmTitle->SetFont(ReportTitleFont());
+    ItmTitle->Alignment = taCenter;
+    ItmTitle->Layout = tlCenter;
+    ItmTitle->LineBottom = lsDouble;
+    ItmTitle->Text = title;
+}
+
+TLRItem* TRep_Form::AddItem(TLRControl* parent, int left, int top, int width, int height,
+                            TAlignment alignment, const QString& text) {
+    auto* item = new TLRItem(parent);
+    item->SetBounds(left, top, width, height);
+    item->Alignment = alignment;
+    item->Layout = tlCenter;
+    item->LineTop = item->LineLeft = item->LineRight = item->LineBottom = lsSingle;
+    item->Text = text;
+    return item;
+}
+
+QString TRep_Form::OfficeName() {
+    return ReadAppRegistry(LoadStr(65180));
+}
+
+void TRep_Form::HeaderBeforePrint() {
+    ItmJigyosyo->Text = "事業所名 : " + OfficeName();
+    ItmDate->Text = DateToSlashStr(Date());
+    ItmPage->Text = QString::asprintf("Page: %3d", PageNo);
+}
+
+bool TRep_Form::MoreToPrint() {
+    return !MainDataSet()->Eof() || HasPendingRows();
+}
+
+void TRep_Form::Restart() {
+    PageNo = 1;
+    ResetState();
+}
+
+bool TRep_Form::RunPreview() {
+    try {
+        std::unique_ptr<TWaitWindowScope> wait;
+        std::unique_ptr<TWaitCursorScope> cursor;
+        if (WaitText().isEmpty())
+            cursor = std::make_unique<TWaitCursorScope>();
+        else
+            wait = std::make_unique<TWaitWindowScope>(parentWidget(), WaitText());
+        const bool hasData = OpenData();
+        Restart();
+        if (!hasData && !NoDataText().isEmpty()) {
+            wait.reset();
+            cursor.reset();
+            ShowMessage(NoDataText());
+            close();
+            return false;
+        }
+        RenderPages();
+    } catch (...) {
+        close();
+        throw;
+    }
+    rptPreview->exec();
+    return true;
+}
+
+void TRep_Form::RenderPages() {
+    if (!frmPrintSet)
+        frmPrintSet = new TfrmPrintSet;
+    if (!rptPreview)
+        rptPreview = new TrptPreview;
+    rptPreview->btnClose->OnClick = [this](QObject*) { PreviewCloseClick(); };
+    frmPrintSet->btnPrint->OnClick = [this](QObject*) { PrintClick(); };
+    rptPreview->setWindowTitle(PreviewCaption());
+    rptPreview->SetReport(LightRep1, LRPreviewControl1);
+    LRPreviewControl1->BeginPreview(rptPreview->Image1);
+    while (MoreToPrint()) {
+        LRPreviewControl1->NextPage();
+        ++PageNo;
+    }
+    LRPreviewControl1->EndPreview();
+    LRPreviewControl1->MoveFirst();
+}
+
+void TRep_Form::PrintClick() {
+    MainDataSet()->First();
+    Restart();
+    LightRep1->BeginDoc();
+    try {
+        while (MoreToPrint()) {
+            LightRep1->PrintPage();
+            ++PageNo;
+            LightRep1->NewPage();
+        }
+    } catch (...) {
+        LightRep1->EndDoc();
+        throw;
+    }
+    LightRep1->EndDoc();
+    if (frmPrintSet)
+        frmPrintSet->close();
+}
+
+void TRep_Form::PreviewCloseClick() {
+    close();
+}
+
+// Closing closes the queries and the preview window, and frees the form.
+void TRep_Form::closeEvent(QCloseEvent* event) {
+    if (!FClosing) {
+        FClosing = true;
+        CloseData();
+        if (rptPreview)
+            rptPreview->close();
+        deleteLater();
+    }
+    event->accept();
+}
