@@ -2,9 +2,8 @@
 
 #include "entrance/reports/Report_Frame.h"
 
-// The database names of the Access tables and of the table files.
+// The database name of the Access tables.
 inline constexpr char AccessDatabaseName[] = "RORazu";
-inline constexpr char TableDatabaseName[] = "ParaOzka";
 
 // A list of master data: a report form whose page header takes the office name from the
 // business office table.

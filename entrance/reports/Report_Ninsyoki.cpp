@@ -1,5 +1,7 @@
 #include "Report_Ninsyoki.h"
 
+#include "dbengine/Database.h"
+#include "entrance/DataModule1.h"
 #include "base/DateTime.h"
 
 QPointer<TRep_Ninsyoki> Rep_Ninsyoki;
@@ -29,7 +31,7 @@ TRep_Ninsyoki::TRep_Ninsyoki() {
     LRGridPanel1->OnPrintPanel = [this](QObject*, int, int, TRect, TPrintStatus& Status) {
         LRGridPanel1PrintPanel(Status);
     };
-    sqlNinsyoki.SetDatabaseName(TableDatabaseName);
+    sqlNinsyoki.SetDatabaseName(DM1->DB2->DatabaseName);
     sqlNinsyoki.SQL().Assign(QStringList{"select * from EntranceState", "order by 認証機ID;"});
 }
 

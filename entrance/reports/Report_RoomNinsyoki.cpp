@@ -1,5 +1,8 @@
 #include "Report_RoomNinsyoki.h"
 
+#include "dbengine/Database.h"
+#include "entrance/DataModule1.h"
+
 QPointer<TRep_RoomNinsyoki> Rep_RoomNinsyoki;
 
 namespace {
@@ -38,7 +41,7 @@ TRep_RoomNinsyoki::TRep_RoomNinsyoki() {
                                      "where 認証機グループコード > 0",
                                      "order by 認証機グループコード, 認証機ID"});
     DataSource1.SetDataSet(&sqlRoom);
-    sqlNinsyoki.SetDatabaseName(TableDatabaseName);
+    sqlNinsyoki.SetDatabaseName(DM1->DB2->DatabaseName);
     sqlNinsyoki.SQL().Assign(QStringList{"select * from EntranceState",
                                          "where 認証機ID = :認証機ID", "order by 認証機ID;"});
     sqlNinsyoki.SetDataSource(&DataSource1);
