@@ -51,7 +51,7 @@ QList<TAllowedClients::TSubnet> TAllowedClients::LocalSubnets() {
 TAllowedClients TAllowedClients::FromSetting() {
     TRegistry reg;
     reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    const QString text = reg.OpenKey("SOFTWARE\\Zezoduzu", false)
+    const QString text = reg.OpenKey(AppRegistryKey, false)
                              ? reg.ReadString(AllowedClientsValue).trimmed()
                              : QString();
     if (text.isEmpty())

@@ -193,7 +193,7 @@ TEST(AllowedClients, LoopbackAndTheListedSubnetsOnly) {
     // The registry value, when there is one, takes the place of the local subnets.
     TRegistry reg;
     reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-    reg.OpenKey("SOFTWARE\\Zezoduzu", true);
+    reg.OpenKey(AppRegistryKey, true);
     reg.WriteString(AllowedClientsValue, "203.0.113.0/24");
     EXPECT_TRUE(TAllowedClients::FromSetting().Allows(QHostAddress("203.0.113.9")));
     reg.DeleteValue(AllowedClientsValue);

@@ -1,0 +1,36 @@
+// The requests other PCs send over TCP (removals, image reads, tamper releases), as the
+// servers hand them on.
+#include "reruzida/CommThread.h"
+#include "reruzida/ErrorLog.h"
+#include "reruzida/Requests.h"
+#include "reruzida/UnitJobs.h"
+
+#include <QTemporaryDir>
+#include <cstdint>
+
+namespace {
+
+bool SetUp() {
+    static QTemporaryDir logFolder;
+    SetErrorLogFolder(logFolder.path());
+    // Units 1 to 3 answered the scan, so valid lines go as far as the send queue.
+    for (int unit = 1; unit <= 3; ++unit)
+        UnitPresent[unit] = true;
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool ready = SetUp();
+    (void)ready;
+    const QByteArray payload(reinterpret_cast<const char*>(data), qsizetype(size));
+    try {
+        DeleteUsersRequest(payload);
+    } catch (const Exception&) {
+        // A malformed line is refused; what matters here is that nothing breaks.
+    }
+    ReadImageRequest(payload);
+    ResetUnitJobs();
+    return 0;
+}
