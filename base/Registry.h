@@ -13,6 +13,8 @@ inline const QString AppRegistryKey = "Software\\Zezoduzu";
 inline const QString PortsRegistryKey = AppRegistryKey + "\\Ports";
 // The database engine's configuration, one key per configuration path.
 inline const QString EngineRegistryKey = AppRegistryKey + "\\Engine";
+// Values "//PC/share": the folder where that share of another PC is mounted on this machine.
+inline const QString MountsRegistryKey = AppRegistryKey + "\\Mounts";
 
 // A failed registry operation.
 class ERegistryException : public Exception {

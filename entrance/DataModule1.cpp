@@ -1,5 +1,6 @@
 #include "DataModule1.h"
 
+#include "ResourceStrings.h"
 #include "Unit_Common.h"
 
 #include "base/Files.h"
@@ -22,15 +23,15 @@ QString DataFolderOf(const QString& path) {
 
 bool HasDatabaseFile(const QString& path) {
     const QString folder = DataFolderOf(path);
-    return !folder.isEmpty() && FileExists(folder + MdbFileName);
+    return !folder.isEmpty() && FileExists(folder + LoadStr(65181));
 }
 
 QString DatabaseFileOf(const QString& path) {
-    return FindFileNoCase(DataFolderOf(path), MdbFileName);
+    return FindFileNoCase(DataFolderOf(path), LoadStr(65181));
 }
 
 void LoadDataPath(const QString& programFile) {
-    TIniFile ini(DataFolderOf(programFile) + DataPathIniName);
+    TIniFile ini(DataFolderOf(programFile) + LoadStr(65153));
     DataPath = ini.ReadString("APP", "APPNAME", "");
     if (!DataPath.isEmpty() && HasDatabaseFile(DataPath))
         return;

@@ -8,11 +8,6 @@ class TDatabase;
 class TQuery;
 class TTable;
 
-// The name of the Access database file in a data folder.
-inline constexpr char MdbFileName[] = "VODURAVIRIVE.MDB";
-// The INI file beside the program that names the data folder.
-inline constexpr char DataPathIniName[] = "VORUZOVEVIZ.INI";
-
 // The data folder of a program file's path: its folder, with the closing "/".
 QString DataFolderOf(const QString& path);
 // Whether the folder of `path` holds the database file (its name compared without case).

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The requests to the communication program. The way is the one the login chose: with this
+// PC's data (NetworkMode false) through the local socket of the window captioned
+// "認証機コミュニケーション"; with another PC's data over TCP to RemotePCName on the
+// request's port, the text sent as soon as the connection opens. A request without a port
+// (stop, restart) always goes the local way. Each sender tells whether the request was
+// handed over, so a caller can refuse what depends on it.
+
+// The port of a request code; 0 for a code that has none.
+quint16 RequestPort(int code);
+// What the local socket carries: the text in CP932 and one closing zero byte; nothing for an
+// empty text.
+QByteArray LocalRequestPayload(const QString& text);
+// Sends one request; true once it was handed over to the communication program.
+bool SendCommRequest(int code, const QString& text);
+
+// Asks for the removal of the person from every unit the person is registered on and not yet
+// marked for removal, one CodeUnitLine per unit in unit order. True when the request was
+// handed over, or when there was nothing to remove.
+bool RequestUserRemoval(const QString& code);
