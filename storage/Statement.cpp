@@ -24,7 +24,10 @@ SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTex
 
 SqlStatement::~SqlStatement() {
     for (Part& p : FParts) {
-        if (p.Source.Kind == DialectStatement::Other)
+        // A query's columns would be read from the kept statement before it is compiled
+        // again for a table changed since, so only statements without columns are kept.
+        if (p.Source.Kind == DialectStatement::Other && p.Handle &&
+            sqlite3_column_count(p.Handle) == 0)
             FConnection->Keep(p.Handle);
         else
             sqlite3_finalize(p.Handle);

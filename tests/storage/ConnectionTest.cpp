@@ -270,3 +270,12 @@ TEST_F(FolderFixture, RowAfterRowOneInsertIsKeptAndEachRowKeepsItsValues) {
     EXPECT_EQ(read, QStringList({"A1|11|4006069500|1|3|integer", "B'2|12|4006108800|0|-4|integer",
                                  "Null|21|Null|1|5|integer"}));
 }
+
+TEST_F(FolderFixture, AQueryOnATableMadeAnewElsewhereShowsItsNewColumns) {
+    Folder->Execute("CREATE TABLE KOJIN (個人コード TEXT (10))");
+    EXPECT_EQ(Folder->Prepare("SELECT * FROM KOJIN")->ColumnCount(), 1);
+    auto other = SqlConnection::OpenFolder(Temp.Path());
+    other->Execute("DROP TABLE KOJIN");
+    other->Execute("CREATE TABLE KOJIN (個人コード TEXT (10), 氏名 TEXT (40))");
+    EXPECT_EQ(Folder->Prepare("SELECT * FROM KOJIN")->ColumnCount(), 2);
+}
