@@ -1,0 +1,132 @@
+#include "UserRows.h"
+
+#include "DataModule1.h"
+#include "dbengine/Database.h"
+#include "dbengine/Query.h"
+
+namespace {
+
+// A statement on "RORazu" with the person code bound as :code.
+struct TCodeQuery {
+    TQuery Query;
+    TCodeQuery(const QStringList& lines, const QString& code) {
+        Query.SetDatabaseName("RORazu");
+        Query.SQL().Assign(lines);
+        Query.ParamByName("code").SetAsString(code);
+    }
+};
+
+bool HasRow(const QStringList& lines, const QString& code) {
+    TCodeQuery q(lines, code);
+    q.Query.Open();
+    return !q.Query.Eof();
+}
+
+void Exec(const QStringList& lines, const QString& code) {
+    TCodeQuery q(lines, code);
+    q.Query.ExecSQL();
+}
+
+// With `withFingerRows` the person's finger-code rows of the unit go too.
+void DeleteUnitRow(const QString& code, int unit, bool withFingerRows) {
+    QStringList lines{"DELETE FROM M_使用認証機", "WHERE (個人コード=:code) AND (認証機ID=:unit)"};
+    if (!withFingerRows)
+        lines << "and ( (指コード Is Null) Or (指コード=0) )";
+    TCodeQuery q(lines, code);
+    q.Query.ParamByName("unit").SetAsInteger(unit);
+    q.Query.ExecSQL();
+}
+
+// Runs `work` in a transaction on the Access database; rolls back and raises again on failure.
+template <class F> void InTransaction(F work) {
+    TDatabase& db = *DM1->DB1;
+    db.StartTransaction();
+    try {
+        work();
+        db.Commit();
+    } catch (...) {
+        db.Rollback();
+        throw;
+    }
+}
+
+} // namespace
+
+bool CodeExistsInUsers(const QString& code) {
+    return HasRow({"SELECT 個人コード FROM M_個人情報", "WHERE 個人コード=:code"}, code);
+}
+
+bool CodeExistsInTotals(const QString& code) {
+    return HasRow({"SELECT 個人コード FROM M_勤務表合計", "WHERE 個人コード=:code"}, code);
+}
+
+bool HasAuthImage(const QString& code) {
+    TCodeQuery q({"SELECT 認証画像 FROM M_個人情報", "WHERE 個人コード=:code"}, code);
+    q.Query.Open();
+    return !q.Query.Eof() && q.Query.FieldByName("認証画像")->BlobSize() > 0;
+}
+
+void DeleteTotalsRow(const QString& code) {
+    Exec({"DELETE 個人コード", "FROM M_勤務表合計", "WHERE 個人コード=:code"}, code);
+}
+
+bool DeleteUserRows(const QString& code) {
+    try {
+        InTransaction([&] {
+            for (const char* table : {"M_個人情報", "M_勤務表合計", "M_勤務表", "M_使用認証機"})
+                Exec({"DELETE 個人コード", QString("FROM ") + table, "WHERE 個人コード=:code"},
+                     code);
+        });
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void RenameUnitRows(const QString& oldCode, const QString& newCode) {
+    TCodeQuery q({"UPDATE M_使用認証機 SET 個人コード=:newcode", "WHERE 個人コード=:code"},
+                 oldCode);
+    q.Query.ParamByName("newcode").SetAsString(newCode);
+    q.Query.ExecSQL();
+}
+
+QList<TUnitRowState> UnitRowsOf(const QString& code) {
+    TCodeQuery q({"SELECT 認証機ID,登録,削除", "FROM M_使用認証機", "WHERE (個人コード=:code)",
+                  "and ( (指コード Is Null) Or (指コード=0) )", "ORDER BY 認証機ID"},
+                 code);
+    QList<TUnitRowState> rows;
+    for (q.Query.Open(); !q.Query.Eof(); q.Query.Next())
+        rows << TUnitRowState{q.Query.FieldByName("認証機ID")->AsInteger(),
+                              q.Query.FieldByName("登録")->AsBoolean(),
+                              q.Query.FieldByName("削除")->AsBoolean()};
+    return rows;
+}
+
+QList<int> RegisteredUnitsOf(const QString& code) {
+    QList<int> units;
+    for (const TUnitRowState& row : UnitRowsOf(code))
+        if (row.Registered && !row.Removing)
+            units << row.ID;
+    return units;
+}
+
+void ApplyUnitInserts(const QString& code, const TUnitStorePlan& plan) {
+    InTransaction([&] {
+        for (int unit : plan.Insert) {
+            TCodeQuery q({"INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,登録不可)",
+                          "VALUES (:code,:unit,False,False,False)"},
+                         code);
+            q.Query.ParamByName("unit").SetAsInteger(unit);
+            q.Query.ExecSQL();
+        }
+        for (int unit : plan.Delete)
+            DeleteUnitRow(code, unit, false);
+    });
+}
+
+void DeleteUnitRows(const QString& code, const QList<int>& units) {
+    InTransaction([&] {
+        for (int unit : units)
+            DeleteUnitRow(code, unit, true);
+    });
+}
