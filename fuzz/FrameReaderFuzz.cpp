@@ -47,6 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         }
         const size_t taken = std::min(length, size - at);
+        if (taken == 0)
+            break;
         const bool started = reader.Started();
         const auto read = QByteArrayView(data + at, qsizetype(taken));
         at += taken;

@@ -1,6 +1,10 @@
 #include "CommThread.h"
 
+#include "ErrorLog.h"
+
 #include "base/DateTime.h"
+
+#include <QCoreApplication>
 
 std::array<std::atomic<bool>, MaxUnitId + 1> UnitPresent{};
 
@@ -16,6 +20,26 @@ bool IsPlainReply(const QByteArray& command) {
 int ReadPortNumber() {
     const int port = ReadCommSetting();
     return port >= 1 && port <= 4 ? port : 1;
+}
+
+// Writes the exception being handled to the error log, through the window thread, which
+// owns the log; the protocol thread goes on.
+void LogSwallowed(const QString& where) {
+    QString what;
+    try {
+        throw;
+    } catch (const Exception& e) {
+        what = e.Message();
+    } catch (const std::exception& e) {
+        what = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        what = "unknown exception";
+    }
+    const QString message = "通信スレッド: " + where + ": " + what;
+    const TDateTime time = Now();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [message, time] { ErrorLog().WriteErrorLog(message, time); },
+        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -99,6 +123,7 @@ void TCommThread::Loop() {
         if (FStateWriter)
             FStateWriter->StopAllUnits();
     } catch (...) {
+        LogSwallowed("entranceState");
     }
     bool outstanding = false;
     while (!isInterruptionRequested()) {
@@ -107,19 +132,29 @@ void TCommThread::Loop() {
                 SendNext();
                 outstanding = true;
             } else if (ReceiveStep()) {
-                if (FScanning) {
-                    if (FCurrentUnit == MaxUnitId)
-                        FScanning = false;
-                    else
-                        ++FCurrentUnit;
-                } else {
-                    FCurrentUnit = NextPresentUnit(FCurrentUnit);
-                }
+                ExchangeDone();
                 outstanding = false;
             }
         } catch (...) {
+            LogSwallowed("unit " + QString::number(FPacket.Destination));
         }
         msleep(ulong(StepTime));
+    }
+}
+
+void TCommThread::ExchangeDone() {
+    if (FExchange == TExchange::Probe) {
+        FProbeUnit = FProbeUnit < MaxUnitId ? FProbeUnit + 1 : 0;
+    } else if (FScanning) {
+        if (FCurrentUnit == MaxUnitId)
+            FScanning = false;
+        else
+            ++FCurrentUnit;
+    } else {
+        const int next = NextPresentUnit(FCurrentUnit);
+        if (FExchange == TExchange::Poll && next <= FCurrentUnit && FProbeUnit != 0)
+            FProbeDue = true;
+        FCurrentUnit = next;
     }
 }
 
@@ -149,14 +184,20 @@ void TCommThread::SendNext() {
     if (FRescan && FCurrentUnit == 1) {
         FRescan = false;
         FScanning = true;
+        FProbeUnit = 0;
+        FProbeDue = false;
         ClearPresent();
         Led(0, LedSilver);
     }
     TAppData next;
-    if (FScanning)
+    FExchange = FScanning ? TExchange::Scan : TExchange::Poll;
+    if (FScanning) {
         next = {FCurrentUnit, "VRR", {}};
-    else if (!TakeQueued(next))
-        next = {FCurrentUnit, "LRR", {}};
+    } else if (!TakeQueued(next)) {
+        FExchange = FProbeDue ? TExchange::Probe : TExchange::Poll;
+        next = FProbeDue ? TAppData{FProbeUnit, "VRR", {}} : TAppData{FCurrentUnit, "LRR", {}};
+        FProbeDue = false;
+    }
     FPacket.Destination = uint8_t(next.UnitId);
     FPacket.Command = next.Command;
     FPacket.Parameters = next.Parameters;
@@ -168,13 +209,17 @@ void TCommThread::SendNext() {
     // Only the unit the command went to can answer it; anything else on the line,
     // including a source that is no unit at all, is passed over.
     FReader.ExpectSource(FPacket.Destination);
-    FLastTick = GetTickCount();
+    FLastTick = FSentTick = GetTickCount();
 }
 
 bool TCommThread::ReceiveStep() {
     const int waiting = FPort.InCount();
-    if (waiting == 0)
-        return ElapsedMs() > SilenceLimitMs && GiveUpSilence();
+    if (waiting > 0 ? ReadReply(waiting) : ElapsedMs(FLastTick) > SilenceLimitMs && GiveUpSilence())
+        return true;
+    return ElapsedMs(FSentTick) > ExchangeLimitMs && GiveUpExchange();
+}
+
+bool TCommThread::ReadReply(int waiting) {
     FLastTick = GetTickCount();
     // Everything waiting is read, so the port's queue is empty afterwards.
     QByteArray bytes(waiting, '\0');
@@ -201,12 +246,16 @@ bool TCommThread::ReceiveStep() {
 bool TCommThread::GiveUpSilence() {
     FReader.Clear();
     const int unit = FPacket.Destination;
+    if (FExchange == TExchange::Probe) {
+        Led(unit, LedSilver);
+        return true;
+    }
     if (FSilence < MaxSilenceSteps) {
         ++FSilence;
         if (!FScanning)
             return false;
         Led(unit, LedSilver);
-        FScanning = false;
+        EndScanRun(unit);
         return true;
     }
     FSilence = 0;
@@ -214,12 +263,27 @@ bool TCommThread::GiveUpSilence() {
     return true;
 }
 
+bool TCommThread::GiveUpExchange() {
+    FReader.Clear();
+    FSilence = 0;
+    const int unit = FPacket.Destination;
+    if (FScanning)
+        EndScanRun(unit);
+    Led(unit, IsUnitId(unit) && UnitPresent[unit] ? LedRed : LedSilver);
+    return true;
+}
+
+void TCommThread::EndScanRun(int silentUnit) {
+    FScanning = false;
+    FProbeUnit = silentUnit < MaxUnitId ? silentUnit + 1 : 0;
+}
+
 void TCommThread::ActOnReply(const QByteArray& frame) {
     const int source = uint8_t(frame[SourceOffset]);
     const QByteArray command = FrameCommand(frame);
     const bool hasParameters = frame.size() > ParameterOffset + 2;
     if (command == "VRA") {
-        if (FScanning)
+        if (FExchange != TExchange::Poll)
             ScanFound(source);
     } else if (command == "RRA" || command == "RWA" || command == "RDA") {
         SendAck(source);
@@ -241,6 +305,7 @@ void TCommThread::ScanFound(int unit) {
         if (FStateWriter)
             FStateWriter->UnitFound(unit);
     } catch (...) {
+        LogSwallowed("entranceState");
     }
     QueueCommand({unit, "USR", "1"});
 }
@@ -275,8 +340,8 @@ void TCommThread::PushRecvData(const QByteArray& frame) {
     PostMessage(FOwner, WM_RECV_DATA, 0, 0);
 }
 
-uint32_t TCommThread::ElapsedMs() const {
-    const int64_t elapsed = int64_t(GetTickCount()) - FLastTick;
+uint32_t TCommThread::ElapsedMs(int64_t since) {
+    const int64_t elapsed = int64_t(GetTickCount()) - since;
     if (elapsed < 0 || elapsed > int64_t(UINT32_MAX))
         return UINT32_MAX;
     return uint32_t(elapsed);

@@ -54,11 +54,30 @@ private:
 
 // The protocol thread: scans the line for units, polls them in turn, sends the queued
 // commands, checks and acknowledges every reply, and tells the owner window.
+//
+// One command is outstanding at a time; FExchange says what it is:
+// - Scan: FScanning is set and VRR goes to FCurrentUnit, 1, 2, 3 ... while the queue waits.
+//   The run ends at the first silent address (or after MaxUnitId): units normally sit at
+//   contiguous addresses from 1, so the start-up is over after one silence limit.
+// - Probe: the rest of the scan. FProbeUnit is the next address above that silent one still
+//   to ask; one VRR goes to it at the start of each polling round (FProbeDue), so a unit
+//   switched off at start-up hides no unit above it, and 0 means every address was asked.
+// - Poll: LRR to FCurrentUnit, or a queued command in its slot; the poll position moves on to
+//   the next present unit after each (NextPresentUnit, which posts the round's tick).
+// A rescan request is taken when the poll position is at unit 1 and starts a new scan.
+// An exchange ends with a complete reply (good or bad), or by giving up: after the silence
+// limit plus MaxSilenceSteps steps for a poll (FSilence counts those steps), after the limit
+// alone for a scan or a probe, and in any case ExchangeLimitMs after the command went out
+// (FSentTick), so a unit that keeps sending stray bytes cannot hold the line.
+// FReader holds the reply begun; it is cleared when an exchange starts and when it is given up.
 class TCommThread : public QThread {
 public:
     static constexpr int MaxQueue = 1000;
     static constexpr uint32_t SilenceLimitMs = 1000;
     static constexpr int MaxSilenceSteps = 3;
+    // The longest reply takes this long on the line at 9600 baud, ten bits a byte.
+    static constexpr uint32_t LongestReplyMs = (LongestReply * 10 * 1000 + 9599) / 9600;
+    static constexpr uint32_t ExchangeLimitMs = LongestReplyMs + SilenceLimitMs;
 
     TCommThread(QObject* owner, TRecvDataList& received,
                 std::shared_ptr<TUnitStateWriter> stateWriter);
@@ -68,7 +87,7 @@ public:
     int StepTime = 100;
 
     // Appends to the send queue; false when the thread does not run, the queue is full
-    // or the unit ID is not 1 to 32.
+    // or the unit ID is not 1 to MaxUnitId.
     bool QueueCommand(const TAppData& data);
     void RequestRescan() { FRescan = true; }
     bool IsRunning();
@@ -83,12 +102,16 @@ private:
     bool OpenPort();
     void SendNext();
     bool ReceiveStep();
+    bool ReadReply(int waiting);
     bool GiveUpSilence();
+    bool GiveUpExchange();
+    void EndScanRun(int silentUnit);
+    void ExchangeDone();
     void ActOnReply(const QByteArray& frame);
     void ScanFound(int unit);
     int NextPresentUnit(int current);
     void PushRecvData(const QByteArray& frame);
-    uint32_t ElapsedMs() const;
+    static uint32_t ElapsedMs(int64_t since);
     void SendAck(int unit);
     void SetRunning(bool value);
     void SetStopped(bool value);
@@ -113,8 +136,13 @@ private:
 
     std::atomic<bool> FRescan = false;
     TCommPacket FPacket;
+    enum class TExchange { Scan, Probe, Poll };
+    TExchange FExchange = TExchange::Poll;
     int64_t FLastTick = 0;
+    int64_t FSentTick = 0;
     bool FScanning = false;
+    int FProbeUnit = 0;
+    bool FProbeDue = false;
     TFrameReader FReader;
     int FSilence = 0;
     int FCurrentUnit = 1;

@@ -1,4 +1,5 @@
 #include "reruzida/CommDriver.h"
+#include "reruzida/ErrorLog.h"
 #include "reruzida/UnitStateTable.h"
 #include "storage/Connection.h"
 #include "tests/common/TempFolder.h"
@@ -163,10 +164,16 @@ TEST_F(CommDriverTest, TheScanKeepsTheUnitTable) {
 }
 
 TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
+    TempFolder logFolder;
+    SetErrorLogFolder(logFolder.Path());
     ASSERT_TRUE(DrvOpen(&FWindow, {std::make_shared<TUnitStateTable>("/nonexistent/data"), 10}));
     ASSERT_TRUE(WaitForScan(3));
     EXPECT_EQ(CountFrames(FSim.Frames(), "USR", 3), 1);
     EXPECT_TRUE(UnitPresent[3]);
+    // The start-up statement and each unit's failed, and each failure was noted.
+    QCoreApplication::processEvents();
+    const QStringList lines = ErrorLog().Lines();
+    EXPECT_EQ(lines.filter("entranceState").size(), 4) << lines.join('\n').toStdString();
 }
 
 TEST_F(CommDriverTest, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue) {
@@ -180,7 +187,13 @@ TEST_F(CommDriverTest, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue)
     QCoreApplication::processEvents();
     const QStringList commands = Commands(FSim.Frames());
     const int polls = int(commands.indexOf("LRR 1"));
-    const QStringList polling = commands.mid(polls);
+    QStringList polling = commands.mid(polls);
+    // One address above the scan's silent unit 4 is asked a round, in turn; it takes no slot.
+    const QStringList probes = commands.mid(4).filter("VRR");
+    ASSERT_FALSE(probes.isEmpty());
+    for (int i = 0; i < probes.size(); ++i)
+        EXPECT_EQ(probes[i], QString("VRR %1").arg(i + 5));
+    polling.removeIf([](const QString& c) { return c.startsWith("VRR"); });
     // Each command takes the next slot of the round 1, 2, 3; a poll goes to its slot's unit.
     for (int i = 0; i < polling.size(); ++i) {
         if (polling[i].startsWith("LRR")) {
@@ -332,6 +345,38 @@ TEST_F(CommDriverTest, ASilentUnitIsGivenUpAfterTheLimitAndThreeSteps) {
     }
     EXPECT_GE(next - asked, 1300);
     EXPECT_LE(next - asked, 1800);
+    EXPECT_TRUE(FWindow.HasLed(2, LedRed));
+}
+
+TEST_F(CommDriverTest, ASilentUnitAtStartUpHidesNoUnitAboveIt) {
+    FSim.SetFault(2, TSimFault::Silence, -1);
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 3) > 0; }));
+    const QStringList commands = Commands(FSim.Frames());
+    // Polling starts after the first silent address; the addresses above it are asked in
+    // the rounds that follow.
+    EXPECT_EQ(commands.mid(0, 2), QStringList({"VRR 1", "VRR 2"}));
+    EXPECT_LT(commands.indexOf("LRR 1"), commands.indexOf("VRR 3"));
+    EXPECT_EQ(FWriter->Calls(), QList<int>({0, 1, 3}));
+    EXPECT_FALSE(UnitPresent[2]);
+    EXPECT_TRUE(UnitPresent[3]);
+    EXPECT_TRUE(FSim.IsRunning(3));
+    EXPECT_TRUE(FWindow.HasLed(2, LedSilver));
+}
+
+TEST_F(CommDriverTest, AChatteringLineHoldsNoExchangePastItsLimit) {
+    Open();
+    ASSERT_TRUE(WaitForScan(3));
+    // Unit 2 goes silent while stray bytes keep coming, so the line never falls silent.
+    FSim.SetFault(2, TSimFault::Silence, -1);
+    FSim.Chatter(300);
+    FSim.ClearFrames();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const QStringList c = Commands(FSim.Frames());
+            return c.contains("LRR 2") && c.indexOf("LRR 3", c.indexOf("LRR 2")) > 0;
+        },
+        3 * TCommThread::ExchangeLimitMs));
     EXPECT_TRUE(FWindow.HasLed(2, LedRed));
 }
 

@@ -291,6 +291,13 @@ void TUnitSimulator::SetReplyDelay(int unit, const QByteArray& command, int ms) 
         u->Delays.insert(command, ms);
 }
 
+void TUnitSimulator::Chatter(int everyMs) {
+    Schedule(ElapsedMs() + everyMs, [this, everyMs] {
+        WriteLine(QByteArray(1, '\xFF'));
+        Chatter(everyMs);
+    });
+}
+
 QList<TSimFrame> TUnitSimulator::Frames() const {
     std::lock_guard lock(FLock);
     return FFrames;

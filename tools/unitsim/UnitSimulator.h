@@ -66,6 +66,9 @@ public:
     void SetFault(int unit, TSimFault fault, int times = 1, int source = 40);
     // The unit answers `command` only after `ms`.
     void SetReplyDelay(int unit, const QByteArray& command, int ms);
+    // From now on one stray byte goes on the line every `everyMs`, as from a unit that
+    // chatters.
+    void Chatter(int everyMs);
     // Runs `action` on the simulator's thread `atMs` after the start.
     void Schedule(qint64 atMs, std::function<void()> action);
 
