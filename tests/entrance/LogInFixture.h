@@ -85,7 +85,8 @@ protected:
         SqlConnection::OpenDatabase(folder + "/VODURAVIRIVE.MDB")->Execute(sql);
     }
     static QStringList Column(const QString& folder, const QString& sql) {
-        auto statement = SqlConnection::OpenDatabase(folder + "/VODURAVIRIVE.MDB")->Prepare(sql);
+        const auto connection = SqlConnection::OpenDatabase(folder + "/VODURAVIRIVE.MDB");
+        const auto statement = connection->Prepare(sql);
         QStringList values;
         while (statement->Step())
             values << statement->Value(0).toString();
