@@ -1,0 +1,62 @@
+#pragma once
+
+#include "dbengine/Query.h"
+#include "ui/Form.h"
+
+#include <QPointer>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TEntrance;
+class TMOStringGrid;
+class TStringGrid;
+
+// Moves the selected unit (ID and name) of `source` to the end of `target`. Both grids keep
+// their rows packed from row 1 and at least one, possibly empty, row. Nothing happens when
+// the source's selected row holds no unit.
+void MoveGridUnit(TStringGrid* source, TStringGrid* target);
+
+// The room dialog: a room's name and its units, chosen from the units in no room. Saving
+// replaces the room's rows in one transaction; a room left without units is deleted.
+class TfrmEntranceGroupSetup_Sub0 final : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmEntranceGroupSetup_Sub0(QWidget* owner);
+
+    QLineEdit* Ed_Name;
+    QLineEdit* Ed_Code;
+    TMOStringGrid* EntGrid;
+    TMOStringGrid* GroupGrid;
+    QPushButton* btnInsert;
+    QPushButton* btnDelete;
+    QPushButton* btnOK;
+    QPushButton* btnCancel;
+
+    // Fills the dialog with room `code` (a new room when it has no rows) and shows it modally;
+    // true when it was saved.
+    bool ExecuteRoomDialog(TEntrance& entrance, int code);
+
+    void btnInsertClick();
+    void btnDeleteClick();
+    void btnOKClick();
+    void btnCancelClick();
+
+protected:
+    void FormShow() override;
+    void FormClose(TCloseAction& action) override;
+
+private:
+    void CreateControls();
+    void FillGrids(int code);
+    void SaveRoom();
+
+    TQuery sqlGroup;
+    TEntrance* FEntrance = nullptr;
+    bool FNewRoom = false;
+};
+
+extern QPointer<TfrmEntranceGroupSetup_Sub0> frmEntranceGroupSetup_Sub0;
+
+// A grid of units: ID (centred) and name, the selected row in the selection colours.
+void SetUpUnitGrid(TMOStringGrid* grid);

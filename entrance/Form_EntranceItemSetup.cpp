@@ -1,0 +1,270 @@
+#include "Form_EntranceItemSetup.h"
+
+#include "DataModule1.h"
+#include "Form_EntranceItemSetup_Sub0.h"
+#include "ResourceStrings.h"
+#include "Unit_Common.h"
+#include "Unit_EntranceItems.h"
+#include "base/Files.h"
+#include "components/grids/MOStringGrid.h"
+#include "dbengine/Database.h"
+#include "entrance/reports/Report_Ninsyoki.h"
+#include "ui/SelectionColor.h"
+#include "ui/ShowMessage.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+QPointer<TfrmEntranceItemSetup> frmEntranceItemSetup;
+
+namespace {
+
+enum TUnitColumn { ColID, ColName, ColStart, ColEnd, ColState, ColTamper };
+
+QString RunningText() {
+    return LoadStr(65151);
+}
+
+QString StoppedText() {
+    return LoadStr(65120);
+}
+
+} // namespace
+
+TfrmEntranceItemSetup::TfrmEntranceItemSetup(QWidget* owner) : TForm(owner) {
+    setWindowTitle("各認証機の設定");
+    CreateControls();
+    sqlEntsub.SetDatabaseName("RORazu");
+    btnTanpa->setVisible(CurrentOperator.Code == 1);
+    RefreshUnitGrid();
+    Timer1->start();
+}
+
+TfrmEntranceItemSetup::~TfrmEntranceItemSetup() = default;
+
+void TfrmEntranceItemSetup::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    StringGridEx1 = new TMOStringGrid(this);
+    StringGridEx1->SetColCount(6);
+    StringGridEx1->SetRowCount(2);
+    StringGridEx1->SetFixedCols(0);
+    StringGridEx1->SetOptions(StringGridEx1->Options() | goRowSelect);
+    const struct {
+        const char* caption;
+        int width;
+        TAlignment alignment;
+    } columns[] = {{"認証機ID", 70, taCenter},      {"認 証 機 名", 260, taLeftJustify},
+                   {"稼動開始時間", 100, taCenter}, {"稼動終了時間", 100, taCenter},
+                   {"作動状況", 90, taCenter},      {"認　証", 90, taCenter}};
+    for (int col = 0; col < 6; ++col) {
+        TMOGridColumn* column = StringGridEx1->GridColumns()[col];
+        column->SetCaption(columns[col].caption);
+        column->SetAlignment(columns[col].alignment);
+        column->SetCanEdit(false);
+        StringGridEx1->SetColWidths(col, columns[col].width);
+    }
+    StringGridEx1->setMinimumSize(740, 360);
+    layout->addWidget(StringGridEx1, 1);
+    auto* buttons = new QHBoxLayout;
+    btnAddNew = new QPushButton("新規追加", this);
+    BitBtnEdit = new QPushButton("編集", this);
+    btnDelete = new QPushButton("削除", this);
+    btnTanpa = new QPushButton("タンパーSW解除", this);
+    BtnPrint = new QPushButton("印刷", this);
+    BtnClose = new QPushButton("閉じる", this);
+    for (QPushButton* button : {btnAddNew, BitBtnEdit, btnDelete, btnTanpa, BtnPrint})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    buttons->addWidget(BtnClose);
+    layout->addLayout(buttons);
+    EscapeButton = BtnClose;
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+
+    connect(btnAddNew, &QPushButton::clicked, this, &TfrmEntranceItemSetup::btnAddNewClick);
+    connect(BitBtnEdit, &QPushButton::clicked, this, &TfrmEntranceItemSetup::BitBtnEditClick);
+    connect(btnDelete, &QPushButton::clicked, this, &TfrmEntranceItemSetup::btnDeleteClick);
+    connect(btnTanpa, &QPushButton::clicked, this, &TfrmEntranceItemSetup::btnTanpaClick);
+    connect(BtnPrint, &QPushButton::clicked, this, &TfrmEntranceItemSetup::BtnPrintClick);
+    connect(BtnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(Timer1, &QTimer::timeout, this, &TfrmEntranceItemSetup::Timer1Timer);
+    StringGridEx1->OnDblClick = [this](QObject*) { BitBtnEditClick(); };
+    StringGridEx1->OnKeyPress = [this](QObject*, QChar& key) {
+        if (key == QChar('\r'))
+            BitBtnEditClick();
+    };
+    StringGridEx1->OnDrawCell = [this](QObject*, int col, int row, const TRect& rect,
+                                       TGridDrawState) { StringGridEx1DrawCell(col, row, rect); };
+    StringGridEx1->OnEnter = [this](QObject*) { StringGridEx1->Invalidate(); };
+    StringGridEx1->OnExit = [this](QObject*) { StringGridEx1->Invalidate(); };
+}
+
+void TfrmEntranceItemSetup::FormShow() {
+    CenterInMainArea();
+}
+
+void TfrmEntranceItemSetup::RefreshUnitGrid() {
+    ClearGridRowsFrom(StringGridEx1, 1);
+    sqlEntrance.Close();
+    sqlEntrance.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlEntrance.SQL().Assign(QStringList{"SELECT * FROM entranceState", "ORDER BY 認証機ID"});
+    sqlEntrance.RequestLive = false;
+    sqlEntrance.Open();
+    if (!sqlEntrance.IsEmpty())
+        StringGridEx1->SetRowCount(sqlEntrance.RecordCount() + 1);
+    for (int row = 1; !sqlEntrance.Eof(); sqlEntrance.Next(), ++row) {
+        auto time = [this](const char* name) {
+            TField* field = sqlEntrance.FieldByName(name);
+            return field->IsNull() ? QString() : UnitGridTimeText(field->AsDateTime());
+        };
+        StringGridEx1->SetRows(
+            row,
+            {QString::number(sqlEntrance.FieldByName("認証機ID")->AsInteger()),
+             sqlEntrance.FieldByName("認証機名")->AsString(), time("稼動開始"), time("稼動終了"),
+             sqlEntrance.FieldByName("作動状況")->AsBoolean() ? RunningText() : StoppedText(),
+             "0"});
+        // A table without the tamper column still lists its units.
+        try {
+            if (sqlEntrance.FieldByName("タンパー開")->AsInteger() == 1)
+                StringGridEx1->SetCells(ColTamper, row, "1");
+        } catch (const Exception&) {
+        }
+    }
+    sqlEntrance.Close();
+}
+
+void TfrmEntranceItemSetup::RunUnitDialog(int unitID, bool isNew) {
+    if (!frmEntranceItemSetup_Sub0 || frmEntranceItemSetup_Sub0->Closing())
+        frmEntranceItemSetup_Sub0 = new TfrmEntranceItemSetup_Sub0(this, Timer1);
+    if (frmEntranceItemSetup_Sub0->ExecuteUnitDialog(unitID, isNew) == mrOk)
+        RefreshUnitGrid();
+}
+
+void TfrmEntranceItemSetup::btnAddNewClick() {
+    QList<int> ids;
+    for (int row = 1; row < StringGridEx1->RowCount(); ++row)
+        if (IsNumber(StringGridEx1->Cells(ColID, row), 0))
+            ids << StringGridEx1->Cells(ColID, row).trimmed().toInt();
+    const int id = LowestFreeUnitID(ids);
+    if (id == 0) {
+        MessageBox(LoadStr(65163));
+        return;
+    }
+    setEnabled(false);
+    try {
+        RunUnitDialog(id, true);
+    } catch (...) {
+        setEnabled(true);
+        throw;
+    }
+    setEnabled(true);
+}
+
+void TfrmEntranceItemSetup::BitBtnEditClick() {
+    const QString id = StringGridEx1->Cells(ColID, StringGridEx1->Row());
+    if (IsNumber(id, 0))
+        RunUnitDialog(id.trimmed().toInt(), false);
+}
+
+void TfrmEntranceItemSetup::btnDeleteClick() {
+    const int row = StringGridEx1->Row();
+    if (StringGridEx1->Cells(ColState, row) != StoppedText()) {
+        MessageBox(LoadStr(65147));
+        return;
+    }
+    const QString id = StringGridEx1->Cells(ColID, row);
+    if (!IsNumber(id, 0))
+        return;
+    if (MessageBox(StringGridEx1->Cells(ColName, row) + LoadStr(65146),
+                   MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+        return;
+    QCoreApplication::processEvents();
+    try {
+        DeleteUnit(id.trimmed().toInt());
+    } catch (const Exception& e) {
+        ShowMessage(e.Message());
+    }
+    RefreshUnitGrid();
+}
+
+// The unit's room and person rows go first, in one committed transaction; only then the unit
+// row, so that no new unit taking the same ID inherits rows of the old one.
+void TfrmEntranceItemSetup::DeleteUnit(int unitID) {
+    const QString where = "WHERE 認証機ID=" + QString::number(unitID);
+    TDatabase* db1 = DM1->DB1;
+    if (!db1->Connected())
+        db1->Open();
+    db1->StartTransaction();
+    try {
+        for (const char* table : {"M_認証機グループ", "M_使用認証機"}) {
+            sqlEntsub.Close();
+            sqlEntsub.SQL().Assign(QStringList{QString("DELETE 認証機ID FROM ") + table, where});
+            sqlEntsub.ExecSQL();
+        }
+        db1->Commit();
+    } catch (...) {
+        db1->Rollback();
+        throw;
+    }
+    sqlEntrance.Close();
+    sqlEntrance.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlEntrance.SQL().Assign(QStringList{"DELETE FROM entranceState", where});
+    sqlEntrance.ExecSQL();
+}
+
+void TfrmEntranceItemSetup::btnTanpaClick() {
+    // Filled in with the requests to the communication program.
+}
+
+void TfrmEntranceItemSetup::BtnPrintClick() {
+    OpenReport(Rep_Ninsyoki);
+}
+
+void TfrmEntranceItemSetup::Timer1Timer() {
+    const TDateTime age = FileAge(ExtractFilePath(DataPath) + LoadStr(65183));
+    if (age >= 0 && age != FFileTime) {
+        FFileTime = age;
+        RefreshUnitGrid();
+    }
+}
+
+// The selected row in white on the selection colour; the running state in blue or red, and
+// a running unit with an opened case marked in red, on every row.
+void TfrmEntranceItemSetup::StringGridEx1DrawCell(int col, int row, const TRect& rect) {
+    const bool selected = row == StringGridEx1->Row();
+    if (row < 1 || (!selected && col < ColState))
+        return;
+    TCanvas& canvas = *StringGridEx1->Canvas();
+    const bool running = StringGridEx1->Cells(ColState, row) == RunningText();
+    if (selected)
+        SetSelectedRowColors(canvas, StringGridEx1->IsActiveControl());
+    else
+        canvas.Brush = TBrush{clWindow, bsSolid};
+    canvas.FillRect(rect);
+    QString text = StringGridEx1->Cells(col, row);
+    unsigned format = DT_SINGLELINE | DT_VCENTER;
+    if (col == ColState) {
+        canvas.Font.Color = running ? clBlue : clRed;
+        format |= DT_CENTER;
+    } else if (col == ColTamper) {
+        text = text == "1" && running ? "認証不可" : QString();
+        canvas.Font.Color = clRed;
+        format |= DT_CENTER;
+    } else if (StringGridEx1->GridColumns()[col]->Alignment() == taCenter) {
+        format |= DT_CENTER;
+    }
+    TRect r = rect;
+    r.Left += 2;
+    canvas.DrawText(text, r, format);
+}
+
+void TfrmEntranceItemSetup::FormClose(TCloseAction& action) {
+    Timer1->stop();
+    ClearGridRows(StringGridEx1);
+    sqlEntrance.Close();
+    sqlEntsub.Close();
+    action = caFree;
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "dbengine/Query.h"
+#include "ui/Form.h"
+
+#include <QPointer>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class TDBQueryODBC;
+
+// The unit dialog: a unit's name and optional operating hours, for a new unit or an existing
+// one. It writes the unit's row of the unit table and frees itself when it closes.
+class TfrmEntranceItemSetup_Sub0 final : public TForm {
+    Q_OBJECT
+public:
+    // `poll` is the owner's change poll, stopped while the dialog shows.
+    TfrmEntranceItemSetup_Sub0(QWidget* owner, QTimer* poll);
+    ~TfrmEntranceItemSetup_Sub0() override;
+
+    QLabel* StaticTextID;
+    QLineEdit* EditName;
+    QCheckBox* CheckKadou;
+    QGroupBox* GroupKadou;
+    QLineEdit* EditStartH;
+    QLineEdit* EditStartM;
+    QLineEdit* EditEndH;
+    QLineEdit* EditEndM;
+    QLabel* lblMoveState;
+    QPushButton* BitBtnOK;
+    QPushButton* BtnCancel;
+
+    // Shows the dialog modally for the unit; 1 when it closed through a button, 2 when it
+    // was closed from its title bar.
+    int ExecuteUnitDialog(int unitID, bool isNew);
+
+    void BitBtnOKClick();
+    void BtnCancelClick();
+    void CheckKadouClick();
+
+protected:
+    void FormShow() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void ReadUnit();
+    void WriteUnit(bool withHours, double start, double end);
+
+    TQuery Query1;
+    std::unique_ptr<TDBQueryODBC> sqlEntrance;
+    QPointer<QTimer> FPoll;
+    int FUnitID = 0;
+    bool FIsNew = false;
+};
+
+extern QPointer<TfrmEntranceItemSetup_Sub0> frmEntranceItemSetup_Sub0;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "base/DateTime.h"
+
+#include <QList>
+#include <QString>
+
+// The rules of the unit list that need no window.
+
+// The most units one serial line carries.
+constexpr int MaxUnitCount = 32;
+// Added to an operating time before it is stored (about 0.9988 s), so that a stored 0:00
+// still differs from "no hours".
+constexpr double StoredTimeOffset = 1.156e-05;
+
+// The lowest unit ID missing from 1, 2, 3, ... of the listed IDs (in ascending order); 0 when
+// MaxUnitCount units are listed already.
+int LowestFreeUnitID(const QList<int>& sortedIds);
+
+// A unit's operating hours as the dialog stores them: none, or a start and an end time of day.
+struct TUnitHours {
+    bool Set = false;
+    TDateTime Start = 0;
+    TDateTime End = 0;
+};
+// The hours typed into the four fields, each time normalised to 0:00..23:59; equal start and
+// end times (also all fields empty) mean no hours.
+TUnitHours UnitHoursOf(const QString& startH, const QString& startM, const QString& endH,
+                       const QString& endM);
+// A stored time as the unit grid shows it, "08:30".
+QString UnitGridTimeText(TDateTime time);

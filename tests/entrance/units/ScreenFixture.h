@@ -1,0 +1,79 @@
+#pragma once
+
+#include "odbcdriver/OdbcInstaller.h"
+#include "storage/Connection.h"
+#include "tests/entrance/EntranceFixture.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+// Answers the message boxes that come up while it lives, OK unless a Cancel is queued, and
+// keeps their texts.
+class TMessageAnswers {
+public:
+    TMessageAnswers() {
+        FTimer.setInterval(10);
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Texts << box->text();
+                const bool cancel = !Cancels.isEmpty() && Cancels.takeFirst();
+                box->done(cancel ? QMessageBox::Cancel : QMessageBox::Ok);
+            }
+        });
+        FTimer.start();
+    }
+    QStringList Texts;
+    // Per coming box: true answers Cancel.
+    QList<bool> Cancels;
+
+private:
+    QTimer FTimer;
+};
+
+// Runs `act` once a visible top-level widget of type T shows up (a modal dialog the code
+// under test opened), then stops looking.
+template <class T> void WhenShown(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* form = qobject_cast<T*>(w); form && form->isVisible()) {
+                timer->stop();
+                timer->deleteLater();
+                act(form);
+                return;
+            }
+    });
+    timer->start();
+}
+
+// A data folder with the data modules and the data source "EntParaODBC" on its table files.
+struct ScreenFixture : EntranceFixture {
+    static void SetUpTestSuite() {
+        static TempFolder iniFolder;
+        static const bool installed = (InstallOdbcDriver(iniFolder.Path()), true);
+        (void)installed;
+    }
+    ScreenFixture() {
+        ConfigDataSource(ParadoxDriverName, {"DSN=EntParaODBC", "DefaultDir=" + Temp.Path()});
+    }
+    void RunAll(const QStringList& statements, bool folder) {
+        auto c = folder ? SqlConnection::OpenFolder(Temp.Path())
+                        : SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
+        for (const QString& sql : statements)
+            c->Execute(sql);
+    }
+    void AddUnit(int id, const QString& name, bool running = false, int tamper = 0) {
+        RunAll(
+            {QString("INSERT INTO entranceState (認証機ID, 認証機名, 作動状況, タンパー開) VALUES "
+                     "(%1, '%2', %3, %4)")
+                 .arg(id)
+                 .arg(name)
+                 .arg(running ? 1 : 0)
+                 .arg(tamper)},
+            true);
+    }
+};
