@@ -6,13 +6,14 @@
 
 namespace {
 
-// A statement on "RORazu" with the person code bound as :code.
+// A statement on "RORazu" with the person code bound as :code where it names one.
 struct TCodeQuery {
     TQuery Query;
     TCodeQuery(const QStringList& lines, const QString& code) {
         Query.SetDatabaseName("RORazu");
         Query.SQL().Assign(lines);
-        Query.ParamByName("code").SetAsString(code);
+        if (TParam* param = Query.Params().FindParam("code"))
+            param->SetAsString(code);
     }
 };
 
@@ -102,14 +103,6 @@ QList<TUnitRowState> UnitRowsOf(const QString& code) {
     return rows;
 }
 
-QList<int> RegisteredUnitsOf(const QString& code) {
-    QList<int> units;
-    for (const TUnitRowState& row : UnitRowsOf(code))
-        if (row.Registered && !row.Removing)
-            units << row.ID;
-    return units;
-}
-
 void ApplyUnitInserts(const QString& code, const TUnitStorePlan& plan) {
     InTransaction([&] {
         for (int unit : plan.Insert) {
@@ -128,5 +121,78 @@ void DeleteUnitRows(const QString& code, const QList<int>& units) {
     InTransaction([&] {
         for (int unit : units)
             DeleteUnitRow(code, unit, true);
+    });
+}
+
+namespace {
+
+const QStringList UserColumns{"個人コード", "氏名",     "ﾌﾘｶﾞﾅ", "部門コード",
+                              "有効終了日", "郵便番号", "住所①", "住所②",
+                              "電話",       "生年月日", "性別",  "血液型"};
+
+// The record's values in the order of UserColumns; empty columns are null.
+QList<QVariant> ValuesOf(const TUserRecord& r) {
+    const auto orNull = [](bool empty, const QVariant& v) { return empty ? QVariant() : v; };
+    return {r.Code,
+            r.Name,
+            orNull(r.Kana.isEmpty(), r.Kana),
+            orNull(r.Dept == 0, r.Dept),
+            orNull(r.ValidEnd == 0, r.ValidEnd),
+            orNull(r.Yubin.isEmpty(), r.Yubin),
+            orNull(r.Addr1.isEmpty(), r.Addr1),
+            orNull(r.Addr2.isEmpty(), r.Addr2),
+            orNull(r.Tel.isEmpty(), r.Tel),
+            orNull(r.Birth == 0, r.Birth),
+            orNull(r.Sex < 0, r.Sex),
+            orNull(r.Blood.isEmpty(), r.Blood)};
+}
+
+} // namespace
+
+bool LoadUserRecord(const QString& code, TUserRecord& r) {
+    TCodeQuery q({"SELECT * FROM M_個人情報", "WHERE 個人コード=:code",
+                  "and ( (指コード Is Null) Or (指コード=0) )"},
+                 code);
+    q.Query.Open();
+    if (q.Query.Eof())
+        return false;
+    const auto field = [&](const char* name) { return q.Query.FieldByName(name); };
+    r = TUserRecord{field("個人コード")->AsString(),
+                    field("氏名")->AsString(),
+                    field("ﾌﾘｶﾞﾅ")->AsString(),
+                    field("部門コード")->AsInteger(),
+                    field("有効終了日")->AsFloat(),
+                    field("郵便番号")->AsString(),
+                    field("住所①")->AsString(),
+                    field("住所②")->AsString(),
+                    field("電話")->AsString(),
+                    field("生年月日")->AsFloat(),
+                    field("性別")->IsNull() ? -1 : field("性別")->AsInteger(),
+                    field("血液型")->AsString(),
+                    field("認証画像")->BlobSize() > 0};
+    return true;
+}
+
+void StoreUserRecord(const TUserRecord& record, const QString& currentCode) {
+    QStringList names, sets;
+    for (int i = 0; i < UserColumns.size(); ++i) {
+        names << QString(":p%1").arg(i);
+        sets << UserColumns[i] + "=" + names.last();
+    }
+    const QStringList lines =
+        currentCode.isEmpty()
+            ? QStringList{"INSERT INTO M_個人情報 (" + UserColumns.join(',') + ")",
+                          "VALUES (" + names.join(',') + ")"}
+            : QStringList{"UPDATE M_個人情報 SET " + sets.join(','), "WHERE 個人コード=:code"};
+    InTransaction([&] {
+        if (record.Code != currentCode && CodeExistsInTotals(record.Code))
+            DeleteTotalsRow(record.Code);
+        TCodeQuery q(lines, currentCode);
+        const QList<QVariant> values = ValuesOf(record);
+        for (int i = 0; i < values.size(); ++i)
+            q.Query.ParamByName(QString("p%1").arg(i)).SetValue(values[i]);
+        q.Query.ExecSQL();
+        if (!currentCode.isEmpty() && record.Code != currentCode)
+            RenameUnitRows(currentCode, record.Code);
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UserRules.h"
+#include "base/DateTime.h"
 
 #include <QList>
 #include <QString>
@@ -22,9 +23,31 @@ void RenameUnitRows(const QString& oldCode, const QString& newCode);
 
 // The person's units (finger-code rows left out), in 認証機ID order.
 QList<TUnitRowState> UnitRowsOf(const QString& code);
-// The units on which the person is registered and not being removed: the removal request.
-QList<int> RegisteredUnitsOf(const QString& code);
 // Inserts the plan's new rows and deletes the rows that need no removal request.
 void ApplyUnitInserts(const QString& code, const TUnitStorePlan& plan);
 // Deletes the person's rows of these units, finger-code rows included, in one transaction.
 void DeleteUnitRows(const QString& code, const QList<int>& units);
+
+// The columns of M_個人情報 that the person screen shows and stores; 0 (-1 for the sex) stands
+// for an empty column.
+struct TUserRecord {
+    QString Code;
+    QString Name;
+    QString Kana;
+    int Dept = 0;
+    TDateTime ValidEnd = 0;
+    QString Yubin;
+    QString Addr1;
+    QString Addr2;
+    QString Tel;
+    TDateTime Birth = 0;
+    int Sex = -1;
+    QString Blood;
+    bool HasImage = false; // read only: written by the communication program
+};
+// False when no row has the code.
+bool LoadUserRecord(const QString& code, TUserRecord& record);
+// Stores the person in one transaction: a new person (`currentCode` empty) is inserted, a
+// stored one updated under `currentCode`; a code given anew loses its leftover attendance
+// total, and a changed code takes the person's unit rows along.
+void StoreUserRecord(const TUserRecord& record, const QString& currentCode);

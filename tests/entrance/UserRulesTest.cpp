@@ -189,7 +189,6 @@ TEST_F(UserRows, UnitRowsFollowThePlan) {
         "('Q1',2,1,0,3), ('Q1',3,1,0,NULL)");
     const QList<TUnitRowState> rows = UnitRowsOf("P1");
     ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(RegisteredUnitsOf("P1"), QList<int>{2});
 
     const TUnitStorePlan plan = PlanUnitStore({{1, true}, {2, false}, {3, false}, {4, true}}, rows);
     ApplyUnitInserts("P1", plan);
@@ -204,6 +203,40 @@ TEST_F(UserRows, UnitRowsFollowThePlan) {
     RenameUnitRows("P1", "P2");
     EXPECT_EQ(UnitRowsOf("P2").size(), 2);
     EXPECT_TRUE(UnitRowsOf("P1").isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(UserRows, StoringInsertsUpdatesAndRenames) {
+    Run("INSERT INTO M_勤務表合計 (個人コード) VALUES ('N1'), ('N2')");
+    TUserRecord person{"N1", "山田", "ﾔﾏﾀﾞ", 3, 0, "", "", "", "", 27892, 1, "AB"};
+    StoreUserRecord(person, "");
+    EXPECT_EQ(Column("SELECT 個人コード FROM M_勤務表合計"), QStringList{"N2"});
+    Run("INSERT INTO M_使用認証機 (個人コード,認証機ID) VALUES ('N1',1), ('N1',2)");
+
+    TUserRecord loaded;
+    ASSERT_TRUE(LoadUserRecord("N1", loaded));
+    EXPECT_EQ(loaded.Name, "山田");
+    EXPECT_EQ(loaded.Dept, 3);
+    EXPECT_EQ(loaded.Birth, 27892);
+    EXPECT_EQ(loaded.Sex, 1);
+    EXPECT_EQ(loaded.Blood, "AB");
+    EXPECT_EQ(loaded.ValidEnd, 0);
+    EXPECT_FALSE(loaded.HasImage);
+    EXPECT_EQ(Column("SELECT coalesce(有効終了日,'null')||'/'||coalesce(住所①,'null') FROM "
+                     "M_個人情報"),
+              QStringList{"null/null"});
+
+    loaded.Code = "N2";
+    loaded.Sex = -1;
+    StoreUserRecord(loaded, "N1");
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||coalesce(性別,'null') FROM M_個人情報"),
+              QStringList{"N2/null"});
+    EXPECT_EQ(Column("SELECT 個人コード FROM M_勤務表合計"), QStringList{});
+    EXPECT_EQ(Column("SELECT DISTINCT 個人コード FROM M_使用認証機"), QStringList{"N2"});
+    EXPECT_FALSE(LoadUserRecord("N1", loaded));
 }
 
 } // namespace

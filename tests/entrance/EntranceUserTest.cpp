@@ -1,0 +1,91 @@
+#include "EntranceFixture.h"
+#include "base/Text.h"
+#include "components/grids/MOStringGrid.h"
+#include "entrance/CommRequests.h"
+#include "entrance/Form_EntranceUser.h"
+#include "entrance/UserRules.h"
+#include "tests/common/TempFolder.h"
+#include "ui/CopyData.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Three units; person P1 registered on unit 2, waiting for its image on unit 3.
+struct EntranceUserDialog : EntranceFixture {
+    EntranceUserDialog() {
+        Run("INSERT INTO entranceState (認証機ID,認証機名,作動状況) VALUES (1,'正面',1), "
+            "(2,'裏口',1), (3,'倉庫',0)",
+            true);
+        Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除) VALUES ('P1',2,1,0), "
+            "('P1',3,0,0), ('P2',2,1,0)");
+    }
+    // Runs the dialog for P1: `act` ticks and presses, then the dialog's answer.
+    int Edit(const std::function<void(TfrmEntranceUser*)>& act) {
+        auto* form = new TfrmEntranceUser(nullptr);
+        QTimer::singleShot(0, [form, act] { act(form); });
+        return form->EditUnitsForUser("P1", "山田");
+    }
+    QStringList Rows() {
+        return Column("SELECT 個人コード||'/'||認証機ID FROM M_使用認証機 ORDER BY 1");
+    }
+};
+
+// Answers the next message box with OK and keeps its text.
+void AnswerMessage(QString& text) {
+    QTimer::singleShot(0, [&text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+TEST_F(EntranceUserDialog, TicksShowTheRowsAndStoringAddsWithoutRequest) {
+    const int result = Edit([&](TfrmEntranceUser* form) {
+        EXPECT_EQ(form->Ticks().size(), 3);
+        EXPECT_EQ(form->EntGrid->Cols(2).mid(1), QStringList({"0", "1", "1"}));
+        form->grab().save(TestOutputFolder() + "/TfrmEntranceUser.png");
+        form->EntGrid->SetRow(1);
+        QTest::keyClick(form->EntGrid, Qt::Key_Space);
+        form->EntGrid->SetRow(3);
+        QTest::keyClick(form->EntGrid, Qt::Key_Return);
+        form->btnOK->click();
+    });
+    EXPECT_EQ(result, mrOk);
+    EXPECT_EQ(Rows(), QStringList({"P1/1", "P1/2", "P2/2"}));
+}
+
+TEST_F(EntranceUserDialog, RegisteredUnitGoesOnlyOnceItsRemovalIsHandedOver) {
+    // No communication program: the registered row stays and the dialog stays open.
+    QString message;
+    const int refused = Edit([&](TfrmEntranceUser* form) {
+        form->btnAllNONE->click();
+        AnswerMessage(message);
+        form->btnOK->click();
+        form->btnCANCEL->click();
+    });
+    EXPECT_EQ(refused, mrCancel);
+    EXPECT_TRUE(message.startsWith("認証機コミュニケーションと接続できませんでした。"));
+    EXPECT_EQ(Rows(), QStringList({"P1/2", "P2/2"}));
+
+    QByteArray request;
+    TCopyDataServer comm(CommCaption, [&](const TCopyData& d) {
+        if (d.Code == CD_DELETE_USERS)
+            request = d.Payload;
+    });
+    ASSERT_TRUE(comm.Start());
+    const int stored = Edit([&](TfrmEntranceUser* form) {
+        form->btnAllNONE->click();
+        form->btnOK->click();
+    });
+    EXPECT_EQ(stored, mrOk);
+    EXPECT_EQ(Rows(), QStringList{"P2/2"});
+    QTRY_COMPARE(request, ToCP932("P1,2\r\n") + '\0');
+}
+
+} // namespace
