@@ -1,16 +1,20 @@
 #include "Form_EntranceItemSetup.h"
 
+#include "CommRequests.h"
 #include "DataModule1.h"
 #include "Form_EntranceItemSetup_Sub0.h"
 #include "ResourceStrings.h"
 #include "Unit_Common.h"
+#include "Unit_CommonRequests.h"
 #include "Unit_EntranceItems.h"
+#include "base/Convert.h"
 #include "base/Files.h"
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Database.h"
 #include "entrance/reports/Report_Ninsyoki.h"
 #include "ui/SelectionColor.h"
 #include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -215,8 +219,26 @@ void TfrmEntranceItemSetup::DeleteUnit(int unitID) {
     sqlEntrance.ExecSQL();
 }
 
+// Asks the communication program to release the alarm of a running unit whose case was
+// opened; the grid changes once that program has cleared the tamper columns.
 void TfrmEntranceItemSetup::btnTanpaClick() {
-    // Filled in with the requests to the communication program.
+    const int row = StringGridEx1->Row();
+    int tamper = 0;
+    TryStrToInt(StringGridEx1->Cells(ColTamper, row), tamper);
+    int unit = 0;
+    if (tamper != 1 || StringGridEx1->Cells(ColState, row) != RunningText() ||
+        !TryStrToInt(StringGridEx1->Cells(ColID, row), unit))
+        return;
+    if (MessageBox(StringGridEx1->Cells(ColName, row) + "のタンパーSWを解除します。\n" +
+                       "よろしいですか？",
+                   MB_OKCANCEL) != IDOK)
+        return;
+    SetWaitCursor(true);
+    const bool sent = SendCommRequest(CD_RESET_TAMPER, QString::number(unit));
+    SetWaitCursor(false);
+    if (!sent)
+        ShowMessage(NetworkMode ? "ネットワーク接続に失敗しました。"
+                                : "認証機コミュニケーションが見つかりませんでした。");
 }
 
 void TfrmEntranceItemSetup::BtnPrintClick() {

@@ -1,8 +1,10 @@
 #include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
+#include "entrance/CommRequests.h"
 #include "entrance/Form_EntranceItemSetup.h"
 #include "entrance/Form_EntranceItemSetup_Sub0.h"
 #include "entrance/Unit_EntranceItems.h"
+#include "ui/CopyData.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -174,4 +176,29 @@ TEST_F(UnitScreen, FollowsTheUnitTable) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return form->StringGridEx1->Cells(1, 2) == "通用口B"; }, 2500));
     EXPECT_EQ(form->StringGridEx1->Cells(4, 2), "稼 動 中");
+}
+
+// The release goes to the communication program's window as request 1154 with the unit ID;
+// without that window the operator is told.
+TEST_F(UnitScreen, ReleasesATamperAlarm) {
+    TfrmEntranceItemSetup* form = Open();
+    TMessageAnswers answers;
+    Select(2); // stopped: nothing happens
+    form->btnTanpa->click();
+    EXPECT_TRUE(answers.Texts.isEmpty());
+    Select(1);
+    form->btnTanpa->click();
+    EXPECT_EQ(answers.Texts, (QStringList{"正面玄関のタンパーSWを解除します。\nよろしいですか？",
+                                          "認証機コミュニケーションが見つかりませんでした。"}));
+
+    QList<TCopyData> received;
+    TCopyDataServer comm(CommCaption, [&](const TCopyData& r) { received << r; });
+    ASSERT_TRUE(comm.Start());
+    answers.Texts.clear();
+    form->btnTanpa->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !received.isEmpty(); }, 2000));
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received[0].Code, CD_RESET_TAMPER);
+    EXPECT_EQ(received[0].Payload, QByteArray("1", 2));
+    EXPECT_EQ(answers.Texts.size(), 1) << "only the question";
 }
