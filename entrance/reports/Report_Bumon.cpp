@@ -7,7 +7,7 @@ constexpr int RowsPerPage = 40;
 constexpr int RowHeight = 22;
 } // namespace
 
-TRep_Bumon::TRep_Bumon() {
+TRep_Bumon::TRep_Bumon(QWidget* owner) : TRep_MasterList(owner) {
     CreatePageBands("部　門　登　録　一　覧　表");
     const QList<TLRItem*> items = CreateColumns(
         {{"部門コード", 120, taCenter}, {"部　門　名", 480}, {"登録数", 122, taRightJustify}},

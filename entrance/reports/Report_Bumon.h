@@ -8,7 +8,7 @@
 class TRep_Bumon final : public TRep_MasterList {
     Q_OBJECT
 public:
-    TRep_Bumon();
+    explicit TRep_Bumon(QWidget* owner = nullptr);
 
     TQuery sqlBumon;
     TQuery sqlNoneCount;

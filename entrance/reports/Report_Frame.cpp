@@ -47,8 +47,10 @@ TFont ReportTextFont(int size) {
     return font;
 }
 
-TRep_Form::TRep_Form(QWidget* owner) : QWidget(owner) {
+// A window of its own that is never shown, also when its owner shows.
+TRep_Form::TRep_Form(QWidget* owner) : QWidget(owner, Qt::Window) {
     setAttribute(Qt::WA_DontShowOnScreen);
+    setVisible(false);
     LightRep1 = new TLightRep(this);
     LightRep1->SetFont(ReportTextFont());
     LRPreviewControl1 = new TLRPreviewControl;

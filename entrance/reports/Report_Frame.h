@@ -106,15 +106,21 @@ private:
     bool FClosing = false;
 };
 
-// Opens the report that `global` holds when there is none: creates it (with no owner, as
-// the application owns it) and runs its preview. Returns once the preview has closed, with
-// the report freed and `global` empty again, also when the report failed.
-template <class T> void OpenReport(QPointer<T>& global) {
+// Opens the report that `global` holds when there is none: creates it with `owner` and lets
+// `run` show it (RunPreview, or a report's Execute with its request). Returns once the
+// preview has closed, with the report freed and `global` empty again, also when the report
+// failed.
+template <class T, class Run> void OpenReport(QPointer<T>& global, QWidget* owner, Run&& run) {
     if (global)
         return;
-    std::unique_ptr<T> report(new T);
+    std::unique_ptr<T> report(new T(owner));
     global = report.get();
-    report->RunPreview();
+    run(*report);
+}
+
+// The master-data lists: created with no owner, as the application owns them.
+template <class T> void OpenReport(QPointer<T>& global) {
+    OpenReport(global, nullptr, [](T& report) { report.RunPreview(); });
 }
 
 // The page fonts of the reports.

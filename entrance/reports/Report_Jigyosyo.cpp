@@ -10,7 +10,7 @@ constexpr int SheetLeft = (722 - LabelWidth - ValueWidth) / 2;
 constexpr int SheetTop = 90;
 } // namespace
 
-TRep_Jigyosyo::TRep_Jigyosyo() {
+TRep_Jigyosyo::TRep_Jigyosyo(QWidget* owner) : TRep_Form(owner) {
     LightRep1->Title = "事　業　所　情　報";
     LightRep1->SetFont(ReportTextFont(12));
     LRLayoutPanel1 = new TLRLayoutPanel(LightRep1);

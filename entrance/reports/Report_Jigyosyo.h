@@ -7,7 +7,7 @@
 class TRep_Jigyosyo final : public TRep_Form {
     Q_OBJECT
 public:
-    TRep_Jigyosyo();
+    explicit TRep_Jigyosyo(QWidget* owner = nullptr);
 
     TQuery sqlJigyosyo;
     TLRItem* ItmName;

@@ -1,8 +1,8 @@
 #include "Report_Ninsyoki.h"
 
+#include "base/DateTime.h"
 #include "dbengine/Database.h"
 #include "entrance/DataModule1.h"
-#include "base/DateTime.h"
 
 QPointer<TRep_Ninsyoki> Rep_Ninsyoki;
 
@@ -17,7 +17,7 @@ QString UnitHoursText(double time) {
     return QString::asprintf("%2d 時 %2d 分", hour, min);
 }
 
-TRep_Ninsyoki::TRep_Ninsyoki() {
+TRep_Ninsyoki::TRep_Ninsyoki(QWidget* owner) : TRep_MasterList(owner) {
     CreatePageBands("認 証 機 情 報 一 覧 表");
     const QList<TLRItem*> items = CreateColumns({{"認証機ID", 100, taCenter},
                                                  {"認証機名", 342},

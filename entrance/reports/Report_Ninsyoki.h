@@ -7,7 +7,7 @@
 class TRep_Ninsyoki final : public TRep_MasterList {
     Q_OBJECT
 public:
-    TRep_Ninsyoki();
+    explicit TRep_Ninsyoki(QWidget* owner = nullptr);
 
     TQuery sqlNinsyoki;
     TLRItem* ItmID;

@@ -10,7 +10,7 @@ constexpr int RowsPerPage = 40;
 constexpr int RowHeight = 22;
 } // namespace
 
-TRep_RoomNinsyoki::TRep_RoomNinsyoki() {
+TRep_RoomNinsyoki::TRep_RoomNinsyoki(QWidget* owner) : TRep_MasterList(owner) {
     CreatePageBands("部屋別認証機登録一覧表");
     // Every row is a room heading or a unit; the grid's own cell panel stays empty.
     SubPNinsyoki = new TLRSubPanel(this);

@@ -9,7 +9,7 @@
 class TRep_RoomNinsyoki final : public TRep_MasterList {
     Q_OBJECT
 public:
-    TRep_RoomNinsyoki();
+    explicit TRep_RoomNinsyoki(QWidget* owner = nullptr);
 
     TQuery sqlRoom;
     TDataSource DataSource1;
