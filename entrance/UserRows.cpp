@@ -196,3 +196,9 @@ void StoreUserRecord(const TUserRecord& record, const QString& currentCode) {
             RenameUnitRows(currentCode, record.Code);
     });
 }
+
+bool UsersHaveLevel() {
+    TCodeQuery q({"SELECT * FROM M_個人情報 WHERE 1=0"}, QString());
+    q.Query.Open();
+    return q.Query.FindField("ユーザーレベル") != nullptr;
+}

@@ -51,3 +51,5 @@ bool LoadUserRecord(const QString& code, TUserRecord& record);
 // stored one updated under `currentCode`; a code given anew loses its leftover attendance
 // total, and a changed code takes the person's unit rows along.
 void StoreUserRecord(const TUserRecord& record, const QString& currentCode);
+// Whether M_個人情報 has the column ユーザーレベル (added by the communication program).
+bool UsersHaveLevel();
