@@ -49,14 +49,14 @@ TDatabase* NewDatabase(TComponent* owner, const QString& name, const QString& da
     return database;
 }
 
+} // namespace
+
 TQuery* NewQuery(TComponent* owner, const QString& name, const QString& databaseName) {
     auto* query = new TQuery(owner);
     query->SetName(name);
     query->SetDatabaseName(databaseName);
     return query;
 }
-
-} // namespace
 
 TDM1::TDM1() : ProgramFile(QCoreApplication::applicationFilePath()) {
     SetName("DM1");

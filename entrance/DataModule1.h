@@ -19,6 +19,9 @@ QString DatabaseFileOf(const QString& path);
 // or one whose folder holds no database, gives `programFile`, which is written back.
 void LoadDataPath(const QString& programFile);
 
+// A query of a data module: named, owned by the module, on that database.
+TQuery* NewQuery(TComponent* owner, const QString& name, const QString& databaseName);
+
 // The management program's first data module: the two database connections, closed until
 // the login opens them, and the queries the shared routines use.
 class TDM1 : public TComponent {

@@ -1,3 +1,4 @@
+#include "LogInFixture.h"
 #include "entrance/DataModule1.h"
 #include "entrance/DataModule3.h"
 #include "entrance/DataModules.h"
@@ -9,15 +10,6 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
-
-namespace {
-
-QString ReadFile(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-} // namespace
 
 // The program sits in one folder; "APPNAME" may name a file in another folder.
 TEST(DataModuleTest, LoadDataPathKeepsAnAppNameBesideTheDatabaseElseWritesTheProgram) {

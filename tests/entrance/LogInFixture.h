@@ -11,11 +11,18 @@
 #include "tools/newdata/NewData.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+
+// A text file's whole content; empty when it cannot be read.
+inline QString ReadFile(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 // The program folder. unixODBC's installer keeps the first folder of its files for the whole
 // process, so every test of the program uses the same one.

@@ -11,15 +11,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-namespace {
-
-QString ReadFile(const QString& name) {
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-} // namespace
-
 TEST_F(LogInFixture, RegistrationNeedsEqualPasswordsThatAreNotEmpty) {
     Clock::SetNow([] { return EncodeDate(2026, 12, 10) + 0.5; });
     const auto login = NewLogIn();
@@ -98,7 +89,8 @@ TEST_F(LogInFixture, LocalLoginSetsUpTheDataSourcesAndOpensBothDatabases) {
     login->FillPCList();
     EXPECT_EQ(login->PCList(), QStringList{"ローカルコンピュータ"});
     EXPECT_EQ(LocalIPDigits, "127001");
-    ASSERT_TRUE(Attempt(*login, "ローカルコンピュータ", "管理者", "abc")) << Messages.join("|").toStdString();
+    ASSERT_TRUE(Attempt(*login, "ローカルコンピュータ", "管理者", "abc"))
+        << Messages.join("|").toStdString();
     EXPECT_FALSE(NetworkMode);
     EXPECT_EQ(DataPath, ProgramFile());
     EXPECT_EQ(ReadAppRegistry("LastLoginPC"), "");
