@@ -2,11 +2,11 @@
 
 #include "Form_EntranceGroupSetup_Sub0.h"
 #include "ResourceStrings.h"
+#include "SetupGrids.h"
 #include "Unit_Common.h"
 #include "Unit_Entrance.h"
 #include "components/grids/MOStringGrid.h"
 #include "entrance/reports/Report_RoomNinsyoki.h"
-#include "ui/SelectionColor.h"
 #include "ui/ShowMessage.h"
 
 #include <QHBoxLayout>
@@ -35,27 +35,8 @@ TfrmEntranceGroupSetup::~TfrmEntranceGroupSetup() = default;
 void TfrmEntranceGroupSetup::CreateControls() {
     auto* layout = new QHBoxLayout(this);
     GroupGrid = new TMOStringGrid(this);
-    GroupGrid->SetColCount(2);
-    GroupGrid->SetRowCount(2);
-    GroupGrid->SetFixedCols(0);
-    GroupGrid->SetOptions(GroupGrid->Options() | goRowSelect);
-    GroupGrid->GridColumns()[0]->SetCaption("部　屋　名");
-    GroupGrid->GridColumns()[0]->SetCanEdit(false);
-    GroupGrid->SetColWidths(0, 300);
-    GroupGrid->SetColWidths(1, -1);
+    SetUpListGrid(GroupGrid, {{"部　屋　名", 300}, {"", -1}});
     GroupGrid->setMinimumSize(320, 360);
-    GroupGrid->OnDrawCell = [this](QObject*, int col, int row, const TRect& rect, TGridDrawState) {
-        if (row < 1 || row != GroupGrid->Row())
-            return;
-        TCanvas& canvas = *GroupGrid->Canvas();
-        SetSelectedRowColors(canvas, GroupGrid->IsActiveControl());
-        canvas.FillRect(rect);
-        TRect r = rect;
-        r.Left += 2;
-        canvas.DrawText(GroupGrid->Cells(col, row), r, DT_SINGLELINE | DT_VCENTER);
-    };
-    GroupGrid->OnEnter = [this](QObject*) { GroupGrid->Invalidate(); };
-    GroupGrid->OnExit = [this](QObject*) { GroupGrid->Invalidate(); };
     layout->addWidget(GroupGrid, 1);
     // Every unit with its room; kept out of sight.
     EntGrid = new TMOStringGrid(this);

@@ -2,13 +2,13 @@
 
 #include "DataModule1.h"
 #include "ResourceStrings.h"
+#include "SetupGrids.h"
 #include "Unit_Common.h"
 #include "Unit_Entrance.h"
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Database.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
-#include "ui/SelectionColor.h"
 #include "ui/ShowMessage.h"
 
 #include <QGridLayout>
@@ -20,35 +20,7 @@
 QPointer<TfrmEntranceGroupSetup_Sub0> frmEntranceGroupSetup_Sub0;
 
 void SetUpUnitGrid(TMOStringGrid* grid) {
-    grid->SetColCount(2);
-    grid->SetRowCount(2);
-    grid->SetFixedCols(0);
-    grid->SetOptions(grid->Options() | goRowSelect);
-    const struct {
-        const char* caption;
-        int width;
-        TAlignment alignment;
-    } columns[] = {{"ID", 50, taCenter}, {"認　証　機　名", 200, taLeftJustify}};
-    for (int col = 0; col < 2; ++col) {
-        TMOGridColumn* column = grid->GridColumns()[col];
-        column->SetCaption(columns[col].caption);
-        column->SetAlignment(columns[col].alignment);
-        column->SetCanEdit(false);
-        grid->SetColWidths(col, columns[col].width);
-    }
-    grid->OnDrawCell = [grid](QObject*, int col, int row, const TRect& rect, TGridDrawState) {
-        if (row < 1 || row != grid->Row())
-            return;
-        TCanvas& canvas = *grid->Canvas();
-        SetSelectedRowColors(canvas, grid->IsActiveControl());
-        canvas.FillRect(rect);
-        TRect r = rect;
-        r.Left += 2;
-        canvas.DrawText(grid->Cells(col, row), r,
-                        DT_SINGLELINE | DT_VCENTER | (col == 0 ? DT_CENTER : DT_LEFT));
-    };
-    grid->OnEnter = [grid](QObject*) { grid->Invalidate(); };
-    grid->OnExit = [grid](QObject*) { grid->Invalidate(); };
+    SetUpListGrid(grid, {{"ID", 50, taCenter}, {"認　証　機　名", 200}});
 }
 
 void MoveGridUnit(TStringGrid* source, TStringGrid* target) {

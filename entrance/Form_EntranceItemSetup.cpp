@@ -4,6 +4,7 @@
 #include "DataModule1.h"
 #include "Form_EntranceItemSetup_Sub0.h"
 #include "ResourceStrings.h"
+#include "SetupGrids.h"
 #include "Unit_Common.h"
 #include "Unit_CommonRequests.h"
 #include "Unit_EntranceItems.h"
@@ -52,24 +53,12 @@ TfrmEntranceItemSetup::~TfrmEntranceItemSetup() = default;
 void TfrmEntranceItemSetup::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     StringGridEx1 = new TMOStringGrid(this);
-    StringGridEx1->SetColCount(6);
-    StringGridEx1->SetRowCount(2);
-    StringGridEx1->SetFixedCols(0);
-    StringGridEx1->SetOptions(StringGridEx1->Options() | goRowSelect);
-    const struct {
-        const char* caption;
-        int width;
-        TAlignment alignment;
-    } columns[] = {{"認証機ID", 70, taCenter},      {"認 証 機 名", 260, taLeftJustify},
-                   {"稼動開始時間", 100, taCenter}, {"稼動終了時間", 100, taCenter},
-                   {"作動状況", 90, taCenter},      {"認　証", 90, taCenter}};
-    for (int col = 0; col < 6; ++col) {
-        TMOGridColumn* column = StringGridEx1->GridColumns()[col];
-        column->SetCaption(columns[col].caption);
-        column->SetAlignment(columns[col].alignment);
-        column->SetCanEdit(false);
-        StringGridEx1->SetColWidths(col, columns[col].width);
-    }
+    SetUpListGrid(StringGridEx1, {{"認証機ID", 70, taCenter},
+                                  {"認 証 機 名", 260},
+                                  {"稼動開始時間", 100, taCenter},
+                                  {"稼動終了時間", 100, taCenter},
+                                  {"作動状況", 90, taCenter},
+                                  {"認　証", 90, taCenter}});
     StringGridEx1->setMinimumSize(740, 360);
     layout->addWidget(StringGridEx1, 1);
     auto* buttons = new QHBoxLayout;
@@ -102,8 +91,6 @@ void TfrmEntranceItemSetup::CreateControls() {
     };
     StringGridEx1->OnDrawCell = [this](QObject*, int col, int row, const TRect& rect,
                                        TGridDrawState) { StringGridEx1DrawCell(col, row, rect); };
-    StringGridEx1->OnEnter = [this](QObject*) { StringGridEx1->Invalidate(); };
-    StringGridEx1->OnExit = [this](QObject*) { StringGridEx1->Invalidate(); };
 }
 
 void TfrmEntranceItemSetup::FormShow() {
@@ -256,31 +243,28 @@ void TfrmEntranceItemSetup::Timer1Timer() {
 // The selected row in white on the selection colour; the running state in blue or red, and
 // a running unit with an opened case marked in red, on every row.
 void TfrmEntranceItemSetup::StringGridEx1DrawCell(int col, int row, const TRect& rect) {
-    const bool selected = row == StringGridEx1->Row();
-    if (row < 1 || (!selected && col < ColState))
+    if (col < ColState) {
+        DrawSelectedRowCell(StringGridEx1, col, row, rect);
+        return;
+    }
+    if (row < 1)
         return;
     TCanvas& canvas = *StringGridEx1->Canvas();
-    const bool running = StringGridEx1->Cells(ColState, row) == RunningText();
-    if (selected)
+    if (row == StringGridEx1->Row())
         SetSelectedRowColors(canvas, StringGridEx1->IsActiveControl());
     else
         canvas.Brush = TBrush{clWindow, bsSolid};
     canvas.FillRect(rect);
+    const bool running = StringGridEx1->Cells(ColState, row) == RunningText();
     QString text = StringGridEx1->Cells(col, row);
-    unsigned format = DT_SINGLELINE | DT_VCENTER;
-    if (col == ColState) {
+    if (col == ColState)
         canvas.Font.Color = running ? clBlue : clRed;
-        format |= DT_CENTER;
-    } else if (col == ColTamper) {
+    else {
         text = text == "1" && running ? "認証不可" : QString();
         canvas.Font.Color = clRed;
-        format |= DT_CENTER;
-    } else if (StringGridEx1->GridColumns()[col]->Alignment() == taCenter) {
-        format |= DT_CENTER;
     }
     TRect r = rect;
-    r.Left += 2;
-    canvas.DrawText(text, r, format);
+    canvas.DrawText(text, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }
 
 void TfrmEntranceItemSetup::FormClose(TCloseAction& action) {
