@@ -2,6 +2,8 @@
 
 #include "Component.h"
 
+#include <QRegularExpression>
+
 void Exception::SetMessage(const QString& message) {
     FMessage = message;
     FUtf8.clear();
@@ -21,4 +23,12 @@ void DatabaseError(const QString& message, const TComponent* component) {
 QString QuotedStr(const QString& text) {
     QString inner = text;
     return "'" + inner.replace("'", "''") + "'";
+}
+
+QString VersionNumbers(const QString& version) {
+    static const QRegularExpression numbers(R"(^(\d+)\.(\d+)\.(\d+))");
+    const QRegularExpressionMatch match = numbers.match(version);
+    if (!match.hasMatch())
+        return "0.0.0";
+    return match.captured(1) + "." + match.captured(2) + "." + match.captured(3);
 }

@@ -36,3 +36,6 @@ public:
 
 // Text as an SQL string literal: between single quotes, inner single quotes doubled.
 QString QuotedStr(const QString& text);
+
+// The first three numbers of a version text ("1.2.3" of "1.2.3.4"), "0.0.0" when it has none.
+QString VersionNumbers(const QString& version);

@@ -5,7 +5,7 @@
 #include "base/Process.h"
 #include "entrance/UnitShare.h"
 #include "reruzida/ALed.h"
-#include "reruzida/CommApplication.h"
+#include "ui/Application.h"
 #include "reruzida/ConfirmBox.h"
 #include "reruzida/DataModule1.h"
 #include "reruzida/DialogSetComm.h"
@@ -159,7 +159,7 @@ void TfrmMainMenu::FormCreate() {
     setWindowTitle(CommCaption);
     setFont(TFont().ToQFont());
     setWindowIcon(ProgramIcon());
-    if (auto* app = dynamic_cast<TCommApplication*>(QCoreApplication::instance()))
+    if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
         app->OnException = [this](const QString& message) { CatchExcept(message); };
     ErrorLog().LoadErrorLog();
     TrayIcon1->SetTipHelp(CommCaption);

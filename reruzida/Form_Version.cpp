@@ -5,15 +5,9 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
+#include "base/SysUtils.h"
 
-QString VersionLabel(const QString& version) {
-    static const QRegularExpression numbers(R"(^(\d+)\.(\d+)\.(\d+))");
-    const QRegularExpressionMatch match = numbers.match(version);
-    if (!match.hasMatch())
-        return "Version 0.0.0";
-    return "Version " + match.captured(1) + "." + match.captured(2) + "." + match.captured(3);
-}
+QString VersionLabel(const QString& version) { return "Version " + VersionNumbers(version); }
 
 TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     setWindowTitle("バージョン情報");

@@ -5,13 +5,14 @@
 #include "reruzida/ErrorLog.h"
 #include "reruzida/Form_MeinMenu.h"
 #include "reruzida/Requests.h"
+#include "ui/Application.h"
 
 #include <memory>
 
 // The communication program: one copy per user, in the tray, with its monitor window
 // hidden until asked for.
 int main(int argc, char** argv) {
-    TCommApplication app(argc, argv);
+    TApplication app(argc, argv);
     TSingleInstance instance("hMutexZentoria");
     if (!instance.Acquire())
         return 0;

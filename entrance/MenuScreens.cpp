@@ -1,0 +1,32 @@
+#include "entrance/MdiMainMenu.h"
+
+#include "ui/Form.h"
+
+// Which screen each menu button opens. A screen's row gets its opener once the screen is
+// built, for example
+//     [](TmdiMainMenu* m) -> TForm* { return OpenMdiChild(frmCategorySetup, m); }
+// A row without an opener leaves its button unconnected.
+void ConnectMenuScreens(TmdiMainMenu* menu) {
+    const struct {
+        QPushButton* TmdiMainMenu::*Button;
+        TmdiMainMenu::TOpener Open;
+    } screens[] = {
+        {&TmdiMainMenu::BitBtn18, {}}, // TfrmPrintSetupByEntrance
+        {&TmdiMainMenu::BitBtn2, {}},  // TfrmEntranceNowView
+        {&TmdiMainMenu::BitBtn13, {}}, // TfrmEntranceUserLogViewPrint
+        {&TmdiMainMenu::BitBtn19, {}}, // TfrmEntranceGroupNowViewList
+        {&TmdiMainMenu::BitBtn21, {}}, // TfrmPrintSetupByRoom
+        {&TmdiMainMenu::BitBtn9, {}},  // TfrmCategorySetup
+        {&TmdiMainMenu::BitBtn5, {}},  // TfrmCompanySetup
+        {&TmdiMainMenu::BitBtn11, {}}, // TfrmUserEntry
+        {&TmdiMainMenu::BitBtn23, {}}, // the restore, no screen
+        {&TmdiMainMenu::BitBtn25, {}}, // TfrmBackupSetup
+        {&TmdiMainMenu::BitBtn10, {}}, // TfrmOperatorSetup
+        {&TmdiMainMenu::BitBtn20, {}}, // TfrmLogDelete
+        {&TmdiMainMenu::BitBtn6, {}},  // TfrmEntranceItemSetup
+        {&TmdiMainMenu::BitBtn1, {}},  // TfrmEntranceGroupSetup
+    };
+    for (const auto& s : screens)
+        if (s.Open)
+            menu->ConnectMenuButton(menu->*s.Button, s.Open);
+}
