@@ -20,6 +20,7 @@ struct TCopyData;
 
 // A panel of the category bar: it looks raised or pressed and takes mouse presses.
 class TMenuPanel final : public QLabel {
+    Q_OBJECT
 public:
     TMenuPanel(const QString& caption, QWidget* parent);
     TMouseEvent OnMouseDown;
