@@ -4,6 +4,7 @@
 #include "entrance/DataModules.h"
 #include "entrance/MdiMainMenu.h"
 #include "ui/Application.h"
+#include "ui/ApplicationTitle.h"
 #include "ui/ShowMessage.h"
 
 int RunZezoduzu(TApplication& app, const QString& programFile,
@@ -11,7 +12,7 @@ int RunZezoduzu(TApplication& app, const QString& programFile,
     TSingleInstance instance("dIradoRorudiviVerovi");
     if (!instance.Acquire())
         return 0;
-    QApplication::setApplicationDisplayName("入退室管理");
+    SetApplicationTitle("入退室管理");
     app.OnException = [](const QString& message) { ShowMessage(message); };
     TDataModules modules(programFile);
     TmdiMainMenu main;
