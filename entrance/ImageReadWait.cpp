@@ -18,7 +18,9 @@ TImageReadWait::~TImageReadWait() {
         TheWait = nullptr;
 }
 
-TImageReadWait* TImageReadWait::Current() { return TheWait; }
+TImageReadWait* TImageReadWait::Current() {
+    return TheWait;
+}
 
 // "Not registered" counts only for the unit asked: the communication program also sends
 // answers for enrolments on other units, which must not end this wait.

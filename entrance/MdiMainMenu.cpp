@@ -11,6 +11,7 @@
 #include "entrance/ImageReadWait.h"
 #include "entrance/ResourceStrings.h"
 #include "entrance/Unit_Common.h"
+#include "entrance/UpgradeDatabase.h"
 #include "ui/Color.h"
 #include "ui/CopyData.h"
 #include "ui/Form.h"
@@ -125,9 +126,9 @@ QWidget* TmdiMainMenu::CreateCategoryBar() {
         const char* Caption;
         int Category;
     } panels[] = {
-        {&TmdiMainMenu::Panel5, "入退室管理", 1},   {&TmdiMainMenu::Panel6, "勤怠管理", 2},
-        {&TmdiMainMenu::Panel7, "マスタ登録", 3},   {&TmdiMainMenu::Panel8, "メンテナンス", 4},
-        {&TmdiMainMenu::Panel9, "各種設定", 5},     {&TmdiMainMenu::Panel10, "システム終了", 0},
+        {&TmdiMainMenu::Panel5, "入退室管理", 1}, {&TmdiMainMenu::Panel6, "勤怠管理", 2},
+        {&TmdiMainMenu::Panel7, "マスタ登録", 3}, {&TmdiMainMenu::Panel8, "メンテナンス", 4},
+        {&TmdiMainMenu::Panel9, "各種設定", 5},   {&TmdiMainMenu::Panel10, "システム終了", 0},
     };
     for (const auto& p : panels) {
         auto* panel = new TMenuPanel(p.Caption, Panel2);
@@ -219,6 +220,7 @@ bool TmdiMainMenu::FormCreate(const std::function<int()>& login) {
             DM1->DB1->Close();
         return false;
     }
+    UpgradeDatabase();
     LoadProcessingPeriod();
     LoadCompany();
     ShowCompanyName();
@@ -244,7 +246,9 @@ QString VersionCaption(const QString& version) {
     return "入退室管理システム　Ver." + VersionNumbers(version) + "  ";
 }
 
-void TmdiMainMenu::ShowVersion() { lblVersion->setText(VersionCaption(ZZ_VERSION)); }
+void TmdiMainMenu::ShowVersion() {
+    lblVersion->setText(VersionCaption(ZZ_VERSION));
+}
 
 void TmdiMainMenu::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

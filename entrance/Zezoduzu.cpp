@@ -7,8 +7,7 @@
 #include "ui/ApplicationTitle.h"
 #include "ui/ShowMessage.h"
 
-int RunZezoduzu(TApplication& app, const QString& programFile,
-                const std::function<int()>& login) {
+int RunZezoduzu(TApplication& app, const QString& programFile, const std::function<int()>& login) {
     TSingleInstance instance("dIradoRorudiviVerovi");
     if (!instance.Acquire())
         return 0;

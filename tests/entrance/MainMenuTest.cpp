@@ -1,11 +1,13 @@
 #include "base/SysUtils.h"
 #include "base/Text.h"
+#include "dbengine/Database.h"
 #include "entrance/CommRequests.h"
+#include "entrance/DataModule1.h"
 #include "entrance/ImageReadWait.h"
 #include "entrance/MdiMainMenu.h"
 #include "entrance/Unit_Common.h"
 #include "tests/common/TempFolder.h"
-#include "tests/dbengine/EngineFixture.h"
+#include "tests/entrance/LogInFixture.h"
 #include "ui/CopyData.h"
 #include "ui/Form.h"
 
@@ -18,7 +20,9 @@
 
 namespace {
 
-void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void RunDeferredDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // How the test screen behaves while it is created.
 enum TScreenStart { Opens, ClosesAtCreate, ThrowsAtCreate };
@@ -191,26 +195,30 @@ TEST(VersionCaptionTest, FirstThreeNumbersOfTheBuildVersion) {
     EXPECT_EQ(VersionCaption(""), "入退室管理システム　Ver.0.0.0  ");
 }
 
-namespace {
-
-// The main window on a data folder, its login answered by the test.
-class MainMenuLoginTest : public EngineFixture {};
-
-} // namespace
-
-// A cancelled login ends the program; a good one shows the business office's name, which
-// also goes to the registry for the reports, and the build's version.
-TEST_F(MainMenuLoginTest, LoginDecidesAndTheOfficeNameShows) {
-    Run("INSERT INTO M_事業所 (事業所コード,事業所名,処理年度,処理月,勤怠締日,勤怠締月) "
+// A cancelled login ends the program; after a good one (a local login on a data folder) the
+// schema is upgraded and the business office's name shows, also in the registry for the
+// reports, with the build's version.
+TEST_F(LogInFixture, MainWindowAfterTheLogin) {
+    Run(Temp.Path(),
+        "INSERT INTO M_事業所 (事業所コード,事業所名,処理年度,処理月,勤怠締日,勤怠締月) "
         "VALUES (1,'北支店',2026,12,31,12)");
     {
         TmdiMainMenu main;
         EXPECT_FALSE(main.FormCreate([] { return int(mrCancel); }));
     }
     TmdiMainMenu main;
-    ASSERT_TRUE(main.FormCreate([] { return int(mrOk); }));
+    ASSERT_TRUE(main.FormCreate([this] {
+        const auto login = NewLogIn();
+        login->NetworkPresent = false;
+        login->FillPCList();
+        return Attempt(*login, login->LocalPCName(), "管理者", "abc", "abc") ? int(mrOk)
+                                                                             : int(mrCancel);
+    })) << Messages.join("|").toStdString();
     EXPECT_EQ(main.pnlCampany->text(), "　事業所名：北支店");
     EXPECT_EQ(ReadAppRegistry("CompanyName"), "北支店");
     EXPECT_EQ(main.lblVersion->text(), VersionCaption(ZZ_VERSION));
     EXPECT_EQ(ProcessingPeriod.Year, 2026);
+    EXPECT_TRUE(DM1->DB1->Connected());
+    main.close();
+    EXPECT_FALSE(DM1->DB1->Connected());
 }
