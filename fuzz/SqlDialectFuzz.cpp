@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             QStringList parameters;
             for (DialectStatement& statement : SqlDialect::Translate(sql, parameters, form)) {
+                SqlDialect::LiftValues(statement, int(parameters.size()) + 1);
                 SqlDialect::WrapDateValues(statement, kindOf);
                 SqlDialect::UseDateRanges(statement, kindOf);
                 SqlDialect::SelectListKinds(statement, kindOf);
