@@ -1,11 +1,14 @@
 #include "Form_UserEntry.h"
 
+#include "CommRequests.h"
 #include "Form_EntranceUser.h"
+#include "Form_UserEntranceGazo.h"
 #include "Unit_Common.h"
 #include "Unit_CommonRequests.h"
 #include "UserRules.h"
 #include "components/grids/StrSortGrid.h"
 #include "dbengine/Query.h"
+#include "ui/ClientSocket.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"
@@ -117,6 +120,7 @@ void TfrmUserEntry::CreateControls() {
     layout->addLayout(commands, 2, 1);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->showMessage("　認証機使用者の設定を行います。");
+    ClientSocket1 = new TClientSocket(this);
     layout->addWidget(StatusBar1, 4, 0, 1, 2);
     EscapeButton = btnCLOSE;
     resize(980, 560);
@@ -592,9 +596,40 @@ void TfrmUserEntry::btnEntranceClick() {
 void TfrmUserEntry::btnImageClick() {
     if (HasImage)
         return;
+    const QString code = TrimJ(Ed_Code->text()), name = Ed_Name->text();
     if ((FModified || CurrentCode.isEmpty()) && !ConfirmSaveChanges(2))
         return;
     ImageReadOk = false;
+    setEnabled(false);
+    if (!NetworkMode) {
+        OpenImageDialog(code, name);
+        return;
+    }
+    // The communication program's PC must answer before the dialog opens.
+    ShowWaitWindow(this);
+    SetWaitText("ネットワーク接続を確認しています。");
+    ClientSocket1->Close();
+    ClientSocket1->Address = HostToIPStr(RemotePCName);
+    ClientSocket1->Port = PORT_START;
+    ClientSocket1->OnConnect = [this, code, name] {
+        ClientSocket1->Close();
+        CloseWaitWindow(this);
+        setEnabled(false);
+        OpenImageDialog(code, name);
+    };
+    ClientSocket1->OnError = [this](const QString&) {
+        ClientSocket1->Close();
+        CloseWaitWindow(this);
+        setEnabled(true);
+        ShowMessage("接続できませんでした。");
+    };
+    ClientSocket1->Open();
+}
+
+void TfrmUserEntry::OpenImageDialog(const QString& code, const QString& name) {
+    if (!frmUserEntranceGazo)
+        frmUserEntranceGazo = new TfrmUserEntranceGazo(this);
+    frmUserEntranceGazo->RequestImageForUser(code, name);
 }
 
 void TfrmUserEntry::AfterImageRead(const QString& Code) {

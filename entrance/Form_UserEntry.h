@@ -12,6 +12,7 @@ class QPushButton;
 class QRadioButton;
 class QStatusBar;
 class QTabBar;
+class TClientSocket;
 class TStrSortGrid;
 
 // The person screen: the person list with its filters, and the person on screen, entered anew
@@ -68,6 +69,8 @@ public:
     QPushButton* btnEntrance;
     QPushButton* btnImage;
     QStatusBar* StatusBar1;
+    // The link check before an image read over the network.
+    TClientSocket* ClientSocket1;
 
     bool Modified() const { return FModified; }
     void RadioAllClick();
@@ -109,6 +112,7 @@ private:
     // Takes the typed birth date into BirthDate; false after the message for a bad one.
     bool ReadBirth();
     void DeleteUser(const QString& code);
+    void OpenImageDialog(const QString& code, const QString& name);
 
     bool FModified = false;
     bool Loading = false;

@@ -1,15 +1,19 @@
 #include "EntranceFixture.h"
+#include "base/Text.h"
 #include "components/grids/StrSortGrid.h"
 #include "entrance/CommRequests.h"
+#include "entrance/Form_UserEntranceGazo.h"
 #include "entrance/Form_UserEntry.h"
 #include "tests/common/TempFolder.h"
 #include "ui/CopyData.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -139,6 +143,42 @@ TEST_F(UserEntryScreen, CloseAsksBeforeThrowingChangesAway) {
     Answering(QMessageBox::Ok, [&] { form->btnCLOSE->click(); });
     EXPECT_EQ(messages, QStringList{"変更があります。登録しますか？"});
     EXPECT_EQ(Persons(), QStringList({"0001/山田太郎", "0002/佐藤"}));
+}
+
+TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
+    Choose(1);
+    // Without the communication program the dialog does not open.
+    Answering(QMessageBox::Ok, [&] { form->btnImage->click(); });
+    EXPECT_EQ(messages, QStringList{"認証機コミュニケーションが見つかりませんでした。"});
+    EXPECT_TRUE(form->isEnabled());
+    QTRY_VERIFY(!frmUserEntranceGazo);
+
+    QByteArray request;
+    TCopyDataServer comm(CommCaption, [&](const TCopyData& d) {
+        if (d.Code == CD_READ_IMAGE)
+            request = d.Payload;
+    });
+    ASSERT_TRUE(comm.Start());
+    messages.clear();
+    form->btnImage->click();
+    ASSERT_TRUE(frmUserEntranceGazo);
+    EXPECT_FALSE(form->isEnabled());
+    EXPECT_EQ(frmUserEntranceGazo->cmbEntrance->currentText(), " 1:正面");
+    frmUserEntranceGazo->grab().save(TestOutputFolder() + "/TfrmUserEntranceGazo.png");
+    frmUserEntranceGazo->btnOK->click();
+    QTRY_COMPARE(request, QByteArray("0001,1\r\n") + '\0');
+    ImageReadAnswer(ToCP932("0002,1\r\n") + '\0');
+    ImageReadAnswer(ToCP932(",2\r\n") + '\0');
+    EXPECT_EQ(frmUserEntranceGazo->ReadResult, 0);
+    // The simulated read stores the image as the communication program would.
+    Run("UPDATE M_個人情報 SET 認証画像=randomblob(900) WHERE 個人コード='0001'");
+    ImageReadAnswer(ToCP932("0001,1\r\n") + '\0');
+    Answering(QMessageBox::Ok, [&] { QTRY_VERIFY_WITH_TIMEOUT(!frmUserEntranceGazo, 5000); });
+    EXPECT_EQ(messages, QStringList{"画像を読み込みました。"});
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(form->ImageReadOk);
+    EXPECT_EQ(form->btnImage->text(), "画像登録済み");
+    EXPECT_EQ(form->GetCurrentUserCode(), "0001");
 }
 
 } // namespace
