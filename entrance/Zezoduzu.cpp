@@ -2,17 +2,20 @@
 
 #include "base/SingleInstance.h"
 #include "entrance/DataModules.h"
+#include "entrance/Form_LogIN.h"
 #include "entrance/MdiMainMenu.h"
 #include "ui/Application.h"
 #include "ui/ApplicationTitle.h"
+#include "ui/Form.h"
 #include "ui/ShowMessage.h"
 
-int RunZezoduzu(TApplication& app, const QString& programFile, const std::function<int()>& login) {
+int RunZezoduzu(const QString& programFile) {
     TSingleInstance instance("dIradoRorudiviVerovi");
     if (!instance.Acquire())
         return 0;
     SetApplicationTitle("入退室管理");
-    app.OnException = [](const QString& message) { ShowMessage(message); };
+    if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
+        app->OnException = [](const QString& message) { ShowMessage(message); };
     TDataModules modules(programFile);
     TmdiMainMenu main;
     instance.OnActivate = [&main] {
@@ -20,8 +23,8 @@ int RunZezoduzu(TApplication& app, const QString& programFile, const std::functi
         main.raise();
         main.activateWindow();
     };
-    if (!main.FormCreate(login))
+    if (!main.FormCreate([] { return ExecuteLogIn(nullptr) ? int(mrOk) : int(mrCancel); }))
         return 0;
     main.showMaximized();
-    return app.exec();
+    return QApplication::exec();
 }

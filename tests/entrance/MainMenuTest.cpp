@@ -3,9 +3,11 @@
 #include "dbengine/Database.h"
 #include "entrance/CommRequests.h"
 #include "entrance/DataModule1.h"
+#include "entrance/Form_LogIN.h"
 #include "entrance/ImageReadWait.h"
 #include "entrance/MdiMainMenu.h"
 #include "entrance/Unit_Common.h"
+#include "entrance/Zezoduzu.h"
 #include "tests/common/TempFolder.h"
 #include "tests/entrance/LogInFixture.h"
 #include "ui/CopyData.h"
@@ -16,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -221,4 +224,28 @@ TEST_F(LogInFixture, MainWindowAfterTheLogin) {
     EXPECT_TRUE(DM1->DB1->Connected());
     main.close();
     EXPECT_FALSE(DM1->DB1->Connected());
+}
+
+// The program's start with its real login, cancelled: it ends with 0 and its main window
+// never shows.
+TEST_F(LogInFixture, CancelledLoginEndsTheProgramWithoutItsWindow) {
+    DM1 = nullptr;
+    Module.reset();
+    bool cancelled = false;
+    bool mainShown = false;
+    QTimer watch;
+    watch.callOnTimeout([&] {
+        mainShown = mainShown || (mdiMainMenu && mdiMainMenu->isVisible());
+        if (auto* login = qobject_cast<TfrmLogIN*>(QApplication::activeModalWidget());
+            login && !cancelled) {
+            cancelled = true;
+            login->Button1->click();
+        }
+    });
+    watch.start(20);
+    EXPECT_EQ(RunZezoduzu(ProgramFile()), 0);
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(mainShown);
+    EXPECT_TRUE(mdiMainMenu.isNull());
+    EXPECT_EQ(DM1, nullptr);
 }
