@@ -1,4 +1,10 @@
 #include "base/Registry.h"
+#include "components/grids/MOStringGrid.h"
+#include "dbengine/Database.h"
+#include "dbengine/Session.h"
+#include "entrance/DataModule1.h"
+#include "entrance/Form_EntranceItemSetup.h"
+#include "entrance/Unit_Common.h"
 #include "reruzida/Requests.h"
 #include "storage/Connection.h"
 #include "storage/Statement.h"
@@ -7,11 +13,15 @@
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -161,4 +171,53 @@ TEST_F(CommProgramTest, NextStartTakesThePortFromTheRegistry) {
     EXPECT_EQ(LogRows(), QList<TLogRow>({{"2222222", 21, 1, 2}}));
     ASSERT_TRUE(Request(CD_TERMINATE));
     EXPECT_TRUE(FProgram.waitForFinished(15000));
+}
+
+// The unit list of the management program releases a unit's tamper alarm: the request reaches
+// the communication program, which sends TSR to the unit and clears the tamper columns, and
+// the list shows the unit usable again.
+TEST_F(CommProgramTest, UnitListReleasesATamperAlarm) {
+    StartProgram();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FSim1.IsRunning(1); }, 10000));
+    FSim1.Tamper(1, true);
+    FSim1.Tamper(1, false);
+    // Opened and closed again: only then may the alarm be released.
+    auto closedAgain = [this] {
+        auto db = SqlConnection::OpenFolder(FData.Path());
+        auto query = db->Prepare("SELECT タンパー閉 FROM entranceState WHERE 認証機ID=1");
+        return query->Step() && query->Value(0).toInt() == 1;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(closedAgain, 10000));
+
+    TDM1 dm1;
+    dm1.DB1->Params.Add("DATABASE NAME=" + FData.File(DatabaseFileName));
+    dm1.DB2->Params.Add("PATH=" + FData.Path());
+    DM1 = &dm1;
+    DataPath = FData.File("Zezoduzu");
+    CurrentOperator.Code = 1;
+    auto* form = new TfrmEntranceItemSetup;
+    auto cell = [form](int col) { return form->StringGridEx1->Cells(col, 1); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cell(4) == "稼 動 中" && cell(5) == "1"; }, 10000));
+    form->StringGridEx1->SetRow(1);
+    QTimer answer;
+    QStringList texts;
+    QObject::connect(&answer, &QTimer::timeout, [&texts] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->done(QMessageBox::Ok);
+        }
+    });
+    answer.start(10);
+    form->btnTanpa->click();
+    EXPECT_EQ(texts.size(), 1) << "only the question: " << texts.join('|').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cell(5) == "0"; }, 10000));
+    const QList<TSimFrame> frames = FSim1.Frames();
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](const TSimFrame& f) {
+        return f.Command == "TSR" && f.Destination == 1;
+    }));
+    delete form;
+    DM1 = nullptr;
+    DataPath.clear();
+    CurrentOperator = {};
+    Session().Close();
 }
