@@ -82,6 +82,11 @@ bool TCommThread::TakeQueued(TAppData& data) {
     return true;
 }
 
+bool TCommThread::QueueEmpty() {
+    std::lock_guard lock(FLock);
+    return FQueue.empty();
+}
+
 bool TCommThread::IsRunning() {
     std::lock_guard lock(FLock);
     return FRunning;
@@ -152,7 +157,8 @@ void TCommThread::ExchangeDone() {
             ++FCurrentUnit;
     } else {
         const int next = NextPresentUnit(FCurrentUnit);
-        if (FExchange == TExchange::Poll && next <= FCurrentUnit && FProbeUnit != 0)
+        // Like the tick, a round that begins while commands wait asks no address.
+        if (FExchange == TExchange::Poll && next <= FCurrentUnit && FProbeUnit != 0 && QueueEmpty())
             FProbeDue = true;
         FCurrentUnit = next;
     }
@@ -318,12 +324,7 @@ int TCommThread::NextPresentUnit(int current) {
         next = UnitPresent[id] ? id : 0;
     if (!next)
         next = 1;
-    bool queueEmpty = false;
-    {
-        std::lock_guard lock(FLock);
-        queueEmpty = FQueue.empty();
-    }
-    if (next == 1 && queueEmpty) {
+    if (next == 1 && QueueEmpty()) {
         static const int ticks[] = {WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE};
         PostMessage(FOwner, ticks[FTickCounter], 0, 0);
         FTickCounter = (FTickCounter + 1) % 3;

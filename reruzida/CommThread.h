@@ -60,8 +60,9 @@ private:
 //   The run ends at the first silent address (or after MaxUnitId): units normally sit at
 //   contiguous addresses from 1, so the start-up is over after one silence limit.
 // - Probe: the rest of the scan. FProbeUnit is the next address above that silent one still
-//   to ask; one VRR goes to it at the start of each polling round (FProbeDue), so a unit
-//   switched off at start-up hides no unit above it, and 0 means every address was asked.
+//   to ask; one VRR goes to it at the start of each polling round that begins with an empty
+//   queue (FProbeDue), so a unit switched off at start-up hides no unit above it; 0 means
+//   every address was asked.
 // - Poll: LRR to FCurrentUnit, or a queued command in its slot; the poll position moves on to
 //   the next present unit after each (NextPresentUnit, which posts the round's tick).
 // A rescan request is taken when the poll position is at unit 1 and starts a new scan.
@@ -116,6 +117,7 @@ private:
     void SetRunning(bool value);
     void SetStopped(bool value);
     bool TakeQueued(TAppData& data);
+    bool QueueEmpty();
     void ClearPresent();
     void Led(int unit, LPARAM colour);
 

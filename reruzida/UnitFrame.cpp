@@ -85,6 +85,15 @@ QByteArray BuildFrame(TCommPacket& packet) {
     return frame;
 }
 
+QByteArray ReplyFrame(int unit, const QByteArray& command, const QByteArray& parameters) {
+    TCommPacket reply;
+    reply.Source = uint8_t(unit);
+    reply.Destination = PcAddress;
+    reply.Command = command;
+    reply.Parameters = parameters;
+    return BuildFrame(reply);
+}
+
 QByteArray AckFrame(int unit) {
     TCommPacket ack;
     ack.Destination = uint8_t(unit);

@@ -162,6 +162,8 @@ struct TLogRecord {
 
 // Fills in LEN and BCC of the packet and returns the frame's bytes.
 QByteArray BuildFrame(TCommPacket& packet);
+// A unit's reply to the PC, as the unit builds it.
+QByteArray ReplyFrame(int unit, const QByteArray& command, const QByteArray& parameters = {});
 // The ACK frame that answers a reply from `unit`.
 QByteArray AckFrame(int unit);
 // XOR of the bytes from offset 1 up to and including `last`.

@@ -268,7 +268,10 @@ TEST_F(CommDriverTest, ALogRecordArrivesOnceThroughLineFaults) {
         FSim.SetFault(2, c.fault);
         FSim.AddLogRecord(2, 11, 1, "1234567");
         ASSERT_TRUE(WaitFor([&] { return FSim.PendingRecords(2) == 0; })) << int(c.fault);
-        WaitFor([&] { return false; }, 300);
+        // The thread is done with the reply by its next poll of the unit.
+        const int polls = CountFrames(FSim.Frames(), "LRR", 2);
+        ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 2) > polls; }));
+        QCoreApplication::processEvents();
         ASSERT_EQ(FWindow.Records.size(), 1) << int(c.fault);
         const TRecvDataClass& record = FWindow.Records[0];
         EXPECT_EQ(record.UnitId, 2);

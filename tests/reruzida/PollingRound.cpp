@@ -10,8 +10,8 @@
 #include <mutex>
 #include <unistd.h>
 
-// Measures one polling round over 1, 8 and 32 simulated units at the thread's own pace and
-// prints it beside what the line itself needs.
+// Measures the start-up and one polling round over 1, 8 and 32 simulated units at the
+// thread's own pace and prints them beside what the line itself needs.
 
 namespace {
 
@@ -44,25 +44,41 @@ double ThreadCpuMs() {
     return 0;
 }
 
-// When the units heard LRR to unit 1: the start of each round.
+// When the units heard LRR to unit 1 (the start of each round), and when the last address
+// was asked whether a unit is there.
 class TRoundClock {
 public:
     explicit TRoundClock(TUnitSimulator& sim) {
         sim.OnFrame = [this](const TSimFrame& f) {
-            if (f.Command == "LRR" && f.Destination == 1) {
-                std::lock_guard lock(FLock);
+            std::lock_guard lock(FLock);
+            if (f.Command == "LRR" && f.Destination == 1)
                 FStarts.append(f.AtMs);
-            }
+            if (f.Command == "VRR" && f.Destination == MaxUnitId)
+                FLastAsked = f.AtMs;
         };
     }
     QList<qint64> Starts() {
         std::lock_guard lock(FLock);
         return FStarts;
     }
+    // The starts after the last address was asked.
+    QList<qint64> StartsAfterScan() {
+        std::lock_guard lock(FLock);
+        QList<qint64> starts;
+        for (qint64 start : FStarts)
+            if (FLastAsked >= 0 && start > FLastAsked)
+                starts.append(start);
+        return starts;
+    }
+    qint64 LastAsked() {
+        std::lock_guard lock(FLock);
+        return FLastAsked;
+    }
 
 private:
     std::mutex FLock;
     QList<qint64> FStarts;
+    qint64 FLastAsked = -1;
 };
 
 void Pump(const std::function<bool()>& done) {
@@ -80,12 +96,15 @@ void Measure(int units, int rounds) {
     sim.Start();
     TQuietWindow window;
     DrvOpen(&window);
-    // The first two polls of unit 1 close the scan and the round of run commands.
-    Pump([&] { return clock.Starts().size() >= 2; });
+    // Polling starts after the scan's run and the round of run commands; the addresses above
+    // the run are asked one a round; the rounds are timed after that.
+    Pump([&] { return clock.Starts().size() >= 1; });
+    const qint64 polling = clock.Starts().first();
+    Pump([&] { return clock.StartsAfterScan().size() >= 1; });
     const double cpuStart = ThreadCpuMs();
-    const qint64 first = clock.Starts().last();
-    Pump([&] { return clock.Starts().size() >= 2 + rounds; });
-    const double roundMs = double(clock.Starts().last() - first) / rounds;
+    const qint64 first = clock.StartsAfterScan().first();
+    Pump([&] { return clock.StartsAfterScan().size() >= 1 + rounds; });
+    const double roundMs = double(clock.StartsAfterScan().last() - first) / rounds;
     const double cpuMs = (ThreadCpuMs() - cpuStart) / rounds;
     DrvClose();
     sim.Stop();
@@ -93,7 +112,8 @@ void Measure(int units, int rounds) {
     const double lineMs = units * 28 * 10 * 1000.0 / 9600;
     // Per unit: two steps of 100 ms, and the PC's own LRR and ACK on the line.
     const double paceMs = units * (200 + 18 * 10 * 1000.0 / 9600);
-    std::printf("| %d | %.0f | %.0f | %.0f | %.1f |\n", units, roundMs, paceMs, lineMs, cpuMs);
+    std::printf("| %d | %.1f s | %.1f s | %.0f | %.0f | %.0f | %.1f |\n", units, polling / 1000.0,
+                clock.LastAsked() / 1000.0, roundMs, paceMs, lineMs, cpuMs);
 }
 
 } // namespace
@@ -102,9 +122,9 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     qputenv("ZEZODUZU_REGISTRY", (settings.path() + "/registry.ini").toLocal8Bit());
     QCoreApplication app(argc, argv);
-    std::printf("| units | round (ms) | pace (ms) | line limit (ms) | protocol thread CPU per "
-                "round (ms) |\n");
-    std::printf("|---|---|---|---|---|\n");
+    std::printf("| units | polling starts | last address asked | round (ms) | pace (ms) | line "
+                "limit (ms) | protocol thread CPU per round (ms) |\n");
+    std::printf("|---|---|---|---|---|---|---|\n");
     Measure(1, 20);
     Measure(8, 5);
     Measure(32, 3);

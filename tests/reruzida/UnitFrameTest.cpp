@@ -17,16 +17,6 @@ QByteArray Frame(int unit, const QByteArray& command, const QByteArray& paramete
     return BuildFrame(packet);
 }
 
-// A unit's reply.
-QByteArray Reply(int source, const QByteArray& command, const QByteArray& parameters = {}) {
-    TCommPacket packet;
-    packet.Source = uint8_t(source);
-    packet.Destination = PcAddress;
-    packet.Command = command;
-    packet.Parameters = parameters;
-    return BuildFrame(packet);
-}
-
 TEST(UnitFrame, WorkedFramesByteForByte) {
     const QByteArray rrr = Frame(3, "RRR", CodeField("1234567"));
     EXPECT_EQ(rrr, Hex("020003000B52525231323334353637000369"));
@@ -108,8 +98,8 @@ using O = TFrameOutcome;
 // Each read of the line, fed to a reader that waits for unit 2's reply; an empty read
 // stands for the line falling silent.
 TEST(FrameReader, FramingFaults) {
-    const QByteArray lra = Reply(2, "LRA", "260105083000");
-    const QByteArray usa = Reply(2, "USA");
+    const QByteArray lra = ReplyFrame(2, "LRA", "260105083000");
+    const QByteArray usa = ReplyFrame(2, "USA");
     QByteArray badBcc = lra;
     badBcc[badBcc.size() - 1] = char(badBcc.back() ^ 0x5A);
     QByteArray badEtx = lra;
@@ -117,7 +107,7 @@ TEST(FrameReader, FramingFaults) {
     badEtx[badEtx.size() - 1] = char(FrameBcc(badEtx, int(badEtx.size()) - 2));
     QByteArray tooLong = lra;
     tooLong[LengthOffset + 1] = char(tooLong[LengthOffset + 1] + 20);
-    QByteArray huge = Reply(2, "LRA", QByteArray(2000, 'x'));
+    QByteArray huge = ReplyFrame(2, "LRA", QByteArray(2000, 'x'));
     const QByteArray silence;
     struct Case {
         const char* name;
@@ -127,7 +117,7 @@ TEST(FrameReader, FramingFaults) {
     };
     const Case cases[] = {
         {"one read", {lra}, {O::Frame}, lra},
-        {"the smallest frame", {Reply(2, "")}, {O::Frame}, Reply(2, "")},
+        {"the smallest frame", {ReplyFrame(2, "")}, {O::Frame}, ReplyFrame(2, "")},
         {"noise before STX spoils the read", {"\xFF\x55" + lra}, {O::Dropped}, {}},
         {"noise alone, then the reply", {"\xFF", lra}, {O::Dropped, O::Frame}, lra},
         {"bad BCC", {badBcc}, {O::BadCheck}, badBcc},
@@ -139,8 +129,14 @@ TEST(FrameReader, FramingFaults) {
          lra},
         {"bytes after ETX go with the frame", {lra + "\x02\x02"}, {O::Frame}, lra},
         {"a second frame in the read goes too", {usa + lra, "\x01"}, {O::Frame, O::Dropped}, usa},
-        {"another source, then the unit", {Reply(3, "LRA"), lra}, {O::OtherSource, O::Frame}, lra},
-        {"a source that is no unit", {Reply(40, "USA")}, {O::OtherSource}, Reply(40, "USA")},
+        {"another source, then the unit",
+         {ReplyFrame(3, "LRA"), lra},
+         {O::OtherSource, O::Frame},
+         lra},
+        {"a source that is no unit",
+         {ReplyFrame(40, "USA")},
+         {O::OtherSource},
+         ReplyFrame(40, "USA")},
         {"a length beyond what follows waits",
          {tooLong, lra.left(10)},
          {O::Incomplete, O::Incomplete},

@@ -180,12 +180,7 @@ QByteArray TUnitSimulator::Answer(TUnit& unit, int id, const QByteArray& command
     } else {
         return {};
     }
-    TCommPacket reply;
-    reply.Source = uint8_t(id);
-    reply.Destination = PcAddress;
-    reply.Command = command.left(2) + "A";
-    reply.Parameters = answer;
-    return BuildFrame(reply);
+    return ReplyFrame(id, command.left(2) + "A", answer);
 }
 
 void TUnitSimulator::SendReply(TUnit& unit, QByteArray reply, int delayMs) {

@@ -53,15 +53,6 @@ private:
     int FFd = -1;
 };
 
-QByteArray ReplyFrame(int unit, const QByteArray& command, const QByteArray& parameters) {
-    TCommPacket packet;
-    packet.Source = uint8_t(unit);
-    packet.Destination = PcAddress;
-    packet.Command = command;
-    packet.Parameters = parameters;
-    return BuildFrame(packet);
-}
-
 class UnitSimulatorTest : public ::testing::Test {
 protected:
     void SetUp() override {
