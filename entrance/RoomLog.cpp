@@ -88,6 +88,11 @@ TRoomCounts CountRoom(const QList<int>& units, const QList<TRoomLogRecord>& newe
             int(RoomLogLines(RoomLogPresent, units, newestFirst, start).size())};
 }
 
+QString RoomViewDateText(TDateTime date) {
+    const QDate d = ToQDate(date);
+    return QString("%1年 %2月 %3日").arg(d.year()).arg(d.month()).arg(d.day());
+}
+
 QString CounterText(int count) {
     return (QString(6, ' ') + QString::number(count)).right(6);
 }

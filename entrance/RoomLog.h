@@ -56,6 +56,9 @@ struct TRoomCounts {
 TRoomCounts CountRoom(const QList<int>& units, const QList<TRoomLogRecord>& newestFirst,
                       TDateTime start);
 
+// Today's date as the room views head it: "2026年 3月 1日".
+QString RoomViewDateText(TDateTime date);
+
 // The six characters a counter shows: the count right-aligned, its last six digits.
 QString CounterText(int count);
 
