@@ -2,6 +2,7 @@
 
 #include "CommRequests.h"
 #include "Form_UserEntry.h"
+#include "ImageReadWait.h"
 #include "Unit_Common.h"
 #include "Unit_CommonRequests.h"
 #include "UserRules.h"
@@ -30,12 +31,8 @@ const QString CommNotFound = "認証機コミュニケーションが見つか�
 
 } // namespace
 
-void ImageReadAnswer(const QByteArray& payload) {
-    if (frmUserEntranceGazo)
-        frmUserEntranceGazo->TakeAnswer(FromCP932(payload).remove(QChar(0)));
-}
-
-TfrmUserEntranceGazo::TfrmUserEntranceGazo(TfrmUserEntry* owner) : TForm(owner), FUserEntry(owner) {
+TfrmUserEntranceGazo::TfrmUserEntranceGazo(TfrmUserEntry* owner)
+    : TForm(owner), FUserEntry(owner), FWait(std::make_unique<TImageReadWait>()) {
     setWindowTitle("認証機画像読み込み");
     CreateControls();
     pnlMessage->hide();
@@ -81,7 +78,7 @@ void TfrmUserEntranceGazo::CreateControls() {
 }
 
 void TfrmUserEntranceGazo::RequestImageForUser(const QString& Code, const QString& Name) {
-    PersonCode = Code;
+    FWait->PersonCode = Code;
     TQuery sqlEntrance;
     sqlEntrance.SetDatabaseName("ParaOzka");
     sqlEntrance.SQL().Assign(QStringList{"SELECT 認証機ID,認証機名", "FROM entranceState",
@@ -106,8 +103,12 @@ void TfrmUserEntranceGazo::RequestImageForUser(const QString& Code, const QStrin
     ShowMdiChild();
 }
 
+int TfrmUserEntranceGazo::ReadResult() const {
+    return FWait->ReadResult;
+}
+
 void TfrmUserEntranceGazo::StartWaiting() {
-    ReadResult = 0;
+    FWait->ReadResult = 0;
     pnlMessage->show();
     PBar1->setMaximum(WaitTicks);
     PBar1->setValue(0);
@@ -118,8 +119,8 @@ void TfrmUserEntranceGazo::btnOKClick() {
     btnOK->setEnabled(false);
     cmbEntrance->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    UnitID = TrimJ(CodePartOf(cmbEntrance->currentText())).toInt();
-    const QString line = CodeUnitLine(PersonCode, UnitID);
+    FWait->UnitID = TrimJ(CodePartOf(cmbEntrance->currentText())).toInt();
+    const QString line = CodeUnitLine(FWait->PersonCode, FWait->UnitID);
     if (NetworkMode) {
         StartWaiting();
         SendOverTcp(line);
@@ -140,33 +141,29 @@ void TfrmUserEntranceGazo::SendOverTcp(const QString& text) {
     Client1->Address = HostToIPStr(RemotePCName);
     Client1->Port = PORT_GAZOSET;
     Client1->OnConnect = [this, text] { Client1->SendBuf(ToCP932(text)); };
-    Client1->OnRead = [this](const QByteArray& bytes) { TakeAnswer(FromCP932(bytes)); };
+    Client1->OnRead = [this](const QByteArray& bytes) { FWait->TakeAnswer(FromCP932(bytes)); };
     Client1->OnError = [this](const QString&) {
-        if (ReadResult == 0)
-            ReadResult = -2;
+        if (FWait->ReadResult == 0)
+            FWait->ReadResult = -2;
     };
     Client1->Open();
-}
-
-void TfrmUserEntranceGazo::TakeAnswer(const QString& text) {
-    if (ReadResult == 0)
-        ReadResult = ImageAnswerResult(text, PersonCode, UnitID);
 }
 
 void TfrmUserEntranceGazo::Timer1Timer() {
     if (PBar1->value() < PBar1->maximum()) {
         PBar1->setValue(PBar1->value() + 1);
-        if (ReadResult == 1 && FUserEntry)
+        if (ReadResult() == 1 && FUserEntry)
             FUserEntry->ImageReadOk = true;
-        if (ReadResult != 0)
+        if (ReadResult() != 0)
             PBar1->setValue(PBar1->maximum());
         return;
     }
     Timer1->stop();
     QApplication::restoreOverrideCursor();
-    const char* outcome = ReadResult == 1    ? "画像を読み込みました。"
-                          : ReadResult == -1 ? "利用者は登録されていませんでした。"
-                          : ReadResult == -2
+    const int result = ReadResult();
+    const char* outcome = result == 1    ? "画像を読み込みました。"
+                          : result == -1 ? "利用者は登録されていませんでした。"
+                          : result == -2
                               ? "接続できませんでした。"
                               : "認証機コミュニケーションから応答が帰ってきませんでした。";
     ShowMessage(outcome);
@@ -181,6 +178,6 @@ void TfrmUserEntranceGazo::FormClose(TCloseAction& action) {
     Client1->Close();
     if (FUserEntry) {
         FUserEntry->setEnabled(true);
-        FUserEntry->AfterImageRead(PersonCode);
+        FUserEntry->AfterImageRead(FWait->PersonCode);
     }
 }

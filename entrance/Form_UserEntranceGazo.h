@@ -3,6 +3,7 @@
 #include "ui/Form.h"
 
 #include <QPointer>
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -11,14 +12,16 @@ class QPushButton;
 class QStatusBar;
 class QTimer;
 class TClientSocket;
+class TImageReadWait;
 class TfrmUserEntry;
 
 // Reads a person's image from a unit in operation: sends "code,unit" to the communication
 // program and waits at most 30 one-second ticks for its answer, with a progress bar.
 //
-// ReadResult: 0 waiting or no answer, 1 read, -1 the unit does not hold the person, -2 the
-// connection to the communication program failed. The answer fills the bar; the outcome is
-// told at the tick after.
+// The read waits in FWait, which the main window also hands the answers that come by local
+// request; its ReadResult is 0 waiting or no answer, 1 read, -1 the unit does not hold the
+// person, and here also -2 the connection to the communication program failed. The answer
+// fills the bar; the outcome is told at the tick after.
 class TfrmUserEntranceGazo final : public TForm {
     Q_OBJECT
 public:
@@ -27,9 +30,7 @@ public:
 
     // Fills and shows the dialog, or tells why not and closes it.
     void RequestImageForUser(const QString& Code, const QString& Name);
-    // The communication program's answer, by whatever way it came.
-    void TakeAnswer(const QString& text);
-    int ReadResult = 0;
+    int ReadResult() const;
 
     QLabel* pnlCode;
     QLabel* pnlName;
@@ -57,10 +58,7 @@ private:
 
     TfrmUserEntry* FUserEntry;
     TClientSocket* Client1;
-    QString PersonCode;
-    int UnitID = 0;
+    std::unique_ptr<TImageReadWait> FWait;
 };
 
 extern QPointer<TfrmUserEntranceGazo> frmUserEntranceGazo;
-// Where the main window hands the communication program's image answers (request 1145).
-void ImageReadAnswer(const QByteArray& payload);

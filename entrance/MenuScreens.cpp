@@ -1,5 +1,6 @@
 #include "entrance/MdiMainMenu.h"
 
+#include "entrance/Form_UserEntry.h"
 #include "ui/Form.h"
 
 // Which screen each menu button opens. A screen's row gets its opener once the screen is
@@ -18,7 +19,17 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
         {&TmdiMainMenu::BitBtn21, {}}, // TfrmPrintSetupByRoom
         {&TmdiMainMenu::BitBtn9, {}},  // TfrmCategorySetup
         {&TmdiMainMenu::BitBtn5, {}},  // TfrmCompanySetup
-        {&TmdiMainMenu::BitBtn11, {}}, // TfrmUserEntry
+        {&TmdiMainMenu::BitBtn11,
+         [](TmdiMainMenu* m) -> TForm* {
+             TForm* form = OpenMdiChild(frmUserEntry, m);
+             // The person screen gives the master-data menu back when it goes.
+             if (form)
+                 QObject::connect(form, &QObject::destroyed, m, [m] {
+                     m->ShowMenu();
+                     m->ReselectCategory(m->Panel7);
+                 });
+             return form;
+         }},
         {&TmdiMainMenu::BitBtn23, {}}, // the restore, no screen
         {&TmdiMainMenu::BitBtn25, {}}, // TfrmBackupSetup
         {&TmdiMainMenu::BitBtn10, {}}, // TfrmOperatorSetup

@@ -137,12 +137,3 @@ QString RemovalRequestText(const QString& code, const QList<int>& units) {
         text += CodeUnitLine(code, unit) + "\r\n";
     return text;
 }
-
-int ImageAnswerResult(const QString& answer, const QString& code, int unit) {
-    const QStringList items = SplitCommaText(answer);
-    if (items.size() != 2 || items[1] != QString::number(unit))
-        return 0;
-    if (items[0].isEmpty())
-        return -1;
-    return items[0] == code ? 1 : 0;
-}

@@ -87,7 +87,3 @@ struct TUnitStorePlan {
 TUnitStorePlan PlanUnitStore(const QList<TUnitTick>& ticks, const QList<TUnitRowState>& rows);
 // One "code,unit" line per unit, each ended by CR LF.
 QString RemovalRequestText(const QString& code, const QList<int>& units);
-
-// What an answer to an image read tells about the read of `code` from `unit`: 1 read, -1 the
-// unit does not hold the person, 0 an answer about another read (the wait goes on).
-int ImageAnswerResult(const QString& answer, const QString& code, int unit);

@@ -4,6 +4,7 @@
 #include "entrance/CommRequests.h"
 #include "entrance/Form_UserEntranceGazo.h"
 #include "entrance/Form_UserEntry.h"
+#include "entrance/ImageReadWait.h"
 #include "tests/common/TempFolder.h"
 #include "ui/CopyData.h"
 
@@ -167,12 +168,14 @@ TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
     frmUserEntranceGazo->grab().save(TestOutputFolder() + "/TfrmUserEntranceGazo.png");
     frmUserEntranceGazo->btnOK->click();
     QTRY_COMPARE(request, QByteArray("0001,1\r\n") + '\0');
-    ImageReadAnswer(ToCP932("0002,1\r\n") + '\0');
-    ImageReadAnswer(ToCP932(",2\r\n") + '\0');
-    EXPECT_EQ(frmUserEntranceGazo->ReadResult, 0);
+    TImageReadWait* wait = TImageReadWait::Current();
+    ASSERT_NE(wait, nullptr);
+    wait->TakeAnswer("0002,1");
+    wait->TakeAnswer(",2");
+    EXPECT_EQ(frmUserEntranceGazo->ReadResult(), 0);
     // The simulated read stores the image as the communication program would.
     Run("UPDATE M_個人情報 SET 認証画像=randomblob(900) WHERE 個人コード='0001'");
-    ImageReadAnswer(ToCP932("0001,1\r\n") + '\0');
+    wait->TakeAnswer("0001,1");
     Answering(QMessageBox::Ok, [&] { QTRY_VERIFY_WITH_TIMEOUT(!frmUserEntranceGazo, 5000); });
     EXPECT_EQ(messages, QStringList{"画像を読み込みました。"});
     EXPECT_TRUE(form->isEnabled());

@@ -240,18 +240,3 @@ TEST_F(UserRows, StoringInsertsUpdatesAndRenames) {
 }
 
 } // namespace
-
-namespace {
-
-TEST(UserRules, ImageAnswerEndsOnlyTheReadAsked) {
-    const struct {
-        const char* answer;
-        int result;
-    } cases[] = {{"0001,3", 1},   {"0001,3\r\n", 1}, {",3", -1},    {",3\r\n", -1},
-                 {"0001,4", 0},   {",4", 0},         {"0002,3", 0}, {"0001", 0},
-                 {"0001,3,1", 0}, {"", 0},           {"0001,03", 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ImageAnswerResult(c.answer, "0001", 3), c.result) << c.answer;
-}
-
-} // namespace
