@@ -1,7 +1,22 @@
 #include "entrance/MdiMainMenu.h"
 
+#include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Form_UserEntry.h"
 #include "ui/Form.h"
+
+namespace {
+
+// A screen opened from the menu gives the menu of `category` back when it goes.
+TForm* ReturnsToMenu(TmdiMainMenu* m, TForm* form, QWidget* category) {
+    if (form)
+        QObject::connect(form, &QObject::destroyed, m, [m, category] {
+            m->ShowMenu();
+            m->ReselectCategory(category);
+        });
+    return form;
+}
+
+} // namespace
 
 // Which screen each menu button opens. A screen's row gets its opener once the screen is
 // built, for example
@@ -15,20 +30,16 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
         {&TmdiMainMenu::BitBtn18, {}}, // TfrmPrintSetupByEntrance
         {&TmdiMainMenu::BitBtn2, {}},  // TfrmEntranceNowView
         {&TmdiMainMenu::BitBtn13, {}}, // TfrmEntranceUserLogViewPrint
-        {&TmdiMainMenu::BitBtn19, {}}, // TfrmEntranceGroupNowViewList
+        {&TmdiMainMenu::BitBtn19,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmEntranceGroupNowViewList, m), m->Panel5);
+         }},
         {&TmdiMainMenu::BitBtn21, {}}, // TfrmPrintSetupByRoom
         {&TmdiMainMenu::BitBtn9, {}},  // TfrmCategorySetup
         {&TmdiMainMenu::BitBtn5, {}},  // TfrmCompanySetup
         {&TmdiMainMenu::BitBtn11,
          [](TmdiMainMenu* m) -> TForm* {
-             TForm* form = OpenMdiChild(frmUserEntry, m);
-             // The person screen gives the master-data menu back when it goes.
-             if (form)
-                 QObject::connect(form, &QObject::destroyed, m, [m] {
-                     m->ShowMenu();
-                     m->ReselectCategory(m->Panel7);
-                 });
-             return form;
+             return ReturnsToMenu(m, OpenMdiChild(frmUserEntry, m), m->Panel7);
          }},
         {&TmdiMainMenu::BitBtn23, {}}, // the restore, no screen
         {&TmdiMainMenu::BitBtn25, {}}, // TfrmBackupSetup

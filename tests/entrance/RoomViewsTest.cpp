@@ -5,6 +5,7 @@
 #include "entrance/Form_EntranceGroupNowView.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Frame_EntranceGroupNowView.h"
+#include "entrance/MdiMainMenu.h"
 #include "entrance/Unit_TempTables.h"
 #include "tests/common/TempFolder.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -203,6 +205,26 @@ TEST_F(RoomViews, WithoutRoomsTheListSaysSoAndCloses) {
     Run("DELETE FROM M_認証機グループ");
     EXPECT_EQ(OpenMdiChild(frmEntranceGroupNowViewList, nullptr), nullptr);
     EXPECT_EQ(text, "認証機グループが登録されていません。");
+}
+
+TEST_F(RoomViews, MenuOpensTheListAndGetsItsCategoryBackWithTheDetailGone) {
+    TmdiMainMenu main;
+    main.show();
+    main.SelectCategory(3);
+    main.BitBtn19->click();
+    ASSERT_TRUE(frmEntranceGroupNowViewList);
+    EXPECT_FALSE(main.PanelMDI->isVisible());
+    frmEntranceGroupNowViewList->Tiles().first()->btnNowIN->click();
+    ASSERT_TRUE(frmEntranceGroupNowView);
+    EXPECT_EQ(main.MdiArea->subWindowList().size(), 2);
+
+    frmEntranceGroupNowViewList->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main.PanelMDI->isVisible());
+    EXPECT_EQ(main.Category(), 1);
+    EXPECT_TRUE(frmEntranceGroupNowView.isNull());
+    EXPECT_TRUE(main.MdiArea->subWindowList().isEmpty());
 }
 
 } // namespace
