@@ -1,3 +1,5 @@
+#include "entrance/Form_CategorySetup.h"
+#include "entrance/Form_LogDelete.h"
 #include "entrance/MdiMainMenu.h"
 
 #include "entrance/Form_EntranceGroupNowViewList.h"
@@ -35,7 +37,8 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
              return ReturnsToMenu(m, OpenMdiChild(frmEntranceGroupNowViewList, m), m->Panel5);
          }},
         {&TmdiMainMenu::BitBtn21, {}}, // TfrmPrintSetupByRoom
-        {&TmdiMainMenu::BitBtn9, {}},  // TfrmCategorySetup
+        {&TmdiMainMenu::BitBtn9,
+         [](TmdiMainMenu* m) -> TForm* { return OpenMdiChild(frmCategorySetup, m); }},
         {&TmdiMainMenu::BitBtn5, {}},  // TfrmCompanySetup
         {&TmdiMainMenu::BitBtn11,
          [](TmdiMainMenu* m) -> TForm* {
@@ -44,9 +47,10 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
         {&TmdiMainMenu::BitBtn23, {}}, // the restore, no screen
         {&TmdiMainMenu::BitBtn25, {}}, // TfrmBackupSetup
         {&TmdiMainMenu::BitBtn10, {}}, // TfrmOperatorSetup
-        {&TmdiMainMenu::BitBtn20, {}}, // TfrmLogDelete
-        {&TmdiMainMenu::BitBtn6, {}},  // TfrmEntranceItemSetup
-        {&TmdiMainMenu::BitBtn1, {}},  // TfrmEntranceGroupSetup
+        {&TmdiMainMenu::BitBtn20,
+         [](TmdiMainMenu* m) -> TForm* { return OpenMdiChild(frmLogDelete, m); }},
+        {&TmdiMainMenu::BitBtn6, {}}, // TfrmEntranceItemSetup
+        {&TmdiMainMenu::BitBtn1, {}}, // TfrmEntranceGroupSetup
     };
     for (const auto& s : screens)
         if (s.Open)

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "dbengine/Query.h"
+#include "ui/Form.h"
+
+#include <QPointer>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TMOStringGrid;
+
+// The departments: the list in code order with their number, and one entry (code and name)
+// that adds, renames or deletes a department. `Modified` says the entry holds typed text not
+// stored yet; `NewMode` that the entry is a new department. Leaving a changed entry asks to
+// store it first, and a store that fails keeps the entry where it is.
+class TfrmCategorySetup final : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmCategorySetup(QWidget* owner = nullptr);
+    ~TfrmCategorySetup() override;
+
+    TMOStringGrid* CategoryGrid;
+    QLabel* pnlCateCount;
+    QLineEdit* Ed_Code;
+    QLineEdit* Ed_Name;
+    QPushButton* btnOK;
+    QPushButton* btnCANCEL;
+    QPushButton* btnDELETE;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn2;
+    QPushButton* btnClose;
+
+    void LoadGrid();
+    bool DeptInUse(int code);
+    bool CodeExists(const QString& text) const;
+    // False when the operator chose to store and the store failed: the entry stays.
+    bool AskSave();
+    void ResetEntry();
+    void SelectRow(int row);
+    // False when a check refused the entry.
+    bool btnOKClick();
+    void btnCANCELClick();
+    void btnDELETEClick();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void CategoryGridClick();
+
+    bool Modified = false;
+    bool NewMode = false;
+
+protected:
+    void FormShow() override;
+    void FormClose(TCloseAction& action) override;
+
+private:
+    void CreateControls();
+    void Refuse(int message, QLineEdit* field);
+    void StoreDepartment(int code, const QString& name);
+    void DeleteDepartment(int code);
+    QList<int> ListedCodes() const;
+
+    TQuery sqlCategory;
+    TQuery sqlUser;
+    // The grid row whose values the entry fields hold.
+    int FEntryRow = 1;
+};
+
+extern QPointer<TfrmCategorySetup> frmCategorySetup;

@@ -1,0 +1,155 @@
+#include "Form_LogDelete.h"
+
+#include "LogMonths.h"
+#include "Unit_Entrance.h"
+#include "base/DateTime.h"
+#include "storage/Connection.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <sqlite3.h>
+
+QPointer<TfrmLogDelete> frmLogDelete;
+
+namespace {
+
+const char* const NoDataText = "削除できるデータは存在しません。";
+
+// Holds the table file's exclusive lock while it lives; Locked() is false when another
+// connection holds the file (a transaction or a lock of its own).
+class TTableFileLock {
+public:
+    explicit TTableFileLock(const QString& fileName) {
+        try {
+            FConnection = SqlConnection::OpenDatabase(fileName);
+            FConnection->SetBusyTimeout(0);
+            FLocked = sqlite3_exec(FConnection->Handle(), "BEGIN EXCLUSIVE", nullptr, nullptr,
+                                   nullptr) == SQLITE_OK;
+        } catch (const ESqlError&) {
+            FLocked = false;
+        }
+    }
+    bool Locked() const { return FLocked; }
+
+private:
+    std::unique_ptr<SqlConnection> FConnection;
+    bool FLocked = false;
+};
+
+} // namespace
+
+TfrmLogDelete::TfrmLogDelete(QWidget* owner) : TForm(owner) {
+    setWindowTitle("過去記録の削除");
+    CreateControls();
+    FEntrance = std::make_unique<TEntrance>();
+    FEntrance->ListLogTables();
+    RefreshLogList();
+}
+
+TfrmLogDelete::~TfrmLogDelete() = default;
+
+void TfrmLogDelete::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel("現在参照できる記録の期間です。", this));
+    pnlActiveDte = new QLabel(this);
+    pnlActiveDte->setFrameShape(QFrame::Panel);
+    layout->addWidget(pnlActiveDte);
+    auto* months = new QHBoxLayout;
+    // The range makes 0 (which would take the current month) impossible.
+    UpDownMonth = new QSpinBox(this);
+    UpDownMonth->setRange(MinKeptLogMonths, MaxKeptLogMonths);
+    UpDownMonth->setValue(DefaultKeptLogMonths);
+    months->addWidget(UpDownMonth);
+    months->addWidget(new QLabel("ヶ月分のデータを保持して残りを削除する。", this));
+    months->addStretch();
+    layout->addLayout(months);
+    auto* buttons = new QHBoxLayout;
+    btnOK = new QPushButton("実　行", this);
+    btnCANCEL = new QPushButton("キャンセル", this);
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCANCEL);
+    layout->addLayout(buttons);
+    EscapeButton = btnCANCEL;
+    connect(btnOK, &QPushButton::clicked, this, &TfrmLogDelete::btnOKClick);
+    connect(btnCANCEL, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TfrmLogDelete::FormShow() {
+    CenterInMainArea();
+}
+
+void TfrmLogDelete::RefreshLogList() {
+    lstLog.clear();
+    for (const QString& table : FEntrance->LogTables)
+        lstLog << table.right(7);
+    lstLog.sort();
+    const QString period = LogPeriodText(FEntrance->LogTables);
+    pnlActiveDte->setText(period.isEmpty() ? NoDataText : period);
+}
+
+void TfrmLogDelete::btnOKClick() {
+    if (MessageBox("削除したデータを復帰することは出来ません。よろしいですか？", MB_OKCANCEL) !=
+        IDOK)
+        return;
+    setEnabled(false);
+    SetWaitCursor(true);
+    try {
+        DeleteOldTables();
+    } catch (...) {
+        SetWaitCursor(false);
+        setEnabled(true);
+        throw;
+    }
+    SetWaitCursor(false);
+    setEnabled(true);
+    MessageBox("終了しました。");
+}
+
+void TfrmLogDelete::DeleteOldTables() {
+    int year, month, day;
+    DecodeDate(Date(), year, month, day);
+    const int current = year * 100 + month;
+    const int kept = UpDownMonth->value();
+    for (const QString& table : FEntrance->LogTables) {
+        const TLogMonthFate fate = LogMonthFate(LogTableMonth(table), current, kept);
+        const bool marked =
+            fate == TLogMonthFate::Delete ||
+            (fate == TLogMonthFate::AskFuture &&
+             MessageBox("未来のデータが存在します。削除しますか？", MB_OKCANCEL) == IDOK);
+        if (marked && !DeleteLogTable(table))
+            MessageBox(table + " は使用中のため削除できませんでした。");
+    }
+    FEntrance = std::make_unique<TEntrance>();
+    FEntrance->ListLogTables();
+    RefreshLogList();
+}
+
+// The table file, its index and companion files go only while no other connection uses the
+// table: on this system a file in use could still be removed, and what is written to it lost.
+bool TfrmLogDelete::DeleteLogTable(const QString& table) {
+    QDir folder(FEntrance->Path());
+    const QStringList files =
+        folder.entryList({table + ".*"}, QDir::Files | QDir::Hidden, QDir::Name);
+    const QStringList tableFiles =
+        files.filter(QRegularExpression("\\.db$", QRegularExpression::CaseInsensitiveOption));
+    if (tableFiles.isEmpty())
+        return true;
+    TTableFileLock lock(folder.filePath(tableFiles.first()));
+    if (!lock.Locked())
+        return false;
+    for (const QString& file : files)
+        folder.remove(file);
+    return true;
+}
+
+void TfrmLogDelete::FormClose(TCloseAction& action) {
+    FEntrance.reset();
+    action = caFree;
+}

@@ -1,0 +1,42 @@
+#include "LogMonths.h"
+
+#include <QtGlobal>
+#include <algorithm>
+
+int OldestKeptMonth(int current, int kept) {
+    Q_ASSERT(kept >= MinKeptLogMonths && kept <= MaxKeptLogMonths);
+    kept = std::clamp(kept, MinKeptLogMonths, MaxKeptLogMonths);
+    const int year = current / 100;
+    const int month = current % 100 - kept + 1;
+    return month >= 1 ? year * 100 + month : (year - 1) * 100 + 12 + month;
+}
+
+TLogMonthFate LogMonthFate(int month, int current, int kept) {
+    if (month > current)
+        return TLogMonthFate::AskFuture;
+    return month < OldestKeptMonth(current, kept) ? TLogMonthFate::Delete : TLogMonthFate::Keep;
+}
+
+int LogTableMonth(const QString& table) {
+    const QString tail = table.right(7);
+    bool yearOk = false, monthOk = false;
+    const int year = tail.left(4).toInt(&yearOk);
+    const int month = tail.right(2).toInt(&monthOk);
+    if (tail.size() != 7 || tail[4] != '_' || !yearOk || !monthOk || month < 1 || month > 12)
+        return 0;
+    return year * 100 + month;
+}
+
+QString LogPeriodText(const QStringList& tables) {
+    QList<int> months;
+    for (const QString& table : tables)
+        if (const int month = LogTableMonth(table))
+            months << month;
+    if (months.isEmpty())
+        return QString();
+    std::sort(months.begin(), months.end());
+    auto text = [](int month) {
+        return QString("%1年%2月").arg(month / 100).arg(month % 100, 2, 10, QChar('0'));
+    };
+    return text(months.first()) + "　～　" + text(months.last());
+}

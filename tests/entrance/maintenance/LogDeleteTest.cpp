@@ -1,0 +1,105 @@
+#include "base/DateTime.h"
+#include "entrance/Form_LogDelete.h"
+#include "entrance/LogMonths.h"
+#include "tests/entrance/units/ScreenFixture.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <sqlite3.h>
+
+TEST(LogMonths, KeptAndDeletedMonths) {
+    // (today, N) -> the oldest kept month; the month before it goes, the current one stays.
+    const struct {
+        int current, kept, oldest;
+    } table[] = {{200203, 3, 200201},
+                 {200202, 3, 200112},
+                 {200212, 12, 200201},
+                 {200201, 12, 200102},
+                 {200201, 1, 200201}};
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.current);
+        EXPECT_EQ(OldestKeptMonth(row.current, row.kept), row.oldest);
+        const int before = row.oldest % 100 == 1 ? row.oldest - 89 : row.oldest - 1;
+        EXPECT_EQ(LogMonthFate(before, row.current, row.kept), TLogMonthFate::Delete);
+        EXPECT_EQ(LogMonthFate(row.oldest, row.current, row.kept), TLogMonthFate::Keep);
+        EXPECT_EQ(LogMonthFate(row.current, row.current, row.kept), TLogMonthFate::Keep);
+        const int after = row.current % 100 == 12 ? row.current + 89 : row.current + 1;
+        EXPECT_EQ(LogMonthFate(after, row.current, row.kept), TLogMonthFate::AskFuture);
+    }
+}
+
+TEST(LogMonths, TableMonthsAndPeriod) {
+    EXPECT_EQ(LogTableMonth("ENTRANCE_LOG2001_09"), 200109);
+    EXPECT_EQ(LogTableMonth("ENTRANCE_LOG2001_13"), 0);
+    EXPECT_EQ(LogTableMonth("entranceState"), 0);
+    EXPECT_EQ(LogPeriodText({"ENTRANCE_LOG2002_03", "entrance_log2001_09", "ENTRANCE_LOG2001_12"}),
+              "2001年09月　～　2002年03月");
+    EXPECT_EQ(LogPeriodText({}), "");
+}
+
+namespace {
+
+struct LogDeleteScreen : ScreenFixture {
+    LogDeleteScreen() {
+        Clock::SetNow([] { return EncodeDate(2002, 3, 15) + 0.5; });
+        QStringList sql;
+        for (const char* month : {"2001_11", "2001_12", "2002_01", "2002_03", "2002_04", "2002_05"})
+            sql << QString("CREATE TABLE ENTRANCE_LOG%1 (個人コード TEXT (7))").arg(month);
+        RunAll(sql, true);
+    }
+    ~LogDeleteScreen() override {
+        if (frmLogDelete)
+            delete frmLogDelete.data();
+        Clock::SetNow({});
+    }
+    TfrmLogDelete* Open() {
+        OpenMdiChild(frmLogDelete);
+        return frmLogDelete;
+    }
+    QStringList Files() {
+        return QDir(Temp.Path()).entryList({"ENTRANCE_LOG*"}, QDir::Files, QDir::Name);
+    }
+    TMessageAnswers answers;
+};
+
+} // namespace
+
+TEST_F(LogDeleteScreen, DeletesOlderMonthsAndFutureOnesOnlyWhenConfirmed) {
+    TfrmLogDelete* form = Open();
+    EXPECT_EQ(form->windowTitle(), "過去記録の削除");
+    EXPECT_EQ(form->pnlActiveDte->text(), "2001年11月　～　2002年05月");
+    EXPECT_EQ(form->UpDownMonth->value(), 3);
+    form->UpDownMonth->setValue(0);
+    EXPECT_EQ(form->UpDownMonth->value(), 1) << "keeping no month is impossible";
+    form->UpDownMonth->setValue(3);
+    form->grab().save(TestOutputFolder() + "/TfrmLogDelete.png");
+
+    answers.Cancels = {false, false, true}; // run; delete April; keep May
+    form->btnOK->click();
+    EXPECT_EQ(answers.Texts,
+              (QStringList{"削除したデータを復帰することは出来ません。よろしいですか？",
+                           "未来のデータが存在します。削除しますか？",
+                           "未来のデータが存在します。削除しますか？", "終了しました。"}));
+    EXPECT_EQ(Files(), (QStringList{"ENTRANCE_LOG2002_01.DB", "ENTRANCE_LOG2002_03.DB",
+                                    "ENTRANCE_LOG2002_05.DB"}));
+    EXPECT_EQ(form->pnlActiveDte->text(), "2002年01月　～　2002年05月");
+    EXPECT_EQ(form->lstLog, (QStringList{"2002_01", "2002_03", "2002_05"}));
+    EXPECT_TRUE(form->isEnabled());
+}
+
+TEST_F(LogDeleteScreen, KeepsATableInUse) {
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(Temp.File("ENTRANCE_LOG2001_11.DB").toUtf8(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    TfrmLogDelete* form = Open();
+    answers.Cancels = {false, true, true};
+    form->btnOK->click();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(answers.Texts.contains("ENTRANCE_LOG2001_11 は使用中のため削除できませんでした。"))
+        << answers.Texts.join("|").toStdString();
+    EXPECT_EQ(Files().first(), "ENTRANCE_LOG2001_11.DB");
+    EXPECT_FALSE(Files().contains("ENTRANCE_LOG2001_12.DB"));
+}
