@@ -1,8 +1,8 @@
-#include "entrance/Form_CategorySetup.h"
-#include "entrance/Form_LogDelete.h"
 #include "entrance/MdiMainMenu.h"
 
+#include "entrance/Form_CategorySetup.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
+#include "entrance/Form_LogDelete.h"
 #include "entrance/Form_UserEntry.h"
 #include "ui/Form.h"
 
@@ -38,8 +38,10 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          }},
         {&TmdiMainMenu::BitBtn21, {}}, // TfrmPrintSetupByRoom
         {&TmdiMainMenu::BitBtn9,
-         [](TmdiMainMenu* m) -> TForm* { return OpenMdiChild(frmCategorySetup, m); }},
-        {&TmdiMainMenu::BitBtn5, {}},  // TfrmCompanySetup
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmCategorySetup, m), m->Panel7);
+         }},
+        {&TmdiMainMenu::BitBtn5, {}}, // TfrmCompanySetup
         {&TmdiMainMenu::BitBtn11,
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmUserEntry, m), m->Panel7);
@@ -48,7 +50,9 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
         {&TmdiMainMenu::BitBtn25, {}}, // TfrmBackupSetup
         {&TmdiMainMenu::BitBtn10, {}}, // TfrmOperatorSetup
         {&TmdiMainMenu::BitBtn20,
-         [](TmdiMainMenu* m) -> TForm* { return OpenMdiChild(frmLogDelete, m); }},
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmLogDelete, m), m->Panel8);
+         }},
         {&TmdiMainMenu::BitBtn6, {}}, // TfrmEntranceItemSetup
         {&TmdiMainMenu::BitBtn1, {}}, // TfrmEntranceGroupSetup
     };

@@ -59,6 +59,7 @@ protected:
         TTestScreen::Created = 0;
         Main.resize(1000, 700);
         Main.show();
+        QObject::disconnect(Main.BitBtn9, nullptr, nullptr, nullptr); // its own screen
         Main.ConnectMenuButton(Main.BitBtn9, [this](TmdiMainMenu* m) -> TForm* {
             return OpenMdiChild(frmTestScreen, m, Start);
         });
