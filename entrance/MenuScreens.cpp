@@ -3,6 +3,7 @@
 #include "entrance/Form_CategorySetup.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Form_LogDelete.h"
+#include "entrance/Form_OperatorSetup.h"
 #include "entrance/Form_UserEntry.h"
 #include "ui/Form.h"
 
@@ -48,7 +49,10 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          }},
         {&TmdiMainMenu::BitBtn23, {}}, // the restore, no screen
         {&TmdiMainMenu::BitBtn25, {}}, // TfrmBackupSetup
-        {&TmdiMainMenu::BitBtn10, {}}, // TfrmOperatorSetup
+        {&TmdiMainMenu::BitBtn10,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmOperatorSetup, m), m->Panel8);
+         }},
         {&TmdiMainMenu::BitBtn20,
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmLogDelete, m), m->Panel8);

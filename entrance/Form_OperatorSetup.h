@@ -1,0 +1,67 @@
+#pragma once
+
+#include "dbengine/Query.h"
+#include "ui/Form.h"
+
+#include <QPointer>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+// The operators who may log in. An administrator sees and edits all of them; anyone else sees
+// only his own row and changes only his name, note and password.
+class TfrmOperatorSetup final : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmOperatorSetup(QWidget* owner = nullptr);
+    ~TfrmOperatorSetup() override;
+
+    QTreeWidget* lstOperator;
+    QLabel* pnlNowState;
+    QLineEdit* Ed_Code;
+    QLineEdit* Ed_Operator;
+    QComboBox* cmbRank;
+    QLineEdit* Ed_SubText;
+    QCheckBox* ChkPassWDChange;
+    QLineEdit* Ed_NewPassWD1;
+    QLineEdit* Ed_NewPassWD2;
+    QPushButton* btnOK;
+    QPushButton* btnEdit;
+    QPushButton* btnNew;
+    QPushButton* btnDel;
+    QPushButton* btnCancel;
+    QPushButton* btnClose;
+
+    void LoadList();
+    int OperatorCount();
+    int NextOperatorCode();
+    bool NameTakenByOther();
+    void ClearFields();
+    void ShowNewMode();
+    void ShowEditMode();
+    void btnOKClick();
+    void btnEditClick();
+    void btnNewClick();
+    void btnDelClick();
+    void btnCancelClick();
+    void cmbRankClick();
+
+protected:
+    void FormShow() override;
+    void FormClose(TCloseAction& action) override;
+
+private:
+    void CreateControls();
+    void StoreOperator(int code);
+    void BackToFirst();
+    int QueryNumber(const QStringList& sql);
+    bool IsAdministrator() const;
+
+    TQuery sqlOperator;
+};
+
+extern QPointer<TfrmOperatorSetup> frmOperatorSetup;
