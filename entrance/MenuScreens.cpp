@@ -2,6 +2,8 @@
 
 #include "entrance/Form_CategorySetup.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
+#include "entrance/Form_EntranceGroupSetup.h"
+#include "entrance/Form_EntranceItemSetup.h"
 #include "entrance/Form_LogDelete.h"
 #include "entrance/Form_OperatorSetup.h"
 #include "entrance/Form_UserEntry.h"
@@ -57,8 +59,14 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmLogDelete, m), m->Panel8);
          }},
-        {&TmdiMainMenu::BitBtn6, {}}, // TfrmEntranceItemSetup
-        {&TmdiMainMenu::BitBtn1, {}}, // TfrmEntranceGroupSetup
+        {&TmdiMainMenu::BitBtn6,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmEntranceItemSetup, m), m->Panel9);
+         }},
+        {&TmdiMainMenu::BitBtn1,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmEntranceGroupSetup, m), m->Panel9);
+         }},
     };
     for (const auto& s : screens)
         if (s.Open)
