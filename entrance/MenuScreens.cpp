@@ -1,6 +1,7 @@
 #include "entrance/MdiMainMenu.h"
 
 #include "entrance/Form_CategorySetup.h"
+#include "entrance/Form_CompanySetup.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Form_EntranceGroupSetup.h"
 #include "entrance/Form_EntranceItemSetup.h"

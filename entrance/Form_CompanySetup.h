@@ -1,0 +1,50 @@
+#pragma once
+
+#include "db/DataSource.h"
+#include "dbengine/Query.h"
+#include "ui/Form.h"
+
+#include <QPointer>
+
+class QPushButton;
+class TDBEdit;
+
+// The business office: the one row of M_事業所, edited in place through data-bound fields for
+// as long as the screen is open. Its name is also kept in the registry value "CompanyName",
+// which the report headers and the main window show.
+class TfrmCompanySetup final : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmCompanySetup(QWidget* owner = nullptr);
+    ~TfrmCompanySetup() override;
+
+    TDBEdit* DBEdit1;
+    TDBEdit* DBEdit2;
+    TDBEdit* DBEdit3;
+    TDBEdit* DBEdit5;
+    TDBEdit* DBEdit6;
+    TDBEdit* DBEdit7;
+    TDBEdit* DBEdit8;
+    TDBEdit* DBEdit9;
+    TDBEdit* DBEdit4;
+    QPushButton* btnOK;
+    QPushButton* btnPrint;
+    QPushButton* btnClose;
+
+    void btnOKClick();
+    void btnPrintClick();
+
+protected:
+    void FormShow() override;
+    void FormClose(TCloseAction& action) override;
+
+private:
+    void CreateControls();
+    // Posts the row, then copies its name to the registry, so the two never disagree.
+    void SaveOffice();
+
+    TQuery sqlCompany;
+    TDataSource DS1;
+};
+
+extern QPointer<TfrmCompanySetup> frmCompanySetup;
