@@ -48,6 +48,9 @@ TUserListQuery UserListSQL(const TUserListFilter& filter, bool withLevel) {
             q.Lines << "AND (M_個人情報.個人コード Like :code)";
             q.Params << qMakePair(QString("code"), filter.Code + "*");
         }
+        if (filter.WorkGroupOnly)
+            q.Lines << "AND ((M_個人情報.勤務グループコード<>0) AND "
+                       "(M_個人情報.勤務グループコード is not null))";
     }
     q.Lines << "and ( (M_個人情報.指コード Is Null) Or (M_個人情報.指コード=0) )"
             << "ORDER BY M_個人情報.個人コード";

@@ -12,12 +12,13 @@
 // and shown, the checks before a person is stored, and what storing the units a person may use
 // does to M_使用認証機 and to the removal request.
 
-// Which persons the person list shows.
+// Which persons the person list and the person picker show.
 struct TUserListFilter {
-    bool Unregistered = false; // only persons without a name; the other filters are ignored
-    QString Dept = "0";        // "0" any, "<未登録>" none, else a department code
-    QString Kana;              // a LIKE pattern start, such as "[ｱ-ｵ]"
-    QString Code;              // the code's first characters
+    bool Unregistered = false;  // only persons without a name; the other filters are ignored
+    QString Dept = "0";         // "0" any, "<未登録>" none, else a department code
+    QString Kana;               // a LIKE pattern start, such as "[ｱ-ｵ]"
+    QString Code;               // the code's first characters
+    bool WorkGroupOnly = false; // only persons with a work group (the person picker's mode 1)
 };
 // The department filter of the department combo's text: the part before ":", "<未登録>", a
 // typed number, or "0".

@@ -21,10 +21,11 @@ QStringList ListedCodes(const TUserListFilter& filter) {
 }
 
 TEST_F(UserRows, ListFiltersSelectThePersons) {
-    Run("INSERT INTO M_個人情報 (個人コード,氏名,ﾌﾘｶﾞﾅ,部門コード,指コード) VALUES "
-        "('101','阿部','ｱﾍﾞ',1,NULL), ('102','加藤','ｶﾄｳ',2,0), ('201','伊藤','ｲﾄｳ',NULL,NULL), "
-        "('202',NULL,NULL,0,NULL), ('203','','',1,NULL), ('301','指','ｱ',1,5), "
-        "('O''1','尾','ｵ',1,NULL)");
+    Run("INSERT INTO M_個人情報 (個人コード,氏名,ﾌﾘｶﾞﾅ,部門コード,指コード,勤務グループコード) "
+        "VALUES ('101','阿部','ｱﾍﾞ',1,NULL,3), ('102','加藤','ｶﾄｳ',2,0,0), "
+        "('201','伊藤','ｲﾄｳ',NULL,NULL,NULL), ('202',NULL,NULL,0,NULL,2), "
+        "('203','','',1,NULL,NULL), "
+        "('301','指','ｱ',1,5,1), ('O''1','尾','ｵ',1,NULL,0)");
     const struct {
         TUserListFilter filter;
         QStringList codes;
@@ -37,6 +38,10 @@ TEST_F(UserRows, ListFiltersSelectThePersons) {
         {{false, "1", "[ｱ-ｵ]", "1"}, {"101"}},
         {{false, "0", "", "O'"}, {"O'1"}},
         {{false, "1) OR (1=1"}, {}},
+        {{false, "x"}, {}},
+        {{false, "1.5"}, {}},
+        {{false, "0", "", "", true}, {"101", "202"}},
+        {{false, "1", "", "", true}, {"101"}},
         {{true, "2", "ｶ", "1"}, {"202", "203"}},
     };
     for (const auto& c : cases)

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The person-by-unit matrix's rules that need no window: column c stands for the unit whose
+// ID is c.
+
+inline constexpr int MatrixColumns = 32;
+
+// The legend item of a unit: its ID right-aligned in two characters, ":" and its name.
+QString MatrixLegendText(int unitID, const QString& name);
+// The caption of each column: its number when a unit has that ID, else empty. Unit IDs may
+// have gaps, so a column after a missing unit still keeps its caption.
+QStringList MatrixCaptions(const QList<int>& unitIDs);
+// A person's row: "◆" in each captioned column whose unit the person may use, else empty.
+QStringList MatrixRowCells(const QStringList& captions, const QList<int>& personUnits);
