@@ -81,15 +81,16 @@ void TmdiMainMenu::CreateControls() {
     // The top bar is one pixel high: what it holds is kept but not seen.
     Panel1 = new QWidget(central);
     Panel1->setFixedHeight(MainTopBarHeight);
-    auto* top = new QHBoxLayout(Panel1);
-    top->setContentsMargins(0, 0, 0, 0);
     pnlCampany = new QLabel(Panel1);
+    auto* monthCaption = new QLabel("処 理 月", Panel1);
     pnlMonth = new QLabel(Panel1);
     pnlVersion = new QLabel(Panel1);
-    top->addWidget(pnlCampany);
-    top->addWidget(new QLabel("処 理 月", Panel1));
-    top->addWidget(pnlMonth);
-    top->addWidget(pnlVersion);
+    int left = 0;
+    for (QLabel* label : {pnlCampany, monthCaption, pnlMonth, pnlVersion}) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setGeometry(left, 0, 200, MainTopBarHeight);
+        left += 200;
+    }
     rows->addWidget(Panel1);
 
     auto* body = new QHBoxLayout;

@@ -145,6 +145,7 @@ TEST_F(MainMenuTest, CategoriesAndCentring) {
         EXPECT_LE(std::abs(menu.center().x() - area.center().x()), 1);
         EXPECT_LE(std::abs(menu.center().y() - area.center().y()), 1);
     }
+    Main.ShowVersion();
     Main.grab().save(TestOutputFolder() + "/TmdiMainMenu.png");
 }
 
