@@ -20,6 +20,8 @@ bool DrvOpen(QObject* window, const TDrvSetup& setup) {
     auto& driver = Driver();
     if (driver.Thread)
         return true;
+    for (int replayed = driver.Received.Open(setup.JournalFile); replayed > 0; --replayed)
+        PostMessage(window, WM_RECV_DATA, 0, 0);
     driver.Thread = std::make_unique<TCommThread>(window, driver.Received, setup.StateWriter);
     driver.Thread->StepTime = setup.StepTime;
     driver.Thread->start(QThread::LowPriority);
@@ -56,4 +58,8 @@ bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code,
 bool DrvReadData(TRecvDataClass& buffer) {
     buffer = TRecvDataClass();
     return Driver().Received.Pop(buffer);
+}
+
+void DrvRecordDone(const TRecvDataClass& record) {
+    Driver().Received.Done(record);
 }

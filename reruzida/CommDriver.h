@@ -7,6 +7,9 @@
 #include <QString>
 #include <memory>
 
+// The program folder's file of received records not yet handled (TRecvJournal).
+inline constexpr char ReceivedRecordsFile[] = "ReceivedRecords.dat";
+
 // What the driver needs besides its window.
 struct TDrvSetup {
     // Runs the protocol thread's statements on entranceState (a TUnitStateTable on the
@@ -14,12 +17,16 @@ struct TDrvSetup {
     std::shared_ptr<TUnitStateWriter> StateWriter;
     // The pace of the protocol thread in ms; only tests and measurements change it.
     int StepTime = 100;
+    // The file that keeps the received records until they are handled; none keeps them
+    // in memory only.
+    QString JournalFile;
 };
 
 // The driver interface between the window thread and the protocol thread. Call these from
 // the window thread only.
 
-// Starts the protocol thread for `window`; does not wait for the port to open.
+// Starts the protocol thread for `window`; does not wait for the port to open. At the first
+// open, the records the file kept from an earlier run come first, a WM_RECV_DATA each.
 bool DrvOpen(QObject* window, const TDrvSetup& setup = {});
 // Stops the protocol thread and waits for it, handling the messages it sends meanwhile.
 // False when no thread runs.
@@ -33,3 +40,5 @@ bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code =
                     const QByteArray& tail = {});
 // Takes the oldest received record; `buffer` is emptied first. False when none waits.
 bool DrvReadData(TRecvDataClass& buffer);
+// The window has handled a record DrvReadData gave (stored it, or logged it for good).
+void DrvRecordDone(const TRecvDataClass& record);

@@ -44,9 +44,32 @@ void LogSwallowed(const QString& where) {
 
 } // namespace
 
-void TRecvDataList::Push(const TRecvDataClass& record) {
+int TRecvDataList::Open(const QString& fileName) {
     std::lock_guard lock(FLock);
+    if (FJournalFile == fileName)
+        return 0;
+    FJournalFile = fileName;
+    FJournal.reset();
+    if (fileName.isEmpty())
+        return 0;
+    FJournal = std::make_unique<TRecvJournal>(fileName);
+    const QList<TRecvDataClass> replayed = FJournal->Replay();
+    FRecords.insert(FRecords.begin(), replayed.begin(), replayed.end());
+    return int(replayed.size());
+}
+
+bool TRecvDataList::Push(TRecvDataClass record) {
+    std::lock_guard lock(FLock);
+    if (FJournal && !FJournal->Append(record))
+        return false;
     FRecords.push_back(record);
+    return true;
+}
+
+void TRecvDataList::Done(const TRecvDataClass& record) {
+    std::lock_guard lock(FLock);
+    if (FJournal)
+        FJournal->Done(record.JournalNumber);
 }
 
 bool TRecvDataList::Pop(TRecvDataClass& record) {
@@ -292,12 +315,13 @@ void TCommThread::ActOnReply(const QByteArray& frame) {
         if (FExchange != TExchange::Poll)
             ScanFound(source);
     } else if (command == "RRA" || command == "RWA" || command == "RDA") {
-        SendAck(source);
-        PushRecvData(frame);
+        // The record is kept before the unit is told it may drop it; one that cannot be
+        // kept is not acknowledged, so the unit sends it again.
+        if (PushRecvData(frame))
+            SendAck(source);
     } else if (command == "LRA" || command == "CRA") {
-        SendAck(source);
-        if (hasParameters)
-            PushRecvData(frame);
+        if (!hasParameters || PushRecvData(frame))
+            SendAck(source);
     } else if (IsPlainReply(command)) {
         SendAck(source);
     }
@@ -332,13 +356,15 @@ int TCommThread::NextPresentUnit(int current) {
     return next;
 }
 
-void TCommThread::PushRecvData(const QByteArray& frame) {
+bool TCommThread::PushRecvData(const QByteArray& frame) {
     TRecvDataClass record;
     record.UnitId = uint8_t(frame[SourceOffset]);
     record.Command = FrameCommand(frame);
     record.Frame = frame.left(TRecvDataClass::MaxFrame);
-    FReceived.Push(record);
+    if (!FReceived.Push(record))
+        return false;
     PostMessage(FOwner, WM_RECV_DATA, 0, 0);
+    return true;
 }
 
 uint32_t TCommThread::ElapsedMs(int64_t since) {

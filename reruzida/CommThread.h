@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reruzida/RecvJournal.h"
 #include "reruzida/RsDrv.h"
 #include "reruzida/UnitFrame.h"
 #include "ui/WindowMessage.h"
@@ -40,16 +41,26 @@ public:
 };
 
 // The received records waiting for the monitor window, oldest first. It outlives the
-// protocol thread, so records acknowledged to a unit reach the window after a close too.
+// protocol thread, so records acknowledged to a unit reach the window after a close too, and
+// with a file it keeps them on disk until they are handled (TRecvJournal).
 class TRecvDataList {
 public:
-    void Push(const TRecvDataClass& record);
+    // Keeps the records in `fileName` (none: in memory only) from now on; the records the
+    // file still holds from an earlier run are put first and counted. Naming the same file
+    // again does nothing.
+    int Open(const QString& fileName);
+    // False when the record could not be kept: it must not be acknowledged.
+    bool Push(TRecvDataClass record);
     // Takes the oldest record; false when there is none.
     bool Pop(TRecvDataClass& record);
+    // The window has handled the record: the file no longer needs it.
+    void Done(const TRecvDataClass& record);
 
 private:
     std::mutex FLock;
     std::deque<TRecvDataClass> FRecords;
+    QString FJournalFile;
+    std::unique_ptr<TRecvJournal> FJournal;
 };
 
 // The protocol thread: scans the line for units, polls them in turn, sends the queued
@@ -111,7 +122,7 @@ private:
     void ActOnReply(const QByteArray& frame);
     void ScanFound(int unit);
     int NextPresentUnit(int current);
-    void PushRecvData(const QByteArray& frame);
+    bool PushRecvData(const QByteArray& frame);
     static uint32_t ElapsedMs(int64_t since);
     void SendAck(int unit);
     void SetRunning(bool value);

@@ -126,6 +126,10 @@ struct TRecvDataClass {
     QByteArray Command;
     // The received bytes from STX on, at most MaxFrame.
     QByteArray Frame;
+    // Its number in the received-records file (0: not kept there), and whether it was read
+    // back from that file at a start, so it may have been stored before the program ended.
+    quint32 JournalNumber = 0;
+    bool Replayed = false;
 
     // The reply's parameters: the frame from ParameterOffset up to ETX.
     QByteArray Parameters() const;

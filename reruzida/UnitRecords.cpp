@@ -18,6 +18,7 @@
 #include "odbc/ODBCDSet.h"
 #include "ui/WaitCursor.h"
 
+#include <QSet>
 #include <QStringList>
 #include <deque>
 
@@ -44,16 +45,27 @@ QString RecordText(const TRecvDataClass& record) {
            FromCP932(parameters);
 }
 
+// Month tables found or made in this run. A file may stand without its table (the program
+// killed while making it, and the half-made table rolled back), so a table is looked for
+// once a run and again after an insert into it failed.
+QSet<QString>& KnownLogTables() {
+    static QSet<QString> known;
+    return known;
+}
+
 void EnsureLogTable(const QString& yyyy, const QString& mm) {
     const QString name = "ENTRANCE_LOG" + yyyy + "_" + mm;
-    if (FileExists(DataFolder() + "/" + name + ".DB"))
+    QSet<QString>& known = KnownLogTables();
+    if (known.contains(name) && FileExists(DataFolder() + "/" + name + ".DB"))
         return;
     TTable& table = *DMCreate->tblNyuTaiLog;
     table.Close();
     table.SetDatabaseName(DataFolder());
     table.SetTableName(name + ".DB");
-    if (table.Exists())
+    if (table.Exists()) {
+        known.insert(name);
         return;
+    }
     table.FieldDefs().Clear();
     table.FieldDefs().Add("autoNum", ftAutoInc, 0, false);
     table.FieldDefs().Add("個人コード", ftString, 10, false);
@@ -65,15 +77,40 @@ void EnsureLogTable(const QString& yyyy, const QString& mm) {
     table.IndexDefs().Add("", "autoNum", ixPrimary);
     table.IndexDefs().Add("操作日時", "操作日時", 0);
     table.CreateTable();
+    known.insert(name);
 }
 
 QString Digits2(int value) {
     return QString::number(value).rightJustified(LogDigitsSize, '0');
 }
 
-void InsertLog(int unit, const TLogRecord& log) {
+// Whether the month's table holds the row already: a record read back at a start may have
+// been stored just before the program ended. Two events of one person, kind, unit and
+// second are one.
+bool LogRowExists(int unit, const TLogRecord& log, const QString& table) {
+    const TDateTime when =
+        EncodeDate(log.Year, log.Month, log.Day) + EncodeTime(log.Hour, log.Minute, log.Second, 0);
+    const double second = 1.0 / 86400;
+    TQuery& query = *DM1->sqlLog;
+    query.Close();
+    SetLines(query.SQL(),
+             {"SELECT autoNum FROM " + table,
+              "WHERE 個人コード=" + QuotedStr(log.Code) +
+                  " AND 操作種別=" + QString::number(log.Operation) + " AND エラー種別=" +
+                  QString::number(log.Result) + " AND 認証機ID=" + QString::number(unit),
+              "AND CDbl(操作日時) > " + QString::number(when - second / 2, 'f', 9) +
+                  " AND CDbl(操作日時) < " + QString::number(when + second / 2, 'f', 9)});
+    query.Open();
+    const bool found = !query.Eof();
+    query.Close();
+    return found;
+}
+
+void InsertLog(int unit, const TLogRecord& log, bool replayed) {
     const QString yyyy = QString::number(log.Year), mm = Digits2(log.Month);
     EnsureLogTable(yyyy, mm);
+    if (replayed && LogRowExists(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm))
+        return;
     TQuery& query = *DM1->sqlLog;
     query.Close();
     SetLines(query.SQL(), {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
@@ -82,7 +119,12 @@ void InsertLog(int unit, const TLogRecord& log) {
                                mm + "/" + Digits2(log.Day) + "/" + yyyy + ", " + Digits2(log.Hour) +
                                ":" + Digits2(log.Minute) + ":" + Digits2(log.Second) + "'" + "," +
                                Digits2(log.Result) + "," + QString::number(unit) + ")"});
-    query.ExecSQL();
+    try {
+        query.ExecSQL();
+    } catch (...) {
+        KnownLogTables().remove("ENTRANCE_LOG" + yyyy + "_" + mm);
+        throw;
+    }
 }
 
 void EnsurePerson(const QString& code) {
@@ -222,6 +264,7 @@ void DrainPendingRecords(bool lastTry = false) {
                 return;
             ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(next.Record), Now());
         }
+        DrvRecordDone(next.Record);
         pending.pop_front();
     }
 }
@@ -303,7 +346,7 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
     } else if (operation == 2) {
         DeleteUnitRow(unit, log.Code);
     } else if (log.WritesLogRow()) {
-        InsertLog(unit, log);
+        InsertLog(unit, log, record.Replayed);
     } else if (operation == 32) {
         SetTamper(unit, log.Result);
     }

@@ -1,3 +1,4 @@
+#include "base/Files.h"
 #include "base/SingleInstance.h"
 #include "reruzida/CommApplication.h"
 #include "reruzida/DataCreate.h"
@@ -24,7 +25,9 @@ int main(int argc, char** argv) {
     auto dmCreate = std::make_unique<TDMCreate>();
     DMCreate = dmCreate.get();
     RunLogged([] { DMCreate->DataModuleCreate(); });
-    TfrmMainMenu frmMainMenu;
+    TDrvSetup driverSetup;
+    driverSetup.JournalFile = ProgramFolder() + ReceivedRecordsFile;
+    TfrmMainMenu frmMainMenu(driverSetup);
     instance.OnActivate = [&frmMainMenu] { frmMainMenu.ShowMonitor(); };
     return app.exec();
 }

@@ -280,3 +280,33 @@ TEST_F(CommProgramTest, RoomTilesFollowTheLog) {
     LocalIPDigits.clear();
     Session().Close();
 }
+
+// Killed right after a unit was acknowledged, again and again: every record ends in the log
+// exactly once.
+TEST_F(CommProgramTest, NoAcknowledgedRecordIsLostOrDoubledAcrossKills) {
+    constexpr int records = 6;
+    QList<TLogRow> expected;
+    for (int i = 0; i < records; ++i) {
+        const QString code = "50000" + QString::number(i);
+        FSim1.AddLogRecord(1 + i % 3, 11, 1, code);
+        expected.append({code, 11, 1, 1 + i % 3});
+    }
+    const auto pending = [&] {
+        return FSim1.PendingRecords(1) + FSim1.PendingRecords(2) + FSim1.PendingRecords(3);
+    };
+    for (int kill = 0; kill < 4 && pending() > 0; ++kill) {
+        StartProgram();
+        const int before = pending();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pending() < before; }, 20000));
+        FProgram.kill();
+        ASSERT_TRUE(FProgram.waitForFinished(5000));
+    }
+    StartProgram();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return pending() == 0 && LogRows().size() >= records; }, 30000))
+        << ErrorLogLines().join("\n").toStdString();
+    QTest::qWait(500);
+    EXPECT_EQ(LogRows(), expected);
+    ASSERT_TRUE(Request(CD_TERMINATE));
+    EXPECT_TRUE(FProgram.waitForFinished(15000));
+}

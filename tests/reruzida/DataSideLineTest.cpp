@@ -42,10 +42,13 @@ protected:
         ASSERT_TRUE(Sim.OpenPty());
         UsePort(2, Sim.SlavePath());
         Sim.Start();
-        ASSERT_TRUE(DrvOpen(&Window, {std::make_shared<TUnitStateTable>(Temp.Path()), 10}));
+        ASSERT_TRUE(DrvOpen(&Window, {std::make_shared<TUnitStateTable>(Temp.Path()), 10,
+                                      Temp.File(ReceivedRecordsFile)}));
         ASSERT_TRUE(WaitFor([] { return UnitPresent[3].load(); }));
     }
     void TearDown() override {
+        DrvClose();
+        DrvOpen(&Window);
         DrvClose();
         Sim.Stop();
         DataSideTest::TearDown();
@@ -81,6 +84,33 @@ TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
     ASSERT_TRUE(WaitFor(
         [&] { return AccessRows("SELECT 認証機ID FROM M_使用認証機") == QStringList{"1"}; }));
     EXPECT_EQ(PendingRemovalCount(), 0);
+}
+
+// A record is on disk before its unit is told it may drop it: one the window has not
+// handled yet comes back from the file, and is stored once.
+TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
+    for (int i = 0; i < 4; ++i)
+        Sim.AddLogRecord(1 + i % 3, 11, 1, "00" + QString::number(i));
+    // Only the LED messages are handled meanwhile: the records stay in the window's queue.
+    ASSERT_TRUE(WaitForSentOnly([&] {
+        return Sim.PendingRecords(1) + Sim.PendingRecords(2) + Sim.PendingRecords(3) == 0;
+    }));
+    TRecvJournal kept(Temp.File(ReceivedRecordsFile));
+    const QList<TRecvDataClass> replayed = kept.Replay();
+    ASSERT_EQ(replayed.size(), 4);
+    EXPECT_EQ(TLogRecord::Parse(replayed[3].Parameters()).Code, "003");
+    // Stored at a start after a crash, and once more at the next start when the program
+    // was killed again before it could note them done: one row each.
+    for (int start = 0; start < 2; ++start)
+        for (const TRecvDataClass& record : replayed)
+            HandleRecvData(record);
+    const QString table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM " + table + " ORDER BY 1"),
+              QStringList({"000", "001", "002", "003"}));
+    // The crashed run's own queue is gone with it.
+    TRecvDataClass record;
+    while (DrvReadData(record)) {
+    }
 }
 
 TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {

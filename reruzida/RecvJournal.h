@@ -1,0 +1,48 @@
+#pragma once
+
+#include "reruzida/UnitFrame.h"
+
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <mutex>
+#include <set>
+
+// The received records a unit was told are taken, kept on disk until the window thread has
+// handled them: each is appended and synced before its ACK leaves, marked done once stored
+// (or logged), and replayed at the next start when the program ended before that. The file
+// is emptied whenever nothing in it waits. Entries, back to back:
+//
+//   offset  size  record entry                  offset  size  done entry
+//   0       1     'R'                           0       1     'D'
+//   1       4     number (little-endian)        1       4     number
+//   5       1     unit ID                       5       4     check
+//   6       3     command
+//   9       2     frame length n
+//   11      n     frame bytes
+//   11+n    4     check: FNV-1a of the bytes before it
+//
+// A torn last entry (the program killed while writing it) fails its check and is dropped.
+class TRecvJournal {
+public:
+    explicit TRecvJournal(const QString& fileName);
+    TRecvJournal(const TRecvJournal&) = delete;
+    TRecvJournal& operator=(const TRecvJournal&) = delete;
+
+    // The records of the file not marked done, oldest first, with their numbers and marked
+    // as replayed; the file is cut after its last whole entry. Call once, before appending.
+    QList<TRecvDataClass> Replay();
+    // Appends the record, synced to disk, and gives it its number; false when it could not
+    // be written.
+    bool Append(TRecvDataClass& record);
+    // Marks the record done (synced); number 0 (a record not from the file) does nothing.
+    void Done(quint32 number);
+
+private:
+    bool Write(const QByteArray& entry);
+
+    std::mutex FLock;
+    QFile FFile;
+    quint32 FLastNumber = 0;
+    std::set<quint32> FWaiting;
+};
