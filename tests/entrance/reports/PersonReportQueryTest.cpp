@@ -1,0 +1,55 @@
+#include "entrance/reports/PersonReportQuery.h"
+#include "base/SysUtils.h"
+#include "tests/entrance/EntranceFixture.h"
+
+namespace {
+
+using PersonReportQuery = EntranceFixture;
+
+// The codes a request selects, in the order it sorts them.
+QStringList SelectedCodes(const TPersonReportRequest& request) {
+    const TUserListQuery q = PersonReportFilterSQL(request);
+    TQuery query;
+    query.SetDatabaseName("RORazu");
+    query.SQL().Assign(QStringList{"SELECT M_個人情報.個人コード FROM M_個人情報",
+                                   "WHERE (M_個人情報.個人コード <> '')"} +
+                       q.Lines);
+    for (const auto& [name, value] : q.Params)
+        query.ParamByName(name).SetAsString(value);
+    QStringList codes;
+    for (query.Open(); !query.Eof(); query.Next())
+        codes << query.FieldByName("個人コード")->AsString();
+    return codes;
+}
+
+TEST_F(PersonReportQuery, FiltersAndOrders) {
+    const auto day = [](int d) { return QString::number(EncodeDate(2026, 3, d)); };
+    Run("INSERT INTO M_個人情報 (個人コード,ﾌﾘｶﾞﾅ,部門コード,有効終了日) VALUES "
+        "('101','ｳ',1," +
+        day(20) + "), ('102','ｱ',2," + day(10) +
+        "), ('103','ｲ',1,NULL), "
+        "('O''1','ｴ',NULL," +
+        day(15) + ")");
+    const TDateTime limit = EncodeDate(2026, 3, 15);
+    const struct {
+        TPersonReportRequest request;
+        QStringList codes;
+    } cases[] = {
+        {{}, {"101", "102", "103", "O'1"}},     {{0, 1}, {"102", "103", "101", "O'1"}},
+        {{0, 2}, {"103", "102", "O'1", "101"}}, {{2, 0, -1.0, 1}, {"101", "103"}},
+        {{1, 0, -1.0, 0, "O'1"}, {"O'1"}},      {{1, 0, -1.0, 0, "1') OR ('1'='1"}, {}},
+        {{0, 0, limit}, {"102", "O'1"}},        {{2, 0, limit, 2}, {"102"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SelectedCodes(c.request), c.codes)
+            << c.request.FilterMode << " " << c.request.SortOrder << " "
+            << c.request.PersonCode.toStdString();
+}
+
+TEST(PersonReportTitle, NamesTheOrder) {
+    EXPECT_EQ(PersonReportTitle("利用者 基本情報一覧", 0), "利用者 基本情報一覧 (個人コード順)");
+    EXPECT_EQ(PersonReportTitle("t", 1), "t (フリガナ順)");
+    EXPECT_EQ(PersonReportTitle("t", 5), "t (有効終了日順)");
+}
+
+} // namespace
