@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/SysUtils.h"
 #include "dbengine/Database.h"
 #include "entrance/DataModule1.h"
 #include "entrance/DataModule3.h"
@@ -28,5 +29,18 @@ struct EntranceFixture : EngineFixture {
         DM3 = nullptr;
         DataPath.clear();
         LocalIPDigits.clear();
+    }
+
+    // A row of a log table; `time` as the communication program writes it.
+    void AddLog(const QString& table, const QString& code, int operation, const QString& time,
+                int result, int unit) {
+        Run(QString("INSERT INTO %1 (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES "
+                    "(%2,%3,'%4',%5,%6)")
+                .arg(table, QuotedStr(code))
+                .arg(operation)
+                .arg(time)
+                .arg(result)
+                .arg(unit),
+            true);
     }
 };

@@ -32,18 +32,6 @@ protected:
         AddLog(April, "A1", 11, "4/3/2026, 00:00:00", 1, 1);
     }
 
-    void AddLog(const QString& table, const QString& code, int operation, const QString& time,
-                int result, int unit) {
-        Run(QString("INSERT INTO %1 (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES "
-                    "(%2,%3,'%4',%5,%6)")
-                .arg(table, QuotedStr(code))
-                .arg(operation)
-                .arg(time)
-                .arg(result)
-                .arg(unit),
-            true);
-    }
-
     // The days the walk visits, each as "mm/dd codes table".
     static QStringList Walk(TLogReportQueries& queries, bool hasData) {
         QStringList days;

@@ -1,5 +1,4 @@
 #include "EntranceFixture.h"
-#include "base/Text.h"
 #include "components/DigitalNumber.h"
 #include "components/grids/StrSortGrid.h"
 #include "entrance/Form_EntranceGroupNowView.h"
@@ -47,18 +46,6 @@ protected:
         Clock::SetNow({});
     }
 
-    void AddLog(const QString& table, const QString& code, int operation, const QString& time,
-                int unit, int result = 1) {
-        Run(QString("INSERT INTO %1 (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES "
-                    "(%2,%3,'%4',%5,%6)")
-                .arg(table, QuotedStr(code))
-                .arg(operation)
-                .arg(time)
-                .arg(result)
-                .arg(unit),
-            true);
-    }
-
     // Each tile's counters as "entries exits present", read from what its digits show.
     static QStringList Shown(const TfrmEntranceGroupNowViewList& list) {
         QStringList rooms;
@@ -88,12 +75,12 @@ protected:
 
 TEST_F(RoomViews, TilesFollowTheLogAndTheCountingDay) {
     CreateTempLogTable(March);
-    AddLog(March, "A1", 11, "3/10/2026, 06:59:59", 1); // the day before
-    AddLog(March, "A1", 11, "3/10/2026, 07:00:00", 1); // the day's first second
-    AddLog(March, "A1", 21, "3/10/2026, 09:00:00", 2);
-    AddLog(March, "B2", 12, "3/10/2026, 08:00:00", 3);
-    AddLog(March, "A1", 12, "3/10/2026, 11:00:00", 2);
-    AddLog(March, "B2", 11, "3/10/2026, 10:00:00", 3, 0); // refused
+    AddLog(March, "A1", 11, "3/10/2026, 06:59:59", 1, 1); // the day before
+    AddLog(March, "A1", 11, "3/10/2026, 07:00:00", 1, 1); // the day's first second
+    AddLog(March, "A1", 21, "3/10/2026, 09:00:00", 1, 2);
+    AddLog(March, "B2", 12, "3/10/2026, 08:00:00", 1, 3);
+    AddLog(March, "A1", 12, "3/10/2026, 11:00:00", 1, 2);
+    AddLog(March, "B2", 11, "3/10/2026, 10:00:00", 0, 3); // refused
     WriteAppRegistry("EntranceLastViewPanel", "2");
 
     auto* list = OpenMdiChild(frmEntranceGroupNowViewList, nullptr);
@@ -105,18 +92,18 @@ TEST_F(RoomViews, TilesFollowTheLogAndTheCountingDay) {
     list->grab().save(TestOutputFolder() + "/TfrmEntranceGroupNowViewList.png");
 
     // 03:00 on the 1st, no table for April yet: the counting day began in March.
-    AddLog(March, "A1", 12, "3/31/2026, 08:00:00", 1);
+    AddLog(March, "A1", 12, "3/31/2026, 08:00:00", 1, 1);
     FNow = At(2026, 4, 1, 3, 0);
     list->Timer1Timer();
     EXPECT_EQ(Shown(*list), QStringList({"1 0 1", "0 0 0"}));
 
     // A new row makes April's table.
     CreateTempLogTable(April);
-    AddLog(April, "B2", 11, "4/1/2026, 02:00:00", 3);
+    AddLog(April, "B2", 11, "4/1/2026, 02:00:00", 1, 3);
     list->Timer1Timer();
     EXPECT_EQ(Shown(*list), QStringList({"1 0 1", "1 0 1"}));
     // Another row within the same second of the file's time.
-    AddLog(April, "B2", 21, "4/1/2026, 02:30:00", 3);
+    AddLog(April, "B2", 21, "4/1/2026, 02:30:00", 1, 3);
     list->Timer1Timer();
     EXPECT_EQ(Shown(*list), QStringList({"1 0 1", "1 1 0"}));
 
@@ -141,12 +128,12 @@ TEST_F(RoomViews, TilesFollowTheLogAndTheCountingDay) {
 
 TEST_F(RoomViews, DetailListsARoomsCounterNewestFirst) {
     CreateTempLogTable(March);
-    AddLog(March, "A1", 11, "3/10/2026, 07:00:00", 1);
-    AddLog(March, "A1", 21, "3/10/2026, 09:00:00", 2);
-    AddLog(March, "B2", 12, "3/10/2026, 08:00:00", 1);
-    AddLog(March, "A1", 12, "3/10/2026, 11:00:00", 2);
-    AddLog(March, "B2", 22, "3/10/2026, 12:00:00", 3); // another room
-    AddLog(March, "B2", 11, "3/10/2026, 12:10:00", 1, 0);
+    AddLog(March, "A1", 11, "3/10/2026, 07:00:00", 1, 1);
+    AddLog(March, "A1", 21, "3/10/2026, 09:00:00", 1, 2);
+    AddLog(March, "B2", 12, "3/10/2026, 08:00:00", 1, 1);
+    AddLog(March, "A1", 12, "3/10/2026, 11:00:00", 1, 2);
+    AddLog(March, "B2", 22, "3/10/2026, 12:00:00", 1, 3); // another room
+    AddLog(March, "B2", 11, "3/10/2026, 12:10:00", 0, 1);
     auto* list = OpenMdiChild(frmEntranceGroupNowViewList, nullptr);
     ASSERT_NE(list, nullptr);
     TframEntranceGroupNowView* tile = list->Tiles().first();
@@ -182,7 +169,7 @@ TEST_F(RoomViews, DetailListsARoomsCounterNewestFirst) {
 
     // The last person leaves: the list follows the file; then the counting day moves on and
     // the list empties to one blank row and the count 0.
-    AddLog(March, "A1", 22, "3/10/2026, 12:20:00", 1);
+    AddLog(March, "A1", 22, "3/10/2026, 12:20:00", 1, 1);
     detail.Timer1Timer();
     EXPECT_EQ(Lines(detail), QStringList({"B2 佐藤 総務 08:00:00"}));
     FNow = At(2026, 3, 11, 7, 0);

@@ -106,9 +106,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 5; ++i) {
         const int before = entries->text().toInt();
         QTest::qWait(300 * i);
-        writer->Execute("INSERT INTO " + MonthTable(Now()) +
-                        " (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES ('9999999',11," +
-                        QString::number(Now(), 'g', 17) + ",1,1)");
+        writer->Execute(
+            "INSERT INTO " + MonthTable(Now()) +
+            " (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES ('9999999',11," +
+            QString::number(Now(), 'g', 17) + ",1,1)");
         QElapsedTimer timer;
         timer.start();
         if (!QTest::qWaitFor([&] { return entries->text().toInt() == before + 1; }, 5000))
