@@ -1,9 +1,9 @@
 #include "Form_LogDelete.h"
 
+#include "FileLock.h"
 #include "LogMonths.h"
 #include "Unit_Entrance.h"
 #include "base/DateTime.h"
-#include "storage/Connection.h"
 #include "ui/ShowMessage.h"
 #include "ui/WaitCursor.h"
 
@@ -13,34 +13,12 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <sqlite3.h>
 
 QPointer<TfrmLogDelete> frmLogDelete;
 
 namespace {
 
 const char* const NoDataText = "削除できるデータは存在しません。";
-
-// Holds the table file's exclusive lock while it lives; Locked() is false when another
-// connection holds the file (a transaction or a lock of its own).
-class TTableFileLock {
-public:
-    explicit TTableFileLock(const QString& fileName) {
-        try {
-            FConnection = SqlConnection::OpenDatabase(fileName);
-            FConnection->SetBusyTimeout(0);
-            FLocked = sqlite3_exec(FConnection->Handle(), "BEGIN EXCLUSIVE", nullptr, nullptr,
-                                   nullptr) == SQLITE_OK;
-        } catch (const ESqlError&) {
-            FLocked = false;
-        }
-    }
-    bool Locked() const { return FLocked; }
-
-private:
-    std::unique_ptr<SqlConnection> FConnection;
-    bool FLocked = false;
-};
 
 } // namespace
 
@@ -141,7 +119,7 @@ bool TfrmLogDelete::DeleteLogTable(const QString& table) {
         files.filter(QRegularExpression("\\.db$", QRegularExpression::CaseInsensitiveOption));
     if (tableFiles.isEmpty())
         return true;
-    TTableFileLock lock(folder.filePath(tableFiles.first()));
+    TExclusiveFileLock lock(folder.filePath(tableFiles.first()));
     if (!lock.Locked())
         return false;
     for (const QString& file : files)

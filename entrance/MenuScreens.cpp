@@ -1,5 +1,6 @@
 #include "entrance/MdiMainMenu.h"
 
+#include "entrance/Form_BackupSetup.h"
 #include "entrance/Form_CategorySetup.h"
 #include "entrance/Form_CompanySetup.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
@@ -50,8 +51,15 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmUserEntry, m), m->Panel7);
          }},
-        {&TmdiMainMenu::BitBtn23, {}}, // the restore, no screen
-        {&TmdiMainMenu::BitBtn25, {}}, // TfrmBackupSetup
+        {&TmdiMainMenu::BitBtn23, // the restore, no screen
+         [](TmdiMainMenu* m) -> TForm* {
+             RestoreData(m);
+             return nullptr;
+         }},
+        {&TmdiMainMenu::BitBtn25,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmBackupSetup, m), m->Panel8);
+         }},
         {&TmdiMainMenu::BitBtn10,
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmOperatorSetup, m), m->Panel8);

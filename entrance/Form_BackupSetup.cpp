@@ -1,0 +1,221 @@
+#include "Form_BackupSetup.h"
+
+#include "Brevane.h"
+#include "CommRequests.h"
+#include "DataModule1.h"
+#include "FileLock.h"
+#include "ResourceStrings.h"
+#include "UnitShare.h"
+#include "Unit_Common.h"
+#include "Unit_CommonDatabase.h"
+#include "Unit_CommonRequests.h"
+#include "Unit_Entrance.h"
+#include "Unit_TempTables.h"
+#include "base/DateTime.h"
+#include "base/Files.h"
+#include "dbengine/Database.h"
+#include "ui/CopyData.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+QPointer<TfrmBackupSetup> frmBackupSetup;
+
+namespace {
+
+// Sleeps in short steps, letting the window repaint meanwhile.
+void Pause(int msecs) {
+    QDeadlineTimer deadline(msecs);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        QThread::msleep(std::min<qint64>(16, deadline.remainingTime()));
+    }
+}
+
+bool CommRunning() {
+    return FindWindowByCaption(CommCaption);
+}
+
+void ReopenDatabases() {
+    DM1->DB2->Open();
+    DM1->DB1->Open();
+}
+
+} // namespace
+
+TfrmBackupSetup::TfrmBackupSetup(QWidget* owner) : TForm(owner) {
+    setWindowTitle("バックアップ");
+    CreateControls();
+    FEntrance = std::make_unique<TEntrance>();
+    FEntrance->ListLogTables();
+}
+
+TfrmBackupSetup::~TfrmBackupSetup() = default;
+
+void TfrmBackupSetup::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    ChkCompact = new QCheckBox("データの最適化のみを行う。", this);
+    layout->addWidget(ChkCompact);
+    layout->addWidget(new QLabel("認証記録データは、過去３ヶ月分のみをバックアップします。", this));
+    auto* buttons = new QHBoxLayout;
+    BitBtn1 = new QPushButton("実　行", this);
+    btnClose = new QPushButton("閉じる", this);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(btnClose);
+    layout->addLayout(buttons);
+    auto* status = new QHBoxLayout;
+    StatusPanel0 = new QLabel("　バックアップを行います。", this);
+    StatusPanel1 = new QLabel(this);
+    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+        panel->setFrameShape(QFrame::Panel);
+        status->addWidget(panel, 1);
+    }
+    layout->addLayout(status);
+    EscapeButton = btnClose;
+    connect(BitBtn1, &QPushButton::clicked, this, &TfrmBackupSetup::BitBtn1Click);
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TfrmBackupSetup::FormShow() {
+    CenterInMainArea();
+}
+
+void TfrmBackupSetup::SetProgress(const QString& text) {
+    StatusPanel1->setText(text);
+    QCoreApplication::processEvents();
+}
+
+void TfrmBackupSetup::BitBtn1Click() {
+    if (NetworkMode) {
+        MessageBox("ネットワーク接続では、バックアップ処理はできません。");
+        return;
+    }
+    setEnabled(false);
+    SetWaitCursor(true);
+    auto restore = [this] {
+        StatusPanel1->clear();
+        setEnabled(true);
+        SetWaitCursor(false);
+        ReopenDatabases();
+    };
+    try {
+        SetProgress(LoadStr(65106));
+        CloseDatabases();
+        const bool commWasRunning = StopCommProgram();
+        Compact();
+        if (commWasRunning && !CommRunning()) {
+            ExecProgram(ProgramFolder() + "RERUZIDA.EXE");
+            Pause(1024);
+        }
+        if (!ChkCompact->isChecked()) {
+            AddBackupFiles();
+            StartBackup(this, "CompName");
+        }
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+// True when the program was running; it is asked once, and once more after 99 rounds.
+bool TfrmBackupSetup::StopCommProgram() {
+    if (!CommRunning())
+        return false;
+    SendCommRequest(CD_TERMINATE, QString());
+    SetProgress("認証機コミュニケーションを停止しています。");
+    Pause(2048);
+    for (int counter = 1; CommRunning() && counter < 120; ++counter) {
+        Pause(128);
+        if (counter == 99) {
+            SendCommRequest(CD_TERMINATE, QString());
+            Pause(2048);
+        }
+    }
+    return true;
+}
+
+// Compaction replaces the database file, so it waits until no other program holds the file.
+void TfrmBackupSetup::Compact() {
+    const QString database = ExtractFilePath(DataPath) + LoadStr(65181);
+    bool free = false;
+    for (int counter = 1; !free && counter < 100; ++counter) {
+        free = TExclusiveFileLock(database).Locked();
+        if (!free)
+            Pause(64);
+    }
+    if (!free) {
+        SetProgress("LDBの削除に失敗しました。");
+        return;
+    }
+    SetProgress("最適化実行中");
+    SetProgress(CompactDatabase(database, "Temp/") ? "最適化に成功しました。"
+                                                   : "最適化に失敗しました。");
+}
+
+void TfrmBackupSetup::AddBackupFiles() {
+    const QString folder = ExtractFilePath(DataPath);
+    auto addWithIndex = [](const QString& file) {
+        AddResFile(file);
+        const QString index = file.left(file.lastIndexOf('.')) + ".PX";
+        if (QFile::exists(index))
+            AddResFile(index);
+    };
+    ClearResFile();
+    AddResFile(folder + LoadStr(65181));
+    addWithIndex(folder + LoadStr(65183));
+    int year, month, day;
+    DecodeDate(Date(), year, month, day);
+    for (int i = 0; i < 3; ++i) {
+        const TDateTime first = EncodeDate(year, month, 1);
+        if (FEntrance->LogTableExists(first))
+            addWithIndex(FEntrance->LogFileOfMonth(first));
+        if (--month == 0) {
+            month = 12;
+            --year;
+        }
+    }
+}
+
+void TfrmBackupSetup::FormClose(TCloseAction& action) {
+    FEntrance.reset();
+    action = caFree;
+}
+
+void RestoreData(QWidget* mainWindow) {
+    if (NetworkMode) {
+        MessageBox("ネットワーク接続中は、リストアはできません。");
+        return;
+    }
+    if (CommRunning()) {
+        MessageBox("リストアするときは、認証機コミュニケーションを終了してください。");
+        return;
+    }
+    mainWindow->setEnabled(false);
+    SetWaitCursor(true);
+    DM1->DB1->Close();
+    DM1->DB2->Close();
+    auto reopen = [mainWindow] {
+        ReopenDatabases();
+        mainWindow->setEnabled(true);
+        SetWaitCursor(false);
+    };
+    try {
+        StartRestore(mainWindow, ExtractFilePath(DataPath), "CompName");
+        QCoreApplication::processEvents();
+    } catch (...) {
+        reopen();
+        throw;
+    }
+    reopen();
+}

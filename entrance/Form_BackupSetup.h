@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ui/Form.h"
+
+#include <QPointer>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class TEntrance;
+
+// The backup: stops the communication program, compacts the database, starts the program
+// again and hands the database, the unit table and the last three months' log tables to the
+// backup library. Refused when logged in to another PC's data.
+class TfrmBackupSetup final : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmBackupSetup(QWidget* owner = nullptr);
+    ~TfrmBackupSetup() override;
+
+    QPushButton* BitBtn1;
+    QPushButton* btnClose;
+    QCheckBox* ChkCompact;
+    // The status bar's two panels: what the screen does, and the progress.
+    QLabel* StatusPanel0;
+    QLabel* StatusPanel1;
+
+    void BitBtn1Click();
+
+protected:
+    void FormShow() override;
+    void FormClose(TCloseAction& action) override;
+
+private:
+    void CreateControls();
+    void SetProgress(const QString& text);
+    bool StopCommProgram();
+    void Compact();
+    void AddBackupFiles();
+
+    std::unique_ptr<TEntrance> FEntrance;
+};
+
+extern QPointer<TfrmBackupSetup> frmBackupSetup;
+
+// The restore into the data folder, from the menu: refused in network mode and while the
+// communication program runs; the program's own connections are closed meanwhile.
+void RestoreData(QWidget* mainWindow);

@@ -1,0 +1,64 @@
+#include "base/DateTime.h"
+#include "entrance/Form_BackupSetup.h"
+#include "entrance/Unit_Common.h"
+#include "tests/entrance/units/ScreenFixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+
+namespace {
+
+struct BackupScreen : ScreenFixture {
+    BackupScreen() {
+        qputenv("BREVANE_FOLDER", Store.Path().toUtf8());
+        Clock::SetNow([] { return EncodeDate(2026, 1, 15) + 0.5; });
+        QStringList sql;
+        for (const char* month : {"2025_10", "2025_11", "2026_01"})
+            sql << QString("CREATE TABLE ENTRANCE_LOG%1 (個人コード TEXT (7))").arg(month);
+        RunAll(sql, true);
+        RunAll({"INSERT INTO M_部門 VALUES (1, '総務部')"}, false);
+    }
+    ~BackupScreen() override {
+        if (frmBackupSetup)
+            delete frmBackupSetup.data();
+        Clock::SetNow({});
+        NetworkMode = false;
+        qunsetenv("BREVANE_FOLDER");
+    }
+    TfrmBackupSetup* Open() {
+        OpenMdiChild(frmBackupSetup);
+        return frmBackupSetup;
+    }
+    QStringList Copies() {
+        return QDir(Store.Path() + "/CompName").entryList(QDir::Files, QDir::Name);
+    }
+    TempFolder Store;
+    TMessageAnswers answers;
+};
+
+} // namespace
+
+// Without a communication program running: compacted, then the database, the unit table and
+// the log tables of this month and the two before it are backed up.
+TEST_F(BackupScreen, CompactsAndBacksUpTheLastThreeMonths) {
+    TfrmBackupSetup* form = Open();
+    form->grab().save(TestOutputFolder() + "/TfrmBackupSetup.png");
+    form->ChkCompact->setChecked(true);
+    form->BitBtn1->click();
+    EXPECT_TRUE(Copies().isEmpty()) << "compaction only";
+    EXPECT_TRUE(DM1->DB1->Connected()) << "the databases open again";
+
+    form->ChkCompact->setChecked(false);
+    form->BitBtn1->click();
+    EXPECT_EQ(Copies(), (QStringList{"ENTRANCESTATE.DB", "ENTRANCE_LOG2025_11.DB",
+                                     "ENTRANCE_LOG2026_01.DB", "VODURAVIRIVE.MDB"}));
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(answers.Texts.isEmpty()) << answers.Texts.join("|").toStdString();
+
+    NetworkMode = true;
+    form->BitBtn1->click();
+    EXPECT_EQ(answers.Texts, QStringList{"ネットワーク接続では、バックアップ処理はできません。"});
+    RestoreData(form);
+    EXPECT_EQ(answers.Texts.last(), "ネットワーク接続中は、リストアはできません。");
+}
