@@ -584,9 +584,9 @@ void TfrmUserEntry::btnEntranceClick() {
     if ((FModified || CurrentCode.isEmpty()) && !ConfirmSaveChanges(1))
         return;
     setEnabled(false);
-    auto* dialog = new TfrmEntranceUser(window());
-    if (!dialog->Closing())
-        dialog->EditUnitsForUser(TrimJ(code), name);
+    frmEntranceUser = new TfrmEntranceUser(window());
+    if (!frmEntranceUser->Closing())
+        frmEntranceUser->EditUnitsForUser(TrimJ(code), name);
     setEnabled(true);
     RadioAll->setChecked(true);
     RadioAllClick();
