@@ -39,6 +39,8 @@ protected:
 
     void SetUp() override {
         qputenv("XDG_RUNTIME_DIR", Runtime.Path().toLocal8Bit());
+        // This PC's own data: requests go by local socket.
+        NetworkMode = false;
         qputenv("ZEZODUZU_REGISTRY", Runtime.File("registry.ini").toLocal8Bit());
         ASSERT_TRUE(Sim.OpenPty());
         Sim.Start();

@@ -35,6 +35,7 @@ struct UserEntryScreen : EntranceFixture {
             "ユーザーレベル) VALUES ('0001','山田','ﾔﾏﾀﾞ',1,27892,NULL,1), "
             "('0002','佐藤','ｻﾄｳ',2,NULL,randomblob(900),2)");
         Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除) VALUES ('0001',1,1,0)");
+        NetworkMode = false;
         form = std::make_unique<TfrmUserEntry>();
         form->show();
         QApplication::setActiveWindow(form.get());
