@@ -1,5 +1,6 @@
 #include "entrance/UserRules.h"
 #include "EntranceFixture.h"
+#include "PersonCodes.h"
 #include "entrance/UserRows.h"
 
 namespace {
@@ -8,16 +9,7 @@ using UserRows = EntranceFixture;
 
 // The codes the list shows for a filter, run on the database through the engine.
 QStringList ListedCodes(const TUserListFilter& filter) {
-    const TUserListQuery q = UserListSQL(filter, true);
-    TQuery query;
-    query.SetDatabaseName("RORazu");
-    query.SQL().Assign(q.Lines);
-    for (const auto& [name, value] : q.Params)
-        query.ParamByName(name).SetAsString(value);
-    QStringList codes;
-    for (query.Open(); !query.Eof(); query.Next())
-        codes << query.FieldByName("個人コード")->AsString();
-    return codes;
+    return PersonCodesOf(UserListSQL(filter, true));
 }
 
 TEST_F(UserRows, ListFiltersSelectThePersons) {

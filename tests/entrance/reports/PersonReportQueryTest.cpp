@@ -1,6 +1,7 @@
 #include "entrance/reports/PersonReportQuery.h"
 #include "base/SysUtils.h"
 #include "tests/entrance/EntranceFixture.h"
+#include "tests/entrance/PersonCodes.h"
 
 namespace {
 
@@ -8,18 +9,11 @@ using PersonReportQuery = EntranceFixture;
 
 // The codes a request selects, in the order it sorts them.
 QStringList SelectedCodes(const TPersonReportRequest& request) {
-    const TUserListQuery q = PersonReportFilterSQL(request);
-    TQuery query;
-    query.SetDatabaseName("RORazu");
-    query.SQL().Assign(QStringList{"SELECT M_個人情報.個人コード FROM M_個人情報",
-                                   "WHERE (M_個人情報.個人コード <> '')"} +
-                       q.Lines);
-    for (const auto& [name, value] : q.Params)
-        query.ParamByName(name).SetAsString(value);
-    QStringList codes;
-    for (query.Open(); !query.Eof(); query.Next())
-        codes << query.FieldByName("個人コード")->AsString();
-    return codes;
+    TUserListQuery q = PersonReportFilterSQL(request);
+    q.Lines = QStringList{"SELECT M_個人情報.個人コード FROM M_個人情報",
+                          "WHERE (M_個人情報.個人コード <> '')"} +
+              q.Lines;
+    return PersonCodesOf(q);
 }
 
 TEST_F(PersonReportQuery, FiltersAndOrders) {
