@@ -1,3 +1,5 @@
+#include "base/DateTime.h"
+#include "entrance/reports/PersonReportTexts.h"
 #include "entrance/reports/UserLogView.h"
 #include "entrance/reports/UserUnitMatrix.h"
 
@@ -63,6 +65,22 @@ TEST(UserUnitMatrix, ColumnsCaptionedByExistingUnits) {
 TEST(UserUnitMatrix, LegendNamesEachUnitWithItsID) {
     EXPECT_EQ(MatrixLegendText(4, "正面玄関"), " 4:正面玄関");
     EXPECT_EQ(MatrixLegendText(12, "倉庫"), "12:倉庫");
+}
+
+TEST(PersonReportTexts, ColumnsOfAPerson) {
+    const struct {
+        bool isNull;
+        int sex;
+        const char* word;
+    } sexes[] = {{true, 0, ""}, {false, 0, "男"}, {false, 1, "女"}, {false, 2, ""}};
+    for (const auto& c : sexes)
+        EXPECT_EQ(SexWord(c.isNull, c.sex), c.word) << c.isNull << " " << c.sex;
+
+    EXPECT_EQ(EndDateText(0), "");
+    EXPECT_EQ(EndDateText(EncodeDate(2026, 3, 5)), "2026/03/05");
+    EXPECT_EQ(AgeText(0), "");
+    const QDate birth = QDate::currentDate().addYears(-30);
+    EXPECT_EQ(AgeText(EncodeDate(birth.year(), birth.month(), birth.day())), "30");
 }
 
 } // namespace
