@@ -296,12 +296,8 @@ void TfrmUserEntry::RadioAllClick() {
     filter.Kana = TrimJ(cmbKana->currentText());
     filter.Code = TrimJ(cmbUserCode->currentText());
     const bool withLevel = UsersHaveLevel();
-    const TUserListQuery q = UserListSQL(filter, withLevel);
     TQuery query;
-    query.SetDatabaseName("RORazu");
-    query.SQL().Assign(q.Lines);
-    for (const auto& [name, value] : q.Params)
-        query.ParamByName(name).SetAsString(value);
+    AssignListQuery(query, UserListSQL(filter, withLevel));
     QList<QStringList> rows;
     for (query.Open(); !query.Eof(); query.Next())
         rows << QStringList{

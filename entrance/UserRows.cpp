@@ -197,6 +197,13 @@ void StoreUserRecord(const TUserRecord& record, const QString& currentCode) {
     });
 }
 
+void AssignListQuery(TQuery& query, const TUserListQuery& list) {
+    query.SetDatabaseName("RORazu");
+    query.SQL().Assign(list.Lines);
+    for (const auto& [name, value] : list.Params)
+        query.ParamByName(name).SetAsString(value);
+}
+
 bool UsersHaveLevel() {
     TCodeQuery q({"SELECT * FROM M_個人情報 WHERE 1=0"}, QString());
     q.Query.Open();

@@ -51,5 +51,9 @@ bool LoadUserRecord(const QString& code, TUserRecord& record);
 // stored one updated under `currentCode`; a code given anew loses its leftover attendance
 // total, and a changed code takes the person's unit rows along.
 void StoreUserRecord(const TUserRecord& record, const QString& currentCode);
+class TQuery;
+// A query on "RORazu" with the list's lines and parameter values.
+void AssignListQuery(TQuery& query, const TUserListQuery& list);
+
 // Whether M_個人情報 has the column ユーザーレベル (added by the communication program).
 bool UsersHaveLevel();
