@@ -118,6 +118,10 @@ void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec) {
     msec = int(ms % 1000);
 }
 
+qint64 WholeSeconds(TDateTime value) {
+    return std::llround(value * SecondsPerDay);
+}
+
 TDateTime FirstValueOfDay(qint64 day) {
     // Day numbers grow with the value, so the first value is found by halving the range of
     // doubles between the day's neighbours; ordered as integers their bit patterns keep order.

@@ -25,6 +25,10 @@ TDateTime TimeOf(TDateTime value);
 // The smallest value whose date (DateOf) is that day: a time a hair below midnight already
 // belongs to the next day, so a day's values are exactly [FirstValueOfDay(d), ...(d + 1)).
 TDateTime FirstValueOfDay(qint64 day);
+// Stored times are whole seconds: the seconds since the epoch, rounded, so that a value a
+// hair below a second (01:00 stored as 0.041666...) keeps its second and its hour.
+constexpr int SecondsPerDay = 86400;
+qint64 WholeSeconds(TDateTime value);
 
 QDate ToQDate(TDateTime value);
 QTime ToQTime(TDateTime value);

@@ -5,6 +5,7 @@
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 #include "entrance/DataModule1.h"
+#include "entrance/LogOperations.h"
 #include "entrance/Unit_CommonTimes.h"
 #include "entrance/Unit_Entrance.h"
 #include "entrance/Unit_TempTables.h"
@@ -12,25 +13,6 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cmath>
-
-namespace {
-
-constexpr int SecondsPerDay = 86400;
-
-// Stored times are whole seconds; rounding keeps a value a hair below a second in it.
-qint64 WholeSeconds(TDateTime value) {
-    return std::llround(value * SecondsPerDay);
-}
-
-bool IsEntry(int operation) {
-    return operation == 11 || operation == 12;
-}
-
-bool IsExit(int operation) {
-    return operation == 21 || operation == 22;
-}
-
-} // namespace
 
 QString NormalizeDayLine(const QString& text) {
     QString result = text.trimmed();

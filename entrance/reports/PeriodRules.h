@@ -1,0 +1,30 @@
+#pragma once
+
+#include "base/DateTime.h"
+
+#include <QString>
+#include <functional>
+
+// What the print dialogs check before a log report runs.
+enum class TPeriodMode { Day, Month };
+
+enum class TPeriodVerdict {
+    Run,             // the request holds the period to report
+    SameDateRefused, // day totals cover one date only
+    NoTable,         // no month table for the period
+    SpanTooLong,     // more than two calendar months
+};
+
+struct TPeriodRequest {
+    TPeriodVerdict Verdict = TPeriodVerdict::Run;
+    // The message to show; empty when the report runs.
+    QString Message;
+    TDateTime StartDate = 0;
+    TDateTime EndDate = 0;
+};
+
+// Day mode takes the two picked dates; month mode takes any day of the chosen month in
+// `start` and ignores `end`. `tableExists` says whether the month of a date has its log
+// table. The dates of the answer carry no time of day.
+TPeriodRequest PeriodRules(TPeriodMode mode, bool totals, TDateTime start, TDateTime end,
+                           const std::function<bool(TDateTime)>& tableExists);
