@@ -1,12 +1,6 @@
 #include "UserLogView.h"
 
-namespace {
-
-bool IsEntry(int operation) {
-    return operation == 11 || operation == 12;
-}
-
-} // namespace
+#include "entrance/LogOperations.h"
 
 QString OperationWord(int operation) {
     return IsEntry(operation) ? "入室" : "退室";
