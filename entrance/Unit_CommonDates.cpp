@@ -58,9 +58,10 @@ QString DateToJpWeekStr(TDateTime date) {
 QString TimeToHMSStr(TDateTime dateTime) {
     if (dateTime == 0)
         return QString();
-    const QTime t = ToQTime(dateTime);
-    return IntToStrPadSpace(t.hour(), 3) + ':' + IntToStrPadZero(t.minute(), 2) + ':' +
-           IntToStrPadZero(t.second(), 2);
+    // Rounded to the second: a stored time a hair below the second still shows that second.
+    const qint64 seconds = WholeSeconds(dateTime) % SecondsPerDay;
+    return IntToStrPadSpace(int(seconds / 3600), 3) + ':' +
+           IntToStrPadZero(int(seconds / 60 % 60), 2) + ':' + IntToStrPadZero(int(seconds % 60), 2);
 }
 
 const QList<TEraInfo>& EraTable() {

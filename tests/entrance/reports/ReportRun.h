@@ -33,10 +33,10 @@ inline QString Unspaced(QString text) {
     return text.remove(QRegularExpression("\\s"));
 }
 
-// Opens the report as its screen does; once its preview shows, saves a picture of the first
+// Runs `open`, which opens a report; once its preview shows, saves a picture of the first
 // page named `name`, prints all pages to a PDF `prints` times through the print dialog's OK,
 // and closes the preview.
-template <class T> TReportRun RunReport(QPointer<T>& global, const QString& name, int prints = 1) {
+template <class Open> TReportRun RunReportBy(Open&& open, const QString& name, int prints = 1) {
     TReportRun run;
     TempFolder folder;
     QTimer poll;
@@ -63,6 +63,11 @@ template <class T> TReportRun RunReport(QPointer<T>& global, const QString& name
         rptPreview->close();
     });
     poll.start();
-    OpenReport(global);
+    open();
     return run;
+}
+
+// Opens the report as its screen does, then as RunReportBy.
+template <class T> TReportRun RunReport(QPointer<T>& global, const QString& name, int prints = 1) {
+    return RunReportBy([&] { OpenReport(global); }, name, prints);
 }

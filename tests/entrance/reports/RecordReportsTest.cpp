@@ -1,0 +1,223 @@
+#include "ReportRun.h"
+#include "entrance/ResourceStrings.h"
+#include "entrance/Unit_Common.h"
+#include "entrance/Unit_CommonDates.h"
+#include "entrance/Unit_Entrance.h"
+#include "entrance/Unit_TempTables.h"
+#include "entrance/Unit_Users.h"
+#include "entrance/reports/Report_EntranceUserLog.h"
+#include "entrance/reports/Report_UserEntranceLog.h"
+#include "tests/entrance/EntranceFixture.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+// March and April 2026: on 30 March person A1 has 60 records at unit 1 and B2 eight at unit
+// 3, seven of them failed; on 1 April B2 has three at unit 1, one failed, and an unknown
+// person Z9 one at the unknown unit 7. Room 5 holds unit 3; A1 is in department 1.
+struct RecordReports : EntranceFixture {
+    RecordReports() {
+        WriteAppRegistry(LoadStr(65180), "山田工業");
+        Run("INSERT INTO M_部門 VALUES (1, '総務')");
+        Run("INSERT INTO M_個人情報 (個人コード,氏名,部門コード) VALUES ('A1','山田',1), "
+            "('B2','佐藤',2)");
+        Run("INSERT INTO M_認証機グループ (認証機グループコード,認証機ID,認証機グループ名) "
+            "VALUES (5,3,'会議室')");
+        Run("INSERT INTO entranceState (認証機ID,認証機名) VALUES (1,'正面'), (3,'裏口')", true);
+        CreateTempLogTable("ENTRANCE_LOG2026_03");
+        CreateTempLogTable("ENTRANCE_LOG2026_04");
+        QStringList march;
+        for (int i = 0; i < 60; ++i)
+            march << Row("A1", i % 2 ? 22 : 12,
+                         QString("3/30/2026, 08:%1:00").arg(i, 2, 10, QChar('0')), 1, 1);
+        for (int i = 0; i < 8; ++i)
+            march << Row("B2", 21, QString("3/30/2026, 10:0%1:00").arg(i), i == 0 ? 1 : 0, 3);
+        Insert("ENTRANCE_LOG2026_03", march);
+        Insert("ENTRANCE_LOG2026_04", {Row("B2", 11, "4/1/2026, 07:00:00", 1, 1),
+                                       Row("B2", 21, "4/1/2026, 18:00:00", 0, 1),
+                                       Row("B2", 22, "4/1/2026, 19:00:00", 2, 1),
+                                       Row("Z9", 12, "4/1/2026, 06:00:00", 1, 7)});
+    }
+    static QString Row(const QString& code, int operation, const QString& time, int result,
+                       int unit) {
+        return QString("('%1',%2,'%3',%4,%5)")
+            .arg(code)
+            .arg(operation)
+            .arg(time)
+            .arg(result)
+            .arg(unit);
+    }
+    void Insert(const QString& table, const QStringList& rows) {
+        Run("INSERT INTO " + table + " (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES " +
+                rows.join(","),
+            true);
+    }
+
+    struct Request {
+        int mode = 0;
+        QString code;
+        TDateTime start = EncodeDate(2026, 3, 28);
+        TDateTime end = EncodeDate(2026, 4, 2);
+        int fromNow = 0;
+    };
+    // Runs the report on the request; the texts of its message boxes go to Messages.
+    template <class T>
+    TReportRun Print(QPointer<T>& global, const Request& r, const QString& name) {
+        TEntrance request;
+        request.SetStartDate(r.start);
+        request.EndDate = r.end;
+        request.FilterMode = r.mode;
+        request.FilterCode = r.code;
+        request.FromNowView = r.fromNow;
+        TUsers users;
+        users.Load(nullptr, 0);
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Messages << box->text();
+                box->accept();
+            }
+        });
+        answer.start();
+        return RunReportBy(
+            [&] {
+                OpenReport(global, nullptr, [&](T& report) { report.Execute(request, users); });
+            },
+            name);
+    }
+    QStringList Messages;
+};
+
+QString Day(int month, int day) {
+    return DateToJpWeekStr(EncodeDate(2026, month, day));
+}
+
+// The page with blanks between its items folded into one, and the dash and wave the PDF's
+// fonts give back mapped to the printed ones.
+QString Folded(const QString& page) {
+    return QString(page)
+        .replace(QRegularExpression("[ \\t]+"), " ")
+        .replace(QChar(0x2014), QChar(0x2015))
+        .replace(QChar(0x301C), QChar(0xFF5E));
+}
+
+bool HasLine(const QString& page, const QString& pattern) {
+    return Folded(page).contains(QRegularExpression(pattern));
+}
+
+// Header texts, whose blanks the PDF's text spreads.
+bool HasText(const QString& page, const QString& text) {
+    return Unspaced(Folded(page)).contains(Unspaced(text));
+}
+
+TEST_F(RecordReports, ByPersonDayByDayWithHeadsSumsAndRates) {
+    const TReportRun run = Print(Rep_UserEntranceLog, {}, "TRep_UserEntranceLog");
+    EXPECT_EQ(run.Caption, "利用者別　入退室記録");
+    EXPECT_EQ(run.PreviewPages, 3);
+    ASSERT_EQ(run.Printed.value(0).size(), 3);
+    const QStringList& pages = run.Printed[0];
+    for (const QString& page : pages) {
+        EXPECT_TRUE(HasText(page, Day(3, 28) + " ～ " + Day(4, 2)));
+        EXPECT_TRUE(HasText(page, "事業所名 : 山田工業"));
+    }
+    // 60 records: a head and 49 lines, then 11 lines and the sum on the next page.
+    EXPECT_TRUE(HasText(pages[0], "【" + Day(3, 30) + "】"));
+    EXPECT_TRUE(HasLine(pages[0], "\\n ?A1 山田\\n"));
+    EXPECT_EQ(pages[0].count("正面"), 49);
+    EXPECT_TRUE(HasText(pages[1], "【" + Day(3, 30) + "】"));
+    EXPECT_FALSE(HasLine(pages[1], "A1 山田")) << "no new head line for the same person";
+    EXPECT_EQ(pages[1].count("正面"), 11);
+    EXPECT_TRUE(HasLine(pages[1], "認証数 60 認証率 100 % エラー数 0 入室数 30 退室数 30"));
+    EXPECT_TRUE(HasLine(pages[1], "B2 佐藤"));
+    EXPECT_TRUE(HasLine(pages[1], "10:00:00 終退 3 裏口"));
+    EXPECT_EQ(pages[1].count("エラー "), 7);
+    EXPECT_TRUE(HasLine(pages[1], "認証数 8 認証率 12 % エラー数 7 入室数 0 退室数 1"));
+    // The next day starts its own page; an unknown person and unit print a dash.
+    EXPECT_TRUE(HasText(pages[2], "【" + Day(4, 1) + "】"));
+    EXPECT_TRUE(HasLine(pages[2], "Z9 ―"));
+    EXPECT_TRUE(HasLine(pages[2], "6:00:00 入 7 ―"));
+    EXPECT_TRUE(HasLine(pages[2], "認証数 3 認証率 67 % エラー数 1 入室数 1 退室数 1"));
+    EXPECT_TRUE(Rep_UserEntranceLog.isNull());
+
+    // Reversed dates give the same pages.
+    const TReportRun reversed =
+        Print(Rep_UserEntranceLog, {0, "", EncodeDate(2026, 4, 2), EncodeDate(2026, 3, 28)},
+              "TRep_UserEntranceLog_reversed");
+    EXPECT_EQ(reversed.Printed, run.Printed);
+}
+
+TEST_F(RecordReports, FiltersTitlesAndRefusals) {
+    const struct {
+        const char* what;
+        bool byUnit;
+        Request request;
+        int pages;
+        QString title;    // in the preview's caption
+        QString contains; // on the first page
+        QString message;  // instead of a preview
+    } cases[] = {
+        {"a department", false, {2, "1"}, 2, "利用者別　入退室記録", "部門名 : 総務", ""},
+        {"one person from the live view",
+         false,
+         {1, "B2", EncodeDate(2026, 4, 1), EncodeDate(2026, 4, 1), 1},
+         1,
+         "利用者別　入退室状況",
+         "B2 佐藤",
+         ""},
+        {"nobody's records", false, {1, "ZZ"}, 0, "", "", NoRecordsMessage},
+        {"over two months",
+         false,
+         {0, "", EncodeDate(2026, 1, 31), EncodeDate(2026, 3, 1)},
+         0,
+         "",
+         "",
+         PeriodTooLongMessage},
+        {"all units", true, {}, 3, "認証機別　入退室記録", "1 正面", ""},
+        {"a room", true, {2, "5"}, 1, "認証機別　入退室記録", "部屋名 : 会議室", ""},
+        {"a room without units", true, {2, "6"}, 0, "", "", NoRecordsMessage},
+        {"one unit from the live view",
+         true,
+         {1, "7", EncodeDate(2026, 4, 1), EncodeDate(2026, 4, 1), 1},
+         1,
+         "認証機別　入退室状況",
+         "7 ―",
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Messages.clear();
+        const TReportRun run = c.byUnit
+                                   ? Print(Rep_EntranceUserLog, c.request, "TRep_EntranceUserLog")
+                                   : Print(Rep_UserEntranceLog, c.request, "RecordReport");
+        EXPECT_EQ(run.PreviewPages, c.pages);
+        EXPECT_EQ(run.Caption, c.title);
+        EXPECT_EQ(Messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        // A single day's period line holds the day alone.
+        if (c.request.fromNow)
+            EXPECT_FALSE(Folded(run.Printed.value(0).value(0)).contains("～"));
+        if (c.pages)
+            EXPECT_TRUE(
+                HasLine(run.Printed.value(0).value(0), QRegularExpression::escape(c.contains)))
+                << run.Printed.value(0).value(0).toStdString();
+    }
+}
+
+TEST_F(RecordReports, ByUnitGroupsInUnitOrder) {
+    const TReportRun run =
+        Print(Rep_EntranceUserLog, {0, "", EncodeDate(2026, 4, 1), EncodeDate(2026, 4, 1)},
+              "TRep_EntranceUserLog_day");
+    ASSERT_EQ(run.Printed.value(0).size(), 1);
+    const QString page = Folded(run.Printed[0][0]);
+    const qsizetype unit1 = page.indexOf(QRegularExpression("\\n\\s*1\\s+正面"));
+    const qsizetype unit7 = page.indexOf(QRegularExpression("\\n\\s*7\\s+―"));
+    EXPECT_GE(unit1, 0);
+    EXPECT_GT(unit7, unit1);
+    EXPECT_TRUE(HasLine(page, "7:00:00 初入 B2 佐藤"));
+    EXPECT_TRUE(HasLine(page, "6:00:00 入 Z9 ―"));
+    EXPECT_TRUE(HasLine(page, "認証数 1 認証率 100 %"));
+}
+
+} // namespace
