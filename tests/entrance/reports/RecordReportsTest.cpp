@@ -73,15 +73,7 @@ struct RecordReports : EntranceFixture {
         request.FromNowView = r.fromNow;
         TUsers users;
         users.Load(nullptr, 0);
-        QTimer answer;
-        answer.setInterval(10);
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Messages << box->text();
-                box->accept();
-            }
-        });
-        answer.start();
+        TMessageAnswers answers(Messages);
         return RunReportBy(
             [&] {
                 OpenReport(global, nullptr, [&](T& report) { report.Execute(request, users); });

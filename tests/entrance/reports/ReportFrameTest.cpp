@@ -43,15 +43,7 @@ struct ReportFrame : EntranceFixture {};
 TEST_F(ReportFrame, NoDataMessage) {
     QWidget dialog;
     QStringList texts;
-    QTimer answer;
-    answer.setInterval(10);
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            texts << box->text();
-            box->accept();
-        }
-    });
-    answer.start();
+    TMessageAnswers answers(texts);
     QPointer<TRep_Check> report;
     bool shown = true, closed = false;
     OpenReport(report, &dialog, [&](TRep_Check& r) {

@@ -8,10 +8,30 @@
 #include "tests/common/TempFolder.h"
 #include "ui/Printer.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
+
+// Answers each message box with OK while it lives, keeping the boxes' texts in `texts`.
+class TMessageAnswers {
+public:
+    explicit TMessageAnswers(QStringList& texts) {
+        FTimer.setInterval(10);
+        QObject::connect(&FTimer, &QTimer::timeout, [&texts] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        FTimer.start();
+    }
+
+private:
+    QTimer FTimer;
+};
 
 // What a report showed and printed.
 struct TReportRun {
