@@ -114,7 +114,8 @@ void TfrmBackupSetup::BitBtn1Click() {
         const bool commWasRunning = StopCommProgram();
         Compact();
         if (commWasRunning && !CommRunning()) {
-            ExecProgram(ProgramFolder() + "RERUZIDA.EXE");
+            // The communication program lies in the data folder, which is the program folder.
+            ExecProgram(ExtractFilePath(DataPath) + "RERUZIDA.EXE");
             Pause(1024);
         }
         if (!ChkCompact->isChecked()) {
