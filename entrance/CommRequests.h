@@ -14,6 +14,9 @@ constexpr int CD_RESET_TAMPER = 1154;
 constexpr int CD_TERMINATE = 1164;
 constexpr int CD_RESTART = 1165;
 
+// The most units one serial line carries; units have the IDs 1 to MaxUnitId.
+constexpr int MaxUnitId = 32;
+
 // The TCP ports of the four servers.
 constexpr quint16 PORT_START = 11123;
 constexpr quint16 PORT_GAZOSET = 11030;

@@ -3,7 +3,7 @@
 #include "Unit_CommonTimes.h"
 
 int LowestFreeUnitID(const QList<int>& sortedIds) {
-    if (sortedIds.size() >= MaxUnitCount)
+    if (sortedIds.size() >= MaxUnitId)
         return 0;
     for (int i = 0; i < sortedIds.size(); ++i)
         if (sortedIds[i] != i + 1)

@@ -1,20 +1,19 @@
 #pragma once
 
 #include "base/DateTime.h"
+#include "entrance/CommRequests.h"
 
 #include <QList>
 #include <QString>
 
 // The rules of the unit list that need no window.
 
-// The most units one serial line carries.
-constexpr int MaxUnitCount = 32;
 // Added to an operating time before it is stored (about 0.9988 s), so that a stored 0:00
 // still differs from "no hours".
 constexpr double StoredTimeOffset = 1.156e-05;
 
 // The lowest unit ID missing from 1, 2, 3, ... of the listed IDs (in ascending order); 0 when
-// MaxUnitCount units are listed already.
+// MaxUnitId units are listed already.
 int LowestFreeUnitID(const QList<int>& sortedIds);
 
 // A unit's operating hours as the dialog stores them: none, or a start and an end time of day.

@@ -40,6 +40,7 @@
 // The person code field is the code's Shift-JIS bytes padded with NULs to 8.
 
 #include "base/SysUtils.h"
+#include "entrance/CommRequests.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -65,7 +66,6 @@ constexpr int ReceiveBufferSize = 1025;
 
 // The PC's own address; units have 1 to MaxUnitId.
 constexpr int PcAddress = 0;
-constexpr int MaxUnitId = 32;
 
 constexpr bool IsUnitId(int id) {
     return id >= 1 && id <= MaxUnitId;

@@ -13,7 +13,7 @@
 
 TEST(UnitRules, LowestFreeID) {
     QList<int> all;
-    for (int id = 1; id <= MaxUnitCount; ++id)
+    for (int id = 1; id <= MaxUnitId; ++id)
         all << id;
     const struct {
         QList<int> ids;
@@ -135,7 +135,7 @@ TEST_F(UnitScreen, AddsAUnitWithHours) {
 
 TEST_F(UnitScreen, RefusesA33rdUnit) {
     QStringList sql;
-    for (int id = 5; id <= MaxUnitCount + 1; ++id)
+    for (int id = 5; id <= MaxUnitId + 1; ++id)
         sql << QString("INSERT INTO entranceState (認証機ID, 認証機名) VALUES (%1, 'U')").arg(id);
     RunAll(sql, true);
     TfrmEntranceItemSetup* form = Open();
