@@ -46,7 +46,14 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmCategorySetup, m), m->Panel7);
          }},
-        {&TmdiMainMenu::BitBtn5, {}}, // TfrmCompanySetup
+        {&TmdiMainMenu::BitBtn5,
+         [](TmdiMainMenu* m) -> TForm* {
+             TForm* form = ReturnsToMenu(m, OpenMdiChild(frmCompanySetup, m), m->Panel7);
+             // The office's name may have changed: the main window shows the stored one.
+             if (form)
+                 QObject::connect(form, &QObject::destroyed, m, [m] { m->ShowCompanyName(); });
+             return form;
+         }},
         {&TmdiMainMenu::BitBtn11,
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmUserEntry, m), m->Panel7);

@@ -3,6 +3,7 @@
 #include "dbengine/Database.h"
 #include "entrance/CommRequests.h"
 #include "entrance/DataModule1.h"
+#include "entrance/Form_CompanySetup.h"
 #include "entrance/Form_LogIN.h"
 #include "entrance/ImageReadWait.h"
 #include "entrance/MdiMainMenu.h"
@@ -11,6 +12,7 @@
 #include "tests/common/TempFolder.h"
 #include "tests/entrance/LogInFixture.h"
 #include "ui/CopyData.h"
+#include "ui/DBEdit.h"
 #include "ui/Form.h"
 
 #include <QLocalServer>
@@ -224,6 +226,15 @@ TEST_F(LogInFixture, MainWindowAfterTheLogin) {
     EXPECT_EQ(main.lblVersion->text(), VersionCaption(ZZ_VERSION));
     EXPECT_EQ(ProcessingPeriod.Year, 2026);
     EXPECT_TRUE(DM1->DB1->Connected());
+    // The office screen from its button: the stored new name shows once the screen is gone.
+    main.BitBtn5->click();
+    ASSERT_TRUE(frmCompanySetup);
+    frmCompanySetup->DBEdit1->setFocus();
+    frmCompanySetup->DBEdit1->selectAll();
+    frmCompanySetup->DBEdit1->insert("南支店");
+    frmCompanySetup->btnOK->click();
+    EXPECT_TRUE(QTest::qWaitFor([] { return frmCompanySetup.isNull(); }, 5000));
+    EXPECT_EQ(main.pnlCampany->text(), "　事業所名：南支店");
     main.close();
     EXPECT_FALSE(DM1->DB1->Connected());
 }
