@@ -13,6 +13,7 @@
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Database.h"
 #include "entrance/reports/Report_Ninsyoki.h"
+#include "ui/DisabledScope.h"
 #include "ui/SelectionColor.h"
 #include "ui/ShowMessage.h"
 #include "ui/WaitCursor.h"
@@ -144,14 +145,8 @@ void TfrmEntranceItemSetup::btnAddNewClick() {
         MessageBox(LoadStr(65163));
         return;
     }
-    setEnabled(false);
-    try {
-        RunUnitDialog(id, true);
-    } catch (...) {
-        setEnabled(true);
-        throw;
-    }
-    setEnabled(true);
+    TDisabledScope busy(this);
+    RunUnitDialog(id, true);
 }
 
 void TfrmEntranceItemSetup::BitBtnEditClick() {

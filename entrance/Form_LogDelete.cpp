@@ -4,8 +4,8 @@
 #include "LogMonths.h"
 #include "Unit_Entrance.h"
 #include "base/DateTime.h"
+#include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
-#include "ui/WaitCursor.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -76,17 +76,10 @@ void TfrmLogDelete::btnOKClick() {
     if (MessageBox("削除したデータを復帰することは出来ません。よろしいですか？", MB_OKCANCEL) !=
         IDOK)
         return;
-    setEnabled(false);
-    SetWaitCursor(true);
-    try {
+    {
+        TDisabledScope busy(this, true);
         DeleteOldTables();
-    } catch (...) {
-        SetWaitCursor(false);
-        setEnabled(true);
-        throw;
     }
-    SetWaitCursor(false);
-    setEnabled(true);
     MessageBox("終了しました。");
 }
 

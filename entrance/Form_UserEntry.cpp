@@ -9,6 +9,7 @@
 #include "components/grids/StrSortGrid.h"
 #include "dbengine/Query.h"
 #include "ui/ClientSocket.h"
+#include "ui/DisabledScope.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"
@@ -579,11 +580,12 @@ void TfrmUserEntry::btnEntranceClick() {
     const QString code = Ed_Code->text(), name = Ed_Name->text();
     if ((FModified || CurrentCode.isEmpty()) && !ConfirmSaveChanges(1))
         return;
-    setEnabled(false);
-    frmEntranceUser = new TfrmEntranceUser(window());
-    if (!frmEntranceUser->Closing())
-        frmEntranceUser->EditUnitsForUser(TrimJ(code), name);
-    setEnabled(true);
+    {
+        TDisabledScope busy(this);
+        frmEntranceUser = new TfrmEntranceUser(window());
+        if (!frmEntranceUser->Closing())
+            frmEntranceUser->EditUnitsForUser(TrimJ(code), name);
+    }
     RadioAll->setChecked(true);
     RadioAllClick();
     LocateUser(TrimJ(code));
