@@ -6,6 +6,7 @@
 #include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Form_EntranceGroupSetup.h"
 #include "entrance/Form_EntranceItemSetup.h"
+#include "entrance/Form_EntranceNowView.h"
 #include "entrance/Form_LogDelete.h"
 #include "entrance/Form_OperatorSetup.h"
 #include "entrance/Form_UserEntry.h"
@@ -35,7 +36,10 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
         TmdiMainMenu::TOpener Open;
     } screens[] = {
         {&TmdiMainMenu::BitBtn18, {}}, // TfrmPrintSetupByEntrance
-        {&TmdiMainMenu::BitBtn2, {}},  // TfrmEntranceNowView
+        {&TmdiMainMenu::BitBtn2,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmEntranceNowView, m), m->Panel5);
+         }},
         {&TmdiMainMenu::BitBtn13, {}}, // TfrmEntranceUserLogViewPrint
         {&TmdiMainMenu::BitBtn19,
          [](TmdiMainMenu* m) -> TForm* {
