@@ -14,8 +14,8 @@
 
 namespace {
 
-// The persons are in the database file; the log tables and the day list are table files, on
-// the database of DM1->DB2.
+// The persons and the rooms are in the database file; the log tables and the day list are
+// table files, on the database of DM1->DB2.
 const char* const PersonDatabase = "RORazu";
 const char* const KojinTable = "KOJIN";
 
@@ -31,6 +31,19 @@ qint64 DayNumber(TDateTime date) {
 }
 
 } // namespace
+
+QStringList RoomNameText(int code) {
+    return {"SELECT 認証機グループ名", "FROM M_認証機グループ",
+            "WHERE 認証機グループコード=" + QString::number(code)};
+}
+
+QString ReadNameOf(const QStringList& sql) {
+    TQuery query;
+    query.SetDatabaseName(PersonDatabase);
+    query.SQL().Assign(sql);
+    query.Open();
+    return query.IsEmpty() ? QString() : query.Fields()[0]->AsString();
+}
 
 TLogReportQueries::TLogReportQueries(TLogReportKind kind, TComponent* AOwner)
     : TComponent(AOwner), Master(new TQuery(this)), DS1(new TDataSource(this)),
@@ -265,9 +278,13 @@ QString TLogReportQueries::FromLine(const QString& table) const {
                         : "FROM " + table;
 }
 
-QString TLogReportQueries::OperationLine(const QString& q) {
-    return "WHERE ((" + q + "操作種別 = 11) OR (" + q + "操作種別 = 12) OR (" + q +
+QString TLogReportQueries::OperationCondition(const QString& q) {
+    return "((" + q + "操作種別 = 11) OR (" + q + "操作種別 = 12) OR (" + q +
            "操作種別 = 21) OR (" + q + "操作種別 = 22))";
+}
+
+QString TLogReportQueries::OperationLine(const QString& q) {
+    return "WHERE " + OperationCondition(q);
 }
 
 QStringList TLogReportQueries::BoundLines(const QString& q) const {

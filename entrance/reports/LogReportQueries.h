@@ -15,6 +15,13 @@ class TTable;
 
 // The message of a log report whose period holds no record.
 inline constexpr char NoRecordsMessage[] = "記録がありませんでした。";
+// The message of a period longer than the reports read.
+inline constexpr char PeriodTooLongMessage[] = "記録を表示できるのは、２ヶ月分までです。";
+
+// The query of the name of room `code`.
+QStringList RoomNameText(int code);
+// The first column of the first row that `sql` finds in the database file; empty for none.
+QString ReadNameOf(const QStringList& sql);
 
 // Which record report a run serves: by person (filter: a person or a department) or by unit
 // (filter: a unit or a room).
@@ -83,14 +90,17 @@ protected:
     virtual QStringList MasterText() const;
     virtual QStringList DetailText(const QString& table) const;
 
+    // The four entry and exit operations: "((操作種別 = 11) OR ... (操作種別 = 22))".
+    static QString OperationCondition(const QString& q = QString());
+    // The period's bounds on 操作日時, two lines.
+    QStringList BoundLines(const QString& q = QString()) const;
+
 private:
     // The department form names its columns with the table: "<table>."; else nothing.
     QString Qualifier(const QString& table) const;
     QString FromLine(const QString& table) const;
-    // The four entry and exit operations, without a trailing blank.
+    // The WHERE line of the operations, without a trailing blank.
     static QString OperationLine(const QString& q);
-    // The period's bounds on 操作日時, two lines.
-    QStringList BoundLines(const QString& q) const;
     void FillDayList(const QString& table, bool secondTable);
     void FillKojinTable(int department);
     // Moves the master on while the detail has no record.

@@ -25,6 +25,5 @@ std::array<QString, 2> TRep_EntranceUserLog::OtherSide(TDataSet& record) const {
 }
 
 QStringList TRep_EntranceUserLog::GroupNameText(int code) const {
-    return {"SELECT 認証機グループ名", "FROM M_認証機グループ",
-            "WHERE 認証機グループコード=" + QString::number(code)};
+    return RoomNameText(code);
 }

@@ -6,6 +6,7 @@
 #include "db/DataSet.h"
 #include "entrance/ResourceStrings.h"
 #include "entrance/Unit_Common.h"
+#include "entrance/Unit_CommonDates.h"
 #include "ui/ShowMessage.h"
 #include "ui/WaitCursor.h"
 
@@ -30,6 +31,16 @@ public:
 };
 
 } // namespace
+
+QString NameOrDash(const QString& name) {
+    return name.isEmpty() ? QString("―") : name;
+}
+
+QString PeriodText(TDateTime start, TDateTime end) {
+    if (DateOf(start) == DateOf(end))
+        return DateToJpWeekStr(start);
+    return DateToJpWeekStr(start) + " ～ " + DateToJpWeekStr(end);
+}
 
 TFont ReportTitleFont() {
     TFont font;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DateTime.h"
 #include "components/report/LightRep.h"
 #include "ui/Alignment.h"
 
@@ -122,6 +123,11 @@ template <class T, class Run> void OpenReport(QPointer<T>& global, QWidget* owne
 template <class T> void OpenReport(QPointer<T>& global) {
     OpenReport(global, nullptr, [](T& report) { report.RunPreview(); });
 }
+
+// "―" for a name that is not known.
+QString NameOrDash(const QString& name);
+// The period of a log report: its day, or its first and last day joined by " ～ ".
+QString PeriodText(TDateTime start, TDateTime end);
 
 // The page fonts of the reports.
 TFont ReportTitleFont();

@@ -7,7 +7,6 @@
 #include "entrance/Unit_CommonText.h"
 #include "entrance/Unit_CommonWait.h"
 #include "entrance/Unit_Entrance.h"
-#include "entrance/reports/Report_MasterList.h"
 #include "ui/ShowMessage.h"
 
 namespace {
@@ -107,17 +106,10 @@ TDataSet* TRep_RecordLog::MainDataSet() {
 }
 
 bool TRep_RecordLog::OpenData() {
-    GroupName = Params->FilterMode == 2 && Params->FromNowView == 0 ? ReadGroupName() : QString();
+    GroupName = Params->FilterMode == 2 && Params->FromNowView == 0
+                    ? ReadNameOf(GroupNameText(StrToInt(Params->FilterCode)))
+                    : QString();
     return Queries->Execute(*Params);
-}
-
-// The department's or room's name; empty when it is not found.
-QString TRep_RecordLog::ReadGroupName() {
-    TQuery query;
-    query.SetDatabaseName(AccessDatabaseName);
-    query.SQL().Assign(GroupNameText(StrToInt(Params->FilterCode)));
-    query.Open();
-    return query.IsEmpty() ? QString() : query.Fields()[0]->AsString();
 }
 
 void TRep_RecordLog::CloseData() {
@@ -149,9 +141,7 @@ std::optional<QString> TRep_RecordLog::CurrentKey() {
 }
 
 void TRep_RecordLog::HeaderBeforePrint() {
-    FPrintDate->Text = DateToJpWeekStr(Params->StartDate());
-    if (DateOf(Params->StartDate()) != DateOf(Params->EndDate))
-        FPrintDate->Text += " ～ " + DateToJpWeekStr(Params->EndDate);
+    FPrintDate->Text = PeriodText(Params->StartDate(), Params->EndDate);
     FGroupName->Text = Params->FilterMode == 2 ? FLayout.GroupLabel + GroupName : QString();
     FPageDate->Text = "【" + DateToJpWeekStr(CurrentDay) + "】";
 }
@@ -208,8 +198,4 @@ void TRep_RecordLog::SumBeforePrint() {
     FSums[3]->Text = QString::number(Counts.In);
     FSums[4]->Text = QString::number(Counts.Out);
     Counts = {};
-}
-
-QString TRep_RecordLog::NameOrDash(const QString& name) {
-    return name.isEmpty() ? QString("―") : name;
 }

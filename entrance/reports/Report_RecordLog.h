@@ -9,9 +9,6 @@
 
 class TUsers;
 
-// The message of a period longer than the reports read.
-inline constexpr char PeriodTooLongMessage[] = "記録を表示できるのは、２ヶ月分までです。";
-
 // A record report: the entry and exit records of a period, day by day, one day per run of
 // pages, grouped within a day by a key (a person or a unit). Each group is a head line, its
 // record lines in time order and a sum line with its counts and rate. The two reports differ
@@ -56,9 +53,6 @@ protected:
     QString NoDataText() const override { return NoRecordsMessage; }
     QString WaitText() const override;
 
-    // "―" for a name that is not known.
-    static QString NameOrDash(const QString& name);
-
 private:
     void CreateHeader();
     void CreateLines();
@@ -69,7 +63,6 @@ private:
     void SumBeforePrint();
     void StartDay();
     std::optional<QString> CurrentKey();
-    QString ReadGroupName();
 
     const TLayout FLayout;
     std::unique_ptr<TLogReportQueries> Queries;

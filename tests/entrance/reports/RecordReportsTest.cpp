@@ -1,25 +1,14 @@
-#include "ReportRun.h"
-#include "entrance/ResourceStrings.h"
-#include "entrance/Unit_Common.h"
-#include "entrance/Unit_CommonDates.h"
-#include "entrance/Unit_Entrance.h"
-#include "entrance/Unit_TempTables.h"
-#include "entrance/Unit_Users.h"
+#include "LogReportFixture.h"
 #include "entrance/reports/Report_EntranceUserLog.h"
 #include "entrance/reports/Report_UserEntranceLog.h"
-#include "tests/entrance/EntranceFixture.h"
-
-#include <QApplication>
-#include <QMessageBox>
 
 namespace {
 
 // March and April 2026: on 30 March person A1 has 60 records at unit 1 and B2 eight at unit
 // 3, seven of them failed; on 1 April B2 has three at unit 1, one failed, and an unknown
 // person Z9 one at the unknown unit 7. Room 5 holds unit 3; A1 is in department 1.
-struct RecordReports : EntranceFixture {
+struct RecordReports : LogReportFixture {
     RecordReports() {
-        WriteAppRegistry(LoadStr(65180), "山田工業");
         Run("INSERT INTO M_部門 VALUES (1, '総務')");
         Run("INSERT INTO M_個人情報 (個人コード,氏名,部門コード) VALUES ('A1','山田',1), "
             "('B2','佐藤',2)");
@@ -40,70 +29,7 @@ struct RecordReports : EntranceFixture {
                                        Row("B2", 22, "4/1/2026, 19:00:00", 2, 1),
                                        Row("Z9", 12, "4/1/2026, 06:00:00", 1, 7)});
     }
-    static QString Row(const QString& code, int operation, const QString& time, int result,
-                       int unit) {
-        return QString("('%1',%2,'%3',%4,%5)")
-            .arg(code)
-            .arg(operation)
-            .arg(time)
-            .arg(result)
-            .arg(unit);
-    }
-    void Insert(const QString& table, const QStringList& rows) {
-        Run("INSERT INTO " + table + " (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES " +
-                rows.join(","),
-            true);
-    }
-
-    struct Request {
-        int mode = 0;
-        QString code;
-        TDateTime start = EncodeDate(2026, 3, 28);
-        TDateTime end = EncodeDate(2026, 4, 2);
-        int fromNow = 0;
-    };
-    // Runs the report on the request; the texts of its message boxes go to Messages.
-    template <class T>
-    TReportRun Print(QPointer<T>& global, const Request& r, const QString& name) {
-        TEntrance request;
-        request.SetStartDate(r.start);
-        request.EndDate = r.end;
-        request.FilterMode = r.mode;
-        request.FilterCode = r.code;
-        request.FromNowView = r.fromNow;
-        TUsers users;
-        users.Load(nullptr, 0);
-        TMessageAnswers answers(Messages);
-        return RunReportBy(
-            [&] {
-                OpenReport(global, nullptr, [&](T& report) { report.Execute(request, users); });
-            },
-            name);
-    }
-    QStringList Messages;
 };
-
-QString Day(int month, int day) {
-    return DateToJpWeekStr(EncodeDate(2026, month, day));
-}
-
-// The page with blanks between its items folded into one, and the dash and wave the PDF's
-// fonts give back mapped to the printed ones.
-QString Folded(const QString& page) {
-    return QString(page)
-        .replace(QRegularExpression("[ \\t]+"), " ")
-        .replace(QChar(0x2014), QChar(0x2015))
-        .replace(QChar(0x301C), QChar(0xFF5E));
-}
-
-bool HasLine(const QString& page, const QString& pattern) {
-    return Folded(page).contains(QRegularExpression(pattern));
-}
-
-// Header texts, whose blanks the PDF's text spreads.
-bool HasText(const QString& page, const QString& text) {
-    return Unspaced(Folded(page)).contains(Unspaced(text));
-}
 
 TEST_F(RecordReports, ByPersonDayByDayWithHeadsSumsAndRates) {
     const TReportRun run = Print(Rep_UserEntranceLog, {}, "TRep_UserEntranceLog");
