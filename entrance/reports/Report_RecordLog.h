@@ -1,25 +1,16 @@
 #pragma once
 
-#include "entrance/RecordRules.h"
-#include "entrance/reports/LogReportQueries.h"
-#include "entrance/reports/Report_Frame.h"
+#include "entrance/reports/Report_LogForm.h"
 
 #include <array>
 #include <memory>
-
-class TUsers;
 
 // A record report: the entry and exit records of a period, day by day, one day per run of
 // pages, grouped within a day by a key (a person or a unit). Each group is a head line, its
 // record lines in time order and a sum line with its counts and rate. The two reports differ
 // in their key, their texts and the name of the group the request filters by.
-class TRep_RecordLog : public TRep_Form {
+class TRep_RecordLog : public TRep_LogForm {
     Q_OBJECT
-public:
-    // Runs the request: refuses a period over two months, else previews it (or says that it
-    // holds no record). Returns once the preview has closed. Database errors are raised.
-    void Execute(TEntrance& request, TUsers& users);
-
 protected:
     struct TLayout {
         TLogReportKind Kind;
@@ -42,42 +33,26 @@ protected:
     // The query that names the department or room of the request's code.
     virtual QStringList GroupNameText(int code) const = 0;
 
-    TEntrance* Params = nullptr;
-    TUsers* Users = nullptr;
-
-    QString PreviewCaption() const override { return FTitle; }
-    TDataSet* MainDataSet() override;
+    QString RunTitle() const override;
+    TLogReportQueries& LogQueries() override { return *Queries; }
     bool OpenData() override;
-    void CloseData() override;
     void ResetState() override;
-    QString NoDataText() const override { return NoRecordsMessage; }
-    QString WaitText() const override;
+    void BeginDay() override;
+    TCellKind NextCell(int row) override;
+    bool DayEnded(int) const override { return Sequencer.DayEnded(); }
+    void HeadBeforePrint() override;
+    void LineBeforePrint(TPrintStatus& Status) override;
+    void SumBeforePrint() override;
 
 private:
-    void CreateHeader();
     void CreateLines();
-    void HeaderBeforePrint();
-    void DetailPrintPanel(int row);
-    void HeadBeforePrint();
-    void RecordBeforePrint(TPrintStatus& Status);
-    void SumBeforePrint();
-    void StartDay();
     std::optional<QString> CurrentKey();
 
     const TLayout FLayout;
     std::unique_ptr<TLogReportQueries> Queries;
     TRecordCellSequencer Sequencer{50};
     TRecordCounts Counts;
-    TDateTime CurrentDay = 0;
-    QString FTitle;
-    QString GroupName;
 
-    TLRItem* FPrintDate;
-    TLRItem* FGroupName;
-    TLRItem* FPageDate;
-    TLRSubPanel* LRSubHead;
-    TLRSubPanel* LRSub;
-    TLRSubPanel* LRSubSUM;
     TLRItem* FKey;
     TLRItem* FKeyName;
     TLRItem* FOpeTime;

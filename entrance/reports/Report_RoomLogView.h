@@ -1,36 +1,29 @@
 #pragma once
 
-#include "entrance/RecordRules.h"
-#include "entrance/reports/Report_Frame.h"
+#include "entrance/reports/Report_LogForm.h"
 #include "entrance/reports/RoomLogQueries.h"
 
 #include <memory>
 
-class TUsers;
-
-// The stays in one room over a period, day by day and person by person: a head line with the
-// person, a line per stay (an entry and its exit, or a lone one; a side taken from the
-// neighbouring day marked "*"), and the person's time in the room for the day. Every day
-// starts a page; a person's lines that do not fit go on at the top of the next page without
-// a new head line.
-class TRep_RoomLogView final : public TRep_Form {
+// The stays in one room (the request's FilterCode) over a period, day by day and person by
+// person: a head line with the person, a line per stay (an entry and its exit, or a lone one;
+// a side taken from the neighbouring day marked "*"), and the person's time in the room for
+// the day. Every day starts a page; a person's lines that do not fit go on at the top of the
+// next page without a new head line.
+class TRep_RoomLogView final : public TRep_LogForm {
     Q_OBJECT
 public:
     explicit TRep_RoomLogView(QWidget* owner = nullptr);
 
-    // Runs the request for the room FilterCode: refuses a period over two months, else
-    // previews it (or says that it holds no record). Returns once the preview has closed.
-    // Database errors are raised.
-    void Execute(TEntrance& request, TUsers& users);
-
 protected:
-    QString PreviewCaption() const override { return Title; }
-    TDataSet* MainDataSet() override;
+    TLogReportQueries& LogQueries() override { return *Queries; }
     bool OpenData() override;
-    void CloseData() override;
-    void ResetState() override;
-    QString NoDataText() const override { return NoRecordsMessage; }
-    QString WaitText() const override;
+    void BeginDay() override;
+    TCellKind NextCell(int row) override;
+    bool DayEnded(int row) const override;
+    void HeadBeforePrint() override;
+    void LineBeforePrint(TPrintStatus& Status) override;
+    void SumBeforePrint() override;
 
 private:
     // What a cell of the day's pages shows: a person's head line, one of their stay lines or
@@ -42,36 +35,17 @@ private:
         qint64 TotalSeconds = 0;
     };
 
-    void CreateHeader();
     void CreateLines();
-    void HeaderBeforePrint();
-    void DetailPrintPanel(int row);
-    void LRSubHeadBeforePrint();
-    void LRSubBeforePrint();
-    void LRSubSUMBeforePrint();
-    void StartDay();
-    QString ReadRoomName();
-    // A unit's name; the mark's dash when the side has no unit.
+    // A unit's name; the dash when the side has no unit.
     QString UnitText(int unit, const QString& dash) const;
 
-    TEntrance* Params = nullptr;
-    TUsers* Users = nullptr;
-    const QString Title = "部屋別 入退室記録";
-    QString RoomName;
     std::unique_ptr<TRoomLogQueries> Queries;
-    TDateTime CurrentDay = 0;
     // The current day's cells in page order, the next one to show and the one being shown
     // (a copy: the next day may begin before the page's last cell is filled).
     QList<TStayCell> Cells;
-    qsizetype NextCell = 0;
+    qsizetype Next = 0;
     TStayCell Cell;
 
-    TLRItem* FPrintDate;
-    TLRItem* FRoomName;
-    TLRItem* FPageDate;
-    TLRSubPanel* LRSubHead;
-    TLRSubPanel* LRSub;
-    TLRSubPanel* LRSubSUM;
     TLRItem* FUserCode;
     TLRItem* FUserName;
     TLRItem* FINEntrance;
