@@ -8,6 +8,7 @@
 #include "UserRules.h"
 #include "components/grids/StrSortGrid.h"
 #include "dbengine/Query.h"
+#include "entrance/reports/Form_PrintRiyosya.h"
 #include "ui/ClientSocket.h"
 #include "ui/DisabledScope.h"
 #include "ui/ImeMode.h"
@@ -147,6 +148,7 @@ void TfrmUserEntry::CreateControls() {
     connect(btnDel, &QPushButton::clicked, this, &TfrmUserEntry::btnDelClick);
     connect(btnEntrance, &QPushButton::clicked, this, &TfrmUserEntry::btnEntranceClick);
     connect(btnImage, &QPushButton::clicked, this, &TfrmUserEntry::btnImageClick);
+    connect(btnPrint, &QPushButton::clicked, this, &TfrmUserEntry::btnPrintClick);
     connect(btnCLOSE, &QPushButton::clicked, this, [this] {
         if (!FModified || ConfirmSaveChanges(0))
             close();
@@ -636,4 +638,16 @@ void TfrmUserEntry::AfterImageRead(const QString& Code) {
     LocateUser(Code);
     if (ImageReadOk)
         ShowImageState(true);
+}
+
+void TfrmUserEntry::btnPrintClick() {
+    if (FModified && !ConfirmSaveChanges(0))
+        return;
+    if (!HasUsers()) {
+        ShowMessage("個人情報が登録されていません。");
+        return;
+    }
+    if (!frmPrintRiyosya)
+        frmPrintRiyosya = new TfrmPrintRiyosya;
+    frmPrintRiyosya->ShowDialog(this, GetCurrentUserCode());
 }

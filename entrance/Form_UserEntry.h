@@ -83,6 +83,7 @@ public:
     void btnDelClick();
     void btnEntranceClick();
     void btnImageClick();
+    void btnPrintClick();
     void Ed_CodeExit();
     void Ed_birthExit();
 

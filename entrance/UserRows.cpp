@@ -53,6 +53,12 @@ template <class F> void InTransaction(F work) {
 
 } // namespace
 
+bool HasUsers() {
+    return HasRow(
+        {"SELECT 個人コード FROM M_個人情報", "WHERE ( (指コード Is Null) Or (指コード=0) )"},
+        QString());
+}
+
 bool CodeExistsInUsers(const QString& code) {
     return HasRow({"SELECT 個人コード FROM M_個人情報", "WHERE 個人コード=:code"}, code);
 }

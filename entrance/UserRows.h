@@ -9,6 +9,8 @@
 // A person's rows in the Access database ("RORazu"), the code always bound as a parameter.
 // Database errors are raised unless a function says otherwise.
 
+// Whether any person is stored (finger-code rows left out).
+bool HasUsers();
 bool CodeExistsInUsers(const QString& code);
 bool CodeExistsInTotals(const QString& code);
 // The stored row of the code holds an image.

@@ -2,6 +2,8 @@
 
 #include "entrance/Unit_CommonDates.h"
 
+#include <cmath>
+
 TUserListQuery PersonReportFilterSQL(const TPersonReportRequest& request) {
     TUserListQuery q;
     if (request.FilterMode == 2) {
@@ -27,4 +29,10 @@ QString PersonReportTitle(const QString& base, int sortOrder) {
     if (sortOrder == 1)
         return base + " (フリガナ順)";
     return base + " (有効終了日順)";
+}
+
+TTypedLimit CheckTypedLimit(const QString& text, TDateTime pickerDate, TDateTime& date) {
+    if (!TryStrToDate(text, date))
+        return TTypedLimit::NotDate;
+    return date > std::floor(pickerDate) ? TTypedLimit::Later : TTypedLimit::Taken;
 }

@@ -15,8 +15,6 @@
 
 namespace {
 
-// The page's inner width: A4 less the left and right margins.
-constexpr int PageInnerWidth = 794 - 2 * 36;
 constexpr int HeaderHeight = 90;
 constexpr int HeadingHeight = 26;
 constexpr int FooterHeight = 24;
@@ -80,10 +78,10 @@ void TRep_Form::CreatePageBands(const QString& title) {
     ItmJigyosyo = new TLRItem(LRLayoutPanel1);
     ItmJigyosyo->SetBounds(0, 56, 420, 20);
     ItmDate = new TLRItem(LRLayoutPanel1);
-    ItmDate->SetBounds(PageInnerWidth - 240, 56, 120, 20);
+    ItmDate->SetBounds(PageInnerWidth() - 240, 56, 120, 20);
     ItmDate->Alignment = taRightJustify;
     ItmPage = new TLRItem(LRLayoutPanel1);
-    ItmPage->SetBounds(PageInnerWidth - 110, 56, 110, 20);
+    ItmPage->SetBounds(PageInnerWidth() - 110, 56, 110, 20);
     ItmPage->Alignment = taRightJustify;
     LRLayoutPanel1->BeforePrint = [this](QObject*, TRect, TPrintStatus&) { HeaderBeforePrint(); };
 }
@@ -93,7 +91,7 @@ void TRep_Form::CreateFooter() {
     LRLayoutPanel3->SetLRAlign(laBottom);
     LRLayoutPanel3->SetHeight(FooterHeight);
     ItmFooter = new TLRItem(LRLayoutPanel3);
-    ItmFooter->SetBounds(0, 2, PageInnerWidth, 20);
+    ItmFooter->SetBounds(0, 2, PageInnerWidth(), 20);
 }
 
 QList<TLRItem*> TRep_Form::CreateColumns(const QList<TRepColumn>& columns, int rowsPerPage,
@@ -118,7 +116,7 @@ QList<TLRItem*> TRep_Form::CreateColumns(const QList<TRepColumn>& columns, int r
 
 void TRep_Form::AddTitle(TLRControl* parent, int top, const QString& title) {
     ItmTitle = new TLRItem(parent);
-    ItmTitle->SetBounds((PageInnerWidth - 420) / 2, top, 420, 34);
+    ItmTitle->SetBounds((PageInnerWidth() - 420) / 2, top, 420, 34);
     ItmTitle->SetFont(ReportTitleFont());
     ItmTitle->Alignment = taCenter;
     ItmTitle->Layout = tlCenter;
@@ -135,6 +133,10 @@ TLRItem* TRep_Form::AddItem(TLRControl* parent, int left, int top, int width, in
     item->LineTop = item->LineLeft = item->LineRight = item->LineBottom = lsSingle;
     item->Text = text;
     return item;
+}
+
+int TRep_Form::PageInnerWidth() const {
+    return LightRep1->Width() - LightRep1->MarginLeft() - LightRep1->MarginRight();
 }
 
 QString TRep_Form::OfficeName() {

@@ -83,7 +83,9 @@ protected:
     // The office name of the page header.
     virtual QString OfficeName();
 
-    // Builds the page header with the title.
+    // The page's width inside its left and right margins, in page pixels.
+    int PageInnerWidth() const;
+    // Builds the page header with the title; set the paper first.
     void CreatePageBands(const QString& title);
     // Builds the empty page footer.
     void CreateFooter();

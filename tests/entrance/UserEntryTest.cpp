@@ -5,6 +5,7 @@
 #include "entrance/Form_UserEntranceGazo.h"
 #include "entrance/Form_UserEntry.h"
 #include "entrance/ImageReadWait.h"
+#include "entrance/reports/Form_PrintRiyosya.h"
 #include "tests/common/TempFolder.h"
 #include "ui/CopyData.h"
 
@@ -145,6 +146,27 @@ TEST_F(UserEntryScreen, CloseAsksBeforeThrowingChangesAway) {
     Answering(QMessageBox::Ok, [&] { form->btnCLOSE->click(); });
     EXPECT_EQ(messages, QStringList{"変更があります。登録しますか？"});
     EXPECT_EQ(Persons(), QStringList({"0001/山田太郎", "0002/佐藤"}));
+}
+
+// The print dialog opens on the person on screen and keeps the screen disabled while it is
+// open; without persons there is nothing to print.
+TEST_F(UserEntryScreen, PrintButtonOpensThePersonPrintDialog) {
+    Choose(2);
+    form->btnPrint->click();
+    ASSERT_FALSE(frmPrintRiyosya.isNull());
+    EXPECT_TRUE(frmPrintRiyosya->isVisible());
+    EXPECT_EQ(frmPrintRiyosya->cmbItem->currentText(), "0002:佐藤");
+    EXPECT_EQ(frmPrintRiyosya->cmbGroup->currentText(), " 2:営業");
+    EXPECT_FALSE(form->isEnabled());
+    frmPrintRiyosya->btnCLOSE->click();
+    EXPECT_TRUE(form->isEnabled());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmPrintRiyosya.isNull());
+
+    Run("DELETE FROM M_個人情報");
+    Answering(QMessageBox::Ok, [&] { form->btnPrint->click(); });
+    EXPECT_EQ(messages, QStringList{"個人情報が登録されていません。"});
+    EXPECT_TRUE(frmPrintRiyosya.isNull());
 }
 
 TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {

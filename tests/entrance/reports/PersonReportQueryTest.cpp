@@ -47,3 +47,23 @@ TEST(PersonReportTitle, NamesTheOrder) {
 }
 
 } // namespace
+
+TEST(CheckTypedLimit, OnlyAnEarlierOrTheSameDayIsTaken) {
+    const TDateTime picker = EncodeDate(2026, 3, 15) + 0.5;
+    const struct {
+        const char* text;
+        TTypedLimit verdict;
+    } cases[] = {
+        {"2026/03/15", TTypedLimit::Taken},   {"2026/03/01", TTypedLimit::Taken},
+        {"2026/03/16", TTypedLimit::Later},   {"2026/13/01", TTypedLimit::NotDate},
+        {"2026/03/", TTypedLimit::NotDate},   {"", TTypedLimit::NotDate},
+        {"2026/02/30", TTypedLimit::NotDate},
+    };
+    for (const auto& c : cases) {
+        TDateTime date = 0;
+        EXPECT_EQ(CheckTypedLimit(c.text, picker, date), c.verdict) << c.text;
+    }
+    TDateTime date = 0;
+    CheckTypedLimit("2026/03/01", picker, date);
+    EXPECT_EQ(date, EncodeDate(2026, 3, 1));
+}
