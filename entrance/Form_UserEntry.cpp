@@ -245,16 +245,9 @@ void TfrmUserEntry::FormCreate() {
     cmbCategory->clear();
     cmbUserCategory->clear();
     cmbCategory->addItems({"<未登録>", "0:全て指定"});
-    TQuery depts;
-    depts.SetDatabaseName("RORazu");
-    depts.SQL().Assign(
-        QStringList{"SELECT 部門コード,部門名", "FROM M_部門", "ORDER BY 部門コード"});
-    for (depts.Open(); !depts.Eof(); depts.Next()) {
-        const QString item = depts.FieldByName("部門コード")->AsString() + ":" +
-                             depts.FieldByName("部門名")->AsString();
-        cmbCategory->addItem(item);
-        cmbUserCategory->addItem(item);
-    }
+    const QStringList depts = DepartmentItems();
+    cmbCategory->addItems(depts);
+    cmbUserCategory->addItems(depts);
     cmbCategory->setCurrentIndex(-1);
     cmbCategory->setEditText("");
     RadioAll->setChecked(true);

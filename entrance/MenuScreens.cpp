@@ -10,6 +10,7 @@
 #include "entrance/Form_LogDelete.h"
 #include "entrance/Form_OperatorSetup.h"
 #include "entrance/Form_UserEntry.h"
+#include "entrance/reports/Form_EntranceUserLogViewPrint.h"
 #include "ui/Form.h"
 
 namespace {
@@ -40,7 +41,10 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmEntranceNowView, m), m->Panel5);
          }},
-        {&TmdiMainMenu::BitBtn13, {}}, // TfrmEntranceUserLogViewPrint
+        {&TmdiMainMenu::BitBtn13,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmEntranceUserLogViewPrint, m), m->Panel5);
+         }},
         {&TmdiMainMenu::BitBtn19,
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmEntranceGroupNowViewList, m), m->Panel5);

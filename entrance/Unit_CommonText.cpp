@@ -27,12 +27,16 @@ bool IsNumber(const QString& text, int flag) {
     return TryStrToInt(digits, value);
 }
 
-bool IsDateStr(const QString& text) {
+bool TryDateStr(const QString& text, TDateTime& date) {
     TFormatSettings settings;
     settings.ShortDateFormat = "yyyy/mm/dd";
     settings.DateSeparator = '/';
-    TDateTime date;
     return TryStrToDate(text, date, settings);
+}
+
+bool IsDateStr(const QString& text) {
+    TDateTime date;
+    return TryDateStr(text, date);
 }
 
 QString IntToStrPadSpace(int number, int width) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/DateTime.h"
+
 #include <QString>
 
 // Numbers and text of the management program. Lengths and positions count code page 932
@@ -10,6 +12,8 @@
 bool IsNumber(const QString& text, int flag);
 // True when the text is a date in the form yyyy/mm/dd.
 bool IsDateStr(const QString& text);
+// The same, giving the date.
+bool TryDateStr(const QString& text, TDateTime& date);
 QString IntToStrPadSpace(int number, int width);
 QString IntToStrPadZero(int number, int width);
 QString IfThenStr(bool flag, const QString& a, const QString& b);

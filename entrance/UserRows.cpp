@@ -210,6 +210,15 @@ void AssignListQuery(TQuery& query, const TUserListQuery& list) {
         query.ParamByName(name).SetAsString(value);
 }
 
+QStringList DepartmentItems() {
+    TCodeQuery q({"SELECT 部門コード,部門名", "FROM M_部門", "ORDER BY 部門コード"}, QString());
+    QStringList items;
+    for (q.Query.Open(); !q.Query.Eof(); q.Query.Next())
+        items << q.Query.FieldByName("部門コード")->AsString() + ":" +
+                     q.Query.FieldByName("部門名")->AsString();
+    return items;
+}
+
 bool UsersHaveLevel() {
     TCodeQuery q({"SELECT * FROM M_個人情報 WHERE 1=0"}, QString());
     q.Query.Open();

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // A person's rows in the Access database ("RORazu"), the code always bound as a parameter.
 // Database errors are raised unless a function says otherwise.
@@ -56,6 +57,9 @@ void StoreUserRecord(const TUserRecord& record, const QString& currentCode);
 class TQuery;
 // A query on "RORazu" with the list's lines and parameter values.
 void AssignListQuery(TQuery& query, const TUserListQuery& list);
+
+// The departments as the person lists offer them, "部門コード:部門名", in 部門コード order.
+QStringList DepartmentItems();
 
 // Whether M_個人情報 has the column ユーザーレベル (added by the communication program).
 bool UsersHaveLevel();

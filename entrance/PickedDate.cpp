@@ -1,0 +1,73 @@
+#include "PickedDate.h"
+
+#include "components/grids/InplaceEdit3D.h"
+#include "entrance/Unit_CommonDates.h"
+#include "entrance/Unit_CommonText.h"
+
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+std::optional<TDateTime> TypedDateTaken(const QString& text, TDateTime pickerDate) {
+    TDateTime typed = 0;
+    if (!TryDateStr(text, typed) || DateOf(typed) > DateOf(pickerDate))
+        return std::nullopt;
+    return DateOf(typed);
+}
+
+TPickedDate::TPickedDate(QWidget* parent) : QObject(parent) {
+    Box = new QLineEdit(parent);
+    Box->setInputMask(ToQtInputMask("9999/99/99;1;_"));
+    Box->setMaxLength(10);
+    Box->setMaximumWidth(Box->fontMetrics().horizontalAdvance("0000/00/00") + 16);
+    Box->installEventFilter(this);
+    Picker = new QDateEdit(parent);
+    Picker->setCalendarPopup(true);
+    Picker->setDisplayFormat("yyyy/MM/dd");
+    // The picker never holds the focus: the box is where the date is typed.
+    Picker->setFocusPolicy(Qt::NoFocus);
+    connect(Picker, &QDateEdit::dateChanged, this, &TPickedDate::CloseUp);
+}
+
+TDateTime TPickedDate::Date() const {
+    return FromQDate(Picker->date());
+}
+
+void TPickedDate::SetDate(TDateTime date) {
+    Picker->setDate(ToQDate(date));
+    CloseUp();
+}
+
+void TPickedDate::SetMaximumDate(TDateTime date) {
+    Picker->setMaximumDate(ToQDate(date));
+}
+
+void TPickedDate::CloseUp() {
+    Box->setText(DateToSlashStr(Date()));
+}
+
+void TPickedDate::BoxExit() {
+    if (const std::optional<TDateTime> typed = TypedDateTaken(Box->text(), Date()))
+        SetDate(*typed);
+    else
+        CloseUp();
+}
+
+bool TPickedDate::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Box)
+        return false;
+    if (event->type() == QEvent::FocusOut) {
+        BoxExit();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && EnterNext) {
+        EnterNext->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    // Typed characters other than digits and "/" are dropped; control keys pass.
+    const QString text = key->text();
+    return text.size() == 1 && text[0].isPrint() && !text[0].isDigit() && text[0] != '/';
+}
