@@ -4,10 +4,12 @@
 #include "LogMonths.h"
 #include "Unit_Entrance.h"
 #include "base/DateTime.h"
+#include "ui/Color.h"
 #include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -38,6 +40,7 @@ void TfrmLogDelete::CreateControls() {
     pnlActiveDte = new QLabel(this);
     pnlActiveDte->setFrameShape(QFrame::Panel);
     layout->addWidget(pnlActiveDte);
+    layout->addLayout(CreateMonthPanels());
     auto* months = new QHBoxLayout;
     // The range makes 0 (which would take the current month) impossible.
     UpDownMonth = new QSpinBox(this);
@@ -59,6 +62,37 @@ void TfrmLogDelete::CreateControls() {
     connect(btnCANCEL, &QPushButton::clicked, this, &QWidget::close);
 }
 
+QLayout* TfrmLogDelete::CreateMonthPanels() {
+    auto* strip = new QHBoxLayout;
+    strip->setSpacing(0);
+    for (int tag = 1; tag <= 12; ++tag) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName("pnl" + QString::number(tag));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setAutoFillBackground(true);
+        panel->setMinimumSize(24, 20);
+        panel->installEventFilter(this);
+        strip->addWidget(panel);
+        pnlMonths << panel;
+    }
+    return strip;
+}
+
+bool TfrmLogDelete::eventFilter(QObject* watched, QEvent* event) {
+    const int index = pnlMonths.indexOf(qobject_cast<QLabel*>(watched));
+    if (index >= 0 && event->type() == QEvent::MouseButtonPress)
+        pnl1Click(index + 1);
+    return TForm::eventFilter(watched, event);
+}
+
+void TfrmLogDelete::pnl1Click(int tag) {
+    for (int i = 0; i < pnlMonths.size(); ++i) {
+        QPalette palette = pnlMonths[i]->palette();
+        palette.setColor(QPalette::Window, ToQColor(i + 1 >= tag ? clRed : clBtnFace));
+        pnlMonths[i]->setPalette(palette);
+    }
+}
+
 void TfrmLogDelete::FormShow() {
     CenterInMainArea();
 }
@@ -68,6 +102,8 @@ void TfrmLogDelete::RefreshLogList() {
     for (const QString& table : FEntrance->LogTables)
         lstLog << table.right(7);
     lstLog.sort();
+    for (QLabel* panel : pnlMonths)
+        panel->clear();
     const QString period = LogPeriodText(FEntrance->LogTables);
     pnlActiveDte->setText(period.isEmpty() ? NoDataText : period);
 }

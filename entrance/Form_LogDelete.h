@@ -26,16 +26,22 @@ public:
     QPushButton* btnCANCEL;
     // Per log table its year, "_" and month, in month order.
     QStringList lstLog;
+    // The strip of twelve month panels pnl1 .. pnl12, Tag 1 .. 12 from the left. A click
+    // marks the panel and those after it red; it has no further effect.
+    QList<QLabel*> pnlMonths;
 
     void RefreshLogList();
     void btnOKClick();
+    void pnl1Click(int tag);
 
 protected:
     void FormShow() override;
     void FormClose(TCloseAction& action) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
+    QLayout* CreateMonthPanels();
     void DeleteOldTables();
     bool DeleteLogTable(const QString& table);
 

@@ -103,3 +103,21 @@ TEST_F(LogDeleteScreen, KeepsATableInUse) {
     EXPECT_EQ(Files().first(), "ENTRANCE_LOG2001_11.DB");
     EXPECT_FALSE(Files().contains("ENTRANCE_LOG2001_12.DB"));
 }
+
+// A click on a month panel marks it and the panels after it; nothing else happens.
+TEST_F(LogDeleteScreen, MonthPanelClickMarksItAndTheLaterOnes) {
+    TfrmLogDelete* form = Open();
+    ASSERT_EQ(form->pnlMonths.size(), 12);
+    const auto reds = [form] {
+        QString marks;
+        for (QLabel* panel : form->pnlMonths)
+            marks += panel->palette().color(QPalette::Window) == Qt::red ? 'R' : '-';
+        return marks;
+    };
+    QTest::mouseClick(form->findChild<QLabel*>("pnl5"), Qt::LeftButton);
+    EXPECT_EQ(reds(), "----RRRRRRRR");
+    QTest::mouseClick(form->findChild<QLabel*>("pnl12"), Qt::LeftButton);
+    EXPECT_EQ(reds(), "-----------R");
+    EXPECT_EQ(Files().size(), 6);
+    EXPECT_TRUE(answers.Texts.isEmpty());
+}
