@@ -227,9 +227,17 @@ QStringList SqlConnection::TableNames() {
 
 bool SqlConnection::TableExists(const QString& name) {
     const QString table = TableName(name);
-    if (FFolder)
-        return !FFolder->FileOf(table).isEmpty();
-    auto st = Prepare("SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
+    // A program killed while making a table can leave its file without the table; such a file
+    // is no table, so the table is made in it again.
+    TableLease lease;
+    if (FFolder) {
+        if (FFolder->FileOf(table).isEmpty())
+            return false;
+        lease = FFolder->Use({table});
+    }
+    auto st = Prepare(
+        QString("SELECT 1 FROM %1sqlite_master WHERE type='table' AND name=? COLLATE NOCASE")
+            .arg(SchemaPrefix(table)));
     st->Bind(1, table);
     return st->Step();
 }

@@ -181,6 +181,18 @@ TEST_F(FolderFixture, EachTableIsAFileOfItsOwn) {
     Folder->Execute("DROP TABLE IF EXISTS KOJIN");
 }
 
+// The file of a table whose making was cut off holds no table: the table is made in it.
+TEST_F(FolderFixture, AFileWithoutItsTableIsNoTable) {
+    QFile empty(Temp.File("ENTRANCE_LOG2026_11.DB"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_FALSE(Folder->TableExists("ENTRANCE_LOG2026_11"));
+    Folder->Execute("CREATE TABLE ENTRANCE_LOG2026_11 (個人コード TEXT (10))");
+    Folder->Execute("INSERT INTO ENTRANCE_LOG2026_11 (個人コード) VALUES ('0001')");
+    EXPECT_TRUE(Folder->TableExists("ENTRANCE_LOG2026_11"));
+    EXPECT_EQ(Scalar(*Folder, "SELECT 個人コード FROM ENTRANCE_LOG2026_11").toString(), "0001");
+}
+
 TEST_F(FolderFixture, AChangeShowsInTheTableFilesTime) {
     const QString file = Temp.File("ENTRANCESTATE.DB");
     QFile(file).setFileTime(QDateTime::currentDateTime().addSecs(-60),
