@@ -1,6 +1,5 @@
 #include "Report_UserNinsyoki.h"
 
-#include "entrance/Unit_CommonWait.h"
 #include "entrance/Unit_Entrance.h"
 #include "entrance/reports/PersonReportTexts.h"
 
@@ -66,9 +65,7 @@ void TRep_UserNinsyoki::CreateLines() {
             AddItem(LRGridPanel1, UnitsLeft + c * UnitWidth, 0, UnitWidth, RowHeight, taCenter);
         RowCells[c]->LineColor = clGray;
     }
-    LRGridPanel1->OnPrintPanel = [this](QObject*, int, int row, TRect, TPrintStatus& Status) {
-        DetailPrintPanel(row, Status);
-    };
+    FillRowsWith(RowsPerPage, [this] { DetailPrintPanel(); });
 }
 
 // The legend and the captions follow the unit table; they are the same on every page.
@@ -86,19 +83,11 @@ bool TRep_UserNinsyoki::OpenData() {
     return true;
 }
 
-void TRep_UserNinsyoki::DetailPrintPanel(int row, TPrintStatus& Status) {
-    if (row == 0)
-        StartWaitProgress(RowsPerPage);
-    StepWaitProgress();
-    if (sqlUser.Eof()) {
-        Status = lrsSkip;
-        return;
-    }
+void TRep_UserNinsyoki::DetailPrintPanel() {
     FCode->Text = Text("個人コード");
     FName->Text = Text("氏名");
     ItmEndDate->Text = EndDateText(Date("有効終了日"));
     const QStringList cells = MatrixRowCells(Captions, PersonUnits.value(Text("個人コード")));
     for (int c = 0; c < MatrixColumns; ++c)
         RowCells[c]->Text = cells[c];
-    sqlUser.Next();
 }

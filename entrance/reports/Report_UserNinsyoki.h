@@ -26,7 +26,8 @@ protected:
 private:
     void CreateLegend();
     void CreateLines();
-    void DetailPrintPanel(int row, TPrintStatus& Status);
+    // The current person's row.
+    void DetailPrintPanel();
 
     QStringList Captions;
     QHash<QString, QList<int>> PersonUnits;

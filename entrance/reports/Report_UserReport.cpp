@@ -1,6 +1,7 @@
 #include "Report_UserReport.h"
 
 #include "entrance/ResourceStrings.h"
+#include "entrance/Unit_CommonWait.h"
 #include "entrance/UserRows.h"
 #include "entrance/reports/Report_MasterList.h"
 
@@ -88,6 +89,21 @@ QString TRep_UserReport::Text(const QString& column) const {
 
 TDateTime TRep_UserReport::Date(const QString& column) const {
     return sqlUser.FieldByName(column)->AsFloat();
+}
+
+void TRep_UserReport::FillRowsWith(int rowsPerPage, std::function<void()> fillRow) {
+    LRGridPanel1->OnPrintPanel = [this, rowsPerPage, fillRow](QObject*, int, int row, TRect,
+                                                              TPrintStatus& Status) {
+        if (row == 0)
+            StartWaitProgress(rowsPerPage);
+        StepWaitProgress();
+        if (sqlUser.Eof()) {
+            Status = lrsSkip;
+            return;
+        }
+        fillRow();
+        sqlUser.Next();
+    };
 }
 
 QHash<QString, QList<int>> TRep_UserReport::UnitsOfPersons() {

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <functional>
 
 // A person report: one row of sqlUser per person, the persons and order that the person print
 // dialog chose. The page header adds the department line ItmGroup under the office name.
@@ -39,6 +40,9 @@ protected:
     QString Text(const QString& column) const;
     // The current person's date column; 0 for none.
     TDateTime Date(const QString& column) const;
+    // Fills the grid's cells with `fillRow`, one person a cell, `rowsPerPage` cells to a page;
+    // the cells after the last person stay empty.
+    void FillRowsWith(int rowsPerPage, std::function<void()> fillRow);
     // The units each person may use, by person code, in 認証機ID order.
     static QHash<QString, QList<int>> UnitsOfPersons();
 

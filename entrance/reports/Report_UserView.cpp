@@ -1,7 +1,6 @@
 #include "Report_UserView.h"
 
 #include "entrance/Unit_CommonDates.h"
-#include "entrance/Unit_CommonWait.h"
 #include "entrance/reports/PersonReportTexts.h"
 
 QPointer<TRep_UserView> Rep_UserView;
@@ -54,19 +53,10 @@ TRep_UserView::TRep_UserView(QWidget* owner)
                 cell.Caption);
         *items[i] = AddItem(LRGridPanel1, cell.Left, top, cell.Width, LineHeight, cell.Alignment);
     }
-    LRGridPanel1->OnPrintPanel = [this](QObject*, int, int row, TRect, TPrintStatus& Status) {
-        DetailPrintPanel(row, Status);
-    };
+    FillRowsWith(RowsPerPage, [this] { DetailPrintPanel(); });
 }
 
-void TRep_UserView::DetailPrintPanel(int row, TPrintStatus& Status) {
-    if (row == 0)
-        StartWaitProgress(RowsPerPage);
-    StepWaitProgress();
-    if (sqlUser.Eof()) {
-        Status = lrsSkip;
-        return;
-    }
+void TRep_UserView::DetailPrintPanel() {
     ItmCode->Text = Text("個人コード");
     ItmBumon->Text = Text("部門名");
     ItmKana->Text = Text("ﾌﾘｶﾞﾅ");
@@ -82,5 +72,4 @@ void TRep_UserView::DetailPrintPanel(int row, TPrintStatus& Status) {
     ItmBirthDay->Text = DateToEraStr(Date("生年月日"));
     ItmImage->Text =
         sqlUser.FieldByName("認証画像")->BlobSize() > 0 ? "画像登録済み" : "画像未登録";
-    sqlUser.Next();
 }

@@ -25,7 +25,8 @@ public:
     TLRItem* ItmTel;
 
 private:
-    void DetailPrintPanel(int row, TPrintStatus& Status);
+    // The current person's row.
+    void DetailPrintPanel();
 };
 
 extern QPointer<TRep_UserView> Rep_UserView;
