@@ -40,6 +40,8 @@ QList<TLRItem*> TRep_LogForm::CreateCells(const QList<TRepColumn>& columns, int 
                                           int rowHeight) {
     LRSub = new TLRSubPanel(this);
     const QList<TLRItem*> items = CreateColumns(columns, rowsPerPage, rowHeight, LRSub);
+    delete items[0];
+    delete items[1];
     LRSub->SetGridPanel(LRGridPanel1);
     LRSub->BeforePrint = [this](QObject*, TRect, TPrintStatus& Status) { LineBeforePrint(Status); };
     LRSubHead = new TLRSubPanel(this);
@@ -51,7 +53,7 @@ QList<TLRItem*> TRep_LogForm::CreateCells(const QList<TRepColumn>& columns, int 
     LRGridPanel1->OnPrintPanel = [this](QObject*, int, int row, TRect, TPrintStatus&) {
         DetailPrintPanel(row);
     };
-    return items;
+    return items.mid(2);
 }
 
 void TRep_LogForm::Execute(TEntrance& request, TUsers& users) {

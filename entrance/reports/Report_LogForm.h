@@ -33,8 +33,9 @@ protected:
     virtual void LineBeforePrint(TPrintStatus& Status) = 0;
     virtual void SumBeforePrint() = 0;
 
-    // The heading columns and a grid of the three line panels: returns the line panel's
-    // items, one a column; the head and sum panels get their items from the subclass.
+    // The heading columns and a grid of the three line panels. The head line holds the group
+    // in the first two columns: returns the line panel's items from the third column on; the
+    // head and sum panels get their items from the subclass.
     QList<TLRItem*> CreateCells(const QList<TRepColumn>& columns, int rowsPerPage, int rowHeight);
 
     QString PreviewCaption() const override { return LightRep1->Title; }

@@ -32,11 +32,9 @@ void TRep_RecordLog::CreateLines() {
         columns << TRepColumn{FLayout.Headings[i], i == 5 ? LastColumnWidth : ColumnWidth,
                               i == 3 ? taCenter : taLeftJustify};
     const QList<TLRItem*> items = CreateCells(columns, RowsPerPage, RowHeight);
-    delete items[0];
-    delete items[1];
-    FOpeTime = items[2];
-    FOpeType = items[3];
-    FOther = {items[4], items[5]};
+    FOpeTime = items[0];
+    FOpeType = items[1];
+    FOther = {items[2], items[3]};
 
     FKey = AddItem(LRSubHead, 0, 0, ColumnWidth, RowHeight, taLeftJustify);
     FKeyName = AddItem(LRSubHead, ColumnWidth, 0, 2 * ColumnWidth, RowHeight, taLeftJustify);

@@ -41,13 +41,11 @@ void TRep_RoomLogView::CreateLines() {
         columns << TRepColumn{headings[i], ColumnWidths[i],
                               i == 2 ? taRightJustify : taLeftJustify};
     const QList<TLRItem*> items = CreateCells(columns, RowsPerPage, RowHeight);
-    delete items[0];
-    delete items[1];
-    FINEntrance = items[2];
-    FINTime = items[3];
-    FOUTTime = items[4];
-    FOUTEntrance = items[5];
-    FLivingTime = items[6];
+    FINEntrance = items[0];
+    FINTime = items[1];
+    FOUTTime = items[2];
+    FOUTEntrance = items[3];
+    FLivingTime = items[4];
 
     FUserCode = AddItem(LRSubHead, 0, 0, ColumnWidths[0], RowHeight, taLeftJustify);
     FUserName = AddItem(LRSubHead, ColumnLeft(1), 0, ColumnWidths[1], RowHeight, taLeftJustify);
