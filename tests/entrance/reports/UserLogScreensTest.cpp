@@ -77,11 +77,15 @@ struct UserLogScreens : EntranceFixture {
         EXPECT_TRUE(frmEntranceUserLogViewPrint);
         return *frmEntranceUserLogViewPrint;
     }
+    // Types into the box and leaves it with Tab.
     static void TypeDate(TPickedDate& date, const QString& text) {
+        QApplication::setActiveWindow(date.Box->window());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(date.Box->window()));
         date.Box->setFocus();
         date.Box->selectAll();
         QTest::keyClicks(date.Box, text);
-        date.BoxExit();
+        QTest::keyClick(date.Box, Qt::Key_Tab);
+        EXPECT_FALSE(date.Box->hasFocus());
     }
     static QList<QStringList> Lines(TStringGrid& grid) {
         QList<QStringList> lines;
@@ -229,6 +233,10 @@ TEST_F(UserLogScreens, PrintDialogChecksThePeriodAndPrintsThePersonsRecords) {
                 EXPECT_EQ(dialog.Ed_StartDate->text(), "2026/03/30");
                 EXPECT_EQ(dialog.Ed_sDate->date(), QDate(2026, 3, 30));
             }
+            // Enter moves on from the start box to the end box.
+            dialog.Ed_StartDate->setFocus();
+            QTest::keyClick(dialog.Ed_StartDate, Qt::Key_Return);
+            EXPECT_TRUE(dialog.Ed_EndDate->hasFocus());
 
             const struct {
                 QDate Start, End;
