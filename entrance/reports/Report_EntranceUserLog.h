@@ -13,6 +13,7 @@ protected:
     QString NameOfKey(const QString& key) const override;
     std::array<QString, 2> OtherSide(TDataSet& record) const override;
     QStringList GroupNameText(int code) const override;
+    bool WaitInNormalStyle() const override { return true; }
 };
 
 extern QPointer<TRep_EntranceUserLog> Rep_EntranceUserLog;

@@ -165,7 +165,8 @@ bool TRep_Form::RunPreview() {
         if (WaitText().isEmpty())
             cursor = std::make_unique<TWaitCursorScope>();
         else
-            wait = std::make_unique<TWaitWindowScope>(parentWidget(), WaitText());
+            wait =
+                std::make_unique<TWaitWindowScope>(parentWidget(), WaitText(), WaitInNormalStyle());
         const bool hasData = OpenData();
         Restart();
         if (!hasData && !NoDataText().isEmpty()) {

@@ -80,6 +80,8 @@ protected:
     virtual QString NoDataText() const { return {}; }
     // Shown in the wait window while the pages are rendered; none: the hourglass cursor.
     virtual QString WaitText() const { return {}; }
+    // The wait window as an ordinary window instead of one kept in front of all others.
+    virtual bool WaitInNormalStyle() const { return false; }
     // The office name of the page header.
     virtual QString OfficeName();
 

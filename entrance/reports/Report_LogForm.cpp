@@ -92,7 +92,9 @@ void TRep_LogForm::StartDay() {
     BeginDay();
 }
 
+// Each page starts the wait window's progress over its cells.
 void TRep_LogForm::HeaderBeforePrint() {
+    StartWaitProgress(LRGridPanel1->RowCount());
     FPrintDate->Text = PeriodText(Params->StartDate(), Params->EndDate);
     FGroupName->Text = GroupLine;
     FPageDate->Text = "【" + DateToJpWeekStr(CurrentDay) + "】";

@@ -1,4 +1,5 @@
 #include "LogReportFixture.h"
+#include "entrance/Form_Message.h"
 #include "entrance/reports/Report_EntranceUserLog.h"
 #include "entrance/reports/Report_UserEntranceLog.h"
 
@@ -136,6 +137,24 @@ TEST_F(RecordReports, ByUnitGroupsInUnitOrder) {
     EXPECT_TRUE(HasLine(page, "7:00:00 初入 B2 佐藤"));
     EXPECT_TRUE(HasLine(page, "6:00:00 入 Z9 ―"));
     EXPECT_TRUE(HasLine(page, "認証数 1 認証率 100 %"));
+}
+
+// The unit report waits in an ordinary window; the person report's stays in front.
+TEST_F(RecordReports, WaitWindowStyle) {
+    auto staysOnTop = [this](auto& global, const QString& name) {
+        std::optional<bool> seen;
+        QTimer watch;
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (frmMessage && !seen)
+                seen = bool(frmMessage->windowFlags() & Qt::WindowStaysOnTopHint);
+        });
+        watch.start();
+        Print(global, {}, name);
+        return seen;
+    };
+    EXPECT_EQ(staysOnTop(Rep_UserEntranceLog, "RecordReport"), true);
+    EXPECT_EQ(staysOnTop(Rep_EntranceUserLog, "RecordReport"), false);
 }
 
 } // namespace
