@@ -2,26 +2,20 @@
 // request the time until the first page is rendered, until the preview shows with every page,
 // and to print every page to a PDF file. Run by hand: recordreport_benchmark; the data folder
 // is made under $TMPDIR.
+#include "BenchmarkFolder.h"
 #include "components/report/FormPrintSet.h"
 #include "components/report/LRPrvSpl.h"
 #include "components/report/RepPreview.h"
-#include "dbengine/Database.h"
-#include "dbengine/Session.h"
-#include "entrance/DataModule1.h"
-#include "entrance/DataModule3.h"
-#include "entrance/Unit_Common.h"
 #include "entrance/Unit_Entrance.h"
 #include "entrance/Unit_Users.h"
 #include "entrance/reports/Report_EntranceUserLog.h"
 #include "entrance/reports/Report_UserEntranceLog.h"
 #include "storage/Connection.h"
 #include "storage/Statement.h"
-#include "tools/newdata/NewData.h"
 #include "ui/Printer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
@@ -138,21 +132,11 @@ void Print(const char* what, const TTimes& t) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir registry;
-    qputenv("ZEZODUZU_REGISTRY", (registry.path() + "/registry.ini").toLocal8Bit());
     QApplication app(argc, argv);
-    QTemporaryDir folder;
-    CreateDataFolder(folder.path());
-    FillData(folder.path());
-    TDM1 dm1;
-    TDM3 dm3;
-    dm1.DB1->Params.Add("DATABASE NAME=" + folder.path() + "/" + DatabaseFileName);
-    dm1.DB2->Params.Add("PATH=" + folder.path());
-    DM1 = &dm1;
-    DM3 = &dm3;
-    DataPath = folder.path() + "/Zezoduzu";
-    LocalIPDigits = "127001";
-    const QString pdf = folder.path() + "/print.pdf";
+    TBenchmarkFolder folder;
+    FillData(folder.Path());
+    folder.OpenModules();
+    const QString pdf = folder.Path() + "/print.pdf";
     const TDateTime first = EncodeDate(2026, 12, 1), day = EncodeDate(2026, 12, 15),
                     last = EncodeDate(2026, 12, 31);
 
@@ -164,8 +148,5 @@ int main(int argc, char** argv) {
     Print("everybody, one day", Run(Rep_UserEntranceLog, day, day, 0, "", pdf));
     if (argc < 2 || QString(argv[1]) != "--quick")
         Print("everybody, the month", Run(Rep_UserEntranceLog, first, last, 0, "", pdf));
-    DM1 = nullptr;
-    DM3 = nullptr;
-    Session().Close();
     return 0;
 }

@@ -2,22 +2,16 @@
 // recount, and the time from a row committed by another connection (as the communication
 // program writes) to the tiles showing it, the one-second tick included. Run by hand.
 
-#include "dbengine/Database.h"
-#include "dbengine/Session.h"
-#include "entrance/DataModule1.h"
-#include "entrance/DataModule3.h"
+#include "BenchmarkFolder.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Frame_EntranceGroupNowView.h"
-#include "entrance/Unit_Common.h"
 #include "entrance/Unit_Entrance.h"
 #include "storage/Connection.h"
 #include "storage/Statement.h"
-#include "tools/newdata/NewData.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -74,21 +68,10 @@ double Median(QList<double> values) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir registry;
-    qputenv("ZEZODUZU_REGISTRY", (registry.path() + "/registry.ini").toLocal8Bit());
     QApplication app(argc, argv);
-    QTemporaryDir folder;
-    CreateDataFolder(folder.path());
-    FillMonth(folder.path(), Now());
-
-    TDM1 dm1;
-    TDM3 dm3;
-    dm1.DB1->Params.Add("DATABASE NAME=" + folder.path() + "/" + DatabaseFileName);
-    dm1.DB2->Params.Add("PATH=" + folder.path());
-    DM1 = &dm1;
-    DM3 = &dm3;
-    DataPath = folder.path() + "/Zezoduzu";
-    LocalIPDigits = "127001";
+    TBenchmarkFolder folder;
+    FillMonth(folder.Path(), Now());
+    folder.OpenModules();
     WriteAppRegistry("EntranceDayLine", "0:00");
 
     auto* list = new TfrmEntranceGroupNowViewList(nullptr);
@@ -101,7 +84,7 @@ int main(int argc, char** argv) {
     }
 
     QList<double> latencies;
-    auto writer = SqlConnection::OpenFolder(folder.path());
+    auto writer = SqlConnection::OpenFolder(folder.Path());
     const QLabel* entries = list->Tiles().first()->Ed_LogINs;
     for (int i = 0; i < 5; ++i) {
         const int before = entries->text().toInt();
@@ -122,8 +105,5 @@ int main(int argc, char** argv) {
                 Median(latencies), *std::max_element(latencies.begin(), latencies.end()),
                 qlonglong(latencies.size()));
     delete list;
-    DM1 = nullptr;
-    DM3 = nullptr;
-    Session().Close();
     return 0;
 }
