@@ -11,6 +11,8 @@
 #include "entrance/Form_OperatorSetup.h"
 #include "entrance/Form_UserEntry.h"
 #include "entrance/reports/Form_EntranceUserLogViewPrint.h"
+#include "entrance/reports/Form_PrintSetupByEntrance.h"
+#include "entrance/reports/Form_PrintSetupByRoom.h"
 #include "ui/Form.h"
 
 namespace {
@@ -36,7 +38,10 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
         QPushButton* TmdiMainMenu::*Button;
         TmdiMainMenu::TOpener Open;
     } screens[] = {
-        {&TmdiMainMenu::BitBtn18, {}}, // TfrmPrintSetupByEntrance
+        {&TmdiMainMenu::BitBtn18,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmPrintSetupByEntrance, m), m->Panel5);
+         }},
         {&TmdiMainMenu::BitBtn2,
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmEntranceNowView, m), m->Panel5);
@@ -49,7 +54,10 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmEntranceGroupNowViewList, m), m->Panel5);
          }},
-        {&TmdiMainMenu::BitBtn21, {}}, // TfrmPrintSetupByRoom
+        {&TmdiMainMenu::BitBtn21,
+         [](TmdiMainMenu* m) -> TForm* {
+             return ReturnsToMenu(m, OpenMdiChild(frmPrintSetupByRoom, m), m->Panel5);
+         }},
         {&TmdiMainMenu::BitBtn9,
          [](TmdiMainMenu* m) -> TForm* {
              return ReturnsToMenu(m, OpenMdiChild(frmCategorySetup, m), m->Panel7);

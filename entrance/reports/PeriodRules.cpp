@@ -1,6 +1,8 @@
 #include "entrance/reports/PeriodRules.h"
 
+#include "base/Convert.h"
 #include "entrance/Unit_CommonDates.h"
+#include "entrance/Unit_CommonText.h"
 
 #include <utility>
 
@@ -50,4 +52,21 @@ TPeriodRequest PeriodRules(TPeriodMode mode, bool totals, TDateTime start, TDate
                           QString::number(MonthOf(request.EndDate)) +
                           "月分の記録がありませんでした。";
     return request;
+}
+
+std::optional<TDateTime> TypedDate(const QString& text, TDateTime picked) {
+    TFormatSettings settings;
+    settings.ShortDateFormat = "yyyy/mm/dd";
+    settings.DateSeparator = '/';
+    TDateTime typed;
+    if (!TryStrToDate(text, typed, settings) || DateOf(typed) > DateOf(picked))
+        return std::nullopt;
+    return DateOf(typed);
+}
+
+int TypedPosition(const QString& text, int position, int min, int max, int fallback) {
+    if (!IsNumber(text, 0))
+        return position;
+    const int typed = StrToInt(text);
+    return typed >= min && typed <= max ? typed : fallback;
 }

@@ -135,3 +135,43 @@ TEST(LogCounts, MonthsLastDayDecidesTheDayColumns) {
         EXPECT_EQ(texts.count(QString()), DayColumns - c.shown) << c.lastDay;
     }
 }
+
+TEST(PeriodRules, TypedDateTakenWhenTheBoxIsLeft) {
+    const TDateTime picked = Day(2024, 3, 10);
+    const struct {
+        const char* text;
+        const char* taken; // empty: the box shows the picked date again
+    } cases[] = {
+        {"2024/03/09", "2024/03/09"}, {"2024/03/10", "2024/03/10"}, {"2023/12/31", "2023/12/31"},
+        {"2024/03/11", ""},           {"2024/13/01", ""},           {"2024/02/45", ""},
+        {"____/__/__", ""},           {"2024/02/30", ""},
+    };
+    for (const auto& c : cases) {
+        const std::optional<TDateTime> taken = TypedDate(c.text, picked + 0.5);
+        EXPECT_EQ(taken ? Text(*taken) : QString(), QString(c.taken)) << c.text;
+        if (taken)
+            EXPECT_EQ(*taken, DateOf(*taken)) << "no time of day";
+    }
+}
+
+TEST(PeriodRules, TypedYearAndMonthTakenWhenTheBoxIsLeft) {
+    const struct {
+        const char* text;
+        int min, max, expected;
+    } cases[] = {
+        {"2030", 2001, 9999, 2030},
+        {"2000", 2001, 9999, 2026},
+        {"", 2001, 9999, 2019},
+        {"20x1", 2001, 9999, 2019},
+        {"12", 1, 12, 12},
+        {"13", 1, 12, 7},
+        {"0", 1, 12, 7},
+        {"", 1, 12, 3},
+    };
+    for (const auto& c : cases) {
+        // Position 2019 (or 3 for the months); the current year 2026, the current month 7.
+        const int position = c.min == 1 ? 3 : 2019;
+        const int fallback = c.min == 1 ? 7 : 2026;
+        EXPECT_EQ(TypedPosition(c.text, position, c.min, c.max, fallback), c.expected) << c.text;
+    }
+}

@@ -1,0 +1,220 @@
+#include "TotalsFixture.h"
+#include "entrance/reports/Form_PrintSetupByEntrance.h"
+#include "entrance/reports/Form_PrintSetupByRoom.h"
+#include "entrance/reports/LogReportQueries.h"
+#include "entrance/reports/PeriodRules.h"
+#include "ui/UpDown.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// The dialogs on 29 February 2024 at noon, over the totals' data folder.
+struct PrintSetupDialogs : TotalsReports {
+    PrintSetupDialogs() {
+        Clock::SetNow([] { return EncodeDate(2024, 2, 29) + 0.5; });
+    }
+    ~PrintSetupDialogs() override { Clock::SetNow({}); }
+
+    template <class T> std::unique_ptr<T> Open() {
+        TMessageAnswers answers(Messages);
+        auto form = std::make_unique<T>();
+        if (form->Closing())
+            return form;
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return form;
+    }
+    // Types `text` over the box's text and leaves the box with Tab.
+    static void TypeAndLeave(QLineEdit* edit, const QString& text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        edit->setCursorPosition(0);
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Tab);
+    }
+    // Clicks 印刷; a preview that opens is printed as RunReportBy does.
+    TReportRun PrintFrom(TfrmPrintSetupLog& form, const QString& name) {
+        TMessageAnswers answers(Messages);
+        return RunReportBy([&] { QTest::mouseClick(form.btnPrint, Qt::LeftButton); }, name);
+    }
+};
+
+TEST_F(PrintSetupDialogs, MonthModeIsAlwaysTotals) {
+    auto form = Open<TfrmPrintSetupByEntrance>();
+    form->grab().save(TestOutputFolder() + "/TfrmPrintSetupByEntrance.png");
+    EXPECT_TRUE(form->RadioDay->isChecked());
+    EXPECT_TRUE(form->RadioTotal->isChecked());
+    EXPECT_FALSE(form->lblPrintType->isEnabled());
+    EXPECT_EQ(form->Ed_StartDate->text(), "2024/02/29");
+    EXPECT_EQ(form->Ed_Year->text(), "2024");
+    EXPECT_EQ(form->Ed_Month->text(), "2");
+    EXPECT_EQ(form->cmbItem->itemText(0), " 1:正面");
+
+    form->RadioLog->click();
+    EXPECT_TRUE(form->lblPrintType->isEnabled());
+    form->RadioMonth->click();
+    EXPECT_FALSE(form->RadioLog->isEnabled());
+    EXPECT_TRUE(form->RadioTotal->isChecked());
+    EXPECT_FALSE(form->lblPrintType->isEnabled());
+    EXPECT_TRUE(form->pnlDayDate->isHidden());
+    EXPECT_FALSE(form->pnlMonthDate->isHidden());
+    form->RadioDay->click();
+    EXPECT_TRUE(form->RadioLog->isEnabled());
+    EXPECT_TRUE(form->RadioTotal->isChecked()) << "totals stay chosen";
+
+    form->RadioAll->click();
+    EXPECT_FALSE(form->cmbItem->isEnabled());
+}
+
+TEST_F(PrintSetupDialogs, YearAndMonthBoxesTakeWhatTheirUpDownsAllow) {
+    auto form = Open<TfrmPrintSetupByEntrance>();
+    form->RadioMonth->click();
+    const struct {
+        QLineEdit* edit;
+        QString typed;
+        QString shown;
+    } cases[] = {
+        {form->Ed_Month, "13", "2"},        // out of bounds: the current month
+        {form->Ed_Month, "11", "11"},       // taken
+        {form->Ed_Month, "", "11"},         // nothing typed: the previous value
+        {form->Ed_Year, "2x0y3z0", "2030"}, // letters are dropped
+        {form->Ed_Year, "1999", "2024"},
+    };
+    for (const auto& c : cases) {
+        TypeAndLeave(c.edit, c.typed);
+        EXPECT_EQ(c.edit->text(), c.shown) << c.typed.toStdString();
+    }
+    EXPECT_EQ(form->UpDownMonth->Position(), 11);
+    EXPECT_EQ(form->UpDownYear->Position(), 2024);
+    // The month wraps, the year does not; Enter moves from the year to the month.
+    QTest::mouseClick(form->UpDownMonth->Up, Qt::LeftButton);
+    QTest::mouseClick(form->UpDownMonth->Up, Qt::LeftButton);
+    EXPECT_EQ(form->Ed_Month->text(), "1");
+    form->UpDownYear->SetPosition(9999);
+    QTest::mouseClick(form->UpDownYear->Up, Qt::LeftButton);
+    EXPECT_EQ(form->Ed_Year->text(), "9999");
+    form->Ed_Year->setFocus();
+    QTest::keyClick(form->Ed_Year, Qt::Key_Return);
+    EXPECT_TRUE(form->Ed_Month->hasFocus());
+}
+
+TEST_F(PrintSetupDialogs, TypedDatesGoOverToThePickers) {
+    auto form = Open<TfrmPrintSetupByEntrance>();
+    TypeAndLeave(form->Ed_StartDate, "20240228");
+    EXPECT_EQ(form->Ed_sDate->date(), QDate(2024, 2, 28));
+    EXPECT_EQ(form->Ed_StartDate->text(), "2024/02/28");
+    TypeAndLeave(form->Ed_StartDate, "20240301");
+    EXPECT_EQ(form->Ed_StartDate->text(), "2024/02/28") << "a later date comes from the picker";
+    TypeAndLeave(form->Ed_EndDate, "20241345");
+    EXPECT_EQ(form->Ed_EndDate->text(), "2024/02/29");
+    form->Ed_eDate->setDate(QDate(2024, 2, 15));
+    EXPECT_EQ(form->Ed_EndDate->text(), "2024/02/15");
+}
+
+TEST_F(PrintSetupDialogs, RefusedPeriodsKeepTheDialogAndItsSettings) {
+    auto form = Open<TfrmPrintSetupByEntrance>();
+    const struct {
+        const char* what;
+        bool month;
+        QString start;
+        QString end;
+        QString message;
+    } cases[] = {
+        {"day totals over two dates", false, "20240228", "20240229",
+         "日報集計の場合は、同じ日付のみ印刷できます。"},
+        {"a day without a table", false, "20230501", "20230501",
+         "2023年5月分の記録がありませんでした。"},
+        {"a month without a table", true, "", "", "2024年1月分の記録がありませんでした。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Messages.clear();
+        if (c.month) {
+            form->RadioMonth->click();
+            TypeAndLeave(form->Ed_Month, "1");
+        } else {
+            form->RadioDay->click();
+            TypeAndLeave(form->Ed_StartDate, c.start);
+            TypeAndLeave(form->Ed_EndDate, c.end);
+        }
+        const TReportRun run = PrintFrom(*form, "refused");
+        EXPECT_EQ(run.PreviewPages, 0);
+        EXPECT_EQ(Messages, QStringList{c.message});
+        EXPECT_FALSE(form->Closing());
+        EXPECT_TRUE(form->isEnabled());
+        EXPECT_EQ(form->RadioMonth->isChecked(), c.month);
+        if (!c.month) {
+            EXPECT_EQ(QString(form->Ed_StartDate->text()).remove('/'), c.start);
+        }
+    }
+}
+
+TEST_F(PrintSetupDialogs, ByUnitRunsTheChosenReport) {
+    auto form = Open<TfrmPrintSetupByEntrance>();
+    form->cmbItem->setCurrentIndex(1);
+    TReportRun run = PrintFrom(*form, "TRep_EntranceDayLogTotal_unit2");
+    EXPECT_EQ(run.Caption, "認証機別　入退室集計（日報）");
+    const QString day = Folded(run.Printed.value(0).value(0));
+    EXPECT_TRUE(day.contains("裏口"));
+    EXPECT_FALSE(day.contains("正面"));
+    EXPECT_EQ(Unspaced(day).count("合計"), 1) << "one unit: no grand totals";
+
+    form->RadioLog->click();
+    form->RadioAll->click();
+    TypeAndLeave(form->Ed_StartDate, "20240228");
+    run = PrintFrom(*form, "TRep_EntranceUserLog_dialog");
+    EXPECT_EQ(run.Caption, "認証機別　入退室記録");
+    EXPECT_EQ(run.PreviewPages, 2) << "two days";
+
+    form->RadioMonth->click();
+    run = PrintFrom(*form, "TRep_EntranceMonthLogTotal_dialog");
+    EXPECT_EQ(run.Caption, "認証機別　入退室集計（月報）");
+    EXPECT_TRUE(HasText(run.Printed.value(0).value(0), "【2024年 2月】"));
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
+}
+
+TEST_F(PrintSetupDialogs, ByRoomRunsTheRoomsReports) {
+    Run("INSERT INTO M_認証機グループ (認証機グループコード,認証機ID,認証機グループ名) "
+        "VALUES (7,1,'玄関')");
+    auto form = Open<TfrmPrintSetupByRoom>();
+    form->grab().save(TestOutputFolder() + "/TfrmPrintSetupByRoom.png");
+    ASSERT_EQ(form->cmbGroup->count(), 2);
+    EXPECT_EQ(form->cmbGroup->itemText(1), "玄関");
+    const TReportRun run = PrintFrom(*form, "TRep_EntranceDayLogTotal_room");
+    const QString page = run.Printed.value(0).value(0);
+    EXPECT_TRUE(HasText(page, "部屋名 : 会議室"));
+    EXPECT_TRUE(page.contains("倉庫"));
+    EXPECT_FALSE(page.contains("正面"));
+    form->RadioLog->click();
+    const TReportRun stays = PrintFrom(*form, "TRep_RoomLogView_dialog");
+    EXPECT_TRUE(stays.Caption.startsWith("部屋別")) << stays.Caption.toStdString();
+    EXPECT_EQ(stays.PreviewPages, 1);
+
+    // The room loses its units while the dialog still lists it.
+    Run("DELETE FROM M_認証機グループ WHERE 認証機グループコード=5");
+    Messages.clear();
+    EXPECT_EQ(PrintFrom(*form, "emptied").PreviewPages, 0);
+    EXPECT_EQ(Messages, QStringList{NoRecordsMessage});
+}
+
+TEST_F(PrintSetupDialogs, NothingToChooseClosesTheDialog) {
+    Run("DELETE FROM M_認証機グループ");
+    EXPECT_TRUE(Open<TfrmPrintSetupByRoom>()->Closing());
+    EXPECT_EQ(Messages, QStringList{"部屋が登録されていません。"});
+    Messages.clear();
+    Run("DELETE FROM entranceState", true);
+    EXPECT_TRUE(Open<TfrmPrintSetupByEntrance>()->Closing());
+    EXPECT_EQ(Messages, QStringList{"認証機が登録されていません。"});
+}
+
+} // namespace
