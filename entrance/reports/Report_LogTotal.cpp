@@ -172,8 +172,9 @@ QString TRep_LogTotal::UnitCondition() {
 }
 
 bool TRep_LogTotal::OpenData() {
-    RoomName = Params->FilterMode == 2 ? TEntrance::RoomNameOf(Params->FilterCode.trimmed().toInt())
-                                       : QString();
+    RoomName = Params->FilterMode == 2
+                   ? ReadNameOf(RoomNameText(Params->FilterCode.trimmed().toInt()))
+                   : QString();
     const qint64 lo = DayNumber(Params->StartDate());
     const qint64 hi = DayNumber(LastDayOfPeriod()) + 1;
     sqlEntrance->Close();
