@@ -1,10 +1,11 @@
 #include "Form_PrintSetupLog.h"
 
+#include "entrance/PickedDate.h"
 #include "entrance/Unit_CommonDates.h"
 #include "entrance/Unit_Entrance.h"
 #include "entrance/Unit_Users.h"
+#include "entrance/reports/DigitBox.h"
 #include "entrance/reports/PeriodRules.h"
-#include "entrance/reports/PrintSetupBoxes.h"
 #include "entrance/reports/Report_EntranceDayLogTotal.h"
 #include "entrance/reports/Report_EntranceMonthLogTotal.h"
 #include "ui/DisabledScope.h"
@@ -81,11 +82,11 @@ QWidget* TfrmPrintSetupLog::CreateModeControls() {
 QWidget* TfrmPrintSetupLog::CreateDayDate() {
     pnlDayDate = new QWidget(this);
     auto* layout = new QHBoxLayout(pnlDayDate);
-    FStart = new TPrintDateBox(pnlDayDate);
-    FEnd = new TPrintDateBox(pnlDayDate);
-    Ed_StartDate = FStart->Edit;
+    FStart = new TPickedDate(pnlDayDate);
+    FEnd = new TPickedDate(pnlDayDate);
+    Ed_StartDate = FStart->Box;
     Ed_sDate = FStart->Picker;
-    Ed_EndDate = FEnd->Edit;
+    Ed_EndDate = FEnd->Box;
     Ed_eDate = FEnd->Picker;
     layout->addWidget(Ed_StartDate);
     layout->addWidget(Ed_sDate);
@@ -93,8 +94,8 @@ QWidget* TfrmPrintSetupLog::CreateDayDate() {
     layout->addWidget(Ed_EndDate);
     layout->addWidget(Ed_eDate);
     layout->addStretch();
-    FStart->Keys->Next = Ed_EndDate;
-    FEnd->Keys->Next = RadioDay;
+    FStart->EnterNext = Ed_EndDate;
+    FEnd->EnterNext = RadioDay;
     return pnlDayDate;
 }
 
@@ -187,8 +188,8 @@ void TfrmPrintSetupLog::Ed_MonthExit() {
 
 void TfrmPrintSetupLog::TakeTypedTexts() {
     if (RadioDay->isChecked()) {
-        FStart->Exit();
-        FEnd->Exit();
+        FStart->BoxExit();
+        FEnd->BoxExit();
     } else {
         Ed_YearExit();
         Ed_MonthExit();

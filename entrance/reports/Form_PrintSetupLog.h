@@ -12,7 +12,7 @@ class QPushButton;
 class QRadioButton;
 class TDigitBox;
 class TEntrance;
-class TPrintDateBox;
+class TPickedDate;
 class TUpDown;
 class TUsers;
 
@@ -79,6 +79,6 @@ private:
     void TakeTypedTexts();
     void RunTotals(bool month);
 
-    TPrintDateBox* FStart = nullptr;
-    TPrintDateBox* FEnd = nullptr;
+    TPickedDate* FStart = nullptr;
+    TPickedDate* FEnd = nullptr;
 };

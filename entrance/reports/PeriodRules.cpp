@@ -54,16 +54,6 @@ TPeriodRequest PeriodRules(TPeriodMode mode, bool totals, TDateTime start, TDate
     return request;
 }
 
-std::optional<TDateTime> TypedDate(const QString& text, TDateTime picked) {
-    TFormatSettings settings;
-    settings.ShortDateFormat = "yyyy/mm/dd";
-    settings.DateSeparator = '/';
-    TDateTime typed;
-    if (!TryStrToDate(text, typed, settings) || DateOf(typed) > DateOf(picked))
-        return std::nullopt;
-    return DateOf(typed);
-}
-
 int TypedPosition(const QString& text, int position, int min, int max, int fallback) {
     if (!IsNumber(text, 0))
         return position;

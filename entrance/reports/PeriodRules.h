@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <functional>
-#include <optional>
 
 // What the print dialogs check before a log report runs.
 enum class TPeriodMode { Day, Month };
@@ -29,11 +28,6 @@ struct TPeriodRequest {
 // table. The dates of the answer carry no time of day.
 TPeriodRequest PeriodRules(TPeriodMode mode, bool totals, TDateTime start, TDateTime end,
                            const std::function<bool(TDateTime)>& tableExists);
-
-// The date a picker takes over from the text typed into its date box when the box is left:
-// none when the text is no date "yyyy/mm/dd" or lies after the picker's date (a later date is
-// taken only through the picker); the box then shows the picker's date again.
-std::optional<TDateTime> TypedDate(const QString& text, TDateTime picked);
 
 // The position an up-down takes from the text typed into its box when the box is left: its
 // own when the text is no whole number, the number when it lies within `min` to `max`, else

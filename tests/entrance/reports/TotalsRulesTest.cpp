@@ -136,24 +136,6 @@ TEST(LogCounts, MonthsLastDayDecidesTheDayColumns) {
     }
 }
 
-TEST(PeriodRules, TypedDateTakenWhenTheBoxIsLeft) {
-    const TDateTime picked = Day(2024, 3, 10);
-    const struct {
-        const char* text;
-        const char* taken; // empty: the box shows the picked date again
-    } cases[] = {
-        {"2024/03/09", "2024/03/09"}, {"2024/03/10", "2024/03/10"}, {"2023/12/31", "2023/12/31"},
-        {"2024/03/11", ""},           {"2024/13/01", ""},           {"2024/02/45", ""},
-        {"____/__/__", ""},           {"2024/02/30", ""},
-    };
-    for (const auto& c : cases) {
-        const std::optional<TDateTime> taken = TypedDate(c.text, picked + 0.5);
-        EXPECT_EQ(taken ? Text(*taken) : QString(), QString(c.taken)) << c.text;
-        if (taken)
-            EXPECT_EQ(*taken, DateOf(*taken)) << "no time of day";
-    }
-}
-
 TEST(PeriodRules, TypedYearAndMonthTakenWhenTheBoxIsLeft) {
     const struct {
         const char* text;
