@@ -1,4 +1,5 @@
 #include "DigitBox.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 
