@@ -1,47 +1,27 @@
 #!/usr/bin/env bash
-# Starts the whole system from a build folder: simulated units on a pseudo-terminal, the
-# communication program on their line and, once it is built, the management program, all on
-# one fresh data folder. Ctrl+C stops everything.
+# Starts the whole system from a build folder on a fresh data folder with demo data: simulated
+# units on a pseudo-terminal, the communication program on their line and the management
+# program. Without a display the management program's screens are saved as pictures.
+# Ctrl+C stops everything.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
+minutes=${RUN_MINUTES:-60}
 newdata=$build/tools/newdata/newdata
+demodata=$build/tools/demodata/demodata
+demoview=$build/tools/demoview/demoview
 unitsim=$build/tools/unitsim/unitsim
 reruzida=$build/reruzida/Reruzida
 zezoduzu=$build/entrance/Zezoduzu
-for p in "$newdata" "$unitsim" "$reruzida"; do
+for p in "$newdata" "$demodata" "$demoview" "$unitsim" "$reruzida" "$zezoduzu"; do
   if [ ! -x "$p" ]; then
-    echo "Not built yet: $(basename "$p"); nothing to start until it is."
-    exit 0
+    echo "Not built: $p"
+    exit 1
   fi
 done
 
 run=$build/run
 data=$run/data
-rm -rf "$run"
-mkdir -p "$run"
-"$newdata" "$data"
-# The data folder is the communication program's own folder.
-cp "$reruzida" "$data/Reruzida"
-[ -x "$zezoduzu" ] && cp "$zezoduzu" "$data/Zezoduzu"
-
-# Settings of this run only, so the user's own stay as they are.
-export ZEZODUZU_REGISTRY=$run/registry.ini
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: the programs run offscreen."
-  export QT_QPA_PLATFORM=offscreen
-fi
-
-# Four units; every two seconds one of them reports an entry or an exit, now and then a
-# refused finger.
-script=$run/units.txt
-{
-  codes=(1000001 1000002 1000003 1000004 1000005)
-  operations=(11 12 22 21)
-  for i in $(seq 0 299); do
-    echo "$((2000 + i * 2000)) log $((i % 4 + 1)) ${operations[$((i / 4 % 4))]} $(((i % 7) ? 1 : 0)) ${codes[$((i % 5))]}"
-  done
-} >"$script"
-
+pictures=$run/pictures
 pids=()
 stop() {
   trap - INT TERM EXIT
@@ -50,6 +30,26 @@ stop() {
 }
 trap stop INT TERM EXIT
 
+# Settings and runtime folder of this run only, so the user's own and a copy already running
+# elsewhere stay as they are.
+export ZEZODUZU_REGISTRY=$run/registry.ini
+export XDG_RUNTIME_DIR=$run/runtime
+rm -rf "$run"
+mkdir -p "$run" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+offscreen=
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  offscreen=1
+  export QT_QPA_PLATFORM=offscreen
+fi
+
+"$newdata" "$data"
+# The data folder is the communication program's own folder.
+cp "$reruzida" "$data/Reruzida"
+cp "$zezoduzu" "$data/Zezoduzu"
+
+script=$run/units.txt
+"$demodata" --script "$script" "$minutes"
 "$unitsim" -n 4 --script "$script" --quiet >"$run/unitsim.out" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do
@@ -68,18 +68,26 @@ Comm=1
 [HKEY_LOCAL_MACHINE\\Software\\Zezoduzu\\Ports]
 COM1=$line
 INI
+# The administrator, business office, departments, units, rooms and persons, through the
+# programs' own SQL; the administrator's password goes into the registry store above.
+"$demodata" "$data"
 
-"$data/Reruzida" >"$run/Reruzida.out" 2>&1 &
+(cd "$data" && exec ./Reruzida >"$run/Reruzida.out" 2>&1) &
 pids+=($!)
-echo "Units 1 to 4 simulated on $line."
+echo "Data folder: $data (demo data: 6 persons in 3 departments, 4 units, 3 rooms)."
+echo "Units 1 to 4 simulated on $line: the persons enrol, then every two seconds one enters"
+echo "or leaves a room, for $minutes minutes."
 echo "Communication program Reruzida started (in the tray; a second start shows its window)."
-if [ -x "$data/Zezoduzu" ]; then
-  "$data/Zezoduzu" >"$run/Zezoduzu.out" 2>&1 &
+if [ -n "$offscreen" ]; then
+  (cd "$data" && exec "$demoview" "$data/Zezoduzu" "$pictures" >"$run/demoview.out" 2>&1) &
   pids+=($!)
-  echo "Management program Zezoduzu started."
+  echo "No display: the programs run offscreen. The management program, logged in as admin,"
+  echo "saves its screens as pictures in $pictures (menu.png; rooms.png, the room tiles, every 5 s)."
 else
-  echo "The management program Zezoduzu is not built yet; running the rest without it."
+  (cd "$data" && exec ./Zezoduzu >"$run/Zezoduzu.out" 2>&1) &
+  pids+=($!)
+  echo "Management program Zezoduzu started: log in as admin, password admin; the room tiles are"
+  echo "under 入退室管理 > 部屋別入室状況."
 fi
-echo "Data folder: $data"
 echo "Press Ctrl+C to stop."
 wait "${pids[1]}"
