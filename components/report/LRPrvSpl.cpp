@@ -62,16 +62,25 @@ TMoDIBInfo PageRecord(const QImage& page, TPixelFormat format) {
     if (page.dotsPerMeterY() > 0)
         info.Header.biYPelsPerMeter = page.dotsPerMeterY();
     info.Header.biSizeImage = quint32(info.Pixels.size());
+    // A page is mostly runs of one colour: a pixel like the one before takes its index
+    // without a look-up.
     QHash<QRgb, int> known;
-    for (int y = 0; y < page.height(); ++y) {
+    QRgb lastRgb = 0;
+    int lastIndex = -1;
+    const int width = page.width(), height = page.height();
+    for (int y = 0; y < height; ++y) {
         const QRgb* from = reinterpret_cast<const QRgb*>(page.constScanLine(y));
         uchar* to = info.Row(StoredRow(info, y));
-        for (int x = 0; x < page.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb rgb = from[x] | 0xFF000000u;
-            auto it = known.constFind(rgb);
-            if (it == known.constEnd())
-                it = known.insert(rgb, NearestColor(colors, rgb));
-            SetIndex(to, bits, x, *it);
+            if (rgb != lastRgb || lastIndex < 0) {
+                auto it = known.constFind(rgb);
+                if (it == known.constEnd())
+                    it = known.insert(rgb, NearestColor(colors, rgb));
+                lastRgb = rgb;
+                lastIndex = *it;
+            }
+            SetIndex(to, bits, x, lastIndex);
         }
     }
     try {
