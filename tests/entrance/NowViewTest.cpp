@@ -156,6 +156,13 @@ TEST_F(NowView, PersonDayAndItsSummary) {
 
     Pick(View->UserGrid, "O'1");
     EXPECT_EQ(Records(), QStringList({" 10:00:00 入 O'1 尾 正面"}));
+
+    // Only refused records: no rate.
+    View->ChkErrorView->setChecked(true);
+    AddLog(March, "C1", 21, "3/10/2026, 11:00:00", 0, 3);
+    View->btnSearchClick();
+    Pick(View->UserGrid, "C1");
+    EXPECT_EQ(Summary(), "会議室|C1|木村|エラー| 11:00:00|1時間30分5秒|0|0|1|");
 }
 
 // Another day shows its records once: no elapsed time, no reload when the log changes.
