@@ -33,11 +33,10 @@ bool DrvClose() {
     if (!driver.Thread)
         return false;
     driver.Thread->requestInterruption();
-    // The thread may be waiting for the window to take an LED message: take them here.
-    while (!driver.Thread->IsStopped() || !driver.Thread->isFinished()) {
-        ProcessSentMessages(50);
-        driver.Thread->wait(QDeadlineTimer(0));
-    }
+    // The thread waits for nothing of the window thread, so it stops within a step.
+    while (!driver.Thread->IsStopped())
+        QThread::msleep(50);
+    driver.Thread->wait();
     driver.Thread.reset();
     return true;
 }

@@ -384,6 +384,7 @@ void TCommThread::ClearPresent() {
         present = false;
 }
 
+// Posted, not sent: the line must not wait while the window thread waits for a lock.
 void TCommThread::Led(int unit, LPARAM colour) {
-    SendMessage(FOwner, WM_UNIT_LED, WPARAM(unit), colour);
+    PostMessage(FOwner, WM_UNIT_LED, WPARAM(unit), colour);
 }

@@ -12,7 +12,8 @@
 #include <memory>
 #include <mutex>
 
-// Messages of the protocol thread to its owner window.
+// Messages of the protocol thread to its owner window, all posted: the protocol thread never
+// waits for the window thread.
 constexpr int WM_UNIT_LED = WM_USER + 100;
 constexpr int WM_TICK_REGISTER = WM_USER + 101;
 constexpr int WM_TICK_EXPIRE = WM_USER + 102;

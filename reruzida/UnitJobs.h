@@ -27,14 +27,17 @@ void HandleRecord(const TRecvDataClass& record);
 
 // WM_RECV_DATA: takes one record with DrvReadData and handles it, after any record still
 // waiting for a retry. A log record that could not be stored stays waiting and is tried
-// again with the next record or tick; what fails for good goes to the error log whole.
+// again with the next record or tick (a couple of seconds later when another program holds
+// its table locked, for as long as the lock lasts); what fails for good goes to the error
+// log whole.
 void ProcessRecvData();
 // Puts a record behind the waiting ones and handles what it can.
 void HandleRecvData(const TRecvDataClass& record);
 // Handles the records still waiting for a retry.
 void RetryPendingRecords();
 // Before the program ends: the records still waiting, received or held for a retry, are
-// handled once more; what fails then goes to the error log whole.
+// handled once more; what fails then goes to the error log whole, but a locked month table
+// leaves the records to the next start, which reads them back from the received-records file.
 void HandleRemainingRecords();
 // Records waiting for a retry.
 int PendingRecordCount();

@@ -16,16 +16,23 @@
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 #include "odbc/ODBCDSet.h"
+#include "storage/Connection.h"
 #include "ui/WaitCursor.h"
 
 #include <QSet>
 #include <QStringList>
+#include <chrono>
 #include <deque>
 
 namespace {
 
 // A log record that cannot be stored is tried this many times before it goes to the log.
 constexpr int MaxAttempts = 10;
+// A log row waits for another program's lock on the month table only LogLockWaitMs at a
+// time, and a record held by the lock is tried again RetryInterval later: the window thread
+// serves the screens and the requests meanwhile, and the record is on disk.
+constexpr std::chrono::milliseconds RetryInterval{2000};
+constexpr int LogLockWaitMs = 250;
 
 void SetLines(TStrings& sql, const QStringList& lines) {
     sql.Clear();
@@ -239,6 +246,8 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
 struct TPendingRecord {
     TRecvDataClass Record;
     int Attempts = 0;
+    // A record held by a lock is not tried again before this.
+    std::chrono::steady_clock::time_point NextTry;
 };
 
 std::deque<TPendingRecord>& PendingRecords() {
@@ -246,23 +255,62 @@ std::deque<TPendingRecord>& PendingRecords() {
     return records;
 }
 
-// Handles the waiting records in order. A log record whose storage fails stays first and
-// stops the round; any other failure, a log record out of attempts, and any failure on the
-// last try goes to the log.
+void LogRecordError(const Exception& e, const TRecvDataClass& record, const QString& note = {}) {
+    ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(record) + note, Now());
+}
+
+enum class TPendingOutcome {
+    Done,            // stored, or logged for good
+    Retry,           // stays first and is tried again with the next record or tick
+    KeptForNextStart // the program ends: the received-records file keeps it and those behind it
+};
+
+// One try of the oldest waiting record. A log record meets a lock as long as another program
+// holds it, so that failure is not counted: the record is on disk and waits for it, tried
+// again only after RetryInterval so that the window thread is seldom held meanwhile.
+TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
+    const TRecvDataClass& record = pending.Record;
+    const bool log = record.Command == "LRA";
+    try {
+        HandleRecord(record);
+        return TPendingOutcome::Done;
+    } catch (const ERecordRejected& e) {
+        LogRecordError(e, record);
+        return TPendingOutcome::Done;
+    } catch (const Exception& e) {
+        const auto* sql = dynamic_cast<const ESqlError*>(&e);
+        if (log && sql && sql->Locked()) {
+            pending.NextTry = std::chrono::steady_clock::now() + RetryInterval;
+            if (!lastTry)
+                return TPendingOutcome::Retry;
+            LogRecordError(e, record,
+                           " / 次回の起動時に保存します (" +
+                               QString::number(PendingRecords().size()) + "件)");
+            return TPendingOutcome::KeptForNextStart;
+        }
+        if (!lastTry && log && ++pending.Attempts < MaxAttempts)
+            return TPendingOutcome::Retry;
+        LogRecordError(e, record);
+        return TPendingOutcome::Done;
+    }
+}
+
+// Handles the waiting records in order. A log record that could not be stored stays first and
+// holds the others back; any other failure, a log record out of attempts, and any failure on
+// the last try but a lock goes to the log. A lock on the last try leaves the records to the
+// next start, which reads them back from the file.
 void DrainPendingRecords(bool lastTry = false) {
     auto& pending = PendingRecords();
+    if (!lastTry && !pending.empty() && std::chrono::steady_clock::now() < pending.front().NextTry)
+        return;
     while (!pending.empty()) {
         TPendingRecord& next = pending.front();
-        try {
-            HandleRecord(next.Record);
-        } catch (const ERecordRejected& e) {
-            ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(next.Record), Now());
-        } catch (const Exception& e) {
-            const bool retry =
-                !lastTry && next.Record.Command == "LRA" && ++next.Attempts < MaxAttempts;
-            if (retry)
-                return;
-            ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(next.Record), Now());
+        const TPendingOutcome outcome = TryPendingRecord(next, lastTry);
+        if (outcome == TPendingOutcome::Retry)
+            return;
+        if (outcome == TPendingOutcome::KeptForNextStart) {
+            pending.clear();
+            return;
         }
         DrvRecordDone(next.Record);
         pending.pop_front();
@@ -346,6 +394,7 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
     } else if (operation == 2) {
         DeleteUnitRow(unit, log.Code);
     } else if (log.WritesLogRow()) {
+        const SqlBusyTimeoutScope briefly(DM1->sqlLog->Connection(), LogLockWaitMs);
         InsertLog(unit, log, record.Replayed);
     } else if (operation == 32) {
         SetTamper(unit, log.Result);

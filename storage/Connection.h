@@ -48,6 +48,7 @@ public:
     bool IsFolder() const { return FFolder != nullptr; }
     sqlite3* Handle() const { return FDb; }
     void SetBusyTimeout(int msecs);
+    int BusyTimeout() const { return int(FBusyTimeout.count()); }
 
     // Prepares SQL text as the programs write it (lines joined with a line break).
     std::unique_ptr<SqlStatement> Prepare(const QString& sql,
@@ -97,4 +98,20 @@ private:
     std::chrono::milliseconds FBusyTimeout{DefaultBusyTimeout};
     std::chrono::steady_clock::time_point FBusySince; // when the current wait began
     bool FContended = false; // a lock was met since the last write transaction ended
+};
+
+// Gives a connection another busy timeout for a scope, and puts the earlier one back.
+class SqlBusyTimeoutScope {
+public:
+    SqlBusyTimeoutScope(SqlConnection& connection, int msecs)
+        : FConnection(connection), FSaved(connection.BusyTimeout()) {
+        connection.SetBusyTimeout(msecs);
+    }
+    ~SqlBusyTimeoutScope() { FConnection.SetBusyTimeout(FSaved); }
+    SqlBusyTimeoutScope(const SqlBusyTimeoutScope&) = delete;
+    SqlBusyTimeoutScope& operator=(const SqlBusyTimeoutScope&) = delete;
+
+private:
+    SqlConnection& FConnection;
+    const int FSaved;
 };

@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+bool ESqlError::Locked() const {
+    return FCode >= 0 && ((FCode & 0xFF) == SQLITE_BUSY || (FCode & 0xFF) == SQLITE_LOCKED);
+}
+
 void RaiseSqlError(sqlite3* db, int code, const QString& sql) {
     const char* text = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     throw ESqlError(QString::fromUtf8(text), code, sql);

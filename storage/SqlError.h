@@ -11,6 +11,8 @@ public:
         : EDatabaseError(message), FCode(code), FSql(sql) {}
     // SQLite's result code (SQLITE_ERROR, SQLITE_BUSY, ...); -1 for a fault found before SQLite.
     int Code() const { return FCode; }
+    // Another connection held the lock the statement needed, past the busy timeout.
+    bool Locked() const;
     // The statement as it was given, when there was one.
     const QString& Sql() const { return FSql; }
 

@@ -35,7 +35,9 @@ public:
                 ticks.append(m.Msg);
         return ticks;
     }
-    bool HasLed(int unit, LPARAM colour) const {
+    // The LED messages are posted: those on their way are taken first.
+    bool HasLed(int unit, LPARAM colour) {
+        QCoreApplication::processEvents();
         for (const auto& m : Messages)
             if (m.Msg == WM_UNIT_LED && int(m.WParam) == unit && m.LParam == colour)
                 return true;
@@ -416,7 +418,7 @@ TEST_F(CommDriverTest, ALongCommandsTimeOutStartsWhenItIsOnTheLine) {
 TEST_F(CommDriverTest, CloseNeverWaitsForeverAndKeepsAcknowledgedRecords) {
     FSim.AddLogRecord(1, 11, 1, "9");
     Open();
-    // Only sent messages are handled: the record's WM_RECV_DATA stays queued.
+    // No posted message is handled: the record's WM_RECV_DATA stays queued.
     ASSERT_TRUE(WaitForSentOnly([&] { return FSim.PendingRecords(1) == 0; }, 10000));
     QElapsedTimer closing;
     closing.start();

@@ -13,23 +13,46 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
 // The monitor window as far as the data side goes: records and ticks are handed on.
 class TDataWindow : public QObject {
+public:
+    // The longest the window thread spent on one record or tick.
+    qint64 LongestMs = 0;
+
 protected:
     bool event(QEvent* event) override {
         auto* message = TMessageEvent::From(event);
         if (!message)
             return QObject::event(event);
+        QElapsedTimer handling;
+        handling.start();
         if (message->Msg == WM_RECV_DATA)
             ProcessRecvData();
         else if (message->Msg != WM_UNIT_LED)
             ProcessTick(message->Msg);
+        LongestMs = std::max(LongestMs, handling.elapsed());
         return true;
     }
 };
+
+// The longest the PC left the line still after a frame it sent from `fromMs` to `toMs`. After
+// a VRR only the wait beyond the silence limit counts: an address with no unit stays silent.
+qint64 LongestStandStill(const QList<TSimFrame>& frames, qint64 fromMs, qint64 toMs) {
+    qint64 longest = 0;
+    for (qsizetype i = 0; i + 1 < frames.size(); ++i) {
+        if (frames[i].AtMs < fromMs || frames[i].AtMs > toMs)
+            continue;
+        const qint64 silence = frames[i].Command == "VRR" ? TCommThread::SilenceLimitMs : 0;
+        longest = std::max(longest, frames[i + 1].AtMs - frames[i].AtMs - silence);
+    }
+    return longest;
+}
 
 class DataSideLineTest : public DataSideTest {
 protected:
@@ -91,7 +114,7 @@ TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
 TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
     for (int i = 0; i < 4; ++i)
         Sim.AddLogRecord(1 + i % 3, 11, 1, "00" + QString::number(i));
-    // Only the LED messages are handled meanwhile: the records stay in the window's queue.
+    // No message is handled meanwhile: the records stay in the window's queue.
     ASSERT_TRUE(WaitForSentOnly([&] {
         return Sim.PendingRecords(1) + Sim.PendingRecords(2) + Sim.PendingRecords(3) == 0;
     }));
@@ -111,6 +134,66 @@ TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
     TRecvDataClass record;
     while (DrvReadData(record)) {
     }
+}
+
+// Another program holds a write lock on the month table: the units are polled at their pace
+// all the while, the window thread waits for the lock only briefly at a time, and once the
+// lock goes every record is stored, once.
+TEST_F(DataSideLineTest, ALockedMonthTableHoldsUpNeitherThePollingNorTheWindow) {
+    Sim.AddLogRecord(1, 11, 1, "first");
+    const QString table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
+    ASSERT_TRUE(WaitFor([&] {
+        return FileExists(Temp.File(table + ".DB")) &&
+               TableRows("SELECT count(*) FROM " + table) == QStringList{"1"};
+    }));
+    // Another program's write lock, held for LockMs.
+    constexpr int LockMs = 3000;
+    auto holder = SqlConnection::OpenDatabase(Temp.File(table + ".DB"));
+    holder->StartTransaction();
+    const qint64 lockedAt = Sim.ElapsedMs();
+    std::atomic<bool> released = false;
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(LockMs));
+        holder->Rollback();
+        released = true;
+    });
+    QStringList codes{"first"};
+    for (int unit = 1; unit <= 3; ++unit)
+        for (int i = 0; i < 2; ++i) {
+            codes << QString("L%1%2").arg(unit).arg(i);
+            Sim.AddLogRecord(unit, 11, 1, codes.last());
+        }
+    Window.LongestMs = 0;
+    WaitFor([&] { return released.load(); }, 2 * LockMs);
+    release.join();
+    const qint64 releasedAt = Sim.ElapsedMs();
+    codes.sort();
+    EXPECT_TRUE(WaitFor(
+        [&] { return TableRows("SELECT 個人コード FROM " + table + " ORDER BY 1") == codes; }));
+    EXPECT_LT(LongestStandStill(Sim.Frames(), lockedAt, releasedAt), LockMs / 3);
+    EXPECT_LT(Window.LongestMs, LockMs / 3);
+    EXPECT_EQ(PendingRecordCount(), 0);
+}
+
+// The program ends while another program holds the month table: the record waits in the
+// received-records file for the next start instead of being given up.
+TEST_F(DataSideLineTest, AtTheEndALockedMonthTableLeavesTheRecordsToTheNextStart) {
+    Sim.AddLogRecord(1, 11, 1, "first");
+    const QString table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
+    ASSERT_TRUE(WaitFor([&] { return FileExists(Temp.File(table + ".DB")); }));
+    auto holder = SqlConnection::OpenDatabase(Temp.File(table + ".DB"));
+    holder->StartTransaction();
+    Sim.AddLogRecord(2, 21, 1, "kept");
+    ASSERT_TRUE(WaitFor([] { return PendingRecordCount() == 1; }));
+    FinishUnitJobs();
+    holder->Rollback();
+    EXPECT_EQ(PendingRecordCount(), 0);
+    ASSERT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_TRUE(ErrorLog().Lines()[0].contains("次回の起動時に保存します"));
+    const QList<TRecvDataClass> kept = TRecvJournal(Temp.File(ReceivedRecordsFile)).Replay();
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(TLogRecord::Parse(kept[0].Parameters()).Code, "kept");
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM " + table), QStringList{"first"});
 }
 
 TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {
@@ -154,7 +237,7 @@ TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
     ASSERT_TRUE(WaitFor([] { return UnitPresent[1].load(); }));
     sim.AddLogRecord(1, 11, 1, "0012");
     sim.AddLogRecord(1, 21, 1, "0012");
-    // Only the LED messages are handled meanwhile: the records stay in the window's queue.
+    // No message is handled meanwhile: the records stay in the window's queue.
     ASSERT_TRUE(WaitForSentOnly([&] { return sim.PendingRecords(1) == 0; }));
     TCopyData stop;
     stop.Code = CD_TERMINATE;

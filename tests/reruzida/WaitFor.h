@@ -6,8 +6,8 @@
 #include <QElapsedTimer>
 #include <functional>
 
-// Handles messages sent from the protocol thread, and the other events too unless
-// `sentOnly`, until `done` or the time is up.
+// Handles the events until `done` or the time is up; with `sentOnly`, only messages sent
+// from another thread (the protocol thread posts all of its own, so they stay queued).
 inline bool WaitUntil(const std::function<bool()>& done, int ms, bool sentOnly) {
     QElapsedTimer waiting;
     waiting.start();
