@@ -1,4 +1,5 @@
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/EntranceFixture.h"
+#include "tests/entrance/reports/ReportRun.h"
 
 #include "base/Registry.h"
 #include "base/SingleInstance.h"
@@ -13,6 +14,8 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <csignal>
 
 namespace {
@@ -27,6 +30,7 @@ protected:
     TempFolder Store;
     TUnitSimulator Sim{2};
     QProcess Comm;
+    QStringList Texts;
     std::unique_ptr<TMessageAnswers> Answers;
     QTimer Watchdog;
 
@@ -47,7 +51,7 @@ protected:
         ASSERT_TRUE(Comm.waitForStarted(5000));
         ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
         ASSERT_TRUE(QTest::qWaitFor([&] { return Sim.IsRunning(2); }, WaitMs));
-        Answers = std::make_unique<TMessageAnswers>();
+        Answers = std::make_unique<TMessageAnswers>(Texts);
         // A modal window nobody answers would hang the test: it fails and closes it instead.
         QObject::connect(&Watchdog, &QTimer::timeout, [] {
             if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -145,7 +149,7 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
 
     frmBackupSetup->ChkCompact->setChecked(false);
     frmBackupSetup->BitBtn1->click();
-    EXPECT_TRUE(Answers->Texts.isEmpty()) << Answers->Texts.join('|').toStdString();
+    EXPECT_TRUE(Texts.isEmpty()) << Texts.join('|').toStdString();
     ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
     EXPECT_TRUE(frmBackupSetup->isEnabled());
     EXPECT_EQ(Copies(), (QStringList{"ENTRANCESTATE.DB", LogTable() + ".DB", "VODURAVIRIVE.MDB"}));
@@ -164,13 +168,13 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
     Run("DELETE FROM M_個人情報");
 
     RestoreData(frmBackupSetup);
-    EXPECT_EQ(Answers->Texts,
+    EXPECT_EQ(Texts,
               QStringList{"リストアするときは、認証機コミュニケーションを終了してください。"});
     EXPECT_EQ(PersonsThroughEngine(), QStringList{}) << "nothing restored";
 
     StopComm();
     RestoreData(frmBackupSetup);
-    EXPECT_EQ(Answers->Texts.size(), 1) << Answers->Texts.join('|').toStdString();
+    EXPECT_EQ(Texts.size(), 1) << Texts.join('|').toStdString();
     EXPECT_TRUE(DM1->DB1->Connected() && DM1->DB2->Connected());
     EXPECT_EQ(PersonsThroughEngine(), QStringList{"山田"});
     EXPECT_EQ(LogRows(), 1);

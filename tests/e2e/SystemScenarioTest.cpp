@@ -1,0 +1,268 @@
+#include "tests/entrance/LogInFixture.h"
+#include "tests/entrance/reports/ReportRun.h"
+
+#include "base/DateTime.h"
+#include "base/Registry.h"
+#include "components/grids/MOStringGrid.h"
+#include "components/grids/StrSortGrid.h"
+#include "entrance/CommRequests.h"
+#include "entrance/DataModule3.h"
+#include "entrance/Form_CategorySetup.h"
+#include "entrance/Form_EntranceGroupNowViewList.h"
+#include "entrance/Form_EntranceGroupSetup.h"
+#include "entrance/Form_EntranceGroupSetup_Sub0.h"
+#include "entrance/Form_EntranceUser.h"
+#include "entrance/Form_LogDelete.h"
+#include "entrance/Form_UserEntry.h"
+#include "entrance/Frame_EntranceGroupNowView.h"
+#include "entrance/Unit_Entrance.h"
+#include "entrance/Unit_Users.h"
+#include "entrance/reports/Report_EntranceDayLogTotal.h"
+#include "tools/unitsim/UnitSimulator.h"
+#include "ui/CopyData.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace {
+
+constexpr int WaitMs = 30000;
+
+// Runs `act` on the next modal dialog of type T once it shows.
+template <class T> void OnModal(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        }
+    });
+    timer->start();
+}
+
+// One operator's day on a new data folder: the communication program runs as a process on
+// three simulated units; the management program's screens run in this process, on the same
+// folder, after a real login.
+class SystemScenarioTest : public LogInFixture {
+protected:
+    TempFolder Runtime;
+    TUnitSimulator Sim{3};
+    QProcess Comm;
+    std::unique_ptr<TDM3> Module3;
+
+    void SetUp() override {
+        qputenv("XDG_RUNTIME_DIR", Runtime.Path().toLocal8Bit());
+        qputenv("ZEZODUZU_REGISTRY", Runtime.File("registry.ini").toLocal8Bit());
+        LogInFixture::SetUp();
+        ASSERT_TRUE(Sim.OpenPty());
+        Sim.Start();
+        TRegistry reg;
+        reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+        reg.OpenKey(PortsRegistryKey, true);
+        reg.WriteString("COM1", Sim.SlavePath());
+        WriteAppRegistry("Comm", "1");
+        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("ZZ_BUILD_DIR") + "/reruzida/Reruzida",
+                                Temp.File("Reruzida")));
+        Comm.setWorkingDirectory(Temp.Path());
+        Comm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        Comm.start(Temp.File("Reruzida"), {});
+        ASSERT_TRUE(Comm.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
+        Module3 = std::make_unique<TDM3>();
+        DM3 = Module3.get();
+    }
+    void TearDown() override {
+        DM3 = nullptr;
+        Module3.reset();
+        Comm.kill();
+        Comm.waitForFinished(5000);
+        Sim.Stop();
+        LogInFixture::TearDown();
+    }
+
+    QStringList Rows(const QString& sql) { return Column(Temp.Path(), sql); }
+    QStringList TableRows(const QString& sql) {
+        try {
+            auto c = SqlConnection::OpenFolder(Temp.Path());
+            auto st = c->Prepare(sql);
+            QStringList rows;
+            while (st->Step())
+                rows << st->Value(0).toString();
+            return rows;
+        } catch (const Exception&) {
+            return {};
+        }
+    }
+    QString LogTable() const { return QDate::currentDate().toString("'ENTRANCE_LOG'yyyy_MM"); }
+
+    void AddDepartment(TfrmCategorySetup* form, const QString& code, const QString& name) {
+        form->BitBtn2->click();
+        form->Ed_Code->setText(code);
+        form->Ed_Name->setText(name);
+        EXPECT_TRUE(form->btnOKClick()) << name.toStdString();
+    }
+    // A room of the units now first in the dialog's list of free units.
+    void AddRoom(TfrmEntranceGroupSetup* form, const QString& name, int units) {
+        OnModal<TfrmEntranceGroupSetup_Sub0>([name, units](TfrmEntranceGroupSetup_Sub0* d) {
+            for (int i = 0; i < units; ++i) {
+                d->EntGrid->SetRow(1);
+                d->btnInsert->click();
+            }
+            d->Ed_Name->setText(name);
+            d->btnOK->click();
+        });
+        form->btnAddNew->click();
+    }
+    void ChooseCode(TfrmUserEntry* form, const QString& code) {
+        for (int r = 1; r < form->UserGrid->RowCount(); ++r)
+            if (form->UserGrid->Cells(0, r) == code)
+                form->UserGrid->SetRow(r);
+        form->btnEditClick();
+        ASSERT_EQ(form->GetCurrentUserCode(), code);
+    }
+    void AddPerson(TfrmUserEntry* form, const QString& code, const QString& name,
+                   const QString& department, const QStringList& ticks) {
+        form->btnNewClick();
+        form->Ed_Code->setText(code);
+        form->Ed_Name->setText(name);
+        form->Ed_Category->setText(department);
+        form->btnOK->click();
+        ChooseCode(form, code);
+        OnModal<TfrmEntranceUser>([ticks](TfrmEntranceUser* dialog) {
+            for (int r = 0; r < ticks.size(); ++r)
+                dialog->EntGrid->SetCells(2, r + 1, ticks[r]);
+            dialog->btnOK->click();
+        });
+        form->btnEntrance->click();
+    }
+};
+
+// Answers every message box with OK, as an operator who agrees to everything, keeping the texts.
+class TAgreeToEveryBox {
+public:
+    explicit TAgreeToEveryBox(QStringList& texts) {
+        QObject::connect(&FTimer, &QTimer::timeout, [&texts] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        FTimer.start(10);
+    }
+
+private:
+    QTimer FTimer;
+};
+
+} // namespace
+
+TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
+    QStringList texts;
+    TAgreeToEveryBox answers(texts);
+
+    // The first start registers the administrator; he logs in.
+    auto login = NewLogIn();
+    ASSERT_TRUE(login->RegistrationMode());
+    ASSERT_TRUE(Attempt(*login, login->LocalPCName(), "管理者", "pw", "pw"))
+        << Messages.join('|').toStdString();
+    EXPECT_EQ(CurrentOperator.Rank, 0);
+
+    // The communication program finds the three units.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Sim.IsRunning(3); }, WaitMs));
+    EXPECT_EQ(TableRows("SELECT count(*) FROM entranceState WHERE 作動状況"), QStringList{"3"});
+
+    // Departments, then two rooms: units 1 and 2, and unit 3.
+    auto* departments = OpenMdiChild(frmCategorySetup);
+    AddDepartment(departments, "1", "総務部");
+    AddDepartment(departments, "2", "開発部");
+    departments->close();
+    auto* rooms = OpenMdiChild(frmEntranceGroupSetup);
+    ASSERT_TRUE(rooms);
+    AddRoom(rooms, "事務所", 2);
+    AddRoom(rooms, "サーバー室", 1);
+    rooms->close();
+    EXPECT_EQ(
+        Rows("SELECT 認証機グループ名||':'||認証機ID FROM M_認証機グループ ORDER BY 認証機ID"),
+        (QStringList{"事務所:1", "事務所:2", "サーバー室:3"}));
+
+    // Two persons with their departments and the units each may use.
+    auto* persons = OpenMdiChild(frmUserEntry);
+    ASSERT_TRUE(persons);
+    AddPerson(persons, "0001", "山田", "1", {"1", "1", "1"});
+    AddPerson(persons, "0002", "佐藤", "2", {"1", "1", "0"});
+    EXPECT_EQ(Rows("SELECT 個人コード||':'||部門コード FROM M_個人情報 ORDER BY 1"),
+              (QStringList{"0001:1", "0002:2"}));
+    EXPECT_EQ(Rows("SELECT count(*) FROM M_使用認証機"), QStringList{"5"});
+
+    // Each enrols at unit 1: the communication program spreads the images to their other units.
+    Sim.Enrol(1, "0001");
+    Sim.Enrol(1, "0002");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Sim.HasPerson(2, "0001") && Sim.HasPerson(3, "0001") && Sim.HasPerson(2, "0002");
+        },
+        WaitMs));
+    EXPECT_FALSE(Sim.HasPerson(3, "0002"));
+
+    // Entries, an exit and a refused finger.
+    auto* tiles = new TfrmEntranceGroupNowViewList(nullptr);
+    Sim.AddLogRecord(1, 11, 1, "0001");
+    Sim.AddLogRecord(2, 11, 1, "0002");
+    Sim.AddLogRecord(3, 11, 0, "0002");
+    Sim.AddLogRecord(3, 11, 1, "0001");
+    Sim.AddLogRecord(2, 21, 1, "0002");
+    const auto shown = [tiles](int room) {
+        const TframEntranceGroupNowView* tile = tiles->Tiles().value(room);
+        return tile ? QStringList{tile->Ed_LogINs->text(), tile->Ed_LogOUTs->text(),
+                                  tile->Ed_NowIN->text()}
+                          .join(' ')
+                    : QString();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shown(0) == "2 1 1" && shown(1) == "1 0 1"; }, WaitMs))
+        << shown(0).toStdString() << " / " << shown(1).toStdString();
+    tiles->grab().save(TestOutputFolder() + "/SystemScenario_rooms.png");
+    delete tiles;
+
+    // The day totals by unit print what the units reported.
+    TEntrance request;
+    request.SetStartDate(Date());
+    request.EndDate = Date();
+    TUsers users;
+    users.Load(nullptr, 0);
+    const TReportRun run = RunReportBy(
+        [&] {
+            OpenReport(Rep_EntranceDayLogTotal, nullptr,
+                       [&](TRep_EntranceDayLogTotal& r) { r.Execute(request, users); });
+        },
+        "SystemScenario_DayTotals");
+    ASSERT_EQ(run.Printed.value(0).size(), 1);
+    // The grand totals are the last four count lines: entries, exits, errors, all.
+    QStringList totals;
+    for (const QString& line : run.Printed[0][0].split('\n'))
+        if (QRegularExpression(R"(^\s*(入|退|エ|計)\s)").match(line).hasMatch())
+            totals << line.split(' ', Qt::SkipEmptyParts).last();
+    EXPECT_EQ(totals.mid(totals.size() - 4), (QStringList{"3", "1", "1", "5"}))
+        << run.Printed[0][0].toStdString();
+
+    // A deleted person leaves the units.
+    ChooseCode(persons, "0002");
+    persons->btnDel->click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !Sim.HasPerson(1, "0002") && !Sim.HasPerson(2, "0002"); }, WaitMs));
+    EXPECT_EQ(Rows("SELECT 個人コード FROM M_個人情報"), QStringList{"0001"});
+    persons->close();
+
+    // Old months go; the current one stays.
+    const QString old = QDate::currentDate().addMonths(-6).toString("'ENTRANCE_LOG'yyyy_MM");
+    SqlConnection::OpenFolder(Temp.Path())->Execute("CREATE TABLE " + old + " (a SHORT)");
+    auto* logs = OpenMdiChild(frmLogDelete);
+    logs->btnOK->click();
+    EXPECT_FALSE(QFile::exists(Temp.File(old + ".DB")));
+    EXPECT_TRUE(QFile::exists(Temp.File(LogTable() + ".DB")));
+    logs->close();
+    EXPECT_TRUE(texts.contains("終了しました。")) << texts.join('|').toStdString();
+}
