@@ -11,6 +11,7 @@
 #include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Form_EntranceGroupSetup.h"
 #include "entrance/Form_EntranceGroupSetup_Sub0.h"
+#include "entrance/Form_EntranceNowView.h"
 #include "entrance/Form_EntranceUser.h"
 #include "entrance/Form_LogDelete.h"
 #include "entrance/Form_UserEntry.h"
@@ -18,9 +19,12 @@
 #include "entrance/Unit_Entrance.h"
 #include "entrance/Unit_Users.h"
 #include "entrance/reports/Report_EntranceDayLogTotal.h"
+#include "entrance/reports/Report_RoomLogView.h"
+#include "entrance/reports/Report_UserEntranceLog.h"
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"
 
+#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,6 +103,26 @@ protected:
     }
     QString LogTable() const { return QDate::currentDate().toString("'ENTRANCE_LOG'yyyy_MM"); }
 
+    // Today's report of `global` for the subject (mode 0 all, 1 a person or unit, 2 a room),
+    // printed to PDF: the text of its pages.
+    template <class T>
+    QStringList PrintToday(QPointer<T>& global, int mode, const QString& code,
+                           const QString& name) {
+        TEntrance request;
+        request.SetStartDate(Date());
+        request.EndDate = Date();
+        request.FilterMode = mode;
+        request.FilterCode = code;
+        TUsers users;
+        users.Load(nullptr, 0);
+        const TReportRun run = RunReportBy(
+            [&] {
+                OpenReport(global, nullptr, [&](T& report) { report.Execute(request, users); });
+            },
+            name);
+        return run.Printed.value(0);
+    }
+
     void AddDepartment(TfrmCategorySetup* form, const QString& code, const QString& name) {
         form->BitBtn2->click();
         form->Ed_Code->setText(code);
@@ -140,6 +164,15 @@ protected:
         form->btnEntrance->click();
     }
 };
+
+// A room tile's entries, exits and persons in the room.
+QString TileText(TfrmEntranceGroupNowViewList* list, int room) {
+    const TframEntranceGroupNowView* tile = list->Tiles().value(room);
+    return tile ? QStringList{tile->Ed_LogINs->text(), tile->Ed_LogOUTs->text(),
+                              tile->Ed_NowIN->text()}
+                      .join(' ')
+                : QString();
+}
 
 // Answers every message box with OK, as an operator who agrees to everything, keeping the texts.
 class TAgreeToEveryBox {
@@ -215,38 +248,50 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     Sim.AddLogRecord(3, 11, 0, "0002");
     Sim.AddLogRecord(3, 11, 1, "0001");
     Sim.AddLogRecord(2, 21, 1, "0002");
-    const auto shown = [tiles](int room) {
-        const TframEntranceGroupNowView* tile = tiles->Tiles().value(room);
-        return tile ? QStringList{tile->Ed_LogINs->text(), tile->Ed_LogOUTs->text(),
-                                  tile->Ed_NowIN->text()}
-                          .join(' ')
-                    : QString();
-    };
+    const auto shown = [tiles](int room) { return TileText(tiles, room); };
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown(0) == "2 1 1" && shown(1) == "1 0 1"; }, WaitMs))
         << shown(0).toStdString() << " / " << shown(1).toStdString();
     tiles->grab().save(TestOutputFolder() + "/SystemScenario_rooms.png");
     delete tiles;
 
+    // The live view by person: 佐藤's day.
+    auto* now = OpenMdiChild(frmEntranceNowView);
+    ASSERT_TRUE(now);
+    now->LoadLogGrid("0002");
+    EXPECT_EQ(
+        QStringList({now->pnlUserName->text(), now->pnlINorOUT->text(), now->pnlINCount->text(),
+                     now->pnlOUTCount->text(), now->pnlErrorCount->text()})
+            .join('|'),
+        QString("佐藤|終退室|1|1|1"));
+    now->grab().save(TestOutputFolder() + "/SystemScenario_NowView.png");
+    now->close();
+
+    // The record report by person lists only his records.
+    const QString records =
+        PrintToday(Rep_UserEntranceLog, 1, "0002", "SystemScenario_UserRecords").join('\f');
+    EXPECT_TRUE(Unspaced(records).contains("認証数3認証率67%エラー数1入室数1退室数1"))
+        << records.toStdString();
+    EXPECT_FALSE(records.contains("山田")) << records.toStdString();
+
+    // The room stay report of the office: both came in, 佐藤 left.
+    const QString stays =
+        PrintToday(Rep_RoomLogView, 2, "1", "SystemScenario_RoomStays").join('\f');
+    EXPECT_TRUE(Unspaced(stays).contains("部屋名:事務所")) << stays.toStdString();
+    EXPECT_TRUE(Unspaced(stays).contains("0001山田認証機1")) << stays.toStdString();
+    EXPECT_EQ(Unspaced(stays).count("認証機2"), 2) << "佐藤 in and out at unit 2";
+    EXPECT_FALSE(stays.contains("認証機3")) << "another room's unit";
+
     // The day totals by unit print what the units reported.
-    TEntrance request;
-    request.SetStartDate(Date());
-    request.EndDate = Date();
-    TUsers users;
-    users.Load(nullptr, 0);
-    const TReportRun run = RunReportBy(
-        [&] {
-            OpenReport(Rep_EntranceDayLogTotal, nullptr,
-                       [&](TRep_EntranceDayLogTotal& r) { r.Execute(request, users); });
-        },
-        "SystemScenario_DayTotals");
-    ASSERT_EQ(run.Printed.value(0).size(), 1);
+    const QStringList dayTotals =
+        PrintToday(Rep_EntranceDayLogTotal, 0, "", "SystemScenario_DayTotals");
+    ASSERT_EQ(dayTotals.size(), 1);
     // The grand totals are the last four count lines: entries, exits, errors, all.
     QStringList totals;
-    for (const QString& line : run.Printed[0][0].split('\n'))
+    for (const QString& line : dayTotals[0].split('\n'))
         if (QRegularExpression(R"(^\s*(入|退|エ|計)\s)").match(line).hasMatch())
             totals << line.split(' ', Qt::SkipEmptyParts).last();
     EXPECT_EQ(totals.mid(totals.size() - 4), (QStringList{"3", "1", "1", "5"}))
-        << run.Printed[0][0].toStdString();
+        << dayTotals[0].toStdString();
 
     // A deleted person leaves the units.
     ChooseCode(persons, "0002");
@@ -265,4 +310,23 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     EXPECT_TRUE(QFile::exists(Temp.File(LogTable() + ".DB")));
     logs->close();
     EXPECT_TRUE(texts.contains("終了しました。")) << texts.join('|').toStdString();
+
+    // A management program logged in over the network (loopback) sees the same tiles, and
+    // follows the next record. Where Samba shares the folder, the share maps back to it here.
+    TRegistry mounts;
+    mounts.RootKey = HKEY::HKEY_LOCAL_MACHINE;
+    mounts.OpenKey(MountsRegistryKey, true);
+    mounts.WriteString("//" + QHostInfo::localHostName() + "/Zezoduzu", Temp.Path());
+    auto remote = NewLogIn();
+    remote->NetworkPresent = true;
+    ASSERT_TRUE(Attempt(*remote, "127.0.0.1", "管理者", "pw")) << Messages.join('|').toStdString();
+    EXPECT_TRUE(NetworkMode);
+    auto* remoteTiles = new TfrmEntranceGroupNowViewList(nullptr);
+    const auto remoteShown = [remoteTiles](int room) { return TileText(remoteTiles, room); };
+    EXPECT_EQ(remoteShown(0), "2 1 1");
+    Sim.AddLogRecord(3, 21, 1, "0001");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return remoteShown(1) == "1 1 0"; }, WaitMs))
+        << remoteShown(1).toStdString();
+    delete remoteTiles;
+    NetworkMode = false;
 }
