@@ -394,6 +394,7 @@ void TfrmEntranceNowView::ClearSummary() {
     for (QLabel* panel : {pnlEntranceName, pnlUserCode, pnlUserName, pnlINorOUT, pnlOpeTime,
                           pnlLivingTime, pnlINCount, pnlOUTCount, pnlErrorCount, pnlOpeRate})
         panel->clear();
+    FLatestTime = 0;
 }
 
 void TfrmEntranceNowView::LoadLogGrid(const QString& personCode, int unitID) {
@@ -459,14 +460,7 @@ void TfrmEntranceNowView::UserGridDblClick() {
     const QString code = UserGrid->Cells(0, row);
     if (row < 1 || code.isEmpty())
         return;
-    FBusy = true;
-    try {
-        LoadLogGrid(code);
-    } catch (...) {
-        FBusy = false;
-        throw;
-    }
-    FBusy = false;
+    LoadPicked(code, 0);
 }
 
 // The unit picked is the unit shown from now on, also when it has no record on the day, so a
@@ -477,9 +471,14 @@ void TfrmEntranceNowView::EntGrid1DblClick() {
     if (row < 1 || !IsNumber(id, 0))
         return;
     pnlEntranceCode->setText(id);
+    LoadPicked(QString(), id.toInt());
+}
+
+// A picked person's or unit's day; the poll does not reload meanwhile.
+void TfrmEntranceNowView::LoadPicked(const QString& personCode, int unitID) {
     FBusy = true;
     try {
-        LoadLogGrid(QString(), id.toInt());
+        LoadLogGrid(personCode, unitID);
     } catch (...) {
         FBusy = false;
         throw;
@@ -522,7 +521,9 @@ void TfrmEntranceNowView::Timer1Timer() {
     if (DateOf(ShownDate()) != Date() || pnlUserCode->text().isEmpty() ||
         !FEntrance->LogTableExists(ShownDate()))
         return;
-    if (!pnlLivingTime->text().isEmpty())
+    // Also while still blank: a record of this very second (or stamped a little ahead of
+    // this PC's clock) starts counting once the clock passes it.
+    if (FLatestTime > 0)
         pnlLivingTime->setText(ElapsedText(FLatestTime, Now(), ShownDate()));
     const qint64 fileTime = LogFileTime();
     if (fileTime == FLogFileTime || FBusy)

@@ -99,6 +99,7 @@ private:
     void FormCreate();
     void FillUnitList();
     void SwitchMode(bool userMode);
+    void LoadPicked(const QString& personCode, int unitID);
     // The person codes with records on the shown day; none without the month's table.
     QStringList CodesWithRecords() const;
     void ShowLatest(int row, const TRecordCounts& counts);
@@ -112,7 +113,7 @@ private:
     bool FBusy = true;
     bool FFirstTick = true;
     qint64 FLogFileTime = -1;
-    // The latest record's date and time, for its elapsed time.
+    // The latest record's date and time, for its elapsed time; 0 while none is shown.
     TDateTime FLatestTime = 0;
     // The operation column's colour of each record row, from row 1.
     QList<TColor> FLineColors;

@@ -165,6 +165,85 @@ TEST_F(NowView, PersonDayAndItsSummary) {
     EXPECT_EQ(Summary(), "会議室|C1|木村|エラー| 11:00:00|1時間30分5秒|0|0|1|");
 }
 
+// A record stamped in the very second of the reload, or a little ahead of this PC's clock,
+// has no elapsed time yet; it starts counting once the clock passes it.
+TEST_F(NowView, ElapsedTimeStartsOnceTheClockPassesTheRecord) {
+    Pick(View->UserGrid, "A1");
+    FNow = At(10, 12, 30, 5);
+    AddLater("A1", 22, "3/10/2026, 12:30:07", 1, 1);
+    View->Timer1Timer();
+    EXPECT_EQ(View->pnlOpeTime->text(), " 12:30:07");
+    EXPECT_EQ(View->pnlLivingTime->text(), "");
+    FNow = At(10, 12, 30, 9);
+    View->Timer1Timer();
+    EXPECT_EQ(View->pnlLivingTime->text(), "0時間0分2秒");
+}
+
+// An operator who types, pastes and clicks in any order: odd filter text keeps what was typed
+// and lists nobody it should not, a month without a log table shows nothing, printing without
+// a day shown only says so, and closing with the poll running frees the screen.
+TEST_F(NowView, OperatorInAnyOrder) {
+    QStringList messages;
+    TMessageAnswers answers(messages);
+    const QString printFirst = "記録を表示させて印刷して下さい。";
+
+    View->btnEntView->click();
+    View->BitBtn2->click();
+    Pick(View->EntGrid1, "1");
+    View->btnUserView->click();
+    EXPECT_EQ(View->LogGrid->Cells(0, 1), "");
+    View->BitBtn2->click();
+    EXPECT_EQ(messages, QStringList({printFirst, printFirst}));
+
+    // Typed, then pasted; the box takes 7 bytes.
+    const struct {
+        const char *typed, *pasted, *kept;
+        QStringList codes;
+    } odd[] = {
+        {"[", "", "[", {""}},           {"A1' OR '1'='1", "", "A1' OR ", {""}},
+        {"%", "", "%", {""}},           {"O", "'1", "O'1", {"O'1"}},
+        {"B", "ＸＸＸＸ", "B", {"B1"}}, {"*", "", "*", {"A1", "B1", "O'1"}},
+    };
+    QLineEdit* code = View->cmbUserCode->lineEdit();
+    for (const auto& c : odd) {
+        SCOPED_TRACE(c.typed);
+        code->clear();
+        code->setFocus();
+        QTest::keyClicks(code, c.typed);
+        code->insert(QString::fromUtf8(c.pasted));
+        QTest::keyClick(code, Qt::Key_Return);
+        EXPECT_EQ(View->cmbUserCode->currentText(), QString::fromUtf8(c.kept));
+        EXPECT_EQ(Listed(), c.codes);
+    }
+    View->btnClear->click();
+
+    // February has no log table.
+    View->Ed_sDate->setDate(QDate(2026, 2, 10));
+    EXPECT_EQ(Listed(), QStringList({""}));
+    View->ChkIsLogSerch->setChecked(false);
+    View->btnSearchClick();
+    EXPECT_EQ(Listed(), QStringList({"A1", "A2", "B1", "C1", "O'1"}));
+    Pick(View->UserGrid, "A1");
+    EXPECT_EQ(Summary(), "|||||||||");
+    View->Timer1Timer();
+    View->BitBtn2->click();
+    View->btnEntView->click();
+    EXPECT_EQ(View->LogGrid->Cells(0, 1), "");
+    View->BitBtn2->click();
+    EXPECT_EQ(messages.size(), 4);
+    EXPECT_EQ(messages.value(3), printFirst);
+
+    // Back to today in unit mode: the unit picked before.
+    View->btnMoveToday->click();
+    EXPECT_EQ(Records(), QStringList({"  8:00:00 入 A1 山田 正面", "  9:00:00 エラー A1 山田 正面",
+                                      " 10:00:00 入 O'1 尾 正面"}));
+
+    ASSERT_TRUE(View->Timer1->isActive());
+    View->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(View.isNull());
+}
+
 // Another day shows its records once: no elapsed time, no reload when the log changes.
 TEST_F(NowView, AnotherDayIsNotFollowed) {
     View->Ed_sDate->setDate(QDate(2026, 3, 9));
