@@ -5,8 +5,10 @@
 #include "entrance/reports/PeriodRules.h"
 #include "ui/UpDown.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -215,6 +217,78 @@ TEST_F(PrintSetupDialogs, NothingToChooseClosesTheDialog) {
     Run("DELETE FROM entranceState", true);
     EXPECT_TRUE(Open<TfrmPrintSetupByEntrance>()->Closing());
     EXPECT_EQ(Messages, QStringList{"認証機が登録されていません。"});
+}
+
+// What an operator pastes passes no key filter; leaving the box sorts it out.
+TEST_F(PrintSetupDialogs, PastedTextIsTakenOrShownBack) {
+    auto form = Open<TfrmPrintSetupByEntrance>();
+    TypeAndLeave(form->Ed_Month, "11");
+    const struct {
+        QLineEdit* edit;
+        QString pasted;
+        QString shown;
+    } cases[] = {
+        {form->Ed_Year, "abc", "2024"},                   // no number: the up-down's position
+        {form->Ed_Year, "２０３０", "2024"},              // full-width digits are no number
+        {form->Ed_Month, "-3", "2"},                      // out of bounds: the current month
+        {form->Ed_Month, " 5", "5"},                      //
+        {form->Ed_StartDate, "xx", "2024/02/29"},         // no date: the picker's
+        {form->Ed_StartDate, "2024-02-10", "2024/02/10"}, // the mask keeps the digits
+    };
+    for (const auto& c : cases) {
+        form->RadioMonth->setChecked(c.edit != form->Ed_StartDate);
+        form->RadioDay->setChecked(c.edit == form->Ed_StartDate);
+        QGuiApplication::clipboard()->setText(c.pasted);
+        c.edit->setFocus();
+        c.edit->selectAll();
+        // Ctrl+V as a keyboard gives it: a control character, not "v".
+        QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString(QChar(0x16)));
+        QApplication::sendEvent(c.edit, &paste);
+        QTest::keyClick(c.edit, Qt::Key_Tab);
+        EXPECT_EQ(c.edit->text(), c.shown) << c.pasted.toStdString();
+    }
+    EXPECT_EQ(form->UpDownMonth->Position(), 5);
+    EXPECT_EQ(form->Ed_sDate->date(), QDate(2024, 2, 10));
+}
+
+// Modes switched back and forth, the same report twice, and the dialog closed while its
+// report's preview is open.
+TEST_F(PrintSetupDialogs, RunsAgainAndSurvivesBeingClosedUnderItsReport) {
+    auto owned = Open<TfrmPrintSetupByEntrance>();
+    QPointer<TfrmPrintSetupByEntrance> form = owned.get();
+    form->RadioLog->click();
+    for (int i = 0; i < 3; ++i) {
+        form->RadioMonth->click();
+        form->RadioDay->click();
+    }
+    EXPECT_TRUE(form->RadioTotal->isChecked());
+    EXPECT_FALSE(form->pnlDayDate->isHidden());
+    EXPECT_TRUE(form->pnlMonthDate->isHidden());
+    const TReportRun first = PrintFrom(*form, "again");
+    const TReportRun second = PrintFrom(*form, "again");
+    EXPECT_EQ(first.PreviewPages, 1);
+    EXPECT_EQ(second.Printed, first.Printed);
+
+    // Sooner than the preview's own handling, the dialog is closed.
+    QTimer closer;
+    bool closedUnder = false;
+    closer.setInterval(1);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (rptPreview && rptPreview->isVisible() && form) {
+            closer.stop();
+            form->close();
+            closedUnder = true;
+        }
+    });
+    closer.start();
+    owned.release(); // the close frees it
+    const TReportRun closed = PrintFrom(*form, "closed");
+    EXPECT_TRUE(closedUnder);
+    EXPECT_EQ(closed.Printed, first.Printed);
+    EXPECT_TRUE(Rep_EntranceDayLogTotal.isNull());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
 }
 
 } // namespace

@@ -9,7 +9,8 @@ namespace {
 struct RoomLogView : LogReportFixture {
     RoomLogView() {
         Run("INSERT INTO M_個人情報 (個人コード,氏名,部門コード) VALUES ('P1','山田',1), "
-            "('P2','佐藤',1), ('P3','鈴木',1), ('P4','田中',1), ('P6','高橋',1)");
+            "('P2','佐藤',1), ('P3','鈴木',1), ('P4','田中',1), ('P5','伊藤',1), "
+            "('P6','高橋',1)");
         Run("INSERT INTO M_認証機グループ (認証機グループコード,認証機ID,認証機グループ名) "
             "VALUES (5,3,'会議室'), (5,4,'会議室')");
         Run("INSERT INTO entranceState (認証機ID,認証機名) VALUES (1,'正面'), (3,'表口'), "
@@ -26,7 +27,10 @@ struct RoomLogView : LogReportFixture {
              Row("P2", 11, "3/31/2026, 20:00:00", 1, 3), Row("P3", 11, "3/31/2026, 21:00:00", 1, 3),
              // P4's entry is lone: the failed exit and the exit outside the room do not count.
              Row("P4", 11, "3/31/2026, 10:00:00", 1, 3), Row("P4", 21, "3/31/2026, 11:00:00", 0, 4),
-             Row("P4", 21, "3/31/2026, 12:00:00", 1, 1)});
+             Row("P4", 21, "3/31/2026, 12:00:00", 1, 1),
+             // P5 enters twice in a row: the first entry is lone.
+             Row("P5", 11, "3/31/2026, 13:00:00", 1, 3), Row("P5", 12, "3/31/2026, 13:30:00", 1, 4),
+             Row("P5", 22, "3/31/2026, 15:00:00", 1, 4)});
         QStringList april{
             Row("P2", 21, "4/1/2026, 06:30:00", 1, 4), Row("P3", 22, "4/1/2026, 07:00:00", 1, 4),
             // An unregistered person leaving after the period's last day.
@@ -79,6 +83,10 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
         "P4 田中",
         "表口 10:00:00 ― ― ―",
         "在室時間計 0:00:00",
+        "P5 伊藤",
+        "表口 13:00:00 ― ― ―",
+        "裏口 13:30:00 15:00:00 裏口 1:30:00",
+        "在室時間計 1:30:00",
     };
     for (const QString& line : march31Lines)
         EXPECT_TRUE(HasLineText(march31, line)) << line.toStdString() << "\n"
