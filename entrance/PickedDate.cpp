@@ -1,11 +1,11 @@
 #include "PickedDate.h"
 
 #include "components/grids/InplaceEdit3D.h"
+#include "entrance/DigitBox.h"
 #include "entrance/Unit_CommonDates.h"
 #include "entrance/Unit_CommonText.h"
 
 #include <QDateEdit>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 std::optional<TDateTime> TypedDateTaken(const QString& text, TDateTime pickerDate) {
@@ -20,7 +20,8 @@ TPickedDate::TPickedDate(QWidget* parent) : QObject(parent) {
     Box->setInputMask(ToQtInputMask("9999/99/99;1;_"));
     Box->setMaxLength(10);
     Box->setMaximumWidth(Box->fontMetrics().horizontalAdvance("0000/00/00") + 16);
-    Box->installEventFilter(this);
+    Keys = new TDigitBox(
+        Box, [this] { BoxExit(); }, "/");
     Picker = new QDateEdit(parent);
     Picker->setCalendarPopup(true);
     Picker->setDisplayFormat("yyyy/MM/dd");
@@ -51,23 +52,4 @@ void TPickedDate::BoxExit() {
         SetDate(*typed);
     else
         CloseUp();
-}
-
-bool TPickedDate::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != Box)
-        return false;
-    if (event->type() == QEvent::FocusOut) {
-        BoxExit();
-        return false;
-    }
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && EnterNext) {
-        EnterNext->setFocus(Qt::TabFocusReason);
-        return true;
-    }
-    // Typed characters other than digits and "/" are dropped; control keys pass.
-    const QString text = key->text();
-    return text.size() == 1 && text[0].isPrint() && !text[0].isDigit() && text[0] != '/';
 }

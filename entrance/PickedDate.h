@@ -7,6 +7,7 @@
 #include <optional>
 
 class QDateEdit;
+class TDigitBox;
 class QLineEdit;
 class QWidget;
 
@@ -18,8 +19,8 @@ std::optional<TDateTime> TypedDateTaken(const QString& text, TDateTime pickerDat
 // A date box (masked "9999/99/99") with its drop-down picker beside it, as the period
 // screens show a date. The picker's date is the one that counts: each pick is written into
 // the box, and a date typed into the box is taken over by the rule above when the box is
-// left. The box takes digits, "/" and Backspace; Enter moves the focus on. Tab skips the
-// picker.
+// left. The box takes digits and "/" (Keys); Enter moves the focus to Keys->Next. Tab skips
+// the picker.
 class TPickedDate final : public QObject {
     Q_OBJECT
 public:
@@ -29,9 +30,7 @@ public:
 
     QLineEdit* Box;
     QDateEdit* Picker;
-    // Where Enter in the box moves the focus; without one the form moves it to the next
-    // control.
-    QWidget* EnterNext = nullptr;
+    TDigitBox* Keys;
 
     // The picker's date, without time of day.
     TDateTime Date() const;
@@ -43,7 +42,4 @@ public:
     void CloseUp();
     // The box was left: the picker takes the typed date, or the box shows the picker's.
     void BoxExit();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };

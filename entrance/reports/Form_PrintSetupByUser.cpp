@@ -1,5 +1,6 @@
 #include "Form_PrintSetupByUser.h"
 
+#include "entrance/DigitBox.h"
 #include "entrance/PickedDate.h"
 #include "entrance/Unit_CommonText.h"
 #include "entrance/Unit_Entrance.h"
@@ -62,8 +63,8 @@ void TfrmPrintSetupByUser::CreateControls() {
     Ed_sDate = StartDate->Picker;
     Ed_EndDate = EndDate->Box;
     Ed_eDate = EndDate->Picker;
-    StartDate->EnterNext = Ed_EndDate;
-    EndDate->EnterNext = RadioItem;
+    StartDate->Keys->Next = Ed_EndDate;
+    EndDate->Keys->Next = RadioItem;
     for (QWidget* w :
          std::initializer_list<QWidget*>{new QLabel("印　刷　日", period), Ed_StartDate, Ed_sDate,
                                          new QLabel("～", period), Ed_EndDate, Ed_eDate})

@@ -1,10 +1,10 @@
 #include "Form_PrintSetupLog.h"
 
+#include "entrance/DigitBox.h"
 #include "entrance/PickedDate.h"
 #include "entrance/Unit_CommonDates.h"
 #include "entrance/Unit_Entrance.h"
 #include "entrance/Unit_Users.h"
-#include "entrance/reports/DigitBox.h"
 #include "entrance/reports/PeriodRules.h"
 #include "entrance/reports/Report_EntranceDayLogTotal.h"
 #include "entrance/reports/Report_EntranceMonthLogTotal.h"
@@ -94,8 +94,8 @@ QWidget* TfrmPrintSetupLog::CreateDayDate() {
     layout->addWidget(Ed_EndDate);
     layout->addWidget(Ed_eDate);
     layout->addStretch();
-    FStart->EnterNext = Ed_EndDate;
-    FEnd->EnterNext = RadioDay;
+    FStart->Keys->Next = Ed_EndDate;
+    FEnd->Keys->Next = RadioDay;
     return pnlDayDate;
 }
 

@@ -121,6 +121,12 @@ TEST_F(PrintSetupDialogs, TypedDatesGoOverToThePickers) {
     EXPECT_EQ(form->Ed_EndDate->text(), "2024/02/29");
     form->Ed_eDate->setDate(QDate(2024, 2, 15));
     EXPECT_EQ(form->Ed_EndDate->text(), "2024/02/15");
+    // Enter moves from the start date to the end date, and on to the day mode.
+    form->Ed_StartDate->setFocus();
+    QTest::keyClick(form->Ed_StartDate, Qt::Key_Return);
+    EXPECT_TRUE(form->Ed_EndDate->hasFocus());
+    QTest::keyClick(form->Ed_EndDate, Qt::Key_Enter);
+    EXPECT_TRUE(form->RadioDay->hasFocus());
 }
 
 TEST_F(PrintSetupDialogs, RefusedPeriodsKeepTheDialogAndItsSettings) {

@@ -2,13 +2,14 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 
-TDigitBox::TDigitBox(QLineEdit* edit, std::function<void()> exit)
-    : QObject(edit), FExit(std::move(exit)) {
+TDigitBox::TDigitBox(QLineEdit* edit, std::function<void()> exit, const QString& extra)
+    : QObject(edit), FExit(std::move(exit)), FExtra(extra) {
     edit->installEventFilter(this);
 }
 
-bool TDigitBox::eventFilter(QObject* watched, QEvent* event) {
+bool TDigitBox::eventFilter(QObject*, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
         FExit();
         return false;
@@ -17,15 +18,14 @@ bool TDigitBox::eventFilter(QObject* watched, QEvent* event) {
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        if (Next)
-            Next->setFocus(Qt::TabFocusReason);
+        if (!Next)
+            return false;
+        Next->setFocus(Qt::TabFocusReason);
         return true;
     }
-    if (key->key() == Qt::Key_Backspace)
-        return false;
-    // Keys without a character (arrows, Tab, Delete) keep their own work.
     const QString text = key->text();
     if (text.isEmpty() || !text.at(0).isPrint())
         return false;
-    return !(text.size() == 1 && text.at(0) >= '0' && text.at(0) <= '9');
+    return !std::all_of(text.begin(), text.end(),
+                        [this](QChar c) { return (c >= '0' && c <= '9') || FExtra.contains(c); });
 }
