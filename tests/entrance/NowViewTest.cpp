@@ -260,6 +260,28 @@ TEST_F(NowView, AnotherDayIsNotFollowed) {
     EXPECT_EQ(Summary(), "|||||||||");
 }
 
+// Each mode says what a double-click, the search and the print button do.
+TEST_F(NowView, ModeTexts) {
+    EXPECT_EQ(View->windowTitle(), "現在の入退室状況");
+    const struct {
+        QPushButton* button;
+        const char *grid, *message, *print;
+    } modes[] = {
+        {View->btnEntView, "認証機をダブルクリックすると記録を表示します。",
+         "認証機を最後に使用した利用者を検索することが出来ます。",
+         "現在表示中の認証機で印刷します。"},
+        {View->btnUserView, "利用者をダブルクリックすると記録を表示します。",
+         "利用者が最後に利用した認証機を検索することが出来ます。",
+         "現在表示中の利用者で印刷します。"},
+    };
+    for (const auto& m : modes) {
+        m.button->click();
+        EXPECT_EQ(View->PanelGridMsg->text(), m.grid);
+        EXPECT_EQ(View->pnlMessage->text(), m.message);
+        EXPECT_EQ(View->pnlPrintView->text(), m.print);
+    }
+}
+
 // A unit's day lists everybody who used it; the unit picked stays the unit shown when it has
 // no record, so a date change shows that unit's day.
 TEST_F(NowView, UnitDay) {

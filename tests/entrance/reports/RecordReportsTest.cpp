@@ -39,9 +39,10 @@ TEST_F(RecordReports, ByPersonDayByDayWithHeadsSumsAndRates) {
     ASSERT_EQ(run.Printed.value(0).size(), 3);
     EXPECT_EQ(run.Printed.value(1), run.Printed[0]) << "a second print run starts over";
     const QStringList& pages = run.Printed[0];
-    for (const QString& page : pages) {
-        EXPECT_TRUE(HasText(page, Day(3, 28) + " ～ " + Day(4, 2)));
-        EXPECT_TRUE(HasText(page, "事業所名 : 山田工業"));
+    for (int i = 0; i < pages.size(); ++i) {
+        EXPECT_TRUE(HasText(pages[i], Day(3, 28) + " ～ " + Day(4, 2)));
+        EXPECT_TRUE(HasText(pages[i], "事業所名 : 山田工業"));
+        EXPECT_TRUE(HasText(pages[i], QString("Page: %1").arg(i + 1)));
     }
     // 60 records: a head and 49 lines, then 11 lines and the sum on the next page.
     EXPECT_TRUE(HasText(pages[0], "【" + Day(3, 30) + "】"));
