@@ -51,12 +51,23 @@ void TDBDataSet::LoadRows(QList<TRow>& rows) {
     MakeLiveTable(*statement, connection);
 }
 
+// A column of a declared kind has its field type before the first row, so its values are read
+// straight into the field's form; an expression's type waits for its first value, so its values
+// are converted once the rows are in.
 void TDBDataSet::ReadResult(SqlStatement& statement, QList<TRow>& rows) {
     const int count = statement.ColumnCount();
+    QList<TFieldType> types(count, ftUnknown);
+    for (int i = 0; i < count; ++i)
+        if (statement.Column(i).Kind != ColumnKind::Unknown)
+            types[i] = FieldTypeOfColumn(statement.Column(i), QVariant());
     QList<QVariant> samples(count);
     while (statement.Step()) {
         TRow row(count);
         for (int i = 0; i < count; ++i) {
+            if (types[i] != ftUnknown) {
+                row[i] = FieldValue(types[i], statement, i);
+                continue;
+            }
             row[i] = statement.Value(i);
             if (samples[i].isNull())
                 samples[i] = row[i];
@@ -82,9 +93,10 @@ void TDBDataSet::ReadResult(SqlStatement& statement, QList<TRow>& rows) {
         if (column.Kind == ColumnKind::AutoInc || column.Table.isEmpty())
             def.Attributes |= faReadOnly;
     }
-    for (TRow& row : rows)
-        for (int i = 0; i < count; ++i)
-            row[i] = ToFieldValue(FieldDefs()[i].DataType, row[i]);
+    for (int i = 0; i < count; ++i)
+        if (types[i] == ftUnknown)
+            for (TRow& row : rows)
+                row[i] = ToFieldValue(FieldDefs()[i].DataType, row[i]);
 }
 
 void TDBDataSet::MakeLiveTable(SqlStatement& statement, SqlConnection& connection) {

@@ -1,8 +1,33 @@
 #include "FieldKinds.h"
 
+#include "storage/Statement.h"
+
 #include <limits>
 
 namespace {
+bool IsWholeType(TFieldType type) {
+    return type == ftSmallint || type == ftInteger || type == ftWord || type == ftAutoInc;
+}
+
+bool IsRealType(TFieldType type) {
+    switch (type) {
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsTextType(TFieldType type) {
+    return ColumnKindOfField(type) != ColumnKind::Blob && !IsWholeType(type) && !IsRealType(type) &&
+           type != ftLargeint && type != ftBoolean;
+}
+
 TFieldType FieldTypeOfValue(const QVariant& sample) {
     switch (sample.typeId()) {
     case QMetaType::LongLong: {
@@ -120,4 +145,44 @@ QVariant ToFieldValue(TFieldType type, const QVariant& value) {
     default:
         return value.toString();
     }
+}
+
+QVariant FieldValue(TFieldType type, const SqlStatement& statement, int index) {
+    switch (statement.ValueKind(index)) {
+    case ColumnKind::Unknown:
+        return {};
+    case ColumnKind::Integer: {
+        const qint64 v = statement.IntegerValue(index);
+        if (IsWholeType(type))
+            return int(v);
+        if (IsRealType(type))
+            return double(v);
+        if (type == ftLargeint)
+            return qlonglong(v);
+        if (type == ftBoolean)
+            return v != 0;
+        break;
+    }
+    case ColumnKind::Float: {
+        const double v = statement.FloatValue(index);
+        if (IsWholeType(type))
+            return int(qRound64(v));
+        if (IsRealType(type))
+            return v;
+        if (type == ftBoolean)
+            return v != 0;
+        break;
+    }
+    case ColumnKind::String:
+        if (IsTextType(type))
+            return statement.Value(index);
+        break;
+    case ColumnKind::Blob:
+        if (ColumnKindOfField(type) == ColumnKind::Blob)
+            return statement.Value(index);
+        break;
+    default:
+        break;
+    }
+    return ToFieldValue(type, statement.Value(index));
 }

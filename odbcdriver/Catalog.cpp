@@ -10,7 +10,7 @@ namespace {
 // A result whose columns are named as the catalog call defines them; `types` gives each
 // column's SQL type (SQL_VARCHAR or SQL_SMALLINT or SQL_INTEGER).
 std::unique_ptr<OdbcResult> Make(const QStringList& names, const QList<SQLSMALLINT>& types) {
-    auto r = std::make_unique<OdbcResult>();
+    auto r = std::make_unique<OdbcResult>(int(names.size()));
     for (int i = 0; i < names.size(); ++i) {
         OdbcColumn c;
         c.Name = names[i];
@@ -45,7 +45,7 @@ std::unique_ptr<OdbcResult> Tables(SqlConnection& db, const QString& table, cons
         return r;
     for (const QString& name : db.TableNames())
         if (Matches(table, name))
-            r->Rows.push_back({Null, Null, name, QString("TABLE"), Null});
+            r->AddRow({Null, Null, name, QString("TABLE"), Null});
     return r;
 }
 
@@ -68,13 +68,13 @@ std::unique_ptr<OdbcResult> Columns(SqlConnection& db, const QString& table,
             DescribeKind(info.Kind, info.Size, c);
             const bool dateType = c.SqlType == SQL_TYPE_DATE || c.SqlType == SQL_TYPE_TIME ||
                                   c.SqlType == SQL_TYPE_TIMESTAMP;
-            r->Rows.push_back({Null, Null, name, info.Name, qlonglong(c.SqlType), info.DeclaredType,
-                               qlonglong(c.Size), qlonglong(c.Octets), Null, Null,
-                               qlonglong(info.NotNull ? SQL_NO_NULLS : SQL_NULLABLE), Null, Null,
-                               qlonglong(dateType ? SQL_DATETIME : c.SqlType),
-                               dateType ? QVariant(qlonglong(c.SqlType - 90)) : Null,
-                               c.SqlType == SQL_VARCHAR ? QVariant(qlonglong(c.Octets)) : Null,
-                               qlonglong(position), QString(info.NotNull ? "NO" : "YES")});
+            r->AddRow({Null, Null, name, info.Name, qlonglong(c.SqlType), info.DeclaredType,
+                       qlonglong(c.Size), qlonglong(c.Octets), Null, Null,
+                       qlonglong(info.NotNull ? SQL_NO_NULLS : SQL_NULLABLE), Null, Null,
+                       qlonglong(dateType ? SQL_DATETIME : c.SqlType),
+                       dateType ? QVariant(qlonglong(c.SqlType - 90)) : Null,
+                       c.SqlType == SQL_VARCHAR ? QVariant(qlonglong(c.Octets)) : Null,
+                       qlonglong(position), QString(info.NotNull ? "NO" : "YES")});
         }
     }
     return r;
@@ -88,9 +88,9 @@ std::unique_ptr<OdbcResult> Statistics(SqlConnection& db, const QString& table) 
     int position = 0;
     for (const ColumnInfo& info : db.Columns(table))
         if (info.PrimaryKey)
-            r->Rows.push_back({Null, Null, table, qlonglong(SQL_FALSE), Null, QString("PrimaryKey"),
-                               qlonglong(SQL_INDEX_OTHER), qlonglong(++position), info.Name,
-                               QString("A"), Null, Null, Null});
+            r->AddRow({Null, Null, table, qlonglong(SQL_FALSE), Null, QString("PrimaryKey"),
+                       qlonglong(SQL_INDEX_OTHER), qlonglong(++position), info.Name, QString("A"),
+                       Null, Null, Null});
     return r;
 }
 
@@ -100,8 +100,7 @@ std::unique_ptr<OdbcResult> PrimaryKeys(SqlConnection& db, const QString& table)
     int position = 0;
     for (const ColumnInfo& info : db.Columns(table))
         if (info.PrimaryKey)
-            r->Rows.push_back(
-                {Null, Null, table, info.Name, qlonglong(++position), QString("PrimaryKey")});
+            r->AddRow({Null, Null, table, info.Name, qlonglong(++position), QString("PrimaryKey")});
     return r;
 }
 
@@ -125,19 +124,19 @@ std::unique_ptr<OdbcResult> TypeInfo(SQLSMALLINT type) {
         const bool dateType =
             kind == ColumnKind::Date || kind == ColumnKind::Time || kind == ColumnKind::DateTime;
         const QString name = DeclaredTypeOf(kind, 0).section(' ', 0, 0);
-        r->Rows.push_back({name, qlonglong(c.SqlType), qlonglong(c.Size),
-                           text       ? QVariant(QString("'"))
-                           : dateType ? QVariant(QString("#"))
-                                      : Null,
-                           text       ? QVariant(QString("'"))
-                           : dateType ? QVariant(QString("#"))
-                                      : Null,
-                           kind == ColumnKind::String ? QVariant(QString("length")) : Null,
-                           qlonglong(SQL_NULLABLE), qlonglong(SQL_FALSE),
-                           qlonglong(kind == ColumnKind::Blob ? SQL_PRED_NONE : SQL_SEARCHABLE),
-                           Null, qlonglong(SQL_FALSE), qlonglong(SQL_FALSE), name, Null, Null,
-                           qlonglong(dateType ? SQL_DATETIME : c.SqlType),
-                           dateType ? QVariant(qlonglong(c.SqlType - 90)) : Null, Null, Null});
+        r->AddRow({name, qlonglong(c.SqlType), qlonglong(c.Size),
+                   text       ? QVariant(QString("'"))
+                   : dateType ? QVariant(QString("#"))
+                              : Null,
+                   text       ? QVariant(QString("'"))
+                   : dateType ? QVariant(QString("#"))
+                              : Null,
+                   kind == ColumnKind::String ? QVariant(QString("length")) : Null,
+                   qlonglong(SQL_NULLABLE), qlonglong(SQL_FALSE),
+                   qlonglong(kind == ColumnKind::Blob ? SQL_PRED_NONE : SQL_SEARCHABLE), Null,
+                   qlonglong(SQL_FALSE), qlonglong(SQL_FALSE), name, Null, Null,
+                   qlonglong(dateType ? SQL_DATETIME : c.SqlType),
+                   dateType ? QVariant(qlonglong(c.SqlType - 90)) : Null, Null, Null});
     }
     return r;
 }

@@ -3,6 +3,8 @@
 #include "base/DateTime.h"
 #include "storage/JetFunctions.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -55,55 +57,125 @@ bool TextToNumber(const QString& text, SQLSMALLINT sqlType, QVariant& value) {
     return ok;
 }
 
+using Kind = StoredValue::Kind;
+
 // The value as a day number, when it is one.
-bool DayNumber(const QVariant& v, double& day) {
-    if (v.typeId() == QMetaType::QString)
-        return ParseJetDateTime(v.toString(), day);
-    bool ok = false;
-    day = v.toDouble(&ok);
-    return ok;
+bool DayNumber(const StoredValue& v, double& day) {
+    switch (v.Type) {
+    case Kind::Integer:
+        day = double(v.Integer);
+        return true;
+    case Kind::Real:
+        day = v.Real;
+        return true;
+    case Kind::Text:
+        return ParseJetDateTime(QString::fromUtf8(v.Bytes), day);
+    default: {
+        bool ok = false;
+        day = v.ToVariant().toDouble(&ok);
+        return ok;
+    }
+    }
 }
 
-QString DateText(double day, SQLSMALLINT sqlType) {
-    if (sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE)
-        return FormatDateTime("yyyy-mm-dd", day);
-    if (sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME)
-        return FormatDateTime("hh:nn:ss", day);
-    return FormatDateTime("yyyy-mm-dd hh:nn:ss", day);
+// The value as a whole number the way a QVariant converts it.
+qint64 WholeOf(const StoredValue& v) {
+    return v.Type == Kind::Integer ? v.Integer : v.ToVariant().toLongLong();
 }
 
-QString Text(const QVariant& v, SQLSMALLINT sqlType) {
+// Room for the text of a value that is not stored as text: a number or a date is written
+// into Chars, a real number's or a blob's text is made in Made.
+struct TextRoom {
+    char Chars[64];
+    QByteArray Made;
+};
+
+// Writes `value` in decimal with zeros in front up to `width` characters (before a minus sign
+// too, as the date formatting pads); returns the end.
+char* PutPadded(char* out, int value, int width) {
+    char digits[16];
+    char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    for (auto n = end - digits; n < width; ++n)
+        *out++ = '0';
+    return std::copy(digits, end, out);
+}
+
+// A day number as ODBC's date, time or timestamp text ("yyyy-mm-dd hh:nn:ss").
+QByteArrayView DateText(double day, SQLSMALLINT sqlType, TextRoom& room) {
+    const bool dateOnly = sqlType == SQL_TYPE_DATE || sqlType == SQL_DATE;
+    const bool timeOnly = sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME;
+    const QChar separator = FormatSettings().TimeSeparator;
+    if (separator.unicode() >= 0x80)
+        return room.Made = FormatDateTime(dateOnly   ? "yyyy-mm-dd"
+                                          : timeOnly ? "hh:nn:ss"
+                                                     : "yyyy-mm-dd hh:nn:ss",
+                                          day)
+                               .toUtf8();
+    int y, m, d, h, n, s, ms;
+    DecodeDate(day, y, m, d);
+    DecodeTime(day, h, n, s, ms);
+    char* p = room.Chars;
+    if (!timeOnly) {
+        p = PutPadded(p, y, 4);
+        *p++ = '-';
+        p = PutPadded(p, m, 2);
+        *p++ = '-';
+        p = PutPadded(p, d, 2);
+    }
+    if (!dateOnly && !timeOnly)
+        *p++ = ' ';
+    if (!dateOnly) {
+        p = PutPadded(p, h, 2);
+        *p++ = char(separator.unicode());
+        p = PutPadded(p, n, 2);
+        *p++ = char(separator.unicode());
+        p = PutPadded(p, s, 2);
+    }
+    return QByteArrayView(room.Chars, p - room.Chars);
+}
+
+// The value as text in UTF-8: a date column's number as a date, a real number to 15 digits, a
+// blob in hexadecimal.
+QByteArrayView Text(const StoredValue& v, SQLSMALLINT sqlType, TextRoom& room) {
     double day;
-    if (IsDateType(sqlType) && v.typeId() != QMetaType::QString && DayNumber(v, day))
-        return DateText(day, sqlType);
-    if (v.typeId() == QMetaType::Double)
-        return QString::number(v.toDouble(), 'g', 15);
-    if (v.typeId() == QMetaType::QByteArray)
-        return QString::fromLatin1(v.toByteArray().toHex().toUpper());
-    return v.toString();
+    if (v.Type == Kind::Text)
+        return v.Bytes;
+    if (IsDateType(sqlType) && DayNumber(v, day))
+        return DateText(day, sqlType, room);
+    switch (v.Type) {
+    case Kind::Integer:
+        return QByteArrayView(
+            room.Chars,
+            std::to_chars(room.Chars, room.Chars + sizeof room.Chars, v.Integer).ptr - room.Chars);
+    case Kind::Real:
+        return room.Made = QString::number(v.Real, 'g', 15).toLatin1();
+    default:
+        return room.Made = v.Bytes.toByteArray().toHex().toUpper();
+    }
 }
 
 // A value as binary data: a number as the bytes of its default C type (a bookmark: four).
-QByteArray Bytes(const QVariant& v, SQLSMALLINT sqlType) {
-    if (v.typeId() == QMetaType::QByteArray)
-        return v.toByteArray();
-    if (v.typeId() == QMetaType::QString)
-        return v.toString().toUtf8();
-    auto raw = [](auto n) { return QByteArray(reinterpret_cast<const char*>(&n), sizeof n); };
+QByteArrayView Bytes(const StoredValue& v, SQLSMALLINT sqlType, TextRoom& room) {
+    if (v.Type == Kind::Text || v.Type == Kind::Blob)
+        return v.Bytes;
+    auto raw = [&](auto n) {
+        memcpy(room.Chars, &n, sizeof n);
+        return QByteArrayView(room.Chars, sizeof n);
+    };
     switch (sqlType) {
     case SQL_SMALLINT:
-        return raw(SQLSMALLINT(v.toLongLong()));
+        return raw(SQLSMALLINT(WholeOf(v)));
     case SQL_INTEGER:
-        return raw(SQLINTEGER(v.toLongLong()));
+        return raw(SQLINTEGER(WholeOf(v)));
     case SQL_BIT:
-        return raw(SQLCHAR(v.toLongLong() != 0));
+        return raw(SQLCHAR(WholeOf(v) != 0));
     default:
-        return raw(v.toDouble());
+        return raw(v.Type == Kind::Integer ? double(v.Integer) : v.Real);
     }
 }
 
 // Copies bytes from `*offset` with room for `terminator` zero bytes.
-Conversion CopyBytes(const QByteArray& bytes, SQLPOINTER target, SQLLEN bufferLength,
+Conversion CopyBytes(QByteArrayView bytes, SQLPOINTER target, SQLLEN bufferLength,
                      SQLLEN* indicator, qint64* offset, int terminator) {
     const qint64 from = offset ? *offset : 0;
     if (offset && from > 0 && from >= bytes.size())
@@ -147,26 +219,32 @@ struct Number {
     double Real = 0;
 };
 
-bool ReadNumber(const QVariant& v, Number& n) {
+bool ReadNumber(const StoredValue& v, Number& n) {
     bool ok = false;
-    if (v.typeId() == QMetaType::LongLong) {
+    switch (v.Type) {
+    case Kind::Integer:
         n.Whole = true;
-        n.Integer = v.toLongLong();
+        n.Integer = v.Integer;
         n.Real = double(n.Integer);
         return true;
-    }
-    if (v.typeId() == QMetaType::QString) {
-        n.Integer = v.toString().trimmed().toLongLong(&ok);
+    case Kind::Real:
+        n.Real = v.Real;
+        return true;
+    case Kind::Text: {
+        const QString text = QString::fromUtf8(v.Bytes).trimmed();
+        n.Integer = text.toLongLong(&ok);
         if (ok) {
             n.Whole = true;
             n.Real = double(n.Integer);
             return true;
         }
-        n.Real = v.toString().trimmed().toDouble(&ok);
+        n.Real = text.toDouble(&ok);
         return ok;
     }
-    n.Real = v.toDouble(&ok);
-    return ok;
+    default:
+        n.Real = v.ToVariant().toDouble(&ok);
+        return ok;
+    }
 }
 
 // Writes a number into an integer C type of [low, high]: 22003 when its whole part does not
@@ -188,7 +266,7 @@ template <typename T> Conversion PutWhole(const Number& n, SQLPOINTER target, SQ
     return c;
 }
 
-Conversion WriteNumber(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
+Conversion WriteNumber(const StoredValue& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
     Number n;
     if (!ReadNumber(v, n))
         return Fail("22018", "Invalid character value for cast");
@@ -229,16 +307,18 @@ Conversion WriteNumber(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, 
 }
 
 // A number as text must keep its whole digits: cutting them would give another number.
-bool WholeDigitsFit(const QVariant& value, const QString& text, SQLLEN bufferLength,
+bool WholeDigitsFit(const StoredValue& value, QByteArrayView text, SQLLEN bufferLength,
                     int charBytes) {
-    if (value.typeId() != QMetaType::LongLong && value.typeId() != QMetaType::Double)
+    if ((value.Type != Kind::Integer && value.Type != Kind::Real) ||
+        text.size() < bufferLength / charBytes)
         return true;
-    const qsizetype point = text.indexOf('.');
-    const qsizetype whole = point < 0 || text.contains('e') ? text.size() : point;
+    const auto point = std::find(text.begin(), text.end(), '.');
+    const bool exponent = std::find(text.begin(), text.end(), 'e') != text.end();
+    const qsizetype whole = exponent ? text.size() : point - text.begin();
     return bufferLength / charBytes > whole;
 }
 
-Conversion WriteDate(const QVariant& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
+Conversion WriteDate(const StoredValue& v, SQLSMALLINT cType, SQLPOINTER target, SQLLEN* ind) {
     double day;
     if (!DayNumber(v, day))
         return Fail("22018", "Invalid character value for cast");
@@ -324,11 +404,11 @@ SQLLEN FixedSize(SQLSMALLINT cType) {
     }
 }
 
-Conversion WriteValue(const QVariant& value, SQLSMALLINT sqlType, SQLSMALLINT cType,
+Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT cType,
                       SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator, qint64* offset) {
     if (cType == SQL_C_DEFAULT)
         cType = DefaultCType(sqlType);
-    if (value.isNull()) {
+    if (value.IsNull()) {
         if (offset && *offset > 0)
             return Conversion{SQL_NO_DATA, nullptr, QString()};
         if (!indicator)
@@ -338,21 +418,24 @@ Conversion WriteValue(const QVariant& value, SQLSMALLINT sqlType, SQLSMALLINT cT
             *offset = 1;
         return Conversion{};
     }
+    TextRoom room;
     switch (cType) {
     case SQL_C_CHAR:
     case SQL_C_WCHAR: {
-        const QString text = Text(value, sqlType);
+        const QByteArrayView text = Text(value, sqlType, room);
         const bool wide = cType == SQL_C_WCHAR;
         if (target && (!offset || *offset == 0) && !IsDateType(sqlType) &&
             !WholeDigitsFit(value, text, bufferLength, wide ? 2 : 1))
             return Fail("22003", "Numeric value out of range");
-        const QByteArray bytes =
-            wide ? QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2)
-                 : text.toUtf8();
-        return CopyBytes(bytes, target, bufferLength, indicator, offset, wide ? 2 : 1);
+        if (!wide)
+            return CopyBytes(text, target, bufferLength, indicator, offset, 1);
+        const QString chars = QString::fromUtf8(text);
+        return CopyBytes(
+            QByteArrayView(reinterpret_cast<const char*>(chars.utf16()), chars.size() * 2), target,
+            bufferLength, indicator, offset, 2);
     }
     case SQL_C_BINARY:
-        return CopyBytes(Bytes(value, sqlType), target, bufferLength, indicator, offset, 0);
+        return CopyBytes(Bytes(value, sqlType, room), target, bufferLength, indicator, offset, 0);
     case SQL_C_TYPE_DATE:
     case SQL_C_DATE:
     case SQL_C_TYPE_TIME:
@@ -363,7 +446,7 @@ Conversion WriteValue(const QVariant& value, SQLSMALLINT sqlType, SQLSMALLINT cT
     case SQL_C_UBIGINT:
         // A fixed bookmark bound into 4 bytes, as ODBC 2 defined it.
         if (bufferLength == 4)
-            return Put<SQLUINTEGER>(SQLUINTEGER(value.toLongLong()), target, indicator);
+            return Put<SQLUINTEGER>(SQLUINTEGER(WholeOf(value)), target, indicator);
         return WriteNumber(value, cType, target, indicator);
     default:
         return WriteNumber(value, cType, target, indicator);

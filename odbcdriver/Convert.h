@@ -16,11 +16,11 @@ SQLSMALLINT DefaultCType(SQLSMALLINT sqlType);
 // Bytes a value of a fixed-size C type takes; 0 for text and binary.
 SQLLEN FixedSize(SQLSMALLINT cType);
 
-// Writes a stored value (Null, qlonglong, double, QString, QByteArray) of a column of
-// `sqlType` into the buffer as `cType`. Text and binary values continue from `*offset` when
-// it is given (SQLGetData in pieces) and move it on; a cut value answers 01004 with the
-// length of what remained. A fixed bookmark takes 4 bytes when the buffer says so.
-Conversion WriteValue(const QVariant& value, SQLSMALLINT sqlType, SQLSMALLINT cType,
+// Writes a stored value of a column of `sqlType` into the buffer as `cType`. Text and binary
+// values continue from `*offset` when it is given (SQLGetData in pieces) and move it on; a cut
+// value answers 01004 with the length of what remained. A fixed bookmark takes 4 bytes when the
+// buffer says so.
+Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT cType,
                       SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator,
                       qint64* offset = nullptr);
 

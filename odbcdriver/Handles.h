@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Result.h"
 #include "storage/Connection.h"
 
 #include <QByteArray>
@@ -51,26 +52,6 @@ struct OdbcConnection : OdbcHandle {
     // Statement attributes set on the connection, the defaults of its new statements.
     SQLULEN CursorType = SQL_CURSOR_FORWARD_ONLY;
     SQLULEN UseBookmarks = SQL_UB_OFF;
-};
-
-// A described result column.
-struct OdbcColumn {
-    QString Name;
-    QString Table;
-    QString BaseName;
-    SQLSMALLINT SqlType = SQL_VARCHAR;
-    SQLULEN Size = 255;  // characters or digits
-    SQLLEN Octets = 255; // bytes the value can take
-    SQLSMALLINT Scale = 0;
-    bool Nullable = true;
-    bool AutoIncrement = false;
-    bool Updatable = true;
-};
-
-// The rows of a result, read all at once.
-struct OdbcResult {
-    QList<OdbcColumn> Columns;
-    std::vector<std::vector<QVariant>> Rows;
 };
 
 struct ColumnBinding {

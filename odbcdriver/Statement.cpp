@@ -54,17 +54,18 @@ QList<OdbcColumn> Describe(SqlStatement& prepared) {
 
 // An expression column whose kind the text does not tell takes the kind of its values.
 void DescribeFromValues(OdbcResult& r, const QList<ColumnInfo>& infos) {
+    using Kind = StoredValue::Kind;
     for (int c = 0; c < r.Columns.size(); ++c) {
         if (infos[c].Kind != ColumnKind::Unknown)
             continue;
         ColumnKind kind = ColumnKind::Unknown;
-        for (const auto& row : r.Rows) {
-            const QVariant& v = row[c];
-            const ColumnKind k = v.isNull()                            ? kind
-                                 : v.typeId() == QMetaType::QByteArray ? ColumnKind::Blob
-                                 : v.typeId() == QMetaType::QString    ? ColumnKind::String
-                                 : v.typeId() == QMetaType::Double     ? ColumnKind::Float
-                                                                       : ColumnKind::Integer;
+        for (int64_t row = 1; row <= r.RowCount(); ++row) {
+            const Kind type = r.Value(row, c).Type;
+            const ColumnKind k = type == Kind::Null   ? kind
+                                 : type == Kind::Blob ? ColumnKind::Blob
+                                 : type == Kind::Text ? ColumnKind::String
+                                 : type == Kind::Real ? ColumnKind::Float
+                                                      : ColumnKind::Integer;
             kind = (kind == ColumnKind::Unknown ||
                     (kind == ColumnKind::Integer && k == ColumnKind::Float))
                        ? k
@@ -139,21 +140,17 @@ SQLRETURN Run(OdbcStatement* st) {
             st->RowCount += p.Execute();
             return SQL_SUCCESS;
         }
-        auto result = std::make_unique<OdbcResult>();
+        auto result = std::make_unique<OdbcResult>(p.ColumnCount());
         p.Reset();
-        while (p.Step()) {
-            std::vector<QVariant> row(p.ColumnCount());
-            for (int c = 0; c < p.ColumnCount(); ++c)
-                row[c] = p.Value(c);
-            result->Rows.push_back(std::move(row));
-        }
+        while (p.Step())
+            result->AddRow(p);
         p.Reset();
         result->Columns = Describe(p);
         QList<ColumnInfo> infos;
         for (int c = 0; c < p.ColumnCount(); ++c)
             infos.append(p.Column(c));
         DescribeFromValues(*result, infos);
-        st->RowCount = SQLLEN(result->Rows.size());
+        st->RowCount = SQLLEN(result->RowCount());
         SetResult(st, std::move(result));
         return SQL_SUCCESS;
     } catch (const EDatabaseError& e) {
@@ -181,7 +178,7 @@ SQLUSMALLINT FillRow(OdbcStatement* st, SQLULEN i, int64_t row, bool& info) {
         SQLPOINTER target;
         SQLLEN* indicator;
         Target(st, b, i, target, indicator);
-        const QVariant value = column == 0 ? QVariant(qlonglong(row)) : r.Rows[row - 1][column - 1];
+        const StoredValue value = column == 0 ? StoredValue::Whole(row) : r.Value(row, column - 1);
         const SQLSMALLINT sqlType = column == 0 ? SQL_INTEGER : r.Columns[column - 1].SqlType;
         const SQLSMALLINT cType = column == 0 && b.CType == SQL_C_DEFAULT ? SQL_C_BINARY : b.CType;
         const Conversion c = WriteValue(value, sqlType, cType, target, b.BufferLength, indicator);
@@ -368,7 +365,7 @@ SQLRETURN Fetch(OdbcStatement* st, SQLSMALLINT orientation, SQLLEN offset, SQLUL
         return st->Post("HY106", "Fetch type out of range for a forward-only cursor");
     if (orientation == SQL_FETCH_BOOKMARK && st->UseBookmarks == SQL_UB_OFF)
         return st->Post("HY106", "Fetch type out of range: bookmarks are off");
-    const int64_t rows = int64_t(st->Result->Rows.size());
+    const int64_t rows = st->Result->RowCount();
     const int64_t size = int64_t(qMax<SQLULEN>(rowsetSize, 1));
     const RowsetMove move = MoveRowset(st->RowsetStart, rows, size, orientation, offset);
     st->RowsetStart = move.Start;
@@ -409,7 +406,7 @@ SQLRETURN GetData(OdbcStatement* st, SQLUSMALLINT column, SQLSMALLINT cType, SQL
         st->PieceOffset = 0;
     }
     const int64_t row = st->RowsetStart;
-    const QVariant value = column == 0 ? QVariant(qlonglong(row)) : r.Rows[row - 1][column - 1];
+    const StoredValue value = column == 0 ? StoredValue::Whole(row) : r.Value(row, column - 1);
     const SQLSMALLINT sqlType = column == 0 ? SQL_INTEGER : r.Columns[column - 1].SqlType;
     if (column == 0 && cType == SQL_C_DEFAULT)
         cType = SQL_C_BINARY;

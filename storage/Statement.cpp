@@ -273,16 +273,28 @@ QVariant SqlStatement::Value(int index) const {
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(h, index));
     case SQLITE_TEXT:
-        return QVariant(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(h, index)),
-                              sqlite3_column_bytes(h, index)));
-    case SQLITE_BLOB: {
-        const void* data = sqlite3_column_blob(h, index);
-        return QVariant(QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(h, index)));
-    }
+        return QVariant(QString::fromUtf8(BytesValue(index)));
+    case SQLITE_BLOB:
+        return QVariant(BytesValue(index).toByteArray());
     default:
         return QVariant();
     }
+}
+
+qint64 SqlStatement::IntegerValue(int index) const {
+    return sqlite3_column_int64(FParts[FCurrent].Handle, index);
+}
+
+double SqlStatement::FloatValue(int index) const {
+    return sqlite3_column_double(FParts[FCurrent].Handle, index);
+}
+
+QByteArrayView SqlStatement::BytesValue(int index) const {
+    sqlite3_stmt* h = FParts[FCurrent].Handle;
+    const void* data = sqlite3_column_type(h, index) == SQLITE_TEXT
+                           ? static_cast<const void*>(sqlite3_column_text(h, index))
+                           : sqlite3_column_blob(h, index);
+    return QByteArrayView(static_cast<const char*>(data), sqlite3_column_bytes(h, index));
 }
 
 bool SqlStatement::IsNull(int index) const {

@@ -4,6 +4,7 @@
 #include "Dialect.h"
 #include "TableFolder.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -63,6 +64,12 @@ public:
     const ColumnInfo& Column(int index);
     // The current row's value in a column: Null, qlonglong, double, QString or QByteArray.
     QVariant Value(int index) const;
+    // The current row's value as a whole or a real number, as SQLite converts it; for readers
+    // that take an Integer or a Float value (ValueKind) without a QVariant between.
+    qint64 IntegerValue(int index) const;
+    double FloatValue(int index) const;
+    // The current row's text (UTF-8) or blob bytes, valid until the next Step or Reset.
+    QByteArrayView BytesValue(int index) const;
     bool IsNull(int index) const;
     // The kind the current row's value has: Integer, Float, String, Blob; Unknown for Null.
     ColumnKind ValueKind(int index) const;
