@@ -197,8 +197,9 @@ Conversion CopyBytes(QByteArrayView bytes, SQLPOINTER target, SQLLEN bufferLengt
         if (terminator)
             memset(static_cast<char*>(target) + n, 0, size_t(terminator));
     }
+    // An empty value counts as read once it was given, so the next piece is SQL_NO_DATA.
     if (offset)
-        *offset = from + n;
+        *offset = bytes.isEmpty() ? 1 : from + n;
     if (n < remaining)
         return Conversion{SQL_SUCCESS_WITH_INFO, "01004", "String data, right truncated"};
     return Conversion{};

@@ -2,6 +2,7 @@
 
 #include "base/DateTime.h"
 #include "base/Stream.h"
+#include "dbengine/FieldKinds.h"
 
 namespace {
 
@@ -173,6 +174,66 @@ TEST_F(Query, PrepareChecksTheTextWithoutParameterValues) {
     q.SQL().Add("AND nosuchcolumn = 1");
     EXPECT_FALSE(q.Prepared());
     EXPECT_THROW(q.Prepare(), EDatabaseError);
+}
+
+// Each column kind takes its values in the field's form, as the field conversion makes them of
+// what SQLite holds, whatever that is: NULL, a number in a text column, text or a fraction in a
+// number column, dates at the day's edge, Japanese text, bytes.
+TEST_F(Query, ValuesOfEveryKindTakeTheirFieldForm) {
+    Run("CREATE TABLE 値 (k LONG, t TEXT (20), m LONGTEXT, s SHORT, l LONG, d DOUBLE, b BIT, "
+        "dt DATETIME, da DATE, ti TIME, bl LONGBINARY)");
+    auto c = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
+    auto insert = c->Prepare("INSERT INTO 値 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    const QVariant rows[][10] = {
+        {},
+        {"山田ｱｲｳ", "メモ\n二行目", -7, qlonglong(3000000000), 2.5, 1, 46357.75, 46357, 0.5,
+         QByteArray("\x00\xff\x10", 3)},
+        {12, "", 2.5, -2.5, 1e-300, 0.25, 46357 + 86399.9995 / 86400, -1.25, 0.9999999,
+         QString("文字")},
+        {"x", 7, "abc", "12", qlonglong(-3000000000), "true", 2958465.999988426, 1, 0,
+         QByteArray("")},
+    };
+    for (int k = 0; k < 4; ++k) {
+        insert->Bind(1, k);
+        for (int i = 0; i < 10; ++i)
+            insert->Bind(i + 2, rows[k][i]);
+        insert->Execute();
+    }
+    const QString select = "SELECT k, t, m, s, l, d, b, dt, da, ti, bl, d * 2 AS e, "
+                           "t || '' AS et FROM 値 ORDER BY k";
+    SetSQL(q, {select});
+    q.Open();
+    auto plain = c->Prepare(select);
+    for (; plain->Step(); q.Next()) {
+        ASSERT_FALSE(q.Eof());
+        for (int i = 0; i < q.FieldCount(); ++i) {
+            TField* field = q.Fields()[i];
+            const QVariant expected = ToFieldValue(field->DataType(), plain->Value(i));
+            QVariant read;
+            q.GetFieldData(field, read);
+            EXPECT_TRUE(read.typeId() == expected.typeId() && read == expected)
+                << "row " << q.RecNo() << " " << field->FieldName().toStdString() << ": "
+                << read.toString().toStdString() << " / " << expected.toString().toStdString();
+        }
+    }
+    EXPECT_TRUE(q.Eof());
+}
+
+// An open query holds no lock on its file: its rows were read whole, so another program
+// writes while a list is shown.
+TEST_F(Query, AnOpenQueryLetsOthersWrite) {
+    Run("INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, '総務')");
+    Run("INSERT INTO M_部門 (部門コード, 部門名) VALUES (2, '営業')");
+    SetSQL(q, {"SELECT 部門コード FROM M_部門"});
+    q.UniDirectional = true;
+    q.Open();
+    auto other = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
+    other->SetBusyTimeout(0);
+    EXPECT_NO_THROW(other->Execute("INSERT INTO M_部門 (部門コード, 部門名) VALUES (3, '開発')"));
+    int rows = 0;
+    for (; !q.Eof(); q.Next())
+        ++rows;
+    EXPECT_EQ(rows, 2);
 }
 
 } // namespace

@@ -13,6 +13,11 @@ template <size_t N> QByteArray Text(const char (&s)[N]) {
     return QByteArray(s, N - 1);
 }
 
+// The bytes as hexadecimal, as a client sees binary data.
+QString Hex(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
 // The state of the first diagnostic, or "" for none.
 std::string State(SQLSMALLINT type, SQLHANDLE h) {
     return Odbc::Diag(type, h).substr(0, 5);
@@ -249,6 +254,117 @@ TEST_F(Odbc, AReaderWithAutocommitOffLetsOthersWrite) {
                  ESqlError);
     ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Dbc, SQL_COMMIT), SQL_SUCCESS);
     EXPECT_NO_THROW(other->Execute("INSERT INTO M_部門 (部門コード, 部門名) VALUES (3, '開発')"));
+}
+
+// Every kind of value as a client reads it, as text, wide text and bytes: NULL, Japanese text
+// (also in pieces), whole and real numbers, bytes, and dates at the day's edges.
+TEST_F(Odbc, EveryKindOfValueAsTheClientReadsIt) {
+    Connect();
+    auto c = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
+    c->Execute("CREATE TABLE 値 (k LONG, t TEXT (20), m LONGTEXT, l LONG, d DOUBLE, b BIT, "
+               "dt DATETIME, da DATE, ti TIME, bl LONGBINARY)");
+    const QString memo = QString("あいうえおｶﾅ").repeated(50);
+    const double roundsUp = 46357 + 86399.9995 / 86400, lastSecond = 2958465.999988426;
+    const QVariant rows[][9] = {
+        {},
+        {"山田ｱｲｳ", memo, qlonglong(3000000000), 2.5, 1, 46357.75, 46357, 0.5,
+         QByteArray("\x00\xff\x10", 3)},
+        {"", "x", -7, 1e-300, 0, roundsUp, -1.25, 0.9999999, QByteArray("", 0)},
+        {"ｶﾅ", "", 0, 123456789.125, 1, lastSecond, 1, 0, QByteArray("a")},
+    };
+    auto insert = c->Prepare("INSERT INTO 値 VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    for (int k = 0; k < 4; ++k) {
+        insert->Bind(1, k);
+        for (int i = 0; i < 9; ++i)
+            insert->Bind(i + 2, rows[k][i]);
+        insert->Execute();
+    }
+    const struct {
+        int K;
+        const char* Column;
+        SQLSMALLINT CType;
+        QString Expected; // text as read, bytes in hexadecimal
+        SQLLEN Piece = 4096;
+    } cases[] = {
+        {0, "t", SQL_C_CHAR, "NULL"},
+        {0, "dt", SQL_C_WCHAR, "NULL"},
+        {0, "bl", SQL_C_BINARY, "NULL"},
+        {0, "l", SQL_C_CHAR, "NULL"},
+        {1, "t", SQL_C_CHAR, "山田ｱｲｳ"},
+        {1, "t", SQL_C_WCHAR, "山田ｱｲｳ"},
+        {1, "t", SQL_C_BINARY, Hex(QString("山田ｱｲｳ").toUtf8())},
+        {1, "m", SQL_C_CHAR, memo, 100},
+        {1, "m", SQL_C_WCHAR, memo, 101},
+        {1, "l", SQL_C_CHAR, "3000000000"},
+        {1, "d", SQL_C_CHAR, "2.5"},
+        {1, "b", SQL_C_WCHAR, "1"},
+        {1, "dt", SQL_C_CHAR, "2026-12-01 18:00:00"},
+        {1, "dt", SQL_C_WCHAR, "2026-12-01 18:00:00"},
+        {1, "da", SQL_C_CHAR, "2026-12-01"},
+        {1, "ti", SQL_C_CHAR, "12:00:00"},
+        {1, "bl", SQL_C_CHAR, "00FF10"},
+        {1, "bl", SQL_C_BINARY, "00FF10"},
+        {2, "t", SQL_C_CHAR, ""},
+        {2, "l", SQL_C_CHAR, "-7"},
+        {2, "l", SQL_C_BINARY, "F9FFFFFF"},
+        {2, "d", SQL_C_CHAR, "1e-300"},
+        {2, "dt", SQL_C_CHAR, "2026-12-02 00:00:00"},
+        {2, "da", SQL_C_CHAR, "1899-12-29"},
+        {2, "ti", SQL_C_CHAR, "23:59:59"},
+        {2, "bl", SQL_C_BINARY, ""},
+        {3, "t", SQL_C_WCHAR, "ｶﾅ"},
+        {3, "d", SQL_C_CHAR, "123456789.125"},
+        {3, "dt", SQL_C_CHAR, "9999-12-31 23:59:59"},
+        {3, "da", SQL_C_CHAR, "1899-12-31"},
+        {3, "bl", SQL_C_WCHAR, "61"},
+    };
+    for (const auto& t : cases) {
+        const std::string what =
+            QString("row %1, %2 as %3").arg(t.K).arg(t.Column).arg(t.CType).toStdString();
+        MustExec(QString("SELECT %1 FROM 値 WHERE k = %2").arg(t.Column).arg(t.K));
+        ASSERT_EQ(SQLFetch(St), SQL_SUCCESS) << what;
+        QByteArray read, piece(t.Piece, '\0');
+        SQLLEN ind = 0;
+        SQLRETURN rc;
+        const int terminator = t.CType == SQL_C_CHAR ? 1 : t.CType == SQL_C_WCHAR ? 2 : 0;
+        while ((rc = SQLGetData(St, 1, t.CType, piece.data(), t.Piece, &ind)) != SQL_NO_DATA) {
+            ASSERT_TRUE(SQL_SUCCEEDED(rc)) << what << Diag(SQL_HANDLE_STMT, St);
+            if (ind == SQL_NULL_DATA) {
+                read = "NULL";
+                break;
+            }
+            // A cut piece fills the buffer up to a whole character.
+            const SQLLEN room = t.Piece - terminator;
+            const SQLLEN got = rc == SQL_SUCCESS ? ind
+                               : t.CType == SQL_C_CHAR
+                                   ? SQLLEN(qstrnlen(piece.constData(), uint(room)))
+                                   : room & ~SQLLEN(terminator == 2);
+            read.append(piece.constData(), got);
+        }
+        const QString text =
+            read == "NULL"            ? QString(read)
+            : t.CType == SQL_C_BINARY ? Hex(read)
+            : t.CType == SQL_C_WCHAR
+                ? QString::fromUtf16(reinterpret_cast<const char16_t*>(read.constData()),
+                                     read.size() / 2)
+                : QString::fromUtf8(read);
+        EXPECT_EQ(text, t.Expected) << what;
+    }
+}
+
+// A client holding a result open, part-read, holds no lock on the file: the result was read
+// whole when it ran, so another program writes meanwhile.
+TEST_F(Odbc, AnOpenResultLetsOthersWrite) {
+    Connect();
+    MustExec("INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, '総務')");
+    MustExec("INSERT INTO M_部門 (部門コード, 部門名) VALUES (2, '営業')");
+    MustExec("SELECT 部門コード FROM M_部門");
+    ASSERT_EQ(SQLFetch(St), SQL_SUCCESS);
+    auto other = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
+    other->SetBusyTimeout(0);
+    EXPECT_NO_THROW(other->Execute("INSERT INTO M_部門 (部門コード, 部門名) VALUES (3, '開発')"));
+    EXPECT_EQ(SQLFetch(St), SQL_SUCCESS);
+    EXPECT_EQ(SQLFetch(St), SQL_NO_DATA);
 }
 
 // Two programs inserting row by row into one database file take turns at the lock: none of
