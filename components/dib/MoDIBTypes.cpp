@@ -6,9 +6,6 @@
 
 namespace {
 
-// biSizeImage and the file header count bytes in 32 bits.
-constexpr qint64 MaxPixelBytes = std::numeric_limits<qint32>::max();
-
 bool ValidBitCount(int bitCount) {
     return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24;
 }
@@ -58,10 +55,6 @@ TMoPixelFormat TMoDIBInfo::PixelFormat() const {
     default:
         throw EMoDIBInvalidDIB("TMoInternalDIB.GetPixelFormat: Invalid DIB(Illegal BitCount)");
     }
-}
-
-bool TMoDIBInfo::HoldsAllRows() const {
-    return Pixels.size() >= qint64(Rows()) * RowSize();
 }
 
 QByteArray GetMemory(qint64 size) {

@@ -61,9 +61,11 @@ struct TMoDIBInfo {
     uchar* Row(int y) { return reinterpret_cast<uchar*>(Pixels.data()) + qsizetype(y) * RowSize(); }
     // The pixel format the header describes; EMoDIBInvalidDIB for any other combination.
     TMoPixelFormat PixelFormat() const;
-    // Checks that the unencoded rows the header describes lie within the pixels.
-    bool HoldsAllRows() const;
 };
+
+// The most pixel memory one image takes: biSizeImage and the file header count bytes in 32
+// bits.
+inline constexpr qint64 MaxPixelBytes = 0x7FFFFFFF;
 
 // ((bitCount x width + 31) div 32) x 4, the bytes of an unencoded row.
 qint64 DIBRowSize(int bitCount, qint64 width);

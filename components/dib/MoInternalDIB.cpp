@@ -125,6 +125,22 @@ void ReadCoreHeader(TBmpReader& in, const TFileHeader& file, TMoDIBInfo& info) {
     throw EMoDIBInvalidDIB("TMoInternalDIB.LoadFromStream: Pixel Data is too short");
 }
 
+// RLE codes give at most 255 pixels for two bytes, so the rows of the files this library
+// writes take at most this many times the bytes of their codes.
+constexpr qint64 MaxRleExpansion = 128;
+
+// The pixels a header announces must fit the pixel data of `size` bytes before any memory is
+// taken for them: unencoded rows all lie in it, and encoded ones expand it at most
+// MaxRleExpansion times. A header that asks for a huge image over a few bytes is refused.
+void CheckPixelSize(const TBitmapInfoHeader& h, qint64 size) {
+    const qint64 rows = qAbs(qint64(h.biHeight)) * DIBRowSize(h.biBitCount, h.biWidth);
+    if (rows > MaxPixelBytes || size > MaxPixelBytes)
+        throw EMoDIBInvalidDIB("TMoInternalDIB.LoadFromStream: Image is too large");
+    const bool encoded = h.biCompression == BI_RLE8 || h.biCompression == BI_RLE4;
+    if (size < 0 || rows > (encoded ? MaxRleExpansion * size : size))
+        ShortPixels();
+}
+
 // One channel of a 16- or 32-bit pixel: its mask brought to bit 7 and scaled to 0..255.
 class TMaskChannel {
 public:
@@ -165,8 +181,6 @@ void ExpandToTrueColor(TMoDIBInfo& info, const QByteArray& data, std::array<quin
             throw EMoDIBInvalidDIB("TMoInternalDIB.LoadFromStream: Invalid Masks");
     const TMaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
     const qint64 sourceRow = DIBRowSize(bits, info.Width());
-    if (data.size() < sourceRow * info.Rows())
-        ShortPixels();
     info.Header.biBitCount = 24;
     info.Header.biCompression = BI_RGB;
     info.Header.biSizeImage = 0;
@@ -209,19 +223,16 @@ TMoInternalDIB TMoInternalDIB::LoadFromStream(QIODevice& stream) {
     if (info.Header.biWidth < 1 || info.Header.biHeight == 0 ||
         info.Header.biHeight == std::numeric_limits<qint32>::min())
         throw EMoDIBInvalidDIB("TMoInternalDIB.LoadFromStream: Invalid Width or Height");
-    in.SkipTo(file.bfOffBits);
     const qint64 size = qint64(file.bfSize) - file.bfOffBits;
-    if (size < 0)
-        ShortPixels();
+    CheckPixelSize(info.Header, size);
+    in.SkipTo(file.bfOffBits);
     const QByteArray data = in.Read(size);
     info.Header.biSize = InfoHeaderSize;
     if (info.Header.biBitCount == 16 || info.Header.biBitCount == 32) {
         ExpandToTrueColor(info, data, masks);
     } else {
         info.Pixels = data;
-        const TMoPixelFormat format = info.PixelFormat();
-        if (format != moPf4BitRLE && format != moPf8BitRLE && !info.HoldsAllRows())
-            ShortPixels();
+        info.PixelFormat(); // raises for a header no image format has
     }
     return TMoInternalDIB(std::move(info));
 }

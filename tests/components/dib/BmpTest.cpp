@@ -1,10 +1,12 @@
 #include "DIBTestHelpers.h"
 #include "components/dib/MoDIB.h"
 #include "components/dib/MoDIBErrors.h"
+#include "components/dib/MoRLE.h"
 
 #include <QBuffer>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -209,6 +211,17 @@ TEST(BmpFiles, BadFilesRaiseTheirMessages) {
              f.Compression = BI_RLE4;
          },
          "TMoInternalDIB.GetPixelFormat: Invalid DIB(8Bit)"},
+        // Headers that ask for far more than the file holds are refused before any memory
+        // is taken for the pixels.
+        {[](TBmpFile& f) {
+             f.BitCount = 8;
+             f.Colors = 256;
+             f.Compression = BI_RLE8;
+             f.Width = f.Height = 30000;
+         },
+         "TMoInternalDIB.LoadFromStream: Pixel Data is too short"},
+        {[](TBmpFile& f) { f.Width = std::numeric_limits<qint32>::max(); },
+         "TMoInternalDIB.LoadFromStream: Image is too large"},
     };
     for (const Case& c : cases) {
         TBmpFile file;
@@ -223,6 +236,12 @@ TEST(BmpFiles, BadFilesRaiseTheirMessages) {
               "TMoInternalDIB.LoadFromStream: Unexpected End of File");
     bytes[0] = 'X';
     EXPECT_EQ(ReadError(bytes), "TMoInternalDIB.LoadFromFile: File type is invalid");
+}
+
+// Blank rows take one run code per 255 pixels: the most the RLE files written here expand.
+TEST(BmpFiles, BlankEncodedPagesStillRead) {
+    const TMoDIBInfo blank = Convert8BitRGBTo8BitRLE(CreateDIB(4000, 30, 256, 8));
+    EXPECT_EQ(Read(TMoInternalDIB(blank).SaveToBytes()).Info.Pixels, blank.Pixels);
 }
 
 TEST(BmpFiles, AFailedReadLeavesTheImage) {
