@@ -432,7 +432,7 @@ void ProcessRecvData() {
 }
 
 void HandleRecvData(const TRecvDataClass& record) {
-    PendingRecords().push_back({record, 0});
+    PendingRecords().push_back({.Record = record});
     DrainPendingRecords();
 }
 
@@ -442,7 +442,7 @@ void RetryPendingRecords() {
 void HandleRemainingRecords() {
     TRecvDataClass record;
     while (DrvReadData(record))
-        PendingRecords().push_back({record, 0});
+        PendingRecords().push_back({.Record = record});
     DrainPendingRecords(true);
 }
 
