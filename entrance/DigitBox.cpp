@@ -1,5 +1,6 @@
 #include "DigitBox.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
@@ -11,7 +12,11 @@ TDigitBox::TDigitBox(QLineEdit* edit, std::function<void()> exit, const QString&
 
 bool TDigitBox::eventFilter(QObject*, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
-        FExit();
+        // A message box, another window or a drop-down taking the focus is no leaving of the
+        // box: its text stays until the operator leaves it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            FExit();
         return false;
     }
     if (event->type() != QEvent::KeyPress)

@@ -10,7 +10,8 @@ class QWidget;
 // The keys of a box that takes digits (and the characters of `extra`): those and the keys
 // without a character (Backspace, Tab, Delete, the arrows, Ctrl+V) pass, other characters are
 // dropped; Enter moves the focus to Next, or is left to the form when there is none. Leaving
-// the box runs `exit`.
+// the box for another control runs `exit` (another window or a drop-down taking the focus
+// does not).
 class TDigitBox final : public QObject {
 public:
     TDigitBox(QLineEdit* edit, std::function<void()> exit, const QString& extra = {});

@@ -8,11 +8,11 @@
 #include <QDateEdit>
 #include <QLineEdit>
 
-std::optional<TDateTime> TypedDateTaken(const QString& text, TDateTime pickerDate) {
-    TDateTime typed = 0;
-    if (!TryDateStr(text, typed) || DateOf(typed) > DateOf(pickerDate))
-        return std::nullopt;
-    return DateOf(typed);
+TTypedDate CheckTypedDate(const QString& text, TDateTime pickerDate, TDateTime& date) {
+    if (!TryDateStr(text, date))
+        return TTypedDate::NotDate;
+    date = DateOf(date);
+    return date > DateOf(pickerDate) ? TTypedDate::Later : TTypedDate::Taken;
 }
 
 TPickedDate::TPickedDate(QWidget* parent) : QObject(parent) {
@@ -47,9 +47,15 @@ void TPickedDate::CloseUp() {
     Box->setText(DateToSlashStr(Date()));
 }
 
-void TPickedDate::BoxExit() {
-    if (const std::optional<TDateTime> typed = TypedDateTaken(Box->text(), Date()))
-        SetDate(*typed);
-    else
-        CloseUp();
+TTypedDate TPickedDate::BoxExit() {
+    TDateTime typed = 0;
+    const TTypedDate verdict = CheckTypedDate(Box->text(), Date(), typed);
+    if (verdict == TTypedDate::Taken) {
+        SetDate(typed);
+        return verdict;
+    }
+    CloseUp();
+    if (OnRefused)
+        OnRefused(verdict);
+    return verdict;
 }

@@ -4,17 +4,18 @@
 
 #include <QObject>
 #include <QString>
-#include <optional>
+#include <functional>
 
 class QDateEdit;
 class TDigitBox;
 class QLineEdit;
 class QWidget;
 
-// The date that leaving a date box gives its picker: none, so that the box shows the picker's
-// date again, for a text that is no yyyy/mm/dd date or a date after `pickerDate` (a later
-// date is taken only through the picker).
-std::optional<TDateTime> TypedDateTaken(const QString& text, TDateTime pickerDate);
+// What leaving a date box does with its text: a yyyy/mm/dd date not after `pickerDate` is
+// taken by the picker (`date` holds the day); anything else is refused and the box shows the
+// picker's date again (a later date is taken only through the picker).
+enum class TTypedDate { Taken, NotDate, Later };
+TTypedDate CheckTypedDate(const QString& text, TDateTime pickerDate, TDateTime& date);
 
 // A date box (masked "9999/99/99") with its drop-down picker beside it, as the period
 // screens show a date. The picker's date is the one that counts: each pick is written into
@@ -31,6 +32,8 @@ public:
     QLineEdit* Box;
     QDateEdit* Picker;
     TDigitBox* Keys;
+    // Told when leaving the box refused its text, after the box shows the picker's date again.
+    std::function<void(TTypedDate)> OnRefused;
 
     // The picker's date, without time of day.
     TDateTime Date() const;
@@ -41,5 +44,5 @@ public:
     // Writes the picker's date into the box.
     void CloseUp();
     // The box was left: the picker takes the typed date, or the box shows the picker's.
-    void BoxExit();
+    TTypedDate BoxExit();
 };

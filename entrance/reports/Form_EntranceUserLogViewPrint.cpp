@@ -168,15 +168,24 @@ void TfrmEntranceUserLogViewPrint::btnLogViewClick() {
         ShowMessage(LoadStr(65143));
         return;
     }
-    QString code = CodePartOf(text);
-    if (code.isEmpty())
-        code = TrimJ(text);
+    const QString code = ChosenCode();
     if (!UserList->Codes.contains(code)) {
         ShowMessage(LoadStr(65144));
         return;
     }
     TWaitWindowScope wait(this, text + LoadStr(65149));
     ShowRecords(code, day);
+}
+
+// A person chosen from the list is read by its place, as a code may hold ":" itself; a
+// typed text by the code before ":", or whole.
+QString TfrmEntranceUserLogViewPrint::ChosenCode() const {
+    const QString text = cmbName->currentText();
+    const int item = cmbName->findText(text, Qt::MatchExactly);
+    if (item >= 0)
+        return UserList->CodeAt(item);
+    const QString code = CodePartOf(text);
+    return code.isEmpty() ? TrimJ(text) : code;
 }
 
 void TfrmEntranceUserLogViewPrint::ShowRecords(const QString& code, TDateTime day) {
@@ -242,17 +251,15 @@ void TfrmEntranceUserLogViewPrint::btnUserSearchClick() {
     }
     if (code.isEmpty())
         return;
-    for (int i = 0; i < cmbName->count(); ++i)
-        if (CodePartOf(cmbName->itemText(i)) == code) {
-            cmbName->setCurrentIndex(i);
-            btnLogView->click();
-            return;
-        }
+    const int item = int(UserList->Codes.indexOf(code));
+    if (item < 0)
+        return;
+    cmbName->setCurrentIndex(item);
+    btnLogView->click();
 }
 
 void TfrmEntranceUserLogViewPrint::btnDayPrintClick() {
     if (!frmPrintSetupByUser)
         frmPrintSetupByUser = new TfrmPrintSetupByUser(DialogOwner());
-    frmPrintSetupByUser->ShowDialog(this, *EntranceList, *UserList,
-                                    CodePartOf(cmbName->currentText()));
+    frmPrintSetupByUser->ShowDialog(this, *EntranceList, *UserList, ChosenCode());
 }

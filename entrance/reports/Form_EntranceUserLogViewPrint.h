@@ -51,6 +51,8 @@ private:
     void CreateControls();
     void FormCreate();
     void ClearGrids();
+    // The 個人コード of the person chosen or typed in cmbName.
+    QString ChosenCode() const;
     void ShowRecords(const QString& code, TDateTime day);
     QWidget* DialogOwner() const;
 

@@ -1,7 +1,7 @@
 #include "Form_PrintRiyosya.h"
 
 #include "dbengine/Query.h"
-#include "entrance/Unit_CommonDates.h"
+#include "entrance/PickedDate.h"
 #include "entrance/Unit_CommonText.h"
 #include "entrance/reports/Report_MasterList.h"
 #include "entrance/reports/Report_UserNinsyoki.h"
@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -85,13 +84,12 @@ void TfrmPrintRiyosya::CreateControls() {
     G4 = new QGroupBox("有効終了日を設定してください。", this);
     auto* g4 = new QGridLayout(G4);
     chkDate = new QCheckBox("有効終了日を指定して印刷する。", G4);
-    Ed_StartDate = new QLineEdit(G4);
-    Ed_StartDate->setInputMask("0000/00/00;_");
-    Ed_sDate = new QDateEdit(G4);
-    Ed_sDate->setCalendarPopup(true);
-    Ed_sDate->setDisplayFormat("yyyy/MM/dd");
-    // The calendar is only picked from; typing goes into the box beside it.
-    Ed_sDate->setFocusPolicy(Qt::NoFocus);
+    FLimit = new TPickedDate(G4);
+    Ed_StartDate = FLimit->Box;
+    Ed_sDate = FLimit->Picker;
+    FLimit->OnRefused = [](TTypedDate verdict) {
+        ShowMessage(verdict == TTypedDate::NotDate ? NotDateMessage : LaterMessage);
+    };
     btnToDay = new QPushButton("今　日", G4);
     lblEndDate = new QLabel("現在期限切れ", G4);
     g4->addWidget(chkDate, 0, 0, 1, 4);
@@ -117,16 +115,13 @@ void TfrmPrintRiyosya::CreateControls() {
     for (QRadioButton* radio : {RadioAll, RadioBumon, RadioRiyousya})
         connect(radio, &QRadioButton::clicked, this, &TfrmPrintRiyosya::RadioAllClick);
     connect(chkDate, &QCheckBox::clicked, this, &TfrmPrintRiyosya::chkDateClick);
-    connect(Ed_sDate, &QDateEdit::dateChanged, this, &TfrmPrintRiyosya::Ed_sDateCloseUp);
     connect(btnToDay, &QPushButton::clicked, this, &TfrmPrintRiyosya::btnToDayClick);
     connect(btnPrint, &QPushButton::clicked, this, &TfrmPrintRiyosya::btnPrintClick);
     connect(btnCLOSE, &QPushButton::clicked, this, &TfrmPrintRiyosya::close);
-    Ed_StartDate->installEventFilter(this);
 }
 
 void TfrmPrintRiyosya::FormCreate() {
-    Ed_sDate->setDate(ToQDate(Date()));
-    Ed_sDateCloseUp();
+    FLimit->SetDate(Date());
     chkDateClick();
     RadioKihon->setChecked(true);
     RadioCode->setChecked(true);
@@ -187,16 +182,6 @@ void TfrmPrintRiyosya::FormClose(TCloseAction& action) {
     action = caFree;
 }
 
-bool TfrmPrintRiyosya::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Ed_StartDate && event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // A message box or another window taking the focus is no leaving of the box.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Ed_StartDateExit();
-    }
-    return TForm::eventFilter(watched, event);
-}
-
 int TfrmPrintRiyosya::FilterMode() const {
     return RadioBumon->isChecked() ? 2 : RadioRiyousya->isChecked() ? 1 : 0;
 }
@@ -206,15 +191,11 @@ int TfrmPrintRiyosya::SortOrder() const {
 }
 
 TDateTime TfrmPrintRiyosya::EndDateLimit() const {
-    return chkDate->isChecked() ? PickerDate() : -1.0;
+    return chkDate->isChecked() ? FLimit->Date() : -1.0;
 }
 
 TPersonReportRequest TfrmPrintRiyosya::Request() const {
     return {FilterMode(), SortOrder(), EndDateLimit(), DeptCode, PersonCode};
-}
-
-TDateTime TfrmPrintRiyosya::PickerDate() const {
-    return FromQDate(Ed_sDate->date());
 }
 
 void TfrmPrintRiyosya::RadioAllClick() {
@@ -230,25 +211,12 @@ void TfrmPrintRiyosya::chkDateClick() {
         w->setEnabled(chkDate->isChecked());
 }
 
-void TfrmPrintRiyosya::Ed_sDateCloseUp() {
-    Ed_StartDate->setText(DateToSlashStr(PickerDate()));
-}
-
 bool TfrmPrintRiyosya::Ed_StartDateExit() {
-    TDateTime typed = 0;
-    const TTypedLimit verdict = CheckTypedLimit(Ed_StartDate->text(), PickerDate(), typed);
-    if (verdict == TTypedLimit::Taken) {
-        Ed_sDate->setDate(ToQDate(typed));
-        return true;
-    }
-    Ed_sDateCloseUp();
-    ShowMessage(verdict == TTypedLimit::NotDate ? NotDateMessage : LaterMessage);
-    return false;
+    return FLimit->BoxExit() == TTypedDate::Taken;
 }
 
 void TfrmPrintRiyosya::btnToDayClick() {
-    Ed_sDate->setDate(ToQDate(Date()));
-    Ed_sDateCloseUp();
+    FLimit->SetDate(Date());
 }
 
 void TfrmPrintRiyosya::btnPrintClick() {

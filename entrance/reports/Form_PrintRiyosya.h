@@ -14,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class TPickedDate;
 
 // The person print dialog: which person report, in which order, for whom and up to which
 // validity end date. It stays open, disabled, while the report runs; the screen that opened
@@ -68,7 +69,6 @@ public:
 
     void RadioAllClick();
     void chkDateClick();
-    void Ed_sDateCloseUp();
     // Takes the typed day into the calendar; false, with the calendar's day shown again after
     // a message, when it is no date or later than the calendar's day.
     bool Ed_StartDateExit();
@@ -78,14 +78,13 @@ public:
 protected:
     void FormShow() override;
     void FormClose(TCloseAction& action) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
     void FormCreate();
     void FillLists();
-    TDateTime PickerDate() const;
 
+    TPickedDate* FLimit;
     QPointer<QWidget> CallerControl;
     QString FCurrentCode;
 };

@@ -155,7 +155,9 @@ bool TfrmPrintSetupByUser::FillRequest() {
     }
     if (RadioItem->isChecked()) {
         EntranceList->FilterMode = 1;
-        EntranceList->FilterCode = CodePartOf(cmbItem->currentText());
+        // By its place in the list: a code may hold ":" itself.
+        const int item = cmbItem->currentIndex();
+        EntranceList->FilterCode = item < 0 ? QString() : UserList->CodeAt(item);
     } else if (RadioGroup->isChecked()) {
         EntranceList->FilterMode = 2;
         EntranceList->FilterCode = CodePartOf(cmbGroup->currentText());

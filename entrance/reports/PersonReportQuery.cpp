@@ -2,8 +2,6 @@
 
 #include "entrance/Unit_CommonDates.h"
 
-#include <cmath>
-
 TUserListQuery PersonReportFilterSQL(const TPersonReportRequest& request) {
     TUserListQuery q;
     if (request.FilterMode == 2) {
@@ -29,10 +27,4 @@ QString PersonReportTitle(const QString& base, int sortOrder) {
     if (sortOrder == 1)
         return base + " (フリガナ順)";
     return base + " (有効終了日順)";
-}
-
-TTypedLimit CheckTypedLimit(const QString& text, TDateTime pickerDate, TDateTime& date) {
-    if (!TryStrToDate(text, date))
-        return TTypedLimit::NotDate;
-    return date > std::floor(pickerDate) ? TTypedLimit::Later : TTypedLimit::Taken;
 }

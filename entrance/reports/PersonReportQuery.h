@@ -19,12 +19,3 @@ struct TPersonReportRequest {
 TUserListQuery PersonReportFilterSQL(const TPersonReportRequest& request);
 // The report's title: `base` and the order it is sorted in.
 QString PersonReportTitle(const QString& base, int sortOrder);
-
-// What leaving the typed end-date limit does. The typed box may only move the limit to an
-// earlier or the same day; a later day is picked from the calendar or with "今　日".
-enum class TTypedLimit {
-    Taken,   // `date` holds the typed day, which the calendar takes
-    NotDate, // the box shows the calendar's day again
-    Later,   // after the calendar's day: the box shows the calendar's day again
-};
-TTypedLimit CheckTypedLimit(const QString& text, TDateTime pickerDate, TDateTime& date);

@@ -1,5 +1,6 @@
 #include "entrance/reports/PersonReportQuery.h"
 #include "base/SysUtils.h"
+#include "entrance/PickedDate.h"
 #include "tests/entrance/EntranceFixture.h"
 #include "tests/entrance/PersonCodes.h"
 
@@ -48,22 +49,22 @@ TEST(PersonReportTitle, NamesTheOrder) {
 
 } // namespace
 
-TEST(CheckTypedLimit, OnlyAnEarlierOrTheSameDayIsTaken) {
+TEST(CheckTypedDate, OnlyAnEarlierOrTheSameDayIsTaken) {
     const TDateTime picker = EncodeDate(2026, 3, 15) + 0.5;
     const struct {
         const char* text;
-        TTypedLimit verdict;
+        TTypedDate verdict;
     } cases[] = {
-        {"2026/03/15", TTypedLimit::Taken},   {"2026/03/01", TTypedLimit::Taken},
-        {"2026/03/16", TTypedLimit::Later},   {"2026/13/01", TTypedLimit::NotDate},
-        {"2026/03/", TTypedLimit::NotDate},   {"", TTypedLimit::NotDate},
-        {"2026/02/30", TTypedLimit::NotDate},
+        {"2026/03/15", TTypedDate::Taken},   {"2026/03/01", TTypedDate::Taken},
+        {"2026/03/16", TTypedDate::Later},   {"2026/13/01", TTypedDate::NotDate},
+        {"2026/03/", TTypedDate::NotDate},   {"", TTypedDate::NotDate},
+        {"2026/02/30", TTypedDate::NotDate},
     };
     for (const auto& c : cases) {
         TDateTime date = 0;
-        EXPECT_EQ(CheckTypedLimit(c.text, picker, date), c.verdict) << c.text;
+        EXPECT_EQ(CheckTypedDate(c.text, picker, date), c.verdict) << c.text;
     }
     TDateTime date = 0;
-    CheckTypedLimit("2026/03/01", picker, date);
+    CheckTypedDate("2026/03/01", picker, date);
     EXPECT_EQ(date, EncodeDate(2026, 3, 1));
 }

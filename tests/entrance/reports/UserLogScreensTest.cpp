@@ -42,14 +42,15 @@ void WhenShown(QPointer<T>& global, Open&& open, Act&& act) {
 // Today is 31 March 2026. Units 1, 2 and 4; departments 1 and 3. Person 0012 (department 3)
 // has on 30 March entries at units 1 and 2, an exit at unit 2, an entry at unit 3, which is
 // not in the unit list, a failed entry and an operation that is no entry or exit; on 31 March
-// one more entry. Person O'1 has one exit on 30 March. Only March has a log table.
+// one more entry. Persons O'1 and A:1 (department 1) have one record each on 30 March. Only
+// March has a log table.
 struct UserLogScreens : EntranceFixture {
     UserLogScreens() {
         Clock::SetNow([] { return EncodeDate(2026, 3, 31) + 0.5; });
         Run("INSERT INTO M_部門 (部門コード,部門名) VALUES (1,'総務'), (3,'営業')");
         Run("INSERT INTO M_個人情報 (個人コード,氏名,ﾌﾘｶﾞﾅ,部門コード,勤務グループコード) VALUES "
             "('0012','山田','ﾔﾏﾀﾞ',3,1), ('O''1','小野','ｵﾉ',0,0), ('1001','加藤','ｶﾄｳ',1,0), "
-            "('1002','木村','ｷﾑﾗ',NULL,2)");
+            "('1002','木村','ｷﾑﾗ',NULL,2), ('A:1','鈴木','ｽｽﾞｷ',1,0)");
         Run("INSERT INTO entranceState (認証機ID,認証機名) VALUES (1,'正面'), (2,'裏口'), "
             "(4,'倉庫')",
             true);
@@ -63,6 +64,7 @@ struct UserLogScreens : EntranceFixture {
         AddLog(table, "0012", 21, "3/30/2026, 17:00:00", 1, 2);
         AddLog(table, "0012", 12, "3/31/2026, 08:00:00", 1, 4);
         AddLog(table, "O'1", 22, "3/30/2026, 18:30:00", 1, 4);
+        AddLog(table, "A:1", 11, "3/30/2026, 07:15:00", 1, 2);
     }
     ~UserLogScreens() override {
         RunDeferredDeletes();
@@ -157,7 +159,7 @@ TEST_F(UserLogScreens, PickerFiltersByBoundValuesAndHandsBackTheChosenPerson) {
         QString Dept, Kana, Code;
         QStringList Codes;
     } cases[] = {
-        {"", "", "", {"0012", "1001", "1002", "O'1"}},
+        {"", "", "", {"0012", "1001", "1002", "A:1", "O'1"}},
         {"<未登録>", "", "", {"1002", "O'1"}},
         {"3:営業", "", "", {"0012"}},
         {"3", "", "", {"0012"}},
@@ -203,6 +205,38 @@ TEST_F(UserLogScreens, PickerFiltersByBoundValuesAndHandsBackTheChosenPerson) {
         frmUserListUp, [&] { viewer.btnUserSearch->click(); },
         [](TfrmUserListUp& picker) { picker.btnCancel->click(); });
     EXPECT_EQ(viewer.cmbName->currentText(), "0012:山田");
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join("|").toStdString();
+}
+
+// A code that holds the list's ":" is read whole: the viewer shows its records, the picker
+// hands it back, and the dialog prints its records only.
+TEST_F(UserLogScreens, ACodeWithAColonIsReadWhole) {
+    TfrmEntranceUserLogViewPrint& viewer = OpenViewer();
+    TypeDate(*viewer.findChild<TPickedDate*>(), "2026/03/30");
+    WhenShown(
+        frmUserListUp, [&] { viewer.btnUserSearch->click(); },
+        [](TfrmUserListUp& picker) {
+            picker.cmbUserCode->setEditText("A");
+            picker.btnOk->click();
+        });
+    EXPECT_EQ(viewer.cmbName->currentText(), "A:1:鈴木");
+    EXPECT_EQ(Lines(*viewer.LogGrid), (QList<QStringList>{{"2", "裏口", "入室", "07:15:00"}}));
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join("|").toStdString();
+
+    TReportRun run;
+    WhenShown(
+        frmPrintSetupByUser, [&] { viewer.btnDayPrint->click(); },
+        [&](TfrmPrintSetupByUser& dialog) {
+            EXPECT_EQ(dialog.cmbItem->currentText(), "A:1:鈴木");
+            EXPECT_EQ(dialog.cmbGroup->currentText(), "1:総務");
+            dialog.Ed_sDate->setDate({2026, 3, 30});
+            run = RunReportBy([&] { dialog.btnPrint->click(); }, "TfrmPrintSetupByUser_Colon");
+            dialog.btnCLOSE->click();
+        });
+    ASSERT_EQ(run.Printed.value(0).size(), 1);
+    EXPECT_TRUE(Unspaced(run.Printed[0][0]).contains("7:15:00初入2裏口"))
+        << run.Printed[0][0].toStdString();
+    EXPECT_FALSE(run.Printed[0][0].contains("山田"));
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join("|").toStdString();
 }
 
