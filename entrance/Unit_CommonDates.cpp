@@ -59,8 +59,11 @@ QString TimeToHMSStr(TDateTime dateTime) {
     if (dateTime == 0)
         return QString();
     // Rounded to the second: a stored time a hair below the second still shows that second.
-    const qint64 seconds = WholeSeconds(dateTime) % SecondsPerDay;
-    return IntToStrPadSpace(int(seconds / 3600), 3) + ':' +
+    return SecondsToHMSStr(WholeSeconds(dateTime) % SecondsPerDay, 3);
+}
+
+QString SecondsToHMSStr(qint64 seconds, int hourWidth) {
+    return IntToStrPadSpace(int(seconds / 3600), hourWidth) + ':' +
            IntToStrPadZero(int(seconds / 60 % 60), 2) + ':' + IntToStrPadZero(int(seconds % 60), 2);
 }
 

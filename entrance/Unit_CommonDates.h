@@ -22,6 +22,8 @@ QString DateToAccessLiteral(TDateTime date);
 QString DateToJpWeekStr(TDateTime date);
 // The time of day as "  8:05:03"; empty for exactly 0.
 QString TimeToHMSStr(TDateTime dateTime);
+// A count of seconds as hours, minutes and seconds, the hours right-aligned in `hourWidth`.
+QString SecondsToHMSStr(qint64 seconds, int hourWidth);
 
 // One Japanese era: its name, its initial and its first day as yyyymmdd.
 struct TEraInfo {

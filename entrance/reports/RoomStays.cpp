@@ -1,7 +1,7 @@
 #include "entrance/reports/RoomStays.h"
 
 #include "entrance/LogOperations.h"
-#include "entrance/Unit_CommonText.h"
+#include "entrance/Unit_CommonDates.h"
 
 #include <algorithm>
 #include <optional>
@@ -76,11 +76,6 @@ void CompleteFromNextDay(TStayLine& last, const std::optional<TStayRecord>& next
     last.StaySeconds = Between(last.InTime, last.OutTime);
 }
 
-QString HmsText(qint64 seconds, int hourWidth) {
-    return IntToStrPadSpace(int(seconds / 3600), hourWidth) + ':' +
-           IntToStrPadZero(int(seconds / 60 % 60), 2) + ':' + IntToStrPadZero(int(seconds % 60), 2);
-}
-
 } // namespace
 
 QList<TStayPerson> RoomStaysOfDay(const QList<TStayRecord>& day,
@@ -107,17 +102,17 @@ QList<TStayPerson> RoomStaysOfDay(const QList<TStayRecord>& day,
 }
 
 QString FormatStayTime(qint64 seconds) {
-    return HmsText(std::max<qint64>(seconds, 0), 3);
+    return SecondsToHMSStr(std::max<qint64>(seconds, 0), 3);
 }
 
 QString FormatTimeMarked(TDateTime time) {
-    return time == 0 ? QString() : '*' + HmsText(WholeSeconds(time) % SecondsPerDay, 2);
+    return time == 0 ? QString() : '*' + SecondsToHMSStr(WholeSeconds(time) % SecondsPerDay, 2);
 }
 
 QString FormatStayMarked(qint64 seconds) {
-    return '*' + HmsText(seconds, 2);
+    return '*' + SecondsToHMSStr(seconds, 2);
 }
 
 QString FormatStayLine(qint64 seconds) {
-    return seconds == 0 ? QString() : HmsText(seconds, 3);
+    return seconds == 0 ? QString() : SecondsToHMSStr(seconds, 3);
 }
