@@ -27,7 +27,13 @@ void TUpDown::SetPosition(int position) {
     FAssociate->setText(QString::number(FPosition));
 }
 
+// A number typed into the field and not yet left is where the step starts, as a buddy
+// field's text is for the arrows beside it.
 void TUpDown::Step(int delta) {
+    bool typed = false;
+    const int text = FAssociate->text().toInt(&typed);
+    if (typed && text >= FMin && text <= FMax)
+        FPosition = text;
     int next = FPosition + delta;
     if (FWrap && next > FMax)
         next = FMin;

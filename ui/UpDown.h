@@ -5,8 +5,9 @@
 class QLineEdit;
 class QToolButton;
 
-// The up and down arrows beside an entry field: they step Position between Min and Max (past
-// an end to the other end when Wrap is set, else not past it) and write it into the field.
+// The up and down arrows beside an entry field: they step Position, or the number the field
+// holds when it lies between Min and Max, between Min and Max (past an end to the other end
+// when Wrap is set, else not past it) and write it into the field.
 // What the field takes from typed text is its screen's rule (SetPosition).
 class TUpDown final : public QWidget {
     Q_OBJECT

@@ -102,6 +102,12 @@ TEST_F(PrintSetupDialogs, YearAndMonthBoxesTakeWhatTheirUpDownsAllow) {
     QTest::mouseClick(form->UpDownMonth->Up, Qt::LeftButton);
     QTest::mouseClick(form->UpDownMonth->Up, Qt::LeftButton);
     EXPECT_EQ(form->Ed_Month->text(), "1");
+    // The arrows step from a number typed but not yet left.
+    form->Ed_Year->setFocus();
+    form->Ed_Year->selectAll();
+    QTest::keyClicks(form->Ed_Year, "2020");
+    QTest::mouseClick(form->UpDownYear->Up, Qt::LeftButton);
+    EXPECT_EQ(form->Ed_Year->text(), "2021");
     form->UpDownYear->SetPosition(9999);
     QTest::mouseClick(form->UpDownYear->Up, Qt::LeftButton);
     EXPECT_EQ(form->Ed_Year->text(), "9999");
