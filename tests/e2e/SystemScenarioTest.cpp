@@ -11,6 +11,8 @@
 #include "entrance/Form_EntranceGroupNowViewList.h"
 #include "entrance/Form_EntranceGroupSetup.h"
 #include "entrance/Form_EntranceGroupSetup_Sub0.h"
+#include "entrance/Form_EntranceItemSetup.h"
+#include "entrance/Form_EntranceItemSetup_Sub0.h"
 #include "entrance/Form_EntranceNowView.h"
 #include "entrance/Form_EntranceUser.h"
 #include "entrance/Form_LogDelete.h"
@@ -208,6 +210,21 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Sim.IsRunning(3); }, WaitMs));
     EXPECT_EQ(TableRows("SELECT count(*) FROM entranceState WHERE 作動状況"), QStringList{"3"});
 
+    // The operator names the three units.
+    auto* units = OpenMdiChild(frmEntranceItemSetup);
+    ASSERT_TRUE(units);
+    const QStringList unitNames{"正面玄関", "通用口", "サーバー室"};
+    for (int row = 1; row <= 3; ++row) {
+        units->StringGridEx1->SetRow(row);
+        OnModal<TfrmEntranceItemSetup_Sub0>([name = unitNames[row - 1]](auto* dialog) {
+            dialog->EditName->setText(name);
+            dialog->BitBtnOK->click();
+        });
+        units->BitBtnEdit->click();
+    }
+    units->close();
+    EXPECT_EQ(TableRows("SELECT 認証機名 FROM entranceState ORDER BY 認証機ID"), unitNames);
+
     // Departments, then two rooms: units 1 and 2, and unit 3.
     auto* departments = OpenMdiChild(frmCategorySetup);
     AddDepartment(departments, "1", "総務部");
@@ -277,9 +294,9 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     const QString stays =
         PrintToday(Rep_RoomLogView, 2, "1", "SystemScenario_RoomStays").join('\f');
     EXPECT_TRUE(Unspaced(stays).contains("部屋名:事務所")) << stays.toStdString();
-    EXPECT_TRUE(Unspaced(stays).contains("0001山田認証機1")) << stays.toStdString();
-    EXPECT_EQ(Unspaced(stays).count("認証機2"), 2) << "佐藤 in and out at unit 2";
-    EXPECT_FALSE(stays.contains("認証機3")) << "another room's unit";
+    EXPECT_TRUE(Unspaced(stays).contains("0001山田正面玄関")) << stays.toStdString();
+    EXPECT_EQ(Unspaced(stays).count("通用口"), 2) << "佐藤 in and out at unit 2";
+    EXPECT_FALSE(stays.contains("サーバー室")) << "another room and its unit";
 
     // The day totals by unit print what the units reported.
     const QStringList dayTotals =
