@@ -2,8 +2,8 @@
 // - Two programs inserting row by row into one database file (odbc_lock_writer, each insert its
 //   own transaction, rollback journal and full sync): the longest a single insert waited and how
 //   many failed.
-// - A month of 100,000 log rows fetched through the driver manager and the driver, against the
-//   sqlite3 shell reading the same file.
+// - A month of 100,000 log rows fetched through the driver manager and the driver (in this
+//   program, and by unixODBC's isql), against the sqlite3 shell reading the same file.
 // The data folders are made under $TMPDIR.
 #include "odbcdriver/OdbcInstaller.h"
 #include "storage/Connection.h"
@@ -174,6 +174,23 @@ void BM_FetchAsText(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * LogRows);
 }
 BENCHMARK(BM_FetchAsText)->Unit(benchmark::kMillisecond);
+
+// The same rows through unixODBC's isql and the driver, its output thrown away.
+void BM_Isql(benchmark::State& state) {
+    const QString connect = FullMonth().FolderConnect();
+    for (auto _ : state) {
+        QProcess isql;
+        isql.setStandardOutputFile(QProcess::nullDevice());
+        isql.start("isql", {"-b", "-d,", "-k", connect});
+        isql.write(QByteArray(FetchAll) + "\n");
+        isql.closeWriteChannel();
+        isql.waitForFinished(-1);
+        if (isql.exitCode() != 0)
+            state.SkipWithError("isql failed");
+    }
+    state.SetItemsProcessed(state.iterations() * LogRows);
+}
+BENCHMARK(BM_Isql)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same rows through the sqlite3 shell, its output thrown away.
 void BM_Sqlite3Shell(benchmark::State& state) {
