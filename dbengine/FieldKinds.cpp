@@ -117,34 +117,21 @@ ColumnKind ColumnKindOfField(TFieldType type) {
 QVariant ToFieldValue(TFieldType type, const QVariant& value) {
     if (value.isNull())
         return {};
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftAutoInc:
+    if (IsWholeType(type))
         return value.typeId() == QMetaType::Double ? int(qRound64(value.toDouble()))
                                                    : value.toInt();
-    case ftLargeint:
+    if (IsRealType(type))
+        return value.toDouble();
+    if (ColumnKindOfField(type) == ColumnKind::Blob)
+        return value.toByteArray();
+    if (type == ftLargeint)
         return value.toLongLong();
-    case ftBoolean:
+    if (type == ftBoolean)
         return value.typeId() == QMetaType::QString
                    ? QVariant(value.toString().compare("true", Qt::CaseInsensitive) == 0 ||
                               value.toString() == "1")
                    : QVariant(value.toDouble() != 0);
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftDate:
-    case ftTime:
-    case ftDateTime:
-        return value.toDouble();
-    case ftBytes:
-    case ftVarBytes:
-    case ftBlob:
-        return value.toByteArray();
-    default:
-        return value.toString();
-    }
+    return value.toString();
 }
 
 QVariant FieldValue(TFieldType type, const SqlStatement& statement, int index) {
