@@ -3,6 +3,7 @@
 #include "dbengine/Query.h"
 #include "entrance/PickedDate.h"
 #include "entrance/Unit_CommonText.h"
+#include "entrance/reports/PrintDialogParts.h"
 #include "entrance/reports/Report_MasterList.h"
 #include "entrance/reports/Report_UserNinsyoki.h"
 #include "entrance/reports/Report_UserSingleInfo.h"
@@ -15,12 +16,10 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 QPointer<TfrmPrintRiyosya> frmPrintRiyosya;
@@ -48,11 +47,7 @@ TfrmPrintRiyosya::TfrmPrintRiyosya(QWidget* owner) : TForm(owner) {
 }
 
 void TfrmPrintRiyosya::CreateControls() {
-    auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel("利 用 者 情 報 印 刷", this);
-    title->setAlignment(Qt::AlignCenter);
-    title->setFrameShape(QFrame::Panel);
-    layout->addWidget(title);
+    QVBoxLayout* layout = NewDialogLayout(this, "利 用 者 情 報 印 刷");
 
     RadioKihon = new QRadioButton("基本情報一覧を印刷する。");
     RadioDaityou = new QRadioButton("基本台帳を印刷する。");
@@ -100,24 +95,17 @@ void TfrmPrintRiyosya::CreateControls() {
 
     for (QWidget* group : {G1, G2, G3, G4})
         layout->addWidget(group);
-    btnPrint = new QPushButton("印　刷", this);
-    btnCLOSE = new QPushButton("閉じる", this);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnPrint);
-    buttons->addWidget(btnCLOSE);
-    layout->addLayout(buttons);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->showMessage("　個人ごとに指定日のログを表示します。");
-    layout->addWidget(StatusBar1);
-    EscapeButton = btnCLOSE;
+    const TPrintButtons buttons =
+        AddPrintButtons(this, layout, "　個人ごとに指定日のログを表示します。");
+    btnPrint = buttons.Print;
+    btnCLOSE = buttons.Close;
+    StatusBar1 = buttons.Status;
 
     for (QRadioButton* radio : {RadioAll, RadioBumon, RadioRiyousya})
         connect(radio, &QRadioButton::clicked, this, &TfrmPrintRiyosya::RadioAllClick);
     connect(chkDate, &QCheckBox::clicked, this, &TfrmPrintRiyosya::chkDateClick);
     connect(btnToDay, &QPushButton::clicked, this, &TfrmPrintRiyosya::btnToDayClick);
     connect(btnPrint, &QPushButton::clicked, this, &TfrmPrintRiyosya::btnPrintClick);
-    connect(btnCLOSE, &QPushButton::clicked, this, &TfrmPrintRiyosya::close);
 }
 
 void TfrmPrintRiyosya::FormCreate() {

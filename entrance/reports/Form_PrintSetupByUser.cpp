@@ -7,6 +7,7 @@
 #include "entrance/Unit_Users.h"
 #include "entrance/UserRows.h"
 #include "entrance/reports/PeriodRules.h"
+#include "entrance/reports/PrintDialogParts.h"
 #include "entrance/reports/Report_UserEntranceLog.h"
 #include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 QPointer<TfrmPrintSetupByUser> frmPrintSetupByUser;
@@ -31,11 +31,7 @@ TfrmPrintSetupByUser::TfrmPrintSetupByUser(QWidget* owner) : TForm(owner) {
 }
 
 void TfrmPrintSetupByUser::CreateControls() {
-    auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel("利 用 者 別 記 録 印 刷", this);
-    title->setAlignment(Qt::AlignCenter);
-    title->setFrameShape(QFrame::Panel);
-    layout->addWidget(title);
+    QVBoxLayout* layout = NewDialogLayout(this, "利 用 者 別 記 録 印 刷");
 
     auto* filter = new QGroupBox("絞込みの設定を行って下さい。", this);
     auto* filterLayout = new QGridLayout(filter);
@@ -71,22 +67,15 @@ void TfrmPrintSetupByUser::CreateControls() {
         pnlDayDate->addWidget(w);
     layout->addWidget(period);
 
-    auto* buttons = new QHBoxLayout;
-    btnPrint = new QPushButton("印　刷", this);
-    btnCLOSE = new QPushButton("閉じる", this);
-    buttons->addStretch();
-    buttons->addWidget(btnPrint);
-    buttons->addWidget(btnCLOSE);
-    layout->addLayout(buttons);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->showMessage("　個人ごとに指定日のログを表示します。");
-    layout->addWidget(StatusBar1);
-    EscapeButton = btnCLOSE;
+    const TPrintButtons buttons =
+        AddPrintButtons(this, layout, "　個人ごとに指定日のログを表示します。");
+    btnPrint = buttons.Print;
+    btnCLOSE = buttons.Close;
+    StatusBar1 = buttons.Status;
 
     for (QRadioButton* radio : {RadioItem, RadioGroup, RadioAll})
         connect(radio, &QRadioButton::toggled, this, &TfrmPrintSetupByUser::RadioClick);
     connect(btnPrint, &QPushButton::clicked, this, &TfrmPrintSetupByUser::btnPrintClick);
-    connect(btnCLOSE, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TfrmPrintSetupByUser::ShowDialog(QWidget* caller, TEntrance& request, TUsers& users,
