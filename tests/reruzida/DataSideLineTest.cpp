@@ -76,6 +76,19 @@ protected:
         Sim.Stop();
         DataSideTest::TearDown();
     }
+
+    // A first record makes the month's table, then `holder` takes a write lock on it, as
+    // another program would.
+    void LockMonthTable(QString& table, std::unique_ptr<SqlConnection>& holder) {
+        Sim.AddLogRecord(1, 11, 1, "first");
+        table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
+        ASSERT_TRUE(WaitFor([&] {
+            return FileExists(Temp.File(table + ".DB")) &&
+                   TableRows("SELECT count(*) FROM " + table) == QStringList{"1"};
+        }));
+        holder = SqlConnection::OpenDatabase(Temp.File(table + ".DB"));
+        holder->StartTransaction();
+    }
 };
 
 } // namespace
@@ -140,16 +153,11 @@ TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
 // all the while, the window thread waits for the lock only briefly at a time, and once the
 // lock goes every record is stored, once.
 TEST_F(DataSideLineTest, ALockedMonthTableHoldsUpNeitherThePollingNorTheWindow) {
-    Sim.AddLogRecord(1, 11, 1, "first");
-    const QString table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
-    ASSERT_TRUE(WaitFor([&] {
-        return FileExists(Temp.File(table + ".DB")) &&
-               TableRows("SELECT count(*) FROM " + table) == QStringList{"1"};
-    }));
-    // Another program's write lock, held for LockMs.
+    QString table;
+    std::unique_ptr<SqlConnection> holder;
+    ASSERT_NO_FATAL_FAILURE(LockMonthTable(table, holder));
+    // The other program lets go after LockMs.
     constexpr int LockMs = 3000;
-    auto holder = SqlConnection::OpenDatabase(Temp.File(table + ".DB"));
-    holder->StartTransaction();
     const qint64 lockedAt = Sim.ElapsedMs();
     std::atomic<bool> released = false;
     std::thread release([&] {
@@ -178,11 +186,9 @@ TEST_F(DataSideLineTest, ALockedMonthTableHoldsUpNeitherThePollingNorTheWindow) 
 // The program ends while another program holds the month table: the record waits in the
 // received-records file for the next start instead of being given up.
 TEST_F(DataSideLineTest, AtTheEndALockedMonthTableLeavesTheRecordsToTheNextStart) {
-    Sim.AddLogRecord(1, 11, 1, "first");
-    const QString table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
-    ASSERT_TRUE(WaitFor([&] { return FileExists(Temp.File(table + ".DB")); }));
-    auto holder = SqlConnection::OpenDatabase(Temp.File(table + ".DB"));
-    holder->StartTransaction();
+    QString table;
+    std::unique_ptr<SqlConnection> holder;
+    ASSERT_NO_FATAL_FAILURE(LockMonthTable(table, holder));
     Sim.AddLogRecord(2, 21, 1, "kept");
     ASSERT_TRUE(WaitFor([] { return PendingRecordCount() == 1; }));
     FinishUnitJobs();
