@@ -96,6 +96,15 @@ TEST_F(TotalsReports, RoomLeavesOtherUnitsOut) {
     EXPECT_TRUE(page.contains(HourRow("計", {{2, 1}, {18, 1}, {24, 1}}, 3)));
 }
 
+TEST_F(TotalsReports, DayCountsTheStartDateOnly) {
+    const TReportRun run =
+        Print(Rep_EntranceDayLogTotal, {0, {}, EncodeDate(2024, 2, 28), EncodeDate(2024, 2, 29)},
+              "TotalsReport");
+    const QString page = Folded(run.Printed.value(0).value(0));
+    EXPECT_TRUE(page.contains(HourRow("計", {{11, 1}}, 1))) << page.toStdString();
+    EXPECT_FALSE(page.contains("裏口")) << "the 29th is not counted";
+}
+
 TEST_F(TotalsReports, MonthCountsPerDayUpToTheLeapDay) {
     const TReportRun run =
         Print(Rep_EntranceMonthLogTotal, {0, {}, EncodeDate(2024, 2, 1), EncodeDate(2024, 2, 29)},
