@@ -1,4 +1,5 @@
 #include "TotalsFixture.h"
+#include "entrance/MdiMainMenu.h"
 #include "entrance/reports/Form_PrintSetupByEntrance.h"
 #include "entrance/reports/Form_PrintSetupByRoom.h"
 #include "entrance/reports/LogReportQueries.h"
@@ -301,6 +302,32 @@ TEST_F(PrintSetupDialogs, RunsAgainAndSurvivesBeingClosedUnderItsReport) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
+}
+
+// The menu's buttons open each dialog once; closing it shows the menu on its category again.
+TEST_F(PrintSetupDialogs, OpenedFromTheMenu) {
+    TmdiMainMenu main;
+    main.show();
+    const struct {
+        QPushButton* button;
+        std::function<TForm*()> dialog;
+    } cases[] = {
+        {main.BitBtn18, [] { return frmPrintSetupByEntrance.data(); }},
+        {main.BitBtn21, [] { return frmPrintSetupByRoom.data(); }},
+    };
+    for (const auto& c : cases) {
+        main.SelectCategory(3);
+        c.button->click();
+        TForm* opened = c.dialog();
+        ASSERT_TRUE(opened);
+        c.button->click();
+        EXPECT_EQ(c.dialog(), opened) << "one instance at a time";
+        EXPECT_NE(main.Category(), 1);
+        opened->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(c.dialog(), nullptr);
+        EXPECT_EQ(main.Category(), 1);
+    }
 }
 
 } // namespace
