@@ -236,6 +236,25 @@ TEST_F(PrintDialog, TypedLimitLaterOrNoDateShowsTheCalendarsDayAgain) {
     EXPECT_EQ(dialog->EndDateLimit(), EncodeDate(2026, 3, 15));
 }
 
+// Opened while a new person is entered: both lists show their first item. Without any
+// department, the department filter asks for department 0.
+TEST_F(PersonReports, DialogForANewPersonWithoutDepartments) {
+    Run("DELETE FROM M_部門");
+    Run("UPDATE M_個人情報 SET 部門コード=0 WHERE 個人コード='A:1'");
+    QWidget caller;
+    QPointer<TfrmPrintRiyosya> dialog = new TfrmPrintRiyosya;
+    dialog->ShowDialog(&caller, "");
+    EXPECT_EQ(dialog->cmbItem->currentText(), "0001:山田太郎");
+    EXPECT_EQ(dialog->cmbGroup->count(), 0);
+    dialog->RadioBumon->click();
+    const TReportRun run = RunReportBy([&] { dialog->btnPrint->click(); }, "dialog_nodept");
+    EXPECT_EQ(dialog->DeptCode, 0);
+    ASSERT_EQ(run.Printed.value(0).size(), 1);
+    EXPECT_TRUE(run.Printed[0][0].contains("A:1"));
+    EXPECT_FALSE(run.Printed[0][0].contains("0001"));
+    delete dialog.data();
+}
+
 // The person A:1 is chosen whole, though its code holds the list's separator.
 TEST_F(PrintDialog, PrintsTheChosenPersonsSheet) {
     dialog->RadioRiyousya->click();
