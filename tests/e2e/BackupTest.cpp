@@ -1,3 +1,4 @@
+#include "CommProcess.h"
 #include "tests/entrance/EntranceFixture.h"
 #include "tests/entrance/reports/ReportRun.h"
 
@@ -41,15 +42,8 @@ protected:
         NetworkMode = false;
         ASSERT_TRUE(Sim.OpenPty());
         Sim.Start();
-        SetRegistry(PortsRegistryKey, "COM1", Sim.SlavePath());
-        SetRegistry(AppRegistryKey, "Comm", "1");
-        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("ZZ_BUILD_DIR") + "/reruzida/Reruzida",
-                                Temp.File("Reruzida")));
-        Comm.setWorkingDirectory(Temp.Path());
-        Comm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        Comm.start(Temp.File("Reruzida"), {});
-        ASSERT_TRUE(Comm.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
+        UseUnitsOnCom1(Sim);
+        ASSERT_TRUE(StartCommProgram(Comm, Temp.Path(), WaitMs));
         ASSERT_TRUE(QTest::qWaitFor([&] { return Sim.IsRunning(2); }, WaitMs));
         Answers = std::make_unique<TMessageAnswers>(Texts);
         // A modal window nobody answers would hang the test: it fails and closes it instead.
@@ -72,12 +66,6 @@ protected:
         qunsetenv("BREVANE_FOLDER");
     }
 
-    static void SetRegistry(const QString& key, const QString& name, const QString& value) {
-        TRegistry reg;
-        reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-        reg.OpenKey(key, true);
-        reg.WriteString(name, value);
-    }
     // Asks the running copy, wherever it was started from, to end; kills what stays.
     void StopComm() {
         if (FindWindowByCaption(CommCaption))

@@ -1,4 +1,4 @@
-#include "base/Registry.h"
+#include "CommProcess.h"
 #include "entrance/CommRequests.h"
 #include "entrance/DataModules.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
@@ -81,13 +81,7 @@ int main(int argc, char** argv) {
     if (!sim.OpenPty())
         return 1;
     sim.Start();
-    for (const auto& [key, name, value] : {std::tuple{PortsRegistryKey, "COM1", sim.SlavePath()},
-                                           std::tuple{AppRegistryKey, "Comm", QString("1")}}) {
-        TRegistry registry;
-        registry.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-        registry.OpenKey(key, true);
-        registry.WriteString(name, value);
-    }
+    UseUnitsOnCom1(sim);
 
     Report("communication program: start to its window",
            StartUps(data.filePath("Reruzida"), CommCaption, true));

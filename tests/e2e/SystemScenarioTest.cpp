@@ -1,3 +1,4 @@
+#include "CommProcess.h"
 #include "tests/entrance/LogInFixture.h"
 #include "tests/entrance/reports/ReportRun.h"
 
@@ -66,18 +67,8 @@ protected:
         LogInFixture::SetUp();
         ASSERT_TRUE(Sim.OpenPty());
         Sim.Start();
-        TRegistry reg;
-        reg.RootKey = HKEY::HKEY_LOCAL_MACHINE;
-        reg.OpenKey(PortsRegistryKey, true);
-        reg.WriteString("COM1", Sim.SlavePath());
-        WriteAppRegistry("Comm", "1");
-        ASSERT_TRUE(QFile::copy(qEnvironmentVariable("ZZ_BUILD_DIR") + "/reruzida/Reruzida",
-                                Temp.File("Reruzida")));
-        Comm.setWorkingDirectory(Temp.Path());
-        Comm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        Comm.start(Temp.File("Reruzida"), {});
-        ASSERT_TRUE(Comm.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
+        UseUnitsOnCom1(Sim);
+        ASSERT_TRUE(StartCommProgram(Comm, Temp.Path(), WaitMs));
         Module3 = std::make_unique<TDM3>();
         DM3 = Module3.get();
     }
