@@ -50,9 +50,9 @@ void TPickedDate::CloseUp() {
 TTypedDate TPickedDate::BoxExit() {
     TDateTime typed = 0;
     const TTypedDate verdict = CheckTypedDate(Box->text(), Date(), typed);
-    if (verdict == TTypedDate::Taken) {
+    if (verdict == TTypedDate::Taken || (verdict == TTypedDate::Later && TakesLaterDates)) {
         SetDate(typed);
-        return verdict;
+        return TTypedDate::Taken;
     }
     CloseUp();
     if (OnRefused)

@@ -34,6 +34,9 @@ public:
     TDigitBox* Keys;
     // Told when leaving the box refused its text, after the box shows the picker's date again.
     std::function<void(TTypedDate)> OnRefused;
+    // Where the screen has no reason to keep later dates to the picker, any typed date is
+    // taken, so an operator who re-types a period never sees it silently put back.
+    bool TakesLaterDates = false;
 
     // The picker's date, without time of day.
     TDateTime Date() const;

@@ -94,6 +94,8 @@ QWidget* TfrmPrintSetupLog::CreateDayDate() {
     layout->addWidget(Ed_EndDate);
     layout->addWidget(Ed_eDate);
     layout->addStretch();
+    FStart->TakesLaterDates = true;
+    FEnd->TakesLaterDates = true;
     FStart->Keys->Next = Ed_EndDate;
     FEnd->Keys->Next = RadioDay;
     return pnlDayDate;
