@@ -193,7 +193,8 @@ Conversion CopyBytes(QByteArrayView bytes, SQLPOINTER target, SQLLEN bufferLengt
     if (terminator == 2)
         n &= ~qint64(1);
     if (target && bufferLength > 0) {
-        memcpy(target, bytes.constData() + from, size_t(n));
+        if (n > 0)
+            memcpy(target, bytes.constData() + from, size_t(n));
         if (terminator)
             memset(static_cast<char*>(target) + n, 0, size_t(terminator));
     }
