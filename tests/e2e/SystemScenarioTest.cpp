@@ -22,6 +22,7 @@
 #include "entrance/Unit_Entrance.h"
 #include "entrance/Unit_Users.h"
 #include "entrance/reports/Report_EntranceDayLogTotal.h"
+#include "entrance/reports/Report_EntranceMonthLogTotal.h"
 #include "entrance/reports/Report_RoomLogView.h"
 #include "entrance/reports/Report_UserEntranceLog.h"
 #include "tools/unitsim/UnitSimulator.h"
@@ -96,14 +97,14 @@ protected:
     }
     QString LogTable() const { return QDate::currentDate().toString("'ENTRANCE_LOG'yyyy_MM"); }
 
-    // Today's report of `global` for the subject (mode 0 all, 1 a person or unit, 2 a room),
-    // printed to PDF: the text of its pages.
+    // The report of `global` over the period for the subject (mode 0 all, 1 a person or unit,
+    // 2 a room), printed to PDF: the text of its pages.
     template <class T>
-    QStringList PrintToday(QPointer<T>& global, int mode, const QString& code,
-                           const QString& name) {
+    QStringList PrintPeriod(QPointer<T>& global, int mode, const QString& code, TDateTime start,
+                            TDateTime end, const QString& name) {
         TEntrance request;
-        request.SetStartDate(Date());
-        request.EndDate = Date();
+        request.SetStartDate(start);
+        request.EndDate = end;
         request.FilterMode = mode;
         request.FilterCode = code;
         TUsers users;
@@ -165,6 +166,16 @@ QString TileText(TfrmEntranceGroupNowViewList* list, int room) {
                               tile->Ed_NowIN->text()}
                       .join(' ')
                 : QString();
+}
+
+// A totals report's grand totals: the last number of its last four count lines (entries,
+// exits, errors, all).
+QStringList GrandTotals(const QString& page) {
+    QStringList totals;
+    for (const QString& line : page.split('\n'))
+        if (QRegularExpression(R"(^\s*(入|退|エ|計)\s)").match(line).hasMatch())
+            totals << line.split(' ', Qt::SkipEmptyParts).last();
+    return totals.mid(totals.size() - 4);
 }
 
 // Answers every message box with OK, as an operator who agrees to everything, keeping the texts.
@@ -276,14 +287,15 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
 
     // The record report by person lists only his records.
     const QString records =
-        PrintToday(Rep_UserEntranceLog, 1, "0002", "SystemScenario_UserRecords").join('\f');
+        PrintPeriod(Rep_UserEntranceLog, 1, "0002", Date(), Date(), "SystemScenario_UserRecords")
+            .join('\f');
     EXPECT_TRUE(Unspaced(records).contains("認証数3認証率67%エラー数1入室数1退室数1"))
         << records.toStdString();
     EXPECT_FALSE(records.contains("山田")) << records.toStdString();
 
     // The room stay report of the office: both came in, 佐藤 left.
     const QString stays =
-        PrintToday(Rep_RoomLogView, 2, "1", "SystemScenario_RoomStays").join('\f');
+        PrintPeriod(Rep_RoomLogView, 2, "1", Date(), Date(), "SystemScenario_RoomStays").join('\f');
     EXPECT_TRUE(Unspaced(stays).contains("部屋名:事務所")) << stays.toStdString();
     EXPECT_TRUE(Unspaced(stays).contains("0001山田正面玄関")) << stays.toStdString();
     EXPECT_EQ(Unspaced(stays).count("通用口"), 2) << "佐藤 in and out at unit 2";
@@ -291,14 +303,9 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
 
     // The day totals by unit print what the units reported.
     const QStringList dayTotals =
-        PrintToday(Rep_EntranceDayLogTotal, 0, "", "SystemScenario_DayTotals");
+        PrintPeriod(Rep_EntranceDayLogTotal, 0, "", Date(), Date(), "SystemScenario_DayTotals");
     ASSERT_EQ(dayTotals.size(), 1);
-    // The grand totals are the last four count lines: entries, exits, errors, all.
-    QStringList totals;
-    for (const QString& line : dayTotals[0].split('\n'))
-        if (QRegularExpression(R"(^\s*(入|退|エ|計)\s)").match(line).hasMatch())
-            totals << line.split(' ', Qt::SkipEmptyParts).last();
-    EXPECT_EQ(totals.mid(totals.size() - 4), (QStringList{"3", "1", "1", "5"}))
+    EXPECT_EQ(GrandTotals(dayTotals[0]), (QStringList{"3", "1", "1", "5"}))
         << dayTotals[0].toStdString();
 
     // A deleted person leaves the units.
@@ -308,6 +315,16 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
         [&] { return !Sim.HasPerson(1, "0002") && !Sim.HasPerson(2, "0002"); }, WaitMs));
     EXPECT_EQ(Rows("SELECT 個人コード FROM M_個人情報"), QStringList{"0001"});
     persons->close();
+
+    // The month totals count the same records.
+    int year, month, day;
+    DecodeDate(Date(), year, month, day);
+    const QStringList monthTotals = PrintPeriod(
+        Rep_EntranceMonthLogTotal, 0, "", EncodeDate(year, month, 1),
+        EncodeDate(year, month, QDate(year, month, 1).daysInMonth()), "SystemScenario_MonthTotals");
+    ASSERT_FALSE(monthTotals.isEmpty());
+    EXPECT_EQ(GrandTotals(monthTotals.last()), (QStringList{"3", "1", "1", "5"}))
+        << monthTotals.last().toStdString();
 
     // Old months go; the current one stays.
     const QString old = QDate::currentDate().addMonths(-6).toString("'ENTRANCE_LOG'yyyy_MM");
