@@ -2,6 +2,7 @@
 
 #include "base/Component.h"
 #include "components/report/LRPageFile.h"
+#include "components/report/LRPageRecord.h"
 #include "components/report/LightRep.h"
 
 #include <QImage>
@@ -10,8 +11,6 @@
 #include <memory>
 
 class TPreviewImage;
-
-enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
 
 // Renders a report once into page images kept run-length encoded in a temporary "vLR" file,
 // and shows one stored page at a time in a preview image.
