@@ -47,9 +47,17 @@ void TfrmMessage::StartProgress(int maximum) {
     PBar1->show();
 }
 
+// The bar repaints itself at once on every new value, and reports step it for every cell they
+// print; so it is painted at most every 50 ms, which looks the same, and holds its value between.
 void TfrmMessage::StepProgress() {
-    if (PBar1->isVisible() && PBar1->value() < PBar1->maximum())
-        PBar1->setValue(PBar1->value() + 1);
+    if (!PBar1->isVisible() || PBar1->value() >= PBar1->maximum())
+        return;
+    const bool paint = !FPainted.isValid() || FPainted.hasExpired(50);
+    PBar1->setUpdatesEnabled(paint);
+    PBar1->setValue(PBar1->value() + 1);
+    PBar1->setUpdatesEnabled(true);
+    if (paint)
+        FPainted.start();
 }
 
 void TfrmMessage::FinalizeProgressBar() {

@@ -2,6 +2,7 @@
 
 #include "ui/Form.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 class QLabel;
@@ -12,8 +13,8 @@ constexpr int MainTopBarHeight = 1;
 
 // The wait window: what a long operation is doing, optionally with a progress bar. There is
 // one at a time; the wrappers of Unit_CommonWait.h are the only callers. The user cannot
-// close it (it stays enabled, so its texts read plainly); it shows the hourglass over the whole program from its first show until it is
-// freed.
+// close it (it stays enabled, so its texts read plainly); it shows the hourglass over the whole
+// program from its first show until it is freed.
 class TfrmMessage final : public TForm {
     Q_OBJECT
 public:
@@ -39,6 +40,7 @@ private:
     void CreateControls();
     void FinalizeProgressBar();
     bool FMayClose = false;
+    QElapsedTimer FPainted; // since the progress bar was last painted
 };
 
 // The wait window while it exists.

@@ -2,6 +2,8 @@
 
 #include "MoDIBErrors.h"
 
+#include <QtEndian>
+
 namespace {
 
 // How one encoding writes its runs: byte values of one or two pixels each.
@@ -19,8 +21,15 @@ public:
         : FRow(row), FCodes(codes), FOut(out) {}
 
     void Encode(int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            Take(i);
+        for (int i = 0; i < bytes;) {
+            if (FState == Run && FCount < FCodes.MaxLength && FRow[i] == FRow[FStart]) {
+                const int n = EqualBytes(FRow + i, qMin(bytes - i, FCodes.MaxLength - FCount));
+                FCount += n;
+                i += n;
+            } else {
+                Take(i++);
+            }
+        }
         Flush();
         FOut.Need(4);
         FOut.PutCode(0, 0);
@@ -28,6 +37,22 @@ public:
 
 private:
     enum TState { Empty, Single, Run, Literal };
+
+    // How many of the next `limit` bytes, the first among them, equal that first one; the
+    // bytes a run takes one by one, counted eight at a time.
+    static int EqualBytes(const uchar* from, int limit) {
+        const quint64 pattern = 0x0101010101010101ULL * from[0];
+        int n = 0;
+        for (; n + 8 <= limit; n += 8) {
+            quint64 word;
+            std::memcpy(&word, from + n, 8);
+            if (const quint64 differ = qFromLittleEndian(word) ^ pattern)
+                return n + qCountTrailingZeroBits(differ) / 8;
+        }
+        while (n < limit && from[n] == from[0])
+            ++n;
+        return n;
+    }
 
     void Take(int i) {
         const uchar b = FRow[i];
@@ -127,7 +152,6 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
     out.Need(2);
     out.PutCode(0, 1);
     result.Pixels = out.Data();
-    result.Pixels.squeeze();
     result.Header.biHeight = source.Rows();
     result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
     result.Header.biSizeImage = quint32(result.Pixels.size());
@@ -251,18 +275,12 @@ TMoDIBInfo DecodeImage(const TMoDIBInfo& source, int bitCount, const QString& ro
 } // namespace
 
 TRleWriter::TRleWriter(qsizetype capacity, const char* routine)
-    : FCapacity(capacity), FRoutine(routine) {
-    FData.reserve(capacity);
-}
+    : FRoutine(routine), FData(capacity, Qt::Uninitialized),
+      FOut(reinterpret_cast<uchar*>(FData.data())) {}
 
 void TRleWriter::Need(qsizetype bytes) {
-    if (FCapacity - FData.size() < bytes)
+    if (FData.size() - FSize < bytes)
         throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
-}
-
-void TRleWriter::PutCode(uchar first, uchar second) {
-    FData.append(char(first));
-    FData.append(char(second));
 }
 
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out) {

@@ -2,23 +2,31 @@
 
 #include "MoDIBTypes.h"
 
-// Collects run-length codes in a buffer that may not grow beyond the unencoded pixels.
+#include <cstring>
+
+// Collects run-length codes in a buffer of the unencoded pixels' size, which they may not fill.
 class TRleWriter {
 public:
     TRleWriter(qsizetype capacity, const char* routine);
-    // Raises EMoDIBCompressionFailed unless `bytes` are still free.
+    // Raises EMoDIBCompressionFailed unless `bytes` are still free; every write asks first.
     void Need(qsizetype bytes);
-    void PutCode(uchar first, uchar second);
-    void PutByte(uchar value) { FData.append(char(value)); }
-    void PutBytes(const uchar* bytes, int count) {
-        FData.append(reinterpret_cast<const char*>(bytes), count);
+    void PutCode(uchar first, uchar second) {
+        FOut[FSize++] = first;
+        FOut[FSize++] = second;
     }
-    const QByteArray& Data() const { return FData; }
+    void PutByte(uchar value) { FOut[FSize++] = value; }
+    void PutBytes(const uchar* bytes, int count) {
+        std::memcpy(FOut + FSize, bytes, size_t(count));
+        FSize += count;
+    }
+    // The codes written, in memory of their own size.
+    QByteArray Data() const { return FData.left(FSize); }
 
 private:
-    qsizetype FCapacity;
     const char* FRoutine;
     QByteArray FData;
+    uchar* FOut;
+    qsizetype FSize = 0;
 };
 
 // Encodes one unencoded row, with its end-of-line code.

@@ -6,7 +6,7 @@
 #include "components/dib/MoRLE.h"
 #include "ui/Color.h"
 
-#include <QHash>
+#include <cstring>
 
 namespace {
 
@@ -45,54 +45,72 @@ int NearestColor(const QList<QRgb>& colors, QRgb rgb) {
     return best;
 }
 
-// The page as a DIB record in the palette's colours, each pixel the nearest one (no dithering,
-// so runs of one colour stay runs), run-length encoded unless that would not make it smaller.
-// A 4-bit page is written in the sixteen standard colours directly: a reduction from 8 bits
-// would choose colours of its own.
-TMoDIBInfo PageRecord(const QImage& page, TPixelFormat format) {
-    const QList<QRgb> colors = PagePalette(format);
-    const int bits = format == pf4bit ? 4 : 8;
-    TMoDIBInfo info = CreateDIB(page.width(), page.height(), DIBColorCount(bits), bits);
-    for (int i = 0; i < colors.size(); ++i)
-        info.Colors[i] = {quint8(qBlue(colors[i])), quint8(qGreen(colors[i])),
-                          quint8(qRed(colors[i])), 0};
-    if (page.dotsPerMeterX() > 0)
-        info.Header.biXPelsPerMeter = page.dotsPerMeterX();
-    if (page.dotsPerMeterY() > 0)
-        info.Header.biYPelsPerMeter = page.dotsPerMeterY();
-    info.Header.biSizeImage = quint32(info.Pixels.size());
-    // A page is mostly runs of one colour: a pixel like the one before takes its index
-    // without a look-up.
-    QHash<QRgb, int> known;
-    QRgb lastRgb = 0;
-    int lastIndex = -1;
-    const int width = page.width(), height = page.height();
-    for (int y = 0; y < height; ++y) {
-        const QRgb* from = reinterpret_cast<const QRgb*>(page.constScanLine(y));
-        uchar* to = info.Row(StoredRow(info, y));
-        for (int x = 0; x < width; ++x) {
-            const QRgb rgb = from[x] | 0xFF000000u;
-            if (rgb != lastRgb || lastIndex < 0) {
-                auto it = known.constFind(rgb);
-                if (it == known.constEnd())
-                    it = known.insert(rgb, NearestColor(colors, rgb));
-                lastRgb = rgb;
-                lastIndex = *it;
-            }
-            SetIndex(to, bits, x, lastIndex);
-        }
-    }
+} // namespace
+
+TLRPageEncoder::TLRPageEncoder(TPixelFormat format)
+    : FBits(format == pf4bit ? 4 : 8), FColors(PagePalette(format)) {}
+
+// The page in the palette's colours, each pixel the nearest one (no dithering, so runs of one
+// colour stay runs). A 4-bit page is written in the sixteen standard colours directly: a
+// reduction from 8 bits would choose colours of its own.
+void TLRPageEncoder::Write(const QImage& page, QIODevice& out) {
+    Prepare(page);
+    for (int y = 0; y < page.height(); ++y)
+        MapRow(reinterpret_cast<const QRgb*>(page.constScanLine(y)),
+               FRecord.Row(StoredRow(FRecord, y)), page.width());
     try {
-        return bits == 4 ? Convert4BitRGBTo4BitRLE(info) : Convert8BitRGBTo8BitRLE(info);
+        TMoInternalDIB(FBits == 4 ? Convert4BitRGBTo4BitRLE(FRecord)
+                                  : Convert8BitRGBTo8BitRLE(FRecord))
+            .SaveToStream(out);
     } catch (const EMoDIBCompressionFailed&) {
-        return info;
+        TMoInternalDIB(FRecord).SaveToStream(out);
     }
 }
 
-} // namespace
+// The pixel memory is kept from page to page: every pixel is written again, the row padding
+// stays zero.
+void TLRPageEncoder::Prepare(const QImage& page) {
+    if (FRecord.Width() != page.width() || FRecord.Rows() != page.height() ||
+        FRecord.Pixels.isEmpty()) {
+        FRecord = CreateDIB(page.width(), page.height(), DIBColorCount(FBits), FBits);
+        for (int i = 0; i < FColors.size(); ++i)
+            FRecord.Colors[i] = {quint8(qBlue(FColors[i])), quint8(qGreen(FColors[i])),
+                                 quint8(qRed(FColors[i])), 0};
+        FRecord.Header.biSizeImage = quint32(FRecord.Pixels.size());
+    }
+    FRecord.Header.biXPelsPerMeter = page.dotsPerMeterX() > 0 ? page.dotsPerMeterX() : 3780;
+    FRecord.Header.biYPelsPerMeter = page.dotsPerMeterY() > 0 ? page.dotsPerMeterY() : 3780;
+}
 
-TLRPageEncoder::TLRPageEncoder(TPixelFormat format) : FFormat(format) {}
+// A page is mostly runs of one colour: each run is looked up once.
+void TLRPageEncoder::MapRow(const QRgb* from, uchar* to, int width) {
+    for (int x = 0; x < width;) {
+        const QRgb rgb = from[x];
+        int end = x + 1;
+        while (end < width && from[end] == rgb)
+            ++end;
+        Fill(to, x, end, IndexOf(rgb | 0xFF000000u));
+        x = end;
+    }
+}
 
-void TLRPageEncoder::Write(const QImage& page, QIODevice& out) {
-    TMoInternalDIB(PageRecord(page, FFormat)).SaveToStream(out);
+void TLRPageEncoder::Fill(uchar* row, int from, int to, uchar index) const {
+    if (FBits == 8) {
+        std::memset(row + from, index, size_t(to - from));
+        return;
+    }
+    if (from % 2 && from < to)
+        SetIndex(row, 4, from++, index);
+    const int pairs = (to - from) / 2;
+    std::memset(row + from / 2, index * 0x11, size_t(pairs));
+    from += 2 * pairs;
+    if (from < to)
+        SetIndex(row, 4, from, index);
+}
+
+uchar TLRPageEncoder::IndexOf(QRgb rgb) {
+    TMatch& match = FMatches[(rgb * 0x9E3779B1u) >> 20];
+    if (match.Rgb != rgb)
+        match = {rgb, uchar(NearestColor(FColors, rgb))};
+    return match.Index;
 }

@@ -14,6 +14,7 @@ void TLRPreviewControl::BeginPreview(TPreviewImage* Image) {
     FCurrentIndex = 0;
     FPageFile.reset();
     FPageFile = std::make_unique<TLRPageFile>();
+    FPageEncoder = std::make_unique<TLRPageEncoder>(PixelFormat);
     FImage = Image;
     CreatePageBitmap();
     LightRep->BeginPreview();
@@ -40,7 +41,7 @@ void TLRPreviewControl::StorePage() {
     QFile& file = FPageFile->File();
     const qint64 position = file.size();
     file.seek(position);
-    TLRPageEncoder(PixelFormat).Write(FPageBitmap, file);
+    FPageEncoder->Write(FPageBitmap, file);
     FPagePositions << position;
 }
 

@@ -52,6 +52,7 @@ private:
     std::unique_ptr<TCanvas> FPageCanvas;
     QPointer<TPreviewImage> FImage;
     std::unique_ptr<TLRPageFile> FPageFile;
+    std::unique_ptr<TLRPageEncoder> FPageEncoder;
     QList<qint64> FPagePositions;
     int FCurrentIndex = 0;
 };

@@ -35,6 +35,26 @@ TEST(RleRowEncoding, EightBitRowsGiveTheirCodes) {
     EXPECT_EQ(EncodeRow8(std::vector<int>(300, 6)), Bytes({255, 6, 45, 6, 0, 0}));
 }
 
+// Runs are counted eight bytes at a time: runs that end at, just before and just after their
+// limit and at every offset must end exactly where the pixels change.
+TEST(RleRowEncoding, RunsEndWhereThePixelsChange) {
+    const auto row = [](int before, int run, std::vector<int> after) {
+        std::vector<int> pixels(before, 1);
+        pixels.insert(pixels.end(), run, 6);
+        pixels.insert(pixels.end(), after.begin(), after.end());
+        return pixels;
+    };
+    EXPECT_EQ(EncodeRow8(row(0, 256, {1, 2})), Bytes({255, 6, 0, 3, 6, 1, 2, 0, 0, 0}));
+    EXPECT_EQ(EncodeRow8(row(0, 257, {1, 2})), Bytes({255, 6, 2, 6, 1, 1, 1, 2, 0, 0}));
+    EXPECT_EQ(EncodeRow8(row(0, 510, {})), Bytes({255, 6, 255, 6, 0, 0}));
+    EXPECT_EQ(EncodeRow8(row(0, 511, {})), Bytes({255, 6, 255, 6, 1, 6, 0, 0}));
+    for (int length = 2; length <= 40; ++length) {
+        SCOPED_TRACE(length);
+        EXPECT_EQ(EncodeRow8(row(1, length, {1})), Bytes({1, 1, length, 6, 1, 1, 0, 0}));
+    }
+    EXPECT_EQ(EncodeRow4(std::vector<int>(128, 0x77), 255), Bytes({254, 0x77, 1, 0x77, 0, 0}));
+}
+
 TEST(RleRowEncoding, LongLiteralsSplitAt255) {
     std::vector<int> row;
     for (int i = 0; i < 256; ++i)
