@@ -40,7 +40,8 @@ private:
     void CreateControls();
     void FinalizeProgressBar();
     bool FMayClose = false;
-    QElapsedTimer FPainted; // since the progress bar was last painted
+    int FProgress = 0;      // steps counted, ahead of the bar's value between its paints
+    QElapsedTimer FPainted; // since the bar last took the steps
 };
 
 // The wait window while it exists.
