@@ -44,20 +44,12 @@ void TfrmMessage::SetTexts(const QString& text, const QString& mainText) {
 void TfrmMessage::StartProgress(int maximum) {
     PBar1->setRange(0, maximum);
     PBar1->setValue(0);
-    FProgress = 0;
     PBar1->show();
 }
 
-// The bar repaints itself at once on every new value, and reports step it for every cell they
-// print; so it takes the steps counted at most every 50 ms, which looks the same, and at its end.
 void TfrmMessage::StepProgress() {
-    if (!PBar1->isVisible() || FProgress >= PBar1->maximum())
-        return;
-    ++FProgress;
-    if (FPainted.isValid() && !FPainted.hasExpired(50) && FProgress < PBar1->maximum())
-        return;
-    PBar1->setValue(FProgress);
-    FPainted.start();
+    if (PBar1->isVisible() && PBar1->value() < PBar1->maximum())
+        PBar1->setValue(PBar1->value() + 1);
 }
 
 void TfrmMessage::FinalizeProgressBar() {

@@ -14,19 +14,6 @@ void RunDeferredDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        Count += event->type() == QEvent::Paint;
-        return false;
-    }
-};
-
 } // namespace
 
 // A long operation that fails half-way: the window showed its texts and progress, and the
@@ -92,19 +79,4 @@ TEST(WaitWindowTest, RoutinesWithoutAWindowAndShowAgain) {
     CloseWaitWindow(&screen);
     RunDeferredDeletes();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-// Reports step the bar for every cell they print: it keeps every value but is not painted at
-// every step.
-TEST(WaitWindowTest, ProgressIsNotPaintedAtEveryStep) {
-    QWidget screen;
-    screen.show();
-    TWaitWindowScope wait(&screen, "データを取得しています。");
-    StartWaitProgress(1000);
-    QApplication::processEvents();
-    PaintCounter paints(frmMessage->PBar1);
-    for (int i = 0; i < 1000; ++i)
-        StepWaitProgress();
-    EXPECT_EQ(frmMessage->PBar1->value(), 1000);
-    EXPECT_LT(paints.Count, 20);
 }
