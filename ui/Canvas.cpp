@@ -3,6 +3,7 @@
 #include "base/SysUtils.h"
 
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <cmath>
@@ -73,6 +74,7 @@ QList<QPoint> LinePixels(QPoint from, QPoint to) {
     QList<QPoint> points;
     int x = from.x(), y = from.y();
     const int dx = std::abs(to.x() - x), dy = -std::abs(to.y() - y);
+    points.reserve(std::max(dx, -dy));
     const int sx = x < to.x() ? 1 : -1, sy = y < to.y() ? 1 : -1;
     int err = dx + dy;
     while (x != to.x() || y != to.y()) {
@@ -181,7 +183,32 @@ void TCanvas::MoveTo(int x, int y) {
     FPenPos = QPoint(x, y);
 }
 
+// An upright or level line of one pixel's width is a rectangle one pixel wide: on a bitmap,
+// drawn without smoothing and only moved by whole pixels, filling it sets the very pixels
+// that drawing them one by one would.
+bool TCanvas::FillsThinLine(QPoint from, QPoint to) const {
+    if (from.x() != to.x() && from.y() != to.y())
+        return false;
+    if (FPainter->paintEngine()->type() != QPaintEngine::Raster ||
+        FPainter->testRenderHint(QPainter::Antialiasing) ||
+        FPainter->compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const QTransform& move = FPainter->worldTransform();
+    return move.type() <= QTransform::TxTranslate && move.dx() == std::trunc(move.dx()) &&
+           move.dy() == std::trunc(move.dy());
+}
+
 void TCanvas::ThinLine(QPoint from, QPoint to) {
+    const bool solid = Pen.Style == psSolid || Pen.Style == psInsideFrame;
+    if (from != to && solid && FillsThinLine(from, to)) {
+        const QPoint last = to - QPoint((to.x() > from.x()) - (to.x() < from.x()),
+                                        (to.y() > from.y()) - (to.y() < from.y()));
+        FPainter->fillRect(
+            QRect(QPoint(std::min(from.x(), last.x()), std::min(from.y(), last.y())),
+                  QPoint(std::max(from.x(), last.x()), std::max(from.y(), last.y()))),
+            FPainter->pen().color());
+        return;
+    }
     const QList<QPoint> pixels = LinePixels(from, to);
     if (pixels.isEmpty())
         return;

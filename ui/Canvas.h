@@ -126,6 +126,7 @@ protected:
 
 private:
     void RequirePainter() const;
+    bool FillsThinLine(QPoint from, QPoint to) const;
     bool ApplyPen();
     bool ApplyBrush();
     void ApplyFont();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QPainter>
 #include <QPalette>
 #include <QPdfWriter>
 #include <gtest/gtest.h>
@@ -91,6 +92,47 @@ TEST(CanvasTest, LinesLeaveOutTheirEndPoint) {
         EXPECT_EQ(s.At(c.From.x(), c.From.y()), clBlack);
         EXPECT_EQ(s.At(c.To.x(), c.To.y()), clWhite) << c.To.x() << "," << c.To.y();
     }
+}
+
+// Level and upright lines set exactly the pixels that drawing them point by point sets, also
+// on a canvas moved and clipped as grids and report bands move theirs.
+TEST(CanvasTest, LevelAndUprightLinesSetThePixelsOfTheirPoints) {
+    const struct {
+        QPoint From, To;
+    } cases[] = {{{2, 3}, {20, 3}}, {{20, 5}, {2, 5}}, {{4, 1}, {4, 25}},
+                 {{6, 25}, {6, 1}}, {{8, 8}, {9, 8}},  {{10, 10}, {10, 10}}};
+    const auto surface = [] {
+        QImage image(40, 40, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    };
+    const auto place = [](QPainter& painter) {
+        painter.translate(3, 2);
+        painter.setClipRect(0, 0, 18, 40);
+    };
+    QImage drawn = surface(), expected = surface();
+    {
+        QPainter painter(&drawn);
+        place(painter);
+        TCanvas canvas(&painter);
+        canvas.Pen.Color = clRed;
+        for (const auto& c : cases) {
+            canvas.MoveTo(c.From.x(), c.From.y());
+            canvas.LineTo(c.To.x(), c.To.y());
+        }
+    }
+    {
+        QPainter painter(&expected);
+        place(painter);
+        painter.setPen(QPen(Qt::red, 0));
+        for (const auto& c : cases) {
+            const QPoint step((c.To.x() > c.From.x()) - (c.To.x() < c.From.x()),
+                              (c.To.y() > c.From.y()) - (c.To.y() < c.From.y()));
+            for (QPoint p = c.From; p != c.To; p += step)
+                painter.drawPoint(p);
+        }
+    }
+    EXPECT_EQ(drawn, expected);
 }
 
 TEST(CanvasTest, PolylineDrawsEveryCornerButTheLastPoint) {
