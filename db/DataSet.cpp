@@ -31,7 +31,8 @@ TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner), FFields(this) {}
 // the protocol still exists.
 TDataSet::~TDataSet() {
     // Only bookkeeping here: the descendant's part of the protocol is gone already.
-    for (TDataSource* source : QList<TDataSource*>(FDataSources))
+    const QList<TDataSource*> sources = FDataSources;
+    for (TDataSource* source : sources)
         source->DataSetGone();
 }
 
@@ -247,7 +248,9 @@ void TDataSet::DataEvent(TDataEvent event, const void* info) {
             FEnableEvent = deLayoutChange;
         return;
     }
-    for (TDataSource* source : QList<TDataSource*>(FDataSources))
+    // A copy, as a source may leave the list; const, so that walking it allocates nothing.
+    const QList<TDataSource*> sources = FDataSources;
+    for (TDataSource* source : sources)
         source->DataEvent(event, info);
 }
 

@@ -336,7 +336,9 @@ void TField::AccessError(const QString& typeName) const {
 
 QVariant TField::Value() const {
     QVariant value;
-    return GetData(value) ? value : QVariant();
+    if (!GetData(value))
+        value.clear();
+    return value;
 }
 
 void TField::SetValue(const QVariant& value) {

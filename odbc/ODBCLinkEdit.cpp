@@ -281,14 +281,13 @@ void TCustomDBLinkODBC::WriteValue(TField* field, uint8_t* row, const TResultCol
 }
 
 bool TCustomDBLinkODBC::GetFieldData(TField* field, QVariant& value) {
-    value.clear();
     const TRecordBuffer record = GetActiveRecordBuffer();
-    if (!record || field->FieldNo() <= 0)
+    const TResultCol* col = record && field->FieldNo() > 0 ? &Column(field->FieldNo()) : nullptr;
+    if (!col || Indicator(record, *col) == SQL_NULL_DATA) {
+        value.clear();
         return false;
-    const TResultCol& col = Column(field->FieldNo());
-    if (Indicator(record, col) == SQL_NULL_DATA)
-        return false;
-    value = ReadValue(field, record, col);
+    }
+    value = ReadValue(field, record, *col);
     return !value.isNull();
 }
 
