@@ -10,6 +10,7 @@
 #include <QList>
 #include <QObject>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -175,7 +176,12 @@ private:
     }
     uint8_t* ScratchRow() { return RowAt(FCached ? FCashCount : 0); }
     const TResultCol& Column(int number) const { return FQuery->ResultCols().Items(number); }
-    static SQLLEN Indicator(const uint8_t* row, const TResultCol& col);
+    // Read for every field value, so kept inline.
+    static SQLLEN Indicator(const uint8_t* row, const TResultCol& col) {
+        SQLLEN value = 0;
+        std::memcpy(&value, row + col.Offset + col.Size, sizeof(value));
+        return value;
+    }
     static void SetIndicator(uint8_t* row, const TResultCol& col, SQLLEN value);
     // The bytes the column's value really holds in the row, whatever its indicator says.
     SQLLEN HeldLength(const uint8_t* row, const TResultCol& col) const;

@@ -15,12 +15,6 @@ constexpr int RefindLimit = 10000;
 
 // ---------------------------------------------------------------- rows
 
-SQLLEN TCustomDBLinkODBC::Indicator(const uint8_t* row, const TResultCol& col) {
-    SQLLEN value = 0;
-    std::memcpy(&value, row + col.Offset + col.Size, sizeof(value));
-    return value;
-}
-
 void TCustomDBLinkODBC::SetIndicator(uint8_t* row, const TResultCol& col, SQLLEN value) {
     std::memcpy(row + col.Offset + col.Size, &value, sizeof(value));
 }

@@ -2,15 +2,8 @@
 
 #include "odbc/ODBCCall.h"
 
-TResultCol& TResultCols::Items(int number) {
-    return const_cast<TResultCol&>(std::as_const(*this).Items(number));
-}
-
-const TResultCol& TResultCols::Items(int number) const {
-    if (number < 1 || number > Count())
-        RaiseComponentError("ResultCols",
-                            "Invalid Column number. Index=" + QString::number(number));
-    return FItems[number - 1];
+void TResultCols::RaiseInvalidNumber(int number) {
+    RaiseComponentError("ResultCols", "Invalid Column number. Index=" + QString::number(number));
 }
 
 int TResultCols::IndexOf(const QString& name) const {

@@ -31,8 +31,9 @@ public:
     explicit TResultCols(bool wcharMapsChar) : FWCharMapsChar(wcharMapsChar) {}
 
     int Count() const { return int(FItems.size()); }
-    TResultCol& Items(int number);
-    const TResultCol& Items(int number) const;
+    // Read for every field value, so the check is inline and only its error is not.
+    TResultCol& Items(int number) { return FItems[CheckedIndex(number)]; }
+    const TResultCol& Items(int number) const { return FItems[CheckedIndex(number)]; }
     // The number of the column whose display name is `name`.
     int IndexOf(const QString& name) const;
     TResultCol& ByName(const QString& name) { return Items(IndexOf(name)); }
@@ -41,6 +42,13 @@ public:
     TResultCol& Add();
 
 private:
+    size_t CheckedIndex(int number) const {
+        if (number < 1 || number > Count())
+            RaiseInvalidNumber(number);
+        return size_t(number - 1);
+    }
+    [[noreturn]] static void RaiseInvalidNumber(int number);
+
     bool FWCharMapsChar;
     std::vector<TResultCol> FItems;
 };
