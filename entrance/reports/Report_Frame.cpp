@@ -11,6 +11,8 @@
 #include "ui/WaitCursor.h"
 
 #include <QCloseEvent>
+#include <QEvent>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -57,6 +59,31 @@ TFont ReportTextFont(int size) {
 }
 
 // A window of its own that is never shown, also when its owner shows.
+TDeletionHold::TDeletionHold(QWidget* widget) {
+    for (QObject* object = widget; object; object = object->parent()) {
+        object->installEventFilter(this);
+        FWatched << object;
+    }
+}
+
+TDeletionHold::~TDeletionHold() {
+    for (const QPointer<QObject>& object : FWatched)
+        if (object)
+            object->removeEventFilter(this);
+    for (const QPointer<QObject>& object : FHeld)
+        if (object)
+            // A deletion once asked for is not posted again, so it is carried out by a timer,
+            // which fires when the caller is back in its event loop.
+            QTimer::singleShot(0, object, [target = object.data()] { delete target; });
+}
+
+bool TDeletionHold::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::DeferredDelete)
+        return false;
+    FHeld << watched;
+    return true;
+}
+
 TRep_Form::TRep_Form(QWidget* owner) : QWidget(owner, Qt::Window) {
     setAttribute(Qt::WA_DontShowOnScreen);
     setVisible(false);

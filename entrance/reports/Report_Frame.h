@@ -115,9 +115,28 @@ private:
 // `run` show it (RunPreview, or a report's Execute with its request). Returns once the
 // preview has closed, with the report freed and `global` empty again, also when the report
 // failed.
+// Holds back the deferred deletion of a widget and its parents while a report runs under them:
+// a screen closed under the modal preview would otherwise be freed inside the preview's loop,
+// and the report it owns with it. A deletion held back is carried out once the report has ended.
+class TDeletionHold final : public QObject {
+public:
+    explicit TDeletionHold(QWidget* widget);
+    ~TDeletionHold() override;
+    TDeletionHold(const TDeletionHold&) = delete;
+    TDeletionHold& operator=(const TDeletionHold&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QList<QPointer<QObject>> FHeld; // watched objects whose deletion was asked for meanwhile
+    QList<QPointer<QObject>> FWatched;
+};
+
 template <class T, class Run> void OpenReport(QPointer<T>& global, QWidget* owner, Run&& run) {
     if (global)
         return;
+    const TDeletionHold hold(owner);
     std::unique_ptr<T> report(new T(owner));
     global = report.get();
     run(*report);
