@@ -178,28 +178,11 @@ QStringList GrandTotals(const QString& page) {
     return totals.mid(totals.size() - 4);
 }
 
-// Answers every message box with OK, as an operator who agrees to everything, keeping the texts.
-class TAgreeToEveryBox {
-public:
-    explicit TAgreeToEveryBox(QStringList& texts) {
-        QObject::connect(&FTimer, &QTimer::timeout, [&texts] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        FTimer.start(10);
-    }
-
-private:
-    QTimer FTimer;
-};
-
 } // namespace
 
 TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     QStringList texts;
-    TAgreeToEveryBox answers(texts);
+    TMessageAnswers answers(texts, QMessageBox::Ok);
 
     // The first start registers the administrator; he logs in.
     auto login = NewLogIn();

@@ -15,15 +15,17 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-// Answers each message box with OK while it lives, keeping the boxes' texts in `texts`.
+// Answers each message box while it lives, keeping the boxes' texts in `texts`. The default
+// answer closes the box as accepted, which a question takes as no; QMessageBox::Ok agrees to
+// every question, as an operator who agrees to everything.
 class TMessageAnswers {
 public:
-    explicit TMessageAnswers(QStringList& texts) {
+    explicit TMessageAnswers(QStringList& texts, int answer = QDialog::Accepted) {
         FTimer.setInterval(10);
-        QObject::connect(&FTimer, &QTimer::timeout, [&texts] {
+        QObject::connect(&FTimer, &QTimer::timeout, [&texts, answer] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 texts << box->text();
-                box->accept();
+                box->done(answer);
             }
         });
         FTimer.start();
