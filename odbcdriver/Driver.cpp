@@ -18,18 +18,38 @@ template <typename T> T* As(SQLHANDLE h, SQLSMALLINT type) {
     return handle && handle->Type == type ? static_cast<T*>(handle) : nullptr;
 }
 
-OdbcStatement* Stmt(SQLHSTMT h) {
-    auto* st = As<OdbcStatement>(h, SQL_HANDLE_STMT);
-    if (st)
-        st->Diags.clear();
-    return st;
+// The connection a handle belongs to, held for the call: its lock taken, so the calls on one
+// connection and its statements never run at once.
+std::unique_lock<std::recursive_mutex> Hold(OdbcHandle* h) {
+    if (h && h->Type == SQL_HANDLE_STMT)
+        return std::unique_lock(static_cast<OdbcStatement*>(h)->Dbc->Lock);
+    if (h && h->Type == SQL_HANDLE_DBC)
+        return std::unique_lock(static_cast<OdbcConnection*>(h)->Lock);
+    return {};
 }
 
-OdbcConnection* Dbc(SQLHDBC h) {
-    auto* dbc = As<OdbcConnection>(h, SQL_HANDLE_DBC);
-    if (dbc)
-        dbc->Diags.clear();
-    return dbc;
+// A statement or connection handle for one call, its connection held while the call runs and
+// the diagnostics of its last call cleared.
+template <typename T> class Held {
+public:
+    explicit Held(T* handle) : FHandle(handle), FLock(Hold(handle)) {
+        if (FHandle)
+            FHandle->Diags.clear();
+    }
+    operator T*() const { return FHandle; }
+    T* operator->() const { return FHandle; }
+
+private:
+    T* FHandle;
+    std::unique_lock<std::recursive_mutex> FLock;
+};
+
+Held<OdbcStatement> Stmt(SQLHSTMT h) {
+    return Held(As<OdbcStatement>(h, SQL_HANDLE_STMT));
+}
+
+Held<OdbcConnection> Dbc(SQLHDBC h) {
+    return Held(As<OdbcConnection>(h, SQL_HANDLE_DBC));
 }
 
 // "key=value;key={value};..." as a map with upper-cased keys.
@@ -116,7 +136,7 @@ EXPORT SQLRETURN SQLAllocHandle(SQLSMALLINT type, SQLHANDLE input, SQLHANDLE* ou
         return SQL_SUCCESS;
     }
     case SQL_HANDLE_STMT: {
-        auto* dbc = Dbc(input);
+        auto dbc = Dbc(input);
         if (!dbc)
             return SQL_INVALID_HANDLE;
         if (!dbc->Db)
@@ -137,18 +157,19 @@ EXPORT SQLRETURN SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
         return SQL_INVALID_HANDLE;
     if (type == SQL_HANDLE_STMT) {
         auto* st = static_cast<OdbcStatement*>(h);
+        const auto held = Hold(st);
         st->Dbc->Statements.erase(st);
-    } else if (type == SQL_HANDLE_DBC) {
-        auto* dbc = static_cast<OdbcConnection*>(h);
-        if (dbc->Db)
-            return dbc->Post("HY010", "Function sequence error: still connected");
+        delete st;
+        return SQL_SUCCESS;
     }
+    if (type == SQL_HANDLE_DBC && static_cast<OdbcConnection*>(h)->Db)
+        return h->Post("HY010", "Function sequence error: still connected");
     delete h;
     return SQL_SUCCESS;
 }
 
 EXPORT SQLRETURN SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     switch (option) {
@@ -169,7 +190,7 @@ EXPORT SQLRETURN SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
 }
 
 EXPORT SQLRETURN SQLCloseCursor(SQLHSTMT handle) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     if (!st->Result)
@@ -205,7 +226,7 @@ EXPORT SQLRETURN SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER 
 
 EXPORT SQLRETURN SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
                                    SQLINTEGER) {
-    auto* dbc = Dbc(handle);
+    auto dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
     const SQLULEN v = SQLULEN(reinterpret_cast<SQLLEN>(value));
@@ -241,7 +262,7 @@ EXPORT SQLRETURN SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
 
 SQLRETURN Calls::GetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value,
                                 TextOut text, SQLINTEGER* length) {
-    auto* dbc = Dbc(handle);
+    auto dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
     SQLULEN v = 0;
@@ -283,7 +304,7 @@ EXPORT SQLRETURN SQLGetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
 
 EXPORT SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value,
                                 SQLINTEGER) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     const SQLULEN v = SQLULEN(reinterpret_cast<SQLLEN>(value));
@@ -351,7 +372,7 @@ EXPORT SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
 
 EXPORT SQLRETURN SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
                                 SQLINTEGER* length) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     SQLULEN v = 0;
@@ -416,7 +437,7 @@ EXPORT SQLRETURN SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
 // ---- connecting ----
 
 SQLRETURN Calls::Connect(SQLHDBC handle, const QString& dsn) {
-    auto* dbc = Dbc(handle);
+    auto dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
     return Open(dbc, {{"DSN", dsn}});
@@ -429,7 +450,7 @@ EXPORT SQLRETURN SQLConnect(SQLHDBC handle, SQLCHAR* dsn, SQLSMALLINT dsnLength,
 
 SQLRETURN Calls::DriverConnect(SQLHDBC handle, const QString& in, TextOut out,
                                SQLSMALLINT* outWritten) {
-    auto* dbc = Dbc(handle);
+    auto dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
     const SQLRETURN rc = Open(dbc, ParseAttributes(in));
@@ -446,7 +467,7 @@ EXPORT SQLRETURN SQLDriverConnect(SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLSMALL
 }
 
 EXPORT SQLRETURN SQLDisconnect(SQLHDBC handle) {
-    auto* dbc = Dbc(handle);
+    auto dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
     for (OdbcStatement* st : std::set<OdbcStatement*>(dbc->Statements))
@@ -463,7 +484,7 @@ EXPORT SQLRETURN SQLDisconnect(SQLHDBC handle) {
 EXPORT SQLRETURN SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT completion) {
     if (type != SQL_HANDLE_DBC)
         return SQL_SUCCESS;
-    auto* dbc = Dbc(handle);
+    auto dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
     try {
@@ -482,7 +503,7 @@ EXPORT SQLRETURN SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT comp
 // ---- statements ----
 
 SQLRETURN Calls::Prepare(SQLHSTMT handle, const QString& text) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? DriverStatement::Prepare(st, text) : SQL_INVALID_HANDLE;
 }
 
@@ -491,12 +512,12 @@ EXPORT SQLRETURN SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
 }
 
 EXPORT SQLRETURN SQLExecute(SQLHSTMT handle) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? DriverStatement::Execute(st) : SQL_INVALID_HANDLE;
 }
 
 SQLRETURN Calls::ExecDirect(SQLHSTMT handle, const QString& text) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     const SQLRETURN rc = DriverStatement::Prepare(st, text);
@@ -508,7 +529,7 @@ EXPORT SQLRETURN SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length
 }
 
 EXPORT SQLRETURN SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     if (count)
@@ -534,7 +555,7 @@ EXPORT SQLRETURN SQLDescribeParam(SQLHSTMT handle, SQLUSMALLINT, SQLSMALLINT* ty
 EXPORT SQLRETURN SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT ioType,
                                   SQLSMALLINT cType, SQLSMALLINT sqlType, SQLULEN, SQLSMALLINT,
                                   SQLPOINTER value, SQLLEN bufferLength, SQLLEN* indicator) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     if (number < 1)
@@ -546,17 +567,17 @@ EXPORT SQLRETURN SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALL
 }
 
 EXPORT SQLRETURN SQLParamData(SQLHSTMT handle, SQLPOINTER* token) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? DriverStatement::ParamData(st, token) : SQL_INVALID_HANDLE;
 }
 
 EXPORT SQLRETURN SQLPutData(SQLHSTMT handle, SQLPOINTER data, SQLLEN length) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? DriverStatement::PutData(st, data, length) : SQL_INVALID_HANDLE;
 }
 
 EXPORT SQLRETURN SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     if (count)
@@ -569,7 +590,7 @@ EXPORT SQLRETURN SQLMoreResults(SQLHSTMT handle) {
 }
 
 SQLRETURN Calls::SetCursorName(SQLHSTMT handle, const QString& name) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     st->CursorName = name;
@@ -581,12 +602,13 @@ EXPORT SQLRETURN SQLSetCursorName(SQLHSTMT handle, SQLCHAR* name, SQLSMALLINT le
 }
 
 SQLRETURN Calls::GetCursorName(SQLHSTMT handle, TextOut name, SQLSMALLINT* length) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
-    const QString cursor = st->CursorName.isEmpty()
-                               ? "SQL_CUR" + QString::number(reinterpret_cast<quintptr>(st), 16)
-                               : st->CursorName;
+    const QString cursor =
+        st->CursorName.isEmpty()
+            ? "SQL_CUR" + QString::number(quintptr(static_cast<OdbcStatement*>(st)), 16)
+            : st->CursorName;
     return OutText(st, cursor, name, length);
 }
 
@@ -598,7 +620,7 @@ EXPORT SQLRETURN SQLGetCursorName(SQLHSTMT handle, SQLCHAR* name, SQLSMALLINT bu
 // ---- results ----
 
 EXPORT SQLRETURN SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     const QList<OdbcColumn>* columns = DriverStatement::Columns(st);
@@ -610,7 +632,7 @@ EXPORT SQLRETURN SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
 SQLRETURN Calls::DescribeCol(SQLHSTMT handle, SQLUSMALLINT column, TextOut name,
                              SQLSMALLINT* nameLength, SQLSMALLINT* type, SQLULEN* size,
                              SQLSMALLINT* digits, SQLSMALLINT* nullable) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     const QList<OdbcColumn>* columns = DriverStatement::Columns(st);
@@ -638,7 +660,7 @@ EXPORT SQLRETURN SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT column, SQLCHAR* n
 
 SQLRETURN Calls::ColAttribute(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALLINT field,
                               TextOut text, SQLSMALLINT* textLength, SQLLEN* number) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     const QList<OdbcColumn>* columns = DriverStatement::Columns(st);
@@ -747,7 +769,7 @@ EXPORT SQLRETURN SQLColAttribute(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALL
 
 EXPORT SQLRETURN SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType,
                             SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     if (column == 0 && st->UseBookmarks == SQL_UB_OFF)
@@ -760,14 +782,14 @@ EXPORT SQLRETURN SQLBindCol(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cT
 }
 
 EXPORT SQLRETURN SQLFetch(SQLHSTMT handle) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? DriverStatement::Fetch(st, SQL_FETCH_NEXT, 0, st->RowArraySize, st->RowsFetched,
                                        st->RowStatus)
               : SQL_INVALID_HANDLE;
 }
 
 EXPORT SQLRETURN SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT orientation, SQLLEN offset) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     if (orientation == SQL_FETCH_BOOKMARK) {
@@ -781,7 +803,7 @@ EXPORT SQLRETURN SQLFetchScroll(SQLHSTMT handle, SQLSMALLINT orientation, SQLLEN
 
 EXPORT SQLRETURN SQLExtendedFetch(SQLHSTMT handle, SQLUSMALLINT orientation, SQLLEN offset,
                                   SQLULEN* rowsFetched, SQLUSMALLINT* rowStatus) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? DriverStatement::Fetch(st, SQLSMALLINT(orientation), offset, st->RowsetSize,
                                        rowsFetched, rowStatus)
               : SQL_INVALID_HANDLE;
@@ -789,7 +811,7 @@ EXPORT SQLRETURN SQLExtendedFetch(SQLHSTMT handle, SQLUSMALLINT orientation, SQL
 
 EXPORT SQLRETURN SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType,
                             SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? DriverStatement::GetData(st, column, cType, target, bufferLength, indicator)
               : SQL_INVALID_HANDLE;
 }
@@ -797,7 +819,7 @@ EXPORT SQLRETURN SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cT
 // ---- catalog ----
 
 SQLRETURN Calls::Tables(SQLHSTMT handle, const QString& table, const QString& types) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     return RunCatalog(st, [&] { return Catalog::Tables(*st->Dbc->Db, table, types); });
@@ -810,7 +832,7 @@ EXPORT SQLRETURN SQLTables(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQL
 }
 
 SQLRETURN Calls::Columns(SQLHSTMT handle, const QString& table, const QString& column) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     return RunCatalog(st, [&] { return Catalog::Columns(*st->Dbc->Db, table, column); });
@@ -823,7 +845,7 @@ EXPORT SQLRETURN SQLColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQ
 }
 
 SQLRETURN Calls::Statistics(SQLHSTMT handle, const QString& table) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     return RunCatalog(st, [&] { return Catalog::Statistics(*st->Dbc->Db, table); });
@@ -836,7 +858,7 @@ EXPORT SQLRETURN SQLStatistics(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
 }
 
 SQLRETURN Calls::PrimaryKeys(SQLHSTMT handle, const QString& table) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     if (!st)
         return SQL_INVALID_HANDLE;
     return RunCatalog(st, [&] { return Catalog::PrimaryKeys(*st->Dbc->Db, table); });
@@ -848,19 +870,19 @@ EXPORT SQLRETURN SQLPrimaryKeys(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*
 }
 
 EXPORT SQLRETURN SQLGetTypeInfo(SQLHSTMT handle, SQLSMALLINT type) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? RunCatalog(st, [&] { return Catalog::TypeInfo(type); }) : SQL_INVALID_HANDLE;
 }
 
 EXPORT SQLRETURN SQLProcedures(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                                SQLCHAR*, SQLSMALLINT) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? RunCatalog(st, [] { return Catalog::Procedures(); }) : SQL_INVALID_HANDLE;
 }
 
 EXPORT SQLRETURN SQLProcedureColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                                      SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
-    auto* st = Stmt(handle);
+    auto st = Stmt(handle);
     return st ? RunCatalog(st, [] { return Catalog::ProcedureColumns(); }) : SQL_INVALID_HANDLE;
 }
 
@@ -868,7 +890,7 @@ EXPORT SQLRETURN SQLProcedureColumns(SQLHSTMT handle, SQLCHAR*, SQLSMALLINT, SQL
 
 SQLRETURN Calls::GetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value, TextOut text,
                          SQLSMALLINT* length) {
-    auto* dbc = Dbc(handle);
+    auto dbc = Dbc(handle);
     if (!dbc)
         return SQL_INVALID_HANDLE;
     const QMap<int, QString> texts = {
@@ -1042,6 +1064,7 @@ SQLRETURN Calls::GetDiagRec(SQLHANDLE handle, SQLSMALLINT record, TextOut state,
     auto* h = static_cast<OdbcHandle*>(handle);
     if (!h)
         return SQL_INVALID_HANDLE;
+    const auto held = Hold(h);
     if (record < 1 || record > h->Diags.size())
         return SQL_NO_DATA;
     const DiagRecord& d = h->Diags[record - 1];
@@ -1067,6 +1090,7 @@ SQLRETURN Calls::GetDiagField(SQLHANDLE handle, SQLSMALLINT record, SQLSMALLINT 
     auto* h = static_cast<OdbcHandle*>(handle);
     if (!h)
         return SQL_INVALID_HANDLE;
+    const auto held = Hold(h);
     if (field == SQL_DIAG_NUMBER) {
         if (value)
             *static_cast<SQLINTEGER*>(value) = SQLINTEGER(h->Diags.size());

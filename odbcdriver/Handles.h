@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <sql.h>
@@ -45,6 +46,9 @@ struct OdbcConnection : OdbcHandle {
     explicit OdbcConnection(OdbcEnvironment* env) : OdbcHandle(SQL_HANDLE_DBC), Env(env) {}
     OdbcEnvironment* Env;
     std::unique_ptr<SqlConnection> Db;
+    // The calls on the connection and its statements run one at a time, from whichever
+    // threads they come: SQLite's connection has no lock of its own.
+    std::recursive_mutex Lock;
     std::set<OdbcStatement*> Statements;
     QString DataSource;
     bool AutoCommit = true;

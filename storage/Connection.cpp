@@ -12,9 +12,12 @@
 
 namespace {
 
+// A connection is used from one thread at a time, so SQLite's own lock on each of its calls
+// (a lock and an unlock for every value read) is left out.
 sqlite3* Open(const QString& name, int flags) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db,
+                                   flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
