@@ -18,7 +18,9 @@ void RaiseODBCAPIError(const QString& text) {
 }
 
 TODBCCLI::TODBCCLI(const QString& LibraryName) {
-    FModule = dlopen(LibraryName.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    // Kept loaded once loaded: a query connecting anew would otherwise load and relocate the
+    // driver manager again each time.
+    FModule = dlopen(LibraryName.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!FModule)
         RaiseODBCAPIError("Library " + LibraryName + " not found.");
     if (!DefaultCLI)
