@@ -3,6 +3,8 @@
 #include "Convert.h"
 #include "Rowset.h"
 
+#include <QVarLengthArray>
+
 #include <sqlite3.h>
 
 namespace DriverStatement {
@@ -159,38 +161,50 @@ SQLRETURN Run(OdbcStatement* st) {
     }
 }
 
-// The place of row `i` of the rowset in a bound column's buffer.
-void Target(const OdbcStatement* st, const ColumnBinding& b, SQLULEN i, SQLPOINTER& target,
-            SQLLEN*& indicator) {
-    const SQLLEN size = FixedSize(b.CType == SQL_C_DEFAULT ? SQL_C_CHAR : b.CType);
-    const SQLLEN element = size > 0 && b.CType != SQL_C_DEFAULT ? size : b.BufferLength;
-    target = Element(static_cast<char*>(b.Target), i, st->BindType, element, st->BindOffset);
-    indicator = Element(b.Indicator, i, st->BindType, sizeof(SQLLEN), st->BindOffset);
-}
+// A bound column as a block fetch fills it, its types and element size worked out once.
+struct BoundColumn {
+    int Column; // 0: the bookmark
+    const ColumnBinding* Binding;
+    SQLSMALLINT SqlType;
+    SQLSMALLINT CType;
+    SQLLEN Element; // the bytes of one element of a column-wise bound array
+};
+using BoundColumns = QVarLengthArray<BoundColumn, 32>;
 
-// Fills the bound columns of one row of the rowset; the row's status.
-SQLUSMALLINT FillRow(OdbcStatement* st, SQLULEN i, int64_t row, bool& info) {
+BoundColumns Bound(const OdbcStatement* st) {
     const OdbcResult& r = *st->Result;
-    SQLUSMALLINT status = SQL_ROW_SUCCESS;
+    BoundColumns bound;
     for (const auto& [column, b] : st->Bindings) {
         if (column > r.Columns.size() || (!b.Target && !b.Indicator))
             continue;
-        SQLPOINTER target;
-        SQLLEN* indicator;
-        Target(st, b, i, target, indicator);
-        const StoredValue value = column == 0 ? StoredValue::Whole(row) : r.Value(row, column - 1);
-        const SQLSMALLINT sqlType = column == 0 ? SQL_INTEGER : r.Columns[column - 1].SqlType;
+        const SQLLEN size = FixedSize(b.CType == SQL_C_DEFAULT ? SQL_C_CHAR : b.CType);
         const SQLSMALLINT cType = column == 0 && b.CType == SQL_C_DEFAULT ? SQL_C_BINARY : b.CType;
-        const Conversion c = WriteValue(value, sqlType, cType, target, b.BufferLength, indicator);
-        if (c.Result == SQL_SUCCESS_WITH_INFO) {
-            info = true;
-            status = SQL_ROW_SUCCESS_WITH_INFO;
-            st->Post(c.State, c.Message);
-        } else if (c.Result == SQL_ERROR) {
-            info = true;
-            status = SQL_ROW_ERROR;
-            st->Post(c.State, c.Message);
-        }
+        bound.append({column, &b,
+                      column == 0 ? SQLSMALLINT(SQL_INTEGER) : r.Columns[column - 1].SqlType, cType,
+                      size > 0 && b.CType != SQL_C_DEFAULT ? size : b.BufferLength});
+    }
+    return bound;
+}
+
+// Fills the bound columns of row `i` of the rowset; the row's status.
+SQLUSMALLINT FillRow(OdbcStatement* st, const BoundColumns& bound, SQLULEN i, int64_t row,
+                     bool& info) {
+    const OdbcResult& r = *st->Result;
+    SQLUSMALLINT status = SQL_ROW_SUCCESS;
+    for (const BoundColumn& c : bound) {
+        const ColumnBinding& b = *c.Binding;
+        void* target =
+            Element(static_cast<char*>(b.Target), i, st->BindType, c.Element, st->BindOffset);
+        SQLLEN* indicator = Element(b.Indicator, i, st->BindType, sizeof(SQLLEN), st->BindOffset);
+        const StoredValue value =
+            c.Column == 0 ? StoredValue::Whole(row) : r.Value(row, c.Column - 1);
+        const Conversion done =
+            WriteValue(value, c.SqlType, c.CType, target, b.BufferLength, indicator);
+        if (done.Result == SQL_SUCCESS)
+            continue;
+        info = true;
+        status = done.Result == SQL_ERROR ? SQL_ROW_ERROR : SQL_ROW_SUCCESS_WITH_INFO;
+        st->Post(done.State, done.Message);
     }
     return status;
 }
@@ -375,9 +389,10 @@ SQLRETURN Fetch(OdbcStatement* st, SQLSMALLINT orientation, SQLLEN offset, SQLUL
         *rowsFetched = SQLULEN(st->RowsetRows);
     bool info = false;
     int64_t errors = 0;
+    const BoundColumns bound = Bound(st);
     for (int64_t i = 0; i < size; ++i) {
         const SQLUSMALLINT status = i < st->RowsetRows
-                                        ? FillRow(st, SQLULEN(i), move.Start + i, info)
+                                        ? FillRow(st, bound, SQLULEN(i), move.Start + i, info)
                                         : SQLUSMALLINT(SQL_ROW_NOROW);
         errors += status == SQL_ROW_ERROR;
         if (rowStatus)
