@@ -43,13 +43,26 @@ void TfrmMessage::SetTexts(const QString& text, const QString& mainText) {
 
 void TfrmMessage::StartProgress(int maximum) {
     PBar1->setRange(0, maximum);
-    PBar1->setValue(0);
+    FProgress = 0;
+    TakeProgress();
     PBar1->show();
 }
 
 void TfrmMessage::StepProgress() {
-    if (PBar1->isVisible() && PBar1->value() < PBar1->maximum())
-        PBar1->setValue(PBar1->value() + 1);
+    if (!PBar1->isVisible() || FProgress >= PBar1->maximum())
+        return;
+    ++FProgress;
+    TakeProgress();
+}
+
+// The bar repaints itself at once on every new value, and the reports start it for every page
+// and step it for every cell they print; so it takes the count at most every 50 ms, which looks
+// the same, and is filled when the window closes.
+void TfrmMessage::TakeProgress() {
+    if (FPainted.isValid() && !FPainted.hasExpired(50))
+        return;
+    PBar1->setValue(FProgress);
+    FPainted.start();
 }
 
 void TfrmMessage::FinalizeProgressBar() {

@@ -2,6 +2,7 @@
 
 #include "ui/Form.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 class QLabel;
@@ -12,8 +13,8 @@ constexpr int MainTopBarHeight = 1;
 
 // The wait window: what a long operation is doing, optionally with a progress bar. There is
 // one at a time; the wrappers of Unit_CommonWait.h are the only callers. The user cannot
-// close it (it stays enabled, so its texts read plainly); it shows the hourglass over the whole program from its first show until it is
-// freed.
+// close it (it stays enabled, so its texts read plainly); it shows the hourglass over the whole
+// program from its first show until it is freed.
 class TfrmMessage final : public TForm {
     Q_OBJECT
 public:
@@ -38,7 +39,10 @@ private:
     friend void CloseMessageForm();
     void CreateControls();
     void FinalizeProgressBar();
+    void TakeProgress();
     bool FMayClose = false;
+    int FProgress = 0;      // steps counted, ahead of the bar's value between its paints
+    QElapsedTimer FPainted; // since the bar last took the steps
 };
 
 // The wait window while it exists.

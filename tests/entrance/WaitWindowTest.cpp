@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,8 +37,10 @@ TEST(WaitWindowTest, ExceptionInTheMiddleClosesTheWindow) {
         EXPECT_EQ(seen->Ed_MainMes->text(), "しばらくお待ち下さい・・・。");
         EXPECT_FALSE(seen->PBar1->isVisible());
         StartWaitProgress(3);
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 5; ++i) {
+            QThread::msleep(60); // the bar takes the count at most every 50 ms
             StepWaitProgress();
+        }
         EXPECT_TRUE(seen->PBar1->isVisible());
         EXPECT_EQ(seen->PBar1->value(), 3);
         seen->grab().save(TestOutputFolder() + "/TfrmMessage.png");
