@@ -4,6 +4,7 @@
 #include "SqlError.h"
 #include "base/DateTime.h"
 
+#include <QMap>
 #include <QSet>
 #include <algorithm>
 #include <array>
@@ -417,6 +418,7 @@ struct DatePartCondition {
     QString Column;
     int ColumnFrom = 0, ColumnTo = 0;
     QString Value;
+    int First = -1, Last = -1; // the condition's first and last tokens
 };
 
 // "[CInt(]Year|Month|Day(col)[)]" from sig[from]: the end of the call (exclusive, in `sig`),
@@ -499,10 +501,11 @@ QList<QPair<int, int>> WhereConditions(const QList<SqlToken>& tk, const QList<in
 }
 
 // Adds the day's range on the column to a WHERE that holds conditions on its year, month
-// and day; the conditions stay, the range only lets the index find their rows.
+// and day. The range holds exactly the values of that day, so the conditions are asked only
+// where it cannot be made (parts naming no date of 1..9999) and holds every value.
 void AddDayRanges(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindOf) {
     const QList<int> sig = Significant(tk);
-    QList<QPair<int, QString>> inserts; // token index to insert after, text
+    QMap<int, QString> inserts; // token index to insert after, text
     for (int w = 0; w < sig.size(); ++w) {
         if (!IsWord(tk[sig[w]], "WHERE"))
             continue;
@@ -512,26 +515,31 @@ void AddDayRanges(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindO
             DatePartCondition c;
             if (!MatchDatePart(tk, sig, from, to, c))
                 continue;
+            c.First = sig[from];
+            c.Last = sig[to - 1];
             found[c.Column][c.Part] = c;
-            last[c.Column] = sig[to - 1];
+            last[c.Column] = c.Last;
         }
         for (auto it = found.cbegin(); it != found.cend(); ++it) {
             const auto& [year, month, day] = it.value();
             if (year.Part < 0 || month.Part < 0 || day.Part < 0 ||
                 !IsDateKind(KindOfRef(tk, sig, year.ColumnFrom, year.ColumnTo, kindOf)))
                 continue;
+            const QString parts = QString("%1, %2, %3").arg(year.Value, month.Value, day.Value);
+            for (const DatePartCondition& c : it.value()) {
+                inserts[c.First - 1] += QString("(%1(%2) OR ").arg(DayRangeExactFunction, parts);
+                inserts[c.Last] += ")";
+            }
             const QString column = SignificantText(tk, sig, year.ColumnFrom, year.ColumnTo);
-            const QString bound = QString("%1(%2, %3, %4, %5)")
-                                      .arg(DayStartFunction, year.Value, month.Value, day.Value);
-            inserts.append(
-                {last.value(it.key()),
-                 QString(" AND (%1 >= %2 AND %1 < %3)").arg(column, bound.arg(0), bound.arg(1))});
+            const QString bound = QString("%1(%2, %3)").arg(DayStartFunction, parts);
+            inserts[last.value(it.key())] +=
+                QString(" AND (%1 >= %2 AND %1 < %3)").arg(column, bound.arg(0), bound.arg(1));
         }
     }
-    std::sort(inserts.begin(), inserts.end(),
-              [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& [after, text] : inserts)
-        tk.insert(after + 1, SqlToken{SqlToken::Symbol, text});
+    for (auto it = inserts.cend(); it != inserts.cbegin();) {
+        --it;
+        tk.insert(it.key() + 1, SqlToken{SqlToken::Symbol, it.value()});
+    }
 }
 
 // The index (in `sig`) of the first word `word` at bracket depth 0 from sig[from], or -1.

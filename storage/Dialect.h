@@ -66,8 +66,9 @@ public:
     // Lets an index on a date column serve the conditions the programs write on it:
     // "CDbl(col) op number" becomes "col op number", and where a WHERE's conditions hold
     // "CInt(Year(col)) = y", "CInt(Month(col)) = m" and "CInt(Day(col)) = d" they gain the
-    // range of that day on col (DayStartFunction). Date columns hold day numbers (text written
-    // to them is converted on the way in), so the rows found are the same.
+    // range of that day on col (DayStartFunction), and are asked only where the parts name no
+    // date the range can hold (DayRangeExactFunction). Date columns hold day numbers (text
+    // written to them is converted on the way in), so the rows found are the same.
     static void UseDateRanges(DialectStatement& statement, const ColumnKindLookup& kindOf);
 
     // The kinds of a SELECT's result columns that are calls of the Jet functions: CInt, Year,

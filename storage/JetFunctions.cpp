@@ -179,21 +179,35 @@ bool WholeNumber(sqlite3_value* v, int& result) {
     return true;
 }
 
+// The day the parts (y, m, d) name; false where a part is no whole number (`whole` false)
+// or they name no date of 1..9999.
+bool DayOfParts(sqlite3_value** argv, bool& whole, double& day) {
+    int parts[3];
+    whole = WholeNumber(argv[0], parts[0]) && WholeNumber(argv[1], parts[1]) &&
+            WholeNumber(argv[2], parts[2]);
+    return whole && TryEncodeDate(parts[0], parts[1], parts[2], day);
+}
+
 // Null where a part is no whole number (no date part equals it); an infinite bound where the
 // parts name no date of 1..9999, which leaves the decision to the conditions on the parts.
 void DayStart(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    int parts[3];
-    for (int i = 0; i < 3; ++i)
-        if (!WholeNumber(argv[i], parts[i])) {
-            sqlite3_result_null(ctx);
-            return;
-        }
-    const qint64 offset = sqlite3_value_int64(argv[3]);
+    bool whole;
     double day;
-    if (TryEncodeDate(parts[0], parts[1], parts[2], day))
+    const bool found = DayOfParts(argv, whole, day);
+    const qint64 offset = sqlite3_value_int64(argv[3]);
+    if (!whole)
+        sqlite3_result_null(ctx);
+    else if (found)
         sqlite3_result_double(ctx, FirstValueOfDay(qint64(day) + offset));
     else
         sqlite3_result_double(ctx, offset > 0 ? HUGE_VAL : -HUGE_VAL);
+}
+
+void DayRangeExact(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    bool whole;
+    double day;
+    const bool found = DayOfParts(argv, whole, day);
+    sqlite3_result_int(ctx, !whole || found ? 1 : 0);
 }
 
 void Like(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -311,6 +325,7 @@ void RegisterJetFunctions(sqlite3* db) {
         {"Second", 1, PartOf<DatePart::Second>},
         {DateValueFunction, 1, DateValue},
         {DayStartFunction, 4, DayStart},
+        {DayRangeExactFunction, 3, DayRangeExact},
         {"like", 2, Like},
     };
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -21,7 +21,11 @@ inline constexpr char DateValueFunction[] = "zz_datevalue";
 // y-m-d (FirstValueOfDay): the bounds of the day for a range on a date column.
 inline constexpr char DayStartFunction[] = "zz_daystart";
 
+// The SQL function (y, m, d): 0 where the parts are whole numbers naming no date of 1..9999,
+// so that the day-start range holds every value and the conditions on the parts decide; else 1.
+inline constexpr char DayRangeExactFunction[] = "zz_dayrangeexact";
+
 // Registers on a connection: CDbl, CInt, CLng, Year, Month, Day, Hour, Minute, Second,
-// the aggregate First, Jet's LIKE in place of SQLite's, the date-value and the day-start
-// functions.
+// the aggregate First, Jet's LIKE in place of SQLite's, the date-value, day-start and
+// day-range functions.
 void RegisterJetFunctions(sqlite3* db);

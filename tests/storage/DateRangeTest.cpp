@@ -30,6 +30,10 @@ const QVariant Dates[] = {
     Dec31 + 1,                                  // 1/1 midnight
     Nov30 + 0.5,                                // noon of November's last day
     QVariant(),                                 // no date
+    Dec11 - Second / 2,                         // 23:59:59.5: still 12/10
+    -1.5,                                       // 12/29/1899 noon: days before 0 count down
+    -0.5,                                       // 12/30/1899 noon
+    2958466.5,                                  // 1/1/10000, beyond what a date names
 };
 
 struct DateRangeFixture : ::testing::Test {
@@ -119,13 +123,13 @@ const QString Detail = "(CInt(Year(操作日時)) =:操作Year)\nAND (CInt(Month
 
 TEST_F(DateRangeFixture, RangesFindTheRowsTheConditionsFind) {
     const Condition conditions[] = {
-        {"(CDbl(操作日時) >= 46366)\nAND (CDbl(操作日時) < 46367)", {}, 5},
+        {"(CDbl(操作日時) >= 46366)\nAND (CDbl(操作日時) < 46367)", {}, 6},
         {"((操作種別 = 11) OR (操作種別 IS NULL))\nAND (CDbl(操作日時) >= 46366.999988425923)",
          {},
          -1},
         {"CDbl(操作日時) > 46366 OR CDbl(操作日時) <= 46356.5", {}, -1},
-        {"NOT (CDbl(操作日時) = 46366)", {}, 9},
-        {"(CDbl(ENTRANCE_LOG2026_12.操作日時) < -1)", {}, 0},
+        {"NOT (CDbl(操作日時) = 46366)", {}, 13},
+        {"(CDbl(ENTRANCE_LOG2026_12.操作日時) < -1)", {}, 1},
         {"(CInt(Year(操作日時)) = 2026) AND (CInt(Month(操作日時)) = 12) AND "
          "(CInt(Day(操作日時)) = 31)",
          {},
@@ -148,18 +152,27 @@ TEST_F(DateRangeFixture, RangesFindTheRowsTheConditionsFind) {
 
 TEST_F(DateRangeFixture, TheDayOfTheDetailQueryForEveryKindOfValue) {
     const Condition days[] = {
-        {"12/10", {2026, 12, 10}, 4},
+        {"12/10", {2026, 12, 10}, 5},
         {"12/11", {2026, 12, 11}, 2},
         {"12/31", {2026, 12, 31}, 1},
         {"11/30", {2026, 11, 30}, 1},
         {"1/1", {2027, 1, 1}, 1},
+        {"before day 0", {1899, 12, 29}, 1},
+        {"day 0", {1899, 12, 30}, 1},
         {"text", {"2026", "12", "10"}, 0},
-        {"whole reals", {2026.0, 12.0, 10.0}, 4},
+        {"whole reals", {2026.0, 12.0, 10.0}, 5},
         {"a fraction", {2026.5, 12, 10}, 0},
         {"Null", {QVariant(), 12, 10}, 0},
+        {"Null day", {2026, 12, QVariant()}, 0},
         {"no such day", {2026, 2, 30}, 0},
+        {"day 31 of a 30-day month", {2026, 11, 31}, 0},
         {"no such month", {2026, 13, 1}, 0},
-        {"beyond the calendar", {10000, 1, 1}, 0},
+        {"month 0", {2026, 0, 10}, 0},
+        {"day 0 of a month", {2026, 12, 0}, 0},
+        {"negative", {-2026, 12, 10}, 0},
+        {"year 0", {0, 12, 30}, 0},
+        {"beyond the calendar", {10000, 1, 1}, 1},
+        {"beyond a whole number", {2026, 12, 4294967306.0}, 0},
     };
     const QString sql = Select(Detail);
     for (const Condition& c : days) {

@@ -131,9 +131,10 @@ TEST(Dialect, DateConditionsBecomeRangesOnlyWhereTheyMeanTheSame) {
         {"SELECT a FROM L WHERE 1 + CDbl(操作日時) >= 46366", nullptr},
         {"SELECT a FROM L WHERE (CInt(Year(操作日時)) = :y) AND (Month(操作日時) = 12)\n"
          "AND (CInt(Day(操作日時)) = :d) ORDER BY a",
-         "SELECT a FROM L WHERE (CInt(Year(操作日時)) = ?1) AND (Month(操作日時) = 12)\n"
-         "AND (CInt(Day(操作日時)) = ?2) AND (操作日時 >= zz_daystart(?1, 12, ?2, 0) AND "
-         "操作日時 < zz_daystart(?1, 12, ?2, 1)) ORDER BY a"},
+         "SELECT a FROM L WHERE (zz_dayrangeexact(?1, 12, ?2) OR (CInt(Year(操作日時)) = ?1)) "
+         "AND (zz_dayrangeexact(?1, 12, ?2) OR (Month(操作日時) = 12))\n"
+         "AND (zz_dayrangeexact(?1, 12, ?2) OR (CInt(Day(操作日時)) = ?2)) AND (操作日時 >= "
+         "zz_daystart(?1, 12, ?2, 0) AND 操作日時 < zz_daystart(?1, 12, ?2, 1)) ORDER BY a"},
         // Joined by OR, or a part missing: the conditions stay as they are.
         {"SELECT a FROM L WHERE Year(操作日時) = 1 AND Month(操作日時) = 2 OR Day(操作日時) = 3",
          nullptr},
