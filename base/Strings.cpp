@@ -1,7 +1,5 @@
 #include "Strings.h"
 
-#include <QRegularExpression>
-
 TStrings& TStrings::operator=(const TStrings& other) {
     Assign(other);
     return *this;
@@ -23,11 +21,19 @@ QString TStrings::Text() const {
 void TStrings::SetText(const QString& text) {
     BeginUpdate();
     Clear();
-    QStringList lines = text.split(QRegularExpression("\r\n|\n|\r"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (const QString& line : lines)
-        Add(line);
+    // A line ends with CR LF, LF or CR; a break at the very end starts no further line. Split by
+    // hand: queries set their text for every statement, and a pattern would be compiled each time.
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        Add(text.mid(start, i - start));
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        Add(text.mid(start));
     EndUpdate();
 }
 

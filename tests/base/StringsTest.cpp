@@ -15,6 +15,23 @@ TEST(Strings, TextJoinsAndSplitsLines) {
     EXPECT_EQ(sql.IndexOf("z"), -1);
 }
 
+// Each of the three line breaks ends a line; one at the very end starts no further line.
+TEST(Strings, SetTextSplitsAtEveryKindOfLineBreak) {
+    TStringList sql;
+    const std::pair<const char*, QStringList> texts[] = {{"", {}},
+                                                         {"a", {"a"}},
+                                                         {"a\r\n", {"a"}},
+                                                         {"\r", {""}},
+                                                         {"a\n\n", {"a", ""}},
+                                                         {"a\r\rb", {"a", "", "b"}},
+                                                         {"a\n\r\nb", {"a", "", "b"}},
+                                                         {"\r\n\r\nx\r", {"", "", "x"}}};
+    for (const auto& [text, lines] : texts) {
+        sql.SetText(text);
+        EXPECT_EQ(sql.Lines(), lines) << QString(text).toStdString();
+    }
+}
+
 TEST(Strings, ObjectsTravelWithTheirLines) {
     TStringList names;
     names.AddObject("code", 1);
