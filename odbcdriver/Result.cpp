@@ -116,18 +116,19 @@ void OdbcResult::AddBytes(StoredValue::Kind kind, QByteArrayView bytes) {
 
 void OdbcResult::AddRow(const SqlStatement& statement) {
     for (int i = 0; i < FWidth; ++i) {
-        switch (statement.ValueKind(i)) {
+        const StepValue v = statement.ValueAt(i);
+        switch (v.Kind) {
         case ColumnKind::Integer:
-            NewCell(StoredValue::Kind::Integer).Integer = statement.IntegerValue(i);
+            NewCell(StoredValue::Kind::Integer).Integer = v.Integer;
             break;
         case ColumnKind::Float:
-            NewCell(StoredValue::Kind::Real).Real = statement.FloatValue(i);
+            NewCell(StoredValue::Kind::Real).Real = v.Real;
             break;
         case ColumnKind::String:
-            AddBytes(StoredValue::Kind::Text, statement.BytesValue(i));
+            AddBytes(StoredValue::Kind::Text, v.Bytes);
             break;
         case ColumnKind::Blob:
-            AddBytes(StoredValue::Kind::Blob, statement.BytesValue(i));
+            AddBytes(StoredValue::Kind::Blob, v.Bytes);
             break;
         default:
             NewCell(StoredValue::Kind::Null);

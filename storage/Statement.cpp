@@ -301,6 +301,35 @@ bool SqlStatement::IsNull(int index) const {
     return sqlite3_column_type(FParts[FCurrent].Handle, index) == SQLITE_NULL;
 }
 
+StepValue SqlStatement::ValueAt(int index) const {
+    // Without a lock on the connection, the value SQLite hands out reads as any other.
+    sqlite3_value* v = sqlite3_column_value(FParts[FCurrent].Handle, index);
+    StepValue value;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        value.Kind = ColumnKind::Integer;
+        value.Integer = sqlite3_value_int64(v);
+        break;
+    case SQLITE_FLOAT:
+        value.Kind = ColumnKind::Float;
+        value.Real = sqlite3_value_double(v);
+        break;
+    case SQLITE_TEXT:
+        value.Kind = ColumnKind::String;
+        value.Bytes = QByteArrayView(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                     sqlite3_value_bytes(v));
+        break;
+    case SQLITE_BLOB:
+        value.Kind = ColumnKind::Blob;
+        value.Bytes =
+            QByteArrayView(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v));
+        break;
+    default:
+        break;
+    }
+    return value;
+}
+
 ColumnKind SqlStatement::ValueKind(int index) const {
     switch (sqlite3_column_type(FParts[FCurrent].Handle, index)) {
     case SQLITE_INTEGER:

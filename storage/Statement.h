@@ -17,6 +17,16 @@ struct sqlite3;
 struct sqlite3_stmt;
 class SqlConnection;
 
+// A value of the current row as SQLite holds it: its kind (Integer, Float, String, Blob;
+// Unknown for Null) and the number, or the text (UTF-8) or blob bytes, valid until the next
+// Step or Reset.
+struct StepValue {
+    ColumnKind Kind = ColumnKind::Unknown;
+    qint64 Integer = 0;
+    double Real = 0;
+    QByteArrayView Bytes;
+};
+
 // A prepared statement of a connection (made by SqlConnection::Prepare). The text may hold
 // several statements (";", or an ALTER TABLE with several ADD clauses): Execute runs them all
 // or none; Step runs all but the last, then steps through the last one's rows.
@@ -73,6 +83,9 @@ public:
     bool IsNull(int index) const;
     // The kind the current row's value has: Integer, Float, String, Blob; Unknown for Null.
     ColumnKind ValueKind(int index) const;
+    // The current row's value with its kind, read in one call: for readers of every value of
+    // long results.
+    StepValue ValueAt(int index) const;
 
     qint64 RowsAffected() const { return FRowsAffected; }
     qint64 LastInsertRowId() const;
