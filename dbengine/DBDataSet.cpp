@@ -63,14 +63,15 @@ void TDBDataSet::ReadResult(SqlStatement& statement, QList<TRow>& rows) {
     QList<QVariant> samples(count);
     while (statement.Step()) {
         TRow row(count);
+        QVariant* values = row.data();
         for (int i = 0; i < count; ++i) {
             if (types[i] != ftUnknown) {
-                row[i] = FieldValue(types[i], statement, i);
+                values[i] = FieldValue(types[i], statement, i);
                 continue;
             }
-            row[i] = statement.Value(i);
+            values[i] = statement.Value(i);
             if (samples[i].isNull())
-                samples[i] = row[i];
+                samples[i] = values[i];
         }
         rows.append(std::move(row));
     }

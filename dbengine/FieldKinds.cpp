@@ -162,7 +162,7 @@ QVariant FieldValue(TFieldType type, const SqlStatement& statement, int index) {
     }
     case ColumnKind::String:
         if (IsTextType(type))
-            return statement.Value(index);
+            return QString::fromUtf8(statement.BytesValue(index));
         break;
     case ColumnKind::Blob:
         if (ColumnKindOfField(type) == ColumnKind::Blob)

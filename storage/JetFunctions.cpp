@@ -118,13 +118,17 @@ void CDbl(sqlite3_context* ctx, int, sqlite3_value** argv) {
 // CInt and CLng round halves to the even neighbour, as the Jet conversions do.
 template <qint64 Low, qint64 High>
 void RoundToInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    double v;
-    if (!ToNumber(ctx, argv[0], v)) {
+    double r;
+    // A whole number (what Year, Month and Day give) needs no rounding.
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
+        r = double(sqlite3_value_int64(argv[0]));
+    } else if (ToNumber(ctx, argv[0], r)) {
+        r = std::nearbyint(r);
+    } else {
         if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
             sqlite3_result_null(ctx);
         return;
     }
-    const double r = std::nearbyint(v);
     if (r < double(Low) || r > double(High)) {
         sqlite3_result_error(ctx, "Overflow", -1);
         return;

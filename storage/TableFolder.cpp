@@ -192,6 +192,7 @@ void TableFolder::Attach(const QString& key, const QString& file) {
     try {
         // Rollback journal, so a change shows in the table file's own time.
         RunSql(FDb, QString("PRAGMA %1.journal_mode=DELETE").arg(Quoted(schema, '"')));
+        RunSql(FDb, QString("PRAGMA %1.cache_size=-%2").arg(Quoted(schema, '"')).arg(PageCacheKiB));
     } catch (...) {
         RunSql(FDb, QString("DETACH DATABASE %1").arg(Quoted(schema, '"')));
         throw;

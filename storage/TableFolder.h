@@ -30,6 +30,12 @@ private:
 // stays attached until room is needed: SQLite holds at most ten attached files at once.
 class TableFolder {
 public:
+    // The page cache of an attached file, in KiB: a month's log (some 100,000 rows) stays in
+    // memory from one of the record reports' day queries to the next, where SQLite's default
+    // of 2 MiB would read most of its pages again for each day. SQLite drops the cache when
+    // another program changes the file.
+    static constexpr int PageCacheKiB = 8192;
+
     TableFolder(sqlite3* db, const QString& folder);
     TableFolder(const TableFolder&) = delete;
     TableFolder& operator=(const TableFolder&) = delete;

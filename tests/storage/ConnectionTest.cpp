@@ -283,6 +283,23 @@ TEST_F(FolderFixture, RowAfterRowOneInsertIsKeptAndEachRowKeepsItsValues) {
                                  "Null|21|Null|1|5|integer"}));
 }
 
+// An attached file keeps its pages in memory between statements; what another program writes
+// in the meantime is read anew.
+TEST_F(FolderFixture, RowsWrittenElsewhereShowThroughTheKeptPages) {
+    const QString count = "SELECT Count(*), Sum(認証機ID) FROM ENTRANCE_LOG2026_12";
+    Folder->Execute("INSERT INTO ENTRANCE_LOG2026_12 (認証機ID) VALUES (1)");
+    auto sum = [&] {
+        auto st = Folder->Prepare(count);
+        st->Step();
+        return std::pair(st->Value(0).toInt(), st->Value(1).toInt());
+    };
+    EXPECT_EQ(sum(), std::pair(1, 1));
+    auto other = SqlConnection::OpenFolder(Temp.Path());
+    other->Execute("UPDATE ENTRANCE_LOG2026_12 SET 認証機ID = 5");
+    other->Execute("INSERT INTO ENTRANCE_LOG2026_12 (認証機ID) VALUES (2)");
+    EXPECT_EQ(sum(), std::pair(2, 7));
+}
+
 TEST_F(FolderFixture, AQueryOnATableMadeAnewElsewhereShowsItsNewColumns) {
     Folder->Execute("CREATE TABLE KOJIN (個人コード TEXT (10))");
     EXPECT_EQ(Folder->Prepare("SELECT * FROM KOJIN")->ColumnCount(), 1);

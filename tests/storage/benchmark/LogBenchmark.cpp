@@ -202,8 +202,7 @@ void BM_DetailQueryOneDay(benchmark::State& state) {
 BENCHMARK(BM_DetailQueryOneDay)->Unit(benchmark::kMillisecond);
 
 // The same day by plain SQLite through the index on the date.
-void BM_PlainDetailOneDay(benchmark::State& state) {
-    sqlite3* db = PlainMonth(FullMonth());
+void PlainDetailOneDay(benchmark::State& state, sqlite3* db) {
     int day = 0;
     for (auto _ : state) {
         const QByteArray sql =
@@ -218,7 +217,21 @@ void BM_PlainDetailOneDay(benchmark::State& state) {
     }
     sqlite3_close(db);
 }
+
+// With SQLite's default page cache.
+void BM_PlainDetailOneDay(benchmark::State& state) {
+    PlainDetailOneDay(state, PlainMonth(FullMonth()));
+}
 BENCHMARK(BM_PlainDetailOneDay)->Unit(benchmark::kMillisecond);
+
+// With the page cache the engine gives an attached table file.
+void BM_PlainDetailOneDayCached(benchmark::State& state) {
+    sqlite3* db = PlainMonth(FullMonth());
+    const QByteArray pragma = "PRAGMA cache_size=-" + QByteArray::number(TableFolder::PageCacheKiB);
+    sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr);
+    PlainDetailOneDay(state, db);
+}
+BENCHMARK(BM_PlainDetailOneDayCached)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
