@@ -239,7 +239,7 @@ private:
     void FindAgain(const QByteArray& saved, bool backward);
     bool RefreshSavedRow(QByteArray& saved);
     void WriteValue(TField* field, uint8_t* row, const TResultCol& col, const QVariant& value);
-    QVariant ReadValue(TField* field, const uint8_t* row, const TResultCol& col) const;
+    void ReadValue(TField* field, const uint8_t* row, const TResultCol& col, QVariant& value) const;
 
     TCustomQueryODBC* FQuery = nullptr;
     std::unique_ptr<TCustomQueryODBC> FOwnQuery;

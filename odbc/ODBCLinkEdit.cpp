@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -26,6 +27,19 @@ bool IsCharBound(SQLSMALLINT type, bool wcharMapsChar) {
 
 bool IsNumericText(SQLSMALLINT type) {
     return type == SQL_NUMERIC || type == SQL_DECIMAL;
+}
+
+// Makes `out` hold `value`, made in its place: a QVariant made aside and moved into a
+// field's value is read back before it is all written, which costs more than the rest of
+// reading the field.
+template <typename T> void Put(QVariant& out, T&& value) {
+    std::destroy_at(&out);
+    try {
+        std::construct_at(&out, std::forward<T>(value));
+    } catch (...) {
+        std::construct_at(&out);
+        throw;
+    }
 }
 
 double CurrencyValue(double value) {
@@ -130,8 +144,8 @@ SQLLEN TCustomDBLinkODBC::HeldLength(const uint8_t* row, const TResultCol& col) 
     return indicator == SQL_NO_TOTAL || indicator > col.Size ? col.Size : indicator;
 }
 
-QVariant TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row,
-                                      const TResultCol& col) const {
+void TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row, const TResultCol& col,
+                                  QVariant& value) const {
     const uint8_t* p = row + col.Offset;
     const int length = int(HeldLength(row, col));
     const bool wideBound = IsWideType(col.SQLType) && !FQuery->WCharMapsChar();
@@ -147,41 +161,43 @@ QVariant TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row,
     switch (field->DataType()) {
     case ftString:
     case ftMemo:
-        return text();
+        return Put(value, text());
     case ftWideString:
-        return wideBound ? text() : text().left(field->Size());
+        return Put(value, wideBound ? text() : text().left(field->Size()));
     case ftSmallint:
-        return col.SQLType == SQL_TINYINT ? int(ReadAs<int8_t>(p)) : int(ReadAs<int16_t>(p));
+        return Put(value,
+                   col.SQLType == SQL_TINYINT ? int(ReadAs<int8_t>(p)) : int(ReadAs<int16_t>(p)));
     case ftWord:
-        return col.SQLType == SQL_TINYINT ? int(ReadAs<uint8_t>(p)) : int(ReadAs<uint16_t>(p));
+        return Put(value,
+                   col.SQLType == SQL_TINYINT ? int(ReadAs<uint8_t>(p)) : int(ReadAs<uint16_t>(p)));
     case ftInteger:
     case ftAutoInc:
-        return int(ReadAs<int32_t>(p));
+        return Put(value, int(ReadAs<int32_t>(p)));
     case ftBoolean:
-        return p[0] != 0;
+        return Put(value, p[0] != 0);
     case ftFloat:
     case ftCurrency:
     case ftBCD:
         if (IsNumericText(col.SQLType))
-            return number();
+            return Put(value, number());
         if (col.SQLType == SQL_REAL)
-            return std::round(double(ReadAs<float>(p)) * 1e7) / 1e7;
-        return ReadAs<double>(p);
+            return Put(value, std::round(double(ReadAs<float>(p)) * 1e7) / 1e7);
+        return Put(value, ReadAs<double>(p));
     case ftDate:
-        return DateOf(DateTimeFromODBC(p, col.SQLType));
+        return Put(value, DateOf(DateTimeFromODBC(p, col.SQLType)));
     case ftTime:
-        return TimeOf(DateTimeFromODBC(p, col.SQLType));
+        return Put(value, TimeOf(DateTimeFromODBC(p, col.SQLType)));
     case ftDateTime:
-        return DateTimeFromODBC(p, col.SQLType);
+        return Put(value, DateTimeFromODBC(p, col.SQLType));
     case ftLargeint: {
         bool ok = false;
-        const qlonglong value = text().trimmed().toLongLong(&ok);
-        return ok ? QVariant(value) : QVariant();
+        const qlonglong number = text().trimmed().toLongLong(&ok);
+        return Put(value, ok ? QVariant(number) : QVariant());
     }
     case ftGuid:
-        return "{" + text() + "}";
+        return Put(value, "{" + text() + "}");
     default:
-        return QByteArray(reinterpret_cast<const char*>(p), length);
+        return Put(value, QByteArray(reinterpret_cast<const char*>(p), length));
     }
 }
 
@@ -287,7 +303,7 @@ bool TCustomDBLinkODBC::GetFieldData(TField* field, QVariant& value) {
         value.clear();
         return false;
     }
-    value = ReadValue(field, record, *col);
+    ReadValue(field, record, *col, value);
     return !value.isNull();
 }
 
