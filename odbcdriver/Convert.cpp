@@ -11,7 +11,7 @@
 
 namespace {
 
-Conversion Fail(const char* state, const QString& message) {
+Conversion Fail(const char* state, const char* message) {
     return Conversion{SQL_ERROR, state, message};
 }
 
@@ -179,7 +179,7 @@ Conversion CopyBytes(QByteArrayView bytes, SQLPOINTER target, SQLLEN bufferLengt
                      SQLLEN* indicator, qint64* offset, int terminator) {
     const qint64 from = offset ? *offset : 0;
     if (offset && from > 0 && from >= bytes.size())
-        return Conversion{SQL_NO_DATA, nullptr, QString()};
+        return Conversion{SQL_NO_DATA, nullptr, nullptr};
     const qint64 remaining = bytes.size() - from;
     if (indicator)
         *indicator = SQLLEN(remaining);
@@ -412,7 +412,7 @@ Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT
         cType = DefaultCType(sqlType);
     if (value.IsNull()) {
         if (offset && *offset > 0)
-            return Conversion{SQL_NO_DATA, nullptr, QString()};
+            return Conversion{SQL_NO_DATA, nullptr, nullptr};
         if (!indicator)
             return Fail("22002", "Indicator variable required but not supplied");
         *indicator = SQL_NULL_DATA;

@@ -8,7 +8,7 @@
 struct Conversion {
     SQLRETURN Result = SQL_SUCCESS;
     const char* State = nullptr; // with SQL_SUCCESS_WITH_INFO or SQL_ERROR
-    QString Message;
+    const char* Message = nullptr;
 };
 
 // The C type SQL_C_DEFAULT stands for with a column of that SQL type.
