@@ -304,7 +304,8 @@ bool TCustomDBLinkODBC::GetFieldData(TField* field, QVariant& value) {
         return false;
     }
     ReadValue(field, record, *col, value);
-    return !value.isNull();
+    // ReadValue makes a value or none, never a null pointer: being valid is being there.
+    return value.isValid();
 }
 
 void TCustomDBLinkODBC::SetFieldData(TField* field, const QVariant& value) {
