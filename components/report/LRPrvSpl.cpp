@@ -32,9 +32,13 @@ void TLRPreviewControl::CreatePageBitmap() {
 void TLRPreviewControl::NextPage() {
     if (MoveNext())
         return;
+    AddPage();
+    ShowPage(PageCount() - 1);
+}
+
+void TLRPreviewControl::AddPage() {
     LightRep->PrintPreviewPage(FPageCanvas.get());
     StorePage();
-    ShowPage(PageCount() - 1);
 }
 
 void TLRPreviewControl::StorePage() {

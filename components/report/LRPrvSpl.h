@@ -26,6 +26,9 @@ public:
     void BeginPreview(TPreviewImage* Image);
     // Shows the next stored page, or renders, stores and shows a new one after the last.
     void NextPage();
+    // Renders and stores a new page after the last without showing it: a report rendered
+    // whole before its preview opens needs no picture of each page on the way.
+    void AddPage();
     void EndPreview();
     void MoveFirst();
     void MoveLast();

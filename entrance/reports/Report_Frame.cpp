@@ -223,7 +223,7 @@ void TRep_Form::RenderPages() {
     rptPreview->SetReport(LightRep1, LRPreviewControl1);
     LRPreviewControl1->BeginPreview(rptPreview->Image1);
     while (MoreToPrint()) {
-        LRPreviewControl1->NextPage();
+        LRPreviewControl1->AddPage();
         ++PageNo;
     }
     LRPreviewControl1->EndPreview();

@@ -113,6 +113,29 @@ TEST(PreviewStore, PagingReadsTheFileWithoutRendering) {
     EXPECT_EQ(f.image.Picture()->Width(), 794);
 }
 
+// Pages added without being shown are stored as the shown ones; none is decoded until asked for.
+TEST(PreviewStore, AddedPagesAreStoredLikeShownOnes) {
+    PreviewFixture shown(25);
+    TSampleReport report(25);
+    TPreviewImage image;
+    TLRPreviewControl preview;
+    image.resize(report.LightRep1->Width(), report.LightRep1->Height());
+    report.Rewind();
+    preview.LightRep = report.LightRep1;
+    preview.BeginPreview(&image);
+    while (!report.Eof())
+        preview.AddPage();
+    preview.EndPreview();
+    EXPECT_EQ(image.Picture(), nullptr);
+    preview.MoveLast();
+    EXPECT_EQ(preview.CurrentPage(), 3);
+    ASSERT_NE(image.Picture(), nullptr);
+    QFile file(preview.FileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), shown.FileBytes());
+    EXPECT_EQ(preview.PagePositions(), shown.preview.PagePositions());
+}
+
 TEST(PreviewStore, OnePage) {
     PreviewFixture f(3);
     EXPECT_EQ(f.preview.PageCount(), 1);
