@@ -178,12 +178,14 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
             break;
         }
     }
+    // Values are lifted before the date values are wrapped, so a date written as text is a
+    // parameter too and row after row of an insert stays one statement text.
+    if (st.Kind == DialectStatement::Other)
+        part.Literals = SqlDialect::LiftValues(st, part.LiteralBase);
     SqlDialect::WrapDateValues(st,
                                [this](const QString& t, const QString& c) { return KindOf(t, c); });
     SqlDialect::UseDateRanges(
         st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
-    if (st.Kind == DialectStatement::Other)
-        part.Literals = SqlDialect::LiftValues(st, part.LiteralBase);
     const QByteArray text = st.Text(schema).toUtf8();
     const auto kept = std::find_if(FKept.begin(), FKept.end(), [&](sqlite3_stmt* handle) {
         return text == sqlite3_sql(handle);

@@ -117,21 +117,23 @@ QStringList TableFolder::TableNames() {
 }
 
 TableLease TableFolder::Use(const QStringList& names) {
-    const qint64 time = TimeOf(FFolder);
+    qint64 time = NotRead;
     QStringList keys;
     for (const QString& name : names) {
         const QString key = name.toUpper();
         if (keys.contains(key))
             continue;
-        const QString file = Lookup(key, time);
         auto it = FAttached.find(key);
-        // A file deleted or replaced by another program since it was attached.
-        if (it != FAttached.end() && it->Users == 0 &&
-            (file.isEmpty() || InodeOf(file) != it->Inode)) {
+        if (it != FAttached.end() && it->Users == 0 && IsGone(*it)) {
             Detach(key);
             it = FAttached.end();
         }
         if (it == FAttached.end()) {
+            // Only a name not attached looks at the folder: the folder's time changes with
+            // every journal file, this program's own included.
+            if (time == NotRead)
+                time = TimeOf(FFolder);
+            const QString file = Lookup(key, time);
             if (file.isEmpty())
                 continue;
             Attach(key, file);
@@ -180,6 +182,12 @@ void TableFolder::Discard(const QString& table) {
         Detach(key);
     QFile::remove(file);
     FListedAt = -1;
+}
+
+bool TableFolder::IsGone(const Attached& a) {
+    // While the file is attached it stays open, so a new file never gets its inode.
+    const ino_t inode = InodeOf(a.File);
+    return inode == 0 || inode != a.Inode;
 }
 
 void TableFolder::Attach(const QString& key, const QString& file) {

@@ -68,6 +68,8 @@ private:
         int Users = 0;
         quint64 LastUse = 0;
     };
+    // True when the attached file was deleted or replaced by another program.
+    static bool IsGone(const Attached& a);
     void Attach(const QString& key, const QString& file);
     void Detach(const QString& key);
     void MakeRoom();
@@ -76,6 +78,8 @@ private:
     // The file of an upper-cased table name at the folder time `time`, or empty.
     QString Lookup(const QString& key, qint64 time);
     void Release(const QStringList& keys);
+
+    static constexpr qint64 NotRead = -2; // a folder time not read yet
 
     sqlite3* FDb;
     QString FFolder;

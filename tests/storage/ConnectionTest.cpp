@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <thread>
 
 namespace {
@@ -15,6 +17,14 @@ namespace {
 QVariant Scalar(SqlConnection& c, const QString& sql) {
     auto st = c.Prepare(sql);
     return st->Step() ? st->Value(0) : QVariant();
+}
+
+int StatementsOf(SqlConnection& c) {
+    int count = 0;
+    for (sqlite3_stmt* st = sqlite3_next_stmt(c.Handle(), nullptr); st;
+         st = sqlite3_next_stmt(c.Handle(), st))
+        ++count;
+    return count;
 }
 
 // A folder with an empty database file.
@@ -254,11 +264,16 @@ TEST_F(FolderFixture, TheCommunicationProgramsStatements) {
 
 TEST_F(FolderFixture, RowAfterRowOneInsertIsKeptAndEachRowKeepsItsValues) {
     const QStringList rows = {"('A1',11,'12/10/2026, 13:05:00',01,3)",
-                              "('B''2',12,'12/11/2026, 0:00:00',00,-4)", "(Null,21,Null,1,5)"};
-    for (const QString& values : rows)
+                              "('B''2',12,'12/11/2026, 0:00:00',00,4)", "(Null,21,Null,1,-5)"};
+    QList<int> statements; // the connection's prepared statements after each row
+    for (const QString& values : rows) {
         Folder->Execute("insert into ENTRANCE_LOG2026_12(\n個人コード, 操作種別, 操作日時, "
                         "エラー種別, 認証機ID)\nValues\n" +
                         values);
+        statements << StatementsOf(*Folder);
+    }
+    // The second row, another date as text, is the first row's statement again.
+    EXPECT_EQ(statements[1], statements[0]);
     // A table made anew with its columns in another order under a kept insert.
     Folder->Execute("INSERT INTO entranceState (認証機ID, 作動状況) VALUES (6, 1)");
     Folder->Execute("DROP TABLE entranceState");
@@ -279,8 +294,8 @@ TEST_F(FolderFixture, RowAfterRowOneInsertIsKeptAndEachRowKeepsItsValues) {
             values << (st->IsNull(i) ? "Null" : st->Value(i).toString());
         read << values.join("|");
     }
-    EXPECT_EQ(read, QStringList({"A1|11|4006069500|1|3|integer", "B'2|12|4006108800|0|-4|integer",
-                                 "Null|21|Null|1|5|integer"}));
+    EXPECT_EQ(read, QStringList({"A1|11|4006069500|1|3|integer", "B'2|12|4006108800|0|4|integer",
+                                 "Null|21|Null|1|-5|integer"}));
 }
 
 // An attached file keeps its pages in memory between statements; what another program writes
@@ -307,4 +322,31 @@ TEST_F(FolderFixture, AQueryOnATableMadeAnewElsewhereShowsItsNewColumns) {
     other->Execute("DROP TABLE KOJIN");
     other->Execute("CREATE TABLE KOJIN (個人コード TEXT (10), 氏名 TEXT (40))");
     EXPECT_EQ(Folder->Prepare("SELECT * FROM KOJIN")->ColumnCount(), 2);
+}
+
+// A table the connection has in use is checked by its file alone; the other program making,
+// deleting or replacing a table file still shows at the next statement.
+TEST_F(FolderFixture, TablesMadeRemovedOrReplacedElsewhereShowAtTheNextStatement) {
+    const QString count = "SELECT Count(*) FROM KOJIN";
+    auto other = SqlConnection::OpenFolder(Temp.Path());
+    Folder->Execute("INSERT INTO entranceState (認証機ID) VALUES (1)");
+    EXPECT_THROW(Scalar(*Folder, count), ESqlError);
+    other->Execute("CREATE TABLE KOJIN (個人コード TEXT (10))");
+    other->Execute("INSERT INTO KOJIN (個人コード) VALUES ('1')");
+    EXPECT_EQ(Scalar(*Folder, count).toInt(), 1);
+    other->Execute("DROP TABLE KOJIN");
+    EXPECT_THROW(Scalar(*Folder, count), ESqlError);
+    // A file copied in over the table's file.
+    Folder->Execute("CREATE TABLE KOJIN (個人コード TEXT (10))");
+    EXPECT_EQ(Scalar(*Folder, count).toInt(), 0);
+    TempFolder elsewhere;
+    auto copied = SqlConnection::OpenFolder(elsewhere.Path());
+    copied->Execute("CREATE TABLE KOJIN (個人コード TEXT (10))");
+    copied->Execute("INSERT INTO KOJIN (個人コード) VALUES ('1'), ('2')");
+    copied.reset();
+    ASSERT_TRUE(QFile::copy(elsewhere.File("KOJIN.DB"), Temp.File("KOJIN.NEW")));
+    ASSERT_EQ(::rename(QFile::encodeName(Temp.File("KOJIN.NEW")).constData(),
+                       QFile::encodeName(Temp.File("KOJIN.DB")).constData()),
+              0);
+    EXPECT_EQ(Scalar(*Folder, count).toInt(), 2);
 }
