@@ -35,6 +35,30 @@ void Split(TDateTime value, qint64& days, qint64& msecs) {
     }
 }
 
+// The civil date of a day count in the proleptic Gregorian calendar.
+void DayToDate(qint64 days, int& year, int& month, int& day) {
+    // By whole 400-year eras counted from 0000-03-01 (which puts the leap day last in its year).
+    const qint64 z = days + kEpochFromMarch;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 dayOfEra = z - era * 146097;
+    const qint64 yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 mp = (5 * dayOfYear + 2) / 153;
+    day = int(dayOfYear - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    const qint64 y = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    // As QDate counts: no year 0, the year before 1 is -1.
+    year = int(y <= 0 ? y - 1 : y);
+}
+
+void MSecsToTime(qint64 ms, int& hour, int& min, int& sec, int& msec) {
+    hour = int(ms / 3600000);
+    min = int(ms / 60000 % 60);
+    sec = int(ms / 1000 % 60);
+    msec = int(ms % 1000);
+}
+
 QString Pad(int value, int width) {
     return QString::number(value).rightJustified(width, '0');
 }
@@ -61,10 +85,19 @@ std::pair<QString, int> EraOf(int year, int month, int day) {
 } // namespace
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
-    QDate d(year, month, day);
-    if (year < 1 || year > 9999 || !d.isValid())
+    static constexpr int MonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
         return false;
-    result = double(kEpoch.daysTo(d));
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (day > MonthDays[month - 1] + (month == 2 && leap ? 1 : 0))
+        return false;
+    // The inverse of DecodeDate's count from 0000-03-01, by whole 400-year eras.
+    const int y = month <= 2 ? year - 1 : year;
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    result = double(qint64(era) * 146097 + dayOfEra - kEpochFromMarch);
     return true;
 }
 
@@ -93,29 +126,21 @@ TDateTime EncodeTime(int hour, int min, int sec, int msec) {
 void DecodeDate(TDateTime value, int& year, int& month, int& day) {
     qint64 days, ms;
     Split(value, days, ms);
-    // Civil date of a day count in the proleptic Gregorian calendar, by whole 400-year eras
-    // counted from 0000-03-01 (which puts the leap day last in its year).
-    const qint64 z = days + kEpochFromMarch;
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 dayOfEra = z - era * 146097;
-    const qint64 yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const qint64 mp = (5 * dayOfYear + 2) / 153;
-    day = int(dayOfYear - (153 * mp + 2) / 5 + 1);
-    month = int(mp < 10 ? mp + 3 : mp - 9);
-    const qint64 y = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    // As QDate counts: no year 0, the year before 1 is -1.
-    year = int(y <= 0 ? y - 1 : y);
+    DayToDate(days, year, month, day);
 }
 
 void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec) {
     qint64 days, ms;
     Split(value, days, ms);
-    hour = int(ms / 3600000);
-    min = int(ms / 60000 % 60);
-    sec = int(ms / 1000 % 60);
-    msec = int(ms % 1000);
+    MSecsToTime(ms, hour, min, sec, msec);
+}
+
+void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min, int& sec,
+                    int& msec) {
+    qint64 days, ms;
+    Split(value, days, ms);
+    DayToDate(days, year, month, day);
+    MSecsToTime(ms, hour, min, sec, msec);
 }
 
 qint64 WholeSeconds(TDateTime value) {

@@ -19,6 +19,9 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& result);
 void DecodeDate(TDateTime value, int& year, int& month, int& day);
 void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec);
+// DecodeDate and DecodeTime at once, splitting the value once.
+void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& min, int& sec,
+                    int& msec);
 // The date part (whole days) and the time part (fraction) of a value.
 TDateTime DateOf(TDateTime value);
 TDateTime TimeOf(TDateTime value);

@@ -92,8 +92,7 @@ SQL_TIME_STRUCT TimeToODBC(TDateTime value) {
 
 SQL_TIMESTAMP_STRUCT TimeStampToODBC(TDateTime value) {
     int year, month, day, hour, min, sec, msec;
-    DecodeDate(value, year, month, day);
-    DecodeTime(value, hour, min, sec, msec);
+    DecodeDateTime(value, year, month, day, hour, min, sec, msec);
     return {SQLSMALLINT(year), SQLUSMALLINT(month), SQLUSMALLINT(day),          SQLUSMALLINT(hour),
             SQLUSMALLINT(min), SQLUSMALLINT(sec),   SQLUINTEGER(msec) * 1000000};
 }

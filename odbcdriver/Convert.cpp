@@ -112,8 +112,7 @@ QByteArrayView DateText(double day, SQLSMALLINT sqlType, TextRoom& room) {
                                           day)
                                .toUtf8();
     int y, m, d, h, n, s, ms;
-    DecodeDate(day, y, m, d);
-    DecodeTime(day, h, n, s, ms);
+    DecodeDateTime(day, y, m, d, h, n, s, ms);
     char* p = room.Chars;
     if (!timeOnly) {
         p = PutPadded(p, y, 4);
@@ -325,8 +324,7 @@ Conversion WriteDate(const StoredValue& v, SQLSMALLINT cType, SQLPOINTER target,
     if (!DayNumber(v, day))
         return Fail("22018", "Invalid character value for cast");
     int y, m, d, h, n, s, ms;
-    DecodeDate(day, y, m, d);
-    DecodeTime(day, h, n, s, ms);
+    DecodeDateTime(day, y, m, d, h, n, s, ms);
     if (cType == SQL_C_TYPE_DATE || cType == SQL_C_DATE)
         return Put(DATE_STRUCT{SQLSMALLINT(y), SQLUSMALLINT(m), SQLUSMALLINT(d)}, target, ind);
     if (cType == SQL_C_TYPE_TIME || cType == SQL_C_TIME)

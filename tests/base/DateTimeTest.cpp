@@ -26,17 +26,40 @@ TEST(DateTime, DayNumbersOfDates) {
     EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
 }
 
-TEST(DateTime, DecodeDateAgreesWithTheCalendarOverTheCenturies) {
-    // Every third day from 0100-03-01 to 9999-12-31; after 1899-12-30 some with a time.
+TEST(DateTime, DatesAgreeWithTheCalendarOverTheCenturies) {
+    // Every day from 0001-01-01 to 9999-12-31 both ways; after 1899-12-30 some with a time.
     const QDate epoch(1899, 12, 30);
-    for (qint64 n = epoch.daysTo(QDate(100, 3, 1)); n <= 2958465; n += 3) {
+    for (qint64 n = epoch.daysTo(QDate(1, 1, 1)); n <= 2958465; ++n) {
         const QDate expected = epoch.addDays(n);
-        int y, m, d;
-        DecodeDate(double(n) + (n > 0 && n % 2 ? 0.75 : 0), y, m, d);
+        ASSERT_EQ(EncodeDate(expected.year(), expected.month(), expected.day()), double(n));
+        if (n % 3)
+            continue;
+        const bool evening = n > 0 && n % 2;
+        int y, m, d, h, min, s, ms;
+        DecodeDate(double(n) + (evening ? 0.75 : 0), y, m, d);
         ASSERT_EQ(std::tie(y, m, d),
                   std::make_tuple(expected.year(), expected.month(), expected.day()))
             << n;
+        DecodeDateTime(double(n) + (evening ? 0.75 : 0), y, m, d, h, min, s, ms);
+        ASSERT_EQ(std::tie(y, m, d, h, min, s, ms),
+                  std::make_tuple(expected.year(), expected.month(), expected.day(),
+                                  evening ? 18 : 0, 0, 0, 0))
+            << n;
     }
+}
+
+TEST(DateTime, DatesThatDoNotExistAreRefused) {
+    const int cases[][3] = {{2001, 2, 29}, {1900, 2, 29}, {2000, 2, 30}, {2026, 4, 31},
+                            {2026, 13, 1}, {2026, 0, 1},  {2026, 1, 0},  {0, 1, 1},
+                            {10000, 1, 1}, {-1, 1, 1},    {2026, 1, 32}, {2026, -3, 5}};
+    for (const auto& c : cases) {
+        TDateTime result = -7;
+        EXPECT_FALSE(TryEncodeDate(c[0], c[1], c[2], result)) << c[0] << "/" << c[1] << "/" << c[2];
+        EXPECT_EQ(result, -7);
+    }
+    TDateTime leap;
+    EXPECT_TRUE(TryEncodeDate(2000, 2, 29, leap));
+    EXPECT_EQ(leap, 36585);
 }
 
 TEST(DateTime, FirstValueOfDayIsWhereTheDateChanges) {
