@@ -61,7 +61,14 @@ QString Upper(const SqlToken& t) {
     return t.Type == SqlToken::Word ? t.Text.toUpper() : QString();
 }
 bool IsWord(const SqlToken& t, const char* word) {
-    return Upper(t) == QLatin1String(word);
+    if (t.Type != SqlToken::Word)
+        return false;
+    // An ASCII word is compared as it is, without an upper-cased copy of it; other letters may
+    // upper-case to ASCII ones (ı, ß, ligatures), so those take the copy.
+    const bool ascii =
+        std::all_of(t.Text.cbegin(), t.Text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    return ascii ? t.Text.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0
+                 : t.Text.toUpper() == QLatin1StringView(word);
 }
 bool IsSymbol(const SqlToken& t, const char* s) {
     return t.Type == SqlToken::Symbol && t.Text == QLatin1String(s);
@@ -80,6 +87,7 @@ int NextSignificantFrom(const QList<SqlToken>& tokens, int i) {
 // Indexes of the tokens that are not blanks.
 QList<int> Significant(const QList<SqlToken>& tokens) {
     QList<int> result;
+    result.reserve(tokens.size());
     for (int i = 0; i < tokens.size(); ++i)
         if (tokens[i].Type != SqlToken::Space)
             result.append(i);
@@ -580,9 +588,9 @@ double BoundValue(const QList<SqlToken>& tk, const QList<int>& sig, int number) 
 void ListDaysByProbing(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindOf) {
     constexpr double MaxDays = 400;
     const QList<int> sig = Significant(tk);
+    static const QSet<QString> explain = {"EXPLAIN", "QUERY", "PLAN"};
     int select = 0; // after EXPLAIN [QUERY PLAN]
-    while (select < sig.size() &&
-           QSet<QString>{"EXPLAIN", "QUERY", "PLAN"}.contains(Upper(tk[sig[select]])))
+    while (select < sig.size() && explain.contains(Upper(tk[sig[select]])))
         ++select;
     if (sig.size() < select + 4 || !IsWord(tk[sig[select]], "SELECT") ||
         !IsWord(tk[sig[select + 1]], "DISTINCT"))
