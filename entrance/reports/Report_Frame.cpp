@@ -58,7 +58,6 @@ TFont ReportTextFont(int size) {
     return font;
 }
 
-// A window of its own that is never shown, also when its owner shows.
 TDeletionHold::TDeletionHold(QWidget* widget) {
     for (QObject* object = widget; object; object = object->parent()) {
         object->installEventFilter(this);
@@ -84,6 +83,7 @@ bool TDeletionHold::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+// A window of its own that is never shown, also when its owner shows.
 TRep_Form::TRep_Form(QWidget* owner) : QWidget(owner, Qt::Window) {
     setAttribute(Qt::WA_DontShowOnScreen);
     setVisible(false);

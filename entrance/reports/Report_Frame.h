@@ -111,10 +111,6 @@ private:
     bool FClosing = false;
 };
 
-// Opens the report that `global` holds when there is none: creates it with `owner` and lets
-// `run` show it (RunPreview, or a report's Execute with its request). Returns once the
-// preview has closed, with the report freed and `global` empty again, also when the report
-// failed.
 // Holds back the deferred deletion of a widget and its parents while a report runs under them:
 // a screen closed under the modal preview would otherwise be freed inside the preview's loop,
 // and the report it owns with it. A deletion held back is carried out once the report has ended.
@@ -133,6 +129,10 @@ private:
     QList<QPointer<QObject>> FWatched;
 };
 
+// Opens the report that `global` holds when there is none: creates it with `owner` and lets
+// `run` show it (RunPreview, or a report's Execute with its request). Returns once the
+// preview has closed, with the report freed and `global` empty again, also when the report
+// failed.
 template <class T, class Run> void OpenReport(QPointer<T>& global, QWidget* owner, Run&& run) {
     if (global)
         return;
