@@ -7,6 +7,26 @@
 #include <algorithm>
 #include <sqlite3.h>
 
+namespace {
+
+// The kind of a value of SQLite's storage class `type`; Unknown for Null.
+ColumnKind KindOfValue(int type) {
+    switch (type) {
+    case SQLITE_INTEGER:
+        return ColumnKind::Integer;
+    case SQLITE_FLOAT:
+        return ColumnKind::Float;
+    case SQLITE_TEXT:
+        return ColumnKind::String;
+    case SQLITE_BLOB:
+        return ColumnKind::Blob;
+    default:
+        return ColumnKind::Unknown;
+    }
+}
+
+} // namespace
+
 SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form)
     : FConnection(connection), FDb(connection->Handle()), FSql(sql) {
     for (const DialectStatement& st : SqlDialect::Translate(sql, FParamNames, form))
@@ -266,16 +286,16 @@ const ColumnInfo& SqlStatement::Column(int index) {
 }
 
 QVariant SqlStatement::Value(int index) const {
-    sqlite3_stmt* h = FParts[FCurrent].Handle;
-    switch (sqlite3_column_type(h, index)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(h, index)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(h, index));
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(BytesValue(index)));
-    case SQLITE_BLOB:
-        return QVariant(BytesValue(index).toByteArray());
+    const StepValue v = ValueAt(index);
+    switch (v.Kind) {
+    case ColumnKind::Integer:
+        return QVariant(qlonglong(v.Integer));
+    case ColumnKind::Float:
+        return QVariant(v.Real);
+    case ColumnKind::String:
+        return QVariant(QString::fromUtf8(v.Bytes));
+    case ColumnKind::Blob:
+        return QVariant(v.Bytes.toByteArray());
     default:
         return QVariant();
     }
@@ -305,22 +325,19 @@ StepValue SqlStatement::ValueAt(int index) const {
     // Without a lock on the connection, the value SQLite hands out reads as any other.
     sqlite3_value* v = sqlite3_column_value(FParts[FCurrent].Handle, index);
     StepValue value;
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER:
-        value.Kind = ColumnKind::Integer;
+    value.Kind = KindOfValue(sqlite3_value_type(v));
+    switch (value.Kind) {
+    case ColumnKind::Integer:
         value.Integer = sqlite3_value_int64(v);
         break;
-    case SQLITE_FLOAT:
-        value.Kind = ColumnKind::Float;
+    case ColumnKind::Float:
         value.Real = sqlite3_value_double(v);
         break;
-    case SQLITE_TEXT:
-        value.Kind = ColumnKind::String;
+    case ColumnKind::String:
         value.Bytes = QByteArrayView(reinterpret_cast<const char*>(sqlite3_value_text(v)),
                                      sqlite3_value_bytes(v));
         break;
-    case SQLITE_BLOB:
-        value.Kind = ColumnKind::Blob;
+    case ColumnKind::Blob:
         value.Bytes =
             QByteArrayView(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v));
         break;
@@ -331,18 +348,7 @@ StepValue SqlStatement::ValueAt(int index) const {
 }
 
 ColumnKind SqlStatement::ValueKind(int index) const {
-    switch (sqlite3_column_type(FParts[FCurrent].Handle, index)) {
-    case SQLITE_INTEGER:
-        return ColumnKind::Integer;
-    case SQLITE_FLOAT:
-        return ColumnKind::Float;
-    case SQLITE_TEXT:
-        return ColumnKind::String;
-    case SQLITE_BLOB:
-        return ColumnKind::Blob;
-    default:
-        return ColumnKind::Unknown;
-    }
+    return KindOfValue(sqlite3_column_type(FParts[FCurrent].Handle, index));
 }
 
 qint64 SqlStatement::LastInsertRowId() const {
