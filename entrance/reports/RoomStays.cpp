@@ -78,6 +78,15 @@ void CompleteFromNextDay(TStayLine& last, const std::optional<TStayRecord>& next
 
 } // namespace
 
+qint64 TStayLine::SecondsOfDay() const {
+    const qint64 outSinceMidnight = WholeSeconds(OutTime) % SecondsPerDay;
+    if (InMarked)
+        return outSinceMidnight;
+    if (OutMarked)
+        return StaySeconds - outSinceMidnight;
+    return StaySeconds;
+}
+
 QList<TStayPerson> RoomStaysOfDay(const QList<TStayRecord>& day,
                                   const QList<TStayRecord>& previousDay,
                                   const QList<TStayRecord>& nextDay) {
@@ -94,7 +103,7 @@ QList<TStayPerson> RoomStaysOfDay(const QList<TStayRecord>& day,
                                 Neighbour(previousDay, person.PersonCode, true));
         CompleteFromNextDay(person.Lines.last(), Neighbour(nextDay, person.PersonCode, false));
         for (const TStayLine& line : person.Lines)
-            person.TotalSeconds += line.StaySeconds;
+            person.TotalSeconds += line.SecondsOfDay();
         persons << person;
         from = to;
     }
