@@ -9,12 +9,12 @@
 
 namespace {
 
-struct PartsStatements : ::testing::Test {
+struct ProgramStatements : ::testing::Test {
     TempFolder Temp;
     std::unique_ptr<SqlConnection> Db;     // "RORazu"
     std::unique_ptr<SqlConnection> Tables; // "ParaOzka"
 
-    PartsStatements() {
+    ProgramStatements() {
         CreateDataFolder(Temp.Path());
         Db = SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
         Tables = SqlConnection::OpenFolder(Temp.Path());
@@ -59,7 +59,7 @@ struct PartsStatements : ::testing::Test {
 
 } // namespace
 
-TEST_F(PartsStatements, PendingRegistrationsAndExpiredPersons) {
+TEST_F(ProgramStatements, PendingRegistrationsAndExpiredPersons) {
     AddPerson("A1", "ｱ", 1, QByteArray(900, 'x'), "#12/9/2026#");
     AddPerson("B2", "ｲ", 1, QVariant());
     Db->Execute("INSERT INTO M_使用認証機 (個人コード, 認証機ID) VALUES ('A1', 1)");
@@ -95,7 +95,7 @@ TEST_F(PartsStatements, PendingRegistrationsAndExpiredPersons) {
         Column(*Db, expired + QStringList{"HAVING (M_個人情報.有効終了日<#12/9/2026#)"}).isEmpty());
 }
 
-TEST_F(PartsStatements, PersonListsWithTheirFilters) {
+TEST_F(ProgramStatements, PersonListsWithTheirFilters) {
     AddPerson("0012", "ｲﾄｳ", 1, QVariant());
     AddPerson("0013", "ｶﾄｳ", 0, QVariant());
     AddPerson("", "ｱ", 1, QVariant());
@@ -131,7 +131,7 @@ TEST_F(PartsStatements, PersonListsWithTheirFilters) {
               QStringList({"1"}));
 }
 
-TEST_F(PartsStatements, DeletionsWithJetsDeleteForms) {
+TEST_F(ProgramStatements, DeletionsWithJetsDeleteForms) {
     AddPerson("O'1", "ｱ", 1, QVariant());
     Db->Execute("INSERT INTO M_使用認証機 (個人コード, 認証機ID) VALUES ('O''1', 3)");
     Db->Execute("INSERT INTO M_勤務表合計 (個人コード) VALUES ('O''1')");
@@ -140,7 +140,7 @@ TEST_F(PartsStatements, DeletionsWithJetsDeleteForms) {
     EXPECT_EQ(Db->Execute("DELETE 個人コード\nFROM M_個人情報\nWHERE 個人コード='O''1'"), 1);
 }
 
-TEST_F(PartsStatements, LogReportQueriesOverTwoTables) {
+TEST_F(ProgramStatements, LogReportQueriesOverTwoTables) {
     MakeMonth("ENTRANCE_LOG2026_11");
     MakeMonth("ENTRANCE_LOG2026_12");
     AddLog("ENTRANCE_LOG2026_11", "A1", 11, "11/29/2026, 08:00:00", 1);
@@ -212,7 +212,7 @@ TEST_F(PartsStatements, LogReportQueriesOverTwoTables) {
               QStringList({"2"}));
 }
 
-TEST_F(PartsStatements, RoomsAndUnits) {
+TEST_F(ProgramStatements, RoomsAndUnits) {
     Db->Execute("INSERT INTO M_認証機グループ (認証機グループコード, 認証機ID, 認証機グループ名) "
                 "VALUES (1, 1, '正面')");
     Db->Execute("INSERT INTO M_認証機グループ (認証機グループコード, 認証機ID, 認証機グループ名) "
