@@ -1,6 +1,6 @@
 #include "ui/StringGrid.h"
-#include "ui/InplaceEdit.h"
 #include "tests/common/TempFolder.h"
+#include "ui/InplaceEdit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -166,8 +166,37 @@ TEST_F(StringGridTest, EditorWritesBackAndEscPutsTheTextBack) {
     EXPECT_EQ(Grid.Row(), 2);
 }
 
+// The saved picture is the grid as drawn: the fixed cells in their colour, the selected row
+// highlighted across its data cells, the other cells in the window colour with their text.
 TEST_F(StringGridTest, RendersToAPicture) {
     Grid.SetOptions(Grid.Options() | goRowSelect);
     Grid.SetRow(2);
-    EXPECT_TRUE(Grid.grab().save(TestOutputFolder() + "/TStringGrid.png"));
+    Grid.SetCells(3, 3, "");
+    const QString file = TestOutputFolder() + "/TStringGrid.png";
+    ASSERT_TRUE(Grid.grab().save(file));
+    const QImage picture(file);
+    ASSERT_EQ(picture.size(), Grid.size());
+    const QPoint origin = Grid.viewport()->mapTo(&Grid, QPoint(0, 0));
+    const auto cell = [&](int col, int row) {
+        const TRect r = Grid.CellRect(col, row);
+        return QRect(r.Left, r.Top, r.Width(), r.Height()).translated(origin);
+    };
+    const auto corner = [&](int col, int row) {
+        return picture.pixelColor(cell(col, row).bottomRight() - QPoint(2, 2));
+    };
+    const auto darkPixels = [&](int col, int row) {
+        const QRect r = cell(col, row);
+        int dark = 0;
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                dark += picture.pixelColor(x, y).lightness() < 100;
+        return dark;
+    };
+    EXPECT_EQ(corner(1, 0), ToQColor(Grid.FixedColor()));
+    EXPECT_EQ(corner(0, 2), ToQColor(Grid.FixedColor()));
+    for (int col = 1; col < 5; ++col)
+        EXPECT_EQ(corner(col, 2), ToQColor(clHighlight)) << col;
+    EXPECT_EQ(corner(2, 3), ToQColor(clWindow));
+    EXPECT_GT(darkPixels(2, 3), 10) << "the text 2-3";
+    EXPECT_EQ(darkPixels(3, 3), 0) << "an empty cell";
 }
