@@ -41,6 +41,8 @@ class TLightRep : public TLRControl {
     Q_OBJECT
 public:
     enum TState : uint8_t { stIdle, stPrinting, stPreview };
+    // Each margin of a new page, in page pixels: 1 cm less a pixel.
+    static constexpr int DefaultMargin = 36;
 
     explicit TLightRep(QObject* parent);
     ~TLightRep() override;
@@ -92,10 +94,10 @@ private:
 
     TPaperSize FPaperSize = psA4;
     TPrinterOrientation FOrientation = poPortrait;
-    int FMarginTop = 36;
-    int FMarginLeft = 36;
-    int FMarginRight = 36;
-    int FMarginBottom = 36;
+    int FMarginTop = DefaultMargin;
+    int FMarginLeft = DefaultMargin;
+    int FMarginRight = DefaultMargin;
+    int FMarginBottom = DefaultMargin;
     TState FState = stIdle;
     int FPageNumber = 0;
     double FScale = 1.0;

@@ -19,3 +19,21 @@ QString EndDateText(TDateTime date) {
 QString AgeText(TDateTime birth) {
     return birth == 0 ? QString() : QString::number(AgeOf(birth));
 }
+
+QString BirthDayText(TDateTime birth) {
+    if (birth == 0)
+        return QString();
+    int era, eraYmd;
+    YmdToEra(DateToYmd(birth), era, eraYmd);
+    return QString("%1%2年 %3月 %4日")
+        .arg(EraTable()[era].Name)
+        .arg(eraYmd / 10000)
+        .arg(eraYmd / 100 % 100)
+        .arg(eraYmd % 100);
+}
+
+QString PlainSlashDate(TDateTime date) {
+    int year, month, day;
+    DecodeDate(date, year, month, day);
+    return QString("%1/%2/%3").arg(year).arg(month).arg(day);
+}

@@ -13,3 +13,8 @@ QString SexWord(bool isNull, int sex);
 QString EndDateText(TDateTime date);
 // The age in full years on today; empty for no birth date (0).
 QString AgeText(TDateTime birth);
+// The birth date of the person sheet in its era, without leading zeros: "昭和51年 5月 2日";
+// empty for no date (0).
+QString BirthDayText(TDateTime birth);
+// The print date of the person sheet and matrix, without leading zeros: "2026/3/5".
+QString PlainSlashDate(TDateTime date);

@@ -14,6 +14,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -28,6 +29,26 @@ public:
     ~TWaitCursorScope() { SetWaitCursor(false); }
     TWaitCursorScope(const TWaitCursorScope&) = delete;
     TWaitCursorScope& operator=(const TWaitCursorScope&) = delete;
+};
+
+// While a report renders or prints: its wait window over `form`, with the hourglass, or the
+// hourglass alone for a report without a wait text.
+class TReportWait {
+public:
+    TReportWait(QWidget* form, const QString& text, bool normalStyle) {
+        if (text.isEmpty())
+            FCursor.emplace();
+        else
+            FWindow.emplace(form, text, normalStyle);
+    }
+    void Close() {
+        FWindow.reset();
+        FCursor.reset();
+    }
+
+private:
+    std::optional<TWaitWindowScope> FWindow;
+    std::optional<TWaitCursorScope> FCursor;
 };
 
 } // namespace
@@ -162,6 +183,12 @@ TLRItem* TRep_Form::AddItem(TLRControl* parent, int left, int top, int width, in
     return item;
 }
 
+TLRSubPanel* TRep_Form::NewSubPanel() {
+    auto* panel = new TLRSubPanel(this);
+    panel->SetFont(LightRep1->Font());
+    return panel;
+}
+
 int TRep_Form::PageInnerWidth() const {
     return LightRep1->Width() - LightRep1->MarginLeft() - LightRep1->MarginRight();
 }
@@ -170,9 +197,13 @@ QString TRep_Form::OfficeName() {
     return ReadAppRegistry(LoadStr(65180));
 }
 
+QString TRep_Form::PrintDateText() const {
+    return DateToSlashStr(Date());
+}
+
 void TRep_Form::HeaderBeforePrint() {
     ItmJigyosyo->Text = "事業所名 : " + OfficeName();
-    ItmDate->Text = DateToSlashStr(Date());
+    ItmDate->Text = PrintDateText();
     ItmPage->Text = QString::asprintf("Page: %3d", PageNo);
 }
 
@@ -187,18 +218,11 @@ void TRep_Form::Restart() {
 
 bool TRep_Form::RunPreview() {
     try {
-        std::unique_ptr<TWaitWindowScope> wait;
-        std::unique_ptr<TWaitCursorScope> cursor;
-        if (WaitText().isEmpty())
-            cursor = std::make_unique<TWaitCursorScope>();
-        else
-            wait =
-                std::make_unique<TWaitWindowScope>(parentWidget(), WaitText(), WaitInNormalStyle());
+        TReportWait wait(parentWidget(), WaitText(), WaitInNormalStyle());
         const bool hasData = OpenData();
         Restart();
         if (!hasData && !NoDataText().isEmpty()) {
-            wait.reset();
-            cursor.reset();
+            wait.Close();
             ShowMessage(NoDataText());
             close();
             return false;
@@ -230,7 +254,9 @@ void TRep_Form::RenderPages() {
     LRPreviewControl1->MoveFirst();
 }
 
+// The wait window shows over the preview while the pages print, as while they were rendered.
 void TRep_Form::PrintClick() {
+    const TReportWait wait(rptPreview, WaitText(), WaitInNormalStyle());
     MainDataSet()->First();
     Restart();
     LightRep1->BeginDoc();

@@ -13,6 +13,10 @@
 class TDataSet;
 class TLRPreviewControl;
 
+// The left margin of the reports that leave room for binding, in page pixels; the others keep
+// the engine's 36 on every side.
+inline constexpr int WideMarginLeft = 54;
+
 // One column of a list report: its heading, its width in page pixels and how its rows align.
 struct TRepColumn {
     QString Caption;
@@ -84,6 +88,8 @@ protected:
     virtual bool WaitInNormalStyle() const { return false; }
     // The office name of the page header.
     virtual QString OfficeName();
+    // The print date of the page header: today as "2026/03/05".
+    virtual QString PrintDateText() const;
 
     // The page's width inside its left and right margins, in page pixels.
     int PageInnerWidth() const;
@@ -101,6 +107,9 @@ protected:
                             TAlignment alignment, const QString& text = {});
     // The report's title, centred on the page and underlined twice, as ItmTitle.
     void AddTitle(TLRControl* parent, int top, const QString& title);
+    // A row layout of the grid, owned by the form, in the page's text font (it lies outside
+    // the page, so it would not take the page's font by itself).
+    TLRSubPanel* NewSubPanel();
 
     void closeEvent(QCloseEvent* event) override;
 

@@ -13,7 +13,9 @@ constexpr int HeaderHeight = 116;
 
 } // namespace
 
-TRep_LogForm::TRep_LogForm(const QString& title, QWidget* owner) : TRep_Form(owner) {
+TRep_LogForm::TRep_LogForm(const QString& title, int marginLeft, QWidget* owner)
+    : TRep_Form(owner) {
+    LightRep1->SetMarginLeft(marginLeft);
     CreateHeader(title);
 }
 
@@ -38,16 +40,16 @@ void TRep_LogForm::CreateHeader(const QString& title) {
 
 QList<TLRItem*> TRep_LogForm::CreateCells(const QList<TRepColumn>& columns, int rowsPerPage,
                                           int rowHeight) {
-    LRSub = new TLRSubPanel(this);
+    LRSub = NewSubPanel();
     const QList<TLRItem*> items = CreateColumns(columns, rowsPerPage, rowHeight, LRSub);
     delete items[0];
     delete items[1];
     LRSub->SetGridPanel(LRGridPanel1);
     LRSub->BeforePrint = [this](QObject*, TRect, TPrintStatus& Status) { LineBeforePrint(Status); };
-    LRSubHead = new TLRSubPanel(this);
+    LRSubHead = NewSubPanel();
     LRSubHead->SetGridPanel(LRGridPanel1);
     LRSubHead->BeforePrint = [this](QObject*, TRect, TPrintStatus&) { HeadBeforePrint(); };
-    LRSubSUM = new TLRSubPanel(this);
+    LRSubSUM = NewSubPanel();
     LRSubSUM->SetGridPanel(LRGridPanel1);
     LRSubSUM->BeforePrint = [this](QObject*, TRect, TPrintStatus&) { SumBeforePrint(); };
     LRGridPanel1->OnPrintPanel = [this](QObject*, int, int row, TRect, TPrintStatus&) {

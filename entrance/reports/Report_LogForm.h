@@ -18,8 +18,9 @@ public:
     void Execute(TEntrance& request, TUsers& users);
 
 protected:
-    // A report with the page header's `title`, its log queries made by the subclass.
-    TRep_LogForm(const QString& title, QWidget* owner);
+    // A report with the page header's `title` on a page with the left margin `marginLeft`,
+    // its log queries made by the subclass.
+    TRep_LogForm(const QString& title, int marginLeft, QWidget* owner);
 
     // The title of the run, from the request.
     virtual QString RunTitle() const { return LightRep1->Title; }

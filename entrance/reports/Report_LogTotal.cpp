@@ -14,7 +14,7 @@ namespace {
 
 // A4 landscape less the margins of the totals reports.
 constexpr int MarginTop = 36;
-constexpr int MarginLeft = 54;
+constexpr int MarginLeft = WideMarginLeft;
 constexpr int MarginRight = 36;
 constexpr int MarginBottom = 36;
 constexpr int PageWidth = 1123 - MarginLeft - MarginRight;

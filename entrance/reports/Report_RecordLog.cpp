@@ -10,16 +10,18 @@ namespace {
 
 constexpr int RowsPerPage = 50;
 constexpr int RowHeight = 17;
-constexpr int ColumnWidth = 97;
+// Six columns, their frames sharing their lines.
+constexpr int ColumnWidth = 96;
 constexpr int LastColumnWidth = 223;
-// The sum line: five pairs of caption and value.
-constexpr int SumLeft = 64;
-constexpr int SumWidth = 65;
+constexpr int GridRight = 5 * ColumnWidth + LastColumnWidth;
+// The sum line: five pairs of caption and value, ending at the grid's right edge.
+constexpr int SumWidth = 64;
+constexpr int SumLeft = GridRight - 10 * SumWidth;
 
 } // namespace
 
 TRep_RecordLog::TRep_RecordLog(const TLayout& layout, QWidget* owner)
-    : TRep_LogForm(layout.Title, owner), FLayout(layout),
+    : TRep_LogForm(layout.Title, WideMarginLeft, owner), FLayout(layout),
       Queries(std::make_unique<TLogReportQueries>(layout.Kind)) {
     CreateLines();
 }

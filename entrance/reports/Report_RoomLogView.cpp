@@ -27,7 +27,8 @@ int ColumnLeft(int column) {
 } // namespace
 
 TRep_RoomLogView::TRep_RoomLogView(QWidget* owner)
-    : TRep_LogForm("部屋別 入退室記録", owner), Queries(std::make_unique<TRoomLogQueries>()) {
+    : TRep_LogForm("部屋別 入退室記録", TLightRep::DefaultMargin, owner),
+      Queries(std::make_unique<TRoomLogQueries>()) {
     CreateLines();
 }
 

@@ -13,7 +13,7 @@ constexpr int RowHeight = 22;
 TRep_RoomNinsyoki::TRep_RoomNinsyoki(QWidget* owner) : TRep_MasterList(owner) {
     CreatePageBands("部屋別認証機登録一覧表");
     // Every row is a room heading or a unit; the grid's own cell panel stays empty.
-    SubPNinsyoki = new TLRSubPanel(this);
+    SubPNinsyoki = NewSubPanel();
     const QList<TLRItem*> items =
         CreateColumns({{"認証機ID", 100, taCenter}, {"認証機名", 342}, {"部屋名", 280}},
                       RowsPerPage, RowHeight, SubPNinsyoki);
@@ -24,11 +24,11 @@ TRep_RoomNinsyoki::TRep_RoomNinsyoki(QWidget* owner) : TRep_MasterList(owner) {
         SubPNinsyokiBeforePrint();
     };
 
-    SubPRoom = new TLRSubPanel(this);
+    SubPRoom = NewSubPanel();
     SubPRoom->SetGridPanel(LRGridPanel1);
-    ItmRoom = AddItem(SubPRoom, 0, 0, LRGridPanel1->Width(), RowHeight, taLeftJustify);
-    ItmRoom->LineTop = ItmRoom->LineLeft = ItmRoom->LineRight = ItmRoom->LineBottom = lsNone;
-    ItmRoom->SetFont(ReportTextFont(11));
+    // Framed as a unit row; its last cell, under "部屋名", is the room's.
+    for (TLRItem* cell : items)
+        ItmRoom = AddItem(SubPRoom, cell->Left(), 0, cell->Width(), RowHeight, taLeftJustify);
     SubPRoom->BeforePrint = [this](QObject*, TRect, TPrintStatus&) { SubPRoomBeforePrint(); };
 
     LRGridPanel1->BeforePrint = [this](QObject*, TRect, TPrintStatus&) { FRoomCode = 0; };

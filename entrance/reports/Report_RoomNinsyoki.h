@@ -5,7 +5,8 @@
 #include "entrance/reports/Report_MasterList.h"
 
 // The rooms with their units: a heading row per room, repeated at the top of every page
-// the room continues on, then one row per unit.
+// the room continues on, then one row per unit. The heading row names the room in the
+// column headed "部屋名".
 class TRep_RoomNinsyoki final : public TRep_MasterList {
     Q_OBJECT
 public:

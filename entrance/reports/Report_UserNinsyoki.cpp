@@ -17,11 +17,12 @@ constexpr int LegendStep = 168;
 constexpr int LegendHeight = 14;
 constexpr int ColumnHeadTop = LegendHeight * (1 + MatrixColumns / LegendPerLine + 1);
 constexpr int ColumnHeadHeight = 18;
-// The columns: code, name, end date, then one per unit.
+// The columns: code, name, end date, then one per unit. The units' columns are 24 wide, not
+// 25, so that all 32 fit inside the wide left margin.
 constexpr int CodeWidth = 65;
-constexpr int NameWidth = 114;
+constexpr int NameWidth = 121;
 constexpr int DateWidth = 72;
-constexpr int UnitWidth = 25;
+constexpr int UnitWidth = 24;
 constexpr int UnitsLeft = CodeWidth + NameWidth + DateWidth;
 
 } // namespace
@@ -81,6 +82,10 @@ bool TRep_UserNinsyoki::OpenData() {
         HeaderItems[c]->Text = Captions[c];
     PersonUnits = UnitsOfPersons();
     return true;
+}
+
+QString TRep_UserNinsyoki::PrintDateText() const {
+    return PlainSlashDate(::Date());
 }
 
 void TRep_UserNinsyoki::DetailPrintPanel() {

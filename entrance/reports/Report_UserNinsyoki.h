@@ -22,6 +22,7 @@ public:
 
 protected:
     bool OpenData() override;
+    QString PrintDateText() const override;
 
 private:
     void CreateLegend();

@@ -36,6 +36,7 @@ TRep_UserReport::TRep_UserReport(const QString& baseTitle, TPrinterOrientation o
                                  QWidget* owner)
     : TRep_Form(owner), FBaseTitle(baseTitle) {
     LightRep1->SetOrientation(orientation);
+    LightRep1->SetMarginLeft(WideMarginLeft);
     CreatePageBands(baseTitle);
     LRLayoutPanel1->SetHeight(HeaderHeight);
     const auto moveTo = [](TLRItem* item, int top) {
@@ -110,7 +111,7 @@ QHash<QString, QList<int>> TRep_UserReport::UnitsOfPersons() {
     TQuery query;
     query.SetDatabaseName(AccessDatabaseName);
     query.SQL().Assign(QStringList{"SELECT 個人コード,認証機ID", "FROM M_使用認証機",
-                                   "WHERE ( (指コード Is Null) Or (指コード=0) )",
+                                   "WHERE ( (削除 Is Null) Or (削除=False) )",
                                    "ORDER BY 個人コード,認証機ID"});
     QHash<QString, QList<int>> units;
     for (query.Open(); !query.Eof(); query.Next())

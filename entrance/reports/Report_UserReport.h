@@ -43,7 +43,8 @@ protected:
     // Fills the grid's cells with `fillRow`, one person a cell, `rowsPerPage` cells to a page;
     // the cells after the last person stay empty.
     void FillRowsWith(int rowsPerPage, std::function<void()> fillRow);
-    // The units each person may use, by person code, in 認証機ID order.
+    // The units each person may use, by person code, in 認証機ID order: every row of the
+    // person's units whatever its flags, but for a removal waiting for the unit's answer.
     static QHash<QString, QList<int>> UnitsOfPersons();
 
     TPersonReportRequest Request;

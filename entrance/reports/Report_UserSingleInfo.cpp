@@ -15,7 +15,7 @@ constexpr int ValueLeft = 130;
 constexpr int ValueWidth = 560;
 // The unit panel: 3 cells to a line, each a mark and the unit's name.
 constexpr int CellsPerLine = 3;
-constexpr int CellWidth = 240;
+constexpr int CellWidth = 226;
 constexpr int MarkWidth = 34;
 
 TLRItem* NewText(TLRControl* parent, int left, int top, int width, const QString& text = {}) {
@@ -111,8 +111,15 @@ bool TRep_UserSingleInfo::OpenData() {
         UnitItems[n]->Text =
             n < UnitIDs.size() ? QString("%1: ").arg(UnitIDs[n], 2) + units.NameAt(n) : QString();
     PersonUnits = UnitsOfPersons();
-    StartWaitProgress(sqlUser.RecordCount());
     return true;
+}
+
+QString TRep_UserSingleInfo::PrintDateText() const {
+    return PlainSlashDate(::Date());
+}
+
+void TRep_UserSingleInfo::ResetState() {
+    StartWaitProgress(sqlUser.RecordCount());
 }
 
 void TRep_UserSingleInfo::KihonHeadBeforePrint() {
@@ -129,7 +136,7 @@ void TRep_UserSingleInfo::SyousaiHeadBeforePrint() {
     ItmAddr1->Text = Text("住所①");
     ItmAddr2->Text = Text("住所②");
     ItmTel->Text = Text("電話");
-    FBirthDay->Text = DateToEraStr(Date("生年月日"));
+    FBirthDay->Text = BirthDayText(Date("生年月日"));
     FAge->Text = WithWord(AgeText(Date("生年月日")), "歳");
     const TField* sex = sqlUser.FieldByName("性別");
     FSex->Text = SexWord(sex->IsNull(), sex->AsInteger());

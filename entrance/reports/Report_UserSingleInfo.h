@@ -36,7 +36,10 @@ public:
 
 protected:
     bool OpenData() override;
+    // Each run over the persons, preview or print, starts the progress over all of them.
+    void ResetState() override;
     QString GroupLine() const override { return DeptLine(); }
+    QString PrintDateText() const override;
 
 private:
     void CreateKihonHead();

@@ -38,9 +38,9 @@ TRep_UserView::TRep_UserView(QWidget* owner)
         {"部門名", 0, c, 150, taLeftJustify},        {"ﾌﾘｶﾞﾅ", 1, c, 150, taLeftJustify},
         {"郵便番号", 1, c + 150, 80, taLeftJustify}, {"有効期限", 1, c + 230, 80, taLeftJustify},
         {"性別", 1, c + 310, 40, taCenter},          {"血液型", 1, c + 350, 50, taCenter},
-        {"生年月日", 1, c + 400, 130, taCenter},     {"年齢", 1, c + 530, 40, taCenter},
-        {"画像登録", 1, c + 570, 82, taCenter},      {"氏名", 2, c, 150, taLeftJustify},
-        {"住所", 2, c + 150, 380, taLeftJustify},    {"電話番号", 2, c + 530, 122, taLeftJustify},
+        {"生年月日", 1, c + 400, 112, taCenter},     {"年齢", 1, c + 512, 40, taCenter},
+        {"画像登録", 1, c + 552, 82, taCenter},      {"氏名", 2, c, 150, taLeftJustify},
+        {"住所", 2, c + 150, 362, taLeftJustify},    {"電話番号", 2, c + 512, 122, taLeftJustify},
     };
     TLRItem** items[] = {&ItmBumon,    &ItmKana, &ItmPostNo, &ItmEndDate, &ItmSex,  &ItmKetuEki,
                          &ItmBirthDay, &ItmOld,  &ItmImage,  &ItmName,    &ItmAddr, &ItmTel};

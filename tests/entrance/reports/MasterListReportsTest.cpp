@@ -135,4 +135,11 @@ TEST_F(MasterListReports, RoomsWithTheirUnits) {
     EXPECT_FALSE(first.contains("使わない"));
     EXPECT_TRUE(second.contains("【倉庫】")) << "the room is headed again on its next page";
     EXPECT_TRUE(second.contains(QRegularExpression("45\\s+[―—]\\n")));
+    // The heading row names the room under "部屋名", above its units, in the text font.
+    const QList<TPdfWord> words = PdfWords(run.Pdf);
+    const TPdfWord room = PdfWord(words, "【事務室】");
+    EXPECT_GT(room.XMin, PdfWord(words, "認証機名").XMax);
+    EXPECT_LT(room.XMin, PdfWord(words, "部屋名").XMin);
+    EXPECT_LT(room.YMax, PdfWord(words, "正面玄関").YMin);
+    EXPECT_FALSE(PdfFonts(run.Pdf).contains("Gothic")) << PdfFonts(run.Pdf).toStdString();
 }

@@ -17,8 +17,8 @@ namespace {
 
 // Two departments, units 1, 2 and 4, and persons with codes that break pasted SQL or a split
 // at ":": 0001 with every column and units 1 and 2, O'1 (sex 2, no dates) with unit 4, 0002
-// with units 2 and 4, A:1 without a department and only a finger-code unit row, and a
-// finger-code person that no report shows.
+// with units 2 and 4 and a removal from unit 1 waiting for the unit, A:1 without a department
+// and only a finger-code unit row, and a finger-code person that no report shows.
 struct PersonReports : EntranceFixture {
     PersonReports() {
         Run("INSERT INTO entranceState (認証機ID,認証機名) VALUES (1,'正面玄関'),(2,'通用口'),"
@@ -39,6 +39,7 @@ struct PersonReports : EntranceFixture {
         Run("INSERT INTO M_個人情報 (個人コード,氏名,指コード) VALUES ('0009','指',1)");
         Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,指コード) VALUES ('0001',1,0),"
             "('0001',2,NULL),('O''1',4,0),('0002',2,0),('0002',4,0),('A:1',1,1)");
+        Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除) VALUES ('0002',1,1,1)");
     }
     // `count` persons P000 ... more, in department 2.
     void AddPersons(int count) {
@@ -54,6 +55,15 @@ struct PersonReports : EntranceFixture {
                            name);
     }
 };
+
+// The person codes printed on the pages, in page order.
+QStringList CodesOn(const QStringList& pages, const QString& pattern) {
+    QStringList codes;
+    const QRegularExpression code("(?<![\\w'])(" + pattern + ")(?![\\w'])");
+    for (const QRegularExpressionMatch& m : code.globalMatch(pages.join('\n')))
+        codes << m.captured(1);
+    return codes;
+}
 
 // The first line of a page that holds `code`.
 QString LineOf(const QString& page, const QString& code) {
@@ -77,6 +87,8 @@ TEST_F(PersonReports, ListWithEveryColumnAndTheDepartmentFilter) {
     EXPECT_FALSE(page.contains("部門名 : ")) << "no department line without the filter";
     EXPECT_TRUE(LineOf(page, "ﾀｶﾊｼ").contains("女"));
     EXPECT_FALSE(LineOf(page, "ｻﾄｳ").contains("女")) << "sex 2 prints nothing";
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"利用者情報を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
     EXPECT_TRUE(Rep_UserView.isNull());
 
     run = Print(Rep_UserView, {2, 1, -1.0, 1}, "TRep_UserView_dept");
@@ -87,6 +99,7 @@ TEST_F(PersonReports, ListWithEveryColumnAndTheDepartmentFilter) {
     EXPECT_LT(run.Printed[0][0].indexOf("高橋"), run.Printed[0][0].indexOf("山田太郎"));
 }
 
+// Every person once, in code order, however the persons fill the pages.
 TEST_F(PersonReports, ListPagesOfTwenty) {
     Run("DELETE FROM M_個人情報");
     for (const auto& [persons, pages] : {std::pair{20, 1}, std::pair{1, 2}, std::pair{19, 2}}) {
@@ -96,6 +109,8 @@ TEST_F(PersonReports, ListPagesOfTwenty) {
         EXPECT_EQ(run.PreviewPages, pages);
         ASSERT_EQ(run.Printed.value(0).size(), pages);
         EXPECT_TRUE(run.Printed[0].last().contains(QString("Page: %1").arg(pages, 3)));
+        EXPECT_EQ(CodesOn(run.Printed[0], "Q*P\\d{3}"), Column("SELECT 個人コード FROM M_個人情報 "
+                                                               "ORDER BY 個人コード"));
         Run("UPDATE M_個人情報 SET 個人コード='Q'||個人コード");
     }
 }
@@ -128,14 +143,18 @@ TEST_F(PersonReports, SheetPerPersonWithUnitMarks) {
     EXPECT_TRUE(first.contains(QRegularExpression("\\[○\\]\\s*1: 正面玄関")));
     EXPECT_TRUE(first.contains(QRegularExpression("\\[○\\]\\s*2: 通用口")));
     EXPECT_TRUE(first.contains(QRegularExpression("\\[\\s+\\]\\s*4: 倉庫")));
-    // A:1: no department, and its finger-code unit row gives no mark.
+    // A:1: no department; its unit row with a finger code marks its unit like any other.
     const QString third = run.Printed[0][2];
     EXPECT_TRUE(third.contains("鈴木"));
     EXPECT_TRUE(third.contains("：-"));
-    EXPECT_EQ(third.count("[○]"), 0);
-    EXPECT_EQ(third.count(QRegularExpression("\\[\\s+\\]")), 3);
+    EXPECT_TRUE(third.contains(QRegularExpression("\\[○\\]\\s*1: 正面玄関")));
+    EXPECT_EQ(third.count(QRegularExpression("\\[\\s+\\]")), 2);
+    // 0002: the unit it is being removed from has no mark.
+    EXPECT_TRUE(run.Printed[0][1].contains(QRegularExpression("\\[\\s+\\]\\s*1: 正面玄関")));
     EXPECT_TRUE(run.Printed[0][3].contains("佐藤花子"));
     EXPECT_EQ(run.Printed[0][3].count("[○]"), 1);
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"利用者情報を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
 }
 
 // Column 4 keeps its caption and its marks though unit 3 does not exist.
@@ -150,19 +169,53 @@ TEST_F(PersonReports, MatrixMarksEveryUnitAPersonMayUse) {
     EXPECT_TRUE(page.contains(QRegularExpression("有効期限\\s+1\\s+2\\s+4\\s*\\n")));
     EXPECT_EQ(LineOf(page, "0001").count("◆"), 2);
     EXPECT_EQ(LineOf(page, "O'1").count("◆"), 1);
-    EXPECT_EQ(LineOf(page, "0002").count("◆"), 2);
-    EXPECT_EQ(LineOf(page, "A:1").count("◆"), 0);
+    EXPECT_EQ(LineOf(page, "0002").count("◆"), 2) << "not the unit it is being removed from";
+    EXPECT_EQ(LineOf(page, "A:1").count("◆"), 1) << "a unit row with a finger code";
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"利用者情報を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
 }
 
 TEST_F(PersonReports, MatrixPagesOfThirtyTwo) {
     Run("DELETE FROM M_個人情報");
-    for (const auto& [persons, pages] : {std::pair{32, 1}, std::pair{1, 2}}) {
+    for (const auto& [persons, pages] : {std::pair{32, 1}, std::pair{1, 2}, std::pair{7, 2}}) {
         AddPersons(persons);
         const TReportRun run = Print(Rep_UserNinsyoki, {}, "TRep_UserNinsyoki_pages");
+        SCOPED_TRACE(persons);
         EXPECT_EQ(run.PreviewPages, pages);
         ASSERT_EQ(run.Printed.value(0).size(), pages);
+        EXPECT_EQ(CodesOn(run.Printed[0], "Q*P\\d{3}"), Column("SELECT 個人コード FROM M_個人情報 "
+                                                               "ORDER BY 個人コード"));
         Run("UPDATE M_個人情報 SET 個人コード='Q'||個人コード");
     }
+}
+
+// The person reports leave the wide margin at the left. The sheet and the matrix date their
+// pages without leading zeros and the sheet writes the birth date in its era so too; the
+// matrix's 32 unit columns still end inside the right margin.
+TEST_F(PersonReports, LayoutOnThePage) {
+    Clock::SetNow([] { return EncodeDate(2026, 3, 5) + 0.5; });
+    for (int id = 5; id <= MatrixColumns; ++id)
+        Run(QString("INSERT INTO entranceState (認証機ID,認証機名) VALUES (%1,'予備')").arg(id),
+            true);
+    const TReportRun list = Print(Rep_UserView, {}, "TRep_UserView_layout");
+    const TReportRun sheet =
+        Print(Rep_UserSingleInfo, {1, 0, -1.0, 0, "0001"}, "TRep_UserSingleInfo_layout");
+    const TReportRun matrix = Print(Rep_UserNinsyoki, {}, "TRep_UserNinsyoki_layout");
+    Clock::SetNow(nullptr);
+    const double textLeft = PagePoints(WideMarginLeft + 2); // the item's inner margin
+    for (const TReportRun* run : {&list, &sheet, &matrix})
+        EXPECT_NEAR(PdfWord(PdfWords(run->Pdf), "事業所名").XMin, textLeft, 0.5)
+            << run->Caption.toStdString();
+    EXPECT_TRUE(list.Printed.value(0).value(0).contains("2026/03/05"));
+    EXPECT_TRUE(sheet.Printed.value(0).value(0).contains("2026/3/5"));
+    QStringList sheetWords;
+    for (const TPdfWord& word : PdfWords(sheet.Pdf))
+        sheetWords << word.Text;
+    EXPECT_TRUE(sheetWords.join('|').contains("|昭和51年|5月|12日|"));
+    EXPECT_TRUE(matrix.Printed.value(0).value(0).contains("2026/3/5"));
+    const TPdfWord last = PdfWord(PdfWords(matrix.Pdf), "32");
+    EXPECT_GT(last.XMin, 0) << "the caption of column 32";
+    EXPECT_LT(last.XMax, PagePoints(1123 - TLightRep::DefaultMargin));
 }
 
 // The dialog on a caller, opened on the person 0002.

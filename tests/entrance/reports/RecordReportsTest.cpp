@@ -61,6 +61,8 @@ TEST_F(RecordReports, ByPersonDayByDayWithHeadsSumsAndRates) {
     EXPECT_TRUE(HasLine(pages[2], "Z9 ―"));
     EXPECT_TRUE(HasLine(pages[2], "6:00:00 入 7 ―"));
     EXPECT_TRUE(HasLine(pages[2], "認証数 3 認証率 67 % エラー数 1 入室数 1 退室数 1"));
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
     EXPECT_TRUE(Rep_UserEntranceLog.isNull());
 
     // Reversed dates give the same pages.
@@ -126,19 +128,46 @@ TEST_F(RecordReports, FiltersTitlesAndRefusals) {
     }
 }
 
+// Each unit's sums count its own records of the day, over pages too.
 TEST_F(RecordReports, ByUnitGroupsInUnitOrder) {
-    const TReportRun run =
-        Print(Rep_EntranceUserLog, {0, "", EncodeDate(2026, 4, 1), EncodeDate(2026, 4, 1)},
-              "TRep_EntranceUserLog_day");
-    ASSERT_EQ(run.Printed.value(0).size(), 1);
-    const QString page = Folded(run.Printed[0][0]);
+    const TReportRun run = Print(Rep_EntranceUserLog, {}, "TRep_EntranceUserLog_sums");
+    ASSERT_EQ(run.Printed.value(0).size(), 3);
+    const QStringList& pages = run.Printed[0];
+    EXPECT_FALSE(HasLine(pages[0], "認証数"));
+    EXPECT_TRUE(HasLine(pages[1], "認証数 60 認証率 100 % エラー数 0 入室数 30 退室数 30"));
+    EXPECT_TRUE(HasLine(pages[1], "認証数 8 認証率 12 % エラー数 7 入室数 0 退室数 1"));
+    const QString page = Folded(pages[2]);
     const qsizetype unit1 = page.indexOf(QRegularExpression("\\n\\s*1\\s+正面"));
     const qsizetype unit7 = page.indexOf(QRegularExpression("\\n\\s*7\\s+―"));
     EXPECT_GE(unit1, 0);
     EXPECT_GT(unit7, unit1);
     EXPECT_TRUE(HasLine(page, "7:00:00 初入 B2 佐藤"));
     EXPECT_TRUE(HasLine(page, "6:00:00 入 Z9 ―"));
-    EXPECT_TRUE(HasLine(page, "認証数 1 認証率 100 %"));
+    EXPECT_TRUE(HasLine(page, "認証数 3 認証率 67 % エラー数 1 入室数 1 退室数 1"));
+    EXPECT_TRUE(HasLine(page, "認証数 1 認証率 100 % エラー数 0 入室数 1 退室数 0"));
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
+}
+
+// Both record reports leave the wide margin at the left, print their lines in the text font,
+// and end the sum line at the grid's right edge, where the last column (480, 223 wide) ends.
+TEST_F(RecordReports, LayoutOnThePage) {
+    const Request oneDay{0, "", EncodeDate(2026, 4, 1), EncodeDate(2026, 4, 1)};
+    for (const TReportRun& run : {Print(Rep_UserEntranceLog, oneDay, "RecordReport"),
+                                  Print(Rep_EntranceUserLog, oneDay, "RecordReport")}) {
+        SCOPED_TRACE(run.Caption.toStdString());
+        const QList<TPdfWord> words = PdfWords(run.Pdf);
+        EXPECT_NEAR(PdfWord(words, "事業所名").XMin, PagePoints(WideMarginLeft + 2), 0.5);
+        EXPECT_FALSE(PdfFonts(run.Pdf).contains("Gothic")) << PdfFonts(run.Pdf).toStdString();
+        qsizetype exits = -1;
+        for (qsizetype i = 0; i < words.size(); ++i)
+            if (words[i].Text == "退室数")
+                exits = i;
+        ASSERT_GE(exits, 0);
+        // The figure is right-aligned inside its frame, less the item's inner margin.
+        EXPECT_NEAR(words.value(exits + 1).XMax, PagePoints(WideMarginLeft + 480 + 223 - 1 - 2),
+                    0.5);
+    }
 }
 
 // The unit report waits in an ordinary window; the person report's stays in front.

@@ -5,12 +5,13 @@ namespace {
 
 // Room 5 "会議室" holds the units 3 表口 and 4 裏口; unit 1 正面 lies outside it. The period
 // is 31 March and 1 April 2026, across the turn of the month; the days around it (30 March,
-// 2 April) complete the stays that cross its first and last midnight.
+// 2 April) complete the stays that cross its first and last midnight. A stay across midnight
+// is listed on both its days and counts on each only up to or from midnight.
 struct RoomLogView : LogReportFixture {
     RoomLogView() {
         Run("INSERT INTO M_個人情報 (個人コード,氏名,部門コード) VALUES ('P1','山田',1), "
             "('P2','佐藤',1), ('P3','鈴木',1), ('P4','田中',1), ('P5','伊藤',1), "
-            "('P6','高橋',1)");
+            "('P6','高橋',1), ('P7','小林',1)");
         Run("INSERT INTO M_認証機グループ (認証機グループコード,認証機ID,認証機グループ名) "
             "VALUES (5,3,'会議室'), (5,4,'会議室')");
         Run("INSERT INTO entranceState (認証機ID,認証機名) VALUES (1,'正面'), (3,'表口'), "
@@ -30,9 +31,12 @@ struct RoomLogView : LogReportFixture {
              Row("P4", 21, "3/31/2026, 12:00:00", 1, 1),
              // P5 enters twice in a row: the first entry is lone.
              Row("P5", 11, "3/31/2026, 13:00:00", 1, 3), Row("P5", 12, "3/31/2026, 13:30:00", 1, 4),
-             Row("P5", 22, "3/31/2026, 15:00:00", 1, 4)});
+             Row("P5", 22, "3/31/2026, 15:00:00", 1, 4),
+             // P7 stays 25 hours, into April.
+             Row("P7", 11, "3/31/2026, 05:00:00", 1, 3)});
         QStringList april{
             Row("P2", 21, "4/1/2026, 06:30:00", 1, 4), Row("P3", 22, "4/1/2026, 07:00:00", 1, 4),
+            Row("P7", 21, "4/1/2026, 06:00:00", 1, 4),
             // An unregistered person leaving after the period's last day.
             Row("Z9", 11, "4/1/2026, 23:00:00", 1, 3), Row("Z9", 21, "4/2/2026, 01:00:00", 1, 4)};
         // P6's fifty short stays do not fit on the day's first page.
@@ -74,12 +78,13 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
         "P1 山田",
         "表口 *22:00:00 7:00:00 裏口 * 9:00:00",
         "表口 9:00:00 17:30:00 裏口 8:30:00",
-        "在室時間計 17:30:00",
+        "在室時間計 15:30:00",
         "P2 佐藤",
         "表口 20:00:00 * 6:30:00 裏口 *10:30:00",
-        "在室時間計 10:30:00",
+        "在室時間計 4:00:00",
         "P3 鈴木",
         "表口 21:00:00 * 7:00:00 裏口 *10:00:00",
+        "在室時間計 3:00:00",
         "P4 田中",
         "表口 10:00:00 ― ― ―",
         "在室時間計 0:00:00",
@@ -87,6 +92,9 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
         "表口 13:00:00 ― ― ―",
         "裏口 13:30:00 15:00:00 裏口 1:30:00",
         "在室時間計 1:30:00",
+        "P7 小林",
+        "表口 5:00:00 * 6:00:00 裏口 *25:00:00",
+        "在室時間計 19:00:00",
     };
     for (const QString& line : march31Lines)
         EXPECT_TRUE(HasLineText(march31, line)) << line.toStdString() << "\n"
@@ -96,8 +104,8 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
 
     // The next day begins a page; P6's lines go on at the top of the next without a head.
     const QStringList april1Lines{
-        "P2 佐藤", "― *20:00:00 6:30:00 裏口 *10:30:00",
-        "P3 鈴木", "― *21:00:00 7:00:00 裏口 *10:00:00",
+        "P2 佐藤", "― *20:00:00 6:30:00 裏口 *10:30:00", "在室時間計 6:30:00",
+        "P3 鈴木", "― *21:00:00 7:00:00 裏口 *10:00:00", "在室時間計 7:00:00",
         "P6 高橋",
     };
     EXPECT_TRUE(HasText(pages[1], "【" + Day(4, 1) + "】"));
@@ -109,9 +117,13 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
     EXPECT_TRUE(HasText(pages[2], "【" + Day(4, 1) + "】"));
     EXPECT_FALSE(pages[2].contains("高橋"));
     EXPECT_EQ(Folded(pages[2]).count("裏口 0:01:00"), 5);
-    for (const char* line : {"在室時間計 0:50:00", "Z9 ―", "表口 23:00:00 * 1:00:00 裏口 * 2:00:00",
-                             "在室時間計 2:00:00"})
+    for (const char* line : {"在室時間計 0:50:00", "P7 小林",
+                             "表口 * 5:00:00 6:00:00 裏口 *25:00:00", "在室時間計 6:00:00", "Z9 ―",
+                             "表口 23:00:00 * 1:00:00 裏口 * 2:00:00", "在室時間計 1:00:00"})
         EXPECT_TRUE(HasLineText(pages[2], line)) << line << "\n" << pages[2].toStdString();
+    EXPECT_FALSE(PdfFonts(run.Pdf).contains("Gothic")) << "the lines in the text font";
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
     EXPECT_TRUE(Rep_RoomLogView.isNull());
 }
 

@@ -51,6 +51,8 @@ TEST_F(TotalsReports, DayCountsPerUnitAndHourWithGrandTotals) {
     const qsizetype unit2 = page.indexOf("裏口");
     const qsizetype unit3 = page.indexOf("倉庫");
     EXPECT_TRUE(unit1 >= 0 && unit1 < unit2 && unit2 < unit3);
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
     EXPECT_TRUE(Rep_EntranceDayLogTotal.isNull());
 }
 
@@ -124,6 +126,8 @@ TEST_F(TotalsReports, MonthCountsPerDayUpToTheLeapDay) {
     EXPECT_TRUE(last.contains(CountRow("入", {{15, 9}, {28, 1}, {29, 2}}, 29, 12)))
         << last.toStdString();
     EXPECT_TRUE(last.contains(CountRow("エ", {{29, 1}}, 29, 1)));
+    EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
+    EXPECT_TRUE(run.PrintHourglass);
 }
 
 } // namespace
