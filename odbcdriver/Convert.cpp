@@ -3,11 +3,14 @@
 #include "base/DateTime.h"
 #include "storage/JetFunctions.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -181,7 +184,7 @@ Conversion CopyBytes(QByteArrayView bytes, SQLPOINTER target, SQLLEN bufferLengt
         return Conversion{SQL_NO_DATA, nullptr, nullptr};
     const qint64 remaining = bytes.size() - from;
     if (indicator)
-        *indicator = SQLLEN(remaining);
+        qToUnaligned(SQLLEN(remaining), indicator);
     const qint64 room = qMax<qint64>(0, bufferLength - terminator);
     qint64 n = qMin(room, remaining);
     if (terminator == 1 && n < remaining) {
@@ -209,7 +212,7 @@ template <typename T> Conversion Put(T value, SQLPOINTER target, SQLLEN* indicat
     if (target)
         memcpy(target, &value, sizeof(T));
     if (indicator)
-        *indicator = sizeof(T);
+        qToUnaligned(SQLLEN(sizeof(T)), indicator);
     return Conversion{};
 }
 
@@ -413,7 +416,7 @@ Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT
             return Conversion{SQL_NO_DATA, nullptr, nullptr};
         if (!indicator)
             return Fail("22002", "Indicator variable required but not supplied");
-        *indicator = SQL_NULL_DATA;
+        qToUnaligned(SQLLEN(SQL_NULL_DATA), indicator);
         if (offset)
             *offset = 1;
         return Conversion{};
@@ -454,14 +457,18 @@ Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT
 }
 
 bool IsDataAtExecution(const SQLLEN* indicator) {
-    return indicator &&
-           (*indicator == SQL_DATA_AT_EXEC || *indicator <= SQL_LEN_DATA_AT_EXEC_OFFSET);
+    if (!indicator)
+        return false;
+    const SQLLEN length = qFromUnaligned<SQLLEN>(indicator);
+    return length == SQL_DATA_AT_EXEC || length <= SQL_LEN_DATA_AT_EXEC_OFFSET;
 }
 
 bool ReadParameter(const ParameterBinding& p, const QByteArray* data, QVariant& value,
                    QString& message) {
-    const SQLLEN* ind = p.Indicator;
-    if (ind && *ind == SQL_NULL_DATA) {
+    // The indicator, as every value in a client's buffer, need not be aligned.
+    const std::optional<SQLLEN> ind =
+        p.Indicator ? std::optional(qFromUnaligned<SQLLEN>(p.Indicator)) : std::nullopt;
+    if (ind == SQL_NULL_DATA) {
         value = QVariant();
         return true;
     }
@@ -519,60 +526,60 @@ bool ReadParameter(const ParameterBinding& p, const QByteArray* data, QVariant& 
     switch (cType) {
     case SQL_C_SHORT:
     case SQL_C_SSHORT:
-        value = qlonglong(*static_cast<const SQLSMALLINT*>(v));
+        value = qlonglong(qFromUnaligned<SQLSMALLINT>(v));
         return true;
     case SQL_C_USHORT:
-        value = qlonglong(*static_cast<const SQLUSMALLINT*>(v));
+        value = qlonglong(qFromUnaligned<SQLUSMALLINT>(v));
         return true;
     case SQL_C_LONG:
     case SQL_C_SLONG:
-        value = qlonglong(*static_cast<const SQLINTEGER*>(v));
+        value = qlonglong(qFromUnaligned<SQLINTEGER>(v));
         return true;
     case SQL_C_ULONG:
-        value = qlonglong(*static_cast<const SQLUINTEGER*>(v));
+        value = qlonglong(qFromUnaligned<SQLUINTEGER>(v));
         return true;
     case SQL_C_SBIGINT:
     case SQL_C_UBIGINT:
-        value = qlonglong(*static_cast<const SQLBIGINT*>(v));
+        value = qlonglong(qFromUnaligned<SQLBIGINT>(v));
         return true;
     case SQL_C_TINYINT:
     case SQL_C_STINYINT:
-        value = qlonglong(*static_cast<const SQLSCHAR*>(v));
+        value = qlonglong(qFromUnaligned<SQLSCHAR>(v));
         return true;
     case SQL_C_UTINYINT:
     case SQL_C_BIT:
-        value = qlonglong(*static_cast<const SQLCHAR*>(v));
+        value = qlonglong(qFromUnaligned<SQLCHAR>(v));
         return true;
     case SQL_C_DOUBLE:
-        value = *static_cast<const SQLDOUBLE*>(v);
+        value = qFromUnaligned<SQLDOUBLE>(v);
         return true;
     case SQL_C_FLOAT:
-        value = double(*static_cast<const SQLREAL*>(v));
+        value = double(qFromUnaligned<SQLREAL>(v));
         return true;
     case SQL_C_TYPE_DATE:
     case SQL_C_DATE: {
-        const auto* d = static_cast<const DATE_STRUCT*>(v);
+        const auto d = qFromUnaligned<DATE_STRUCT>(v);
         double day;
-        if (!TryEncodeDate(d->year, d->month, d->day, day))
+        if (!TryEncodeDate(d.year, d.month, d.day, day))
             break;
         value = day;
         return true;
     }
     case SQL_C_TYPE_TIME:
     case SQL_C_TIME: {
-        const auto* t = static_cast<const TIME_STRUCT*>(v);
+        const auto t = qFromUnaligned<TIME_STRUCT>(v);
         double time;
-        if (!TryEncodeTime(t->hour, t->minute, t->second, 0, time))
+        if (!TryEncodeTime(t.hour, t.minute, t.second, 0, time))
             break;
         value = time;
         return true;
     }
     case SQL_C_TYPE_TIMESTAMP:
     case SQL_C_TIMESTAMP: {
-        const auto* t = static_cast<const TIMESTAMP_STRUCT*>(v);
+        const auto t = qFromUnaligned<TIMESTAMP_STRUCT>(v);
         double day, time;
-        if (!TryEncodeDate(t->year, t->month, t->day, day) ||
-            !TryEncodeTime(t->hour, t->minute, t->second, int(t->fraction / 1000000), time))
+        if (!TryEncodeDate(t.year, t.month, t.day, day) ||
+            !TryEncodeTime(t.hour, t.minute, t.second, int(t.fraction / 1000000), time))
             break;
         value = day + time;
         return true;

@@ -52,17 +52,36 @@ Held<OdbcConnection> Dbc(SQLHDBC h) {
     return Held(As<OdbcConnection>(h, SQL_HANDLE_DBC));
 }
 
-// "key=value;key={value};..." as a map with upper-cased keys.
+// "key=value;key={value};..." as a map with upper-cased keys. A value in braces is read whole,
+// ";" and "=" included, a doubled "}" standing for one; a part without "=" is skipped.
 QMap<QString, QString> ParseAttributes(const QString& text) {
     QMap<QString, QString> map;
-    for (const QString& part : text.split(';', Qt::SkipEmptyParts)) {
-        const int eq = part.indexOf('=');
-        if (eq <= 0)
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        qsizetype end = text.indexOf(';', i);
+        const qsizetype eq = text.indexOf('=', i);
+        if (eq < 0 || (end >= 0 && end < eq)) {
+            i = end < 0 ? n : end + 1;
             continue;
-        QString value = part.mid(eq + 1).trimmed();
-        if (value.startsWith('{') && value.endsWith('}'))
-            value = value.mid(1, value.size() - 2);
-        map.insert(part.left(eq).trimmed().toUpper(), value);
+        }
+        const QString key = text.mid(i, eq - i).trimmed().toUpper();
+        qsizetype at = eq + 1;
+        while (at < n && text[at].isSpace())
+            ++at;
+        QString value;
+        if (at < n && text[at] == '{') {
+            for (++at; at < n && (text[at] != '}' || text.mid(at, 2) == "}}"); ++at) {
+                value += text[at];
+                at += text[at] == '}';
+            }
+            end = text.indexOf(';', at);
+        } else {
+            end = text.indexOf(';', eq);
+            value = text.mid(eq + 1, (end < 0 ? n : end) - eq - 1).trimmed();
+        }
+        if (!key.isEmpty())
+            map.insert(key, value);
+        i = end < 0 ? n : end + 1;
     }
     return map;
 }

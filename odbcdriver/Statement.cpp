@@ -20,6 +20,10 @@ const char* StateOf(const EDatabaseError& e) {
         return "HYT00";
     case SQLITE_CONSTRAINT:
         return "23000";
+    case SQLITE_AUTH: // reaching past the connected files
+        return "42000";
+    case SQLITE_TOOBIG: // text longer than its field
+        return "22001";
     default:
         break;
     }

@@ -20,6 +20,13 @@ TRequestServer::TRequestServer(THandler onRead, QObject* parent)
     connect(this, &QTcpServer::newConnection, this, &TRequestServer::ClientConnect);
 }
 
+TRequestServer::~TRequestServer() {
+    // The clients, children of the server, are deleted after its own members; a client closed
+    // then would run its handlers on a server that is gone.
+    for (QTcpSocket* client : findChildren<QTcpSocket*>(Qt::FindDirectChildrenOnly))
+        client->disconnect();
+}
+
 void TRequestServer::incomingConnection(qintptr socketDescriptor) {
     auto* client = new QTcpSocket(this);
     if (!client->setSocketDescriptor(socketDescriptor)) {

@@ -22,6 +22,7 @@ public:
     using THandler = std::function<void(QTcpSocket* client, const QByteArray& request)>;
 
     TRequestServer(THandler onRead, QObject* parent = nullptr);
+    ~TRequestServer() override;
 
     // Who may connect; set before the server listens.
     TAllowedClients Allowed;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <sqlite3.h>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -44,11 +45,15 @@ SqlConnection::SqlConnection(sqlite3* db, const QString& path, bool folder) : FD
         FFolder = std::make_unique<TableFolder>(db, path);
     RegisterJetFunctions(db);
     SetBusyTimeout(DefaultBusyTimeout);
+    sqlite3_set_authorizer(db, &SqlConnection::Authorize, this);
+    // A rollback may take back the triggers made within its transaction.
+    sqlite3_rollback_hook(
+        db, [](void* c) { static_cast<SqlConnection*>(c)->ForgetTextGuards(); }, this);
 }
 
 SqlConnection::~SqlConnection() {
-    for (sqlite3_stmt* handle : FKept)
-        sqlite3_finalize(handle);
+    for (const Kept& kept : FKept)
+        sqlite3_finalize(kept.Handle);
     FFolder.reset();
     sqlite3_close_v2(FDb);
 }
@@ -99,6 +104,138 @@ void SqlConnection::GiveWay() {
 
 void SqlConnection::Run(const QString& sql) {
     RunSql(FDb, sql);
+    if (sql.startsWith("ROLLBACK"))
+        ForgetTextGuards();
+}
+
+SqlConnection::ClientScope::ClientScope(SqlConnection& connection, bool client)
+    : FConnection(connection), FClient(client) {
+    if (!client)
+        return;
+    if (connection.FClientDepth++ == 0)
+        connection.FRefused.clear();
+}
+
+SqlConnection::ClientScope::~ClientScope() {
+    if (FClient)
+        --FConnection.FClientDepth;
+}
+
+int SqlConnection::Authorize(void* connection, int action, const char* a, const char* b,
+                             const char* schema, const char*) {
+    auto* c = static_cast<SqlConnection*>(connection);
+    switch (action) {
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE: {
+        const SqlTableRef table(QString::fromUtf8(schema), QString::fromUtf8(a));
+        if (table.first != "temp" && !table.second.startsWith("sqlite_") &&
+            !c->FWrites.contains(table))
+            c->FWrites.append(table);
+        break;
+    }
+    case SQLITE_DETACH:
+        // A file attached again is another table to SQLite: its triggers stay behind.
+        for (auto it = c->FGuarded.begin(); it != c->FGuarded.end();)
+            it = it->first == QString::fromUtf8(a) ? c->FGuarded.erase(it) : std::next(it);
+        break;
+    default:
+        break;
+    }
+    if (c->FClientDepth == 0)
+        return SQLITE_OK;
+    static const struct {
+        int Action;
+        const char* Name;
+    } refused[] = {{SQLITE_ATTACH, "ATTACH"}, {SQLITE_DETACH, "DETACH"}, {SQLITE_PRAGMA, "PRAGMA"}};
+    for (const auto& r : refused)
+        if (action == r.Action) {
+            c->FRefused = r.Name;
+            return SQLITE_DENY;
+        }
+    return SQLITE_OK;
+}
+
+QString SqlConnection::RefusalOf(const DialectStatement& statement) const {
+    // VACUUM attaches a file of its own while it runs.
+    const QString what = statement.Verb() == "VACUUM" ? QString("VACUUM") : FRefused;
+    return what + " is not allowed: a statement reaches only the connected database and does "
+                  "not change how it is stored";
+}
+
+void SqlConnection::ForgetTextGuards(const QString& table) {
+    if (table.isEmpty()) {
+        FGuarded.clear();
+        return;
+    }
+    for (auto it = FGuarded.begin(); it != FGuarded.end();)
+        it = it->second.compare(table, Qt::CaseInsensitive) == 0 ? FGuarded.erase(it)
+                                                                 : std::next(it);
+}
+
+void SqlConnection::DropTextGuards(const QString& table) {
+    ForgetTextGuards(table);
+    sqlite3_stmt* h = nullptr;
+    const char* sql = "SELECT name FROM temp.sqlite_master WHERE type = 'trigger' AND "
+                      "substr(name, 1, 8) = 'zz_size_' AND tbl_name = ?1 COLLATE NOCASE";
+    if (sqlite3_prepare_v2(FDb, sql, -1, &h, nullptr) != SQLITE_OK)
+        RaiseSqlError(FDb, sqlite3_errcode(FDb), sql);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(h, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    QStringList drops;
+    while (sqlite3_step(h) == SQLITE_ROW)
+        drops << "DROP TRIGGER temp." +
+                     Quoted(QString::fromUtf8(
+                         reinterpret_cast<const char*>(sqlite3_column_text(h, 0)))) +
+                     ";";
+    sqlite3_finalize(h);
+    if (!drops.isEmpty())
+        RunSql(FDb, drops.join(' '));
+}
+
+void SqlConnection::GuardTextSizes(const QList<SqlTableRef>& tables) {
+    for (const SqlTableRef& table : tables) {
+        if (FGuarded.contains(table))
+            continue;
+        RunSql(FDb, TextGuardSql(table));
+        FGuarded.insert(table);
+    }
+}
+
+QString SqlConnection::TextGuardSql(const SqlTableRef& table) {
+    const auto& [schema, name] = table;
+    const QString target = Quoted(schema) + "." + Quoted(name);
+    const QString insert = Quoted("zz_size_" + schema + "_" + name + "_insert");
+    const QString update = Quoted("zz_size_" + schema + "_" + name + "_update");
+    QString sql = QString("DROP TRIGGER IF EXISTS temp.%1; DROP TRIGGER IF EXISTS temp.%2;")
+                      .arg(insert, update);
+    sqlite3_stmt* h = nullptr;
+    const QByteArray columnsSql =
+        QString("PRAGMA %1.table_info(%2)").arg(Quoted(schema), Quoted(name)).toUtf8();
+    if (sqlite3_prepare_v2(FDb, columnsSql.constData(), -1, &h, nullptr) != SQLITE_OK)
+        RaiseSqlError(FDb, sqlite3_errcode(FDb), QString::fromUtf8(columnsSql));
+    QStringList columns, checks;
+    while (sqlite3_step(h) == SQLITE_ROW) {
+        const QString column =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(h, 1)));
+        const int size = SizeOfDeclaredType(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(h, 2))));
+        if (size <= 0)
+            continue;
+        QString message =
+            QString("%1%2 (at most %3 characters)").arg(TextTooLongMessage, column).arg(size);
+        columns << Quoted(column);
+        checks << QString("SELECT RAISE(ABORT, '%1') WHERE length(NEW.%2) > %3;")
+                      .arg(message.replace("'", "''"), Quoted(column))
+                      .arg(size);
+    }
+    sqlite3_finalize(h);
+    if (checks.isEmpty())
+        return sql;
+    const QString body = " BEGIN " + checks.join(' ') + " END;";
+    return sql + QString("CREATE TEMP TRIGGER %1 BEFORE INSERT ON %2").arg(insert, target) + body +
+           QString("CREATE TEMP TRIGGER %1 BEFORE UPDATE OF %2 ON %3")
+               .arg(update, columns.join(", "), target) +
+           body;
 }
 
 std::unique_ptr<SqlStatement> SqlConnection::Prepare(const QString& sql, SqlTextForm form) {
@@ -153,6 +290,11 @@ QString SqlConnection::SchemaPrefix(const QString& table) const {
 void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases) {
     DialectStatement& st = part.Source;
     QString schema;
+    // Triggers on a table would hold back the change of its columns (a dropped column named
+    // in them), and a table made anew has other columns.
+    if (st.Kind == DialectStatement::CreateTable || st.Kind == DialectStatement::AlterTable ||
+        st.Kind == DialectStatement::DropTable)
+        DropTextGuards(st.Table);
     if (FFolder) {
         const QString table = st.Table;
         if (st.Kind != DialectStatement::DropTable)
@@ -187,18 +329,26 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
     SqlDialect::UseDateRanges(
         st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
     const QByteArray text = st.Text(schema).toUtf8();
-    const auto kept = std::find_if(FKept.begin(), FKept.end(), [&](sqlite3_stmt* handle) {
-        return text == sqlite3_sql(handle);
+    // A client's statement takes only what was prepared under its rules.
+    const auto kept = std::find_if(FKept.begin(), FKept.end(), [&](const Kept& k) {
+        return k.Client == part.Client && text == sqlite3_sql(k.Handle);
     });
     if (kept != FKept.end()) {
-        part.Handle = *kept;
+        part.Handle = kept->Handle;
+        part.Writes = kept->Writes;
         FKept.erase(kept);
         return;
     }
-    const int rc =
-        sqlite3_prepare_v2(FDb, text.constData(), int(text.size()), &part.Handle, nullptr);
+    FWrites.clear();
+    int rc;
+    {
+        ClientScope scope(*this, part.Client);
+        rc = sqlite3_prepare_v2(FDb, text.constData(), int(text.size()), &part.Handle, nullptr);
+    }
+    part.Writes = std::exchange(FWrites, {});
     if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(FDb));
+        const QString message =
+            rc == SQLITE_AUTH ? RefusalOf(st) : QString::fromUtf8(sqlite3_errmsg(FDb));
         if (part.Undo)
             part.Undo();
         part.Undo = nullptr;
@@ -206,15 +356,15 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
     }
 }
 
-void SqlConnection::Keep(sqlite3_stmt* handle) {
-    constexpr size_t Kept = 16;
-    if (!handle)
+void SqlConnection::Keep(const SqlStatement::Part& part) {
+    constexpr size_t MaxKept = 16;
+    if (!part.Handle)
         return;
-    sqlite3_reset(handle);
-    sqlite3_clear_bindings(handle);
-    FKept.push_back(handle);
-    if (FKept.size() > Kept) {
-        sqlite3_finalize(FKept.front());
+    sqlite3_reset(part.Handle);
+    sqlite3_clear_bindings(part.Handle);
+    FKept.push_back(Kept{part.Handle, part.Writes, part.Client});
+    if (FKept.size() > MaxKept) {
+        sqlite3_finalize(FKept.front().Handle);
         FKept.erase(FKept.begin());
     }
 }

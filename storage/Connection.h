@@ -5,6 +5,7 @@
 #include "Statement.h"
 #include "TableFolder.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -26,6 +27,9 @@ struct sqlite3_stmt;
 // in turn, so a connection that met another's lock (it waited, or the other was trying while
 // it wrote) gives way for GiveWayTime once its write transaction ends: a writer in a loop
 // would otherwise take the lock again before the waiting one wakes.
+// Text columns keep their declared size (TEXT (n): n characters, as Jet counts them): a
+// statement that would store longer text fails with SQLITE_TOOBIG and the field's name, and
+// stores nothing.
 // Failures raise ESqlError with SQLite's text. Use a connection from one thread at a time.
 class SqlConnection {
 public:
@@ -50,7 +54,10 @@ public:
     void SetBusyTimeout(int msecs);
     int BusyTimeout() const { return int(FBusyTimeout.count()); }
 
-    // Prepares SQL text as the programs write it (lines joined with a line break).
+    // Prepares SQL text as the programs write it (lines joined with a line break). A statement
+    // of the form OneStatement comes from a client of the ODBC driver: it reaches only the
+    // connected files and does not change how they are stored, so ATTACH, DETACH, PRAGMA (also
+    // the pragma_... table functions) and VACUUM fail with SQLITE_AUTH.
     std::unique_ptr<SqlStatement> Prepare(const QString& sql,
                                           SqlTextForm form = SqlTextForm::Statements);
     // Prepares and runs; returns the rows changed.
@@ -84,7 +91,35 @@ private:
     void PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
     // Takes back a statement a SqlStatement is done with, reset, to be used again for the
     // same text; the oldest kept is finalized when there are too many.
-    void Keep(sqlite3_stmt* handle);
+    void Keep(const SqlStatement::Part& part);
+    // SQLite's authorizer: notes the tables a statement being prepared writes, and refuses a
+    // client's statement what reaches past the connected files.
+    static int Authorize(void* connection, int action, const char* a, const char* b,
+                         const char* schema, const char* trigger);
+    // The message for a client's statement refused by the authorizer.
+    QString RefusalOf(const DialectStatement& statement) const;
+    // Gives each table written the temporary triggers that refuse text longer than its field;
+    // made once a table, again after a change of its columns, a detach or a rollback.
+    void GuardTextSizes(const QList<SqlTableRef>& tables);
+    QString TextGuardSql(const SqlTableRef& table);
+    // Forgets the guards of a table (its columns change) or all of them (a rollback may have
+    // taken the triggers away), so they are made again before the next write.
+    void ForgetTextGuards(const QString& table = QString());
+    // Drops the triggers of a table, wherever it was attached.
+    void DropTextGuards(const QString& table);
+
+    // While alive, what SQLite prepares or runs is a client's statement.
+    class ClientScope {
+    public:
+        ClientScope(SqlConnection& connection, bool client);
+        ~ClientScope();
+        ClientScope(const ClientScope&) = delete;
+        ClientScope& operator=(const ClientScope&) = delete;
+
+    private:
+        SqlConnection& FConnection;
+        bool FClient;
+    };
     ColumnKind KindOf(const QString& table, const QString& column) const;
     // The kind of a column of `table`, or of the first of `tables` that has it when `table`
     // is empty.
@@ -94,7 +129,16 @@ private:
     sqlite3* FDb;
     QString FPath;
     std::unique_ptr<TableFolder> FFolder;
-    std::vector<sqlite3_stmt*> FKept; // newest last
+    struct Kept {
+        sqlite3_stmt* Handle;
+        QList<SqlTableRef> Writes;
+        bool Client;
+    };
+    std::vector<Kept> FKept; // newest last
+    int FClientDepth = 0;
+    QString FRefused;           // the action the authorizer refused last
+    QList<SqlTableRef> FWrites; // the tables the statement being prepared writes
+    QSet<SqlTableRef> FGuarded; // the tables whose triggers stand
     std::chrono::milliseconds FBusyTimeout{DefaultBusyTimeout};
     std::chrono::steady_clock::time_point FBusySince; // when the current wait began
     bool FContended = false; // a lock was met since the last write transaction ended

@@ -35,7 +35,8 @@ struct DialectStatement {
 };
 
 // What a text may hold: statements separated by ";" (a script such as the schema), or one
-// statement with at most a closing ";" (what a client of the ODBC driver sends in one call).
+// statement with at most a closing ";" (what a client of the ODBC driver sends in one call; a
+// connection keeps such a statement to its own files, see SqlConnection::Prepare).
 enum class SqlTextForm { Statements, OneStatement };
 
 // Turns the Jet SQL the programs write into SQLite's: #m/d/yyyy# dates become day numbers,

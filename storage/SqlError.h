@@ -4,6 +4,9 @@
 
 struct sqlite3;
 
+// How the message of text too long for its field begins; the field's name follows.
+inline constexpr char TextTooLongMessage[] = "text too long for the field ";
+
 // A failed SQL statement: the message is SQLite's own text.
 class ESqlError : public EDatabaseError {
 public:

@@ -29,8 +29,9 @@ ColumnKind KindOfValue(int type) {
 
 SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form)
     : FConnection(connection), FDb(connection->Handle()), FSql(sql) {
+    const bool client = form == SqlTextForm::OneStatement;
     for (const DialectStatement& st : SqlDialect::Translate(sql, FParamNames, form))
-        FParts.append(Part{st, nullptr, nullptr, nullptr, false, {}, 0});
+        FParts.append(Part{st, nullptr, nullptr, nullptr, false, {}, 0, client, {}});
     for (Part& p : FParts)
         p.LiteralBase = int(FParamNames.size()) + 1;
     FValues.resize(FParamNames.size());
@@ -48,7 +49,7 @@ SqlStatement::~SqlStatement() {
         // again for a table changed since, so only statements without columns are kept.
         if (p.Source.Kind == DialectStatement::Other && p.Handle &&
             sqlite3_column_count(p.Handle) == 0)
-            FConnection->Keep(p.Handle);
+            FConnection->Keep(p);
         else
             sqlite3_finalize(p.Handle);
         p.Handle = nullptr;
@@ -159,9 +160,16 @@ void SqlStatement::ClearBindings() {
 }
 
 void SqlStatement::Fail(int rc, int index) {
-    const QString message = QString::fromUtf8(sqlite3_errmsg(FDb));
-    if (FParts[index].Handle)
-        sqlite3_reset(FParts[index].Handle);
+    const Part& p = FParts[index];
+    QString message = QString::fromUtf8(sqlite3_errmsg(FDb));
+    if (p.Client && !FConnection->FRefused.isEmpty()) {
+        message = FConnection->RefusalOf(p.Source);
+        rc = SQLITE_AUTH;
+    } else if (rc == SQLITE_CONSTRAINT && message.startsWith(TextTooLongMessage)) {
+        rc = SQLITE_TOOBIG;
+    }
+    if (p.Handle)
+        sqlite3_reset(p.Handle);
     throw ESqlError(message, rc, FSql);
 }
 
@@ -175,12 +183,20 @@ bool SqlStatement::StepPart(int index) {
         p.Done = true;
         return false;
     }
-    const int rc = sqlite3_step(p.Handle);
+    if (!sqlite3_stmt_busy(p.Handle))
+        FConnection->GuardTextSizes(p.Writes);
+    int rc;
+    {
+        SqlConnection::ClientScope scope(*FConnection, p.Client);
+        rc = sqlite3_step(p.Handle);
+    }
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
         Fail(rc, index);
     p.Done = true;
+    if (p.Source.Verb() == "ROLLBACK")
+        FConnection->ForgetTextGuards();
     if (!sqlite3_stmt_readonly(p.Handle)) {
         FRowsAffected = sqlite3_changes64(FDb);
         FConnection->GiveWay();

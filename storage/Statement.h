@@ -6,6 +6,7 @@
 
 #include <QByteArrayView>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -16,6 +17,9 @@
 struct sqlite3;
 struct sqlite3_stmt;
 class SqlConnection;
+
+// A table by the schema it is in and its name.
+using SqlTableRef = QPair<QString, QString>;
 
 // A value of the current row as SQLite holds it: its kind (Integer, Float, String, Blob;
 // Unknown for Null) and the number, or the text (UTF-8) or blob bytes, valid until the next
@@ -103,6 +107,8 @@ private:
         // LiteralBase.
         QList<QVariant> Literals;
         int LiteralBase = 0;
+        bool Client = false;       // a client's statement (SqlTextForm::OneStatement)
+        QList<SqlTableRef> Writes; // the tables it writes
     };
     SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form);
     void PreparePart(int index);

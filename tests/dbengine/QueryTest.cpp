@@ -57,6 +57,30 @@ TEST_F(Query, ParametersBindByNameAndQuotesNeedNoEscaping) {
     EXPECT_THROW(q.Open(), EDatabaseError);
 }
 
+// Text longer than its field fails with the field's name, as a parameter or a literal; what
+// fits, full-width characters counted one each, is stored.
+TEST_F(Query, TextLongerThanItsFieldIsRefused) {
+    const auto refused = [&](const QStringList& sql, const QString& name) {
+        SetSQL(q, sql);
+        if (q.ParamCount() > 0)
+            q.ParamByName("name").SetAsString(name);
+        try {
+            q.ExecSQL();
+            ADD_FAILURE() << "stored " << name.size() << " characters";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains("部門名")) << e.what();
+        }
+    };
+    const QString thirty(30, QChar(0x5C71));
+    refused({"INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, :name)"}, thirty + "x");
+    refused({"INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, '" + QString(31, 'x') + "')"}, {});
+    SetSQL(q, {"INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, :name)"});
+    q.ParamByName("name").SetAsString(thirty);
+    q.ExecSQL();
+    refused({"UPDATE M_部門 SET 部門名 = :name"}, QString(1000000, 'x'));
+    EXPECT_EQ(Column("SELECT 部門名 FROM M_部門"), QStringList{thirty});
+}
+
 TEST_F(Query, ExecSqlCountsRowsAndAFailureChangesNothing) {
     SetSQL(q, {"INSERT INTO M_部門 (部門コード, 部門名) VALUES (1, 'a');",
                "INSERT INTO M_部門 (部門コード, 部門名) VALUES (2, 'b')"});

@@ -85,16 +85,21 @@ bool IsCharType(SQLSMALLINT type) {
            type == SQL_NUMERIC || type == SQL_DECIMAL || type == SQL_BIGINT;
 }
 
+// Writes an indicator: the library's row buffers place them at any byte.
+void SetIndicator(SQLLEN* ind, SQLLEN value) {
+    memcpy(ind, &value, sizeof value);
+}
+
 // Copies one value the way a driver does: text with its terminator, other data as it is.
 SQLRETURN PutValue(const std::optional<std::string>& value, SQLSMALLINT cType, SQLSMALLINT sqlType,
                    char* target, SQLLEN length, SQLLEN* ind) {
     if (!value) {
         if (ind)
-            *ind = SQL_NULL_DATA;
+            SetIndicator(ind, SQL_NULL_DATA);
         return SQL_SUCCESS;
     }
     if (ind)
-        *ind = SQLLEN(value->size());
+        SetIndicator(ind, SQLLEN(value->size()));
     const bool text = cType == SQL_C_CHAR || (cType == SQL_C_DEFAULT && IsCharType(sqlType));
     if (!text) {
         memcpy(target, value->data(), std::min(value->size(), size_t(length)));
@@ -141,7 +146,12 @@ SQLRETURN FetchRowset(Stmt& st, SQLSMALLINT orientation, SQLLEN offset, SQLULEN 
         start = st.Start + offset;
         break;
     case SQL_FETCH_BOOKMARK:
-        start = (st.BookmarkPtr ? *st.BookmarkPtr : offset) + (st.BookmarkPtr ? offset : 0);
+        if (st.BookmarkPtr) {
+            memcpy(&start, st.BookmarkPtr, sizeof start);
+            start += offset;
+        } else {
+            start = offset;
+        }
         break;
     }
     if (fetched)
@@ -540,7 +550,7 @@ SQLRETURN SQLGetData(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLP
     if (column == 0) {
         const std::string bookmark(size_t(Fake.BookmarkOctetLength), char(st.Start));
         memcpy(target, bookmark.data(), std::min(bookmark.size(), size_t(length)));
-        *ind = SQLLEN(bookmark.size());
+        SetIndicator(ind, SQLLEN(bookmark.size()));
         return SQL_SUCCESS;
     }
     const auto& value = Fake.Rows[size_t(st.Start - 1)][column - 1];

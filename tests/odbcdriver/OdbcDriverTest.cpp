@@ -1,6 +1,9 @@
 #include "OdbcFixture.h"
 #include "storage/Connection.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace {
 
 // One row of a row-wise bound block: the value, its indicator and the bookmark.
@@ -28,6 +31,22 @@ TEST_F(Odbc, ConnectsByDataSourceAndByConnectString) {
         DriverConnect(QString("DRIVER={%1};DBQ=%2/MISSING.MDB").arg(AccessDriverName, Temp.Path())),
         SQL_ERROR);
     EXPECT_EQ(DriverConnect("DSN=NoSuchSource"), SQL_ERROR);
+    // A value in braces is read whole: ";" and "=" inside it, "}}" for "}".
+    const QString odd = Temp.Path() + "/a;b=c}d";
+    ASSERT_TRUE(QDir().mkpath(odd));
+    ASSERT_TRUE(QFile::copy(Temp.File("ENTRANCESTATE.DB"), odd + "/ENTRANCESTATE.DB"));
+    ASSERT_TRUE(
+        SQL_SUCCEEDED(DriverConnect(QString("DRIVER={%1};DefaultDir={%2} ;PWD=")
+                                        .arg(ParadoxDriverName, QString(odd).replace("}", "}}")))))
+        << Diag(SQL_HANDLE_DBC, Dbc);
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, Dbc, &St)));
+    MustExec("INSERT INTO entranceState (認証機ID, 認証機名) VALUES (7, 'x')");
+    SQLFreeHandle(SQL_HANDLE_STMT, St);
+    St = nullptr;
+    const auto file = SqlConnection::OpenDatabase(odd + "/ENTRANCESTATE.DB");
+    const auto written = file->Prepare("SELECT 認証機名 FROM entranceState WHERE 認証機ID = 7");
+    ASSERT_TRUE(written->Step());
+    EXPECT_EQ(written->Value(0).toString(), "x");
 }
 
 TEST_F(Odbc, BlockFetchInEveryOrientation) {

@@ -4,6 +4,7 @@
 #include "storage/Connection.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 
 namespace {
@@ -408,4 +409,83 @@ TEST_F(Odbc, TwoWritingProgramsTakeTurns) {
     }
     EXPECT_LT(longest, Rows / 2) << "longest waits (ms) and failures: "
                                  << results.join(" / ").toStdString();
+}
+
+// A client reaches only the connected files and does not change how they are stored, however
+// it writes the statement.
+TEST_F(Odbc, StatementsReachingPastTheConnectedFilesAreRefused) {
+    const QString other = Temp.File("OTHER.MDB");
+    SqlConnection::OpenDatabase(other, true)->Execute("CREATE TABLE secret (s TEXT (10))");
+    const QString copy = Temp.File("copy.db");
+    const QString cases[] = {
+        "ATTACH DATABASE '" + other + "' AS other",
+        "attach   '" + other + "'as o",
+        "/* a comment */ Attach\n'file:" + other + "?mode=ro' AS o",
+        "-- a comment\nDETACH DATABASE main",
+        "DETACH ENTRANCESTATE",
+        "PRAGMA journal_mode=WAL",
+        "pragma  main.journal_mode = 'wal';",
+        "PrAgMa\tjournal_mode\n=\nWAL",
+        "PRAGMA writable_schema = 1",
+        "PRAGMA table_info(entranceState)",
+        "SELECT * FROM pragma_table_info('entranceState')",
+        "SELECT name FROM pragma_database_list",
+        "VACUUM",
+        "vacuum into '" + copy + "'",
+    };
+    for (const char* dsn : {"ZorarareVUZU", "EntParaODBC"}) {
+        Connect(dsn);
+        // The folder's table file is attached now.
+        Exec("SELECT COUNT(*) FROM entranceState");
+        for (const QString& sql : cases) {
+            EXPECT_EQ(Exec(sql), SQL_ERROR) << dsn << ": " << sql.toStdString();
+            const std::string diag = Diag(SQL_HANDLE_STMT, St);
+            EXPECT_EQ(diag.substr(0, 5), "42000")
+                << dsn << ": " << sql.toStdString() << " " << diag;
+            EXPECT_NE(diag.find("is not allowed"), std::string::npos) << diag;
+        }
+        Exec("SELECT * FROM secret");
+        EXPECT_EQ(State(SQL_HANDLE_STMT, St), "42S02") << dsn;
+        SQLFreeHandle(SQL_HANDLE_STMT, St);
+        St = nullptr;
+        SQLDisconnect(Dbc);
+    }
+    EXPECT_FALSE(QFile::exists(copy));
+    // Both files keep their rollback journal (byte 18 of the header: 1; WAL would be 2).
+    for (const char* file : {"VODURAVIRIVE.MDB", "ENTRANCESTATE.DB"}) {
+        QFile f(Temp.File(file));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.read(20).at(18), 1) << file;
+    }
+}
+
+// Text longer than its field is refused with 22001 and the field's name, given as a literal or
+// through a parameter; at its size, full-width characters counted one each, it is stored.
+TEST_F(Odbc, TextLongerThanItsFieldIsRefused) {
+    Connect();
+    const QString insert = "INSERT INTO M_個人情報 (部門コード, 個人コード) VALUES ";
+    EXPECT_EQ(Exec(insert + "(1, '" + QString(11, 'x') + "')"), SQL_ERROR);
+    std::string diag = Diag(SQL_HANDLE_STMT, St);
+    EXPECT_EQ(diag.substr(0, 5), "22001") << diag;
+    EXPECT_NE(diag.find("個人コード"), std::string::npos) << diag;
+
+    QByteArray sql = (insert + "(1, ?)").toUtf8();
+    SQLFreeStmt(St, SQL_CLOSE);
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLPrepare(St, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+    QByteArray value;
+    SQLLEN length = 0;
+    const auto run = [&](const QByteArray& text) {
+        value = text;
+        length = value.size();
+        SQLBindParameter(St, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, value.data(),
+                         length, &length);
+        return SQLExecute(St);
+    };
+    EXPECT_EQ(run(QByteArray(1024 * 1024, 'x')), SQL_ERROR);
+    diag = Diag(SQL_HANDLE_STMT, St);
+    EXPECT_EQ(diag.substr(0, 5), "22001") << diag;
+    EXPECT_NE(diag.find("個人コード"), std::string::npos) << diag;
+    EXPECT_EQ(run(QString(11, QChar(0x5C71)).toUtf8()), SQL_ERROR);
+    EXPECT_EQ(run(QString(10, QChar(0x5C71)).toUtf8()), SQL_SUCCESS) << Diag(SQL_HANDLE_STMT, St);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM M_個人情報"), 1);
 }

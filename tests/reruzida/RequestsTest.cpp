@@ -13,6 +13,7 @@
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <memory>
 
 namespace {
 
@@ -277,4 +278,25 @@ TEST_F(DataSideTest, TheTamperPortReleasesAClosedCase) {
     ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
     EXPECT_EQ(SentText(), QStringList{"1 TSR "});
     EXPECT_EQ(TableRows("SELECT タンパー開, タンパー閉 FROM entranceState"), QStringList{"0|0"});
+}
+
+// A client's request still open when the server goes away (the program ends) is not run:
+// the server's handler and its members are gone by then.
+TEST(RequestServer, ARequestLeftOpenDoesNotRunWhileTheServerIsDestroyed) {
+    bool destroying = false, arrived = false;
+    int late = 0;
+    auto server = std::make_unique<TRequestServer>([&](QTcpSocket*, const QByteArray&) {
+        if (destroying)
+            ++late;
+    });
+    server->OnConnect = [&](QTcpSocket* c) {
+        QObject::connect(c, &QTcpSocket::readyRead, [&] { arrived = true; });
+    };
+    ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0));
+    TClient client(*server);
+    client.Send("0012,3"); // no CR LF: it waits for the pause
+    ASSERT_TRUE(WaitFor([&] { return arrived; }));
+    destroying = true;
+    server.reset();
+    EXPECT_EQ(late, 0);
 }

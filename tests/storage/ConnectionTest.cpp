@@ -350,3 +350,97 @@ TEST_F(FolderFixture, TablesMadeRemovedOrReplacedElsewhereShowAtTheNextStatement
               0);
     EXPECT_EQ(Scalar(*Folder, count).toInt(), 2);
 }
+
+// Text longer than its field is refused in every form of statement, with the field's name,
+// and nothing of the statement stays; the size counts characters, a full-width one as one.
+TEST_F(FolderFixture, TextLongerThanItsFieldIsRefusedAndNothingOfItIsStored) {
+    const QString tenWide(10, QChar(0x5C71)); // 20 CP932 bytes, 30 UTF-8 bytes
+    const auto count = [&] {
+        return Scalar(*Folder, "SELECT COUNT(*) FROM ENTRANCE_LOG2026_12").toInt();
+    };
+    const auto refused = [&](const QString& sql, const QVariant& value, const char* column) {
+        auto st = Folder->Prepare(sql);
+        if (st->ParamCount() > 0)
+            st->Bind(1, value);
+        try {
+            st->Execute();
+            ADD_FAILURE() << "stored: " << sql.toStdString();
+        } catch (const ESqlError& e) {
+            EXPECT_EQ(e.Code(), SQLITE_TOOBIG) << sql.toStdString();
+            EXPECT_TRUE(e.Message().contains(column)) << e.Message().toStdString();
+        }
+    };
+    Folder->Execute("INSERT INTO ENTRANCE_LOG2026_12 (個人コード) VALUES ('" + tenWide + "')");
+    const QString log = "INSERT INTO ENTRANCE_LOG2026_12 ";
+    const struct {
+        QString Sql;
+        QVariant Value;
+    } cases[] = {
+        {log + "(個人コード) VALUES ('12345678901')", {}},
+        {log + "(個人コード) VALUES (:code)", tenWide + "x"},
+        {log + "(個人コード) VALUES (12345678901)", {}},
+        {log + "(個人コード, 認証機ID) VALUES ('1', 1), ('12345678901', 2)", {}},
+        {log + "(個人コード) SELECT 個人コード || 'x' FROM ENTRANCE_LOG2026_12", {}},
+        {log + "VALUES (NULL, '12345678901', 1, 0, 1, 1)", {}},
+        {"UPDATE ENTRANCE_LOG2026_12 SET 個人コード = :code", QString(1000000, 'x')},
+        {"INSERT OR REPLACE INTO ENTRANCE_LOG2026_12 (autoNum, 個人コード) VALUES (1, '" + tenWide +
+             "x')",
+         {}},
+    };
+    for (const auto& c : cases)
+        refused(c.Sql, c.Value, "個人コード");
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(Scalar(*Folder, "SELECT 個人コード FROM ENTRANCE_LOG2026_12").toString(), tenWide);
+
+    // Within a transaction only the refused statement is undone.
+    Folder->StartTransaction();
+    Folder->Execute(log + "(個人コード) VALUES ('2')");
+    refused(log + "(個人コード) VALUES ('12345678901')", {}, "個人コード");
+    Folder->Commit();
+    EXPECT_EQ(count(), 2);
+    Folder->StartTransaction();
+    Folder->Execute(log + "(個人コード) VALUES ('3')");
+    Folder->Rollback();
+    refused(log + "(個人コード) VALUES ('12345678901')", {}, "個人コード");
+
+    // A column added later, and the table attached again after others took its place.
+    Folder->Execute("ALTER TABLE ENTRANCE_LOG2026_12 ADD COLUMN 備考 TEXT (3)");
+    refused("UPDATE ENTRANCE_LOG2026_12 SET 備考 = 'abcd'", {}, "備考");
+    for (int i = 0; i < 11; ++i)
+        Folder->Execute(QString("CREATE TABLE T%1 (n SHORT)").arg(i));
+    refused(log + "(個人コード) VALUES ('12345678901')", {}, "個人コード");
+    EXPECT_EQ(count(), 2);
+
+    // Text already longer than its field (written before sizes were kept) does not hold back
+    // a change of the row's other columns.
+    sqlite3* plain = nullptr;
+    sqlite3_open(Temp.File("ENTRANCESTATE.DB").toUtf8().constData(), &plain);
+    sqlite3_exec(plain,
+                 "INSERT INTO entranceState (認証機ID, 認証機名) VALUES (1, printf('%.50c', 'x'))",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(plain);
+    EXPECT_EQ(Folder->Execute("UPDATE entranceState SET 作動状況 = True WHERE 認証機ID = 1"), 1);
+    refused("UPDATE entranceState SET 認証機名 = 認証機名 || 'y'", {}, "認証機名");
+}
+
+TEST_F(DatabaseFixture, TextLongerThanItsFieldIsRefusedInTheDatabaseFile) {
+    // A TEXT without a size holds 255 characters, as in Jet.
+    Db->Execute("CREATE TABLE M_オペレーター (オペレーターコード LONG, オペレーター名 TEXT (10), "
+                "補足 TEXT)");
+    Db->Execute("INSERT INTO M_オペレーター VALUES (1, '0123456789', '" + QString(255, 'x') + "')");
+    const struct {
+        const char* Column;
+        QString Value;
+    } cases[] = {{"オペレーター名", QString(11, 'x')}, {"補足", QString(256, 'x')}};
+    for (const auto& c : cases) {
+        try {
+            Db->Execute(
+                QString("INSERT INTO M_オペレーター (%1) VALUES ('%2')").arg(c.Column, c.Value));
+            ADD_FAILURE() << "stored";
+        } catch (const ESqlError& e) {
+            EXPECT_EQ(e.Code(), SQLITE_TOOBIG);
+            EXPECT_TRUE(e.Message().contains(c.Column)) << e.Message().toStdString();
+        }
+    }
+    EXPECT_EQ(Scalar(*Db, "SELECT COUNT(*) FROM M_オペレーター").toInt(), 1);
+}

@@ -59,9 +59,10 @@ CREATE TABLE M_事業所 (
     勤怠締月 LONG
 );
 
+-- The login registers the first administrator under a name of up to 20 bytes.
 CREATE TABLE M_オペレーター (
     オペレーターコード LONG PRIMARY KEY,
-    オペレーター名 TEXT (10),
+    オペレーター名 TEXT (20),
     ランク LONG,
     補足 TEXT (30),
     登録日時 DATETIME,
