@@ -81,11 +81,10 @@ TEST_F(TempTables, CompactionShrinksTheFileAndKeepsItsData) {
         c->StartTransaction();
         c->Execute("INSERT INTO M_部門 (部門コード,部門名) VALUES (1,'総務')");
         for (int i = 2; i < 1000; ++i)
-            c->Execute(QString("INSERT INTO M_オペレーター (オペレーターコード,補足) VALUES "
-                               "(%1,'%2')")
-                           .arg(i)
-                           .arg(QString(2000, QChar('x'))));
-        c->Execute("DELETE FROM M_オペレーター");
+            c->Execute(QString("INSERT INTO M_個人情報 (個人コード,認証画像) VALUES "
+                               "('%1',zeroblob(2000))")
+                           .arg(i));
+        c->Execute("DELETE FROM M_個人情報");
         c->Commit();
     }
     Session().Close();
