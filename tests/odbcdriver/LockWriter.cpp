@@ -1,7 +1,7 @@
-// One of two programs writing the same database file through the driver: waits for a line on
-// standard input (so both start together), then inserts rows one by one, each its own
-// transaction, and prints the longest time one insert took (milliseconds) and how many failed,
-// with the first failure's diagnostic.
+// One of two programs writing the same database file through the driver: once connected, says
+// "ready" on standard error and waits for a line on standard input (so both start together),
+// then inserts rows one by one, each its own transaction, and prints the longest time one insert
+// took (milliseconds) and how many failed, with the first failure's diagnostic.
 //   odbc_lock_writer <connect string> <writer number> <rows>
 #include <chrono>
 #include <cstdio>
@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+    std::cerr << "ready" << std::endl;
     std::string go;
     std::getline(std::cin, go);
     double worst = 0;

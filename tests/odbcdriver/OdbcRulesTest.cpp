@@ -381,6 +381,13 @@ TEST_F(Odbc, TwoWritingProgramsTakeTurns) {
                          {"DSN=ZorarareVUZU", QString::number(w + 1), QString::number(Rows)});
         ASSERT_TRUE(writers[w].waitForStarted());
     }
+    // Both are connected before either starts: a slow start is no head start.
+    for (QProcess& w : writers) {
+        w.setReadChannel(QProcess::StandardError);
+        while (!w.canReadLine())
+            ASSERT_TRUE(w.waitForReadyRead(120000));
+        ASSERT_EQ(w.readLine().trimmed(), "ready");
+    }
     for (QProcess& w : writers) {
         w.write("go\n");
         w.waitForBytesWritten();
