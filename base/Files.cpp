@@ -1,4 +1,5 @@
 #include "Files.h"
+#include "FileStamp.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,13 +11,22 @@ QString ExtractFilePath(const QString& fileName) {
     return slash < 0 ? QString() : fileName.left(slash + 1);
 }
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath() + '/'; }
+QString ProgramFolder() {
+    return QCoreApplication::applicationDirPath() + '/';
+}
 
 TDateTime FileAge(const QString& fileName) {
     const QFileInfo info(ResolveFileNoCase(fileName));
     if (!info.exists() || !info.isFile())
         return -1;
     return FromQDateTime(info.lastModified());
+}
+
+TFileStamp FileStampOf(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return {};
+    return {info.lastModified().toMSecsSinceEpoch(), info.size()};
 }
 
 bool FileExists(const QString& fileName) {

@@ -211,7 +211,7 @@ void TfrmEntranceItemSetup::btnTanpaClick() {
     if (tamper != 1 || StringGridEx1->Cells(ColState, row) != RunningText() ||
         !TryStrToInt(StringGridEx1->Cells(ColID, row), unit))
         return;
-    if (MessageBox(StringGridEx1->Cells(ColName, row) + "のタンパーSWを解除します。\n" +
+    if (MessageBox(StringGridEx1->Cells(ColName, row) + "のタンパーSWを解除します。\r" +
                        "よろしいですか？",
                    MB_OKCANCEL) != IDOK)
         return;
@@ -235,8 +235,9 @@ void TfrmEntranceItemSetup::Timer1Timer() {
     }
 }
 
-// The selected row in white on the selection colour; the running state in blue or red, and
-// a running unit with an opened case marked in red, on every row.
+// The selected row in white on the selection colour; the running state in blue or red (white
+// on the selected row, where blue would not read on the selection colour), and a running unit
+// with an opened case marked in red, on every row.
 void TfrmEntranceItemSetup::StringGridEx1DrawCell(int col, int row, const TRect& rect) {
     if (col < ColState) {
         DrawSelectedRowCell(StringGridEx1, col, row, rect);
@@ -245,7 +246,8 @@ void TfrmEntranceItemSetup::StringGridEx1DrawCell(int col, int row, const TRect&
     if (row < 1)
         return;
     TCanvas& canvas = *StringGridEx1->Canvas();
-    if (row == StringGridEx1->Row())
+    const bool selected = row == StringGridEx1->Row();
+    if (selected)
         SetSelectedRowColors(canvas, StringGridEx1->IsActiveControl());
     else
         canvas.Brush = TBrush{clWindow, bsSolid};
@@ -253,7 +255,7 @@ void TfrmEntranceItemSetup::StringGridEx1DrawCell(int col, int row, const TRect&
     const bool running = StringGridEx1->Cells(ColState, row) == RunningText();
     QString text = StringGridEx1->Cells(col, row);
     if (col == ColState)
-        canvas.Font.Color = running ? clBlue : clRed;
+        canvas.Font.Color = running ? (selected ? clWhite : clBlue) : clRed;
     else {
         text = text == "1" && running ? "認証不可" : QString();
         canvas.Font.Color = clRed;

@@ -4,6 +4,8 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "entrance/DataModule1.h"
+#include "entrance/DigitBox.h"
+#include "entrance/PickedDate.h"
 #include "entrance/ResourceStrings.h"
 #include "entrance/SetupGrids.h"
 #include "entrance/Unit_Common.h"
@@ -20,7 +22,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -89,13 +90,15 @@ void TfrmEntranceNowView::CreateControls() {
 
     auto* dateLine = new QHBoxLayout;
     pnlDate = new QLabel(this);
-    Ed_sDate = new QDateEdit(this);
-    Ed_sDate->setCalendarPopup(true);
-    Ed_sDate->setDisplayFormat("yyyy/MM/dd");
+    FDate = new TPickedDate(this);
+    FDate->TakesLaterDates = true;
+    FDate->OnRefused = [](TTypedDate) { ShowMessage("日付を入力して下さい。"); };
+    Ed_sDateBox = FDate->Box;
+    Ed_sDate = FDate->Picker;
     btnMoveToday = new QPushButton("今  日", this);
     btnUserView = new QPushButton("利 用 者 状 況", this);
     btnEntView = new QPushButton("認 証 機 状 況", this);
-    for (QWidget* w : std::initializer_list<QWidget*>{pnlDate, Ed_sDate, btnMoveToday})
+    for (QWidget* w : std::initializer_list<QWidget*>{pnlDate, Ed_sDateBox, Ed_sDate, btnMoveToday})
         dateLine->addWidget(w);
     dateLine->addStretch();
     dateLine->addWidget(btnUserView);
@@ -141,6 +144,7 @@ void TfrmEntranceNowView::CreateControls() {
     SetUpListGrid(EntGrid1, {{"ID", 40, taCenter}, {"認証機名", 170}});
     pnlLists->addWidget(pnlUser);
     pnlLists->addWidget(EntGrid1);
+    FDate->Keys->Next = cmbCategory;
     layout->addWidget(pnlLists, 1, 0, 2, 1);
 
     PanelGridMsg = new QLabel(this);
@@ -306,8 +310,11 @@ TDateTime TfrmEntranceNowView::ShownDate() const {
 
 // Sets the date without running Ed_sDateChange.
 void TfrmEntranceNowView::SetShownDate(TDateTime date) {
-    const QSignalBlocker blocker(Ed_sDate);
-    Ed_sDate->setDate(ToQDate(date));
+    {
+        const QSignalBlocker blocker(Ed_sDate);
+        Ed_sDate->setDate(ToQDate(date));
+    }
+    FDate->CloseUp();
 }
 
 void TfrmEntranceNowView::btnUserViewClick() {
@@ -504,9 +511,10 @@ void TfrmEntranceNowView::btnMoveTodayClick() {
     Ed_sDateChange();
 }
 
-qint64 TfrmEntranceNowView::LogFileTime() const {
+// Two commits within one tick of the file time still differ in size.
+TFileStamp TfrmEntranceNowView::LogFileStamp() const {
     const QString file = FEntrance->LogFileOfMonth(ShownDate());
-    return file.isEmpty() ? -1 : QFileInfo(file).lastModified().toMSecsSinceEpoch();
+    return file.isEmpty() ? TFileStamp{} : FileStampOf(file);
 }
 
 // Follows the log while the day shown is today and a person or unit is shown: the elapsed
@@ -516,7 +524,7 @@ void TfrmEntranceNowView::Timer1Timer() {
         FFirstTick = false;
         SetShownDate(Date());
         Ed_sDateChange();
-        FLogFileTime = LogFileTime();
+        FLogStamp = LogFileStamp();
     }
     if (DateOf(ShownDate()) != Date() || pnlUserCode->text().isEmpty() ||
         !FEntrance->LogTableExists(ShownDate()))
@@ -525,10 +533,10 @@ void TfrmEntranceNowView::Timer1Timer() {
     // this PC's clock) starts counting once the clock passes it.
     if (FLatestTime > 0)
         pnlLivingTime->setText(ElapsedText(FLatestTime, Now(), ShownDate()));
-    const qint64 fileTime = LogFileTime();
-    if (fileTime == FLogFileTime || FBusy)
+    const TFileStamp stamp = LogFileStamp();
+    if (stamp == FLogStamp || FBusy)
         return;
-    FLogFileTime = fileTime;
+    FLogStamp = stamp;
     if (FUserMode) {
         const QString code = pnlUserCode->text();
         btnSearchClick();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/FileStamp.h"
 #include "entrance/RecordRules.h"
 #include "ui/Form.h"
 #include "ui/Rect.h"
@@ -12,11 +13,13 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
 class TEntrance;
 class TMOStringGrid;
+class TPickedDate;
 class TUsers;
 
 // The live view of one day: the entry and exit records of a person or a unit picked from a
@@ -27,7 +30,7 @@ class TUsers;
 // State: the mode is person (FUserMode) or unit; the person shown is pnlUserCode, the unit
 // shown pnlEntranceCode (kept when the summary is blanked, so a date change reloads that
 // unit). FBusy keeps the poll from reloading while the screen is created or a pick loads.
-// FLogFileTime is the month file's modification time the poll saw last.
+// FLogStamp is the month file's modification time and size the poll saw last.
 class TfrmEntranceNowView final : public TForm {
     Q_OBJECT
 public:
@@ -35,6 +38,8 @@ public:
     ~TfrmEntranceNowView() override;
 
     QLabel* pnlDate;
+    // The day is typed into the box or picked from the picker beside it.
+    QLineEdit* Ed_sDateBox;
     QDateEdit* Ed_sDate;
     QPushButton* btnMoveToday;
     QPushButton* btnUserView;
@@ -104,7 +109,7 @@ private:
     QStringList CodesWithRecords() const;
     void ShowLatest(int row, const TRecordCounts& counts);
     void LogGridDrawCell(int col, int row, const TRect& rect);
-    qint64 LogFileTime() const;
+    TFileStamp LogFileStamp() const;
     template <class Report> void PrintThrough(QPointer<Report>& global);
 
     std::unique_ptr<TUsers> FUsers;
@@ -112,7 +117,8 @@ private:
     bool FUserMode = true;
     bool FBusy = true;
     bool FFirstTick = true;
-    qint64 FLogFileTime = -1;
+    TFileStamp FLogStamp;
+    TPickedDate* FDate = nullptr;
     // The latest record's date and time, for its elapsed time; 0 while none is shown.
     TDateTime FLatestTime = 0;
     // The operation column's colour of each record row, from row 1.

@@ -4,18 +4,22 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QStyle>
+#include <QTimer>
 
 QPointer<TfrmMessage> frmMessage;
 
 TfrmMessage::TfrmMessage(QWidget* owner) : TForm(owner) {
     CreateControls();
     PBar1->hide();
+    qApp->installEventFilter(this);
 }
 
 TfrmMessage::~TfrmMessage() {
-    QApplication::restoreOverrideCursor();
+    for (; FWaitCursors > 0; --FWaitCursors)
+        QApplication::restoreOverrideCursor();
 }
 
 void TfrmMessage::CreateControls() {
@@ -73,10 +77,31 @@ void TfrmMessage::FinalizeProgressBar() {
     PBar1->hide();
 }
 
-// Placed below the main window's top bar.
 void TfrmMessage::FormShow() {
     SetTexts(QString(), QString());
-    move(50, 2 * MainTopBarHeight);
+    CenterInMainArea();
+}
+
+bool TfrmMessage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && isVisible())
+        if (auto* box = qobject_cast<QMessageBox*>(watched))
+            // The box takes its place once it is shown.
+            QTimer::singleShot(0, this, [this, box = QPointer<QWidget>(box)] {
+                if (box)
+                    StayAbove(box);
+            });
+    return TForm::eventFilter(watched, event);
+}
+
+// Just above the box, or below it where the screen has no room above.
+void TfrmMessage::StayAbove(QWidget* box) {
+    const QRect boxFrame = box->frameGeometry();
+    const int gap = 8;
+    int top = boxFrame.top() - gap - frameGeometry().height();
+    if (top < 0)
+        top = boxFrame.bottom() + gap;
+    move(boxFrame.center().x() - frameGeometry().width() / 2, top);
+    raise();
 }
 
 void TfrmMessage::FormClose(TCloseAction& action) {
@@ -95,9 +120,17 @@ void TfrmMessage::closeEvent(QCloseEvent* event) {
 
 void ShowMessageForm(QWidget* owner, bool normalStyle) {
     if (!frmMessage) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        frmMessage = new TfrmMessage(owner);
+        // A window of its own: as a child of the owner, which the callers disable, its texts
+        // would show greyed out. It closes when its owner goes.
+        frmMessage = new TfrmMessage(nullptr);
+        if (owner)
+            QObject::connect(owner, &QObject::destroyed, frmMessage, [window = frmMessage.data()] {
+                if (frmMessage == window)
+                    CloseMessageForm();
+            });
     }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++frmMessage->FWaitCursors;
     frmMessage->setWindowFlag(Qt::WindowStaysOnTopHint, !normalStyle);
     frmMessage->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     frmMessage->show();

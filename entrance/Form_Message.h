@@ -8,13 +8,12 @@
 class QLabel;
 class QProgressBar;
 
-// The height of the main window's top bar; the wait window sits twice as far down.
-constexpr int MainTopBarHeight = 1;
-
 // The wait window: what a long operation is doing, optionally with a progress bar. There is
 // one at a time; the wrappers of Unit_CommonWait.h are the only callers. The user cannot
-// close it (it stays enabled, so its texts read plainly); it shows the hourglass over the whole
-// program from its first show until it is freed.
+// close it (it stays enabled, so its texts read plainly); each show puts up the hourglass over
+// the whole program, which stays until the window is freed. It opens in the middle of the main
+// window and keeps in front: a message box that comes up meanwhile finds it moved above the box,
+// so that neither hides the other.
 class TfrmMessage final : public TForm {
     Q_OBJECT
 public:
@@ -34,13 +33,17 @@ protected:
     void FormShow() override;
     void FormClose(TCloseAction& action) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend void ShowMessageForm(QWidget* owner, bool normalStyle);
     friend void CloseMessageForm();
     void CreateControls();
+    void StayAbove(QWidget* box);
     void FinalizeProgressBar();
     void TakeProgress();
     bool FMayClose = false;
+    int FWaitCursors = 0;   // hourglasses put up by the shows, taken down when freed
     int FProgress = 0;      // steps counted, ahead of the bar's value between its paints
     QElapsedTimer FPainted; // since the bar last took the steps
 };

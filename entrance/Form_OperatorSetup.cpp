@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 QPointer<TfrmOperatorSetup> frmOperatorSetup;
 
@@ -53,7 +55,20 @@ void TfrmOperatorSetup::CreateControls() {
         {"オペレーター名", "ランク", "補　足", "登録日", "コード", "rankNum"});
     lstOperator->setColumnHidden(ColCode, true);
     lstOperator->setColumnHidden(ColRankNum, true);
-    lstOperator->setMinimumSize(520, 200);
+    // Each column as wide as the longest text its field takes, so none is cut.
+    const QFontMetrics metrics = lstOperator->fontMetrics();
+    const auto widthFor = [&metrics](int bytes) {
+        return std::max(metrics.horizontalAdvance(QString(bytes / 2, QChar(0x3042))),
+                        metrics.horizontalAdvance(QString(bytes, '0'))) +
+               24;
+    };
+    const int widths[] = {widthFor(10), widthFor(6), widthFor(30), widthFor(10)};
+    int total = 0;
+    for (int col = ColName; col <= ColDate; ++col) {
+        lstOperator->setColumnWidth(col, widths[col]);
+        total += widths[col];
+    }
+    lstOperator->setMinimumSize(total + 8, 200);
     layout->addWidget(lstOperator, 1);
 
     pnlNowState = new QLabel(this);
@@ -108,7 +123,8 @@ void TfrmOperatorSetup::CreateControls() {
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOperatorSetup::btnCancelClick);
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmbRank, &QComboBox::activated, this, &TfrmOperatorSetup::cmbRankClick);
-    connect(lstOperator, &QTreeWidget::itemClicked, this, &TfrmOperatorSetup::btnEditClick);
+    // In new mode 編集 is disabled, and so is the list's way to it: the typing stays.
+    connect(lstOperator, &QTreeWidget::itemClicked, btnEdit, &QPushButton::click);
 }
 
 void TfrmOperatorSetup::FormShow() {
@@ -123,6 +139,7 @@ void TfrmOperatorSetup::BackToFirst() {
 }
 
 void TfrmOperatorSetup::LoadList() {
+    FormatSettings().ShortDateFormat = "yyyy/mm/dd";
     lstOperator->clear();
     sqlOperator.Close();
     sqlOperator.SQL().Assign(QStringList{
@@ -139,7 +156,7 @@ void TfrmOperatorSetup::LoadList() {
             lstOperator,
             {sqlOperator.FieldByName("オペレーター名")->AsString(), RankText(rank),
              sqlOperator.FieldByName("補足")->AsString(),
-             date->IsNull() ? QString() : FormatDateTime("yyyy/mm/dd", date->AsDateTime()),
+             date->IsNull() ? QString() : DateToStr(date->AsDateTime()),
              QString::number(sqlOperator.FieldByName("オペレーターコード")->AsInteger()),
              QString::number(rank)});
     }
@@ -205,6 +222,10 @@ void TfrmOperatorSetup::btnEditClick() {
     Ed_Code->setText(item->text(ColCode));
     Ed_Operator->setText(item->text(ColName));
     const QString rank = item->text(ColRankNum);
+    // Anyone else's one item is his rank as stored, which an administrator may have changed
+    // since the login.
+    if (!IsAdministrator())
+        cmbRank->setItemText(0, RankText(rank.toInt()));
     cmbRank->setCurrentIndex(IsAdministrator() ? (rank == "0" ? 0 : rank == "1" ? 1 : 2) : 0);
     Ed_SubText->setText(item->text(ColNote));
     // Back in edit mode the password may be changed again.
@@ -271,8 +292,10 @@ void TfrmOperatorSetup::StoreOperator(int code) {
         sqlOperator.Edit();
     sqlOperator.FieldByName("オペレーター名")->SetAsString(Ed_Operator->text());
     sqlOperator.FieldByName("オペレーターコード")->SetAsInteger(code);
+    const int stored =
+        isNew ? CurrentOperator.Rank : sqlOperator.FieldByName("ランク")->AsInteger();
     sqlOperator.FieldByName("ランク")->SetAsInteger(
-        StoredRank(cmbRank->currentIndex(), code, CurrentOperator));
+        StoredRank(cmbRank->currentIndex(), code, stored, CurrentOperator));
     sqlOperator.FieldByName("補足")->SetAsString(Ed_SubText->text());
     if (isNew)
         sqlOperator.FieldByName("登録日時")->SetAsDateTime(Date());

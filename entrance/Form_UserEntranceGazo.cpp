@@ -10,6 +10,7 @@
 #include "dbengine/Query.h"
 #include "ui/ClientSocket.h"
 #include "ui/CopyData.h"
+#include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -59,8 +59,9 @@ void TfrmUserEntranceGazo::CreateControls() {
     message->addWidget(PBar1);
     Timer1 = new QTimer(this);
     Client1 = new TClientSocket(this);
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->showMessage("　認証機に登録してある画像を読み込みます。");
+    StatusBar1 = new QLabel("　認証機に登録してある画像を読み込みます。", this);
+    StatusBar1->setFrameShape(QFrame::Panel);
+    StatusBar1->setFrameShadow(QFrame::Sunken);
     EscapeButton = btnCancel;
     layout->addWidget(pnlCode, 0, 0);
     layout->addWidget(pnlName, 0, 1);
@@ -100,6 +101,8 @@ void TfrmUserEntranceGazo::RequestImageForUser(const QString& Code, const QStrin
     }
     pnlCode->setText(Code);
     pnlName->setText(Name);
+    if (FUserEntry)
+        FUserEntryHeld = std::make_unique<TDisabledScope>(FUserEntry);
     ShowMdiChild();
 }
 
@@ -140,8 +143,12 @@ void TfrmUserEntranceGazo::SendOverTcp(const QString& text) {
     Client1->Close();
     Client1->Address = HostToIPStr(RemotePCName);
     Client1->Port = PORT_GAZOSET;
+    FAnswer.clear();
     Client1->OnConnect = [this, text] { Client1->SendBuf(ToCP932(text)); };
-    Client1->OnRead = [this](const QByteArray& bytes) { FWait->TakeAnswer(FromCP932(bytes)); };
+    Client1->OnRead = [this](const QByteArray& bytes) {
+        FAnswer += bytes;
+        FWait->TakeAnswer(FromCP932(FAnswer));
+    };
     Client1->OnError = [this](const QString&) {
         if (FWait->ReadResult == 0)
             FWait->ReadResult = -2;
@@ -176,8 +183,7 @@ void TfrmUserEntranceGazo::FormClose(TCloseAction& action) {
         QApplication::restoreOverrideCursor();
     Timer1->stop();
     Client1->Close();
-    if (FUserEntry) {
-        FUserEntry->setEnabled(true);
+    FUserEntryHeld.reset();
+    if (FUserEntry)
         FUserEntry->AfterImageRead(FWait->PersonCode);
-    }
 }

@@ -9,9 +9,9 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QStatusBar;
 class QTimer;
 class TClientSocket;
+class TDisabledScope;
 class TImageReadWait;
 class TfrmUserEntry;
 
@@ -21,7 +21,8 @@ class TfrmUserEntry;
 // The read waits in FWait, which the main window also hands the answers that come by local
 // request; its ReadResult is 0 waiting or no answer, 1 read, -1 the unit does not hold the
 // person, and here also -2 the connection to the communication program failed. The answer
-// fills the bar; the outcome is told at the tick after.
+// fills the bar; the outcome is told at the tick after. While the dialog is shown it holds the
+// person screen disabled; the screen refuses to close under it.
 class TfrmUserEntranceGazo final : public TForm {
     Q_OBJECT
 public:
@@ -43,7 +44,8 @@ public:
     QLabel* Label2;
     QProgressBar* PBar1;
     QTimer* Timer1;
-    QStatusBar* StatusBar1;
+    // The status line, a sunken panel across the dialog's foot.
+    QLabel* StatusBar1;
 
     void btnOKClick();
     void Timer1Timer();
@@ -56,8 +58,11 @@ private:
     void StartWaiting();
     void SendOverTcp(const QString& text);
 
-    TfrmUserEntry* FUserEntry;
+    QPointer<TfrmUserEntry> FUserEntry;
+    std::unique_ptr<TDisabledScope> FUserEntryHeld;
     TClientSocket* Client1;
+    // What the connection brought so far: the answer has no framing and may come in pieces.
+    QByteArray FAnswer;
     std::unique_ptr<TImageReadWait> FWait;
 };
 

@@ -14,6 +14,7 @@
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"
+#include "ui/TabSet.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -24,8 +25,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QStatusBar>
-#include <QTabBar>
 
 QPointer<TfrmUserEntry> frmUserEntry;
 
@@ -77,11 +78,21 @@ void TfrmUserEntry::CreateControls() {
     UserGrid->SetOptions(UserGrid->Options() | goRowSelect);
     const int widths[] = {72, 125, 131, 64};
     const char* headers[] = {"個人コード", "氏　名", "部 門 名", "レベル"};
+    int listWidth = 2 * UserGrid->frameWidth() + UserGrid->verticalScrollBar()->sizeHint().width();
     for (int c = ColCode; c <= ColLevel; ++c) {
         UserGrid->SetColWidths(c, widths[c]);
         UserGrid->SetCells(c, 0, headers[c]);
+        listWidth += widths[c] + UserGrid->GridLineWidth();
     }
+    // Every column in sight, 個人コード first, however small the screen's frame opens.
+    UserGrid->setMinimumWidth(listWidth);
     UserGrid->OnClick = [this](QObject*) { UserGridClick(); };
+    UserGrid->OnKeyPress = [this](QObject*, QChar& key) {
+        if (key != QChar('\r'))
+            return;
+        key = QChar();
+        btnEditClick();
+    };
     RadioAll = new QRadioButton("全て", this);
     RadioUnEntry1 = new QRadioButton("未登録一覧", this);
     cmbCategory = new QComboBox(this);
@@ -178,9 +189,7 @@ void TfrmUserEntry::CreateEditControls() {
     Ed_birth = NewEdit(panel, 10);
     St_Age = new QLabel(panel);
     Ed_Sex = NewEdit(panel, 1);
-    PageControl1 = new QTabBar(panel);
-    PageControl1->addTab(" 0:男　");
-    PageControl1->addTab(" 1:女　");
+    PageControl1 = new TTabSet({" 0:男　", " 1:女　"}, panel);
     cmbBlood = new QComboBox(panel);
     cmbBlood->setEditable(true);
     cmbBlood->addItems({"A", "B", "AB", "O"});
@@ -224,12 +233,10 @@ void TfrmUserEntry::CreateEditControls() {
         Ed_Category->setText(CodePartOf(cmbUserCategory->currentText()));
     });
     connect(Ed_Sex, &QLineEdit::textEdited, this, &TfrmUserEntry::Ed_SexTyped);
-    connect(PageControl1, &QTabBar::tabBarClicked, this, [this](int index) {
-        if (index < 0)
-            return;
+    PageControl1->OnClick = [this](int index) {
         SetModified(true);
         Ed_Sex->setText(QString::number(index));
-    });
+    };
     Ed_Code->installEventFilter(this);
     Ed_birth->installEventFilter(this);
 }
@@ -260,8 +267,10 @@ void TfrmUserEntry::FormShow() {
     CenterInMainArea();
 }
 
+// Closing under a dialog or a request that works for the screen would leave them calling a
+// screen that is gone.
 void TfrmUserEntry::FormClose(TCloseAction& action) {
-    action = caFree;
+    action = isEnabled() ? caFree : caNone;
 }
 
 bool TfrmUserEntry::eventFilter(QObject* watched, QEvent* event) {
@@ -361,6 +370,9 @@ void TfrmUserEntry::ShowUser(const TUserRecord& r) {
     Ed_Name->setText(r.Name);
     Ed_Kana->setText(r.Kana);
     Ed_Category->setText(r.Dept == 0 ? QString() : QString::number(r.Dept));
+    // The department list shows the record's department, none for an empty one, also when
+    // the code's text did not change.
+    Ed_CategoryChange();
     DEd_ValidEnd->setText(r.ValidEnd == 0 ? QString() : DateToSlashStr(r.ValidEnd));
     Ed_Yubin->setText(r.Yubin);
     Ed_Addr1->setText(r.Addr1);
@@ -370,7 +382,7 @@ void TfrmUserEntry::ShowUser(const TUserRecord& r) {
     Ed_birth->setText(r.Birth == 0 ? QString() : BirthEraText(r.Birth));
     ShowAge();
     Ed_Sex->setText(r.Sex < 0 ? QString() : QString::number(r.Sex));
-    PageControl1->setCurrentIndex(r.Sex == 0 || r.Sex == 1 ? r.Sex : -1);
+    PageControl1->SetCurrentIndex(r.Sex);
     cmbBlood->setEditText(r.Blood);
     ShowImageState(r.HasImage);
     ShowState();
@@ -411,7 +423,7 @@ void TfrmUserEntry::Ed_SexTyped(const QString& text) {
     const QString typed = text.right(1);
     const int page = typed == "0" ? 0 : typed == "1" ? 1 : -1;
     Ed_Sex->setText(page < 0 ? QString() : typed);
-    PageControl1->setCurrentIndex(page);
+    PageControl1->SetCurrentIndex(page);
 }
 
 void TfrmUserEntry::Ed_birthExit() {
@@ -460,8 +472,11 @@ void TfrmUserEntry::Ed_CodeExit() {
         }
         return;
     }
-    // A leftover attendance total under the code goes only when the person is stored.
-    if (CodeExistsInUsers(code)) {
+    // A leftover attendance total under the code goes only when the person is stored. The
+    // operator chooses before the new entry turns into an edit of the stored person.
+    if (CodeExistsInUsers(code) && MessageBox("個人コード " + code + " は既に登録されています。\r" +
+                                                  "登録されている利用者を編集しますか？",
+                                              MB_OKCANCEL) == IDOK) {
         ClearModified();
         LocateUser(code);
     }
@@ -476,8 +491,16 @@ bool TfrmUserEntry::ConfirmSaveChanges(int Mode) {
         return SaveUser();
     if (Mode != 0)
         return false;
-    ClearModified();
+    DiscardChanges();
     return true;
+}
+
+void TfrmUserEntry::DiscardChanges() {
+    ClearModified();
+    if (CurrentCode.isEmpty() || !LocateUser(CurrentCode)) {
+        SetCurrentCode("");
+        ShowUser(TUserRecord{});
+    }
 }
 
 bool TfrmUserEntry::ReadFields(TUserRecord& r) {
@@ -593,27 +616,29 @@ void TfrmUserEntry::btnImageClick() {
     if ((FModified || CurrentCode.isEmpty()) && !ConfirmSaveChanges(2))
         return;
     ImageReadOk = false;
-    setEnabled(false);
+    // The open dialog holds the screen disabled for its own life.
+    TDisabledScope busy(this);
     if (!NetworkMode) {
         OpenImageDialog(code, name);
         return;
     }
     // The communication program's PC must answer before the dialog opens.
+    FLinkCheck = std::make_unique<TDisabledScope>(this);
     ShowWaitWindow(this);
     SetWaitText("ネットワーク接続を確認しています。");
     ClientSocket1->Close();
     ClientSocket1->Address = HostToIPStr(RemotePCName);
     ClientSocket1->Port = PORT_START;
     ClientSocket1->OnConnect = [this, code, name] {
+        const auto held = std::move(FLinkCheck);
         ClientSocket1->Close();
-        CloseWaitWindow(this);
-        setEnabled(false);
+        CloseWaitWindow(nullptr);
         OpenImageDialog(code, name);
     };
     ClientSocket1->OnError = [this](const QString&) {
         ClientSocket1->Close();
-        CloseWaitWindow(this);
-        setEnabled(true);
+        CloseWaitWindow(nullptr);
+        FLinkCheck.reset();
         ShowMessage("接続できませんでした。");
     };
     ClientSocket1->Open();

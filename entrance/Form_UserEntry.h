@@ -4,6 +4,7 @@
 #include "ui/Form.h"
 
 #include <QPointer>
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -11,9 +12,10 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
-class QTabBar;
 class TClientSocket;
+class TDisabledScope;
 class TStrSortGrid;
+class TTabSet;
 
 // The person screen: the person list with its filters, and the person on screen, entered anew
 // or edited, stored, deleted (with the removal from the units), with the doors to the units the
@@ -21,8 +23,10 @@ class TStrSortGrid;
 //
 // State: `CurrentCode` is empty while a new person is entered and holds the stored code while
 // one is edited; `Modified` tells the operator changed something since the last load, store or
-// cancel; `Loading` is set while the screen fills the fields itself, so that its own changes do
-// not count as the operator's.
+// cancel, and is clear only while the fields show what is stored; `Loading` is set while the
+// screen fills the fields itself, so that its own changes do not count as the operator's.
+// While a dialog, the wait window or a request works for the screen, the screen is disabled
+// and refuses to close.
 class TfrmUserEntry final : public TForm {
     Q_OBJECT
 public:
@@ -57,7 +61,7 @@ public:
     QLineEdit* Ed_birth;
     QLabel* St_Age;
     QLineEdit* Ed_Sex;
-    QTabBar* PageControl1;
+    TTabSet* PageControl1;
     QComboBox* cmbBlood;
     QPushButton* btnEdit;
     QPushButton* btnNew;
@@ -99,6 +103,8 @@ private:
     void SetModified(bool Value);
     void ClearModified() { SetModified(false); }
     bool ConfirmSaveChanges(int Mode);
+    // The fields show the stored person again, or an empty new entry.
+    void DiscardChanges();
     bool LocateUser(const QString& Code);
     void SetCurrentCode(const QString& Code);
     void ShowUser(const TUserRecord& record);
@@ -122,6 +128,8 @@ private:
     bool FromGridClick = false;
     TDateTime BirthDate = 0;
     bool HasImage = false;
+    // Held from an image read's link check until the dialog opens or the check fails.
+    std::unique_ptr<TDisabledScope> FLinkCheck;
 };
 
 extern QPointer<TfrmUserEntry> frmUserEntry;

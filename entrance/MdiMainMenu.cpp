@@ -7,7 +7,6 @@
 #include "dbengine/Session.h"
 #include "entrance/CommRequests.h"
 #include "entrance/DataModule1.h"
-#include "entrance/Form_Message.h"
 #include "entrance/ImageReadWait.h"
 #include "entrance/ResourceStrings.h"
 #include "entrance/Unit_Common.h"
@@ -34,6 +33,8 @@ namespace {
 constexpr int CategoryBarWidth = 140;
 constexpr int MenuAreaWidth = 560;
 constexpr int MenuAreaHeight = 420;
+// The top bar is one pixel high: what it holds is kept but not seen.
+constexpr int MainTopBarHeight = 1;
 
 } // namespace
 

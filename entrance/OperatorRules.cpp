@@ -14,8 +14,10 @@ QStringList RankItems(const TOperatorRec& current) {
     return current.Rank == 0 ? AllRanks : QStringList{RankText(current.Rank)};
 }
 
-int StoredRank(int chosen, int code, const TOperatorRec& current) {
-    if (current.Rank != 0 || code == current.Code)
+int StoredRank(int chosen, int code, int stored, const TOperatorRec& current) {
+    if (current.Rank != 0)
+        return stored;
+    if (code == current.Code)
         return current.Rank;
     return code == FirstOperatorCode ? 0 : chosen;
 }

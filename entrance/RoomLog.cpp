@@ -10,7 +10,6 @@
 #include "entrance/Unit_Entrance.h"
 #include "entrance/Unit_TempTables.h"
 
-#include <QFileInfo>
 #include <QSet>
 #include <cmath>
 
@@ -144,18 +143,15 @@ QList<TRoomLogRecord> TRoomLogReader::Read(const TEntrance& entrance, const TCou
 
 bool TRoomLogWatch::Changed(const TEntrance& entrance, TDateTime now, const QString& dayLine) {
     const TCountingDay day = CountingDayOf(now, dayLine);
-    QList<qint64> times;
+    QList<TFileStamp> stamps;
     QList<TDateTime> months{now};
     if (day.PreviousMonth)
         months << day.Start;
-    for (TDateTime month : months) {
-        const QFileInfo file(entrance.LogFileOfMonth(month));
-        times << (file.exists() ? file.lastModified().toMSecsSinceEpoch() : -1)
-              << (file.exists() ? file.size() : -1);
-    }
-    const bool changed = FFirst || !(day == FDay) || times != FFileTimes;
+    for (TDateTime month : months)
+        stamps << FileStampOf(entrance.LogFileOfMonth(month));
+    const bool changed = FFirst || !(day == FDay) || stamps != FFileStamps;
     FFirst = false;
     FDay = day;
-    FFileTimes = times;
+    FFileStamps = stamps;
     return changed;
 }

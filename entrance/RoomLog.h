@@ -5,6 +5,7 @@
 
 #include "base/Component.h"
 #include "base/DateTime.h"
+#include "base/FileStamp.h"
 
 #include <QList>
 #include <QString>
@@ -96,5 +97,5 @@ public:
 private:
     bool FFirst = true;
     TCountingDay FDay;
-    QList<qint64> FFileTimes;
+    QList<TFileStamp> FFileStamps;
 };

@@ -19,7 +19,9 @@ namespace {
 // How long a TCP request may take to connect, and then to be sent.
 constexpr int TcpRequestTimeoutMs = 5000;
 
+// The operator sees why the program waits, and no screen takes a click meanwhile.
 bool SendOverTcp(quint16 port, const QByteArray& bytes) {
+    const TWaitWindowScope wait(nullptr, "ネットワーク接続を確認しています。");
     TClientSocket client;
     client.Address = HostToIPStr(RemotePCName);
     client.Port = port;
@@ -33,7 +35,7 @@ bool SendOverTcp(quint16 port, const QByteArray& bytes) {
     client.OnDisconnect = [&] { loop.quit(); };
     QTimer::singleShot(TcpRequestTimeoutMs, &loop, &QEventLoop::quit);
     client.Open();
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
     const bool sent = connected && client.SendBuf(bytes) && client.WaitForSent(TcpRequestTimeoutMs);
     client.Close();
     return sent;

@@ -4,6 +4,7 @@
 #include "entrance/DataModules.h"
 #include "entrance/Form_LogIN.h"
 #include "entrance/MdiMainMenu.h"
+#include "entrance/ProgramLook.h"
 #include "ui/Application.h"
 #include "ui/ApplicationTitle.h"
 #include "ui/Form.h"
@@ -14,6 +15,7 @@ int RunZezoduzu(const QString& programFile) {
     if (!instance.Acquire())
         return 0;
     SetApplicationTitle("入退室管理");
+    SetProgramLook();
     if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
         app->OnException = [](const QString& message) { ShowMessage(message); };
     TDataModules modules(programFile);

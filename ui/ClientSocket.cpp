@@ -70,6 +70,6 @@ bool TClientSocket::WaitForSent(int timeoutMs) {
     timer.start(timeoutMs);
     while (FSocket->state() == QAbstractSocket::ConnectedState && FSocket->bytesToWrite() > 0 &&
            timer.isActive())
-        loop.exec();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
     return FSocket->state() == QAbstractSocket::ConnectedState && FSocket->bytesToWrite() == 0;
 }

@@ -32,8 +32,9 @@ public:
     void Close();
     // Queues the bytes for sending; false when the client is not connected.
     bool SendBuf(const QByteArray& bytes);
-    // Waits, with the event loop running, until what was queued has been handed to the
-    // network; false when the connection ends first or `timeoutMs` passes.
+    // Waits, with the event loop running but taking no clicks or keys, until what was queued
+    // has been handed to the network; false when the connection ends first or `timeoutMs`
+    // passes.
     bool WaitForSent(int timeoutMs);
 
 private:

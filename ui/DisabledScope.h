@@ -3,14 +3,18 @@
 #include "ui/WaitCursor.h"
 
 #include <QPointer>
+#include <QVariant>
 #include <QWidget>
 
 // Keeps a screen disabled, and the wait cursor up when asked, for as long as it lives, so that
-// work that fails never leaves the screen disabled or the cursor busy.
+// work that fails never leaves the screen disabled or the cursor busy. Scopes on one screen
+// nest: the screen is enabled again when the last of them ends, so a dialog that holds its
+// opener disabled for its own life outlasts the click that opened it.
 class TDisabledScope {
 public:
     explicit TDisabledScope(QWidget* widget, bool waitCursor = false)
         : FWidget(widget), FWaitCursor(waitCursor) {
+        FWidget->setProperty(HeldBy, FWidget->property(HeldBy).toInt() + 1);
         FWidget->setEnabled(false);
         if (FWaitCursor)
             SetWaitCursor(true);
@@ -18,13 +22,18 @@ public:
     ~TDisabledScope() {
         if (FWaitCursor)
             SetWaitCursor(false);
-        if (FWidget)
+        if (!FWidget)
+            return;
+        const int held = FWidget->property(HeldBy).toInt() - 1;
+        FWidget->setProperty(HeldBy, held);
+        if (held <= 0)
             FWidget->setEnabled(true);
     }
     TDisabledScope(const TDisabledScope&) = delete;
     TDisabledScope& operator=(const TDisabledScope&) = delete;
 
 private:
+    static constexpr const char* HeldBy = "zzDisabledScopes";
     QPointer<QWidget> FWidget;
     const bool FWaitCursor;
 };

@@ -63,6 +63,10 @@ void TForm::ShowMdiChild() {
     if (FClosing)
         return;
     show();
+    BringToFront();
+}
+
+void TForm::BringToFront() {
     Frame()->raise();
     Frame()->activateWindow();
     if (auto* sub = qobject_cast<QMdiSubWindow*>(Frame()))

@@ -45,6 +45,8 @@ public:
 
     // Shows the form in front, as an MDI child of the main area when there is one.
     void ShowMdiChild();
+    // Puts the shown form in front of the others and makes it the active one.
+    void BringToFront();
     // Shows the form modally and returns its ModalResult once it has closed. The form is
     // freed afterwards (when its close frees it), so the caller must not touch it again.
     int ShowModal();

@@ -5,7 +5,17 @@
 #include <QApplication>
 #include <QMessageBox>
 
-int MessageBox(const QString& text, unsigned flags) {
+namespace {
+
+// The messages break their lines with CR, CR LF or LF; the box breaks only on LF.
+QString WithLineFeeds(QString text) {
+    return text.replace("\r\n", "\n").replace('\r', '\n');
+}
+
+} // namespace
+
+int MessageBox(const QString& rawText, unsigned flags) {
+    const QString text = WithLineFeeds(rawText);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         qWarning("%s", qUtf8Printable(text));
         return IDOK;

@@ -8,7 +8,8 @@ enum : unsigned { MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ICONEXCLAMATION = 0x30 };
 enum : int { IDOK = 1, IDCANCEL = 2 };
 
 // A modal message box with the application's title: OK, or OK and Cancel, with or without
-// the exclamation icon. Closing the box any other way answers IDCANCEL (IDOK for OK alone).
+// the exclamation icon. A carriage return, alone or before a line feed, breaks the line as a
+// line feed does. Closing the box any other way answers IDCANCEL (IDOK for OK alone).
 // Without a QApplication (a program without screens) the text goes to the log and the
 // answer is IDOK.
 int MessageBox(const QString& text, unsigned flags = MB_OK);

@@ -210,15 +210,20 @@ void TfrmPrintRiyosya::btnToDayClick() {
 void TfrmPrintRiyosya::btnPrintClick() {
     if (chkDate->isChecked() && !Ed_StartDateExit())
         return;
-    TDisabledScope busy(this);
-    DeptCode = cmbGroup->currentIndex() >= 0 ? cmbGroup->currentData().toInt() : 0;
-    PersonCode = cmbItem->currentData().toString();
-    const TPersonReportRequest request = Request();
-    const auto run = [&request](auto& report) { report.Execute(request); };
-    if (RadioKihon->isChecked())
-        OpenReport(Rep_UserView, this, run);
-    else if (RadioDaityou->isChecked())
-        OpenReport(Rep_UserSingleInfo, this, run);
-    else
-        OpenReport(Rep_UserNinsyoki, this, run);
+    {
+        TDisabledScope busy(this);
+        DeptCode = cmbGroup->currentIndex() >= 0 ? cmbGroup->currentData().toInt() : 0;
+        PersonCode = cmbItem->currentData().toString();
+        const TPersonReportRequest request = Request();
+        const auto run = [&request](auto& report) { report.Execute(request); };
+        if (RadioKihon->isChecked())
+            OpenReport(Rep_UserView, this, run);
+        else if (RadioDaityou->isChecked())
+            OpenReport(Rep_UserSingleInfo, this, run);
+        else
+            OpenReport(Rep_UserNinsyoki, this, run);
+    }
+    // The closed preview leaves the window below it in front: the greyed screen behind the
+    // dialog would look frozen.
+    BringToFront();
 }

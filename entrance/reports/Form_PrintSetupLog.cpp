@@ -94,8 +94,10 @@ QWidget* TfrmPrintSetupLog::CreateDayDate() {
     layout->addWidget(Ed_EndDate);
     layout->addWidget(Ed_eDate);
     layout->addStretch();
-    FStart->TakesLaterDates = true;
-    FEnd->TakesLaterDates = true;
+    for (TPickedDate* date : {FStart, FEnd}) {
+        date->TakesLaterDates = true;
+        date->OnRefused = [](TTypedDate) { ShowMessage("日付を入力して下さい。"); };
+    }
     FStart->Keys->Next = Ed_EndDate;
     FEnd->Keys->Next = RadioDay;
     return pnlDayDate;
@@ -188,20 +190,26 @@ void TfrmPrintSetupLog::Ed_MonthExit() {
                                            MonthOf(Date())));
 }
 
-void TfrmPrintSetupLog::TakeTypedTexts() {
-    if (RadioDay->isChecked()) {
-        FStart->BoxExit();
-        FEnd->BoxExit();
-    } else {
+bool TfrmPrintSetupLog::TakeTypedTexts() {
+    if (!RadioDay->isChecked()) {
         Ed_YearExit();
         Ed_MonthExit();
+        return true;
     }
+    for (TPickedDate* date : {FStart, FEnd})
+        if (date->BoxExit() != TTypedDate::Taken) {
+            date->Box->setFocus();
+            return false;
+        }
+    return true;
 }
 
 void TfrmPrintSetupLog::btnPrintClick() {
+    // What the boxes show is what runs, also when the focus is still in one of them; a date
+    // that is no date runs nothing.
+    if (!TakeTypedTexts())
+        return;
     TDisabledScope busy(this);
-    // What the boxes show is what runs, also when the focus is still in one of them.
-    TakeTypedTexts();
     const bool month = RadioMonth->isChecked();
     const bool totals = RadioTotal->isChecked();
     const TDateTime start =

@@ -75,8 +75,9 @@ private:
     QWidget* CreateModeControls();
     QWidget* CreateDayDate();
     QWidget* CreateMonthDate();
-    // The typed texts taken over, as when their boxes are left.
-    void TakeTypedTexts();
+    // The typed texts taken over, as when their boxes are left; false, after the message, when
+    // a typed date is no date.
+    bool TakeTypedTexts();
     void RunTotals(bool month);
 
     TPickedDate* FStart = nullptr;

@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -258,6 +260,49 @@ TEST_F(NowView, AnotherDayIsNotFollowed) {
     View->btnMoveToday->click();
     EXPECT_EQ(View->pnlDate->text(), "2026年 3月 10日");
     EXPECT_EQ(Summary(), "|||||||||");
+}
+
+// A typed day is the day shown; a day that does not exist is refused with a word and the day
+// shown stays.
+TEST_F(NowView, TypedDayIsShownAndAnImpossibleOneRefused) {
+    QApplication::setActiveWindow(View);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(View));
+    QStringList messages;
+    TMessageAnswers answers(messages);
+    const auto typeDay = [this](const QString& day) {
+        View->Ed_sDateBox->setFocus();
+        View->Ed_sDateBox->setText(day);
+        QTest::keyClick(View->Ed_sDateBox, Qt::Key_Return);
+    };
+    typeDay("2026/03/09");
+    EXPECT_EQ(View->pnlDate->text(), "2026年 3月 9日");
+    EXPECT_EQ(Listed(), QStringList({"A1"}));
+    typeDay("2026/02/30");
+    EXPECT_EQ(messages, QStringList{"日付を入力して下さい。"});
+    EXPECT_EQ(View->pnlDate->text(), "2026年 3月 9日");
+    EXPECT_EQ(View->Ed_sDateBox->text(), "2026/03/09");
+    EXPECT_EQ(View->ShownDate(), EncodeDate(2026, 3, 9));
+}
+
+// Two commits within one tick of the log file's time: its size tells the poll to reload.
+TEST_F(NowView, ARecordWithinOneTickOfTheFileTimeIsFollowed) {
+    Pick(View->UserGrid, "A1");
+    View->Timer1Timer();
+    const QString file = Temp.File(March + ".DB");
+    const QDateTime before = QFileInfo(file).lastModified();
+    QStringList rows;
+    // Enough rows that the file grows; only the first is A1's of today.
+    for (int i = 0; i < 200; ++i)
+        rows << QString("('%1',12,46091.5,1,1)").arg(i == 0 ? "A1" : "Z" + QString::number(i));
+    Run("INSERT INTO " + March + " (個人コード,操作種別,操作日時,エラー種別,認証機ID) VALUES " +
+            rows.join(','),
+        true);
+    QFile log(file);
+    ASSERT_TRUE(log.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(log.setFileTime(before, QFileDevice::FileModificationTime));
+    log.close();
+    View->Timer1Timer();
+    EXPECT_EQ(Records().size(), 4);
 }
 
 // Each mode says what a double-click, the search and the print button do.

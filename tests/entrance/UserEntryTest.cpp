@@ -8,18 +8,25 @@
 #include "entrance/reports/Form_PrintRiyosya.h"
 #include "tests/common/TempFolder.h"
 #include "ui/CopyData.h"
+#include "ui/TabSet.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -39,6 +46,10 @@ struct UserEntryScreen : EntranceFixture {
         NetworkMode = false;
         form = std::make_unique<TfrmUserEntry>();
         form->show();
+        Activate();
+    }
+    // The screen active again, as after a message box, so that focus moves reach its fields.
+    void Activate() {
         QApplication::setActiveWindow(form.get());
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
@@ -109,13 +120,29 @@ TEST_F(UserEntryScreen, NewPersonIsStoredAndABadDateKeepsTheTyping) {
     EXPECT_FALSE(form->Modified());
 }
 
-TEST_F(UserEntryScreen, TypingAnExistingCodeSwitchesToThatPerson) {
+// A new entry given a stored code turns into an edit of that person only when the operator
+// says so; otherwise nothing typed overwrites the stored person.
+TEST_F(UserEntryScreen, AStoredCodeInANewEntryAsksFirst) {
+    Type(form->Ed_Code, "0001");
+    Answering(QMessageBox::Cancel, [&] { Type(form->Ed_Name, "新人"); });
+    EXPECT_EQ(messages, QStringList{"個人コード 0001 は既に登録されています。\n"
+                                    "登録されている利用者を編集しますか？"});
+    EXPECT_EQ(form->lblNowState->text(), "新 規 追 加");
+    EXPECT_EQ(form->Ed_Name->text(), "新人");
+    messages.clear();
+    Answering(QMessageBox::Ok, [&] { form->btnOK->click(); });
+    EXPECT_EQ(messages, QStringList{"個人コードが既に登録されているものと重複しています。"});
+    EXPECT_EQ(Persons(), QStringList({"0001/山田", "0002/佐藤"}));
+
+    Activate();
     Type(form->Ed_Code, "0002");
-    form->Ed_Name->setFocus();
+    Answering(QMessageBox::Ok, [&] { form->Ed_Name->setFocus(); });
     EXPECT_EQ(form->GetCurrentUserCode(), "0002");
     EXPECT_EQ(form->Ed_Name->text(), "佐藤");
     // A person with an image keeps its code.
+    Activate();
     Type(form->Ed_Code, "0009");
+    messages.clear();
     Answering(QMessageBox::Ok, [&] { form->Ed_Name->setFocus(); });
     EXPECT_EQ(messages,
               QStringList{"既に認証画像が登録されているユーザの個人コードは、変更できません。"});
@@ -138,6 +165,62 @@ TEST_F(UserEntryScreen, DeletionWaitsForTheRemovalRequest) {
     EXPECT_EQ(Column("SELECT count(*) FROM M_使用認証機"), QStringList{"0"});
     QTRY_COMPARE(request, QByteArray("0001,1\r\n") + '\0');
     EXPECT_EQ(form->pnlUserCount->text(), "1");
+}
+
+// Cancel in the question throws the typing away: the fields show what is stored, so a later
+// 登録 stores nothing of it.
+TEST_F(UserEntryScreen, CancelInTheSaveQuestionShowsWhatIsStored) {
+    Choose(1);
+    Type(form->Ed_Name, "山田太郎");
+    Answering(QMessageBox::Cancel, [&] { form->btnPrint->click(); });
+    EXPECT_EQ(messages, QStringList{"変更があります。登録しますか？"});
+    ASSERT_TRUE(frmPrintRiyosya);
+    frmPrintRiyosya->btnCLOSE->click();
+    EXPECT_FALSE(form->Modified());
+    EXPECT_EQ(form->Ed_Name->text(), "山田");
+    EXPECT_EQ(form->GetCurrentUserCode(), "0001");
+    form->btnOK->click();
+    EXPECT_EQ(Persons(), QStringList({"0001/山田", "0002/佐藤"}));
+}
+
+// The sex tabs show the record's page, none for a person without one; Enter in the list edits
+// the chosen person; the list opens with its first column in sight.
+TEST_F(UserEntryScreen, SexTabsFollowTheRecordAndEnterEditsTheListedPerson) {
+    EXPECT_EQ(form->PageControl1->CurrentIndex(), -1) << "a new entry";
+    EXPECT_EQ(form->cmbUserCategory->currentIndex(), -1) << "a new entry";
+    {
+        // As the menu opens it: its MDI frame takes the screen's least size.
+        QMdiArea area;
+        area.resize(1200, 800);
+        area.show();
+        SetMainArea(&area);
+        TfrmUserEntry* screen = OpenMdiChild(frmUserEntry);
+        ASSERT_TRUE(screen);
+        EXPECT_EQ(screen->UserGrid->LeftCol(), 0);
+        EXPECT_EQ(screen->UserGrid->horizontalScrollBar()->maximum(), 0);
+        screen->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SetMainArea(nullptr);
+    }
+    Run("UPDATE M_個人情報 SET 性別=1 WHERE 個人コード='0002'");
+    Choose(2);
+    EXPECT_EQ(form->PageControl1->CurrentIndex(), 1);
+    Choose(1);
+    EXPECT_EQ(form->PageControl1->CurrentIndex(), -1);
+    form->PageControl1->Tab(0)->click();
+    EXPECT_EQ(form->Ed_Sex->text(), "0");
+    EXPECT_TRUE(form->Modified());
+    Type(form->Ed_Sex, "x");
+    EXPECT_EQ(form->PageControl1->CurrentIndex(), -1);
+    form->btnOK->click();
+    EXPECT_EQ(Column("SELECT coalesce(性別,'NULL') FROM M_個人情報 ORDER BY 個人コード"),
+              QStringList({"NULL", "1"}));
+
+    form->UserGrid->setFocus();
+    form->UserGrid->SetRow(2);
+    QTest::keyClick(form->UserGrid, Qt::Key_Return);
+    EXPECT_EQ(form->GetCurrentUserCode(), "0002");
+    EXPECT_EQ(form->Ed_Name->text(), "佐藤");
 }
 
 TEST_F(UserEntryScreen, CloseAsksBeforeThrowingChangesAway) {
@@ -167,6 +250,41 @@ TEST_F(UserEntryScreen, PrintButtonOpensThePersonPrintDialog) {
     Answering(QMessageBox::Ok, [&] { form->btnPrint->click(); });
     EXPECT_EQ(messages, QStringList{"個人情報が登録されていません。"});
     EXPECT_TRUE(frmPrintRiyosya.isNull());
+}
+
+// The screen waits on the image dialog: a close from its title bar is refused until the dialog
+// ends, and the dialog's end finds the screen still there.
+TEST_F(UserEntryScreen, ClosingFromTheTitleBarWaitsForTheImageDialog) {
+    QMdiArea area;
+    area.resize(1200, 800);
+    area.show();
+    SetMainArea(&area);
+    TCopyDataServer comm(CommCaption, [](const TCopyData&) {});
+    ASSERT_TRUE(comm.Start());
+    TfrmUserEntry* screen = OpenMdiChild(frmUserEntry);
+    ASSERT_TRUE(screen);
+    screen->UserGrid->SetRow(1);
+    screen->btnEditClick();
+    screen->btnImage->click();
+    ASSERT_TRUE(frmUserEntranceGazo);
+    EXPECT_FALSE(screen->isEnabled());
+    auto* frame = qobject_cast<QMdiSubWindow*>(screen->parentWidget());
+    ASSERT_TRUE(frame);
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(frmUserEntry);
+    EXPECT_TRUE(frmUserEntry->isVisible());
+
+    frmUserEntranceGazo->btnCancel->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmUserEntranceGazo.isNull());
+    ASSERT_TRUE(frmUserEntry);
+    EXPECT_TRUE(screen->isEnabled());
+    EXPECT_EQ(screen->GetCurrentUserCode(), "0001");
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(frmUserEntry.isNull());
+    SetMainArea(nullptr);
 }
 
 TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
@@ -205,6 +323,40 @@ TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
     EXPECT_TRUE(form->ImageReadOk);
     EXPECT_EQ(form->btnImage->text(), "画像登録済み");
     EXPECT_EQ(form->GetCurrentUserCode(), "0001");
+}
+
+// Over the network the answer has no framing and may come in pieces: they are read together.
+TEST_F(UserEntryScreen, ImageAnswerInPiecesOverTheNetwork) {
+    QTcpServer link, images;
+    ASSERT_TRUE(link.listen(QHostAddress::LocalHost, PORT_START));
+    ASSERT_TRUE(images.listen(QHostAddress::LocalHost, PORT_GAZOSET));
+    QObject::connect(&images, &QTcpServer::newConnection, [&] {
+        QTcpSocket* peer = images.nextPendingConnection();
+        QObject::connect(peer, &QTcpSocket::readyRead, [this, peer] {
+            peer->readAll();
+            Run("UPDATE M_個人情報 SET 認証画像=randomblob(900) WHERE 個人コード='0001'");
+            peer->write("0001,");
+            peer->flush();
+            QTimer::singleShot(100, peer, [peer] {
+                peer->write("1");
+                peer->flush();
+            });
+        });
+    });
+    NetworkMode = true;
+    RemotePCName = "localhost";
+    Choose(1);
+    form->btnImage->click();
+    QTRY_VERIFY(frmUserEntranceGazo && frmUserEntranceGazo->isVisible());
+    EXPECT_FALSE(form->isEnabled());
+    frmUserEntranceGazo->btnOK->click();
+    QTRY_COMPARE_WITH_TIMEOUT(frmUserEntranceGazo->ReadResult(), 1, 10000);
+    Answering(QMessageBox::Ok, [&] { QTRY_VERIFY_WITH_TIMEOUT(!frmUserEntranceGazo, 5000); });
+    EXPECT_EQ(messages, QStringList{"画像を読み込みました。"});
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(form->btnImage->text(), "画像登録済み");
+    NetworkMode = false;
+    RemotePCName.clear();
 }
 
 } // namespace

@@ -2,11 +2,16 @@
 #include "entrance/Form_Message.h"
 #include "entrance/Unit_CommonWait.h"
 #include "tests/common/TempFolder.h"
+#include "ui/Form.h"
+#include "ui/ShowMessage.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,4 +87,44 @@ TEST(WaitWindowTest, RoutinesWithoutAWindowAndShowAgain) {
     CloseWaitWindow(&screen);
     RunDeferredDeletes();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Each show puts the hourglass up again, also over a cursor put up meanwhile. The window opens
+// in the middle of the main area, and a message box that comes up finds it moved above the
+// box, in front, neither hiding the other.
+TEST(WaitWindowTest, HourglassOnEveryShowCentredAndClearOfMessageBoxes) {
+    QMdiArea area;
+    area.setGeometry(0, 0, 1000, 800);
+    area.show();
+    SetMainArea(&area);
+    QWidget screen;
+    screen.show();
+    ShowWaitWindow(&screen);
+    SetWaitText("ネットワーク接続を確認しています。");
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    ShowWaitWindow(&screen);
+    ASSERT_NE(frmMessage, nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    const QPoint middle = area.viewport()->mapToGlobal(area.viewport()->rect().center());
+    EXPECT_LE((frmMessage->frameGeometry().center() - middle).manhattanLength(), 4);
+
+    bool clear = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !frmMessage)
+            return;
+        clear = !frmMessage->frameGeometry().intersects(box->frameGeometry());
+        if (clear || poll.property("tries").toInt() > 20)
+            box->done(QMessageBox::Ok);
+        poll.setProperty("tries", poll.property("tries").toInt() + 1);
+    });
+    poll.start(10);
+    ShowMessage("読めません");
+    EXPECT_TRUE(clear);
+    CloseWaitWindow(&screen);
+    RunDeferredDeletes();
+    QApplication::restoreOverrideCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    SetMainArea(nullptr);
 }

@@ -7,20 +7,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 TEST(OperatorRules, StoredRank) {
     const TOperatorRec admin{2, "admin", 0, ""}, clerk{3, "clerk", 1, ""};
     const struct {
         TOperatorRec current;
-        int chosen, code, rank;
+        int chosen, code, stored, rank;
     } table[] = {
-        {admin, 2, 4, 2}, {admin, 1, 1, 0}, // operator 1 stays an administrator
-        {admin, 1, 2, 0},                   // nobody changes his own rank
-        {clerk, 0, 3, 1}, {clerk, 0, 4, 1},
+        {admin, 2, 4, 1, 2},
+        {admin, 1, 1, 0, 0}, // operator 1 stays an administrator
+        {admin, 1, 2, 0, 0}, // nobody changes his own rank
+        {clerk, 0, 3, 1, 1},
+        {clerk, 0, 3, 2, 2}, // changed by an administrator since the clerk's login
     };
     for (const auto& row : table)
-        EXPECT_EQ(StoredRank(row.chosen, row.code, row.current), row.rank) << row.code;
+        EXPECT_EQ(StoredRank(row.chosen, row.code, row.stored, row.current), row.rank) << row.code;
     EXPECT_EQ(RankItems(admin), (QStringList{"管理者", "一般", "経理"}));
     EXPECT_EQ(RankItems(TOperatorRec{5, "", 2, ""}), QStringList{"経理"});
 }
@@ -139,4 +142,38 @@ TEST_F(OperatorScreen, OthersSeeAndChangeOnlyThemselves) {
     form->Ed_Operator->setText("suzuki2");
     form->btnOK->click();
     EXPECT_EQ(Rows(), (QStringList{"1:root:0:r", "2:suzuki2:1:s"}));
+}
+
+// In new mode 編集 is disabled and a click in the list leaves the half-typed operator alone.
+TEST_F(OperatorScreen, AClickInTheListKeepsAHalfTypedNewOperator) {
+    TfrmOperatorSetup* form = Open({1, "root", 0, "r"});
+    form->btnNew->click();
+    form->Ed_Operator->setText("tanaka");
+    form->Ed_SubText->setText("途中");
+    QTreeWidgetItem* item = form->lstOperator->topLevelItem(1);
+    QTest::mouseClick(form->lstOperator->viewport(), Qt::LeftButton, {},
+                      form->lstOperator->visualItemRect(item).center());
+    EXPECT_FALSE(form->btnEdit->isEnabled());
+    EXPECT_EQ(form->pnlNowState->text(), "新 規 追 加");
+    EXPECT_EQ(form->Ed_Operator->text(), "tanaka");
+    EXPECT_EQ(form->Ed_Code->text(), "3");
+    form->btnCancel->click();
+    QTest::mouseClick(form->lstOperator->viewport(), Qt::LeftButton, {},
+                      form->lstOperator->visualItemRect(item).center());
+    EXPECT_EQ(form->Ed_Operator->text(), "suzuki");
+}
+
+// Someone else's rank reads and stays as stored, also when an administrator changed it after
+// his login; the list's dates follow the program-wide short date format, set as yyyy/mm/dd.
+TEST_F(OperatorScreen, ANonAdministratorsRankIsShownAndKeptAsStored) {
+    RunAll({"UPDATE M_オペレーター SET ランク=2 WHERE オペレーターコード=2"}, false);
+    FormatSettings().ShortDateFormat = "m/d/yyyy";
+    TfrmOperatorSetup* form = Open({2, "suzuki", 1, "s"});
+    EXPECT_EQ(FormatSettings().ShortDateFormat, "yyyy/mm/dd");
+    EXPECT_EQ(form->lstOperator->topLevelItem(0)->text(3), "2001/04/20");
+    EXPECT_EQ(form->lstOperator->topLevelItem(0)->text(1), "経理");
+    EXPECT_EQ(form->cmbRank->currentText(), "経理");
+    form->Ed_SubText->setText("changed");
+    form->btnOK->click();
+    EXPECT_EQ(Rows().value(1), "2:suzuki:2:s");
 }

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -317,6 +319,28 @@ TEST_F(PrintDialog, PrintsTheChosenPersonsSheet) {
     EXPECT_EQ(dialog->PersonCode, "A:1");
     ASSERT_EQ(run.Printed.value(0).size(), 1);
     EXPECT_TRUE(run.Printed[0][0].contains("鈴木"));
+}
+
+// The closed preview gives the front back to the dialog, not to the greyed screen behind it.
+TEST_F(PersonReports, DialogComesBackInFrontWhenItsPreviewCloses) {
+    QMdiArea area;
+    area.resize(1000, 700);
+    area.show();
+    SetMainArea(&area);
+    QPointer<TForm> screen = new TForm;
+    screen->resize(600, 400);
+    screen->ShowMdiChild();
+    QPointer<TfrmPrintRiyosya> dialog = new TfrmPrintRiyosya;
+    dialog->ShowDialog(screen, "0002");
+    RunReportBy([&] { dialog->btnPrint->click(); }, "dialog_front");
+    const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+    ASSERT_FALSE(stack.isEmpty());
+    EXPECT_EQ(stack.last(), dialog->parentWidget());
+    EXPECT_EQ(area.activeSubWindow(), dialog->parentWidget());
+    dialog->close();
+    screen->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetMainArea(nullptr);
 }
 
 } // namespace

@@ -32,9 +32,13 @@ struct PrintSetupDialogs : TotalsReports {
         if (form->Closing())
             return form;
         form->show();
-        QApplication::setActiveWindow(form.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        Activate(form.get());
         return form;
+    }
+    // The dialog active again, as after a message box, so that focus moves reach its boxes.
+    static void Activate(QWidget* form) {
+        QApplication::setActiveWindow(form);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form));
     }
     // Types `text` over the box's text and leaves the box with Tab.
     static void TypeAndLeave(QLineEdit* edit, const QString& text) {
@@ -126,8 +130,15 @@ TEST_F(PrintSetupDialogs, TypedDatesGoOverToThePickers) {
     TypeAndLeave(form->Ed_StartDate, "20240301");
     EXPECT_EQ(form->Ed_sDate->date(), QDate(2024, 3, 1));
     TypeAndLeave(form->Ed_StartDate, "20240228");
-    TypeAndLeave(form->Ed_EndDate, "20241345");
+    // A day that does not exist is refused with a word, never replaced silently.
+    {
+        TMessageAnswers answers(Messages);
+        TypeAndLeave(form->Ed_EndDate, "20240230");
+    }
+    EXPECT_EQ(Messages, QStringList{"日付を入力して下さい。"});
     EXPECT_EQ(form->Ed_EndDate->text(), "2024/02/29");
+    EXPECT_EQ(form->Ed_eDate->date(), QDate(2024, 2, 29));
+    Activate(form.get());
     form->Ed_eDate->setDate(QDate(2024, 2, 15));
     EXPECT_EQ(form->Ed_EndDate->text(), "2024/02/15");
     // Enter moves from the start date to the end date, and on to the day mode.
@@ -250,7 +261,9 @@ TEST_F(PrintSetupDialogs, PastedTextIsTakenOrShownBack) {
         {form->Ed_StartDate, "xx", "2024/02/29"},         // no date: the picker's
         {form->Ed_StartDate, "2024-02-10", "2024/02/10"}, // the mask keeps the digits
     };
+    TMessageAnswers answers(Messages);
     for (const auto& c : cases) {
+        Activate(form.get());
         form->RadioMonth->setChecked(c.edit != form->Ed_StartDate);
         form->RadioDay->setChecked(c.edit == form->Ed_StartDate);
         QGuiApplication::clipboard()->setText(c.pasted);
@@ -264,6 +277,7 @@ TEST_F(PrintSetupDialogs, PastedTextIsTakenOrShownBack) {
     }
     EXPECT_EQ(form->UpDownMonth->Position(), 5);
     EXPECT_EQ(form->Ed_sDate->date(), QDate(2024, 2, 10));
+    EXPECT_EQ(Messages, QStringList{"日付を入力して下さい。"}) << "for the pasted xx";
 }
 
 // Modes switched back and forth, the same report twice, and the dialog closed while its

@@ -7,6 +7,7 @@
 #include "ui/CopyData.h"
 
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +82,26 @@ TEST_F(UnitScreen, ListsTheUnits) {
     EXPECT_EQ(Row(1), (QStringList{"1", "正面玄関", "", "", "稼 動 中", "1"}));
     EXPECT_EQ(Row(2), (QStringList{"2", "通用口", "08:30", "17:15", "停  止", "0"}));
     form->grab().save(TestOutputFolder() + "/TfrmEntranceItemSetup.png");
+}
+
+// "稼 動 中" reads on the selected row: not blue on the selection colour.
+TEST_F(UnitScreen, RunningStateReadsOnTheSelectedRow) {
+    TfrmEntranceItemSetup* form = Open();
+    const auto bluePixels = [form](int row) {
+        const QImage shot = form->StringGridEx1->viewport()->grab().toImage();
+        const QRect cell = form->StringGridEx1->CellRect(4, row).ToQRect();
+        int count = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                count += c.blue() > 200 && c.red() < 60 && c.green() < 60;
+            }
+        return count;
+    };
+    Select(2);
+    EXPECT_GT(bluePixels(1), 0) << "blue on a row that is not selected";
+    Select(1);
+    EXPECT_EQ(bluePixels(1), 0);
 }
 
 TEST_F(UnitScreen, TamperButtonOnlyForOperatorOne) {
