@@ -62,6 +62,7 @@ void TfrmUserEntranceGazo::CreateControls() {
     StatusBar1 = new QLabel("　認証機に登録してある画像を読み込みます。", this);
     StatusBar1->setFrameShape(QFrame::Panel);
     StatusBar1->setFrameShadow(QFrame::Sunken);
+    StatusBar1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     EscapeButton = btnCancel;
     layout->addWidget(pnlCode, 0, 0);
     layout->addWidget(pnlName, 0, 1);

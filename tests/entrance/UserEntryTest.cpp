@@ -2,6 +2,7 @@
 #include "base/Text.h"
 #include "components/grids/StrSortGrid.h"
 #include "entrance/CommRequests.h"
+#include "entrance/Form_Message.h"
 #include "entrance/Form_UserEntranceGazo.h"
 #include "entrance/Form_UserEntry.h"
 #include "entrance/ImageReadWait.h"
@@ -323,6 +324,33 @@ TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
     EXPECT_TRUE(form->ImageReadOk);
     EXPECT_EQ(form->btnImage->text(), "画像登録済み");
     EXPECT_EQ(form->GetCurrentUserCode(), "0001");
+}
+
+// Over the network the deletion's request shows the wait window while it waits for the
+// other PC.
+TEST_F(UserEntryScreen, DeletionOverTheNetworkShowsTheWaitWindow) {
+    QTcpServer removals;
+    ASSERT_TRUE(removals.listen(QHostAddress::LocalHost, PORT_GAZODELETE));
+    QString shown;
+    QByteArray request;
+    QObject::connect(&removals, &QTcpServer::newConnection, [&] {
+        shown = frmMessage ? frmMessage->Ed_Message->text() : QString();
+        QTcpSocket* peer = removals.nextPendingConnection();
+        QObject::connect(peer, &QTcpSocket::readyRead, [&, peer] {
+            request += peer->readAll();
+            peer->write("DELETE");
+        });
+    });
+    NetworkMode = true;
+    RemotePCName = "localhost";
+    Choose(1);
+    Answering(QMessageBox::Ok, [&] { form->btnDel->click(); });
+    EXPECT_EQ(shown, "ネットワーク接続を確認しています。");
+    QTRY_COMPARE(request, QByteArray("0001,1\r\n"));
+    EXPECT_EQ(Persons(), QStringList{"0002/佐藤"});
+    EXPECT_EQ(frmMessage, nullptr);
+    NetworkMode = false;
+    RemotePCName.clear();
 }
 
 // Over the network the answer has no framing and may come in pieces: they are read together.
