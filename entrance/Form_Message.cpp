@@ -36,6 +36,8 @@ void TfrmMessage::CreateControls() {
     layout->addWidget(Ed_Message, 0, 1);
     layout->addWidget(Ed_MainMes, 1, 1);
     layout->addWidget(PBar1, 2, 0, 1, 2);
+    // The texts start beside the icon; the room left over goes to their column.
+    layout->setColumnStretch(1, 1);
     setFixedSize(360, 110);
 }
 

@@ -8,6 +8,7 @@
 #include "entrance/CommRequests.h"
 #include "entrance/DataModule1.h"
 #include "entrance/ImageReadWait.h"
+#include "entrance/ProgramLook.h"
 #include "entrance/ResourceStrings.h"
 #include "entrance/Unit_Common.h"
 #include "entrance/UpgradeDatabase.h"
@@ -23,7 +24,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedLayout>
-#include <QStyle>
 #include <QVBoxLayout>
 
 QPointer<TmdiMainMenu> mdiMainMenu;
@@ -168,7 +168,7 @@ QWidget* TmdiMainMenu::CreateMenuArea() {
     big.setBold(true);
     title->setFont(big);
     auto* picture = new QLabel(PanelMain);
-    picture->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(48, 48));
+    picture->setPixmap(EntranceIcon().pixmap(48, 48));
     LabelMenuName = new QLabel(PanelMain);
     layout->addWidget(picture, 0, 0);
     layout->addWidget(title, 0, 1);
