@@ -72,6 +72,10 @@ bool TAllowedClients::Allows(const QHostAddress& address) const {
     const QHostAddress peer = Plain(address);
     if (peer.isLoopback())
         return true;
+    // The machine itself, by any of its addresses.
+    for (const QHostAddress& own : QNetworkInterface::allAddresses())
+        if (Plain(own).isEqual(peer))
+            return true;
     for (const TSubnet& subnet : FSubnets)
         if (peer.isInSubnet(subnet))
             return true;

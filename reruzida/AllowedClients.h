@@ -7,9 +7,9 @@
 #include <QStringList>
 
 // Which addresses may send requests to the data side's TCP ports. The machine itself
-// (loopback) always may; besides it, the subnets and addresses of the registry value
-// "AllowedClients" (for example "192.168.1.0/24 10.20.0.15"), or, without that value, the
-// machine's own local subnets.
+// (loopback and every address of its own) always may; besides it, the subnets and addresses of the
+// registry value "AllowedClients" (for example "192.168.1.0/24 10.20.0.15"), or, without that
+// value, the machine's own local subnets.
 class TAllowedClients {
 public:
     using TSubnet = QPair<QHostAddress, int>;

@@ -62,3 +62,7 @@ bool DrvReadData(TRecvDataClass& buffer) {
 void DrvRecordDone(const TRecvDataClass& record) {
     Driver().Received.Done(record);
 }
+
+QString DrvPortFault() {
+    return Driver().Thread ? Driver().Thread->PortFault() : QString();
+}

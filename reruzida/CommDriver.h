@@ -42,3 +42,6 @@ bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code =
 bool DrvReadData(TRecvDataClass& buffer);
 // The window has handled a record DrvReadData gave (stored it, or logged it for good).
 void DrvRecordDone(const TRecvDataClass& record);
+// Why the serial port does not open while the thread tries it again; empty when it is open
+// or no thread runs.
+QString DrvPortFault();

@@ -22,6 +22,14 @@ int ReadPortNumber() {
     return port >= 1 && port <= 4 ? port : 1;
 }
 
+// Writes a line to the error log through the window thread, which owns the log.
+void LogFromThread(const QString& message) {
+    const TDateTime time = Now();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [message, time] { ErrorLog().WriteErrorLog(message, time); },
+        Qt::QueuedConnection);
+}
+
 // Writes the exception being handled to the error log, through the window thread, which
 // owns the log; the protocol thread goes on.
 void LogSwallowed(const QString& where) {
@@ -35,11 +43,7 @@ void LogSwallowed(const QString& where) {
     } catch (...) {
         what = "unknown exception";
     }
-    const QString message = "通信スレッド: " + where + ": " + what;
-    const TDateTime time = Now();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [message, time] { ErrorLog().WriteErrorLog(message, time); },
-        Qt::QueuedConnection);
+    LogFromThread("通信スレッド: " + where + ": " + what);
 }
 
 } // namespace
@@ -138,7 +142,7 @@ void TCommThread::Execute() {
     Led(0, LedSilver);
     FCurrentUnit = 1;
     FReader.Clear();
-    if (OpenPort() && FPort.Opened())
+    if (OpenPortUntilStopped())
         Loop();
     FPort.Close();
     SetRunning(false);
@@ -185,6 +189,38 @@ void TCommThread::ExchangeDone() {
             FProbeDue = true;
         FCurrentUnit = next;
     }
+}
+
+bool TCommThread::OpenPortUntilStopped() {
+    while (!isInterruptionRequested()) {
+        if (OpenPort() && FPort.Opened()) {
+            if (!PortFault().isEmpty())
+                LogFromThread("通信ポートCOM" + QString::number(FPortNumber) + "を開きました");
+            SetPortFault({});
+            return true;
+        }
+        const QString fault =
+            "通信ポートCOM" + QString::number(FPortNumber) + " (" + PortDevicePath(FPortNumber) +
+            ") を開けません: " +
+            (FPort.SystemError().isEmpty() ? FPort.LastError() : FPort.SystemError());
+        if (fault != PortFault())
+            LogFromThread(fault);
+        SetPortFault(fault);
+        for (int waited = 0; waited < PortRetryMs && !isInterruptionRequested();
+             waited += std::max(StepTime, 1))
+            msleep(ulong(std::max(StepTime, 1)));
+    }
+    return false;
+}
+
+QString TCommThread::PortFault() {
+    std::lock_guard lock(FLock);
+    return FPortFault;
+}
+
+void TCommThread::SetPortFault(const QString& fault) {
+    std::lock_guard lock(FLock);
+    FPortFault = fault;
 }
 
 bool TCommThread::OpenPort() {

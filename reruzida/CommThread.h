@@ -91,6 +91,8 @@ public:
     // The longest reply takes this long on the line at 9600 baud, ten bits a byte.
     static constexpr uint32_t LongestReplyMs = (LongestReply * 10 * 1000 + 9599) / 9600;
     static constexpr uint32_t ExchangeLimitMs = LongestReplyMs + SilenceLimitMs;
+    // A port that does not open (missing, busy, held by another program) is tried this often.
+    static constexpr int PortRetryMs = 3000;
 
     TCommThread(QObject* owner, TRecvDataList& received,
                 std::shared_ptr<TUnitStateWriter> stateWriter);
@@ -105,6 +107,8 @@ public:
     void RequestRescan() { FRescan = true; }
     bool IsRunning();
     bool IsStopped();
+    // Why the port does not open, while it is tried again every PortRetryMs; empty once open.
+    QString PortFault();
 
 protected:
     void run() override { Execute(); }
@@ -113,6 +117,8 @@ private:
     void Execute();
     void Loop();
     bool OpenPort();
+    bool OpenPortUntilStopped();
+    void SetPortFault(const QString& fault);
     void SendNext();
     bool ReceiveStep();
     bool ReadReply(int waiting);
@@ -146,6 +152,7 @@ private:
     std::mutex FLock;
     bool FRunning = false;
     bool FStopped = false;
+    QString FPortFault;
     std::deque<TAppData> FQueue;
 
     std::atomic<bool> FRescan = false;

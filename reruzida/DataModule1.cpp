@@ -17,9 +17,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 QString DataPath;
 QString NetworkDataPath;
@@ -29,6 +33,14 @@ QString DataFolder() {
     // Before the start-up got as far as the data path, the program's folder is the data folder.
     return QFileInfo(DataPath.isEmpty() ? QCoreApplication::applicationFilePath() : DataPath)
         .absolutePath();
+}
+
+QString DataFolderFault() {
+    const QString folder = DataFolder();
+    if (::access(QFile::encodeName(folder).constData(), W_OK) == 0)
+        return {};
+    return "データフォルダー " + folder +
+           " に書き込めません: " + QString::fromLocal8Bit(std::strerror(errno));
 }
 
 void PackParadoxTable(TTable& table) {
@@ -87,6 +99,8 @@ TDM1::TDM1(QObject* parent) : QObject(parent), TComponent(nullptr) {
     ServerStart->OnConnect = [this](QTcpSocket* client) { ServerStartClientConnect(client); };
     ServerGazoset = new TRequestServer(
         [this](QTcpSocket* c, const QByteArray& r) { ServerGazosetClientRead(c, r); }, this);
+    // The image answer comes when the unit has answered; the asker waits 30 seconds for it.
+    ServerGazoset->KeepAfterRequestMs = 35000;
     ServerGazoDelete = new TRequestServer(
         [this](QTcpSocket* c, const QByteArray& r) { ServerGazoDeleteClientRead(c, r); }, this);
     ServerTanpa = new TRequestServer(
@@ -104,6 +118,8 @@ void TDM1::DataModuleCreate() {
     // map it to their mount of it; this program works on its own folder.
     NetworkDataPath = GetSharedDataPath(program.absolutePath(), "Zezoduzu") + program.fileName();
     DataPath = program.absoluteFilePath();
+    if (const QString fault = DataFolderFault(); !fault.isEmpty())
+        ErrorLog().WriteErrorLog(fault, Now());
     SetUpSession(DataFolder() + "/");
     PackEntranceState();
     Session().SQLHourGlass = false;
@@ -184,17 +200,18 @@ void TDM1::ServerStartClientConnect(QTcpSocket* client) {
 }
 
 void TDM1::ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request) {
-    RunLogged([&] { ReadImageRequest(request, client); });
+    RunRequestLogged(TRequestServer::ClientName(client),
+                     [&] { ReadImageRequest(request, client); });
 }
 
 // "DELETE" tells the asking PC that its removal was queued; a malformed request gets none.
 void TDM1::ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request) {
-    if (RunLogged([&] { DeleteUsersRequest(request); }))
+    if (RunRequestLogged(TRequestServer::ClientName(client), [&] { DeleteUsersRequest(request); }))
         client->write("DELETE");
 }
 
-void TDM1::ServerTanpaClientRead(QTcpSocket*, const QByteArray& request) {
-    RunLogged([&] { ResetTamperRequest(request); });
+void TDM1::ServerTanpaClientRead(QTcpSocket* client, const QByteArray& request) {
+    RunRequestLogged(TRequestServer::ClientName(client), [&] { ResetTamperRequest(request); });
 }
 
 void CloseDataSession() {

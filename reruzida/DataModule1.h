@@ -21,6 +21,10 @@ extern QString NetworkDataPath;
 // The data folder: DataPath's folder, without the closing "/".
 QString DataFolder();
 
+// Why nothing can be written in the data folder (read-only, no right to write); empty when
+// it can be.
+QString DataFolderFault();
+
 // Packs a table that is open exclusively; raises "排他モードで開けませんでした。" otherwise.
 void PackParadoxTable(TTable& table);
 

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,6 +70,11 @@ void TfrmMainMenu::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(CreateLedPanel());
+    lblAlerts = new QLabel(this);
+    lblAlerts->setStyleSheet("color: red");
+    lblAlerts->setWordWrap(true);
+    lblAlerts->hide();
+    layout->addWidget(lblAlerts);
     layout->addWidget(CreateLegend());
     layout->addWidget(CreateButtons());
     CreatePopupMenu();
@@ -169,6 +175,29 @@ void TfrmMainMenu::FormCreate() {
         CommCaption, [this](const TCopyData& request) { AppMessage(request); });
     FRequests->Start();
     OpenDriver();
+    auto* alertTimer = new QTimer(this);
+    connect(alertTimer, &QTimer::timeout, this, [this] { AlertTimerTick(); });
+    alertTimer->start(AlertIntervalMs);
+    ShowAlerts();
+}
+
+QString MonitorAlerts() {
+    QStringList alerts{DataFolderFault(), DrvPortFault(), PendingRecordStatus()};
+    alerts.removeAll(QString());
+    return alerts.join('\n');
+}
+
+void TfrmMainMenu::AlertTimerTick() {
+    RunLogged(RetryPendingRecords);
+    ShowAlerts();
+}
+
+void TfrmMainMenu::ShowAlerts() {
+    const QString alerts = MonitorAlerts();
+    lblAlerts->setText(alerts);
+    lblAlerts->setVisible(!alerts.isEmpty());
+    TrayIcon1->SetTipHelp(alerts.isEmpty() ? QString(CommCaption)
+                                           : QString(CommCaption) + "\n" + alerts);
 }
 
 void TfrmMainMenu::OpenDriver() {

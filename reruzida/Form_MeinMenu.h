@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QPushButton;
 class TALed;
@@ -21,6 +22,11 @@ struct TCopyData;
 // The tray menu's two programs, started from the program folder.
 inline constexpr char WorkingProgram[] = "Rudizaz.exe";
 inline constexpr char EntranceProgram[] = "Zezoduzu.exe";
+
+// What the operator must know of at once, one line each: a data folder that cannot be
+// written, a serial port that does not open, records that wait to be stored; empty when all
+// is well.
+QString MonitorAlerts();
 
 // The monitor window: one LED per unit, the tray icon and its menu. It takes the protocol
 // thread's messages and the other programs' requests; closing it only hides it.
@@ -37,6 +43,8 @@ public:
     QPushButton* btnF1;
     QPushButton* btnF2;
     QPushButton* btnF12;
+    // MonitorAlerts, shown in red while there are any.
+    QLabel* lblAlerts;
     TTrayIcon* TrayIcon1;
     QMenu* PopupMenu1;
     QAction* MenuWorking;
@@ -66,6 +74,10 @@ public:
     void CatchExcept(const QString& message);
     // Shows the window in front: the tray, or a second start of the program.
     void ShowMonitor();
+    // Every AlertIntervalMs: waiting records whose pause is over are tried again, and the
+    // alerts go to the window and the tray tip.
+    void AlertTimerTick();
+    static constexpr int AlertIntervalMs = 1000;
 
     // The dialogs while they are open.
     TfrmTimeAdust* TimeAdust() const { return FTimeAdust; }
@@ -90,6 +102,8 @@ private:
     void Terminate();
     void Restart();
     void StartFromFolder(const QString& exeName);
+
+    void ShowAlerts();
 
     TDrvSetup FDriverSetup;
     bool FCloseButton = false;

@@ -2,18 +2,70 @@
 
 #include "ErrorLog.h"
 
-#include "base/DateTime.h"
 #include "base/Text.h"
 
 #include <QTcpSocket>
 #include <QTimer>
+#include <malloc.h>
+#include <sys/resource.h>
 
 namespace {
 
 // How much of a refused request the error log quotes.
 constexpr int QuotedBytes = 40;
 
+int& AllClientCount() {
+    static int count = 0;
+    return count;
+}
+
+// The client's timers: the pause that ends a request, and the deadline of the connection.
+QTimer* PauseOf(QTcpSocket* client) {
+    return client->findChild<QTimer*>("pause", Qt::FindDirectChildrenOnly);
+}
+QTimer* DeadlineOf(QTcpSocket* client) {
+    return client->findChild<QTimer*>("deadline", Qt::FindDirectChildrenOnly);
+}
+
+QTimer* NewTimer(QTcpSocket* client, const char* name, int ms) {
+    auto* timer = new QTimer(client);
+    timer->setObjectName(name);
+    timer->setSingleShot(true);
+    timer->setInterval(ms);
+    return timer;
+}
+
 } // namespace
+
+int TRequestServer::AllClients() {
+    return AllClientCount();
+}
+
+QString TRequestServer::ClientName(const QTcpSocket* client) {
+    bool isV4 = false;
+    const quint32 v4 = client->peerAddress().toIPv4Address(&isV4);
+    return "TCP " + QString::number(client->localPort()) + " " +
+           (isV4 ? QHostAddress(v4) : client->peerAddress()).toString();
+}
+
+bool TRequestServer::Full(qintptr socketDescriptor) const {
+    rlimit limit{};
+    const bool nearLimit = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 &&
+                           limit.rlim_cur != RLIM_INFINITY &&
+                           rlim_t(socketDescriptor) + ReservedDescriptors >= limit.rlim_cur;
+    return nearLimit || FClients >= MaxClients || AllClientCount() >= MaxAllClients;
+}
+
+void TRequestServer::Taken(QTcpSocket* client) {
+    ++FClients;
+    ++AllClientCount();
+    connect(client, &QObject::destroyed, this, [this] {
+        --FClients;
+        // The memory a flood of clients took goes back to the system once they are gone.
+        if (--AllClientCount() == 0)
+            ::malloc_trim(0);
+    });
+}
 
 TRequestServer::TRequestServer(THandler onRead, QObject* parent)
     : QTcpServer(parent), FOnRead(std::move(onRead)) {
@@ -37,6 +89,11 @@ void TRequestServer::incomingConnection(qintptr socketDescriptor) {
         Refuse(client, "許可されていないアドレスからの接続を拒否しました");
         return;
     }
+    if (Full(socketDescriptor)) {
+        Refuse(client, "接続が多すぎるため拒否しました");
+        return;
+    }
+    Taken(client);
     addPendingConnection(client);
 }
 
@@ -44,10 +101,14 @@ void TRequestServer::ClientConnect() {
     while (QTcpSocket* client = nextPendingConnection()) {
         // What Qt holds for a client stays within one request.
         client->setReadBufferSize(MaxRequest + 1);
-        auto* pause = new QTimer(client);
-        pause->setSingleShot(true);
-        pause->setInterval(PauseMs);
+        QTimer* pause = NewTimer(client, "pause", PauseMs);
         connect(pause, &QTimer::timeout, client, [this, client] { Deliver(client); });
+        QTimer* deadline = NewTimer(client, "deadline", RequestTimeoutMs);
+        connect(deadline, &QTimer::timeout, client, [client] {
+            client->abort();
+            client->deleteLater();
+        });
+        deadline->start();
         connect(client, &QTcpSocket::readyRead, client, [this, client] { ClientRead(client); });
         connect(client, &QTcpSocket::disconnected, client, [this, client] {
             Deliver(client);
@@ -71,23 +132,24 @@ void TRequestServer::ClientRead(QTcpSocket* client) {
     client->setProperty("request", buffer);
     if (buffer.endsWith("\r\n"))
         Deliver(client);
-    else if (auto* pause = client->findChild<QTimer*>())
+    else if (QTimer* pause = PauseOf(client))
         pause->start();
 }
 
 void TRequestServer::Deliver(QTcpSocket* client) {
-    if (auto* pause = client->findChild<QTimer*>())
+    if (QTimer* pause = PauseOf(client))
         pause->stop();
     const QByteArray request = client->property("request").toByteArray();
     client->setProperty("request", QByteArray());
-    if (!request.isEmpty())
-        FOnRead(client, request);
+    if (request.isEmpty())
+        return;
+    if (QTimer* deadline = DeadlineOf(client))
+        deadline->start(KeepAfterRequestMs);
+    FOnRead(client, request);
 }
 
 void TRequestServer::Refuse(QTcpSocket* client, const QString& reason) {
-    ErrorLog().WriteErrorLog("TCP " + QString::number(serverPort()) + " " +
-                                 client->peerAddress().toString() + ": " + reason,
-                             Now());
+    LogRequestFault(ClientName(client), reason);
     client->abort();
     client->deleteLater();
 }

@@ -13,11 +13,22 @@ class QTcpSocket;
 // Only allowed clients are served; others, and a request longer than any the management
 // program sends, are cut off with a line in the error log. Socket errors only drop the
 // connection.
+//
+// What clients cost is bounded, so that no traffic can starve the program of descriptors
+// or memory: at most MaxClients connections per server and MaxAllClients in all (one beyond
+// is closed at once, as is one whose descriptor lies within ReservedDescriptors of the
+// process's limit, which keeps those for the program's own files); a connection that has
+// not completed its request within RequestTimeoutMs, or stays open longer than
+// KeepAfterRequestMs after its request, is closed.
 class TRequestServer : public QTcpServer {
 public:
     static constexpr int PauseMs = 300;
     // The longest request: a removal for all 32 units is about 500 bytes.
     static constexpr int MaxRequest = 4096;
+    static constexpr int MaxClients = 32;
+    static constexpr int MaxAllClients = 64;
+    static constexpr int ReservedDescriptors = 128;
+    static constexpr int RequestTimeoutMs = 5000;
 
     using THandler = std::function<void(QTcpSocket* client, const QByteArray& request)>;
 
@@ -28,6 +39,14 @@ public:
     TAllowedClients Allowed;
     // Runs for every client taken, as it connects.
     std::function<void(QTcpSocket* client)> OnConnect;
+    // How long a connection stays after a request, for an answer that comes later.
+    int KeepAfterRequestMs = RequestTimeoutMs;
+
+    // The connections served now, by this server and by all of them.
+    int Clients() const { return FClients; }
+    static int AllClients();
+    // "TCP <port> <address>" of a client, for the error log.
+    static QString ClientName(const QTcpSocket* client);
 
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
@@ -38,5 +57,9 @@ private:
     void Deliver(QTcpSocket* client);
     void Refuse(QTcpSocket* client, const QString& reason);
 
+    bool Full(qintptr socketDescriptor) const;
+    void Taken(QTcpSocket* client);
+
     THandler FOnRead;
+    int FClients = 0;
 };

@@ -111,7 +111,7 @@ bool HandleCopyData(int code, const QByteArray& payload) {
     if (found == handlers.end())
         return false;
     if (!payload.isEmpty())
-        RunLogged([&] { found->second(payload); });
+        RunRequestLogged("WM_COPYDATA " + QString::number(code), [&] { found->second(payload); });
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -145,11 +147,13 @@ bool TRsDrv::Open() {
     // One program at a time on the line: the exclusive flag keeps others from opening it,
     // the lock tells a second copy of ours even when it runs as root.
     if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        FSystemError = QString::fromLocal8Bit(std::strerror(errno));
         if (fd >= 0)
             ::close(fd);
         FLastError = "CreateFile Err..";
         return false;
     }
+    FSystemError.clear();
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     FHandle = fd;
     ApplySettings();

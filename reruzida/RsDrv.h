@@ -41,6 +41,9 @@ public:
     int InCount() const;
     bool Opened() const { return FHandle >= 0; }
     const QString& LastError() const { return FLastError; }
+    // The system's reason why the last open failed ("Device or resource busy"); empty after
+    // an open that worked.
+    const QString& SystemError() const { return FSystemError; }
 
 private:
     void Reopen();
@@ -55,4 +58,5 @@ private:
     int FParity = 0;
     uint32_t FFlags = 4177;
     QString FLastError;
+    QString FSystemError;
 };

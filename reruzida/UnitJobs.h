@@ -26,21 +26,26 @@ void RemoveUnitUser(int unit, const QString& code);
 void HandleRecord(const TRecvDataClass& record);
 
 // WM_RECV_DATA: takes one record with DrvReadData and handles it, after any record still
-// waiting for a retry. A log record that could not be stored stays waiting and is tried
-// again with the next record or tick (a couple of seconds later when another program holds
-// its table locked, for as long as the lock lasts); what fails for good goes to the error
-// log whole.
+// waiting for a retry. A log record that could not be stored stays waiting, in order, and is
+// tried again after a pause (a couple of seconds for another program's lock; growing up to a
+// minute for any other storage fault) for as long as the fault lasts; the fault gets one line
+// in the error log, and so does its end. What fails for good goes to the error log whole. A
+// record that a unit sends again after the program ended before acknowledging it (so that
+// the copy read back from the received-records file is stored) is not stored twice.
 void ProcessRecvData();
 // Puts a record behind the waiting ones and handles what it can.
 void HandleRecvData(const TRecvDataClass& record);
-// Handles the records still waiting for a retry.
+// Handles the records still waiting for a retry whose pause is over.
 void RetryPendingRecords();
 // Before the program ends: the records still waiting, received or held for a retry, are
-// handled once more; what fails then goes to the error log whole, but a locked month table
-// leaves the records to the next start, which reads them back from the received-records file.
+// handled once more; what fails then goes to the error log whole, but a storage fault leaves
+// the records to the next start, which reads them back from the received-records file.
 void HandleRemainingRecords();
 // Records waiting for a retry.
 int PendingRecordCount();
+// For the operator while a storage fault holds records back: how many wait and why; empty
+// when none does.
+QString PendingRecordStatus();
 void ForgetPendingRecords();
 
 // The periodic jobs (they raise on failure).

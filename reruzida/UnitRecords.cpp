@@ -15,6 +15,7 @@
 #include "db/Field.h"
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
+#include "odbc/ODBCCall.h"
 #include "odbc/ODBCDSet.h"
 #include "storage/Connection.h"
 #include "ui/WaitCursor.h"
@@ -26,13 +27,17 @@
 
 namespace {
 
-// A log record that cannot be stored is tried this many times before it goes to the log.
+// A log record that fails for another reason than storage is tried this many times before it
+// goes to the log.
 constexpr int MaxAttempts = 10;
 // A log row waits for another program's lock on the month table only LogLockWaitMs at a
 // time, and a record held by the lock is tried again RetryInterval later: the window thread
 // serves the screens and the requests meanwhile, and the record is on disk.
 constexpr std::chrono::milliseconds RetryInterval{2000};
 constexpr int LogLockWaitMs = 250;
+// The pauses between tries of a record held by any other storage fault.
+constexpr std::chrono::milliseconds FirstPause{1000};
+constexpr std::chrono::milliseconds LongestPause{60000};
 
 void SetLines(TStrings& sql, const QStringList& lines) {
     sql.Clear();
@@ -246,8 +251,10 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
 struct TPendingRecord {
     TRecvDataClass Record;
     int Attempts = 0;
-    // A record held by a lock is not tried again before this.
+    // The record is not tried again before this.
     std::chrono::steady_clock::time_point NextTry;
+    // The pause before the next try after a storage fault; it grows with each failed try.
+    std::chrono::milliseconds Pause{FirstPause};
 };
 
 std::deque<TPendingRecord>& PendingRecords() {
@@ -255,19 +262,87 @@ std::deque<TPendingRecord>& PendingRecords() {
     return records;
 }
 
+// What holds the waiting records back, for the operator: the fault's message, whether it
+// went to the error log, and how many records waited behind it.
+struct TStoreFault {
+    QString Reason;
+    bool Logged = false;
+    int Held = 0;
+};
+
+TStoreFault& StoreFault() {
+    static TStoreFault fault;
+    return fault;
+}
+
+// Records read back from the received-records file that no unit has sent again yet, by unit:
+// one the program took but had not acknowledged when it ended comes again from its unit.
+QList<TRecvDataClass>& UnmatchedReplays() {
+    static QList<TRecvDataClass> replays;
+    return replays;
+}
+
+// A record a unit sent again after the program ended between keeping and acknowledging it:
+// the copy read back from the file is the one stored.
+bool IsResentReplay(const TRecvDataClass& record) {
+    if (record.Replayed)
+        return false;
+    auto& replays = UnmatchedReplays();
+    for (qsizetype i = 0; i < replays.size(); ++i)
+        if (replays[i].UnitId == record.UnitId && replays[i].Command == record.Command &&
+            replays[i].Frame == record.Frame) {
+            replays.removeAt(i);
+            return true;
+        }
+    return false;
+}
+
 void LogRecordError(const Exception& e, const TRecvDataClass& record, const QString& note = {}) {
     ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(record) + note, Now());
 }
 
+// A failure the data files or the database gave: it lasts only as long as its cause (a full
+// disk, a read-only or damaged file, a lock), so the record waits for it.
+bool IsStorageFault(const Exception& e) {
+    return dynamic_cast<const EDatabaseError*>(&e) || dynamic_cast<const EODBCError*>(&e);
+}
+
+// The oldest waiting record could not be stored: the operator learns it once per fault.
+void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
+    TStoreFault& fault = StoreFault();
+    fault.Held = std::max(fault.Held, int(PendingRecords().size()));
+    if (fault.Reason == e.Message())
+        return;
+    fault.Reason = e.Message();
+    // Another program's lock is part of the day's work: it is shown, not logged.
+    if (locked)
+        return;
+    fault.Logged = true;
+    LogRecordError(e, record,
+                   " / 記録" + QString::number(PendingRecords().size()) +
+                       "件を保存できるまで保留します");
+}
+
+// The fault has cleared and nothing waits any more.
+void EndStoreFault() {
+    TStoreFault& fault = StoreFault();
+    if (fault.Logged)
+        ErrorLog().WriteErrorLog(
+            "保留していた記録" + QString::number(fault.Held) + "件を保存しました", Now());
+    fault = TStoreFault();
+}
+
 enum class TPendingOutcome {
     Done,            // stored, or logged for good
-    Retry,           // stays first and is tried again with the next record or tick
+    Retry,           // stays first and is tried again when its pause is over
     KeptForNextStart // the program ends: the received-records file keeps it and those behind it
 };
 
-// One try of the oldest waiting record. A log record meets a lock as long as another program
-// holds it, so that failure is not counted: the record is on disk and waits for it, tried
-// again only after RetryInterval so that the window thread is seldom held meanwhile.
+// One try of the oldest waiting record. A log record that meets a storage fault is the only
+// copy there is: it stays first, however long the fault lasts, and is tried again after a
+// pause that grows up to LongestPause (RetryInterval for a lock, which another program lets go
+// soon), so the window thread is seldom held meanwhile. Other failures of a log record are
+// tried MaxAttempts times, those of other records once.
 TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
     const TRecvDataClass& record = pending.Record;
     const bool log = record.Command == "LRA";
@@ -279,8 +354,13 @@ TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
         return TPendingOutcome::Done;
     } catch (const Exception& e) {
         const auto* sql = dynamic_cast<const ESqlError*>(&e);
-        if (log && sql && sql->Locked()) {
-            pending.NextTry = std::chrono::steady_clock::now() + RetryInterval;
+        const bool locked = sql && sql->Locked();
+        if (log && IsStorageFault(e)) {
+            NoteStoreFault(e, record, locked);
+            const auto now = std::chrono::steady_clock::now();
+            pending.NextTry = now + (locked ? RetryInterval : pending.Pause);
+            if (!locked)
+                pending.Pause = std::min(pending.Pause * 2, LongestPause);
             if (!lastTry)
                 return TPendingOutcome::Retry;
             LogRecordError(e, record,
@@ -296,9 +376,8 @@ TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
 }
 
 // Handles the waiting records in order. A log record that could not be stored stays first and
-// holds the others back; any other failure, a log record out of attempts, and any failure on
-// the last try but a lock goes to the log. A lock on the last try leaves the records to the
-// next start, which reads them back from the file.
+// holds the others back (TryPendingRecord). On the last try a storage fault leaves the records
+// to the next start, which reads them back from the file.
 void DrainPendingRecords(bool lastTry = false) {
     auto& pending = PendingRecords();
     if (!lastTry && !pending.empty() && std::chrono::steady_clock::now() < pending.front().NextTry)
@@ -310,11 +389,26 @@ void DrainPendingRecords(bool lastTry = false) {
             return;
         if (outcome == TPendingOutcome::KeptForNextStart) {
             pending.clear();
+            StoreFault() = TStoreFault();
             return;
         }
         DrvRecordDone(next.Record);
         pending.pop_front();
     }
+    if (!StoreFault().Reason.isEmpty())
+        EndStoreFault();
+}
+
+// Puts a record read from the driver behind the waiting ones; a unit's second copy of a record
+// read back from the file is only marked done.
+void Enqueue(const TRecvDataClass& record) {
+    if (IsResentReplay(record)) {
+        DrvRecordDone(record);
+        return;
+    }
+    if (record.Replayed)
+        UnmatchedReplays().append(record);
+    PendingRecords().push_back({.Record = record});
 }
 
 } // namespace
@@ -432,7 +526,7 @@ void ProcessRecvData() {
 }
 
 void HandleRecvData(const TRecvDataClass& record) {
-    PendingRecords().push_back({.Record = record});
+    Enqueue(record);
     DrainPendingRecords();
 }
 
@@ -442,7 +536,7 @@ void RetryPendingRecords() {
 void HandleRemainingRecords() {
     TRecvDataClass record;
     while (DrvReadData(record))
-        PendingRecords().push_back({.Record = record});
+        Enqueue(record);
     DrainPendingRecords(true);
 }
 
@@ -450,6 +544,15 @@ int PendingRecordCount() {
     return int(PendingRecords().size());
 }
 
+QString PendingRecordStatus() {
+    if (PendingRecords().empty() || StoreFault().Reason.isEmpty())
+        return {};
+    return "未保存の記録 " + QString::number(PendingRecords().size()) +
+           "件: " + StoreFault().Reason;
+}
+
 void ForgetPendingRecords() {
     PendingRecords().clear();
+    UnmatchedReplays().clear();
+    StoreFault() = TStoreFault();
 }

@@ -2,11 +2,15 @@
 
 #include "SqlError.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +25,57 @@ qint64 TimeOf(const QString& folder) {
     if (::stat(QFile::encodeName(folder).constData(), &st) != 0)
         return -1;
     return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+[[noreturn]] void RaiseFileError(const QString& what, int error) {
+    throw ESqlError(what + ": " + QString::fromLocal8Bit(std::strerror(error)),
+                    error == EACCES || error == EPERM || error == EROFS ? SQLITE_READONLY
+                                                                        : SQLITE_IOERR);
+}
+
+bool IsFile(const QString& folder, const dirent& entry) {
+    if (entry.d_type == DT_REG)
+        return true;
+    if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK)
+        return false;
+    struct stat st;
+    const QByteArray path = QFile::encodeName(folder + "/") + entry.d_name;
+    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The names of the folder's files; raises when the folder cannot be read to its end, since an
+// empty or half list would make every table look missing.
+QStringList FilesOf(const QString& folder) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        RaiseFileError("cannot list the folder " + folder, errno);
+    QStringList files;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsFile(folder, *entry))
+            files << QFile::decodeName(entry->d_name);
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0)
+        RaiseFileError("cannot list the folder " + folder, error);
+    return files;
+}
+
+// Makes the file, which must not exist yet, and gives its inode.
+ino_t CreateNewFile(const QString& file, const QString& table) {
+    const int fd =
+        ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            throw ESqlError(QString("table %1 already exists").arg(table), SQLITE_ERROR);
+        RaiseFileError("cannot create the file of table " + table, errno);
+    }
+    struct stat st;
+    const int statResult = ::fstat(fd, &st);
+    ::close(fd);
+    return statResult == 0 ? st.st_ino : 0;
 }
 
 QString Quoted(const QString& text, QChar quote) {
@@ -72,12 +127,12 @@ void TableLease::Release() {
 TableFolder::TableFolder(sqlite3* db, const QString& folder) : FDb(db), FFolder(folder) {}
 
 void TableFolder::Relist(qint64 time) {
-    FListedAt = time;
+    const QStringList files = FilesOf(FFolder);
     FFiles.clear();
-    const QStringList files = QDir(FFolder).entryList({"*"}, QDir::Files);
     for (const QString& f : files)
         if (f.endsWith(".DB", Qt::CaseInsensitive))
             FFiles.insert(f.left(f.size() - 3).toUpper(), f);
+    FListedAt = time;
 }
 
 QString TableFolder::Lookup(const QString& key, qint64 time) {
@@ -152,10 +207,19 @@ TableLease TableFolder::Create(const QString& table) {
     const QString key = table.toUpper();
     if (FAttached.contains(key))
         Detach(key); // its file was deleted since
-    Attach(key, NewFileOf(table));
+    // Made here and only here, so an undo knows the file is its own.
+    const QString file = NewFileOf(table);
+    const ino_t made = CreateNewFile(file, table);
+    FListedAt = -1;
+    try {
+        Attach(key, file);
+    } catch (...) {
+        RemoveIfSame(file, made);
+        throw;
+    }
+    FAttached[key].Made = made;
     FAttached[key].Users = 1;
     FAttached[key].LastUse = ++FUseCounter;
-    FListedAt = -1;
     return TableLease(this, {key});
 }
 
@@ -176,12 +240,19 @@ void TableFolder::Remove(const QString& table) {
 }
 
 void TableFolder::Discard(const QString& table) {
-    const QString key = table.toUpper();
-    const QString file = FAttached.contains(key) ? FAttached.value(key).File : NewFileOf(table);
-    if (FAttached.contains(key))
-        Detach(key);
-    QFile::remove(file);
+    const auto it = FAttached.constFind(table.toUpper());
+    if (it == FAttached.cend())
+        return;
+    const Attached made = *it;
+    Detach(it.key());
+    if (made.Made != 0)
+        RemoveIfSame(made.File, made.Made);
     FListedAt = -1;
+}
+
+void TableFolder::RemoveIfSame(const QString& file, ino_t inode) {
+    if (InodeOf(file) == inode)
+        QFile::remove(file);
 }
 
 bool TableFolder::IsGone(const Attached& a) {

@@ -47,16 +47,19 @@ public:
     QString NewFileOf(const QString& table) const;
     // Attaches the files of those names that are tables of the folder.
     TableLease Use(const QStringList& names);
-    // Makes the file of a new table and attaches it; raises when the table exists.
+    // Makes the file of a new table and attaches it; raises when the table or its file
+    // exists, or the folder cannot be listed.
     TableLease Create(const QString& table);
     // The schema a table is attached under; empty when it is not attached.
     QString SchemaOf(const QString& table) const;
     // Detaches the table and deletes its file; raises when a statement still uses it.
     void Remove(const QString& table);
-    // Detaches a table made by Create and deletes its file whatever uses it: the undoing of a
-    // CREATE TABLE that did not run.
+    // Detaches a table made by Create and deletes the file that Create made, whatever uses
+    // it: the undoing of a CREATE TABLE that did not run. A file Create did not make (another
+    // program's, or one put in its place since) is never deleted.
     void Discard(const QString& table);
-    // The tables of the folder, as their file names give them (without ".DB").
+    // The tables of the folder, as their file names give them (without ".DB"). Raises when
+    // the folder cannot be listed: no list is not an empty folder.
     QStringList TableNames();
 
 private:
@@ -65,6 +68,7 @@ private:
         QString Schema;
         QString File;
         ino_t Inode = 0;
+        ino_t Made = 0; // the inode of the file Create made, else 0
         int Users = 0;
         quint64 LastUse = 0;
     };
@@ -78,6 +82,7 @@ private:
     // The file of an upper-cased table name at the folder time `time`, or empty.
     QString Lookup(const QString& key, qint64 time);
     void Release(const QStringList& keys);
+    static void RemoveIfSame(const QString& file, ino_t inode);
 
     static constexpr qint64 NotRead = -2; // a folder time not read yet
 

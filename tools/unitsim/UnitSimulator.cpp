@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -42,6 +43,11 @@ bool TUnitSimulator::OpenPty() {
         ::tcsetattr(FSlaveKeeper, TCSANOW, &tio);
     }
     return true;
+}
+
+void TUnitSimulator::PcClosedLine() {
+    if (FSlaveKeeper >= 0)
+        ::ioctl(FSlaveKeeper, TIOCNXCL);
 }
 
 bool TUnitSimulator::OpenDevice(const QString& path) {

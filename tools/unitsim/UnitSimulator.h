@@ -55,6 +55,10 @@ public:
     const QString& LastError() const { return FLastError; }
     void Start();
     void Stop();
+    // The PC's program ended without closing the line (killed). A real port's last close
+    // ends the program's exclusive hold on it; a pseudo-terminal's other side, held open
+    // here, keeps it, so this ends it as that close would.
+    void PcClosedLine();
 
     // Events at a unit; each queues its log record with the unit's clock.
     void AddLogRecord(int unit, int operation, int result, const QString& code);

@@ -1,0 +1,412 @@
+// Every record a unit was acknowledged for ends in its month table exactly once, whatever fails
+// meanwhile, and the operator can see what waits and why.
+#include "DataSideFixture.h"
+
+#include "reruzida/AllowedClients.h"
+#include "reruzida/CommDriver.h"
+#include "reruzida/Form_MeinMenu.h"
+#include "reruzida/RequestServer.h"
+#include "reruzida/TrayIcon.h"
+#include "reruzida/UnitStateTable.h"
+#include "tests/e2e/CommProcess.h"
+#include "tests/reruzida/SerialLine.h"
+#include "tools/unitsim/UnitSimulator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QTcpSocket>
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const QByteArray Stamp = "261231235959"; // 2026/12/31 23:59:59
+constexpr char December[] = "ENTRANCE_LOG2026_12";
+
+// Takes every descriptor the process has left, as a flood of connections does, until it goes.
+class TDescriptorsTaken {
+public:
+    TDescriptorsTaken() {
+        ::getrlimit(RLIMIT_NOFILE, &FSaved);
+        rlimit low = FSaved;
+        low.rlim_cur = std::min<rlim_t>(FSaved.rlim_cur, 1024);
+        ::setrlimit(RLIMIT_NOFILE, &low);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            FTaken.push_back(fd);
+    }
+    ~TDescriptorsTaken() {
+        for (const int fd : FTaken)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &FSaved);
+    }
+    TDescriptorsTaken(const TDescriptorsTaken&) = delete;
+    TDescriptorsTaken& operator=(const TDescriptorsTaken&) = delete;
+
+private:
+    rlimit FSaved{};
+    std::vector<int> FTaken;
+};
+
+// The data side on a data folder of its own small file system where the test may mount one
+// (as root): a disk can fill up and a folder turn read-only under it.
+class RecordSafety : public DataSideTest {
+protected:
+    bool Mounted = false;
+
+    void SetUp() override {
+        Mounted = ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(Temp.Path()).constData(),
+                                              "tmpfs", 0, "size=4m") == 0;
+        DataSideTest::SetUp();
+    }
+    void TearDown() override {
+        SetReadOnly(false);
+        DataSideTest::TearDown();
+        if (Mounted)
+            ::umount2(QFile::encodeName(Temp.Path()).constData(), MNT_DETACH);
+    }
+
+    // Fills the file system up; the file goes again at the end of the test or with Free.
+    void Fill() {
+        QFile filler(Temp.File("filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(64 * 1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        // What is left of the last block.
+        while (filler.write("x", 1) == 1 && filler.flush()) {
+        }
+    }
+    void Free() { QFile::remove(Temp.File("filler")); }
+    // No file can be made in the folder: immutable, which binds root too, or without the
+    // right to write for another user.
+    void SetReadOnly(bool readOnly) {
+        const QByteArray path = QFile::encodeName(Temp.Path());
+        if (::geteuid() != 0) {
+            ::chmod(path.constData(), readOnly ? 0555 : 0755);
+            return;
+        }
+        const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        int flags = 0;
+        ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
+        flags = readOnly ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        ::close(fd);
+    }
+
+    QStringList Codes(const QString& table = December) {
+        return TableRows("SELECT 個人コード FROM " + table + " ORDER BY autoNum");
+    }
+    void Receive(const QString& code, const QByteArray& stamp = Stamp) {
+        HandleRecvData(Record(2, "LRA", Log(stamp, code, "11", "01")));
+    }
+    // Handles the waiting records until none waits; a retry comes once its pause is over.
+    bool StoreWaiting(int ms = 20000) {
+        return WaitFor(
+            [] {
+                RetryPendingRecords();
+                return PendingRecordCount() == 0;
+            },
+            ms);
+    }
+    int LinesWith(const QString& text) const { return int(ErrorLog().Lines().filter(text).size()); }
+};
+
+// With its descriptors used up the program cannot list its folder. That is no reason to take
+// the month's table for missing: the rows stored before stay, and the record waits until it
+// can be stored beside them.
+TEST_F(RecordSafety, AFolderThatCannotBeListedLosesNoTable) {
+    Tables("CREATE TABLE ENTRANCE_LOG2026_10 (autoNum INTEGER PRIMARY KEY, 個人コード TEXT, "
+           "操作種別 INTEGER, 操作日時 REAL, エラー種別 INTEGER, 認証機ID INTEGER)");
+    Tables("INSERT INTO ENTRANCE_LOG2026_10 (個人コード) VALUES ('stored')");
+    {
+        const TDescriptorsTaken taken;
+        Receive("late", "261031120000");
+    }
+    EXPECT_EQ(PendingRecordCount(), 1);
+    ASSERT_TRUE(StoreWaiting());
+    EXPECT_EQ(Codes("ENTRANCE_LOG2026_10"), (QStringList{"stored", "late"}));
+}
+
+// A month table that is no database is never emptied, overwritten or deleted: its records
+// wait, and the fault is in the error log once, until the table is mended.
+TEST_F(RecordSafety, AnUnreadableMonthTableIsLeftAsItIsAndItsRecordsWait) {
+    const QString file = Temp.File(QString(December) + ".DB");
+    const QByteArray damaged(8192, '\x5a');
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(damaged);
+    }
+    Receive("0001");
+    Receive("0002");
+    // Tries at 0, 1 and 3 seconds.
+    WaitFor(
+        [] {
+            RetryPendingRecords();
+            return false;
+        },
+        3500);
+    EXPECT_EQ(PendingRecordCount(), 2);
+    EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
+        << ErrorLog().Lines().join('\n').toStdString();
+    QFile in(file);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), damaged);
+    in.close();
+    EXPECT_TRUE(PendingRecordStatus().contains("未保存の記録 2件"));
+    EXPECT_TRUE(MonitorAlerts().contains(PendingRecordStatus()));
+
+    // The operator puts a good table back.
+    QFile::remove(file);
+    ASSERT_TRUE(StoreWaiting());
+    EXPECT_EQ(Codes(), (QStringList{"0001", "0002"}));
+    EXPECT_EQ(LinesWith("保留していた記録2件を保存しました"), 1);
+    EXPECT_TRUE(MonitorAlerts().isEmpty());
+}
+
+// A full disk holds the records back as long as it lasts; every record is stored once
+// afterwards, in the order the units sent them, and the fault and its end have a line each in
+// the error log, which the full disk does not wipe.
+TEST_F(RecordSafety, AFullDiskLosesNoRecord) {
+    if (!Mounted)
+        GTEST_SKIP() << "needs a file system of its own (root)";
+    Receive("0000");
+    ASSERT_EQ(Codes(), QStringList{"0000"});
+    Fill();
+    QStringList codes{"0000"};
+    for (int i = 1; i <= 20; ++i) {
+        codes << QString("%1").arg(i, 4, 10, QChar('0'));
+        Receive(codes.last());
+    }
+    EXPECT_EQ(PendingRecordCount(), 20);
+    EXPECT_TRUE(MonitorAlerts().contains("未保存の記録 20件"));
+    WaitFor(
+        [] {
+            RetryPendingRecords();
+            return false;
+        },
+        3500);
+    Free();
+    ASSERT_TRUE(StoreWaiting());
+    EXPECT_EQ(Codes(), codes);
+    EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
+        << ErrorLog().Lines().join('\n').toStdString();
+    EXPECT_EQ(LinesWith("保留していた記録20件を保存しました"), 1);
+    TErrorLog reread(ErrorLog().FileName());
+    reread.LoadErrorLog();
+    EXPECT_EQ(reread.Lines(), ErrorLog().Lines());
+}
+
+// The same for a data folder that turns read-only while the program runs; the monitor says
+// that the folder cannot be written and that records wait.
+TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
+    Receive("0000");
+    SetReadOnly(true);
+    EXPECT_FALSE(DataFolderFault().isEmpty());
+    QStringList codes{"0000"};
+    for (int i = 1; i <= 5; ++i) {
+        codes << QString("%1").arg(i, 4, 10, QChar('0'));
+        Receive(codes.last());
+    }
+    EXPECT_EQ(PendingRecordCount(), 5);
+    EXPECT_TRUE(MonitorAlerts().contains(DataFolderFault()));
+    EXPECT_TRUE(MonitorAlerts().contains("未保存の記録 5件"));
+    WaitFor(
+        [] {
+            RetryPendingRecords();
+            return false;
+        },
+        3500);
+    SetReadOnly(false);
+    ASSERT_TRUE(StoreWaiting());
+    EXPECT_EQ(Codes(), codes);
+    EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
+        << ErrorLog().Lines().join('\n').toStdString();
+    EXPECT_EQ(LinesWith("保留していた記録5件を保存しました"), 1);
+    EXPECT_TRUE(MonitorAlerts().isEmpty());
+}
+
+// A data folder that is read-only at the start is in the error log at once.
+TEST_F(RecordSafety, AReadOnlyFolderAtTheStartIsReported) {
+    SetReadOnly(true);
+    try {
+        DM1->DataModuleCreate();
+    } catch (const Exception&) {
+        // Where the start-up stops does not matter here.
+    }
+    SetReadOnly(false);
+    EXPECT_EQ(LinesWith("に書き込めません"), 1) << ErrorLog().Lines().join('\n').toStdString();
+}
+
+// The program ended after keeping a record but before its ACK left: the unit hands the same
+// record over again, and the copy read back from the file is the one stored.
+TEST_F(RecordSafety, ARecordSentAgainAfterItsReplayIsStoredOnce) {
+    TRecvDataClass replayed = Record(2, "LRA", Log(Stamp, "0001", "11", "01"));
+    replayed.Replayed = true;
+    HandleRecvData(replayed);
+    HandleRecvData(Record(2, "LRA", Log(Stamp, "0001", "11", "01")));
+    // A later record of the same second from another unit is another event.
+    HandleRecvData(Record(3, "LRA", Log(Stamp, "0001", "11", "01")));
+    EXPECT_EQ(TableRows("SELECT 認証機ID FROM " + QString(December) + " ORDER BY autoNum"),
+              (QStringList{"2", "3"}));
+}
+
+// A port that does not open is in the error log and the monitor window, and is tried again
+// until it opens.
+TEST_F(RecordSafety, APortThatDoesNotOpenIsReportedAndTriedAgain) {
+    TUnitSimulator sim{1};
+    ASSERT_TRUE(sim.OpenPty());
+    sim.Start();
+    UsePort(2, sim.SlavePath());
+    // Another program holds the line.
+    const int holder = ::open(QFile::encodeName(sim.SlavePath()).constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    SetSendCommand({});
+    {
+        TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+        ASSERT_TRUE(WaitFor([] { return !DrvPortFault().isEmpty(); }));
+        ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains(DrvPortFault()); }));
+        EXPECT_TRUE(form.TrayIcon1->TipHelp().contains("COM2"));
+        ASSERT_TRUE(WaitFor([&] { return LinesWith("COM2") == 1; }));
+        ::close(holder);
+        ASSERT_TRUE(WaitFor([] { return UnitPresent[1].load(); }));
+        EXPECT_TRUE(DrvPortFault().isEmpty());
+        ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->isHidden(); }));
+        EXPECT_EQ(LinesWith("を開きました"), 1);
+    }
+    sim.Stop();
+}
+
+// Bad requests from outside never push the lines about records out of the error log: the
+// refusals of one client are summed up, and all of them keep a small part of the log.
+TEST_F(RecordSafety, RequestNoiseLeavesTheRecordLinesInTheErrorLog) {
+    for (int i = 0; i < 5; ++i)
+        ErrorLog().WriteErrorLog("record line " + QString::number(i), Now());
+    const quint16 port = DM1->ServerTanpa->serverPort();
+    // From one client again and again, then from many: every address of 127.0.0.0/8 is the
+    // machine itself, so each is another client that may send.
+    const auto send = [&](const QString& from) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->bind(QHostAddress(from));
+        socket->connectToHost(QHostAddress(from), port);
+        socket->write("x");
+        socket->disconnectFromHost();
+        return socket;
+    };
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    const auto handled = [&] {
+        for (const auto& socket : sockets)
+            if (socket->state() != QAbstractSocket::UnconnectedState)
+                return false;
+        return DM1->ServerTanpa->Clients() == 0;
+    };
+    const auto flood = [&](const std::function<QString(int)>& from) {
+        for (int i = 0; i < 20; ++i)
+            sockets.push_back(send(from(i)));
+        return WaitFor(handled);
+    };
+    for (int round = 0; round < 3; ++round)
+        ASSERT_TRUE(flood([](int) { return QString("127.0.0.1"); }));
+    EXPECT_EQ(ErrorLog().Lines().filter(" 127.0.0.1: ").size(), 1);
+    for (int round = 0; round < 3; ++round)
+        ASSERT_TRUE(flood([round](int i) {
+            return "127.0." + QString::number(round + 1) + "." + QString::number(i + 1);
+        }));
+    const QStringList lines = ErrorLog().Lines();
+    EXPECT_EQ(lines.filter("record line").size(), 5) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter(TErrorLog::RequestMark).size(), TErrorLog::MaxRequestLines);
+}
+
+// The machine's own addresses are served whatever the list allows: here two more addresses of
+// the loopback device, in a network of the test's own.
+TEST_F(RecordSafety, TheMachinesOwnAddressesAreAlwaysAllowed) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs a network of its own (root)";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNET) != 0 ||
+            std::system("ip link set lo up && ip addr add 10.55.0.1/32 dev lo && "
+                        "ip addr add 10.66.0.1/32 dev lo") != 0)
+            ::_exit(2);
+        const TAllowedClients allowed(TAllowedClients::Parse("10.77.0.2"));
+        const bool right = allowed.Allows(QHostAddress("10.55.0.1")) &&
+                           allowed.Allows(QHostAddress("::ffff:10.66.0.1")) &&
+                           allowed.Allows(QHostAddress("10.77.0.2")) &&
+                           !allowed.Allows(QHostAddress("10.55.0.2"));
+        ::_exit(right ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "no network of its own";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The program with few descriptors to spare, and idle connections to every request port far
+// beyond them: no row stored before is lost, the units' records are stored, the idle
+// connections are closed within seconds, and then a request is answered again.
+TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
+    TempFolder data;
+    CreateDataFolder(data.Path());
+    TUnitSimulator sim{1};
+    ASSERT_TRUE(sim.OpenPty());
+    sim.Start();
+    UsePort(1, sim.SlavePath());
+    sim.AddLogRecord(1, 11, 1, "before");
+    QProcess program;
+    program.setChildProcessModifier([] {
+        rlimit few{256, 256};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+    });
+    ASSERT_TRUE(StartCommProgram(program, data.Path(), 120000));
+    const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
+    const auto codes = [&] {
+        try {
+            return Rows(*SqlConnection::OpenFolder(data.Path()),
+                        "SELECT 個人コード FROM " + table + " ORDER BY autoNum");
+        } catch (const Exception&) {
+            return QStringList();
+        }
+    };
+    ASSERT_TRUE(WaitFor([&] { return codes() == QStringList{"before"}; }, 120000));
+
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (const quint16 port : {PORT_START, PORT_GAZOSET, PORT_GAZODELETE, PORT_TANPA})
+        for (int i = 0; i < 100; ++i) {
+            idle.push_back(std::make_unique<QTcpSocket>());
+            idle.back()->connectToHost(QHostAddress::LocalHost, port);
+        }
+    sim.AddLogRecord(1, 21, 1, "during");
+    EXPECT_TRUE(WaitFor([&] { return codes() == QStringList{"before", "during"}; }, 120000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return std::all_of(idle.begin(), idle.end(), [](const auto& socket) {
+                return socket->state() == QAbstractSocket::UnconnectedState;
+            });
+        },
+        120000));
+    QTcpSocket ask;
+    ask.connectToHost(QHostAddress::LocalHost, PORT_START);
+    EXPECT_TRUE(WaitFor([&] { return ask.bytesAvailable() > 0; }, 120000));
+    EXPECT_TRUE(ask.readAll().endsWith("Reruzida"));
+    SendCopyData(CommCaption, CD_TERMINATE, "RecordSafety", {});
+    if (!program.waitForFinished(60000))
+        program.kill();
+    sim.Stop();
+}
+
+} // namespace
