@@ -71,7 +71,9 @@ void TfrmMainMenu::CreateControls() {
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(CreateLedPanel());
     lblAlerts = new QLabel(this);
-    lblAlerts->setStyleSheet("color: red");
+    QPalette alertColours = lblAlerts->palette();
+    alertColours.setColor(QPalette::WindowText, Qt::red);
+    lblAlerts->setPalette(alertColours);
     lblAlerts->setWordWrap(true);
     lblAlerts->hide();
     layout->addWidget(lblAlerts);

@@ -263,7 +263,7 @@ std::deque<TPendingRecord>& PendingRecords() {
 }
 
 // What holds the waiting records back, for the operator: the fault's message, whether it
-// went to the error log, and how many records waited behind it.
+// went to the error log, and how many records were handled since it began.
 struct TStoreFault {
     QString Reason;
     bool Logged = false;
@@ -310,7 +310,6 @@ bool IsStorageFault(const Exception& e) {
 // The oldest waiting record could not be stored: the operator learns it once per fault.
 void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
     TStoreFault& fault = StoreFault();
-    fault.Held = std::max(fault.Held, int(PendingRecords().size()));
     if (fault.Reason == e.Message())
         return;
     fault.Reason = e.Message();
@@ -394,6 +393,8 @@ void DrainPendingRecords(bool lastTry = false) {
         }
         DrvRecordDone(next.Record);
         pending.pop_front();
+        if (!StoreFault().Reason.isEmpty())
+            ++StoreFault().Held;
     }
     if (!StoreFault().Reason.isEmpty())
         EndStoreFault();

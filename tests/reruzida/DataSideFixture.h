@@ -83,6 +83,8 @@ protected:
         Create.reset();
         DM1 = nullptr;
         Module.reset();
+        // The folder goes with the test.
+        DataPath.clear();
         for (auto& present : UnitPresent)
             present = false;
     }
