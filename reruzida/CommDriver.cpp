@@ -66,3 +66,7 @@ void DrvRecordDone(const TRecvDataClass& record) {
 QString DrvPortFault() {
     return Driver().Thread ? Driver().Thread->PortFault() : QString();
 }
+
+QString DrvJournalFault() {
+    return Driver().Received.Fault();
+}

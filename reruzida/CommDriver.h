@@ -45,3 +45,5 @@ void DrvRecordDone(const TRecvDataClass& record);
 // Why the serial port does not open while the thread tries it again; empty when it is open
 // or no thread runs.
 QString DrvPortFault();
+// Why received records cannot be kept (so the units keep them); empty when they can.
+QString DrvJournalFault();

@@ -54,6 +54,7 @@ int TRecvDataList::Open(const QString& fileName) {
         return 0;
     FJournalFile = fileName;
     FJournal.reset();
+    FFault.clear();
     if (fileName.isEmpty())
         return 0;
     FJournal = std::make_unique<TRecvJournal>(fileName);
@@ -64,10 +65,24 @@ int TRecvDataList::Open(const QString& fileName) {
 
 bool TRecvDataList::Push(TRecvDataClass record) {
     std::lock_guard lock(FLock);
-    if (FJournal && !FJournal->Append(record))
+    if (FJournal && !FJournal->Append(record)) {
+        const QString fault = "受信記録ファイルに書き込めないため、認証機の記録を受け取れません: " +
+                              FJournal->ErrorString();
+        if (FFault.isEmpty())
+            LogFromThread(fault);
+        FFault = fault;
         return false;
+    }
+    if (!FFault.isEmpty())
+        LogFromThread("受信記録ファイルに再び書き込めるようになりました");
+    FFault.clear();
     FRecords.push_back(record);
     return true;
+}
+
+QString TRecvDataList::Fault() {
+    std::lock_guard lock(FLock);
+    return FFault;
 }
 
 void TRecvDataList::Done(const TRecvDataClass& record) {

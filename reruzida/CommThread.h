@@ -50,8 +50,11 @@ public:
     // file still holds from an earlier run are put first and counted. Naming the same file
     // again does nothing.
     int Open(const QString& fileName);
-    // False when the record could not be kept: it must not be acknowledged.
+    // False when the record could not be kept: it must not be acknowledged. The first failure
+    // and the first success after failures go to the error log.
     bool Push(TRecvDataClass record);
+    // Why records cannot be kept now; empty when they can.
+    QString Fault();
     // Takes the oldest record; false when there is none.
     bool Pop(TRecvDataClass& record);
     // The window has handled the record: the file no longer needs it.
@@ -62,6 +65,7 @@ private:
     std::deque<TRecvDataClass> FRecords;
     QString FJournalFile;
     std::unique_ptr<TRecvJournal> FJournal;
+    QString FFault;
 };
 
 // The protocol thread: scans the line for units, polls them in turn, sends the queued

@@ -5,7 +5,6 @@
 #include "base/Process.h"
 #include "entrance/UnitShare.h"
 #include "reruzida/ALed.h"
-#include "ui/Application.h"
 #include "reruzida/ConfirmBox.h"
 #include "reruzida/DataModule1.h"
 #include "reruzida/DialogSetComm.h"
@@ -18,6 +17,7 @@
 #include "reruzida/TrayIcon.h"
 #include "reruzida/UnitJobs.h"
 #include "reruzida/UnitStateTable.h"
+#include "ui/Application.h"
 #include "ui/CopyData.h"
 #include "ui/Font.h"
 #include "ui/WaitCursor.h"
@@ -184,7 +184,7 @@ void TfrmMainMenu::FormCreate() {
 }
 
 QString MonitorAlerts() {
-    QStringList alerts{DataFolderFault(), DrvPortFault(), PendingRecordStatus()};
+    QStringList alerts{DataFolderFault(), DrvPortFault(), DrvJournalFault(), PendingRecordStatus()};
     alerts.removeAll(QString());
     return alerts.join('\n');
 }

@@ -24,8 +24,8 @@ inline constexpr char WorkingProgram[] = "Rudizaz.exe";
 inline constexpr char EntranceProgram[] = "Zezoduzu.exe";
 
 // What the operator must know of at once, one line each: a data folder that cannot be
-// written, a serial port that does not open, records that wait to be stored; empty when all
-// is well.
+// written, a serial port that does not open, records that cannot be taken from the units,
+// records that wait to be stored; empty when all is well.
 QString MonitorAlerts();
 
 // The monitor window: one LED per unit, the tray icon and its menu. It takes the protocol

@@ -1,6 +1,8 @@
 #include "RecvJournal.h"
 
 #include <QtEndian>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <unistd.h>
 
@@ -89,8 +91,10 @@ QList<TRecvDataClass> TRecvJournal::Replay() {
 
 bool TRecvJournal::Append(TRecvDataClass& record) {
     std::lock_guard lock(FLock);
-    if (!FFile.isOpen() && !FFile.open(QIODevice::ReadWrite | QIODevice::Append))
+    if (!FFile.isOpen() && !FFile.open(QIODevice::ReadWrite | QIODevice::Append)) {
+        FError = FFile.errorString();
         return false;
+    }
     const QByteArray frame = record.Frame.left(TRecvDataClass::MaxFrame);
     QByteArray entry(1, RecordTag);
     AppendNumber(entry, FLastNumber + 1);
@@ -125,6 +129,9 @@ void TRecvJournal::Done(quint32 number) {
 bool TRecvJournal::Write(const QByteArray& entry) {
     const qint64 start = FFile.size();
     if (FFile.write(entry) != entry.size() || !FFile.flush() || ::fdatasync(FFile.handle()) != 0) {
+        FError = FFile.error() != QFileDevice::NoError
+                     ? FFile.errorString()
+                     : QString::fromLocal8Bit(std::strerror(errno));
         // A half-written entry would hide every entry after it.
         FFile.resize(start);
         FFile.seek(start);

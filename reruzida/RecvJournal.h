@@ -37,6 +37,8 @@ public:
     bool Append(TRecvDataClass& record);
     // Marks the record done (synced); number 0 (a record not from the file) does nothing.
     void Done(quint32 number);
+    // Why the last Append failed.
+    QString ErrorString() const { return FError; }
 
 private:
     bool Write(const QByteArray& entry);
@@ -45,4 +47,5 @@ private:
     QFile FFile;
     quint32 FLastNumber = 0;
     std::set<quint32> FWaiting;
+    QString FError;
 };

@@ -105,8 +105,13 @@ protected:
         ::close(fd);
     }
 
+    // The codes of the table's rows; none while it is missing.
     QStringList Codes(const QString& table = December) {
-        return TableRows("SELECT 個人コード FROM " + table + " ORDER BY autoNum");
+        try {
+            return TableRows("SELECT 個人コード FROM " + table + " ORDER BY autoNum");
+        } catch (const Exception&) {
+            return {};
+        }
     }
     void Receive(const QString& code, const QByteArray& stamp = Stamp) {
         HandleRecvData(Record(2, "LRA", Log(stamp, code, "11", "01")));
@@ -236,6 +241,32 @@ TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
         << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_EQ(LinesWith("保留していた記録5件を保存しました"), 1);
     EXPECT_TRUE(MonitorAlerts().isEmpty());
+}
+
+// While the received-records file cannot be written, the units keep their records, and the
+// operator is told; once the disk has room they are taken and stored.
+TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
+    if (!Mounted)
+        GTEST_SKIP() << "needs a file system of its own (root)";
+    SetSendCommand({});
+    TUnitSimulator sim{1};
+    ASSERT_TRUE(sim.OpenPty());
+    sim.Start();
+    UsePort(2, sim.SlavePath());
+    TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
+                                Temp.File(ReceivedRecordsFile)});
+    ASSERT_TRUE(WaitFor([] { return UnitPresent[1].load(); }));
+    Fill();
+    sim.AddLogRecord(1, 11, 1, "kept");
+    ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains("受信記録ファイル"); }));
+    EXPECT_EQ(sim.PendingRecords(1), 1);
+    EXPECT_TRUE(WaitFor([&] { return LinesWith("受信記録ファイルに書き込めない") == 1; }));
+    Free();
+    const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
+    ASSERT_TRUE(WaitFor([&] { return Codes(table) == QStringList{"kept"}; }));
+    EXPECT_EQ(sim.PendingRecords(1), 0);
+    EXPECT_TRUE(WaitFor([&] { return form.lblAlerts->isHidden(); }));
+    sim.Stop();
 }
 
 // A data folder that is read-only at the start is in the error log at once.
