@@ -37,11 +37,11 @@ int UnitOf(const QString& text) {
     return StrToInt(text.trimmed());
 }
 
-// A code the frames cannot carry is refused here, with a line in the error log.
+// A code the frames cannot carry is refused here, with a request line in the error log.
 bool CodeFits(const QString& code) {
     if (CP932Length(code) <= CodeFieldSize)
         return true;
-    ErrorLog().WriteErrorLog("個人コードが8バイトを超えています: " + code, Now());
+    ErrorLog().WriteRequestLog("個人コードが8バイトを超えています: " + code, Now());
     return false;
 }
 
