@@ -71,7 +71,12 @@ TmdiMainMenu::TmdiMainMenu() {
     FCopyDataServer->Start();
 }
 
-TmdiMainMenu::~TmdiMainMenu() = default;
+TmdiMainMenu::~TmdiMainMenu() {
+    // The open screens are deleted with the window's children, after its own parts: what they
+    // call into the window when they go (the menu given back) must not run then.
+    for (TForm* screen : findChildren<TForm*>())
+        QObject::disconnect(screen, nullptr, this, nullptr);
+}
 
 void TmdiMainMenu::CreateControls() {
     auto* central = new QWidget(this);

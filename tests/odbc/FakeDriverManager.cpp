@@ -85,7 +85,12 @@ bool IsCharType(SQLSMALLINT type) {
            type == SQL_NUMERIC || type == SQL_DECIMAL || type == SQL_BIGINT;
 }
 
-// Writes an indicator: the library's row buffers place them at any byte.
+// Reads and writes an indicator: the library's buffers place them at any byte.
+SQLLEN Indicator(const SQLLEN* ind) {
+    SQLLEN value;
+    memcpy(&value, ind, sizeof value);
+    return value;
+}
 void SetIndicator(SQLLEN* ind, SQLLEN value) {
     memcpy(ind, &value, sizeof value);
 }
@@ -195,14 +200,15 @@ void RecordParams(Stmt& st) {
     Fake.ParamSizes.clear();
     for (auto& [number, p] : st.Params) {
         Fake.ParamSizes.push_back(p.Size);
-        if (p.Ind && *p.Ind == SQL_NULL_DATA)
+        const SQLLEN ind = p.Ind ? Indicator(p.Ind) : SQL_NTS;
+        if (ind == SQL_NULL_DATA)
             Fake.Params.push_back("NULL");
-        else if (p.Ind && *p.Ind <= SQL_LEN_DATA_AT_EXEC_OFFSET)
+        else if (p.Ind && ind <= SQL_LEN_DATA_AT_EXEC_OFFSET)
             Fake.Params.push_back("<data at exec>");
-        else if (p.CType == SQL_C_CHAR && (!p.Ind || *p.Ind == SQL_NTS))
+        else if (p.CType == SQL_C_CHAR && ind == SQL_NTS)
             Fake.Params.push_back(static_cast<char*>(p.Value));
         else
-            Fake.Params.push_back(std::string(static_cast<char*>(p.Value), size_t(*p.Ind)));
+            Fake.Params.push_back(std::string(static_cast<char*>(p.Value), size_t(ind)));
     }
 }
 
@@ -214,7 +220,7 @@ SQLRETURN Run(SQLHSTMT stmt, const std::string& call) {
     RecordParams(st);
     st.NeedData.clear();
     for (auto& [number, p] : st.Params)
-        if (p.Ind && *p.Ind <= SQL_LEN_DATA_AT_EXEC_OFFSET)
+        if (p.Ind && Indicator(p.Ind) <= SQL_LEN_DATA_AT_EXEC_OFFSET)
             st.NeedData.push_back(number);
     st.HasResult = IsSelect(Fake.LastSQL);
     st.Start = 0;
