@@ -368,54 +368,81 @@ TEST_F(Odbc, AnOpenResultLetsOthersWrite) {
     EXPECT_EQ(SQLFetch(St), SQL_NO_DATA);
 }
 
+// Two odbc_lock_writer programs inserting into the table 書込 at once.
+struct OdbcWriters : Odbc {
+    // Starts both, lets them go together once both are connected, and waits for them; every
+    // insert must succeed. Returns their reports (longest wait, failures), joined.
+    QString RaceTwoWriters(int rows) {
+        QProcess writers[2];
+        for (int w = 0; w < 2; ++w) {
+            writers[w].setReadChannel(QProcess::StandardError);
+            writers[w].start(QCoreApplication::applicationDirPath() + "/odbc_lock_writer",
+                             {"DSN=ZorarareVUZU", QString::number(w + 1), QString::number(rows)});
+        }
+        // Both are connected before either starts: a slow start is no head start.
+        for (QProcess& w : writers) {
+            while (!w.canReadLine() && w.waitForReadyRead(120000)) {
+            }
+            EXPECT_EQ(w.readLine().trimmed(), "ready");
+        }
+        for (QProcess& w : writers) {
+            w.write("go\n");
+            w.waitForBytesWritten();
+        }
+        QStringList results;
+        for (QProcess& w : writers) {
+            EXPECT_TRUE(w.waitForFinished(120000));
+            const QString out = QString::fromUtf8(w.readAllStandardOutput()).trimmed();
+            EXPECT_EQ(out.section(' ', 1, 1), "0") << "failed inserts: " << out.toStdString();
+            results << out;
+        }
+        return results.join(" / ");
+    }
+    // The longest run of one writer's rows while the other still had rows to come.
+    int LongestRunWhileBothWrite(int rows) {
+        MustExec("SELECT 書き手 FROM 書込 ORDER BY 番号");
+        QList<int> order;
+        SQLSMALLINT writer = 0;
+        SQLLEN ind = 0;
+        SQLBindCol(St, 1, SQL_C_SSHORT, &writer, 0, &ind);
+        while (SQLFetch(St) == SQL_SUCCESS)
+            order << writer;
+        SQLFreeStmt(St, SQL_UNBIND);
+        EXPECT_EQ(order.size(), 2 * rows);
+        const qsizetype bothWrite = qMin(order.lastIndexOf(1), order.lastIndexOf(2));
+        int longest = 0, run = 0;
+        for (qsizetype i = 0; i < bothWrite; ++i) {
+            run = i > 0 && order[i] == order[i - 1] ? run + 1 : 1;
+            longest = qMax(longest, run);
+        }
+        return longest;
+    }
+};
+
 // Two programs inserting row by row into one database file take turns at the lock: none of
-// their inserts fails, and neither runs far ahead while the other waits. (The full-size run,
-// with the longest wait, is odbcdriver_benchmark.)
-TEST_F(Odbc, TwoWritingProgramsTakeTurns) {
+// their inserts fails, and neither runs far ahead while the other waits. Starving the other
+// writer shows in every race, while a writer merely descheduled on a loaded machine shows in
+// one now and then: so the turns must be seen in one of three races. (The full-size run, with
+// the longest wait, is odbcdriver_benchmark.)
+TEST_F(OdbcWriters, TwoWritingProgramsTakeTurns) {
     Connect();
     MustExec("CREATE TABLE 書込 (番号 INTEGER PRIMARY KEY AUTOINCREMENT, 書き手 SHORT, n LONG)");
     constexpr int Rows = 100;
-    QProcess writers[2];
-    for (int w = 0; w < 2; ++w) {
-        writers[w].start(QCoreApplication::applicationDirPath() + "/odbc_lock_writer",
-                         {"DSN=ZorarareVUZU", QString::number(w + 1), QString::number(Rows)});
-        ASSERT_TRUE(writers[w].waitForStarted());
+    constexpr int Races = 3;
+    QStringList seen;
+    for (int race = 0; race < Races; ++race) {
+        MustExec("DELETE FROM 書込");
+        const QString results = RaceTwoWriters(Rows);
+        if (HasFailure())
+            return;
+        const int longest = LongestRunWhileBothWrite(Rows);
+        if (longest < Rows / 2)
+            return;
+        seen << QString("run of %1 rows; longest waits (ms) and failures: %2")
+                    .arg(longest)
+                    .arg(results);
     }
-    // Both are connected before either starts: a slow start is no head start.
-    for (QProcess& w : writers) {
-        w.setReadChannel(QProcess::StandardError);
-        while (!w.canReadLine())
-            ASSERT_TRUE(w.waitForReadyRead(120000));
-        ASSERT_EQ(w.readLine().trimmed(), "ready");
-    }
-    for (QProcess& w : writers) {
-        w.write("go\n");
-        w.waitForBytesWritten();
-    }
-    QStringList results;
-    for (QProcess& w : writers) {
-        ASSERT_TRUE(w.waitForFinished(120000));
-        const QStringList out = QString::fromUtf8(w.readAllStandardOutput()).split(' ');
-        results << out.join(' ').trimmed();
-        EXPECT_EQ(out.value(1), "0") << "failed inserts: " << out.join(' ').toStdString();
-    }
-    // The longest run of one writer's rows while the other still had rows to come.
-    MustExec("SELECT 書き手 FROM 書込 ORDER BY 番号");
-    QList<int> order;
-    SQLSMALLINT writer = 0;
-    SQLLEN ind = 0;
-    SQLBindCol(St, 1, SQL_C_SSHORT, &writer, 0, &ind);
-    while (SQLFetch(St) == SQL_SUCCESS)
-        order << writer;
-    ASSERT_EQ(order.size(), 2 * Rows);
-    const qsizetype bothWrite = qMin(order.lastIndexOf(1), order.lastIndexOf(2));
-    int longest = 0, run = 0;
-    for (qsizetype i = 0; i < bothWrite; ++i) {
-        run = i > 0 && order[i] == order[i - 1] ? run + 1 : 1;
-        longest = qMax(longest, run);
-    }
-    EXPECT_LT(longest, Rows / 2) << "longest waits (ms) and failures: "
-                                 << results.join(" / ").toStdString();
+    ADD_FAILURE() << "one writer ran ahead in every race:\n" << seen.join('\n').toStdString();
 }
 
 // A client reaches only the connected files and does not change how they are stored, however
