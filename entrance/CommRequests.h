@@ -28,6 +28,10 @@ inline constexpr char CommCaption[] = "認証機コミュニケーション";
 inline constexpr char EntranceCaption[] = "入退室管理システム";
 inline constexpr char WorkingCaption[] = "勤怠管理システム";
 
+// The rows of M_使用認証機 in use: those marked 削除 are removals that wait for their unit to
+// confirm them, and no list shows them.
+inline constexpr char UnitRowInUse[] = "((削除 Is Null) Or (削除=False))";
+
 // A person code, a comma and a unit ID in decimal: "1234567,3".
 QString CodeUnitLine(const QString& code, int unit);
 // The items of comma-separated text: commas and blanks separate, double quotes group. A

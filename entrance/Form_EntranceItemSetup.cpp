@@ -168,6 +168,13 @@ void TfrmEntranceItemSetup::btnDeleteClick() {
                    MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
         return;
     QCoreApplication::processEvents();
+    // The unit may come back at its ID with its persons enrolled: their removal must be with
+    // the communication program first.
+    if (!RequestUnitRemoval(id.trimmed().toInt())) {
+        ShowMessage("認証機コミュニケーションと接続できませんでした。\r"
+                    "認証機を削除できませんでした。");
+        return;
+    }
     try {
         DeleteUnit(id.trimmed().toInt());
     } catch (const Exception& e) {
@@ -176,8 +183,9 @@ void TfrmEntranceItemSetup::btnDeleteClick() {
     RefreshUnitGrid();
 }
 
-// The unit's room and person rows go first, in one committed transaction; only then the unit
-// row, so that no new unit taking the same ID inherits rows of the old one.
+// The unit's room rows go and its person rows are marked 削除 first, in one committed
+// transaction; only then the unit row, so that no new unit taking the same ID inherits rows of
+// the old one. The marked rows stay until the unit, when found again, confirms each removal.
 void TfrmEntranceItemSetup::DeleteUnit(int unitID) {
     const QString where = "WHERE 認証機ID=" + QString::number(unitID);
     TDatabase* db1 = DM1->DB1;
@@ -185,9 +193,10 @@ void TfrmEntranceItemSetup::DeleteUnit(int unitID) {
         db1->Open();
     db1->StartTransaction();
     try {
-        for (const char* table : {"M_認証機グループ", "M_使用認証機"}) {
+        for (const QString& statement : {QString("DELETE 認証機ID FROM M_認証機グループ"),
+                                         QString("UPDATE M_使用認証機 SET 削除=True")}) {
             sqlEntsub.Close();
-            sqlEntsub.SQL().Assign(QStringList{QString("DELETE 認証機ID FROM ") + table, where});
+            sqlEntsub.SQL().Assign(QStringList{statement, where});
             sqlEntsub.ExecSQL();
         }
         db1->Commit();

@@ -102,9 +102,7 @@ int TfrmEntranceUser::EditUnitsForUser(const QString& Code, const QString& Name)
 }
 
 void TfrmEntranceUser::LoadUnitGrid() {
-    QList<int> used;
-    for (const TUnitRowState& row : UnitRowsOf(Ed_Code->text()))
-        used << row.ID;
+    const QList<int> used = UsedUnitsOf(Ed_Code->text());
     for (int r = 1; r < EntGrid->RowCount(); ++r)
         EntGrid->SetCells(ColUse, r, used.contains(EntGrid->Cells(ColID, r).toInt()) ? "1" : "0");
 }
@@ -147,17 +145,19 @@ void TfrmEntranceUser::btnOKClick() {
         return;
     }
     const QString code = Ed_Code->text();
-    const TUnitStorePlan plan = PlanUnitStore(Ticks(), UnitRowsOf(code));
-    ApplyUnitInserts(code, plan);
-    // A registered unit keeps its row until its removal is on its way, so the person is never
-    // left enrolled on a unit without a trace to retry from.
+    const TUnitStorePlan plan = PlanUnitStore(Ticks(), UsedUnitsOf(code));
+    InsertUnitRows(code, plan.Insert);
+    // An unticked unit may hold the person even while its row says unregistered (an image on
+    // its way, or one read again from another unit): every such unit is asked, and its row is
+    // marked only once the communication program took the request, and kept until the unit
+    // confirms.
     if (!plan.Remove.isEmpty()) {
         if (!SendCommRequest(CD_DELETE_USERS, RemovalRequestText(code, plan.Remove))) {
             ShowMessage("認証機コミュニケーションと接続できませんでした。\r"
                         "認証機の使用を解除できませんでした。");
             return;
         }
-        DeleteUnitRows(code, plan.Remove);
+        MarkUnitRowsRemoving(code, plan.Remove);
     }
     SetModalResult(mrOk);
 }

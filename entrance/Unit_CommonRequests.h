@@ -8,7 +8,8 @@
 // "認証機コミュニケーション"; with another PC's data over TCP to RemotePCName on the
 // request's port, the text sent as soon as the connection opens. A request without a port
 // (stop, restart) always goes the local way. Each sender tells whether the request was
-// handed over, so a caller can refuse what depends on it.
+// handed over, so a caller can refuse what depends on it; over TCP a removal is handed over
+// only once the communication program answered "DELETE", which it does once it kept it.
 
 // The port of a request code; 0 for a code that has none.
 quint16 RequestPort(int code);
@@ -18,7 +19,11 @@ QByteArray LocalRequestPayload(const QString& text);
 // Sends one request; true once it was handed over to the communication program.
 bool SendCommRequest(int code, const QString& text);
 
-// Asks for the removal of the person from every unit the person is registered on and not yet
-// marked for removal, one CodeUnitLine per unit in unit order. True when the request was
-// handed over, or when there was nothing to remove.
+// Asks for the removal of the person from every unit of the person's rows in use, one
+// CodeUnitLine per unit in unit order: a unit may hold the person whatever its row says of
+// the registration. True when the request was handed over, or when there was nothing to
+// remove.
 bool RequestUserRemoval(const QString& code);
+// Asks for the removal of every person of the unit's rows in use from the unit. True when
+// the request was handed over, or when there was nothing to remove.
+bool RequestUnitRemoval(int unit);

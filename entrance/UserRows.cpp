@@ -1,5 +1,6 @@
 #include "UserRows.h"
 
+#include "CommRequests.h"
 #include "DataModule1.h"
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
@@ -25,16 +26,6 @@ bool HasRow(const QStringList& lines, const QString& code) {
 
 void Exec(const QStringList& lines, const QString& code) {
     TCodeQuery q(lines, code);
-    q.Query.ExecSQL();
-}
-
-// With `withFingerRows` the person's finger-code rows of the unit go too.
-void DeleteUnitRow(const QString& code, int unit, bool withFingerRows) {
-    QStringList lines{"DELETE FROM M_使用認証機", "WHERE (個人コード=:code) AND (認証機ID=:unit)"};
-    if (!withFingerRows)
-        lines << "and ( (指コード Is Null) Or (指コード=0) )";
-    TCodeQuery q(lines, code);
-    q.Query.ParamByName("unit").SetAsInteger(unit);
     q.Query.ExecSQL();
 }
 
@@ -80,9 +71,10 @@ void DeleteTotalsRow(const QString& code) {
 bool DeleteUserRows(const QString& code) {
     try {
         InTransaction([&] {
-            for (const char* table : {"M_個人情報", "M_勤務表合計", "M_勤務表", "M_使用認証機"})
+            for (const char* table : {"M_個人情報", "M_勤務表合計", "M_勤務表"})
                 Exec({"DELETE 個人コード", QString("FROM ") + table, "WHERE 個人コード=:code"},
                      code);
+            Exec({"UPDATE M_使用認証機 SET 削除=True", "WHERE 個人コード=:code"}, code);
         });
         return true;
     } catch (const std::exception&) {
@@ -91,43 +83,49 @@ bool DeleteUserRows(const QString& code) {
 }
 
 void RenameUnitRows(const QString& oldCode, const QString& newCode) {
-    TCodeQuery q({"UPDATE M_使用認証機 SET 個人コード=:newcode", "WHERE 個人コード=:code"},
+    TCodeQuery q({"UPDATE M_使用認証機 SET 個人コード=:newcode", "WHERE (個人コード=:code)",
+                  QString("AND ") + UnitRowInUse},
                  oldCode);
     q.Query.ParamByName("newcode").SetAsString(newCode);
     q.Query.ExecSQL();
 }
 
-QList<TUnitRowState> UnitRowsOf(const QString& code) {
-    TCodeQuery q({"SELECT 認証機ID,登録,削除", "FROM M_使用認証機", "WHERE (個人コード=:code)",
-                  "and ( (指コード Is Null) Or (指コード=0) )", "ORDER BY 認証機ID"},
+QList<int> UsedUnitsOf(const QString& code) {
+    TCodeQuery q({"SELECT 認証機ID", "FROM M_使用認証機", "WHERE (個人コード=:code)",
+                  "and ( (指コード Is Null) Or (指コード=0) )", QString("AND ") + UnitRowInUse,
+                  "ORDER BY 認証機ID"},
                  code);
-    QList<TUnitRowState> rows;
+    QList<int> units;
     for (q.Query.Open(); !q.Query.Eof(); q.Query.Next())
-        rows << TUnitRowState{q.Query.FieldByName("認証機ID")->AsInteger(),
-                              q.Query.FieldByName("登録")->AsBoolean(),
-                              q.Query.FieldByName("削除")->AsBoolean()};
-    return rows;
+        units << q.Query.FieldByName("認証機ID")->AsInteger();
+    return units;
 }
 
-void ApplyUnitInserts(const QString& code, const TUnitStorePlan& plan) {
+namespace {
+
+// Runs the statement once for each unit, bound as :unit, in one transaction.
+void ExecForUnits(const QStringList& lines, const QString& code, const QList<int>& units) {
     InTransaction([&] {
-        for (int unit : plan.Insert) {
-            TCodeQuery q({"INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,登録不可)",
-                          "VALUES (:code,:unit,False,False,False)"},
-                         code);
+        for (int unit : units) {
+            TCodeQuery q(lines, code);
             q.Query.ParamByName("unit").SetAsInteger(unit);
             q.Query.ExecSQL();
         }
-        for (int unit : plan.Delete)
-            DeleteUnitRow(code, unit, false);
     });
 }
 
-void DeleteUnitRows(const QString& code, const QList<int>& units) {
-    InTransaction([&] {
-        for (int unit : units)
-            DeleteUnitRow(code, unit, true);
-    });
+} // namespace
+
+void InsertUnitRows(const QString& code, const QList<int>& units) {
+    ExecForUnits({"INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,登録不可)",
+                  "VALUES (:code,:unit,False,False,False)"},
+                 code, units);
+}
+
+void MarkUnitRowsRemoving(const QString& code, const QList<int>& units) {
+    ExecForUnits(
+        {"UPDATE M_使用認証機 SET 削除=True", "WHERE (個人コード=:code) AND (認証機ID=:unit)"},
+        code, units);
 }
 
 namespace {

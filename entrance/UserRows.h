@@ -18,18 +18,19 @@ bool CodeExistsInTotals(const QString& code);
 bool HasAuthImage(const QString& code);
 // The leftover attendance total of a code that is given to a person.
 void DeleteTotalsRow(const QString& code);
-// The person's rows in M_個人情報, M_勤務表合計, M_勤務表 and M_使用認証機, in one transaction;
-// false, rolled back, when that fails.
+// The person's rows in M_個人情報, M_勤務表合計 and M_勤務表 deleted, and every row of the
+// person in M_使用認証機 marked 削除, in one transaction; false, rolled back, when that fails.
+// The marked rows stay until each unit confirms the removal.
 bool DeleteUserRows(const QString& code);
-// Moves the person's unit rows to a new code.
+// Moves the person's unit rows in use to a new code; the removals waiting keep the old one.
 void RenameUnitRows(const QString& oldCode, const QString& newCode);
 
-// The person's units (finger-code rows left out), in 認証機ID order.
-QList<TUnitRowState> UnitRowsOf(const QString& code);
-// Inserts the plan's new rows and deletes the rows that need no removal request.
-void ApplyUnitInserts(const QString& code, const TUnitStorePlan& plan);
-// Deletes the person's rows of these units, finger-code rows included, in one transaction.
-void DeleteUnitRows(const QString& code, const QList<int>& units);
+// The units of the person's rows in use (finger-code rows left out), in 認証機ID order.
+QList<int> UsedUnitsOf(const QString& code);
+// Inserts a row for each unit, unregistered, in one transaction.
+void InsertUnitRows(const QString& code, const QList<int>& units);
+// Marks the person's rows of these units 削除, finger-code rows included, in one transaction.
+void MarkUnitRowsRemoving(const QString& code, const QList<int>& units);
 
 // The columns of M_個人情報 that the person screen shows and stores; 0 (-1 for the sex) stands
 // for an empty column.

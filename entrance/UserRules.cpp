@@ -120,17 +120,11 @@ TSaveCheck CheckSaveUser(const TSaveInput& in) {
     return {};
 }
 
-TUnitStorePlan PlanUnitStore(const QList<TUnitTick>& ticks, const QList<TUnitRowState>& rows) {
+TUnitStorePlan PlanUnitStore(const QList<TUnitTick>& ticks, const QList<int>& used) {
     TUnitStorePlan plan;
-    for (const TUnitTick& tick : ticks) {
-        const auto row = std::find_if(rows.begin(), rows.end(),
-                                      [&](const TUnitRowState& r) { return r.ID == tick.ID; });
-        const bool exists = row != rows.end();
-        if (tick.Used && !exists)
-            plan.Insert << tick.ID;
-        else if (!tick.Used && exists)
-            (row->Registered && !row->Removing ? plan.Remove : plan.Delete) << tick.ID;
-    }
+    for (const TUnitTick& tick : ticks)
+        if (tick.Used != used.contains(tick.ID))
+            (tick.Used ? plan.Insert : plan.Remove) << tick.ID;
     return plan;
 }
 

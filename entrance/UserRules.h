@@ -68,23 +68,18 @@ struct TSaveInput {
 };
 TSaveCheck CheckSaveUser(const TSaveInput& input);
 
-// One unit of the units dialog and the person's row for it, if any.
+// One unit of the units dialog.
 struct TUnitTick {
     int ID = 0;
     bool Used = false;
 };
-struct TUnitRowState {
-    int ID = 0;
-    bool Registered = false; // 登録
-    bool Removing = false;   // 削除
-};
-// Rows to insert, rows to delete at once, and rows whose removal from the unit must be
-// handed to the communication program before they are deleted; each in grid order.
+// Rows to insert, and units whose removal from the unit is handed to the communication
+// program before their rows are marked 削除; each in grid order. `used` are the units of the
+// person's rows in use.
 struct TUnitStorePlan {
     QList<int> Insert;
-    QList<int> Delete;
     QList<int> Remove;
 };
-TUnitStorePlan PlanUnitStore(const QList<TUnitTick>& ticks, const QList<TUnitRowState>& rows);
+TUnitStorePlan PlanUnitStore(const QList<TUnitTick>& ticks, const QList<int>& used);
 // One "code,unit" line per unit, each ended by CR LF.
 QString RemovalRequestText(const QString& code, const QList<int>& units);

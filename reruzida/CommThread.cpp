@@ -389,6 +389,7 @@ void TCommThread::ScanFound(int unit) {
         LogSwallowed("entranceState");
     }
     QueueCommand({unit, "USR", "1"});
+    PostMessage(FOwner, WM_UNIT_FOUND, WPARAM(unit), 0);
 }
 
 int TCommThread::NextPresentUnit(int current) {

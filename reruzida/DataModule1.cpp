@@ -204,7 +204,8 @@ void TDM1::ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request
                      [&] { ReadImageRequest(request, client); });
 }
 
-// "DELETE" tells the asking PC that its removal was queued; a malformed request gets none.
+// "DELETE" tells the asking PC that its removals are kept; a malformed request, or one that
+// could not be kept, gets none.
 void TDM1::ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request) {
     if (RunRequestLogged(TRequestServer::ClientName(client), [&] { DeleteUsersRequest(request); }))
         client->write("DELETE");

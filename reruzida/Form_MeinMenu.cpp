@@ -238,6 +238,11 @@ bool TfrmMainMenu::event(QEvent* event) {
     case WM_TICK_EXPIRE:
         ProcessTick(message->Msg);
         break;
+    case WM_UNIT_FOUND:
+        // Without the data side (a monitor on its own) there is nothing kept to send.
+        if (DM1)
+            RunLogged([unit = int(message->WParam)] { SendPendingRemovals(unit); });
+        break;
     default:
         break;
     }

@@ -51,7 +51,8 @@ bool IsValidUnit(int unit) {
     return IsUnitId(unit) && UnitPresent[unit].load();
 }
 
-void DeleteUsersRequest(const QByteArray& payload) {
+void ForEachRemovalLine(const QByteArray& payload,
+                        const std::function<void(int unit, const QString& code)>& act) {
     for (const QString& line : PayloadText(payload).split('\n')) {
         if (line.trimmed().isEmpty())
             continue;
@@ -59,9 +60,16 @@ void DeleteUsersRequest(const QByteArray& payload) {
         if (items.size() < 2)
             throw EConvertError("List index out of bounds (1): " + line.trimmed());
         const int unit = UnitOf(items[1]);
-        if (IsValidUnit(unit) && CodeFits(items[0]))
-            AddPendingRemoval(unit, items[0]);
+        // A unit away now gets the removal when it is found again.
+        if (IsUnitId(unit) && CodeFits(items[0]))
+            act(unit, items[0]);
     }
+}
+
+void DeleteUsersRequest(const QByteArray& payload) {
+    ForEachRemovalLine(payload, KeepRemoval);
+    // Kept is what the request asks for; a failure to queue is left to the next expiry tick.
+    RunLogged([] { SendPendingRemovals(); });
 }
 
 void ReadImageRequest(const QByteArray& payload, QTcpSocket* client) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QTcpSocket;
 
@@ -16,7 +17,13 @@ bool IsValidUnit(int unit);
 // came (CP932, a closing zero byte allowed) and raises on a malformed line; what it queued
 // before that line stays queued.
 
-// CD_DELETE_USERS: RDR for every CodeUnitLine whose unit is valid.
+// The lines of a removal request in order: `act` for each CodeUnitLine whose unit ID is 1 to
+// 32 and whose code fits a frame; raises at a malformed line.
+void ForEachRemovalLine(const QByteArray& payload,
+                        const std::function<void(int unit, const QString& code)>& act);
+// CD_DELETE_USERS: every CodeUnitLine with a unit ID from 1 to 32 is kept as a removal
+// (KeepRemoval), then the removals of the present units are sent. Returns once every line is
+// kept.
 void DeleteUsersRequest(const QByteArray& payload);
 // CD_READ_IMAGE: RRR when the line has exactly two items and a valid unit. A TCP client
 // that asked is remembered for the answer to that person on that unit.

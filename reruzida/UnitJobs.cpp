@@ -17,7 +17,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <deque>
 
 namespace {
 
@@ -33,10 +33,21 @@ TSendCommand& Sender() {
 // The person whose image was sent last, so the next tick starts after them.
 QString LastRegistrationCode;
 
-// Removals sent and not yet confirmed, oldest first, each (unit, code) once.
-std::vector<std::pair<int, QString>>& PendingRemovals() {
-    static std::vector<std::pair<int, QString>> removals;
+// Removals sent and not yet answered, oldest first, each (unit, code) once; only an answer
+// without the code needs them. No more can be on their way than the send queue holds.
+std::deque<std::pair<int, QString>>& RemovalsSent() {
+    static std::deque<std::pair<int, QString>> removals;
     return removals;
+}
+
+void SendRemoval(int unit, const QString& code) {
+    if (!SendCommand(unit, "RDR", code))
+        return;
+    auto& sent = RemovalsSent();
+    std::erase(sent, std::pair(unit, code));
+    sent.emplace_back(unit, code);
+    if (int(sent.size()) > TCommThread::MaxQueue)
+        sent.pop_front();
 }
 
 void SetLines(TStrings& sql, const QStringList& lines) {
@@ -144,7 +155,8 @@ void SendPendingRegistrations() {
                            "Count(M_使用認証機.認証機ID) AS 未登録認証機数",
                            "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
                            "M_使用認証機.個人コード",
-                           "WHERE (M_使用認証機.登録=False AND M_使用認証機.登録不可=False) AND (" +
+                           "WHERE (M_使用認証機.登録=False AND M_使用認証機.登録不可=False AND "
+                           "M_使用認証機.削除=False) AND (" +
                                filter + ")",
                            "GROUP BY M_個人情報.個人コード",
                            "HAVING (((First(M_個人情報.認証画像)) Is Not Null) AND "
@@ -174,7 +186,7 @@ void SendPendingRegistrations() {
     }
     SetLines(query.SQL(), {"SELECT 認証機ID FROM M_使用認証機",
                            "WHERE (個人コード=" + QuotedStr(code) + ") AND (登録=False)" +
-                               " AND (" + filter + ")"});
+                               " AND (削除=False) AND (" + filter + ")"});
     query.Open();
     for (; !query.Eof(); query.Next()) {
         const int unit = query.FieldByName("認証機ID")->AsInteger();
@@ -209,8 +221,7 @@ void DeleteExpiredUsers() {
     query.Close();
     if (code.isEmpty())
         return;
-    // 削除 marks the removal as sent and not yet confirmed; the unit's RDA deletes the row,
-    // and until then the removal goes out again with every expiry tick.
+    // 削除 keeps the removal until the unit confirms it (KeepRemoval).
     query.SetReadOnly(false);
     SetLines(query.SQL(), {"SELECT 個人コード, 認証機ID, 削除 FROM M_使用認証機",
                            "WHERE (個人コード=" + QuotedStr(code) + ") AND (削除=False)" +
@@ -223,9 +234,9 @@ void DeleteExpiredUsers() {
             const int unit = query.FieldByName("認証機ID")->AsInteger();
             query.Edit();
             query.FieldByName("削除")->SetAsBoolean(true);
-            if (IsUnitId(unit) && UnitPresent[unit].load())
-                AddPendingRemoval(unit, code);
             query.Post();
+            if (IsUnitId(unit) && UnitPresent[unit].load())
+                SendRemoval(unit, code);
         }
     } catch (...) {
         query.Close();
@@ -234,25 +245,61 @@ void DeleteExpiredUsers() {
     query.Close();
 }
 
-void AddPendingRemoval(int unit, const QString& code) {
-    auto& removals = PendingRemovals();
-    if (std::find(removals.begin(), removals.end(), std::pair(unit, code)) == removals.end())
-        removals.emplace_back(unit, code);
-    SendCommand(unit, "RDR", code);
+void KeepRemoval(int unit, const QString& code) {
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(true);
+    const QString where =
+        "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit);
+    SetLines(query.SQL(), {"UPDATE M_使用認証機 SET 削除=True", where});
+    query.ExecSQL();
+    SetLines(query.SQL(), {"SELECT 個人コード FROM M_使用認証機", where});
+    query.Open();
+    const bool kept = !query.Eof();
+    query.Close();
+    if (kept)
+        return;
+    SetLines(query.SQL(), {"INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可)",
+                           "VALUES (" + QuotedStr(code) + ", " + QString::number(unit) +
+                               ", False, True, False)"});
+    query.ExecSQL();
+    query.Close();
 }
 
-void ConfirmRemoval(int unit, const QString& code) {
-    auto& removals = PendingRemovals();
+void SendPendingRemovals(int unit) {
+    const QString filter = unit == 0 ? UnitFilter()
+                                     : (IsUnitId(unit) && UnitPresent[unit].load()
+                                            ? "M_使用認証機.認証機ID=" + QString::number(unit)
+                                            : QString());
+    if (filter.isEmpty())
+        return;
+    TDBQueryODBC& query = *DM1->sqlEntrance;
+    query.Close();
+    query.SetReadOnly(true);
+    SetLines(query.SQL(),
+             {"SELECT 個人コード, 認証機ID FROM M_使用認証機",
+              "WHERE (削除=True) AND (" + filter + ")", "ORDER BY 認証機ID, 個人コード"});
+    query.Open();
+    QList<std::pair<int, QString>> removals;
+    for (; !query.Eof(); query.Next())
+        removals << std::pair(query.FieldByName("認証機ID")->AsInteger(),
+                              query.FieldByName("個人コード")->AsString());
+    query.Close();
+    for (const auto& [rowUnit, code] : removals)
+        SendRemoval(rowUnit, code);
+}
+
+QString TakeRemovalSent(int unit, const QString& code) {
+    auto& sent = RemovalsSent();
     // A unit that does not echo the code answers the oldest removal sent to it.
-    const auto found = std::find_if(removals.begin(), removals.end(), [&](const auto& removal) {
+    const auto found = std::find_if(sent.begin(), sent.end(), [&](const auto& removal) {
         return removal.first == unit && (code.isEmpty() || removal.second == code);
     });
-    if (found != removals.end())
-        removals.erase(found);
-}
-
-int PendingRemovalCount() {
-    return int(PendingRemovals().size());
+    if (found == sent.end())
+        return code;
+    const QString answered = found->second;
+    sent.erase(found);
+    return answered;
 }
 
 void ProcessTick(int msg) {
@@ -263,25 +310,19 @@ void ProcessTick(int msg) {
     } else if (msg == WM_TICK_REGISTER) {
         RunLogged(SendPendingRegistrations);
     } else if (msg == WM_TICK_EXPIRE) {
-        for (const auto& [unit, code] : PendingRemovals())
-            if (UnitPresent[unit].load())
-                SendCommand(unit, "RDR", code);
+        RunLogged([] { SendPendingRemovals(); });
         RunLogged(DeleteExpiredUsers);
     }
 }
 
 void FinishUnitJobs() {
     HandleRemainingRecords();
-    for (const auto& [unit, code] : PendingRemovals())
-        ErrorLog().WriteErrorLog("認証機" + QString::number(unit) + "から個人コード" + code +
-                                     "の削除が確認されていません",
-                                 Now());
-    PendingRemovals().clear();
+    RemovalsSent().clear();
 }
 
 void ResetUnitJobs() {
     LastRegistrationCode.clear();
-    PendingRemovals().clear();
+    RemovalsSent().clear();
     ForgetImageReads();
     ForgetPendingRecords();
 }

@@ -54,18 +54,25 @@ void SendPendingRegistrations();
 void DeleteExpiredUsers();
 
 // WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE: runs the job (errors go to the
-// error log), after retrying waiting records and re-sending unconfirmed removals.
+// error log), after retrying waiting records; the expiry tick first sends the removals still
+// waiting for their units (SendPendingRemovals).
 void ProcessTick(int msg);
 
-// Removals (RDR) asked for by request and not yet confirmed by the unit's RDA; they are
-// queued again with every expiry tick until the unit confirms.
-void AddPendingRemoval(int unit, const QString& code);
-// The unit answered RDA for the person.
-void ConfirmRemoval(int unit, const QString& code);
-int PendingRemovalCount();
+// A removal is kept in M_使用認証機: the person's row for the unit marked 削除 until the unit
+// confirms it with RDA, which deletes the row. A row that another program marked, or one kept
+// while the unit was away, is sent again whenever its unit is found and with every expiry
+// tick, also after a restart.
 
-// Before the program ends: the remaining records are handled (HandleRemainingRecords), and
-// each removal no unit confirmed goes to the error log, since nothing will send it again.
+// Keeps the removal of the person from the unit: its rows are marked 削除, or one such row is
+// inserted when the person has none there. Raises when it cannot be kept.
+void KeepRemoval(int unit, const QString& code);
+// Queues RDR for every row marked 削除 of the unit (0: of every present unit), when present.
+void SendPendingRemovals(int unit = 0);
+// The person an RDA of the unit is about: `code`, or for an empty code the oldest removal sent
+// to the unit (empty when none); either is no longer counted as sent.
+QString TakeRemovalSent(int unit, const QString& code);
+
+// Before the program ends: the remaining records are handled (HandleRemainingRecords).
 void FinishUnitJobs();
 
 // Forgets the state kept between ticks and records (a new start, or a test).

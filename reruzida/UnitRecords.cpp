@@ -156,13 +156,15 @@ void EnsurePerson(const QString& code) {
     query.Close();
 }
 
-void DeleteUnitRow(int unit, const QString& code) {
+// The person's rows for the unit, only those meeting `condition` when one is given.
+void DeleteUnitRow(int unit, const QString& code, const QString& condition = {}) {
     TDBQueryODBC& query = *DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(query.SQL(),
-             {"DELETE * FROM M_使用認証機",
-              "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit)});
+             {"DELETE * FROM M_使用認証機", "WHERE 個人コード=" + QuotedStr(code) +
+                                                " AND 認証機ID=" + QString::number(unit) +
+                                                (condition.isEmpty() ? "" : " AND " + condition)});
     query.ExecSQL();
     query.Close();
 }
@@ -214,7 +216,8 @@ bool StoreImage(const QString& code, const QByteArray& image) {
 }
 
 // The answering unit's row registered, every other row of the person unregistered with the
-// image queued for its unit.
+// image queued for its unit. Rows marked 削除 stay so: their units get no image, and the
+// answering unit, should its row be one, is sent the removal again.
 void SpreadImage(int unit, const QString& code, const QByteArray& image) {
     TDBQueryODBC& query = *DM1->sqlEntrance;
     query.Close();
@@ -223,9 +226,13 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
     query.SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除");
     query.SetUpdateTableName("M_使用認証機");
     query.Open();
-    bool ownRow = false;
+    bool ownRow = false, removing = false;
     for (; !query.Eof(); query.Next()) {
         const int rowUnit = query.FieldByName("認証機ID")->AsInteger();
+        if (query.FieldByName("削除")->AsBoolean()) {
+            removing = removing || rowUnit == unit;
+            continue;
+        }
         query.Edit();
         query.FieldByName("登録")->SetAsBoolean(rowUnit == unit);
         query.FieldByName("削除")->SetAsBoolean(false);
@@ -236,7 +243,7 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
             SendCommand(rowUnit, "RWR", code, ImagePrefix + image);
         query.Post();
     }
-    if (!ownRow) {
+    if (!ownRow && !removing) {
         query.Append();
         query.FieldByName("個人コード")->SetAsString(code);
         query.FieldByName("認証機ID")->SetAsInteger(unit);
@@ -246,6 +253,8 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
         query.Post();
     }
     query.Close();
+    if (removing && !ownRow)
+        SendPendingRemovals(unit);
 }
 
 struct TPendingRecord {
@@ -416,16 +425,17 @@ void Enqueue(const TRecvDataClass& record) {
 
 namespace {
 
-// Runs `act` on the person's row for the unit in M_使用認証機 (the columns given are also the
-// update key), when there is one; the dataset is closed afterwards in every case.
-void OnUnitRow(int unit, const QString& code, const QString& columns,
+// Runs `act` on the person's rows for the unit in M_使用認証機 that meet `condition` (the
+// columns given are also the update key), when there is one; the dataset is closed afterwards
+// in every case.
+void OnUnitRow(int unit, const QString& code, const QString& columns, const QString& condition,
                const std::function<void(TDBQueryODBC&)>& act) {
     TDBQueryODBC& query = *DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
-    SetLines(query.SQL(),
-             {"SELECT " + columns + " FROM M_使用認証機",
-              "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit)});
+    SetLines(query.SQL(), {"SELECT " + columns + " FROM M_使用認証機",
+                           "WHERE 個人コード=" + QuotedStr(code) +
+                               " AND 認証機ID=" + QString::number(unit) + " AND " + condition});
     query.SetUpdateKeyColumn(QString(columns).replace(", ", "; "));
     query.SetUpdateTableName("M_使用認証機");
     try {
@@ -441,20 +451,37 @@ void OnUnitRow(int unit, const QString& code, const QString& columns,
 
 } // namespace
 
+// A unit that took the image of a person it is not to hold (the row unticked or the person
+// deleted while the image was on its way) is sent the removal.
 void MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
-    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可", [&](TDBQueryODBC& query) {
-        query.Edit();
-        query.FieldByName("登録")->SetAsBoolean(true);
-        query.FieldByName("削除")->SetAsBoolean(false);
-        query.FieldByName("登録不可")->SetAsBoolean(refused);
-        query.Post();
-    });
+    bool wanted = false;
+    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可", UnitRowInUse,
+              [&](TDBQueryODBC& query) {
+                  query.Edit();
+                  query.FieldByName("登録")->SetAsBoolean(true);
+                  query.FieldByName("削除")->SetAsBoolean(false);
+                  query.FieldByName("登録不可")->SetAsBoolean(refused);
+                  query.Post();
+                  wanted = true;
+              });
+    if (wanted || refused)
+        return;
+    KeepRemoval(unit, code);
+    SendPendingRemovals(unit);
 }
 
+// The rows marked 削除 go; a row ticked again meanwhile stays and, the unit no longer holding
+// the person, is sent the image again.
 void RemoveUnitUser(int unit, const QString& code) {
-    if (!code.isEmpty())
-        OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除",
-                  [](TDBQueryODBC& query) { query.Delete(); });
+    if (code.isEmpty())
+        return;
+    DeleteUnitRow(unit, code, "削除=True");
+    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除", UnitRowInUse,
+              [](TDBQueryODBC& query) {
+                  query.Edit();
+                  query.FieldByName("登録")->SetAsBoolean(false);
+                  query.Post();
+              });
 }
 
 void StoreReadImage(int unit, const TRecvDataClass& record) {
@@ -511,8 +538,7 @@ void HandleRecord(const TRecvDataClass& record) {
             throw ERecordRejected("RWAの結果が数字ではありません");
         MarkUnitUserRegistered(unit, Person(parameters), result != '1' && result != '2');
     } else if (record.Command == "RDA") {
-        RemoveUnitUser(unit, Person(parameters));
-        ConfirmRemoval(unit, Person(parameters));
+        RemoveUnitUser(unit, TakeRemovalSent(unit, Person(parameters)));
     } else if (record.Command == "LRA") {
         StoreUnitLog(unit, record);
     }

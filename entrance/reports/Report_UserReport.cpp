@@ -1,5 +1,6 @@
 #include "Report_UserReport.h"
 
+#include "entrance/CommRequests.h"
 #include "entrance/ResourceStrings.h"
 #include "entrance/Unit_CommonWait.h"
 #include "entrance/UserRows.h"
@@ -111,7 +112,7 @@ QHash<QString, QList<int>> TRep_UserReport::UnitsOfPersons() {
     TQuery query;
     query.SetDatabaseName(AccessDatabaseName);
     query.SQL().Assign(QStringList{"SELECT 個人コード,認証機ID", "FROM M_使用認証機",
-                                   "WHERE ( (削除 Is Null) Or (削除=False) )",
+                                   QString("WHERE ") + UnitRowInUse,
                                    "ORDER BY 個人コード,認証機ID"});
     QHash<QString, QList<int>> units;
     for (query.Open(); !query.Eof(); query.Next())

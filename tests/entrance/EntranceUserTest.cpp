@@ -30,8 +30,10 @@ struct EntranceUserDialog : EntranceFixture {
         QTimer::singleShot(0, [form, act] { act(form); });
         return form->EditUnitsForUser("P1", "山田");
     }
+    // The rows, those waiting for their removal marked with "-".
     QStringList Rows() {
-        return Column("SELECT 個人コード||'/'||認証機ID FROM M_使用認証機 ORDER BY 1");
+        return Column("SELECT 個人コード||'/'||認証機ID||iif(削除,'-','') FROM M_使用認証機 "
+                      "ORDER BY 1");
     }
 };
 
@@ -54,14 +56,18 @@ TEST_F(EntranceUserDialog, TicksShowTheRowsAndStoringAddsWithoutRequest) {
         QTest::keyClick(form->EntGrid, Qt::Key_Space);
         form->EntGrid->SetRow(3);
         QTest::keyClick(form->EntGrid, Qt::Key_Return);
+        EXPECT_EQ(form->EntGrid->Cells(2, 3), "0");
+        QTest::keyClick(form->EntGrid, Qt::Key_Return);
         form->btnOK->click();
     });
     EXPECT_EQ(result, mrOk);
-    EXPECT_EQ(Rows(), QStringList({"P1/1", "P1/2", "P2/2"}));
+    EXPECT_EQ(Rows(), QStringList({"P1/1", "P1/2", "P1/3", "P2/2"}));
 }
 
-TEST_F(EntranceUserDialog, RegisteredUnitGoesOnlyOnceItsRemovalIsHandedOver) {
-    // No communication program: the registered row stays and the dialog stays open.
+// A unit may hold the person whatever its row says of the registration: every unticked
+// unit is asked, and its row is marked only once the request was handed over.
+TEST_F(EntranceUserDialog, UntickedUnitsAreMarkedOnlyOnceTheirRemovalIsHandedOver) {
+    // No communication program: the rows stay as they were and the dialog stays open.
     QString message;
     const int refused = Edit([&](TfrmEntranceUser* form) {
         form->btnAllNONE->click();
@@ -71,7 +77,7 @@ TEST_F(EntranceUserDialog, RegisteredUnitGoesOnlyOnceItsRemovalIsHandedOver) {
     });
     EXPECT_EQ(refused, mrCancel);
     EXPECT_TRUE(message.startsWith("認証機コミュニケーションと接続できませんでした。"));
-    EXPECT_EQ(Rows(), QStringList({"P1/2", "P2/2"}));
+    EXPECT_EQ(Rows(), QStringList({"P1/2", "P1/3", "P2/2"}));
 
     QByteArray request;
     TCopyDataServer comm(CommCaption, [&](const TCopyData& d) {
@@ -84,8 +90,17 @@ TEST_F(EntranceUserDialog, RegisteredUnitGoesOnlyOnceItsRemovalIsHandedOver) {
         form->btnOK->click();
     });
     EXPECT_EQ(stored, mrOk);
-    EXPECT_EQ(Rows(), QStringList{"P2/2"});
-    QTRY_COMPARE(request, ToCP932("P1,2\r\n") + '\0');
+    EXPECT_EQ(Rows(), QStringList({"P1/2-", "P1/3-", "P2/2"}));
+    QTRY_COMPARE(request, ToCP932("P1,2\r\nP1,3\r\n") + '\0');
+
+    // The marked rows show no ticks; ticking unit 2 again gives it a row of its own.
+    const int again = Edit([&](TfrmEntranceUser* form) {
+        EXPECT_EQ(form->EntGrid->Cols(2).mid(1), QStringList({"0", "0", "0"}));
+        form->EntGrid->SetCells(2, 2, "1");
+        form->btnOK->click();
+    });
+    EXPECT_EQ(again, mrOk);
+    EXPECT_EQ(Rows(), QStringList({"P1/2", "P1/2-", "P1/3-", "P2/2"}));
 }
 
 } // namespace

@@ -163,7 +163,8 @@ TEST_F(UserEntryScreen, DeletionWaitsForTheRemovalRequest) {
     Choose(1);
     Answering(QMessageBox::Ok, [&] { form->btnDel->click(); });
     EXPECT_EQ(Persons(), QStringList{"0002/佐藤"});
-    EXPECT_EQ(Column("SELECT count(*) FROM M_使用認証機"), QStringList{"0"});
+    // The unit row waits, marked, for the unit to confirm the removal.
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||削除 FROM M_使用認証機"), QStringList{"0001/1"});
     QTRY_COMPARE(request, QByteArray("0001,1\r\n") + '\0');
     EXPECT_EQ(form->pnlUserCount->text(), "1");
 }

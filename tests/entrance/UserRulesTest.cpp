@@ -133,18 +133,13 @@ TEST(UserRules, SaveChecksDecideInOrder) {
 }
 
 TEST(UserRules, UnitStorePlanAndRemovalLines) {
-    // Units 1..6: 1 ticked without row, 2 ticked with row, 3 unticked registered,
-    // 4 unticked not registered, 5 unticked being removed, 6 unticked without row,
-    // 7 unticked registered.
-    const QList<TUnitTick> ticks{{1, true},  {2, true},  {3, false}, {4, false},
-                                 {5, false}, {6, false}, {7, false}};
-    const QList<TUnitRowState> rows{
-        {7, true, false}, {2, true, false}, {3, true, false}, {4, false, false}, {5, true, true}};
-    const TUnitStorePlan plan = PlanUnitStore(ticks, rows);
+    // Units 1..5: 1 ticked without row, 2 ticked with row, 3 and 5 unticked with rows, 4
+    // unticked without row.
+    const QList<TUnitTick> ticks{{1, true}, {2, true}, {3, false}, {4, false}, {5, false}};
+    const TUnitStorePlan plan = PlanUnitStore(ticks, {5, 2, 3});
     EXPECT_EQ(plan.Insert, QList<int>{1});
-    EXPECT_EQ(plan.Delete, QList<int>({4, 5}));
-    EXPECT_EQ(plan.Remove, QList<int>({3, 7}));
-    EXPECT_EQ(RemovalRequestText("0012", plan.Remove), "0012,3\r\n0012,7\r\n");
+    EXPECT_EQ(plan.Remove, QList<int>({3, 5}));
+    EXPECT_EQ(RemovalRequestText("0012", plan.Remove), "0012,3\r\n0012,5\r\n");
     EXPECT_EQ(RemovalRequestText("0012", {}), "");
 }
 
@@ -168,7 +163,9 @@ TEST_F(UserRows, ChecksAndDeletionBindTheCode) {
     EXPECT_EQ(Column("SELECT 個人コード FROM M_個人情報 ORDER BY 1"), QStringList({"A1", "A2"}));
     EXPECT_EQ(Column("SELECT 個人コード FROM M_勤務表合計"), QStringList{"Z9"});
     EXPECT_EQ(Column("SELECT 個人コード FROM M_勤務表"), QStringList{"A1"});
-    EXPECT_EQ(Column("SELECT 個人コード FROM M_使用認証機"), QStringList{"A1"});
+    // The unit rows stay, marked, until each unit confirms the removal.
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||削除 FROM M_使用認証機 ORDER BY 1"),
+              QStringList({"A1/0", "O'1/1"}));
 }
 
 TEST_F(UserRows, DeletionThatFailsKeepsEveryRow) {
@@ -177,29 +174,33 @@ TEST_F(UserRows, DeletionThatFailsKeepsEveryRow) {
     Run("DROP TABLE M_勤務表");
     EXPECT_FALSE(DeleteUserRows("A1"));
     EXPECT_EQ(Column("SELECT 個人コード FROM M_個人情報"), QStringList{"A1"});
-    EXPECT_EQ(Column("SELECT 個人コード FROM M_使用認証機"), QStringList{"A1"});
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||削除 FROM M_使用認証機"), QStringList{"A1/0"});
 }
 
 TEST_F(UserRows, UnitRowsFollowThePlan) {
     Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,指コード) VALUES "
         "('P1',2,1,0,NULL), ('P1',3,0,0,0), ('P1',4,1,1,NULL), ('P1',2,1,0,3), "
         "('Q1',2,1,0,3), ('Q1',3,1,0,NULL)");
-    const QList<TUnitRowState> rows = UnitRowsOf("P1");
-    ASSERT_EQ(rows.size(), 3);
+    // Finger-code rows and the removal waiting for unit 4 are no units in use.
+    ASSERT_EQ(UsedUnitsOf("P1"), QList<int>({2, 3}));
 
-    const TUnitStorePlan plan = PlanUnitStore({{1, true}, {2, false}, {3, false}, {4, true}}, rows);
-    ApplyUnitInserts("P1", plan);
-    // The registered unit keeps its rows until its removal has been handed over.
-    EXPECT_EQ(Column("SELECT 認証機ID||'/'||coalesce(指コード,'') FROM M_使用認証機 WHERE "
-                     "個人コード='P1' ORDER BY 1"),
-              QStringList({"1/", "2/", "2/3", "4/"}));
-    DeleteUnitRows("P1", plan.Remove);
-    EXPECT_EQ(Column("SELECT 個人コード||'/'||認証機ID FROM M_使用認証機 ORDER BY 1"),
-              QStringList({"P1/1", "P1/4", "Q1/2", "Q1/3"}));
+    const TUnitStorePlan plan =
+        PlanUnitStore({{1, true}, {2, false}, {3, false}, {4, true}}, UsedUnitsOf("P1"));
+    EXPECT_EQ(plan.Remove, QList<int>({2, 3}));
+    // Unit 4 ticked again while its removal waits: a row of its own, in use.
+    InsertUnitRows("P1", plan.Insert);
+    MarkUnitRowsRemoving("P1", plan.Remove);
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||認証機ID||'/'||coalesce(指コード,'')||'/'||削除 "
+                     "FROM M_使用認証機 ORDER BY 1"),
+              QStringList({"P1/1//0", "P1/2//1", "P1/2/3/1", "P1/3/0/1", "P1/4//0", "P1/4//1",
+                           "Q1/2/3/0", "Q1/3//0"}));
+    EXPECT_EQ(UsedUnitsOf("P1"), QList<int>({1, 4}));
 
+    // The removals keep the code they were sent under.
     RenameUnitRows("P1", "P2");
-    EXPECT_EQ(UnitRowsOf("P2").size(), 2);
-    EXPECT_TRUE(UnitRowsOf("P1").isEmpty());
+    EXPECT_EQ(UsedUnitsOf("P2"), QList<int>({1, 4}));
+    EXPECT_EQ(Column("SELECT 認証機ID FROM M_使用認証機 WHERE 個人コード='P1' ORDER BY 1"),
+              QStringList({"2", "2", "3", "4"}));
 }
 
 } // namespace

@@ -34,14 +34,22 @@ struct TClient {
 
 } // namespace
 
-TEST_F(DataSideTest, RemovalRequestsQueueForValidUnitsOnly) {
-    EXPECT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray("123,1\r\n123,9\r\n") + '\0'));
+// A removal is kept in the database, for a unit away too, and sent to the present units.
+TEST_F(DataSideTest, RemovalRequestsAreKeptAndSentToPresentUnits) {
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('123', 1, 1, 0, 0), ('124', 2, 1, 0, 0)");
+    EXPECT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray("123,1\r\n123,9\r\n123,33\r\n") + '\0'));
     EXPECT_EQ(SentText(), QStringList{"1 RDR 123"});
+    const auto rows = [&] {
+        return AccessRows(
+            "SELECT 個人コード||'/'||認証機ID||'/'||削除 FROM M_使用認証機 ORDER BY 1");
+    };
+    EXPECT_EQ(rows(), (QStringList{"123/1/1", "123/9/1", "124/2/0"}));
     // Unconfirmed, it goes out again with the expiry tick, until the unit answers.
     ProcessTick(WM_TICK_EXPIRE);
     EXPECT_EQ(SentText(), (QStringList{"1 RDR 123", "1 RDR 123"}));
     HandleRecord(Record(1, "RDA", Code("123")));
-    EXPECT_EQ(PendingRemovalCount(), 0);
+    EXPECT_EQ(rows(), (QStringList{"123/9/1", "124/2/0"}));
     // Image requests need exactly two items; stop and restart are not this layer's.
     Sent.clear();
     HandleCopyData(CD_READ_IMAGE, "123,2,5");
@@ -73,17 +81,6 @@ TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
     DM1 = Module.get();
-}
-
-// Nothing sends an unconfirmed removal again once the program ends: the error log keeps it.
-TEST_F(DataSideTest, RemovalsUnconfirmedAtTheEndGoToTheErrorLog) {
-    HandleCopyData(CD_DELETE_USERS, QByteArray("123,1\r\n124,2\r\n") + '\0');
-    HandleRecord(Record(2, "RDA", Code("124")));
-    FinishUnitJobs();
-    EXPECT_EQ(PendingRemovalCount(), 0);
-    ASSERT_EQ(ErrorLog().Lines().size(), 1);
-    EXPECT_TRUE(
-        ErrorLog().Lines()[0].endsWith("認証機1から個人コード123の削除が確認されていません"));
 }
 
 TEST_F(DataSideTest, TheStartPortSendsTheDataPathInCP932) {

@@ -111,14 +111,13 @@ TEST_F(DataSideTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     HandleRecord(Record(1, "RDA", Code("P1")));
     EXPECT_EQ(AccessRows("SELECT 認証機ID FROM M_使用認証機 WHERE 個人コード='P1'"),
               QStringList{"5"});
-    // A unit that answers without the code confirms the oldest removal sent to it; the row
-    // stays, since nothing names it.
+    // A unit that answers without the code confirms the oldest removal sent to it.
     HandleRecord(Record(2, "RDA", QByteArray(8, '\0')));
     Sent.clear();
     ProcessTick(WM_TICK_EXPIRE);
     EXPECT_TRUE(Sent.isEmpty());
-    EXPECT_EQ(PendingRemovalCount(), 0);
-    EXPECT_EQ(removing(), QStringList{"P42"});
+    EXPECT_EQ(removing(), QStringList{});
+    EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_使用認証機 WHERE 認証機ID=2"), QStringList{});
 }
 
 // Database work the user did not start keeps the arrow pointer.

@@ -156,7 +156,8 @@ TEST_F(DataSideTest, EnrolmentReadsTheImageStoresItAndSpreadsIt) {
     TCopyDataServer window(EntranceCaption, [&](const TCopyData& data) { answer = data; });
     ASSERT_TRUE(window.Start());
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
-           "('0012', 1, 1, 0, 0), ('0012', 2, 0, 0, 0), ('0012', 3, 0, 0, 1)");
+           "('0012', 1, 1, 0, 0), ('0012', 2, 0, 0, 0), ('0012', 3, 0, 0, 1), "
+           "('0012', 5, 1, 1, 0)");
     Access("INSERT INTO M_個人情報 (個人コード, ユーザーレベル) VALUES ('0012', 2)");
     HandleRecord(Record(2, "LRA", Log(Stamp, "0012", "01", "01")));
     EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
@@ -167,7 +168,7 @@ TEST_F(DataSideTest, EnrolmentReadsTheImageStoresItAndSpreadsIt) {
               QStringList{QString::fromLatin1(Image().toHex().toUpper()) + "|2"});
     EXPECT_EQ(
         AccessRows("SELECT 認証機ID, 登録, 削除, 登録不可 FROM M_使用認証機 ORDER BY 認証機ID"),
-        (QStringList{"1|0|0|0", "2|1|0|0", "3|0|0|0"}));
+        (QStringList{"1|0|0|0", "2|1|0|0", "3|0|0|0", "5|1|1|0"}));
     EXPECT_EQ(SentText(), (QStringList{"1 RWR 0012", "3 RWR 0012"}));
     EXPECT_EQ(Sent[0].Tail, QByteArray("\x00\x00\x03\x54", 4) + Image());
     WaitFor([&] { return answer.Code != 0; });
@@ -222,17 +223,32 @@ TEST_F(DataSideTest, AnUnregisteredPersonIsAnsweredWithAnEmptyCode) {
 
 TEST_F(DataSideTest, UnitAnswersSetTheRegistrationRows) {
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
-           "('0012', 1, 0, 0, 0), ('0012', 2, 0, 0, 0), ('0013', 1, 1, 0, 0)");
+           "('0012', 1, 0, 0, 0), ('0012', 2, 0, 0, 0), ('0013', 1, 1, 0, 0), "
+           "('0015', 1, 0, 1, 0), ('0015', 2, 1, 1, 0), ('0015', 2, 0, 0, 0)");
+    const auto rows = [&] {
+        return AccessRows("SELECT 個人コード||'/'||認証機ID||'/'||登録||'/'||削除||'/'||登録不可 "
+                          "FROM M_使用認証機 ORDER BY 1");
+    };
     HandleRecord(Record(1, "RWA", Code("0012") + "2"));
     HandleRecord(Record(2, "RWA", Code("0012") + "0"));
-    EXPECT_EQ(
-        AccessRows("SELECT 認証機ID, 登録, 登録不可 FROM M_使用認証機 WHERE 個人コード='0012'"),
-        (QStringList{"1|1|0", "2|1|1"}));
+    EXPECT_TRUE(Sent.isEmpty());
+    // A unit took an image it is not to hold: the removal is kept and sent.
+    HandleRecord(Record(1, "RWA", Code("0015") + "1"));
+    HandleRecord(Record(3, "RWA", Code("0014") + "1"));
+    HandleRecord(Record(3, "RWA", Code("0016") + "0"));
+    EXPECT_EQ(SentText(), (QStringList{"1 RDR 0015", "3 RDR 0014"}));
+    EXPECT_EQ(rows(), (QStringList{"0012/1/1/0/0", "0012/2/1/0/1", "0013/1/1/0/0", "0014/3/0/1/0",
+                                   "0015/1/0/1/0", "0015/2/0/0/0", "0015/2/1/1/0"}));
     HandleRecord(Record(1, "LRA", Log(Stamp, "0013", "02", "00")));
-    EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機"), QStringList{"3"});
+    EXPECT_EQ(rows().size(), 7);
+    // Removed at the unit: the row goes. Confirmed removals: the marked rows go; a row ticked
+    // again meanwhile stays, unregistered, so the image goes to the unit again.
     HandleRecord(Record(1, "LRA", Log(Stamp, "0013", "02", "01")));
     HandleRecord(Record(2, "RDA", Code("0012")));
-    EXPECT_EQ(AccessRows("SELECT 個人コード, 認証機ID FROM M_使用認証機"), QStringList{"0012|1"});
+    HandleRecord(Record(2, "RDA", Code("0015")));
+    HandleRecord(Record(3, "RDA", Code("0014")));
+    EXPECT_EQ(rows(),
+              (QStringList{"0012/1/1/0/0", "0012/2/0/0/1", "0015/1/0/1/0", "0015/2/0/0/0"}));
 }
 
 TEST_F(DataSideTest, TamperOpenCloseAndRelease) {
