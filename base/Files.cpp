@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <fcntl.h>
+#include <unistd.h>
 
 QString ExtractFilePath(const QString& fileName) {
     const int slash = int(fileName.lastIndexOf('/'));
@@ -57,6 +59,15 @@ QStringList FindFiles(const QString& folder, const QString& pattern) {
         if (re.match(entry).hasMatch())
             result.append(entry);
     return result;
+}
+
+bool SyncToDisk(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 int DeleteFilesByPattern(const QString& folder, const QString& pattern) {

@@ -16,6 +16,9 @@ bool FileExists(const QString& fileName);
 QString FindFileNoCase(const QString& folder, const QString& name);
 // Like FindFileNoCase for a whole path: the folder as given, the last name matched.
 QString ResolveFileNoCase(const QString& path);
+// Writes a file's or a folder's data to the disk (fsync), so a rename never puts an unwritten
+// file in place and a rename itself is kept; false when that fails.
+bool SyncToDisk(const QString& path);
 // Deletes the files in `folder` matching a wildcard pattern ("*.DB", "TMPLOG1_*");
 // case is ignored. Returns how many were deleted.
 int DeleteFilesByPattern(const QString& folder, const QString& pattern);

@@ -1,11 +1,14 @@
 #include "Brevane.h"
 
+#include "base/Files.h"
+#include "storage/StagedSet.h"
 #include "ui/ShowMessage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHostInfo>
 #include <QStringList>
 #include <sqlite3.h>
 
@@ -16,14 +19,9 @@ QStringList& ResFiles() {
     return files;
 }
 
-QString PickFolder(QWidget* owner, const QString& compName) {
-    QString folder = qEnvironmentVariable("BREVANE_FOLDER");
-    if (folder.isEmpty())
-        folder = QFileDialog::getExistingDirectory(owner, "バックアップ先");
-    if (folder.isEmpty())
-        return QString();
-    const QString set = QDir(folder).filePath(compName);
-    return QDir().mkpath(set) ? set : QString();
+QString PickFolder(QWidget* owner) {
+    const QString folder = qEnvironmentVariable("BREVANE_FOLDER");
+    return folder.isEmpty() ? QFileDialog::getExistingDirectory(owner, "バックアップ先") : folder;
 }
 
 bool IsSqliteFile(const QString& fileName) {
@@ -62,6 +60,31 @@ bool CopyFile(const QString& from, const QString& to, bool sqlite) {
     return QFile::rename(part, to);
 }
 
+// SQLite's whole check of a database file; false for a file that is no database.
+bool IsSoundDatabase(const QString& fileName) {
+    sqlite3* db = nullptr;
+    bool sound =
+        IsSqliteFile(fileName) && sqlite3_open_v2(QFile::encodeName(fileName).constData(), &db,
+                                                  SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    sqlite3_stmt* st = nullptr;
+    sound = sound &&
+            sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW &&
+            qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok") == 0;
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return sound;
+}
+
+// Copies a file of the set into the staging folder and checks it: a database, or a file that
+// replaces one, must be a sound database.
+bool Stage(const QString& from, const QString& staged, const QString& live) {
+    if (!QFile::copy(from, staged))
+        return false;
+    return !(IsSqliteFile(staged) || IsSqliteFile(ResolveFileNoCase(live))) ||
+           IsSoundDatabase(staged);
+}
+
 } // namespace
 
 void ClearResFile() {
@@ -72,10 +95,20 @@ void AddResFile(const QString& fileName) {
     ResFiles() << fileName;
 }
 
+QString BackupSetName(const QString& compName) {
+    const QString computer = QHostInfo::localHostName();
+    return compName == "CompName" && !computer.isEmpty() ? computer : compName;
+}
+
 bool StartBackup(QWidget* owner, const QString& compName) {
-    const QString set = PickFolder(owner, compName);
-    if (set.isEmpty())
+    const QString folder = PickFolder(owner);
+    if (folder.isEmpty())
         return false;
+    const QString set = QDir(folder).filePath(BackupSetName(compName));
+    if (!QDir().mkpath(set)) {
+        MessageBox(set + " を作成できませんでした。");
+        return false;
+    }
     for (const QString& file : ResFiles()) {
         const QString to = QDir(set).filePath(QFileInfo(file).fileName());
         if (!CopyFile(file, to, IsSqliteFile(file))) {
@@ -86,19 +119,41 @@ bool StartBackup(QWidget* owner, const QString& compName) {
     return true;
 }
 
-bool StartRestore(QWidget* owner, const QString& folder, const QString& compName) {
-    const QString set = PickFolder(owner, compName);
-    if (set.isEmpty())
+bool StartRestore(QWidget* owner, const QString& folder, const QString& compName,
+                  const std::function<bool()>& mayReplace) {
+    const QString picked = PickFolder(owner);
+    if (picked.isEmpty())
         return false;
-    for (const QString& name : QDir(set).entryList(QDir::Files)) {
-        const QString to = QDir(folder).filePath(name);
-        if (!CopyFile(QDir(set).filePath(name), to, false)) {
+    const QDir set(QDir(picked).filePath(BackupSetName(compName)));
+    const QStringList names = set.entryList(QDir::Files, QDir::Name);
+    if (names.isEmpty()) {
+        MessageBox("バックアップデータが見つかりませんでした。\r\n" + set.path());
+        return false;
+    }
+    StagedSet staged(folder);
+    if (!staged.Ready()) {
+        MessageBox("リストアの準備ができませんでした。\r\n" + folder);
+        return false;
+    }
+    for (const QString& name : names)
+        if (!Stage(set.filePath(name), staged.StagedFile(name), QDir(folder).filePath(name))) {
             MessageBox(name + " をリストアできませんでした。");
             return false;
         }
-        // A journal left from the replaced file would be played back into the restored one.
-        for (const char* suffix : {"-journal", "-wal", "-shm"})
-            QFile::remove(to + suffix);
+    if (!staged.Sync()) {
+        MessageBox("リストアできませんでした。\r\n" + folder);
+        return false;
+    }
+    if (mayReplace && !mayReplace())
+        return false;
+    QString busy;
+    if (!staged.HoldLiveFiles(busy)) {
+        MessageBox(busy + " は使用中のためリストアできませんでした。");
+        return false;
+    }
+    if (!staged.PutInPlace()) {
+        MessageBox("リストアできませんでした。\r\n" + folder);
+        return false;
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -8,11 +9,18 @@ class QWidget;
 // restored from it. The folder comes from the environment value BREVANE_FOLDER when set (tests
 // and scripted runs), else from a folder dialog. An SQLite file is copied through SQLite's
 // online backup, so the copy is consistent even while another program writes to it.
-// `compName` names the backup set's subfolder. Failures are shown to the user and the calls
-// return false.
+// `compName` says what names the backup set's subfolder of the picked folder: "CompName" is
+// this computer's name (BackupSetName), any other text is the name itself. Failures are shown
+// to the user and the calls return false.
 
 void ClearResFile();
 void AddResFile(const QString& fileName);
 bool StartBackup(QWidget* owner, const QString& compName);
-// Replaces the files of `folder` by the backed-up ones and removes the journals beside them.
-bool StartRestore(QWidget* owner, const QString& folder, const QString& compName);
+// Replaces the files of `folder` by the backed-up set as one (StagedSet): the set is copied
+// beside them and each SQLite file checked first, and nothing live changes when anything
+// fails. `mayReplace` is asked right before the live files are touched; false stops there.
+// A picked folder without the set is told and left as it is.
+bool StartRestore(QWidget* owner, const QString& folder, const QString& compName,
+                  const std::function<bool()>& mayReplace = {});
+// The subfolder that holds the set of `compName`.
+QString BackupSetName(const QString& compName);

@@ -3,7 +3,6 @@
 #include "Brevane.h"
 #include "CommRequests.h"
 #include "DataModule1.h"
-#include "FileLock.h"
 #include "ResourceStrings.h"
 #include "UnitShare.h"
 #include "Unit_Common.h"
@@ -14,7 +13,10 @@
 #include "base/DateTime.h"
 #include "base/Files.h"
 #include "dbengine/Database.h"
+#include "dbengine/Session.h"
+#include "storage/DataFileLock.h"
 #include "ui/CopyData.h"
+#include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
 #include "ui/WaitCursor.h"
 
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <exception>
 
 QPointer<TfrmBackupSetup> frmBackupSetup;
 
@@ -43,6 +46,14 @@ void Pause(int msecs) {
 
 bool CommRunning() {
     return FindWindowByCaption(CommCaption);
+}
+
+// Tells the operator to end the communication program while it runs.
+bool CommStopped() {
+    if (!CommRunning())
+        return true;
+    MessageBox("リストアするときは、認証機コミュニケーションを終了してください。");
+    return false;
 }
 
 void ReopenDatabases() {
@@ -100,33 +111,48 @@ void TfrmBackupSetup::BitBtn1Click() {
         MessageBox("ネットワーク接続では、バックアップ処理はできません。");
         return;
     }
-    setEnabled(false);
-    SetWaitCursor(true);
-    auto restore = [this] {
+    bool backedUp = false;
+    std::exception_ptr failure;
+    {
+        TDisabledScope busy(this, true);
+        try {
+            SetProgress(LoadStr(65106));
+            CloseDatabases();
+            CompactWithCommStopped();
+            if (!ChkCompact->isChecked()) {
+                AddBackupFiles();
+                backedUp = StartBackup(this, "CompName");
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
         StatusPanel1->clear();
-        setEnabled(true);
-        SetWaitCursor(false);
-        ReopenDatabases();
-    };
-    try {
-        SetProgress(LoadStr(65106));
-        CloseDatabases();
-        const bool commWasRunning = StopCommProgram();
-        Compact();
+    }
+    ReopenDatabases();
+    if (failure)
+        std::rethrow_exception(failure);
+    if (backedUp)
+        MessageBox("バックアップが終了しました。");
+}
+
+// The communication program is started again on every way out, so the units are polled
+// again whatever the compaction did.
+void TfrmBackupSetup::CompactWithCommStopped() {
+    const bool commWasRunning = StopCommProgram();
+    auto restart = [commWasRunning] {
         if (commWasRunning && !CommRunning()) {
             // The communication program lies in the data folder, which is the program folder.
             ExecProgram(ExtractFilePath(DataPath) + "RERUZIDA.EXE");
             Pause(1024);
         }
-        if (!ChkCompact->isChecked()) {
-            AddBackupFiles();
-            StartBackup(this, "CompName");
-        }
+    };
+    try {
+        Compact();
     } catch (...) {
-        restore();
+        restart();
         throw;
     }
-    restore();
+    restart();
 }
 
 // True when the program was running; it is asked once, and once more after 99 rounds.
@@ -146,22 +172,25 @@ bool TfrmBackupSetup::StopCommProgram() {
     return true;
 }
 
-// Compaction replaces the database file, so it waits until no other program holds the file.
+// Compaction replaces the database file, so it waits until no other program has the file
+// open and holds it exclusively from then to the end.
 void TfrmBackupSetup::Compact() {
     const QString database = ExtractFilePath(DataPath) + LoadStr(65181);
-    bool free = false;
-    for (int counter = 1; !free && counter < 100; ++counter) {
-        free = TExclusiveFileLock(database).Locked();
-        if (!free)
+    std::unique_ptr<DataFileLock> hold;
+    for (int counter = 1; !hold && counter < 100; ++counter) {
+        hold = std::make_unique<DataFileLock>(database, DataFileLock::Exclusive);
+        if (!hold->IsLocked()) {
+            hold.reset();
             Pause(64);
+        }
     }
-    if (!free) {
+    if (!hold) {
         SetProgress("LDBの削除に失敗しました。");
         return;
     }
     SetProgress("最適化実行中");
-    SetProgress(CompactDatabase(database, "Temp/") ? "最適化に成功しました。"
-                                                   : "最適化に失敗しました。");
+    SetProgress(CompactDatabase(database, "Temp/", *hold) ? "最適化に成功しました。"
+                                                          : "最適化に失敗しました。");
 }
 
 void TfrmBackupSetup::AddBackupFiles() {
@@ -198,25 +227,24 @@ void RestoreData(QWidget* mainWindow) {
         MessageBox("ネットワーク接続中は、リストアはできません。");
         return;
     }
-    if (CommRunning()) {
-        MessageBox("リストアするときは、認証機コミュニケーションを終了してください。");
+    if (!CommStopped())
         return;
+    std::exception_ptr failure;
+    {
+        TDisabledScope busy(mainWindow, true);
+        try {
+            DM1->DB1->Close();
+            DM1->DB2->Close();
+            Session().Close();
+            // The folder dialog may stay open for hours: the program is looked for again.
+            StartRestore(mainWindow, ExtractFilePath(DataPath), "CompName", CommStopped);
+            QCoreApplication::processEvents();
+        } catch (...) {
+            failure = std::current_exception();
+        }
     }
-    mainWindow->setEnabled(false);
-    SetWaitCursor(true);
-    DM1->DB1->Close();
-    DM1->DB2->Close();
-    auto reopen = [mainWindow] {
-        ReopenDatabases();
-        mainWindow->setEnabled(true);
-        SetWaitCursor(false);
-    };
-    try {
-        StartRestore(mainWindow, ExtractFilePath(DataPath), "CompName");
-        QCoreApplication::processEvents();
-    } catch (...) {
-        reopen();
-        throw;
-    }
-    reopen();
+    // Whatever happened, the main window is usable again before the databases open.
+    ReopenDatabases();
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -12,7 +12,8 @@ class TEntrance;
 
 // The backup: stops the communication program, compacts the database, starts the program
 // again and hands the database, the unit table and the last three months' log tables to the
-// backup library. Refused when logged in to another PC's data.
+// backup library, and says when the backup is done. Refused when logged in to another PC's
+// data.
 class TfrmBackupSetup final : public TForm {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ protected:
 private:
     void CreateControls();
     void SetProgress(const QString& text);
+    void CompactWithCommStopped();
     bool StopCommProgram();
     void Compact();
     void AddBackupFiles();
@@ -45,5 +47,6 @@ private:
 extern QPointer<TfrmBackupSetup> frmBackupSetup;
 
 // The restore into the data folder, from the menu: refused in network mode and while the
-// communication program runs; the program's own connections are closed meanwhile.
+// communication program runs (asked again once the backup set is ready); the program's own
+// connections are closed meanwhile, and the main window is usable again whatever happened.
 void RestoreData(QWidget* mainWindow);

@@ -1,9 +1,12 @@
 #include "Form_LogDelete.h"
 
-#include "FileLock.h"
 #include "LogMonths.h"
 #include "Unit_Entrance.h"
 #include "base/DateTime.h"
+#include "dbengine/Database.h"
+#include "dbengine/Session.h"
+#include "storage/Connection.h"
+#include "storage/DataFileLock.h"
 #include "ui/Color.h"
 #include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
@@ -13,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -21,6 +25,14 @@ QPointer<TfrmLogDelete> frmLogDelete;
 namespace {
 
 const char* const NoDataText = "削除できるデータは存在しません。";
+
+// This program's own connections let go of the tables no dataset reads, so that they do not
+// keep their own deletion from happening.
+void ReleaseIdleTables() {
+    for (int i = 0; i < Session().DatabaseCount(); ++i)
+        if (TDatabase* database = Session().Databases(i); database->Connected())
+            database->Connection().ReleaseIdleTables();
+}
 
 } // namespace
 
@@ -100,7 +112,8 @@ void TfrmLogDelete::FormShow() {
 void TfrmLogDelete::RefreshLogList() {
     lstLog.clear();
     for (const QString& table : FEntrance->LogTables)
-        lstLog << table.right(7);
+        if (LogTableMonth(table))
+            lstLog << table.right(7);
     lstLog.sort();
     for (QLabel* panel : pnlMonths)
         panel->clear();
@@ -124,8 +137,12 @@ void TfrmLogDelete::DeleteOldTables() {
     DecodeDate(Date(), year, month, day);
     const int current = year * 100 + month;
     const int kept = UpDownMonth->value();
+    ReleaseIdleTables();
     for (const QString& table : FEntrance->LogTables) {
-        const TLogMonthFate fate = LogMonthFate(LogTableMonth(table), current, kept);
+        const int month = LogTableMonth(table);
+        if (!month)
+            continue;
+        const TLogMonthFate fate = LogMonthFate(month, current, kept);
         const bool marked =
             fate == TLogMonthFate::Delete ||
             (fate == TLogMonthFate::AskFuture &&
@@ -138,18 +155,21 @@ void TfrmLogDelete::DeleteOldTables() {
     RefreshLogList();
 }
 
-// The table file, its index and companion files go only while no other connection uses the
-// table: on this system a file in use could still be removed, and what is written to it lost.
+// The table file, its index and companion files ("<table>.<extension>") go only while no
+// connection, of this program or another, has the table open; it stays held exclusively until
+// they are gone.
 bool TfrmLogDelete::DeleteLogTable(const QString& table) {
     QDir folder(FEntrance->Path());
+    const QRegularExpression ownFile("^" + QRegularExpression::escape(table) + "\\.[^.]+$",
+                                     QRegularExpression::CaseInsensitiveOption);
     const QStringList files =
-        folder.entryList({table + ".*"}, QDir::Files | QDir::Hidden, QDir::Name);
+        folder.entryList(QDir::Files | QDir::Hidden, QDir::Name).filter(ownFile);
     const QStringList tableFiles =
         files.filter(QRegularExpression("\\.db$", QRegularExpression::CaseInsensitiveOption));
     if (tableFiles.isEmpty())
         return true;
-    TExclusiveFileLock lock(folder.filePath(tableFiles.first()));
-    if (!lock.Locked())
+    const DataFileLock exclusive(folder.filePath(tableFiles.first()), DataFileLock::Exclusive);
+    if (!exclusive.IsLocked())
         return false;
     for (const QString& file : files)
         folder.remove(file);

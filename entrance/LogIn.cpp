@@ -66,8 +66,7 @@ QString LocalDataPath(const QString& received) {
     TRegistry registry;
     registry.RootKey = HKEY::HKEY_LOCAL_MACHINE;
     const QString share = path.left(shareEnd);
-    if (!registry.OpenKey(MountsRegistryKey, false) ||
-        !registry.ValueExists(share))
+    if (!registry.OpenKey(MountsRegistryKey, false) || !registry.ValueExists(share))
         return QString();
     QString mount = registry.ReadString(share);
     while (mount.endsWith('/'))
@@ -80,12 +79,17 @@ TLogIn::TLogIn(const QString& programFile, QObject* parent)
       ClientSocket1(new TClientSocket(this)), sqlOperator(std::make_unique<TQuery>()) {
     sqlOperator->SetName("sqlOperator");
     sqlOperator->SetDatabaseName("RORazu");
-    ClientSocket1->OnConnect = [] { NetworkMode = true; };
+    ClientSocket1->OnConnect = [this] {
+        NetworkMode = true;
+        FAnswerTimer.start(AnswerTimeoutMs);
+    };
     ClientSocket1->OnRead = [this](const QByteArray& bytes) { ClientSocket1Read(bytes); };
     ClientSocket1->OnDisconnect = [this] { DataPathReceived(); };
     ClientSocket1->OnError = [this](const QString&) { ClientSocket1Error(); };
     FQuietTimer.setSingleShot(true);
     connect(&FQuietTimer, &QTimer::timeout, this, &TLogIn::DataPathReceived);
+    FAnswerTimer.setSingleShot(true);
+    connect(&FAnswerTimer, &QTimer::timeout, this, &TLogIn::NoAnswer);
     FillPCList();
 }
 
@@ -166,17 +170,20 @@ void TLogIn::RemoteLogin() {
     FReceived.clear();
     ClientSocket1->Address = HostToIPStr(FPCText);
     ClientSocket1->Port = StartPort;
+    FAnswerTimer.start(ConnectTimeoutMs);
     ClientSocket1->Open();
 }
 
 // The sender writes its path once and stays connected: what has come once it is quiet is all.
 void TLogIn::ClientSocket1Read(const QByteArray& bytes) {
+    FAnswerTimer.stop();
     FReceived += bytes;
     FQuietTimer.start(QuietMs);
 }
 
 void TLogIn::DataPathReceived() {
     FQuietTimer.stop();
+    FAnswerTimer.stop();
     ClientSocket1->Close();
     if (!FPending)
         return;
@@ -204,13 +211,22 @@ void TLogIn::DataPathReceived() {
 }
 
 void TLogIn::ClientSocket1Error() {
+    Fail(NetworkFailed);
+}
+
+void TLogIn::NoAnswer() {
+    Fail(QString(NetworkFailed) + "\r\n" + FPCText + " から応答がありませんでした。");
+}
+
+void TLogIn::Fail(const QString& message) {
     FQuietTimer.stop();
+    FAnswerTimer.stop();
     ClientSocket1->Close();
     if (!FPending)
         return;
     if (OnWaitEnd)
         OnWaitEnd();
-    Message(NetworkFailed);
+    Message(message);
     Finish(false);
 }
 

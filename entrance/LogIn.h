@@ -43,6 +43,10 @@ public:
     quint16 StartPort = PORT_START;
     // The data path has all come once its sender has been quiet this long (or has closed).
     int QuietMs = 500;
+    // A PC that takes no connection, or sends nothing once connected, for this long has not
+    // answered: the attempt ends with a message.
+    int ConnectTimeoutMs = 10000;
+    int AnswerTimeoutMs = 10000;
 
     std::function<void(const QString& text)> OnMessage;
     std::function<void(const QString& text)> OnWait;
@@ -80,6 +84,9 @@ private:
     void ClientSocket1Read(const QByteArray& bytes);
     void DataPathReceived();
     void ClientSocket1Error();
+    // No connection or no data path in time.
+    void NoAnswer();
+    void Fail(const QString& message);
     void SetUpAndCheck();
     bool CheckOperator();
     bool RegisterAdministrator();
@@ -102,5 +109,6 @@ private:
     TClientSocket* ClientSocket1;
     QByteArray FReceived;
     QTimer FQuietTimer;
+    QTimer FAnswerTimer;
     std::unique_ptr<TQuery> sqlOperator;
 };

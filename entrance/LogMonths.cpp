@@ -1,5 +1,6 @@
 #include "LogMonths.h"
 
+#include <QRegularExpression>
 #include <QtGlobal>
 #include <algorithm>
 
@@ -18,13 +19,14 @@ TLogMonthFate LogMonthFate(int month, int current, int kept) {
 }
 
 int LogTableMonth(const QString& table) {
-    const QString tail = table.right(7);
-    bool yearOk = false, monthOk = false;
-    const int year = tail.left(4).toInt(&yearOk);
-    const int month = tail.right(2).toInt(&monthOk);
-    if (tail.size() != 7 || tail[4] != '_' || !yearOk || !monthOk || month < 1 || month > 12)
+    // The whole name: "ENTRANCE_LOG2002_03_COPY" or "XENTRANCE_LOG2002_03" is no month table.
+    static const QRegularExpression monthTable("^ENTRANCE_LOG([0-9]{4})_([0-9]{2})$",
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = monthTable.match(table);
+    const int month = match.hasMatch() ? match.captured(2).toInt() : 0;
+    if (month < 1 || month > 12)
         return 0;
-    return year * 100 + month;
+    return match.captured(1).toInt() * 100 + month;
 }
 
 QString LogPeriodText(const QStringList& tables) {

@@ -20,7 +20,8 @@ enum class TLogMonthFate {
 // The oldest month kept when `kept` months (1..12) are kept, counting `current`.
 int OldestKeptMonth(int current, int kept);
 TLogMonthFate LogMonthFate(int month, int current, int kept);
-// The month of a log table named "ENTRANCE_LOG<yyyy>_<mm>"; 0 when the name holds none.
+// The month of a log table named exactly "ENTRANCE_LOG<yyyy>_<mm>" (any case); 0 for any other
+// name.
 int LogTableMonth(const QString& table);
 // "2001年09月　～　2002年03月" for the listed tables (any order); empty without tables.
 QString LogPeriodText(const QStringList& tables);

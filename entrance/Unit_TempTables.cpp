@@ -15,8 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -44,21 +42,12 @@ void ProcessMessages() {
         QCoreApplication::processEvents();
 }
 
-// Writes the file's data to the disk, so the rename never puts an unwritten file in place.
-bool SyncFile(const QString& fileName) {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
-bool MakeCompactCopy(const QString& databaseFile, const QString& copy) {
+bool MakeCompactCopy(const QString& databaseFile, const QString& copy,
+                     const DataFileLock& exclusive) {
     if (QFileInfo::exists(copy) && !QFile::remove(copy))
         return false;
-    SqlConnection::OpenDatabase(databaseFile)->VacuumInto(copy);
-    return QFileInfo(copy).isFile() && SyncFile(copy);
+    SqlConnection::OpenDatabase(databaseFile, false, &exclusive)->VacuumInto(copy);
+    return QFileInfo(copy).isFile() && SyncToDisk(copy);
 }
 
 } // namespace
@@ -112,7 +101,8 @@ void CreateTempDayTable(const QString& tableName) {
     });
 }
 
-bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder) {
+bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder,
+                     const DataFileLock& exclusive) {
     const QString workFolder = QDir(ExtractFilePath(DataPath) + workSubfolder).absolutePath();
     if (!QDir().mkpath(workFolder))
         throw Exception("Cannot create the folder " + workFolder);
@@ -122,7 +112,7 @@ bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder) 
     try {
         // A copy on the database's own name would delete the database.
         if (!QFileInfo(original).isFile() || QFileInfo(copy) == QFileInfo(original) ||
-            !MakeCompactCopy(original, copy))
+            !exclusive.HoldsExclusively(original) || !MakeCompactCopy(original, copy, exclusive))
             return false;
         QFile::setPermissions(copy, QFileInfo(original).permissions());
         // rename(2) replaces the file in one step: the name always holds a whole database.
@@ -131,6 +121,7 @@ bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder) 
             QFile::remove(copy);
             return false;
         }
+        SyncToDisk(QFileInfo(original).absolutePath());
     } catch (const Exception&) {
         QFile::remove(copy);
         return false;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class DataFileLock;
 class TFieldDefs;
 
 // The numbered texts that hold the prefixes of the per-PC working tables; each prefix is
@@ -36,6 +37,7 @@ void CreateTempDayTable(const QString& tableName);
 
 // Compacts the database file into the data folder's `workSubfolder` (made when missing; a
 // failure to make it is raised), then puts the copy in its place by an atomic rename. False,
-// with the database file left as it was, when anything fails or no copy was made. Every
-// connection to the file must be closed.
-bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder);
+// with the database file left as it was, when anything fails or no copy was made. The caller
+// holds the file exclusively (`exclusive`) for the whole of it, so no program has it open.
+bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder,
+                     const DataFileLock& exclusive);

@@ -2,6 +2,7 @@
 
 #include "JetFunctions.h"
 #include "SqlError.h"
+#include "StagedSet.h"
 #include "base/Files.h"
 
 #include <QDir>
@@ -58,12 +59,21 @@ SqlConnection::~SqlConnection() {
     sqlite3_close_v2(FDb);
 }
 
-std::unique_ptr<SqlConnection> SqlConnection::OpenDatabase(const QString& fileName, bool create) {
+std::unique_ptr<SqlConnection> SqlConnection::OpenDatabase(const QString& fileName, bool create,
+                                                           const DataFileLock* exclusive) {
     const QString path = ResolveFileNoCase(fileName);
+    std::unique_ptr<DataFileLock> hold;
+    if (exclusive) {
+        if (!exclusive->HoldsExclusively(path))
+            throw ESqlError("the lock given does not hold " + fileName, SQLITE_MISUSE);
+    } else {
+        hold = HoldForOpening(path);
+    }
     if (!create && !QFile::exists(path))
         throw ESqlError("unable to open database file: " + fileName, SQLITE_CANTOPEN);
     sqlite3* db = Open(path, SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
     std::unique_ptr<SqlConnection> c(new SqlConnection(db, path, false));
+    c->FHold = std::move(hold);
     c->Run("PRAGMA journal_mode=DELETE");
     return c;
 }
@@ -378,6 +388,11 @@ QStringList SqlConnection::TableNames() {
     while (st->Step())
         names.append(st->Value(0).toString());
     return names;
+}
+
+void SqlConnection::ReleaseIdleTables() {
+    if (FFolder)
+        FFolder->DetachIdle();
 }
 
 bool SqlConnection::TableExists(const QString& name) {

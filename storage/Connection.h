@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Column.h"
+#include "DataFileLock.h"
 #include "SqlError.h"
 #include "Statement.h"
 #include "TableFolder.h"
@@ -30,6 +31,9 @@ struct sqlite3_stmt;
 // Text columns keep their declared size (TEXT (n): n characters, as Jet counts them): a
 // statement that would store longer text fails with SQLITE_TOOBIG and the field's name, and
 // stores nothing.
+// A connection holds its database file, and each table file while it is attached, shared
+// (DataFileLock): opening a file that a compaction, restore or deletion holds waits for it up
+// to DataFileLock::OpenWaitMs and then fails with SQLITE_BUSY.
 // Failures raise ESqlError with SQLite's text. Use a connection from one thread at a time.
 class SqlConnection {
 public:
@@ -38,9 +42,10 @@ public:
     static constexpr std::chrono::microseconds GiveWayTime{4 * BusyRetryStep};
 
     // Opens a database file, its name matched without regard to case; a missing file is an
-    // error unless `create` is set.
-    static std::unique_ptr<SqlConnection> OpenDatabase(const QString& fileName,
-                                                       bool create = false);
+    // error unless `create` is set. The work that holds the file exclusively passes its lock
+    // and opens the file under it.
+    static std::unique_ptr<SqlConnection> OpenDatabase(const QString& fileName, bool create = false,
+                                                       const DataFileLock* exclusive = nullptr);
     // Opens a folder of table files; a missing folder is an error.
     static std::unique_ptr<SqlConnection> OpenFolder(const QString& folder);
     SqlConnection(const SqlConnection&) = delete;
@@ -71,6 +76,8 @@ public:
     // Table names may carry the suffix ".DB".
     // Table names: the tables of the database file, or the table files of the folder.
     QStringList TableNames();
+    // A folder's connection lets go of the table files that no statement uses.
+    void ReleaseIdleTables();
     bool TableExists(const QString& table);
     // The table's columns in order (name, declared type, kind, size, not-null, key).
     QList<ColumnInfo> Columns(const QString& table);
@@ -126,6 +133,8 @@ private:
     ColumnKind KindIn(const QStringList& tables, const QString& table, const QString& column) const;
     QString SchemaPrefix(const QString& table) const;
 
+    // Released after the database is closed.
+    std::unique_ptr<DataFileLock> FHold;
     sqlite3* FDb;
     QString FPath;
     std::unique_ptr<TableFolder> FFolder;

@@ -1,6 +1,7 @@
 #include "TableFolder.h"
 
 #include "SqlError.h"
+#include "StagedSet.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -234,6 +235,9 @@ void TableFolder::Remove(const QString& table) {
     const QString file = FileOf(table);
     if (file.isEmpty())
         throw ESqlError(QString("no such table: %1").arg(table), SQLITE_ERROR);
+    const DataFileLock exclusive(file, DataFileLock::Exclusive);
+    if (!exclusive.IsLocked())
+        throw ESqlError(QString("table %1 is in use").arg(table), SQLITE_LOCKED);
     if (!QFile::remove(file))
         throw ESqlError(QString("cannot delete the file of table %1").arg(table), SQLITE_IOERR);
     FListedAt = -1;
@@ -263,6 +267,7 @@ bool TableFolder::IsGone(const Attached& a) {
 
 void TableFolder::Attach(const QString& key, const QString& file) {
     MakeRoom();
+    std::shared_ptr<DataFileLock> hold = HoldForOpening(file);
     const QString schema = key;
     RunSql(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
     Attached a;
@@ -277,6 +282,7 @@ void TableFolder::Attach(const QString& key, const QString& file) {
         throw;
     }
     a.Inode = InodeOf(file);
+    a.Hold = std::move(hold);
     FAttached.insert(key, a);
     IndexMonthTable(FDb, key, schema);
 }
@@ -284,6 +290,12 @@ void TableFolder::Attach(const QString& key, const QString& file) {
 void TableFolder::Detach(const QString& key) {
     RunSql(FDb, QString("DETACH DATABASE %1").arg(Quoted(FAttached.value(key).Schema, '"')));
     FAttached.remove(key);
+}
+
+void TableFolder::DetachIdle() {
+    for (const QString& key : FAttached.keys())
+        if (FAttached.value(key).Users == 0)
+            Detach(key);
 }
 
 void TableFolder::MakeRoom() {

@@ -3,7 +3,10 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <sys/types.h>
+
+class DataFileLock;
 
 struct sqlite3;
 class TableFolder;
@@ -28,6 +31,8 @@ private:
 // The folder of table files under one connection: each table X is the file X.DB (upper-case
 // file name) holding the one table X. A file is attached while statements use it and then
 // stays attached until room is needed: SQLite holds at most ten attached files at once.
+// An attached file is held shared (DataFileLock); a table's file is deleted only while it can
+// be held exclusively.
 class TableFolder {
 public:
     // The page cache of an attached file, in KiB: a month's log (some 100,000 rows) stays in
@@ -52,7 +57,8 @@ public:
     TableLease Create(const QString& table);
     // The schema a table is attached under; empty when it is not attached.
     QString SchemaOf(const QString& table) const;
-    // Detaches the table and deletes its file; raises when a statement still uses it.
+    // Detaches the table and deletes its file; raises when a statement still uses it or
+    // another connection has the file open.
     void Remove(const QString& table);
     // Detaches a table made by Create and deletes the file that Create made, whatever uses
     // it: the undoing of a CREATE TABLE that did not run. A file Create did not make (another
@@ -61,6 +67,8 @@ public:
     // The tables of the folder, as their file names give them (without ".DB"). Raises when
     // the folder cannot be listed: no list is not an empty folder.
     QStringList TableNames();
+    // Detaches the tables no statement uses, so that they are no longer held.
+    void DetachIdle();
 
 private:
     friend class TableLease;
@@ -69,6 +77,7 @@ private:
         QString File;
         ino_t Inode = 0;
         ino_t Made = 0; // the inode of the file Create made, else 0
+        std::shared_ptr<DataFileLock> Hold;
         int Users = 0;
         quint64 LastUse = 0;
     };

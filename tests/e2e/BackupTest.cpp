@@ -4,6 +4,7 @@
 
 #include "base/Registry.h"
 #include "base/SingleInstance.h"
+#include "entrance/Brevane.h"
 #include "entrance/CommRequests.h"
 #include "entrance/Form_BackupSetup.h"
 #include "tools/unitsim/UnitSimulator.h"
@@ -90,9 +91,8 @@ protected:
             return 0;
         }
     }
-    QStringList Copies() const {
-        return QDir(Store.File("CompName")).entryList(QDir::Files, QDir::Name);
-    }
+    QString SetFolder() const { return Store.File(BackupSetName("CompName")); }
+    QStringList Copies() const { return QDir(SetFolder()).entryList(QDir::Files, QDir::Name); }
     // The integrity check and the rows of one table in a backed-up file.
     static QStringList CheckCopy(const QString& file, const QString& countSql) {
         auto c = SqlConnection::OpenDatabase(file);
@@ -137,18 +137,18 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
 
     frmBackupSetup->ChkCompact->setChecked(false);
     frmBackupSetup->BitBtn1->click();
-    EXPECT_TRUE(Texts.isEmpty()) << Texts.join('|').toStdString();
+    EXPECT_EQ(Texts, QStringList{"バックアップが終了しました。"}) << Texts.join('|').toStdString();
+    Texts.clear();
     ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
     EXPECT_TRUE(frmBackupSetup->isEnabled());
     EXPECT_EQ(Copies(), (QStringList{"ENTRANCESTATE.DB", LogTable() + ".DB", "VODURAVIRIVE.MDB"}));
-    EXPECT_EQ(CheckCopy(Store.File("CompName/VODURAVIRIVE.MDB"), "SELECT count(*) FROM M_個人情報"),
+    EXPECT_EQ(CheckCopy(SetFolder() + "/VODURAVIRIVE.MDB", "SELECT count(*) FROM M_個人情報"),
               (QStringList{"ok", "1"}));
-    EXPECT_EQ(CheckCopy(Store.File("CompName/" + LogTable() + ".DB"),
-                        "SELECT 個人コード FROM " + LogTable()),
-              (QStringList{"ok", "0001"}));
     EXPECT_EQ(
-        CheckCopy(Store.File("CompName/ENTRANCESTATE.DB"), "SELECT count(*) FROM entranceState"),
-        (QStringList{"ok", "2"}));
+        CheckCopy(SetFolder() + "/" + LogTable() + ".DB", "SELECT 個人コード FROM " + LogTable()),
+        (QStringList{"ok", "0001"}));
+    EXPECT_EQ(CheckCopy(SetFolder() + "/ENTRANCESTATE.DB", "SELECT count(*) FROM entranceState"),
+              (QStringList{"ok", "2"}));
 
     // The restarted program serves the units again.
     Sim.AddLogRecord(2, 21, 1, "0001");

@@ -1,5 +1,6 @@
 #include "EntranceFixture.h"
 #include "entrance/Unit_TempTables.h"
+#include "storage/DataFileLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,7 +91,10 @@ TEST_F(TempTables, CompactionShrinksTheFileAndKeepsItsData) {
     Session().Close();
     const QString file = Temp.File(DatabaseFileName);
     const qint64 before = QFileInfo(file).size();
-    ASSERT_TRUE(CompactDatabase(file, "Temp/"));
+    {
+        const DataFileLock exclusive(file, DataFileLock::Exclusive);
+        ASSERT_TRUE(CompactDatabase(file, "Temp/", exclusive));
+    }
     EXPECT_LT(QFileInfo(file).size(), before / 4);
     EXPECT_EQ(Column("SELECT 部門名 FROM M_部門"), QStringList{"総務"});
     EXPECT_EQ(QDir(Temp.File("Temp")).entryList(QDir::Files), QStringList());
@@ -122,13 +126,15 @@ TEST_F(TempTables, AFailedCompactionLeavesTheFileAsItWas) {
         c.arrange(data);
         const QString file = data.File(DatabaseFileName);
         const QByteArray before = Bytes(file);
-        EXPECT_FALSE(CompactDatabase(file, c.subfolder)) << c.what;
+        const DataFileLock exclusive(file, DataFileLock::Exclusive);
+        EXPECT_FALSE(CompactDatabase(file, c.subfolder, exclusive)) << c.what;
         EXPECT_EQ(Bytes(file), before) << c.what;
     }
 }
 
 TEST_F(TempTables, CompactionWithoutADatabaseFileFails) {
-    EXPECT_FALSE(CompactDatabase(Temp.File("NONE.MDB"), "Temp/"));
+    const DataFileLock exclusive(Temp.File("NONE.MDB"), DataFileLock::Exclusive);
+    EXPECT_FALSE(CompactDatabase(Temp.File("NONE.MDB"), "Temp/", exclusive));
     EXPECT_FALSE(QFile::exists(Temp.File("NONE.MDB")));
 }
 

@@ -1,4 +1,5 @@
 #include "base/DateTime.h"
+#include "entrance/Brevane.h"
 #include "entrance/Form_BackupSetup.h"
 #include "entrance/Unit_Common.h"
 #include "tests/entrance/units/ScreenFixture.h"
@@ -31,7 +32,8 @@ struct BackupScreen : ScreenFixture {
         return frmBackupSetup;
     }
     QStringList Copies() {
-        return QDir(Store.Path() + "/CompName").entryList(QDir::Files, QDir::Name);
+        return QDir(Store.Path() + "/" + BackupSetName("CompName"))
+            .entryList(QDir::Files, QDir::Name);
     }
     TempFolder Store;
     TMessageAnswers answers;
@@ -54,11 +56,11 @@ TEST_F(BackupScreen, CompactsAndBacksUpTheLastThreeMonths) {
     EXPECT_EQ(Copies(), (QStringList{"ENTRANCESTATE.DB", "ENTRANCE_LOG2025_11.DB",
                                      "ENTRANCE_LOG2026_01.DB", "VODURAVIRIVE.MDB"}));
     EXPECT_TRUE(form->isEnabled());
-    EXPECT_TRUE(answers.Texts.isEmpty()) << answers.Texts.join("|").toStdString();
+    EXPECT_EQ(answers.Texts, QStringList{"バックアップが終了しました。"});
 
     NetworkMode = true;
     form->BitBtn1->click();
-    EXPECT_EQ(answers.Texts, QStringList{"ネットワーク接続では、バックアップ処理はできません。"});
+    EXPECT_EQ(answers.Texts.last(), "ネットワーク接続では、バックアップ処理はできません。");
     RestoreData(form);
     EXPECT_EQ(answers.Texts.last(), "ネットワーク接続中は、リストアはできません。");
 }

@@ -52,7 +52,7 @@ TEST(Brevane, BacksUpConsistentlyAndRestores) {
     EXPECT_TRUE(StartBackup(nullptr, "CompName"));
     Exec(writer, "COMMIT");
     sqlite3_close(writer);
-    const QString copy = store.Path() + "/CompName/VODURAVIRIVE.MDB";
+    const QString copy = store.Path() + "/" + BackupSetName("CompName") + "/VODURAVIRIVE.MDB";
     EXPECT_EQ(Query(copy, "PRAGMA integrity_check"), QStringList{"ok"});
     EXPECT_EQ(Query(copy, "SELECT v FROM t ORDER BY v"), (QStringList{"1", "2"}));
 

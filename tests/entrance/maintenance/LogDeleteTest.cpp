@@ -90,14 +90,13 @@ TEST_F(LogDeleteScreen, DeletesOlderMonthsAndFutureOnesOnlyWhenConfirmed) {
 }
 
 TEST_F(LogDeleteScreen, KeepsATableInUse) {
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(Temp.File("ENTRANCE_LOG2001_11.DB").toUtf8(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto other = SqlConnection::OpenFolder(Temp.Path());
+    other->StartTransaction();
+    other->Execute("INSERT INTO ENTRANCE_LOG2001_11 VALUES ('0001')");
     TfrmLogDelete* form = Open();
     answers.Cancels = {false, true, true};
     form->btnOK->click();
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    other->Rollback();
     EXPECT_TRUE(answers.Texts.contains("ENTRANCE_LOG2001_11 は使用中のため削除できませんでした。"))
         << answers.Texts.join("|").toStdString();
     EXPECT_EQ(Files().first(), "ENTRANCE_LOG2001_11.DB");

@@ -1,0 +1,253 @@
+#include "base/DateTime.h"
+#include "entrance/Brevane.h"
+#include "entrance/CommRequests.h"
+#include "entrance/Form_BackupSetup.h"
+#include "entrance/Form_LogDelete.h"
+#include "entrance/Unit_Common.h"
+#include "storage/StagedSet.h"
+#include "tests/entrance/units/ScreenFixture.h"
+#include "ui/CopyData.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QHostInfo>
+#include <QPushButton>
+#include <QSpinBox>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+ino_t Inode(const QString& file) {
+    struct stat st;
+    return ::stat(QFile::encodeName(file).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The log table files of a folder, without the lock files of the tables held open.
+QString LogFiles(const QString& folder) {
+    QStringList files = QDir(folder).entryList({"ENTRANCE_LOG*"}, QDir::Files, QDir::Name);
+    files.removeIf([](const QString& name) { return name.endsWith(".lock"); });
+    return files.join(' ');
+}
+
+QByteArray Bytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Write(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
+    f.write(bytes);
+}
+
+// The maintenance screens on a data folder; the backup library works in a folder of the test.
+struct MaintenanceSafety : ScreenFixture {
+    MaintenanceSafety() {
+        qputenv("BREVANE_FOLDER", Store.Path().toUtf8());
+        NetworkMode = false;
+    }
+    ~MaintenanceSafety() override {
+        if (frmBackupSetup)
+            delete frmBackupSetup.data();
+        if (frmLogDelete)
+            delete frmLogDelete.data();
+        Clock::SetNow({});
+        qunsetenv("BREVANE_FOLDER");
+    }
+    QString Set() const { return Store.File(BackupSetName("CompName")); }
+    QString Mdb() const { return Temp.File("VODURAVIRIVE.MDB"); }
+    // The department name in the database and the unit name in the unit table of a folder,
+    // read as any program would (finishing an interrupted restore first).
+    QStringList Contents(const QString& folder) {
+        auto database = SqlConnection::OpenDatabase(folder + "/VODURAVIRIVE.MDB");
+        auto tables = SqlConnection::OpenFolder(folder);
+        QStringList values;
+        for (auto [c, sql] : {std::pair{database.get(), "SELECT 部門名 FROM M_部門"},
+                              std::pair{tables.get(), "SELECT 認証機名 FROM entranceState"}}) {
+            auto st = c->Prepare(sql);
+            values << (st->Step() ? st->Value(0).toString() : "none");
+        }
+        return values;
+    }
+    // The live folder holds "old"; the backup set in Set() holds "new".
+    void MakeOldAndNewSets() {
+        RunAll({"INSERT INTO M_部門 (部門コード,部門名) VALUES (1,'old')"}, false);
+        AddUnit(1, "old");
+        ASSERT_TRUE(QDir().mkpath(Set()));
+        for (const char* name : {"VODURAVIRIVE.MDB", "ENTRANCESTATE.DB"})
+            ASSERT_TRUE(QFile::copy(Temp.File(name), Set() + "/" + name));
+        SqlConnection::OpenDatabase(Set() + "/VODURAVIRIVE.MDB")
+            ->Execute("UPDATE M_部門 SET 部門名='new'");
+        SqlConnection::OpenFolder(Set())->Execute("UPDATE entranceState SET 認証機名='new'");
+    }
+    TempFolder Store;
+    TMessageAnswers answers;
+};
+
+} // namespace
+
+// A connection that another program keeps open, idle, stops the compaction: the database file
+// is not replaced under it, and it goes on writing. Once it is closed the compaction runs.
+TEST_F(MaintenanceSafety, AnIdleConnectionKeepsTheDatabaseFromBeingCompacted) {
+    auto other = SqlConnection::OpenDatabase(Mdb());
+    other->Execute("SELECT count(*) FROM M_部門");
+    const ino_t before = Inode(Mdb());
+    OpenMdiChild(frmBackupSetup);
+    frmBackupSetup->ChkCompact->setChecked(true);
+    frmBackupSetup->BitBtn1Click();
+    EXPECT_EQ(Inode(Mdb()), before) << "replaced while open elsewhere";
+    EXPECT_NO_THROW(other->Execute("INSERT INTO M_部門 (部門コード,部門名) VALUES (7,'経理')"));
+
+    other.reset();
+    frmBackupSetup->BitBtn1Click();
+    EXPECT_NE(Inode(Mdb()), before) << "compacted once nobody held it";
+    EXPECT_EQ(Column("SELECT 部門名 FROM M_部門"), QStringList{"経理"});
+    EXPECT_TRUE(frmBackupSetup->isEnabled());
+}
+
+// A compaction that raises (its work folder cannot be made) still starts the communication
+// program again, so the units are polled.
+TEST_F(MaintenanceSafety, ACompactionThatFailsStartsTheCommunicationProgramAgain) {
+    TCopyDataServer comm(CommCaption, [&comm](const TCopyData& request) {
+        if (request.Code == CD_TERMINATE)
+            comm.close();
+    });
+    ASSERT_TRUE(comm.Start());
+    const QString program = Temp.File("Reruzida");
+    Write(program, QString("#!/bin/sh\ntouch '%1'\n").arg(Temp.File("restarted")).toUtf8());
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Write(Temp.File("Temp"), "a file where the work folder goes");
+
+    OpenMdiChild(frmBackupSetup);
+    frmBackupSetup->ChkCompact->setChecked(true);
+    EXPECT_THROW(frmBackupSetup->BitBtn1Click(), Exception);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Temp.File("restarted")); }, 10000));
+    EXPECT_TRUE(frmBackupSetup->isEnabled());
+    EXPECT_TRUE(DM1->DB1->Connected());
+}
+
+// The operator is told when the backup is done; the set's folder bears this PC's name.
+TEST_F(MaintenanceSafety, ABackupSaysItFinishedAndNamesTheSetAfterThisPC) {
+    OpenMdiChild(frmBackupSetup);
+    frmBackupSetup->BitBtn1Click();
+    EXPECT_EQ(answers.Texts, QStringList{"バックアップが終了しました。"});
+    EXPECT_EQ(QDir(Store.Path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{QHostInfo::localHostName()});
+    EXPECT_TRUE(QFile::exists(Set() + "/VODURAVIRIVE.MDB"));
+}
+
+// Only tables named exactly as a month go, and only while no connection has them open: an idle
+// one of another program keeps its table; this program's own idle ones let go.
+TEST_F(MaintenanceSafety, LogDeletionLeavesHeldTablesAndNamesThatAreNoMonth) {
+    Clock::SetNow([] { return EncodeDate(2002, 3, 15) + 0.5; });
+    QStringList sql;
+    for (const char* name : {"2001_11", "2001_12", "2002_03", "2002_03_COPY"})
+        sql << QString("CREATE TABLE ENTRANCE_LOG%1 (個人コード TEXT (7))").arg(name);
+    RunAll(sql, true);
+    Write(Temp.File("ENTRANCE_LOG2001_12.DB.bak"), "kept");
+    auto other = SqlConnection::OpenFolder(Temp.Path());
+    other->Execute("SELECT count(*) FROM ENTRANCE_LOG2001_11");
+    DM1->DB2->Connection().Execute("SELECT count(*) FROM ENTRANCE_LOG2001_12");
+
+    OpenMdiChild(frmLogDelete);
+    frmLogDelete->UpDownMonth->setValue(12);
+    frmLogDelete->btnOKClick();
+    EXPECT_EQ(LogFiles(Temp.Path()),
+              "ENTRANCE_LOG2001_11.DB ENTRANCE_LOG2001_12.DB ENTRANCE_LOG2001_12.DB.bak "
+              "ENTRANCE_LOG2002_03.DB ENTRANCE_LOG2002_03_COPY.DB")
+        << "twelve months keep April 2001 on: nothing goes";
+
+    frmLogDelete->UpDownMonth->setValue(1);
+    frmLogDelete->btnOKClick();
+    EXPECT_EQ(LogFiles(Temp.Path()), "ENTRANCE_LOG2001_11.DB ENTRANCE_LOG2001_12.DB.bak "
+                                     "ENTRANCE_LOG2002_03.DB ENTRANCE_LOG2002_03_COPY.DB");
+    EXPECT_TRUE(answers.Texts.contains("ENTRANCE_LOG2001_11 は使用中のため削除できませんでした。"))
+        << answers.Texts.join("|").toStdString();
+    EXPECT_EQ(other->Execute("INSERT INTO ENTRANCE_LOG2001_11 VALUES ('0001')"), 1);
+}
+
+// A restore that cannot go through changes nothing live, leaves no staging behind and the
+// main window usable with its databases open.
+TEST_F(MaintenanceSafety, ARestoreThatCannotGoThroughChangesNothing) {
+    MakeOldAndNewSets();
+    const struct {
+        const char* what;
+        std::function<void(const MaintenanceSafety&)> arrange;
+        QString message;
+    } cases[] = {
+        {"a database that is no database",
+         [](const MaintenanceSafety& t) {
+             Write(t.Set() + "/VODURAVIRIVE.MDB", QByteArray(4096, 'x'));
+         },
+         "VODURAVIRIVE.MDB をリストアできませんでした。"},
+        {"no backup set in the folder",
+         [](const MaintenanceSafety& t) { QDir(t.Set()).removeRecursively(); },
+         "バックアップデータが見つかりませんでした。\r\n" + Set()},
+    };
+    QWidget mainWindow;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange(*this);
+        const QByteArray mdb = Bytes(Mdb());
+        answers.Texts.clear();
+        RestoreData(&mainWindow);
+        EXPECT_EQ(answers.Texts, QStringList{c.message});
+        EXPECT_EQ(Bytes(Mdb()), mdb);
+        EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"}));
+        EXPECT_FALSE(QFileInfo::exists(Temp.File("Restore")));
+        EXPECT_TRUE(mainWindow.isEnabled());
+        EXPECT_TRUE(DM1->DB1->Connected() && DM1->DB2->Connected());
+    }
+    EXPECT_EQ(QDir(Store.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{})
+        << "no new empty folder";
+}
+
+// The live files are touched only after the set is staged and checked, once nobody holds
+// them and the caller agrees; a restore killed between its steps leaves, to every program that
+// opens the folder next, either the old set or the new one whole.
+TEST_F(MaintenanceSafety, AnInterruptedRestoreLeavesOneWholeSet) {
+    MakeOldAndNewSets();
+    Session().Close();
+    EXPECT_FALSE(StartRestore(nullptr, Temp.Path(), "CompName", [] { return false; }));
+    EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"})) << "the caller said no";
+    {
+        auto holder = SqlConnection::OpenFolder(Temp.Path());
+        holder->Execute("SELECT count(*) FROM entranceState");
+        EXPECT_FALSE(StartRestore(nullptr, Temp.Path(), "CompName"));
+        EXPECT_EQ(answers.Texts.last(),
+                  "ENTRANCESTATE.DB は使用中のためリストアできませんでした。");
+    }
+    EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"}));
+
+    const struct {
+        StagedSet::Step step;
+        const char* expected;
+    } kills[] = {
+        {StagedSet::Staged, "old"}, {StagedSet::Marked, "new"}, {StagedSet::FirstMoved, "new"}};
+    for (const auto& kill : kills) {
+        SCOPED_TRACE(kill.step);
+        RunAll({"UPDATE M_部門 SET 部門名='old'"}, false);
+        RunAll({"UPDATE entranceState SET 認証機名='old'"}, true);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            StagedSet::AfterStep = [step = kill.step](StagedSet::Step s) {
+                if (s == step)
+                    ::_exit(0);
+            };
+            StartRestore(nullptr, Temp.Path(), "CompName");
+            ::_exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed at the step";
+        EXPECT_EQ(Contents(Temp.Path()), (QStringList{kill.expected, kill.expected}));
+        EXPECT_FALSE(StagedSet::IsMarked(Temp.Path()));
+    }
+    EXPECT_TRUE(StartRestore(nullptr, Temp.Path(), "CompName"));
+    EXPECT_EQ(Contents(Temp.Path()), (QStringList{"new", "new"}));
+    EXPECT_FALSE(QFileInfo::exists(Temp.File("Restore")));
+}
