@@ -3,9 +3,6 @@
 #include "LogMonths.h"
 #include "Unit_Entrance.h"
 #include "base/DateTime.h"
-#include "dbengine/Database.h"
-#include "dbengine/Session.h"
-#include "storage/Connection.h"
 #include "storage/DataFileLock.h"
 #include "ui/Color.h"
 #include "ui/DisabledScope.h"
@@ -25,14 +22,6 @@ QPointer<TfrmLogDelete> frmLogDelete;
 namespace {
 
 const char* const NoDataText = "削除できるデータは存在しません。";
-
-// This program's own connections let go of the tables no dataset reads, so that they do not
-// keep their own deletion from happening.
-void ReleaseIdleTables() {
-    for (int i = 0; i < Session().DatabaseCount(); ++i)
-        if (TDatabase* database = Session().Databases(i); database->Connected())
-            database->Connection().ReleaseIdleTables();
-}
 
 } // namespace
 
@@ -137,7 +126,6 @@ void TfrmLogDelete::DeleteOldTables() {
     DecodeDate(Date(), year, month, day);
     const int current = year * 100 + month;
     const int kept = UpDownMonth->value();
-    ReleaseIdleTables();
     for (const QString& table : FEntrance->LogTables) {
         const int month = LogTableMonth(table);
         if (!month)
@@ -156,8 +144,8 @@ void TfrmLogDelete::DeleteOldTables() {
 }
 
 // The table file, its index and companion files ("<table>.<extension>") go only while no
-// connection, of this program or another, has the table open; it stays held exclusively until
-// they are gone.
+// statement, of this program or another, uses the table; it stays held exclusively until they
+// are gone.
 bool TfrmLogDelete::DeleteLogTable(const QString& table) {
     QDir folder(FEntrance->Path());
     const QRegularExpression ownFile("^" + QRegularExpression::escape(table) + "\\.[^.]+$",

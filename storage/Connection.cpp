@@ -261,10 +261,14 @@ void SqlConnection::StartTransaction() {
 }
 void SqlConnection::Commit() {
     Run("COMMIT");
+    if (FFolder)
+        FFolder->TransactionEnded();
     GiveWay();
 }
 void SqlConnection::Rollback() {
     Run("ROLLBACK");
+    if (FFolder)
+        FFolder->TransactionEnded();
 }
 bool SqlConnection::InTransaction() const {
     return !sqlite3_get_autocommit(FDb);
@@ -388,11 +392,6 @@ QStringList SqlConnection::TableNames() {
     while (st->Step())
         names.append(st->Value(0).toString());
     return names;
-}
-
-void SqlConnection::ReleaseIdleTables() {
-    if (FFolder)
-        FFolder->DetachIdle();
 }
 
 bool SqlConnection::TableExists(const QString& name) {

@@ -31,7 +31,7 @@ struct sqlite3_stmt;
 // Text columns keep their declared size (TEXT (n): n characters, as Jet counts them): a
 // statement that would store longer text fails with SQLITE_TOOBIG and the field's name, and
 // stores nothing.
-// A connection holds its database file, and each table file while it is attached, shared
+// A connection holds its database file, and each table file while a statement uses it, shared
 // (DataFileLock): opening a file that a compaction, restore or deletion holds waits for it up
 // to DataFileLock::OpenWaitMs and then fails with SQLITE_BUSY.
 // Failures raise ESqlError with SQLite's text. Use a connection from one thread at a time.
@@ -76,8 +76,6 @@ public:
     // Table names may carry the suffix ".DB".
     // Table names: the tables of the database file, or the table files of the folder.
     QStringList TableNames();
-    // A folder's connection lets go of the table files that no statement uses.
-    void ReleaseIdleTables();
     bool TableExists(const QString& table);
     // The table's columns in order (name, declared type, kind, size, not-null, key).
     QList<ColumnInfo> Columns(const QString& table);

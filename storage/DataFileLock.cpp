@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -13,6 +14,10 @@
 
 namespace {
 
+// A holder letting go takes the lock file exclusively for a moment to remove it: within the
+// first GraceTime a refused lock is tried again at once, later every RetryStep.
+constexpr auto GraceTime = std::chrono::milliseconds(20);
+constexpr auto GraceStep = std::chrono::microseconds(100);
 constexpr auto RetryStep = std::chrono::milliseconds(10);
 // A lock file removed and made anew this often in a row is a fault, not a race.
 constexpr int MaxReplaced = 100;
@@ -39,7 +44,9 @@ QString DataFileLock::LockFileOf(const QString& dataFile) {
 
 DataFileLock::DataFileLock(const QString& dataFile, Mode mode, int waitMs)
     : FLockFile(QFile::encodeName(LockFileOf(dataFile))), FMode(mode) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::max<std::chrono::steady_clock::duration>(
+                                      std::chrono::milliseconds(waitMs), GraceTime);
     for (int replaced = 0; replaced < MaxReplaced;) {
         switch (TryOnce()) {
         case Taken:
@@ -53,9 +60,13 @@ DataFileLock::DataFileLock(const QString& dataFile, Mode mode, int waitMs)
             break;
         case Refused:
             FState = Busy;
-            if (std::chrono::steady_clock::now() >= deadline)
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= deadline)
                 return;
-            std::this_thread::sleep_for(RetryStep);
+            if (now - start < GraceTime)
+                std::this_thread::sleep_for(GraceStep);
+            else
+                std::this_thread::sleep_for(RetryStep);
             break;
         }
     }

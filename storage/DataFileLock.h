@@ -24,7 +24,8 @@ public:
     // How long opening a file waits for a compaction, restore or deletion to end.
     static constexpr int OpenWaitMs = 10000;
 
-    // Takes the lock, trying again for up to `waitMs` while it is busy.
+    // Takes the lock, trying again for up to `waitMs` while it is busy (and for a moment in
+    // any case, while another holder lets go).
     DataFileLock(const QString& dataFile, Mode mode, int waitMs = 0);
     ~DataFileLock();
     DataFileLock(const DataFileLock&) = delete;

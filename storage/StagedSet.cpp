@@ -56,8 +56,9 @@ StagedSet::StagedSet(const QString& folder) : FFolder(QDir(folder).absolutePath(
 
 StagedSet::~StagedSet() {
     FHolds.clear();
-    if (Ready() && !IsMarked(FFolder))
-        QDir(StagingOf(FFolder)).removeRecursively();
+    if (!Ready() || IsMarked(FFolder))
+        return;
+    QDir(StagingOf(FFolder)).removeRecursively();
 }
 
 QString StagedSet::StagedFile(const QString& name) const {

@@ -173,33 +173,55 @@ QStringList TableFolder::TableNames() {
 }
 
 TableLease TableFolder::Use(const QStringList& names) {
+    // A transaction ended by the text of a statement lets go here.
+    if (sqlite3_get_autocommit(FDb))
+        TransactionEnded();
     qint64 time = NotRead;
     QStringList keys;
-    for (const QString& name : names) {
-        const QString key = name.toUpper();
-        if (keys.contains(key))
-            continue;
-        auto it = FAttached.find(key);
-        if (it != FAttached.end() && it->Users == 0 && IsGone(*it)) {
-            Detach(key);
-            it = FAttached.end();
+    try {
+        for (const QString& name : names) {
+            const QString key = name.toUpper();
+            if (!keys.contains(key) && UseOne(key, time))
+                keys.append(key);
         }
-        if (it == FAttached.end()) {
-            // Only a name not attached looks at the folder: the folder's time changes with
-            // every journal file, this program's own included.
-            if (time == NotRead)
-                time = TimeOf(FFolder);
-            const QString file = Lookup(key, time);
-            if (file.isEmpty())
-                continue;
-            Attach(key, file);
-            it = FAttached.find(key);
-        }
-        ++it->Users;
-        it->LastUse = ++FUseCounter;
-        keys.append(key);
+    } catch (...) {
+        Release(keys);
+        throw;
     }
     return TableLease(this, keys);
+}
+
+bool TableFolder::UseOne(const QString& key, qint64& time) {
+    auto it = FAttached.find(key);
+    std::shared_ptr<DataFileLock> hold;
+    if (it != FAttached.end() && it->Users == 0) {
+        // Held before it is looked at, so it cannot be replaced or removed after the look.
+        hold = HoldForOpening(it->File);
+        if (IsGone(*it)) {
+            Detach(key);
+            it = FAttached.end();
+            hold.reset();
+        }
+    }
+    if (it == FAttached.end()) {
+        // Only a name not attached looks at the folder: the folder's time changes with every
+        // journal file, this program's own included.
+        if (time == NotRead)
+            time = TimeOf(FFolder);
+        const QString file = Lookup(key, time);
+        if (file.isEmpty())
+            return false;
+        hold = HoldForOpening(file);
+        // Attaching a file removed meanwhile would make an empty one.
+        if (!QFile::exists(file))
+            return false;
+        Attach(key, file);
+        it = FAttached.find(key);
+    }
+    if (it->Users++ == 0)
+        it->Hold = std::move(hold);
+    it->LastUse = ++FUseCounter;
+    return true;
 }
 
 TableLease TableFolder::Create(const QString& table) {
@@ -210,6 +232,7 @@ TableLease TableFolder::Create(const QString& table) {
         Detach(key); // its file was deleted since
     // Made here and only here, so an undo knows the file is its own.
     const QString file = NewFileOf(table);
+    std::shared_ptr<DataFileLock> hold = HoldForOpening(file);
     const ino_t made = CreateNewFile(file, table);
     FListedAt = -1;
     try {
@@ -220,6 +243,7 @@ TableLease TableFolder::Create(const QString& table) {
     }
     FAttached[key].Made = made;
     FAttached[key].Users = 1;
+    FAttached[key].Hold = std::move(hold);
     FAttached[key].LastUse = ++FUseCounter;
     return TableLease(this, {key});
 }
@@ -267,7 +291,6 @@ bool TableFolder::IsGone(const Attached& a) {
 
 void TableFolder::Attach(const QString& key, const QString& file) {
     MakeRoom();
-    std::shared_ptr<DataFileLock> hold = HoldForOpening(file);
     const QString schema = key;
     RunSql(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
     Attached a;
@@ -282,7 +305,6 @@ void TableFolder::Attach(const QString& key, const QString& file) {
         throw;
     }
     a.Inode = InodeOf(file);
-    a.Hold = std::move(hold);
     FAttached.insert(key, a);
     IndexMonthTable(FDb, key, schema);
 }
@@ -292,10 +314,10 @@ void TableFolder::Detach(const QString& key) {
     FAttached.remove(key);
 }
 
-void TableFolder::DetachIdle() {
-    for (const QString& key : FAttached.keys())
-        if (FAttached.value(key).Users == 0)
-            Detach(key);
+void TableFolder::TransactionEnded() {
+    for (Attached& a : FAttached)
+        if (a.Users == 0)
+            a.Hold.reset();
 }
 
 void TableFolder::MakeRoom() {
@@ -317,7 +339,8 @@ void TableFolder::MakeRoom() {
 void TableFolder::Release(const QStringList& keys) {
     for (const QString& key : keys) {
         auto it = FAttached.find(key);
-        if (it != FAttached.end() && it->Users > 0)
-            --it->Users;
+        if (it != FAttached.end() && it->Users > 0 && --it->Users == 0 &&
+            sqlite3_get_autocommit(FDb))
+            it->Hold.reset();
     }
 }

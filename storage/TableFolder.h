@@ -7,7 +7,6 @@
 #include <sys/types.h>
 
 class DataFileLock;
-
 struct sqlite3;
 class TableFolder;
 
@@ -31,8 +30,10 @@ private:
 // The folder of table files under one connection: each table X is the file X.DB (upper-case
 // file name) holding the one table X. A file is attached while statements use it and then
 // stays attached until room is needed: SQLite holds at most ten attached files at once.
-// An attached file is held shared (DataFileLock); a table's file is deleted only while it can
-// be held exclusively.
+// A file is held shared (DataFileLock) while statements use it, and to the end of a
+// transaction that used it; an idle attached file is not,
+// and a file replaced or removed meanwhile is attached anew at its next use. A table's file is
+// deleted only while it can be held exclusively.
 class TableFolder {
 public:
     // The page cache of an attached file, in KiB: a month's log (some 100,000 rows) stays in
@@ -57,8 +58,8 @@ public:
     TableLease Create(const QString& table);
     // The schema a table is attached under; empty when it is not attached.
     QString SchemaOf(const QString& table) const;
-    // Detaches the table and deletes its file; raises when a statement still uses it or
-    // another connection has the file open.
+    // Detaches the table and deletes its file; raises when a statement, of this connection or
+    // another, still uses it.
     void Remove(const QString& table);
     // Detaches a table made by Create and deletes the file that Create made, whatever uses
     // it: the undoing of a CREATE TABLE that did not run. A file Create did not make (another
@@ -67,8 +68,8 @@ public:
     // The tables of the folder, as their file names give them (without ".DB"). Raises when
     // the folder cannot be listed: no list is not an empty folder.
     QStringList TableNames();
-    // Detaches the tables no statement uses, so that they are no longer held.
-    void DetachIdle();
+    // Lets go of the files the ended transaction used that no statement uses.
+    void TransactionEnded();
 
 private:
     friend class TableLease;
@@ -77,12 +78,15 @@ private:
         QString File;
         ino_t Inode = 0;
         ino_t Made = 0; // the inode of the file Create made, else 0
-        std::shared_ptr<DataFileLock> Hold;
+        std::shared_ptr<DataFileLock> Hold; // while Users > 0
         int Users = 0;
         quint64 LastUse = 0;
     };
     // True when the attached file was deleted or replaced by another program.
     static bool IsGone(const Attached& a);
+    // Counts a use of an upper-cased table name, attaching and holding its file; false when
+    // the folder has no such table. `time` is the folder time, read once per statement.
+    bool UseOne(const QString& key, qint64& time);
     void Attach(const QString& key, const QString& file);
     void Detach(const QString& key);
     void MakeRoom();

@@ -139,8 +139,8 @@ TEST_F(MaintenanceSafety, ABackupSaysItFinishedAndNamesTheSetAfterThisPC) {
     EXPECT_TRUE(QFile::exists(Set() + "/VODURAVIRIVE.MDB"));
 }
 
-// Only tables named exactly as a month go, and only while no connection has them open: an idle
-// one of another program keeps its table; this program's own idle ones let go.
+// Only tables named exactly as a month go, and only while no statement uses them: another
+// program's reading keeps its table; a table this program is done with goes.
 TEST_F(MaintenanceSafety, LogDeletionLeavesHeldTablesAndNamesThatAreNoMonth) {
     Clock::SetNow([] { return EncodeDate(2002, 3, 15) + 0.5; });
     QStringList sql;
@@ -148,8 +148,10 @@ TEST_F(MaintenanceSafety, LogDeletionLeavesHeldTablesAndNamesThatAreNoMonth) {
         sql << QString("CREATE TABLE ENTRANCE_LOG%1 (個人コード TEXT (7))").arg(name);
     RunAll(sql, true);
     Write(Temp.File("ENTRANCE_LOG2001_12.DB.bak"), "kept");
+    // Another program reads one table; this program read the other and is done with it.
     auto other = SqlConnection::OpenFolder(Temp.Path());
-    other->Execute("SELECT count(*) FROM ENTRANCE_LOG2001_11");
+    auto reading = other->Prepare("SELECT count(*) FROM ENTRANCE_LOG2001_11");
+    ASSERT_TRUE(reading->Step());
     DM1->DB2->Connection().Execute("SELECT count(*) FROM ENTRANCE_LOG2001_12");
 
     OpenMdiChild(frmLogDelete);
@@ -166,6 +168,7 @@ TEST_F(MaintenanceSafety, LogDeletionLeavesHeldTablesAndNamesThatAreNoMonth) {
                                      "ENTRANCE_LOG2002_03.DB ENTRANCE_LOG2002_03_COPY.DB");
     EXPECT_TRUE(answers.Texts.contains("ENTRANCE_LOG2001_11 は使用中のため削除できませんでした。"))
         << answers.Texts.join("|").toStdString();
+    reading.reset();
     EXPECT_EQ(other->Execute("INSERT INTO ENTRANCE_LOG2001_11 VALUES ('0001')"), 1);
 }
 
@@ -215,7 +218,8 @@ TEST_F(MaintenanceSafety, AnInterruptedRestoreLeavesOneWholeSet) {
     EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"})) << "the caller said no";
     {
         auto holder = SqlConnection::OpenFolder(Temp.Path());
-        holder->Execute("SELECT count(*) FROM entranceState");
+        auto reading = holder->Prepare("SELECT count(*) FROM entranceState");
+        ASSERT_TRUE(reading->Step());
         EXPECT_FALSE(StartRestore(nullptr, Temp.Path(), "CompName"));
         EXPECT_EQ(answers.Texts.last(),
                   "ENTRANCESTATE.DB は使用中のためリストアできませんでした。");
