@@ -2,7 +2,8 @@
 # Starts the whole system from a build folder on a fresh data folder with demo data: simulated
 # units on a pseudo-terminal, the communication program on their line and the management
 # program. Without a display the management program's screens are saved as pictures.
-# Ctrl+C stops everything.
+# The run lasts as long as the management program: a backup stops the communication program and
+# starts it again, and the copy it starts belongs to the run too. Ctrl+C stops everything.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 minutes=${RUN_MINUTES:-60}
@@ -23,10 +24,30 @@ run=$build/run
 data=$run/data
 pictures=$run/pictures
 pids=()
+# The programs of this run hold the single-instance locks in its runtime folder (the process
+# id on their first line), the copy a backup started again included; a process id counts only
+# while it still runs a program of the data folder.
+instance_pids() {
+  local lock pid
+  for lock in "$XDG_RUNTIME_DIR"/zz-instance-*.lock; do
+    [ -f "$lock" ] || continue
+    pid=$(head -n 1 "$lock")
+    case $(readlink "/proc/$pid/exe" 2>/dev/null) in
+      "$data"/*) echo "$pid" ;;
+    esac
+  done
+}
 stop() {
   trap - INT TERM EXIT
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  local all
+  all=$(instance_pids 2>/dev/null || true)
+  for pid in "${pids[@]}" $all; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  # Nothing of the run may go on holding the ports.
+  for pid in $all; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null || true
+  done
 }
 trap stop INT TERM EXIT
 
@@ -90,4 +111,4 @@ else
   echo "under 入退室管理 > 部屋別入室状況."
 fi
 echo "Press Ctrl+C to stop."
-wait "${pids[1]}"
+wait "${pids[-1]}"
