@@ -188,7 +188,7 @@ TEST_F(MaintenanceSafety, ARestoreThatCannotGoThroughChangesNothing) {
          "VODURAVIRIVE.MDB をリストアできませんでした。"},
         {"no backup set in the folder",
          [](const MaintenanceSafety& t) { QDir(t.Set()).removeRecursively(); },
-         "バックアップデータが見つかりませんでした。\r\n" + Set()},
+         "バックアップデータが見つかりませんでした。\n" + Set()},
     };
     QWidget mainWindow;
     for (const auto& c : cases) {
@@ -197,7 +197,7 @@ TEST_F(MaintenanceSafety, ARestoreThatCannotGoThroughChangesNothing) {
         const QByteArray mdb = Bytes(Mdb());
         answers.Texts.clear();
         RestoreData(&mainWindow);
-        EXPECT_EQ(answers.Texts, QStringList{c.message});
+        EXPECT_EQ(answers.Texts, QStringList{c.message}) << answers.Texts.join("|").toStdString();
         EXPECT_EQ(Bytes(Mdb()), mdb);
         EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"}));
         EXPECT_FALSE(QFileInfo::exists(Temp.File("Restore")));
