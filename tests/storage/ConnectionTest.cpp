@@ -205,8 +205,12 @@ TEST_F(FolderFixture, AFileWithoutItsTableIsNoTable) {
 
 TEST_F(FolderFixture, AChangeShowsInTheTableFilesTime) {
     const QString file = Temp.File("ENTRANCESTATE.DB");
-    QFile(file).setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                            QFileDevice::FileModificationTime);
+    // Qt sets a file's time only through an open file.
+    QFile stamp(file);
+    ASSERT_TRUE(stamp.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(stamp.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    stamp.close();
     const QDateTime before = QFileInfo(file).lastModified();
     Folder->Execute("INSERT INTO entranceState (認証機ID, 認証機名, 認証機種別, 作動状況) Values "
                     "(1,'認証機1',Null,True)");
