@@ -344,8 +344,11 @@ void TCustomDBLinkODBC::SetUpdateKeyColumnText(const QString& value) {
     FKeys.clear();
     for (const QString& name : value.split(';')) {
         const QString trimmed = name.trimmed();
-        if (!trimmed.isEmpty())
-            FKeys.append({trimmed});
+        if (trimmed.isEmpty())
+            continue;
+        TKeyColumn key;
+        key.Name = trimmed;
+        FKeys.append(key);
     }
 }
 

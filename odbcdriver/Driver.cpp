@@ -9,6 +9,8 @@
 #include <QDir>
 #include <odbcinst.h>
 
+// odbcinst.h defines an empty EXPORT; here it marks the entry points the driver manager finds.
+#undef EXPORT
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
