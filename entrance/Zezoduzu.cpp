@@ -5,10 +5,12 @@
 #include "entrance/Form_LogIN.h"
 #include "entrance/MdiMainMenu.h"
 #include "entrance/ProgramLook.h"
+#include "odbc/ODBCScreen.h"
 #include "ui/Application.h"
 #include "ui/ApplicationTitle.h"
 #include "ui/Form.h"
 #include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
 
 int RunZezoduzu(const QString& programFile) {
     TSingleInstance instance("dIradoRorudiviVerovi");
@@ -16,6 +18,7 @@ int RunZezoduzu(const QString& programFile) {
         return 0;
     SetApplicationTitle("入退室管理");
     SetProgramLook();
+    SetODBCScreen({SetWaitCursor, ShowMessage});
     if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
         app->OnException = [](const QString& message) { ShowMessage(message); };
     TDataModules modules(programFile);

@@ -1,6 +1,6 @@
 #include "ConnectionODBC.h"
 
-#include "ui/WaitCursor.h"
+#include "odbc/ODBCScreen.h"
 
 TConnectionODBC::TConnectionODBC(TComponent* AOwner) : TComponent(AOwner) {
     FClones.reserve(16);
@@ -143,7 +143,7 @@ TCloneODBC::TCloneODBC(TComponent* AOwner) : TConnectionODBC(AOwner) {
 }
 
 void TCloneODBC::SetWaitCursor(bool on) {
-    ::SetWaitCursor(on);
+    ShowSQLWaitCursor(on);
 }
 
 std::unique_ptr<TCustomQueryODBC> TCloneODBC::CreateOrigin() {

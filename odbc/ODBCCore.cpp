@@ -1,8 +1,7 @@
 #include "ODBCCore.h"
 
 #include "odbc/ConnectionODBC.h"
-#include "ui/ShowMessage.h"
-#include "ui/WaitCursor.h"
+#include "odbc/ODBCScreen.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -89,11 +88,11 @@ void TCustomQueryODBC::CheckError(SQLHSTMT handle) {
 }
 
 void TQryIntODBC::SetWaitCursor(bool on) {
-    ::SetWaitCursor(on);
+    ShowSQLWaitCursor(on);
 }
 
 void TQryIntODBC::Notice(const QString& text) {
-    ShowMessage(text);
+    ShowODBCNotice(text);
 }
 
 // ---- listeners ----

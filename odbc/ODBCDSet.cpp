@@ -1,7 +1,7 @@
 #include "ODBCDSet.h"
 
 #include "db/Field.h"
-#include "ui/WaitCursor.h"
+#include "odbc/ODBCScreen.h"
 
 // ---------------------------------------------------------------- master link
 
@@ -71,7 +71,7 @@ std::unique_ptr<TCustomQueryODBC> TDBQueryODBC::CreateDefaultQuery() {
 }
 
 void TDBQueryODBC::SetWaitCursor(bool on) {
-    ::SetWaitCursor(on);
+    ShowSQLWaitCursor(on);
 }
 
 void TDBQueryODBC::SetDataSource(TDataSource* value) {

@@ -1,8 +1,11 @@
 #include "reruzida/CommApplication.h"
 
+#include "odbc/ODBCScreen.h"
 #include "reruzida/ProgramIcon.h"
 #include "reruzida/Requests.h"
 #include "ui/ApplicationTitle.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
 
 #include <QApplication>
 
@@ -10,4 +13,5 @@ void SetUpCommApplication() {
     SetApplicationTitle(CommCaption);
     QApplication::setWindowIcon(ProgramIcon());
     QApplication::setQuitOnLastWindowClosed(false);
+    SetODBCScreen({SetWaitCursor, ShowMessage});
 }

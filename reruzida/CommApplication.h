@@ -1,5 +1,5 @@
 #pragma once
 
-// The program-wide settings: the application title, the icon, and a program that runs on
-// with no window open.
+// The program-wide settings: the application title, the icon, a program that runs on with
+// no window open, and the database calls' wait cursor and notices on the screen.
 void SetUpCommApplication();

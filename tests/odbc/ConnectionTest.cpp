@@ -1,4 +1,7 @@
 #include "OdbcFixture.h"
+#include "odbc/ODBCScreen.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -180,6 +183,37 @@ TEST_F(OdbcTest, AutomaticRollbackNoticeOfAnInternalQueryIsShown) {
     EXPECT_EQ(shown, "QueryODBC: Automatic rollback issued.");
     EXPECT_FALSE(query->Connected());
     EXPECT_EQ(Dm.LiveHandles, 0);
+}
+
+// Until a program hands in its screen the library shows nothing: no cursor, no box, and the
+// notice goes to the log.
+TEST_F(OdbcTest, WithoutAScreenHandedInNothingShows) {
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { logged << text; });
+    SetODBCScreen({});
+    auto query = NewQuery<TQryIntODBC>();
+    query->SetTransaction(true);
+    bool cursor = false;
+    query->SetStateListener(
+        this, [&](TCustomQueryODBC*, int) { cursor |= QApplication::overrideCursor() != nullptr; });
+    bool boxShown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxShown = true;
+            box->accept();
+        }
+    });
+    query->ExecDirect("UPDATE t SET a = 1");
+    query->Disconnect();
+    query->RemoveListener(this);
+    SetODBCScreen({SetWaitCursor, ShowMessage});
+    qInstallMessageHandler(previous);
+    EXPECT_FALSE(cursor);
+    EXPECT_FALSE(boxShown);
+    EXPECT_TRUE(logged.contains("QueryODBC: Automatic rollback issued."));
+    EXPECT_FALSE(query->Connected());
 }
 
 TEST_F(OdbcTest, TransIsolation) {

@@ -1,10 +1,13 @@
 #include "entrance/DataModules.h"
 #include "entrance/LogIn.h"
 #include "entrance/MdiMainMenu.h"
+#include "odbc/ODBCScreen.h"
 #include "tools/demodata/DemoData.h"
 #include "ui/Application.h"
 #include "ui/ApplicationTitle.h"
 #include "ui/Form.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -39,6 +42,7 @@ int main(int argc, char** argv) {
     const QDir pictures(args[2]);
     QDir().mkpath(pictures.path());
     SetApplicationTitle("入退室管理");
+    SetODBCScreen({SetWaitCursor, ShowMessage});
     TDataModules modules(args[1]);
     TmdiMainMenu main;
     if (!main.FormCreate([&] { return LogInAsDemoOperator(args[1]) ? int(mrOk) : int(mrCancel); }))
