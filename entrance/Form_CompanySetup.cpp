@@ -4,8 +4,8 @@
 #include "Unit_CommonDatabase.h"
 #include "Unit_CommonText.h"
 #include "base/DateTime.h"
+#include "components/dbctrls/DBEdit.h"
 #include "entrance/reports/Report_Jigyosyo.h"
-#include "ui/DBEdit.h"
 #include "ui/ImeMode.h"
 #include "ui/ShowMessage.h"
 

@@ -1,5 +1,6 @@
 #include "base/SysUtils.h"
 #include "base/Text.h"
+#include "components/dbctrls/DBEdit.h"
 #include "dbengine/Database.h"
 #include "entrance/CommRequests.h"
 #include "entrance/DataModule1.h"
@@ -12,7 +13,6 @@
 #include "tests/common/TempFolder.h"
 #include "tests/entrance/LogInFixture.h"
 #include "ui/CopyData.h"
-#include "ui/DBEdit.h"
 #include "ui/Form.h"
 
 #include <QLocalServer>

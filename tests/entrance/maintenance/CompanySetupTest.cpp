@@ -1,8 +1,8 @@
 #include "base/DateTime.h"
+#include "components/dbctrls/DBEdit.h"
 #include "entrance/Form_CompanySetup.h"
 #include "entrance/Unit_Common.h"
 #include "tests/entrance/units/ScreenFixture.h"
-#include "ui/DBEdit.h"
 
 #include <QPushButton>
 #include <sqlite3.h>

@@ -1,4 +1,4 @@
-#include "ui/DBEdit.h"
+#include "components/dbctrls/DBEdit.h"
 #include "db/DataSource.h"
 #include "tests/db/VectorDataSet.h"
 #include "ui/SelectionColor.h"

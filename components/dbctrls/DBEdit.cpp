@@ -1,4 +1,4 @@
-#include "ui/DBEdit.h"
+#include "components/dbctrls/DBEdit.h"
 
 #include "base/SysUtils.h"
 #include "db/Field.h"
