@@ -100,6 +100,15 @@ QString BackupSetName(const QString& compName) {
     return compName == "CompName" && !computer.isEmpty() ? computer : compName;
 }
 
+// The set of `compName` in the picked folder: the one named after this computer, else one
+// made before sets took the computer's name, whose folder is named `compName` itself.
+static QDir RestoreSetFolder(const QString& picked, const QString& compName) {
+    const QDir named(QDir(picked).filePath(BackupSetName(compName)));
+    const QDir earlier(QDir(picked).filePath(compName));
+    const bool onlyEarlier = named.isEmpty(QDir::Files) && !earlier.isEmpty(QDir::Files);
+    return onlyEarlier ? earlier : named;
+}
+
 bool StartBackup(QWidget* owner, const QString& compName) {
     const QString folder = PickFolder(owner);
     if (folder.isEmpty())
@@ -124,7 +133,7 @@ bool StartRestore(QWidget* owner, const QString& folder, const QString& compName
     const QString picked = PickFolder(owner);
     if (picked.isEmpty())
         return false;
-    const QDir set(QDir(picked).filePath(BackupSetName(compName)));
+    const QDir set = RestoreSetFolder(picked, compName);
     const QStringList names = set.entryList(QDir::Files, QDir::Name);
     if (names.isEmpty()) {
         MessageBox("バックアップデータが見つかりませんでした。\r\n" + set.path());

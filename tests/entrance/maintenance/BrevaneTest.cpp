@@ -65,3 +65,20 @@ TEST(Brevane, BacksUpConsistentlyAndRestores) {
     EXPECT_TRUE(QFile::exists(data.File("ENTRANCESTATE.PX")));
     qunsetenv("BREVANE_FOLDER");
 }
+
+// A set made before sets were named after the computer lies in the folder "CompName": the
+// restore still finds it there.
+TEST(Brevane, RestoresASetInTheEarlierFolderName) {
+    TempFolder data, store;
+    qputenv("BREVANE_FOLDER", store.Path().toUtf8());
+    ASSERT_TRUE(QDir().mkpath(store.File("CompName")));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(store.File("CompName/VODURAVIRIVE.MDB").toUtf8(), &db), SQLITE_OK);
+    Exec(db, "CREATE TABLE t (v INTEGER)");
+    Exec(db, "INSERT INTO t VALUES (7)");
+    sqlite3_close(db);
+
+    EXPECT_TRUE(StartRestore(nullptr, data.Path(), "CompName"));
+    EXPECT_EQ(Query(data.File("VODURAVIRIVE.MDB"), "SELECT v FROM t"), QStringList{"7"});
+    qunsetenv("BREVANE_FOLDER");
+}
