@@ -136,16 +136,23 @@ TErrorLog& ErrorLog() {
     return *TheLog();
 }
 
-bool RunLogged(const std::function<void()>& work) {
+// Runs `work`; the message of what it raises goes to `report`. True when nothing was raised.
+static bool RunReporting(const std::function<void()>& work,
+                         const std::function<void(const QString&)>& report) {
     try {
         work();
         return true;
     } catch (const Exception& e) {
-        ErrorLog().WriteErrorLog(e.Message(), Now());
+        report(e.Message());
     } catch (const std::exception& e) {
-        ErrorLog().WriteErrorLog(QString::fromLocal8Bit(e.what()), Now());
+        report(QString::fromLocal8Bit(e.what()));
     }
     return false;
+}
+
+bool RunLogged(const std::function<void()>& work) {
+    return RunReporting(work,
+                        [](const QString& message) { ErrorLog().WriteErrorLog(message, Now()); });
 }
 
 void LogRequestFault(const QString& client, const QString& message) {
@@ -163,13 +170,6 @@ void LogRequestFault(const QString& client, const QString& message) {
 }
 
 bool RunRequestLogged(const QString& client, const std::function<void()>& work) {
-    try {
-        work();
-        return true;
-    } catch (const Exception& e) {
-        LogRequestFault(client, e.Message());
-    } catch (const std::exception& e) {
-        LogRequestFault(client, QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    return RunReporting(work,
+                        [&client](const QString& message) { LogRequestFault(client, message); });
 }
