@@ -5,7 +5,6 @@
 #include "base/DateTime.h"
 #include "base/Registry.h"
 
-#include <QNetworkInterface>
 #include <QRegularExpression>
 
 namespace {
@@ -66,14 +65,15 @@ TAllowedClients TAllowedClients::FromSetting() {
     return allowed;
 }
 
-TAllowedClients::TAllowedClients(QList<TSubnet> subnets) : FSubnets(std::move(subnets)) {}
+TAllowedClients::TAllowedClients(QList<TSubnet> subnets, TOwnAddresses ownAddresses)
+    : FSubnets(std::move(subnets)), FOwnAddresses(std::move(ownAddresses)) {}
 
 bool TAllowedClients::Allows(const QHostAddress& address) const {
     const QHostAddress peer = Plain(address);
     if (peer.isLoopback())
         return true;
     // The machine itself, by any of its addresses.
-    for (const QHostAddress& own : QNetworkInterface::allAddresses())
+    for (const QHostAddress& own : FOwnAddresses())
         if (Plain(own).isEqual(peer))
             return true;
     for (const TSubnet& subnet : FSubnets)

@@ -2,9 +2,12 @@
 
 #include <QHostAddress>
 #include <QList>
+#include <QNetworkInterface>
 #include <QPair>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 // Which addresses may send requests to the data side's TCP ports. The machine itself
 // (loopback and every address of its own) always may; besides it, the subnets and addresses of the
@@ -22,12 +25,18 @@ public:
     // log.
     static TAllowedClients FromSetting();
 
-    explicit TAllowedClients(QList<TSubnet> subnets = LocalSubnets());
+    using TOwnAddresses = std::function<QList<QHostAddress>()>;
+
+    // `ownAddresses` tells the machine's addresses when asked; interfaces may change while the
+    // program runs. A test that has no second machine names its own.
+    explicit TAllowedClients(QList<TSubnet> subnets = LocalSubnets(),
+                             TOwnAddresses ownAddresses = &QNetworkInterface::allAddresses);
 
     bool Allows(const QHostAddress& address) const;
 
 private:
     QList<TSubnet> FSubnets;
+    TOwnAddresses FOwnAddresses;
 };
 
 // The registry value that lists the allowed clients.
