@@ -1,10 +1,8 @@
 #include "Form_BackupSetup.h"
 
 #include "Brevane.h"
-#include "CommRequests.h"
 #include "DataModule1.h"
 #include "ResourceStrings.h"
-#include "UnitShare.h"
 #include "Unit_Common.h"
 #include "Unit_CommonDatabase.h"
 #include "Unit_CommonRequests.h"
@@ -14,6 +12,8 @@
 #include "base/Files.h"
 #include "dbengine/Database.h"
 #include "dbengine/Session.h"
+#include "protocol/CommRequests.h"
+#include "shared/UnitShare.h"
 #include "storage/DataFileLock.h"
 #include "ui/CopyData.h"
 #include "ui/DisabledScope.h"
@@ -142,7 +142,7 @@ void TfrmBackupSetup::CompactWithCommStopped() {
     auto restart = [commWasRunning] {
         if (commWasRunning && !CommRunning()) {
             // The communication program lies in the data folder, which is the program folder.
-            ExecProgram(ExtractFilePath(DataPath) + "RERUZIDA.EXE");
+            ExecProgram(ExtractFilePath(DataPath) + CommProgram);
             Pause(1024);
         }
     };

@@ -1,6 +1,5 @@
 #include "Form_EntranceItemSetup.h"
 
-#include "CommRequests.h"
 #include "DataModule1.h"
 #include "Form_EntranceItemSetup_Sub0.h"
 #include "ResourceStrings.h"
@@ -13,6 +12,7 @@
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Database.h"
 #include "entrance/reports/Report_Ninsyoki.h"
+#include "protocol/CommRequests.h"
 #include "ui/DisabledScope.h"
 #include "ui/SelectionColor.h"
 #include "ui/ShowMessage.h"

@@ -1,6 +1,5 @@
 #include "Form_EntranceUser.h"
 
-#include "CommRequests.h"
 #include "ResourceStrings.h"
 #include "Unit_CommonGrids.h"
 #include "Unit_CommonRequests.h"
@@ -9,6 +8,7 @@
 #include "UserRows.h"
 #include "UserRules.h"
 #include "components/grids/MOStringGrid.h"
+#include "protocol/CommRequests.h"
 #include "ui/Color.h"
 #include "ui/ShowMessage.h"
 

@@ -1,6 +1,5 @@
 #include "Form_UserEntranceGazo.h"
 
-#include "CommRequests.h"
 #include "Form_UserEntry.h"
 #include "ImageReadWait.h"
 #include "Unit_Common.h"
@@ -8,6 +7,7 @@
 #include "UserRules.h"
 #include "base/Text.h"
 #include "dbengine/Query.h"
+#include "protocol/CommRequests.h"
 #include "ui/ClientSocket.h"
 #include "ui/CopyData.h"
 #include "ui/DisabledScope.h"

@@ -1,6 +1,5 @@
 #include "Form_UserEntry.h"
 
-#include "CommRequests.h"
 #include "Form_EntranceUser.h"
 #include "Form_UserEntranceGazo.h"
 #include "Unit_Common.h"
@@ -9,6 +8,7 @@
 #include "components/grids/StrSortGrid.h"
 #include "dbengine/Query.h"
 #include "entrance/reports/Form_PrintRiyosya.h"
+#include "protocol/CommRequests.h"
 #include "ui/ClientSocket.h"
 #include "ui/DisabledScope.h"
 #include "ui/ImeMode.h"

@@ -1,6 +1,6 @@
 #include "entrance/ImageReadWait.h"
 
-#include "entrance/CommRequests.h"
+#include "protocol/CommRequests.h"
 
 namespace {
 

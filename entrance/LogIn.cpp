@@ -2,8 +2,8 @@
 
 #include "DataModule1.h"
 #include "ResourceStrings.h"
-#include "UnitShare.h"
 #include "Unit_Common.h"
+#include "shared/UnitShare.h"
 
 #include "base/Files.h"
 #include "base/Registry.h"

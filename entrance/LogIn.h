@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommRequests.h"
+#include "protocol/CommRequests.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "Unit_CommonRequests.h"
 
-#include "CommRequests.h"
 #include "DataModule1.h"
 #include "Unit_Common.h"
+#include "protocol/CommRequests.h"
 
 #include "base/Text.h"
 #include "db/Field.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/DateTime.h"
-#include "entrance/CommRequests.h"
+#include "protocol/CommRequests.h"
 
 #include <QList>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "UserRows.h"
 
-#include "CommRequests.h"
 #include "DataModule1.h"
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
+#include "protocol/CommRequests.h"
 
 namespace {
 

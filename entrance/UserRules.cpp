@@ -1,10 +1,10 @@
 #include "UserRules.h"
 
-#include "CommRequests.h"
 #include "Unit_CommonDates.h"
 #include "Unit_CommonText.h"
 #include "base/Convert.h"
 #include "base/SysUtils.h"
+#include "protocol/CommRequests.h"
 
 namespace {
 

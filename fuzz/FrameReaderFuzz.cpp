@@ -1,7 +1,7 @@
 // The frame reader fed as the serial line feeds it. The input: one byte naming the source
 // the reader waits for (beyond the last unit: any source), then reads, each a length byte
 // and that many bytes; a length of 0 is the line falling silent.
-#include "reruzida/UnitFrame.h"
+#include "protocol/UnitFrame.h"
 
 #include <cstdint>
 #include <cstdlib>

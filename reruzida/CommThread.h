@@ -1,8 +1,8 @@
 #pragma once
 
+#include "protocol/UnitFrame.h"
 #include "reruzida/RecvJournal.h"
 #include "reruzida/RsDrv.h"
-#include "reruzida/UnitFrame.h"
 #include "ui/WindowMessage.h"
 
 #include <QThread>

@@ -10,10 +10,10 @@
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
 #include "dbengine/Table.h"
-#include "entrance/UnitShare.h"
 #include "odbc/ConnectionODBC.h"
 #include "odbc/ODBCDSet.h"
 #include "odbcdriver/OdbcInstaller.h"
+#include "shared/UnitShare.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -94,7 +94,7 @@ TDM1::TDM1(QObject* parent) : QObject(parent), TComponent(nullptr) {
     sqlEntrance->SetClone(CloneODBC1);
     Table1 = new TTable(this);
     Table1->SetName("Table1");
-    // Port 11123 answers on connecting; what a client sends it is read and dropped.
+    // PORT_START answers on connecting; what a client sends it is read and dropped.
     ServerStart = new TRequestServer([](QTcpSocket*, const QByteArray&) {}, this);
     ServerStart->OnConnect = [this](QTcpSocket* client) { ServerStartClientConnect(client); };
     ServerGazoset = new TRequestServer(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Component.h"
+#include "protocol/CommRequests.h"
 
 #include <QObject>
 #include <QString>
@@ -16,7 +17,7 @@ class TRequestServer;
 // The full path of this program file, in the data folder.
 extern QString DataPath;
 // The same as other PCs reach it: "//PC/Zezoduzu/Reruzida" when the folder is shared, else
-// DataPath; sent on port 11123.
+// DataPath; sent on PORT_START.
 extern QString NetworkDataPath;
 // The data folder: DataPath's folder, without the closing "/".
 QString DataFolder();
@@ -39,7 +40,7 @@ public:
     // The program file whose folder holds the data; tests point it into a data folder.
     QString ProgramFile;
     // Ports of ServerStart, ServerGazoset, ServerGazoDelete, ServerTanpa; 0 picks a free one.
-    quint16 Ports[4] = {11123, 11030, 11028, 11032};
+    quint16 Ports[4] = {PORT_START, PORT_GAZOSET, PORT_GAZODELETE, PORT_TANPA};
     // Registers the ODBC driver in the program folder first; off when the process has done it.
     bool InstallDriver = true;
 

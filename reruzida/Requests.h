@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entrance/CommRequests.h"
+#include "protocol/CommRequests.h"
 
 #include <QByteArray>
 #include <QPointer>

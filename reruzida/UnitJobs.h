@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reruzida/UnitFrame.h"
+#include "protocol/UnitFrame.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,10 +1,10 @@
 #include "Report_UserReport.h"
 
-#include "entrance/CommRequests.h"
 #include "entrance/ResourceStrings.h"
 #include "entrance/Unit_CommonWait.h"
 #include "entrance/UserRows.h"
 #include "entrance/reports/Report_MasterList.h"
+#include "protocol/CommRequests.h"
 
 namespace {
 

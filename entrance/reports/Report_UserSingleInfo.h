@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entrance/reports/Report_UserReport.h"
+#include "protocol/CommRequests.h"
 
 #include <array>
 
@@ -11,7 +12,7 @@ class TRep_UserSingleInfo final : public TRep_UserReport {
 public:
     explicit TRep_UserSingleInfo(QWidget* owner = nullptr);
 
-    static constexpr int UnitCells = 32;
+    static constexpr int UnitCells = MaxUnitId;
 
     // The basic data.
     TLRItem* ItmCode;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/CommRequests.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -7,7 +9,8 @@
 // The person-by-unit matrix's rules that need no window: column c stands for the unit whose
 // ID is c.
 
-inline constexpr int MatrixColumns = 32;
+// One column for each unit a line can carry.
+inline constexpr int MatrixColumns = MaxUnitId;
 
 // The legend item of a unit: its ID right-aligned in two characters, ":" and its name.
 QString MatrixLegendText(int unitID, const QString& name);

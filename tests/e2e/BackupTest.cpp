@@ -5,8 +5,8 @@
 #include "base/Registry.h"
 #include "base/SingleInstance.h"
 #include "entrance/Brevane.h"
-#include "entrance/CommRequests.h"
 #include "entrance/Form_BackupSetup.h"
+#include "protocol/CommRequests.h"
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"
 

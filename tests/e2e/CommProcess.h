@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Registry.h"
-#include "entrance/CommRequests.h"
+#include "protocol/CommRequests.h"
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"
 

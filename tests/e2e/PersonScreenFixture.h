@@ -6,10 +6,10 @@
 #include "base/Text.h"
 #include "components/grids/MOStringGrid.h"
 #include "components/grids/StrSortGrid.h"
-#include "entrance/CommRequests.h"
 #include "entrance/Form_EntranceUser.h"
 #include "entrance/Form_UserEntry.h"
 #include "entrance/ImageReadWait.h"
+#include "protocol/CommRequests.h"
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"
 

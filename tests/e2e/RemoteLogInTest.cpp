@@ -2,7 +2,7 @@
 
 #include "base/Registry.h"
 #include "dbengine/Database.h"
-#include "entrance/CommRequests.h"
+#include "protocol/CommRequests.h"
 #include "ui/CopyData.h"
 
 #include <QHostInfo>

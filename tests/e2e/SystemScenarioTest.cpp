@@ -6,7 +6,6 @@
 #include "base/Registry.h"
 #include "components/grids/MOStringGrid.h"
 #include "components/grids/StrSortGrid.h"
-#include "entrance/CommRequests.h"
 #include "entrance/DataModule3.h"
 #include "entrance/Form_CategorySetup.h"
 #include "entrance/Form_EntranceGroupNowViewList.h"
@@ -25,6 +24,7 @@
 #include "entrance/reports/Report_EntranceMonthLogTotal.h"
 #include "entrance/reports/Report_RoomLogView.h"
 #include "entrance/reports/Report_UserEntranceLog.h"
+#include "protocol/CommRequests.h"
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"
 

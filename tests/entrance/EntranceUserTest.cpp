@@ -1,9 +1,9 @@
 #include "EntranceFixture.h"
 #include "base/Text.h"
 #include "components/grids/MOStringGrid.h"
-#include "entrance/CommRequests.h"
 #include "entrance/Form_EntranceUser.h"
 #include "entrance/UserRules.h"
+#include "protocol/CommRequests.h"
 #include "tests/common/TempFolder.h"
 #include "ui/CopyData.h"
 

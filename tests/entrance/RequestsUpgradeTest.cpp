@@ -1,8 +1,8 @@
 #include "LogInFixture.h"
 
-#include "entrance/CommRequests.h"
 #include "entrance/Unit_CommonRequests.h"
 #include "entrance/UpgradeDatabase.h"
+#include "protocol/CommRequests.h"
 
 #include "dbengine/Database.h"
 #include "ui/CopyData.h"

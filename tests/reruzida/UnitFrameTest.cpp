@@ -1,4 +1,4 @@
-#include "reruzida/UnitFrame.h"
+#include "protocol/UnitFrame.h"
 
 #include <QList>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "entrance/UnitShare.h"
+#include "shared/UnitShare.h"
 
 #include "tests/common/TempFolder.h"
 

@@ -1,6 +1,6 @@
 #include "UnitSimulator.h"
 
-#include "reruzida/UnitFrame.h"
+#include "protocol/UnitFrame.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,9 +1,9 @@
 #include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
-#include "entrance/CommRequests.h"
 #include "entrance/Form_EntranceItemSetup.h"
 #include "entrance/Form_EntranceItemSetup_Sub0.h"
 #include "entrance/Unit_EntranceItems.h"
+#include "protocol/CommRequests.h"
 #include "ui/CopyData.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 #include "tools/unitsim/UnitSimulator.h"
-#include "reruzida/UnitFrame.h"
+#include "protocol/UnitFrame.h"
 #include "tools/unitsim/UnitScript.h"
 
 #include <QElapsedTimer>

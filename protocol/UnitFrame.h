@@ -40,7 +40,7 @@
 // The person code field is the code's Shift-JIS bytes padded with NULs to 8.
 
 #include "base/SysUtils.h"
-#include "entrance/CommRequests.h"
+#include "protocol/CommRequests.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -28,6 +28,9 @@ inline constexpr char CommCaption[] = "認証機コミュニケーション";
 inline constexpr char EntranceCaption[] = "入退室管理システム";
 inline constexpr char WorkingCaption[] = "勤怠管理システム";
 
+// The communication program's file as the management program starts it again.
+inline constexpr char CommProgram[] = "RERUZIDA.EXE";
+
 // The rows of M_使用認証機 in use: those marked 削除 are removals that wait for their unit to
 // confirm them, and no list shows them.
 inline constexpr char UnitRowInUse[] = "((削除 Is Null) Or (削除=False))";
