@@ -1,21 +1,19 @@
 // The requests other PCs send over TCP (removals, image reads, tamper releases), as the
 // servers hand them on.
-#include "reruzida/CommThread.h"
+#include "reruzida/CommSession.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/Requests.h"
-#include "reruzida/UnitJobs.h"
 
 #include <QTemporaryDir>
 #include <cstdint>
+
+using namespace reruzida;
 
 namespace {
 
 bool SetUp() {
     static QTemporaryDir logFolder;
     SetErrorLogFolder(logFolder.path());
-    // Units 1 to 3 answered the scan, so valid lines go as far as the send queue.
-    for (int unit = 1; unit <= 3; ++unit)
-        UnitPresent[unit] = true;
     return true;
 }
 
@@ -24,6 +22,11 @@ bool SetUp() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = SetUp();
     (void)ready;
+    // Each input meets a program that has just started, with units 1 to 3 found by the scan,
+    // so valid lines go as far as the send queue.
+    TCommSession session;
+    for (int unit = 1; unit <= 3; ++unit)
+        session.Driver.UnitPresent[unit] = true;
     const QByteArray payload(reinterpret_cast<const char*>(data), qsizetype(size));
     // A malformed line is refused with an exception, which the servers write to the error log;
     // what matters here is that nothing breaks.
@@ -35,6 +38,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ReadImageRequest(payload);
     } catch (const Exception&) {
     }
-    ResetUnitJobs();
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace reruzida {
+
 QSize LedStyleSize(TLEDStyle style) {
     switch (style) {
     case LEDSmall:
@@ -146,3 +148,5 @@ void TALed::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         Fire(OnClick);
 }
+
+} // namespace reruzida

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace reruzida {
+
 enum TLEDStyle { LEDSmall, LEDLarge, LEDSqSmall, LEDSqLarge, LEDVertical, LEDHorizontal };
 
 // The size of a style's picture.
@@ -69,3 +71,5 @@ private:
     bool FShowOn = false;
     QTimer FTimer;
 };
+
+} // namespace reruzida

@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+namespace reruzida {
+
 namespace {
 
 // An IPv4 client of a dual-stack server shows as ::ffff:a.b.c.d: compare it as IPv4.
@@ -81,3 +83,5 @@ bool TAllowedClients::Allows(const QHostAddress& address) const {
             return true;
     return false;
 }
+
+} // namespace reruzida

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace reruzida {
+
 // Which addresses may send requests to the data side's TCP ports. The machine itself
 // (loopback and every address of its own) always may; besides it, the subnets and addresses of the
 // registry value "AllowedClients" (for example "192.168.1.0/24 10.20.0.15"), or, without that
@@ -41,3 +43,5 @@ private:
 
 // The registry value that lists the allowed clients.
 inline constexpr char AllowedClientsValue[] = "AllowedClients";
+
+} // namespace reruzida

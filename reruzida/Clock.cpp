@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace reruzida {
+
 namespace {
 
 // Halves round to even, as the face's positions were always rounded.
@@ -187,3 +189,5 @@ void TClock::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, Render());
     setToolTip(TimeToStr(Time()));
 }
+
+} // namespace reruzida

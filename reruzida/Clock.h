@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace reruzida {
+
 enum TClockBackArrange { cbaTile, cbaCenter };
 
 // The clock face's geometry, angles in radians counter-clockwise from 3 o'clock.
@@ -98,3 +100,5 @@ private:
     TClockBackArrange FBackArrange = cbaTile;
     QTimer FTimer;
 };
+
+} // namespace reruzida

@@ -9,9 +9,13 @@
 
 #include <QApplication>
 
+namespace reruzida {
+
 void SetUpCommApplication() {
     SetApplicationTitle(CommCaption);
     QApplication::setWindowIcon(ProgramIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     SetODBCScreen({SetWaitCursor, ShowMessage});
 }
+
+} // namespace reruzida

@@ -1,17 +1,15 @@
 #include "CommDriver.h"
 
+#include "CommSession.h"
+
 #include "base/Text.h"
+
+namespace reruzida {
 
 namespace {
 
-struct TDriver {
-    std::unique_ptr<TCommThread> Thread;
-    TRecvDataList Received;
-};
-
-TDriver& Driver() {
-    static TDriver driver;
-    return driver;
+TCommDriver& Driver() {
+    return CommSession().Driver;
 }
 
 } // namespace
@@ -22,7 +20,8 @@ bool DrvOpen(QObject* window, const TDrvSetup& setup) {
         return true;
     for (int replayed = driver.Received.Open(setup.JournalFile); replayed > 0; --replayed)
         PostMessage(window, WM_RECV_DATA, 0, 0);
-    driver.Thread = std::make_unique<TCommThread>(window, driver.Received, setup.StateWriter);
+    driver.Thread = std::make_unique<TCommThread>(window, driver.Received, driver.UnitPresent,
+                                                  setup.StateWriter);
     driver.Thread->StepTime = setup.StepTime;
     driver.Thread->start(QThread::LowPriority);
     return true;
@@ -70,3 +69,5 @@ QString DrvPortFault() {
 QString DrvJournalFault() {
     return Driver().Received.Fault();
 }
+
+} // namespace reruzida

@@ -7,6 +7,8 @@
 #include <QString>
 #include <memory>
 
+namespace reruzida {
+
 // The program folder's file of received records not yet handled (TRecvJournal).
 inline constexpr char ReceivedRecordsFile[] = "ReceivedRecords.dat";
 
@@ -20,6 +22,15 @@ struct TDrvSetup {
     // The file that keeps the received records until they are handled; none keeps them
     // in memory only.
     QString JournalFile;
+};
+
+// The protocol thread and what it hands the window thread: the received records, which
+// outlive the thread, and the units that answered its last scan. The session owns one; the
+// driver interface below works on the current session's.
+struct TCommDriver {
+    std::unique_ptr<TCommThread> Thread;
+    TRecvDataList Received;
+    TUnitPresence UnitPresent{};
 };
 
 // The driver interface between the window thread and the protocol thread. Call these from
@@ -47,3 +58,5 @@ void DrvRecordDone(const TRecvDataClass& record);
 QString DrvPortFault();
 // Why received records cannot be kept (so the units keep them); empty when they can.
 QString DrvJournalFault();
+
+} // namespace reruzida

@@ -6,7 +6,7 @@
 
 #include <QCoreApplication>
 
-std::array<std::atomic<bool>, MaxUnitId + 1> UnitPresent{};
+namespace reruzida {
 
 namespace {
 
@@ -100,9 +100,9 @@ bool TRecvDataList::Pop(TRecvDataClass& record) {
     return true;
 }
 
-TCommThread::TCommThread(QObject* owner, TRecvDataList& received,
+TCommThread::TCommThread(QObject* owner, TRecvDataList& received, TUnitPresence& unitPresent,
                          std::shared_ptr<TUnitStateWriter> stateWriter)
-    : FOwner(owner), FPortNumber(ReadPortNumber()), FReceived(received),
+    : FOwner(owner), FPortNumber(ReadPortNumber()), FReceived(received), UnitPresent(unitPresent),
       FStateWriter(std::move(stateWriter)) {}
 
 bool TCommThread::QueueCommand(const TAppData& data) {
@@ -440,3 +440,5 @@ void TCommThread::ClearPresent() {
 void TCommThread::Led(int unit, LPARAM colour) {
     PostMessage(FOwner, WM_UNIT_LED, WPARAM(unit), colour);
 }
+
+} // namespace reruzida

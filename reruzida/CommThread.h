@@ -12,6 +12,8 @@
 #include <memory>
 #include <mutex>
 
+namespace reruzida {
+
 // Messages of the protocol thread to its owner window, all posted: the protocol thread never
 // waits for the window thread.
 constexpr int WM_UNIT_LED = WM_USER + 100;
@@ -30,7 +32,7 @@ constexpr LPARAM LedSilver = 0xC0C0C0;
 
 // The units that answered the last scan, by unit ID (index 0 is unused). Written by the
 // protocol thread, read from any thread.
-extern std::array<std::atomic<bool>, MaxUnitId + 1> UnitPresent;
+using TUnitPresence = std::array<std::atomic<bool>, MaxUnitId + 1>;
 
 // The two statements the protocol thread runs on entranceState itself. It calls them on
 // its own thread, so an implementation uses a connection of its own.
@@ -100,7 +102,7 @@ public:
     // A port that does not open (missing, busy, held by another program) is tried this often.
     static constexpr int PortRetryMs = 3000;
 
-    TCommThread(QObject* owner, TRecvDataList& received,
+    TCommThread(QObject* owner, TRecvDataList& received, TUnitPresence& unitPresent,
                 std::shared_ptr<TUnitStateWriter> stateWriter);
     Q_DISABLE_COPY(TCommThread)
 
@@ -153,6 +155,7 @@ private:
     const int FStopBits = 0;
     const QString FParity = "N";
     TRecvDataList& FReceived;
+    TUnitPresence& UnitPresent;
     std::shared_ptr<TUnitStateWriter> FStateWriter;
 
     std::mutex FLock;
@@ -175,3 +178,5 @@ private:
     int FCurrentUnit = 1;
     int FTickCounter = 0;
 };
+
+} // namespace reruzida

@@ -2,9 +2,13 @@
 
 #include <QMessageBox>
 
+namespace reruzida {
+
 bool Confirm(const QString& caption, const QString& text, QWidget* parent) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
                     parent);
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok;
 }
+
+} // namespace reruzida

@@ -5,7 +5,7 @@
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 
-TDMCreate* DMCreate = nullptr;
+namespace reruzida {
 
 TDMCreate::TDMCreate() {
     tblNyuTaiLog = new TTable(this);
@@ -17,3 +17,5 @@ void TDMCreate::DataModuleCreate() {
         if (auto* dataSet = dynamic_cast<TDBDataSet*>(Components(i)))
             dataSet->SetDatabaseName(DataFolder());
 }
+
+} // namespace reruzida

@@ -4,6 +4,8 @@
 
 class TTable;
 
+namespace reruzida {
+
 // The second data module: the table through which monthly log tables are created.
 class TDMCreate : public TComponent {
 public:
@@ -14,4 +16,4 @@ public:
     TTable* tblNyuTaiLog;
 };
 
-extern TDMCreate* DMCreate;
+} // namespace reruzida

@@ -1,5 +1,6 @@
 #include "DataModule1.h"
 
+#include "CommSession.h"
 #include "DataCreate.h"
 #include "ErrorLog.h"
 #include "RequestServer.h"
@@ -25,13 +26,12 @@
 #include <cstring>
 #include <unistd.h>
 
-QString DataPath;
-QString NetworkDataPath;
-TDM1* DM1 = nullptr;
+namespace reruzida {
 
 QString DataFolder() {
     // Before the start-up got as far as the data path, the program's folder is the data folder.
-    return QFileInfo(DataPath.isEmpty() ? QCoreApplication::applicationFilePath() : DataPath)
+    const QString& dataPath = CommSession().DataPath;
+    return QFileInfo(dataPath.isEmpty() ? QCoreApplication::applicationFilePath() : dataPath)
         .absolutePath();
 }
 
@@ -116,8 +116,10 @@ void TDM1::DataModuleCreate() {
     const QFileInfo program(ProgramFile);
     // Other PCs reach the folder through its share ("//PC/Zezoduzu/", no file path here) and
     // map it to their mount of it; this program works on its own folder.
-    NetworkDataPath = GetSharedDataPath(program.absolutePath(), "Zezoduzu") + program.fileName();
-    DataPath = program.absoluteFilePath();
+    TCommSession& session = CommSession();
+    session.NetworkDataPath =
+        GetSharedDataPath(program.absolutePath(), "Zezoduzu") + program.fileName();
+    session.DataPath = program.absoluteFilePath();
     if (const QString fault = DataFolderFault(); !fault.isEmpty())
         ErrorLog().WriteErrorLog(fault, Now());
     SetUpSession(DataFolder() + "/");
@@ -196,7 +198,7 @@ void TDM1::UpgradeSchema() {
 }
 
 void TDM1::ServerStartClientConnect(QTcpSocket* client) {
-    client->write(ToCP932(NetworkDataPath));
+    client->write(ToCP932(CommSession().NetworkDataPath));
 }
 
 void TDM1::ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request) {
@@ -224,3 +226,5 @@ void CloseDataSession() {
 void OpenDataSession() {
     Session().Open();
 }
+
+} // namespace reruzida

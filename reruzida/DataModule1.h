@@ -12,14 +12,12 @@ class TQuery;
 class TTable;
 class TDBQueryODBC;
 class TCloneODBC;
+
+namespace reruzida {
+
 class TRequestServer;
 
-// The full path of this program file, in the data folder.
-extern QString DataPath;
-// The same as other PCs reach it: "//PC/Zezoduzu/Reruzida" when the folder is shared, else
-// DataPath; sent on PORT_START.
-extern QString NetworkDataPath;
-// The data folder: DataPath's folder, without the closing "/".
+// The data folder: the session's DataPath's folder, without the closing "/".
 QString DataFolder();
 
 // Why nothing can be written in the data folder (read-only, no right to write); empty when
@@ -73,11 +71,10 @@ private:
     void CreateDataSource();
 };
 
-// The program's one TDM1, made by the main block first.
-extern TDM1* DM1;
-
 // Closes the database session as a stop does: drops its connections, closes it and deletes
 // "PDOXUSRS.NET" from the program folder.
 void CloseDataSession();
 // Opens the database session again (the restart request).
 void OpenDataSession();
+
+} // namespace reruzida

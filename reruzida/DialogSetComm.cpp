@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+namespace reruzida {
+
 TfrmSetCommDialog::TfrmSetCommDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle("ＰＣ設定");
     CreateControls();
@@ -49,3 +51,5 @@ void TfrmSetCommDialog::OkBtnClick() {
     WriteCommSetting(CommPortComboBox->currentIndex() + 1);
     accept();
 }
+
+} // namespace reruzida

@@ -6,6 +6,8 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace reruzida {
+
 // The port dialog: chooses COM1 to COM4 and stores the choice in the registry.
 class TfrmSetCommDialog : public QDialog {
 public:
@@ -26,3 +28,5 @@ private:
     void CreateControls();
     void ShowDevicePath();
 };
+
+} // namespace reruzida

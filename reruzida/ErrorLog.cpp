@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <memory>
 
+namespace reruzida {
+
 TErrorLog::TErrorLog(const QString& fileName) : FFileName(fileName) {}
 
 void TErrorLog::LoadErrorLog() {
@@ -173,3 +175,5 @@ bool RunRequestLogged(const QString& client, const std::function<void()>& work) 
     return RunReporting(work,
                         [&client](const QString& message) { LogRequestFault(client, message); });
 }
+
+} // namespace reruzida

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <functional>
 
+namespace reruzida {
+
 // The program's error log: at most 100 lines, newest first, mirrored in a file. Each line
 // is the date "yyyy/mm/dd", a blank, the time "hh:nn:ss", a blank and the message.
 class TErrorLog {
@@ -55,3 +57,5 @@ bool RunLogged(const std::function<void()>& work);
 void LogRequestFault(const QString& client, const QString& message);
 // RunLogged for the handling of a request of `client`: what it raises goes to LogRequestFault.
 bool RunRequestLogged(const QString& client, const std::function<void()>& work);
+
+} // namespace reruzida

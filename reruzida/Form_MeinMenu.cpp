@@ -4,6 +4,7 @@
 #include "base/Files.h"
 #include "base/Process.h"
 #include "reruzida/ALed.h"
+#include "reruzida/CommSession.h"
 #include "reruzida/ConfirmBox.h"
 #include "reruzida/DataModule1.h"
 #include "reruzida/DialogSetComm.h"
@@ -32,6 +33,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+
+namespace reruzida {
 
 namespace {
 
@@ -240,7 +243,7 @@ bool TfrmMainMenu::event(QEvent* event) {
         break;
     case WM_UNIT_FOUND:
         // Without the data side (a monitor on its own) there is nothing kept to send.
-        if (DM1)
+        if (CommSession().DM1)
             RunLogged([unit = int(message->WParam)] { SendPendingRemovals(unit); });
         break;
     default:
@@ -379,3 +382,5 @@ void TfrmMainMenu::Restart() {
     if (!DriverOpened)
         OpenDriver();
 }
+
+} // namespace reruzida

@@ -14,10 +14,13 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
-class TALed;
 class TCopyDataServer;
-class TTrayIcon;
 struct TCopyData;
+
+namespace reruzida {
+
+class TALed;
+class TTrayIcon;
 
 // The tray menu's two programs, started from the program folder.
 inline constexpr char WorkingProgram[] = "Rudizaz.exe";
@@ -111,3 +114,5 @@ private:
     QPointer<TfrmTimeAdust> FTimeAdust;
     QPointer<TfrmPassWD> FPassWD;
 };
+
+} // namespace reruzida

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace reruzida {
+
 TfrmPassWD::TfrmPassWD(QWidget* parent, std::function<void()> endProgram)
     : QDialog(parent), FEndProgram(std::move(endProgram)) {
     setWindowTitle(ApplicationTitle());
@@ -36,3 +38,5 @@ void TfrmPassWD::CreateControls() {
 void TfrmPassWD::BitBtn1Click() {
     FEndProgram();
 }
+
+} // namespace reruzida

@@ -5,6 +5,8 @@
 
 class QPushButton;
 
+namespace reruzida {
+
 // The exit confirmation: OK ends the program.
 class TfrmPassWD : public QDialog {
 public:
@@ -23,3 +25,5 @@ private:
 
     std::function<void()> FEndProgram;
 };
+
+} // namespace reruzida

@@ -2,6 +2,7 @@
 
 #include "reruzida/Clock.h"
 #include "reruzida/CommDriver.h"
+#include "reruzida/CommSession.h"
 #include "reruzida/ConfirmBox.h"
 
 #include <QCalendarWidget>
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
+
+namespace reruzida {
 
 // The units take two digits of the year.
 QByteArray ClockSetDigits(TDateTime now) {
@@ -22,7 +25,7 @@ QByteArray ClockSetDigits(TDateTime now) {
 
 void SetUnitClocks(const QByteArray& digits) {
     for (int unit = 1; unit <= MaxUnitId; ++unit)
-        if (UnitPresent[unit])
+        if (CommSession().Driver.UnitPresent[unit])
             DrvSendCommand(unit, "CSR", {}, digits);
 }
 
@@ -77,3 +80,5 @@ void TfrmTimeAdust::btnExecClick() {
                 this))
         SetUnitClocks(ClockSetDigits(Now()));
 }
+
+} // namespace reruzida

@@ -7,6 +7,9 @@
 
 class QCalendarWidget;
 class QPushButton;
+
+namespace reruzida {
+
 class TClock;
 
 // The tail of a CSR command: YYMMDDhhnnss of `now`.
@@ -32,3 +35,5 @@ private:
     void CreateControls();
     void Clock1ClockTime();
 };
+
+} // namespace reruzida

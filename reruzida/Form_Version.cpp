@@ -2,12 +2,17 @@
 
 #include "reruzida/ProgramIcon.h"
 
+#include "base/SysUtils.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include "base/SysUtils.h"
 
-QString VersionLabel(const QString& version) { return "Version " + VersionNumbers(version); }
+namespace reruzida {
+
+QString VersionLabel(const QString& version) {
+    return "Version " + VersionNumbers(version);
+}
 
 TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
     setWindowTitle("バージョン情報");
@@ -29,3 +34,5 @@ void TfrmVersion::CreateControls() {
     layout->addWidget(btnOk, 2, 2);
     connect(btnOk, &QPushButton::clicked, this, [this] { btnOkClick(); });
 }
+
+} // namespace reruzida

@@ -5,6 +5,8 @@
 class QLabel;
 class QPushButton;
 
+namespace reruzida {
+
 // "Version " and the first three numbers of `version` ("1.1.8"); 0.0.0 when it has none.
 QString VersionLabel(const QString& version);
 
@@ -22,3 +24,5 @@ public:
 private:
     void CreateControls();
 };
+
+} // namespace reruzida

@@ -4,6 +4,10 @@
 
 #include <QPixmap>
 
+namespace reruzida {
+
 QIcon ProgramIcon() {
     return QIcon(QPixmap::fromImage(LedPicture(LEDLarge, clLime)));
 }
+
+} // namespace reruzida

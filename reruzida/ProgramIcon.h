@@ -2,5 +2,9 @@
 
 #include <QIcon>
 
+namespace reruzida {
+
 // The communication program's icon: a lit unit lamp.
 QIcon ProgramIcon();
+
+} // namespace reruzida

@@ -6,6 +6,8 @@
 #include <map>
 #include <unistd.h>
 
+namespace reruzida {
+
 namespace {
 
 constexpr char RecordTag = 'R';
@@ -139,3 +141,5 @@ bool TRecvJournal::Write(const QByteArray& entry) {
     }
     return true;
 }
+
+} // namespace reruzida

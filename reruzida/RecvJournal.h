@@ -8,6 +8,8 @@
 #include <mutex>
 #include <set>
 
+namespace reruzida {
+
 // The received records a unit was told are taken, kept on disk until the window thread has
 // handled them: each is appended and synced before its ACK leaves, marked done once stored
 // (or logged), and replayed at the next start when the program ended before that. The file
@@ -49,3 +51,5 @@ private:
     std::set<quint32> FWaiting;
     QString FError;
 };
+
+} // namespace reruzida

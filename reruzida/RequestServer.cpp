@@ -9,6 +9,8 @@
 #include <malloc.h>
 #include <sys/resource.h>
 
+namespace reruzida {
+
 namespace {
 
 // How much of a refused request the error log quotes.
@@ -153,3 +155,5 @@ void TRequestServer::Refuse(QTcpSocket* client, const QString& reason) {
     client->abort();
     client->deleteLater();
 }
+
+} // namespace reruzida

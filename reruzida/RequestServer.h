@@ -8,6 +8,8 @@
 
 class QTcpSocket;
 
+namespace reruzida {
+
 // A TCP server whose clients send one request of plain text each time: what arrives in
 // pieces is put together until it ends in CR LF or the client pauses, then handed on.
 // Only allowed clients are served; others, and a request longer than any the management
@@ -63,3 +65,5 @@ private:
     THandler FOnRead;
     int FClients = 0;
 };
+
+} // namespace reruzida

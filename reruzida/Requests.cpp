@@ -1,5 +1,6 @@
 #include "Requests.h"
 
+#include "CommSession.h"
 #include "CommThread.h"
 #include "DataModule1.h"
 #include "ErrorLog.h"
@@ -18,13 +19,13 @@
 #include <deque>
 #include <map>
 
+namespace reruzida {
+
 namespace {
 
-// Image reads sent and not yet answered, oldest first, each (unit, code) once. No more can
-// be on their way than the send queue holds.
+// No more image reads can be on their way than the send queue holds.
 std::deque<TImageRead>& ImageReads() {
-    static std::deque<TImageRead> reads;
-    return reads;
+    return CommSession().Jobs.ImageReads;
 }
 
 // The payload as text: CP932 up to its closing zero byte.
@@ -48,7 +49,7 @@ bool CodeFits(const QString& code) {
 } // namespace
 
 bool IsValidUnit(int unit) {
-    return IsUnitId(unit) && UnitPresent[unit].load();
+    return IsUnitId(unit) && CommSession().Driver.UnitPresent[unit].load();
 }
 
 void ForEachRemovalLine(const QByteArray& payload,
@@ -87,7 +88,7 @@ void ResetTamperRequest(const QByteArray& payload) {
     const int unit = UnitOf(PayloadText(payload));
     if (!IsValidUnit(unit))
         return;
-    TQuery& query = *DM1->sqlState;
+    TQuery& query = *CommSession().DM1->sqlState;
     query.Close();
     query.SQL().Clear();
     query.SQL().Add("SELECT タンパー開, タンパー閉 FROM entranceState");
@@ -145,10 +146,6 @@ TImageRead TakeImageRead(int unit, const QString& code) {
     return read;
 }
 
-void ForgetImageReads() {
-    ImageReads().clear();
-}
-
 void SendImageAnswer(const QString& code, const TImageRead& read) {
     const QString line = CodeUnitLine(code, read.Unit);
     if (read.Client && read.Client->state() == QAbstractSocket::ConnectedState) {
@@ -159,3 +156,5 @@ void SendImageAnswer(const QString& code, const TImageRead& read) {
     for (const char* caption : {EntranceCaption, WorkingCaption})
         SendCopyData(caption, CD_READ_IMAGE_REPLY, CommCaption, payload);
 }
+
+} // namespace reruzida

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "protocol/CommRequests.h"
+#include "reruzida/UnitJobQueues.h"
 
 #include <QByteArray>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class QTcpSocket;
+
+namespace reruzida {
 
 // A unit ID from 1 to 32 that answered the last scan.
 bool IsValidUnit(int unit);
@@ -35,21 +37,15 @@ void ResetTamperRequest(const QByteArray& payload);
 // the monitor window handles itself (1164, 1165) or ignores. An empty payload does nothing.
 bool HandleCopyData(int code, const QByteArray& payload);
 
-// An image read (RRR) sent to a unit and not yet answered; Client is the TCP client that
-// asked, or none when the answer goes to the two answer windows.
-struct TImageRead {
-    int Unit = 0;
-    QString Code;
-    QPointer<QTcpSocket> Client;
-};
 // Notes a read queued for `code` on `unit`; a read for the same person there is replaced.
 void NoteImageRead(int unit, const QString& code, QTcpSocket* client = nullptr);
 // The read that an RRA from `unit` carrying `code` answers, taken off the list: the one for
 // that code, or for an empty code the oldest on that unit; none noted gives {unit, code}.
 TImageRead TakeImageRead(int unit, const QString& code);
-void ForgetImageReads();
 
 // The answer to a read: code + "," + unit, or "," + unit when the person is not registered
 // there. It goes to the TCP client that asked when it is still connected, else by
 // CD_READ_IMAGE_REPLY to the two answer windows.
 void SendImageAnswer(const QString& code, const TImageRead& read);
+
+} // namespace reruzida

@@ -12,6 +12,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace reruzida {
+
 namespace {
 
 // Bits of the port's flags word that this port honours.
@@ -276,3 +278,5 @@ void TRsDrv::Purge() {
     if (Opened())
         ::tcflush(FHandle, TCIOFLUSH);
 }
+
+} // namespace reruzida

@@ -6,6 +6,8 @@
 #include <QString>
 #include <cstdint>
 
+namespace reruzida {
+
 // The device path of serial port "COMn": the value "COMn" under PortsRegistryKey, else
 // /dev/ttyS<n-1>.
 QString PortDevicePath(int port);
@@ -60,3 +62,5 @@ private:
     QString FLastError;
     QString FSystemError;
 };
+
+} // namespace reruzida

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QWidget>
 
+namespace reruzida {
+
 namespace {
 
 // The IDs of the live icons, in the order they were made.
@@ -175,3 +177,5 @@ void TTrayIcon::SingleClickDone() {
         OnClick(this);
     FClickPending = false;
 }
+
+} // namespace reruzida

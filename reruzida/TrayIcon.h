@@ -12,6 +12,8 @@
 class QMenu;
 class QWidget;
 
+namespace reruzida {
+
 // The notification area refused the icon, or too many icons exist.
 class ENotifyIconError : public Exception {
 public:
@@ -89,3 +91,5 @@ private:
     QTimer FSingleClick;
     QSystemTrayIcon FShell;
 };
+
+} // namespace reruzida

@@ -2,6 +2,7 @@
 #include "UnitJobs.h"
 
 #include "CommDriver.h"
+#include "CommSession.h"
 #include "DataModule1.h"
 #include "ErrorLog.h"
 #include "Requests.h"
@@ -19,25 +20,12 @@
 #include <cmath>
 #include <deque>
 
+namespace reruzida {
+
 namespace {
 
-bool DriverSend(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {
-    return DrvSendCommand(unit, command, code, tail);
-}
-
-TSendCommand& Sender() {
-    static TSendCommand send = DriverSend;
-    return send;
-}
-
-// The person whose image was sent last, so the next tick starts after them.
-QString LastRegistrationCode;
-
-// Removals sent and not yet answered, oldest first, each (unit, code) once; only an answer
-// without the code needs them. No more can be on their way than the send queue holds.
 std::deque<std::pair<int, QString>>& RemovalsSent() {
-    static std::deque<std::pair<int, QString>> removals;
-    return removals;
+    return CommSession().Jobs.RemovalsSent;
 }
 
 void SendRemoval(int unit, const QString& code) {
@@ -60,7 +48,7 @@ void SetLines(TStrings& sql, const QStringList& lines) {
 QString UnitFilter() {
     QStringList terms;
     for (int unit = 1; unit <= MaxUnitId; ++unit)
-        if (UnitPresent[unit].load())
+        if (IsValidUnit(unit))
             terms << "M_使用認証機.認証機ID=" + QString::number(unit);
     return terms.join(" OR ");
 }
@@ -106,15 +94,16 @@ bool ShouldRun(int start, int end, int now) {
 } // namespace
 
 void SetSendCommand(TSendCommand send) {
-    Sender() = send ? std::move(send) : DriverSend;
+    CommSession().Jobs.Send = std::move(send);
 }
 
 bool SendCommand(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {
-    return Sender()(unit, command, code, tail);
+    const TSendCommand& send = CommSession().Jobs.Send;
+    return send ? send(unit, command, code, tail) : DrvSendCommand(unit, command, code, tail);
 }
 
 void ApplyOperatingHours() {
-    TTable& table = *DM1->tblState;
+    TTable& table = *CommSession().DM1->tblState;
     const int now = SecondsOfDay(Now());
     table.Open();
     try {
@@ -123,13 +112,12 @@ void ApplyOperatingHours() {
             const int start = SecondsOfDay(table.FieldByName("稼動開始")->AsDateTime());
             const int end = SecondsOfDay(table.FieldByName("稼動終了")->AsDateTime());
             const bool run = ShouldRun(start, end, now);
-            if (!IsUnitId(unit) || !UnitPresent[unit].load() ||
-                table.FieldByName("作動状況")->AsBoolean() == run)
+            if (!IsValidUnit(unit) || table.FieldByName("作動状況")->AsBoolean() == run)
                 continue;
             // The flag follows only a command that is on its way; a dropped one is tried again.
             if (!SendCommand(unit, "USR", {}, run ? "1" : "0"))
                 continue;
-            TQuery& state = *DM1->sqlState;
+            TQuery& state = *CommSession().DM1->sqlState;
             state.Close();
             SetLines(state.SQL(), {run ? "UPDATE entranceState SET 作動状況=True"
                                        : "UPDATE entranceState SET 作動状況=False",
@@ -148,7 +136,7 @@ void SendPendingRegistrations() {
     const QString filter = UnitFilter();
     if (filter.isEmpty())
         return;
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(query.SQL(), {"SELECT M_個人情報.個人コード, First(M_個人情報.認証画像) AS 認証画像, "
@@ -163,18 +151,19 @@ void SendPendingRegistrations() {
                            "((Count(M_使用認証機.認証機ID))>0))",
                            "ORDER BY M_個人情報.個人コード"});
     query.Open();
-    const QString code = NextInTurn(query, LastRegistrationCode);
+    QString& lastCode = CommSession().Jobs.LastRegistrationCode;
+    const QString code = NextInTurn(query, lastCode);
     if (code.isEmpty()) {
         query.Close();
         return;
     }
-    if (code == LastRegistrationCode) {
+    if (code == lastCode) {
         // Its units may still be answering the last sending: skip one tick.
-        LastRegistrationCode.clear();
+        lastCode.clear();
         query.Close();
         return;
     }
-    LastRegistrationCode = code;
+    lastCode = code;
     const QByteArray image = StoredImage(query, code);
     // A unit takes exactly the 900-byte image; another length would be refused or misread.
     if (image.size() != ImageSize) {
@@ -190,7 +179,7 @@ void SendPendingRegistrations() {
     query.Open();
     for (; !query.Eof(); query.Next()) {
         const int unit = query.FieldByName("認証機ID")->AsInteger();
-        if (IsUnitId(unit) && UnitPresent[unit].load())
+        if (IsValidUnit(unit))
             SendCommand(unit, "RWR", code, ImagePrefix + image);
     }
     query.Close();
@@ -202,7 +191,7 @@ void DeleteExpiredUsers() {
         return;
     int year = 0, month = 0, day = 0;
     DecodeDate(Date(), year, month, day);
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(
@@ -235,7 +224,7 @@ void DeleteExpiredUsers() {
             query.Edit();
             query.FieldByName("削除")->SetAsBoolean(true);
             query.Post();
-            if (IsUnitId(unit) && UnitPresent[unit].load())
+            if (IsValidUnit(unit))
                 SendRemoval(unit, code);
         }
     } catch (...) {
@@ -246,7 +235,7 @@ void DeleteExpiredUsers() {
 }
 
 void KeepRemoval(int unit, const QString& code) {
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     const QString where =
@@ -267,13 +256,13 @@ void KeepRemoval(int unit, const QString& code) {
 }
 
 void SendPendingRemovals(int unit) {
-    const QString filter = unit == 0 ? UnitFilter()
-                                     : (IsUnitId(unit) && UnitPresent[unit].load()
-                                            ? "M_使用認証機.認証機ID=" + QString::number(unit)
-                                            : QString());
+    const QString filter =
+        unit == 0
+            ? UnitFilter()
+            : (IsValidUnit(unit) ? "M_使用認証機.認証機ID=" + QString::number(unit) : QString());
     if (filter.isEmpty())
         return;
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(query.SQL(),
@@ -320,9 +309,4 @@ void FinishUnitJobs() {
     RemovalsSent().clear();
 }
 
-void ResetUnitJobs() {
-    LastRegistrationCode.clear();
-    RemovalsSent().clear();
-    ForgetImageReads();
-    ForgetPendingRecords();
-}
+} // namespace reruzida

@@ -1,18 +1,19 @@
 #pragma once
 
 #include "protocol/UnitFrame.h"
+#include "reruzida/UnitJobQueues.h"
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
+
+namespace reruzida {
 
 // The unit jobs of the window thread: what each received record does to the data, and the
-// three periodic jobs. They use the datasets of DM1 and DMCreate.
+// three periodic jobs. They use the datasets of the session's DM1 and DMCreate and keep
+// what waits in its Jobs.
 
 // Queues a command for a unit (DrvSendCommand unless a test puts another in; an empty
 // function puts DrvSendCommand back).
-using TSendCommand = std::function<bool(int unit, const QByteArray& command, const QString& code,
-                                        const QByteArray& tail)>;
 void SetSendCommand(TSendCommand send);
 bool SendCommand(int unit, const QByteArray& command, const QString& code = {},
                  const QByteArray& tail = {});
@@ -46,7 +47,6 @@ int PendingRecordCount();
 // For the operator while a storage fault holds records back: how many wait and why; empty
 // when none does.
 QString PendingRecordStatus();
-void ForgetPendingRecords();
 
 // The periodic jobs (they raise on failure).
 void ApplyOperatingHours();
@@ -75,5 +75,4 @@ QString TakeRemovalSent(int unit, const QString& code);
 // Before the program ends: the remaining records are handled (HandleRemainingRecords).
 void FinishUnitJobs();
 
-// Forgets the state kept between ticks and records (a new start, or a test).
-void ResetUnitJobs();
+} // namespace reruzida

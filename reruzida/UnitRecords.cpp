@@ -2,6 +2,7 @@
 #include "UnitJobs.h"
 
 #include "CommDriver.h"
+#include "CommSession.h"
 #include "DataCreate.h"
 #include "DataModule1.h"
 #include "ErrorLog.h"
@@ -25,6 +26,8 @@
 #include <chrono>
 #include <deque>
 
+namespace reruzida {
+
 namespace {
 
 // A log record that fails for another reason than storage is tried this many times before it
@@ -35,8 +38,7 @@ constexpr int MaxAttempts = 10;
 // serves the screens and the requests meanwhile, and the record is on disk.
 constexpr std::chrono::milliseconds RetryInterval{2000};
 constexpr int LogLockWaitMs = 250;
-// The pauses between tries of a record held by any other storage fault.
-constexpr std::chrono::milliseconds FirstPause{1000};
+// The longest pause between tries of a record held by any other storage fault.
 constexpr std::chrono::milliseconds LongestPause{60000};
 
 void SetLines(TStrings& sql, const QStringList& lines) {
@@ -57,12 +59,8 @@ QString RecordText(const TRecvDataClass& record) {
            FromCP932(parameters);
 }
 
-// Month tables found or made in this run. A file may stand without its table (the program
-// killed while making it, and the half-made table rolled back), so a table is looked for
-// once a run and again after an insert into it failed.
 QSet<QString>& KnownLogTables() {
-    static QSet<QString> known;
-    return known;
+    return CommSession().Jobs.KnownLogTables;
 }
 
 void EnsureLogTable(const QString& yyyy, const QString& mm) {
@@ -70,7 +68,7 @@ void EnsureLogTable(const QString& yyyy, const QString& mm) {
     QSet<QString>& known = KnownLogTables();
     if (known.contains(name) && FileExists(DataFolder() + "/" + name + ".DB"))
         return;
-    TTable& table = *DMCreate->tblNyuTaiLog;
+    TTable& table = *CommSession().DMCreate->tblNyuTaiLog;
     table.Close();
     table.SetDatabaseName(DataFolder());
     table.SetTableName(name + ".DB");
@@ -103,7 +101,7 @@ bool LogRowExists(int unit, const TLogRecord& log, const QString& table) {
     const TDateTime when =
         EncodeDate(log.Year, log.Month, log.Day) + EncodeTime(log.Hour, log.Minute, log.Second, 0);
     const double second = 1.0 / 86400;
-    TQuery& query = *DM1->sqlLog;
+    TQuery& query = *CommSession().DM1->sqlLog;
     query.Close();
     SetLines(query.SQL(),
              {"SELECT autoNum FROM " + table,
@@ -123,7 +121,7 @@ void InsertLog(int unit, const TLogRecord& log, bool replayed) {
     EnsureLogTable(yyyy, mm);
     if (replayed && LogRowExists(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm))
         return;
-    TQuery& query = *DM1->sqlLog;
+    TQuery& query = *CommSession().DM1->sqlLog;
     query.Close();
     SetLines(query.SQL(), {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
                            "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
@@ -140,7 +138,7 @@ void InsertLog(int unit, const TLogRecord& log, bool replayed) {
 }
 
 void EnsurePerson(const QString& code) {
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
     SetLines(query.SQL(),
@@ -158,7 +156,7 @@ void EnsurePerson(const QString& code) {
 
 // The person's rows for the unit, only those meeting `condition` when one is given.
 void DeleteUnitRow(int unit, const QString& code, const QString& condition = {}) {
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(query.SQL(),
@@ -170,7 +168,7 @@ void DeleteUnitRow(int unit, const QString& code, const QString& condition = {})
 }
 
 void SetTamper(int unit, int result) {
-    TQuery& query = *DM1->sqlState;
+    TQuery& query = *CommSession().DM1->sqlState;
     query.Close();
     SetLines(query.SQL(), {result != 0 ? "UPDATE entranceState SET タンパー開=1, タンパー閉=1"
                                        : "UPDATE entranceState SET タンパー開=1, タンパー閉=0",
@@ -181,7 +179,7 @@ void SetTamper(int unit, int result) {
 
 // Stores the image in M_個人情報 in one transaction; false (rolled back) when that fails.
 bool StoreImage(const QString& code, const QByteArray& image) {
-    TDBQueryODBC& gazo = *DM1->sqlGazo;
+    TDBQueryODBC& gazo = *CommSession().DM1->sqlGazo;
     bool stored = false;
     gazo.Close();
     gazo.SetTransaction(true);
@@ -219,7 +217,7 @@ bool StoreImage(const QString& code, const QByteArray& image) {
 // image queued for its unit. Rows marked 削除 stay so: their units get no image, and the
 // answering unit, should its row be one, is sent the removal again.
 void SpreadImage(int unit, const QString& code, const QByteArray& image) {
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
     SetLines(query.SQL(), {"SELECT * FROM M_使用認証機", "WHERE 個人コード=" + QuotedStr(code)});
@@ -257,38 +255,16 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
         SendPendingRemovals(unit);
 }
 
-struct TPendingRecord {
-    TRecvDataClass Record;
-    int Attempts = 0;
-    // The record is not tried again before this.
-    std::chrono::steady_clock::time_point NextTry;
-    // The pause before the next try after a storage fault; it grows with each failed try.
-    std::chrono::milliseconds Pause{FirstPause};
-};
-
 std::deque<TPendingRecord>& PendingRecords() {
-    static std::deque<TPendingRecord> records;
-    return records;
+    return CommSession().Jobs.PendingRecords;
 }
-
-// What holds the waiting records back, for the operator: the fault's message, whether it
-// went to the error log, and how many records were handled since it began.
-struct TStoreFault {
-    QString Reason;
-    bool Logged = false;
-    int Held = 0;
-};
 
 TStoreFault& StoreFault() {
-    static TStoreFault fault;
-    return fault;
+    return CommSession().Jobs.StoreFault;
 }
 
-// Records read back from the received-records file that no unit has sent again yet, by unit:
-// one the program took but had not acknowledged when it ended comes again from its unit.
 QList<TRecvDataClass>& UnmatchedReplays() {
-    static QList<TRecvDataClass> replays;
-    return replays;
+    return CommSession().Jobs.UnmatchedReplays;
 }
 
 // A record a unit sent again after the program ended between keeping and acknowledging it:
@@ -430,7 +406,7 @@ namespace {
 // in every case.
 void OnUnitRow(int unit, const QString& code, const QString& columns, const QString& condition,
                const std::function<void(TDBQueryODBC&)>& act) {
-    TDBQueryODBC& query = *DM1->sqlEntrance;
+    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
     SetLines(query.SQL(), {"SELECT " + columns + " FROM M_使用認証機",
@@ -516,7 +492,7 @@ void StoreUnitLog(int unit, const TRecvDataClass& record) {
     } else if (operation == 2) {
         DeleteUnitRow(unit, log.Code);
     } else if (log.WritesLogRow()) {
-        const SqlBusyTimeoutScope briefly(DM1->sqlLog->Connection(), LogLockWaitMs);
+        const SqlBusyTimeoutScope briefly(CommSession().DM1->sqlLog->Connection(), LogLockWaitMs);
         InsertLog(unit, log, record.Replayed);
     } else if (operation == 32) {
         SetTamper(unit, log.Result);
@@ -578,8 +554,4 @@ QString PendingRecordStatus() {
            "件: " + StoreFault().Reason;
 }
 
-void ForgetPendingRecords() {
-    PendingRecords().clear();
-    UnmatchedReplays().clear();
-    StoreFault() = TStoreFault();
-}
+} // namespace reruzida

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+namespace reruzida {
+
 TUnitStateTable::TUnitStateTable(const QString& dataFolder) : FDataFolder(dataFolder) {}
 
 TUnitStateTable::~TUnitStateTable() = default;
@@ -34,3 +36,5 @@ void TUnitStateTable::UnitFound(int unitId) {
             QStringList{"UPDATE entranceState SET 作動状況=True", "WHERE 認証機ID=" + id}.join(
                 '\n'));
 }
+
+} // namespace reruzida

@@ -7,6 +7,8 @@
 
 class SqlConnection;
 
+namespace reruzida {
+
 // The protocol thread's two statements on entranceState, on a connection of its own to
 // the data folder, so they never meet the window thread's datasets. The connection opens
 // on first use, on the thread that runs the statements.
@@ -24,3 +26,5 @@ private:
     const QString FDataFolder;
     std::unique_ptr<SqlConnection> FConnection;
 };
+
+} // namespace reruzida

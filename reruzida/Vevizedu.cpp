@@ -1,6 +1,7 @@
 #include "base/Files.h"
 #include "base/SingleInstance.h"
 #include "reruzida/CommApplication.h"
+#include "reruzida/CommSession.h"
 #include "reruzida/DataCreate.h"
 #include "reruzida/DataModule1.h"
 #include "reruzida/ErrorLog.h"
@@ -13,18 +14,18 @@
 // The communication program: one copy per user, in the tray, with its monitor window
 // hidden until asked for.
 int main(int argc, char** argv) {
+    using namespace reruzida;
     TApplication app(argc, argv);
     TSingleInstance instance("hMutexZentoria");
     if (!instance.Acquire())
         return 0;
     SetUpCommApplication();
 
-    auto dm1 = std::make_unique<TDM1>();
-    DM1 = dm1.get();
-    RunLogged([] { DM1->DataModuleCreate(); });
-    auto dmCreate = std::make_unique<TDMCreate>();
-    DMCreate = dmCreate.get();
-    RunLogged([] { DMCreate->DataModuleCreate(); });
+    TCommSession session;
+    session.DM1 = std::make_unique<TDM1>();
+    RunLogged([&session] { session.DM1->DataModuleCreate(); });
+    session.DMCreate = std::make_unique<TDMCreate>();
+    RunLogged([&session] { session.DMCreate->DataModuleCreate(); });
     TDrvSetup driverSetup;
     driverSetup.JournalFile = ProgramFolder() + ReceivedRecordsFile;
     TfrmMainMenu frmMainMenu(driverSetup);

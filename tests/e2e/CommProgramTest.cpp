@@ -299,7 +299,7 @@ TEST_F(CommProgramTest, NoAcknowledgedRecordIsLostOrDoubledAcrossKills) {
     const auto pending = [&] {
         return FSim1.PendingRecords(1) + FSim1.PendingRecords(2) + FSim1.PendingRecords(3);
     };
-    const QString journal = FData.File(ReceivedRecordsFile);
+    const QString journal = FData.File(reruzida::ReceivedRecordsFile);
     const QString strace = QStandardPaths::findExecutable("strace");
     if (!strace.isEmpty()) {
         // Killed as it syncs the first record it keeps: the record is in the file, the unit

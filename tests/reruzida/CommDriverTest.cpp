@@ -1,4 +1,5 @@
 #include "reruzida/CommDriver.h"
+#include "reruzida/CommSession.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/UnitStateTable.h"
 #include "storage/Connection.h"
@@ -12,6 +13,8 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 #include <mutex>
+
+using namespace reruzida;
 
 namespace {
 
@@ -110,6 +113,7 @@ protected:
         return WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", units) > 0; });
     }
 
+    TCommSession FSession;
     TUnitSimulator FSim{3};
     TRecordingWindow FWindow;
     std::shared_ptr<TNotingStateWriter> FWriter = std::make_shared<TNotingStateWriter>();
@@ -123,7 +127,7 @@ TEST_F(CommDriverTest, ScanFindsTheUnitsUpToTheFirstSilentOne) {
               QStringList({"VRR 1", "VRR 2", "VRR 3", "VRR 4", "USR 1", "USR 2", "USR 3"}));
     EXPECT_EQ(FWriter->Calls(), QList<int>({0, 1, 2, 3}));
     for (int unit = 1; unit <= MaxUnitId; ++unit)
-        EXPECT_EQ(UnitPresent[unit].load(), unit <= 3) << unit;
+        EXPECT_EQ(CommSession().Driver.UnitPresent[unit].load(), unit <= 3) << unit;
     for (int unit = 1; unit <= 3; ++unit) {
         EXPECT_TRUE(FSim.IsRunning(unit));
         EXPECT_TRUE(FWindow.HasLed(unit, LedLime));
@@ -171,7 +175,7 @@ TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
     ASSERT_TRUE(DrvOpen(&FWindow, {std::make_shared<TUnitStateTable>("/nonexistent/data"), 10}));
     ASSERT_TRUE(WaitForScan(3));
     EXPECT_EQ(CountFrames(FSim.Frames(), "USR", 3), 1);
-    EXPECT_TRUE(UnitPresent[3]);
+    EXPECT_TRUE(CommSession().Driver.UnitPresent[3]);
     // The start-up statement and each unit's failed, and each failure was noted.
     QCoreApplication::processEvents();
     const QStringList lines = ErrorLog().Lines();
@@ -315,10 +319,10 @@ TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
     Open();
     ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 1) > 0; }));
     for (int unit = 1; unit <= MaxUnitId; ++unit)
-        EXPECT_FALSE(UnitPresent[unit]);
+        EXPECT_FALSE(CommSession().Driver.UnitPresent[unit]);
     EXPECT_TRUE(FWindow.HasLed(1, LedSilver));
     DrvRescan();
-    ASSERT_TRUE(WaitFor([&] { return UnitPresent[3].load(); }));
+    ASSERT_TRUE(WaitFor([&] { return CommSession().Driver.UnitPresent[3].load(); }));
     ASSERT_TRUE(WaitForScan(3));
 
     // Unit 2 answering for unit 1 is not unit 1's answer: unit 1 is given up this time and
@@ -364,8 +368,8 @@ TEST_F(CommDriverTest, ASilentUnitAtStartUpHidesNoUnitAboveIt) {
     EXPECT_EQ(commands.mid(0, 2), QStringList({"VRR 1", "VRR 2"}));
     EXPECT_LT(commands.indexOf("LRR 1"), commands.indexOf("VRR 3"));
     EXPECT_EQ(FWriter->Calls(), QList<int>({0, 1, 3}));
-    EXPECT_FALSE(UnitPresent[2]);
-    EXPECT_TRUE(UnitPresent[3]);
+    EXPECT_FALSE(CommSession().Driver.UnitPresent[2]);
+    EXPECT_TRUE(CommSession().Driver.UnitPresent[3]);
     EXPECT_TRUE(FSim.IsRunning(3));
     EXPECT_TRUE(FWindow.HasLed(2, LedSilver));
 }

@@ -12,6 +12,8 @@
 #include <numbers>
 #include <vector>
 
+using namespace reruzida;
+
 namespace {
 
 QRgb Center(const QImage& image) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reruzida/CommSession.h"
 #include "reruzida/CommThread.h"
 #include "reruzida/DataCreate.h"
 #include "reruzida/DataModule1.h"
@@ -21,6 +22,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+namespace reruzida {
+
 // One queued command as the jobs hand it to the driver.
 struct TSentCommand {
     int Unit;
@@ -34,8 +37,7 @@ struct TSentCommand {
 class DataSideTest : public ::testing::Test {
 protected:
     TempFolder Temp;
-    std::unique_ptr<TDM1> Module;
-    std::unique_ptr<TDMCreate> Create;
+    TCommSession Comm;
     QList<TSentCommand> Sent;
     bool QueueFull = false;
 
@@ -52,16 +54,10 @@ protected:
         ASSERT_TRUE(program.open(QIODevice::WriteOnly));
         program.close();
         SetErrorLogFolder(Temp.Path());
-        Module = std::make_unique<TDM1>();
-        Module->ProgramFile = program.fileName();
-        Module->InstallDriver = false;
-        std::fill(std::begin(Module->Ports), std::end(Module->Ports), 0);
-        DM1 = Module.get();
-        DM1->DataModuleCreate();
-        Create = std::make_unique<TDMCreate>();
-        DMCreate = Create.get();
-        DMCreate->DataModuleCreate();
-        ResetUnitJobs();
+        Comm.DM1 = NewDataModule(program.fileName());
+        Comm.DM1->DataModuleCreate();
+        Comm.DMCreate = std::make_unique<TDMCreate>();
+        Comm.DMCreate->DataModuleCreate();
         SetSendCommand([this](int unit, const QByteArray& command, const QString& code,
                               const QByteArray& tail) {
             if (QueueFull)
@@ -69,24 +65,20 @@ protected:
             Sent.append({unit, command, code, tail});
             return true;
         });
-        for (auto& present : UnitPresent)
-            present = false;
         for (int unit = 1; unit <= 3; ++unit)
-            UnitPresent[unit] = true;
+            Comm.Driver.UnitPresent[unit] = true;
     }
 
-    void TearDown() override {
-        Clock::SetNow({});
-        SetSendCommand({});
-        ResetUnitJobs();
-        DMCreate = nullptr;
-        Create.reset();
-        DM1 = nullptr;
-        Module.reset();
-        // The folder goes with the test.
-        DataPath.clear();
-        for (auto& present : UnitPresent)
-            present = false;
+    void TearDown() override { Clock::SetNow({}); }
+
+    // A data module on the program file `programFile`, on ports the system picks, that leaves
+    // the ODBC driver as the suite installed it.
+    static std::unique_ptr<TDM1> NewDataModule(const QString& programFile) {
+        auto module = std::make_unique<TDM1>();
+        module->ProgramFile = programFile;
+        module->InstallDriver = false;
+        std::fill(std::begin(module->Ports), std::end(module->Ports), 0);
+        return module;
     }
 
     // Statements and queries straight on the data files.
@@ -139,3 +131,5 @@ protected:
         return stamp + Code(code).leftJustified(CodeFieldSize, '\0') + op + result;
     }
 };
+
+} // namespace reruzida

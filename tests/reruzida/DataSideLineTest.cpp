@@ -17,6 +17,8 @@
 #include <atomic>
 #include <thread>
 
+using namespace reruzida;
+
 namespace {
 
 // The monitor window as far as the data side goes: records and ticks are handed on.
@@ -67,7 +69,7 @@ protected:
         Sim.Start();
         ASSERT_TRUE(DrvOpen(&Window, {std::make_shared<TUnitStateTable>(Temp.Path()), 10,
                                       Temp.File(ReceivedRecordsFile)}));
-        ASSERT_TRUE(WaitFor([] { return UnitPresent[3].load(); }));
+        ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[3].load(); }));
     }
     void TearDown() override {
         DrvClose();
@@ -239,7 +241,7 @@ TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
     UsePort(2, sim.SlavePath());
     sim.Start();
     TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
-    ASSERT_TRUE(WaitFor([] { return UnitPresent[1].load(); }));
+    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
     sim.AddLogRecord(1, 11, 1, "0012");
     sim.AddLogRecord(1, 21, 1, "0012");
     // No message is handled meanwhile: the records stay in the window's queue.

@@ -1,6 +1,7 @@
 #include "base/Registry.h"
 #include "reruzida/CommApplication.h"
 #include "reruzida/CommDriver.h"
+#include "reruzida/CommSession.h"
 #include "reruzida/DialogSetComm.h"
 #include "reruzida/Form_PassWD.h"
 #include "reruzida/Form_TimeAdust.h"
@@ -19,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+using namespace reruzida;
 
 namespace {
 
@@ -64,13 +67,15 @@ TEST(TimeAdustTest, DigitsOfTheDateAndTime) {
 // The dialog on a line with two simulated units: 設定 sets both clocks to one time, once
 // the question is answered OK.
 TEST(TimeAdustTest, SetSendsOneTimeToEveryPresentUnit) {
+    TCommSession session;
     TUnitSimulator sim(2);
     ASSERT_TRUE(sim.OpenPty());
     UsePort(3, sim.SlavePath());
     sim.Start();
     TQuietWindow window;
     ASSERT_TRUE(DrvOpen(&window, {nullptr, 10}));
-    ASSERT_TRUE(QTest::qWaitFor([] { return UnitPresent[1] && UnitPresent[2]; }, 10000));
+    const TUnitPresence& present = session.Driver.UnitPresent;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return present[1] && present[2]; }, 10000));
     Clock::SetNow([] { return EncodeDate(2007, 5, 6) + EncodeTime(7, 8, 9, 0); });
 
     TfrmTimeAdust dialog(nullptr);

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+using namespace reruzida;
+
 // The log is written in UTF-8; one from the original system's folder is in code page 932,
 // with Windows line ends.
 TEST(ErrorLogTest, ReadsALogInEitherEncoding) {

@@ -1,6 +1,7 @@
 #include "base/Files.h"
 #include "base/SingleInstance.h"
 #include "reruzida/ALed.h"
+#include "reruzida/CommSession.h"
 #include "reruzida/DialogSetComm.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/Form_MeinMenu.h"
@@ -22,6 +23,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+using namespace reruzida;
 
 namespace {
 
@@ -50,6 +53,7 @@ protected:
         return FForm->ALed[unit]->Value() && FForm->ALed[unit]->TrueColor() == colour;
     }
 
+    TCommSession FSession;
     TempFolder FFolder;
     TUnitSimulator FSim{2};
     std::unique_ptr<TfrmMainMenu> FForm;

@@ -1,4 +1,5 @@
 #include "reruzida/CommDriver.h"
+#include "reruzida/CommSession.h"
 #include "tests/reruzida/SerialLine.h"
 #include "tools/unitsim/UnitSimulator.h"
 
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <mutex>
 #include <unistd.h>
+
+using namespace reruzida;
 
 // Measures the start-up and one polling round over 1, 8 and 32 simulated units at the
 // thread's own pace and prints them beside what the line itself needs.
@@ -89,6 +92,7 @@ void Pump(const std::function<bool()>& done) {
 }
 
 void Measure(int units, int rounds) {
+    TCommSession session;
     TUnitSimulator sim(units);
     sim.OpenPty();
     UsePort(1, sim.SlavePath());

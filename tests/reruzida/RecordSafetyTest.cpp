@@ -30,6 +30,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace reruzida;
+
 namespace {
 
 const QByteArray Stamp = "261231235959"; // 2026/12/31 23:59:59
@@ -255,7 +257,7 @@ TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
     UsePort(2, sim.SlavePath());
     TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
                                 Temp.File(ReceivedRecordsFile)});
-    ASSERT_TRUE(WaitFor([] { return UnitPresent[1].load(); }));
+    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
     Fill();
     sim.AddLogRecord(1, 11, 1, "kept");
     ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains("受信記録ファイル"); }));
@@ -273,7 +275,7 @@ TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
 TEST_F(RecordSafety, AReadOnlyFolderAtTheStartIsReported) {
     SetReadOnly(true);
     try {
-        DM1->DataModuleCreate();
+        Comm.DM1->DataModuleCreate();
     } catch (const Exception&) {
         // Where the start-up stops does not matter here.
     }
@@ -313,7 +315,7 @@ TEST_F(RecordSafety, APortThatDoesNotOpenIsReportedAndTriedAgain) {
         EXPECT_TRUE(form.TrayIcon1->TipHelp().contains("COM2"));
         ASSERT_TRUE(WaitFor([&] { return LinesWith("COM2") == 1; }));
         ::close(holder);
-        ASSERT_TRUE(WaitFor([] { return UnitPresent[1].load(); }));
+        ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
         EXPECT_TRUE(DrvPortFault().isEmpty());
         ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->isHidden(); }));
         EXPECT_EQ(LinesWith("を開きました"), 1);
@@ -326,7 +328,7 @@ TEST_F(RecordSafety, APortThatDoesNotOpenIsReportedAndTriedAgain) {
 TEST_F(RecordSafety, RequestNoiseLeavesTheRecordLinesInTheErrorLog) {
     for (int i = 0; i < 5; ++i)
         ErrorLog().WriteErrorLog("record line " + QString::number(i), Now());
-    const quint16 port = DM1->ServerTanpa->serverPort();
+    const quint16 port = Comm.DM1->ServerTanpa->serverPort();
     // From one client again and again, then from many: every address of 127.0.0.0/8 is the
     // machine itself, so each is another client that may send.
     const auto send = [&](const QString& from) {
@@ -342,7 +344,7 @@ TEST_F(RecordSafety, RequestNoiseLeavesTheRecordLinesInTheErrorLog) {
         for (const auto& socket : sockets)
             if (socket->state() != QAbstractSocket::UnconnectedState)
                 return false;
-        return DM1->ServerTanpa->Clients() == 0;
+        return Comm.DM1->ServerTanpa->Clients() == 0;
     };
     const auto flood = [&](const std::function<QString(int)>& from) {
         for (int i = 0; i < 20; ++i)

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+using namespace reruzida;
+
 namespace {
 
 TRecvDataClass Record(int unit, const QByteArray& parameters) {

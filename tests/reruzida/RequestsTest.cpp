@@ -15,6 +15,8 @@
 #include <QTcpSocket>
 #include <memory>
 
+using namespace reruzida;
+
 namespace {
 
 // A client of one of the data side's servers on loopback.
@@ -66,26 +68,22 @@ TEST_F(DataSideTest, RemovalRequestsAreKeptAndSentToPresentUnits) {
 TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::Any, 0));
-    DataPath.clear();
-    TDM1 module;
-    module.ProgramFile = Temp.File("Reruzida");
-    module.InstallDriver = false;
-    std::fill(std::begin(module.Ports), std::end(module.Ports), 0);
+    Comm.DataPath.clear();
+    const auto first = std::exchange(Comm.DM1, NewDataModule(Temp.File("Reruzida")));
+    TDM1& module = *Comm.DM1;
     module.Ports[2] = taken.serverPort();
-    DM1 = &module;
     EXPECT_NO_THROW(module.DataModuleCreate());
-    EXPECT_EQ(DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains(QString::number(taken.serverPort())));
     EXPECT_TRUE(module.ServerTanpa->isListening());
     HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
-    DM1 = Module.get();
 }
 
 TEST_F(DataSideTest, TheStartPortSendsTheDataPathInCP932) {
-    NetworkDataPath = "/srv/データ/Reruzida";
-    TClient client(*DM1->ServerStart);
+    Comm.NetworkDataPath = "/srv/データ/Reruzida";
+    TClient client(*Comm.DM1->ServerStart);
     EXPECT_TRUE(
         WaitFor([&] { return client.Received == "/srv/\x83\x66\x81\x5B\x83\x5E/Reruzida"; }));
 }
@@ -100,11 +98,8 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
     net.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.Path()) + ":" + path);
-    TDM1 module;
-    module.ProgramFile = Temp.File("Reruzida");
-    module.InstallDriver = false;
-    std::fill(std::begin(module.Ports), std::end(module.Ports), 0);
-    DM1 = &module;
+    const auto first = std::exchange(Comm.DM1, NewDataModule(Temp.File("Reruzida")));
+    TDM1& module = *Comm.DM1;
     module.DataModuleCreate();
     qputenv("PATH", path);
     TClient client(*module.ServerStart);
@@ -112,14 +107,13 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
         return client.Received ==
                ("//" + QHostInfo::localHostName() + "/Zezoduzu/Reruzida").toUtf8();
     }));
-    EXPECT_EQ(DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
     HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
-    DM1 = Module.get();
 }
 
 TEST_F(DataSideTest, RemovalPortAnswersDeleteOnlyWhenItActed) {
-    TClient client(*DM1->ServerGazoDelete);
+    TClient client(*Comm.DM1->ServerGazoDelete);
     client.Send("123,");
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     client.Send("1\r\n");
@@ -132,8 +126,8 @@ TEST_F(DataSideTest, RemovalPortAnswersDeleteOnlyWhenItActed) {
 }
 
 TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
-    TClient first(*DM1->ServerGazoset);
-    TClient second(*DM1->ServerGazoset);
+    TClient first(*Comm.DM1->ServerGazoset);
+    TClient second(*Comm.DM1->ServerGazoset);
     first.Send("0012,");
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     first.Send("2"); // no line end: the pause ends the request
@@ -147,7 +141,7 @@ TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
 // A request longer than any the management program sends is cut off: the connection is
 // dropped, nothing is queued, and the error log quotes only its start.
 TEST_F(DataSideTest, AnOverlongRequestIsCutOffWithAShortLogLine) {
-    for (TRequestServer* server : {DM1->ServerStart, DM1->ServerGazoDelete}) {
+    for (TRequestServer* server : {Comm.DM1->ServerStart, Comm.DM1->ServerGazoDelete}) {
         const qsizetype logged = ErrorLog().Lines().size();
         TClient client(*server);
         client.Send("123," + QByteArray(1024 * 1024, '1'));
@@ -209,11 +203,11 @@ TEST_F(DataSideTest, AClientFromAnAddressNotAllowedIsRefused) {
     for (const bool allowed : {true, false}) {
         // The machine's own addresses are always allowed: the server is told it has none, so
         // that this machine's address stands for another one's.
-        DM1->ServerTanpa->Allowed = TAllowedClients(
+        Comm.DM1->ServerTanpa->Allowed = TAllowedClients(
             TAllowedClients::Parse(allowed ? own.toString() : QString("203.0.113.0/24")),
             [] { return QList<QHostAddress>{}; });
         QTcpSocket socket;
-        socket.connectToHost(own, DM1->ServerTanpa->serverPort());
+        socket.connectToHost(own, Comm.DM1->ServerTanpa->serverPort());
         ASSERT_TRUE(WaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }));
         socket.write("1");
         socket.flush();
@@ -230,7 +224,7 @@ TEST_F(DataSideTest, AnImageAnswerWithoutTheCodeAnswersTheOldestReadOnItsUnit) {
     TCopyData answer;
     TCopyDataServer window(EntranceCaption, [&](const TCopyData& data) { answer = data; });
     ASSERT_TRUE(window.Start());
-    TClient client(*DM1->ServerGazoset);
+    TClient client(*Comm.DM1->ServerGazoset);
     client.Send("0012,2\r\n");
     ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
     HandleCopyData(CD_READ_IMAGE, "0013,2");
@@ -273,7 +267,7 @@ TEST_F(DataSideTest, TheTamperPortReleasesAClosedCase) {
     Tables(
         "INSERT INTO entranceState (認証機ID, 認証機名, 作動状況, タンパー開, タンパー閉) VALUES "
         "(1, 'a', 1, 1, 1)");
-    TClient client(*DM1->ServerTanpa);
+    TClient client(*Comm.DM1->ServerTanpa);
     client.Send("1");
     ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
     EXPECT_EQ(SentText(), QStringList{"1 TSR "});

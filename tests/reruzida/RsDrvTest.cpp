@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+using namespace reruzida;
+
 namespace {
 
 // A pseudo-terminal whose other side plays the line; its settings are the port's.

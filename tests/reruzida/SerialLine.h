@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace reruzida {
+
 // Maps "COM<port>" to the device `path` and makes it the port the protocol thread opens.
 inline void UsePort(int port, const QString& path) {
     TRegistry reg;
@@ -13,3 +15,5 @@ inline void UsePort(int port, const QString& path) {
     reg.WriteString("COM" + QString::number(port), path);
     WriteCommSetting(port);
 }
+
+} // namespace reruzida

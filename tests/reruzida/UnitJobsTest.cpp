@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCursor>
 
+using namespace reruzida;
+
 namespace {
 
 TDateTime At(int hour, int minute) {
@@ -125,7 +127,7 @@ TEST_F(DataSideTest, RecordsAndTicksKeepTheArrow) {
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('0012', 1, 0, 0, 0)");
     QList<Qt::CursorShape> seen;
-    TCustomQueryODBC* query = DM1->sqlEntrance->Query();
+    TCustomQueryODBC* query = Comm.DM1->sqlEntrance->Query();
     ASSERT_NE(query, nullptr);
     query->SetStateListener(this, [&](TCustomQueryODBC*, int state) {
         if (state == qoExecuted && QApplication::overrideCursor())

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <sqlite3.h>
 
+using namespace reruzida;
+
 namespace {
 
 const QByteArray Stamp = "261231235959"; // 2026/12/31 23:59:59
@@ -23,7 +25,7 @@ QByteArray Image() {
 } // namespace
 
 TEST_F(DataSideTest, StartUpUpgradesAnOldSchemaOnceAndServesTheLocalPath) {
-    EXPECT_EQ(DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
     EXPECT_EQ(DataFolder(), QDir(Temp.Path()).absolutePath());
     EXPECT_TRUE(QDir(Temp.File("SECUR")).exists());
 
@@ -49,11 +51,8 @@ TEST_F(DataSideTest, StartUpUpgradesAnOldSchemaOnceAndServesTheLocalPath) {
     ASSERT_EQ(columns(), QStringList());
 
     QFile(Temp.File("Reruzida")).copy(old.File("Reruzida"));
-    TDM1 module;
-    module.ProgramFile = old.File("Reruzida");
-    module.InstallDriver = false;
-    std::fill(std::begin(module.Ports), std::end(module.Ports), 0);
-    DM1 = &module;
+    const auto first = std::exchange(Comm.DM1, NewDataModule(old.File("Reruzida")));
+    TDM1& module = *Comm.DM1;
     module.DataModuleCreate();
     const QStringList upgraded = {"登録 BIT",
                                   "削除 BIT",
@@ -67,7 +66,6 @@ TEST_F(DataSideTest, StartUpUpgradesAnOldSchemaOnceAndServesTheLocalPath) {
     module.UpgradeSchema();
     EXPECT_EQ(columns(), upgraded);
     EXPECT_TRUE(ErrorLog().Lines().isEmpty());
-    DM1 = Module.get();
 }
 
 TEST_F(DataSideTest, EveryOperationAndResultBecomesARowOfTheEventsMonth) {
