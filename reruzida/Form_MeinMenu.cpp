@@ -56,8 +56,10 @@ TALed* NewLed(QWidget* parent, TLEDStyle style) {
 
 } // namespace
 
-TfrmMainMenu::TfrmMainMenu(TDrvSetup driverSetup)
-    : QWidget(nullptr, Qt::Window | Qt::Tool), FDriverSetup(std::move(driverSetup)) {
+// A tool window has no task bar button: the tray icon is the program's face.
+TfrmMainMenu::TfrmMainMenu(TDrvSetup driverSetup, bool hasTray)
+    : QWidget(nullptr, hasTray ? Qt::Window | Qt::Tool : Qt::Window),
+      FDriverSetup(std::move(driverSetup)), FHasTray(hasTray) {
     // The program folder is the data folder, also when the data start-up stopped early.
     if (!FDriverSetup.StateWriter)
         FDriverSetup.StateWriter = std::make_shared<TUnitStateTable>(ProgramFolder());
@@ -70,6 +72,7 @@ TfrmMainMenu::~TfrmMainMenu() {
 }
 
 void TfrmMainMenu::CreateControls() {
+    CreatePopupMenu();
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(CreateLedPanel());
@@ -82,7 +85,6 @@ void TfrmMainMenu::CreateControls() {
     layout->addWidget(lblAlerts);
     layout->addWidget(CreateLegend());
     layout->addWidget(CreateButtons());
-    CreatePopupMenu();
     TrayIcon1 = new TTrayIcon(this);
     TrayIcon1->SetIcon(ProgramIcon());
     TrayIcon1->RBPopupMenu = PopupMenu1;
@@ -148,6 +150,10 @@ QWidget* TfrmMainMenu::CreateButtons() {
     connect(btnF1, &QPushButton::clicked, this, [this] { btnF1Click(); });
     connect(btnF2, &QPushButton::clicked, this, [this] { btnF2Click(); });
     connect(btnF12, &QPushButton::clicked, this, [this] { btnF12Click(); });
+    if (!FHasTray) {
+        btnMenu = add(4, "", "メニュー");
+        btnMenu->setMenu(PopupMenu1);
+    }
     return panel;
 }
 
@@ -184,6 +190,8 @@ void TfrmMainMenu::FormCreate() {
     connect(alertTimer, &QTimer::timeout, this, [this] { AlertTimerTick(); });
     alertTimer->start(AlertIntervalMs);
     ShowAlerts();
+    if (!FHasTray)
+        ShowMonitor();
 }
 
 QString MonitorAlerts() {
@@ -220,6 +228,7 @@ void TfrmMainMenu::CatchExcept(const QString& message) {
 }
 
 void TfrmMainMenu::ShowMonitor() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -296,13 +305,21 @@ void TfrmMainMenu::btnCloseClick() {
     close();
 }
 
-// Every close but the 閉じる button stops the communication; none ends the program.
+// Every close but the 閉じる button stops the communication; none ends the program. Without a
+// notification area the window goes to the task bar, where it can still be reached.
 void TfrmMainMenu::closeEvent(QCloseEvent* event) {
+    if (FEnding) {
+        event->accept();
+        return;
+    }
     if (!FCloseButton)
         RunLogged([this] { StopCommunication(); });
     FCloseButton = false;
     event->ignore();
-    hide();
+    if (FHasTray)
+        hide();
+    else
+        showMinimized();
 }
 
 void TfrmMainMenu::StopCommunication() {
@@ -365,7 +382,7 @@ void TfrmMainMenu::EndProgram() {
         CloseDriver();
         FinishUnitJobs();
         CloseDataSession();
-        QApplication::quit();
+        Quit();
     });
 }
 
@@ -374,6 +391,13 @@ void TfrmMainMenu::Terminate() {
     RunLogged([this] { CloseDriver(); });
     RunLogged(FinishUnitJobs);
     RunLogged([] { CloseDataSession(); });
+    Quit();
+}
+
+// Qt ends the event loop only once every shown window has agreed to close; this one, which
+// otherwise refuses, agrees from now on.
+void TfrmMainMenu::Quit() {
+    FEnding = true;
     QApplication::quit();
 }
 

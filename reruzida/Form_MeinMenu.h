@@ -33,10 +33,14 @@ QString MonitorAlerts();
 
 // The monitor window: one LED per unit, the tray icon and its menu. It takes the protocol
 // thread's messages and the other programs' requests; closing it only hides it.
+// Where the desktop has no notification area, the window stands in for the icon: it shows at
+// start with a task bar button, offers the tray menu on its own button, and closing it only
+// minimizes it, so the program can always be ended.
 class TfrmMainMenu : public QWidget {
 public:
-    // `driverSetup` without a state writer gets one on the data folder.
-    explicit TfrmMainMenu(TDrvSetup driverSetup = {});
+    // `driverSetup` without a state writer gets one on the data folder. `hasTray`: the desktop
+    // has a notification area for the program's icon.
+    explicit TfrmMainMenu(TDrvSetup driverSetup = {}, bool hasTray = true);
     ~TfrmMainMenu() override;
     Q_DISABLE_COPY(TfrmMainMenu)
 
@@ -46,6 +50,8 @@ public:
     QPushButton* btnF1;
     QPushButton* btnF2;
     QPushButton* btnF12;
+    // The tray menu on the window; only without a notification area.
+    QPushButton* btnMenu = nullptr;
     // MonitorAlerts, shown in red while there are any.
     QLabel* lblAlerts;
     TTrayIcon* TrayIcon1;
@@ -103,13 +109,17 @@ private:
     void StopCommunication();
     void EndProgram();
     void Terminate();
+    void Quit();
     void Restart();
     void StartFromFolder(const QString& exeName);
 
     void ShowAlerts();
 
     TDrvSetup FDriverSetup;
+    const bool FHasTray;
     bool FCloseButton = false;
+    // The program is ending: closes are no longer turned into hiding.
+    bool FEnding = false;
     std::unique_ptr<TCopyDataServer> FRequests;
     QPointer<TfrmTimeAdust> FTimeAdust;
     QPointer<TfrmPassWD> FPassWD;

@@ -9,10 +9,11 @@
 #include "reruzida/Requests.h"
 #include "ui/Application.h"
 
+#include <QSystemTrayIcon>
 #include <memory>
 
 // The communication program: one copy per user, in the tray, with its monitor window
-// hidden until asked for.
+// hidden until asked for; where the desktop has no tray, the monitor window shows instead.
 int main(int argc, char** argv) {
     using namespace reruzida;
     TApplication app(argc, argv);
@@ -28,7 +29,7 @@ int main(int argc, char** argv) {
     RunLogged([&session] { session.DMCreate->DataModuleCreate(); });
     TDrvSetup driverSetup;
     driverSetup.JournalFile = ProgramFolder() + ReceivedRecordsFile;
-    TfrmMainMenu frmMainMenu(driverSetup);
+    TfrmMainMenu frmMainMenu(driverSetup, QSystemTrayIcon::isSystemTrayAvailable());
     instance.OnActivate = [&frmMainMenu] { frmMainMenu.ShowMonitor(); };
     return app.exec();
 }

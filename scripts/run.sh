@@ -98,7 +98,7 @@ pids+=($!)
 echo "Data folder: $data (demo data: 6 persons in 3 departments, 4 units, 3 rooms)."
 echo "Units 1 to 4 simulated on $line: the persons enrol, then every two seconds one enters"
 echo "or leaves a room, for $minutes minutes."
-echo "Communication program Reruzida started (in the tray; a second start shows its window)."
+echo "Communication program Reruzida started (in the tray, or as a window where there is none)."
 if [ -n "$offscreen" ]; then
   (cd "$data" && exec "$demoview" "$data/Zezoduzu" "$pictures" >"$run/demoview.out" 2>&1) &
   pids+=($!)

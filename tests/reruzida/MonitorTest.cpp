@@ -5,11 +5,13 @@
 #include "reruzida/DialogSetComm.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/Form_MeinMenu.h"
+#include "reruzida/Requests.h"
 #include "reruzida/TrayIcon.h"
 #include "tests/common/TempFolder.h"
 #include "tests/reruzida/SerialLine.h"
 #include "tests/reruzida/WaitFor.h"
 #include "tools/unitsim/UnitSimulator.h"
+#include "ui/CopyData.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace reruzida;
@@ -43,7 +46,12 @@ protected:
         ASSERT_TRUE(FSim.OpenPty());
         UsePort(1, FSim.SlavePath());
         FSim.Start();
-        FForm = std::make_unique<TfrmMainMenu>(TDrvSetup{std::make_shared<TNoStateWriter>(), 10});
+        MakeForm();
+    }
+    void MakeForm() {
+        FForm.reset();
+        FForm = std::make_unique<TfrmMainMenu>(TDrvSetup{std::make_shared<TNoStateWriter>(), 10},
+                                               FHasTray);
     }
     void TearDown() override {
         FForm.reset();
@@ -52,14 +60,126 @@ protected:
     bool LedLit(int unit, TColor colour) const {
         return FForm->ALed[unit]->Value() && FForm->ALed[unit]->TrueColor() == colour;
     }
+    // Clicks `button` in the exit question once it shows.
+    static void AnswerExitQuestion(QMessageBox::StandardButton button) {
+        QTimer::singleShot(50, [button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), "認証機コミュニケーションの終了");
+            box->button(button)->click();
+        });
+    }
 
     TCommSession FSession;
+    // The desktop has a notification area.
+    bool FHasTray = true;
     TempFolder FFolder;
     TUnitSimulator FSim{2};
     std::unique_ptr<TfrmMainMenu> FForm;
 };
 
+// The monitor on a desktop without a notification area.
+class MaintenanceSafety : public MonitorTest {
+protected:
+    MaintenanceSafety() { FHasTray = false; }
+
+    // Runs the program's event loop from `action` on; false when the program has not ended
+    // within a generous while.
+    bool EndsAfter(const std::function<void()>& action) {
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        stuck.start(30000);
+        QTimer::singleShot(0, FForm.get(), action);
+        return QCoreApplication::exec() == 0;
+    }
+    // Pops the window's menu up and chooses 終了…, then OK twice, as the operator does.
+    void EndFromTheWindowsMenu() {
+        AnswerExitQuestion(QMessageBox::Ok);
+        QTimer::singleShot(150, FForm.get(), [this] {
+            ASSERT_NE(FForm->PassWD(), nullptr);
+            FForm->PassWD()->BitBtn1->click();
+        });
+        QTimer::singleShot(20, FForm.get(), [this] {
+            QMenu* menu = FForm->PopupMenu1;
+            EXPECT_EQ(QApplication::activePopupWidget(), menu);
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(FForm->N3).center());
+        });
+        FForm->btnMenu->click();
+    }
+};
+
 } // namespace
+
+// Without a notification area the monitor shows at start with a task bar button and the tray
+// menu on its own button; 閉じる and Esc leave it on the task bar, where メインモニター or a
+// second start bring it back.
+TEST_F(MaintenanceSafety, WithoutATrayTheMonitorShowsWithTheTrayMenu) {
+    EXPECT_TRUE(FForm->isVisible());
+    EXPECT_EQ(FForm->windowType(), Qt::Window);
+    ASSERT_NE(FForm->btnMenu, nullptr);
+    QStringList commands;
+    QTimer::singleShot(20, FForm.get(), [&] {
+        QMenu* menu = FForm->PopupMenu1;
+        EXPECT_EQ(QApplication::activePopupWidget(), menu);
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                commands << action->text();
+        menu->close();
+    });
+    FForm->btnMenu->click();
+    EXPECT_EQ(commands, (QStringList{"勤怠管理システムの起動", "入退室管理システムの起動",
+                                     "バージョン情報", "メインモニター", "終了…"}));
+    QTest::qWait(50);
+    const QImage shot = FForm->grab().toImage();
+    EXPECT_TRUE(shot.save(TestOutputFolder() + "/TfrmMainMenuWithoutTray.png"));
+
+    FForm->btnClose->click();
+    EXPECT_TRUE(FForm->isVisible());
+    EXPECT_TRUE(FForm->isMinimized());
+    EXPECT_TRUE(FForm->DriverOpened);
+    FForm->N2->trigger();
+    EXPECT_FALSE(FForm->isMinimized());
+    QTest::keyClick(FForm.get(), Qt::Key_Escape);
+    EXPECT_TRUE(FForm->isVisible());
+    EXPECT_TRUE(FForm->isMinimized());
+    EXPECT_FALSE(FForm->DriverOpened);
+    FForm->ShowMonitor();
+    EXPECT_FALSE(FForm->isMinimized());
+}
+
+// The program ends, with or without a tray and whether its window is shown: from the window's
+// menu and on the stop request that a restore sends.
+TEST_F(MaintenanceSafety, TheProgramEndsFromTheWindowAndOnTheStopRequest) {
+    struct TCase {
+        const char* How;
+        bool HasTray;
+        std::function<void()> End;
+    };
+    auto stopRequest = [this] {
+        TCopyData stop;
+        stop.Code = CD_TERMINATE;
+        FForm->AppMessage(stop);
+    };
+    const TCase cases[] = {
+        {"the window's menu, no tray", false, [this] { EndFromTheWindowsMenu(); }},
+        {"the stop request, no tray", false, stopRequest},
+        {"the stop request, tray, window shown", true,
+         [this, stopRequest] {
+             FForm->ShowMonitor();
+             stopRequest();
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.How);
+        FHasTray = c.HasTray;
+        MakeForm();
+        ASSERT_TRUE(WaitFor([&] { return LedLit(2, clLime); }));
+        EXPECT_TRUE(EndsAfter(c.End));
+        EXPECT_FALSE(FForm->DriverOpened);
+        EXPECT_FALSE(FForm->isVisible());
+    }
+}
 
 TEST_F(MonitorTest, UnitsLightTheirLedsAndLedMessagesNameOneUnitOrAll) {
     EXPECT_EQ(FForm->windowTitle(), "認証機コミュニケーション");
@@ -187,19 +307,11 @@ TEST_F(MonitorTest, Screenshot) {
 
 // 終了… asks first; the exit confirmation's OK stops the line, キャンセル only closes it.
 TEST_F(MonitorTest, ExitIsAskedTwiceAndOkStopsTheLine) {
-    auto answer = [](QMessageBox::StandardButton button) {
-        QTimer::singleShot(50, [button] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->windowTitle(), "認証機コミュニケーションの終了");
-            box->button(button)->click();
-        });
-    };
-    answer(QMessageBox::Cancel);
+    AnswerExitQuestion(QMessageBox::Cancel);
     FForm->N3->trigger();
     EXPECT_EQ(FForm->PassWD(), nullptr);
 
-    answer(QMessageBox::Ok);
+    AnswerExitQuestion(QMessageBox::Ok);
     FForm->N3->trigger();
     ASSERT_NE(FForm->PassWD(), nullptr);
     EXPECT_TRUE(FForm->PassWD()->isVisible());
@@ -207,7 +319,7 @@ TEST_F(MonitorTest, ExitIsAskedTwiceAndOkStopsTheLine) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return FForm->PassWD() == nullptr; }, 2000));
     EXPECT_TRUE(FForm->DriverOpened);
 
-    answer(QMessageBox::Ok);
+    AnswerExitQuestion(QMessageBox::Ok);
     FForm->N3->trigger();
     ASSERT_NE(FForm->PassWD(), nullptr);
     FForm->PassWD()->BitBtn1->click();
