@@ -96,10 +96,15 @@ protected:
     // Pops the window's menu up and chooses 終了…, then OK twice, as the operator does.
     void EndFromTheWindowsMenu() {
         AnswerExitQuestion(QMessageBox::Ok);
-        QTimer::singleShot(150, FForm.get(), [this] {
-            ASSERT_NE(FForm->PassWD(), nullptr);
+        // The confirmation shows once the question is answered, however late that is.
+        auto* confirm = new QTimer(FForm.get());
+        QObject::connect(confirm, &QTimer::timeout, [this, confirm] {
+            if (!FForm->PassWD())
+                return;
+            confirm->stop();
             FForm->PassWD()->BitBtn1->click();
         });
+        confirm->start(20);
         QTimer::singleShot(20, FForm.get(), [this] {
             QMenu* menu = FForm->PopupMenu1;
             EXPECT_EQ(QApplication::activePopupWidget(), menu);
