@@ -1,8 +1,8 @@
-# zz_add_test_program(<name> SOURCES ... LIBS ...): one GoogleTest program run by ctest.
-
-# These programs run the communication program or stand in for it. Its TCP ports and the
-# local sockets named after the programs' captions exist once per machine, so they take turns.
-set(ZZ_COMM_ENDPOINT_TESTS reruzida_tests e2e_tests entrance_tests units_tests maintenance_tests)
+# zz_add_test_program(<name> SOURCES ... LIBS ... [TIMEOUT s]): one GoogleTest program whose
+# tests ctest runs one by one, each in a process of its own, so they spread over the cores.
+# Each process has its own runtime folder and request ports (tests/common/TestMain.cpp), so no
+# two tests share a local socket or a TCP port.
+include(GoogleTest)
 
 function(zz_add_test_program name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
@@ -11,11 +11,8 @@ function(zz_add_test_program name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE zz_testmain ${T_LIBS})
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZZ_BUILD_DIR=${CMAKE_BINARY_DIR};ZZ_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
-  if(name IN_LIST ZZ_COMM_ENDPOINT_TESTS)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK comm_endpoints)
-  endif()
+  # Listing the tests starts the program; a loaded machine may take a while.
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()

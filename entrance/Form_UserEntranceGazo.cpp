@@ -143,7 +143,7 @@ void TfrmUserEntranceGazo::btnOKClick() {
 void TfrmUserEntranceGazo::SendOverTcp(const QString& text) {
     Client1->Close();
     Client1->Address = HostToIPStr(RemotePCName);
-    Client1->Port = PORT_GAZOSET;
+    Client1->Port = TcpPort(PORT_GAZOSET);
     FAnswer.clear();
     Client1->OnConnect = [this, text] { Client1->SendBuf(ToCP932(text)); };
     Client1->OnRead = [this](const QByteArray& bytes) {

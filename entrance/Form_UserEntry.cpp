@@ -628,7 +628,7 @@ void TfrmUserEntry::btnImageClick() {
     SetWaitText("ネットワーク接続を確認しています。");
     ClientSocket1->Close();
     ClientSocket1->Address = HostToIPStr(RemotePCName);
-    ClientSocket1->Port = PORT_START;
+    ClientSocket1->Port = TcpPort(PORT_START);
     ClientSocket1->OnConnect = [this, code, name] {
         const auto held = std::move(FLinkCheck);
         ClientSocket1->Close();

@@ -40,7 +40,7 @@ public:
 
     // Taken from this PC at creation; tests set them.
     bool NetworkPresent;
-    quint16 StartPort = PORT_START;
+    quint16 StartPort = TcpPort(PORT_START);
     // The data path has all come once its sender has been quiet this long (or has closed).
     int QuietMs = 500;
     // A PC that takes no connection, or sends nothing once connected, for this long has not

@@ -33,7 +33,7 @@ bool SendOverTcp(quint16 port, const QByteArray& bytes) {
     const QByteArray answer = RequestAnswer(port);
     TClientSocket client;
     client.Address = HostToIPStr(RemotePCName);
-    client.Port = port;
+    client.Port = TcpPort(port);
     QEventLoop loop;
     bool connected = false, ended = false;
     QByteArray received;

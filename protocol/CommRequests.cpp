@@ -1,5 +1,8 @@
 #include "CommRequests.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 bool IsBlank(QChar c) {
@@ -7,6 +10,17 @@ bool IsBlank(QChar c) {
 }
 
 } // namespace
+
+quint16 TcpPort(quint16 port) {
+    static constexpr quint16 fixed[] = {PORT_START, PORT_GAZOSET, PORT_GAZODELETE, PORT_TANPA};
+    const QStringList moved = qEnvironmentVariable(TestPortsVariable).split(',');
+    const auto found = std::find(std::begin(fixed), std::end(fixed), port);
+    if (moved.size() != qsizetype(std::size(fixed)) || found == std::end(fixed))
+        return port;
+    bool ok = false;
+    const uint to = moved[found - std::begin(fixed)].toUInt(&ok);
+    return ok && to > 0 && to <= 0xFFFF ? quint16(to) : port;
+}
 
 QString CodeUnitLine(const QString& code, int unit) {
     return code + "," + QString::number(unit);

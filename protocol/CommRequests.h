@@ -22,6 +22,12 @@ constexpr quint16 PORT_START = 11123;
 constexpr quint16 PORT_GAZOSET = 11030;
 constexpr quint16 PORT_GAZODELETE = 11028;
 constexpr quint16 PORT_TANPA = 11032;
+// The port a program listens on or connects to for one of the four. Test runs side by side
+// give each run its own four through the environment variable TestPortsVariable, holding
+// the ports for PORT_START, PORT_GAZOSET, PORT_GAZODELETE and PORT_TANPA in that order
+// separated by commas; without it, or with anything else in it, the port itself.
+quint16 TcpPort(quint16 port);
+inline constexpr char TestPortsVariable[] = "ZEZODUZU_TEST_PORTS";
 
 // Captions: the communication program's own, and the two windows that take image answers.
 inline constexpr char CommCaption[] = "認証機コミュニケーション";

@@ -38,7 +38,8 @@ public:
     // The program file whose folder holds the data; tests point it into a data folder.
     QString ProgramFile;
     // Ports of ServerStart, ServerGazoset, ServerGazoDelete, ServerTanpa; 0 picks a free one.
-    quint16 Ports[4] = {PORT_START, PORT_GAZOSET, PORT_GAZODELETE, PORT_TANPA};
+    quint16 Ports[4] = {TcpPort(PORT_START), TcpPort(PORT_GAZOSET), TcpPort(PORT_GAZODELETE),
+                        TcpPort(PORT_TANPA)};
     // Registers the ODBC driver in the program folder first; off when the process has done it.
     bool InstallDriver = true;
 

@@ -33,8 +33,8 @@ TEST_F(LogInFixture, RemovalRequestNamesTheUnitsInUseAndTellsWhetherItWasHandedO
 
     // With another PC's data, over TCP to that PC, without the closing zero byte.
     QTcpServer remote;
-    if (!remote.listen(QHostAddress::Any, PORT_GAZODELETE))
-        GTEST_SKIP() << "port 11028 is in use on this machine";
+    if (!remote.listen(QHostAddress::Any, TcpPort(PORT_GAZODELETE)))
+        GTEST_SKIP() << "the removal port is in use on this machine";
     NetworkMode = true;
     RemotePCName = "127.0.0.1";
     QByteArray request;

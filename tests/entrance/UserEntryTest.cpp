@@ -331,7 +331,7 @@ TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
 // other PC.
 TEST_F(UserEntryScreen, DeletionOverTheNetworkShowsTheWaitWindow) {
     QTcpServer removals;
-    ASSERT_TRUE(removals.listen(QHostAddress::AnyIPv4, PORT_GAZODELETE));
+    ASSERT_TRUE(removals.listen(QHostAddress::AnyIPv4, TcpPort(PORT_GAZODELETE)));
     QString shown;
     QByteArray request;
     QObject::connect(&removals, &QTcpServer::newConnection, [&] {
@@ -357,8 +357,8 @@ TEST_F(UserEntryScreen, DeletionOverTheNetworkShowsTheWaitWindow) {
 // Over the network the answer has no framing and may come in pieces: they are read together.
 TEST_F(UserEntryScreen, ImageAnswerInPiecesOverTheNetwork) {
     QTcpServer link, images;
-    ASSERT_TRUE(link.listen(QHostAddress::AnyIPv4, PORT_START));
-    ASSERT_TRUE(images.listen(QHostAddress::AnyIPv4, PORT_GAZOSET));
+    ASSERT_TRUE(link.listen(QHostAddress::AnyIPv4, TcpPort(PORT_START)));
+    ASSERT_TRUE(images.listen(QHostAddress::AnyIPv4, TcpPort(PORT_GAZOSET)));
     QObject::connect(&images, &QTcpServer::newConnection, [&] {
         QTcpSocket* peer = images.nextPendingConnection();
         QObject::connect(peer, &QTcpSocket::readyRead, [this, peer] {

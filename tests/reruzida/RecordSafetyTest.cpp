@@ -421,7 +421,7 @@ TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
     for (const quint16 port : {PORT_START, PORT_GAZOSET, PORT_GAZODELETE, PORT_TANPA})
         for (int i = 0; i < 100; ++i) {
             idle.push_back(std::make_unique<QTcpSocket>());
-            idle.back()->connectToHost(QHostAddress::LocalHost, port);
+            idle.back()->connectToHost(QHostAddress::LocalHost, TcpPort(port));
         }
     sim.AddLogRecord(1, 21, 1, "during");
     EXPECT_TRUE(WaitFor([&] { return codes() == QStringList{"before", "during"}; }, 120000));
@@ -433,7 +433,7 @@ TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
         },
         120000));
     QTcpSocket ask;
-    ask.connectToHost(QHostAddress::LocalHost, PORT_START);
+    ask.connectToHost(QHostAddress::LocalHost, TcpPort(PORT_START));
     EXPECT_TRUE(WaitFor([&] { return ask.bytesAvailable() > 0; }, 120000));
     EXPECT_TRUE(ask.readAll().endsWith("Reruzida"));
     SendCopyData(CommCaption, CD_TERMINATE, "RecordSafety", {});

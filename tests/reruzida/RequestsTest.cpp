@@ -64,6 +64,36 @@ TEST_F(DataSideTest, RemovalRequestsAreKeptAndSentToPresentUnits) {
     EXPECT_EQ(SplitCommaText(",3"), (QStringList{"", "3"}));
 }
 
+// Only a test run moves the servers' ports, and only the four of them, all or none.
+TEST(TcpPort, TheTestVariableMovesTheFourPortsAndNothingElse) {
+    const QByteArray saved = qgetenv(TestPortsVariable);
+    struct Case {
+        QByteArray variable;
+        quint16 port;
+        quint16 expected;
+    };
+    const Case cases[] = {
+        {{}, PORT_START, 11123},
+        {{}, PORT_TANPA, 11032},
+        {"40001,40002,40003,40004", PORT_START, 40001},
+        {"40001,40002,40003,40004", PORT_GAZOSET, 40002},
+        {"40001,40002,40003,40004", PORT_GAZODELETE, 40003},
+        {"40001,40002,40003,40004", PORT_TANPA, 40004},
+        {"40001,40002,40003,40004", 8080, 8080},
+        {"40001,40002,40003", PORT_START, PORT_START},
+        {"40001,x,40003,40004", PORT_GAZOSET, PORT_GAZOSET},
+        {"40001,70000,40003,40004", PORT_GAZOSET, PORT_GAZOSET},
+    };
+    for (const Case& c : cases) {
+        if (c.variable.isEmpty())
+            qunsetenv(TestPortsVariable);
+        else
+            qputenv(TestPortsVariable, c.variable);
+        EXPECT_EQ(TcpPort(c.port), c.expected) << c.variable.constData() << " " << c.port;
+    }
+    qputenv(TestPortsVariable, saved);
+}
+
 // A port another program holds costs only its own server: the data side is still set up.
 TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     QTcpServer taken;
