@@ -4,8 +4,8 @@
 
 #include "base/Registry.h"
 #include "base/SingleInstance.h"
-#include "entrance/Brevane.h"
-#include "entrance/Form_BackupSetup.h"
+#include "entrance/maintenance/Brevane.h"
+#include "entrance/maintenance/Form_BackupSetup.h"
 #include "protocol/CommRequests.h"
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"

@@ -1,6 +1,6 @@
 #include "tests/e2e/PersonScreenFixture.h"
 
-#include "entrance/Form_UserEntranceGazo.h"
+#include "entrance/persons/Form_UserEntranceGazo.h"
 
 namespace {
 

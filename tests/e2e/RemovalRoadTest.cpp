@@ -1,6 +1,6 @@
 #include "tests/e2e/PersonScreenFixture.h"
 
-#include "entrance/Form_EntranceItemSetup.h"
+#include "entrance/units/Form_EntranceItemSetup.h"
 
 namespace {
 

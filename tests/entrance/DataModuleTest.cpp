@@ -1,8 +1,8 @@
 #include "LogInFixture.h"
-#include "entrance/DataModule1.h"
-#include "entrance/DataModule3.h"
-#include "entrance/DataModules.h"
-#include "entrance/Unit_Common.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/data/DataModule1.h"
+#include "entrance/data/DataModule3.h"
+#include "entrance/data/DataModules.h"
 
 #include "base/IniFile.h"
 #include "tests/common/TempFolder.h"

@@ -2,9 +2,9 @@
 
 #include "base/SysUtils.h"
 #include "dbengine/Database.h"
-#include "entrance/DataModule1.h"
-#include "entrance/DataModule3.h"
-#include "entrance/Unit_Common.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/data/DataModule1.h"
+#include "entrance/data/DataModule3.h"
 #include "tests/dbengine/EngineFixture.h"
 
 // A new data folder as the management program sees it after a login on a PC whose address

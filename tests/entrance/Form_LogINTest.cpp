@@ -1,6 +1,6 @@
 #include "LogInFixture.h"
 
-#include "entrance/Form_LogIN.h"
+#include "entrance/login/Form_LogIN.h"
 
 #include <QComboBox>
 #include <QLabel>

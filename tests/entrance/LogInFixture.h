@@ -1,8 +1,8 @@
 #pragma once
 
-#include "entrance/DataModule1.h"
-#include "entrance/LogIn.h"
-#include "entrance/Unit_Common.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/data/DataModule1.h"
+#include "entrance/login/LogIn.h"
 
 #include "dbengine/Session.h"
 #include "storage/Connection.h"

@@ -1,10 +1,10 @@
 #include "EntranceFixture.h"
 #include "components/grids/MOStringGrid.h"
-#include "entrance/Form_EntranceNowView.h"
-#include "entrance/MdiMainMenu.h"
-#include "entrance/Unit_TempTables.h"
-#include "entrance/reports/Report_EntranceUserLog.h"
-#include "entrance/reports/Report_UserEntranceLog.h"
+#include "entrance/data/Unit_TempTables.h"
+#include "entrance/frame/MdiMainMenu.h"
+#include "entrance/liveviews/Form_EntranceNowView.h"
+#include "entrance/reports/records/Report_EntranceUserLog.h"
+#include "entrance/reports/records/Report_UserEntranceLog.h"
 #include "tests/entrance/reports/ReportRun.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dbengine/Database.h"
-#include "entrance/UserRules.h"
+#include "entrance/persons/UserRules.h"
 
 // The 個人コード of each row a person query returns on "RORazu", its parameters bound.
 inline QStringList PersonCodesOf(const TUserListQuery& q) {

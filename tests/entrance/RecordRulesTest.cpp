@@ -1,5 +1,5 @@
-#include "entrance/RecordRules.h"
-#include "entrance/Unit_CommonDates.h"
+#include "entrance/reports/rules/RecordRules.h"
+#include "entrance/common/Unit_CommonDates.h"
 
 #include <gtest/gtest.h>
 

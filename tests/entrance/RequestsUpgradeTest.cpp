@@ -1,7 +1,7 @@
 #include "LogInFixture.h"
 
-#include "entrance/Unit_CommonRequests.h"
-#include "entrance/UpgradeDatabase.h"
+#include "entrance/data/Unit_CommonRequests.h"
+#include "entrance/login/UpgradeDatabase.h"
 #include "protocol/CommRequests.h"
 
 #include "dbengine/Database.h"

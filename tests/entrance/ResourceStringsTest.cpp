@@ -1,4 +1,4 @@
-#include "entrance/ResourceStrings.h"
+#include "entrance/common/ResourceStrings.h"
 
 #include <gtest/gtest.h>
 

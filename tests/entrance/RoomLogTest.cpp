@@ -1,4 +1,4 @@
-#include "entrance/RoomLog.h"
+#include "entrance/liveviews/RoomLog.h"
 
 #include <gtest/gtest.h>
 

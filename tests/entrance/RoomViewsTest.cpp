@@ -1,11 +1,11 @@
 #include "EntranceFixture.h"
 #include "components/DigitalNumber.h"
 #include "components/grids/StrSortGrid.h"
-#include "entrance/Form_EntranceGroupNowView.h"
-#include "entrance/Form_EntranceGroupNowViewList.h"
-#include "entrance/Frame_EntranceGroupNowView.h"
-#include "entrance/MdiMainMenu.h"
-#include "entrance/Unit_TempTables.h"
+#include "entrance/data/Unit_TempTables.h"
+#include "entrance/frame/MdiMainMenu.h"
+#include "entrance/liveviews/Form_EntranceGroupNowView.h"
+#include "entrance/liveviews/Form_EntranceGroupNowViewList.h"
+#include "entrance/liveviews/Frame_EntranceGroupNowView.h"
 #include "tests/common/TempFolder.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "entrance/ProgramLook.h"
+#include "entrance/frame/ProgramLook.h"
 #include "ui/Form.h"
 #include "ui/ShowMessage.h"
 

@@ -1,5 +1,5 @@
 #include "EntranceFixture.h"
-#include "entrance/Unit_TempTables.h"
+#include "entrance/data/Unit_TempTables.h"
 #include "storage/DataFileLock.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "entrance/Unit_CommonDatabase.h"
+#include "entrance/common/Unit_CommonDatabase.h"
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
-#include "entrance/Unit_Common.h"
-#include "entrance/Unit_CommonDatabase.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/common/Unit_CommonDatabase.h"
 #include "tests/dbengine/EngineFixture.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "entrance/Unit_CommonDates.h"
+#include "entrance/common/Unit_CommonDates.h"
 #include "base/SysUtils.h"
 
 #include <gtest/gtest.h>

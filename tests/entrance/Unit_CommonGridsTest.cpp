@@ -1,4 +1,4 @@
-#include "entrance/Unit_CommonGrids.h"
+#include "entrance/common/Unit_CommonGrids.h"
 #include "ui/StringGrid.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "entrance/Unit_Common.h"
+#include "entrance/common/Unit_Common.h"
 #include "base/Registry.h"
 
 #include <QHostAddress>

@@ -1,4 +1,4 @@
-#include "entrance/Unit_CommonText.h"
+#include "entrance/common/Unit_CommonText.h"
 #include "base/SysUtils.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "entrance/Unit_CommonTimes.h"
+#include "entrance/common/Unit_CommonTimes.h"
 #include "base/SysUtils.h"
-#include "entrance/Unit_CommonDates.h"
+#include "entrance/common/Unit_CommonDates.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "entrance/UserRules.h"
+#include "entrance/persons/UserRules.h"
 #include "EntranceFixture.h"
 #include "PersonCodes.h"
-#include "entrance/UserRows.h"
+#include "entrance/persons/UserRows.h"
 
 namespace {
 

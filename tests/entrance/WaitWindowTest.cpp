@@ -1,6 +1,6 @@
 #include "base/SysUtils.h"
-#include "entrance/Form_Message.h"
-#include "entrance/Unit_CommonWait.h"
+#include "entrance/common/Form_Message.h"
+#include "entrance/common/Unit_CommonWait.h"
 #include "tests/common/TempFolder.h"
 #include "ui/Form.h"
 #include "ui/ShowMessage.h"

@@ -2,9 +2,9 @@
 
 #include "dbengine/Database.h"
 #include "dbengine/Session.h"
-#include "entrance/DataModule1.h"
-#include "entrance/DataModule3.h"
-#include "entrance/Unit_Common.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/data/DataModule1.h"
+#include "entrance/data/DataModule3.h"
 #include "tools/newdata/NewData.h"
 
 #include <QTemporaryDir>

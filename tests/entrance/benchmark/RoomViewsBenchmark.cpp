@@ -3,9 +3,9 @@
 // program writes) to the tiles showing it, the one-second tick included. Run by hand.
 
 #include "BenchmarkFolder.h"
-#include "entrance/Form_EntranceGroupNowViewList.h"
-#include "entrance/Frame_EntranceGroupNowView.h"
-#include "entrance/Unit_Entrance.h"
+#include "entrance/data/Unit_Entrance.h"
+#include "entrance/liveviews/Form_EntranceGroupNowViewList.h"
+#include "entrance/liveviews/Frame_EntranceGroupNowView.h"
 #include "storage/Connection.h"
 #include "storage/Statement.h"
 

@@ -1,7 +1,7 @@
 #include "base/DateTime.h"
-#include "entrance/Brevane.h"
-#include "entrance/Form_BackupSetup.h"
-#include "entrance/Unit_Common.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/maintenance/Brevane.h"
+#include "entrance/maintenance/Form_BackupSetup.h"
 #include "tests/entrance/units/ScreenFixture.h"
 
 #include <QCheckBox>

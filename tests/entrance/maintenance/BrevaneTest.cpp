@@ -1,4 +1,4 @@
-#include "entrance/Brevane.h"
+#include "entrance/maintenance/Brevane.h"
 #include "tests/common/TempFolder.h"
 
 #include <QDir>

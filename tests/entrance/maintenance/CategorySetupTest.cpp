@@ -1,6 +1,6 @@
 #include "components/grids/MOStringGrid.h"
-#include "entrance/DepartmentRules.h"
-#include "entrance/Form_CategorySetup.h"
+#include "entrance/maintenance/DepartmentRules.h"
+#include "entrance/maintenance/Form_CategorySetup.h"
 #include "tests/entrance/units/ScreenFixture.h"
 
 #include <QLabel>

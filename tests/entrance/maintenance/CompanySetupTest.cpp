@@ -1,7 +1,7 @@
 #include "base/DateTime.h"
 #include "components/dbctrls/DBEdit.h"
-#include "entrance/Form_CompanySetup.h"
-#include "entrance/Unit_Common.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/maintenance/Form_CompanySetup.h"
 #include "tests/entrance/units/ScreenFixture.h"
 
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "base/DateTime.h"
-#include "entrance/Form_LogDelete.h"
-#include "entrance/LogMonths.h"
+#include "entrance/maintenance/Form_LogDelete.h"
+#include "entrance/maintenance/LogMonths.h"
 #include "tests/entrance/units/ScreenFixture.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "entrance/Form_OperatorSetup.h"
-#include "entrance/OperatorRules.h"
+#include "entrance/maintenance/Form_OperatorSetup.h"
+#include "entrance/maintenance/OperatorRules.h"
 #include "tests/entrance/units/ScreenFixture.h"
 
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ReportRun.h"
-#include "entrance/ResourceStrings.h"
-#include "entrance/Unit_Common.h"
-#include "entrance/Unit_CommonDates.h"
-#include "entrance/Unit_Entrance.h"
-#include "entrance/Unit_TempTables.h"
-#include "entrance/Unit_Users.h"
+#include "entrance/common/ResourceStrings.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/common/Unit_CommonDates.h"
+#include "entrance/data/Unit_Entrance.h"
+#include "entrance/data/Unit_TempTables.h"
+#include "entrance/data/Unit_Users.h"
 #include "tests/entrance/EntranceFixture.h"
 
 // A data folder for the log reports, with the office name "山田工業", and a way to run a log

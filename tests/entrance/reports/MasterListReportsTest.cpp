@@ -1,8 +1,8 @@
 #include "ReportRun.h"
-#include "entrance/reports/Report_Bumon.h"
-#include "entrance/reports/Report_Jigyosyo.h"
-#include "entrance/reports/Report_Ninsyoki.h"
-#include "entrance/reports/Report_RoomNinsyoki.h"
+#include "entrance/reports/masterlists/Report_Bumon.h"
+#include "entrance/reports/masterlists/Report_Jigyosyo.h"
+#include "entrance/reports/masterlists/Report_Ninsyoki.h"
+#include "entrance/reports/masterlists/Report_RoomNinsyoki.h"
 #include "storage/Connection.h"
 #include "tests/entrance/EntranceFixture.h"
 

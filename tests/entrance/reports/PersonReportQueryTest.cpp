@@ -1,6 +1,6 @@
-#include "entrance/reports/PersonReportQuery.h"
+#include "entrance/reports/persons/PersonReportQuery.h"
 #include "base/SysUtils.h"
-#include "entrance/PickedDate.h"
+#include "entrance/common/PickedDate.h"
 #include "tests/entrance/EntranceFixture.h"
 #include "tests/entrance/PersonCodes.h"
 

@@ -1,7 +1,7 @@
 #include "base/DateTime.h"
-#include "entrance/reports/PersonReportTexts.h"
-#include "entrance/reports/UserLogView.h"
-#include "entrance/reports/UserUnitMatrix.h"
+#include "entrance/reports/persons/PersonReportTexts.h"
+#include "entrance/reports/persons/UserLogView.h"
+#include "entrance/reports/persons/UserUnitMatrix.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "ReportRun.h"
-#include "entrance/reports/Form_PrintRiyosya.h"
-#include "entrance/reports/Report_UserNinsyoki.h"
-#include "entrance/reports/Report_UserSingleInfo.h"
-#include "entrance/reports/Report_UserView.h"
+#include "entrance/reports/persons/Form_PrintRiyosya.h"
+#include "entrance/reports/persons/Report_UserNinsyoki.h"
+#include "entrance/reports/persons/Report_UserSingleInfo.h"
+#include "entrance/reports/persons/Report_UserView.h"
 #include "tests/entrance/EntranceFixture.h"
 
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 #include "TotalsFixture.h"
-#include "entrance/MdiMainMenu.h"
-#include "entrance/reports/Form_PrintSetupByEntrance.h"
-#include "entrance/reports/Form_PrintSetupByRoom.h"
-#include "entrance/reports/LogReportQueries.h"
-#include "entrance/reports/PeriodRules.h"
+#include "entrance/frame/MdiMainMenu.h"
+#include "entrance/reports/printsetup/Form_PrintSetupByEntrance.h"
+#include "entrance/reports/printsetup/Form_PrintSetupByRoom.h"
+#include "entrance/reports/rules/LogReportQueries.h"
+#include "entrance/reports/rules/PeriodRules.h"
 #include "ui/UpDown.h"
 
 #include <QClipboard>

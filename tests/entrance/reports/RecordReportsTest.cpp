@@ -1,7 +1,7 @@
 #include "LogReportFixture.h"
-#include "entrance/Form_Message.h"
-#include "entrance/reports/Report_EntranceUserLog.h"
-#include "entrance/reports/Report_UserEntranceLog.h"
+#include "entrance/common/Form_Message.h"
+#include "entrance/reports/records/Report_EntranceUserLog.h"
+#include "entrance/reports/records/Report_UserEntranceLog.h"
 
 namespace {
 

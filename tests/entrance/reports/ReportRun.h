@@ -4,8 +4,8 @@
 #include "components/report/LRPrvSpl.h"
 #include "components/report/PreviewImage.h"
 #include "components/report/RepPreview.h"
-#include "entrance/Form_Message.h"
-#include "entrance/reports/Report_Frame.h"
+#include "entrance/common/Form_Message.h"
+#include "entrance/reports/frame/Report_Frame.h"
 #include "tests/common/TempFolder.h"
 #include "ui/Printer.h"
 

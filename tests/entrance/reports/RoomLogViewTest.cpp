@@ -1,5 +1,5 @@
 #include "LogReportFixture.h"
-#include "entrance/reports/Report_RoomLogView.h"
+#include "entrance/reports/rooms/Report_RoomLogView.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "entrance/reports/RoomStays.h"
+#include "entrance/reports/rules/RoomStays.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LogReportFixture.h"
-#include "entrance/reports/Report_EntranceDayLogTotal.h"
+#include "entrance/reports/totals/Report_EntranceDayLogTotal.h"
 
 inline const char* const February = "ENTRANCE_LOG2024_02";
 

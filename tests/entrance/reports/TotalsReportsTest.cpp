@@ -1,7 +1,7 @@
 #include "TotalsFixture.h"
-#include "entrance/Unit_CommonDates.h"
-#include "entrance/reports/LogReportQueries.h"
-#include "entrance/reports/Report_EntranceMonthLogTotal.h"
+#include "entrance/common/Unit_CommonDates.h"
+#include "entrance/reports/rules/LogReportQueries.h"
+#include "entrance/reports/totals/Report_EntranceMonthLogTotal.h"
 
 #include <map>
 

@@ -1,5 +1,5 @@
-#include "entrance/reports/LogCounts.h"
-#include "entrance/reports/PeriodRules.h"
+#include "entrance/reports/rules/LogCounts.h"
+#include "entrance/reports/rules/PeriodRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
-#include "entrance/Form_EntranceGroupSetup.h"
-#include "entrance/Form_EntranceGroupSetup_Sub0.h"
+#include "entrance/rooms/Form_EntranceGroupSetup.h"
+#include "entrance/rooms/Form_EntranceGroupSetup_Sub0.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
-#include "entrance/Form_EntranceItemSetup.h"
-#include "entrance/Form_EntranceItemSetup_Sub0.h"
-#include "entrance/Unit_EntranceItems.h"
+#include "entrance/units/Form_EntranceItemSetup.h"
+#include "entrance/units/Form_EntranceItemSetup_Sub0.h"
+#include "entrance/units/Unit_EntranceItems.h"
 #include "protocol/CommRequests.h"
 #include "ui/CopyData.h"
 

@@ -1,8 +1,0 @@
-#include "entrance/Zezoduzu.h"
-#include "ui/Application.h"
-
-// The management program.
-int main(int argc, char** argv) {
-    TApplication app(argc, argv);
-    return RunZezoduzu(QCoreApplication::applicationFilePath());
-}

@@ -1,0 +1,150 @@
+#include "Form_Message.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStyle>
+#include <QTimer>
+
+QPointer<TfrmMessage> frmMessage;
+
+TfrmMessage::TfrmMessage(QWidget* owner) : TForm(owner) {
+    CreateControls();
+    PBar1->hide();
+    qApp->installEventFilter(this);
+}
+
+TfrmMessage::~TfrmMessage() {
+    for (; FWaitCursors > 0; --FWaitCursors)
+        QApplication::restoreOverrideCursor();
+}
+
+void TfrmMessage::CreateControls() {
+    setWindowTitle("入退室管理システム");
+    auto* layout = new QGridLayout(this);
+    Ed_Message = new QLabel(this);
+    Ed_MainMes = new QLabel(this);
+    PBar1 = new QProgressBar(this);
+    PBar1->setMinimum(0);
+    PBar1->setTextVisible(false);
+    Image1 = new QLabel(this);
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    layout->addWidget(Image1, 0, 0, 2, 1, Qt::AlignTop);
+    layout->addWidget(Ed_Message, 0, 1);
+    layout->addWidget(Ed_MainMes, 1, 1);
+    layout->addWidget(PBar1, 2, 0, 1, 2);
+    // The texts start beside the icon; the room left over goes to their column.
+    layout->setColumnStretch(1, 1);
+    setFixedSize(360, 110);
+}
+
+void TfrmMessage::SetTexts(const QString& text, const QString& mainText) {
+    Ed_Message->setText(text);
+    Ed_MainMes->setText(mainText);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TfrmMessage::StartProgress(int maximum) {
+    PBar1->setRange(0, maximum);
+    FProgress = 0;
+    TakeProgress();
+    PBar1->show();
+}
+
+void TfrmMessage::StepProgress() {
+    if (!PBar1->isVisible() || FProgress >= PBar1->maximum())
+        return;
+    ++FProgress;
+    TakeProgress();
+}
+
+// The bar repaints itself at once on every new value, and the reports start it for every page
+// and step it for every cell they print; so it takes the count at most every 50 ms, which looks
+// the same, and is filled when the window closes.
+void TfrmMessage::TakeProgress() {
+    if (FPainted.isValid() && !FPainted.hasExpired(50))
+        return;
+    PBar1->setValue(FProgress);
+    FPainted.start();
+}
+
+void TfrmMessage::FinalizeProgressBar() {
+    if (!PBar1->isVisible())
+        return;
+    PBar1->setValue(PBar1->maximum());
+    repaint();
+    PBar1->hide();
+}
+
+void TfrmMessage::FormShow() {
+    SetTexts(QString(), QString());
+    CenterInMainArea();
+}
+
+bool TfrmMessage::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && isVisible())
+        if (auto* box = qobject_cast<QMessageBox*>(watched))
+            // The box takes its place once it is shown.
+            QTimer::singleShot(0, this, [this, box = QPointer<QWidget>(box)] {
+                if (box)
+                    StayAbove(box);
+            });
+    return TForm::eventFilter(watched, event);
+}
+
+// Just above the box, or below it where the screen has no room above.
+void TfrmMessage::StayAbove(QWidget* box) {
+    const QRect boxFrame = box->frameGeometry();
+    const int gap = 8;
+    int top = boxFrame.top() - gap - frameGeometry().height();
+    if (top < 0)
+        top = boxFrame.bottom() + gap;
+    move(boxFrame.center().x() - frameGeometry().width() / 2, top);
+    raise();
+}
+
+void TfrmMessage::FormClose(TCloseAction& action) {
+    FinalizeProgressBar();
+    action = caFree;
+}
+
+// Only CloseMessageForm closes it, never the user.
+void TfrmMessage::closeEvent(QCloseEvent* event) {
+    if (!FMayClose) {
+        event->ignore();
+        return;
+    }
+    TForm::closeEvent(event);
+}
+
+void ShowMessageForm(QWidget* owner, bool normalStyle) {
+    if (!frmMessage) {
+        // A window of its own: as a child of the owner, which the callers disable, its texts
+        // would show greyed out. It closes when its owner goes.
+        frmMessage = new TfrmMessage(nullptr);
+        if (owner)
+            QObject::connect(owner, &QObject::destroyed, frmMessage, [window = frmMessage.data()] {
+                if (frmMessage == window)
+                    CloseMessageForm();
+            });
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++frmMessage->FWaitCursors;
+    frmMessage->setWindowFlag(Qt::WindowStaysOnTopHint, !normalStyle);
+    frmMessage->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    frmMessage->show();
+    frmMessage->raise();
+}
+
+// The window is freed once the event loop runs again; the global lets go of it at once, so
+// a wait window shown right after is a new one.
+void CloseMessageForm() {
+    if (frmMessage) {
+        frmMessage->FMayClose = true;
+        frmMessage->close();
+    }
+    frmMessage = nullptr;
+}

@@ -1,0 +1,44 @@
+#include "Unit_CommonWait.h"
+
+#include "entrance/common/Form_Message.h"
+
+#include <QApplication>
+
+void ShowWaitWindow(QWidget* form, bool normalStyle) {
+    ShowMessageForm(form, normalStyle);
+    if (form)
+        form->setEnabled(false);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void SetWaitText(const QString& text) {
+    if (frmMessage)
+        frmMessage->SetTexts(text, "しばらくお待ち下さい・・・。");
+}
+
+void StartWaitProgress(int maximum) {
+    if (frmMessage)
+        frmMessage->StartProgress(maximum);
+}
+
+void StepWaitProgress() {
+    if (frmMessage)
+        frmMessage->StepProgress();
+}
+
+void CloseWaitWindow(QWidget* form) {
+    CloseMessageForm();
+    if (form)
+        form->setEnabled(true);
+}
+
+TWaitWindowScope::TWaitWindowScope(QWidget* form, const QString& text, bool normalStyle)
+    : FForm(form) {
+    ShowWaitWindow(form, normalStyle);
+    if (!text.isEmpty())
+        SetWaitText(text);
+}
+
+TWaitWindowScope::~TWaitWindowScope() {
+    CloseWaitWindow(FForm);
+}

@@ -1,0 +1,35 @@
+#include "Zezoduzu.h"
+
+#include "base/SingleInstance.h"
+#include "entrance/data/DataModules.h"
+#include "entrance/frame/MdiMainMenu.h"
+#include "entrance/frame/ProgramLook.h"
+#include "entrance/login/Form_LogIN.h"
+#include "odbc/ODBCScreen.h"
+#include "ui/Application.h"
+#include "ui/ApplicationTitle.h"
+#include "ui/Form.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
+
+int RunZezoduzu(const QString& programFile) {
+    TSingleInstance instance("dIradoRorudiviVerovi");
+    if (!instance.Acquire())
+        return 0;
+    SetApplicationTitle("入退室管理");
+    SetProgramLook();
+    SetODBCScreen({SetWaitCursor, ShowMessage});
+    if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
+        app->OnException = [](const QString& message) { ShowMessage(message); };
+    TDataModules modules(programFile);
+    TmdiMainMenu main;
+    instance.OnActivate = [&main] {
+        main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
+        main.raise();
+        main.activateWindow();
+    };
+    if (!main.FormCreate([] { return ExecuteLogIn(nullptr) ? int(mrOk) : int(mrCancel); }))
+        return 0;
+    main.showMaximized();
+    return QApplication::exec();
+}

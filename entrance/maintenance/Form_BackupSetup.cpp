@@ -1,0 +1,250 @@
+#include "Form_BackupSetup.h"
+
+#include "Brevane.h"
+#include "base/DateTime.h"
+#include "base/Files.h"
+#include "dbengine/Database.h"
+#include "dbengine/Session.h"
+#include "entrance/common/ResourceStrings.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/common/Unit_CommonDatabase.h"
+#include "entrance/data/DataModule1.h"
+#include "entrance/data/Unit_CommonRequests.h"
+#include "entrance/data/Unit_Entrance.h"
+#include "entrance/data/Unit_TempTables.h"
+#include "protocol/CommRequests.h"
+#include "shared/UnitShare.h"
+#include "storage/DataFileLock.h"
+#include "ui/CopyData.h"
+#include "ui/DisabledScope.h"
+#include "ui/ShowMessage.h"
+#include "ui/WaitCursor.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <exception>
+
+QPointer<TfrmBackupSetup> frmBackupSetup;
+
+namespace {
+
+// Sleeps in short steps, letting the window repaint meanwhile.
+void Pause(int msecs) {
+    QDeadlineTimer deadline(msecs);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        QThread::msleep(std::min<qint64>(16, deadline.remainingTime()));
+    }
+}
+
+bool CommRunning() {
+    return FindWindowByCaption(CommCaption);
+}
+
+// Tells the operator to end the communication program while it runs.
+bool CommStopped() {
+    if (!CommRunning())
+        return true;
+    MessageBox("リストアするときは、認証機コミュニケーションを終了してください。");
+    return false;
+}
+
+void ReopenDatabases() {
+    DM1->DB2->Open();
+    DM1->DB1->Open();
+}
+
+} // namespace
+
+TfrmBackupSetup::TfrmBackupSetup(QWidget* owner) : TForm(owner) {
+    setWindowTitle("バックアップ");
+    CreateControls();
+    FEntrance = std::make_unique<TEntrance>();
+    FEntrance->ListLogTables();
+}
+
+TfrmBackupSetup::~TfrmBackupSetup() = default;
+
+void TfrmBackupSetup::CreateControls() {
+    auto* layout = new QVBoxLayout(this);
+    ChkCompact = new QCheckBox("データの最適化のみを行う。", this);
+    layout->addWidget(ChkCompact);
+    layout->addWidget(new QLabel("認証記録データは、過去３ヶ月分のみをバックアップします。", this));
+    auto* buttons = new QHBoxLayout;
+    BitBtn1 = new QPushButton("実　行", this);
+    btnClose = new QPushButton("閉じる", this);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(btnClose);
+    layout->addLayout(buttons);
+    auto* status = new QHBoxLayout;
+    StatusPanel0 = new QLabel("　バックアップを行います。", this);
+    StatusPanel1 = new QLabel(this);
+    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+        panel->setFrameShape(QFrame::Panel);
+        status->addWidget(panel, 1);
+    }
+    layout->addLayout(status);
+    EscapeButton = btnClose;
+    connect(BitBtn1, &QPushButton::clicked, this, &TfrmBackupSetup::BitBtn1Click);
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TfrmBackupSetup::FormShow() {
+    CenterInMainArea();
+}
+
+void TfrmBackupSetup::SetProgress(const QString& text) {
+    StatusPanel1->setText(text);
+    QCoreApplication::processEvents();
+}
+
+void TfrmBackupSetup::BitBtn1Click() {
+    if (NetworkMode) {
+        MessageBox("ネットワーク接続では、バックアップ処理はできません。");
+        return;
+    }
+    bool backedUp = false;
+    std::exception_ptr failure;
+    {
+        TDisabledScope busy(this, true);
+        try {
+            SetProgress(LoadStr(65106));
+            CloseDatabases();
+            CompactWithCommStopped();
+            if (!ChkCompact->isChecked()) {
+                AddBackupFiles();
+                backedUp = StartBackup(this, "CompName");
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        StatusPanel1->clear();
+    }
+    ReopenDatabases();
+    if (failure)
+        std::rethrow_exception(failure);
+    if (backedUp)
+        MessageBox("バックアップが終了しました。");
+}
+
+// The communication program is started again on every way out, so the units are polled
+// again whatever the compaction did.
+void TfrmBackupSetup::CompactWithCommStopped() {
+    const bool commWasRunning = StopCommProgram();
+    auto restart = [commWasRunning] {
+        if (commWasRunning && !CommRunning()) {
+            // The communication program lies in the data folder, which is the program folder.
+            ExecProgram(ExtractFilePath(DataPath) + CommProgram);
+            Pause(1024);
+        }
+    };
+    try {
+        Compact();
+    } catch (...) {
+        restart();
+        throw;
+    }
+    restart();
+}
+
+// True when the program was running; it is asked once, and once more after 99 rounds.
+bool TfrmBackupSetup::StopCommProgram() {
+    if (!CommRunning())
+        return false;
+    SendCommRequest(CD_TERMINATE, QString());
+    SetProgress("認証機コミュニケーションを停止しています。");
+    Pause(2048);
+    for (int counter = 1; CommRunning() && counter < 120; ++counter) {
+        Pause(128);
+        if (counter == 99) {
+            SendCommRequest(CD_TERMINATE, QString());
+            Pause(2048);
+        }
+    }
+    return true;
+}
+
+// Compaction replaces the database file, so it waits until no other program has the file
+// open and holds it exclusively from then to the end.
+void TfrmBackupSetup::Compact() {
+    const QString database = ExtractFilePath(DataPath) + LoadStr(65181);
+    std::unique_ptr<DataFileLock> hold;
+    for (int counter = 1; !hold && counter < 100; ++counter) {
+        hold = std::make_unique<DataFileLock>(database, DataFileLock::Exclusive);
+        if (!hold->IsLocked()) {
+            hold.reset();
+            Pause(64);
+        }
+    }
+    if (!hold) {
+        SetProgress("LDBの削除に失敗しました。");
+        return;
+    }
+    SetProgress("最適化実行中");
+    SetProgress(CompactDatabase(database, "Temp/", *hold) ? "最適化に成功しました。"
+                                                          : "最適化に失敗しました。");
+}
+
+void TfrmBackupSetup::AddBackupFiles() {
+    const QString folder = ExtractFilePath(DataPath);
+    auto addWithIndex = [](const QString& file) {
+        AddResFile(file);
+        const QString index = file.left(file.lastIndexOf('.')) + ".PX";
+        if (QFile::exists(index))
+            AddResFile(index);
+    };
+    ClearResFile();
+    AddResFile(folder + LoadStr(65181));
+    addWithIndex(folder + LoadStr(65183));
+    int year, month, day;
+    DecodeDate(Date(), year, month, day);
+    for (int i = 0; i < 3; ++i) {
+        const TDateTime first = EncodeDate(year, month, 1);
+        if (FEntrance->LogTableExists(first))
+            addWithIndex(FEntrance->LogFileOfMonth(first));
+        if (--month == 0) {
+            month = 12;
+            --year;
+        }
+    }
+}
+
+void TfrmBackupSetup::FormClose(TCloseAction& action) {
+    FEntrance.reset();
+    action = caFree;
+}
+
+void RestoreData(QWidget* mainWindow) {
+    if (NetworkMode) {
+        MessageBox("ネットワーク接続中は、リストアはできません。");
+        return;
+    }
+    if (!CommStopped())
+        return;
+    std::exception_ptr failure;
+    {
+        TDisabledScope busy(mainWindow, true);
+        try {
+            DM1->DB1->Close();
+            DM1->DB2->Close();
+            Session().Close();
+            // The folder dialog may stay open for hours: the program is looked for again.
+            StartRestore(mainWindow, ExtractFilePath(DataPath), "CompName", CommStopped);
+            QCoreApplication::processEvents();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    // Whatever happened, the main window is usable again before the databases open.
+    ReopenDatabases();
+    if (failure)
+        std::rethrow_exception(failure);
+}

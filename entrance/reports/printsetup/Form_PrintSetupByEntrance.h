@@ -1,0 +1,28 @@
+#pragma once
+
+#include "entrance/reports/printsetup/Form_PrintSetupLog.h"
+
+#include <QPointer>
+
+class QComboBox;
+
+// The print dialog by unit: the day or month totals, or the records, of one unit or of all.
+class TfrmPrintSetupByEntrance final : public TfrmPrintSetupLog {
+    Q_OBJECT
+public:
+    explicit TfrmPrintSetupByEntrance(QWidget* owner = nullptr);
+
+    QRadioButton* RadioItem;
+    QRadioButton* RadioAll;
+    QComboBox* cmbItem;
+
+    void RadioItemClick();
+
+protected:
+    void CreateTargetControls(QBoxLayout* layout) override;
+    bool FillTargets() override;
+    void FillRequest() override;
+    void RunRecords() override;
+};
+
+extern QPointer<TfrmPrintSetupByEntrance> frmPrintSetupByEntrance;

@@ -1,0 +1,61 @@
+#include "Form_PrintSetupByRoom.h"
+
+#include "dbengine/Database.h"
+#include "dbengine/Query.h"
+#include "entrance/data/DataModule1.h"
+#include "entrance/data/Unit_Entrance.h"
+#include "entrance/data/Unit_Users.h"
+#include "entrance/reports/rooms/Report_RoomLogView.h"
+#include "ui/ShowMessage.h"
+
+#include <QBoxLayout>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+
+QPointer<TfrmPrintSetupByRoom> frmPrintSetupByRoom;
+
+TfrmPrintSetupByRoom::TfrmPrintSetupByRoom(QWidget* owner)
+    : TfrmPrintSetupLog("部屋別記録印刷", "　部屋ごとに指定日のログを表示します。", owner) {
+    FormCreate();
+}
+
+void TfrmPrintSetupByRoom::CreateTargetControls(QBoxLayout* layout) {
+    auto* box = new QGroupBox(this);
+    auto* boxLayout = new QHBoxLayout(box);
+    lblItem = new QLabel("部屋名", box);
+    cmbGroup = new QComboBox(box);
+    boxLayout->addWidget(lblItem);
+    boxLayout->addWidget(cmbGroup, 1);
+    layout->addWidget(box);
+}
+
+bool TfrmPrintSetupByRoom::FillTargets() {
+    TQuery sqlEntrance;
+    sqlEntrance.SetDatabaseName(DM1->DB1->DatabaseName);
+    sqlEntrance.SQL().Assign(QStringList{"SELECT 認証機グループコード,認証機グループ名",
+                                         "FROM M_認証機グループ", "WHERE 認証機グループコード<>0",
+                                         "GROUP BY 認証機グループコード,認証機グループ名",
+                                         "ORDER BY 認証機グループコード"});
+    sqlEntrance.Open();
+    if (sqlEntrance.IsEmpty()) {
+        ShowMessage("部屋が登録されていません。");
+        return false;
+    }
+    for (; !sqlEntrance.Eof(); sqlEntrance.Next()) {
+        cmbGroup->addItem(sqlEntrance.FieldByName("認証機グループ名")->AsString());
+        RoomCodes << sqlEntrance.FieldByName("認証機グループコード")->AsInteger();
+    }
+    cmbGroup->setCurrentIndex(0);
+    return true;
+}
+
+void TfrmPrintSetupByRoom::FillRequest() {
+    EntranceList->FilterMode = 2;
+    EntranceList->FilterCode = QString::number(RoomCodes.value(cmbGroup->currentIndex()));
+}
+
+void TfrmPrintSetupByRoom::RunRecords() {
+    OpenReport(Rep_RoomLogView, this,
+               [this](TRep_RoomLogView& report) { report.Execute(*EntranceList, *UserList); });
+}

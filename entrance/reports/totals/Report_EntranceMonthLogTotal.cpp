@@ -1,0 +1,33 @@
+#include "Report_EntranceMonthLogTotal.h"
+
+#include "entrance/common/Unit_CommonDates.h"
+#include "entrance/common/Unit_CommonText.h"
+#include "entrance/data/Unit_Entrance.h"
+
+namespace {
+
+// The days a row prints: the longest month's.
+constexpr int PrintedDays = 31;
+
+} // namespace
+
+QPointer<TRep_EntranceMonthLogTotal> Rep_EntranceMonthLogTotal;
+
+TRep_EntranceMonthLogTotal::TRep_EntranceMonthLogTotal(QWidget* owner)
+    : TRep_LogTotal(
+          {"認証機別　入退室集計（月報）", DayColumns, PrintedDays, "単位 （日）", 80, 27}, owner) {
+}
+
+TDateTime TRep_EntranceMonthLogTotal::LastDayOfPeriod() const {
+    return Params->EndDate;
+}
+
+int TRep_EntranceMonthLogTotal::LastDay() const {
+    return DayOf(Params->EndDate);
+}
+
+QString TRep_EntranceMonthLogTotal::PeriodText() const {
+    int year, month, day;
+    DecodeDate(Params->StartDate(), year, month, day);
+    return QString::number(year) + "年 " + IntToStrPadSpace(month, 2) + "月";
+}

@@ -1,0 +1,197 @@
+#include "Form_EntranceGroupSetup_Sub0.h"
+
+#include "components/grids/MOStringGrid.h"
+#include "dbengine/Database.h"
+#include "entrance/common/ResourceStrings.h"
+#include "entrance/common/Unit_Common.h"
+#include "entrance/data/DataModule1.h"
+#include "entrance/data/Unit_Entrance.h"
+#include "entrance/units/SetupGrids.h"
+#include "ui/ImeMode.h"
+#include "ui/MaxBytes.h"
+#include "ui/ShowMessage.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSet>
+
+QPointer<TfrmEntranceGroupSetup_Sub0> frmEntranceGroupSetup_Sub0;
+
+void SetUpUnitGrid(TMOStringGrid* grid) {
+    SetUpListGrid(grid, {{"ID", 50, taCenter}, {"認　証　機　名", 200}});
+}
+
+void MoveGridUnit(TStringGrid* source, TStringGrid* target) {
+    const int from = source->Row();
+    if (!IsNumber(source->Cells(0, from), 0))
+        return;
+    if (IsNumber(target->Cells(0, target->Row()), 0))
+        target->SetRowCount(target->RowCount() + 1);
+    const int last = target->RowCount() - 1;
+    target->SetCells(0, last, source->Cells(0, from));
+    target->SetCells(1, last, source->Cells(1, from));
+    for (int row = from; row < source->RowCount() - 1; ++row)
+        source->SetRows(row, source->Rows(row + 1));
+    source->SetRows(source->RowCount() - 1, {QString(), QString()});
+    if (source->RowCount() > 2)
+        source->SetRowCount(source->RowCount() - 1);
+}
+
+TfrmEntranceGroupSetup_Sub0::TfrmEntranceGroupSetup_Sub0(QWidget* owner) : TForm(owner) {
+    CreateControls();
+    sqlGroup.SetDatabaseName("RORazu");
+    hide();
+}
+
+void TfrmEntranceGroupSetup_Sub0::CreateControls() {
+    auto* layout = new QGridLayout(this);
+    Ed_Name = new QLineEdit(this);
+    SetMaxBytes(Ed_Name, 30);
+    SetImeMode(Ed_Name, imHira);
+    Ed_Code = new QLineEdit(this);
+    Ed_Code->setVisible(false);
+    layout->addWidget(new QLabel("部屋名", this), 0, 0);
+    layout->addWidget(Ed_Name, 0, 1, 1, 2);
+    EntGrid = new TMOStringGrid(this);
+    GroupGrid = new TMOStringGrid(this);
+    for (TMOStringGrid* grid : {EntGrid, GroupGrid}) {
+        SetUpUnitGrid(grid);
+        grid->setMinimumSize(280, 300);
+    }
+    layout->addWidget(new QLabel("部屋に登録されていない認証機", this), 1, 0);
+    layout->addWidget(new QLabel("登 録 認 証 機", this), 1, 2);
+    layout->addWidget(EntGrid, 2, 0, 2, 1);
+    btnInsert = new QPushButton("(追加)＞", this);
+    btnDelete = new QPushButton("＜(削除)", this);
+    layout->addWidget(btnInsert, 2, 1, Qt::AlignBottom);
+    layout->addWidget(btnDelete, 3, 1, Qt::AlignTop);
+    layout->addWidget(GroupGrid, 2, 2, 2, 1);
+    btnOK = new QPushButton("OK", this);
+    btnCancel = new QPushButton("キャンセル", this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    layout->addLayout(buttons, 4, 0, 1, 3);
+    EscapeButton = btnCancel;
+    connect(btnInsert, &QPushButton::clicked, this, &TfrmEntranceGroupSetup_Sub0::btnInsertClick);
+    connect(btnDelete, &QPushButton::clicked, this, &TfrmEntranceGroupSetup_Sub0::btnDeleteClick);
+    connect(btnOK, &QPushButton::clicked, this, &TfrmEntranceGroupSetup_Sub0::btnOKClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmEntranceGroupSetup_Sub0::btnCancelClick);
+}
+
+bool TfrmEntranceGroupSetup_Sub0::ExecuteRoomDialog(TEntrance& entrance, int code) {
+    FEntrance = &entrance;
+    FillGrids(code);
+    return ShowModal() == mrOk;
+}
+
+void TfrmEntranceGroupSetup_Sub0::FillGrids(int code) {
+    ClearGridRowsFrom(EntGrid, 1);
+    ClearGridRowsFrom(GroupGrid, 1);
+    Ed_Code->clear();
+    Ed_Name->clear();
+    sqlGroup.Close();
+    sqlGroup.SQL().Assign(QStringList{"SELECT 認証機グループコード,認証機ID,認証機グループ名",
+                                      "FROM M_認証機グループ", "WHERE 認証機グループコード<>0",
+                                      "ORDER BY 認証機ID"});
+    sqlGroup.Open();
+    QSet<int> inRooms;
+    for (; !sqlGroup.Eof(); sqlGroup.Next())
+        inRooms.insert(sqlGroup.FieldByName("認証機ID")->AsInteger());
+    int row = 1;
+    for (int i = 0; i < FEntrance->Count(); ++i) {
+        if (inRooms.contains(FEntrance->IDAt(i)))
+            continue;
+        EntGrid->SetRowCount(row + 1);
+        EntGrid->SetRows(row++, {QString::number(FEntrance->IDAt(i)), FEntrance->NameAt(i)});
+    }
+    Ed_Code->setText(QString::number(code));
+    sqlGroup.Close();
+    sqlGroup.SQL().Assign(QStringList{
+        "SELECT 認証機グループコード,認証機ID,認証機グループ名", "FROM M_認証機グループ",
+        "WHERE 認証機グループコード=" + QString::number(code), "ORDER BY 認証機ID"});
+    sqlGroup.Open();
+    FNewRoom = sqlGroup.IsEmpty();
+    setWindowTitle(FNewRoom ? "部屋の追加" : "部屋の編集");
+    if (!FNewRoom)
+        Ed_Name->setText(sqlGroup.FieldByName("認証機グループ名")->AsString());
+    for (row = 1; !sqlGroup.Eof(); sqlGroup.Next(), ++row) {
+        const int id = sqlGroup.FieldByName("認証機ID")->AsInteger();
+        GroupGrid->SetRowCount(row + 1);
+        GroupGrid->SetRows(row, {QString::number(id), FEntrance->NameOfID(id)});
+    }
+    sqlGroup.Close();
+}
+
+void TfrmEntranceGroupSetup_Sub0::FormShow() {
+    EntGrid->Invalidate();
+    GroupGrid->Invalidate();
+    Ed_Name->setFocus();
+}
+
+void TfrmEntranceGroupSetup_Sub0::btnInsertClick() {
+    MoveGridUnit(EntGrid, GroupGrid);
+}
+
+void TfrmEntranceGroupSetup_Sub0::btnDeleteClick() {
+    MoveGridUnit(GroupGrid, EntGrid);
+}
+
+void TfrmEntranceGroupSetup_Sub0::btnOKClick() {
+    const bool hasUnits = IsNumber(GroupGrid->Cells(0, 1), 0);
+    if (!hasUnits) {
+        if (MessageBox(LoadStr(FNewRoom ? 65137 : 65136), MB_OKCANCEL) != IDOK)
+            return;
+    } else if (TrimJ(Ed_Name->text()).isEmpty()) {
+        MessageBox(LoadStr(65167));
+        return;
+    }
+    try {
+        SaveRoom();
+    } catch (const Exception& e) {
+        ShowMessage(e.Message());
+        return;
+    }
+    SetModalResult(mrOk);
+}
+
+// The room's rows are replaced in one transaction, so a failure keeps the room as it was.
+void TfrmEntranceGroupSetup_Sub0::SaveRoom() {
+    TDatabase* db1 = DM1->DB1;
+    if (!db1->Connected())
+        db1->Open();
+    db1->StartTransaction();
+    try {
+        sqlGroup.Close();
+        sqlGroup.SQL().Assign(QStringList{"DELETE 認証機グループコード FROM M_認証機グループ",
+                                          "WHERE 認証機グループコード=" + Ed_Code->text()});
+        sqlGroup.ExecSQL();
+        sqlGroup.SQL().Assign(QStringList{
+            "INSERT INTO M_認証機グループ (認証機グループコード,認証機ID,認証機グループ名)",
+            "VALUES (:code, :id, :name)"});
+        for (int row = 1; row < GroupGrid->RowCount(); ++row) {
+            if (!IsNumber(GroupGrid->Cells(0, row), 0))
+                continue;
+            sqlGroup.ParamByName("code").SetAsInteger(Ed_Code->text().toInt());
+            sqlGroup.ParamByName("id").SetAsInteger(GroupGrid->Cells(0, row).trimmed().toInt());
+            sqlGroup.ParamByName("name").SetAsString(Ed_Name->text());
+            sqlGroup.ExecSQL();
+        }
+        db1->Commit();
+    } catch (...) {
+        db1->Rollback();
+        throw;
+    }
+}
+
+void TfrmEntranceGroupSetup_Sub0::btnCancelClick() {
+    SetModalResult(mrCancel);
+}
+
+void TfrmEntranceGroupSetup_Sub0::FormClose(TCloseAction& action) {
+    sqlGroup.Close();
+    action = caFree;
+}
