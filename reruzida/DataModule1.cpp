@@ -118,7 +118,7 @@ void TDM1::DataModuleCreate() {
     // map it to their mount of it; this program works on its own folder.
     TCommSession& session = CommSession();
     session.NetworkDataPath =
-        GetSharedDataPath(program.absolutePath(), "Zezoduzu") + program.fileName();
+        GetSharedDataPath(program.absolutePath(), DataShareName) + program.fileName();
     session.DataPath = program.absoluteFilePath();
     if (const QString fault = DataFolderFault(); !fault.isEmpty())
         ErrorLog().WriteErrorLog(fault, Now());

@@ -5,6 +5,9 @@
 // Sharing the data folder on the network, the database engine's "LOCAL SHARE", emptying a
 // folder and starting a program: linked into both programs.
 
+// The name the data folder is shared under, by whichever program starts on the data PC.
+inline constexpr char DataShareName[] = "Zezoduzu";
+
 // Shares `folder` (no closing "/") under the name through Samba's "net usershare add";
 // an existing share of that name counts as success. False where Samba is missing.
 bool AddShare(const QString& folder, const QString& shareName);

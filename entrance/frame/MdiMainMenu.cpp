@@ -62,7 +62,7 @@ void TMenuPanel::mousePressEvent(QMouseEvent* event) {
 
 TmdiMainMenu::TmdiMainMenu() {
     mdiMainMenu = this;
-    setWindowTitle("入退室管理システム");
+    setWindowTitle(EntranceCaption);
     CreateControls();
     SetMainArea(MdiArea);
     ConnectMenuScreens(this);

@@ -154,7 +154,7 @@ void TLogIn::Login(const QString& pcText, const QString& name, const QString& pa
 void TLogIn::LocalLogin() {
     NetworkMode = false;
     // Other PCs reach this folder through the share; this PC works on the folder itself.
-    GetSharedDataPath(QFileInfo(FProgramFile).absolutePath(), "Zezoduzu");
+    GetSharedDataPath(QFileInfo(FProgramFile).absolutePath(), DataShareName);
     DataPath = FProgramFile;
     WriteAppRegistry("LastLoginPC", QString());
     SetUpAndCheck();
