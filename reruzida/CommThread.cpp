@@ -10,12 +10,6 @@ namespace reruzida {
 
 namespace {
 
-// Replies that are acknowledged and that carry nothing the window needs.
-bool IsPlainReply(const QByteArray& command) {
-    static const QList<QByteArray> plain = {"USA", "CSA", "TSA", "RSA", "UCA", "IDA", "SRA", "SWA"};
-    return plain.contains(command);
-}
-
 // The port dialog offers COM1 to COM4; anything else stored means port 1.
 int ReadPortNumber() {
     const int port = ReadCommSetting();
@@ -102,46 +96,12 @@ bool TRecvDataList::Pop(TRecvDataClass& record) {
 
 TCommThread::TCommThread(QObject* owner, TRecvDataList& received, TUnitPresence& unitPresent,
                          std::shared_ptr<TUnitStateWriter> stateWriter)
-    : FOwner(owner), FPortNumber(ReadPortNumber()), FReceived(received), UnitPresent(unitPresent),
-      FStateWriter(std::move(stateWriter)) {}
-
-bool TCommThread::QueueCommand(const TAppData& data) {
-    if (!IsUnitId(data.UnitId))
-        return false;
-    std::lock_guard lock(FLock);
-    if (!FRunning || FQueue.size() >= MaxQueue)
-        return false;
-    FQueue.push_back(data);
-    return true;
-}
-
-bool TCommThread::TakeQueued(TAppData& data) {
-    std::lock_guard lock(FLock);
-    if (FQueue.empty())
-        return false;
-    data = FQueue.front();
-    FQueue.pop_front();
-    return true;
-}
-
-bool TCommThread::QueueEmpty() {
-    std::lock_guard lock(FLock);
-    return FQueue.empty();
-}
-
-bool TCommThread::IsRunning() {
-    std::lock_guard lock(FLock);
-    return FRunning;
-}
+    : FOwner(owner), FPortNumber(ReadPortNumber()), FReceived(received),
+      FStateWriter(std::move(stateWriter)), FRules(*this, FQueue, unitPresent) {}
 
 bool TCommThread::IsStopped() {
     std::lock_guard lock(FLock);
     return FStopped;
-}
-
-void TCommThread::SetRunning(bool value) {
-    std::lock_guard lock(FLock);
-    FRunning = value;
 }
 
 void TCommThread::SetStopped(bool value) {
@@ -150,60 +110,46 @@ void TCommThread::SetStopped(bool value) {
 }
 
 void TCommThread::Execute() {
-    SetRunning(true);
+    FQueue.SetOpen(true);
     SetStopped(false);
-    FRescan = false;
-    ClearPresent();
-    Led(0, LedSilver);
-    FCurrentUnit = 1;
-    FReader.Clear();
+    FRules.Start();
     if (OpenPortUntilStopped())
         Loop();
     FPort.Close();
-    SetRunning(false);
+    FQueue.SetOpen(false);
     SetStopped(true);
 }
 
 void TCommThread::Loop() {
-    FScanning = true;
+    FRules.BeginScan();
     try {
         if (FStateWriter)
             FStateWriter->StopAllUnits();
     } catch (...) {
         LogSwallowed("entranceState");
     }
-    bool outstanding = false;
     while (!isInterruptionRequested()) {
         try {
-            if (!outstanding) {
-                SendNext();
-                outstanding = true;
-            } else if (ReceiveStep()) {
-                ExchangeDone();
-                outstanding = false;
-            }
+            if (!FRules.AwaitsReply()) {
+                FPort.Write(FRules.Next());
+                FRules.Sent(GetTickCount());
+            } else
+                FRules.Receive(GetTickCount(), ReadWaiting());
         } catch (...) {
-            LogSwallowed("unit " + QString::number(FPacket.Destination));
+            LogSwallowed("unit " + QString::number(FRules.Destination()));
         }
         msleep(ulong(StepTime));
     }
 }
 
-void TCommThread::ExchangeDone() {
-    if (FExchange == TExchange::Probe) {
-        FProbeUnit = FProbeUnit < MaxUnitId ? FProbeUnit + 1 : 0;
-    } else if (FScanning) {
-        if (FCurrentUnit == MaxUnitId)
-            FScanning = false;
-        else
-            ++FCurrentUnit;
-    } else {
-        const int next = NextPresentUnit(FCurrentUnit);
-        // Like the tick, a round that begins while commands wait asks no address.
-        if (FExchange == TExchange::Poll && next <= FCurrentUnit && FProbeUnit != 0 && QueueEmpty())
-            FProbeDue = true;
-        FCurrentUnit = next;
-    }
+// Everything waiting is read, so the port's queue is empty afterwards.
+QByteArray TCommThread::ReadWaiting() {
+    const int waiting = FPort.InCount();
+    if (waiting <= 0)
+        return {};
+    QByteArray bytes(waiting, '\0');
+    bytes.truncate(std::max(FPort.Read(bytes.data(), waiting, waiting), 0));
+    return bytes;
 }
 
 bool TCommThread::OpenPortUntilStopped() {
@@ -259,156 +205,7 @@ bool TCommThread::OpenPort() {
     }
 }
 
-void TCommThread::SendNext() {
-    FPacket = TCommPacket();
-    if (FRescan && FCurrentUnit == 1) {
-        FRescan = false;
-        FScanning = true;
-        FProbeUnit = 0;
-        FProbeDue = false;
-        ClearPresent();
-        Led(0, LedSilver);
-    }
-    TAppData next;
-    FExchange = FScanning ? TExchange::Scan : TExchange::Poll;
-    if (FScanning) {
-        next = {FCurrentUnit, "VRR", {}};
-    } else if (!TakeQueued(next)) {
-        FExchange = FProbeDue ? TExchange::Probe : TExchange::Poll;
-        next = FProbeDue ? TAppData{FProbeUnit, "VRR", {}} : TAppData{FCurrentUnit, "LRR", {}};
-        FProbeDue = false;
-    }
-    FPacket.Destination = uint8_t(next.UnitId);
-    FPacket.Command = next.Command;
-    FPacket.Parameters = next.Parameters;
-    // The write returns once the last byte is out: the reply time-out counts from there. A
-    // failed write still counts as sent; the unit's silence ends the exchange.
-    FPort.Write(BuildFrame(FPacket));
-    Led(FPacket.Destination, LedBlue);
-    FReader.Clear();
-    // Only the unit the command went to can answer it; anything else on the line,
-    // including a source that is no unit at all, is passed over.
-    FReader.ExpectSource(FPacket.Destination);
-    FLastTick = FSentTick = GetTickCount();
-}
-
-bool TCommThread::ReceiveStep() {
-    const int waiting = FPort.InCount();
-    if (waiting > 0 ? ReadReply(waiting) : ElapsedMs(FLastTick) > SilenceLimitMs && GiveUpSilence())
-        return true;
-    return ElapsedMs(FSentTick) > ExchangeLimitMs && GiveUpExchange();
-}
-
-bool TCommThread::ReadReply(int waiting) {
-    FLastTick = GetTickCount();
-    // Everything waiting is read, so the port's queue is empty afterwards.
-    QByteArray bytes(waiting, '\0');
-    const int got = FPort.Read(bytes.data(), waiting, waiting);
-    if (got <= 0)
-        return false;
-    switch (FReader.Feed(QByteArrayView(bytes).first(got))) {
-    case TFrameOutcome::Incomplete:
-    case TFrameOutcome::Dropped:
-    case TFrameOutcome::OtherSource:
-        return false;
-    case TFrameOutcome::BadCheck:
-        Led(FPacket.Destination, LedRed);
-        break;
-    case TFrameOutcome::Frame:
-        Led(FPacket.Destination, LedLime);
-        ActOnReply(FReader.Frame());
-        break;
-    }
-    FSilence = 0;
-    return true;
-}
-
-bool TCommThread::GiveUpSilence() {
-    FReader.Clear();
-    const int unit = FPacket.Destination;
-    if (FExchange == TExchange::Probe) {
-        Led(unit, LedSilver);
-        return true;
-    }
-    if (FSilence < MaxSilenceSteps) {
-        ++FSilence;
-        if (!FScanning)
-            return false;
-        Led(unit, LedSilver);
-        EndScanRun(unit);
-        return true;
-    }
-    FSilence = 0;
-    Led(unit, IsUnitId(unit) && UnitPresent[unit] ? LedRed : LedSilver);
-    return true;
-}
-
-bool TCommThread::GiveUpExchange() {
-    FReader.Clear();
-    FSilence = 0;
-    const int unit = FPacket.Destination;
-    if (FScanning)
-        EndScanRun(unit);
-    Led(unit, IsUnitId(unit) && UnitPresent[unit] ? LedRed : LedSilver);
-    return true;
-}
-
-void TCommThread::EndScanRun(int silentUnit) {
-    FScanning = false;
-    FProbeUnit = silentUnit < MaxUnitId ? silentUnit + 1 : 0;
-}
-
-void TCommThread::ActOnReply(const QByteArray& frame) {
-    const int source = uint8_t(frame[SourceOffset]);
-    const QByteArray command = FrameCommand(frame);
-    const bool hasParameters = frame.size() > ParameterOffset + 2;
-    if (command == "VRA") {
-        if (FExchange != TExchange::Poll)
-            ScanFound(source);
-    } else if (command == "RRA" || command == "RWA" || command == "RDA") {
-        // The record is kept before the unit is told it may drop it; one that cannot be
-        // kept is not acknowledged, so the unit sends it again.
-        if (PushRecvData(frame))
-            SendAck(source);
-    } else if (command == "LRA" || command == "CRA") {
-        if (!hasParameters || PushRecvData(frame))
-            SendAck(source);
-    } else if (IsPlainReply(command)) {
-        SendAck(source);
-    }
-}
-
-void TCommThread::ScanFound(int unit) {
-    UnitPresent[unit] = true;
-    SendAck(unit);
-    // A failing unit table must not end the scan: the unit is there all the same.
-    try {
-        if (FStateWriter)
-            FStateWriter->UnitFound(unit);
-    } catch (...) {
-        LogSwallowed("entranceState");
-    }
-    QueueCommand({unit, "USR", "1"});
-    PostMessage(FOwner, WM_UNIT_FOUND, WPARAM(unit), 0);
-}
-
-int TCommThread::NextPresentUnit(int current) {
-    int next = 0;
-    for (int id = current + 1; id <= MaxUnitId && !next; ++id)
-        next = UnitPresent[id] ? id : 0;
-    for (int id = 1; id <= current && !next; ++id)
-        next = UnitPresent[id] ? id : 0;
-    if (!next)
-        next = 1;
-    if (next == 1 && QueueEmpty()) {
-        static const int ticks[] = {WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE};
-        PostMessage(FOwner, ticks[FTickCounter], 0, 0);
-        FTickCounter = (FTickCounter + 1) % 3;
-    }
-    return next;
-}
-
-bool TCommThread::PushRecvData(const QByteArray& frame) {
+bool TCommThread::Keep(const QByteArray& frame) {
     TRecvDataClass record;
     record.UnitId = uint8_t(frame[SourceOffset]);
     record.Command = FrameCommand(frame);
@@ -419,21 +216,18 @@ bool TCommThread::PushRecvData(const QByteArray& frame) {
     return true;
 }
 
-uint32_t TCommThread::ElapsedMs(int64_t since) {
-    const int64_t elapsed = int64_t(GetTickCount()) - since;
-    if (elapsed < 0 || elapsed > int64_t(UINT32_MAX))
-        return UINT32_MAX;
-    return uint32_t(elapsed);
+// A failing unit table must not end the scan: the unit is there all the same.
+void TCommThread::Found(int unit) {
+    try {
+        if (FStateWriter)
+            FStateWriter->UnitFound(unit);
+    } catch (...) {
+        LogSwallowed("entranceState");
+    }
 }
 
-void TCommThread::SendAck(int unit) {
-    FPort.Write(AckFrame(unit));
-    FLastTick = GetTickCount();
-}
-
-void TCommThread::ClearPresent() {
-    for (auto& present : UnitPresent)
-        present = false;
+void TCommThread::Post(int message, int unit) {
+    PostMessage(FOwner, message, WPARAM(unit), 0);
 }
 
 // Posted, not sent: the line must not wait while the window thread waits for a lock.

@@ -31,13 +31,6 @@ public:
     QList<TNotedMessage> Messages;
     QList<TRecvDataClass> Records;
 
-    QList<int> Ticks() const {
-        QList<int> ticks;
-        for (const auto& m : Messages)
-            if (m.Msg >= WM_TICK_REGISTER && m.Msg <= WM_TICK_UNITSTATE)
-                ticks.append(m.Msg);
-        return ticks;
-    }
     // The LED messages are posted: those on their way are taken first.
     bool HasLed(int unit, LPARAM colour) {
         QCoreApplication::processEvents();
@@ -182,65 +175,6 @@ TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
     EXPECT_EQ(lines.filter("entranceState").size(), 4) << lines.join('\n').toStdString();
 }
 
-TEST_F(CommDriverTest, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue) {
-    Open();
-    ASSERT_TRUE(WaitForScan(3));
-    // Queued commands take poll slots, and rounds that begin with them post no tick.
-    for (int i = 0; i < 5; ++i)
-        ASSERT_TRUE(DrvSendCommand(2, "TSR"));
-    ASSERT_TRUE(WaitFor([&] { return FWindow.Ticks().size() >= 7; }));
-    DrvClose();
-    QCoreApplication::processEvents();
-    const QStringList commands = Commands(FSim.Frames());
-    const int polls = int(commands.indexOf("LRR 1"));
-    QStringList polling = commands.mid(polls);
-    // One address above the scan's silent unit 4 is asked a round, in turn; it takes no slot.
-    const QStringList probes = commands.mid(4).filter("VRR");
-    ASSERT_FALSE(probes.isEmpty());
-    for (int i = 0; i < probes.size(); ++i)
-        EXPECT_EQ(probes[i], QString("VRR %1").arg(i + 5));
-    polling.removeIf([](const QString& c) { return c.startsWith("VRR"); });
-    // Each command takes the next slot of the round 1, 2, 3; a poll goes to its slot's unit.
-    for (int i = 0; i < polling.size(); ++i) {
-        if (polling[i].startsWith("LRR")) {
-            EXPECT_EQ(polling[i], QString("LRR %1").arg(i % 3 + 1)) << i;
-        }
-    }
-    EXPECT_EQ(polling.count("TSR 2"), 5);
-    const QList<int> ticks = FWindow.Ticks();
-    for (int i = 0; i < ticks.size(); ++i)
-        EXPECT_EQ(ticks[i],
-                  (QList<int>{WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE})[i % 3]);
-    // Every poll of unit 1 opens a round; the close may fall between a tick and its poll.
-    const int rounds = int(polling.count("LRR 1"));
-    EXPECT_TRUE(ticks.size() == rounds || ticks.size() == rounds + 1)
-        << ticks.size() << " ticks, " << rounds << " rounds";
-}
-
-TEST_F(CommDriverTest, TheQueueHoldsAThousandCommands) {
-    // The window does not answer yet, so the thread waits in its first LED message, and
-    // the queue fills before anything is sent.
-    const auto tail = [](int i) { return QByteArray::number(i).rightJustified(12, '0'); };
-    Open(1);
-    QElapsedTimer waiting;
-    waiting.start();
-    while (!DrvSendCommand(1, "CSR", {}, tail(1)) && waiting.elapsed() < 5000)
-        QThread::msleep(1);
-    for (int i = 2; i <= 1000; ++i)
-        ASSERT_TRUE(DrvSendCommand(1, "CSR", {}, tail(i))) << i;
-    EXPECT_FALSE(DrvSendCommand(1, "CSR", {}, tail(1001)));
-    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 1) > 0; }, 120000));
-    QList<QByteArray> sent;
-    for (const auto& f : FSim.Frames())
-        if (f.Command == "CSR")
-            sent.append(f.Parameters);
-    ASSERT_EQ(sent.size(), 1000);
-    for (int i = 0; i < 1000; ++i)
-        ASSERT_EQ(sent[i], tail(i + 1));
-    // The scan's own USR found the queue full as well.
-    EXPECT_EQ(CountFrames(FSim.Frames(), "USR", 1), 0);
-}
-
 TEST_F(CommDriverTest, RefusesWhatCannotGoOnTheLine) {
     EXPECT_FALSE(DrvSendCommand(1, "TSR"));
     Open();
@@ -255,16 +189,14 @@ TEST_F(CommDriverTest, RefusesWhatCannotGoOnTheLine) {
     EXPECT_EQ(CodeFromField(FWindow.Records[0].Parameters()), "12345678");
 }
 
-// A unit's log record reaches the window exactly once, whatever the line does to it.
+// A unit's log record reaches the window exactly once through a fault of the line.
 TEST_F(CommDriverTest, ALogRecordArrivesOnceThroughLineFaults) {
     struct Case {
         TSimFault fault;
         bool redLed;
     };
-    // Noise before STX in the same read spoils the whole read: the unit is given up once.
-    const Case cases[] = {{TSimFault::None, false},   {TSimFault::BadBcc, true},
-                          {TSimFault::BadEtx, true},  {TSimFault::Split, false},
-                          {TSimFault::Double, false}, {TSimFault::Noise, true}};
+    // Every fault is a row of the rules' table on a set clock; here two of them on a real line.
+    const Case cases[] = {{TSimFault::BadBcc, true}, {TSimFault::Split, false}};
     Open(20);
     ASSERT_TRUE(WaitForScan(3));
     for (const auto& c : cases) {
@@ -334,30 +266,6 @@ TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
     EXPECT_TRUE(FWindow.HasLed(1, LedRed));
 }
 
-TEST_F(CommDriverTest, ASilentUnitIsGivenUpAfterTheLimitAndThreeSteps) {
-    Open(100);
-    ASSERT_TRUE(WaitForScan(3));
-    FSim.SetFault(2, TSimFault::Silence, -1);
-    FSim.ClearFrames();
-    ASSERT_TRUE(WaitFor([&] {
-        const QStringList c = Commands(FSim.Frames());
-        return c.contains("LRR 2") && c.indexOf("LRR 3", c.indexOf("LRR 2")) > 0;
-    }));
-    const QList<TSimFrame> frames = FSim.Frames();
-    qint64 asked = -1, next = -1;
-    for (const auto& f : frames) {
-        if (f.Command == "LRR" && f.Destination == 2 && asked < 0)
-            asked = f.AtMs;
-        else if (asked >= 0 && f.Command == "LRR" && f.Destination == 3) {
-            next = f.AtMs;
-            break;
-        }
-    }
-    EXPECT_GE(next - asked, 1300);
-    EXPECT_LE(next - asked, 1800);
-    EXPECT_TRUE(FWindow.HasLed(2, LedRed));
-}
-
 TEST_F(CommDriverTest, ASilentUnitAtStartUpHidesNoUnitAboveIt) {
     FSim.SetFault(2, TSimFault::Silence, -1);
     Open();
@@ -372,38 +280,6 @@ TEST_F(CommDriverTest, ASilentUnitAtStartUpHidesNoUnitAboveIt) {
     EXPECT_TRUE(CommSession().Driver.UnitPresent[3]);
     EXPECT_TRUE(FSim.IsRunning(3));
     EXPECT_TRUE(FWindow.HasLed(2, LedSilver));
-}
-
-TEST_F(CommDriverTest, AChatteringLineHoldsNoExchangePastItsLimit) {
-    Open();
-    ASSERT_TRUE(WaitForScan(3));
-    // Unit 2 goes silent while stray bytes keep coming, so the line never falls silent.
-    FSim.SetFault(2, TSimFault::Silence, -1);
-    FSim.Chatter(300);
-    FSim.ClearFrames();
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            const QStringList c = Commands(FSim.Frames());
-            return c.contains("LRR 2") && c.indexOf("LRR 3", c.indexOf("LRR 2")) > 0;
-        },
-        3 * TCommThread::ExchangeLimitMs));
-    EXPECT_TRUE(FWindow.HasLed(2, LedRed));
-}
-
-TEST_F(CommDriverTest, ARescanWaitsForThePollToReachUnitOne) {
-    Open(20);
-    ASSERT_TRUE(WaitForScan(3));
-    ASSERT_TRUE(WaitFor([&] { return Commands(FSim.Frames()).last() == "LRR 2"; }));
-    FSim.ClearFrames();
-    FWindow.Messages.clear();
-    DrvRescan();
-    ASSERT_TRUE(WaitFor([&] { return Commands(FSim.Frames()).contains("VRR 4"); }));
-    const QStringList commands = Commands(FSim.Frames());
-    const int scan = int(commands.indexOf("VRR 1"));
-    ASSERT_GT(scan, 0);
-    EXPECT_EQ(commands[scan - 1], "LRR 3");
-    EXPECT_EQ(commands.mid(scan, 4), QStringList({"VRR 1", "VRR 2", "VRR 3", "VRR 4"}));
-    EXPECT_TRUE(FWindow.HasLed(0, LedSilver));
 }
 
 TEST_F(CommDriverTest, ALongCommandsTimeOutStartsWhenItIsOnTheLine) {

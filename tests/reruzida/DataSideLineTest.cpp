@@ -50,7 +50,7 @@ qint64 LongestStandStill(const QList<TSimFrame>& frames, qint64 fromMs, qint64 t
     for (qsizetype i = 0; i + 1 < frames.size(); ++i) {
         if (frames[i].AtMs < fromMs || frames[i].AtMs > toMs)
             continue;
-        const qint64 silence = frames[i].Command == "VRR" ? TCommThread::SilenceLimitMs : 0;
+        const qint64 silence = frames[i].Command == "VRR" ? TCommRules::SilenceLimitMs : 0;
         longest = std::max(longest, frames[i + 1].AtMs - frames[i].AtMs - silence);
     }
     return longest;
