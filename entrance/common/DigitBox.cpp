@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <algorithm>
 
+namespace entrance {
+
 TDigitBox::TDigitBox(QLineEdit* edit, std::function<void()> exit, const QString& extra)
     : QObject(edit), FExit(std::move(exit)), FExtra(extra) {
     edit->installEventFilter(this);
@@ -34,3 +36,5 @@ bool TDigitBox::eventFilter(QObject*, QEvent* event) {
     return !std::all_of(text.begin(), text.end(),
                         [this](QChar c) { return (c >= '0' && c <= '9') || FExtra.contains(c); });
 }
+
+} // namespace entrance

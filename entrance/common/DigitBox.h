@@ -7,6 +7,8 @@
 class QLineEdit;
 class QWidget;
 
+namespace entrance {
+
 // The keys of a box that takes digits (and the characters of `extra`): those and the keys
 // without a character (Backspace, Tab, Delete, the arrows, Ctrl+V) pass, other characters are
 // dropped; Enter moves the focus to Next, or is left to the form when there is none. Leaving
@@ -24,3 +26,5 @@ private:
     std::function<void()> FExit;
     const QString FExtra;
 };
+
+} // namespace entrance

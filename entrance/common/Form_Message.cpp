@@ -1,4 +1,5 @@
 #include "Form_Message.h"
+#include "entrance/common/EntranceSession.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -9,7 +10,7 @@
 #include <QStyle>
 #include <QTimer>
 
-QPointer<TfrmMessage> frmMessage;
+namespace entrance {
 
 TfrmMessage::TfrmMessage(QWidget* owner) : TForm(owner) {
     CreateControls();
@@ -121,30 +122,33 @@ void TfrmMessage::closeEvent(QCloseEvent* event) {
 }
 
 void ShowMessageForm(QWidget* owner, bool normalStyle) {
-    if (!frmMessage) {
+    if (!EntranceSession().frmMessage) {
         // A window of its own: as a child of the owner, which the callers disable, its texts
         // would show greyed out. It closes when its owner goes.
-        frmMessage = new TfrmMessage(nullptr);
+        EntranceSession().frmMessage = new TfrmMessage(nullptr);
         if (owner)
-            QObject::connect(owner, &QObject::destroyed, frmMessage, [window = frmMessage.data()] {
-                if (frmMessage == window)
-                    CloseMessageForm();
-            });
+            QObject::connect(owner, &QObject::destroyed, EntranceSession().frmMessage,
+                             [window = EntranceSession().frmMessage.data()] {
+                                 if (EntranceSession().frmMessage == window)
+                                     CloseMessageForm();
+                             });
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    ++frmMessage->FWaitCursors;
-    frmMessage->setWindowFlag(Qt::WindowStaysOnTopHint, !normalStyle);
-    frmMessage->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    frmMessage->show();
-    frmMessage->raise();
+    ++EntranceSession().frmMessage->FWaitCursors;
+    EntranceSession().frmMessage->setWindowFlag(Qt::WindowStaysOnTopHint, !normalStyle);
+    EntranceSession().frmMessage->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    EntranceSession().frmMessage->show();
+    EntranceSession().frmMessage->raise();
 }
 
 // The window is freed once the event loop runs again; the global lets go of it at once, so
 // a wait window shown right after is a new one.
 void CloseMessageForm() {
-    if (frmMessage) {
-        frmMessage->FMayClose = true;
-        frmMessage->close();
+    if (EntranceSession().frmMessage) {
+        EntranceSession().frmMessage->FMayClose = true;
+        EntranceSession().frmMessage->close();
     }
-    frmMessage = nullptr;
+    EntranceSession().frmMessage = nullptr;
 }
+
+} // namespace entrance

@@ -8,6 +8,8 @@
 class QLabel;
 class QProgressBar;
 
+namespace entrance {
+
 // The wait window: what a long operation is doing, optionally with a progress bar. There is
 // one at a time; the wrappers of Unit_CommonWait.h are the only callers. The user cannot
 // close it (it stays enabled, so its texts read plainly); each show puts up the hourglass over
@@ -48,11 +50,10 @@ private:
     QElapsedTimer FPainted; // since the bar last took the steps
 };
 
-// The wait window while it exists.
-extern QPointer<TfrmMessage> frmMessage;
-
 // Shows the wait window (creating it with `owner` when there is none) in front of the other
 // windows, or as an ordinary window when `normalStyle` is set.
 void ShowMessageForm(QWidget* owner, bool normalStyle);
 // Closes the wait window when it exists.
 void CloseMessageForm();
+
+} // namespace entrance

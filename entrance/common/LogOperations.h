@@ -1,5 +1,7 @@
 #pragma once
 
+namespace entrance {
+
 // The operations (操作種別) of a log record that the log views and reports count.
 inline bool IsEntry(int operation) {
     return operation == 11 || operation == 12;
@@ -8,3 +10,5 @@ inline bool IsEntry(int operation) {
 inline bool IsExit(int operation) {
     return operation == 21 || operation == 22;
 }
+
+} // namespace entrance

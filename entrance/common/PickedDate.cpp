@@ -8,6 +8,8 @@
 #include <QDateEdit>
 #include <QLineEdit>
 
+namespace entrance {
+
 TTypedDate CheckTypedDate(const QString& text, TDateTime pickerDate, TDateTime& date) {
     if (!TryDateStr(text, date))
         return TTypedDate::NotDate;
@@ -59,3 +61,5 @@ TTypedDate TPickedDate::BoxExit() {
         OnRefused(verdict);
     return verdict;
 }
+
+} // namespace entrance

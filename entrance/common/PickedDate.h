@@ -7,9 +7,12 @@
 #include <functional>
 
 class QDateEdit;
-class TDigitBox;
 class QLineEdit;
 class QWidget;
+
+namespace entrance {
+
+class TDigitBox;
 
 // What leaving a date box does with its text: a yyyy/mm/dd date not after `pickerDate` is
 // taken by the picker (`date` holds the day); anything else is refused and the box shows the
@@ -49,3 +52,5 @@ public:
     // The box was left: the picker takes the typed date, or the box shows the picker's.
     TTypedDate BoxExit();
 };
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+namespace entrance {
+
 namespace {
 
 // One row per text; a screen that needs a new text adds its row here.
@@ -60,3 +62,5 @@ const QHash<int, QString>& Table() {
 QString LoadStr(int id) {
     return Table().value(id);
 }
+
+} // namespace entrance

@@ -5,13 +5,7 @@
 #include <QHostInfo>
 #include <QNetworkInterface>
 
-QString DataPath;
-bool NetworkMode = false;
-QString RemotePCName;
-QString LocalIPDigits;
-int SavedAutoDial = -1;
-TOperatorRec CurrentOperator;
-TDisposalDayD ProcessingPeriod;
+namespace entrance {
 
 namespace {
 
@@ -69,3 +63,5 @@ QString HostToIPStr(const QString& host) {
     address = FirstIPv4(QNetworkInterface::allAddresses(), true);
     return (address.isNull() ? loopback : address).toString();
 }
+
+} // namespace entrance

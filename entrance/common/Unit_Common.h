@@ -1,8 +1,9 @@
 #pragma once
 
-// The management program's common unit: the globals the login fills and the routines
+// The management program's common unit: the session the login fills and the routines
 // that every screen and report calls.
 
+#include "EntranceSession.h"
 #include "Unit_CommonDatabase.h"
 #include "Unit_CommonDates.h"
 #include "Unit_CommonGrids.h"
@@ -12,25 +13,7 @@
 
 #include <QString>
 
-// The logged-in operator.
-struct TOperatorRec {
-    int Code = 0;
-    QString Name;
-    int Rank = 0; // 0 管理者, 1 一般, 2 経理
-    QString PassWD;
-};
-
-// A program file in the data folder; the data folder is its folder.
-extern QString DataPath;
-// Logged in to the data of another PC.
-extern bool NetworkMode;
-extern QString RemotePCName;
-// This PC's IPv4 address without its dots: the suffix of the per-PC temporary tables.
-extern QString LocalIPDigits;
-// The dial-up value saved at a remote login; -1: nothing to restore.
-extern int SavedAutoDial;
-extern TOperatorRec CurrentOperator;
-extern TDisposalDayD ProcessingPeriod;
+namespace entrance {
 
 // String values under HKEY_LOCAL_MACHINE "Software\Zezoduzu". The write tells whether the
 // value was stored; the read gives an empty text for a missing value.
@@ -45,3 +28,5 @@ int SetAutoDial(int value);
 // resolves to loopback only (the host's own name) gives this machine's first other IPv4
 // address, so that two PCs never share the same digits.
 QString HostToIPStr(const QString& host);
+
+} // namespace entrance

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace entrance {
+
 namespace {
 
 // Sets a field whose value is out of range, putting the row in edit state first.
@@ -57,13 +59,18 @@ void LoadProcessingPeriod() {
         AppendOfficeRow(sqlDisposal, today.year(), today.month());
     else
         RepairOfficeRow(sqlDisposal, today.year(), today.month());
-    ProcessingPeriod.Year = quint16(sqlDisposal.FieldByName("処理年度")->AsInteger());
-    ProcessingPeriod.Month = quint16(sqlDisposal.FieldByName("処理月")->AsInteger());
-    ProcessingPeriod.ClosingMonth = quint16(sqlDisposal.FieldByName("勤怠締月")->AsInteger());
-    ProcessingPeriod.ClosingDay = quint16(sqlDisposal.FieldByName("勤怠締日")->AsInteger());
+    EntranceSession().ProcessingPeriod.Year =
+        quint16(sqlDisposal.FieldByName("処理年度")->AsInteger());
+    EntranceSession().ProcessingPeriod.Month =
+        quint16(sqlDisposal.FieldByName("処理月")->AsInteger());
+    EntranceSession().ProcessingPeriod.ClosingMonth =
+        quint16(sqlDisposal.FieldByName("勤怠締月")->AsInteger());
+    EntranceSession().ProcessingPeriod.ClosingDay =
+        quint16(sqlDisposal.FieldByName("勤怠締日")->AsInteger());
     sqlDisposal.Close();
-    CalcPeriodDates(ProcessingPeriod, ProcessingPeriod.Year, ProcessingPeriod.Month,
-                    ProcessingPeriod.ClosingDay);
+    CalcPeriodDates(EntranceSession().ProcessingPeriod, EntranceSession().ProcessingPeriod.Year,
+                    EntranceSession().ProcessingPeriod.Month,
+                    EntranceSession().ProcessingPeriod.ClosingDay);
 }
 
 void CloseDatabases() {
@@ -73,3 +80,5 @@ void CloseDatabases() {
     if (TDatabase* db2 = Session().FindDatabase("ParaOzka"))
         db2->CloseDataSets();
 }
+
+} // namespace entrance

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace entrance {
+
 // The common unit's work on the databases "RORazu" (the Access tables) and "ParaOzka" (the
 // table files).
 
@@ -9,3 +11,5 @@ void LoadProcessingPeriod();
 // Frees the session's temporary databases, closes "RORazu" and closes every dataset open on
 // "ParaOzka", the last opened first.
 void CloseDatabases();
+
+} // namespace entrance

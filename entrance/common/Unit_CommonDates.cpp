@@ -4,6 +4,8 @@
 #include "base/Convert.h"
 #include "base/SysUtils.h"
 
+namespace entrance {
+
 namespace {
 
 QString Pad2(int number) {
@@ -148,3 +150,5 @@ void CalcPeriodDates(TDisposalDayD& period, int year, int month, int closingDay)
     period.StartText = YearMonthText(start.year(), start.month());
     period.EndText = YearMonthText(year, month);
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace entrance {
+
 // Date texts of the management program, Western and by Japanese era, ages and the
 // processing period. Numbers written yyyymmdd are year x 10000 + month x 100 + day.
 
@@ -76,3 +78,5 @@ struct TDisposalDayD {
 // Fills the start, the end and their texts of the period of `month` that closes on
 // `closingDay`; a closing day after the 28th closes at the month's end.
 void CalcPeriodDates(TDisposalDayD& period, int year, int month, int closingDay);
+
+} // namespace entrance

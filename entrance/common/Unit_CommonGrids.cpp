@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+namespace entrance {
+
 namespace {
 
 void ClearRows(TStringGrid* grid, int from) {
@@ -31,3 +33,5 @@ int NextFreeGridNumber(TStringGrid* grid, int col) {
         ++n;
     return n;
 }
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 class TStringGrid;
 
+namespace entrance {
+
 // Grid routines the screens share.
 
 // Empties every cell of every row, fixed rows included.
@@ -11,3 +13,5 @@ void ClearGridRowsFrom(TStringGrid* grid, int row);
 // The smallest number 1, 2, ... whose decimal text stands in no cell of the column below
 // the fixed rows.
 int NextFreeGridNumber(TStringGrid* grid, int col);
+
+} // namespace entrance

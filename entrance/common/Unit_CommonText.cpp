@@ -5,6 +5,8 @@
 #include "base/SysUtils.h"
 #include "base/Text.h"
 
+namespace entrance {
+
 namespace {
 
 const QChar kFullWidthBlank(0x3000);
@@ -131,3 +133,5 @@ QString StrConv(const QString& text, int options) {
         result = result.toLower();
     return CutCP932(result, kMaxConvertedBytes);
 }
+
+} // namespace entrance

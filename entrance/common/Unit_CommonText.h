@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace entrance {
+
 // Numbers and text of the management program. Lengths and positions count code page 932
 // bytes (a full-width character is 2); no routine returns half of a double-byte character.
 
@@ -48,3 +50,5 @@ enum : int {
 // Character-form conversion as the Japanese locale maps it; the result holds at most 1024
 // bytes; empty when the options contradict each other.
 QString StrConv(const QString& text, int options);
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace entrance {
+
 namespace {
 
 // The text with its first ":" turned into "."; a time text is then a number for IsNumber.
@@ -115,3 +117,5 @@ QString TimeValueToStr(double days) {
     const QTime t = ToQTime(days);
     return HoursMinutesText(int(DateOf(days)) * 24 + t.hour(), t.minute());
 }
+
+} // namespace entrance

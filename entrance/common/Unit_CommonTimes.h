@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace entrance {
+
 // Time-of-day texts "hours:minutes" of the operating hours and the day line. The hours
 // may pass 23 where no hour limit (0) is given.
 
@@ -22,3 +24,5 @@ double TimeStrDiff(const QString& a, const QString& b);
 // A count of days as hours:minutes, 1.25 giving 30:00 and 0.3 giving 7:12; 0:00 for 0 or
 // less.
 QString TimeValueToStr(double days);
+
+} // namespace entrance

@@ -1,8 +1,11 @@
 #include "Unit_CommonWait.h"
 
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Form_Message.h"
 
 #include <QApplication>
+
+namespace entrance {
 
 void ShowWaitWindow(QWidget* form, bool normalStyle) {
     ShowMessageForm(form, normalStyle);
@@ -12,18 +15,18 @@ void ShowWaitWindow(QWidget* form, bool normalStyle) {
 }
 
 void SetWaitText(const QString& text) {
-    if (frmMessage)
-        frmMessage->SetTexts(text, "しばらくお待ち下さい・・・。");
+    if (EntranceSession().frmMessage)
+        EntranceSession().frmMessage->SetTexts(text, "しばらくお待ち下さい・・・。");
 }
 
 void StartWaitProgress(int maximum) {
-    if (frmMessage)
-        frmMessage->StartProgress(maximum);
+    if (EntranceSession().frmMessage)
+        EntranceSession().frmMessage->StartProgress(maximum);
 }
 
 void StepWaitProgress() {
-    if (frmMessage)
-        frmMessage->StepProgress();
+    if (EntranceSession().frmMessage)
+        EntranceSession().frmMessage->StepProgress();
 }
 
 void CloseWaitWindow(QWidget* form) {
@@ -42,3 +45,5 @@ TWaitWindowScope::TWaitWindowScope(QWidget* form, const QString& text, bool norm
 TWaitWindowScope::~TWaitWindowScope() {
     CloseWaitWindow(FForm);
 }
+
+} // namespace entrance

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+namespace entrance {
+
 // The wait window as the screens use it. Each routine but ShowWaitWindow does nothing to the
 // window when there is none.
 
@@ -31,3 +33,5 @@ public:
 private:
     QPointer<QWidget> FForm;
 };
+
+} // namespace entrance

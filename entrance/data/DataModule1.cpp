@@ -10,12 +10,13 @@
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
 #include "dbengine/Table.h"
+#include "entrance/common/EntranceSession.h"
 #include "odbcdriver/OdbcInstaller.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-TDM1* DM1 = nullptr;
+namespace entrance {
 
 QString DataFolderOf(const QString& path) {
     return ExtractFilePath(path);
@@ -32,11 +33,11 @@ QString DatabaseFileOf(const QString& path) {
 
 void LoadDataPath(const QString& programFile) {
     TIniFile ini(DataFolderOf(programFile) + LoadStr(65153));
-    DataPath = ini.ReadString("APP", "APPNAME", "");
-    if (!DataPath.isEmpty() && HasDatabaseFile(DataPath))
+    EntranceSession().DataPath = ini.ReadString("APP", "APPNAME", "");
+    if (!EntranceSession().DataPath.isEmpty() && HasDatabaseFile(EntranceSession().DataPath))
         return;
-    DataPath = programFile;
-    ini.WriteString("APP", "APPNAME", DataPath);
+    EntranceSession().DataPath = programFile;
+    ini.WriteString("APP", "APPNAME", EntranceSession().DataPath);
 }
 
 namespace {
@@ -87,3 +88,5 @@ void TDM1::DataModuleCreate() {
     } catch (const Exception&) {
     }
 }
+
+} // namespace entrance

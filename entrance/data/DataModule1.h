@@ -8,6 +8,8 @@ class TDatabase;
 class TQuery;
 class TTable;
 
+namespace entrance {
+
 // The data folder of a program file's path: its folder, with the closing "/".
 QString DataFolderOf(const QString& path);
 // Whether the folder of `path` holds the database file (its name compared without case).
@@ -45,4 +47,4 @@ public:
     TQuery* sqlTemp;
 };
 
-extern TDM1* DM1;
+} // namespace entrance

@@ -4,7 +4,7 @@
 
 #include "dbengine/Query.h"
 
-TDM3* DM3 = nullptr;
+namespace entrance {
 
 TDM3::TDM3() {
     SetName("DM3");
@@ -16,3 +16,5 @@ TDM3::TDM3() {
 TDM3::~TDM3() {
     DestroyComponents();
 }
+
+} // namespace entrance

@@ -4,6 +4,8 @@
 
 class TQuery;
 
+namespace entrance {
+
 // The management program's third data module: the queries of the person and unit lists.
 class TDM3 : public TComponent {
 public:
@@ -15,4 +17,4 @@ public:
     TQuery* sqlPrintEntGroup; // on "RORazu"
 };
 
-extern TDM3* DM3;
+} // namespace entrance

@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "db/Field.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "ui/ClientSocket.h"
 #include "ui/CopyData.h"
 
@@ -14,6 +15,8 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <functional>
+
+namespace entrance {
 
 namespace {
 
@@ -32,7 +35,7 @@ bool SendOverTcp(quint16 port, const QByteArray& bytes) {
     const TWaitWindowScope wait(nullptr, "ネットワーク接続を確認しています。");
     const QByteArray answer = RequestAnswer(port);
     TClientSocket client;
-    client.Address = HostToIPStr(RemotePCName);
+    client.Address = HostToIPStr(EntranceSession().RemotePCName);
     client.Port = TcpPort(port);
     QEventLoop loop;
     bool connected = false, ended = false;
@@ -93,7 +96,7 @@ QByteArray LocalRequestPayload(const QString& text) {
 
 bool SendCommRequest(int code, const QString& text) {
     const quint16 port = RequestPort(code);
-    if (NetworkMode && port != 0)
+    if (EntranceSession().NetworkMode && port != 0)
         return SendOverTcp(port, ToCP932(text));
     return SendCopyData(CommCaption, code, QCoreApplication::applicationName(),
                         LocalRequestPayload(text));
@@ -104,7 +107,7 @@ namespace {
 // One CodeUnitLine for each row in use that `condition` selects (binding :Code or :Unit), in
 // unit then code order; the request goes when there is any line.
 bool RequestRemovals(const QString& condition, const QString& code, int unit) {
-    TQuery& query = *DM1->sqlEntUse;
+    TQuery& query = *EntranceSession().DM1->sqlEntUse;
     query.Close();
     query.SetDatabaseName("RORazu");
     query.SQL().Assign(QStringList{"SELECT 個人コード,認証機ID", "FROM M_使用認証機",
@@ -133,3 +136,5 @@ bool RequestUserRemoval(const QString& code) {
 bool RequestUnitRemoval(int unit) {
     return RequestRemovals("(認証機ID=:Unit)", {}, unit);
 }
+
+} // namespace entrance

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace entrance {
+
 // The requests to the communication program. The way is the one the login chose: with this
 // PC's data (NetworkMode false) through the local socket of the window captioned
 // "認証機コミュニケーション"; with another PC's data over TCP to RemotePCName on the
@@ -27,3 +29,5 @@ bool RequestUserRemoval(const QString& code);
 // Asks for the removal of every person of the unit's rows in use from the unit. True when
 // the request was handed over, or when there was nothing to remove.
 bool RequestUnitRemoval(int unit);
+
+} // namespace entrance

@@ -5,10 +5,13 @@
 #include "base/Files.h"
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 
 #include <QFileInfo>
+
+namespace entrance {
 
 namespace {
 
@@ -19,10 +22,11 @@ QString LogTablePrefix() {
 
 } // namespace
 
-TEntrance::TEntrance(TComponent* AOwner) : TComponent(AOwner), FPath(ExtractFilePath(DataPath)) {
-    TQuery& sqlEntrance = *DM3->sqlEntrance;
+TEntrance::TEntrance(TComponent* AOwner)
+    : TComponent(AOwner), FPath(ExtractFilePath(EntranceSession().DataPath)) {
+    TQuery& sqlEntrance = *EntranceSession().DM3->sqlEntrance;
     sqlEntrance.Close();
-    sqlEntrance.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlEntrance.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlEntrance.SQL().Assign(
         QStringList{"SELECT 認証機ID,認証機名", "FROM entranceState", "ORDER BY 認証機ID"});
     sqlEntrance.Open();
@@ -84,7 +88,7 @@ QString TEntrance::CurrentLogFile() const {
 }
 
 QString TEntrance::GroupIDCondition(int roomCode) {
-    TQuery& sqlPrintEntGroup = *DM3->sqlPrintEntGroup;
+    TQuery& sqlPrintEntGroup = *EntranceSession().DM3->sqlPrintEntGroup;
     sqlPrintEntGroup.Close();
     sqlPrintEntGroup.SQL().Assign(
         QStringList{"SELECT 認証機ID", "FROM M_認証機グループ",
@@ -100,3 +104,5 @@ QString TEntrance::GroupIDCondition(int roomCode) {
     text.chop(2);
     return text + " )";
 }
+
+} // namespace entrance

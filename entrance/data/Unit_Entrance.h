@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace entrance {
+
 // The authentication units in 認証機ID order, the monthly log tables of the data folder, and
 // the request a log report is run with.
 class TEntrance : public TComponent {
@@ -65,3 +67,5 @@ private:
     int FCount = 0;
     TDateTime FStartDate = 0;
 };
+
+} // namespace entrance

@@ -6,6 +6,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "storage/Connection.h"
@@ -16,22 +17,24 @@
 #include <QFileInfo>
 #include <cstdio>
 
+namespace entrance {
+
 namespace {
 
 // The working tables are reached through the database of the table files, the data folder:
 // one connection drops, empties and creates them.
 TTable& OpenTempTable(const QString& tableName) {
-    TTable& tblTemp = *DM1->tblTemp;
+    TTable& tblTemp = *EntranceSession().DM1->tblTemp;
     tblTemp.Close();
-    tblTemp.SetDatabaseName(DM1->DB2->DatabaseName);
+    tblTemp.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     tblTemp.SetTableName(tableName);
     return tblTemp;
 }
 
 void EmptyTable(const QString& tableName) {
-    TQuery& sqlTemp = *DM1->sqlTemp;
+    TQuery& sqlTemp = *EntranceSession().DM1->sqlTemp;
     sqlTemp.Close();
-    sqlTemp.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlTemp.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlTemp.SQL().Assign(QStringList{"DELETE FROM " + tableName});
     sqlTemp.ExecSQL();
 }
@@ -53,7 +56,7 @@ bool MakeCompactCopy(const QString& databaseFile, const QString& copy,
 } // namespace
 
 QString TempTableName(TTempTablePrefix prefix) {
-    return LoadStr(prefix) + LocalIPDigits;
+    return LoadStr(prefix) + EntranceSession().LocalIPDigits;
 }
 
 void DropTempTable(const QString& tableName) {
@@ -103,7 +106,8 @@ void CreateTempDayTable(const QString& tableName) {
 
 bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder,
                      const DataFileLock& exclusive) {
-    const QString workFolder = QDir(ExtractFilePath(DataPath) + workSubfolder).absolutePath();
+    const QString workFolder =
+        QDir(ExtractFilePath(EntranceSession().DataPath) + workSubfolder).absolutePath();
     if (!QDir().mkpath(workFolder))
         throw Exception("Cannot create the folder " + workFolder);
     ProcessMessages();
@@ -129,3 +133,5 @@ bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder,
     ProcessMessages();
     return true;
 }
+
+} // namespace entrance

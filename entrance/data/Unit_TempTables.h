@@ -8,6 +8,8 @@
 class DataFileLock;
 class TFieldDefs;
 
+namespace entrance {
+
 // The numbered texts that hold the prefixes of the per-PC working tables; each prefix is
 // followed by LocalIPDigits, so that the PCs sharing one data folder never use one another's
 // tables.
@@ -41,3 +43,5 @@ void CreateTempDayTable(const QString& tableName);
 // holds the file exclusively (`exclusive`) for the whole of it, so no program has it open.
 bool CompactDatabase(const QString& databaseFile, const QString& workSubfolder,
                      const DataFileLock& exclusive);
+
+} // namespace entrance

@@ -2,10 +2,13 @@
 
 #include "DataModule3.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
+
+namespace entrance {
 
 void TUsers::Load(TComponent*, int flag) {
     Clear();
-    TQuery& sqlUsers = *DM3->sqlUsers;
+    TQuery& sqlUsers = *EntranceSession().DM3->sqlUsers;
     sqlUsers.Close();
     QStringList lines{"SELECT M_個人情報.個人コード,M_個人情報.氏名,M_個人情報.部門コード,"
                       "M_部門.部門名,M_個人情報.勤務グループコード",
@@ -58,3 +61,5 @@ int TUsers::DeptCodeOfCode(const QString& code) const {
 QString TUsers::DeptNameOfCode(const QString& code) const {
     return DeptNames.value(IndexOfCode(code));
 }
+
+} // namespace entrance

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace entrance {
+
 // The persons that lists and reports show (finger-code rows left out), in 個人コード order,
 // with their department and work group; loaded once and then looked up by index or code.
 class TUsers : public TComponent {
@@ -37,3 +39,5 @@ public:
 private:
     int IndexOfCode(const QString& code) const { return int(Codes.indexOf(code)); }
 };
+
+} // namespace entrance

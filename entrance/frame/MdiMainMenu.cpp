@@ -5,6 +5,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
@@ -26,7 +27,7 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
-QPointer<TmdiMainMenu> mdiMainMenu;
+namespace entrance {
 
 namespace {
 
@@ -61,7 +62,7 @@ void TMenuPanel::mousePressEvent(QMouseEvent* event) {
 }
 
 TmdiMainMenu::TmdiMainMenu() {
-    mdiMainMenu = this;
+    EntranceSession().mdiMainMenu = this;
     setWindowTitle(EntranceCaption);
     CreateControls();
     SetMainArea(MdiArea);
@@ -223,8 +224,8 @@ QPushButton* TmdiMainMenu::AddButton(QWidget* menu, const QString& caption) {
 
 bool TmdiMainMenu::FormCreate(const std::function<int()>& login) {
     if (login() != mrOk) {
-        if (DM1)
-            DM1->DB1->Close();
+        if (EntranceSession().DM1)
+            EntranceSession().DM1->DB1->Close();
         return false;
     }
     UpgradeDatabase();
@@ -265,9 +266,9 @@ void TmdiMainMenu::showEvent(QShowEvent* event) {
 
 void TmdiMainMenu::FormShow() {
     SelectCategory(1);
-    Edit1->setText("パス：" + DataPath);
-    Edit2->setText("REMOTE_PC：" + RemotePCName);
-    Edit3->setText(NetworkMode ? "ソケット使用中" : "ソケット未使用");
+    Edit1->setText("パス：" + EntranceSession().DataPath);
+    Edit2->setText("REMOTE_PC：" + EntranceSession().RemotePCName);
+    Edit3->setText(EntranceSession().NetworkMode ? "ソケット使用中" : "ソケット未使用");
 }
 
 void TmdiMainMenu::SelectCategory(int n) {
@@ -346,12 +347,14 @@ void TmdiMainMenu::AppMessage(const TCopyData& request) {
 }
 
 void TmdiMainMenu::closeEvent(QCloseEvent* event) {
-    if (DM1) {
-        DM1->DB1->Close();
-        DM1->DB2->Close();
+    if (EntranceSession().DM1) {
+        EntranceSession().DM1->DB1->Close();
+        EntranceSession().DM1->DB2->Close();
     }
     Session().Close();
-    if (SavedAutoDial != -1)
-        SetAutoDial(SavedAutoDial);
+    if (EntranceSession().SavedAutoDial != -1)
+        SetAutoDial(EntranceSession().SavedAutoDial);
     event->accept();
 }
+
+} // namespace entrance

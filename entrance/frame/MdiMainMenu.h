@@ -18,6 +18,8 @@ class TForm;
 class TQuery;
 struct TCopyData;
 
+namespace entrance {
+
 // A panel of the category bar: it looks raised or pressed and takes mouse presses.
 class TMenuPanel final : public QLabel {
     Q_OBJECT
@@ -134,12 +136,11 @@ private:
     TCopyDataServer* FCopyDataServer;
 };
 
-// The main window while it exists.
-extern QPointer<TmdiMainMenu> mdiMainMenu;
-
 // The caption of the version label: the program's title and "Ver." with the first three
 // numbers of `version` (0.0.0 when it has none), followed by two blanks.
 QString VersionCaption(const QString& version);
 
 // Connects every menu button to the screen it opens (MenuScreens.cpp).
 void ConnectMenuScreens(TmdiMainMenu* menu);
+
+} // namespace entrance

@@ -1,5 +1,6 @@
 #include "entrance/frame/MdiMainMenu.h"
 
+#include "entrance/common/EntranceSession.h"
 #include "entrance/liveviews/Form_EntranceGroupNowViewList.h"
 #include "entrance/liveviews/Form_EntranceNowView.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
@@ -14,6 +15,8 @@
 #include "entrance/rooms/Form_EntranceGroupSetup.h"
 #include "entrance/units/Form_EntranceItemSetup.h"
 #include "ui/Form.h"
+
+namespace entrance {
 
 namespace {
 
@@ -40,31 +43,38 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
     } screens[] = {
         {&TmdiMainMenu::BitBtn18,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmPrintSetupByEntrance, m), m->Panel5);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmPrintSetupByEntrance, m),
+                                  m->Panel5);
          }},
         {&TmdiMainMenu::BitBtn2,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmEntranceNowView, m), m->Panel5);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmEntranceNowView, m),
+                                  m->Panel5);
          }},
         {&TmdiMainMenu::BitBtn13,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmEntranceUserLogViewPrint, m), m->Panel5);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmEntranceUserLogViewPrint, m),
+                                  m->Panel5);
          }},
         {&TmdiMainMenu::BitBtn19,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmEntranceGroupNowViewList, m), m->Panel5);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmEntranceGroupNowViewList, m),
+                                  m->Panel5);
          }},
         {&TmdiMainMenu::BitBtn21,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmPrintSetupByRoom, m), m->Panel5);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmPrintSetupByRoom, m),
+                                  m->Panel5);
          }},
         {&TmdiMainMenu::BitBtn9,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmCategorySetup, m), m->Panel7);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmCategorySetup, m),
+                                  m->Panel7);
          }},
         {&TmdiMainMenu::BitBtn5,
          [](TmdiMainMenu* m) -> TForm* {
-             TForm* form = ReturnsToMenu(m, OpenMdiChild(frmCompanySetup, m), m->Panel7);
+             TForm* form =
+                 ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmCompanySetup, m), m->Panel7);
              // The office's name may have changed: the main window shows the stored one.
              if (form)
                  QObject::connect(form, &QObject::destroyed, m, [m] { m->ShowCompanyName(); });
@@ -72,7 +82,7 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          }},
         {&TmdiMainMenu::BitBtn11,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmUserEntry, m), m->Panel7);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmUserEntry, m), m->Panel7);
          }},
         {&TmdiMainMenu::BitBtn23, // the restore, no screen
          [](TmdiMainMenu* m) -> TForm* {
@@ -81,26 +91,31 @@ void ConnectMenuScreens(TmdiMainMenu* menu) {
          }},
         {&TmdiMainMenu::BitBtn25,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmBackupSetup, m), m->Panel8);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmBackupSetup, m), m->Panel8);
          }},
         {&TmdiMainMenu::BitBtn10,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmOperatorSetup, m), m->Panel8);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmOperatorSetup, m),
+                                  m->Panel8);
          }},
         {&TmdiMainMenu::BitBtn20,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmLogDelete, m), m->Panel8);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmLogDelete, m), m->Panel8);
          }},
         {&TmdiMainMenu::BitBtn6,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmEntranceItemSetup, m), m->Panel9);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmEntranceItemSetup, m),
+                                  m->Panel9);
          }},
         {&TmdiMainMenu::BitBtn1,
          [](TmdiMainMenu* m) -> TForm* {
-             return ReturnsToMenu(m, OpenMdiChild(frmEntranceGroupSetup, m), m->Panel9);
+             return ReturnsToMenu(m, OpenMdiChild(EntranceSession().frmEntranceGroupSetup, m),
+                                  m->Panel9);
          }},
     };
     for (const auto& s : screens)
         if (s.Open)
             menu->ConnectMenuButton(menu->*s.Button, s.Open);
 }
+
+} // namespace entrance

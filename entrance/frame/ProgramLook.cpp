@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTranslator>
 
+namespace entrance {
+
 QIcon EntranceIcon() {
     QIcon icon;
     for (const int size : {16, 32, 48}) {
@@ -39,3 +41,5 @@ bool SetProgramLook() {
     }
     return QCoreApplication::installTranslator(qtTexts);
 }
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include <QIcon>
 
+namespace entrance {
+
 // The management program's icon: a blue door with the white character "入".
 QIcon EntranceIcon();
 
@@ -9,3 +11,5 @@ QIcon EntranceIcon();
 // ("キャンセル", "ファイル名") in Japanese, and the program's icon on every window. True when
 // Qt's Japanese translations were found.
 bool SetProgramLook();
+
+} // namespace entrance

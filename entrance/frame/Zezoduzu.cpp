@@ -1,6 +1,7 @@
 #include "Zezoduzu.h"
 
 #include "base/SingleInstance.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModules.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/frame/ProgramLook.h"
@@ -12,6 +13,8 @@
 #include "ui/ShowMessage.h"
 #include "ui/WaitCursor.h"
 
+namespace entrance {
+
 int RunZezoduzu(const QString& programFile) {
     TSingleInstance instance("dIradoRorudiviVerovi");
     if (!instance.Acquire())
@@ -21,6 +24,7 @@ int RunZezoduzu(const QString& programFile) {
     SetODBCScreen({SetWaitCursor, ShowMessage});
     if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
         app->OnException = [](const QString& message) { ShowMessage(message); };
+    TEntranceSession session;
     TDataModules modules(programFile);
     TmdiMainMenu main;
     instance.OnActivate = [&main] {
@@ -33,3 +37,5 @@ int RunZezoduzu(const QString& programFile) {
     main.showMaximized();
     return QApplication::exec();
 }
+
+} // namespace entrance

@@ -4,5 +4,5 @@
 // The management program.
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
-    return RunZezoduzu(QCoreApplication::applicationFilePath());
+    return entrance::RunZezoduzu(QCoreApplication::applicationFilePath());
 }

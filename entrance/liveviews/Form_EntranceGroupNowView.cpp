@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-QPointer<TfrmEntranceGroupNowView> frmEntranceGroupNowView;
+namespace entrance {
 
 namespace {
 
@@ -140,3 +140,5 @@ void TfrmEntranceGroupNowView::ListLine(const TRoomLogRecord& record) {
                            FormatDateTime("hh:nn:ss", record.Time)});
     LogGrid->SetRowCount(row + 2);
 }
+
+} // namespace entrance

@@ -9,8 +9,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-class TEntrance;
 class TStrSortGrid;
+
+namespace entrance {
+
+class TEntrance;
 class TUsers;
 
 // The room detail list: the records behind one counter of a room's tile (every entry, every
@@ -54,5 +57,4 @@ private:
     QList<int> FUnitIDs;
 };
 
-// The detail list while it exists; at most one is open.
-extern QPointer<TfrmEntranceGroupNowView> frmEntranceGroupNowView;
+} // namespace entrance

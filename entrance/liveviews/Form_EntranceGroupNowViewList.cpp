@@ -17,7 +17,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-QPointer<TfrmEntranceGroupNowViewList> frmEntranceGroupNowViewList;
+namespace entrance {
 
 namespace {
 
@@ -196,3 +196,5 @@ void TfrmEntranceGroupNowViewList::OpenRoomLog(QPushButton* sender) {
     }
     setEnabled(true);
 }
+
+} // namespace entrance

@@ -11,6 +11,9 @@ class QListWidget;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
+
+namespace entrance {
+
 class TEntrance;
 class TframEntranceGroupNowView;
 
@@ -61,5 +64,4 @@ private:
     int FFrontRoom = 0;
 };
 
-// The room status list while it exists.
-extern QPointer<TfrmEntranceGroupNowViewList> frmEntranceGroupNowViewList;
+} // namespace entrance

@@ -4,6 +4,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "entrance/common/DigitBox.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
@@ -31,7 +32,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-QPointer<TfrmEntranceNowView> frmEntranceNowView;
+namespace entrance {
 
 namespace {
 
@@ -362,7 +363,7 @@ QStringList TfrmEntranceNowView::CodesWithRecords() const {
     if (table.isEmpty())
         return {};
     TQuery sqlSearch;
-    sqlSearch.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlSearch.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlSearch.SQL().Assign(QStringList{"SELECT DISTINCT 個人コード", "FROM " + table} +
                            DayBounds(ShownDate()));
     QStringList codes;
@@ -413,7 +414,7 @@ void TfrmEntranceNowView::LoadLogGrid(const QString& personCode, int unitID) {
     if (table.isEmpty())
         return;
     TQuery sqlLog;
-    sqlLog.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlLog.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlLog.SQL().Assign(DayLogSQL(table, day, unitID, ChkErrorView->isChecked()));
     if (unitID == 0)
         sqlLog.ParamByName("code").SetAsString(personCode);
@@ -546,8 +547,8 @@ void TfrmEntranceNowView::Timer1Timer() {
     }
 }
 
-template <class Report> void TfrmEntranceNowView::PrintThrough(QPointer<Report>& global) {
-    OpenReport(global, this, [this](Report& report) { report.Execute(*FEntrance, *FUsers); });
+template <class Report> void TfrmEntranceNowView::PrintThrough(QPointer<Report>& slot) {
+    OpenReport(slot, this, [this](Report& report) { report.Execute(*FEntrance, *FUsers); });
 }
 
 // Prints the day of the person or unit shown through its record report.
@@ -569,9 +570,9 @@ void TfrmEntranceNowView::BitBtn2Click() {
     FEntrance->FilterCode = FUserMode ? pnlUserCode->text() : pnlEntranceCode->text();
     try {
         if (FUserMode)
-            PrintThrough(Rep_UserEntranceLog);
+            PrintThrough(EntranceSession().Rep_UserEntranceLog);
         else
-            PrintThrough(Rep_EntranceUserLog);
+            PrintThrough(EntranceSession().Rep_EntranceUserLog);
     } catch (...) {
         Timer1->start();
         throw;
@@ -590,3 +591,5 @@ void TfrmEntranceNowView::LogGridDrawCell(int col, int row, const TRect& rect) {
     TRect r = rect;
     canvas.DrawText(LogGrid->Cells(col, row), r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }
+
+} // namespace entrance

@@ -17,8 +17,11 @@ class QLineEdit;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
-class TEntrance;
 class TMOStringGrid;
+
+namespace entrance {
+
+class TEntrance;
 class TPickedDate;
 class TUsers;
 
@@ -110,7 +113,7 @@ private:
     void ShowLatest(int row, const TRecordCounts& counts);
     void LogGridDrawCell(int col, int row, const TRect& rect);
     TFileStamp LogFileStamp() const;
-    template <class Report> void PrintThrough(QPointer<Report>& global);
+    template <class Report> void PrintThrough(QPointer<Report>& slot);
 
     std::unique_ptr<TUsers> FUsers;
     std::unique_ptr<TEntrance> FEntrance;
@@ -125,5 +128,4 @@ private:
     QList<TColor> FLineColors;
 };
 
-// The live view while it exists.
-extern QPointer<TfrmEntranceNowView> frmEntranceNowView;
+} // namespace entrance

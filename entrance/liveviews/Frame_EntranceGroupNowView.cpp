@@ -2,6 +2,7 @@
 
 #include "components/DigitalNumber.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/liveviews/Form_EntranceGroupNowView.h"
 
@@ -10,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace entrance {
 
 namespace {
 
@@ -141,9 +144,12 @@ void TframEntranceGroupNowView::btnLogINsClick(QPushButton* sender) {
     const TRoomLogMode mode = sender == btnLogINs    ? RoomLogEntries
                               : sender == btnLogOUTs ? RoomLogExits
                                                      : RoomLogPresent;
-    if (frmEntranceGroupNowView) {
-        frmEntranceGroupNowView->close();
+    if (EntranceSession().frmEntranceGroupNowView) {
+        EntranceSession().frmEntranceGroupNowView->close();
         QCoreApplication::processEvents();
     }
-    FDetail = OpenMdiChild(frmEntranceGroupNowView, this, mode, FRoomCode, GetGroupName());
+    FDetail = OpenMdiChild(EntranceSession().frmEntranceGroupNowView, this, mode, FRoomCode,
+                           GetGroupName());
 }
+
+} // namespace entrance

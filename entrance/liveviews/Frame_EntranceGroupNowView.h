@@ -12,6 +12,9 @@ class QLabel;
 class QPushButton;
 class TQuery;
 class TSingleDigitalNumber;
+
+namespace entrance {
+
 class TfrmEntranceGroupNowView;
 
 // Six seven-segment digits, index 0 the leftmost.
@@ -69,3 +72,5 @@ private:
     TCounterDigits FNowIN{};
     QPointer<TfrmEntranceGroupNowView> FDetail;
 };
+
+} // namespace entrance

@@ -4,6 +4,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/LogOperations.h"
 #include "entrance/common/Unit_CommonTimes.h"
 #include "entrance/data/DataModule1.h"
@@ -12,6 +13,8 @@
 
 #include <QSet>
 #include <cmath>
+
+namespace entrance {
 
 QString NormalizeDayLine(const QString& text) {
     QString result = text.trimmed();
@@ -108,7 +111,7 @@ void TRoomLogReader::CopyMonth(const QString& table, TDateTime start,
 
 QList<TRoomLogRecord> TRoomLogReader::Read(const TEntrance& entrance, const TCountingDay& day,
                                            TDateTime now, const QStringList& conditions) {
-    const QString tables = DM1->DB2->DatabaseName;
+    const QString tables = EntranceSession().DM1->DB2->DatabaseName;
     sqlLog->SetDatabaseName(tables);
     tblTemp->Close();
     tblTemp->SetDatabaseName(tables);
@@ -155,3 +158,5 @@ bool TRoomLogWatch::Changed(const TEntrance& entrance, TDateTime now, const QStr
     FFileStamps = stamps;
     return changed;
 }
+
+} // namespace entrance

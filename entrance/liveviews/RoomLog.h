@@ -12,9 +12,12 @@
 #include <QStringList>
 
 class TBatchMove;
-class TEntrance;
 class TQuery;
 class TTable;
+
+namespace entrance {
+
+class TEntrance;
 
 // The day the room views count: it starts at the day-change time of today, or of yesterday
 // while that time has not come yet.
@@ -99,3 +102,5 @@ private:
     TCountingDay FDay;
     QList<TFileStamp> FFileStamps;
 };
+
+} // namespace entrance

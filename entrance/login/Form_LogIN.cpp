@@ -3,6 +3,7 @@
 #include "entrance/common/Unit_CommonWait.h"
 #include "entrance/data/DataModule1.h"
 
+#include "entrance/common/EntranceSession.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+
+namespace entrance {
 
 namespace {
 
@@ -33,7 +36,8 @@ QLineEdit* NewField(QWidget* parent, bool password) {
 
 } // namespace
 
-TfrmLogIN::TfrmLogIN(QWidget* owner) : TForm(owner), FLogIn(new TLogIn(DM1->ProgramFile, this)) {
+TfrmLogIN::TfrmLogIN(QWidget* owner)
+    : TForm(owner), FLogIn(new TLogIn(EntranceSession().DM1->ProgramFile, this)) {
     setWindowTitle("ログイン");
     CreateControls();
     FLogIn->OnMessage = [](const QString& text) { ShowMessage(text); };
@@ -166,3 +170,5 @@ void TfrmLogIN::DiscardPassword() {
 bool ExecuteLogIn(QWidget* owner) {
     return (new TfrmLogIN(owner))->ShowModal() == mrOk;
 }
+
+} // namespace entrance

@@ -9,6 +9,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace entrance {
+
 // The login window: the operator's name and password (and its confirmation while the first
 // administrator is registered) and the PC whose data to use. The work is TLogIn's; the
 // window shows its messages and the wait window and closes with mrOk once logged in.
@@ -48,3 +50,5 @@ private:
 // Runs the login over the main window before it shows: true once an operator is logged in
 // (DM1's connections are then open on the chosen data folder), false when it was cancelled.
 bool ExecuteLogIn(QWidget* owner);
+
+} // namespace entrance

@@ -13,6 +13,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "odbcdriver/OdbcInstaller.h"
 #include "ui/ClientSocket.h"
 
@@ -20,6 +21,8 @@
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QNetworkInterface>
+
+namespace entrance {
 
 namespace {
 
@@ -80,7 +83,7 @@ TLogIn::TLogIn(const QString& programFile, QObject* parent)
     sqlOperator->SetName("sqlOperator");
     sqlOperator->SetDatabaseName("RORazu");
     ClientSocket1->OnConnect = [this] {
-        NetworkMode = true;
+        EntranceSession().NetworkMode = true;
         FAnswerTimer.start(AnswerTimeoutMs);
     };
     ClientSocket1->OnRead = [this](const QByteArray& bytes) { ClientSocket1Read(bytes); };
@@ -102,7 +105,8 @@ void TLogIn::FillPCList() {
     FLastPCName = ReadAppRegistry("LastLoginPC");
     if (NetworkPresent && !FLastPCName.isEmpty())
         FPCList << FLastPCName;
-    LocalIPDigits = NetworkPresent ? HostToIPStr(FLocalPCName).remove('.') : QString("127001");
+    EntranceSession().LocalIPDigits =
+        NetworkPresent ? HostToIPStr(FLocalPCName).remove('.') : QString("127001");
     FSelectedPC = FPCList.size() - 1;
     FRegistrationMode = ReadAppRegistry("UserPassWD").isEmpty();
 }
@@ -152,10 +156,10 @@ void TLogIn::Login(const QString& pcText, const QString& name, const QString& pa
 }
 
 void TLogIn::LocalLogin() {
-    NetworkMode = false;
+    EntranceSession().NetworkMode = false;
     // Other PCs reach this folder through the share; this PC works on the folder itself.
     GetSharedDataPath(QFileInfo(FProgramFile).absolutePath(), DataShareName);
-    DataPath = FProgramFile;
+    EntranceSession().DataPath = FProgramFile;
     WriteAppRegistry("LastLoginPC", QString());
     SetUpAndCheck();
 }
@@ -164,7 +168,7 @@ void TLogIn::RemoteLogin() {
     if (OnWait)
         OnWait("ネットワークコンピュータの応答を待っています。");
     ClientSocket1->Close();
-    SavedAutoDial = SetAutoDial(0);
+    EntranceSession().SavedAutoDial = SetAutoDial(0);
     FLastPCName = FPCText;
     WriteAppRegistry("LastLoginPC", FPCText);
     FReceived.clear();
@@ -192,18 +196,18 @@ void TLogIn::DataPathReceived() {
         return;
     }
     const QString received = FromCP932(FReceived);
-    NetworkMode = true;
-    RemotePCName = FPCText;
-    DataPath = LocalDataPath(received);
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = FPCText;
+    EntranceSession().DataPath = LocalDataPath(received);
     if (OnWaitEnd)
         OnWaitEnd();
-    if (DataPath.isEmpty()) {
+    if (EntranceSession().DataPath.isEmpty()) {
         Message(QString(NetworkFailed) + "\r\n" + received +
                 " に対応するフォルダが設定されていません。");
         Finish(false);
-    } else if (!HasDatabaseFile(DataPath)) {
-        Message(QString(NetworkFailed) + "\r\n" + DataFolderOf(DataPath) + LoadStr(65181) +
-                " が見つかりませんでした。");
+    } else if (!HasDatabaseFile(EntranceSession().DataPath)) {
+        Message(QString(NetworkFailed) + "\r\n" + DataFolderOf(EntranceSession().DataPath) +
+                LoadStr(65181) + " が見つかりませんでした。");
         Finish(false);
     } else {
         SetUpAndCheck();
@@ -232,22 +236,23 @@ void TLogIn::Fail(const QString& message) {
 
 bool TLogIn::SetupDataSources(const QString& pcText) {
     try {
-        if (!HasDatabaseFile(DataPath) && IsLocalPC(pcText))
-            DataPath = FProgramFile;
-        if (!HasDatabaseFile(DataPath)) {
-            Message("データベースが見つかりませんでした。\r\n" + DataFolderOf(DataPath) +
-                    LoadStr(65181));
+        if (!HasDatabaseFile(EntranceSession().DataPath) && IsLocalPC(pcText))
+            EntranceSession().DataPath = FProgramFile;
+        if (!HasDatabaseFile(EntranceSession().DataPath)) {
+            Message("データベースが見つかりませんでした。\r\n" +
+                    DataFolderOf(EntranceSession().DataPath) + LoadStr(65181));
             return false;
         }
-        const QString folder = DataFolderOf(DataPath);
-        DataPath = folder + QFileInfo(FProgramFile).fileName();
+        const QString folder = DataFolderOf(EntranceSession().DataPath);
+        EntranceSession().DataPath = folder + QFileInfo(FProgramFile).fileName();
         ConfigDataSource(ParadoxDriverName,
                          {"DSN=EntParaODBC", "DefaultDir=" + folder.chopped(1), "FIL=Paradox 5.X"});
-        ConfigDataSource(AccessDriverName, {"DSN=ZorarareVUZU", "DBQ=" + DatabaseFileOf(DataPath)});
+        ConfigDataSource(AccessDriverName,
+                         {"DSN=ZorarareVUZU", "DBQ=" + DatabaseFileOf(EntranceSession().DataPath)});
         Session().DropConnections();
         Session().Close();
-        DM1->DB2->Close();
-        DM1->DB1->Close();
+        EntranceSession().DM1->DB2->Close();
+        EntranceSession().DM1->DB1->Close();
         const QString privateDir = QFileInfo(FProgramFile).absolutePath() + "/ENT/";
         QDir().mkpath(privateDir);
         DeleteFilesInFolder(privateDir);
@@ -255,10 +260,11 @@ bool TLogIn::SetupDataSources(const QString& pcText) {
         Session().NetFileDir = folder;
         Session().Open();
         EnsureLocalShare();
-        DM1->DB2->Open();
-        DM1->DB1->Params.Clear();
-        DM1->DB1->Params.Add("DATABASE NAME=" + DatabaseFileOf(DataPath));
-        DM1->DB1->Open();
+        EntranceSession().DM1->DB2->Open();
+        EntranceSession().DM1->DB1->Params.Clear();
+        EntranceSession().DM1->DB1->Params.Add("DATABASE NAME=" +
+                                               DatabaseFileOf(EntranceSession().DataPath));
+        EntranceSession().DM1->DB1->Open();
         return true;
     } catch (const Exception& e) {
         Message(e.Message());
@@ -307,7 +313,7 @@ bool TLogIn::RegisterAdministrator() {
     sqlOperator->Close();
     sqlOperator->RequestLive = false;
     WriteAppRegistry("UserPassWD", FPassword);
-    CurrentOperator = {1, FName, 0, FPassword};
+    EntranceSession().CurrentOperator = {1, FName, 0, FPassword};
     return true;
 }
 
@@ -322,8 +328,9 @@ bool TLogIn::CheckPassword() {
         Message("オペレーターが登録されていません。");
         FFocus = TLogInFocus::Operator;
     } else if (sqlOperator->FieldByName("passWD")->AsString() == FPassword) {
-        CurrentOperator = {sqlOperator->FieldByName("オペレーターコード")->AsInteger(), FName,
-                           sqlOperator->FieldByName("ランク")->AsInteger(), FPassword};
+        EntranceSession().CurrentOperator = {
+            sqlOperator->FieldByName("オペレーターコード")->AsInteger(), FName,
+            sqlOperator->FieldByName("ランク")->AsInteger(), FPassword};
         loggedIn = true;
     } else {
         Message("パスワードが異なっています。");
@@ -344,3 +351,5 @@ void TLogIn::Message(const QString& text) {
     if (OnMessage)
         OnMessage(text);
 }
+
+} // namespace entrance

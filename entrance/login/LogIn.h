@@ -13,6 +13,8 @@
 class TClientSocket;
 class TQuery;
 
+namespace entrance {
+
 // Whether this PC is on a network: it has an IPv4 address other than loopback.
 bool IsNetworkPresent();
 // This PC's name as the PC list shows it: at most 15 characters.
@@ -112,3 +114,5 @@ private:
     QTimer FAnswerTimer;
     std::unique_ptr<TQuery> sqlOperator;
 };
+
+} // namespace entrance

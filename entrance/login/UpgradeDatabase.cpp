@@ -6,9 +6,12 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "odbc/ODBCDSet.h"
 
 #include <QStringList>
+
+namespace entrance {
 
 namespace {
 
@@ -67,11 +70,13 @@ bool UpgradeDatabase() {
             }
         }
     }
-    DM1->DB1->Close();
-    DM1->DB2->Close();
+    EntranceSession().DM1->DB1->Close();
+    EntranceSession().DM1->DB2->Close();
     Session().Close();
     Session().Open();
-    DM1->DB1->Open();
-    DM1->DB2->Open();
+    EntranceSession().DM1->DB1->Open();
+    EntranceSession().DM1->DB2->Open();
     return true;
 }
+
+} // namespace entrance

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <sqlite3.h>
 
+namespace entrance {
+
 namespace {
 
 QStringList& ResFiles() {
@@ -166,3 +168,5 @@ bool StartRestore(QWidget* owner, const QString& folder, const QString& compName
     }
     return true;
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 
 class QWidget;
 
+namespace entrance {
+
 // The backup library: a list of files to back up, copied into a folder the user picks, and
 // restored from it. The folder comes from the environment value BREVANE_FOLDER when set (tests
 // and scripted runs), else from a folder dialog. An SQLite file is copied through SQLite's
@@ -24,3 +26,5 @@ bool StartRestore(QWidget* owner, const QString& folder, const QString& compName
                   const std::function<bool()>& mayReplace = {});
 // The subfolder that holds the set of `compName`.
 QString BackupSetName(const QString& compName);
+
+} // namespace entrance

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace entrance {
+
 namespace {
 
 bool AllDigits(const QString& text) {
@@ -32,3 +34,5 @@ int ProposedDepartmentCode(const QString& lastCode) {
     const int next = AllDigits(code) ? code.toInt() + 1 : 1;
     return next <= MaxDepartmentCode ? next : 0;
 }
+
+} // namespace entrance

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+namespace entrance {
+
 // The highest department code; codes run from 1.
 inline constexpr int MaxDepartmentCode = 99;
 
@@ -14,3 +16,5 @@ int DepartmentEntryError(const QString& code, const QString& name, bool newMode,
 // The code proposed for a new department after the listed one with the highest code: 1 when
 // the list holds no number, 0 (none) when every code up to the highest is taken.
 int ProposedDepartmentCode(const QString& lastCode);
+
+} // namespace entrance

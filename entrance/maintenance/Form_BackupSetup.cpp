@@ -5,6 +5,7 @@
 #include "base/Files.h"
 #include "dbengine/Database.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/common/Unit_CommonDatabase.h"
@@ -31,7 +32,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-QPointer<TfrmBackupSetup> frmBackupSetup;
+namespace entrance {
 
 namespace {
 
@@ -57,8 +58,8 @@ bool CommStopped() {
 }
 
 void ReopenDatabases() {
-    DM1->DB2->Open();
-    DM1->DB1->Open();
+    EntranceSession().DM1->DB2->Open();
+    EntranceSession().DM1->DB1->Open();
 }
 
 } // namespace
@@ -107,7 +108,7 @@ void TfrmBackupSetup::SetProgress(const QString& text) {
 }
 
 void TfrmBackupSetup::BitBtn1Click() {
-    if (NetworkMode) {
+    if (EntranceSession().NetworkMode) {
         MessageBox("ネットワーク接続では、バックアップ処理はできません。");
         return;
     }
@@ -142,7 +143,7 @@ void TfrmBackupSetup::CompactWithCommStopped() {
     auto restart = [commWasRunning] {
         if (commWasRunning && !CommRunning()) {
             // The communication program lies in the data folder, which is the program folder.
-            ExecProgram(ExtractFilePath(DataPath) + CommProgram);
+            ExecProgram(ExtractFilePath(EntranceSession().DataPath) + CommProgram);
             Pause(1024);
         }
     };
@@ -175,7 +176,7 @@ bool TfrmBackupSetup::StopCommProgram() {
 // Compaction replaces the database file, so it waits until no other program has the file
 // open and holds it exclusively from then to the end.
 void TfrmBackupSetup::Compact() {
-    const QString database = ExtractFilePath(DataPath) + LoadStr(65181);
+    const QString database = ExtractFilePath(EntranceSession().DataPath) + LoadStr(65181);
     std::unique_ptr<DataFileLock> hold;
     for (int counter = 1; !hold && counter < 100; ++counter) {
         hold = std::make_unique<DataFileLock>(database, DataFileLock::Exclusive);
@@ -194,7 +195,7 @@ void TfrmBackupSetup::Compact() {
 }
 
 void TfrmBackupSetup::AddBackupFiles() {
-    const QString folder = ExtractFilePath(DataPath);
+    const QString folder = ExtractFilePath(EntranceSession().DataPath);
     auto addWithIndex = [](const QString& file) {
         AddResFile(file);
         const QString index = file.left(file.lastIndexOf('.')) + ".PX";
@@ -223,7 +224,7 @@ void TfrmBackupSetup::FormClose(TCloseAction& action) {
 }
 
 void RestoreData(QWidget* mainWindow) {
-    if (NetworkMode) {
+    if (EntranceSession().NetworkMode) {
         MessageBox("ネットワーク接続中は、リストアはできません。");
         return;
     }
@@ -233,11 +234,12 @@ void RestoreData(QWidget* mainWindow) {
     {
         TDisabledScope busy(mainWindow, true);
         try {
-            DM1->DB1->Close();
-            DM1->DB2->Close();
+            EntranceSession().DM1->DB1->Close();
+            EntranceSession().DM1->DB2->Close();
             Session().Close();
             // The folder dialog may stay open for hours: the program is looked for again.
-            StartRestore(mainWindow, ExtractFilePath(DataPath), "CompName", CommStopped);
+            StartRestore(mainWindow, ExtractFilePath(EntranceSession().DataPath), "CompName",
+                         CommStopped);
             QCoreApplication::processEvents();
         } catch (...) {
             failure = std::current_exception();
@@ -248,3 +250,5 @@ void RestoreData(QWidget* mainWindow) {
     if (failure)
         std::rethrow_exception(failure);
 }
+
+} // namespace entrance

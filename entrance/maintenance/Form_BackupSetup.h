@@ -8,6 +8,9 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+
+namespace entrance {
+
 class TEntrance;
 
 // The backup: stops the communication program, compacts the database, starts the program
@@ -44,9 +47,9 @@ private:
     std::unique_ptr<TEntrance> FEntrance;
 };
 
-extern QPointer<TfrmBackupSetup> frmBackupSetup;
-
 // The restore into the data folder, from the menu: refused in network mode and while the
 // communication program runs (asked again once the backup set is ready); the program's own
 // connections are closed meanwhile, and the main window is usable again whatever happened.
 void RestoreData(QWidget* mainWindow);
+
+} // namespace entrance

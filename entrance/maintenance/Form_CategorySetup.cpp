@@ -3,6 +3,7 @@
 #include "DepartmentRules.h"
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
@@ -20,7 +21,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-QPointer<TfrmCategorySetup> frmCategorySetup;
+namespace entrance {
 
 TfrmCategorySetup::TfrmCategorySetup(QWidget* owner) : TForm(owner) {
     setWindowTitle("部門の登録");
@@ -256,7 +257,7 @@ void TfrmCategorySetup::btnDELETEClick() {
 
 // The department and its persons' references go together or not at all.
 void TfrmCategorySetup::DeleteDepartment(int code) {
-    TDatabase* db1 = DM1->DB1;
+    TDatabase* db1 = EntranceSession().DM1->DB1;
     if (!db1->Connected())
         db1->Open();
     db1->StartTransaction();
@@ -285,7 +286,7 @@ void TfrmCategorySetup::BitBtn3Click() {
         MessageBox(LoadStr(65160));
         return;
     }
-    OpenReport(Rep_Bumon);
+    OpenReport(EntranceSession().Rep_Bumon);
 }
 
 void TfrmCategorySetup::FormClose(TCloseAction& action) {
@@ -297,3 +298,5 @@ void TfrmCategorySetup::FormClose(TCloseAction& action) {
     sqlUser.Close();
     action = caFree;
 }
+
+} // namespace entrance

@@ -10,6 +10,8 @@ class QLineEdit;
 class QPushButton;
 class TMOStringGrid;
 
+namespace entrance {
+
 // The departments: the list in code order with their number, and one entry (code and name)
 // that adds, renames or deletes a department. `Modified` says the entry holds typed text not
 // stored yet; `NewMode` that the entry is a new department. Leaving a changed entry asks to
@@ -66,4 +68,4 @@ private:
     int FEntryRow = 1;
 };
 
-extern QPointer<TfrmCategorySetup> frmCategorySetup;
+} // namespace entrance

@@ -2,6 +2,7 @@
 
 #include "base/DateTime.h"
 #include "components/dbctrls/DBEdit.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/common/Unit_CommonDatabase.h"
 #include "entrance/common/Unit_CommonText.h"
@@ -14,7 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-QPointer<TfrmCompanySetup> frmCompanySetup;
+namespace entrance {
 
 TfrmCompanySetup::TfrmCompanySetup(QWidget* owner) : TForm(owner) {
     setWindowTitle("事業所の登録");
@@ -105,7 +106,7 @@ void TfrmCompanySetup::btnOKClick() {
 void TfrmCompanySetup::btnPrintClick() {
     SaveOffice();
     try {
-        OpenReport(Rep_Jigyosyo);
+        OpenReport(EntranceSession().Rep_Jigyosyo);
     } catch (...) {
         sqlCompany.Edit();
         throw;
@@ -119,3 +120,5 @@ void TfrmCompanySetup::FormClose(TCloseAction& action) {
     LoadProcessingPeriod();
     action = caFree;
 }
+
+} // namespace entrance

@@ -9,6 +9,8 @@
 class QPushButton;
 class TDBEdit;
 
+namespace entrance {
+
 // The business office: the one row of M_事業所, edited in place through data-bound fields for
 // as long as the screen is open. Its name is also kept in the registry value "CompanyName",
 // which the report headers and the main window show.
@@ -47,4 +49,4 @@ private:
     TDataSource DS1;
 };
 
-extern QPointer<TfrmCompanySetup> frmCompanySetup;
+} // namespace entrance

@@ -17,7 +17,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-QPointer<TfrmLogDelete> frmLogDelete;
+namespace entrance {
 
 namespace {
 
@@ -168,3 +168,5 @@ void TfrmLogDelete::FormClose(TCloseAction& action) {
     FEntrance.reset();
     action = caFree;
 }
+
+} // namespace entrance

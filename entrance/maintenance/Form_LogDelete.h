@@ -9,6 +9,9 @@
 class QLabel;
 class QPushButton;
 class QSpinBox;
+
+namespace entrance {
+
 class TEntrance;
 
 // The deletion of old monthly log tables: shows the period the log tables cover and deletes
@@ -48,4 +51,4 @@ private:
     std::unique_ptr<TEntrance> FEntrance;
 };
 
-extern QPointer<TfrmLogDelete> frmLogDelete;
+} // namespace entrance

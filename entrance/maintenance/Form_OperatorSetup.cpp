@@ -2,6 +2,7 @@
 
 #include "OperatorRules.h"
 #include "base/DateTime.h"
+#include "entrance/common/EntranceSession.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"
@@ -19,7 +20,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-QPointer<TfrmOperatorSetup> frmOperatorSetup;
+namespace entrance {
 
 namespace {
 
@@ -33,7 +34,7 @@ TfrmOperatorSetup::TfrmOperatorSetup(QWidget* owner) : TForm(owner) {
     sqlOperator.SetDatabaseName("RORazu");
     ClearFields();
     ChkPassWDChange->setChecked(false);
-    cmbRank->addItems(RankItems(CurrentOperator));
+    cmbRank->addItems(RankItems(EntranceSession().CurrentOperator));
     cmbRank->setCurrentIndex(0);
     // Only an administrator adds and deletes operators.
     btnNew->setEnabled(IsAdministrator());
@@ -44,7 +45,7 @@ TfrmOperatorSetup::TfrmOperatorSetup(QWidget* owner) : TForm(owner) {
 TfrmOperatorSetup::~TfrmOperatorSetup() = default;
 
 bool TfrmOperatorSetup::IsAdministrator() const {
-    return CurrentOperator.Rank == 0;
+    return EntranceSession().CurrentOperator.Rank == 0;
 }
 
 void TfrmOperatorSetup::CreateControls() {
@@ -146,7 +147,7 @@ void TfrmOperatorSetup::LoadList() {
         "SELECT オペレーターコード,オペレーター名,ランク,登録日時,補足", "FROM M_オペレーター",
         IsAdministrator() ? " " : "WHERE オペレーターコード=:code", "ORDER BY オペレーターコード"});
     if (!IsAdministrator())
-        sqlOperator.ParamByName("code").SetAsInteger(CurrentOperator.Code);
+        sqlOperator.ParamByName("code").SetAsInteger(EntranceSession().CurrentOperator.Code);
     sqlOperator.Open();
     ShowEditMode();
     for (; !sqlOperator.Eof(); sqlOperator.Next()) {
@@ -292,10 +293,10 @@ void TfrmOperatorSetup::StoreOperator(int code) {
         sqlOperator.Edit();
     sqlOperator.FieldByName("オペレーター名")->SetAsString(Ed_Operator->text());
     sqlOperator.FieldByName("オペレーターコード")->SetAsInteger(code);
-    const int stored =
-        isNew ? CurrentOperator.Rank : sqlOperator.FieldByName("ランク")->AsInteger();
+    const int stored = isNew ? EntranceSession().CurrentOperator.Rank
+                             : sqlOperator.FieldByName("ランク")->AsInteger();
     sqlOperator.FieldByName("ランク")->SetAsInteger(
-        StoredRank(cmbRank->currentIndex(), code, stored, CurrentOperator));
+        StoredRank(cmbRank->currentIndex(), code, stored, EntranceSession().CurrentOperator));
     sqlOperator.FieldByName("補足")->SetAsString(Ed_SubText->text());
     if (isNew)
         sqlOperator.FieldByName("登録日時")->SetAsDateTime(Date());
@@ -335,3 +336,5 @@ void TfrmOperatorSetup::FormClose(TCloseAction& action) {
     sqlOperator.Close();
     action = caFree;
 }
+
+} // namespace entrance

@@ -12,6 +12,8 @@ class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 
+namespace entrance {
+
 // The operators who may log in. An administrator sees and edits all of them; anyone else sees
 // only his own row and changes only his name, note and password.
 class TfrmOperatorSetup final : public TForm {
@@ -64,4 +66,4 @@ private:
     TQuery sqlOperator;
 };
 
-extern QPointer<TfrmOperatorSetup> frmOperatorSetup;
+} // namespace entrance

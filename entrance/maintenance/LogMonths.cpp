@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <algorithm>
 
+namespace entrance {
+
 int OldestKeptMonth(int current, int kept) {
     Q_ASSERT(kept >= MinKeptLogMonths && kept <= MaxKeptLogMonths);
     kept = std::clamp(kept, MinKeptLogMonths, MaxKeptLogMonths);
@@ -42,3 +44,5 @@ QString LogPeriodText(const QStringList& tables) {
     };
     return text(months.first()) + "　～　" + text(months.last());
 }
+
+} // namespace entrance

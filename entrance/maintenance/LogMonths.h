@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace entrance {
+
 // Months as year x 100 + month (200203 for March 2002).
 
 // The months a log deletion may keep: 1 to 12, counting the current one.
@@ -25,3 +27,5 @@ TLogMonthFate LogMonthFate(int month, int current, int kept);
 int LogTableMonth(const QString& table);
 // "2001年09月　～　2002年03月" for the listed tables (any order); empty without tables.
 QString LogPeriodText(const QStringList& tables);
+
+} // namespace entrance

@@ -1,5 +1,7 @@
 #include "OperatorRules.h"
 
+namespace entrance {
+
 namespace {
 
 const QStringList AllRanks{"管理者", "一般", "経理"};
@@ -32,3 +34,5 @@ QString OperatorSaveError(const QString& name, bool changePassword, const QStrin
         return "既に使用されているオペーレータ名です。";
     return QString();
 }
+
+} // namespace entrance

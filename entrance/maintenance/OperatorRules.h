@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace entrance {
+
 // At most this many operators may log in.
 inline constexpr int MaxOperatorCount = 10;
 // The first administrator, made by the login's registration: never deleted, always rank 0.
@@ -21,3 +23,5 @@ int StoredRank(int chosen, int code, int stored, const TOperatorRec& current);
 // The message that refuses a save, empty when the operator may be stored.
 QString OperatorSaveError(const QString& name, bool changePassword, const QString& password,
                           const QString& confirmation, bool nameTakenByOther);
+
+} // namespace entrance

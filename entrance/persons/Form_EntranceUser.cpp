@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-QPointer<TfrmEntranceUser> frmEntranceUser;
+namespace entrance {
 
 namespace {
 
@@ -161,3 +161,5 @@ void TfrmEntranceUser::btnOKClick() {
     }
     SetModalResult(mrOk);
 }
+
+} // namespace entrance

@@ -9,8 +9,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
-class TEntrance;
 class TMOStringGrid;
+
+namespace entrance {
+
+class TEntrance;
 struct TUnitTick;
 
 // The units a person may use: one tick per unit, stored into M_使用認証機; a unit on which the
@@ -52,4 +55,4 @@ private:
     TEntrance* Units = nullptr;
 };
 
-extern QPointer<TfrmEntranceUser> frmEntranceUser;
+} // namespace entrance

@@ -5,6 +5,7 @@
 #include "UserRules.h"
 #include "base/Text.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/Unit_CommonRequests.h"
 #include "protocol/CommRequests.h"
@@ -22,7 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-QPointer<TfrmUserEntranceGazo> frmUserEntranceGazo;
+namespace entrance {
 
 namespace {
 
@@ -95,7 +96,7 @@ void TfrmUserEntranceGazo::RequestImageForUser(const QString& Code, const QStrin
         close();
         return;
     }
-    if (!NetworkMode && !FindWindowByCaption(CommCaption)) {
+    if (!EntranceSession().NetworkMode && !FindWindowByCaption(CommCaption)) {
         ShowMessage(CommNotFound);
         close();
         return;
@@ -125,7 +126,7 @@ void TfrmUserEntranceGazo::btnOKClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     FWait->UnitID = TrimJ(CodePartOf(cmbEntrance->currentText())).toInt();
     const QString line = CodeUnitLine(FWait->PersonCode, FWait->UnitID);
-    if (NetworkMode) {
+    if (EntranceSession().NetworkMode) {
         StartWaiting();
         SendOverTcp(line);
         return;
@@ -142,7 +143,7 @@ void TfrmUserEntranceGazo::btnOKClick() {
 // The answer comes back on the same connection.
 void TfrmUserEntranceGazo::SendOverTcp(const QString& text) {
     Client1->Close();
-    Client1->Address = HostToIPStr(RemotePCName);
+    Client1->Address = HostToIPStr(EntranceSession().RemotePCName);
     Client1->Port = TcpPort(PORT_GAZOSET);
     FAnswer.clear();
     Client1->OnConnect = [this, text] { Client1->SendBuf(ToCP932(text)); };
@@ -188,3 +189,5 @@ void TfrmUserEntranceGazo::FormClose(TCloseAction& action) {
     if (FUserEntry)
         FUserEntry->AfterImageRead(FWait->PersonCode);
 }
+
+} // namespace entrance

@@ -12,6 +12,9 @@ class QPushButton;
 class QTimer;
 class TClientSocket;
 class TDisabledScope;
+
+namespace entrance {
+
 class TImageReadWait;
 class TfrmUserEntry;
 
@@ -66,4 +69,4 @@ private:
     std::unique_ptr<TImageReadWait> FWait;
 };
 
-extern QPointer<TfrmUserEntranceGazo> frmUserEntranceGazo;
+} // namespace entrance

@@ -5,6 +5,7 @@
 #include "UserRules.h"
 #include "components/grids/StrSortGrid.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/Unit_CommonRequests.h"
 #include "entrance/reports/persons/Form_PrintRiyosya.h"
@@ -28,7 +29,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 
-QPointer<TfrmUserEntry> frmUserEntry;
+namespace entrance {
 
 namespace {
 
@@ -600,9 +601,9 @@ void TfrmUserEntry::btnEntranceClick() {
         return;
     {
         TDisabledScope busy(this);
-        frmEntranceUser = new TfrmEntranceUser(window());
-        if (!frmEntranceUser->Closing())
-            frmEntranceUser->EditUnitsForUser(TrimJ(code), name);
+        EntranceSession().frmEntranceUser = new TfrmEntranceUser(window());
+        if (!EntranceSession().frmEntranceUser->Closing())
+            EntranceSession().frmEntranceUser->EditUnitsForUser(TrimJ(code), name);
     }
     RadioAll->setChecked(true);
     RadioAllClick();
@@ -618,7 +619,7 @@ void TfrmUserEntry::btnImageClick() {
     ImageReadOk = false;
     // The open dialog holds the screen disabled for its own life.
     TDisabledScope busy(this);
-    if (!NetworkMode) {
+    if (!EntranceSession().NetworkMode) {
         OpenImageDialog(code, name);
         return;
     }
@@ -627,7 +628,7 @@ void TfrmUserEntry::btnImageClick() {
     ShowWaitWindow(this);
     SetWaitText("ネットワーク接続を確認しています。");
     ClientSocket1->Close();
-    ClientSocket1->Address = HostToIPStr(RemotePCName);
+    ClientSocket1->Address = HostToIPStr(EntranceSession().RemotePCName);
     ClientSocket1->Port = TcpPort(PORT_START);
     ClientSocket1->OnConnect = [this, code, name] {
         const auto held = std::move(FLinkCheck);
@@ -645,9 +646,9 @@ void TfrmUserEntry::btnImageClick() {
 }
 
 void TfrmUserEntry::OpenImageDialog(const QString& code, const QString& name) {
-    if (!frmUserEntranceGazo)
-        frmUserEntranceGazo = new TfrmUserEntranceGazo(this);
-    frmUserEntranceGazo->RequestImageForUser(code, name);
+    if (!EntranceSession().frmUserEntranceGazo)
+        EntranceSession().frmUserEntranceGazo = new TfrmUserEntranceGazo(this);
+    EntranceSession().frmUserEntranceGazo->RequestImageForUser(code, name);
 }
 
 void TfrmUserEntry::AfterImageRead(const QString& Code) {
@@ -665,7 +666,9 @@ void TfrmUserEntry::btnPrintClick() {
         ShowMessage("個人情報が登録されていません。");
         return;
     }
-    if (!frmPrintRiyosya)
-        frmPrintRiyosya = new TfrmPrintRiyosya;
-    frmPrintRiyosya->ShowDialog(this, GetCurrentUserCode());
+    if (!EntranceSession().frmPrintRiyosya)
+        EntranceSession().frmPrintRiyosya = new TfrmPrintRiyosya;
+    EntranceSession().frmPrintRiyosya->ShowDialog(this, GetCurrentUserCode());
 }
+
+} // namespace entrance

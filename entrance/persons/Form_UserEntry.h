@@ -17,6 +17,8 @@ class TDisabledScope;
 class TStrSortGrid;
 class TTabSet;
 
+namespace entrance {
+
 // The person screen: the person list with its filters, and the person on screen, entered anew
 // or edited, stored, deleted (with the removal from the units), with the doors to the units the
 // person may use and to the image read.
@@ -132,4 +134,4 @@ private:
     std::unique_ptr<TDisabledScope> FLinkCheck;
 };
 
-extern QPointer<TfrmUserEntry> frmUserEntry;
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include "protocol/CommRequests.h"
 
+namespace entrance {
+
 namespace {
 
 TImageReadWait* TheWait = nullptr;
@@ -37,3 +39,5 @@ void TImageReadWait::TakeAnswer(const QString& answer) {
     else if (items[0] == PersonCode)
         ReadResult = 1;
 }
+
+} // namespace entrance

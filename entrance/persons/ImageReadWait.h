@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace entrance {
+
 // An image read that waits for its answer: the person and the unit asked, and the result so
 // far (0 waiting or no answer, 1 read and stored, -1 not registered on the unit). While one
 // exists, the main window hands it the answers that come by local request; the image-read
@@ -24,3 +26,5 @@ public:
     // The read that waits, or null.
     static TImageReadWait* Current();
 };
+
+} // namespace entrance

@@ -2,8 +2,11 @@
 
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule1.h"
 #include "protocol/CommRequests.h"
+
+namespace entrance {
 
 namespace {
 
@@ -31,7 +34,7 @@ void Exec(const QStringList& lines, const QString& code) {
 
 // Runs `work` in a transaction on the Access database; rolls back and raises again on failure.
 template <class F> void InTransaction(F work) {
-    TDatabase& db = *DM1->DB1;
+    TDatabase& db = *EntranceSession().DM1->DB1;
     db.StartTransaction();
     try {
         work();
@@ -222,3 +225,5 @@ bool UsersHaveLevel() {
     q.Query.Open();
     return q.Query.FindField("ユーザーレベル") != nullptr;
 }
+
+} // namespace entrance

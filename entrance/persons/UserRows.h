@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+class TQuery;
+
+namespace entrance {
+
 // A person's rows in the Access database ("RORazu"), the code always bound as a parameter.
 // Database errors are raised unless a function says otherwise.
 
@@ -55,7 +59,6 @@ bool LoadUserRecord(const QString& code, TUserRecord& record);
 // stored one updated under `currentCode`; a code given anew loses its leftover attendance
 // total, and a changed code takes the person's unit rows along.
 void StoreUserRecord(const TUserRecord& record, const QString& currentCode);
-class TQuery;
 // A query on "RORazu" with the list's lines and parameter values.
 void AssignListQuery(TQuery& query, const TUserListQuery& list);
 
@@ -64,3 +67,5 @@ QStringList DepartmentItems();
 
 // Whether M_個人情報 has the column ユーザーレベル (added by the communication program).
 bool UsersHaveLevel();
+
+} // namespace entrance

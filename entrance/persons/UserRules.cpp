@@ -6,6 +6,8 @@
 #include "entrance/common/Unit_CommonText.h"
 #include "protocol/CommRequests.h"
 
+namespace entrance {
+
 namespace {
 
 const QString NoDept = "<未登録>";
@@ -134,3 +136,5 @@ QString RemovalRequestText(const QString& code, const QList<int>& units) {
         text += CodeUnitLine(code, unit) + "\r\n";
     return text;
 }
+
+} // namespace entrance

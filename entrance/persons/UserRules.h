@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <functional>
 
+namespace entrance {
+
 // The person screen's rules that need no window: the list's filters, the birth date as typed
 // and shown, the checks before a person is stored, and what storing the units a person may use
 // does to M_使用認証機 and to the removal request.
@@ -83,3 +85,5 @@ struct TUnitStorePlan {
 TUnitStorePlan PlanUnitStore(const QList<TUnitTick>& ticks, const QList<int>& used);
 // One "code,unit" line per unit, each ended by CR LF.
 QString RemovalRequestText(const QString& code, const QList<int>& units);
+
+} // namespace entrance

@@ -2,6 +2,7 @@
 
 #include "Form_EntranceGroupSetup_Sub0.h"
 #include "components/grids/MOStringGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/Unit_Entrance.h"
@@ -13,7 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-QPointer<TfrmEntranceGroupSetup> frmEntranceGroupSetup;
+namespace entrance {
 
 TfrmEntranceGroupSetup::TfrmEntranceGroupSetup(QWidget* owner) : TForm(owner) {
     setWindowTitle("部屋の設定");
@@ -123,9 +124,10 @@ void TfrmEntranceGroupSetup::btnAddNewClick(QObject* Sender) {
     } else if (code == -2) {
         MessageBox(LoadStr(65166));
     } else {
-        if (!frmEntranceGroupSetup_Sub0 || frmEntranceGroupSetup_Sub0->Closing())
-            frmEntranceGroupSetup_Sub0 = new TfrmEntranceGroupSetup_Sub0(this);
-        if (frmEntranceGroupSetup_Sub0->ExecuteRoomDialog(*FEntrance, code)) {
+        if (!EntranceSession().frmEntranceGroupSetup_Sub0 ||
+            EntranceSession().frmEntranceGroupSetup_Sub0->Closing())
+            EntranceSession().frmEntranceGroupSetup_Sub0 = new TfrmEntranceGroupSetup_Sub0(this);
+        if (EntranceSession().frmEntranceGroupSetup_Sub0->ExecuteRoomDialog(*FEntrance, code)) {
             LoadRoomGrid();
             LoadRoomList();
         }
@@ -148,7 +150,7 @@ void TfrmEntranceGroupSetup::btnDeleteClick() {
 }
 
 void TfrmEntranceGroupSetup::btnPRINTClick() {
-    OpenReport(Rep_RoomNinsyoki);
+    OpenReport(EntranceSession().Rep_RoomNinsyoki);
 }
 
 void TfrmEntranceGroupSetup::FormClose(TCloseAction& action) {
@@ -158,3 +160,5 @@ void TfrmEntranceGroupSetup::FormClose(TCloseAction& action) {
     sqlGroup.Close();
     action = caFree;
 }
+
+} // namespace entrance

@@ -7,8 +7,11 @@
 #include <memory>
 
 class QPushButton;
-class TEntrance;
 class TMOStringGrid;
+
+namespace entrance {
+
+class TEntrance;
 
 // The rooms: named groups of units. It adds a room with the smallest free code, edits a
 // room's name and units in the room dialog, deletes rooms and prints the units by room.
@@ -46,4 +49,4 @@ private:
     std::unique_ptr<TEntrance> FEntrance;
 };
 
-extern QPointer<TfrmEntranceGroupSetup> frmEntranceGroupSetup;
+} // namespace entrance

@@ -2,6 +2,7 @@
 
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
@@ -17,7 +18,7 @@
 #include <QPushButton>
 #include <QSet>
 
-QPointer<TfrmEntranceGroupSetup_Sub0> frmEntranceGroupSetup_Sub0;
+namespace entrance {
 
 void SetUpUnitGrid(TMOStringGrid* grid) {
     SetUpListGrid(grid, {{"ID", 50, taCenter}, {"認　証　機　名", 200}});
@@ -160,7 +161,7 @@ void TfrmEntranceGroupSetup_Sub0::btnOKClick() {
 
 // The room's rows are replaced in one transaction, so a failure keeps the room as it was.
 void TfrmEntranceGroupSetup_Sub0::SaveRoom() {
-    TDatabase* db1 = DM1->DB1;
+    TDatabase* db1 = EntranceSession().DM1->DB1;
     if (!db1->Connected())
         db1->Open();
     db1->StartTransaction();
@@ -195,3 +196,5 @@ void TfrmEntranceGroupSetup_Sub0::FormClose(TCloseAction& action) {
     sqlGroup.Close();
     action = caFree;
 }
+
+} // namespace entrance

@@ -8,9 +8,12 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TEntrance;
 class TMOStringGrid;
 class TStringGrid;
+
+namespace entrance {
+
+class TEntrance;
 
 // Moves the selected unit (ID and name) of `source` to the end of `target`. Both grids keep
 // their rows packed from row 1 and at least one, possibly empty, row. Nothing happens when
@@ -56,7 +59,7 @@ private:
     bool FNewRoom = false;
 };
 
-extern QPointer<TfrmEntranceGroupSetup_Sub0> frmEntranceGroupSetup_Sub0;
-
 // A grid of units: ID (centred) and name, the selected row in the selection colours.
 void SetUpUnitGrid(TMOStringGrid* grid);
+
+} // namespace entrance

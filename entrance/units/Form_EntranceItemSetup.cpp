@@ -7,6 +7,7 @@
 #include "base/Files.h"
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
@@ -24,7 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-QPointer<TfrmEntranceItemSetup> frmEntranceItemSetup;
+namespace entrance {
 
 namespace {
 
@@ -44,7 +45,7 @@ TfrmEntranceItemSetup::TfrmEntranceItemSetup(QWidget* owner) : TForm(owner) {
     setWindowTitle("各認証機の設定");
     CreateControls();
     sqlEntsub.SetDatabaseName("RORazu");
-    btnTanpa->setVisible(CurrentOperator.Code == 1);
+    btnTanpa->setVisible(EntranceSession().CurrentOperator.Code == 1);
     RefreshUnitGrid();
     Timer1->start();
 }
@@ -101,7 +102,7 @@ void TfrmEntranceItemSetup::FormShow() {
 void TfrmEntranceItemSetup::RefreshUnitGrid() {
     ClearGridRowsFrom(StringGridEx1, 1);
     sqlEntrance.Close();
-    sqlEntrance.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlEntrance.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlEntrance.SQL().Assign(QStringList{"SELECT * FROM entranceState", "ORDER BY 認証機ID"});
     sqlEntrance.RequestLive = false;
     sqlEntrance.Open();
@@ -129,9 +130,10 @@ void TfrmEntranceItemSetup::RefreshUnitGrid() {
 }
 
 void TfrmEntranceItemSetup::RunUnitDialog(int unitID, bool isNew) {
-    if (!frmEntranceItemSetup_Sub0 || frmEntranceItemSetup_Sub0->Closing())
-        frmEntranceItemSetup_Sub0 = new TfrmEntranceItemSetup_Sub0(this, Timer1);
-    if (frmEntranceItemSetup_Sub0->ExecuteUnitDialog(unitID, isNew) == mrOk)
+    if (!EntranceSession().frmEntranceItemSetup_Sub0 ||
+        EntranceSession().frmEntranceItemSetup_Sub0->Closing())
+        EntranceSession().frmEntranceItemSetup_Sub0 = new TfrmEntranceItemSetup_Sub0(this, Timer1);
+    if (EntranceSession().frmEntranceItemSetup_Sub0->ExecuteUnitDialog(unitID, isNew) == mrOk)
         RefreshUnitGrid();
 }
 
@@ -188,7 +190,7 @@ void TfrmEntranceItemSetup::btnDeleteClick() {
 // the old one. The marked rows stay until the unit, when found again, confirms each removal.
 void TfrmEntranceItemSetup::DeleteUnit(int unitID) {
     const QString where = "WHERE 認証機ID=" + QString::number(unitID);
-    TDatabase* db1 = DM1->DB1;
+    TDatabase* db1 = EntranceSession().DM1->DB1;
     if (!db1->Connected())
         db1->Open();
     db1->StartTransaction();
@@ -205,7 +207,7 @@ void TfrmEntranceItemSetup::DeleteUnit(int unitID) {
         throw;
     }
     sqlEntrance.Close();
-    sqlEntrance.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlEntrance.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlEntrance.SQL().Assign(QStringList{"DELETE FROM entranceState", where});
     sqlEntrance.ExecSQL();
 }
@@ -228,16 +230,17 @@ void TfrmEntranceItemSetup::btnTanpaClick() {
     const bool sent = SendCommRequest(CD_RESET_TAMPER, QString::number(unit));
     SetWaitCursor(false);
     if (!sent)
-        ShowMessage(NetworkMode ? "ネットワーク接続に失敗しました。"
-                                : "認証機コミュニケーションが見つかりませんでした。");
+        ShowMessage(EntranceSession().NetworkMode
+                        ? "ネットワーク接続に失敗しました。"
+                        : "認証機コミュニケーションが見つかりませんでした。");
 }
 
 void TfrmEntranceItemSetup::BtnPrintClick() {
-    OpenReport(Rep_Ninsyoki);
+    OpenReport(EntranceSession().Rep_Ninsyoki);
 }
 
 void TfrmEntranceItemSetup::Timer1Timer() {
-    const TDateTime age = FileAge(ExtractFilePath(DataPath) + LoadStr(65183));
+    const TDateTime age = FileAge(ExtractFilePath(EntranceSession().DataPath) + LoadStr(65183));
     if (age >= 0 && age != FFileTime) {
         FFileTime = age;
         RefreshUnitGrid();
@@ -280,3 +283,5 @@ void TfrmEntranceItemSetup::FormClose(TCloseAction& action) {
     sqlEntsub.Close();
     action = caFree;
 }
+
+} // namespace entrance

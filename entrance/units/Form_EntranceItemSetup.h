@@ -10,6 +10,8 @@ class QPushButton;
 class QTimer;
 class TMOStringGrid;
 
+namespace entrance {
+
 // The unit list: every unit with its name, operating hours, running state and tamper state.
 // It adds, edits and deletes units, asks the communication program to release a unit's
 // tamper alarm, and prints the list. It follows the communication program's changes by the
@@ -53,4 +55,4 @@ private:
     TDateTime FFileTime = 0;
 };
 
-extern QPointer<TfrmEntranceItemSetup> frmEntranceItemSetup;
+} // namespace entrance

@@ -2,6 +2,7 @@
 
 #include "Unit_EntranceItems.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/data/DataModule1.h"
@@ -22,7 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-QPointer<TfrmEntranceItemSetup_Sub0> frmEntranceItemSetup_Sub0;
+namespace entrance {
 
 TfrmEntranceItemSetup_Sub0::TfrmEntranceItemSetup_Sub0(QWidget* owner, QTimer* poll)
     : TForm(owner), sqlEntrance(std::make_unique<TDBQueryODBC>()), FPoll(poll) {
@@ -127,7 +128,7 @@ void TfrmEntranceItemSetup_Sub0::FormShow() {
 void TfrmEntranceItemSetup_Sub0::ReadUnit() {
     setWindowTitle("認証機の編集");
     Query1.Close();
-    Query1.SetDatabaseName(DM1->DB2->DatabaseName);
+    Query1.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     Query1.SQL().Assign(QStringList{"SELECT 認証機ID,認証機名,稼動開始,稼動終了,作動状況",
                                     "FROM entranceState",
                                     "WHERE 認証機ID=" + QString::number(FUnitID)});
@@ -226,3 +227,5 @@ bool TfrmEntranceItemSetup_Sub0::eventFilter(QObject* watched, QEvent* event) {
         });
     return TForm::eventFilter(watched, event);
 }
+
+} // namespace entrance

@@ -14,6 +14,8 @@ class QPushButton;
 class QTimer;
 class TDBQueryODBC;
 
+namespace entrance {
+
 // The unit dialog: a unit's name and optional operating hours, for a new unit or an existing
 // one. It writes the unit's row of the unit table and frees itself when it closes.
 class TfrmEntranceItemSetup_Sub0 final : public TForm {
@@ -59,4 +61,4 @@ private:
     bool FIsNew = false;
 };
 
-extern QPointer<TfrmEntranceItemSetup_Sub0> frmEntranceItemSetup_Sub0;
+} // namespace entrance

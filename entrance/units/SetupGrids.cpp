@@ -3,6 +3,8 @@
 #include "components/grids/MOStringGrid.h"
 #include "ui/SelectionColor.h"
 
+namespace entrance {
+
 void SetUpListGrid(TMOStringGrid* grid, const QList<TListColumn>& columns) {
     grid->SetColCount(int(columns.size()));
     grid->SetRowCount(2);
@@ -35,3 +37,5 @@ bool DrawSelectedRowCell(TMOStringGrid* grid, int col, int row, const TRect& rec
                     DT_SINGLELINE | DT_VCENTER | (centred ? DT_CENTER : DT_LEFT));
     return true;
 }
+
+} // namespace entrance

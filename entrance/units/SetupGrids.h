@@ -8,6 +8,8 @@
 
 class TMOStringGrid;
 
+namespace entrance {
+
 // One column of a list grid: its header, width and alignment.
 struct TListColumn {
     QString Caption;
@@ -21,3 +23,5 @@ void SetUpListGrid(TMOStringGrid* grid, const QList<TListColumn>& columns);
 // Draws a cell of the selected row in white on the selection colour (the highlight colour
 // while the grid has the focus), aligned as its column says; false for any other cell.
 bool DrawSelectedRowCell(TMOStringGrid* grid, int col, int row, const TRect& rect);
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include "entrance/common/Unit_CommonTimes.h"
 
+namespace entrance {
+
 int LowestFreeUnitID(const QList<int>& sortedIds) {
     if (sortedIds.size() >= MaxUnitId)
         return 0;
@@ -37,3 +39,5 @@ QString UnitGridTimeText(TDateTime time) {
     DecodeTime(time, hour, min, sec, msec);
     return QString("%1:%2").arg(hour, 2, 10, QChar('0')).arg(min, 2, 10, QChar('0'));
 }
+
+} // namespace entrance

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+namespace entrance {
+
 // The rules of the unit list that need no window.
 
 // Added to an operating time before it is stored (about 0.9988 s), so that a stored 0:00
@@ -28,3 +30,5 @@ TUnitHours UnitHoursOf(const QString& startH, const QString& startM, const QStri
                        const QString& endM);
 // A stored time as the unit grid shows it, "08:30".
 QString UnitGridTimeText(TDateTime time);
+
+} // namespace entrance

@@ -4,6 +4,7 @@
 
 #include "base/Registry.h"
 #include "base/SingleInstance.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/maintenance/Brevane.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
 #include "protocol/CommRequests.h"
@@ -19,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+
+using namespace entrance;
 
 namespace {
 
@@ -40,7 +43,7 @@ protected:
         qputenv("XDG_RUNTIME_DIR", Runtime.Path().toLocal8Bit());
         qputenv("ZEZODUZU_REGISTRY", Runtime.File("registry.ini").toLocal8Bit());
         qputenv("BREVANE_FOLDER", Store.Path().toLocal8Bit());
-        NetworkMode = false;
+        EntranceSession().NetworkMode = false;
         ASSERT_TRUE(Sim.OpenPty());
         Sim.Start();
         UseUnitsOnCom1(Sim);
@@ -56,12 +59,12 @@ protected:
             }
         });
         Watchdog.start(WaitMs);
-        DM1->DB2->Open();
-        DM1->DB1->Open();
+        EntranceSession().DM1->DB2->Open();
+        EntranceSession().DM1->DB1->Open();
     }
     void TearDown() override {
-        if (frmBackupSetup)
-            delete frmBackupSetup.data();
+        if (EntranceSession().frmBackupSetup)
+            delete EntranceSession().frmBackupSetup.data();
         StopComm();
         Sim.Stop();
         qunsetenv("BREVANE_FOLDER");
@@ -125,9 +128,9 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return LogRows() == 1; }, WaitMs));
 
     // Compaction only: the program stops and starts again, nothing is copied.
-    OpenMdiChild(frmBackupSetup);
-    frmBackupSetup->ChkCompact->setChecked(true);
-    frmBackupSetup->BitBtn1->click();
+    OpenMdiChild(EntranceSession().frmBackupSetup);
+    EntranceSession().frmBackupSetup->ChkCompact->setChecked(true);
+    EntranceSession().frmBackupSetup->BitBtn1->click();
     // The screen waited until it had ended.
     EXPECT_EQ(Comm.state(), QProcess::NotRunning);
     EXPECT_EQ(Comm.exitStatus(), QProcess::NormalExit);
@@ -135,12 +138,12 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
         << "started again from the data folder";
     EXPECT_TRUE(Copies().isEmpty());
 
-    frmBackupSetup->ChkCompact->setChecked(false);
-    frmBackupSetup->BitBtn1->click();
+    EntranceSession().frmBackupSetup->ChkCompact->setChecked(false);
+    EntranceSession().frmBackupSetup->BitBtn1->click();
     EXPECT_EQ(Texts, QStringList{"バックアップが終了しました。"}) << Texts.join('|').toStdString();
     Texts.clear();
     ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
-    EXPECT_TRUE(frmBackupSetup->isEnabled());
+    EXPECT_TRUE(EntranceSession().frmBackupSetup->isEnabled());
     EXPECT_EQ(Copies(), (QStringList{"ENTRANCESTATE.DB", LogTable() + ".DB", "VODURAVIRIVE.MDB"}));
     EXPECT_EQ(CheckCopy(SetFolder() + "/VODURAVIRIVE.MDB", "SELECT count(*) FROM M_個人情報"),
               (QStringList{"ok", "1"}));
@@ -155,15 +158,15 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return LogRows() == 2; }, WaitMs));
     Run("DELETE FROM M_個人情報");
 
-    RestoreData(frmBackupSetup);
+    RestoreData(EntranceSession().frmBackupSetup);
     EXPECT_EQ(Texts,
               QStringList{"リストアするときは、認証機コミュニケーションを終了してください。"});
     EXPECT_EQ(PersonsThroughEngine(), QStringList{}) << "nothing restored";
 
     StopComm();
-    RestoreData(frmBackupSetup);
+    RestoreData(EntranceSession().frmBackupSetup);
     EXPECT_EQ(Texts.size(), 1) << Texts.join('|').toStdString();
-    EXPECT_TRUE(DM1->DB1->Connected() && DM1->DB2->Connected());
+    EXPECT_TRUE(EntranceSession().DM1->DB1->Connected() && EntranceSession().DM1->DB2->Connected());
     EXPECT_EQ(PersonsThroughEngine(), QStringList{"山田"});
     EXPECT_EQ(LogRows(), 1);
 }

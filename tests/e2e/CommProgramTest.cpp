@@ -3,6 +3,7 @@
 #include "components/grids/StrSortGrid.h"
 #include "dbengine/Database.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/DataModule3.h"
@@ -34,6 +35,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <iostream>
+
+using namespace entrance;
 
 namespace {
 
@@ -203,9 +206,9 @@ TEST_F(CommProgramTest, UnitListReleasesATamperAlarm) {
     TDM1 dm1;
     dm1.DB1->Params.Add("DATABASE NAME=" + FData.File(DatabaseFileName));
     dm1.DB2->Params.Add("PATH=" + FData.Path());
-    DM1 = &dm1;
-    DataPath = FData.File("Zezoduzu");
-    CurrentOperator.Code = 1;
+    EntranceSession().DM1 = &dm1;
+    EntranceSession().DataPath = FData.File("Zezoduzu");
+    EntranceSession().CurrentOperator.Code = 1;
     auto* form = new TfrmEntranceItemSetup;
     auto cell = [form](int col) { return form->StringGridEx1->Cells(col, 1); };
     EXPECT_TRUE(QTest::qWaitFor([&] { return cell(4) == "稼 動 中" && cell(5) == "1"; }, 10000));
@@ -227,9 +230,9 @@ TEST_F(CommProgramTest, UnitListReleasesATamperAlarm) {
         return f.Command == "TSR" && f.Destination == 1;
     }));
     delete form;
-    DM1 = nullptr;
-    DataPath.clear();
-    CurrentOperator = {};
+    EntranceSession().DM1 = nullptr;
+    EntranceSession().DataPath.clear();
+    EntranceSession().CurrentOperator = {};
     Session().Close();
 }
 
@@ -247,10 +250,10 @@ TEST_F(CommProgramTest, RoomTilesFollowTheLog) {
     TDM3 dm3;
     dm1.DB1->Params.Add("DATABASE NAME=" + FData.File(DatabaseFileName));
     dm1.DB2->Params.Add("PATH=" + FData.Path());
-    DM1 = &dm1;
-    DM3 = &dm3;
-    DataPath = FData.File("Zezoduzu");
-    LocalIPDigits = "127001";
+    EntranceSession().DM1 = &dm1;
+    EntranceSession().DM3 = &dm3;
+    EntranceSession().DataPath = FData.File("Zezoduzu");
+    EntranceSession().LocalIPDigits = "127001";
     auto* list = new TfrmEntranceGroupNowViewList(nullptr);
     auto shown = [list] {
         const TframEntranceGroupNowView* tile = list->Tiles().first();
@@ -272,15 +275,15 @@ TEST_F(CommProgramTest, RoomTilesFollowTheLog) {
     std::cout << "room tiles showed the rows " << sinceCommit.elapsed() << " ms after the commit\n";
 
     list->Tiles().first()->btnLogINs->click();
-    ASSERT_TRUE(frmEntranceGroupNowView);
-    EXPECT_EQ(frmEntranceGroupNowView->LogGrid->Cells(0, 1), "7654321");
-    EXPECT_EQ(frmEntranceGroupNowView->LogGrid->Cells(0, 2), "1234567");
-    EXPECT_EQ(frmEntranceGroupNowView->Ed_INCount->text(), "2");
+    ASSERT_TRUE(EntranceSession().frmEntranceGroupNowView);
+    EXPECT_EQ(EntranceSession().frmEntranceGroupNowView->LogGrid->Cells(0, 1), "7654321");
+    EXPECT_EQ(EntranceSession().frmEntranceGroupNowView->LogGrid->Cells(0, 2), "1234567");
+    EXPECT_EQ(EntranceSession().frmEntranceGroupNowView->Ed_INCount->text(), "2");
     delete list;
-    DM1 = nullptr;
-    DM3 = nullptr;
-    DataPath.clear();
-    LocalIPDigits.clear();
+    EntranceSession().DM1 = nullptr;
+    EntranceSession().DM3 = nullptr;
+    EntranceSession().DataPath.clear();
+    EntranceSession().LocalIPDigits.clear();
     Session().Close();
 }
 

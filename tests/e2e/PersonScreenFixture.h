@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "components/grids/MOStringGrid.h"
 #include "components/grids/StrSortGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/persons/Form_EntranceUser.h"
 #include "entrance/persons/Form_UserEntry.h"
 #include "entrance/persons/ImageReadWait.h"
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+namespace entrance {
 
 // The person screen of this process on a data folder that the communication program serves,
 // with two simulated units on COM1. A local socket under the management program's caption
@@ -39,7 +42,7 @@ protected:
     void SetUp() override {
         qputenv("XDG_RUNTIME_DIR", Runtime.Path().toLocal8Bit());
         // This PC's own data: requests go by local socket.
-        NetworkMode = false;
+        EntranceSession().NetworkMode = false;
         qputenv("ZEZODUZU_REGISTRY", Runtime.File("registry.ini").toLocal8Bit());
         ASSERT_TRUE(Sim.OpenPty());
         Sim.Start();
@@ -123,3 +126,5 @@ protected:
         return Column("SELECT 個人コード||'/'||認証機ID FROM M_使用認証機 ORDER BY 1");
     }
 };
+
+} // namespace entrance

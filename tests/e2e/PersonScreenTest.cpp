@@ -1,6 +1,9 @@
 #include "tests/e2e/PersonScreenFixture.h"
 
+#include "entrance/common/EntranceSession.h"
 #include "entrance/persons/Form_UserEntranceGazo.h"
+
+using namespace entrance;
 
 namespace {
 
@@ -15,9 +18,9 @@ TEST_F(PersonScreenTest, PersonReachesTheUnitsAndLeavesThem) {
 
     // The image read from unit 1 stores the image.
     Form->btnImage->click();
-    ASSERT_TRUE(frmUserEntranceGazo);
-    frmUserEntranceGazo->btnOK->click();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !frmUserEntranceGazo; }, WaitMs));
+    ASSERT_TRUE(EntranceSession().frmUserEntranceGazo);
+    EntranceSession().frmUserEntranceGazo->btnOK->click();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !EntranceSession().frmUserEntranceGazo; }, WaitMs));
     EXPECT_EQ(Messages, QStringList{"画像を読み込みました。"});
     EXPECT_EQ(Form->btnImage->text(), "画像登録済み");
     EXPECT_EQ(Column("SELECT length(認証画像) FROM M_個人情報"), QStringList{"900"});

@@ -2,11 +2,14 @@
 
 #include "base/Registry.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "protocol/CommRequests.h"
 #include "ui/CopyData.h"
 
 #include <QHostInfo>
 #include <QProcess>
+
+using namespace entrance;
 
 // The communication program on this machine stands for the one on the data PC: its folder is
 // shared (a "net" that accepts every share stands in for Samba), so port 11123 sends the
@@ -57,9 +60,9 @@ TEST_F(RemoteLogInTest, TheDataOpensThroughTheMountOfTheSharedFolder) {
     const auto login = NewLogIn();
     login->NetworkPresent = true;
     ASSERT_TRUE(Attempt(*login, "127.0.0.1", "遠隔", "pw3")) << Messages.join("\n").toStdString();
-    EXPECT_TRUE(NetworkMode);
-    EXPECT_EQ(RemotePCName, "127.0.0.1");
-    EXPECT_EQ(DataPath, mount + "/Zezoduzu");
-    EXPECT_EQ(DM1->DB1->Path(), mount + "/VODURAVIRIVE.MDB");
-    EXPECT_EQ(CurrentOperator.Code, 3);
+    EXPECT_TRUE(EntranceSession().NetworkMode);
+    EXPECT_EQ(EntranceSession().RemotePCName, "127.0.0.1");
+    EXPECT_EQ(EntranceSession().DataPath, mount + "/Zezoduzu");
+    EXPECT_EQ(EntranceSession().DM1->DB1->Path(), mount + "/VODURAVIRIVE.MDB");
+    EXPECT_EQ(EntranceSession().CurrentOperator.Code, 3);
 }

@@ -1,6 +1,9 @@
 #include "tests/e2e/PersonScreenFixture.h"
 
+#include "entrance/common/EntranceSession.h"
 #include "entrance/units/Form_EntranceItemSetup.h"
+
+using namespace entrance;
 
 namespace {
 
@@ -9,7 +12,7 @@ namespace {
 class RemovalRoad : public PersonScreenFixture {
 protected:
     void TearDown() override {
-        NetworkMode = false;
+        EntranceSession().NetworkMode = false;
         PersonScreenFixture::TearDown();
     }
     // The person enrols at unit 1; the communication program reads the image and writes it to
@@ -68,8 +71,8 @@ TEST_F(RemovalRoad, APersonDeletedWhileAUnitIsAwayLeavesItWhenItIsFoundAfterARes
 // only once the communication program answered that it kept the removal.
 TEST_F(RemovalRoad, OverTheNetworkTheRemovalIsKeptBeforeThePersonGoes) {
     ASSERT_NO_FATAL_FAILURE(EnrolOnBothUnits("0001"));
-    NetworkMode = true;
-    RemotePCName = "127.0.0.1";
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = "127.0.0.1";
     ASSERT_NO_FATAL_FAILURE(StopComm());
     DeletePerson("0001");
     ASSERT_EQ(Messages.size(), 2);

@@ -1,4 +1,5 @@
 #include "CommProcess.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModules.h"
 #include "entrance/liveviews/Form_EntranceGroupNowViewList.h"
 #include "entrance/liveviews/Frame_EntranceGroupNowView.h"
@@ -20,6 +21,8 @@
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
+
+using namespace entrance;
 
 // The system's own figures, run by hand where no other copy of the programs uses their ports
 // (for example under `unshare -rn`): each program's start-up to its first window, and a unit's
@@ -71,6 +74,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     qputenv("ZEZODUZU_REGISTRY", (runtime.path() + "/registry.ini").toLocal8Bit());
     QApplication app(argc, argv);
+    TEntranceSession session;
     const QString build =
         qEnvironmentVariable("ZZ_BUILD_DIR", QCoreApplication::applicationDirPath() + "/../..");
     CreateDataFolder(data.path());

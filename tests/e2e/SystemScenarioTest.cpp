@@ -6,6 +6,7 @@
 #include "base/Registry.h"
 #include "components/grids/MOStringGrid.h"
 #include "components/grids/StrSortGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule3.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
@@ -33,6 +34,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+
+using namespace entrance;
 
 namespace {
 
@@ -71,10 +74,10 @@ protected:
         UseUnitsOnCom1(Sim);
         ASSERT_TRUE(StartCommProgram(Comm, Temp.Path(), WaitMs));
         Module3 = std::make_unique<TDM3>();
-        DM3 = Module3.get();
+        EntranceSession().DM3 = Module3.get();
     }
     void TearDown() override {
-        DM3 = nullptr;
+        EntranceSession().DM3 = nullptr;
         Module3.reset();
         Comm.kill();
         Comm.waitForFinished(5000);
@@ -189,14 +192,14 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     ASSERT_TRUE(login->RegistrationMode());
     ASSERT_TRUE(Attempt(*login, login->LocalPCName(), "管理者", "pw", "pw"))
         << Messages.join('|').toStdString();
-    EXPECT_EQ(CurrentOperator.Rank, 0);
+    EXPECT_EQ(EntranceSession().CurrentOperator.Rank, 0);
 
     // The communication program finds the three units.
     ASSERT_TRUE(QTest::qWaitFor([&] { return Sim.IsRunning(3); }, WaitMs));
     EXPECT_EQ(TableRows("SELECT count(*) FROM entranceState WHERE 作動状況"), QStringList{"3"});
 
     // The operator names the three units.
-    auto* units = OpenMdiChild(frmEntranceItemSetup);
+    auto* units = OpenMdiChild(EntranceSession().frmEntranceItemSetup);
     ASSERT_TRUE(units);
     const QStringList unitNames{"正面玄関", "通用口", "サーバー室"};
     for (int row = 1; row <= 3; ++row) {
@@ -211,11 +214,11 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     EXPECT_EQ(TableRows("SELECT 認証機名 FROM entranceState ORDER BY 認証機ID"), unitNames);
 
     // Departments, then two rooms: units 1 and 2, and unit 3.
-    auto* departments = OpenMdiChild(frmCategorySetup);
+    auto* departments = OpenMdiChild(EntranceSession().frmCategorySetup);
     AddDepartment(departments, "1", "総務部");
     AddDepartment(departments, "2", "開発部");
     departments->close();
-    auto* rooms = OpenMdiChild(frmEntranceGroupSetup);
+    auto* rooms = OpenMdiChild(EntranceSession().frmEntranceGroupSetup);
     ASSERT_TRUE(rooms);
     AddRoom(rooms, "事務所", 2);
     AddRoom(rooms, "サーバー室", 1);
@@ -225,7 +228,7 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
         (QStringList{"事務所:1", "事務所:2", "サーバー室:3"}));
 
     // Two persons with their departments and the units each may use.
-    auto* persons = OpenMdiChild(frmUserEntry);
+    auto* persons = OpenMdiChild(EntranceSession().frmUserEntry);
     ASSERT_TRUE(persons);
     AddPerson(persons, "0001", "山田", "1", {"1", "1", "1"});
     AddPerson(persons, "0002", "佐藤", "2", {"1", "1", "0"});
@@ -257,7 +260,7 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     delete tiles;
 
     // The live view by person: 佐藤's day.
-    auto* now = OpenMdiChild(frmEntranceNowView);
+    auto* now = OpenMdiChild(EntranceSession().frmEntranceNowView);
     ASSERT_TRUE(now);
     now->LoadLogGrid("0002");
     EXPECT_EQ(
@@ -269,24 +272,25 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     now->close();
 
     // The record report by person lists only his records.
-    const QString records =
-        PrintPeriod(Rep_UserEntranceLog, 1, "0002", Date(), Date(), "SystemScenario_UserRecords")
-            .join('\f');
+    const QString records = PrintPeriod(EntranceSession().Rep_UserEntranceLog, 1, "0002", Date(),
+                                        Date(), "SystemScenario_UserRecords")
+                                .join('\f');
     EXPECT_TRUE(Unspaced(records).contains("認証数3認証率67%エラー数1入室数1退室数1"))
         << records.toStdString();
     EXPECT_FALSE(records.contains("山田")) << records.toStdString();
 
     // The room stay report of the office: both came in, 佐藤 left.
-    const QString stays =
-        PrintPeriod(Rep_RoomLogView, 2, "1", Date(), Date(), "SystemScenario_RoomStays").join('\f');
+    const QString stays = PrintPeriod(EntranceSession().Rep_RoomLogView, 2, "1", Date(), Date(),
+                                      "SystemScenario_RoomStays")
+                              .join('\f');
     EXPECT_TRUE(Unspaced(stays).contains("部屋名:事務所")) << stays.toStdString();
     EXPECT_TRUE(Unspaced(stays).contains("0001山田正面玄関")) << stays.toStdString();
     EXPECT_EQ(Unspaced(stays).count("通用口"), 2) << "佐藤 in and out at unit 2";
     EXPECT_FALSE(stays.contains("サーバー室")) << "another room and its unit";
 
     // The day totals by unit print what the units reported.
-    const QStringList dayTotals =
-        PrintPeriod(Rep_EntranceDayLogTotal, 0, "", Date(), Date(), "SystemScenario_DayTotals");
+    const QStringList dayTotals = PrintPeriod(EntranceSession().Rep_EntranceDayLogTotal, 0, "",
+                                              Date(), Date(), "SystemScenario_DayTotals");
     ASSERT_EQ(dayTotals.size(), 1);
     EXPECT_EQ(GrandTotals(dayTotals[0]), (QStringList{"3", "1", "1", "5"}))
         << dayTotals[0].toStdString();
@@ -303,7 +307,7 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     int year, month, day;
     DecodeDate(Date(), year, month, day);
     const QStringList monthTotals = PrintPeriod(
-        Rep_EntranceMonthLogTotal, 0, "", EncodeDate(year, month, 1),
+        EntranceSession().Rep_EntranceMonthLogTotal, 0, "", EncodeDate(year, month, 1),
         EncodeDate(year, month, QDate(year, month, 1).daysInMonth()), "SystemScenario_MonthTotals");
     ASSERT_FALSE(monthTotals.isEmpty());
     EXPECT_EQ(GrandTotals(monthTotals.last()), (QStringList{"3", "1", "1", "5"}))
@@ -312,7 +316,7 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     // Old months go; the current one stays.
     const QString old = QDate::currentDate().addMonths(-6).toString("'ENTRANCE_LOG'yyyy_MM");
     SqlConnection::OpenFolder(Temp.Path())->Execute("CREATE TABLE " + old + " (a SHORT)");
-    auto* logs = OpenMdiChild(frmLogDelete);
+    auto* logs = OpenMdiChild(EntranceSession().frmLogDelete);
     logs->btnOK->click();
     EXPECT_FALSE(QFile::exists(Temp.File(old + ".DB")));
     EXPECT_TRUE(QFile::exists(Temp.File(LogTable() + ".DB")));
@@ -328,7 +332,7 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     auto remote = NewLogIn();
     remote->NetworkPresent = true;
     ASSERT_TRUE(Attempt(*remote, "127.0.0.1", "管理者", "pw")) << Messages.join('|').toStdString();
-    EXPECT_TRUE(NetworkMode);
+    EXPECT_TRUE(EntranceSession().NetworkMode);
     auto* remoteTiles = new TfrmEntranceGroupNowViewList(nullptr);
     const auto remoteShown = [remoteTiles](int room) { return TileText(remoteTiles, room); };
     EXPECT_EQ(remoteShown(0), "2 1 1");
@@ -336,5 +340,5 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return remoteShown(1) == "1 1 0"; }, WaitMs))
         << remoteShown(1).toStdString();
     delete remoteTiles;
-    NetworkMode = false;
+    EntranceSession().NetworkMode = false;
 }

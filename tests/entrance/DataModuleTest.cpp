@@ -5,11 +5,14 @@
 #include "entrance/data/DataModules.h"
 
 #include "base/IniFile.h"
+#include "entrance/common/EntranceSession.h"
 #include "tests/common/TempFolder.h"
 #include "tools/newdata/NewData.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
+
+using namespace entrance;
 
 // The program sits in one folder; "APPNAME" may name a file in another folder.
 TEST(DataModuleTest, LoadDataPathKeepsAnAppNameBesideTheDatabaseElseWritesTheProgram) {
@@ -32,7 +35,7 @@ TEST(DataModuleTest, LoadDataPathKeepsAnAppNameBesideTheDatabaseElseWritesThePro
         if (!c.appName.isNull())
             TIniFile(ini).WriteString("APP", "APPNAME", c.appName);
         LoadDataPath(programFile);
-        EXPECT_EQ(DataPath, c.expected) << c.what;
+        EXPECT_EQ(EntranceSession().DataPath, c.expected) << c.what;
         EXPECT_EQ(TIniFile(ini).ReadString("APP", "APPNAME", "?"), c.expected) << c.what;
     }
 }
@@ -52,16 +55,16 @@ TEST(DataModuleTest, CreatingTheModulesReadsTheDataPathAndInstallsTheDriver) {
     const QByteArray odbcIni = qgetenv("ODBCINI"), odbcSysIni = qgetenv("ODBCSYSINI");
     {
         TDataModules modules(program.File("Zezoduzu"));
-        ASSERT_NE(DM1, nullptr);
-        ASSERT_NE(DM3, nullptr);
-        EXPECT_EQ(DataPath, program.File("Zezoduzu"));
+        ASSERT_NE(EntranceSession().DM1, nullptr);
+        ASSERT_NE(EntranceSession().DM3, nullptr);
+        EXPECT_EQ(EntranceSession().DataPath, program.File("Zezoduzu"));
         const QString drivers = ReadFile(program.File("odbcinst.ini"));
         EXPECT_TRUE(drivers.contains("[Microsoft Access Driver (*.MDB)]"));
         EXPECT_TRUE(drivers.contains("[Microsoft Paradox Driver (*.DB )]"));
         EXPECT_EQ(qEnvironmentVariable("ODBCINI"), program.File("odbc.ini"));
     }
-    EXPECT_EQ(DM1, nullptr);
-    EXPECT_EQ(DM3, nullptr);
+    EXPECT_EQ(EntranceSession().DM1, nullptr);
+    EXPECT_EQ(EntranceSession().DM3, nullptr);
     qputenv("ODBCINI", odbcIni);
     qputenv("ODBCSYSINI", odbcSysIni);
 }

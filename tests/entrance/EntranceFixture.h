@@ -2,10 +2,13 @@
 
 #include "base/SysUtils.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/DataModule3.h"
 #include "tests/dbengine/EngineFixture.h"
+
+namespace entrance {
 
 // A new data folder as the management program sees it after a login on a PC whose address
 // digits are "127001": the data modules with "RORazu" on the database file and "ParaOzka" on
@@ -19,16 +22,16 @@ struct EntranceFixture : EngineFixture {
         DB2.DatabaseName.clear();
         dm1.DB1->Params.Add("DATABASE NAME=" + Temp.File(DatabaseFileName));
         dm1.DB2->Params.Add("PATH=" + Temp.Path());
-        DM1 = &dm1;
-        DM3 = &dm3;
-        DataPath = Temp.File("Zezoduzu");
-        LocalIPDigits = "127001";
+        EntranceSession().DM1 = &dm1;
+        EntranceSession().DM3 = &dm3;
+        EntranceSession().DataPath = Temp.File("Zezoduzu");
+        EntranceSession().LocalIPDigits = "127001";
     }
     ~EntranceFixture() override {
-        DM1 = nullptr;
-        DM3 = nullptr;
-        DataPath.clear();
-        LocalIPDigits.clear();
+        EntranceSession().DM1 = nullptr;
+        EntranceSession().DM3 = nullptr;
+        EntranceSession().DataPath.clear();
+        EntranceSession().LocalIPDigits.clear();
     }
 
     // A row of a log table; `time` as the communication program writes it.
@@ -44,3 +47,5 @@ struct EntranceFixture : EngineFixture {
             true);
     }
 };
+
+} // namespace entrance

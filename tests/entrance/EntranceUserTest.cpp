@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace entrance;
+
 namespace {
 
 // Three units; person P1 registered on unit 2, waiting for its image on unit 3.

@@ -1,11 +1,14 @@
 #include "LogInFixture.h"
 
+#include "entrance/common/EntranceSession.h"
 #include "entrance/login/Form_LogIN.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+
+using namespace entrance;
 
 TEST_F(LogInFixture, LoginWindowRegistersTheFirstAdministrator) {
     QPointer<TfrmLogIN> form = new TfrmLogIN;
@@ -23,7 +26,7 @@ TEST_F(LogInFixture, LoginWindowRegistersTheFirstAdministrator) {
     EXPECT_EQ(QApplication::focusWidget(), form->Ed_Passwd2);
     QTest::keyClick(form->Ed_Passwd2, Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form || form->ModalResult() == mrOk; }, 5000));
-    EXPECT_EQ(CurrentOperator.Name, "管理者");
+    EXPECT_EQ(EntranceSession().CurrentOperator.Name, "管理者");
     EXPECT_EQ(ReadAppRegistry("UserPassWD"), "abc");
     delete form;
 }
@@ -44,6 +47,6 @@ TEST_F(LogInFixture, LoginWindowInLoginModeHidesTheConfirmation) {
     QTest::keyClicks(form->Ed_PassWD1, "abc");
     QTest::keyClick(form->Ed_PassWD1, Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form || form->ModalResult() == mrOk; }, 5000));
-    EXPECT_EQ(CurrentOperator.Code, 1);
+    EXPECT_EQ(EntranceSession().CurrentOperator.Code, 1);
     delete form;
 }

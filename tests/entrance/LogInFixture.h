@@ -5,6 +5,7 @@
 #include "entrance/login/LogIn.h"
 
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "storage/Connection.h"
 #include "storage/Statement.h"
 #include "tests/common/TempFolder.h"
@@ -17,6 +18,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+
+namespace entrance {
 
 // A text file's whole content; empty when it cannot be read.
 inline QString ReadFile(const QString& name) {
@@ -51,17 +54,17 @@ protected:
         CreateDataFolder(Temp.Path());
         Module = std::make_unique<TDM1>();
         Module->ProgramFile = ProgramFile();
-        DM1 = Module.get();
+        EntranceSession().DM1 = Module.get();
         Module->DataModuleCreate();
         WriteAppRegistry("UserPassWD", "");
         WriteAppRegistry("LastLoginPC", "");
-        NetworkMode = false;
-        RemotePCName.clear();
-        CurrentOperator = TOperatorRec();
+        EntranceSession().NetworkMode = false;
+        EntranceSession().RemotePCName.clear();
+        EntranceSession().CurrentOperator = TOperatorRec();
     }
     void TearDown() override {
         Session().Close();
-        DM1 = nullptr;
+        EntranceSession().DM1 = nullptr;
         Module.reset();
         qputenv("ODBCINI", FOdbcIni);
         qputenv("ODBCSYSINI", FOdbcSysIni);
@@ -103,3 +106,5 @@ protected:
 private:
     QByteArray FOdbcIni, FOdbcSysIni;
 };
+
+} // namespace entrance

@@ -4,12 +4,15 @@
 #include "base/Registry.h"
 #include "base/Text.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+using namespace entrance;
 
 TEST_F(LogInFixture, RegistrationNeedsEqualPasswordsThatAreNotEmpty) {
     Clock::SetNow([] { return EncodeDate(2026, 12, 10) + 0.5; });
@@ -35,9 +38,9 @@ TEST_F(LogInFixture, RegistrationNeedsEqualPasswordsThatAreNotEmpty) {
               QStringList{"1,管理者,0,削除できません。,abc," +
                           QString::number(EncodeDate(2026, 12, 10))});
     EXPECT_EQ(ReadAppRegistry("UserPassWD"), "abc");
-    EXPECT_EQ(CurrentOperator.Code, 1);
-    EXPECT_EQ(CurrentOperator.Name, "管理者");
-    EXPECT_EQ(CurrentOperator.PassWD, "abc");
+    EXPECT_EQ(EntranceSession().CurrentOperator.Code, 1);
+    EXPECT_EQ(EntranceSession().CurrentOperator.Name, "管理者");
+    EXPECT_EQ(EntranceSession().CurrentOperator.PassWD, "abc");
     EXPECT_FALSE(NewLogIn()->RegistrationMode());
     Clock::SetNow({});
 }
@@ -64,13 +67,13 @@ TEST_F(LogInFixture, LoginModeTable) {
         {"' OR '1'='1", "pw2", false, "オペレーターが登録されていません。", TLogInFocus::Operator},
     };
     for (const auto& c : cases) {
-        CurrentOperator = TOperatorRec();
+        EntranceSession().CurrentOperator = TOperatorRec();
         EXPECT_EQ(Attempt(*login, login->PCList().first(), c.name, c.password), c.loggedIn)
             << c.name;
         EXPECT_EQ(Messages, c.message ? QStringList{c.message} : QStringList()) << c.name;
         EXPECT_EQ(Outcome->second, c.focus) << c.name;
-        EXPECT_EQ(CurrentOperator.Code, c.loggedIn ? 2 : 0) << c.name;
-        EXPECT_EQ(CurrentOperator.Rank, c.loggedIn ? 1 : 0) << c.name;
+        EXPECT_EQ(EntranceSession().CurrentOperator.Code, c.loggedIn ? 2 : 0) << c.name;
+        EXPECT_EQ(EntranceSession().CurrentOperator.Rank, c.loggedIn ? 1 : 0) << c.name;
     }
 }
 
@@ -88,11 +91,11 @@ TEST_F(LogInFixture, LocalLoginSetsUpTheDataSourcesAndOpensBothDatabases) {
     login->NetworkPresent = false;
     login->FillPCList();
     EXPECT_EQ(login->PCList(), QStringList{"ローカルコンピュータ"});
-    EXPECT_EQ(LocalIPDigits, "127001");
+    EXPECT_EQ(EntranceSession().LocalIPDigits, "127001");
     ASSERT_TRUE(Attempt(*login, "ローカルコンピュータ", "管理者", "abc"))
         << Messages.join("|").toStdString();
-    EXPECT_FALSE(NetworkMode);
-    EXPECT_EQ(DataPath, ProgramFile());
+    EXPECT_FALSE(EntranceSession().NetworkMode);
+    EXPECT_EQ(EntranceSession().DataPath, ProgramFile());
     EXPECT_EQ(ReadAppRegistry("LastLoginPC"), "");
     EXPECT_EQ(QDir(Temp.File("ENT")).entryList(QDir::Files), QStringList());
     EXPECT_EQ(Session().PrivateDir, Temp.File("ENT") + "/");
@@ -102,9 +105,10 @@ TEST_F(LogInFixture, LocalLoginSetsUpTheDataSourcesAndOpensBothDatabases) {
              "DefaultDir=" + Temp.Path(), "FIL=Paradox 5.X", "[ZorarareVUZU]",
              "Driver=Microsoft Access Driver (*.MDB)", "DBQ=" + Temp.File("VODURAVIRIVE.MDB")})
         EXPECT_TRUE(sources.contains(line)) << line.toStdString() << "\n" << sources.toStdString();
-    EXPECT_TRUE(DM1->DB1->Connected());
-    EXPECT_TRUE(DM1->DB2->Connected());
-    EXPECT_EQ(QDir(DM1->DB2->Path()).canonicalPath(), QDir(Temp.Path()).canonicalPath());
+    EXPECT_TRUE(EntranceSession().DM1->DB1->Connected());
+    EXPECT_TRUE(EntranceSession().DM1->DB2->Connected());
+    EXPECT_EQ(QDir(EntranceSession().DM1->DB2->Path()).canonicalPath(),
+              QDir(Temp.Path()).canonicalPath());
 }
 
 namespace {
@@ -179,17 +183,17 @@ TEST_F(LogInFixture, RemoteLoginTakesTheWholeDataPathFromTheOtherPC) {
         const auto login = NewLogIn();
         login->NetworkPresent = true;
         login->StartPort = server.serverPort();
-        NetworkMode = false;
+        EntranceSession().NetworkMode = false;
         EXPECT_EQ(Attempt(*login, "127.0.0.1", "山田", "pw2"), c.loggedIn) << c.what;
         EXPECT_EQ(Messages.isEmpty() ? QString() : Messages.first().split("\r\n").first(),
                   QString(c.message ? c.message : ""))
             << c.what;
         if (c.loggedIn) {
-            EXPECT_TRUE(NetworkMode) << c.what;
-            EXPECT_EQ(RemotePCName, "127.0.0.1") << c.what;
-            EXPECT_EQ(DataPath, data + "/Zezoduzu") << c.what;
-            EXPECT_EQ(DM1->DB1->Path(), data + "/VODURAVIRIVE.MDB") << c.what;
-            EXPECT_EQ(CurrentOperator.Code, 2) << c.what;
+            EXPECT_TRUE(EntranceSession().NetworkMode) << c.what;
+            EXPECT_EQ(EntranceSession().RemotePCName, "127.0.0.1") << c.what;
+            EXPECT_EQ(EntranceSession().DataPath, data + "/Zezoduzu") << c.what;
+            EXPECT_EQ(EntranceSession().DM1->DB1->Path(), data + "/VODURAVIRIVE.MDB") << c.what;
+            EXPECT_EQ(EntranceSession().CurrentOperator.Code, 2) << c.what;
         }
         EXPECT_EQ(ReadAppRegistry("LastLoginPC"), "127.0.0.1") << c.what;
     }
@@ -211,7 +215,7 @@ TEST_F(LogInFixture, RemoteLoginToAPCWithoutTheCommunicationProgram) {
     EXPECT_FALSE(Attempt(*login, "127.0.0.1", "山田", "pw2"));
     EXPECT_EQ(Messages, QStringList{"ネットワーク接続ができませんでした。"});
     EXPECT_EQ(wait, (QStringList{"ネットワークコンピュータの応答を待っています。", "end"}));
-    EXPECT_FALSE(DM1->DB1->Connected());
+    EXPECT_FALSE(EntranceSession().DM1->DB1->Connected());
 }
 
 TEST_F(LogInFixture, TheComputerListIsThisPCAndTheSetting) {

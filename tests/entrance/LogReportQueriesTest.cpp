@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+using namespace entrance;
+
 namespace {
 
 const QString March = "ENTRANCE_LOG2026_03";

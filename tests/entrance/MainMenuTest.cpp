@@ -2,6 +2,7 @@
 #include "base/Text.h"
 #include "components/dbctrls/DBEdit.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/frame/MdiMainMenu.h"
@@ -22,6 +23,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+using namespace entrance;
 
 namespace {
 
@@ -47,8 +50,8 @@ public:
 
 protected:
     void FormClose(TCloseAction&) override {
-        mdiMainMenu->ShowMenu();
-        mdiMainMenu->ReselectCategory(mdiMainMenu->Panel7);
+        EntranceSession().mdiMainMenu->ShowMenu();
+        EntranceSession().mdiMainMenu->ReselectCategory(EntranceSession().mdiMainMenu->Panel7);
     }
 };
 
@@ -224,31 +227,32 @@ TEST_F(LogInFixture, MainWindowAfterTheLogin) {
     EXPECT_EQ(main.pnlCampany->text(), "　事業所名：北支店");
     EXPECT_EQ(ReadAppRegistry("CompanyName"), "北支店");
     EXPECT_EQ(main.lblVersion->text(), VersionCaption(ZZ_VERSION));
-    EXPECT_EQ(ProcessingPeriod.Year, 2026);
-    EXPECT_TRUE(DM1->DB1->Connected());
+    EXPECT_EQ(EntranceSession().ProcessingPeriod.Year, 2026);
+    EXPECT_TRUE(EntranceSession().DM1->DB1->Connected());
     // The office screen from its button: the stored new name shows once the screen is gone.
     main.BitBtn5->click();
-    ASSERT_TRUE(frmCompanySetup);
-    frmCompanySetup->DBEdit1->setFocus();
-    frmCompanySetup->DBEdit1->selectAll();
-    frmCompanySetup->DBEdit1->insert("南支店");
-    frmCompanySetup->btnOK->click();
-    EXPECT_TRUE(QTest::qWaitFor([] { return frmCompanySetup.isNull(); }, 5000));
+    ASSERT_TRUE(EntranceSession().frmCompanySetup);
+    EntranceSession().frmCompanySetup->DBEdit1->setFocus();
+    EntranceSession().frmCompanySetup->DBEdit1->selectAll();
+    EntranceSession().frmCompanySetup->DBEdit1->insert("南支店");
+    EntranceSession().frmCompanySetup->btnOK->click();
+    EXPECT_TRUE(QTest::qWaitFor([] { return EntranceSession().frmCompanySetup.isNull(); }, 5000));
     EXPECT_EQ(main.pnlCampany->text(), "　事業所名：南支店");
     main.close();
-    EXPECT_FALSE(DM1->DB1->Connected());
+    EXPECT_FALSE(EntranceSession().DM1->DB1->Connected());
 }
 
 // The program's start with its real login, cancelled: it ends with 0 and its main window
 // never shows.
 TEST_F(LogInFixture, CancelledLoginEndsTheProgramWithoutItsWindow) {
-    DM1 = nullptr;
+    EntranceSession().DM1 = nullptr;
     Module.reset();
     bool cancelled = false;
     bool mainShown = false;
     QTimer watch;
     watch.callOnTimeout([&] {
-        mainShown = mainShown || (mdiMainMenu && mdiMainMenu->isVisible());
+        mainShown = mainShown ||
+                    (EntranceSession().mdiMainMenu && EntranceSession().mdiMainMenu->isVisible());
         if (auto* login = qobject_cast<TfrmLogIN*>(QApplication::activeModalWidget());
             login && !cancelled) {
             cancelled = true;
@@ -259,6 +263,6 @@ TEST_F(LogInFixture, CancelledLoginEndsTheProgramWithoutItsWindow) {
     EXPECT_EQ(RunZezoduzu(ProgramFile()), 0);
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(mainShown);
-    EXPECT_TRUE(mdiMainMenu.isNull());
-    EXPECT_EQ(DM1, nullptr);
+    EXPECT_TRUE(EntranceSession().mdiMainMenu.isNull());
+    EXPECT_EQ(EntranceSession().DM1, nullptr);
 }

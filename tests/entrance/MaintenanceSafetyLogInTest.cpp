@@ -1,8 +1,11 @@
 #include "LogInFixture.h"
 
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 
 #include <QTcpServer>
+
+using namespace entrance;
 
 namespace {
 
@@ -27,5 +30,5 @@ TEST_F(MaintenanceSafety, ALoginToAPCThatNeverAnswersEnds) {
     EXPECT_EQ(Messages, QStringList{"ネットワーク接続ができませんでした。\r\n127.0.0.1 から応答が"
                                     "ありませんでした。"});
     EXPECT_EQ(wait, (QStringList{"ネットワークコンピュータの応答を待っています。", "end"}));
-    EXPECT_FALSE(DM1->DB1->Connected());
+    EXPECT_FALSE(EntranceSession().DM1->DB1->Connected());
 }

@@ -1,5 +1,6 @@
 #include "EntranceFixture.h"
 #include "components/grids/MOStringGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/Unit_TempTables.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/liveviews/Form_EntranceNowView.h"
@@ -16,6 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+using namespace entrance;
 
 namespace {
 
@@ -381,11 +384,11 @@ TEST_F(NowView, OpenedFromTheMenu) {
     main.show();
     main.SelectCategory(3);
     main.BitBtn2->click();
-    ASSERT_TRUE(frmEntranceNowView);
-    EXPECT_TRUE(frmEntranceNowView->isVisible());
-    frmEntranceNowView->close();
+    ASSERT_TRUE(EntranceSession().frmEntranceNowView);
+    EXPECT_TRUE(EntranceSession().frmEntranceNowView->isVisible());
+    EntranceSession().frmEntranceNowView->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(frmEntranceNowView.isNull());
+    EXPECT_TRUE(EntranceSession().frmEntranceNowView.isNull());
     EXPECT_EQ(main.Category(), 1);
 }
 

@@ -3,6 +3,8 @@
 #include "dbengine/Database.h"
 #include "entrance/persons/UserRules.h"
 
+namespace entrance {
+
 // The 個人コード of each row a person query returns on "RORazu", its parameters bound.
 inline QStringList PersonCodesOf(const TUserListQuery& q) {
     TQuery query;
@@ -15,3 +17,5 @@ inline QStringList PersonCodesOf(const TUserListQuery& q) {
         codes << query.FieldByName("個人コード")->AsString();
     return codes;
 }
+
+} // namespace entrance

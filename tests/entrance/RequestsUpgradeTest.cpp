@@ -5,19 +5,22 @@
 #include "protocol/CommRequests.h"
 
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "ui/CopyData.h"
 
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+using namespace entrance;
+
 // A unit may hold the person whatever its row says of the registration: every row in use is
 // named; over TCP the request counts once the communication program answered it.
 TEST_F(LogInFixture, RemovalRequestNamesTheUnitsInUseAndTellsWhetherItWasHandedOver) {
-    DM1->DB1->Params.Add("DATABASE NAME=" + Temp.File("VODURAVIRIVE.MDB"));
+    EntranceSession().DM1->DB1->Params.Add("DATABASE NAME=" + Temp.File("VODURAVIRIVE.MDB"));
     Run(Temp.Path(), "INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除) VALUES "
                      "('123',3,1,0), ('123',1,1,0), ('123',2,0,0), ('123',4,1,1), ('124',5,1,0)");
-    NetworkMode = false;
+    EntranceSession().NetworkMode = false;
     EXPECT_FALSE(RequestUserRemoval("123")) << "no communication program";
     QList<TCopyData> received;
     TCopyDataServer comm(CommCaption, [&](const TCopyData& data) { received << data; });
@@ -35,8 +38,8 @@ TEST_F(LogInFixture, RemovalRequestNamesTheUnitsInUseAndTellsWhetherItWasHandedO
     QTcpServer remote;
     if (!remote.listen(QHostAddress::Any, TcpPort(PORT_GAZODELETE)))
         GTEST_SKIP() << "the removal port is in use on this machine";
-    NetworkMode = true;
-    RemotePCName = "127.0.0.1";
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = "127.0.0.1";
     QByteArray request;
     enum { Answer, Silent, Refuse } server = Answer;
     QObject::connect(&remote, &QTcpServer::newConnection, [&] {
@@ -58,7 +61,7 @@ TEST_F(LogInFixture, RemovalRequestNamesTheUnitsInUseAndTellsWhetherItWasHandedO
     EXPECT_FALSE(RequestUserRemoval("123"));
     server = Refuse;
     EXPECT_FALSE(RequestUserRemoval("123"));
-    NetworkMode = false;
+    EntranceSession().NetworkMode = false;
 }
 
 // The database as an old version of the system made it: none of the added columns.
@@ -74,8 +77,8 @@ TEST_F(LogInFixture, UpgradeAddsTheMissingColumnsOnceAndReopensTheConnections) {
                             "CREATE TABLE M_勤務表合計 (個人コード TEXT (10), 出勤 DOUBLE)",
                             "INSERT INTO M_使用認証機 (個人コード,認証機ID) VALUES ('123',1)"})
         old->Execute(sql);
-    DM1->DB1->Params.Add("DATABASE NAME=" + data + "/VODURAVIRIVE.MDB");
-    DM1->DB2->Params.Add("PATH=" + Temp.Path());
+    EntranceSession().DM1->DB1->Params.Add("DATABASE NAME=" + data + "/VODURAVIRIVE.MDB");
+    EntranceSession().DM1->DB2->Params.Add("PATH=" + Temp.Path());
     const auto columns = [&](const QString& table) {
         return Column(data, "SELECT name || ' ' || type FROM pragma_table_info('" + table + "')")
             .join(", ");
@@ -94,7 +97,7 @@ TEST_F(LogInFixture, UpgradeAddsTheMissingColumnsOnceAndReopensTheConnections) {
                                          "ヘッダ名 TEXT (20), 作成処理月 DATETIME");
         EXPECT_EQ(Column(data, "SELECT 個人コード || ',' || 認証機ID FROM M_使用認証機"),
                   QStringList{"123,1"});
-        EXPECT_TRUE(DM1->DB1->Connected());
-        EXPECT_TRUE(DM1->DB2->Connected());
+        EXPECT_TRUE(EntranceSession().DM1->DB1->Connected());
+        EXPECT_TRUE(EntranceSession().DM1->DB2->Connected());
     }
 }

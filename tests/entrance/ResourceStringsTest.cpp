@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 TEST(ResourceStringsTest, NumbersGiveTheirTexts) {
     const struct {
         int Id;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 namespace {
 
 TDateTime At(int y, int m, int d, int h, int n, int s = 0) {

@@ -1,6 +1,7 @@
 #include "EntranceFixture.h"
 #include "components/DigitalNumber.h"
 #include "components/grids/StrSortGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/Unit_TempTables.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/liveviews/Form_EntranceGroupNowView.h"
@@ -16,6 +17,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+
+using namespace entrance;
 
 namespace {
 
@@ -41,8 +44,8 @@ protected:
         Clock::SetNow([this] { return FNow; });
     }
     ~RoomViews() override {
-        delete frmEntranceGroupNowViewList.data();
-        delete frmEntranceGroupNowView.data();
+        delete EntranceSession().frmEntranceGroupNowViewList.data();
+        delete EntranceSession().frmEntranceGroupNowView.data();
         Clock::SetNow({});
     }
 
@@ -83,7 +86,7 @@ TEST_F(RoomViews, TilesFollowTheLogAndTheCountingDay) {
     AddLog(March, "B2", 11, "3/10/2026, 10:00:00", 0, 3); // refused
     WriteAppRegistry("EntranceLastViewPanel", "2");
 
-    auto* list = OpenMdiChild(frmEntranceGroupNowViewList, nullptr);
+    auto* list = OpenMdiChild(EntranceSession().frmEntranceGroupNowViewList, nullptr);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->FrontTile()->RoomCode(), 2);
     EXPECT_EQ(list->FrontTile()->GetGroupName(), "倉庫");
@@ -134,7 +137,7 @@ TEST_F(RoomViews, DetailListsARoomsCounterNewestFirst) {
     AddLog(March, "A1", 12, "3/10/2026, 11:00:00", 1, 2);
     AddLog(March, "B2", 22, "3/10/2026, 12:00:00", 1, 3); // another room
     AddLog(March, "B2", 11, "3/10/2026, 12:10:00", 0, 1);
-    auto* list = OpenMdiChild(frmEntranceGroupNowViewList, nullptr);
+    auto* list = OpenMdiChild(EntranceSession().frmEntranceGroupNowViewList, nullptr);
     ASSERT_NE(list, nullptr);
     TframEntranceGroupNowView* tile = list->Tiles().first();
 
@@ -156,15 +159,15 @@ TEST_F(RoomViews, DetailListsARoomsCounterNewestFirst) {
     };
     for (const auto& c : cases) {
         c.button->click();
-        ASSERT_NE(frmEntranceGroupNowView, nullptr);
-        const TfrmEntranceGroupNowView& detail = *frmEntranceGroupNowView;
+        ASSERT_NE(EntranceSession().frmEntranceGroupNowView, nullptr);
+        const TfrmEntranceGroupNowView& detail = *EntranceSession().frmEntranceGroupNowView;
         EXPECT_EQ(detail.pnlView->text(), c.heading);
         EXPECT_EQ(detail.LogGrid->Cells(3, 0), c.timeHeader);
         EXPECT_EQ(detail.Ed_Group->text(), "会議室");
         EXPECT_EQ(Lines(detail), c.lines) << c.heading;
         EXPECT_EQ(detail.Ed_INCount->text(), QString::number(c.lines.size()));
     }
-    TfrmEntranceGroupNowView& detail = *frmEntranceGroupNowView;
+    TfrmEntranceGroupNowView& detail = *EntranceSession().frmEntranceGroupNowView;
     detail.grab().save(TestOutputFolder() + "/TfrmEntranceGroupNowView.png");
 
     // The last person leaves: the list follows the file; then the counting day moves on and
@@ -190,7 +193,7 @@ TEST_F(RoomViews, WithoutRoomsTheListSaysSoAndCloses) {
     });
     answer.start(10);
     Run("DELETE FROM M_認証機グループ");
-    EXPECT_EQ(OpenMdiChild(frmEntranceGroupNowViewList, nullptr), nullptr);
+    EXPECT_EQ(OpenMdiChild(EntranceSession().frmEntranceGroupNowViewList, nullptr), nullptr);
     EXPECT_EQ(text, "認証機グループが登録されていません。");
 }
 
@@ -199,18 +202,18 @@ TEST_F(RoomViews, MenuOpensTheListAndGetsItsCategoryBackWithTheDetailGone) {
     main.show();
     main.SelectCategory(3);
     main.BitBtn19->click();
-    ASSERT_TRUE(frmEntranceGroupNowViewList);
+    ASSERT_TRUE(EntranceSession().frmEntranceGroupNowViewList);
     EXPECT_FALSE(main.PanelMDI->isVisible());
-    frmEntranceGroupNowViewList->Tiles().first()->btnNowIN->click();
-    ASSERT_TRUE(frmEntranceGroupNowView);
+    EntranceSession().frmEntranceGroupNowViewList->Tiles().first()->btnNowIN->click();
+    ASSERT_TRUE(EntranceSession().frmEntranceGroupNowView);
     EXPECT_EQ(main.MdiArea->subWindowList().size(), 2);
 
-    frmEntranceGroupNowViewList->close();
+    EntranceSession().frmEntranceGroupNowViewList->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(main.PanelMDI->isVisible());
     EXPECT_EQ(main.Category(), 1);
-    EXPECT_TRUE(frmEntranceGroupNowView.isNull());
+    EXPECT_TRUE(EntranceSession().frmEntranceGroupNowView.isNull());
     EXPECT_TRUE(main.MdiArea->subWindowList().isEmpty());
 }
 

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 namespace {
 
 // The text of the message box that `show` brings up, closed at once.

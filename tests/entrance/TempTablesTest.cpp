@@ -1,9 +1,12 @@
 #include "EntranceFixture.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/Unit_TempTables.h"
 #include "storage/DataFileLock.h"
 
 #include <QDir>
 #include <QFile>
+
+using namespace entrance;
 
 namespace {
 
@@ -122,7 +125,7 @@ TEST_F(TempTables, AFailedCompactionLeavesTheFileAsItWas) {
     for (const auto& c : cases) {
         TempFolder data;
         CreateDataFolder(data.Path());
-        DataPath = data.File("Zezoduzu");
+        EntranceSession().DataPath = data.File("Zezoduzu");
         c.arrange(data);
         const QString file = data.File(DatabaseFileName);
         const QByteArray before = Bytes(file);

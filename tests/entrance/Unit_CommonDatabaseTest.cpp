@@ -2,9 +2,12 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/common/Unit_CommonDatabase.h"
 #include "tests/dbengine/EngineFixture.h"
+
+using namespace entrance;
 
 namespace {
 
@@ -13,7 +16,7 @@ class CommonDatabase : public EngineFixture {
 protected:
     CommonDatabase() {
         Clock::SetNow([] { return EncodeDate(2026, 12, 10) + 0.5; });
-        ProcessingPeriod = TDisposalDayD();
+        EntranceSession().ProcessingPeriod = TDisposalDayD();
     }
     ~CommonDatabase() override { Clock::SetNow({}); }
     // The office rows as "code,year,month,closing day,closing month".
@@ -26,12 +29,12 @@ protected:
 TEST_F(CommonDatabase, AMissingOfficeRowIsCreatedForThisMonth) {
     LoadProcessingPeriod();
     EXPECT_EQ(OfficeRows(), QStringList{"1,2026,12,31,12"});
-    EXPECT_EQ(ProcessingPeriod.Year, 2026);
-    EXPECT_EQ(ProcessingPeriod.Month, 12);
-    EXPECT_EQ(ProcessingPeriod.ClosingMonth, 12);
-    EXPECT_EQ(ProcessingPeriod.ClosingDay, 31);
-    EXPECT_EQ(ProcessingPeriod.StartDate, EncodeDate(2026, 12, 1));
-    EXPECT_EQ(ProcessingPeriod.EndDate, EncodeDate(2026, 12, 31));
+    EXPECT_EQ(EntranceSession().ProcessingPeriod.Year, 2026);
+    EXPECT_EQ(EntranceSession().ProcessingPeriod.Month, 12);
+    EXPECT_EQ(EntranceSession().ProcessingPeriod.ClosingMonth, 12);
+    EXPECT_EQ(EntranceSession().ProcessingPeriod.ClosingDay, 31);
+    EXPECT_EQ(EntranceSession().ProcessingPeriod.StartDate, EncodeDate(2026, 12, 1));
+    EXPECT_EQ(EntranceSession().ProcessingPeriod.EndDate, EncodeDate(2026, 12, 31));
 }
 
 TEST_F(CommonDatabase, OfficeValuesOutOfRangeAreRepairedAndGoodOnesKept) {
@@ -54,8 +57,8 @@ TEST_F(CommonDatabase, OfficeValuesOutOfRangeAreRepairedAndGoodOnesKept) {
                 .arg(c.values));
         LoadProcessingPeriod();
         EXPECT_EQ(OfficeRows(), QStringList{c.stored}) << c.values;
-        EXPECT_EQ(ProcessingPeriod.StartDate, c.start) << c.values;
-        EXPECT_EQ(ProcessingPeriod.EndDate, c.end) << c.values;
+        EXPECT_EQ(EntranceSession().ProcessingPeriod.StartDate, c.start) << c.values;
+        EXPECT_EQ(EntranceSession().ProcessingPeriod.EndDate, c.end) << c.values;
     }
 }
 

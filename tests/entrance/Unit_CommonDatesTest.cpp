@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 namespace {
 
 QString U(const char* s) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 namespace {
 
 // A 3 x 4 grid with one fixed row, every cell holding "c<col>r<row>".

@@ -6,6 +6,8 @@
 #include <QNetworkInterface>
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 namespace {
 
 QString U(const char* s) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 namespace {
 
 TEST(CommonTimes, IsTimeStr) {

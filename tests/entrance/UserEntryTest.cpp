@@ -1,6 +1,7 @@
 #include "EntranceFixture.h"
 #include "base/Text.h"
 #include "components/grids/StrSortGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Form_Message.h"
 #include "entrance/persons/Form_UserEntranceGazo.h"
 #include "entrance/persons/Form_UserEntry.h"
@@ -29,6 +30,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+using namespace entrance;
+
 namespace {
 
 // The person screen on a data folder with two departments, one unit and two persons, 0001
@@ -44,7 +47,7 @@ struct UserEntryScreen : EntranceFixture {
             "ユーザーレベル) VALUES ('0001','山田','ﾔﾏﾀﾞ',1,27892,NULL,1), "
             "('0002','佐藤','ｻﾄｳ',2,NULL,randomblob(900),2)");
         Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除) VALUES ('0001',1,1,0)");
-        NetworkMode = false;
+        EntranceSession().NetworkMode = false;
         form = std::make_unique<TfrmUserEntry>();
         form->show();
         Activate();
@@ -176,8 +179,8 @@ TEST_F(UserEntryScreen, CancelInTheSaveQuestionShowsWhatIsStored) {
     Type(form->Ed_Name, "山田太郎");
     Answering(QMessageBox::Cancel, [&] { form->btnPrint->click(); });
     EXPECT_EQ(messages, QStringList{"変更があります。登録しますか？"});
-    ASSERT_TRUE(frmPrintRiyosya);
-    frmPrintRiyosya->btnCLOSE->click();
+    ASSERT_TRUE(EntranceSession().frmPrintRiyosya);
+    EntranceSession().frmPrintRiyosya->btnCLOSE->click();
     EXPECT_FALSE(form->Modified());
     EXPECT_EQ(form->Ed_Name->text(), "山田");
     EXPECT_EQ(form->GetCurrentUserCode(), "0001");
@@ -196,7 +199,7 @@ TEST_F(UserEntryScreen, SexTabsFollowTheRecordAndEnterEditsTheListedPerson) {
         area.resize(1200, 800);
         area.show();
         SetMainArea(&area);
-        TfrmUserEntry* screen = OpenMdiChild(frmUserEntry);
+        TfrmUserEntry* screen = OpenMdiChild(EntranceSession().frmUserEntry);
         ASSERT_TRUE(screen);
         EXPECT_EQ(screen->UserGrid->LeftCol(), 0);
         EXPECT_EQ(screen->UserGrid->horizontalScrollBar()->maximum(), 0);
@@ -238,20 +241,20 @@ TEST_F(UserEntryScreen, CloseAsksBeforeThrowingChangesAway) {
 TEST_F(UserEntryScreen, PrintButtonOpensThePersonPrintDialog) {
     Choose(2);
     form->btnPrint->click();
-    ASSERT_FALSE(frmPrintRiyosya.isNull());
-    EXPECT_TRUE(frmPrintRiyosya->isVisible());
-    EXPECT_EQ(frmPrintRiyosya->cmbItem->currentText(), "0002:佐藤");
-    EXPECT_EQ(frmPrintRiyosya->cmbGroup->currentText(), " 2:営業");
+    ASSERT_FALSE(EntranceSession().frmPrintRiyosya.isNull());
+    EXPECT_TRUE(EntranceSession().frmPrintRiyosya->isVisible());
+    EXPECT_EQ(EntranceSession().frmPrintRiyosya->cmbItem->currentText(), "0002:佐藤");
+    EXPECT_EQ(EntranceSession().frmPrintRiyosya->cmbGroup->currentText(), " 2:営業");
     EXPECT_FALSE(form->isEnabled());
-    frmPrintRiyosya->btnCLOSE->click();
+    EntranceSession().frmPrintRiyosya->btnCLOSE->click();
     EXPECT_TRUE(form->isEnabled());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(frmPrintRiyosya.isNull());
+    EXPECT_TRUE(EntranceSession().frmPrintRiyosya.isNull());
 
     Run("DELETE FROM M_個人情報");
     Answering(QMessageBox::Ok, [&] { form->btnPrint->click(); });
     EXPECT_EQ(messages, QStringList{"個人情報が登録されていません。"});
-    EXPECT_TRUE(frmPrintRiyosya.isNull());
+    EXPECT_TRUE(EntranceSession().frmPrintRiyosya.isNull());
 }
 
 // The screen waits on the image dialog: a close from its title bar is refused until the dialog
@@ -263,29 +266,29 @@ TEST_F(UserEntryScreen, ClosingFromTheTitleBarWaitsForTheImageDialog) {
     SetMainArea(&area);
     TCopyDataServer comm(CommCaption, [](const TCopyData&) {});
     ASSERT_TRUE(comm.Start());
-    TfrmUserEntry* screen = OpenMdiChild(frmUserEntry);
+    TfrmUserEntry* screen = OpenMdiChild(EntranceSession().frmUserEntry);
     ASSERT_TRUE(screen);
     screen->UserGrid->SetRow(1);
     screen->btnEditClick();
     screen->btnImage->click();
-    ASSERT_TRUE(frmUserEntranceGazo);
+    ASSERT_TRUE(EntranceSession().frmUserEntranceGazo);
     EXPECT_FALSE(screen->isEnabled());
     auto* frame = qobject_cast<QMdiSubWindow*>(screen->parentWidget());
     ASSERT_TRUE(frame);
     frame->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_TRUE(frmUserEntry);
-    EXPECT_TRUE(frmUserEntry->isVisible());
+    ASSERT_TRUE(EntranceSession().frmUserEntry);
+    EXPECT_TRUE(EntranceSession().frmUserEntry->isVisible());
 
-    frmUserEntranceGazo->btnCancel->click();
+    EntranceSession().frmUserEntranceGazo->btnCancel->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(frmUserEntranceGazo.isNull());
-    ASSERT_TRUE(frmUserEntry);
+    EXPECT_TRUE(EntranceSession().frmUserEntranceGazo.isNull());
+    ASSERT_TRUE(EntranceSession().frmUserEntry);
     EXPECT_TRUE(screen->isEnabled());
     EXPECT_EQ(screen->GetCurrentUserCode(), "0001");
     frame->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(frmUserEntry.isNull());
+    EXPECT_TRUE(EntranceSession().frmUserEntry.isNull());
     SetMainArea(nullptr);
 }
 
@@ -295,7 +298,7 @@ TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
     Answering(QMessageBox::Ok, [&] { form->btnImage->click(); });
     EXPECT_EQ(messages, QStringList{"認証機コミュニケーションが見つかりませんでした。"});
     EXPECT_TRUE(form->isEnabled());
-    QTRY_VERIFY(!frmUserEntranceGazo);
+    QTRY_VERIFY(!EntranceSession().frmUserEntranceGazo);
 
     QByteArray request;
     TCopyDataServer comm(CommCaption, [&](const TCopyData& d) {
@@ -305,21 +308,23 @@ TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
     ASSERT_TRUE(comm.Start());
     messages.clear();
     form->btnImage->click();
-    ASSERT_TRUE(frmUserEntranceGazo);
+    ASSERT_TRUE(EntranceSession().frmUserEntranceGazo);
     EXPECT_FALSE(form->isEnabled());
-    EXPECT_EQ(frmUserEntranceGazo->cmbEntrance->currentText(), " 1:正面");
-    frmUserEntranceGazo->grab().save(TestOutputFolder() + "/TfrmUserEntranceGazo.png");
-    frmUserEntranceGazo->btnOK->click();
+    EXPECT_EQ(EntranceSession().frmUserEntranceGazo->cmbEntrance->currentText(), " 1:正面");
+    EntranceSession().frmUserEntranceGazo->grab().save(TestOutputFolder() +
+                                                       "/TfrmUserEntranceGazo.png");
+    EntranceSession().frmUserEntranceGazo->btnOK->click();
     QTRY_COMPARE(request, QByteArray("0001,1\r\n") + '\0');
     TImageReadWait* wait = TImageReadWait::Current();
     ASSERT_NE(wait, nullptr);
     wait->TakeAnswer("0002,1");
     wait->TakeAnswer(",2");
-    EXPECT_EQ(frmUserEntranceGazo->ReadResult(), 0);
+    EXPECT_EQ(EntranceSession().frmUserEntranceGazo->ReadResult(), 0);
     // The simulated read stores the image as the communication program would.
     Run("UPDATE M_個人情報 SET 認証画像=randomblob(900) WHERE 個人コード='0001'");
     wait->TakeAnswer("0001,1");
-    Answering(QMessageBox::Ok, [&] { QTRY_VERIFY_WITH_TIMEOUT(!frmUserEntranceGazo, 5000); });
+    Answering(QMessageBox::Ok,
+              [&] { QTRY_VERIFY_WITH_TIMEOUT(!EntranceSession().frmUserEntranceGazo, 5000); });
     EXPECT_EQ(messages, QStringList{"画像を読み込みました。"});
     EXPECT_TRUE(form->isEnabled());
     EXPECT_TRUE(form->ImageReadOk);
@@ -335,23 +340,24 @@ TEST_F(UserEntryScreen, DeletionOverTheNetworkShowsTheWaitWindow) {
     QString shown;
     QByteArray request;
     QObject::connect(&removals, &QTcpServer::newConnection, [&] {
-        shown = frmMessage ? frmMessage->Ed_Message->text() : QString();
+        shown = EntranceSession().frmMessage ? EntranceSession().frmMessage->Ed_Message->text()
+                                             : QString();
         QTcpSocket* peer = removals.nextPendingConnection();
         QObject::connect(peer, &QTcpSocket::readyRead, [&, peer] {
             request += peer->readAll();
             peer->write("DELETE");
         });
     });
-    NetworkMode = true;
-    RemotePCName = "localhost";
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = "localhost";
     Choose(1);
     Answering(QMessageBox::Ok, [&] { form->btnDel->click(); });
     EXPECT_EQ(shown, "ネットワーク接続を確認しています。");
     QTRY_COMPARE(request, QByteArray("0001,1\r\n"));
     EXPECT_EQ(Persons(), QStringList{"0002/佐藤"});
-    EXPECT_EQ(frmMessage, nullptr);
-    NetworkMode = false;
-    RemotePCName.clear();
+    EXPECT_EQ(EntranceSession().frmMessage, nullptr);
+    EntranceSession().NetworkMode = false;
+    EntranceSession().RemotePCName.clear();
 }
 
 // Over the network the answer has no framing and may come in pieces: they are read together.
@@ -372,20 +378,22 @@ TEST_F(UserEntryScreen, ImageAnswerInPiecesOverTheNetwork) {
             });
         });
     });
-    NetworkMode = true;
-    RemotePCName = "localhost";
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = "localhost";
     Choose(1);
     form->btnImage->click();
-    QTRY_VERIFY(frmUserEntranceGazo && frmUserEntranceGazo->isVisible());
+    QTRY_VERIFY(EntranceSession().frmUserEntranceGazo &&
+                EntranceSession().frmUserEntranceGazo->isVisible());
     EXPECT_FALSE(form->isEnabled());
-    frmUserEntranceGazo->btnOK->click();
-    QTRY_COMPARE_WITH_TIMEOUT(frmUserEntranceGazo->ReadResult(), 1, 10000);
-    Answering(QMessageBox::Ok, [&] { QTRY_VERIFY_WITH_TIMEOUT(!frmUserEntranceGazo, 5000); });
+    EntranceSession().frmUserEntranceGazo->btnOK->click();
+    QTRY_COMPARE_WITH_TIMEOUT(EntranceSession().frmUserEntranceGazo->ReadResult(), 1, 10000);
+    Answering(QMessageBox::Ok,
+              [&] { QTRY_VERIFY_WITH_TIMEOUT(!EntranceSession().frmUserEntranceGazo, 5000); });
     EXPECT_EQ(messages, QStringList{"画像を読み込みました。"});
     EXPECT_TRUE(form->isEnabled());
     EXPECT_EQ(form->btnImage->text(), "画像登録済み");
-    NetworkMode = false;
-    RemotePCName.clear();
+    EntranceSession().NetworkMode = false;
+    EntranceSession().RemotePCName.clear();
 }
 
 } // namespace

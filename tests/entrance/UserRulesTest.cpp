@@ -3,6 +3,8 @@
 #include "PersonCodes.h"
 #include "entrance/persons/UserRows.h"
 
+using namespace entrance;
+
 namespace {
 
 using UserRows = EntranceFixture;

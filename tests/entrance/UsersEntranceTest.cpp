@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+using namespace entrance;
+
 namespace {
 
 using UsersEntrance = EntranceFixture;

@@ -1,4 +1,5 @@
 #include "base/SysUtils.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Form_Message.h"
 #include "entrance/common/Unit_CommonWait.h"
 #include "tests/common/TempFolder.h"
@@ -13,6 +14,8 @@
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+using namespace entrance;
 
 namespace {
 
@@ -30,7 +33,7 @@ TEST(WaitWindowTest, ExceptionInTheMiddleClosesTheWindow) {
     QPointer<TfrmMessage> seen;
     try {
         TWaitWindowScope wait(&screen, "データを取得しています。");
-        seen = frmMessage;
+        seen = EntranceSession().frmMessage;
         ASSERT_TRUE(seen && seen->isVisible());
         EXPECT_FALSE(screen.isEnabled());
         EXPECT_FALSE(seen->close()) << "the user cannot close it";
@@ -52,7 +55,7 @@ TEST(WaitWindowTest, ExceptionInTheMiddleClosesTheWindow) {
         throw Exception("読めません");
     } catch (const Exception&) {
     }
-    EXPECT_EQ(frmMessage, nullptr);
+    EXPECT_EQ(EntranceSession().frmMessage, nullptr);
     EXPECT_TRUE(screen.isEnabled());
     ASSERT_TRUE(seen);
     EXPECT_FALSE(seen->isVisible());
@@ -69,21 +72,21 @@ TEST(WaitWindowTest, RoutinesWithoutAWindowAndShowAgain) {
     SetWaitText("x");
     StartWaitProgress(2);
     StepWaitProgress();
-    EXPECT_EQ(frmMessage, nullptr);
+    EXPECT_EQ(EntranceSession().frmMessage, nullptr);
     CloseWaitWindow(&screen);
     EXPECT_TRUE(screen.isEnabled());
 
     ShowWaitWindow(&screen, true);
-    QPointer<TfrmMessage> first = frmMessage;
+    QPointer<TfrmMessage> first = EntranceSession().frmMessage;
     EXPECT_FALSE(first->windowFlags() & Qt::WindowStaysOnTopHint);
     CloseWaitWindow(&screen);
     ShowWaitWindow(&screen);
-    EXPECT_NE(frmMessage, first);
+    EXPECT_NE(EntranceSession().frmMessage, first);
     RunDeferredDeletes();
-    ASSERT_NE(frmMessage, nullptr);
-    EXPECT_TRUE(frmMessage->isVisible());
+    ASSERT_NE(EntranceSession().frmMessage, nullptr);
+    EXPECT_TRUE(EntranceSession().frmMessage->isVisible());
     SetWaitText("二度目");
-    EXPECT_EQ(frmMessage->Ed_Message->text(), "二度目");
+    EXPECT_EQ(EntranceSession().frmMessage->Ed_Message->text(), "二度目");
     CloseWaitWindow(&screen);
     RunDeferredDeletes();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -103,18 +106,19 @@ TEST(WaitWindowTest, HourglassOnEveryShowCentredAndClearOfMessageBoxes) {
     SetWaitText("ネットワーク接続を確認しています。");
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     ShowWaitWindow(&screen);
-    ASSERT_NE(frmMessage, nullptr);
+    ASSERT_NE(EntranceSession().frmMessage, nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     const QPoint middle = area.viewport()->mapToGlobal(area.viewport()->rect().center());
-    EXPECT_LE((frmMessage->frameGeometry().center() - middle).manhattanLength(), 4);
+    EXPECT_LE((EntranceSession().frmMessage->frameGeometry().center() - middle).manhattanLength(),
+              4);
 
     bool clear = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !frmMessage)
+        if (!box || !EntranceSession().frmMessage)
             return;
-        clear = !frmMessage->frameGeometry().intersects(box->frameGeometry());
+        clear = !EntranceSession().frmMessage->frameGeometry().intersects(box->frameGeometry());
         if (clear || poll.property("tries").toInt() > 20)
             box->done(QMessageBox::Ok);
         poll.setProperty("tries", poll.property("tries").toInt() + 1);

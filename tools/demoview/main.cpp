@@ -1,3 +1,4 @@
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModules.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/login/LogIn.h"
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
+
+using namespace entrance;
 
 namespace {
 
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(pictures.path());
     SetApplicationTitle("入退室管理");
     SetODBCScreen({SetWaitCursor, ShowMessage});
+    TEntranceSession session;
     TDataModules modules(args[1]);
     TmdiMainMenu main;
     if (!main.FormCreate([&] { return LogInAsDemoOperator(args[1]) ? int(mrOk) : int(mrCancel); }))

@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+namespace entrance {
+
 namespace {
 
 constexpr int HeaderHeight = 90;
@@ -290,3 +292,5 @@ void TRep_Form::closeEvent(QCloseEvent* event) {
     }
     event->accept();
 }
+
+} // namespace entrance

@@ -13,6 +13,8 @@
 class TDataSet;
 class TLRPreviewControl;
 
+namespace entrance {
+
 // The left margin of the reports that leave room for binding, in page pixels; the others keep
 // the engine's 36 on every side.
 inline constexpr int WideMarginLeft = 54;
@@ -138,22 +140,22 @@ private:
     QList<QPointer<QObject>> FWatched;
 };
 
-// Opens the report that `global` holds when there is none: creates it with `owner` and lets
+// Opens the report that `slot` holds when there is none: creates it with `owner` and lets
 // `run` show it (RunPreview, or a report's Execute with its request). Returns once the
-// preview has closed, with the report freed and `global` empty again, also when the report
+// preview has closed, with the report freed and `slot` empty again, also when the report
 // failed.
-template <class T, class Run> void OpenReport(QPointer<T>& global, QWidget* owner, Run&& run) {
-    if (global)
+template <class T, class Run> void OpenReport(QPointer<T>& slot, QWidget* owner, Run&& run) {
+    if (slot)
         return;
     const TDeletionHold hold(owner);
     std::unique_ptr<T> report(new T(owner));
-    global = report.get();
+    slot = report.get();
     run(*report);
 }
 
 // The master-data lists: created with no owner, as the application owns them.
-template <class T> void OpenReport(QPointer<T>& global) {
-    OpenReport(global, nullptr, [](T& report) { report.RunPreview(); });
+template <class T> void OpenReport(QPointer<T>& slot) {
+    OpenReport(slot, nullptr, [](T& report) { report.RunPreview(); });
 }
 
 // "―" for a name that is not known.
@@ -164,3 +166,5 @@ QString PeriodText(TDateTime start, TDateTime end);
 // The page fonts of the reports.
 TFont ReportTitleFont();
 TFont ReportTextFont(int size = 10);
+
+} // namespace entrance

@@ -2,6 +2,7 @@
 
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonDates.h"
@@ -26,7 +27,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-QPointer<TfrmEntranceUserLogViewPrint> frmEntranceUserLogViewPrint;
+namespace entrance {
 
 namespace {
 
@@ -245,9 +246,9 @@ void TfrmEntranceUserLogViewPrint::btnUserSearchClick() {
     QString code;
     {
         TDisabledScope busy(this);
-        if (!frmUserListUp)
-            frmUserListUp = new TfrmUserListUp(DialogOwner());
-        code = frmUserListUp->SelectUser(0);
+        if (!EntranceSession().frmUserListUp)
+            EntranceSession().frmUserListUp = new TfrmUserListUp(DialogOwner());
+        code = EntranceSession().frmUserListUp->SelectUser(0);
     }
     if (code.isEmpty())
         return;
@@ -259,7 +260,9 @@ void TfrmEntranceUserLogViewPrint::btnUserSearchClick() {
 }
 
 void TfrmEntranceUserLogViewPrint::btnDayPrintClick() {
-    if (!frmPrintSetupByUser)
-        frmPrintSetupByUser = new TfrmPrintSetupByUser(DialogOwner());
-    frmPrintSetupByUser->ShowDialog(this, *EntranceList, *UserList, ChosenCode());
+    if (!EntranceSession().frmPrintSetupByUser)
+        EntranceSession().frmPrintSetupByUser = new TfrmPrintSetupByUser(DialogOwner());
+    EntranceSession().frmPrintSetupByUser->ShowDialog(this, *EntranceList, *UserList, ChosenCode());
 }
+
+} // namespace entrance

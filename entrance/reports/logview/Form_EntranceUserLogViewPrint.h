@@ -12,10 +12,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
-class TEntrance;
 class TMOStringGrid;
-class TPickedDate;
 class TQuery;
+
+namespace entrance {
+
+class TEntrance;
+class TPickedDate;
 class TUsers;
 
 // The record viewer: one person's valid entries and exits of one day, one line per record,
@@ -62,4 +65,4 @@ private:
     TPickedDate* EnterDate;
 };
 
-extern QPointer<TfrmEntranceUserLogViewPrint> frmEntranceUserLogViewPrint;
+} // namespace entrance

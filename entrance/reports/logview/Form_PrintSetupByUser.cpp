@@ -1,6 +1,7 @@
 #include "Form_PrintSetupByUser.h"
 
 #include "entrance/common/DigitBox.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/data/Unit_Entrance.h"
@@ -23,7 +24,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-QPointer<TfrmPrintSetupByUser> frmPrintSetupByUser;
+namespace entrance {
 
 TfrmPrintSetupByUser::TfrmPrintSetupByUser(QWidget* owner) : TForm(owner) {
     setWindowTitle("日報印刷");
@@ -122,7 +123,7 @@ void TfrmPrintSetupByUser::btnPrintClick() {
     TDisabledScope busy(this);
     if (!FillRequest())
         return;
-    OpenReport(Rep_UserEntranceLog, this,
+    OpenReport(EntranceSession().Rep_UserEntranceLog, this,
                [this](TRep_UserEntranceLog& report) { report.Execute(*EntranceList, *UserList); });
 }
 
@@ -155,3 +156,5 @@ bool TfrmPrintSetupByUser::FillRequest() {
     }
     return true;
 }
+
+} // namespace entrance

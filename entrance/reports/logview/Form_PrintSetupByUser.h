@@ -11,6 +11,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+
+namespace entrance {
+
 class TEntrance;
 class TPickedDate;
 class TUsers;
@@ -60,4 +63,4 @@ private:
     TPickedDate* EndDate;
 };
 
-extern QPointer<TfrmPrintSetupByUser> frmPrintSetupByUser;
+} // namespace entrance

@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-QPointer<TfrmUserListUp> frmUserListUp;
+namespace entrance {
 
 namespace {
 
@@ -196,3 +196,5 @@ bool TfrmUserListUp::eventFilter(QObject* watched, QEvent* event) {
     }
     return TForm::eventFilter(watched, event);
 }
+
+} // namespace entrance

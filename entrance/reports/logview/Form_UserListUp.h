@@ -10,6 +10,8 @@ class QPushButton;
 class QStatusBar;
 class TStrSortGrid;
 
+namespace entrance {
+
 // The person picker: a sortable list of persons, filtered by department, reading and the
 // code's first characters, from which the operator chooses one person or nobody. It is made
 // anew for every search and freed when it closes.
@@ -50,4 +52,4 @@ private:
     int PickMode = 0;
 };
 
-extern QPointer<TfrmUserListUp> frmUserListUp;
+} // namespace entrance

@@ -1,6 +1,6 @@
 #include "Report_Bumon.h"
 
-QPointer<TRep_Bumon> Rep_Bumon;
+namespace entrance {
 
 namespace {
 constexpr int RowsPerPage = 40;
@@ -56,3 +56,5 @@ void TRep_Bumon::LRGridPanel1PrintPanel(TPrintStatus& Status) {
         Status = lrsSkip;
     }
 }
+
+} // namespace entrance

@@ -3,6 +3,8 @@
 #include "dbengine/Query.h"
 #include "entrance/reports/masterlists/Report_MasterList.h"
 
+namespace entrance {
+
 // The departments with the number of persons in each, and a closing row for the persons
 // without a department.
 class TRep_Bumon final : public TRep_MasterList {
@@ -30,4 +32,4 @@ private:
     bool FNoneRowPending = false;
 };
 
-extern QPointer<TRep_Bumon> Rep_Bumon;
+} // namespace entrance

@@ -1,6 +1,6 @@
 #include "Report_Jigyosyo.h"
 
-QPointer<TRep_Jigyosyo> Rep_Jigyosyo;
+namespace entrance {
 
 namespace {
 constexpr int LabelWidth = 150;
@@ -69,3 +69,5 @@ void TRep_Jigyosyo::LRLayoutPanel1BeforePrint(TPrintStatus& Status) {
     ItmFaxNo->Text = text("FAX");
     sqlJigyosyo.Next();
 }
+
+} // namespace entrance

@@ -3,6 +3,8 @@
 #include "dbengine/Query.h"
 #include "entrance/reports/masterlists/Report_MasterList.h"
 
+namespace entrance {
+
 // The business office sheet: one page per office row.
 class TRep_Jigyosyo final : public TRep_Form {
     Q_OBJECT
@@ -29,4 +31,4 @@ private:
     void LRLayoutPanel1BeforePrint(TPrintStatus& Status);
 };
 
-extern QPointer<TRep_Jigyosyo> Rep_Jigyosyo;
+} // namespace entrance

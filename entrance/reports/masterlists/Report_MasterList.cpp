@@ -2,6 +2,8 @@
 
 #include "dbengine/Query.h"
 
+namespace entrance {
+
 void TRep_MasterList::ReadOfficeName() {
     TQuery sqlJigyosyo;
     sqlJigyosyo.SetDatabaseName(AccessDatabaseName);
@@ -11,3 +13,5 @@ void TRep_MasterList::ReadOfficeName() {
         sqlJigyosyo.IsEmpty() ? QString() : sqlJigyosyo.FieldByName("事業所名")->AsString();
     sqlJigyosyo.Close();
 }
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include "entrance/reports/frame/Report_Frame.h"
 
+namespace entrance {
+
 // The database name of the Access tables.
 inline constexpr char AccessDatabaseName[] = "RORazu";
 
@@ -20,3 +22,5 @@ protected:
 private:
     QString FOfficeName;
 };
+
+} // namespace entrance

@@ -2,9 +2,10 @@
 
 #include "base/DateTime.h"
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule1.h"
 
-QPointer<TRep_Ninsyoki> Rep_Ninsyoki;
+namespace entrance {
 
 namespace {
 constexpr int RowsPerPage = 32;
@@ -31,7 +32,7 @@ TRep_Ninsyoki::TRep_Ninsyoki(QWidget* owner) : TRep_MasterList(owner) {
     LRGridPanel1->OnPrintPanel = [this](QObject*, int, int, TRect, TPrintStatus& Status) {
         LRGridPanel1PrintPanel(Status);
     };
-    sqlNinsyoki.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlNinsyoki.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlNinsyoki.SQL().Assign(QStringList{"select * from EntranceState", "order by 認証機ID;"});
 }
 
@@ -55,3 +56,5 @@ void TRep_Ninsyoki::LRGridPanel1PrintPanel(TPrintStatus& Status) {
     ItmEndTime->Text = noHours ? QString() : UnitHoursText(end);
     sqlNinsyoki.Next();
 }
+
+} // namespace entrance

@@ -3,6 +3,8 @@
 #include "dbengine/Query.h"
 #include "entrance/reports/masterlists/Report_MasterList.h"
 
+namespace entrance {
+
 // The authentication units with their operating hours.
 class TRep_Ninsyoki final : public TRep_MasterList {
     Q_OBJECT
@@ -25,7 +27,7 @@ private:
     void LRGridPanel1PrintPanel(TPrintStatus& Status);
 };
 
-extern QPointer<TRep_Ninsyoki> Rep_Ninsyoki;
-
 // An operating time as the unit list prints it: " 9 時  5 分".
 QString UnitHoursText(double time);
+
+} // namespace entrance

@@ -1,9 +1,10 @@
 #include "Report_RoomNinsyoki.h"
 
 #include "dbengine/Database.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule1.h"
 
-QPointer<TRep_RoomNinsyoki> Rep_RoomNinsyoki;
+namespace entrance {
 
 namespace {
 constexpr int RowsPerPage = 40;
@@ -41,7 +42,7 @@ TRep_RoomNinsyoki::TRep_RoomNinsyoki(QWidget* owner) : TRep_MasterList(owner) {
                                      "where 認証機グループコード > 0",
                                      "order by 認証機グループコード, 認証機ID"});
     DataSource1.SetDataSet(&sqlRoom);
-    sqlNinsyoki.SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlNinsyoki.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     sqlNinsyoki.SQL().Assign(QStringList{"select * from EntranceState",
                                          "where 認証機ID = :認証機ID", "order by 認証機ID;"});
     sqlNinsyoki.SetDataSource(&DataSource1);
@@ -87,3 +88,5 @@ void TRep_RoomNinsyoki::SubPNinsyokiBeforePrint() {
     FRoomCode = sqlRoom.FieldByName("認証機グループコード")->AsInteger();
     sqlRoom.Next();
 }
+
+} // namespace entrance

@@ -4,6 +4,8 @@
 #include "dbengine/Query.h"
 #include "entrance/reports/masterlists/Report_MasterList.h"
 
+namespace entrance {
+
 // The rooms with their units: a heading row per room, repeated at the top of every page
 // the room continues on, then one row per unit. The heading row names the room in the
 // column headed "部屋名".
@@ -34,4 +36,4 @@ private:
     int FRoomCode = 0;
 };
 
-extern QPointer<TRep_RoomNinsyoki> Rep_RoomNinsyoki;
+} // namespace entrance

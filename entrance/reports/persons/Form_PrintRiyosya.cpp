@@ -1,6 +1,7 @@
 #include "Form_PrintRiyosya.h"
 
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/reports/masterlists/Report_MasterList.h"
@@ -22,7 +23,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-QPointer<TfrmPrintRiyosya> frmPrintRiyosya;
+namespace entrance {
 
 namespace {
 
@@ -217,13 +218,15 @@ void TfrmPrintRiyosya::btnPrintClick() {
         const TPersonReportRequest request = Request();
         const auto run = [&request](auto& report) { report.Execute(request); };
         if (RadioKihon->isChecked())
-            OpenReport(Rep_UserView, this, run);
+            OpenReport(EntranceSession().Rep_UserView, this, run);
         else if (RadioDaityou->isChecked())
-            OpenReport(Rep_UserSingleInfo, this, run);
+            OpenReport(EntranceSession().Rep_UserSingleInfo, this, run);
         else
-            OpenReport(Rep_UserNinsyoki, this, run);
+            OpenReport(EntranceSession().Rep_UserNinsyoki, this, run);
     }
     // The closed preview leaves the window below it in front: the greyed screen behind the
     // dialog would look frozen.
     BringToFront();
 }
+
+} // namespace entrance

@@ -14,6 +14,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+
+namespace entrance {
+
 class TPickedDate;
 
 // The person print dialog: which person report, in which order, for whom and up to which
@@ -89,4 +92,4 @@ private:
     QString FCurrentCode;
 };
 
-extern QPointer<TfrmPrintRiyosya> frmPrintRiyosya;
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include "entrance/common/Unit_CommonDates.h"
 
+namespace entrance {
+
 TUserListQuery PersonReportFilterSQL(const TPersonReportRequest& request) {
     TUserListQuery q;
     if (request.FilterMode == 2) {
@@ -28,3 +30,5 @@ QString PersonReportTitle(const QString& base, int sortOrder) {
         return base + " (フリガナ順)";
     return base + " (有効終了日順)";
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace entrance {
+
 // What the person print dialog asks the person reports for.
 struct TPersonReportRequest {
     int FilterMode = 0;            // 0 all; 1 one person; 2 one department
@@ -19,3 +21,5 @@ struct TPersonReportRequest {
 TUserListQuery PersonReportFilterSQL(const TPersonReportRequest& request);
 // The report's title: `base` and the order it is sorted in.
 QString PersonReportTitle(const QString& base, int sortOrder);
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include "entrance/common/Unit_CommonDates.h"
 
+namespace entrance {
+
 QString SexWord(bool isNull, int sex) {
     if (isNull)
         return QString();
@@ -37,3 +39,5 @@ QString PlainSlashDate(TDateTime date) {
     DecodeDate(date, year, month, day);
     return QString("%1/%2/%3").arg(year).arg(month).arg(day);
 }
+
+} // namespace entrance

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace entrance {
+
 // How the person reports print a person's columns.
 
 // "男" for 0, "女" for 1; empty for an empty column or any other value, so a row never shows
@@ -18,3 +20,5 @@ QString AgeText(TDateTime birth);
 QString BirthDayText(TDateTime birth);
 // The print date of the person sheet and matrix, without leading zeros: "2026/3/5".
 QString PlainSlashDate(TDateTime date);
+
+} // namespace entrance

@@ -8,6 +8,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+namespace entrance {
+
 QVBoxLayout* NewDialogLayout(TForm* form, const QString& title) {
     auto* layout = new QVBoxLayout(form);
     auto* panel = new QLabel(title, form);
@@ -31,3 +33,5 @@ TPrintButtons AddPrintButtons(TForm* form, QVBoxLayout* layout, const QString& s
     QObject::connect(parts.Close, &QPushButton::clicked, form, &QWidget::close);
     return parts;
 }
+
+} // namespace entrance

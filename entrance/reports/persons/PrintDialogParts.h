@@ -7,6 +7,8 @@ class QStatusBar;
 class QVBoxLayout;
 class TForm;
 
+namespace entrance {
+
 // The parts the person dialogs share: the title panel on top, the print and close buttons and
 // the status bar at the bottom.
 
@@ -21,3 +23,5 @@ struct TPrintButtons {
 // "印　刷" and "閉じる" at the right, the status bar showing `status` below them. "閉じる"
 // closes the dialog and is where Esc moves the focus.
 TPrintButtons AddPrintButtons(TForm* form, QVBoxLayout* layout, const QString& status);
+
+} // namespace entrance

@@ -3,7 +3,7 @@
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/reports/persons/PersonReportTexts.h"
 
-QPointer<TRep_UserNinsyoki> Rep_UserNinsyoki;
+namespace entrance {
 
 namespace {
 
@@ -96,3 +96,5 @@ void TRep_UserNinsyoki::DetailPrintPanel() {
     for (int c = 0; c < MatrixColumns; ++c)
         RowCells[c]->Text = cells[c];
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace entrance {
+
 // The person-by-unit matrix: one line per person, 32 persons to a landscape page, with "◆"
 // in the column of each unit the person may use; the page head names the units.
 class TRep_UserNinsyoki final : public TRep_UserReport {
@@ -34,4 +36,4 @@ private:
     QHash<QString, QList<int>> PersonUnits;
 };
 
-extern QPointer<TRep_UserNinsyoki> Rep_UserNinsyoki;
+} // namespace entrance

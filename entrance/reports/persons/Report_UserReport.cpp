@@ -6,6 +6,8 @@
 #include "entrance/reports/masterlists/Report_MasterList.h"
 #include "protocol/CommRequests.h"
 
+namespace entrance {
+
 namespace {
 
 // The page header: the title, under it the office name with the date and page, then the
@@ -120,3 +122,5 @@ QHash<QString, QList<int>> TRep_UserReport::UnitsOfPersons() {
             << query.FieldByName("認証機ID")->AsInteger();
     return units;
 }
+
+} // namespace entrance

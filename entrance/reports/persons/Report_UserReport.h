@@ -8,6 +8,8 @@
 #include <QList>
 #include <functional>
 
+namespace entrance {
+
 // A person report: one row of sqlUser per person, the persons and order that the person print
 // dialog chose. The page header adds the department line ItmGroup under the office name.
 class TRep_UserReport : public TRep_Form {
@@ -53,3 +55,5 @@ protected:
 private:
     const QString FBaseTitle;
 };
+
+} // namespace entrance

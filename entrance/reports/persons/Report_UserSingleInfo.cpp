@@ -5,7 +5,7 @@
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/reports/persons/PersonReportTexts.h"
 
-QPointer<TRep_UserSingleInfo> Rep_UserSingleInfo;
+namespace entrance {
 
 namespace {
 
@@ -158,3 +158,5 @@ void TRep_UserSingleInfo::EntranceHeadAfterPrint() {
     sqlUser.Next();
     StepWaitProgress();
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace entrance {
+
 // The person sheet: one page per person with the basic data, the details and the units the
 // person may use, each unit of the unit table in a cell of its own.
 class TRep_UserSingleInfo final : public TRep_UserReport {
@@ -55,4 +57,4 @@ private:
     QHash<QString, QList<int>> PersonUnits;
 };
 
-extern QPointer<TRep_UserSingleInfo> Rep_UserSingleInfo;
+} // namespace entrance

@@ -3,7 +3,7 @@
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/reports/persons/PersonReportTexts.h"
 
-QPointer<TRep_UserView> Rep_UserView;
+namespace entrance {
 
 namespace {
 
@@ -73,3 +73,5 @@ void TRep_UserView::DetailPrintPanel() {
     ItmImage->Text =
         sqlUser.FieldByName("認証画像")->BlobSize() > 0 ? "画像登録済み" : "画像未登録";
 }
+
+} // namespace entrance

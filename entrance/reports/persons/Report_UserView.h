@@ -2,6 +2,8 @@
 
 #include "entrance/reports/persons/Report_UserReport.h"
 
+namespace entrance {
+
 // The person list: each person's basic data on three lines, 20 persons to a page.
 class TRep_UserView final : public TRep_UserReport {
     Q_OBJECT
@@ -29,4 +31,4 @@ private:
     void DetailPrintPanel();
 };
 
-extern QPointer<TRep_UserView> Rep_UserView;
+} // namespace entrance

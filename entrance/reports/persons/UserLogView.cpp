@@ -2,6 +2,8 @@
 
 #include "entrance/common/LogOperations.h"
 
+namespace entrance {
+
 QString OperationWord(int operation) {
     return IsEntry(operation) ? "入室" : "退室";
 }
@@ -19,3 +21,5 @@ QList<TUnitCounts> CountsPerUnit(const QList<int>& unitIDs, const QList<TUserLog
     }
     return counts;
 }
+
+} // namespace entrance

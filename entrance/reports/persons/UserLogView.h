@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+namespace entrance {
+
 // The record viewer's rules that need no window: the word of an operation and the entries and
 // exits of a person's day counted per unit.
 
@@ -24,3 +26,5 @@ QString OperationWord(int operation);
 // The counts in the order of `unitIDs`. A record of a unit that is not listed has no row of
 // its own and is left out, so it never counts for another unit.
 QList<TUnitCounts> CountsPerUnit(const QList<int>& unitIDs, const QList<TUserLogRecord>& records);
+
+} // namespace entrance

@@ -1,5 +1,7 @@
 #include "UserUnitMatrix.h"
 
+namespace entrance {
+
 QString MatrixLegendText(int unitID, const QString& name) {
     return QString("%1:").arg(unitID, 2) + name;
 }
@@ -20,3 +22,5 @@ QStringList MatrixRowCells(const QStringList& captions, const QList<int>& person
     }
     return cells;
 }
+
+} // namespace entrance

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace entrance {
+
 // The person-by-unit matrix's rules that need no window: column c stands for the unit whose
 // ID is c.
 
@@ -19,3 +21,5 @@ QString MatrixLegendText(int unitID, const QString& name);
 QStringList MatrixCaptions(const QList<int>& unitIDs);
 // A person's row: "◆" in each captioned column whose unit the person may use, else empty.
 QStringList MatrixRowCells(const QStringList& captions, const QList<int>& personUnits);
+
+} // namespace entrance

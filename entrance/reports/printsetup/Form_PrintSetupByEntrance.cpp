@@ -1,5 +1,6 @@
 #include "Form_PrintSetupByEntrance.h"
 
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/reports/records/Report_EntranceUserLog.h"
@@ -10,7 +11,7 @@
 #include <QLabel>
 #include <QRadioButton>
 
-QPointer<TfrmPrintSetupByEntrance> frmPrintSetupByEntrance;
+namespace entrance {
 
 TfrmPrintSetupByEntrance::TfrmPrintSetupByEntrance(QWidget* owner)
     : TfrmPrintSetupLog("認証機別記録印刷", "　認証機ごとに指定日のログを表示します。", owner) {
@@ -57,6 +58,8 @@ void TfrmPrintSetupByEntrance::FillRequest() {
 }
 
 void TfrmPrintSetupByEntrance::RunRecords() {
-    OpenReport(Rep_EntranceUserLog, this,
+    OpenReport(EntranceSession().Rep_EntranceUserLog, this,
                [this](TRep_EntranceUserLog& report) { report.Execute(*EntranceList, *UserList); });
 }
+
+} // namespace entrance

@@ -6,6 +6,8 @@
 
 class QComboBox;
 
+namespace entrance {
+
 // The print dialog by unit: the day or month totals, or the records, of one unit or of all.
 class TfrmPrintSetupByEntrance final : public TfrmPrintSetupLog {
     Q_OBJECT
@@ -25,4 +27,4 @@ protected:
     void RunRecords() override;
 };
 
-extern QPointer<TfrmPrintSetupByEntrance> frmPrintSetupByEntrance;
+} // namespace entrance

@@ -2,6 +2,7 @@
 
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
@@ -13,7 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
-QPointer<TfrmPrintSetupByRoom> frmPrintSetupByRoom;
+namespace entrance {
 
 TfrmPrintSetupByRoom::TfrmPrintSetupByRoom(QWidget* owner)
     : TfrmPrintSetupLog("部屋別記録印刷", "　部屋ごとに指定日のログを表示します。", owner) {
@@ -32,7 +33,7 @@ void TfrmPrintSetupByRoom::CreateTargetControls(QBoxLayout* layout) {
 
 bool TfrmPrintSetupByRoom::FillTargets() {
     TQuery sqlEntrance;
-    sqlEntrance.SetDatabaseName(DM1->DB1->DatabaseName);
+    sqlEntrance.SetDatabaseName(EntranceSession().DM1->DB1->DatabaseName);
     sqlEntrance.SQL().Assign(QStringList{"SELECT 認証機グループコード,認証機グループ名",
                                          "FROM M_認証機グループ", "WHERE 認証機グループコード<>0",
                                          "GROUP BY 認証機グループコード,認証機グループ名",
@@ -56,6 +57,8 @@ void TfrmPrintSetupByRoom::FillRequest() {
 }
 
 void TfrmPrintSetupByRoom::RunRecords() {
-    OpenReport(Rep_RoomLogView, this,
+    OpenReport(EntranceSession().Rep_RoomLogView, this,
                [this](TRep_RoomLogView& report) { report.Execute(*EntranceList, *UserList); });
 }
+
+} // namespace entrance

@@ -7,6 +7,8 @@
 
 class QComboBox;
 
+namespace entrance {
+
 // The print dialog by room: the day or month totals of one room's units, or its stays.
 class TfrmPrintSetupByRoom final : public TfrmPrintSetupLog {
     Q_OBJECT
@@ -24,4 +26,4 @@ protected:
     void RunRecords() override;
 };
 
-extern QPointer<TfrmPrintSetupByRoom> frmPrintSetupByRoom;
+} // namespace entrance

@@ -1,6 +1,7 @@
 #include "Form_PrintSetupLog.h"
 
 #include "entrance/common/DigitBox.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/data/Unit_Entrance.h"
@@ -21,6 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace entrance {
 
 namespace {
 
@@ -232,11 +235,14 @@ void TfrmPrintSetupLog::btnPrintClick() {
 
 void TfrmPrintSetupLog::RunTotals(bool month) {
     if (month)
-        OpenReport(Rep_EntranceMonthLogTotal, this, [this](TRep_EntranceMonthLogTotal& report) {
-            report.Execute(*EntranceList, *UserList);
-        });
+        OpenReport(EntranceSession().Rep_EntranceMonthLogTotal, this,
+                   [this](TRep_EntranceMonthLogTotal& report) {
+                       report.Execute(*EntranceList, *UserList);
+                   });
     else
-        OpenReport(Rep_EntranceDayLogTotal, this, [this](TRep_EntranceDayLogTotal& report) {
-            report.Execute(*EntranceList, *UserList);
-        });
+        OpenReport(
+            EntranceSession().Rep_EntranceDayLogTotal, this,
+            [this](TRep_EntranceDayLogTotal& report) { report.Execute(*EntranceList, *UserList); });
 }
+
+} // namespace entrance

@@ -10,10 +10,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class TUpDown;
+
+namespace entrance {
+
 class TDigitBox;
 class TEntrance;
 class TPickedDate;
-class TUpDown;
 class TUsers;
 
 // What the print dialogs by unit and by room share: a day or a month, totals or records (a
@@ -83,3 +86,5 @@ private:
     TPickedDate* FStart = nullptr;
     TPickedDate* FEnd = nullptr;
 };
+
+} // namespace entrance

@@ -4,7 +4,7 @@
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
 
-QPointer<TRep_EntranceUserLog> Rep_EntranceUserLog;
+namespace entrance {
 
 TRep_EntranceUserLog::TRep_EntranceUserLog(QWidget* owner)
     : TRep_RecordLog({TLogReportKind::Unit,
@@ -27,3 +27,5 @@ std::array<QString, 2> TRep_EntranceUserLog::OtherSide(TDataSet& record) const {
 QStringList TRep_EntranceUserLog::GroupNameText(int code) const {
     return RoomNameText(code);
 }
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include "entrance/reports/records/Report_RecordLog.h"
 
+namespace entrance {
+
 // The records grouped by unit: a unit's head line names the unit, each record line the
 // person.
 class TRep_EntranceUserLog final : public TRep_RecordLog {
@@ -16,4 +18,4 @@ protected:
     bool WaitInNormalStyle() const override { return true; }
 };
 
-extern QPointer<TRep_EntranceUserLog> Rep_EntranceUserLog;
+} // namespace entrance

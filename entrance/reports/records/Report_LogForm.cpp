@@ -7,6 +7,8 @@
 #include "entrance/data/Unit_Entrance.h"
 #include "ui/ShowMessage.h"
 
+namespace entrance {
+
 namespace {
 
 constexpr int HeaderHeight = 116;
@@ -122,3 +124,5 @@ void TRep_LogForm::DetailPrintPanel(int row) {
         StartDay();
     StepWaitProgress();
 }
+
+} // namespace entrance

@@ -4,6 +4,8 @@
 #include "entrance/reports/rules/LogReportQueries.h"
 #include "entrance/reports/rules/RecordRules.h"
 
+namespace entrance {
+
 class TUsers;
 
 // A report that lists the log of a period day by day, each day a run of pages of its own:
@@ -67,3 +69,5 @@ private:
     TLRItem* FGroupName;
     TLRItem* FPageDate;
 };
+
+} // namespace entrance

@@ -6,6 +6,8 @@
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/data/Unit_Entrance.h"
 
+namespace entrance {
+
 namespace {
 
 constexpr int RowsPerPage = 50;
@@ -115,3 +117,5 @@ void TRep_RecordLog::SumBeforePrint() {
     FSums[4]->Text = QString::number(Counts.Out);
     Counts = {};
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 #include <array>
 #include <memory>
 
+namespace entrance {
+
 // A record report: the entry and exit records of a period, day by day, one day per run of
 // pages, grouped within a day by a key (a person or a unit). Each group is a head line, its
 // record lines in time order and a sum line with its counts and rate. The two reports differ
@@ -61,3 +63,5 @@ private:
     // Of the sum line: all, rate, errors, entries, exits.
     std::array<TLRItem*, 5> FSums;
 };
+
+} // namespace entrance

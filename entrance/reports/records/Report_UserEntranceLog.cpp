@@ -4,7 +4,7 @@
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
 
-QPointer<TRep_UserEntranceLog> Rep_UserEntranceLog;
+namespace entrance {
 
 TRep_UserEntranceLog::TRep_UserEntranceLog(QWidget* owner)
     : TRep_RecordLog({TLogReportKind::Person,
@@ -27,3 +27,5 @@ std::array<QString, 2> TRep_UserEntranceLog::OtherSide(TDataSet& record) const {
 QStringList TRep_UserEntranceLog::GroupNameText(int code) const {
     return {"SELECT 部門名 FROM M_部門", "WHERE 部門コード=" + QString::number(code)};
 }
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include "entrance/reports/records/Report_RecordLog.h"
 
+namespace entrance {
+
 // The records grouped by person: a person's head line names the person, each record line
 // the unit.
 class TRep_UserEntranceLog final : public TRep_RecordLog {
@@ -15,4 +17,4 @@ protected:
     QStringList GroupNameText(int code) const override;
 };
 
-extern QPointer<TRep_UserEntranceLog> Rep_UserEntranceLog;
+} // namespace entrance

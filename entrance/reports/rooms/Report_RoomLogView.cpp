@@ -5,7 +5,7 @@
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
 
-QPointer<TRep_RoomLogView> Rep_RoomLogView;
+namespace entrance {
 
 namespace {
 
@@ -111,3 +111,5 @@ void TRep_RoomLogView::LineBeforePrint(TPrintStatus&) {
 void TRep_RoomLogView::SumBeforePrint() {
     FLivingTimeSUM->Text = FormatStayTime(Cell.TotalSeconds);
 }
+
+} // namespace entrance

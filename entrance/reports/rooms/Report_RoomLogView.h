@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace entrance {
+
 // The stays in one room (the request's FilterCode) over a period, day by day and person by
 // person: a head line with the person, a line per stay (an entry and its exit, or a lone one;
 // a side taken from the neighbouring day marked "*"), and the person's time in the room for
@@ -56,4 +58,4 @@ private:
     TLRItem* FLivingTimeSUM;
 };
 
-extern QPointer<TRep_RoomLogView> Rep_RoomLogView;
+} // namespace entrance

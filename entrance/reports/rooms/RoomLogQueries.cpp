@@ -3,8 +3,11 @@
 #include "base/Convert.h"
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_Entrance.h"
+
+namespace entrance {
 
 namespace {
 
@@ -37,7 +40,7 @@ QList<TStayRecord> TRoomLogQueries::RecordsOfDay(const TEntrance& request, TDate
     int year, month, dayOfMonth;
     DecodeDate(day, year, month, dayOfMonth);
     TQuery query;
-    query.SetDatabaseName(DM1->DB2->DatabaseName);
+    query.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     query.SQL().Assign(DetailText(table));
     query.ParamByName("操作Year").SetAsSmallInt(year);
     query.ParamByName("操作Month").SetAsSmallInt(month);
@@ -83,3 +86,5 @@ QStringList TRoomLogQueries::DetailText(const QString& table) const {
             "AND " + OperationCondition(),
             "ORDER BY 個人コード,操作日時"};
 }
+
+} // namespace entrance

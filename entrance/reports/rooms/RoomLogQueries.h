@@ -5,6 +5,8 @@
 
 #include <QList>
 
+namespace entrance {
+
 // The queries of the room stay report: valid authentications (エラー種別 1) of entries and
 // exits at the room's units, day by day. The neighbouring calendar days of a day are read
 // from their own month's tables, so that a stay across midnight is completed also across the
@@ -26,3 +28,5 @@ protected:
     QStringList MasterText() const override;
     QStringList DetailText(const QString& table) const override;
 };
+
+} // namespace entrance

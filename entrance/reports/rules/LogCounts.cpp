@@ -3,6 +3,8 @@
 #include "entrance/common/LogOperations.h"
 #include "entrance/common/Unit_CommonDates.h"
 
+namespace entrance {
+
 TLogCounts::TLogCounts(int columns)
     : InCount(columns, 0), OutCount(columns, 0), ErrorCount(columns, 0), TotalCount(columns, 0) {}
 
@@ -64,3 +66,5 @@ int ShownDayColumns(int lastDay) {
 QString DayHeadText(int day, int lastDay) {
     return day <= ShownDayColumns(lastDay) ? QString::number(day) : QString();
 }
+
+} // namespace entrance

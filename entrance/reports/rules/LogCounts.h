@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace entrance {
+
 // The counts of entries, exits and errors of the totals reports, one cell per column: the
 // hours of a day (24) or the days of a month (32, the last never used).
 struct TLogCounts {
@@ -43,3 +45,5 @@ QStringList CellTexts(const QList<int>& cells, int shown);
 int ShownDayColumns(int lastDay);
 // The head of the month totals' day column `day` (1 to 31): empty after the month's end.
 QString DayHeadText(int day, int lastDay);
+
+} // namespace entrance

@@ -7,10 +7,13 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_Entrance.h"
 
 #include <cmath>
+
+namespace entrance {
 
 namespace {
 
@@ -18,12 +21,6 @@ namespace {
 // table files, on the database of DM1->DB2.
 const char* const PersonDatabase = "RORazu";
 const char* const KojinTable = "KOJIN";
-
-int MonthOf(TDateTime date) {
-    int year, month, day;
-    DecodeDate(date, year, month, day);
-    return month;
-}
 
 // The whole day number of a date, cut towards zero.
 qint64 DayNumber(TDateTime date) {
@@ -49,7 +46,7 @@ TLogReportQueries::TLogReportQueries(TLogReportKind kind, TComponent* AOwner)
     : TComponent(AOwner), Master(new TQuery(this)), DS1(new TDataSource(this)),
       sqlSubGroup(new TQuery(this)), sqlSubGroup2(new TQuery(this)), tblTemp(new TTable(this)),
       tblMakeKojin(new TTable(this)), BatchMove1(new TBatchMove(this)), Kind(kind) {
-    const QString tables = DM1->DB2->DatabaseName;
+    const QString tables = EntranceSession().DM1->DB2->DatabaseName;
     Master->SetDatabaseName(tables);
     DS1->SetDataSet(Master);
     sqlSubGroup->SetDatabaseName(tables);
@@ -291,3 +288,5 @@ QStringList TLogReportQueries::BoundLines(const QString& q) const {
     return {"AND (CDbl(" + q + "操作日時) >= " + QString::number(Lo) + ")",
             "AND (CDbl(" + q + "操作日時) < " + QString::number(Hi) + ")"};
 }
+
+} // namespace entrance

@@ -9,9 +9,12 @@
 
 class TBatchMove;
 class TDataSource;
-class TEntrance;
 class TQuery;
 class TTable;
+
+namespace entrance {
+
+class TEntrance;
 
 // The message of a log report whose period holds no record.
 inline constexpr char NoRecordsMessage[] = "記録がありませんでした。";
@@ -110,3 +113,5 @@ private:
     void UseSecondTable();
     static void SetText(TQuery& query, const QStringList& lines);
 };
+
+} // namespace entrance

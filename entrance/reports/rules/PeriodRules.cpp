@@ -6,6 +6,8 @@
 
 #include <utility>
 
+namespace entrance {
+
 namespace {
 
 int MonthIndex(TDateTime date) {
@@ -60,3 +62,5 @@ int TypedPosition(const QString& text, int position, int min, int max, int fallb
     const int typed = StrToInt(text);
     return typed >= min && typed <= max ? typed : fallback;
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+namespace entrance {
+
 // What the print dialogs check before a log report runs.
 enum class TPeriodMode { Day, Month };
 
@@ -33,3 +35,5 @@ TPeriodRequest PeriodRules(TPeriodMode mode, bool totals, TDateTime start, TDate
 // own when the text is no whole number, the number when it lies within `min` to `max`, else
 // `fallback` (the current year or month).
 int TypedPosition(const QString& text, int position, int min, int max, int fallback);
+
+} // namespace entrance

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace entrance {
+
 namespace {
 // The colour of a failed authentication.
 constexpr TColor ErrorColor = 0x00829295;
@@ -95,3 +97,5 @@ TCellKind TRecordCellSequencer::Next(const std::optional<QString>& key, int row)
     FPrevious = kind;
     return kind;
 }
+
+} // namespace entrance

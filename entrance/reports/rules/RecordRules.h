@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace entrance {
+
 // How an entry or exit record reads and counts, shared by the live view and the record
 // reports.
 
@@ -74,3 +76,5 @@ private:
     bool FDayEnded = false;
     TCellKind FPrevious = TCellKind::Blank;
 };
+
+} // namespace entrance

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <optional>
 
+namespace entrance {
+
 namespace {
 
 QList<TStayRecord> Sorted(QList<TStayRecord> records) {
@@ -125,3 +127,5 @@ QString FormatStayMarked(qint64 seconds) {
 QString FormatStayLine(qint64 seconds) {
     return seconds == 0 ? QString() : SecondsToHMSStr(seconds, 3);
 }
+
+} // namespace entrance

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+namespace entrance {
+
 // A valid entry or exit (操作種別 11, 12, 21, 22) at one of the room's units.
 struct TStayRecord {
     QString PersonCode;
@@ -52,3 +54,5 @@ QString FormatTimeMarked(TDateTime time);
 QString FormatStayMarked(qint64 seconds);
 // A stay within the day, hours right-aligned in 3; empty for 0.
 QString FormatStayLine(qint64 seconds);
+
+} // namespace entrance

@@ -3,7 +3,7 @@
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/data/Unit_Entrance.h"
 
-QPointer<TRep_EntranceDayLogTotal> Rep_EntranceDayLogTotal;
+namespace entrance {
 
 TRep_EntranceDayLogTotal::TRep_EntranceDayLogTotal(QWidget* owner)
     : TRep_LogTotal(
@@ -17,3 +17,5 @@ TDateTime TRep_EntranceDayLogTotal::LastDayOfPeriod() const {
 QString TRep_EntranceDayLogTotal::PeriodText() const {
     return DateToJpWeekStr(Params->StartDate());
 }
+
+} // namespace entrance

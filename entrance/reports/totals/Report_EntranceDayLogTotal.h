@@ -2,6 +2,8 @@
 
 #include "entrance/reports/totals/Report_LogTotal.h"
 
+namespace entrance {
+
 // The totals of one day per unit and hour: the column headed "1" counts 0:00 to 0:59. Only
 // the request's start date counts.
 class TRep_EntranceDayLogTotal final : public TRep_LogTotal {
@@ -17,4 +19,4 @@ protected:
     QString PeriodText() const override;
 };
 
-extern QPointer<TRep_EntranceDayLogTotal> Rep_EntranceDayLogTotal;
+} // namespace entrance

@@ -4,14 +4,14 @@
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/data/Unit_Entrance.h"
 
+namespace entrance {
+
 namespace {
 
 // The days a row prints: the longest month's.
 constexpr int PrintedDays = 31;
 
 } // namespace
-
-QPointer<TRep_EntranceMonthLogTotal> Rep_EntranceMonthLogTotal;
 
 TRep_EntranceMonthLogTotal::TRep_EntranceMonthLogTotal(QWidget* owner)
     : TRep_LogTotal(
@@ -31,3 +31,5 @@ QString TRep_EntranceMonthLogTotal::PeriodText() const {
     DecodeDate(Params->StartDate(), year, month, day);
     return QString::number(year) + "年 " + IntToStrPadSpace(month, 2) + "月";
 }
+
+} // namespace entrance

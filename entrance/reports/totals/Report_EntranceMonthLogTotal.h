@@ -2,6 +2,8 @@
 
 #include "entrance/reports/totals/Report_LogTotal.h"
 
+namespace entrance {
+
 // The totals of one month per unit and day: the request covers the month's first to last
 // day, and the columns after the month's last day stay empty.
 class TRep_EntranceMonthLogTotal final : public TRep_LogTotal {
@@ -21,4 +23,4 @@ private:
     int LastDay() const;
 };
 
-extern QPointer<TRep_EntranceMonthLogTotal> Rep_EntranceMonthLogTotal;
+} // namespace entrance

@@ -2,6 +2,7 @@
 
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonWait.h"
 #include "entrance/data/DataModule1.h"
@@ -9,6 +10,8 @@
 #include "entrance/reports/rules/LogReportQueries.h"
 
 #include <cmath>
+
+namespace entrance {
 
 namespace {
 
@@ -37,7 +40,7 @@ qint64 DayNumber(TDateTime date) {
 TRep_LogTotal::TRep_LogTotal(const TLayout& layout, QWidget* owner)
     : TRep_Form(owner), FLayout(layout), sqlEntrance(std::make_unique<TQuery>()),
       UnitCounts(layout.Columns), GrandCounts(layout.Columns) {
-    sqlEntrance->SetDatabaseName(DM1->DB2->DatabaseName);
+    sqlEntrance->SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     LightRep1->SetOrientation(poLandscape);
     LightRep1->SetMarginTop(MarginTop);
     LightRep1->SetMarginLeft(MarginLeft);
@@ -259,3 +262,5 @@ void TRep_LogTotal::SumBeforePrint(TPrintStatus& Status) {
     }
     ShowCounts(FSumItems, GrandCounts);
 }
+
+} // namespace entrance

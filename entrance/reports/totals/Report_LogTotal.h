@@ -6,8 +6,11 @@
 #include <array>
 #include <memory>
 
-class TEntrance;
 class TQuery;
+
+namespace entrance {
+
+class TEntrance;
 class TUsers;
 
 // A totals report: the entries, exits and errors of one period counted per unit and column
@@ -97,3 +100,5 @@ private:
     TCountItems FUnitItems;
     TCountItems FSumItems;
 };
+
+} // namespace entrance

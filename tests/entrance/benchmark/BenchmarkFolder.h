@@ -2,6 +2,7 @@
 
 #include "dbengine/Database.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/DataModule3.h"
@@ -9,6 +10,8 @@
 
 #include <QTemporaryDir>
 #include <memory>
+
+namespace entrance {
 
 // A new data folder under $TMPDIR and a registry file of its own for a benchmark that runs
 // screens or reports; once the benchmark has put its data in, OpenModules puts the data
@@ -20,8 +23,8 @@ public:
         CreateDataFolder(Path());
     }
     ~TBenchmarkFolder() {
-        DM1 = nullptr;
-        DM3 = nullptr;
+        EntranceSession().DM1 = nullptr;
+        EntranceSession().DM3 = nullptr;
         FDM3.reset();
         FDM1.reset();
         Session().Close();
@@ -36,10 +39,10 @@ public:
         FDM3 = std::make_unique<TDM3>();
         FDM1->DB1->Params.Add("DATABASE NAME=" + Path() + "/" + DatabaseFileName);
         FDM1->DB2->Params.Add("PATH=" + Path());
-        DM1 = FDM1.get();
-        DM3 = FDM3.get();
-        DataPath = Path() + "/Zezoduzu";
-        LocalIPDigits = "127001";
+        EntranceSession().DM1 = FDM1.get();
+        EntranceSession().DM3 = FDM3.get();
+        EntranceSession().DataPath = Path() + "/Zezoduzu";
+        EntranceSession().LocalIPDigits = "127001";
     }
 
 private:
@@ -48,3 +51,5 @@ private:
     std::unique_ptr<TDM1> FDM1;
     std::unique_ptr<TDM3> FDM3;
 };
+
+} // namespace entrance

@@ -4,6 +4,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "dbengine/Session.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/DataModule3.h"
@@ -14,6 +15,8 @@
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+
+using namespace entrance;
 
 namespace {
 
@@ -70,17 +73,17 @@ void AddMonth(const QString& dataFolder) {
 // The data folder with the data modules' databases on it, made once.
 void OpenDataFolder() {
     static QTemporaryDir dir;
-    if (DM1)
+    if (EntranceSession().DM1)
         return;
     CreateDataFolder(dir.path());
     AddMonth(dir.path());
-    DataPath = dir.filePath("Zezoduzu");
-    LocalIPDigits = "127001";
-    DM1 = new TDM1;
-    DM1->DB1->Params.Add("DATABASE NAME=" + dir.filePath(DatabaseFileName));
-    DM1->DB2->Params.Add("PATH=" + dir.path());
-    DM3 = new TDM3;
-    AddPersonsAndRoom(DM1->DB1->Connection());
+    EntranceSession().DataPath = dir.filePath("Zezoduzu");
+    EntranceSession().LocalIPDigits = "127001";
+    EntranceSession().DM1 = new TDM1;
+    EntranceSession().DM1->DB1->Params.Add("DATABASE NAME=" + dir.filePath(DatabaseFileName));
+    EntranceSession().DM1->DB2->Params.Add("PATH=" + dir.path());
+    EntranceSession().DM3 = new TDM3;
+    AddPersonsAndRoom(EntranceSession().DM1->DB1->Connection());
 }
 
 // Runs one report request over December and reads every record of every day.
@@ -113,10 +116,11 @@ BENCHMARK_CAPTURE(BM_Walk, OneRoomMonth, TLogReportKind::Unit, 1, 31, 2, "1")
 } // namespace
 
 int main(int argc, char** argv) {
+    TEntranceSession session;
     ::benchmark::Initialize(&argc, argv);
     ::benchmark::RunSpecifiedBenchmarks();
-    delete DM3;
-    delete DM1;
+    delete EntranceSession().DM3;
+    delete EntranceSession().DM1;
     Session().Close();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "components/report/FormPrintSet.h"
 #include "components/report/LRPrvSpl.h"
 #include "components/report/RepPreview.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
 #include "entrance/reports/records/Report_EntranceUserLog.h"
@@ -18,6 +19,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
+
+using namespace entrance;
 
 namespace {
 
@@ -133,6 +136,7 @@ void Print(const char* what, const TTimes& t) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    TEntranceSession session;
     TBenchmarkFolder folder;
     FillData(folder.Path());
     folder.OpenModules();
@@ -142,11 +146,14 @@ int main(int argc, char** argv) {
 
     std::printf(
         "| request | pages | first page | preview | print to PDF |\n|---|---|---|---|---|\n");
-    Print("one unit, one day", Run(Rep_EntranceUserLog, day, day, 1, "5", pdf));
-    Print("one unit, the month", Run(Rep_EntranceUserLog, first, last, 1, "5", pdf));
-    Print("one person, the month", Run(Rep_UserEntranceLog, first, last, 1, Code(7), pdf));
-    Print("everybody, one day", Run(Rep_UserEntranceLog, day, day, 0, "", pdf));
+    Print("one unit, one day", Run(EntranceSession().Rep_EntranceUserLog, day, day, 1, "5", pdf));
+    Print("one unit, the month",
+          Run(EntranceSession().Rep_EntranceUserLog, first, last, 1, "5", pdf));
+    Print("one person, the month",
+          Run(EntranceSession().Rep_UserEntranceLog, first, last, 1, Code(7), pdf));
+    Print("everybody, one day", Run(EntranceSession().Rep_UserEntranceLog, day, day, 0, "", pdf));
     if (argc < 2 || QString(argv[1]) != "--quick")
-        Print("everybody, the month", Run(Rep_UserEntranceLog, first, last, 0, "", pdf));
+        Print("everybody, the month",
+              Run(EntranceSession().Rep_UserEntranceLog, first, last, 0, "", pdf));
     return 0;
 }

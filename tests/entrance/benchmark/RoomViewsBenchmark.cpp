@@ -3,6 +3,7 @@
 // program writes) to the tiles showing it, the one-second tick included. Run by hand.
 
 #include "BenchmarkFolder.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/liveviews/Form_EntranceGroupNowViewList.h"
 #include "entrance/liveviews/Frame_EntranceGroupNowView.h"
@@ -15,6 +16,8 @@
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
+
+using namespace entrance;
 
 namespace {
 
@@ -69,6 +72,7 @@ double Median(QList<double> values) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    TEntranceSession session;
     TBenchmarkFolder folder;
     FillMonth(folder.Path(), Now());
     folder.OpenModules();

@@ -1,4 +1,5 @@
 #include "base/DateTime.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/maintenance/Brevane.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
@@ -7,6 +8,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QPushButton>
+
+using namespace entrance;
 
 namespace {
 
@@ -21,15 +24,15 @@ struct BackupScreen : ScreenFixture {
         RunAll({"INSERT INTO M_部門 VALUES (1, '総務部')"}, false);
     }
     ~BackupScreen() override {
-        if (frmBackupSetup)
-            delete frmBackupSetup.data();
+        if (EntranceSession().frmBackupSetup)
+            delete EntranceSession().frmBackupSetup.data();
         Clock::SetNow({});
-        NetworkMode = false;
+        EntranceSession().NetworkMode = false;
         qunsetenv("BREVANE_FOLDER");
     }
     TfrmBackupSetup* Open() {
-        OpenMdiChild(frmBackupSetup);
-        return frmBackupSetup;
+        OpenMdiChild(EntranceSession().frmBackupSetup);
+        return EntranceSession().frmBackupSetup;
     }
     QStringList Copies() {
         return QDir(Store.Path() + "/" + BackupSetName("CompName"))
@@ -49,7 +52,7 @@ TEST_F(BackupScreen, CompactsAndBacksUpTheLastThreeMonths) {
     form->ChkCompact->setChecked(true);
     form->BitBtn1->click();
     EXPECT_TRUE(Copies().isEmpty()) << "compaction only";
-    EXPECT_TRUE(DM1->DB1->Connected()) << "the databases open again";
+    EXPECT_TRUE(EntranceSession().DM1->DB1->Connected()) << "the databases open again";
 
     form->ChkCompact->setChecked(false);
     form->BitBtn1->click();
@@ -58,7 +61,7 @@ TEST_F(BackupScreen, CompactsAndBacksUpTheLastThreeMonths) {
     EXPECT_TRUE(form->isEnabled());
     EXPECT_EQ(answers.Texts, QStringList{"バックアップが終了しました。"});
 
-    NetworkMode = true;
+    EntranceSession().NetworkMode = true;
     form->BitBtn1->click();
     EXPECT_EQ(answers.Texts.last(), "ネットワーク接続では、バックアップ処理はできません。");
     RestoreData(form);

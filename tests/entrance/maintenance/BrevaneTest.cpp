@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+using namespace entrance;
+
 namespace {
 
 QStringList Query(const QString& file, const char* sql) {

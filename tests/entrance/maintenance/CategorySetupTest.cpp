@@ -1,4 +1,5 @@
 #include "components/grids/MOStringGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/maintenance/DepartmentRules.h"
 #include "entrance/maintenance/Form_CategorySetup.h"
 #include "tests/entrance/units/ScreenFixture.h"
@@ -6,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+using namespace entrance;
 
 TEST(DepartmentRules, EntryChecks) {
     const struct {
@@ -45,12 +48,12 @@ struct DepartmentScreen : ScreenFixture {
              "'山田', 3, 2)",
              "INSERT INTO M_個人情報 (個人コード, 氏名) VALUES ('0000002', '田中')"},
             false);
-        OpenMdiChild(frmCategorySetup);
-        form = frmCategorySetup;
+        OpenMdiChild(EntranceSession().frmCategorySetup);
+        form = EntranceSession().frmCategorySetup;
     }
     ~DepartmentScreen() override {
-        if (frmCategorySetup)
-            delete frmCategorySetup.data();
+        if (EntranceSession().frmCategorySetup)
+            delete EntranceSession().frmCategorySetup.data();
     }
     QStringList Departments() {
         return Column("SELECT 部門コード || ':' || 部門名 FROM M_部門 ORDER BY 部門コード");

@@ -1,11 +1,14 @@
 #include "base/DateTime.h"
 #include "components/dbctrls/DBEdit.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/maintenance/Form_CompanySetup.h"
 #include "tests/entrance/units/ScreenFixture.h"
 
 #include <QPushButton>
 #include <sqlite3.h>
+
+using namespace entrance;
 
 namespace {
 
@@ -15,13 +18,13 @@ struct CompanyScreen : ScreenFixture {
         WriteAppRegistry("CompanyName", "旧社名");
     }
     ~CompanyScreen() override {
-        if (frmCompanySetup)
-            delete frmCompanySetup.data();
+        if (EntranceSession().frmCompanySetup)
+            delete EntranceSession().frmCompanySetup.data();
         Clock::SetNow({});
     }
     TfrmCompanySetup* Open() {
-        OpenMdiChild(frmCompanySetup);
-        return frmCompanySetup;
+        OpenMdiChild(EntranceSession().frmCompanySetup);
+        return EntranceSession().frmCompanySetup;
     }
     QStringList Office() {
         return Column("SELECT 事業所コード || ':' || ifnull(事業所名, '') || ':' || 処理年度 || "

@@ -1,4 +1,5 @@
 #include "base/DateTime.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/maintenance/Form_LogDelete.h"
 #include "entrance/maintenance/LogMonths.h"
 #include "tests/entrance/units/ScreenFixture.h"
@@ -8,6 +9,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <sqlite3.h>
+
+using namespace entrance;
 
 TEST(LogMonths, KeptAndDeletedMonths) {
     // (today, N) -> the oldest kept month; the month before it goes, the current one stays.
@@ -50,13 +53,13 @@ struct LogDeleteScreen : ScreenFixture {
         RunAll(sql, true);
     }
     ~LogDeleteScreen() override {
-        if (frmLogDelete)
-            delete frmLogDelete.data();
+        if (EntranceSession().frmLogDelete)
+            delete EntranceSession().frmLogDelete.data();
         Clock::SetNow({});
     }
     TfrmLogDelete* Open() {
-        OpenMdiChild(frmLogDelete);
-        return frmLogDelete;
+        OpenMdiChild(EntranceSession().frmLogDelete);
+        return EntranceSession().frmLogDelete;
     }
     QStringList Files() {
         return QDir(Temp.Path()).entryList({"ENTRANCE_LOG*"}, QDir::Files, QDir::Name);

@@ -1,4 +1,5 @@
 #include "base/DateTime.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/maintenance/Brevane.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
@@ -17,6 +18,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+using namespace entrance;
 
 namespace {
 
@@ -47,13 +50,13 @@ void Write(const QString& file, const QByteArray& bytes) {
 struct MaintenanceSafety : ScreenFixture {
     MaintenanceSafety() {
         qputenv("BREVANE_FOLDER", Store.Path().toUtf8());
-        NetworkMode = false;
+        EntranceSession().NetworkMode = false;
     }
     ~MaintenanceSafety() override {
-        if (frmBackupSetup)
-            delete frmBackupSetup.data();
-        if (frmLogDelete)
-            delete frmLogDelete.data();
+        if (EntranceSession().frmBackupSetup)
+            delete EntranceSession().frmBackupSetup.data();
+        if (EntranceSession().frmLogDelete)
+            delete EntranceSession().frmLogDelete.data();
         Clock::SetNow({});
         qunsetenv("BREVANE_FOLDER");
     }
@@ -95,17 +98,17 @@ TEST_F(MaintenanceSafety, AnIdleConnectionKeepsTheDatabaseFromBeingCompacted) {
     auto other = SqlConnection::OpenDatabase(Mdb());
     other->Execute("SELECT count(*) FROM M_部門");
     const ino_t before = Inode(Mdb());
-    OpenMdiChild(frmBackupSetup);
-    frmBackupSetup->ChkCompact->setChecked(true);
-    frmBackupSetup->BitBtn1Click();
+    OpenMdiChild(EntranceSession().frmBackupSetup);
+    EntranceSession().frmBackupSetup->ChkCompact->setChecked(true);
+    EntranceSession().frmBackupSetup->BitBtn1Click();
     EXPECT_EQ(Inode(Mdb()), before) << "replaced while open elsewhere";
     EXPECT_NO_THROW(other->Execute("INSERT INTO M_部門 (部門コード,部門名) VALUES (7,'経理')"));
 
     other.reset();
-    frmBackupSetup->BitBtn1Click();
+    EntranceSession().frmBackupSetup->BitBtn1Click();
     EXPECT_NE(Inode(Mdb()), before) << "compacted once nobody held it";
     EXPECT_EQ(Column("SELECT 部門名 FROM M_部門"), QStringList{"経理"});
-    EXPECT_TRUE(frmBackupSetup->isEnabled());
+    EXPECT_TRUE(EntranceSession().frmBackupSetup->isEnabled());
 }
 
 // A compaction that raises (its work folder cannot be made) still starts the communication
@@ -121,18 +124,18 @@ TEST_F(MaintenanceSafety, ACompactionThatFailsStartsTheCommunicationProgramAgain
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Write(Temp.File("Temp"), "a file where the work folder goes");
 
-    OpenMdiChild(frmBackupSetup);
-    frmBackupSetup->ChkCompact->setChecked(true);
-    EXPECT_THROW(frmBackupSetup->BitBtn1Click(), Exception);
+    OpenMdiChild(EntranceSession().frmBackupSetup);
+    EntranceSession().frmBackupSetup->ChkCompact->setChecked(true);
+    EXPECT_THROW(EntranceSession().frmBackupSetup->BitBtn1Click(), Exception);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Temp.File("restarted")); }, 10000));
-    EXPECT_TRUE(frmBackupSetup->isEnabled());
-    EXPECT_TRUE(DM1->DB1->Connected());
+    EXPECT_TRUE(EntranceSession().frmBackupSetup->isEnabled());
+    EXPECT_TRUE(EntranceSession().DM1->DB1->Connected());
 }
 
 // The operator is told when the backup is done; the set's folder bears this PC's name.
 TEST_F(MaintenanceSafety, ABackupSaysItFinishedAndNamesTheSetAfterThisPC) {
-    OpenMdiChild(frmBackupSetup);
-    frmBackupSetup->BitBtn1Click();
+    OpenMdiChild(EntranceSession().frmBackupSetup);
+    EntranceSession().frmBackupSetup->BitBtn1Click();
     EXPECT_EQ(answers.Texts, QStringList{"バックアップが終了しました。"});
     EXPECT_EQ(QDir(Store.Path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList{QHostInfo::localHostName()});
@@ -152,18 +155,18 @@ TEST_F(MaintenanceSafety, LogDeletionLeavesHeldTablesAndNamesThatAreNoMonth) {
     auto other = SqlConnection::OpenFolder(Temp.Path());
     auto reading = other->Prepare("SELECT count(*) FROM ENTRANCE_LOG2001_11");
     ASSERT_TRUE(reading->Step());
-    DM1->DB2->Connection().Execute("SELECT count(*) FROM ENTRANCE_LOG2001_12");
+    EntranceSession().DM1->DB2->Connection().Execute("SELECT count(*) FROM ENTRANCE_LOG2001_12");
 
-    OpenMdiChild(frmLogDelete);
-    frmLogDelete->UpDownMonth->setValue(12);
-    frmLogDelete->btnOKClick();
+    OpenMdiChild(EntranceSession().frmLogDelete);
+    EntranceSession().frmLogDelete->UpDownMonth->setValue(12);
+    EntranceSession().frmLogDelete->btnOKClick();
     EXPECT_EQ(LogFiles(Temp.Path()),
               "ENTRANCE_LOG2001_11.DB ENTRANCE_LOG2001_12.DB ENTRANCE_LOG2001_12.DB.bak "
               "ENTRANCE_LOG2002_03.DB ENTRANCE_LOG2002_03_COPY.DB")
         << "twelve months keep April 2001 on: nothing goes";
 
-    frmLogDelete->UpDownMonth->setValue(1);
-    frmLogDelete->btnOKClick();
+    EntranceSession().frmLogDelete->UpDownMonth->setValue(1);
+    EntranceSession().frmLogDelete->btnOKClick();
     EXPECT_EQ(LogFiles(Temp.Path()), "ENTRANCE_LOG2001_11.DB ENTRANCE_LOG2001_12.DB.bak "
                                      "ENTRANCE_LOG2002_03.DB ENTRANCE_LOG2002_03_COPY.DB");
     EXPECT_TRUE(answers.Texts.contains("ENTRANCE_LOG2001_11 は使用中のため削除できませんでした。"))
@@ -202,7 +205,8 @@ TEST_F(MaintenanceSafety, ARestoreThatCannotGoThroughChangesNothing) {
         EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"}));
         EXPECT_FALSE(QFileInfo::exists(Temp.File("Restore")));
         EXPECT_TRUE(mainWindow.isEnabled());
-        EXPECT_TRUE(DM1->DB1->Connected() && DM1->DB2->Connected());
+        EXPECT_TRUE(EntranceSession().DM1->DB1->Connected() &&
+                    EntranceSession().DM1->DB2->Connected());
     }
     EXPECT_EQ(QDir(Store.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{})
         << "no new empty folder";

@@ -1,3 +1,4 @@
+#include "entrance/common/EntranceSession.h"
 #include "entrance/maintenance/Form_OperatorSetup.h"
 #include "entrance/maintenance/OperatorRules.h"
 #include "tests/entrance/units/ScreenFixture.h"
@@ -9,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+
+using namespace entrance;
 
 TEST(OperatorRules, StoredRank) {
     const TOperatorRec admin{2, "admin", 0, ""}, clerk{3, "clerk", 1, ""};
@@ -54,14 +57,14 @@ struct OperatorScreen : ScreenFixture {
                false);
     }
     ~OperatorScreen() override {
-        if (frmOperatorSetup)
-            delete frmOperatorSetup.data();
-        CurrentOperator = {};
+        if (EntranceSession().frmOperatorSetup)
+            delete EntranceSession().frmOperatorSetup.data();
+        EntranceSession().CurrentOperator = {};
     }
     TfrmOperatorSetup* Open(const TOperatorRec& who) {
-        CurrentOperator = who;
-        OpenMdiChild(frmOperatorSetup);
-        return frmOperatorSetup;
+        EntranceSession().CurrentOperator = who;
+        OpenMdiChild(EntranceSession().frmOperatorSetup);
+        return EntranceSession().frmOperatorSetup;
     }
     QStringList Rows() {
         return Column(
@@ -69,9 +72,9 @@ struct OperatorScreen : ScreenFixture {
             "passWD FROM M_オペレーター ORDER BY オペレーターコード");
     }
     void Select(int index) {
-        frmOperatorSetup->lstOperator->setCurrentItem(
-            frmOperatorSetup->lstOperator->topLevelItem(index));
-        frmOperatorSetup->btnEdit->click();
+        EntranceSession().frmOperatorSetup->lstOperator->setCurrentItem(
+            EntranceSession().frmOperatorSetup->lstOperator->topLevelItem(index));
+        EntranceSession().frmOperatorSetup->btnEdit->click();
     }
     TMessageAnswers answers;
 };

@@ -9,6 +9,8 @@
 #include "entrance/data/Unit_Users.h"
 #include "tests/entrance/EntranceFixture.h"
 
+namespace entrance {
+
 // A data folder for the log reports, with the office name "山田工業", and a way to run a log
 // report on a request as the print dialogs do.
 struct LogReportFixture : EntranceFixture {
@@ -80,3 +82,5 @@ inline bool HasLine(const QString& page, const QString& pattern) {
 inline bool HasText(const QString& page, const QString& text) {
     return Unspaced(Folded(page)).contains(Unspaced(text));
 }
+
+} // namespace entrance

@@ -1,10 +1,13 @@
 #include "ReportRun.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/reports/masterlists/Report_Bumon.h"
 #include "entrance/reports/masterlists/Report_Jigyosyo.h"
 #include "entrance/reports/masterlists/Report_Ninsyoki.h"
 #include "entrance/reports/masterlists/Report_RoomNinsyoki.h"
 #include "storage/Connection.h"
 #include "tests/entrance/EntranceFixture.h"
+
+using namespace entrance;
 
 namespace {
 
@@ -45,7 +48,7 @@ TEST_F(MasterListReports, DepartmentsWithTheirCountsAndTheUnassignedRow) {
     AddPerson("3", "NULL");
     AddPerson("4", "0");
     AddPerson("5", "NULL", "1"); // a finger row counts nowhere
-    const TReportRun run = RunReport(Rep_Bumon, "TRep_Bumon", 2);
+    const TReportRun run = RunReport(EntranceSession().Rep_Bumon, "TRep_Bumon", 2);
     EXPECT_EQ(run.Caption, "部門情報一覧");
     ASSERT_EQ(run.Printed.size(), 2);
     EXPECT_EQ(run.Printed[0], run.Printed[1]) << "a second print starts again at page 1";
@@ -57,7 +60,8 @@ TEST_F(MasterListReports, DepartmentsWithTheirCountsAndTheUnassignedRow) {
     EXPECT_TRUE(page.contains(QRegularExpression("1\\s+部門1\\s+2\\n")));
     EXPECT_TRUE(page.contains(QRegularExpression("3\\s+部門3\\s+0\\n")));
     EXPECT_TRUE(page.contains(QRegularExpression("【 未登録 】\\s+2\\n")));
-    EXPECT_TRUE(Rep_Bumon.isNull()) << "the report is freed once its preview closed";
+    EXPECT_TRUE(EntranceSession().Rep_Bumon.isNull())
+        << "the report is freed once its preview closed";
 }
 
 // The unassigned row comes after the last department even when the departments fill the
@@ -75,7 +79,7 @@ TEST_F(MasterListReports, UnassignedRowAfterFullPages) {
         AddDepartments(row.departments);
         if (row.unassigned)
             AddPerson("9", "NULL");
-        const TReportRun run = RunReport(Rep_Bumon, "TRep_Bumon_pages");
+        const TReportRun run = RunReport(EntranceSession().Rep_Bumon, "TRep_Bumon_pages");
         EXPECT_EQ(run.PreviewPages, row.pages);
         ASSERT_EQ(run.Printed.value(0).size(), row.pages);
         EXPECT_EQ(run.Printed[0].last().contains("【 未登録 】"), row.unassigned);
@@ -84,7 +88,7 @@ TEST_F(MasterListReports, UnassignedRowAfterFullPages) {
 }
 
 TEST_F(MasterListReports, OfficeSheet) {
-    const TReportRun run = RunReport(Rep_Jigyosyo, "TRep_Jigyosyo");
+    const TReportRun run = RunReport(EntranceSession().Rep_Jigyosyo, "TRep_Jigyosyo");
     EXPECT_EQ(run.Caption, "事業所情報");
     ASSERT_EQ(run.Printed.value(0).size(), 1);
     const QString page = run.Printed[0][0];
@@ -102,7 +106,7 @@ TEST_F(MasterListReports, UnitsWithTheirHours) {
             "(1, '正面玄関', 0.37847222, 0.71875, 1)",
             "INSERT INTO entranceState (認証機ID, 認証機名, 作動状況) VALUES (2, '通用口', 0)"},
            true);
-    const TReportRun run = RunReport(Rep_Ninsyoki, "TRep_Ninsyoki");
+    const TReportRun run = RunReport(EntranceSession().Rep_Ninsyoki, "TRep_Ninsyoki");
     EXPECT_EQ(run.Caption, "認証機情報一覧");
     ASSERT_EQ(run.Printed.value(0).size(), 1);
     const QString page = run.Printed[0][0];
@@ -124,7 +128,7 @@ TEST_F(MasterListReports, RoomsWithTheirUnits) {
         sql << QString("INSERT INTO M_認証機グループ VALUES (2, %1, '倉庫')").arg(id);
     sql << "INSERT INTO M_認証機グループ VALUES (2, 2, '倉庫')";
     RunAll(sql);
-    const TReportRun run = RunReport(Rep_RoomNinsyoki, "TRep_RoomNinsyoki");
+    const TReportRun run = RunReport(EntranceSession().Rep_RoomNinsyoki, "TRep_RoomNinsyoki");
     EXPECT_EQ(run.Caption, "部屋別認証機登録一覧表");
     ASSERT_EQ(run.Printed.value(0).size(), 2);
     const QString first = run.Printed[0][0], second = run.Printed[0][1];

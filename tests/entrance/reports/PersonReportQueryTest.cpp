@@ -4,6 +4,8 @@
 #include "tests/entrance/EntranceFixture.h"
 #include "tests/entrance/PersonCodes.h"
 
+using namespace entrance;
+
 namespace {
 
 using PersonReportQuery = EntranceFixture;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace entrance;
+
 namespace {
 
 TEST(UserLogView, CountsEntriesAndExitsPerUnit) {

@@ -1,4 +1,5 @@
 #include "ReportRun.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/reports/persons/Form_PrintRiyosya.h"
 #include "entrance/reports/persons/Report_UserNinsyoki.h"
 #include "entrance/reports/persons/Report_UserSingleInfo.h"
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+
+using namespace entrance;
 
 namespace {
 
@@ -76,7 +79,7 @@ QString LineOf(const QString& page, const QString& code) {
 }
 
 TEST_F(PersonReports, ListWithEveryColumnAndTheDepartmentFilter) {
-    TReportRun run = Print(Rep_UserView, {}, "TRep_UserView");
+    TReportRun run = Print(EntranceSession().Rep_UserView, {}, "TRep_UserView");
     EXPECT_EQ(run.Caption, "利用者 基本情報一覧 (個人コード順)");
     ASSERT_EQ(run.Printed.value(0).size(), 1);
     const QString page = run.Printed[0][0];
@@ -91,9 +94,9 @@ TEST_F(PersonReports, ListWithEveryColumnAndTheDepartmentFilter) {
     EXPECT_FALSE(LineOf(page, "ｻﾄｳ").contains("女")) << "sex 2 prints nothing";
     EXPECT_EQ(run.PrintWaitTexts, QStringList{"利用者情報を取得しています。"});
     EXPECT_TRUE(run.PrintHourglass);
-    EXPECT_TRUE(Rep_UserView.isNull());
+    EXPECT_TRUE(EntranceSession().Rep_UserView.isNull());
 
-    run = Print(Rep_UserView, {2, 1, -1.0, 1}, "TRep_UserView_dept");
+    run = Print(EntranceSession().Rep_UserView, {2, 1, -1.0, 1}, "TRep_UserView_dept");
     ASSERT_EQ(run.Printed.value(0).size(), 1);
     EXPECT_TRUE(run.Printed[0][0].contains("部門名 : 総務"));
     EXPECT_TRUE(run.Printed[0][0].contains("(フリガナ順)"));
@@ -106,7 +109,7 @@ TEST_F(PersonReports, ListPagesOfTwenty) {
     Run("DELETE FROM M_個人情報");
     for (const auto& [persons, pages] : {std::pair{20, 1}, std::pair{1, 2}, std::pair{19, 2}}) {
         AddPersons(persons);
-        const TReportRun run = Print(Rep_UserView, {}, "TRep_UserView_pages");
+        const TReportRun run = Print(EntranceSession().Rep_UserView, {}, "TRep_UserView_pages");
         SCOPED_TRACE(run.Printed.value(0).size());
         EXPECT_EQ(run.PreviewPages, pages);
         ASSERT_EQ(run.Printed.value(0).size(), pages);
@@ -119,21 +122,22 @@ TEST_F(PersonReports, ListPagesOfTwenty) {
 
 // A person code typed to break the SQL selects nobody: the report says so and shows nothing.
 TEST_F(PersonReports, OnePersonByItsCodeAndNobodyForAnInjectedCode) {
-    TReportRun run = Print(Rep_UserView, {1, 0, -1.0, 0, "O'1"}, "TRep_UserView_one");
+    TReportRun run =
+        Print(EntranceSession().Rep_UserView, {1, 0, -1.0, 0, "O'1"}, "TRep_UserView_one");
     ASSERT_EQ(run.Printed.value(0).size(), 1);
     EXPECT_TRUE(run.Printed[0][0].contains("佐藤花子"));
     EXPECT_FALSE(run.Printed[0][0].contains("山田太郎"));
 
     QStringList messages;
     TMessageAnswers answers(messages);
-    run = Print(Rep_UserNinsyoki, {1, 0, -1.0, 0, "1') OR ('1'='1"}, "none");
+    run = Print(EntranceSession().Rep_UserNinsyoki, {1, 0, -1.0, 0, "1') OR ('1'='1"}, "none");
     EXPECT_EQ(messages, QStringList{"利用者は存在しませんでした。"});
     EXPECT_TRUE(run.Printed.isEmpty());
-    EXPECT_TRUE(Rep_UserNinsyoki.isNull());
+    EXPECT_TRUE(EntranceSession().Rep_UserNinsyoki.isNull());
 }
 
 TEST_F(PersonReports, SheetPerPersonWithUnitMarks) {
-    const TReportRun run = Print(Rep_UserSingleInfo, {}, "TRep_UserSingleInfo");
+    const TReportRun run = Print(EntranceSession().Rep_UserSingleInfo, {}, "TRep_UserSingleInfo");
     EXPECT_EQ(run.Caption, "利用者 基 本 台 帳 (個人コード順)");
     ASSERT_EQ(run.Printed.value(0).size(), 4);
     const QString first = run.Printed[0][0];
@@ -161,7 +165,7 @@ TEST_F(PersonReports, SheetPerPersonWithUnitMarks) {
 
 // Column 4 keeps its caption and its marks though unit 3 does not exist.
 TEST_F(PersonReports, MatrixMarksEveryUnitAPersonMayUse) {
-    const TReportRun run = Print(Rep_UserNinsyoki, {0, 2}, "TRep_UserNinsyoki");
+    const TReportRun run = Print(EntranceSession().Rep_UserNinsyoki, {0, 2}, "TRep_UserNinsyoki");
     EXPECT_EQ(run.Caption, "利用者 使用認証機一覧 (有効終了日順)");
     ASSERT_EQ(run.Printed.value(0).size(), 1);
     const QString page = run.Printed[0][0];
@@ -181,7 +185,8 @@ TEST_F(PersonReports, MatrixPagesOfThirtyTwo) {
     Run("DELETE FROM M_個人情報");
     for (const auto& [persons, pages] : {std::pair{32, 1}, std::pair{1, 2}, std::pair{7, 2}}) {
         AddPersons(persons);
-        const TReportRun run = Print(Rep_UserNinsyoki, {}, "TRep_UserNinsyoki_pages");
+        const TReportRun run =
+            Print(EntranceSession().Rep_UserNinsyoki, {}, "TRep_UserNinsyoki_pages");
         SCOPED_TRACE(persons);
         EXPECT_EQ(run.PreviewPages, pages);
         ASSERT_EQ(run.Printed.value(0).size(), pages);
@@ -199,10 +204,11 @@ TEST_F(PersonReports, LayoutOnThePage) {
     for (int id = 5; id <= MatrixColumns; ++id)
         Run(QString("INSERT INTO entranceState (認証機ID,認証機名) VALUES (%1,'予備')").arg(id),
             true);
-    const TReportRun list = Print(Rep_UserView, {}, "TRep_UserView_layout");
-    const TReportRun sheet =
-        Print(Rep_UserSingleInfo, {1, 0, -1.0, 0, "0001"}, "TRep_UserSingleInfo_layout");
-    const TReportRun matrix = Print(Rep_UserNinsyoki, {}, "TRep_UserNinsyoki_layout");
+    const TReportRun list = Print(EntranceSession().Rep_UserView, {}, "TRep_UserView_layout");
+    const TReportRun sheet = Print(EntranceSession().Rep_UserSingleInfo, {1, 0, -1.0, 0, "0001"},
+                                   "TRep_UserSingleInfo_layout");
+    const TReportRun matrix =
+        Print(EntranceSession().Rep_UserNinsyoki, {}, "TRep_UserNinsyoki_layout");
     Clock::SetNow(nullptr);
     const double textLeft = PagePoints(WideMarginLeft + 2); // the item's inner margin
     for (const TReportRun* run : {&list, &sheet, &matrix})

@@ -1,4 +1,5 @@
 #include "TotalsFixture.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/reports/printsetup/Form_PrintSetupByEntrance.h"
 #include "entrance/reports/printsetup/Form_PrintSetupByRoom.h"
@@ -16,6 +17,8 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+
+using namespace entrance;
 
 namespace {
 
@@ -316,7 +319,7 @@ TEST_F(PrintSetupDialogs, RunsAgainAndSurvivesBeingClosedUnderItsReport) {
     const TReportRun closed = PrintFrom(*form, "closed");
     EXPECT_TRUE(closedUnder);
     EXPECT_EQ(closed.Printed, first.Printed);
-    EXPECT_TRUE(Rep_EntranceDayLogTotal.isNull());
+    EXPECT_TRUE(EntranceSession().Rep_EntranceDayLogTotal.isNull());
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.isNull(); }, 2000))
         << "freed once back in the loop";
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
@@ -330,8 +333,8 @@ TEST_F(PrintSetupDialogs, OpenedFromTheMenu) {
         QPushButton* button;
         std::function<TForm*()> dialog;
     } cases[] = {
-        {main.BitBtn18, [] { return frmPrintSetupByEntrance.data(); }},
-        {main.BitBtn21, [] { return frmPrintSetupByRoom.data(); }},
+        {main.BitBtn18, [] { return EntranceSession().frmPrintSetupByEntrance.data(); }},
+        {main.BitBtn21, [] { return EntranceSession().frmPrintSetupByRoom.data(); }},
     };
     for (const auto& c : cases) {
         main.SelectCategory(3);

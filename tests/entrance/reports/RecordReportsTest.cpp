@@ -1,7 +1,10 @@
 #include "LogReportFixture.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Form_Message.h"
 #include "entrance/reports/records/Report_EntranceUserLog.h"
 #include "entrance/reports/records/Report_UserEntranceLog.h"
+
+using namespace entrance;
 
 namespace {
 
@@ -33,7 +36,8 @@ struct RecordReports : LogReportFixture {
 };
 
 TEST_F(RecordReports, ByPersonDayByDayWithHeadsSumsAndRates) {
-    const TReportRun run = Print(Rep_UserEntranceLog, {}, "TRep_UserEntranceLog", 2);
+    const TReportRun run =
+        Print(EntranceSession().Rep_UserEntranceLog, {}, "TRep_UserEntranceLog", 2);
     EXPECT_EQ(run.Caption, "利用者別　入退室記録");
     EXPECT_EQ(run.PreviewPages, 3);
     ASSERT_EQ(run.Printed.value(0).size(), 3);
@@ -63,12 +67,12 @@ TEST_F(RecordReports, ByPersonDayByDayWithHeadsSumsAndRates) {
     EXPECT_TRUE(HasLine(pages[2], "認証数 3 認証率 67 % エラー数 1 入室数 1 退室数 1"));
     EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
     EXPECT_TRUE(run.PrintHourglass);
-    EXPECT_TRUE(Rep_UserEntranceLog.isNull());
+    EXPECT_TRUE(EntranceSession().Rep_UserEntranceLog.isNull());
 
     // Reversed dates give the same pages.
-    const TReportRun reversed =
-        Print(Rep_UserEntranceLog, {0, "", EncodeDate(2026, 4, 2), EncodeDate(2026, 3, 28)},
-              "TRep_UserEntranceLog_reversed");
+    const TReportRun reversed = Print(EntranceSession().Rep_UserEntranceLog,
+                                      {0, "", EncodeDate(2026, 4, 2), EncodeDate(2026, 3, 28)},
+                                      "TRep_UserEntranceLog_reversed");
     EXPECT_EQ(reversed.Printed.value(0), run.Printed[0]);
 }
 
@@ -112,9 +116,10 @@ TEST_F(RecordReports, FiltersTitlesAndRefusals) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Messages.clear();
-        const TReportRun run = c.byUnit
-                                   ? Print(Rep_EntranceUserLog, c.request, "TRep_EntranceUserLog")
-                                   : Print(Rep_UserEntranceLog, c.request, "RecordReport");
+        const TReportRun run =
+            c.byUnit
+                ? Print(EntranceSession().Rep_EntranceUserLog, c.request, "TRep_EntranceUserLog")
+                : Print(EntranceSession().Rep_UserEntranceLog, c.request, "RecordReport");
         EXPECT_EQ(run.PreviewPages, c.pages);
         EXPECT_EQ(run.Caption, c.title);
         EXPECT_EQ(Messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
@@ -130,7 +135,8 @@ TEST_F(RecordReports, FiltersTitlesAndRefusals) {
 
 // Each unit's sums count its own records of the day, over pages too.
 TEST_F(RecordReports, ByUnitGroupsInUnitOrder) {
-    const TReportRun run = Print(Rep_EntranceUserLog, {}, "TRep_EntranceUserLog_sums");
+    const TReportRun run =
+        Print(EntranceSession().Rep_EntranceUserLog, {}, "TRep_EntranceUserLog_sums");
     ASSERT_EQ(run.Printed.value(0).size(), 3);
     const QStringList& pages = run.Printed[0];
     EXPECT_FALSE(HasLine(pages[0], "認証数"));
@@ -153,8 +159,9 @@ TEST_F(RecordReports, ByUnitGroupsInUnitOrder) {
 // and end the sum line at the grid's right edge, where the last column (480, 223 wide) ends.
 TEST_F(RecordReports, LayoutOnThePage) {
     const Request oneDay{0, "", EncodeDate(2026, 4, 1), EncodeDate(2026, 4, 1)};
-    for (const TReportRun& run : {Print(Rep_UserEntranceLog, oneDay, "RecordReport"),
-                                  Print(Rep_EntranceUserLog, oneDay, "RecordReport")}) {
+    for (const TReportRun& run :
+         {Print(EntranceSession().Rep_UserEntranceLog, oneDay, "RecordReport"),
+          Print(EntranceSession().Rep_EntranceUserLog, oneDay, "RecordReport")}) {
         SCOPED_TRACE(run.Caption.toStdString());
         const QList<TPdfWord> words = PdfWords(run.Pdf);
         EXPECT_NEAR(PdfWord(words, "事業所名").XMin, PagePoints(WideMarginLeft + 2), 0.5);
@@ -177,15 +184,15 @@ TEST_F(RecordReports, WaitWindowStyle) {
         QTimer watch;
         watch.setInterval(0);
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (frmMessage && !seen)
-                seen = bool(frmMessage->windowFlags() & Qt::WindowStaysOnTopHint);
+            if (EntranceSession().frmMessage && !seen)
+                seen = bool(EntranceSession().frmMessage->windowFlags() & Qt::WindowStaysOnTopHint);
         });
         watch.start();
         Print(global, {}, name);
         return seen;
     };
-    EXPECT_EQ(staysOnTop(Rep_UserEntranceLog, "RecordReport"), true);
-    EXPECT_EQ(staysOnTop(Rep_EntranceUserLog, "RecordReport"), false);
+    EXPECT_EQ(staysOnTop(EntranceSession().Rep_UserEntranceLog, "RecordReport"), true);
+    EXPECT_EQ(staysOnTop(EntranceSession().Rep_EntranceUserLog, "RecordReport"), false);
 }
 
 } // namespace

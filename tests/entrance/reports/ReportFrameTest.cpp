@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+using namespace entrance;
+
 namespace {
 
 // A report over the departments that checks for data, owned by a calling dialog.

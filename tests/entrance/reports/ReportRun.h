@@ -4,6 +4,7 @@
 #include "components/report/LRPrvSpl.h"
 #include "components/report/PreviewImage.h"
 #include "components/report/RepPreview.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Form_Message.h"
 #include "entrance/reports/frame/Report_Frame.h"
 #include "tests/common/TempFolder.h"
@@ -18,6 +19,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
+
+namespace entrance {
 
 // Answers each message box while it lives, keeping the boxes' texts in `texts`. The default
 // answer closes the box as accepted, which a question takes as no; QMessageBox::Ok agrees to
@@ -59,9 +62,9 @@ public:
     explicit TPrintWaitWatch(TReportRun& run) {
         FTimer.setInterval(0);
         QObject::connect(&FTimer, &QTimer::timeout, [&run] {
-            if (!frmMessage || !frmMessage->isVisible())
+            if (!EntranceSession().frmMessage || !EntranceSession().frmMessage->isVisible())
                 return;
-            const QString text = frmMessage->Ed_Message->text();
+            const QString text = EntranceSession().frmMessage->Ed_Message->text();
             if (!text.isEmpty() && !run.PrintWaitTexts.contains(text))
                 run.PrintWaitTexts << text;
             const QCursor* cursor = QApplication::overrideCursor();
@@ -187,3 +190,5 @@ template <class Open> TReportRun RunReportBy(Open&& open, const QString& name, i
 template <class T> TReportRun RunReport(QPointer<T>& global, const QString& name, int prints = 1) {
     return RunReportBy([&] { OpenReport(global); }, name, prints);
 }
+
+} // namespace entrance

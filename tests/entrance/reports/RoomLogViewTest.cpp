@@ -1,5 +1,8 @@
 #include "LogReportFixture.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/reports/rooms/Report_RoomLogView.h"
+
+using namespace entrance;
 
 namespace {
 
@@ -48,7 +51,8 @@ struct RoomLogView : LogReportFixture {
         Insert("ENTRANCE_LOG2026_04", april);
     }
     TReportRun PrintRoom(const QString& room, TDateTime start, TDateTime end, int prints = 1) {
-        return Print(Rep_RoomLogView, {2, room, start, end}, "TRep_RoomLogView", prints);
+        return Print(EntranceSession().Rep_RoomLogView, {2, room, start, end}, "TRep_RoomLogView",
+                     prints);
     }
 };
 
@@ -124,7 +128,7 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
     EXPECT_FALSE(PdfFonts(run.Pdf).contains("Gothic")) << "the lines in the text font";
     EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
     EXPECT_TRUE(run.PrintHourglass);
-    EXPECT_TRUE(Rep_RoomLogView.isNull());
+    EXPECT_TRUE(EntranceSession().Rep_RoomLogView.isNull());
 }
 
 TEST_F(RoomLogView, PrintsNothingForAnEmptiedRoomOrALongPeriod) {
@@ -144,7 +148,7 @@ TEST_F(RoomLogView, PrintsNothingForAnEmptiedRoomOrALongPeriod) {
         const TReportRun run = PrintRoom(c.room, c.start, EncodeDate(2026, 4, 30));
         EXPECT_EQ(run.PreviewPages, 0);
         EXPECT_EQ(Messages, QStringList{c.message});
-        EXPECT_TRUE(Rep_RoomLogView.isNull());
+        EXPECT_TRUE(EntranceSession().Rep_RoomLogView.isNull());
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+using namespace entrance;
+
 namespace {
 
 // Records of February/March 2024 written "person unit day hh:mm:ss operation".

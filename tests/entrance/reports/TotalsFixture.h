@@ -1,7 +1,10 @@
 #pragma once
 
 #include "LogReportFixture.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/reports/totals/Report_EntranceDayLogTotal.h"
+
+namespace entrance {
 
 inline const char* const February = "ENTRANCE_LOG2024_02";
 
@@ -30,6 +33,8 @@ struct TotalsReports : LogReportFixture {
     TReportRun PrintDay(int day, int mode = 0, const QString& code = {},
                         const QString& name = "TRep_EntranceDayLogTotal") {
         const TDateTime date = EncodeDate(2024, 2, day);
-        return Print(Rep_EntranceDayLogTotal, {mode, code, date, date}, name);
+        return Print(EntranceSession().Rep_EntranceDayLogTotal, {mode, code, date, date}, name);
     }
 };
+
+} // namespace entrance

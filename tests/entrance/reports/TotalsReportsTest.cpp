@@ -1,9 +1,12 @@
 #include "TotalsFixture.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/reports/rules/LogReportQueries.h"
 #include "entrance/reports/totals/Report_EntranceMonthLogTotal.h"
 
 #include <map>
+
+using namespace entrance;
 
 namespace {
 
@@ -53,7 +56,7 @@ TEST_F(TotalsReports, DayCountsPerUnitAndHourWithGrandTotals) {
     EXPECT_TRUE(unit1 >= 0 && unit1 < unit2 && unit2 < unit3);
     EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});
     EXPECT_TRUE(run.PrintHourglass);
-    EXPECT_TRUE(Rep_EntranceDayLogTotal.isNull());
+    EXPECT_TRUE(EntranceSession().Rep_EntranceDayLogTotal.isNull());
 }
 
 TEST_F(TotalsReports, DayFiltersPagesAndNoData) {
@@ -100,17 +103,17 @@ TEST_F(TotalsReports, RoomLeavesOtherUnitsOut) {
 
 TEST_F(TotalsReports, DayCountsTheStartDateOnly) {
     const TReportRun run =
-        Print(Rep_EntranceDayLogTotal, {0, {}, EncodeDate(2024, 2, 28), EncodeDate(2024, 2, 29)},
-              "TotalsReport");
+        Print(EntranceSession().Rep_EntranceDayLogTotal,
+              {0, {}, EncodeDate(2024, 2, 28), EncodeDate(2024, 2, 29)}, "TotalsReport");
     const QString page = Folded(run.Printed.value(0).value(0));
     EXPECT_TRUE(page.contains(HourRow("計", {{11, 1}}, 1))) << page.toStdString();
     EXPECT_FALSE(page.contains("裏口")) << "the 29th is not counted";
 }
 
 TEST_F(TotalsReports, MonthCountsPerDayUpToTheLeapDay) {
-    const TReportRun run =
-        Print(Rep_EntranceMonthLogTotal, {0, {}, EncodeDate(2024, 2, 1), EncodeDate(2024, 2, 29)},
-              "TRep_EntranceMonthLogTotal");
+    const TReportRun run = Print(EntranceSession().Rep_EntranceMonthLogTotal,
+                                 {0, {}, EncodeDate(2024, 2, 1), EncodeDate(2024, 2, 29)},
+                                 "TRep_EntranceMonthLogTotal");
     EXPECT_EQ(run.Caption, "認証機別　入退室集計（月報）");
     ASSERT_EQ(run.Printed.value(0).size(), 2) << "nine units with records, then the totals";
     const QString first = Folded(run.Printed[0][0]);

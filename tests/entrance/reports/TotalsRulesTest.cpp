@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+using namespace entrance;
+
 namespace {
 
 TDateTime Day(int y, int m, int d) {

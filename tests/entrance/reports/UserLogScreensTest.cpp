@@ -1,6 +1,7 @@
 #include "ReportRun.h"
 #include "components/grids/MOStringGrid.h"
 #include "components/grids/StrSortGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/data/Unit_TempTables.h"
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+
+using namespace entrance;
 
 namespace {
 
@@ -76,8 +79,8 @@ struct UserLogScreens : EntranceFixture {
         Main.resize(1100, 800);
         Main.show();
         Main.BitBtn13->click();
-        EXPECT_TRUE(frmEntranceUserLogViewPrint);
-        return *frmEntranceUserLogViewPrint;
+        EXPECT_TRUE(EntranceSession().frmEntranceUserLogViewPrint);
+        return *EntranceSession().frmEntranceUserLogViewPrint;
     }
     // Types into the box and leaves it with Tab.
     static void TypeDate(TPickedDate& date, const QString& text) {
@@ -146,7 +149,7 @@ TEST_F(UserLogScreens, ShowsThePersonsValidRecordsOfTheDayWithCountsPerUnit) {
     // Closing gives the menu back.
     viewer.btnCLOSE->click();
     RunDeferredDeletes();
-    EXPECT_FALSE(frmEntranceUserLogViewPrint);
+    EXPECT_FALSE(EntranceSession().frmEntranceUserLogViewPrint);
     EXPECT_TRUE(Main.PanelMain->isVisible());
 }
 
@@ -175,7 +178,7 @@ TEST_F(UserLogScreens, PickerFiltersByBoundValuesAndHandsBackTheChosenPerson) {
     };
     bool shown = false;
     WhenShown(
-        frmUserListUp, [&] { viewer.btnUserSearch->click(); },
+        EntranceSession().frmUserListUp, [&] { viewer.btnUserSearch->click(); },
         [&](TfrmUserListUp& picker) {
             shown = true;
             EXPECT_FALSE(viewer.isEnabled());
@@ -203,7 +206,7 @@ TEST_F(UserLogScreens, PickerFiltersByBoundValuesAndHandsBackTheChosenPerson) {
     EXPECT_EQ(viewer.LogGrid->RowCount(), 5);
 
     WhenShown(
-        frmUserListUp, [&] { viewer.btnUserSearch->click(); },
+        EntranceSession().frmUserListUp, [&] { viewer.btnUserSearch->click(); },
         [](TfrmUserListUp& picker) { picker.btnCancel->click(); });
     EXPECT_EQ(viewer.cmbName->currentText(), "0012:山田");
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join("|").toStdString();
@@ -215,7 +218,7 @@ TEST_F(UserLogScreens, ACodeWithAColonIsReadWhole) {
     TfrmEntranceUserLogViewPrint& viewer = OpenViewer();
     TypeDate(*viewer.findChild<TPickedDate*>(), "2026/03/30");
     WhenShown(
-        frmUserListUp, [&] { viewer.btnUserSearch->click(); },
+        EntranceSession().frmUserListUp, [&] { viewer.btnUserSearch->click(); },
         [](TfrmUserListUp& picker) {
             picker.cmbUserCode->setEditText("A");
             picker.btnOk->click();
@@ -226,7 +229,7 @@ TEST_F(UserLogScreens, ACodeWithAColonIsReadWhole) {
 
     TReportRun run;
     WhenShown(
-        frmPrintSetupByUser, [&] { viewer.btnDayPrint->click(); },
+        EntranceSession().frmPrintSetupByUser, [&] { viewer.btnDayPrint->click(); },
         [&](TfrmPrintSetupByUser& dialog) {
             EXPECT_EQ(dialog.cmbItem->currentText(), "A:1:鈴木");
             EXPECT_EQ(dialog.cmbGroup->currentText(), "1:総務");
@@ -248,7 +251,7 @@ TEST_F(UserLogScreens, PrintDialogChecksThePeriodAndPrintsThePersonsRecords) {
     TfrmEntranceUserLogViewPrint& viewer = OpenViewer();
     TReportRun run;
     WhenShown(
-        frmPrintSetupByUser, [&] { viewer.btnDayPrint->click(); },
+        EntranceSession().frmPrintSetupByUser, [&] { viewer.btnDayPrint->click(); },
         [&](TfrmPrintSetupByUser& dialog) {
             EXPECT_FALSE(viewer.isEnabled());
             EXPECT_EQ(dialog.cmbItem->currentText(), "0012:山田");

@@ -1,10 +1,13 @@
 #include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/rooms/Form_EntranceGroupSetup.h"
 #include "entrance/rooms/Form_EntranceGroupSetup_Sub0.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+
+using namespace entrance;
 
 // Units move between the free grid and the room grid; each keeps at least one row.
 TEST(RoomDialogRules, MovesUnitsBetweenGrids) {
@@ -43,10 +46,10 @@ struct RoomScreen : ScreenFixture {
         AddUnit(3, "倉庫");
     }
     ~RoomScreen() override {
-        if (frmEntranceGroupSetup)
-            delete frmEntranceGroupSetup.data();
+        if (EntranceSession().frmEntranceGroupSetup)
+            delete EntranceSession().frmEntranceGroupSetup.data();
     }
-    TfrmEntranceGroupSetup* Open() { return OpenMdiChild(frmEntranceGroupSetup); }
+    TfrmEntranceGroupSetup* Open() { return OpenMdiChild(EntranceSession().frmEntranceGroupSetup); }
     QStringList Rooms() {
         return Column("SELECT 認証機グループコード || ':' || 認証機ID || ':' || 認証機グループ名 "
                       "FROM M_認証機グループ ORDER BY 認証機グループコード, 認証機ID");

@@ -1,5 +1,6 @@
 #include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
+#include "entrance/common/EntranceSession.h"
 #include "entrance/units/Form_EntranceItemSetup.h"
 #include "entrance/units/Form_EntranceItemSetup_Sub0.h"
 #include "entrance/units/Unit_EntranceItems.h"
@@ -11,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+using namespace entrance;
 
 TEST(UnitRules, LowestFreeID) {
     QList<int> all;
@@ -51,22 +54,24 @@ namespace {
 
 struct UnitScreen : ScreenFixture {
     UnitScreen() {
-        CurrentOperator.Code = 1;
+        EntranceSession().CurrentOperator.Code = 1;
         AddUnit(1, "正面玄関", true, 1);
         AddUnit(2, "通用口");
         AddUnit(4, "倉庫");
     }
     ~UnitScreen() override {
-        if (frmEntranceItemSetup)
-            delete frmEntranceItemSetup.data();
-        CurrentOperator = {};
+        if (EntranceSession().frmEntranceItemSetup)
+            delete EntranceSession().frmEntranceItemSetup.data();
+        EntranceSession().CurrentOperator = {};
     }
     TfrmEntranceItemSetup* Open() {
-        OpenMdiChild(frmEntranceItemSetup);
-        return frmEntranceItemSetup;
+        OpenMdiChild(EntranceSession().frmEntranceItemSetup);
+        return EntranceSession().frmEntranceItemSetup;
     }
-    QStringList Row(int row) { return frmEntranceItemSetup->StringGridEx1->Rows(row); }
-    void Select(int row) { frmEntranceItemSetup->StringGridEx1->SetRow(row); }
+    QStringList Row(int row) {
+        return EntranceSession().frmEntranceItemSetup->StringGridEx1->Rows(row);
+    }
+    void Select(int row) { EntranceSession().frmEntranceItemSetup->StringGridEx1->SetRow(row); }
 };
 
 } // namespace
@@ -105,8 +110,8 @@ TEST_F(UnitScreen, RunningStateReadsOnTheSelectedRow) {
 }
 
 TEST_F(UnitScreen, TamperButtonOnlyForOperatorOne) {
-    CurrentOperator.Code = 2;
-    EXPECT_FALSE(Open()->btnTanpa->isVisibleTo(frmEntranceItemSetup));
+    EntranceSession().CurrentOperator.Code = 2;
+    EXPECT_FALSE(Open()->btnTanpa->isVisibleTo(EntranceSession().frmEntranceItemSetup));
 }
 
 // The dialog offers the lowest free ID and stores the hours with their offset.

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <functional>
 
+namespace entrance {
+
 // Answers the message boxes that come up while it lives, OK unless a Cancel is queued, and
 // keeps their texts.
 class TMessageAnswers {
@@ -77,3 +79,5 @@ struct ScreenFixture : EntranceFixture {
             true);
     }
 };
+
+} // namespace entrance
