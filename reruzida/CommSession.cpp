@@ -5,23 +5,8 @@
 
 namespace reruzida {
 
-namespace {
-
-TCommSession* Current = nullptr;
-
-} // namespace
-
-TCommSession::TCommSession() : FOuter(Current) {
-    Current = this;
-}
-
-TCommSession::~TCommSession() {
-    Current = FOuter;
-}
-
-TCommSession& CommSession() {
-    Q_ASSERT(Current);
-    return *Current;
-}
+// Here, where the data modules are whole.
+TCommSession::TCommSession() = default;
+TCommSession::~TCommSession() = default;
 
 } // namespace reruzida

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CurrentObject.h"
 #include "reruzida/CommDriver.h"
 #include "reruzida/UnitJobQueues.h"
 
@@ -14,12 +15,10 @@ class TDMCreate;
 // One run of the communication program: where its data is, its two data modules, the driver
 // between the window and the protocol thread, and what the unit jobs keep meanwhile. main()
 // makes one and a test a fresh one; the newest that lives is the current one (CommSession()).
-class TCommSession {
+class TCommSession : public TCurrentObject<TCommSession> {
 public:
     TCommSession();
     ~TCommSession();
-    TCommSession(const TCommSession&) = delete;
-    TCommSession& operator=(const TCommSession&) = delete;
 
     // The full path of this program file, in the data folder.
     QString DataPath;
@@ -31,14 +30,13 @@ public:
     std::unique_ptr<TDMCreate> DMCreate;
     TCommDriver Driver;
     TUnitJobQueues Jobs;
-
-private:
-    TCommSession* const FOuter;
 };
 
 // The current session. The driver interface, the request handlers and the unit jobs are plain
 // functions called from window messages and servers; this one access point gives them the
 // program's state instead of a global each. There must be a session.
-TCommSession& CommSession();
+inline TCommSession& CommSession() {
+    return TCommSession::Current();
+}
 
 } // namespace reruzida

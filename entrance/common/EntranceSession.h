@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/CurrentObject.h"
 #include "entrance/common/Unit_CommonDates.h"
 
 #include <QPointer>
@@ -56,13 +57,8 @@ struct TOperatorRec {
 // One run of the management program: where its data is, how the login reached it, who is
 // logged in, the processing period and the data modules. The program's start makes one, and
 // each test a fresh one; the newest that lives is the current one (EntranceSession()).
-class TEntranceSession {
+class TEntranceSession : public TCurrentObject<TEntranceSession> {
 public:
-    TEntranceSession();
-    ~TEntranceSession();
-    TEntranceSession(const TEntranceSession&) = delete;
-    TEntranceSession& operator=(const TEntranceSession&) = delete;
-
     // A program file in the data folder; the data folder is its folder.
     QString DataPath;
     // Logged in to the data of another PC.
@@ -113,14 +109,13 @@ public:
     QPointer<TRep_UserNinsyoki> Rep_UserNinsyoki;
     QPointer<TRep_UserSingleInfo> Rep_UserSingleInfo;
     QPointer<TRep_UserView> Rep_UserView;
-
-private:
-    TEntranceSession* const FOuter;
 };
 
 // The current session. The screens, reports and shared routines are reached from menus,
 // timers and each other; this one access point gives them the program's state instead of a
 // global each. There must be a session.
-TEntranceSession& EntranceSession();
+inline TEntranceSession& EntranceSession() {
+    return TEntranceSession::Current();
+}
 
 } // namespace entrance
