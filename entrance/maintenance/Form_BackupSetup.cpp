@@ -23,12 +23,12 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -36,13 +36,11 @@ namespace entrance {
 
 namespace {
 
-// Sleeps in short steps, letting the window repaint meanwhile.
+// Waits without blocking the window: a nested event loop that a timer ends.
 void Pause(int msecs) {
-    QDeadlineTimer deadline(msecs);
-    while (!deadline.hasExpired()) {
-        QCoreApplication::processEvents();
-        QThread::msleep(std::min<qint64>(16, deadline.remainingTime()));
-    }
+    QEventLoop loop;
+    QTimer::singleShot(msecs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 bool CommRunning() {
