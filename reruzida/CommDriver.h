@@ -21,7 +21,7 @@ struct TDrvSetup {
     int StepTime = 100;
     // The file that keeps the received records until they are handled; none keeps them
     // in memory only.
-    QString JournalFile;
+    QString JournalFile{};
 };
 
 // The protocol thread and what it hands the window thread: the received records, which

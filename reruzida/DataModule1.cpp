@@ -185,11 +185,11 @@ void TDM1::UpgradeSchema() {
             // The column is there already.
         }
     };
-    for (const QString& text : {"ALTER TABLE M_使用認証機 ADD COLUMN 登録 BIT",
-                                "ALTER TABLE M_使用認証機 ADD COLUMN 削除 BIT",
-                                "ALTER TABLE M_使用認証機 ADD COLUMN 登録不可 BIT",
-                                "ALTER TABLE M_個人情報 ADD COLUMN 有効開始日 DATETIME",
-                                "ALTER TABLE M_個人情報 ADD COLUMN ユーザーレベル SHORT"})
+    for (const char* text : {"ALTER TABLE M_使用認証機 ADD COLUMN 登録 BIT",
+                             "ALTER TABLE M_使用認証機 ADD COLUMN 削除 BIT",
+                             "ALTER TABLE M_使用認証機 ADD COLUMN 登録不可 BIT",
+                             "ALTER TABLE M_個人情報 ADD COLUMN 有効開始日 DATETIME",
+                             "ALTER TABLE M_個人情報 ADD COLUMN ユーザーレベル SHORT"})
         run(sqlEntrance, sqlEntrance->SQL(), text, [this] { sqlEntrance->ExecSQL(); });
     run(sqlState, sqlState->SQL(),
         "ALTER TABLE \"entranceState.DB\" ADD COLUMN タンパー開 SMALLINT, ADD COLUMN タンパー閉 "

@@ -45,10 +45,10 @@ int EraYmdToYmd(int era, int eraYmd);
 
 // An era date as typed: the era initial and the era year, month and day in two digits.
 struct TEraStr {
-    QString Era;
-    QString Year;
-    QString Month;
-    QString Day;
+    QString Era{};
+    QString Year{};
+    QString Month{};
+    QString Day{};
 };
 // Sets `ymd` when the initial names an era, else leaves it; raises EConvertError when a
 // number field is no number.

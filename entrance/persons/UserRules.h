@@ -18,8 +18,8 @@ namespace entrance {
 struct TUserListFilter {
     bool Unregistered = false;  // only persons without a name; the other filters are ignored
     QString Dept = "0";         // "0" any, "<未登録>" none, else a department code
-    QString Kana;               // a LIKE pattern start, such as "[ｱ-ｵ]"
-    QString Code;               // the code's first characters
+    QString Kana{};             // a LIKE pattern start, such as "[ｱ-ｵ]"
+    QString Code{};             // the code's first characters
     bool WorkGroupOnly = false; // only persons with a work group (the person picker's mode 1)
 };
 // The department filter of the department combo's text: the part before ":", "<未登録>", a

@@ -145,8 +145,9 @@ TEST_F(DateRangeFixture, RangesFindTheRowsTheConditionsFind) {
         const QString sql = Select(QString::fromUtf8(c.Where));
         const QList<qint64> rows = Rewritten(sql, c.Params);
         EXPECT_EQ(rows, Plain(sql, c.Params)) << c.Where;
-        if (c.Rows >= 0)
+        if (c.Rows >= 0) {
             EXPECT_EQ(rows.size(), c.Rows) << c.Where;
+        }
     }
 }
 

@@ -155,7 +155,7 @@ TEST_F(ProgramStatements, LogReportQueriesOverTwoTables) {
     Tables->Execute(
         "CREATE TABLE TMPLOG8_127001 (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, 操作Year "
         "SHORT, 操作Month SHORT, 操作Day SHORT)");
-    for (const QString& table : {"ENTRANCE_LOG2026_11", "ENTRANCE_LOG2026_12"}) {
+    for (const QString& table : QStringList{"ENTRANCE_LOG2026_11", "ENTRANCE_LOG2026_12"}) {
         auto days = Tables->Prepare(QStringList{
             "SELECT DISTINCT ", "CInt(Year(操作日時)) as 操作Year,",
             "CInt(Month(操作日時)) as 操作Month,", "CInt(Day(操作日時)) as 操作Day",

@@ -13,7 +13,7 @@ struct TPersonReportRequest {
     int SortOrder = 0;             // 0 by code, 1 by reading, any other by end date
     TDateTime EndDateLimit = -1.0; // -1: no limit
     int DeptCode = 0;
-    QString PersonCode;
+    QString PersonCode{};
 };
 
 // The filter and order lines that follow a person report's SELECT, FROM and WHERE lines; the

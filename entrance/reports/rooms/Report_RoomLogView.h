@@ -32,8 +32,8 @@ private:
     // their total.
     struct TStayCell {
         TCellKind Kind = TCellKind::Blank;
-        QString PersonCode;
-        TStayLine Line;
+        QString PersonCode{};
+        TStayLine Line{};
         qint64 TotalSeconds = 0;
     };
 

@@ -124,12 +124,14 @@ TEST_F(RecordReports, FiltersTitlesAndRefusals) {
         EXPECT_EQ(run.Caption, c.title);
         EXPECT_EQ(Messages, c.message.isEmpty() ? QStringList() : QStringList{c.message});
         // A single day's period line holds the day alone.
-        if (c.request.fromNow)
+        if (c.request.fromNow) {
             EXPECT_FALSE(Folded(run.Printed.value(0).value(0)).contains("～"));
-        if (c.pages)
+        }
+        if (c.pages) {
             EXPECT_TRUE(
                 HasLine(run.Printed.value(0).value(0), QRegularExpression::escape(c.contains)))
                 << run.Printed.value(0).value(0).toStdString();
+        }
     }
 }
 
