@@ -11,7 +11,9 @@ public:
     explicit Exception(QString message) : FMessage(std::move(message)) {}
     const QString& Message() const { return FMessage; }
     void SetMessage(const QString& message);
-    const char* what() const noexcept override { return FUtf8.isEmpty() ? Utf8() : FUtf8.constData(); }
+    const char* what() const noexcept override {
+        return FUtf8.isEmpty() ? Utf8() : FUtf8.constData();
+    }
 
 private:
     const char* Utf8() const;

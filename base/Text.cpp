@@ -4,8 +4,8 @@
 #include <QStringEncoder>
 #include <map>
 #include <memory>
-#include <string>
 #include <mutex>
+#include <string>
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kCodePage = "windows-31j";
 
-bool IsBlank(QChar c) { return c.unicode() <= ' ' || c.unicode() == 0x3000; }
+bool IsBlank(QChar c) {
+    return c.unicode() <= ' ' || c.unicode() == 0x3000;
+}
 
 // Runs one ICU transform; transliterators are not thread-safe, so each use is locked.
 QString Transform(const char* id, const QString& text) {
@@ -65,13 +67,17 @@ QString DecodeTextFile(const QByteArray& bytes) {
     return utf8.hasError() ? FromCP932(bytes) : text;
 }
 
-int CP932Length(const QString& text) { return int(ToCP932(text).size()); }
+int CP932Length(const QString& text) {
+    return int(ToCP932(text).size());
+}
 
 bool IsDBCSLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-QString CutCP932(const QString& text, int bytes) { return MidCP932(text, 0, bytes); }
+QString CutCP932(const QString& text, int bytes) {
+    return MidCP932(text, 0, bytes);
+}
 
 QString MidCP932(const QString& text, int start, int bytes) {
     QString out;
@@ -104,15 +110,23 @@ QString TrimRightFull(const QString& text) {
     return text.left(n);
 }
 
-QString TrimFull(const QString& text) { return TrimLeftFull(TrimRightFull(text)); }
+QString TrimFull(const QString& text) {
+    return TrimLeftFull(TrimRightFull(text));
+}
 
 QString ToFullWidth(const QString& text) {
     // Half-width voiced marks become combining marks; compose them with their kana.
     return Transform("Halfwidth-Fullwidth", text).normalized(QString::NormalizationForm_C);
 }
 
-QString ToHalfWidth(const QString& text) { return Transform("Fullwidth-Halfwidth", text); }
+QString ToHalfWidth(const QString& text) {
+    return Transform("Fullwidth-Halfwidth", text);
+}
 
-QString ToKatakana(const QString& text) { return Transform("Hiragana-Katakana", text); }
+QString ToKatakana(const QString& text) {
+    return Transform("Hiragana-Katakana", text);
+}
 
-QString ToHiragana(const QString& text) { return Transform("Katakana-Hiragana", text); }
+QString ToHiragana(const QString& text) {
+    return Transform("Katakana-Hiragana", text);
+}

@@ -18,22 +18,60 @@ public:
 [[noreturn]] void RaiseODBCAPIError(const QString& text);
 
 // Every entry point the library calls, looked up by these names on first use.
-#define ZZ_ODBC_ENTRY_POINTS(X)                                                                    \
-    X(SQLAllocHandle)                                                                              \
-    X(SQLColAttribute)                                                                             \
-    X(SQLEndTran) X(SQLFetchScroll) X(SQLFreeHandle) X(SQLGetConnectAttr) X(SQLGetDiagRec)         \
-        X(SQLGetStmtAttr) X(SQLSetConnectAttr) X(SQLSetEnvAttr) X(SQLSetStmtAttr) X(SQLBindCol)    \
-            X(SQLBindParameter) X(SQLColumns) X(SQLConnect) X(SQLDisconnect) X(SQLDriverConnect)   \
-                X(SQLExecDirect) X(SQLPrepare) X(SQLExecute) X(SQLFetch) X(SQLFreeStmt)            \
-                    X(SQLGetData) X(SQLGetFunctions) X(SQLGetInfo) X(SQLGetTypeInfo)               \
-                        X(SQLNumParams) X(SQLNumResultCols) X(SQLParamData) X(SQLPrimaryKeys)      \
-                            X(SQLProcedureColumns) X(SQLProcedures) X(SQLPutData) X(SQLRowCount)   \
-                                X(SQLSetCursorName) X(SQLStatistics) X(SQLTables) X(SQLAllocEnv)   \
-                                    X(SQLAllocConnect) X(SQLAllocStmt) X(SQLColAttributes)         \
-                                        X(SQLError) X(SQLExtendedFetch) X(SQLFreeConnect)          \
-                                            X(SQLFreeEnv) X(SQLGetConnectOption)                   \
-                                                X(SQLGetStmtOption) X(SQLSetConnectOption)         \
-                                                    X(SQLSetStmtOption) X(SQLTransact)
+// One entry point a line: clang-format would run them together.
+// clang-format off
+#define ZZ_ODBC_ENTRY_POINTS(X) \
+    X(SQLAllocHandle) \
+    X(SQLColAttribute) \
+    X(SQLEndTran) \
+    X(SQLFetchScroll) \
+    X(SQLFreeHandle) \
+    X(SQLGetConnectAttr) \
+    X(SQLGetDiagRec) \
+    X(SQLGetStmtAttr) \
+    X(SQLSetConnectAttr) \
+    X(SQLSetEnvAttr) \
+    X(SQLSetStmtAttr) \
+    X(SQLBindCol) \
+    X(SQLBindParameter) \
+    X(SQLColumns) \
+    X(SQLConnect) \
+    X(SQLDisconnect) \
+    X(SQLDriverConnect) \
+    X(SQLExecDirect) \
+    X(SQLPrepare) \
+    X(SQLExecute) \
+    X(SQLFetch) \
+    X(SQLFreeStmt) \
+    X(SQLGetData) \
+    X(SQLGetFunctions) \
+    X(SQLGetInfo) \
+    X(SQLGetTypeInfo) \
+    X(SQLNumParams) \
+    X(SQLNumResultCols) \
+    X(SQLParamData) \
+    X(SQLPrimaryKeys) \
+    X(SQLProcedureColumns) \
+    X(SQLProcedures) \
+    X(SQLPutData) \
+    X(SQLRowCount) \
+    X(SQLSetCursorName) \
+    X(SQLStatistics) \
+    X(SQLTables) \
+    X(SQLAllocEnv) \
+    X(SQLAllocConnect) \
+    X(SQLAllocStmt) \
+    X(SQLColAttributes) \
+    X(SQLError) \
+    X(SQLExtendedFetch) \
+    X(SQLFreeConnect) \
+    X(SQLFreeEnv) \
+    X(SQLGetConnectOption) \
+    X(SQLGetStmtOption) \
+    X(SQLSetConnectOption) \
+    X(SQLSetStmtOption) \
+    X(SQLTransact)
+// clang-format on
 
 // The ODBC driver manager, loaded by file name at run time. Each forwarding method resolves
 // its entry point on first use and returns the driver manager's result unchanged.

@@ -77,7 +77,7 @@ private:
         QString Schema;
         QString File;
         ino_t Inode = 0;
-        ino_t Made = 0; // the inode of the file Create made, else 0
+        ino_t Made = 0;                     // the inode of the file Create made, else 0
         std::shared_ptr<DataFileLock> Hold; // while Users > 0
         int Users = 0;
         quint64 LastUse = 0;

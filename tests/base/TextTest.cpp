@@ -4,7 +4,9 @@
 
 namespace {
 
-QString U(const char* s) { return QString::fromUtf8(s); }
+QString U(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 TEST(Text, CP932RoundTripsWindowsCharacters) {
     for (const char* s : {"①", "～", "部門", "ｱｲｳ", "abc", "髙", "∑", "￢"}) {
@@ -36,10 +38,8 @@ TEST(Text, CutsNeverSplitADoubleByteCharacter) {
     } cases[] = {
         {"A部門", 0, 2, "A"},   // "部" would be split: dropped
         {"A部門", 0, 3, "A部"}, // fits exactly: kept whole
-        {"A部門", 0, 10, "A部門"},
-        {"ｱｲ部", 0, 3, "ｱｲ"},
-        {"A部門", 1, 2, "部"},
-        {"A部門", 2, 2, ""}, // starts inside "部": neither half returned
+        {"A部門", 0, 10, "A部門"}, {"ｱｲ部", 0, 3, "ｱｲ"},
+        {"A部門", 1, 2, "部"},     {"A部門", 2, 2, ""}, // starts inside "部": neither half returned
         {"A部門", 0, 0, ""},
     };
     for (const auto& c : cases)
@@ -61,12 +61,9 @@ TEST(Text, WidthAndKanaConversion) {
         const char* in;
         const char* out;
     } cases[] = {
-        {ToFullWidth, "ｶﾞｷﾞ123abc", "ガギ１２３ａｂｃ"},
-        {ToFullWidth, "ﾊﾟｰ", "パー"},
-        {ToHalfWidth, "ガギ１２３ａｂｃ", "ｶﾞｷﾞ123abc"},
-        {ToHalfWidth, "　", " "},
-        {ToKatakana, "やまだ たろう", "ヤマダ タロウ"},
-        {ToHiragana, "ヤマダ", "やまだ"},
+        {ToFullWidth, "ｶﾞｷﾞ123abc", "ガギ１２３ａｂｃ"}, {ToFullWidth, "ﾊﾟｰ", "パー"},
+        {ToHalfWidth, "ガギ１２３ａｂｃ", "ｶﾞｷﾞ123abc"}, {ToHalfWidth, "　", " "},
+        {ToKatakana, "やまだ たろう", "ヤマダ タロウ"},  {ToHiragana, "ヤマダ", "やまだ"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.f(U(c.in)), U(c.out)) << c.in;

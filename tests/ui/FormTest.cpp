@@ -1,5 +1,5 @@
-#include "ui/ApplicationTitle.h"
 #include "ui/Form.h"
+#include "ui/ApplicationTitle.h"
 #include "ui/ShowMessage.h"
 
 #include <QApplication>

@@ -85,5 +85,3 @@ QString RunTool(const QString& program, const QStringList& args) {
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
-
-
