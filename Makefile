@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps
+.PHONY: run test build deps format
 
 deps:
 	@bash scripts/install-deps.sh
@@ -16,3 +16,7 @@ test: build
 
 run: build
 	@bash scripts/run.sh $(BUILD)
+
+# Formats the sources as .clang-format says; `make test` fails on a file that differs.
+format:
+	@bash scripts/check-format.sh --fix

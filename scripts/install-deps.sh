@@ -14,6 +14,7 @@ packages=(
   fonts-ipafont-mincho fonts-ipafont-gothic
   poppler-utils
   strace
+  clang-format
 )
 
 missing=()
