@@ -300,7 +300,6 @@ private:
 
     TField* FField;
     QString FFieldName;
-    TBlobStreamMode FMode;
     TCustomDBLinkODBC* FDataSet;
     int FColumn;
     int64_t FPosition = 0;

@@ -637,7 +637,7 @@ void TCustomDBLinkODBC::InternalDelete() {
 // ---------------------------------------------------------------- blob stream
 
 TqoLongVarStream::TqoLongVarStream(TField* field, TBlobStreamMode mode)
-    : FField(field), FFieldName(field->FieldName()), FMode(mode),
+    : FField(field), FFieldName(field->FieldName()),
       FDataSet(dynamic_cast<TCustomDBLinkODBC*>(field->DataSet())), FColumn(field->FieldNo()) {
     if (!FDataSet)
         DatabaseError(QString("Field '%1' has no ODBC dataset").arg(FFieldName));
