@@ -7,27 +7,33 @@
 
 namespace {
 
-// The file list's column of modification dates.
+// The file list's columns of sizes and of modification dates.
+constexpr int SizeColumn = 1;
 constexpr int DateColumn = 3;
 
-// The file list with its dates written in the program's locale: the list itself writes them
-// in the locale the system had when the program started ("11 Dec 2026" under C).
-class TLocalDates final : public QIdentityProxyModel {
+// The file list with its sizes and dates written in the program's locale: the list itself
+// writes them in the locale the system had when the program started ("0 bytes",
+// "11 Dec 2026" under C).
+class TLocalFileList final : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::DisplayRole && index.column() == DateColumn)
-            if (auto* files = qobject_cast<QFileSystemModel*>(sourceModel()))
-                return QLocale().toString(files->lastModified(mapToSource(index)),
-                                          QLocale::ShortFormat);
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!files || role != Qt::DisplayRole)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex file = mapToSource(index);
+        if (index.column() == DateColumn)
+            return QLocale().toString(files->lastModified(file), QLocale::ShortFormat);
+        if (index.column() == SizeColumn && !files->isDir(file))
+            return QLocale().formattedDataSize(files->size(file));
         return QIdentityProxyModel::data(index, role);
     }
 };
 
 QString Run(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setProxyModel(new TLocalDates(&dialog));
+    dialog.setProxyModel(new TLocalFileList(&dialog));
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);

@@ -5,7 +5,7 @@
 class QWidget;
 
 // Qt's own file dialog, the same on every desktop and in the program's language, with the
-// files' dates in the program's locale. Each returns the chosen path, empty when the user
+// files' sizes and dates in the program's locale. Each returns the chosen path, empty when the user
 // cancelled.
 
 // Asks for a file to write, offering `suggested` (a folder and a name).

@@ -193,7 +193,7 @@ TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapan
     qputenv("XDG_CONFIG_HOME", config.Path().toUtf8());
     Printer()->SetOutputFileName({});
 
-    QString folder, name, date, fileNameLabel;
+    QString folder, name, size, date, fileNameLabel;
     QStringList buttons;
     QTimer fileDialog;
     QObject::connect(&fileDialog, &QTimer::timeout, [&] {
@@ -203,8 +203,10 @@ TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapan
         auto* list = dialog->findChild<QTreeView*>("treeView");
         const QModelIndex root = list->rootIndex();
         for (int r = 0; r < list->model()->rowCount(root); ++r)
-            if (list->model()->index(r, 0, root).data().toString() == "前回.pdf")
+            if (list->model()->index(r, 0, root).data().toString() == "前回.pdf") {
+                size = list->model()->index(r, 1, root).data().toString();
                 date = list->model()->index(r, 3, root).data().toString();
+            }
         if (date.isEmpty())
             return; // the folder is still being read
         fileDialog.stop();
@@ -226,6 +228,7 @@ TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapan
 
     EXPECT_EQ(folder, documents);
     EXPECT_EQ(name, "事業所情報.pdf");
+    EXPECT_EQ(size, "0 バイト");
     EXPECT_EQ(date, "2026/12/11 9:05");
     EXPECT_EQ(fileNameLabel, "ファイル名(&N):");
     EXPECT_EQ(buttons, QStringList({"保存(&S)", "キャンセル"}));
