@@ -48,10 +48,15 @@ struct OperatorScreens : EntranceFixture {
             delete sub;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    // The person screen as its menu button opens it.
-    TfrmUserEntry* OpenPersonScreen() {
+    // The person screen as its menu button opens it, editing the person of list row `row`.
+    TfrmUserEntry* OpenPersonScreen(int row) {
         Main.BitBtn11->click();
-        return EntranceSession().frmUserEntry;
+        TfrmUserEntry* screen = EntranceSession().frmUserEntry;
+        if (screen) {
+            screen->UserGrid->SetRow(row);
+            screen->btnEditClick();
+        }
+        return screen;
     }
     // Lets the window system's answers (activation, focus) arrive, as between two clicks.
     static void Settle() {
@@ -98,10 +103,8 @@ struct OperatorScreens : EntranceFixture {
 // closes, and after a click on the screen's title bar or contents, which the disabled screen
 // does not take.
 TEST_F(OperatorScreens, PersonPrintDialogStaysInFrontOfItsScreen) {
-    TfrmUserEntry* screen = OpenPersonScreen();
+    TfrmUserEntry* screen = OpenPersonScreen(2);
     ASSERT_TRUE(screen);
-    screen->UserGrid->SetRow(2);
-    screen->btnEditClick();
     screen->btnPrint->click();
     QPointer<TfrmPrintRiyosya> dialog = EntranceSession().frmPrintRiyosya;
     ASSERT_TRUE(dialog);
@@ -125,10 +128,8 @@ TEST_F(OperatorScreens, PersonPrintDialogStaysInFrontOfItsScreen) {
 TEST_F(OperatorScreens, ImageDialogStaysInFrontOfThePersonScreen) {
     TCopyDataServer comm(CommCaption, [](const TCopyData&) {});
     ASSERT_TRUE(comm.Start());
-    TfrmUserEntry* screen = OpenPersonScreen();
+    TfrmUserEntry* screen = OpenPersonScreen(1);
     ASSERT_TRUE(screen);
-    screen->UserGrid->SetRow(1);
-    screen->btnEditClick();
     screen->btnImage->click();
     QPointer<TfrmUserEntranceGazo> dialog = EntranceSession().frmUserEntranceGazo;
     ASSERT_TRUE(dialog);
@@ -142,10 +143,8 @@ TEST_F(OperatorScreens, ImageDialogStaysInFrontOfThePersonScreen) {
 // Typing a stored person's code into a new entry edits that person, once the operator agrees:
 // the list's highlight moves to that person's row.
 TEST_F(OperatorScreens, PersonListHighlightFollowsThePersonOnTheScreen) {
-    TfrmUserEntry* screen = OpenPersonScreen();
+    TfrmUserEntry* screen = OpenPersonScreen(1);
     ASSERT_TRUE(screen);
-    screen->UserGrid->SetRow(1);
-    screen->btnEditClick();
     screen->btnNewClick();
     QStringList messages;
     const TMessageAnswers answers(messages, QMessageBox::Ok);
