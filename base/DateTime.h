@@ -42,7 +42,7 @@ TDateTime FromQDateTime(const QDateTime& dateTime);
 // The current local date and time, and today, through the program's clock.
 TDateTime Now();
 TDateTime Date();
-// Milliseconds from a fixed point, steady; wraps at 2^32 as the original tick count did.
+// Milliseconds from a fixed point, steady; wraps at 2^32 as a Windows tick count wraps.
 uint32_t GetTickCount();
 
 // The one clock every part of the programs reads; tests may replace it.

@@ -84,7 +84,7 @@ Document Load(const QString& fileName) {
     return doc;
 }
 
-void Save(const QString& fileName, const Document& doc) {
+void Save(const QString& fileName, const Document& doc, TIniAccess access) {
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QString text;
     for (const Section& s : doc.sections) {
@@ -94,12 +94,17 @@ void Save(const QString& fileName, const Document& doc) {
         text += '\n';
     }
     QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0 || !f.commit())
+    // The new file takes the access before a byte is written; it replaces the old one whole.
+    const bool opened = f.open(QIODevice::WriteOnly) &&
+                        (access == TIniAccess::Everyone ||
+                         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    if (!opened || f.write(text.toUtf8()) < 0 || !f.commit())
         throw Exception("Unable to write to " + fileName);
 }
 
 // Reads, changes and writes the file while holding its lock.
-void Change(const QString& fileName, const std::function<void(Document&)>& change) {
+void Change(const QString& fileName, TIniAccess access,
+            const std::function<void(Document&)>& change) {
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QLockFile lock(fileName + ".lock");
     lock.setStaleLockTime(5000);
@@ -107,7 +112,7 @@ void Change(const QString& fileName, const std::function<void(Document&)>& chang
         throw Exception("Unable to write to " + fileName);
     Document doc = Load(fileName);
     change(doc);
-    Save(fileName, doc);
+    Save(fileName, doc, access);
 }
 
 } // namespace
@@ -127,7 +132,7 @@ int TIniFile::ReadInteger(const QString& section, const QString& key, int def) c
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    Change(FFileName, [&](Document& doc) {
+    Change(FFileName, FAccess, [&](Document& doc) {
         Section* s = doc.Find(section);
         if (!s) {
             doc.sections.append({section, {}});
@@ -155,7 +160,7 @@ bool TIniFile::ValueExists(const QString& section, const QString& key) const {
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key) {
-    Change(FFileName, [&](Document& doc) {
+    Change(FFileName, FAccess, [&](Document& doc) {
         if (Section* s = doc.Find(section))
             s->entries.removeIf(
                 [&](const Entry& e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; });
@@ -163,7 +168,7 @@ void TIniFile::DeleteKey(const QString& section, const QString& key) {
 }
 
 void TIniFile::EraseSection(const QString& section) {
-    Change(FFileName, [&](Document& doc) {
+    Change(FFileName, FAccess, [&](Document& doc) {
         doc.sections.removeIf(
             [&](const Section& s) { return s.name.compare(section, Qt::CaseInsensitive) == 0; });
     });

@@ -8,7 +8,8 @@ namespace {
 const char* const kKeyMarker = "@";
 } // namespace
 
-TRegistry::TRegistry() : FStore(StoreFileName()) {}
+// The store holds the administrator's password.
+TRegistry::TRegistry() : FStore(StoreFileName(), TIniAccess::OwnerOnly) {}
 
 QString TRegistry::StoreFileName() {
     const QString overridden = qEnvironmentVariable("ZEZODUZU_REGISTRY");

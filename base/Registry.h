@@ -25,7 +25,7 @@ public:
 // The settings store that stands in for the Windows registry: keys such as
 // "Software\Zezoduzu" under a root, with string and integer values. Key paths compare
 // without case. The store is one INI file: $ZEZODUZU_REGISTRY, or
-// $XDG_CONFIG_HOME/Zezoduzu/registry.ini.
+// $XDG_CONFIG_HOME/Zezoduzu/registry.ini, readable by its owner only.
 class TRegistry {
 public:
     TRegistry();

@@ -9,7 +9,7 @@
 QByteArray ToCP932(const QString& text);
 QString FromCP932(const QByteArray& bytes);
 // The text of a file: UTF-8 as this system writes its files, or code page 932 where the bytes
-// are no UTF-8 (a file brought over from the original system).
+// are no UTF-8 (a file written in code page 932).
 QString DecodeTextFile(const QByteArray& bytes);
 // Bytes the text takes in code page 932.
 int CP932Length(const QString& text);

@@ -16,7 +16,7 @@ const char* const SegmentTable[18] = {"1110111", "0010010", "1011101", "1011011"
                                       "1111110", "1111111", "1100101", "1110111", "1101101",
                                       "1101100", "0001000", "0000000"};
 
-// Rounding half to even, as the original's Round does.
+// Rounding half to even: the segment sizes' halves round to the even pixel.
 int Round(double value) {
     return int(std::nearbyint(value));
 }

@@ -4,6 +4,7 @@
 #include "reruzida/ProgramIcon.h"
 #include "reruzida/Requests.h"
 #include "ui/ApplicationTitle.h"
+#include "ui/Japanese.h"
 #include "ui/ShowMessage.h"
 #include "ui/WaitCursor.h"
 
@@ -13,6 +14,7 @@ namespace reruzida {
 
 void SetUpCommApplication() {
     SetApplicationTitle(CommCaption);
+    UseJapanese();
     QApplication::setWindowIcon(ProgramIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     SetODBCScreen({SetWaitCursor, ShowMessage});

@@ -21,7 +21,7 @@ void TErrorLog::LoadErrorLog() {
     QFile file(FFileName);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    // Written in UTF-8; a log from the original system's folder is in code page 932.
+    // Written in UTF-8; a log written in code page 932 reads as well.
     QString text = DecodeTextFile(file.readAll()).replace("\r\n", "\n");
     if (text.endsWith('\n'))
         text.chop(1);

@@ -28,6 +28,6 @@ public:
     bool operator==(const TFont&) const = default;
 };
 
-// The installed family that stands for a face name of the original platform; any other
-// name is returned as it is.
+// The installed family that stands for a Windows face name ("ＭＳ 明朝", "ＭＳ ゴシック"); any
+// other name is returned as it is.
 QString SubstituteFontName(const QString& name);

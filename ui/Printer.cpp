@@ -1,9 +1,38 @@
 #include "Printer.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 
 const QString TPrinter::PdfPrinterName = QStringLiteral("PDFファイル");
+
+namespace {
+
+// Why `file` cannot be written, as far as the file and its folder tell.
+QString UnwritableReason(const QString& file) {
+    const QFileInfo info(file);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+        return QString("フォルダ「%1」がありません。")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    if (info.isDir())
+        return "同じ名前のフォルダがあります。";
+    if (info.exists() && !info.isWritable())
+        return "ファイルが書き込み禁止になっています。";
+    if (!info.exists() && !folder.isWritable())
+        return QString("フォルダ「%1」に書き込む権限がありません。")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    return "ディスクに空きがないか、書き込めない場所です。";
+}
+
+QString DocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+} // namespace
 
 TPrinter::TPrinter() {
     SetPrinterIndex(-1);
@@ -34,6 +63,16 @@ void TPrinter::SetPrinterIndex(int index) {
 // The chosen printer is kept by name: the list may change while the program runs.
 bool TPrinter::IsPdf() const {
     return FPrinterName == PdfPrinterName;
+}
+
+QString TPrinter::SuggestedPdfFile(const QString& title) const {
+    QString name = title;
+    name.removeIf([](QChar c) { return c.isSpace(); });
+    if (name.isEmpty())
+        name = "report";
+    const QString last = OutputFileName();
+    const QString folder = last.isEmpty() ? DocumentsFolder() : QFileInfo(last).absolutePath();
+    return folder + "/" + name + ".pdf";
 }
 
 void TPrinter::ResetSettings() {
@@ -75,11 +114,16 @@ QPoint TPrinter::PhysicalOffset() const {
 void TPrinter::BeginDoc() {
     if (Printing())
         throw EPrinter("Printing in progress");
-    if (IsPdf() && FPrinter->outputFileName().isEmpty())
-        throw EPrinter("No file named for the PDF output");
+    const QString file = FPrinter->outputFileName();
+    if (IsPdf() && file.isEmpty())
+        throw EPrinter("PDFファイルの名前が指定されていません。");
     FPrinter->setDocName(Title);
-    if (!FPainter.begin(FPrinter.get()))
-        throw EPrinter("Printer selected is not valid");
+    if (FPainter.begin(FPrinter.get()))
+        return;
+    if (IsPdf())
+        throw EPrinter(QString("PDFファイル「%1」に書き込めませんでした。\n%2")
+                           .arg(QDir::toNativeSeparators(file), UnwritableReason(file)));
+    throw EPrinter(QString("プリンタ「%1」に印刷できませんでした。").arg(FPrinterName));
 }
 
 void TPrinter::NewPage() {

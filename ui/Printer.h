@@ -37,6 +37,10 @@ public:
     // Where PDF output goes; it must be set before a PDF job begins.
     QString OutputFileName() const { return FPrinter->outputFileName(); }
     void SetOutputFileName(const QString& fileName) { FPrinter->setOutputFileName(fileName); }
+    // The PDF file offered for a document titled `title`: the title without its blanks
+    // ("事　業　所　情　報" gives "事業所情報.pdf"), in the folder of the last PDF, or else in
+    // the user's documents folder (the home folder when there is none).
+    QString SuggestedPdfFile(const QString& title) const;
 
     // Takes the current printer's own defaults again (paper, margins, resolution).
     void ResetSettings();
@@ -50,6 +54,8 @@ public:
     QPoint PhysicalOffset() const;
 
     QString Title;
+    // Raises EPrinter when the printer cannot take the job; for a PDF the message names the
+    // file and says why it cannot be written.
     void BeginDoc();
     void NewPage();
     void EndDoc();

@@ -44,8 +44,8 @@ QString ToQtInputMask(const QString& editMask) {
     QString mask;
     for (QChar c : parts.value(0)) {
         if (c == '!')
-            continue; // only trims leading blanks on the original
-        // The original's "0" is a required digit and "9" an optional one; Qt has them
+            continue; // a mask's "!" only trims leading blanks
+        // In an edit mask "0" is a required digit and "9" an optional one; Qt has them
         // the other way round.
         mask += c == '0' ? QChar('9') : c == '9' ? QChar('0') : c;
     }

@@ -71,7 +71,7 @@ void TStrSortGrid::SortByColumn(int col, int first, int last) {
     QList<TSortKey> keys;
     for (int r = first; r <= last; ++r) {
         const QString text = AsciiUpper(Cells(col, r));
-        // Texts compare as the original compared them: by their code page 932 bytes.
+        // Texts compare by their code page 932 bytes, so kana and kanji sort in that order.
         keys.append({r, text, ToCP932(text)});
     }
     QuickSortRows(keys, 0, int(keys.size()) - 1, FSortType);

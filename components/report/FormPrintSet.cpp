@@ -3,11 +3,10 @@
 #include "base/Convert.h"
 #include "components/report/LRPrvSpl.h"
 #include "components/report/RepPreview.h"
+#include "ui/FileDialog.h"
 #include "ui/Printer.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 TfrmPrintSet* frmPrintSet = nullptr;
@@ -125,15 +123,9 @@ bool TfrmPrintSet::SelectPrinter() {
     Printer()->SetPrinterIndex(std::max(0, ComboPrinter->currentIndex()));
     if (!Printer()->IsPdf())
         return true;
-    QString suggested = Printer()->OutputFileName();
-    if (suggested.isEmpty()) {
-        const QString title =
-            BoundPage() && !BoundPage()->Title.isEmpty() ? BoundPage()->Title : QString("report");
-        suggested = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/" +
-                    title + ".pdf";
-    }
-    const QString file = QFileDialog::getSaveFileName(this, windowTitle(), suggested, "PDF (*.pdf)",
-                                                      nullptr, QFileDialog::DontUseNativeDialog);
+    const QString title = BoundPage() ? BoundPage()->Title : QString();
+    const QString file =
+        GetSaveFileName(this, windowTitle(), Printer()->SuggestedPdfFile(title), "PDF (*.pdf)");
     if (file.isEmpty())
         return false;
     Printer()->SetOutputFileName(file);

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 namespace entrance {
 
@@ -70,6 +71,8 @@ public:
     int SavedAutoDial = -1;
     TOperatorRec CurrentOperator;
     TDisposalDayD ProcessingPeriod;
+    // The main window's top panel (Panel1) while it exists: the wait window opens below it.
+    QPointer<QWidget> MainTopPanel;
     // The data modules while they exist (TDataModules makes them).
     TDM1* DM1 = nullptr;
     TDM3* DM3 = nullptr;

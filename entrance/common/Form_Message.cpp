@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 
@@ -82,7 +83,21 @@ void TfrmMessage::FinalizeProgressBar() {
 
 void TfrmMessage::FormShow() {
     SetTexts(QString(), QString());
-    CenterInMainArea();
+    PlaceBelowTopPanel();
+}
+
+// From the main window's corner (the screen's without one): left 50, and down twice the height
+// of the main window's top panel.
+void TfrmMessage::PlaceBelowTopPanel() {
+    QPoint corner;
+    int panelHeight = 0;
+    if (QWidget* panel = EntranceSession().MainTopPanel) {
+        corner = panel->window()->frameGeometry().topLeft();
+        panelHeight = panel->height();
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        corner = screen->availableGeometry().topLeft();
+    }
+    move(corner + QPoint(50, 2 * panelHeight));
 }
 
 bool TfrmMessage::eventFilter(QObject* watched, QEvent* event) {

@@ -13,9 +13,9 @@ namespace entrance {
 // The wait window: what a long operation is doing, optionally with a progress bar. There is
 // one at a time; the wrappers of Unit_CommonWait.h are the only callers. The user cannot
 // close it (it stays enabled, so its texts read plainly); each show puts up the hourglass over
-// the whole program, which stays until the window is freed. It opens in the middle of the main
-// window and keeps in front: a message box that comes up meanwhile finds it moved above the box,
-// so that neither hides the other.
+// the whole program, which stays until the window is freed. It opens near the main window's top
+// left corner, below its top panel, and keeps in front: a message box that comes up meanwhile
+// finds it moved above the box, so that neither hides the other.
 class TfrmMessage final : public TForm {
     Q_OBJECT
 public:
@@ -41,6 +41,7 @@ private:
     friend void ShowMessageForm(QWidget* owner, bool normalStyle);
     friend void CloseMessageForm();
     void CreateControls();
+    void PlaceBelowTopPanel();
     void StayAbove(QWidget* box);
     void FinalizeProgressBar();
     void TakeProgress();

@@ -65,6 +65,7 @@ TmdiMainMenu::TmdiMainMenu() {
     EntranceSession().mdiMainMenu = this;
     setWindowTitle(EntranceCaption);
     CreateControls();
+    EntranceSession().MainTopPanel = Panel1;
     SetMainArea(MdiArea);
     ConnectMenuScreens(this);
     FCopyDataServer = new TCopyDataServer(

@@ -1,10 +1,9 @@
 #include "ProgramLook.h"
 
+#include "ui/Japanese.h"
+
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPainter>
-#include <QTranslator>
 
 namespace entrance {
 
@@ -32,14 +31,7 @@ QIcon EntranceIcon() {
 
 bool SetProgramLook() {
     QApplication::setWindowIcon(EntranceIcon());
-    // Kept for the life of the application, which owns it.
-    auto* qtTexts = new QTranslator(QCoreApplication::instance());
-    if (!qtTexts->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete qtTexts;
-        return false;
-    }
-    return QCoreApplication::installTranslator(qtTexts);
+    return UseJapanese();
 }
 
 } // namespace entrance

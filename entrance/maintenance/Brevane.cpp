@@ -2,11 +2,11 @@
 
 #include "base/Files.h"
 #include "storage/StagedSet.h"
+#include "ui/FileDialog.h"
 #include "ui/ShowMessage.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QStringList>
@@ -23,7 +23,7 @@ QStringList& ResFiles() {
 
 QString PickFolder(QWidget* owner) {
     const QString folder = qEnvironmentVariable("BREVANE_FOLDER");
-    return folder.isEmpty() ? QFileDialog::getExistingDirectory(owner, "バックアップ先") : folder;
+    return folder.isEmpty() ? GetExistingDirectory(owner, "バックアップ先") : folder;
 }
 
 bool IsSqliteFile(const QString& fileName) {

@@ -36,6 +36,9 @@ namespace entrance {
 
 namespace {
 
+// The widest of the progress texts.
+const QString StoppingComm = "認証機コミュニケーションを停止しています。";
+
 // Waits without blocking the window: a nested event loop that a timer ends.
 void Pause(int msecs) {
     QEventLoop loop;
@@ -90,6 +93,9 @@ void TfrmBackupSetup::CreateControls() {
         panel->setFrameShape(QFrame::Panel);
         status->addWidget(panel, 1);
     }
+    // The screen does not grow with the panel's text: it is wide enough for the widest at once.
+    StatusPanel1->setMinimumWidth(StatusPanel1->fontMetrics().horizontalAdvance(StoppingComm) +
+                                  2 * (StatusPanel1->frameWidth() + StatusPanel1->margin()));
     layout->addLayout(status);
     EscapeButton = btnClose;
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmBackupSetup::BitBtn1Click);
@@ -159,7 +165,7 @@ bool TfrmBackupSetup::StopCommProgram() {
     if (!CommRunning())
         return false;
     SendCommRequest(CD_TERMINATE, QString());
-    SetProgress("認証機コミュニケーションを停止しています。");
+    SetProgress(StoppingComm);
     Pause(2048);
     for (int counter = 1; CommRunning() && counter < 120; ++counter) {
         Pause(128);

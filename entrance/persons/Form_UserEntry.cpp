@@ -362,7 +362,18 @@ bool TfrmUserEntry::LocateUser(const QString& Code) {
     }
     SetCurrentCode(Code);
     ShowUser(record);
+    SelectListedUser(Code);
     return true;
+}
+
+// The row is also the one kept when the list is built again.
+void TfrmUserEntry::SelectListedUser(const QString& code) {
+    for (int r = 1; r < UserGrid->RowCount(); ++r)
+        if (UserGrid->Cells(ColCode, r) == code) {
+            ClickedRow = r;
+            UserGrid->SetRow(r);
+            return;
+        }
 }
 
 void TfrmUserEntry::ShowUser(const TUserRecord& r) {

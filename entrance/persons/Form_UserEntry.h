@@ -108,6 +108,8 @@ private:
     // The fields show the stored person again, or an empty new entry.
     void DiscardChanges();
     bool LocateUser(const QString& Code);
+    // The list's highlight moves to the row of the person `code`, when it is listed.
+    void SelectListedUser(const QString& code);
     void SetCurrentCode(const QString& Code);
     void ShowUser(const TUserRecord& record);
     void ShowAge();

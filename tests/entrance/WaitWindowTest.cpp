@@ -92,10 +92,9 @@ TEST(WaitWindowTest, RoutinesWithoutAWindowAndShowAgain) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-// Each show puts the hourglass up again, also over a cursor put up meanwhile. The window opens
-// in the middle of the main area, and a message box that comes up finds it moved above the
-// box, in front, neither hiding the other.
-TEST(WaitWindowTest, HourglassOnEveryShowCentredAndClearOfMessageBoxes) {
+// Each show puts the hourglass up again, also over a cursor put up meanwhile. A message box
+// that comes up finds the window moved above the box, in front, neither hiding the other.
+TEST(WaitWindowTest, HourglassOnEveryShowAndClearOfMessageBoxes) {
     QMdiArea area;
     area.setGeometry(0, 0, 1000, 800);
     area.show();
@@ -108,9 +107,6 @@ TEST(WaitWindowTest, HourglassOnEveryShowCentredAndClearOfMessageBoxes) {
     ShowWaitWindow(&screen);
     ASSERT_NE(EntranceSession().frmMessage, nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    const QPoint middle = area.viewport()->mapToGlobal(area.viewport()->rect().center());
-    EXPECT_LE((EntranceSession().frmMessage->frameGeometry().center() - middle).manhattanLength(),
-              4);
 
     bool clear = false;
     QTimer poll;

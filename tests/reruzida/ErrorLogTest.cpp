@@ -7,8 +7,8 @@
 
 using namespace reruzida;
 
-// The log is written in UTF-8; one from the original system's folder is in code page 932,
-// with Windows line ends.
+// The log is written in UTF-8; a log written in code page 932, with Windows line ends,
+// reads as well.
 TEST(ErrorLogTest, ReadsALogInEitherEncoding) {
     const QStringList lines{"2001/09/14 14:56:58 認証機3から応答がありません",
                             "2001/09/14 14:50:00 ポートを開けません"};

@@ -47,6 +47,8 @@ TfrmPrintRiyosya::TfrmPrintRiyosya(QWidget* owner) : TForm(owner) {
     FormCreate();
 }
 
+TfrmPrintRiyosya::~TfrmPrintRiyosya() = default;
+
 void TfrmPrintRiyosya::CreateControls() {
     QVBoxLayout* layout = NewDialogLayout(this, "利 用 者 情 報 印 刷");
 
@@ -119,10 +121,9 @@ void TfrmPrintRiyosya::FormCreate() {
 }
 
 void TfrmPrintRiyosya::ShowDialog(QWidget* Caller, const QString& currentCode) {
-    CallerControl = Caller;
     FCurrentCode = currentCode;
     if (Caller)
-        Caller->setEnabled(false);
+        CallerControl = std::make_unique<TDisabledScope>(Caller);
     ShowMdiChild();
 }
 
@@ -166,8 +167,7 @@ void TfrmPrintRiyosya::FillLists() {
 }
 
 void TfrmPrintRiyosya::FormClose(TCloseAction& action) {
-    if (CallerControl)
-        CallerControl->setEnabled(true);
+    CallerControl.reset();
     action = caFree;
 }
 

@@ -3,7 +3,7 @@
 #include "entrance/reports/persons/PersonReportQuery.h"
 #include "ui/Form.h"
 
-#include <QPointer>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -14,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class TDisabledScope;
 
 namespace entrance {
 
@@ -26,6 +27,7 @@ class TfrmPrintRiyosya final : public TForm {
     Q_OBJECT
 public:
     explicit TfrmPrintRiyosya(QWidget* owner = nullptr);
+    ~TfrmPrintRiyosya() override;
     Q_DISABLE_COPY(TfrmPrintRiyosya)
 
     // Disables `Caller` until the dialog closes and shows the dialog with the person
@@ -88,7 +90,8 @@ private:
     void FillLists();
 
     TPickedDate* FLimit;
-    QPointer<QWidget> CallerControl;
+    // The control that opened the dialog, held disabled while the dialog is open.
+    std::unique_ptr<TDisabledScope> CallerControl;
     QString FCurrentCode;
 };
 
