@@ -5,6 +5,7 @@
 #include "entrance/maintenance/Form_BackupSetup.h"
 #include "entrance/maintenance/Form_LogDelete.h"
 #include "protocol/CommRequests.h"
+#include "storage/DataFileLock.h"
 #include "storage/StagedSet.h"
 #include "tests/entrance/units/ScreenFixture.h"
 #include "ui/CopyData.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHostInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <sys/stat.h>
@@ -173,6 +175,39 @@ TEST_F(MaintenanceSafety, LogDeletionLeavesHeldTablesAndNamesThatAreNoMonth) {
         << answers.Texts.join("|").toStdString();
     reading.reset();
     EXPECT_EQ(other->Execute("INSERT INTO ENTRANCE_LOG2001_11 VALUES ('0001')"), 1);
+}
+
+// A table is its file and the journal beside it, in every case its name is written: all of
+// them are held before any goes, or none goes. An operator's own file that starts with the
+// table's name stays, and a name with a line break at its end is no month.
+TEST_F(MaintenanceSafety, LogDeletionHoldsEveryCaseVariantAndTakesOnlyTheTablesFiles) {
+    Clock::SetNow([] { return EncodeDate(2002, 3, 15) + 0.5; });
+    RunAll({"CREATE TABLE ENTRANCE_LOG2001_10 (個人コード TEXT (7))",
+            "CREATE TABLE ENTRANCE_LOG2001_11 (個人コード TEXT (7))"},
+           true);
+    Write(Temp.File("entrance_log2001_11.db"), Bytes(Temp.File("ENTRANCE_LOG2001_11.DB")));
+    Write(Temp.File("ENTRANCE_LOG2001_10.DB-journal"), "");
+    Write(Temp.File("ENTRANCE_LOG2001_10.xlsx"), "the operator's sheet");
+    Write(Temp.File("ENTRANCE_LOG2001_09\n.DB"), Bytes(Temp.File("ENTRANCE_LOG2001_10.DB")));
+    auto other =
+        std::make_unique<DataFileLock>(Temp.File("entrance_log2001_11.db"), DataFileLock::Shared);
+    ASSERT_TRUE(other->IsLocked());
+
+    OpenMdiChild(EntranceSession().frmLogDelete);
+    EXPECT_EQ(EntranceSession().frmLogDelete->pnlActiveDte->text(), "2001年10月　～　2001年11月")
+        << "a name with a line break is no month";
+    EntranceSession().frmLogDelete->UpDownMonth->setValue(1);
+    EntranceSession().frmLogDelete->btnOKClick();
+    EXPECT_EQ(LogFiles(Temp.Path()), "ENTRANCE_LOG2001_09\n.DB ENTRANCE_LOG2001_10.xlsx "
+                                     "ENTRANCE_LOG2001_11.DB entrance_log2001_11.db");
+    EXPECT_EQ(answers.Texts,
+              (QStringList{"削除したデータを復帰することは出来ません。よろしいですか？",
+                           "entrance_log2001_11 は使用中のため削除できませんでした。",
+                           "終了しました。"}));
+
+    other.reset();
+    EntranceSession().frmLogDelete->btnOKClick();
+    EXPECT_EQ(LogFiles(Temp.Path()), "ENTRANCE_LOG2001_09\n.DB ENTRANCE_LOG2001_10.xlsx");
 }
 
 // A restore that cannot go through changes nothing live, leaves no staging behind and the
