@@ -50,6 +50,16 @@ protected:
         ChooseCode(code);
         Form->btnDel->click();
     }
+    // Deletes unit 2 ("裏口") on the unit screen, as the operator does.
+    void DeleteUnit2() {
+        TfrmEntranceItemSetup screen;
+        screen.show();
+        screen.StringGridEx1->SetRow(2);
+        ASSERT_EQ(screen.StringGridEx1->Cells(0, 2), "2");
+        screen.btnDelete->click();
+        EXPECT_EQ(Messages, QStringList{"裏口を削除しますか？"});
+        EXPECT_EQ(Column("SELECT 認証機ID FROM entranceState", true), QStringList{"1"});
+    }
 };
 
 TEST_F(RemovalRoad, APersonDeletedWhileAUnitIsAwayLeavesItWhenItIsFoundAfterARestart) {
@@ -127,14 +137,7 @@ TEST_F(RemovalRoad, AUnitUntickedWhileItsImageIsOnItsWayLosesThePerson) {
 TEST_F(RemovalRoad, AUnitDeletedWithPersonsOnItLosesThemWhenFoundAgain) {
     ASSERT_NO_FATAL_FAILURE(EnrolOnBothUnits("0001"));
     ASSERT_NO_FATAL_FAILURE(RestartWithoutUnit2());
-    auto* screen = new TfrmEntranceItemSetup;
-    screen->show();
-    screen->StringGridEx1->SetRow(2);
-    ASSERT_EQ(screen->StringGridEx1->Cells(0, 2), "2");
-    screen->btnDelete->click();
-    EXPECT_EQ(Messages, QStringList{"裏口を削除しますか？"});
-    EXPECT_EQ(Column("SELECT 認証機ID FROM entranceState", true), QStringList{"1"});
-    delete screen;
+    ASSERT_NO_FATAL_FAILURE(DeleteUnit2());
     // The person keeps unit 1; unit 2 is no unit of theirs any more.
     ChooseCode("0001");
     QTimer::singleShot(100, [this] {
@@ -167,16 +170,9 @@ TEST_F(RemovalRoad, AUnitWithAThousandPersonsIsDeletedFromAnotherPC) {
     ASSERT_NO_FATAL_FAILURE(RestartWithoutUnit2());
     EntranceSession().NetworkMode = true;
     EntranceSession().RemotePCName = "127.0.0.1";
-    auto screen = std::make_unique<TfrmEntranceItemSetup>();
-    screen->show();
-    screen->StringGridEx1->SetRow(2);
-    ASSERT_EQ(screen->StringGridEx1->Cells(0, 2), "2");
-    screen->btnDelete->click();
-    EXPECT_EQ(Messages, QStringList{"裏口を削除しますか？"});
-    EXPECT_EQ(Column("SELECT 認証機ID FROM entranceState", true), QStringList{"1"});
+    ASSERT_NO_FATAL_FAILURE(DeleteUnit2());
     EXPECT_EQ(Column("SELECT count(*) FROM M_使用認証機 WHERE 削除 AND 認証機ID=2"),
               QStringList{QString::number(Persons)});
-    screen.reset();
     QFile errorLog(Temp.File("ErrorLog.Log"));
     EXPECT_FALSE(errorLog.open(QIODevice::ReadOnly) && errorLog.readAll().contains("長すぎる要求"))
         << "every part fits the removal port";

@@ -51,6 +51,24 @@ void Write(const QString& file, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// Runs `work` in a child process that ends right after `step`, as a kill there would stop it.
+template <class TStep>
+void KillAt(std::function<void(TStep)>& hook, TStep step, const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        hook = [step](TStep reached) {
+            if (reached == step)
+                ::_exit(0);
+        };
+        work();
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed at the step";
+}
+
 // The maintenance screens on a data folder; the backup library works in a folder of the test.
 struct MaintenanceSafety : ScreenFixture {
     MaintenanceSafety() {
@@ -267,19 +285,7 @@ TEST_F(MaintenanceSafety, ABackupKilledAtEachWritingStepLeavesASetWhole) {
         SetLive("old");
         ASSERT_TRUE(BackUp());
         SetLive("new");
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            TBackupSet::AfterStep = [step = kill.step](TBackupSet::Step s) {
-                if (s == step)
-                    ::_exit(0);
-            };
-            BackUp();
-            ::_exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed at the step";
+        ASSERT_NO_FATAL_FAILURE(KillAt(TBackupSet::AfterStep, kill.step, [this] { BackUp(); }));
         EXPECT_EQ(RestoredFromSet(), (QStringList{kill.expected, kill.expected}));
         EXPECT_EQ(StoreEntries(), QStringList{BackupSetName("CompName")}) << "nothing left aside";
     }
@@ -419,21 +425,9 @@ TEST_F(MaintenanceSafety, AnInterruptedRestoreLeavesOneWholeSet) {
         {StagedSet::Staged, "old"}, {StagedSet::Marked, "new"}, {StagedSet::FirstMoved, "new"}};
     for (const auto& kill : kills) {
         SCOPED_TRACE(kill.step);
-        RunAll({"UPDATE M_部門 SET 部門名='old'"}, false);
-        RunAll({"UPDATE entranceState SET 認証機名='old'"}, true);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            StagedSet::AfterStep = [step = kill.step](StagedSet::Step s) {
-                if (s == step)
-                    ::_exit(0);
-            };
-            StartRestore(nullptr, Temp.Path(), "CompName");
-            ::_exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed at the step";
+        SetLive("old");
+        ASSERT_NO_FATAL_FAILURE(KillAt(StagedSet::AfterStep, kill.step,
+                                       [this] { StartRestore(nullptr, Temp.Path(), "CompName"); }));
         EXPECT_EQ(Contents(Temp.Path()), (QStringList{kill.expected, kill.expected}));
         EXPECT_FALSE(StagedSet::IsMarked(Temp.Path()));
     }
