@@ -162,7 +162,8 @@ bool TBackupSet::ReadList(TDateTime& made, QList<TEntry>& entries) const {
         const QStringList items = line.split('\t');
         bool sized = false;
         const qint64 size = items.value(1).toLongLong(&sized);
-        if (items.size() != 3 || !sized || items[0].contains('/'))
+        // A name is a file of the set's own folder, never a path out of it.
+        if (items.size() != 3 || !sized || items[0].contains('/') || items[0].startsWith('.'))
             return false;
         entries << TEntry{items[0], size, items[2].toLatin1()};
     }

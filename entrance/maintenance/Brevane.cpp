@@ -116,14 +116,17 @@ bool StartBackup(QWidget* owner, const QString& compName) {
         MessageBox(set.Path() + " を作成できませんでした。");
         return false;
     }
-    const QString kept = set.Exists() ? "\r\n前回のバックアップデータはそのまま残っています。" : "";
+    // Told only while the previous set is still in its place.
+    const auto kept = [&set] {
+        return set.Exists() ? "\r\n前回のバックアップデータはそのまま残っています。" : "";
+    };
     for (const QString& file : ResFiles())
         if (!set.StageFile(file, CopyForBackup)) {
-            MessageBox(file + " をバックアップできませんでした。" + kept);
+            MessageBox(file + " をバックアップできませんでした。" + kept());
             return false;
         }
     if (!set.Complete(Now())) {
-        MessageBox(set.Path() + " に書き込めませんでした。" + kept);
+        MessageBox(set.Path() + " に書き込めませんでした。" + kept());
         return false;
     }
     return true;

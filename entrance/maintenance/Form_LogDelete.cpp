@@ -152,9 +152,9 @@ void TfrmLogDelete::DeleteOldTables() {
 // A table is its file and the journal SQLite keeps beside it, in every case its name is
 // written in; any other file that starts with its name is not the table's. All of its files go
 // only while no statement, of this program or another, uses any of them: each is held
-// exclusively before the first goes; `busy` names the table as written in the file another
-// holder keeps. The journal goes first, since one left behind would be played into a later
-// table of the same name.
+// exclusively before the first goes; false, with `busy` naming the table as written in the
+// file another holder keeps, when one cannot be. The journal goes first, since one left behind
+// would be played into a later table of the same name.
 bool TfrmLogDelete::DeleteLogTable(const QString& table, QString& busy) {
     QDir folder(FEntrance->Path());
     QStringList tableFiles;
@@ -170,15 +170,13 @@ bool TfrmLogDelete::DeleteLogTable(const QString& table, QString& busy) {
             return false;
         }
     }
-    bool deleted = true;
+    // A file that cannot be deleted stays; the refreshed period then shows its month.
     for (const QString& name : tableFiles) {
         const QString journal = name + "-journal";
-        if (folder.exists(journal) && !folder.remove(journal))
-            deleted = false;
-        else
-            deleted = folder.remove(name) && deleted;
+        if (!folder.exists(journal) || folder.remove(journal))
+            folder.remove(name);
     }
-    return deleted;
+    return true;
 }
 
 void TfrmLogDelete::FormClose(TCloseAction& action) {
