@@ -17,6 +17,10 @@ constexpr int CD_RESTART = 1165;
 // The most units one serial line carries; units have the IDs 1 to MaxUnitId.
 constexpr int MaxUnitId = 32;
 
+// The longest request the communication program's TCP servers take, in bytes: a removal of
+// one person from all 32 units is about 500. A removal of many persons goes in parts.
+constexpr int MaxRequestBytes = 4096;
+
 // The TCP ports of the four servers.
 constexpr quint16 PORT_START = 11123;
 constexpr quint16 PORT_GAZOSET = 11030;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/CommRequests.h"
 #include "reruzida/AllowedClients.h"
 
 #include <QByteArray>
@@ -25,8 +26,7 @@ namespace reruzida {
 class TRequestServer : public QTcpServer {
 public:
     static constexpr int PauseMs = 300;
-    // The longest request: a removal for all 32 units is about 500 bytes.
-    static constexpr int MaxRequest = 4096;
+    static constexpr int MaxRequest = MaxRequestBytes;
     static constexpr int MaxClients = 32;
     static constexpr int MaxAllClients = 64;
     static constexpr int ReservedDescriptors = 128;

@@ -102,35 +102,52 @@ bool SendCommRequest(int code, const QString& text) {
                         LocalRequestPayload(text));
 }
 
+QStringList RequestParts(const QStringList& lines, int maxBytes) {
+    QStringList parts;
+    int partBytes = 0;
+    for (const QString& line : lines) {
+        const int bytes = CP932Length(line);
+        if (parts.isEmpty() || partBytes + bytes > maxBytes) {
+            parts << QString();
+            partBytes = 0;
+        }
+        parts.last() += line;
+        partBytes += bytes;
+    }
+    return parts;
+}
+
 namespace {
 
-// One CodeUnitLine for each row in use that `condition` selects (binding :Code or :Unit), in
-// unit then code order; the request goes when there is any line.
+// One CodeUnitLine for each row that `condition` selects (binding :Code or :Unit), in unit
+// then code order; the requests go when there is any line.
 bool RequestRemovals(const QString& condition, const QString& code, int unit) {
     TQuery& query = *EntranceSession().DM1->sqlEntUse;
     query.Close();
     query.SetDatabaseName("RORazu");
     query.SQL().Assign(QStringList{"SELECT 個人コード,認証機ID", "FROM M_使用認証機",
-                                   "WHERE " + condition, QString("AND ") + UnitRowInUse,
-                                   "ORDER BY 認証機ID,個人コード"});
+                                   "WHERE " + condition, "ORDER BY 認証機ID,個人コード"});
     if (TParam* param = query.Params().FindParam("Code"))
         param->SetAsString(code);
     if (TParam* param = query.Params().FindParam("Unit"))
         param->SetAsInteger(unit);
     query.Open();
-    QString lines;
+    QStringList lines;
     for (; !query.Eof(); query.Next())
-        lines += CodeUnitLine(query.FieldByName("個人コード")->AsString(),
+        lines << CodeUnitLine(query.FieldByName("個人コード")->AsString(),
                               query.FieldByName("認証機ID")->AsInteger()) +
-                 "\r\n";
+                     "\r\n";
     query.Close();
-    return lines.isEmpty() || SendCommRequest(CD_DELETE_USERS, lines);
+    for (const QString& part : RequestParts(lines))
+        if (!SendCommRequest(CD_DELETE_USERS, part))
+            return false;
+    return true;
 }
 
 } // namespace
 
 bool RequestUserRemoval(const QString& code) {
-    return RequestRemovals("(個人コード=:Code)", code, 0);
+    return RequestRemovals(QString("(個人コード=:Code) AND ") + UnitRowInUse, code, 0);
 }
 
 bool RequestUnitRemoval(int unit) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "protocol/CommRequests.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace entrance {
 
@@ -21,13 +24,18 @@ QByteArray LocalRequestPayload(const QString& text);
 // Sends one request; true once it was handed over to the communication program.
 bool SendCommRequest(int code, const QString& text);
 
+// The lines in requests of whole lines, in order, each at most `maxBytes` long in CP932 (a
+// line longer than that goes alone).
+QStringList RequestParts(const QStringList& lines, int maxBytes = MaxRequestBytes);
+
 // Asks for the removal of the person from every unit of the person's rows in use, one
 // CodeUnitLine per unit in unit order: a unit may hold the person whatever its row says of
 // the registration. True when the request was handed over, or when there was nothing to
 // remove.
 bool RequestUserRemoval(const QString& code);
-// Asks for the removal of every person of the unit's rows in use from the unit. True when
-// the request was handed over, or when there was nothing to remove.
+// Asks for the removal of every person of the unit's rows, marked for removal or not, from
+// the unit, in requests that each fit the servers' limit; the first that is not handed over
+// ends it. True when all were handed over, or when there was nothing to remove.
 bool RequestUnitRemoval(int unit);
 
 } // namespace entrance

@@ -5,6 +5,7 @@
 #include "entrance/data/DataModule1.h"
 #include "shared/UnitShare.h"
 
+#include "base/DateTime.h"
 #include "base/Files.h"
 #include "base/Registry.h"
 #include "base/SysUtils.h"
@@ -28,6 +29,8 @@ namespace {
 
 const char* const NoNetworkPCName = "ローカルコンピュータ";
 const char* const NetworkFailed = "ネットワーク接続ができませんでした。";
+// How often the attempt looks at its deadline.
+constexpr int DeadlineCheckMs = 50;
 
 QStringList OperatorColumns() {
     return {"SELECT オペレーターコード,オペレーター名,ランク,補足,登録日時,passWD",
@@ -84,15 +87,15 @@ TLogIn::TLogIn(const QString& programFile, QObject* parent)
     sqlOperator->SetDatabaseName("RORazu");
     ClientSocket1->OnConnect = [this] {
         EntranceSession().NetworkMode = true;
-        FAnswerTimer.start(AnswerTimeoutMs);
+        StartDeadline(AnswerTimeoutMs);
     };
     ClientSocket1->OnRead = [this](const QByteArray& bytes) { ClientSocket1Read(bytes); };
     ClientSocket1->OnDisconnect = [this] { DataPathReceived(); };
     ClientSocket1->OnError = [this](const QString&) { ClientSocket1Error(); };
     FQuietTimer.setSingleShot(true);
     connect(&FQuietTimer, &QTimer::timeout, this, &TLogIn::DataPathReceived);
-    FAnswerTimer.setSingleShot(true);
-    connect(&FAnswerTimer, &QTimer::timeout, this, &TLogIn::NoAnswer);
+    FDeadlineTimer.setInterval(DeadlineCheckMs);
+    connect(&FDeadlineTimer, &QTimer::timeout, this, &TLogIn::CheckDeadline);
     FillPCList();
 }
 
@@ -174,20 +177,38 @@ void TLogIn::RemoteLogin() {
     FReceived.clear();
     ClientSocket1->Address = HostToIPStr(FPCText);
     ClientSocket1->Port = StartPort;
-    FAnswerTimer.start(ConnectTimeoutMs);
+    StartDeadline(ConnectTimeoutMs);
     ClientSocket1->Open();
 }
 
+void TLogIn::StartDeadline(int ms) {
+    FDeadline = GetTickCount() + uint32_t(ms);
+    FDeadlineTimer.start();
+}
+
+bool TLogIn::DeadlinePassed() const {
+    return int32_t(GetTickCount() - FDeadline) >= 0;
+}
+
+void TLogIn::CheckDeadline() {
+    if (DeadlinePassed())
+        NoAnswer();
+}
+
 // The sender writes its path once and stays connected: what has come once it is quiet is all.
+// A sender that trickles or floods is cut off by the deadline or the size.
 void TLogIn::ClientSocket1Read(const QByteArray& bytes) {
-    FAnswerTimer.stop();
     FReceived += bytes;
+    if (FReceived.size() > MaxAnswerBytes || DeadlinePassed()) {
+        NoAnswer();
+        return;
+    }
     FQuietTimer.start(QuietMs);
 }
 
 void TLogIn::DataPathReceived() {
     FQuietTimer.stop();
-    FAnswerTimer.stop();
+    FDeadlineTimer.stop();
     ClientSocket1->Close();
     if (!FPending)
         return;
@@ -224,7 +245,7 @@ void TLogIn::NoAnswer() {
 
 void TLogIn::Fail(const QString& message) {
     FQuietTimer.stop();
-    FAnswerTimer.stop();
+    FDeadlineTimer.stop();
     ClientSocket1->Close();
     if (!FPending)
         return;

@@ -45,10 +45,12 @@ public:
     quint16 StartPort = TcpPort(PORT_START);
     // The data path has all come once its sender has been quiet this long (or has closed).
     int QuietMs = 500;
-    // A PC that takes no connection, or sends nothing once connected, for this long has not
-    // answered: the attempt ends with a message.
+    // A PC that takes no connection for this long, or has not sent all of its data path this
+    // long after connecting, has not answered: the attempt ends with a message. The bytes that
+    // come do not move the deadline, and an answer longer than any path ends it at once.
     int ConnectTimeoutMs = 10000;
     int AnswerTimeoutMs = 10000;
+    static constexpr int MaxAnswerBytes = 4096;
 
     std::function<void(const QString& text)> OnMessage;
     std::function<void(const QString& text)> OnWait;
@@ -86,6 +88,10 @@ private:
     void ClientSocket1Read(const QByteArray& bytes);
     void DataPathReceived();
     void ClientSocket1Error();
+    // The attempt's deadline, `ms` from now on the program's tick count.
+    void StartDeadline(int ms);
+    void CheckDeadline();
+    bool DeadlinePassed() const;
     // No connection or no data path in time.
     void NoAnswer();
     void Fail(const QString& message);
@@ -111,7 +117,9 @@ private:
     TClientSocket* ClientSocket1;
     QByteArray FReceived;
     QTimer FQuietTimer;
-    QTimer FAnswerTimer;
+    // Looks at the deadline now and then; the deadline itself is read on GetTickCount.
+    QTimer FDeadlineTimer;
+    uint32_t FDeadline = 0;
     std::unique_ptr<TQuery> sqlOperator;
 };
 

@@ -1,5 +1,7 @@
 #include "Brevane.h"
 
+#include "BackupSet.h"
+#include "base/DateTime.h"
 #include "base/Files.h"
 #include "storage/StagedSet.h"
 #include "ui/FileDialog.h"
@@ -21,9 +23,9 @@ QStringList& ResFiles() {
     return files;
 }
 
-QString PickFolder(QWidget* owner) {
+QString PickFolder(QWidget* owner, const QString& title) {
     const QString folder = qEnvironmentVariable("BREVANE_FOLDER");
-    return folder.isEmpty() ? GetExistingDirectory(owner, "バックアップ先") : folder;
+    return folder.isEmpty() ? GetExistingDirectory(owner, title) : folder;
 }
 
 bool IsSqliteFile(const QString& fileName) {
@@ -49,19 +51,6 @@ bool BackupSqlite(const QString& from, const QString& to) {
     return ok;
 }
 
-// Copies beside the target first and renames, so a failed copy leaves the old file whole.
-bool CopyFile(const QString& from, const QString& to, bool sqlite) {
-    const QString part = to + ".part";
-    QFile::remove(part);
-    const bool copied = sqlite ? BackupSqlite(from, part) : QFile::copy(from, part);
-    if (!copied) {
-        QFile::remove(part);
-        return false;
-    }
-    QFile::remove(to);
-    return QFile::rename(part, to);
-}
-
 // SQLite's whole check of a database file; false for a file that is no database.
 bool IsSoundDatabase(const QString& fileName) {
     sqlite3* db = nullptr;
@@ -78,6 +67,12 @@ bool IsSoundDatabase(const QString& fileName) {
     return sound;
 }
 
+// A database is copied through the online backup and checked; any other file as it is.
+bool CopyForBackup(const QString& from, const QString& to) {
+    return IsSqliteFile(from) ? BackupSqlite(from, to) && IsSoundDatabase(to)
+                              : QFile::copy(from, to);
+}
+
 // Copies a file of the set into the staging folder and checks it: a database, or a file that
 // replaces one, must be a sound database.
 bool Stage(const QString& from, const QString& staged, const QString& live) {
@@ -85,6 +80,16 @@ bool Stage(const QString& from, const QString& staged, const QString& live) {
         return false;
     return !(IsSqliteFile(staged) || IsSqliteFile(ResolveFileNoCase(live))) ||
            IsSoundDatabase(staged);
+}
+
+// The set of `compName` in the picked folder: the one named after this computer, else one
+// made before sets took the computer's name, whose folder is named `compName` itself. A backup
+// of the named set that stopped midway is finished first.
+QString RestoreSetFolder(const QString& picked, const QString& compName) {
+    TBackupSet named(QDir(picked).filePath(BackupSetName(compName)));
+    named.Settle();
+    const TBackupSet earlier(QDir(picked).filePath(compName));
+    return !named.Exists() && earlier.Exists() ? earlier.Path() : named.Path();
 }
 
 } // namespace
@@ -102,71 +107,75 @@ QString BackupSetName(const QString& compName) {
     return compName == "CompName" && !computer.isEmpty() ? computer : compName;
 }
 
-// The set of `compName` in the picked folder: the one named after this computer, else one
-// made before sets took the computer's name, whose folder is named `compName` itself.
-static QDir RestoreSetFolder(const QString& picked, const QString& compName) {
-    const QDir named(QDir(picked).filePath(BackupSetName(compName)));
-    const QDir earlier(QDir(picked).filePath(compName));
-    const bool onlyEarlier = named.isEmpty(QDir::Files) && !earlier.isEmpty(QDir::Files);
-    return onlyEarlier ? earlier : named;
-}
-
 bool StartBackup(QWidget* owner, const QString& compName) {
-    const QString folder = PickFolder(owner);
+    const QString folder = PickFolder(owner, "バックアップ先");
     if (folder.isEmpty())
         return false;
-    const QString set = QDir(folder).filePath(BackupSetName(compName));
-    if (!QDir().mkpath(set)) {
-        MessageBox(set + " を作成できませんでした。");
+    TBackupSet set(QDir(folder).filePath(BackupSetName(compName)));
+    if (!set.Settle() || !set.BeginStaging()) {
+        MessageBox(set.Path() + " を作成できませんでした。");
         return false;
     }
-    for (const QString& file : ResFiles()) {
-        const QString to = QDir(set).filePath(QFileInfo(file).fileName());
-        if (!CopyFile(file, to, IsSqliteFile(file))) {
-            MessageBox(file + " をバックアップできませんでした。");
+    // Told only while the previous set is still in its place.
+    const auto kept = [&set] {
+        return set.Exists() ? "\r\n前回のバックアップデータはそのまま残っています。" : "";
+    };
+    for (const QString& file : ResFiles())
+        if (!set.StageFile(file, CopyForBackup)) {
+            MessageBox(file + " をバックアップできませんでした。" + kept());
             return false;
         }
+    if (!set.Complete(Now())) {
+        MessageBox(set.Path() + " に書き込めませんでした。" + kept());
+        return false;
     }
     return true;
 }
 
-bool StartRestore(QWidget* owner, const QString& folder, const QString& compName,
-                  const std::function<bool()>& mayReplace) {
-    const QString picked = PickFolder(owner);
+TRestoreResult StartRestore(QWidget* owner, const QString& folder, const QString& compName,
+                            const std::function<bool(TDateTime made)>& mayReplace) {
+    const QString picked = PickFolder(owner, "リストア元");
     if (picked.isEmpty())
-        return false;
-    const QDir set = RestoreSetFolder(picked, compName);
-    const QStringList names = set.entryList(QDir::Files, QDir::Name);
-    if (names.isEmpty()) {
-        MessageBox("バックアップデータが見つかりませんでした。\r\n" + set.path());
-        return false;
+        return TRestoreResult::Cancelled;
+    const TBackupSet set(RestoreSetFolder(picked, compName));
+    const QStringList names = set.Files();
+    if (!set.Exists() || names.isEmpty()) {
+        MessageBox("バックアップデータが見つかりませんでした。\r\n" + set.Path());
+        return TRestoreResult::Failed;
+    }
+    if (const QString stray = set.StrayFile(); !stray.isEmpty()) {
+        MessageBox(
+            "バックアップデータのファイルがそろっていないため、リストアできませんでした。\r\n" +
+            QDir(set.Path()).filePath(stray));
+        return TRestoreResult::Failed;
     }
     StagedSet staged(folder);
     if (!staged.Ready()) {
         MessageBox("リストアの準備ができませんでした。\r\n" + folder);
-        return false;
+        return TRestoreResult::Failed;
     }
     for (const QString& name : names)
-        if (!Stage(set.filePath(name), staged.StagedFile(name), QDir(folder).filePath(name))) {
+        if (!Stage(QDir(set.Path()).filePath(name), staged.StagedFile(name),
+                   QDir(folder).filePath(name))) {
             MessageBox(name + " をリストアできませんでした。");
-            return false;
+            return TRestoreResult::Failed;
         }
     if (!staged.Sync()) {
         MessageBox("リストアできませんでした。\r\n" + folder);
-        return false;
+        return TRestoreResult::Failed;
     }
-    if (mayReplace && !mayReplace())
-        return false;
+    if (mayReplace && !mayReplace(set.Made()))
+        return TRestoreResult::Cancelled;
     QString busy;
     if (!staged.HoldLiveFiles(busy)) {
         MessageBox(busy + " は使用中のためリストアできませんでした。");
-        return false;
+        return TRestoreResult::Failed;
     }
     if (!staged.PutInPlace()) {
         MessageBox("リストアできませんでした。\r\n" + folder);
-        return false;
+        return TRestoreResult::Failed;
     }
-    return true;
+    return TRestoreResult::Restored;
 }
 
 } // namespace entrance

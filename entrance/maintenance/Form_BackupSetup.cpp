@@ -58,6 +58,14 @@ bool CommStopped() {
     return false;
 }
 
+// Asks before the live data is replaced, naming when the set was made.
+bool ConfirmRestore(TDateTime made) {
+    return MessageBox(FormatDateTime("yyyy/mm/dd hh:nn", made) +
+                          " のバックアップデータでリストアします。\r\n"
+                          "現在のデータは置き換えられ、元に戻すことは出来ません。よろしいですか？",
+                      MB_OKCANCEL) == IDOK;
+}
+
 void ReopenDatabases() {
     EntranceSession().DM1->DB2->Open();
     EntranceSession().DM1->DB1->Open();
@@ -234,6 +242,7 @@ void RestoreData(QWidget* mainWindow) {
     }
     if (!CommStopped())
         return;
+    TRestoreResult result = TRestoreResult::Failed;
     std::exception_ptr failure;
     {
         TDisabledScope busy(mainWindow, true);
@@ -241,9 +250,11 @@ void RestoreData(QWidget* mainWindow) {
             EntranceSession().DM1->DB1->Close();
             EntranceSession().DM1->DB2->Close();
             Session().Close();
-            // The folder dialog may stay open for hours: the program is looked for again.
-            StartRestore(mainWindow, ExtractFilePath(EntranceSession().DataPath), "CompName",
-                         CommStopped);
+            // The folder dialog and the question may stay open for hours: the program is
+            // looked for again after them.
+            result =
+                StartRestore(mainWindow, ExtractFilePath(EntranceSession().DataPath), "CompName",
+                             [](TDateTime made) { return ConfirmRestore(made) && CommStopped(); });
             QCoreApplication::processEvents();
         } catch (...) {
             failure = std::current_exception();
@@ -253,6 +264,13 @@ void RestoreData(QWidget* mainWindow) {
     ReopenDatabases();
     if (failure)
         std::rethrow_exception(failure);
+    // The operator ended the communication program for the restore; the units are polled again
+    // only once it is started.
+    QString text = result == TRestoreResult::Restored ? "リストアが終了しました。"
+                                                      : "リストアは行われませんでした。";
+    if (!CommRunning())
+        text += "\r\n認証機コミュニケーションを起動してください。";
+    MessageBox(text);
 }
 
 } // namespace entrance

@@ -48,8 +48,10 @@ private:
 };
 
 // The restore into the data folder, from the menu: refused in network mode and while the
-// communication program runs (asked again once the backup set is ready); the program's own
-// connections are closed meanwhile, and the main window is usable again whatever happened.
+// communication program runs (looked for again once the operator has agreed to replace the
+// data with the set, whose time the question names); the program's own connections are closed
+// meanwhile, and the main window is usable again whatever happened. It ends by saying whether
+// the data was restored and that the communication program is to be started again.
 void RestoreData(QWidget* mainWindow);
 
 } // namespace entrance

@@ -10,12 +10,14 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
+#include <QSet>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <vector>
 
 namespace entrance {
 
@@ -126,41 +128,54 @@ void TfrmLogDelete::DeleteOldTables() {
     DecodeDate(Date(), year, month, day);
     const int current = year * 100 + month;
     const int kept = UpDownMonth->value();
+    // A month whose table is written in several cases is decided once, for all of them.
+    QSet<int> decided;
     for (const QString& table : FEntrance->LogTables) {
         const int month = LogTableMonth(table);
-        if (!month)
+        if (!month || decided.contains(month))
             continue;
+        decided << month;
         const TLogMonthFate fate = LogMonthFate(month, current, kept);
         const bool marked =
             fate == TLogMonthFate::Delete ||
             (fate == TLogMonthFate::AskFuture &&
              MessageBox("未来のデータが存在します。削除しますか？", MB_OKCANCEL) == IDOK);
-        if (marked && !DeleteLogTable(table))
-            MessageBox(table + " は使用中のため削除できませんでした。");
+        QString busy;
+        if (marked && !DeleteLogTable(table, busy))
+            MessageBox(busy + " は使用中のため削除できませんでした。");
     }
     FEntrance = std::make_unique<TEntrance>();
     FEntrance->ListLogTables();
     RefreshLogList();
 }
 
-// The table file, its index and companion files ("<table>.<extension>") go only while no
-// statement, of this program or another, uses the table; it stays held exclusively until they
-// are gone.
-bool TfrmLogDelete::DeleteLogTable(const QString& table) {
+// A table is its file and the journal SQLite keeps beside it, in every case its name is
+// written in; any other file that starts with its name is not the table's. All of its files go
+// only while no statement, of this program or another, uses any of them: each is held
+// exclusively before the first goes; false, with `busy` naming the table as written in the
+// file another holder keeps, when one cannot be. The journal goes first, since one left behind
+// would be played into a later table of the same name.
+bool TfrmLogDelete::DeleteLogTable(const QString& table, QString& busy) {
     QDir folder(FEntrance->Path());
-    const QRegularExpression ownFile("^" + QRegularExpression::escape(table) + "\\.[^.]+$",
-                                     QRegularExpression::CaseInsensitiveOption);
-    const QStringList files =
-        folder.entryList(QDir::Files | QDir::Hidden, QDir::Name).filter(ownFile);
-    const QStringList tableFiles =
-        files.filter(QRegularExpression("\\.db$", QRegularExpression::CaseInsensitiveOption));
-    if (tableFiles.isEmpty())
-        return true;
-    const DataFileLock exclusive(folder.filePath(tableFiles.first()), DataFileLock::Exclusive);
-    if (!exclusive.IsLocked())
-        return false;
-    for (const QString& file : files)
-        folder.remove(file);
+    QStringList tableFiles;
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+        if (name.compare(table + ".DB", Qt::CaseInsensitive) == 0)
+            tableFiles << name;
+    std::vector<std::unique_ptr<DataFileLock>> holds;
+    for (const QString& name : tableFiles) {
+        holds.push_back(
+            std::make_unique<DataFileLock>(folder.filePath(name), DataFileLock::Exclusive));
+        if (!holds.back()->IsLocked()) {
+            busy = QFileInfo(name).completeBaseName();
+            return false;
+        }
+    }
+    // A file that cannot be deleted stays; the refreshed period then shows its month.
+    for (const QString& name : tableFiles) {
+        const QString journal = name + "-journal";
+        if (!folder.exists(journal) || folder.remove(journal))
+            folder.remove(name);
+    }
     return true;
 }
 

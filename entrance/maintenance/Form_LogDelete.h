@@ -46,7 +46,7 @@ private:
     void CreateControls();
     QLayout* CreateMonthPanels();
     void DeleteOldTables();
-    bool DeleteLogTable(const QString& table);
+    bool DeleteLogTable(const QString& table, QString& busy);
 
     std::unique_ptr<TEntrance> FEntrance;
 };

@@ -21,9 +21,11 @@ TLogMonthFate LogMonthFate(int month, int current, int kept) {
 }
 
 int LogTableMonth(const QString& table) {
-    // The whole name: "ENTRANCE_LOG2002_03_COPY" or "XENTRANCE_LOG2002_03" is no month table.
-    static const QRegularExpression monthTable("^ENTRANCE_LOG([0-9]{4})_([0-9]{2})$",
-                                               QRegularExpression::CaseInsensitiveOption);
+    // The whole name: "ENTRANCE_LOG2002_03_COPY" or "XENTRANCE_LOG2002_03" is no month table,
+    // nor one with a line break at its end (which "$" would let through).
+    static const QRegularExpression monthTable(
+        QRegularExpression::anchoredPattern("ENTRANCE_LOG([0-9]{4})_([0-9]{2})"),
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = monthTable.match(table);
     const int month = match.hasMatch() ? match.captured(2).toInt() : 0;
     if (month < 1 || month > 12)

@@ -170,15 +170,12 @@ void TfrmEntranceItemSetup::btnDeleteClick() {
                    MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
         return;
     QCoreApplication::processEvents();
-    // The unit may come back at its ID with its persons enrolled: their removal must be with
-    // the communication program first.
-    if (!RequestUnitRemoval(id.trimmed().toInt())) {
-        ShowMessage("認証機コミュニケーションと接続できませんでした。\r"
-                    "認証機を削除できませんでした。");
-        return;
-    }
+    const int unit = id.trimmed().toInt();
     try {
-        DeleteUnit(id.trimmed().toInt());
+        DeleteUnit(unit);
+        // The marked rows carry the removals to the unit whenever it is found; the request
+        // only hurries them to a unit that is there now, where it reaches the program.
+        RequestUnitRemoval(unit);
     } catch (const Exception& e) {
         ShowMessage(e.Message());
     }

@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QDir>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -49,7 +50,7 @@ protected:
         UseUnitsOnCom1(Sim);
         ASSERT_TRUE(StartCommProgram(Comm, Temp.Path(), WaitMs));
         ASSERT_TRUE(QTest::qWaitFor([&] { return Sim.IsRunning(2); }, WaitMs));
-        Answers = std::make_unique<TMessageAnswers>(Texts);
+        Answers = std::make_unique<TMessageAnswers>(Texts, QMessageBox::Ok);
         // A modal window nobody answers would hang the test: it fails and closes it instead.
         QObject::connect(&Watchdog, &QTimer::timeout, [] {
             if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -144,7 +145,8 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
     Texts.clear();
     ASSERT_TRUE(QTest::qWaitFor([] { return FindWindowByCaption(CommCaption); }, WaitMs));
     EXPECT_TRUE(EntranceSession().frmBackupSetup->isEnabled());
-    EXPECT_EQ(Copies(), (QStringList{"ENTRANCESTATE.DB", LogTable() + ".DB", "VODURAVIRIVE.MDB"}));
+    EXPECT_EQ(Copies(), (QStringList{"Brevane.lst", "ENTRANCESTATE.DB", LogTable() + ".DB",
+                                     "VODURAVIRIVE.MDB"}));
     EXPECT_EQ(CheckCopy(SetFolder() + "/VODURAVIRIVE.MDB", "SELECT count(*) FROM M_個人情報"),
               (QStringList{"ok", "1"}));
     EXPECT_EQ(
@@ -163,9 +165,13 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
               QStringList{"リストアするときは、認証機コミュニケーションを終了してください。"});
     EXPECT_EQ(PersonsThroughEngine(), QStringList{}) << "nothing restored";
 
+    // Asked and told, and told to start the program again, which stays ended meanwhile.
     StopComm();
+    Texts.clear();
     RestoreData(EntranceSession().frmBackupSetup);
-    EXPECT_EQ(Texts.size(), 1) << Texts.join('|').toStdString();
+    ASSERT_EQ(Texts.size(), 2) << Texts.join('|').toStdString();
+    EXPECT_TRUE(Texts[0].endsWith("よろしいですか？"));
+    EXPECT_EQ(Texts[1], "リストアが終了しました。\n認証機コミュニケーションを起動してください。");
     EXPECT_TRUE(EntranceSession().DM1->DB1->Connected() && EntranceSession().DM1->DB2->Connected());
     EXPECT_EQ(PersonsThroughEngine(), QStringList{"山田"});
     EXPECT_EQ(LogRows(), 1);

@@ -3,6 +3,8 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/units/Form_EntranceItemSetup.h"
 
+#include <QFile>
+
 using namespace entrance;
 
 namespace {
@@ -47,6 +49,16 @@ protected:
     void DeletePerson(const QString& code) {
         ChooseCode(code);
         Form->btnDel->click();
+    }
+    // Deletes unit 2 ("裏口") on the unit screen, as the operator does.
+    void DeleteUnit2() {
+        TfrmEntranceItemSetup screen;
+        screen.show();
+        screen.StringGridEx1->SetRow(2);
+        ASSERT_EQ(screen.StringGridEx1->Cells(0, 2), "2");
+        screen.btnDelete->click();
+        EXPECT_EQ(Messages, QStringList{"裏口を削除しますか？"});
+        EXPECT_EQ(Column("SELECT 認証機ID FROM entranceState", true), QStringList{"1"});
     }
 };
 
@@ -125,14 +137,7 @@ TEST_F(RemovalRoad, AUnitUntickedWhileItsImageIsOnItsWayLosesThePerson) {
 TEST_F(RemovalRoad, AUnitDeletedWithPersonsOnItLosesThemWhenFoundAgain) {
     ASSERT_NO_FATAL_FAILURE(EnrolOnBothUnits("0001"));
     ASSERT_NO_FATAL_FAILURE(RestartWithoutUnit2());
-    auto* screen = new TfrmEntranceItemSetup;
-    screen->show();
-    screen->StringGridEx1->SetRow(2);
-    ASSERT_EQ(screen->StringGridEx1->Cells(0, 2), "2");
-    screen->btnDelete->click();
-    EXPECT_EQ(Messages, QStringList{"裏口を削除しますか？"});
-    EXPECT_EQ(Column("SELECT 認証機ID FROM entranceState", true), QStringList{"1"});
-    delete screen;
+    ASSERT_NO_FATAL_FAILURE(DeleteUnit2());
     // The person keeps unit 1; unit 2 is no unit of theirs any more.
     ChooseCode("0001");
     QTimer::singleShot(100, [this] {
@@ -147,6 +152,36 @@ TEST_F(RemovalRoad, AUnitDeletedWithPersonsOnItLosesThemWhenFoundAgain) {
     ASSERT_TRUE(WaitUntilGone(2, "0001"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return UnitRows() == QStringList{"0001/1"}; }, WaitMs));
     EXPECT_TRUE(Sim.HasPerson(1, "0001"));
+}
+
+// A unit with a thousand persons on it, deleted from another PC's management program while
+// the unit is away: the deletion does not wait for the communication program, and every
+// person leaves the unit once it is found again.
+TEST_F(RemovalRoad, AUnitWithAThousandPersonsIsDeletedFromAnotherPC) {
+    constexpr int Persons = 1000;
+    QStringList rows;
+    for (int i = 1; i <= Persons; ++i) {
+        const QString code = QString("%1").arg(i, 7, 10, QChar('0'));
+        Sim.Hold(2, code);
+        rows << "('" + code + "',2,1,0,0)";
+    }
+    Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,登録不可) VALUES " +
+        rows.join(','));
+    ASSERT_NO_FATAL_FAILURE(RestartWithoutUnit2());
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = "127.0.0.1";
+    ASSERT_NO_FATAL_FAILURE(DeleteUnit2());
+    EXPECT_EQ(Column("SELECT count(*) FROM M_使用認証機 WHERE 削除 AND 認証機ID=2"),
+              QStringList{QString::number(Persons)});
+    QFile errorLog(Temp.File("ErrorLog.Log"));
+    EXPECT_FALSE(errorLog.open(QIODevice::ReadOnly) && errorLog.readAll().contains("長すぎる要求"))
+        << "every part fits the removal port";
+
+    ASSERT_NO_FATAL_FAILURE(RestartWithUnit2());
+    // The unit takes one removal about every 240 ms.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Sim.PersonCount(2) == 0; }, 16 * WaitMs))
+        << Sim.PersonCount(2) << " persons left";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return UnitRows().isEmpty(); }, WaitMs));
 }
 
 } // namespace

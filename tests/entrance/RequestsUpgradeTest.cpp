@@ -64,6 +64,45 @@ TEST_F(LogInFixture, RemovalRequestNamesTheUnitsInUseAndTellsWhetherItWasHandedO
     EntranceSession().NetworkMode = false;
 }
 
+namespace {
+
+using RemovalRoad = LogInFixture;
+
+} // namespace
+
+// A removal of more persons than one request holds goes in parts of whole lines, each within
+// the servers' limit, all of them in order.
+TEST_F(RemovalRoad, AUnitsRemovalGoesInPartsThatFit) {
+    EXPECT_EQ(RequestParts({"ab\r\n", "cd\r\n", "効果\r\n"}, 8),
+              (QStringList{"ab\r\ncd\r\n", "効果\r\n"}));
+    EXPECT_EQ(RequestParts({}), QStringList{});
+
+    EntranceSession().DM1->DB1->Params.Add("DATABASE NAME=" + Temp.File("VODURAVIRIVE.MDB"));
+    QStringList rows;
+    QByteArray all;
+    for (int i = 1; i <= 1000; ++i) {
+        const QString code = QString("%1").arg(i, 7, 10, QChar('0'));
+        rows << "('" + code + "',7,1," + (i % 2 ? "0" : "1") + ")";
+        all += code.toLatin1() + ",7\r\n";
+    }
+    Run(Temp.Path(),
+        "INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除) VALUES " + rows.join(','));
+    EntranceSession().NetworkMode = false;
+    QList<QByteArray> parts;
+    TCopyDataServer comm(CommCaption, [&](const TCopyData& data) { parts << data.Payload; });
+    ASSERT_TRUE(comm.Start());
+    EXPECT_TRUE(RequestUnitRemoval(7));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return parts.join().size() >= all.size(); }, 5000));
+    EXPECT_GT(parts.size(), 1);
+    QByteArray joined;
+    for (const QByteArray& part : parts) {
+        EXPECT_LE(part.size() - 1, MaxRequestBytes);
+        EXPECT_TRUE(part.endsWith("\r\n" + QByteArray(1, '\0')));
+        joined += part.chopped(1);
+    }
+    EXPECT_EQ(joined, all);
+}
+
 // The database as an old version of the system made it: none of the added columns.
 TEST_F(LogInFixture, UpgradeAddsTheMissingColumnsOnceAndReopensTheConnections) {
     const QString data = Temp.File("old");

@@ -269,6 +269,12 @@ void TUnitSimulator::Remove(int unit, const QString& code) {
     }
 }
 
+void TUnitSimulator::Hold(int unit, const QString& code) {
+    std::lock_guard lock(FLock);
+    if (TUnit* u = Unit(unit))
+        u->Persons.insert(code, MakeImage(code));
+}
+
 void TUnitSimulator::Tamper(int unit, bool open) {
     std::lock_guard lock(FLock);
     if (TUnit* u = Unit(unit)) {
@@ -319,6 +325,12 @@ bool TUnitSimulator::HasPerson(int unit, const QString& code) const {
     std::lock_guard lock(FLock);
     const TUnit* u = Unit(unit);
     return u && u->Persons.contains(code);
+}
+
+int TUnitSimulator::PersonCount(int unit) const {
+    std::lock_guard lock(FLock);
+    const TUnit* u = Unit(unit);
+    return u ? int(u->Persons.size()) : 0;
 }
 
 QByteArray TUnitSimulator::Image(int unit, const QString& code) const {

@@ -65,6 +65,8 @@ public:
     void Enrol(int unit, const QString& code, const QByteArray& image = {});
     void Remove(int unit, const QString& code);
     void Tamper(int unit, bool open);
+    // The unit holds the person already, as one enrolled long ago: no record.
+    void Hold(int unit, const QString& code);
     // The next `times` replies of the unit (all, when -1) carry the fault; WrongSource
     // sends `source` as the reply's source address.
     void SetFault(int unit, TSimFault fault, int times = 1, int source = 40);
@@ -81,6 +83,7 @@ public:
     std::function<void(const TSimFrame&)> OnFrame;
     bool IsRunning(int unit) const;
     bool HasPerson(int unit, const QString& code) const;
+    int PersonCount(int unit) const;
     QByteArray Image(int unit, const QString& code) const;
     int PendingRecords(int unit) const;
     QDateTime UnitClock(int unit) const;

@@ -56,7 +56,7 @@ TEST_F(BackupScreen, CompactsAndBacksUpTheLastThreeMonths) {
 
     form->ChkCompact->setChecked(false);
     form->BitBtn1->click();
-    EXPECT_EQ(Copies(), (QStringList{"ENTRANCESTATE.DB", "ENTRANCE_LOG2025_11.DB",
+    EXPECT_EQ(Copies(), (QStringList{"Brevane.lst", "ENTRANCESTATE.DB", "ENTRANCE_LOG2025_11.DB",
                                      "ENTRANCE_LOG2026_01.DB", "VODURAVIRIVE.MDB"}));
     EXPECT_TRUE(form->isEnabled());
     EXPECT_EQ(answers.Texts, QStringList{"バックアップが終了しました。"});

@@ -61,7 +61,7 @@ TEST(Brevane, BacksUpConsistentlyAndRestores) {
     QFile journal(db + "-journal");
     ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
     journal.close();
-    EXPECT_TRUE(StartRestore(nullptr, data.Path(), "CompName"));
+    EXPECT_EQ(StartRestore(nullptr, data.Path(), "CompName"), TRestoreResult::Restored);
     EXPECT_FALSE(QFile::exists(db + "-journal"));
     EXPECT_EQ(Query(db, "SELECT v FROM t ORDER BY v"), (QStringList{"1", "2"}));
     EXPECT_TRUE(QFile::exists(data.File("ENTRANCESTATE.PX")));
@@ -80,7 +80,7 @@ TEST(Brevane, RestoresASetInTheEarlierFolderName) {
     Exec(db, "INSERT INTO t VALUES (7)");
     sqlite3_close(db);
 
-    EXPECT_TRUE(StartRestore(nullptr, data.Path(), "CompName"));
+    EXPECT_EQ(StartRestore(nullptr, data.Path(), "CompName"), TRestoreResult::Restored);
     EXPECT_EQ(Query(data.File("VODURAVIRIVE.MDB"), "SELECT v FROM t"), QStringList{"7"});
     qunsetenv("BREVANE_FOLDER");
 }

@@ -1,10 +1,12 @@
 #include "base/DateTime.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
+#include "entrance/maintenance/BackupSet.h"
 #include "entrance/maintenance/Brevane.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
 #include "entrance/maintenance/Form_LogDelete.h"
 #include "protocol/CommRequests.h"
+#include "storage/DataFileLock.h"
 #include "storage/StagedSet.h"
 #include "tests/entrance/units/ScreenFixture.h"
 #include "ui/CopyData.h"
@@ -12,7 +14,10 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHostInfo>
+#include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <sys/stat.h>
@@ -44,6 +49,24 @@ void Write(const QString& file, const QByteArray& bytes) {
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
     f.write(bytes);
+}
+
+// Runs `work` in a child process that ends right after `step`, as a kill there would stop it.
+template <class TStep>
+void KillAt(std::function<void(TStep)>& hook, TStep step, const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        hook = [step](TStep reached) {
+            if (reached == step)
+                ::_exit(0);
+        };
+        work();
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed at the step";
 }
 
 // The maintenance screens on a data folder; the backup library works in a folder of the test.
@@ -86,9 +109,34 @@ struct MaintenanceSafety : ScreenFixture {
             ->Execute("UPDATE M_部門 SET 部門名='new'");
         SqlConnection::OpenFolder(Set())->Execute("UPDATE entranceState SET 認証機名='new'");
     }
+    // Backs up the database and the unit table of the live folder.
+    bool BackUp(const QStringList& more = {}) {
+        ClearResFile();
+        for (const QString& file : QStringList{Mdb(), Temp.File("ENTRANCESTATE.DB")} + more)
+            AddResFile(file);
+        return StartBackup(nullptr, "CompName");
+    }
+    // The live department and unit names.
+    void SetLive(const QString& value) {
+        RunAll({"UPDATE M_部門 SET 部門名='" + value + "'"}, false);
+        RunAll({"UPDATE entranceState SET 認証機名='" + value + "'"}, true);
+    }
+    // What the set gives when it is restored into a new folder.
+    QStringList RestoredFromSet() {
+        TempFolder into;
+        if (StartRestore(nullptr, into.Path(), "CompName") != TRestoreResult::Restored)
+            return {"not restored"};
+        return Contents(into.Path());
+    }
+    // Everything in the picked folder, hidden entries too.
+    QStringList StoreEntries() const {
+        return QDir(Store.Path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
     TempFolder Store;
     TMessageAnswers answers;
 };
+
+const QString RestartNote = "\n認証機コミュニケーションを起動してください。";
 
 } // namespace
 
@@ -175,6 +223,143 @@ TEST_F(MaintenanceSafety, LogDeletionLeavesHeldTablesAndNamesThatAreNoMonth) {
     EXPECT_EQ(other->Execute("INSERT INTO ENTRANCE_LOG2001_11 VALUES ('0001')"), 1);
 }
 
+// A table is its file and the journal beside it, in every case its name is written: all of
+// them are held before any goes, or none goes. An operator's own file that starts with the
+// table's name stays, and a name with a line break at its end is no month.
+TEST_F(MaintenanceSafety, LogDeletionHoldsEveryCaseVariantAndTakesOnlyTheTablesFiles) {
+    Clock::SetNow([] { return EncodeDate(2002, 3, 15) + 0.5; });
+    RunAll({"CREATE TABLE ENTRANCE_LOG2001_10 (個人コード TEXT (7))",
+            "CREATE TABLE ENTRANCE_LOG2001_11 (個人コード TEXT (7))"},
+           true);
+    Write(Temp.File("entrance_log2001_11.db"), Bytes(Temp.File("ENTRANCE_LOG2001_11.DB")));
+    Write(Temp.File("ENTRANCE_LOG2001_10.DB-journal"), "");
+    Write(Temp.File("ENTRANCE_LOG2001_10.xlsx"), "the operator's sheet");
+    Write(Temp.File("ENTRANCE_LOG2001_09\n.DB"), Bytes(Temp.File("ENTRANCE_LOG2001_10.DB")));
+    auto other =
+        std::make_unique<DataFileLock>(Temp.File("entrance_log2001_11.db"), DataFileLock::Shared);
+    ASSERT_TRUE(other->IsLocked());
+
+    OpenMdiChild(EntranceSession().frmLogDelete);
+    EXPECT_EQ(EntranceSession().frmLogDelete->pnlActiveDte->text(), "2001年10月　～　2001年11月")
+        << "a name with a line break is no month";
+    EntranceSession().frmLogDelete->UpDownMonth->setValue(1);
+    EntranceSession().frmLogDelete->btnOKClick();
+    EXPECT_EQ(LogFiles(Temp.Path()), "ENTRANCE_LOG2001_09\n.DB ENTRANCE_LOG2001_10.xlsx "
+                                     "ENTRANCE_LOG2001_11.DB entrance_log2001_11.db");
+    EXPECT_EQ(answers.Texts,
+              (QStringList{"削除したデータを復帰することは出来ません。よろしいですか？",
+                           "entrance_log2001_11 は使用中のため削除できませんでした。",
+                           "終了しました。"}));
+
+    other.reset();
+    EntranceSession().frmLogDelete->btnOKClick();
+    EXPECT_EQ(LogFiles(Temp.Path()), "ENTRANCE_LOG2001_09\n.DB ENTRANCE_LOG2001_10.xlsx");
+}
+
+// A backup replaces the previous set whole or not at all: one that fails on a file halfway (a
+// full medium, a pulled stick) says so and leaves the previous set, and one killed after any
+// of its writing steps leaves the previous set or, once the new one is complete and marked, the
+// new one, which the next run puts in place.
+TEST_F(MaintenanceSafety, ABackupKilledAtEachWritingStepLeavesASetWhole) {
+    RunAll({"INSERT INTO M_部門 (部門コード,部門名) VALUES (1,'old')"}, false);
+    AddUnit(1, "old");
+    ASSERT_TRUE(BackUp());
+    SetLive("new");
+    EXPECT_FALSE(BackUp({Temp.File("gone.DB")}));
+    EXPECT_EQ(answers.Texts.last(), Temp.File("gone.DB") +
+                                        " をバックアップできませんでした。\n"
+                                        "前回のバックアップデータはそのまま残っています。");
+    EXPECT_EQ(RestoredFromSet(), (QStringList{"old", "old"}));
+    EXPECT_EQ(StoreEntries(), QStringList{BackupSetName("CompName")});
+
+    const struct {
+        TBackupSet::Step step;
+        const char* expected;
+    } kills[] = {{TBackupSet::FileStaged, "old"},
+                 {TBackupSet::Listed, "old"},
+                 {TBackupSet::Marked, "new"},
+                 {TBackupSet::OldAside, "new"},
+                 {TBackupSet::NewInPlace, "new"}};
+    for (const auto& kill : kills) {
+        SCOPED_TRACE(kill.step);
+        SetLive("old");
+        ASSERT_TRUE(BackUp());
+        SetLive("new");
+        ASSERT_NO_FATAL_FAILURE(KillAt(TBackupSet::AfterStep, kill.step, [this] { BackUp(); }));
+        EXPECT_EQ(RestoredFromSet(), (QStringList{kill.expected, kill.expected}));
+        EXPECT_EQ(StoreEntries(), QStringList{BackupSetName("CompName")}) << "nothing left aside";
+    }
+}
+
+// The restore names the set's time before it replaces anything, and says at the end what it
+// did and that the communication program is to be started again. A set whose files come from
+// different backups is refused.
+TEST_F(MaintenanceSafety, ARestoreAsksReportsAndRefusesAMixedSet) {
+    Clock::SetNow([] { return EncodeDate(2026, 1, 15) + 0.5; });
+    RunAll({"INSERT INTO M_部門 (部門コード,部門名) VALUES (1,'old')"}, false);
+    AddUnit(1, "old");
+    ASSERT_TRUE(BackUp());
+    const QByteArray oldState = Bytes(Set() + "/ENTRANCESTATE.DB");
+    SetLive("new");
+    ASSERT_TRUE(BackUp());
+    const QByteArray newState = Bytes(Set() + "/ENTRANCESTATE.DB");
+    SetLive("live");
+    Write(Set() + "/ENTRANCESTATE.DB", oldState);
+
+    QWidget mainWindow;
+    answers.Texts.clear();
+    RestoreData(&mainWindow);
+    EXPECT_EQ(answers.Texts,
+              (QStringList{"バックアップデータのファイルがそろっていないため、リストアできませんで"
+                           "した。\n" +
+                               Set() + "/ENTRANCESTATE.DB",
+                           "リストアは行われませんでした。" + RestartNote}));
+    EXPECT_EQ(Contents(Temp.Path()), (QStringList{"live", "live"}));
+
+    Write(Set() + "/ENTRANCESTATE.DB", newState);
+    const QString question =
+        "2026/01/15 12:00 のバックアップデータでリストアします。\n"
+        "現在のデータは置き換えられ、元に戻すことは出来ません。よろしいですか？";
+    answers.Texts.clear();
+    answers.Cancels = {true};
+    RestoreData(&mainWindow);
+    EXPECT_EQ(answers.Texts,
+              (QStringList{question, "リストアは行われませんでした。" + RestartNote}));
+    EXPECT_EQ(Contents(Temp.Path()), (QStringList{"live", "live"}));
+
+    answers.Texts.clear();
+    QStringList pictures{"RestoreData_Question", "RestoreData_Done"};
+    answers.OnShown = [&pictures](QMessageBox* box) {
+        if (!pictures.isEmpty())
+            box->grab().save(TestOutputFolder() + "/" + pictures.takeFirst() + ".png");
+    };
+    RestoreData(&mainWindow);
+    EXPECT_EQ(answers.Texts, (QStringList{question, "リストアが終了しました。" + RestartNote}));
+    EXPECT_EQ(Contents(Temp.Path()), (QStringList{"new", "new"}));
+    EXPECT_TRUE(EntranceSession().DM1->DB1->Connected() && EntranceSession().DM1->DB2->Connected());
+}
+
+// The folder dialog says what it picks the folder for.
+TEST_F(MaintenanceSafety, TheFolderDialogSaysWhatItIsFor) {
+    qunsetenv("BREVANE_FOLDER");
+    const struct {
+        const char* title;
+        std::function<void()> start;
+    } cases[] = {{"バックアップ先", [] { StartBackup(nullptr, "CompName"); }},
+                 {"リストア元", [this] { StartRestore(nullptr, Temp.Path(), "CompName"); }}};
+    for (const auto& c : cases) {
+        QString title;
+        WhenShown<QFileDialog>([&title](QFileDialog* dialog) {
+            title = dialog->windowTitle();
+            dialog->grab().save(TestOutputFolder() + "/QFileDialog_" + title + ".png");
+            dialog->reject();
+        });
+        c.start();
+        EXPECT_EQ(title, c.title);
+    }
+    EXPECT_TRUE(answers.Texts.isEmpty()) << "a dialog closed without a folder does nothing";
+}
+
 // A restore that cannot go through changes nothing live, leaves no staging behind and the
 // main window usable with its databases open.
 TEST_F(MaintenanceSafety, ARestoreThatCannotGoThroughChangesNothing) {
@@ -200,7 +385,9 @@ TEST_F(MaintenanceSafety, ARestoreThatCannotGoThroughChangesNothing) {
         const QByteArray mdb = Bytes(Mdb());
         answers.Texts.clear();
         RestoreData(&mainWindow);
-        EXPECT_EQ(answers.Texts, QStringList{c.message}) << answers.Texts.join("|").toStdString();
+        EXPECT_EQ(answers.Texts,
+                  (QStringList{c.message, "リストアは行われませんでした。" + RestartNote}))
+            << answers.Texts.join("|").toStdString();
         EXPECT_EQ(Bytes(Mdb()), mdb);
         EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"}));
         EXPECT_FALSE(QFileInfo::exists(Temp.File("Restore")));
@@ -218,13 +405,14 @@ TEST_F(MaintenanceSafety, ARestoreThatCannotGoThroughChangesNothing) {
 TEST_F(MaintenanceSafety, AnInterruptedRestoreLeavesOneWholeSet) {
     MakeOldAndNewSets();
     Session().Close();
-    EXPECT_FALSE(StartRestore(nullptr, Temp.Path(), "CompName", [] { return false; }));
+    EXPECT_EQ(StartRestore(nullptr, Temp.Path(), "CompName", [](TDateTime) { return false; }),
+              TRestoreResult::Cancelled);
     EXPECT_EQ(Contents(Temp.Path()), (QStringList{"old", "old"})) << "the caller said no";
     {
         auto holder = SqlConnection::OpenFolder(Temp.Path());
         auto reading = holder->Prepare("SELECT count(*) FROM entranceState");
         ASSERT_TRUE(reading->Step());
-        EXPECT_FALSE(StartRestore(nullptr, Temp.Path(), "CompName"));
+        EXPECT_EQ(StartRestore(nullptr, Temp.Path(), "CompName"), TRestoreResult::Failed);
         EXPECT_EQ(answers.Texts.last(),
                   "ENTRANCESTATE.DB は使用中のためリストアできませんでした。");
     }
@@ -237,25 +425,13 @@ TEST_F(MaintenanceSafety, AnInterruptedRestoreLeavesOneWholeSet) {
         {StagedSet::Staged, "old"}, {StagedSet::Marked, "new"}, {StagedSet::FirstMoved, "new"}};
     for (const auto& kill : kills) {
         SCOPED_TRACE(kill.step);
-        RunAll({"UPDATE M_部門 SET 部門名='old'"}, false);
-        RunAll({"UPDATE entranceState SET 認証機名='old'"}, true);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            StagedSet::AfterStep = [step = kill.step](StagedSet::Step s) {
-                if (s == step)
-                    ::_exit(0);
-            };
-            StartRestore(nullptr, Temp.Path(), "CompName");
-            ::_exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "killed at the step";
+        SetLive("old");
+        ASSERT_NO_FATAL_FAILURE(KillAt(StagedSet::AfterStep, kill.step,
+                                       [this] { StartRestore(nullptr, Temp.Path(), "CompName"); }));
         EXPECT_EQ(Contents(Temp.Path()), (QStringList{kill.expected, kill.expected}));
         EXPECT_FALSE(StagedSet::IsMarked(Temp.Path()));
     }
-    EXPECT_TRUE(StartRestore(nullptr, Temp.Path(), "CompName"));
+    EXPECT_EQ(StartRestore(nullptr, Temp.Path(), "CompName"), TRestoreResult::Restored);
     EXPECT_EQ(Contents(Temp.Path()), (QStringList{"new", "new"}));
     EXPECT_FALSE(QFileInfo::exists(Temp.File("Restore")));
 }

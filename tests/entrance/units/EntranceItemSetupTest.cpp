@@ -170,8 +170,8 @@ TEST_F(UnitScreen, RefusesA33rdUnit) {
     EXPECT_EQ(answers.Texts, QStringList{"認証機の接続台数は、３２台までです。"});
 }
 
-// A stopped unit goes with its room rows, its person rows marked for removal once the
-// communication program took the removal; a running one stays.
+// A stopped unit goes with its room rows, its person rows marked for removal, whether the
+// communication program is there to take the removal or not; a running one stays.
 TEST_F(UnitScreen, DeletesAStoppedUnitWithItsRows) {
     Run("INSERT INTO M_認証機グループ VALUES (1, 4, '倉庫'), (1, 2, '倉庫')");
     Run("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 削除) VALUES ('100', 4, 0), "
@@ -187,24 +187,28 @@ TEST_F(UnitScreen, DeletesAStoppedUnitWithItsRows) {
     form->btnDelete->click();
     EXPECT_EQ(answers.Texts, QStringList{"倉庫を削除しますか？"});
     EXPECT_EQ(form->StringGridEx1->RowCount(), 4) << "cancelled";
-    // Without the communication program a unit with persons on it stays.
-    answers.Texts.clear();
-    form->btnDelete->click();
-    ASSERT_EQ(answers.Texts.size(), 2);
-    EXPECT_TRUE(answers.Texts[1].startsWith("認証機コミュニケーションと接続できませんでした。"));
-    EXPECT_EQ(form->StringGridEx1->RowCount(), 4);
 
+    // Every person of the unit is named, the one whose removal already waits too.
     QByteArray request;
-    TCopyDataServer comm(CommCaption, [&](const TCopyData& d) { request = d.Payload; });
-    ASSERT_TRUE(comm.Start());
+    auto comm = std::make_unique<TCopyDataServer>(CommCaption,
+                                                  [&](const TCopyData& d) { request = d.Payload; });
+    ASSERT_TRUE(comm->Start());
     form->btnDelete->click();
     EXPECT_EQ(form->StringGridEx1->RowCount(), 3);
     EXPECT_EQ(Column("SELECT 認証機ID FROM entranceState ORDER BY 認証機ID", true),
               (QStringList{"1", "2"}));
     EXPECT_EQ(Column("SELECT 認証機ID FROM M_認証機グループ"), QStringList{"2"});
+    QTRY_COMPARE(request, QByteArray("100,4\r\n101,4\r\n") + '\0');
+
+    // Without the communication program the marked rows keep the removal for the unit.
+    comm.reset();
+    answers.Texts.clear();
+    Select(2);
+    form->btnDelete->click();
+    EXPECT_EQ(answers.Texts, QStringList{"通用口を削除しますか？"});
+    EXPECT_EQ(Column("SELECT 認証機ID FROM entranceState", true), QStringList{"1"});
     EXPECT_EQ(Column("SELECT 個人コード||'/'||認証機ID||'/'||削除 FROM M_使用認証機 ORDER BY 1"),
-              (QStringList{"100/2/0", "100/4/1", "101/4/1"}));
-    QTRY_COMPARE(request, QByteArray("100,4\r\n") + '\0');
+              (QStringList{"100/2/1", "100/4/1", "101/4/1"}));
 }
 
 // What the communication program writes to the unit table shows within about a second.

@@ -21,6 +21,8 @@ public:
         QObject::connect(&FTimer, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 Texts << box->text();
+                if (OnShown)
+                    OnShown(box);
                 const bool cancel = !Cancels.isEmpty() && Cancels.takeFirst();
                 box->done(cancel ? QMessageBox::Cancel : QMessageBox::Ok);
             }
@@ -30,6 +32,8 @@ public:
     QStringList Texts;
     // Per coming box: true answers Cancel.
     QList<bool> Cancels;
+    // Runs for each box before it is answered.
+    std::function<void(QMessageBox*)> OnShown;
 
 private:
     QTimer FTimer;
