@@ -1,7 +1,9 @@
 #include "RecordCheck.h"
 
+#include "DataModule1.h"
 #include "base/DateTime.h"
 #include "db/DataSet.h"
+#include "dbengine/Query.h"
 
 #include <cmath>
 
@@ -71,6 +73,23 @@ void TReadRows::Check(TDataSet& data) {
     if (!FRows.isEmpty() && !data.IsEmpty())
         *this = TReadRows(data, FColumns);
     throw ERecordChanged();
+}
+
+void PostChecked(TQuery& query, TReadRows& asRead, const std::function<void()>& write) {
+    query.RequestLive = true;
+    try {
+        InAccessTransaction([&] {
+            query.Open();
+            asRead.Check(query);
+            write();
+        });
+    } catch (...) {
+        query.Close();
+        query.RequestLive = false;
+        throw;
+    }
+    query.Close();
+    query.RequestLive = false;
 }
 
 } // namespace entrance

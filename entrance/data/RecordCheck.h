@@ -5,8 +5,10 @@
 #include <QList>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 class TDataSet;
+class TQuery;
 
 namespace entrance {
 
@@ -49,5 +51,10 @@ private:
     QStringList FColumns;
     QList<QVariantList> FRows;
 };
+
+// Opens `query` (lines and parameters set) live, in one transaction on "RORazu": checks its rows
+// against `asRead`, then `write` inserts or edits and posts. The query is closed and no longer
+// live afterwards, however it ends.
+void PostChecked(TQuery& query, TReadRows& asRead, const std::function<void()>& write);
 
 } // namespace entrance

@@ -224,26 +224,15 @@ void TfrmCategorySetup::StoreDepartment(int code, const QString& name) {
     sqlCategory.SQL().Assign(
         QStringList{"SELECT 部門コード,部門名", "FROM M_部門", "WHERE 部門コード=:code"});
     sqlCategory.ParamByName("code").SetAsInteger(code);
-    sqlCategory.RequestLive = true;
-    try {
-        InAccessTransaction([&] {
-            sqlCategory.Open();
-            FAsRead.Check(sqlCategory);
-            if (sqlCategory.IsEmpty())
-                sqlCategory.Insert();
-            else
-                sqlCategory.Edit();
-            sqlCategory.FieldByName("部門コード")->SetAsInteger(code);
-            sqlCategory.FieldByName("部門名")->SetAsString(name);
-            sqlCategory.Post();
-        });
-    } catch (...) {
-        sqlCategory.Close();
-        sqlCategory.RequestLive = false;
-        throw;
-    }
-    sqlCategory.Close();
-    sqlCategory.RequestLive = false;
+    PostChecked(sqlCategory, FAsRead, [&] {
+        if (sqlCategory.IsEmpty())
+            sqlCategory.Insert();
+        else
+            sqlCategory.Edit();
+        sqlCategory.FieldByName("部門コード")->SetAsInteger(code);
+        sqlCategory.FieldByName("部門名")->SetAsString(name);
+        sqlCategory.Post();
+    });
 }
 
 void TfrmCategorySetup::btnCANCELClick() {

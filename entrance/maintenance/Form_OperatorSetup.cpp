@@ -3,7 +3,6 @@
 #include "OperatorRules.h"
 #include "base/DateTime.h"
 #include "entrance/common/EntranceSession.h"
-#include "entrance/data/DataModule1.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"
@@ -306,20 +305,7 @@ void TfrmOperatorSetup::StoreOperator(int code) {
         QStringList{"SELECT オペレーターコード,オペレーター名,ランク,登録日時,補足,PassWD",
                     "FROM M_オペレーター", "WHERE オペレーターコード=:code"});
     sqlOperator.ParamByName("code").SetAsInteger(code);
-    sqlOperator.RequestLive = true;
-    try {
-        InAccessTransaction([&] {
-            sqlOperator.Open();
-            FAsRead.Check(sqlOperator);
-            WriteOperator(code);
-        });
-    } catch (...) {
-        sqlOperator.Close();
-        sqlOperator.RequestLive = false;
-        throw;
-    }
-    sqlOperator.Close();
-    sqlOperator.RequestLive = false;
+    PostChecked(sqlOperator, FAsRead, [&] { WriteOperator(code); });
 }
 
 void TfrmOperatorSetup::WriteOperator(int code) {

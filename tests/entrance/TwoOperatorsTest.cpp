@@ -32,10 +32,6 @@ struct TwoOperators : ScreenFixture {
         EXPECT_EQ(persons->GetCurrentUserCode(), "0001");
         return persons.get();
     }
-    static void Type(QLineEdit* edit, const QString& text) {
-        edit->selectAll();
-        edit->insert(text);
-    }
     QStringList Person() {
         return Column("SELECT 氏名||'/'||ifnull(住所①,'')||'/'||ifnull(電話,'') FROM M_個人情報");
     }

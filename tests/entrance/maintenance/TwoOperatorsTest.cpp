@@ -40,10 +40,6 @@ struct TwoOperators : ScreenFixture {
         OpenMdiChild(global);
         return global.data();
     }
-    static void Type(QLineEdit* edit, const QString& text) {
-        edit->selectAll();
-        edit->insert(text);
-    }
     QStringList Departments() {
         return Column("SELECT 部門コード || ':' || 部門名 FROM M_部門 ORDER BY 部門コード");
     }
