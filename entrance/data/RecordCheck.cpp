@@ -17,8 +17,6 @@ bool SameValue(const TField& field, const QVariant& read) {
         return now.isNull() && read.isNull();
     const double a = now.toDouble(), b = read.toDouble();
     switch (field.DataType()) {
-    case ftDate:
-        return std::floor(a) == std::floor(b);
     case ftTime:
         return std::abs((a - std::floor(a)) - (b - std::floor(b))) * SecondsPerDay < 1;
     case ftDateTime:

@@ -25,9 +25,9 @@ public:
 // rows, in the transaction that writes them, and calls Check before it writes. Empty (nothing
 // read) stands for a new entry: no row may be there yet.
 //
-// Values compare NULL-safe: NULL equals NULL only. Dates, times and date-times compare as
-// finely as the field that reads them again keeps them (through ODBC: the day, the second of
-// the day, the millisecond), so that a row read through the database engine checks alike.
+// Values compare NULL-safe: NULL equals NULL only. Times and date-times compare as finely as
+// the field that reads them again keeps them (through ODBC: the second of the day, the
+// millisecond), so that a row read through the database engine checks alike.
 class TReadRows {
 public:
     TReadRows() = default;

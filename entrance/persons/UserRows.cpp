@@ -179,6 +179,7 @@ void StoreUserRecord(const TUserRecord& record, const QString& currentCode, TRea
             ? QStringList{"INSERT INTO M_個人情報 (" + UserColumns.join(',') + ")",
                           "VALUES (" + names.join(',') + ")"}
             : QStringList{"UPDATE M_個人情報 SET " + sets.join(','), "WHERE 個人コード=:code"};
+    TReadRows asStored;
     InAccessTransaction([&] {
         {
             TCodeQuery stored(UserRowLines, currentCode.isEmpty() ? record.Code : currentCode);
@@ -196,8 +197,9 @@ void StoreUserRecord(const TUserRecord& record, const QString& currentCode, TRea
             RenameUnitRows(currentCode, record.Code);
         TCodeQuery stored(UserRowLines, record.Code);
         stored.Query.Open();
-        asRead = TReadRows(stored.Query, UserColumns);
+        asStored = TReadRows(stored.Query, UserColumns);
     });
+    asRead = asStored;
 }
 
 void AssignListQuery(TQuery& query, const TUserListQuery& list) {

@@ -7,6 +7,7 @@
 #include "tests/entrance/units/ScreenFixture.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -108,6 +109,17 @@ TEST_F(TwoOperators, OperatorChangedOrDeletedElsewhere) {
     EXPECT_EQ(answers.Texts, QStringList(2, RowChanged));
     EXPECT_EQ(Operators(), QStringList{"1:root:"});
     EXPECT_EQ(form->Ed_Operator->text(), "tanaka");
+
+    // A new operator whose code another terminal took meanwhile goes in under the next one.
+    form->btnNew->click();
+    Run("INSERT INTO M_オペレーター VALUES (2, 'ito', 1, NULL, 37002, 'i')");
+    Type(form->Ed_Operator, "kato");
+    form->btnOK->click();
+    EXPECT_EQ(answers.Texts, QStringList(3, RowChanged));
+    EXPECT_EQ(Operators(), (QStringList{"1:root:", "2:ito:"}));
+    EXPECT_EQ(form->pnlNowState->text(), "新 規 追 加");
+    form->btnOK->click();
+    EXPECT_EQ(Operators(), (QStringList{"1:root:", "2:ito:", "3:kato:"}));
 }
 
 TEST_F(TwoOperators, OfficeChangedElsewhere) {
