@@ -140,15 +140,22 @@ void TForm::showEvent(QShowEvent* event) {
         FormShow();
 }
 
+bool EnterClicksFocusedButton(const QWidget* window, const QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    auto* button = qobject_cast<QPushButton*>(window->focusWidget());
+    if (button)
+        button->click();
+    return button != nullptr;
+}
+
 void TForm::keyPressEvent(QKeyEvent* event) {
+    if (EnterClicksFocusedButton(this, event))
+        return;
     QWidget* focus = focusWidget();
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (auto* button = qobject_cast<QPushButton*>(focus)) {
-            button->click();
-            return;
-        }
         if (IsEntryField(focus)) {
             focusNextChild();
             return;

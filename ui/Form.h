@@ -6,6 +6,7 @@
 
 class QAbstractButton;
 class QEventLoop;
+class QKeyEvent;
 class QMdiArea;
 
 // What a modal form answers when it closes.
@@ -80,6 +81,9 @@ private:
     bool FClosing = false;
     QEventLoop* FModalLoop = nullptr;
 };
+
+// Enter on the focused push button of `window` clicks it, as Space does; true when it did.
+bool EnterClicksFocusedButton(const QWidget* window, const QKeyEvent* event);
 
 // Opens the form that `global` holds, creating it with `args` when there is none, and shows it
 // as an MDI child. Returns null, leaving `global` empty, when the form closed itself while it

@@ -59,6 +59,18 @@ TQuery* NewQuery(TComponent* owner, const QString& name, const QString& database
     return query;
 }
 
+void InAccessTransaction(const std::function<void()>& work) {
+    TDatabase& db = *EntranceSession().DM1->DB1;
+    db.StartTransaction();
+    try {
+        work();
+        db.Commit();
+    } catch (...) {
+        db.Rollback();
+        throw;
+    }
+}
+
 TDM1::TDM1() : ProgramFile(QCoreApplication::applicationFilePath()) {
     SetName("DM1");
     DB1 = NewDatabase(this, "DB1", "RORazu");

@@ -3,6 +3,7 @@
 #include "base/Component.h"
 
 #include <QString>
+#include <functional>
 
 class TDatabase;
 class TQuery;
@@ -20,6 +21,10 @@ QString DatabaseFileOf(const QString& path);
 // Sets DataPath from "APP"/"APPNAME" of the INI file beside `programFile`. A missing value,
 // or one whose folder holds no database, gives `programFile`, which is written back.
 void LoadDataPath(const QString& programFile);
+
+// Runs `work` in one transaction on "RORazu": committed when it returns, rolled back when it
+// raises, and the error raised again.
+void InAccessTransaction(const std::function<void()>& work);
 
 // A query of a data module: named, owned by the module, on that database.
 TQuery* NewQuery(TComponent* owner, const QString& name, const QString& databaseName);

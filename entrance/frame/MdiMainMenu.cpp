@@ -20,9 +20,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -44,6 +46,7 @@ TMenuPanel::TMenuPanel(const QString& caption, QWidget* parent) : QLabel(caption
     setAutoFillBackground(true);
     setLineWidth(2);
     setMinimumHeight(48);
+    setFocusPolicy(Qt::TabFocus);
     SetPressed(false);
 }
 
@@ -59,6 +62,26 @@ void TMenuPanel::mousePressEvent(QMouseEvent* event) {
     if (OnMouseDown)
         OnMouseDown(this, MouseButtonOf(event), ShiftStateOf(event), int(event->position().x()),
                     int(event->position().y()));
+}
+
+void TMenuPanel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    if (OnMouseDown)
+        OnMouseDown(this, mbLeft, 0, 0, 0);
+}
+
+void TMenuPanel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // Dotted in the caption's colour, so that it shows on the raised and the pressed look.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    painter.drawRect(contentsRect().adjusted(3, 3, -4, -4));
 }
 
 TmdiMainMenu::TmdiMainMenu() {
@@ -345,6 +368,11 @@ void TmdiMainMenu::AppMessage(const TCopyData& request) {
         return;
     const int end = request.Payload.indexOf('\0');
     wait->TakeAnswer(FromCP932(end < 0 ? request.Payload : request.Payload.left(end)));
+}
+
+void TmdiMainMenu::keyPressEvent(QKeyEvent* event) {
+    if (!EnterClicksFocusedButton(this, event))
+        QMainWindow::keyPressEvent(event);
 }
 
 void TmdiMainMenu::closeEvent(QCloseEvent* event) {

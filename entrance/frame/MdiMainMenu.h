@@ -20,7 +20,9 @@ struct TCopyData;
 
 namespace entrance {
 
-// A panel of the category bar: it looks raised or pressed and takes mouse presses.
+// A panel of the category bar: it looks raised or pressed and takes mouse presses. Tab
+// reaches it (a mouse press leaves the focus where it is), and Enter or Space on it counts as
+// a left-button press.
 class TMenuPanel final : public QLabel {
     Q_OBJECT
 public:
@@ -31,6 +33,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The management program's main window: the category bar on the left, the menu of the
@@ -111,6 +115,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -2,7 +2,6 @@
 
 #include "DepartmentRules.h"
 #include "components/grids/MOStringGrid.h"
-#include "dbengine/Database.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
@@ -100,10 +99,13 @@ void TfrmCategorySetup::LoadGrid() {
     int row = 0;
     if (!sqlCategory.IsEmpty())
         CategoryGrid->SetRowCount(sqlCategory.RecordCount() + 1);
-    for (; !sqlCategory.Eof(); sqlCategory.Next())
-        CategoryGrid->SetRows(++row,
-                              {QString::number(sqlCategory.FieldByName("部門コード")->AsInteger()),
-                               sqlCategory.FieldByName("部門名")->AsString()});
+    FReadRows.clear();
+    for (; !sqlCategory.Eof(); sqlCategory.Next()) {
+        const int code = sqlCategory.FieldByName("部門コード")->AsInteger();
+        FReadRows.insert(code, TReadRows::CurrentOf(sqlCategory, {"部門名"}));
+        CategoryGrid->SetRows(
+            ++row, {QString::number(code), sqlCategory.FieldByName("部門名")->AsString()});
+    }
     sqlCategory.Close();
     pnlCateCount->setText(QString::number(row));
 }
@@ -169,6 +171,7 @@ void TfrmCategorySetup::CategoryGridClick() {
     }
     ResetEntry();
     FEntryRow = CategoryGrid->Row();
+    FAsRead = FReadRows.value(CategoryGrid->Cells(0, FEntryRow).toInt());
     Ed_Code->setText(CategoryGrid->Cells(0, FEntryRow));
     Ed_Name->setText(CategoryGrid->Cells(1, FEntryRow));
 }
@@ -178,6 +181,7 @@ void TfrmCategorySetup::BitBtn2Click() {
         return;
     btnDELETE->setEnabled(false);
     NewMode = true;
+    FAsRead = TReadRows();
     Ed_Code->setReadOnly(false);
     const int code = ProposedDepartmentCode(CategoryGrid->Cells(0, CategoryGrid->RowCount() - 1));
     Ed_Code->setText(code > 0 ? QString::number(code) : QString());
@@ -199,7 +203,14 @@ bool TfrmCategorySetup::btnOKClick() {
         Refuse(error, error == 65125 ? Ed_Name : Ed_Code);
         return false;
     }
-    StoreDepartment(Ed_Code->text().toInt(), Ed_Name->text());
+    try {
+        StoreDepartment(Ed_Code->text().toInt(), Ed_Name->text());
+    } catch (const ERecordChanged& e) {
+        // The entry keeps what was typed; the list shows what is stored now.
+        MessageBox(e.Message());
+        LoadGrid();
+        return false;
+    }
     ResetEntry();
     LoadGrid();
     btnDELETE->setEnabled(false);
@@ -207,22 +218,21 @@ bool TfrmCategorySetup::btnOKClick() {
     return true;
 }
 
+// Stores over the department only while it still holds what the entry was filled from.
 void TfrmCategorySetup::StoreDepartment(int code, const QString& name) {
     sqlCategory.Close();
     sqlCategory.SQL().Assign(
         QStringList{"SELECT 部門コード,部門名", "FROM M_部門", "WHERE 部門コード=:code"});
     sqlCategory.ParamByName("code").SetAsInteger(code);
-    sqlCategory.RequestLive = true;
-    sqlCategory.Open();
-    if (sqlCategory.IsEmpty())
-        sqlCategory.Insert();
-    else
-        sqlCategory.Edit();
-    sqlCategory.FieldByName("部門コード")->SetAsInteger(code);
-    sqlCategory.FieldByName("部門名")->SetAsString(name);
-    sqlCategory.Post();
-    sqlCategory.Close();
-    sqlCategory.RequestLive = false;
+    PostChecked(sqlCategory, FAsRead, [&] {
+        if (sqlCategory.IsEmpty())
+            sqlCategory.Insert();
+        else
+            sqlCategory.Edit();
+        sqlCategory.FieldByName("部門コード")->SetAsInteger(code);
+        sqlCategory.FieldByName("部門名")->SetAsString(name);
+        sqlCategory.Post();
+    });
 }
 
 void TfrmCategorySetup::btnCANCELClick() {
@@ -257,11 +267,7 @@ void TfrmCategorySetup::btnDELETEClick() {
 
 // The department and its persons' references go together or not at all.
 void TfrmCategorySetup::DeleteDepartment(int code) {
-    TDatabase* db1 = EntranceSession().DM1->DB1;
-    if (!db1->Connected())
-        db1->Open();
-    db1->StartTransaction();
-    try {
+    InAccessTransaction([&] {
         sqlCategory.Close();
         sqlCategory.SQL().Assign(
             QStringList{"DELETE 部門コード", "FROM M_部門", "WHERE 部門コード=:code"});
@@ -272,11 +278,7 @@ void TfrmCategorySetup::DeleteDepartment(int code) {
             QStringList{"UPDATE M_個人情報", "SET 部門コード=NULL", "WHERE 部門コード=:code"});
         sqlUser.ParamByName("code").SetAsInteger(code);
         sqlUser.ExecSQL();
-        db1->Commit();
-    } catch (...) {
-        db1->Rollback();
-        throw;
-    }
+    });
 }
 
 void TfrmCategorySetup::BitBtn3Click() {

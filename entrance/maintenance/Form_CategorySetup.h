@@ -1,8 +1,10 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
+#include <QHash>
 #include <QPointer>
 
 class QLabel;
@@ -66,6 +68,10 @@ private:
     TQuery sqlUser;
     // The grid row whose values the entry fields hold.
     int FEntryRow = 1;
+    // Each listed department as the list read it, by code; the one in the entry fields (none
+    // for a new department), which a save finds unchanged or refuses.
+    QHash<int, TReadRows> FReadRows;
+    TReadRows FAsRead;
 };
 
 } // namespace entrance

@@ -6,6 +6,7 @@
 #include "entrance/common/Unit_Common.h"
 #include "entrance/common/Unit_CommonDatabase.h"
 #include "entrance/common/Unit_CommonText.h"
+#include "entrance/data/DataModule1.h"
 #include "entrance/reports/masterlists/Report_Jigyosyo.h"
 #include "ui/ImeMode.h"
 #include "ui/ShowMessage.h"
@@ -39,8 +40,17 @@ TfrmCompanySetup::TfrmCompanySetup(QWidget* owner) : TForm(owner) {
         sqlCompany.FieldByName("勤怠締日")->SetAsInteger(31);
         sqlCompany.Post();
     }
+    FAsRead = TReadRows(sqlCompany, ShownColumns());
     sqlCompany.Edit();
     DS1.SetEnabled(true);
+}
+
+QStringList TfrmCompanySetup::ShownColumns() const {
+    QStringList columns;
+    for (const TDBEdit* edit :
+         {DBEdit1, DBEdit2, DBEdit3, DBEdit5, DBEdit6, DBEdit7, DBEdit8, DBEdit9})
+        columns << edit->DataField();
+    return columns;
 }
 
 TfrmCompanySetup::~TfrmCompanySetup() = default;
@@ -90,21 +100,39 @@ void TfrmCompanySetup::FormShow() {
     DBEdit1->setFocus();
 }
 
-void TfrmCompanySetup::SaveOffice() {
-    sqlCompany.Post();
+bool TfrmCompanySetup::SaveOffice() {
+    try {
+        InAccessTransaction([&] {
+            TQuery stored;
+            stored.SetDatabaseName("RORazu");
+            stored.SQL().Assign(sqlCompany.SQL());
+            stored.ParamByName("code").SetAsInteger(CurrentOfficeCode());
+            stored.Open();
+            FAsRead.Check(stored);
+            sqlCompany.Post();
+        });
+    } catch (const ERecordChanged& e) {
+        // The row stays in edit with what was typed.
+        MessageBox(e.Message());
+        return false;
+    }
+    FAsRead = TReadRows::CurrentOf(sqlCompany, ShownColumns());
     if (!WriteAppRegistry("CompanyName", sqlCompany.FieldByName("事業所名")->AsString()))
         ShowMessage("事業所名をレジストリに保存できませんでした。");
     LoadProcessingPeriod();
+    return true;
 }
 
 void TfrmCompanySetup::btnOKClick() {
-    SaveOffice();
+    if (!SaveOffice())
+        return;
     sqlCompany.Close();
     close();
 }
 
 void TfrmCompanySetup::btnPrintClick() {
-    SaveOffice();
+    if (!SaveOffice())
+        return;
     try {
         OpenReport(EntranceSession().Rep_Jigyosyo);
     } catch (...) {

@@ -2,6 +2,7 @@
 
 #include "db/DataSource.h"
 #include "dbengine/Query.h"
+#include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
 #include <QPointer>
@@ -42,11 +43,16 @@ protected:
 
 private:
     void CreateControls();
-    // Posts the row, then copies its name to the registry, so the two never disagree.
-    void SaveOffice();
+    // Posts the row, then copies its name to the registry, so the two never disagree. False,
+    // after the message, when another terminal changed or deleted the row since it was read.
+    bool SaveOffice();
+    // The columns the fields show and store.
+    QStringList ShownColumns() const;
 
     TQuery sqlCompany;
     TDataSource DS1;
+    // The row as the fields were filled from it, or as last stored.
+    TReadRows FAsRead;
 };
 
 } // namespace entrance

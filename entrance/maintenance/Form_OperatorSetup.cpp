@@ -13,6 +13,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,6 +26,9 @@ namespace entrance {
 namespace {
 
 enum TOperatorColumn { ColName, ColRank, ColNote, ColDate, ColCode, ColRankNum };
+
+// What the list reads of an operator besides his code.
+const QStringList ListedColumns{"オペレーター名", "ランク", "補足", "登録日時"};
 
 } // namespace
 
@@ -150,16 +154,17 @@ void TfrmOperatorSetup::LoadList() {
         sqlOperator.ParamByName("code").SetAsInteger(EntranceSession().CurrentOperator.Code);
     sqlOperator.Open();
     ShowEditMode();
+    FReadRows.clear();
     for (; !sqlOperator.Eof(); sqlOperator.Next()) {
+        const int code = sqlOperator.FieldByName("オペレーターコード")->AsInteger();
         const int rank = sqlOperator.FieldByName("ランク")->AsInteger();
         TField* date = sqlOperator.FieldByName("登録日時");
-        new QTreeWidgetItem(
-            lstOperator,
-            {sqlOperator.FieldByName("オペレーター名")->AsString(), RankText(rank),
-             sqlOperator.FieldByName("補足")->AsString(),
-             date->IsNull() ? QString() : DateToStr(date->AsDateTime()),
-             QString::number(sqlOperator.FieldByName("オペレーターコード")->AsInteger()),
-             QString::number(rank)});
+        FReadRows.insert(code, TReadRows::CurrentOf(sqlOperator, ListedColumns));
+        new QTreeWidgetItem(lstOperator,
+                            {sqlOperator.FieldByName("オペレーター名")->AsString(), RankText(rank),
+                             sqlOperator.FieldByName("補足")->AsString(),
+                             date->IsNull() ? QString() : DateToStr(date->AsDateTime()),
+                             QString::number(code), QString::number(rank)});
     }
     sqlOperator.Close();
 }
@@ -221,6 +226,7 @@ void TfrmOperatorSetup::btnEditClick() {
         btnDel->setEnabled(true);
     }
     Ed_Code->setText(item->text(ColCode));
+    FAsRead = FReadRows.value(item->text(ColCode).toInt());
     Ed_Operator->setText(item->text(ColName));
     const QString rank = item->text(ColRankNum);
     // Anyone else's one item is his rank as stored, which an administrator may have changed
@@ -250,6 +256,7 @@ void TfrmOperatorSetup::btnNewClick() {
     ChkPassWDChange->setChecked(true);
     ChkPassWDChange->setEnabled(false);
     ClearFields();
+    FAsRead = TReadRows();
     Ed_Code->setText(QString::number(NextOperatorCode()));
     Ed_Operator->setFocus();
 }
@@ -273,19 +280,35 @@ void TfrmOperatorSetup::btnOKClick() {
     }
     bool isNumber = false;
     const int typed = Ed_Code->text().toInt(&isNumber);
-    StoreOperator(isNumber ? typed : NextOperatorCode());
+    try {
+        StoreOperator(isNumber ? typed : NextOperatorCode());
+    } catch (const ERecordChanged& e) {
+        // The fields keep what was typed; the list shows what is stored now. A new operator
+        // whose code another terminal took meanwhile goes in under the next free one.
+        MessageBox(e.Message());
+        const bool isNew = FAsRead.IsEmpty();
+        LoadList();
+        if (isNew) {
+            ShowNewMode();
+            Ed_Code->setText(QString::number(NextOperatorCode()));
+        }
+        return;
+    }
     LoadList();
     BackToFirst();
 }
 
+// Stores over the operator only while his row still holds what the list showed.
 void TfrmOperatorSetup::StoreOperator(int code) {
     sqlOperator.Close();
     sqlOperator.SQL().Assign(
         QStringList{"SELECT オペレーターコード,オペレーター名,ランク,登録日時,補足,PassWD",
                     "FROM M_オペレーター", "WHERE オペレーターコード=:code"});
     sqlOperator.ParamByName("code").SetAsInteger(code);
-    sqlOperator.RequestLive = true;
-    sqlOperator.Open();
+    PostChecked(sqlOperator, FAsRead, [&] { WriteOperator(code); });
+}
+
+void TfrmOperatorSetup::WriteOperator(int code) {
     const bool isNew = sqlOperator.IsEmpty();
     if (isNew)
         sqlOperator.Insert();
@@ -303,8 +326,6 @@ void TfrmOperatorSetup::StoreOperator(int code) {
     if (ChkPassWDChange->isChecked())
         sqlOperator.FieldByName("PassWD")->SetAsString(Ed_NewPassWD1->text());
     sqlOperator.Post();
-    sqlOperator.Close();
-    sqlOperator.RequestLive = false;
 }
 
 void TfrmOperatorSetup::btnDelClick() {
@@ -330,6 +351,18 @@ void TfrmOperatorSetup::btnDelClick() {
 void TfrmOperatorSetup::btnCancelClick() {
     ClearFields();
     BackToFirst();
+}
+
+// Enter on the password box goes on to the password fields when they are to be stored, past
+// them to 登録 when they are not.
+void TfrmOperatorSetup::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && focusWidget() == ChkPassWDChange) {
+        QWidget* next = ChkPassWDChange->isChecked() ? static_cast<QWidget*>(Ed_NewPassWD1) : btnOK;
+        next->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    TForm::keyPressEvent(event);
 }
 
 void TfrmOperatorSetup::FormClose(TCloseAction& action) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
+#include <QHash>
 #include <QPointer>
 
 class QCheckBox;
@@ -55,15 +57,22 @@ public:
 protected:
     void FormShow() override;
     void FormClose(TCloseAction& action) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();
     void StoreOperator(int code);
+    // Sets the opened row's fields (a new row when there is none) and posts it.
+    void WriteOperator(int code);
     void BackToFirst();
     int QueryNumber(const QStringList& sql);
     bool IsAdministrator() const;
 
     TQuery sqlOperator;
+    // Each listed operator as the list read him, by code; the one in the fields (none for a
+    // new operator), which a save finds unchanged or refuses.
+    QHash<int, TReadRows> FReadRows;
+    TReadRows FAsRead;
 };
 
 } // namespace entrance

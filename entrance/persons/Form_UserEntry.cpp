@@ -291,6 +291,8 @@ void TfrmUserEntry::SetModified(bool Value) {
 
 void TfrmUserEntry::SetCurrentCode(const QString& Code) {
     CurrentCode = Code;
+    if (Code.isEmpty())
+        AsRead = TReadRows();
     TFlagGuard guard(Loading);
     Ed_Code->setText(Code);
 }
@@ -356,7 +358,7 @@ void TfrmUserEntry::btnEditClick() {
 
 bool TfrmUserEntry::LocateUser(const QString& Code) {
     TUserRecord record;
-    if (!LoadUserRecord(Code, record)) {
+    if (!LoadUserRecord(Code, record, AsRead)) {
         ShowMessage(NotFoundAgain);
         return false;
     }
@@ -554,7 +556,13 @@ bool TfrmUserEntry::SaveUser() {
     if (check.Action == TSaveAction::Refuse || !ReadFields(record))
         return false;
     try {
-        StoreUserRecord(record, CurrentCode);
+        StoreUserRecord(record, CurrentCode, AsRead);
+    } catch (const ERecordChanged& e) {
+        // The typed values stay on screen for the operator to compare; the list shows the
+        // persons as stored now.
+        ShowMessage(e.Message());
+        RadioAllClick();
+        return false;
     } catch (const std::exception& e) {
         // The typed values stay on screen, still marked as changed.
         ShowMessage(QString::fromUtf8(e.what()));

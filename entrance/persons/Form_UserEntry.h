@@ -128,6 +128,8 @@ private:
     bool FModified = false;
     bool Loading = false;
     QString CurrentCode;
+    // The stored person as the fields were filled from it; empty for a new entry.
+    TReadRows AsRead;
     int ClickedRow = 0;
     bool FromGridClick = false;
     TDateTime BirthDate = 0;

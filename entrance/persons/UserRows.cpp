@@ -1,8 +1,6 @@
 #include "UserRows.h"
 
-#include "dbengine/Database.h"
 #include "dbengine/Query.h"
-#include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModule1.h"
 #include "protocol/CommRequests.h"
 
@@ -30,19 +28,6 @@ bool HasRow(const QStringList& lines, const QString& code) {
 void Exec(const QStringList& lines, const QString& code) {
     TCodeQuery q(lines, code);
     q.Query.ExecSQL();
-}
-
-// Runs `work` in a transaction on the Access database; rolls back and raises again on failure.
-template <class F> void InTransaction(F work) {
-    TDatabase& db = *EntranceSession().DM1->DB1;
-    db.StartTransaction();
-    try {
-        work();
-        db.Commit();
-    } catch (...) {
-        db.Rollback();
-        throw;
-    }
 }
 
 } // namespace
@@ -73,7 +58,7 @@ void DeleteTotalsRow(const QString& code) {
 
 bool DeleteUserRows(const QString& code) {
     try {
-        InTransaction([&] {
+        InAccessTransaction([&] {
             for (const char* table : {"M_個人情報", "M_勤務表合計", "M_勤務表"})
                 Exec({"DELETE 個人コード", QString("FROM ") + table, "WHERE 個人コード=:code"},
                      code);
@@ -108,7 +93,7 @@ namespace {
 
 // Runs the statement once for each unit, bound as :unit, in one transaction.
 void ExecForUnits(const QStringList& lines, const QString& code, const QList<int>& units) {
-    InTransaction([&] {
+    InAccessTransaction([&] {
         for (int unit : units) {
             TCodeQuery q(lines, code);
             q.Query.ParamByName("unit").SetAsInteger(unit);
@@ -133,6 +118,10 @@ void MarkUnitRowsRemoving(const QString& code, const QList<int>& units) {
 
 namespace {
 
+// The stored person of :code, as the screen reads it.
+const QStringList UserRowLines{"SELECT * FROM M_個人情報", "WHERE 個人コード=:code",
+                               "and ( (指コード Is Null) Or (指コード=0) )"};
+
 const QStringList UserColumns{"個人コード", "氏名",     "ﾌﾘｶﾞﾅ", "部門コード",
                               "有効終了日", "郵便番号", "住所①", "住所②",
                               "電話",       "生年月日", "性別",  "血液型"};
@@ -156,10 +145,8 @@ QList<QVariant> ValuesOf(const TUserRecord& r) {
 
 } // namespace
 
-bool LoadUserRecord(const QString& code, TUserRecord& r) {
-    TCodeQuery q({"SELECT * FROM M_個人情報", "WHERE 個人コード=:code",
-                  "and ( (指コード Is Null) Or (指コード=0) )"},
-                 code);
+bool LoadUserRecord(const QString& code, TUserRecord& r, TReadRows& asRead) {
+    TCodeQuery q(UserRowLines, code);
     q.Query.Open();
     if (q.Query.Eof())
         return false;
@@ -177,10 +164,11 @@ bool LoadUserRecord(const QString& code, TUserRecord& r) {
                     field("性別")->IsNull() ? -1 : field("性別")->AsInteger(),
                     field("血液型")->AsString(),
                     field("認証画像")->BlobSize() > 0};
+    asRead = TReadRows(q.Query, UserColumns);
     return true;
 }
 
-void StoreUserRecord(const TUserRecord& record, const QString& currentCode) {
+void StoreUserRecord(const TUserRecord& record, const QString& currentCode, TReadRows& asRead) {
     QStringList names, sets;
     for (int i = 0; i < UserColumns.size(); ++i) {
         names << QString(":p%1").arg(i);
@@ -191,7 +179,13 @@ void StoreUserRecord(const TUserRecord& record, const QString& currentCode) {
             ? QStringList{"INSERT INTO M_個人情報 (" + UserColumns.join(',') + ")",
                           "VALUES (" + names.join(',') + ")"}
             : QStringList{"UPDATE M_個人情報 SET " + sets.join(','), "WHERE 個人コード=:code"};
-    InTransaction([&] {
+    TReadRows asStored;
+    InAccessTransaction([&] {
+        {
+            TCodeQuery stored(UserRowLines, currentCode.isEmpty() ? record.Code : currentCode);
+            stored.Query.Open();
+            asRead.Check(stored.Query);
+        }
         if (record.Code != currentCode && CodeExistsInTotals(record.Code))
             DeleteTotalsRow(record.Code);
         TCodeQuery q(lines, currentCode);
@@ -201,7 +195,11 @@ void StoreUserRecord(const TUserRecord& record, const QString& currentCode) {
         q.Query.ExecSQL();
         if (!currentCode.isEmpty() && record.Code != currentCode)
             RenameUnitRows(currentCode, record.Code);
+        TCodeQuery stored(UserRowLines, record.Code);
+        stored.Query.Open();
+        asStored = TReadRows(stored.Query, UserColumns);
     });
+    asRead = asStored;
 }
 
 void AssignListQuery(TQuery& query, const TUserListQuery& list) {

@@ -2,6 +2,7 @@
 
 #include "UserRules.h"
 #include "base/DateTime.h"
+#include "entrance/data/RecordCheck.h"
 
 #include <QList>
 #include <QString>
@@ -53,12 +54,13 @@ struct TUserRecord {
     QString Blood;
     bool HasImage = false; // read only: written by the communication program
 };
-// False when no row has the code.
-bool LoadUserRecord(const QString& code, TUserRecord& record);
-// Stores the person in one transaction: a new person (`currentCode` empty) is inserted, a
-// stored one updated under `currentCode`; a code given anew loses its leftover attendance
-// total, and a changed code takes the person's unit rows along.
-void StoreUserRecord(const TUserRecord& record, const QString& currentCode);
+// False when no row has the code. `asRead` keeps the row as read, for the store's check.
+bool LoadUserRecord(const QString& code, TUserRecord& record, TReadRows& asRead);
+// Stores the person in one transaction: a new person (`currentCode` empty, nothing read) is
+// inserted, a stored one updated under `currentCode` while its row still holds what `asRead`
+// holds (ERecordChanged otherwise); a code given anew loses its leftover attendance total, and
+// a changed code takes the person's unit rows along. `asRead` then holds the row as stored.
+void StoreUserRecord(const TUserRecord& record, const QString& currentCode, TReadRows& asRead);
 // A query on "RORazu" with the list's lines and parameter values.
 void AssignListQuery(TQuery& query, const TUserListQuery& list);
 

@@ -1,8 +1,6 @@
 #include "Form_EntranceGroupSetup_Sub0.h"
 
 #include "components/grids/MOStringGrid.h"
-#include "dbengine/Database.h"
-#include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
@@ -110,11 +108,8 @@ void TfrmEntranceGroupSetup_Sub0::FillGrids(int code) {
         EntGrid->SetRows(row++, {QString::number(FEntrance->IDAt(i)), FEntrance->NameAt(i)});
     }
     Ed_Code->setText(QString::number(code));
-    sqlGroup.Close();
-    sqlGroup.SQL().Assign(QStringList{
-        "SELECT 認証機グループコード,認証機ID,認証機グループ名", "FROM M_認証機グループ",
-        "WHERE 認証機グループコード=" + QString::number(code), "ORDER BY 認証機ID"});
-    sqlGroup.Open();
+    OpenRoomRows();
+    FAsRead = TReadRows(sqlGroup, {"認証機ID", "認証機グループ名"});
     FNewRoom = sqlGroup.IsEmpty();
     setWindowTitle(FNewRoom ? "部屋の追加" : "部屋の編集");
     if (!FNewRoom)
@@ -159,13 +154,20 @@ void TfrmEntranceGroupSetup_Sub0::btnOKClick() {
     SetModalResult(mrOk);
 }
 
-// The room's rows are replaced in one transaction, so a failure keeps the room as it was.
+void TfrmEntranceGroupSetup_Sub0::OpenRoomRows() {
+    sqlGroup.Close();
+    sqlGroup.SQL().Assign(QStringList{
+        "SELECT 認証機グループコード,認証機ID,認証機グループ名", "FROM M_認証機グループ",
+        "WHERE 認証機グループコード=" + Ed_Code->text(), "ORDER BY 認証機ID"});
+    sqlGroup.Open();
+}
+
+// The room's rows are replaced in one transaction, so a failure keeps the room as it was; rows
+// another terminal changed, deleted or added since the dialog read them are left alone.
 void TfrmEntranceGroupSetup_Sub0::SaveRoom() {
-    TDatabase* db1 = EntranceSession().DM1->DB1;
-    if (!db1->Connected())
-        db1->Open();
-    db1->StartTransaction();
-    try {
+    InAccessTransaction([&] {
+        OpenRoomRows();
+        FAsRead.Check(sqlGroup);
         sqlGroup.Close();
         sqlGroup.SQL().Assign(QStringList{"DELETE 認証機グループコード FROM M_認証機グループ",
                                           "WHERE 認証機グループコード=" + Ed_Code->text()});
@@ -181,11 +183,7 @@ void TfrmEntranceGroupSetup_Sub0::SaveRoom() {
             sqlGroup.ParamByName("name").SetAsString(Ed_Name->text());
             sqlGroup.ExecSQL();
         }
-        db1->Commit();
-    } catch (...) {
-        db1->Rollback();
-        throw;
-    }
+    });
 }
 
 void TfrmEntranceGroupSetup_Sub0::btnCancelClick() {

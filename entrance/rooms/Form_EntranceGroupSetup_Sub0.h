@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
 #include <QPointer>
@@ -52,11 +53,15 @@ protected:
 private:
     void CreateControls();
     void FillGrids(int code);
+    // Opens sqlGroup on the rows of the room in Ed_Code, in 認証機ID order.
+    void OpenRoomRows();
     void SaveRoom();
 
     TQuery sqlGroup;
     TEntrance* FEntrance = nullptr;
     bool FNewRoom = false;
+    // The room's rows as the dialog read them; none for a new room.
+    TReadRows FAsRead;
 };
 
 // A grid of units: ID (centred) and name, the selected row in the selection colours.

@@ -151,6 +151,8 @@ void TfrmEntranceItemSetup_Sub0::ReadUnit() {
     }
     if (Query1.FieldByName("作動状況")->AsBoolean())
         lblMoveState->setText(LoadStr(65151));
+    // 作動状況 is the communication program's to change; the dialog only shows it.
+    FAsRead = TReadRows(Query1, {"認証機名", "稼動開始", "稼動終了"});
     Query1.Close();
 }
 
@@ -176,7 +178,8 @@ void TfrmEntranceItemSetup_Sub0::BitBtnOKClick() {
     SetModalResult(mrOk);
 }
 
-// A failed write leaves the row as it was and the dataset closed, for another try.
+// A failed write leaves the row as it was and the dataset closed, for another try. A unit
+// changed or deleted elsewhere since the dialog read it is refused, never appended again.
 void TfrmEntranceItemSetup_Sub0::WriteUnit(bool withHours, double start, double end) {
     TDBQueryODBC& query = *sqlEntrance;
     query.Close();
@@ -188,6 +191,7 @@ void TfrmEntranceItemSetup_Sub0::WriteUnit(bool withHours, double start, double 
     query.SetUpdateTableName("entranceState.DB");
     try {
         query.Open();
+        FAsRead.Check(query);
         if (query.IsEmpty()) {
             query.Append();
             query.FieldByName("認証機ID")->SetAsInteger(FUnitID);

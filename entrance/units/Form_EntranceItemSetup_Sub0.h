@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
 #include <QPointer>
@@ -59,6 +60,8 @@ private:
     QPointer<QTimer> FPoll;
     int FUnitID = 0;
     bool FIsNew = false;
+    // The unit as the dialog read it; nothing for a new one.
+    TReadRows FAsRead;
 };
 
 } // namespace entrance

@@ -212,12 +212,13 @@ namespace {
 TEST_F(UserRows, StoringInsertsUpdatesAndRenames) {
     Run("INSERT INTO M_勤務表合計 (個人コード) VALUES ('N1'), ('N2')");
     TUserRecord person{"N1", "山田", "ﾔﾏﾀﾞ", 3, 0, "", "", "", "", 27892, 1, "AB"};
-    StoreUserRecord(person, "");
+    TReadRows asRead; // a new person: nothing read
+    StoreUserRecord(person, "", asRead);
     EXPECT_EQ(Column("SELECT 個人コード FROM M_勤務表合計"), QStringList{"N2"});
     Run("INSERT INTO M_使用認証機 (個人コード,認証機ID) VALUES ('N1',1), ('N1',2)");
 
     TUserRecord loaded;
-    ASSERT_TRUE(LoadUserRecord("N1", loaded));
+    ASSERT_TRUE(LoadUserRecord("N1", loaded, asRead));
     EXPECT_EQ(loaded.Name, "山田");
     EXPECT_EQ(loaded.Dept, 3);
     EXPECT_EQ(loaded.Birth, 27892);
@@ -231,12 +232,12 @@ TEST_F(UserRows, StoringInsertsUpdatesAndRenames) {
 
     loaded.Code = "N2";
     loaded.Sex = -1;
-    StoreUserRecord(loaded, "N1");
+    StoreUserRecord(loaded, "N1", asRead);
     EXPECT_EQ(Column("SELECT 個人コード||'/'||coalesce(性別,'null') FROM M_個人情報"),
               QStringList{"N2/null"});
     EXPECT_EQ(Column("SELECT 個人コード FROM M_勤務表合計"), QStringList{});
     EXPECT_EQ(Column("SELECT DISTINCT 個人コード FROM M_使用認証機"), QStringList{"N2"});
-    EXPECT_FALSE(LoadUserRecord("N1", loaded));
+    EXPECT_FALSE(LoadUserRecord("N1", loaded, asRead));
 }
 
 } // namespace

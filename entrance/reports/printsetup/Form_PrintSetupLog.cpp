@@ -40,21 +40,29 @@ TfrmPrintSetupLog::TfrmPrintSetupLog(const QString& caption, const QString& stat
 
 TfrmPrintSetupLog::~TfrmPrintSetupLog() = default;
 
-// The controls in the dialog's order; what the report covers comes between the period and the
-// buttons, from the derived dialog (FormCreate).
+// The controls in the dialog's order, which Tab follows; what the report covers comes between
+// the period and the buttons, from the derived dialog (FormCreate).
 void TfrmPrintSetupLog::CreateControls(const QString& status) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(CreateModeControls());
     layout->addWidget(CreateDayDate());
     layout->addWidget(CreateMonthDate());
-    btnPrint = new QPushButton("印　刷", this);
-    btnCLOSE = new QPushButton("閉じる", this);
     StatusBar1 = new QLabel(status, this);
     StatusBar1->setFrameShape(QFrame::Panel);
     StatusBar1->setFrameShadow(QFrame::Sunken);
+}
+
+void TfrmPrintSetupLog::CreateButtons(QBoxLayout* layout) {
+    btnPrint = new QPushButton("印　刷", this);
+    btnCLOSE = new QPushButton("閉じる", this);
     EscapeButton = btnCLOSE;
     connect(btnPrint, &QPushButton::clicked, this, &TfrmPrintSetupLog::btnPrintClick);
     connect(btnCLOSE, &QPushButton::clicked, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnPrint);
+    buttons->addWidget(btnCLOSE);
+    layout->addLayout(buttons);
 }
 
 QWidget* TfrmPrintSetupLog::CreateModeControls() {
@@ -130,11 +138,7 @@ QWidget* TfrmPrintSetupLog::CreateMonthDate() {
 void TfrmPrintSetupLog::FormCreate() {
     auto* layout = static_cast<QVBoxLayout*>(this->layout());
     CreateTargetControls(layout);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnPrint);
-    buttons->addWidget(btnCLOSE);
-    layout->addLayout(buttons);
+    CreateButtons(layout);
     layout->addWidget(StatusBar1);
 
     UserList = std::make_unique<TUsers>();

@@ -44,8 +44,8 @@ public:
     QLineEdit* Ed_Month;
     TUpDown* UpDownMonth;
     QLabel* lblItem;
-    QPushButton* btnPrint;
-    QPushButton* btnCLOSE;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnCLOSE = nullptr;
     QLabel* StatusBar1;
 
     std::unique_ptr<TUsers> UserList;
@@ -75,6 +75,8 @@ protected:
 
 private:
     void CreateControls(const QString& status);
+    // 印刷 and 閉じる, below what the report covers.
+    void CreateButtons(QBoxLayout* layout);
     QWidget* CreateModeControls();
     QWidget* CreateDayDate();
     QWidget* CreateMonthDate();

@@ -58,10 +58,6 @@ struct DepartmentScreen : ScreenFixture {
     QStringList Departments() {
         return Column("SELECT 部門コード || ':' || 部門名 FROM M_部門 ORDER BY 部門コード");
     }
-    void Type(QLineEdit* edit, const QString& text) {
-        edit->selectAll();
-        edit->insert(text); // as typed or pasted: the field's checks apply
-    }
     TfrmCategorySetup* form;
     TMessageAnswers answers;
 };

@@ -351,4 +351,30 @@ TEST_F(PrintSetupDialogs, OpenedFromTheMenu) {
     }
 }
 
+using TwoOperators = PrintSetupDialogs;
+
+// Tab goes from the period to what the report covers, then to the buttons, as the dialog shows
+// them.
+TEST_F(TwoOperators, TabFollowsThePrintDialogs) {
+    const auto tabbing = [](TfrmPrintSetupLog& form, const QList<QWidget*>& watched) {
+        form.RadioMonth->click();
+        form.Ed_Month->setFocus();
+        QList<QWidget*> reached;
+        for (int i = 0; i < 12 && !reached.contains(form.btnCLOSE); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (watched.contains(QApplication::focusWidget()))
+                reached << QApplication::focusWidget();
+        }
+        return reached;
+    };
+    auto byUnit = Open<TfrmPrintSetupByEntrance>();
+    EXPECT_EQ(
+        tabbing(*byUnit, {byUnit->RadioItem, byUnit->RadioAll, byUnit->cmbItem, byUnit->btnPrint,
+                          byUnit->btnCLOSE}),
+        (QList<QWidget*>{byUnit->RadioItem, byUnit->cmbItem, byUnit->btnPrint, byUnit->btnCLOSE}));
+    auto byRoom = Open<TfrmPrintSetupByRoom>();
+    EXPECT_EQ(tabbing(*byRoom, {byRoom->cmbGroup, byRoom->btnPrint, byRoom->btnCLOSE}),
+              (QList<QWidget*>{byRoom->cmbGroup, byRoom->btnPrint, byRoom->btnCLOSE}));
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "tests/entrance/EntranceFixture.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -71,6 +72,11 @@ struct ScreenFixture : EntranceFixture {
                         : SqlConnection::OpenDatabase(Temp.File("VODURAVIRIVE.MDB"));
         for (const QString& sql : statements)
             c->Execute(sql);
+    }
+    // Replaces the field's text as typed or pasted: the field's checks apply.
+    static void Type(QLineEdit* edit, const QString& text) {
+        edit->selectAll();
+        edit->insert(text);
     }
     void AddUnit(int id, const QString& name, bool running = false, int tamper = 0) {
         RunAll(
