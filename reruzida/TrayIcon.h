@@ -86,8 +86,7 @@ public:
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
-    // Qt's tray reports no pointer over the icon, so this fires only where a platform
-    // delivers WM_MOUSEMOVE to TrayMessage.
+    // Fires only where the platform reports the pointer: Qt's tray reports no hover.
     TMouseMoveEvent OnMouseMove;
 
     // Acts on one of the shell's mouse notifications for this icon.
