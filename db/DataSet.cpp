@@ -2,6 +2,7 @@
 
 #include "db/BlobStream.h"
 #include "db/DataSource.h"
+#include "db/Params.h"
 
 #include <algorithm>
 #include <cstring>
@@ -921,4 +922,36 @@ void TDataSet::AddDataSource(TDataSource* dataSource) {
 void TDataSet::RemoveDataSource(TDataSource* dataSource) {
     FDataSources.removeAll(dataSource);
     UpdateBufferCount();
+}
+
+// ---------------------------------------------------------------- provider interface
+
+void TDataSet::PSExecute() {
+    DatabaseError("Execute not supported", this);
+}
+
+int TDataSet::PSExecuteStatement(const QString&, const TParams&, std::unique_ptr<TDataSet>*) {
+    DatabaseError("SQL not supported", this);
+}
+
+QString TDataSet::PSGetKeyFields() {
+    QStringList names;
+    for (int i = 0; i < FieldCount(); ++i)
+        if (Fields()[i]->ProviderFlags & pfInKey)
+            names << Fields()[i]->FieldName();
+    return names.join(';');
+}
+
+void TDataSet::PSSetParams(const TParams& params) {
+    if (params.Count() != 0)
+        DatabaseError("SQL not supported", this);
+}
+
+EUpdateError TDataSet::PSGetUpdateException(const Exception& e, const EUpdateError* previous) {
+    return EUpdateError(e.Message(), QString(), 0, previous ? previous->ErrorCode() : 0);
+}
+
+void TDataSet::PSSetCommandText(const QString& commandText) {
+    if (!commandText.isEmpty())
+        DatabaseError("SQL not supported", this);
 }

@@ -14,6 +14,7 @@
 #include <memory>
 
 class TDataSource;
+class TParams;
 class TStream;
 
 enum TDataSetState {
@@ -58,6 +59,23 @@ using TDataSetNotifyEvent = std::function<void(TDataSet* DataSet)>;
 using TFilterRecordEvent = std::function<void(TDataSet* DataSet, bool& Accept)>;
 using TDataSetErrorEvent =
     std::function<void(TDataSet* DataSet, EDatabaseError& E, TDataAction& Action)>;
+
+// A change that a provider could not apply: the error's message, where it happened, its code
+// and the code of the error before it.
+class EUpdateError : public EDatabaseError {
+public:
+    EUpdateError(const QString& message, const QString& context, int errorCode, int previousError)
+        : EDatabaseError(message), FContext(context), FErrorCode(errorCode),
+          FPreviousError(previousError) {}
+    const QString& Context() const { return FContext; }
+    int ErrorCode() const { return FErrorCode; }
+    int PreviousError() const { return FPreviousError; }
+
+private:
+    QString FContext;
+    int FErrorCode;
+    int FPreviousError;
+};
 
 // Raised to end an operation silently (the class library's Abort).
 class EAbort : public Exception {
@@ -180,6 +198,30 @@ public:
     // goes; read-write starts with the value.
     virtual std::unique_ptr<TStream> CreateBlobStream(TField* field, TBlobStreamMode mode);
     virtual void CloseBlob(TField* field) {}
+
+    // --- The provider interface: how a provider reads and writes through the dataset. ---
+    // Datasets that cannot run statements refuse them with "SQL not supported" (or
+    // "Execute not supported").
+    virtual void PSExecute();
+    // Runs `sql` with `params`; with `resultSet`, the open result goes there. Answers the
+    // rows the statement changed.
+    virtual int PSExecuteStatement(const QString& sql, const TParams& params,
+                                   std::unique_ptr<TDataSet>* resultSet = nullptr);
+    // The names of the fields flagged pfInKey, separated by ";".
+    virtual QString PSGetKeyFields();
+    // The statement's parameters; nullptr when it has none.
+    virtual TParams* PSGetParams() { return nullptr; }
+    virtual void PSSetParams(const TParams& params);
+    virtual QString PSGetTableName() { return QString(); }
+    // `e` as an update error: its message, no code, and the code of `previous`.
+    virtual EUpdateError PSGetUpdateException(const Exception& e, const EUpdateError* previous);
+    virtual bool PSInTransaction() { return false; }
+    virtual void PSStartTransaction() {}
+    virtual void PSEndTransaction(bool commit) {}
+    virtual bool PSIsSQLBased() { return false; }
+    virtual bool PSIsSQLSupported() { return false; }
+    virtual void PSReset() {}
+    virtual void PSSetCommandText(const QString& commandText);
 
     // Sends an event to the data sources (unless controls are disabled) and handles its own.
     virtual void DataEvent(TDataEvent event, const void* info = nullptr);

@@ -14,6 +14,10 @@ class TDataSet;
 class TStream;
 
 enum TFieldKind { fkData, fkCalculated };
+// How a provider uses a field when it writes changes back: in the SET list, in the WHERE
+// clause, as part of the key.
+enum TProviderFlag { pfInUpdate = 1, pfInWhere = 2, pfInKey = 4 };
+using TProviderFlags = int;
 
 class TField;
 using TFieldNotifyEvent = std::function<void(TField* Sender)>;
@@ -50,6 +54,7 @@ public:
     bool ReadOnly = false;
     bool Visible = true;
     bool Currency = false;
+    TProviderFlags ProviderFlags = pfInUpdate | pfInWhere;
     QString DefaultExpression;
     // Integer kinds: the accepted range when MaxValue is not 0.
     qlonglong MinValue = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/DataSource.h"
+#include "db/Params.h"
 #include "odbc/ODBCLink.h"
 
 #include <QList>
@@ -61,6 +62,23 @@ public:
 
     void Prepare() override;
 
+    // The provider interface.
+    void PSExecute() override { ExecSQL(); }
+    // With `resultSet`, an open dataset of the statement on this dataset's connection.
+    int PSExecuteStatement(const QString& sql, const TParams& params,
+                           std::unique_ptr<TDataSet>* resultSet = nullptr) override;
+    QString PSGetKeyFields() override;
+    TParams* PSGetParams() override;
+    void PSSetParams(const TParams& params) override;
+    QString PSGetTableName() override { return FUpdateTableName; }
+    EUpdateError PSGetUpdateException(const Exception& e, const EUpdateError* previous) override;
+    bool PSInTransaction() override { return Transaction(); }
+    void PSStartTransaction() override;
+    void PSEndTransaction(bool commit) override;
+    bool PSIsSQLBased() override { return true; }
+    bool PSIsSQLSupported() override { return true; }
+    void PSSetCommandText(const QString& commandText) override;
+
 protected:
     std::unique_ptr<TCustomQueryODBC> CreateDefaultQuery() override;
     void SetWaitCursor(bool on) override;
@@ -72,4 +90,6 @@ private:
 
     TqoReferDataLink FMasterLink;
     TStringList FParamNames;
+    // Made by the first PSGetParams that finds named parameters.
+    std::unique_ptr<TParams> FProviderParams;
 };

@@ -16,6 +16,7 @@
 #include <vector>
 
 class TDBLinkThread;
+class TParams;
 
 using TqoReviewSQLEvent = std::function<void(TComponent* Sender, QString& SQL, bool& DoIt)>;
 using TqoDataSetNotifyEvent = std::function<void(TComponent* Sender)>;
@@ -112,6 +113,9 @@ protected:
     virtual void SetWaitCursor(bool on) {}
     virtual void BuildSQLText();
     [[noreturn]] void RaiseDatabaseError(const QString& text) const;
+    // Runs a provider's statement on the update query, its connection opened when needed, and
+    // answers the rows it changed; raises when the dataset has no update query.
+    SQLLEN ExecProviderStatement(const QString& sql, const TParams& params);
 
     // The statement lines, the update settings and the review events (published by
     // TDBQueryODBC).

@@ -674,8 +674,11 @@ int64_t TqoLongVarStream::Size() {
     return qMax(FDataSet->HeldLength(record, FDataSet->Column(FColumn)), SQLLEN(0));
 }
 
+// The position never lies before the column (Seek keeps it at 0 or more), and a count below
+// 0 moves nothing, so every copy lies inside the column.
 int64_t TqoLongVarStream::Read(void* buffer, int64_t count) {
-    const int64_t n = qMin(count, Size() - FPosition);
+    // Beyond the end n is negative: the position moves back to the end.
+    const int64_t n = qMin(qMax(count, int64_t(0)), Size() - FPosition);
     if (n > 0) {
         const TResultCol& col = FDataSet->Column(FColumn);
         std::memcpy(buffer, Record() + col.Offset + FPosition, size_t(n));
@@ -686,29 +689,25 @@ int64_t TqoLongVarStream::Read(void* buffer, int64_t count) {
 
 int64_t TqoLongVarStream::Write(const void* buffer, int64_t count) {
     const TResultCol& col = FDataSet->Column(FColumn);
-    const int64_t n = qMin(count, int64_t(col.Size) - FPosition);
+    // At or past the column's end there is no room: nothing is written.
+    const int64_t n = qMax(qMin(count, int64_t(col.Size) - FPosition), int64_t(0));
     uint8_t* record = Record();
-    if (!record)
+    if (!record || n == 0)
         return n;
-    if (n > 0)
-        std::memcpy(record + col.Offset + FPosition, buffer, size_t(n));
-    FDataSet->SetIndicator(record, col, SQLLEN(FPosition + qMax(n, int64_t(0))));
-    FPosition += qMax(n, int64_t(0));
+    std::memcpy(record + col.Offset + FPosition, buffer, size_t(n));
+    FDataSet->SetIndicator(record, col, SQLLEN(FPosition + n));
+    FPosition += n;
     FModified = true;
     return n;
 }
 
+// A position before the start is 0, as the memory stream has it; one past the largest
+// position is the largest.
 int64_t TqoLongVarStream::Seek(int64_t offset, TSeekOrigin origin) {
-    switch (origin) {
-    case soBeginning:
-        FPosition = offset;
-        break;
-    case soCurrent:
-        FPosition += offset;
-        break;
-    case soEnd:
-        FPosition = Size() + offset;
-        break;
-    }
+    const int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPosition : Size();
+    int64_t position = 0;
+    if (__builtin_add_overflow(base, offset, &position))
+        position = offset < 0 ? 0 : INT64_MAX;
+    FPosition = qMax(position, int64_t(0));
     return FPosition;
 }

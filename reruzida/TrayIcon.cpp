@@ -1,5 +1,7 @@
 #include "reruzida/TrayIcon.h"
 
+#include "base/DateTime.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QList>
@@ -30,6 +32,7 @@ int TakeIconId() {
 TTrayIcon::TTrayIcon(QWidget* owner) : QObject(owner), FOwner(owner), FID(TakeIconId()) {
     FSingleClick.setSingleShot(true);
     connect(&FSingleClick, &QTimer::timeout, this, [this] { SingleClickDone(); });
+    connect(&FAnimation, &QTimer::timeout, this, [this] { UpdateNotifyIcon(); });
     connect(&FShell, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
 }
@@ -75,8 +78,31 @@ QIcon TTrayIcon::GetIconHandle() const {
     return QApplication::windowIcon();
 }
 
+void TTrayIcon::SetAnimateRate(int value) {
+    FAnimateRate = qMax(value, MinAnimateRate);
+    FAnimation.setInterval(FAnimateRate);
+}
+
+void TTrayIcon::StartAnimation() {
+    FAnimationStart = GetTickCount();
+    FAnimation.start(FAnimateRate);
+    UpdateNotifyIcon();
+}
+
+void TTrayIcon::StopAnimation() {
+    FAnimation.stop();
+    UpdateNotifyIcon();
+}
+
+QIcon TTrayIcon::ShownIcon() const {
+    if (!Animating() || AnimateIcons.isEmpty())
+        return GetIconHandle();
+    const uint32_t frames = (GetTickCount() - FAnimationStart) / uint32_t(FAnimateRate);
+    return AnimateIcons[int(frames % uint32_t(AnimateIcons.size()))];
+}
+
 void TTrayIcon::UpdateNotifyIcon() {
-    FShell.setIcon(GetIconHandle());
+    FShell.setIcon(ShownIcon());
     FShell.setToolTip(FTipHelp);
 }
 
@@ -108,6 +134,10 @@ void TTrayIcon::TrayMessage(int mouseMessage) {
     if (!FEnabled)
         return;
     switch (mouseMessage) {
+    case WM_MOUSEMOVE:
+        if (OnMouseMove)
+            OnMouseMove(this, 0, QCursor::pos().x(), QCursor::pos().y());
+        break;
     case WM_LBUTTONDOWN:
         ButtonDown(LBPopupMenu, mbLeft, ssLeft);
         break;

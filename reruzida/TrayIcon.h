@@ -4,10 +4,12 @@
 #include "ui/Events.h"
 
 #include <QIcon>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <cstdint>
 
 class QMenu;
 class QWidget;
@@ -32,14 +34,19 @@ enum TTrayMouseMessage {
     WM_MBUTTONUP = 520,
 };
 
+using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
+
 // An icon in the notification area with a tip, pop-up menus on its buttons and click
 // events; a single click is told from a double click by waiting out the double-click time.
 // Where the desktop has no notification area the icon is kept as if shown, so the
-// program runs on and its menu stays reachable.
+// program runs on and its menu stays reachable. While an animation runs, the icon shows
+// AnimateIcons in turn, each for AnimateRate ms, counted on the program's tick count; the
+// program itself never starts one.
 class TTrayIcon : public QObject {
 public:
     static constexpr int MaxIcons = 100;
     static constexpr int MaxTipLength = 62;
+    static constexpr int MinAnimateRate = 100;
 
     // Raises ENotifyIconError when MaxIcons icons exist already.
     explicit TTrayIcon(QWidget* owner);
@@ -47,6 +54,10 @@ public:
     Q_DISABLE_COPY(TTrayIcon)
 
     int ID() const { return FID; }
+    QList<QIcon> AnimateIcons;
+    int AnimateRate() const { return FAnimateRate; }
+    // A rate below MinAnimateRate is stored as MinAnimateRate.
+    void SetAnimateRate(int value);
     bool AutoPopup = true;
     QPointer<QMenu> LBPopupMenu;
     QPointer<QMenu> RBPopupMenu;
@@ -64,10 +75,19 @@ public:
     // The picture shown: Icon, else the owner window's icon, else the application's.
     QIcon GetIconHandle() const;
 
+    void StartAnimation();
+    void StopAnimation();
+    bool Animating() const { return FAnimation.isActive(); }
+    // What the notification area shows now: the animation's icon of the moment while one runs
+    // over a list that has icons, else GetIconHandle.
+    QIcon ShownIcon() const;
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    // Fires only where the platform reports the pointer: Qt's tray reports no hover.
+    TMouseMoveEvent OnMouseMove;
 
     // Acts on one of the shell's mouse notifications for this icon.
     void TrayMessage(int mouseMessage);
@@ -89,6 +109,10 @@ private:
     bool FAdded = false;
     bool FClickPending = false;
     QTimer FSingleClick;
+    int FAnimateRate = 500;
+    uint32_t FAnimationStart = 0;
+    // Wakes the animation to show the icon of the moment.
+    QTimer FAnimation;
     QSystemTrayIcon FShell;
 };
 

@@ -94,7 +94,8 @@ TMoDIBInfo ConvertPixelFormat(const TMoDIBInfo& source, TMoPixelFormat format,
                               const TMoConvertOptions& options) {
     if (source.PixelFormat() == format)
         return source;
-    const TMoDIBInfo plain = Unencoded(source);
+    TMoDIBInfo decoded;
+    const TMoDIBInfo& plain = Unencoded(source, decoded);
     if (format == moPfHalftone)
         return ConvertToHalfTone(plain);
     if (format == moPfHalftoneBW)

@@ -42,7 +42,7 @@ private:
 
 TMoDIBCanvas::TMoDIBCanvas(TMoDIB& DIB) : FDIB(DIB) {
     const TMoPixelFormat format = DIB.PixelFormat();
-    if (format == moPf4BitRLE || format == moPf8BitRLE)
+    if (!DIB.InternalDIB().UseFMO() || format == moPf4BitRLE || format == moPf8BitRLE)
         throw EMoDIBCanvasFailed("TMoDIBCanvas.Create: Cannot Create Canvas");
     FBefore = ImageFromDIB(DIB.InternalDIB().Info).convertToFormat(QImage::Format_RGB32);
     if (FBefore.isNull())

@@ -49,3 +49,10 @@ class EMoDIBCanvasFailed : public EMoDIBError {
 public:
     using EMoDIBError::EMoDIBError;
 };
+
+// A resource of the system (a memory mapping, a palette, a device context) that could not be
+// had.
+class EOutOfResources : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -30,7 +30,8 @@ TMoDIBInfo DIBFromImage(const QImage& source) {
 }
 
 QImage ImageFromDIB(const TMoDIBInfo& source) {
-    const TMoDIBInfo info = Unencoded(source);
+    TMoDIBInfo decoded;
+    const TMoDIBInfo& info = Unencoded(source, decoded);
     const int bits = info.Header.biBitCount;
     QImage image(info.Width(), info.Rows(),
                  bits == 1    ? QImage::Format_Mono

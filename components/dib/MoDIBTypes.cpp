@@ -57,10 +57,10 @@ TMoPixelFormat TMoDIBInfo::PixelFormat() const {
     }
 }
 
-QByteArray GetMemory(qint64 size) {
+TMoPixelMemory GetMemory(qint64 size) {
     if (size < 0 || size > MaxPixelBytes)
         throw EMoDIBError("GetMemory: Cannot Allocate Pixel Memory");
-    return QByteArray(qsizetype(size), '\0');
+    return TMoPixelMemory(qsizetype(size), DefaultUseFMO);
 }
 
 TMoDIBInfo CreateDIB(int width, int height, int colors, int bitCount) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MoPixelMemory.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 #include <array>
@@ -49,7 +51,7 @@ enum TMoPixelFormat {
 struct TMoDIBInfo {
     TBitmapInfoHeader Header;
     TColorTable Colors{};
-    QByteArray Pixels;
+    TMoPixelMemory Pixels;
 
     int Width() const { return Header.biWidth; }
     int Rows() const { return Header.biHeight < 0 ? -Header.biHeight : Header.biHeight; }
@@ -72,8 +74,9 @@ qint64 DIBRowSize(int bitCount, qint64 width);
 // 2, 16 or 256 colours for 1, 4 and 8 bits; 0 for deeper pixels.
 int DIBColorCount(int bitCount);
 
-// Zero-filled pixel memory; EMoDIBError when the size is beyond what a DIB can hold.
-QByteArray GetMemory(qint64 size);
+// Zero-filled pixel memory of the library's default kind; EMoDIBError when the size is beyond
+// what a DIB can hold, EOutOfResources when the mapping cannot be made.
+TMoPixelMemory GetMemory(qint64 size);
 // A new image record: zero-filled pixels, `colors` zero entries in the colour table.
 // EMoDIBInvalidDIBPara when a size or depth is out of range.
 TMoDIBInfo CreateDIB(int width, int height, int colors, int bitCount);

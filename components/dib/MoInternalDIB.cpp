@@ -231,7 +231,7 @@ TMoInternalDIB TMoInternalDIB::LoadFromStream(QIODevice& stream) {
     if (info.Header.biBitCount == 16 || info.Header.biBitCount == 32) {
         ExpandToTrueColor(info, data, masks);
     } else {
-        info.Pixels = data;
+        info.Pixels = TMoPixelMemory(data);
         info.PixelFormat(); // raises for a header no image format has
     }
     return TMoInternalDIB(std::move(info));
@@ -258,7 +258,7 @@ QByteArray TMoInternalDIB::SaveToBytes() const {
     Append<quint32>(bytes, h.biClrUsed);
     Append<quint32>(bytes, h.biClrImportant);
     bytes.append(reinterpret_cast<const char*>(Info.Colors.data()), 4 * h.biClrUsed);
-    bytes.append(Info.Pixels);
+    bytes.append(Info.Pixels.constData(), Info.Pixels.size());
     return bytes;
 }
 

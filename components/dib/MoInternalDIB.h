@@ -14,6 +14,8 @@ public:
     int Width() const { return Info.Width(); }
     int Height() const { return Info.Rows(); }
     TMoPixelFormat GetPixelFormat() const { return Info.PixelFormat(); }
+    // Whether the pixel memory is a file mapping on the system's swap.
+    bool UseFMO() const { return Info.Pixels.UseFMO(); }
 
     // Reads one BMP file from the stream's position; leaves the stream after it.
     static TMoInternalDIB LoadFromStream(QIODevice& stream);

@@ -139,7 +139,9 @@ private:
 };
 
 TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routine) {
-    TMoDIBInfo result = source;
+    TMoDIBInfo result;
+    result.Header = source.Header;
+    result.Colors = source.Colors;
     TRleWriter out(qsizetype(source.RowSize()) * source.Rows(), routine);
     const bool topDown = source.Header.biHeight < 0;
     for (int i = 0; i < source.Rows(); ++i) {
@@ -151,7 +153,7 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
     }
     out.Need(2);
     out.PutCode(0, 1);
-    result.Pixels = out.Data();
+    result.Pixels = TMoPixelMemory(out.Data());
     result.Header.biHeight = source.Rows();
     result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
     result.Header.biSizeImage = quint32(result.Pixels.size());
@@ -313,12 +315,12 @@ TMoDIBInfo Convert4BitRLETo4BitRGB(const TMoDIBInfo& source) {
     return DecodeImage(source, 4, "Convert4BitRLETo4BitRGB", 5);
 }
 
-TMoDIBInfo Unencoded(const TMoDIBInfo& source) {
+const TMoDIBInfo& Unencoded(const TMoDIBInfo& source, TMoDIBInfo& decoded) {
     switch (source.PixelFormat()) {
     case moPf4BitRLE:
-        return Convert4BitRLETo4BitRGB(source);
+        return decoded = Convert4BitRLETo4BitRGB(source);
     case moPf8BitRLE:
-        return Convert8BitRLETo8BitRGB(source);
+        return decoded = Convert8BitRLETo8BitRGB(source);
     default:
         return source;
     }

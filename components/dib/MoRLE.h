@@ -38,5 +38,6 @@ TMoDIBInfo Convert8BitRGBTo8BitRLE(const TMoDIBInfo& source);
 TMoDIBInfo Convert4BitRGBTo4BitRLE(const TMoDIBInfo& source);
 TMoDIBInfo Convert8BitRLETo8BitRGB(const TMoDIBInfo& source);
 TMoDIBInfo Convert4BitRLETo4BitRGB(const TMoDIBInfo& source);
-// The record itself when unencoded, else its decoded pixels.
-TMoDIBInfo Unencoded(const TMoDIBInfo& source);
+// The record itself when unencoded, else its pixels decoded into `decoded`; pixels are not
+// copied for nothing.
+const TMoDIBInfo& Unencoded(const TMoDIBInfo& source, TMoDIBInfo& decoded);

@@ -3,6 +3,7 @@
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
+#include "entrance/login/NetworkComputers.h"
 #include "shared/UnitShare.h"
 
 #include "base/DateTime.h"
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QHostInfo>
 #include <QNetworkInterface>
+#include <algorithm>
 
 namespace entrance {
 
@@ -120,9 +122,14 @@ void TLogIn::ListNetworkComputers() {
     FPCList = {NetworkPresent ? LocalComputerName() : QString(NoNetworkPCName)};
     FLocalPCName = FPCList.first();
     FSelectedPC = 0;
-    for (const QString& name : ReadAppRegistry("NetworkComputers").split(',', Qt::SkipEmptyParts)) {
+    const QStringList names =
+        ReadAppRegistry("NetworkComputers").split(',', Qt::SkipEmptyParts) + EnumNetworkComputers();
+    for (const QString& name : names) {
         const QString pc = name.trimmed();
-        if (!pc.isEmpty() && Upper(pc) != Upper(FLocalPCName) && !FPCList.contains(pc))
+        const bool listed =
+            std::any_of(FPCList.cbegin(), FPCList.cend(),
+                        [&](const QString& entry) { return Upper(entry) == Upper(pc); });
+        if (!pc.isEmpty() && !listed)
             FPCList << pc;
     }
     if (FPCList.size() == 1)

@@ -63,8 +63,9 @@ public:
     const QStringList& PCList() const { return FPCList; }
     int SelectedPC() const { return FSelectedPC; }
     const QString& LocalPCName() const { return FLocalPCName; }
-    // Refills the list with this PC and the computers of the setting "NetworkComputers"
-    // (names separated by commas); says so when there is none.
+    // Refills the list with this PC, the computers of the setting "NetworkComputers" (names
+    // separated by commas) and those that announce a shared folder on the local network, each
+    // once; says so when there is none.
     void ListNetworkComputers();
 
     // Registration mode: no administrator password is stored yet.

@@ -1,6 +1,7 @@
 #include "VectorDataSet.h"
 #include "base/Stream.h"
 #include "db/DataSource.h"
+#include "db/Params.h"
 
 #include <gtest/gtest.h>
 
@@ -499,3 +500,27 @@ TEST_F(DataSetFixture, BlobWriteNeedsEditStateAndReplacesTheValue) {
 }
 
 } // namespace
+
+// A dataset that runs no statements answers a provider with its key fields and refuses SQL.
+TEST_F(DataSetFixture, TheProviderInterfaceOfAPlainDataSet) {
+    ds.Open();
+    EXPECT_EQ(ds.PSGetKeyFields(), "");
+    ds.FieldByName("ID")->ProviderFlags |= pfInKey;
+    ds.FieldByName("NAME")->ProviderFlags = pfInKey;
+    EXPECT_EQ(ds.PSGetKeyFields(), "ID;NAME");
+
+    const EUpdateError first = ds.PSGetUpdateException(EDatabaseError("lost"), nullptr);
+    EXPECT_EQ(first.Message(), "lost");
+    EXPECT_EQ(first.ErrorCode(), 0);
+    EXPECT_EQ(first.PreviousError(), 0);
+    const EUpdateError coded("first", "", 42, 0);
+    EXPECT_EQ(ds.PSGetUpdateException(EDatabaseError("again"), &coded).PreviousError(), 42);
+
+    TParams params;
+    EXPECT_NO_THROW(ds.PSSetParams(params));
+    params.CreateParam(ftString, "a", ptInput);
+    for (const auto& call : std::initializer_list<std::function<void()>>{
+             [&] { ds.PSExecute(); }, [&] { ds.PSExecuteStatement("DELETE FROM T", params); },
+             [&] { ds.PSSetParams(params); }, [&] { ds.PSSetCommandText("SELECT 1"); }})
+        EXPECT_THROW(call(), EDatabaseError);
+}

@@ -217,17 +217,3 @@ TEST_F(LogInFixture, RemoteLoginToAPCWithoutTheCommunicationProgram) {
     EXPECT_EQ(wait, (QStringList{"ネットワークコンピュータの応答を待っています。", "end"}));
     EXPECT_FALSE(EntranceSession().DM1->DB1->Connected());
 }
-
-TEST_F(LogInFixture, TheComputerListIsThisPCAndTheSetting) {
-    const auto login = NewLogIn();
-    login->NetworkPresent = true;
-    WriteAppRegistry("NetworkComputers", " PCA, " + LocalComputerName().toLower() + ",PCB,,PCA");
-    login->ListNetworkComputers();
-    EXPECT_EQ(login->PCList(), (QStringList{LocalComputerName(), "PCA", "PCB"}));
-    EXPECT_EQ(login->SelectedPC(), 0);
-    EXPECT_EQ(Messages, QStringList());
-    WriteAppRegistry("NetworkComputers", "");
-    login->ListNetworkComputers();
-    EXPECT_EQ(login->PCList(), QStringList{LocalComputerName()});
-    EXPECT_EQ(Messages, QStringList{"ネットワークコンピュータが見つかりませんでした。"});
-}

@@ -185,6 +185,59 @@ TEST_F(DataSetTest, ImageThroughABlobStreamInATransaction) {
     EXPECT_EQ(field->AsBytes(), image.left(100));
 }
 
+// A position before or far past the image column never reaches the columns beside it.
+TEST_F(DataSetTest, TheBlobStreamStaysInsideItsColumn) {
+    const QByteArray image(900, 'i');
+    Run({"INSERT INTO M_個人情報 (個人コード, ユーザーレベル) VALUES ('0012', 3)"});
+    auto gazo = NewQuery("ZorarareVUZU", "sqlGazo");
+    SetLines(*gazo, {"SELECT 個人コード, 認証画像, ユーザーレベル FROM M_個人情報"});
+    gazo->SetUpdateKeyColumn("個人コード");
+    gazo->SetUpdateTableName("M_個人情報");
+    gazo->Open();
+    gazo->Edit();
+    TField* field = gazo->FieldByName("認証画像");
+    auto blob = gazo->CreateBlobStream(field, bmWrite);
+    blob->WriteBuffer(image.constData(), image.size());
+    const QByteArray bytes(64, 'w');
+
+    // Before the column: the position is 0.
+    for (int64_t offset : {int64_t(-16), -(int64_t(1) << 33), INT64_MIN}) {
+        SCOPED_TRACE(offset);
+        EXPECT_EQ(blob->Seek(offset, soBeginning), 0);
+        EXPECT_EQ(blob->Seek(offset, soCurrent), 0);
+        QByteArray head(16, '\0');
+        EXPECT_EQ(blob->Read(head.data(), head.size()), 16);
+        EXPECT_EQ(head, image.left(16));
+    }
+    // Far past the column's end: nothing is read or written there.
+    for (int64_t offset : {int64_t(1) << 33, INT64_MAX}) {
+        SCOPED_TRACE(offset);
+        blob->Seek(offset, soBeginning);
+        EXPECT_EQ(blob->Seek(INT64_MAX, soCurrent), INT64_MAX);
+        QByteArray none(16, '\0');
+        EXPECT_LT(blob->Read(none.data(), none.size()), 0);
+        EXPECT_EQ(blob->Position(), 900);
+        blob->Seek(offset, soBeginning);
+        EXPECT_EQ(blob->Write(bytes.constData(), bytes.size()), 0);
+        EXPECT_EQ(blob->Size(), 900);
+    }
+    QByteArray nothing(16, 'n');
+    blob->Seek(0, soBeginning);
+    EXPECT_EQ(blob->Read(nothing.data(), -16), 0);
+    EXPECT_EQ(blob->Position(), 0);
+    EXPECT_EQ(nothing, QByteArray(16, 'n'));
+    // A write before the column lands at its start.
+    blob->Seek(-(int64_t(1) << 33), soBeginning);
+    EXPECT_EQ(blob->Write(bytes.constData(), bytes.size()), 64);
+    EXPECT_EQ(blob->Position(), 64);
+    blob.reset();
+    EXPECT_EQ(gazo->FieldByName("個人コード")->AsString(), "0012");
+    EXPECT_EQ(gazo->FieldByName("ユーザーレベル")->AsInteger(), 3);
+    EXPECT_EQ(field->AsBytes(), bytes);
+    gazo->Post();
+    EXPECT_EQ(Column("SELECT 個人コード FROM M_個人情報", "個人コード"), QStringList{"0012"});
+}
+
 TEST_F(DataSetTest, TheUnitDialogInsertsAndUpdatesTheUnitTable) {
     auto unit = NewQuery("EntParaODBC");
     auto edit = [&](int id, const QString& name, TDateTime start, TDateTime end) {

@@ -261,3 +261,59 @@ TEST_F(TrayIconTest, TheHundredAndFirstIconIsRefused) {
     icons.clear();
     EXPECT_NO_THROW(TTrayIcon{&FOwner});
 }
+
+namespace {
+
+QIcon Filled(Qt::GlobalColor color) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(color);
+    return QIcon(pixmap);
+}
+
+QRgb ColourOf(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage().pixel(8, 8);
+}
+
+} // namespace
+
+TEST_F(TrayIconTest, AnimationCyclesItsIconsAtTheRateOnTheTickCount) {
+    EXPECT_EQ(FTray.AnimateRate(), 500);
+    FTray.SetAnimateRate(50);
+    EXPECT_EQ(FTray.AnimateRate(), 100);
+
+    uint32_t ticks = 0xFFFFFF00; // the tick count wraps during the animation
+    Clock::SetTicks([&] { return ticks; });
+    FTray.SetIcon(Filled(Qt::black));
+    FTray.AnimateIcons = {Filled(Qt::red), Filled(Qt::green), Filled(Qt::blue)};
+    FTray.SetAnimateRate(200);
+    EXPECT_EQ(ColourOf(FTray.ShownIcon()), QColor(Qt::black).rgb());
+    FTray.StartAnimation();
+    QList<QRgb> shown;
+    for (int step = 0; step < 5; ++step, ticks += 200)
+        shown << ColourOf(FTray.ShownIcon());
+    const QRgb red = QColor(Qt::red).rgb(), green = QColor(Qt::green).rgb(),
+               blue = QColor(Qt::blue).rgb();
+    EXPECT_EQ(shown, (QList<QRgb>{red, green, blue, red, green}));
+    ticks += 199;
+    EXPECT_EQ(ColourOf(FTray.ShownIcon()), blue);
+    FTray.StopAnimation();
+    EXPECT_FALSE(FTray.Animating());
+    EXPECT_EQ(ColourOf(FTray.ShownIcon()), QColor(Qt::black).rgb());
+    Clock::SetTicks({});
+}
+
+TEST_F(TrayIconTest, PointerOverTheIconFiresMouseMove) {
+    int moves = 0;
+    TShiftState shift = ssShift;
+    FTray.OnMouseMove = [&](QObject*, TShiftState s, int, int) {
+        ++moves;
+        shift = s;
+    };
+    FTray.TrayMessage(WM_MOUSEMOVE);
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(shift, 0u);
+    FTray.SetEnabled(false);
+    FTray.TrayMessage(WM_MOUSEMOVE);
+    EXPECT_EQ(moves, 1);
+    EXPECT_TRUE(FDowns.isEmpty());
+}

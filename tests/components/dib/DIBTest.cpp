@@ -7,7 +7,13 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -278,4 +284,107 @@ TEST(MoDIB, TravelsThroughTheClipboardAsBmp) {
                   "TMoDIB.LoadFromClipboardFormat: Invalid Clipboard Format or No Data");
     }
     EXPECT_EQ(pasted.Width(), 3);
+}
+
+namespace {
+
+// The file of the mapping that holds `address` ("[heap]", "/memfd:MoDIB (deleted)", ...);
+// "none" when no mapping holds it.
+std::string MappingOf(const void* address) {
+    std::ifstream maps("/proc/self/maps");
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    for (std::string line; std::getline(maps, line);) {
+        std::uintptr_t start = 0, end = 0;
+        char dash = 0;
+        std::istringstream fields(line);
+        fields >> std::hex >> start >> dash >> end;
+        if (at < start || at >= end)
+            continue;
+        const auto path = line.find('/') != std::string::npos ? line.find('/') : line.find('[');
+        return path == std::string::npos ? std::string() : line.substr(path);
+    }
+    return "none";
+}
+
+// Sets the library's default UseFMO while it lives.
+class TDefaultUseFMO {
+public:
+    explicit TDefaultUseFMO(bool value) : FSaved(DefaultUseFMO) { DefaultUseFMO = value; }
+    ~TDefaultUseFMO() { DefaultUseFMO = FSaved; }
+
+private:
+    bool FSaved;
+};
+
+const void* PixelsOf(const TMoDIB& dib) {
+    return dib.InternalDIB().Info.Pixels.constData();
+}
+
+} // namespace
+
+TEST(PixelMemory, ImagesTakeAMappingOnSwapOrHeapMemory) {
+    for (bool useFMO : {true, false}) {
+        SCOPED_TRACE(useFMO);
+        const TDefaultUseFMO kind(useFMO);
+        const void* pixels = nullptr;
+        {
+            TMoDIB dib;
+            dib.SetWidth(794);
+            dib.SetHeight(1123);
+            pixels = PixelsOf(dib);
+            EXPECT_EQ(dib.InternalDIB().UseFMO(), useFMO);
+            EXPECT_EQ(MappingOf(pixels).find("/memfd:MoDIB") == 0, useFMO) << MappingOf(pixels);
+            EXPECT_EQ(dib.InternalDIB().Info.Pixels, QByteArray(796 * 1123, '\0'));
+            if (!useFMO) {
+                EXPECT_THROW(TMoDIBCanvas canvas(dib), EMoDIBCanvasFailed);
+            }
+        }
+        // Released: the mapping is gone.
+        if (useFMO) {
+            EXPECT_EQ(MappingOf(pixels).find("/memfd:MoDIB"), std::string::npos);
+        }
+    }
+}
+
+TEST(PixelMemory, ACopyBeforeAChangeKeepsTheSourcesKind) {
+    for (bool useFMO : {true, false}) {
+        SCOPED_TRACE(useFMO);
+        TMoDIB first;
+        {
+            const TDefaultUseFMO kind(useFMO);
+            LoadInto(first, FourColourImage({{1, 2, 3}}));
+        }
+        const TDefaultUseFMO other(!useFMO);
+        TMoDIB second;
+        second.Assign(&first);
+        second.SetPalette({qRgb(1, 2, 3)});
+        EXPECT_NE(PixelsOf(second), PixelsOf(first));
+        EXPECT_EQ(second.InternalDIB().UseFMO(), useFMO);
+        EXPECT_EQ(second.InternalDIB().Info.Pixels, first.InternalDIB().Info.Pixels);
+    }
+}
+
+// Each case runs in a child process whose limits make one step of the mapping fail.
+TEST(PixelMemory, AMappingThatCannotBeMadeRaises) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto mapUnder = [](int resource, rlim_t headroom) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit =
+            resource == RLIMIT_AS ? rlim_t(pages) * getpagesize() + headroom : headroom;
+        const rlimit r{limit, limit};
+        setrlimit(resource, &r);
+        try {
+            TMoPixelMemory memory(qsizetype(1) << 30, true);
+        } catch (const EOutOfResources& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            std::exit(0);
+        }
+        std::exit(1);
+    };
+    EXPECT_EXIT(mapUnder(RLIMIT_FSIZE, 1 << 20), testing::ExitedWithCode(0),
+                "GetMemory: Cannot Make File Mapping Object");
+    EXPECT_EXIT(mapUnder(RLIMIT_AS, 64 << 20), testing::ExitedWithCode(0),
+                "GetMemory: Cannot Make View of File Map");
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+namespace entrance {
+
+// The browser of what the local network announces, as Linux desktops announce a shared
+// folder (DNS-SD "_smb._tcp"); used where it is installed.
+inline constexpr char NetworkBrowser[] = "avahi-browse";
+// The list may take this long before the browser is stopped and what it found is used.
+inline constexpr int BrowseTimeoutMs = 10000;
+
+// The computer names of the browser's resolved lines, in the order found (a computer comes
+// once for each address it announces). A resolved line of its parsable output is
+// "=;interface;protocol;name;type;domain;host;address;port;txt", the name escaped as "\032"
+// for a byte by its decimal code and "\." for the character itself; other lines say nothing.
+QStringList AnnouncedComputers(const QByteArray& output);
+
+// The computers that announce a shared folder on the local network: none where the browser is
+// not installed, those found so far where it fails or takes longer than BrowseTimeoutMs. The
+// event loop runs meanwhile, without user input.
+QStringList EnumNetworkComputers();
+
+} // namespace entrance
