@@ -148,6 +148,12 @@ protected:
 // the month's table for missing: the rows stored before stay, and the record waits until it
 // can be stored beside them.
 TEST_F(RecordSafety, AFolderThatCannotBeListedLosesNoTable) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime opens a pipe for each new type check of an object (to learn
+    // whether its memory can be read): with no descriptor left it takes a sound object for a
+    // bad one and stops the run.
+    GTEST_SKIP() << "the sanitizers' type check needs the descriptors this test takes";
+#endif
     Tables("CREATE TABLE ENTRANCE_LOG2026_10 (autoNum INTEGER PRIMARY KEY, 個人コード TEXT, "
            "操作種別 INTEGER, 操作日時 REAL, エラー種別 INTEGER, 認証機ID INTEGER)");
     Tables("INSERT INTO ENTRANCE_LOG2026_10 (個人コード) VALUES ('stored')");
