@@ -77,6 +77,9 @@ struct TUnitJobQueues {
     QSet<QString> KnownLogTables;
     // The person whose image was sent last, so the next tick starts after them.
     QString LastRegistrationCode;
+    // Persons whose stored image is not 900 bytes, with a hash of that image: the error log
+    // has a line about it, and gets another only when the image changes.
+    QHash<QString, size_t> BadImagesLogged;
     // Where commands go; none: DrvSendCommand. Tests put a recorder in.
     TSendCommand Send;
 };

@@ -64,7 +64,8 @@ void ProcessTick(int msg);
 // tick, also after a restart.
 
 // Keeps the removal of the person from the unit: its rows are marked 削除, or one such row is
-// inserted when the person has none there. Raises when it cannot be kept.
+// inserted when the person has none there. Raises when it cannot be kept, and EConvertError
+// for an empty code (a request line ",3", or a unit's RWA without a code), keeping nothing.
 void KeepRemoval(int unit, const QString& code);
 // Queues RDR for every row marked 削除 of the unit (0: of every present unit), when present.
 void SendPendingRemovals(int unit = 0);

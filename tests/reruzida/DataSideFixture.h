@@ -72,12 +72,12 @@ protected:
     }
 
     // The data modules of `session` made and started on the test's data folder, as a start of
-    // the program makes them.
+    // the program makes them: what a start-up raises goes to the error log.
     void StartDataSide(TCommSession& session) {
         session.DM1 = NewDataModule(Temp.File("Reruzida"));
-        session.DM1->DataModuleCreate();
+        RunLogged([&] { session.DM1->DataModuleCreate(); });
         session.DMCreate = std::make_unique<TDMCreate>();
-        session.DMCreate->DataModuleCreate();
+        RunLogged([&] { session.DMCreate->DataModuleCreate(); });
     }
 
     // A data module on the program file `programFile`, on ports the system picks, that leaves
