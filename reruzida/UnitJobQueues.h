@@ -43,11 +43,13 @@ struct TPendingRecord {
 };
 
 // What holds the waiting records back, for the operator: the fault's message, whether it
-// went to the error log, and how many records were handled since it began.
+// went to the error log, how many records were handled since it began, and when it began (a
+// tick count).
 struct TStoreFault {
     QString Reason;
     bool Logged = false;
     int Held = 0;
+    uint32_t Since = 0;
 };
 
 // What the window thread's unit jobs keep between records, requests and ticks: the records

@@ -30,9 +30,10 @@ void HandleRecord(const TRecvDataClass& record);
 // waiting for a retry. A log record that could not be stored stays waiting, in order, and is
 // tried again after a pause (a couple of seconds for another program's lock; growing up to a
 // minute for any other storage fault) for as long as the fault lasts; the fault gets one line
-// in the error log, and so does its end. What fails for good goes to the error log whole. A
-// record that a unit sends again after the program ended before acknowledging it (so that
-// the copy read back from the received-records file is stored) is not stored twice.
+// in the error log (a lock once it has held records back for a minute), and so does its end. What
+// fails for good goes to the error log whole. A record that a unit sends again after the program
+// ended before acknowledging it (so that the copy read back from the received-records file is
+// stored) is not stored twice.
 void ProcessRecvData();
 // Puts a record behind the waiting ones and handles what it can.
 void HandleRecvData(const TRecvDataClass& record);

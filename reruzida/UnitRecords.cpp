@@ -39,6 +39,8 @@ constexpr uint32_t RetryIntervalMs = 2000;
 constexpr int LogLockWaitMs = 250;
 // The longest pause between tries of a record held by any other storage fault.
 constexpr uint32_t LongestPauseMs = 60000;
+// Records held back this long by another program's lock get a line in the error log.
+constexpr uint32_t LockReportMs = 60000;
 
 void SetLines(TStrings& sql, const QStringList& lines) {
     sql.Clear();
@@ -335,18 +337,28 @@ bool IsStorageFault(const Exception& e) {
 }
 
 // The oldest waiting record could not be stored: the operator learns it once per fault.
+// Another program's lock is part of the day's work: it is shown, and logged only once it has
+// held the records back for LockReportMs.
 void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
     TStoreFault& fault = StoreFault();
-    if (fault.Reason == e.Message())
-        return;
+    if (fault.Reason.isEmpty())
+        fault.Since = GetTickCount();
+    const bool known = fault.Reason == e.Message();
     fault.Reason = e.Message();
-    // Another program's lock is part of the day's work: it is shown, not logged.
-    if (locked)
+    const QString waiting = "記録" + QString::number(PendingRecords().size()) + "件";
+    if (locked) {
+        if (!fault.Logged && GetTickCount() - fault.Since > LockReportMs) {
+            fault.Logged = true;
+            LogRecordError(e, record,
+                           " / 他のプログラムのロックのため" + waiting +
+                               "を1分以上保存できずにいます");
+        }
+        return;
+    }
+    if (known)
         return;
     fault.Logged = true;
-    LogRecordError(e, record,
-                   " / 記録" + QString::number(PendingRecords().size()) +
-                       "件を保存できるまで保留します");
+    LogRecordError(e, record, " / " + waiting + "を保存できるまで保留します");
 }
 
 // The fault has cleared and nothing waits any more.

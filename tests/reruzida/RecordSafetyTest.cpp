@@ -250,6 +250,35 @@ TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
     EXPECT_TRUE(MonitorAlerts().isEmpty());
 }
 
+// Another program's lock holds the records back: shown all the while, in the error log once it
+// has held them for over a minute, and again when they are stored.
+TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
+    Receive("0001");
+    const auto holder = SqlConnection::OpenDatabase(Temp.File(QString(December) + ".DB"));
+    holder->StartTransaction();
+    Receive("0002");
+    Receive("0003");
+    ASSERT_EQ(PendingRecordCount(), 2);
+    const auto tryAfter = [&](int seconds) {
+        for (int passed = 0; passed < seconds; passed += 10) {
+            Stepped += 10000;
+            RetryPendingRecords();
+        }
+    };
+    tryAfter(50);
+    EXPECT_EQ(LinesWith("他のプログラムのロック"), 0);
+    EXPECT_TRUE(MonitorAlerts().contains("未保存の記録 2件"));
+    tryAfter(20);
+    tryAfter(60);
+    EXPECT_EQ(LinesWith("他のプログラムのロック"), 1)
+        << ErrorLog().Lines().join('\n').toStdString();
+    holder->Rollback();
+    ASSERT_TRUE(StoreWaiting());
+    EXPECT_EQ(Codes(), (QStringList{"0001", "0002", "0003"}));
+    EXPECT_EQ(LinesWith("保留していた記録2件を保存しました"), 1);
+    EXPECT_EQ(ErrorLog().Lines().size(), 2);
+}
+
 // While the received-records file cannot be written, the units keep their records, and the
 // operator is told; once the disk has room they are taken and stored.
 TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
