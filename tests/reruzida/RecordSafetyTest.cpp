@@ -115,14 +115,16 @@ protected:
         ::close(fd);
     }
 
-    // The codes of the table's rows; none while it is missing.
-    QStringList Codes(const QString& table = December) {
+    // The codes of the table's rows in `folder`; none while it is missing.
+    static QStringList CodesIn(const QString& folder, const QString& table) {
         try {
-            return TableRows("SELECT 個人コード FROM " + table + " ORDER BY autoNum");
+            return Rows(*SqlConnection::OpenFolder(folder),
+                        "SELECT 個人コード FROM " + table + " ORDER BY autoNum");
         } catch (const Exception&) {
             return {};
         }
     }
+    QStringList Codes(const QString& table = December) { return CodesIn(Temp.Path(), table); }
     void Receive(const QString& code, const QByteArray& stamp = Stamp) {
         HandleRecvData(Record(2, "LRA", Log(stamp, code, "11", "01")));
     }
@@ -422,14 +424,7 @@ TEST_F(RecordSafety, AProgramKilledBetweenRowAndAckStoresTheRecordOnce) {
         sim.PcClosedLine();
     };
     const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
-    const auto codes = [&] {
-        try {
-            return Rows(*SqlConnection::OpenFolder(data.Path()),
-                        "SELECT 個人コード FROM " + table + " ORDER BY autoNum");
-        } catch (const Exception&) {
-            return QStringList();
-        }
-    };
+    const auto codes = [&] { return CodesIn(data.Path(), table); };
     // Killed as it keeps the record: the record is in the file, the unit keeps it too.
     sim.AddLogRecord(1, 11, 1, "first");
     ASSERT_NO_FATAL_FAILURE(runUntilFirstSync());
@@ -612,14 +607,7 @@ TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
     });
     ASSERT_TRUE(StartCommProgram(program, data.Path(), 120000));
     const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
-    const auto codes = [&] {
-        try {
-            return Rows(*SqlConnection::OpenFolder(data.Path()),
-                        "SELECT 個人コード FROM " + table + " ORDER BY autoNum");
-        } catch (const Exception&) {
-            return QStringList();
-        }
-    };
+    const auto codes = [&] { return CodesIn(data.Path(), table); };
     ASSERT_TRUE(WaitFor([&] { return codes() == QStringList{"before"}; }, 120000));
 
     std::vector<std::unique_ptr<QTcpSocket>> idle;
