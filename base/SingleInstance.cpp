@@ -1,9 +1,32 @@
 #include "SingleInstance.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+// Whether the process runs: it exists and is not a zombie, whose lock is gone with its files.
+bool ProcessRuns(qint64 pid) {
+    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
+        return false;
+    QFile stat("/proc/" + QString::number(pid) + "/stat");
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    // "pid (name) state ...": the name may hold blanks and parentheses.
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    const char state = end >= 0 && end + 2 < line.size() ? line[end + 2] : 'R';
+    return state != 'Z' && state != 'X';
+}
+
+} // namespace
 
 TSingleInstance::TSingleInstance(const QString& mutexName, QObject* parent)
     : QObject(parent), FMutexName(mutexName) {
@@ -30,17 +53,49 @@ QString TSingleInstance::SocketName(const QString& mutexName) {
 }
 
 bool TSingleInstance::Acquire() {
+    FEndReason.clear();
+    FAnswered = false;
     FLock = std::make_unique<QLockFile>(SocketName(FMutexName) + ".lock");
     FLock->setStaleLockTime(0);
-    if (!FLock->tryLock(0)) {
-        QLocalSocket socket;
-        socket.connectToServer(SocketName(FMutexName));
-        socket.waitForConnected(1000);
-        socket.disconnectFromServer();
-        FLock.reset();
+    if (FLock->tryLock(0) || (!AskRunningCopy() && TakeStaleLock())) {
+        Listen();
+        return true;
+    }
+    FLock.reset();
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(QCoreApplication::applicationName()),
+                 qUtf8Printable(FEndReason));
+    return false;
+}
+
+// True when the running copy answered; it then shows its window.
+bool TSingleInstance::AskRunningCopy() {
+    QLocalSocket socket;
+    socket.connectToServer(SocketName(FMutexName));
+    FAnswered = socket.waitForConnected(AnswerWaitMs);
+    socket.disconnectFromServer();
+    if (FAnswered)
+        FEndReason = "既に起動しているプログラムにウィンドウを表示させて終了しました";
+    return FAnswered;
+}
+
+// No copy answered. A holder that still runs (starting, or hung) keeps its lock; the lock of
+// one that ended is removed, which the lock's own file lock allows only when no process holds
+// it, and taken.
+bool TSingleInstance::TakeStaleLock() {
+    qint64 pid = 0;
+    QString host, application;
+    if (FLock->getLockInfo(&pid, &host, &application) && ProcessRuns(pid)) {
+        FEndReason = "既に起動しているプログラム (プロセス " + QString::number(pid) +
+                     ") が応答しないため終了しました";
         return false;
     }
+    if (FLock->removeStaleLockFile() && FLock->tryLock(0))
+        return true;
+    FEndReason = "起動中の別のプログラムがロックを持ち、応答しないため終了しました";
+    return false;
+}
+
+void TSingleInstance::Listen() {
     QLocalServer::removeServer(SocketName(FMutexName));
     FServer.listen(SocketName(FMutexName));
-    return true;
 }

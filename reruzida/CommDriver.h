@@ -42,7 +42,7 @@ bool DrvOpen(QObject* window, const TDrvSetup& setup = {});
 // Stops the protocol thread and waits for it, handling the messages it sends meanwhile.
 // False when no thread runs.
 bool DrvClose();
-// A new scan starts when the poll next comes to unit 1.
+// A new scan starts, from unit 1, when the poll next begins a round.
 void DrvRescan();
 // Queues a command: the code padded to 8 bytes (when given), then the tail. False when it
 // was not queued: no running thread, a full queue, a unit ID outside 1 to 32, or a code

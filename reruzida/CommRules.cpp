@@ -56,6 +56,7 @@ void TCommRules::Start() {
     ClearPresent();
     FLink.Led(0, LedSilver);
     FCurrentUnit = 1;
+    FRoundBegins = true;
     FReader.Clear();
 }
 
@@ -75,20 +76,20 @@ void TCommRules::ExchangeDone() {
         else
             ++FCurrentUnit;
     } else {
-        const int next = NextPresentUnit(FCurrentUnit);
+        FCurrentUnit = NextPresentUnit(FCurrentUnit);
         // Like the tick, a round that begins while commands wait asks no address.
-        if (FExchange == TExchange::Poll && next <= FCurrentUnit && FProbeUnit != 0 &&
-            FQueue.Empty())
+        if (FExchange == TExchange::Poll && FRoundBegins && FProbeUnit != 0 && FQueue.Empty())
             FProbeDue = true;
-        FCurrentUnit = next;
     }
 }
 
 QByteArray TCommRules::Next() {
     FPacket = TCommPacket();
-    if (FRescan && FCurrentUnit == 1) {
+    if (FRescan && FRoundBegins) {
         FRescan = false;
         FScanning = true;
+        FRoundBegins = false;
+        FCurrentUnit = 1;
         FProbeUnit = 0;
         FProbeDue = false;
         ClearPresent();
@@ -218,7 +219,10 @@ int TCommRules::NextPresentUnit(int current) {
         next = UnitPresent[id] ? id : 0;
     if (!next)
         next = 1;
-    if (next == 1 && FQueue.Empty()) {
+    // The round begins where the poll wraps to the first present unit, whichever that is:
+    // with unit 1 switched off the others, found by the probe, start at 2 or above.
+    FRoundBegins = next <= current;
+    if (FRoundBegins && FQueue.Empty()) {
         static const int ticks[] = {WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE};
         FLink.Post(ticks[FTickCounter], 0);
         FTickCounter = (FTickCounter + 1) % 3;

@@ -78,8 +78,10 @@ public:
 //   queue (FProbeDue), so a unit switched off at start-up hides no unit above it; 0 means
 //   every address was asked.
 // - Poll: LRR to FCurrentUnit, or a queued command in its slot; the poll position moves on to
-//   the next present unit after each (NextPresentUnit, which posts the round's tick).
-// A rescan request is taken when the poll position is at unit 1 and starts a new scan.
+//   the next present unit after each (NextPresentUnit, which posts the round's tick). A round
+//   begins where the position wraps to the first present unit (FRoundBegins), which is not
+//   unit 1 while unit 1 is off and units above it answer.
+// A rescan request is taken when a round begins and starts a new scan at unit 1.
 // An exchange ends with a complete reply (good or bad), or by giving up: after the silence
 // limit plus MaxSilenceSteps steps for a poll (FSilence counts those steps), after the limit
 // alone for a scan or a probe, and in any case ExchangeLimitMs after the command went out
@@ -147,6 +149,7 @@ private:
     TFrameReader FReader;
     int FSilence = 0;
     int FCurrentUnit = 1;
+    bool FRoundBegins = true;
     int FTickCounter = 0;
 };
 

@@ -53,6 +53,14 @@ int TRecvDataList::Open(const QString& fileName) {
         return 0;
     FJournal = std::make_unique<TRecvJournal>(fileName);
     const QList<TRecvDataClass> replayed = FJournal->Replay();
+    if (FJournal->SkippedBytes() > 0)
+        ErrorLog().WriteErrorLog(
+            "受信記録ファイルの壊れた部分 " + QString::number(FJournal->SkippedBytes()) +
+                "バイトを飛ばし、残りの記録" + QString::number(replayed.size()) + "件を読みました" +
+                (FJournal->DamagedCopy().isEmpty()
+                     ? QString()
+                     : " (元のファイル: " + FJournal->DamagedCopy() + ")"),
+            Now());
     FRecords.insert(FRecords.begin(), replayed.begin(), replayed.end());
     return int(replayed.size());
 }

@@ -32,8 +32,8 @@ public:
 class TRecvDataList {
 public:
     // Keeps the records in `fileName` (none: in memory only) from now on; the records the
-    // file still holds from an earlier run are put first and counted. Naming the same file
-    // again does nothing.
+    // file still holds from an earlier run are put first and counted, and damage skipped in it
+    // goes to the error log. Naming the same file again does nothing. Window thread only.
     int Open(const QString& fileName);
     // False when the record could not be kept: it must not be acknowledged. The first failure
     // and the first success after failures go to the error log.

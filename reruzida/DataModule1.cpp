@@ -15,6 +15,7 @@
 #include "odbc/ODBCDSet.h"
 #include "odbcdriver/OdbcInstaller.h"
 #include "shared/UnitShare.h"
+#include "storage/Connection.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,6 +51,9 @@ void PackParadoxTable(TTable& table) {
 }
 
 namespace {
+
+// How long the pack of the unit table waits for another program's hold on it.
+constexpr int PackLockWaitMs = 250;
 
 TQuery* NewQuery(TComponent* owner, const QString& name) {
     auto* query = new TQuery(owner);
@@ -123,7 +127,15 @@ void TDM1::DataModuleCreate() {
     if (const QString fault = DataFolderFault(); !fault.isEmpty())
         ErrorLog().WriteErrorLog(fault, Now());
     SetUpSession(DataFolder() + "/");
-    PackEntranceState();
+    // A unit table another program holds is packed at the next start; the rest of the data
+    // side is set up all the same, or no record could be stored in this run.
+    try {
+        PackEntranceState();
+    } catch (const Exception& e) {
+        ErrorLog().WriteErrorLog(
+            "entranceState を圧縮できませんでした (次回の起動時に圧縮します): " + e.Message(),
+            Now());
+    }
     Session().SQLHourGlass = false;
     CreateDataSource();
     for (TDBDataSet* dataSet : std::initializer_list<TDBDataSet*>{sqlLog, sqlState, tblState}) {
@@ -156,13 +168,21 @@ void TDM1::SetUpSession(const QString& netFileDir) {
     EnsureLocalShare();
 }
 
+// Another program that has the table open makes the pack fail at once, as an exclusive open
+// fails, instead of holding up the start.
 void TDM1::PackEntranceState() {
     Table1->Close();
     Table1->SetDatabaseName(DataFolder() + "/");
     Table1->SetTableName("entranceState");
     Table1->Exclusive = true;
     Table1->Open();
-    PackParadoxTable(*Table1);
+    try {
+        const SqlBusyTimeoutScope briefly(Table1->Connection(), PackLockWaitMs);
+        PackParadoxTable(*Table1);
+    } catch (...) {
+        Table1->Close();
+        throw;
+    }
     Table1->Close();
 }
 

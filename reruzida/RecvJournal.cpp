@@ -1,5 +1,6 @@
 #include "RecvJournal.h"
 
+#include <QSaveFile>
 #include <QtEndian>
 #include <cerrno>
 #include <cstring>
@@ -16,7 +17,7 @@ constexpr int RecordHead = 11; // tag, number, unit, command, frame length
 constexpr int DoneHead = 5;    // tag, number
 constexpr int CheckSize = 4;
 
-quint32 Check(const QByteArray& bytes) {
+quint32 Check(QByteArrayView bytes) {
     quint32 hash = 2166136261u;
     for (const char byte : bytes)
         hash = (hash ^ uint8_t(byte)) * 16777619u;
@@ -41,7 +42,32 @@ QByteArray Sealed(QByteArray entry) {
 
 bool CheckAt(const QByteArray& bytes, qsizetype offset, qsizetype length) {
     return offset + length + CheckSize <= bytes.size() &&
-           NumberAt(bytes, offset + length) == Check(bytes.mid(offset, length));
+           NumberAt(bytes, offset + length) == Check(QByteArrayView(bytes).sliced(offset, length));
+}
+
+// The length of the whole entry at `at` whose check is good; 0 when none starts there.
+qsizetype EntryLength(const QByteArray& bytes, qsizetype at) {
+    if (bytes[at] == RecordTag && at + RecordHead <= bytes.size()) {
+        const int length = qFromLittleEndian<quint16>(bytes.constData() + at + 9);
+        return length <= TRecvDataClass::MaxFrame && CheckAt(bytes, at, RecordHead + length)
+                   ? RecordHead + length + CheckSize
+                   : 0;
+    }
+    return bytes[at] == DoneTag && CheckAt(bytes, at, DoneHead) ? DoneHead + CheckSize : 0;
+}
+
+// The record entry of `record` under `number`.
+QByteArray RecordEntry(quint32 number, const TRecvDataClass& record) {
+    const QByteArray frame = record.Frame.left(TRecvDataClass::MaxFrame);
+    QByteArray entry(1, RecordTag);
+    AppendNumber(entry, number);
+    entry.append(char(record.UnitId));
+    entry.append(record.Command.leftJustified(3, ' ', true));
+    char length[2];
+    qToLittleEndian(quint16(frame.size()), length);
+    entry.append(length, 2);
+    entry.append(frame);
+    return Sealed(entry);
 }
 
 } // namespace
@@ -56,39 +82,71 @@ QList<TRecvDataClass> TRecvJournal::Replay() {
         bytes = FFile.readAll();
         FFile.close();
     }
-    qsizetype at = 0;
+    // Bytes that are no whole entry are skipped up to the next whole one; with none after
+    // them they are a torn last write, and `end` stays before them.
+    qsizetype at = 0, end = 0;
+    FSkipped = 0;
     while (at < bytes.size()) {
-        if (bytes[at] == RecordTag && at + RecordHead <= bytes.size()) {
-            const int length = qFromLittleEndian<quint16>(bytes.constData() + at + 9);
-            if (!CheckAt(bytes, at, RecordHead + length))
+        const qsizetype length = EntryLength(bytes, at);
+        if (length == 0) {
+            qsizetype next = at + 1;
+            while (next < bytes.size() && EntryLength(bytes, next) == 0)
+                ++next;
+            if (next == bytes.size())
                 break;
+            FSkipped += next - at;
+            at = next;
+            continue;
+        }
+        if (bytes[at] == RecordTag) {
             TRecvDataClass record;
             record.JournalNumber = NumberAt(bytes, at + 1);
             record.UnitId = uint8_t(bytes[at + 5]);
             record.Command = bytes.mid(at + 6, 3);
-            record.Frame = bytes.mid(at + RecordHead, length);
+            record.Frame = bytes.mid(at + RecordHead, length - RecordHead - CheckSize);
             record.Replayed = true;
             waiting[record.JournalNumber] = record;
             FLastNumber = std::max(FLastNumber, record.JournalNumber);
-            at += RecordHead + length + CheckSize;
-        } else if (bytes[at] == DoneTag && CheckAt(bytes, at, DoneHead)) {
-            waiting.erase(NumberAt(bytes, at + 1));
-            at += DoneHead + CheckSize;
         } else {
-            break;
+            waiting.erase(NumberAt(bytes, at + 1));
         }
-    }
-    // What follows the last whole entry is a torn write: new entries go where it began.
-    if (FFile.open(QIODevice::ReadWrite)) {
-        FFile.resize(waiting.empty() ? 0 : at);
-        FFile.seek(FFile.size());
+        at += length;
+        end = at;
     }
     QList<TRecvDataClass> records;
     for (const auto& [number, record] : waiting) {
         FWaiting.insert(number);
         records << record;
     }
+    // A damaged file is kept as it was beside the one rewritten with the waiting records; new
+    // entries go after the last whole one.
+    if (FSkipped > 0 && KeepDamagedCopy())
+        Rewrite(records);
+    if (FFile.open(QIODevice::ReadWrite)) {
+        if (FSkipped == 0)
+            FFile.resize(waiting.empty() ? 0 : end);
+        FFile.seek(FFile.size());
+    }
     return records;
+}
+
+bool TRecvJournal::KeepDamagedCopy() {
+    const QString copy = FFile.fileName() + ".damaged";
+    QFile::remove(copy);
+    if (!QFile::copy(FFile.fileName(), copy))
+        return false;
+    FDamagedCopy = copy;
+    return true;
+}
+
+void TRecvJournal::Rewrite(const QList<TRecvDataClass>& records) {
+    QSaveFile file(FFile.fileName());
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    for (const TRecvDataClass& record : records)
+        file.write(RecordEntry(record.JournalNumber, record));
+    // Committed whole (synced, then put in place of the old) or not at all.
+    file.commit();
 }
 
 bool TRecvJournal::Append(TRecvDataClass& record) {
@@ -97,16 +155,7 @@ bool TRecvJournal::Append(TRecvDataClass& record) {
         FError = FFile.errorString();
         return false;
     }
-    const QByteArray frame = record.Frame.left(TRecvDataClass::MaxFrame);
-    QByteArray entry(1, RecordTag);
-    AppendNumber(entry, FLastNumber + 1);
-    entry.append(char(record.UnitId));
-    entry.append(record.Command.leftJustified(3, ' ', true));
-    char length[2];
-    qToLittleEndian(quint16(frame.size()), length);
-    entry.append(length, 2);
-    entry.append(frame);
-    if (!Write(Sealed(entry)))
+    if (!Write(RecordEntry(FLastNumber + 1, record)))
         return false;
     record.JournalNumber = ++FLastNumber;
     FWaiting.insert(record.JournalNumber);

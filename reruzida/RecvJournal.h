@@ -25,6 +25,9 @@ namespace reruzida {
 //   11+n    4     check: FNV-1a of the bytes before it
 //
 // A torn last entry (the program killed while writing it) fails its check and is dropped.
+// Damage before a whole entry (a bad sector, a flipped bit) costs only the bytes up to that
+// entry: they are skipped, and the file is kept as it was beside it (its name + ".damaged")
+// and rewritten with the records that wait.
 class TRecvJournal {
 public:
     explicit TRecvJournal(const QString& fileName);
@@ -32,7 +35,8 @@ public:
     TRecvJournal& operator=(const TRecvJournal&) = delete;
 
     // The records of the file not marked done, oldest first, with their numbers and marked
-    // as replayed; the file is cut after its last whole entry. Call once, before appending.
+    // as replayed; the file is cut after its last whole entry, or rewritten after damage. Call
+    // once, before appending.
     QList<TRecvDataClass> Replay();
     // Appends the record, synced to disk, and gives it its number; false when it could not
     // be written.
@@ -41,15 +45,22 @@ public:
     void Done(quint32 number);
     // Why the last Append failed.
     QString ErrorString() const { return FError; }
+    // The damaged bytes Replay skipped, and the copy it kept of the file (empty: none made).
+    qint64 SkippedBytes() const { return FSkipped; }
+    QString DamagedCopy() const { return FDamagedCopy; }
 
 private:
     bool Write(const QByteArray& entry);
+    bool KeepDamagedCopy();
+    void Rewrite(const QList<TRecvDataClass>& records);
 
     std::mutex FLock;
     QFile FFile;
     quint32 FLastNumber = 0;
     std::set<quint32> FWaiting;
     QString FError;
+    qint64 FSkipped = 0;
+    QString FDamagedCopy;
 };
 
 } // namespace reruzida

@@ -24,8 +24,8 @@ bool IsValidUnit(int unit);
 void ForEachRemovalLine(const QByteArray& payload,
                         const std::function<void(int unit, const QString& code)>& act);
 // CD_DELETE_USERS: every CodeUnitLine with a unit ID from 1 to 32 is kept as a removal
-// (KeepRemoval), then the removals of the present units are sent. Returns once every line is
-// kept.
+// (KeepRemoval; a line without a code is malformed), then the removals of the present units
+// are sent. Returns once every line is kept.
 void DeleteUsersRequest(const QByteArray& payload);
 // CD_READ_IMAGE: RRR when the line has exactly two items and a valid unit. A TCP client
 // that asked is remembered for the answer to that person on that unit.

@@ -3,11 +3,12 @@
 #include "protocol/UnitFrame.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QSet>
 #include <QString>
-#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <utility>
@@ -28,24 +29,27 @@ struct TImageRead {
     QPointer<QTcpSocket> Client;
 };
 
-// A received record waiting to be stored.
+// A received record waiting to be stored. Times are tick counts (GetTickCount).
 struct TPendingRecord {
-    static constexpr std::chrono::milliseconds FirstPause{1000};
+    static constexpr uint32_t FirstPauseMs = 1000;
 
     TRecvDataClass Record;
     int Attempts = 0;
-    // The record is not tried again before this.
-    std::chrono::steady_clock::time_point NextTry{};
+    // The record is not tried again before WaitMs have passed since the tick TriedAt.
+    uint32_t TriedAt = 0;
+    uint32_t WaitMs = 0;
     // The pause before the next try after a storage fault; it grows with each failed try.
-    std::chrono::milliseconds Pause{FirstPause};
+    uint32_t PauseMs = FirstPauseMs;
 };
 
 // What holds the waiting records back, for the operator: the fault's message, whether it
-// went to the error log, and how many records were handled since it began.
+// went to the error log, how many records were handled since it began, and when it began (a
+// tick count).
 struct TStoreFault {
     QString Reason;
     bool Logged = false;
     int Held = 0;
+    uint32_t Since = 0;
 };
 
 // What the window thread's unit jobs keep between records, requests and ticks: the records
@@ -65,12 +69,19 @@ struct TUnitJobQueues {
     std::deque<std::pair<int, QString>> RemovalsSent;
     // Image reads sent and not yet answered, oldest first, each (unit, code) once.
     std::deque<TImageRead> ImageReads;
+    // The last log record stored from each unit in this run, as its 24 bytes (empty: the unit
+    // has no row in the month table read). A unit missing here has its last row read from the
+    // month table of its next record.
+    QHash<int, QByteArray> LastLogRows;
     // Month tables found or made in this run. A file may stand without its table (the
     // program killed while making it, and the half-made table rolled back), so a table is
     // looked for once a run and again after an insert into it failed.
     QSet<QString> KnownLogTables;
     // The person whose image was sent last, so the next tick starts after them.
     QString LastRegistrationCode;
+    // Persons whose stored image is not 900 bytes, with a hash of that image: the error log
+    // has a line about it, and gets another only when the image changes.
+    QHash<QString, size_t> BadImagesLogged;
     // Where commands go; none: DrvSendCommand. Tests put a recorder in.
     TSendCommand Send;
 };

@@ -166,11 +166,16 @@ void SendPendingRegistrations() {
     lastCode = code;
     const QByteArray image = StoredImage(query, code);
     // A unit takes exactly the 900-byte image; another length would be refused or misread.
+    // The person stays a candidate, so the line is written once until the image changes.
     if (image.size() != ImageSize) {
-        ErrorLog().WriteErrorLog("個人コード" + code + "の認証画像が" + QString::number(ImageSize) +
-                                     "バイトではないため送れません (" +
-                                     QString::number(image.size()) + "バイト)",
-                                 Now());
+        const size_t stored = qHash(image);
+        QHash<QString, size_t>& logged = CommSession().Jobs.BadImagesLogged;
+        if (const auto found = logged.constFind(code); found == logged.cend() || *found != stored)
+            ErrorLog().WriteErrorLog(
+                "個人コード" + code + "の認証画像が" + QString::number(ImageSize) +
+                    "バイトではないため送れません (" + QString::number(image.size()) + "バイト)",
+                Now());
+        logged.insert(code, stored);
         return;
     }
     SetLines(query.SQL(), {"SELECT 認証機ID FROM M_使用認証機",
@@ -235,6 +240,10 @@ void DeleteExpiredUsers() {
 }
 
 void KeepRemoval(int unit, const QString& code) {
+    // No answer could ever clear a removal without a person: the line or reply that asks for
+    // one is malformed.
+    if (code.isEmpty())
+        throw EConvertError("個人コードのない削除です (認証機" + QString::number(unit) + ")");
     TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
     query.Close();
     query.SetReadOnly(true);

@@ -30,9 +30,10 @@ void HandleRecord(const TRecvDataClass& record);
 // waiting for a retry. A log record that could not be stored stays waiting, in order, and is
 // tried again after a pause (a couple of seconds for another program's lock; growing up to a
 // minute for any other storage fault) for as long as the fault lasts; the fault gets one line
-// in the error log, and so does its end. What fails for good goes to the error log whole. A
-// record that a unit sends again after the program ended before acknowledging it (so that
-// the copy read back from the received-records file is stored) is not stored twice.
+// in the error log (a lock once it has held records back for a minute), and so does its end. What
+// fails for good goes to the error log whole. A record that a unit sends again after the program
+// ended before acknowledging it (so that the copy read back from the received-records file is
+// stored) is not stored twice.
 void ProcessRecvData();
 // Puts a record behind the waiting ones and handles what it can.
 void HandleRecvData(const TRecvDataClass& record);
@@ -64,7 +65,8 @@ void ProcessTick(int msg);
 // tick, also after a restart.
 
 // Keeps the removal of the person from the unit: its rows are marked 削除, or one such row is
-// inserted when the person has none there. Raises when it cannot be kept.
+// inserted when the person has none there. Raises when it cannot be kept, and EConvertError
+// for an empty code (a request line ",3", or a unit's RWA without a code), keeping nothing.
 void KeepRemoval(int unit, const QString& code);
 // Queues RDR for every row marked 削除 of the unit (0: of every present unit), when present.
 void SendPendingRemovals(int unit = 0);

@@ -23,7 +23,6 @@
 
 #include <QSet>
 #include <QStringList>
-#include <chrono>
 #include <deque>
 
 namespace reruzida {
@@ -34,12 +33,14 @@ namespace {
 // goes to the log.
 constexpr int MaxAttempts = 10;
 // A log row waits for another program's lock on the month table only LogLockWaitMs at a
-// time, and a record held by the lock is tried again RetryInterval later: the window thread
+// time, and a record held by the lock is tried again RetryIntervalMs later: the window thread
 // serves the screens and the requests meanwhile, and the record is on disk.
-constexpr std::chrono::milliseconds RetryInterval{2000};
+constexpr uint32_t RetryIntervalMs = 2000;
 constexpr int LogLockWaitMs = 250;
 // The longest pause between tries of a record held by any other storage fault.
-constexpr std::chrono::milliseconds LongestPause{60000};
+constexpr uint32_t LongestPauseMs = 60000;
+// Records held back this long by another program's lock get a line in the error log.
+constexpr uint32_t LockReportMs = 60000;
 
 void SetLines(TStrings& sql, const QStringList& lines) {
     sql.Clear();
@@ -116,10 +117,52 @@ bool LogRowExists(int unit, const TLogRecord& log, const QString& table) {
     return found;
 }
 
+// The unit's last row in the month table, as the 24 bytes of its log record; empty when the
+// unit has no row there.
+QByteArray LastLogRow(int unit, const QString& table) {
+    TQuery& query = *CommSession().DM1->sqlLog;
+    query.Close();
+    SetLines(query.SQL(), {"SELECT 個人コード, 操作種別, 操作日時, エラー種別 FROM " + table,
+                           "WHERE autoNum=(SELECT Max(autoNum) FROM " + table +
+                               " WHERE 認証機ID=" + QString::number(unit) + ")"});
+    query.Open();
+    QByteArray row;
+    if (!query.Eof()) {
+        TLogRecord log;
+        const qint64 seconds = WholeSeconds(query.FieldByName("操作日時")->AsDateTime());
+        DecodeDate(TDateTime(seconds / SecondsPerDay), log.Year, log.Month, log.Day);
+        log.Hour = int(seconds % SecondsPerDay / 3600);
+        log.Minute = int(seconds % 3600 / 60);
+        log.Second = int(seconds % 60);
+        log.Code = query.FieldByName("個人コード")->AsString();
+        log.Operation = query.FieldByName("操作種別")->AsInteger();
+        log.Result = query.FieldByName("エラー種別")->AsInteger();
+        row = log.Bytes();
+    }
+    query.Close();
+    return row;
+}
+
+// Frames carry no sequence number, so a record's fields are its identity: a unit that missed
+// the ACK of its last record (lost on the line, or the program ended before sending it) hands
+// the same record over again, and the same record as the last one stored from that unit is
+// that event. A record read back from the file at a start may also have been stored just before
+// the program ended, somewhere among the rows (LogRowExists).
+bool IsStoredAlready(int unit, const TLogRecord& log, const QString& table, bool replayed) {
+    QHash<int, QByteArray>& last = CommSession().Jobs.LastLogRows;
+    if (!last.contains(unit))
+        last.insert(unit, LastLogRow(unit, table));
+    if (last.value(unit) == log.Bytes() || (replayed && LogRowExists(unit, log, table))) {
+        last.insert(unit, log.Bytes());
+        return true;
+    }
+    return false;
+}
+
 void InsertLog(int unit, const TLogRecord& log, bool replayed) {
     const QString yyyy = QString::number(log.Year), mm = Digits2(log.Month);
     EnsureLogTable(yyyy, mm);
-    if (replayed && LogRowExists(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm))
+    if (IsStoredAlready(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm, replayed))
         return;
     TQuery& query = *CommSession().DM1->sqlLog;
     query.Close();
@@ -135,6 +178,7 @@ void InsertLog(int unit, const TLogRecord& log, bool replayed) {
         KnownLogTables().remove("ENTRANCE_LOG" + yyyy + "_" + mm);
         throw;
     }
+    CommSession().Jobs.LastLogRows.insert(unit, log.Bytes());
 }
 
 void EnsurePerson(const QString& code) {
@@ -293,18 +337,28 @@ bool IsStorageFault(const Exception& e) {
 }
 
 // The oldest waiting record could not be stored: the operator learns it once per fault.
+// Another program's lock is part of the day's work: it is shown, and logged only once it has
+// held the records back for LockReportMs.
 void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
     TStoreFault& fault = StoreFault();
-    if (fault.Reason == e.Message())
-        return;
+    if (fault.Reason.isEmpty())
+        fault.Since = GetTickCount();
+    const bool known = fault.Reason == e.Message();
     fault.Reason = e.Message();
-    // Another program's lock is part of the day's work: it is shown, not logged.
-    if (locked)
+    const QString waiting = "記録" + QString::number(PendingRecords().size()) + "件";
+    if (locked) {
+        if (!fault.Logged && GetTickCount() - fault.Since > LockReportMs) {
+            fault.Logged = true;
+            LogRecordError(e, record,
+                           " / 他のプログラムのロックのため" + waiting +
+                               "を1分以上保存できずにいます");
+        }
+        return;
+    }
+    if (known)
         return;
     fault.Logged = true;
-    LogRecordError(e, record,
-                   " / 記録" + QString::number(PendingRecords().size()) +
-                       "件を保存できるまで保留します");
+    LogRecordError(e, record, " / " + waiting + "を保存できるまで保留します");
 }
 
 // The fault has cleared and nothing waits any more.
@@ -324,7 +378,7 @@ enum class TPendingOutcome {
 
 // One try of the oldest waiting record. A log record that meets a storage fault is the only
 // copy there is: it stays first, however long the fault lasts, and is tried again after a
-// pause that grows up to LongestPause (RetryInterval for a lock, which another program lets go
+// pause that grows up to LongestPauseMs (RetryIntervalMs for a lock, which another program lets go
 // soon), so the window thread is seldom held meanwhile. Other failures of a log record are
 // tried MaxAttempts times, those of other records once.
 TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
@@ -341,10 +395,10 @@ TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
         const bool locked = sql && sql->Locked();
         if (log && IsStorageFault(e)) {
             NoteStoreFault(e, record, locked);
-            const auto now = std::chrono::steady_clock::now();
-            pending.NextTry = now + (locked ? RetryInterval : pending.Pause);
+            pending.TriedAt = GetTickCount();
+            pending.WaitMs = locked ? RetryIntervalMs : pending.PauseMs;
             if (!locked)
-                pending.Pause = std::min(pending.Pause * 2, LongestPause);
+                pending.PauseMs = std::min(pending.PauseMs * 2, LongestPauseMs);
             if (!lastTry)
                 return TPendingOutcome::Retry;
             LogRecordError(e, record,
@@ -364,7 +418,8 @@ TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
 // to the next start, which reads them back from the file.
 void DrainPendingRecords(bool lastTry = false) {
     auto& pending = PendingRecords();
-    if (!lastTry && !pending.empty() && std::chrono::steady_clock::now() < pending.front().NextTry)
+    if (!lastTry && !pending.empty() &&
+        GetTickCount() - pending.front().TriedAt < pending.front().WaitMs)
         return;
     while (!pending.empty()) {
         TPendingRecord& next = pending.front();

@@ -18,8 +18,12 @@ int main(int argc, char** argv) {
     using namespace reruzida;
     TApplication app(argc, argv);
     TSingleInstance instance("hMutexZentoria");
-    if (!instance.Acquire())
+    if (!instance.Acquire()) {
+        // A copy that answered shows its window; one that did not leaves only this line.
+        if (!instance.OtherCopyAnswered())
+            ErrorLog().WriteErrorLog(instance.EndReason(), Now());
         return 0;
+    }
     SetUpCommApplication();
 
     TCommSession session;

@@ -166,6 +166,37 @@ TEST(CommRules, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue) {
         << ticks.size() << " ticks, " << rounds << " rounds";
 }
 
+// With unit 1 switched off the rounds begin at the first unit that answers: the ticks come in
+// their order, one a round, and a rescan asked for is taken there and finds unit 1 once it
+// answers again.
+TEST(CommRules, WithUnitOneOffTheRoundsBeginAtTheFirstPresentUnit) {
+    TRun run({2, 3});
+    // The scan stops at the silent unit 1; the probe above it finds units 2 and 3.
+    ASSERT_TRUE(run.PassUntil([&] { return run.Present[2] && run.Present[3]; }, 2000));
+    const qsizetype ticks = run.Line.Ticks.size();
+    const qsizetype from = run.Line.Commands().size();
+    ASSERT_TRUE(run.PassUntil([&] { return run.Line.Ticks.size() >= ticks + 6; }, 2000));
+    const QStringList polls = run.Line.Commands().mid(from).filter("LRR");
+    EXPECT_FALSE(polls.contains("LRR 1"));
+    // A round: one poll of unit 2, one of unit 3.
+    EXPECT_LE(std::abs(polls.count("LRR 2") - (run.Line.Ticks.size() - ticks)), 1);
+
+    run.Line.Units.insert(1);
+    run.Rules.RequestRescan();
+    const qsizetype asked = run.Line.Commands().size();
+    ASSERT_TRUE(run.PassUntil([&] { return run.Present[1].load(); }, 2000));
+    ASSERT_TRUE(
+        run.PassUntil([&] { return run.Line.Commands().mid(asked).contains("LRR 1"); }, 2000));
+    const QStringList after = run.Line.Commands().mid(asked);
+    const qsizetype scan = after.indexOf("VRR 1");
+    ASSERT_GE(scan, 0);
+    EXPECT_EQ(after.mid(scan, 4), QStringList({"VRR 1", "VRR 2", "VRR 3", "VRR 4"}));
+    for (qsizetype i = 0; i < run.Line.Ticks.size(); ++i)
+        EXPECT_EQ(run.Line.Ticks[i],
+                  (QList<int>{WM_TICK_UNITSTATE, WM_TICK_REGISTER, WM_TICK_EXPIRE})[i % 3])
+            << i;
+}
+
 TEST(CommRules, TheQueueHoldsAThousandCommands) {
     const auto tail = [](int i) { return QByteArray::number(i).rightJustified(12, '0'); };
     TRun run({1});

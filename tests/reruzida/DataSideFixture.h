@@ -54,10 +54,7 @@ protected:
         ASSERT_TRUE(program.open(QIODevice::WriteOnly));
         program.close();
         SetErrorLogFolder(Temp.Path());
-        Comm.DM1 = NewDataModule(program.fileName());
-        Comm.DM1->DataModuleCreate();
-        Comm.DMCreate = std::make_unique<TDMCreate>();
-        Comm.DMCreate->DataModuleCreate();
+        StartDataSide(Comm);
         SetSendCommand([this](int unit, const QByteArray& command, const QString& code,
                               const QByteArray& tail) {
             if (QueueFull)
@@ -69,7 +66,19 @@ protected:
             Comm.Driver.UnitPresent[unit] = true;
     }
 
-    void TearDown() override { Clock::SetNow({}); }
+    void TearDown() override {
+        Clock::SetNow({});
+        Clock::SetTicks({});
+    }
+
+    // The data modules of `session` made and started on the test's data folder, as a start of
+    // the program makes them: what a start-up raises goes to the error log.
+    void StartDataSide(TCommSession& session) {
+        session.DM1 = NewDataModule(Temp.File("Reruzida"));
+        RunLogged([&] { session.DM1->DataModuleCreate(); });
+        session.DMCreate = std::make_unique<TDMCreate>();
+        RunLogged([&] { session.DMCreate->DataModuleCreate(); });
+    }
 
     // A data module on the program file `programFile`, on ports the system picks, that leaves
     // the ODBC driver as the suite installed it.

@@ -155,6 +155,25 @@ TEST_F(DataSideTest, RemovalPortAnswersDeleteOnlyWhenItActed) {
     EXPECT_EQ(client.Received, "DELETE");
 }
 
+using RemovalRoad = DataSideTest;
+
+// A removal line without a person code could never be cleared by a unit's answer: it is
+// malformed, a request fault in the error log, and nothing is kept or sent for it, whether it
+// comes by message or over the network (which then gets no "DELETE").
+TEST_F(RemovalRoad, ALineWithoutACodeIsRefused) {
+    EXPECT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray(",3\r\n") + '\0'));
+    TClient client(*Comm.DM1->ServerGazoDelete);
+    client.Send(" ,2\r\n");
+    ASSERT_TRUE(WaitFor([] { return ErrorLog().Lines().size() == 2; }));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    EXPECT_TRUE(client.Received.isEmpty());
+    EXPECT_EQ(ErrorLog().Lines().filter(TErrorLog::RequestMark).size(), 2)
+        << ErrorLog().Lines().join('\n').toStdString();
+    EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機"), QStringList{"0"});
+    ProcessTick(WM_TICK_EXPIRE);
+    EXPECT_TRUE(Sent.isEmpty());
+}
+
 TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     TClient first(*Comm.DM1->ServerGazoset);
     TClient second(*Comm.DM1->ServerGazoset);

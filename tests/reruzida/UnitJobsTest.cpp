@@ -74,15 +74,23 @@ TEST_F(DataSideTest, PendingRegistrationsTakeThePersonsInTurn) {
     EXPECT_EQ(rounds, (QStringList{"", "1 RWR A1", "", "", "1 RWR A1"}));
 }
 
-// Only the 900-byte image goes to a unit; another length is reported and not sent.
+// Only the 900-byte image goes to a unit; another length is reported once, until the image
+// changes, however many registration ticks meet it, and not sent.
 TEST_F(DataSideTest, AStoredImageOfAnotherLengthIsNotSent) {
     Access("INSERT INTO M_個人情報 (個人コード, 認証画像) VALUES ('A1', X'0102')");
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('A1', 1, 0, 0, 0)");
-    SendPendingRegistrations();
+    for (int tick = 0; tick < 6; ++tick)
+        SendPendingRegistrations();
     EXPECT_TRUE(Sent.isEmpty());
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains("A1"));
+    Access("UPDATE M_個人情報 SET 認証画像=X'010203' WHERE 個人コード='A1'");
+    for (int tick = 0; tick < 6; ++tick)
+        SendPendingRegistrations();
+    EXPECT_TRUE(Sent.isEmpty());
+    ASSERT_EQ(ErrorLog().Lines().size(), 2);
+    EXPECT_TRUE(ErrorLog().Lines()[0].contains("3バイト"));
 }
 
 TEST_F(DataSideTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {

@@ -68,6 +68,23 @@ TEST_F(DataSideTest, StartUpUpgradesAnOldSchemaOnceAndServesTheLocalPath) {
     EXPECT_TRUE(ErrorLog().Lines().isEmpty());
 }
 
+// Another program reads the unit table while the program starts: the table is packed at the
+// next start, and the rest of the data side is set up, so records are stored meanwhile.
+TEST_F(DataSideTest, AUnitTableHeldAtTheStartCostsOnlyItsPack) {
+    const auto reader = SqlConnection::OpenDatabase(Temp.File("ENTRANCESTATE.DB"));
+    reader->Execute("BEGIN");
+    ASSERT_EQ(Rows(*reader, "SELECT count(*) FROM entranceState"), QStringList{"0"});
+    TCommSession restarted;
+    StartDataSide(restarted);
+    ASSERT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_TRUE(ErrorLog().Lines()[0].contains("entranceState"))
+        << ErrorLog().Lines()[0].toStdString();
+    HandleRecvData(Record(2, "LRA", "261231235959" + Code("0012") + "1101"));
+    EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
+    EXPECT_EQ(PendingRecordCount(), 0);
+    reader->Execute("COMMIT");
+}
+
 TEST_F(DataSideTest, EveryOperationAndResultBecomesARowOfTheEventsMonth) {
     const QList<QByteArray> operations = {"10", "11", "12", "13", "20", "21", "22", "23"};
     for (const QByteArray& op : operations)
@@ -247,6 +264,21 @@ TEST_F(DataSideTest, UnitAnswersSetTheRegistrationRows) {
     HandleRecord(Record(3, "RDA", Code("0014")));
     EXPECT_EQ(rows(),
               (QStringList{"0012/1/1/0/0", "0012/2/0/0/1", "0015/1/0/1/0", "0015/2/0/0/0"}));
+}
+
+// A unit's RWA whose code field is blank names nobody: one line in the error log, no row made
+// or changed, and so no removal sent again and again.
+TEST_F(DataSideTest, ARegistrationAnswerWithoutACodeChangesNoRow) {
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
+           "('0012', 2, 0, 0, 0)");
+    HandleRecvData(Record(2, "RWA", QByteArray(CodeFieldSize, '\0') + "1"));
+    EXPECT_EQ(ErrorLog().Lines().size(), 1);
+    EXPECT_EQ(
+        AccessRows("SELECT 個人コード||'/'||認証機ID||'/'||登録||'/'||削除 FROM M_使用認証機"),
+        QStringList{"0012/2/0/0"});
+    ProcessTick(WM_TICK_EXPIRE);
+    EXPECT_TRUE(Sent.isEmpty());
+    EXPECT_EQ(ErrorLog().Lines().size(), 1);
 }
 
 TEST_F(DataSideTest, TamperOpenCloseAndRelease) {

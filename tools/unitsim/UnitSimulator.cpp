@@ -142,8 +142,14 @@ void TUnitSimulator::HandleFrame(const QByteArray& frame) {
     if (!seen.Valid || !unit)
         return;
     if (isAck) {
-        if (unit->RecordSent && !unit->Log.empty())
-            unit->Log.pop_front();
+        if (unit->RecordSent && !unit->Log.empty()) {
+            if (unit->MissAcks && !unit->AckMissed) {
+                unit->AckMissed = true;
+            } else {
+                unit->Log.pop_front();
+                unit->AckMissed = false;
+            }
+        }
         unit->RecordSent = false;
         return;
     }
@@ -290,6 +296,12 @@ void TUnitSimulator::SetFault(int unit, TSimFault fault, int times, int source) 
         u->FaultTimes = times;
         u->WrongSource = source;
     }
+}
+
+void TUnitSimulator::MissFirstAcks(int unit) {
+    std::lock_guard lock(FLock);
+    if (TUnit* u = Unit(unit))
+        u->MissAcks = true;
 }
 
 void TUnitSimulator::SetReplyDelay(int unit, const QByteArray& command, int ms) {

@@ -70,6 +70,9 @@ public:
     // The next `times` replies of the unit (all, when -1) carry the fault; WrongSource
     // sends `source` as the reply's source address.
     void SetFault(int unit, TSimFault fault, int times = 1, int source = 40);
+    // From now on the unit misses the first ACK of each of its records, as on a noisy line,
+    // and hands the record over again at the next LRR.
+    void MissFirstAcks(int unit);
     // The unit answers `command` only after `ms`.
     void SetReplyDelay(int unit, const QByteArray& command, int ms);
     // From now on one stray byte goes on the line every `everyMs`, as from a unit that
@@ -102,6 +105,9 @@ private:
         std::deque<QByteArray> Log;
         // The oldest record went out in the last reply: an ACK now drops it.
         bool RecordSent = false;
+        // MissFirstAcks: whether to miss an ACK, and whether the oldest record missed one.
+        bool MissAcks = false;
+        bool AckMissed = false;
         TSimFault Fault = TSimFault::None;
         int FaultTimes = 0;
         int WrongSource = 0;
