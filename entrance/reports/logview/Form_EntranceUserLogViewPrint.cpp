@@ -5,6 +5,7 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/ResourceStrings.h"
+#include "entrance/common/SetupGrids.h"
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/common/Unit_CommonWait.h"
@@ -13,7 +14,6 @@
 #include "entrance/reports/logview/Form_PrintSetupByUser.h"
 #include "entrance/reports/logview/Form_UserListUp.h"
 #include "entrance/reports/persons/UserLogView.h"
-#include "entrance/units/SetupGrids.h"
 #include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
 

@@ -4,7 +4,7 @@
 #include "entrance/maintenance/Form_CategorySetup.h"
 #include "entrance/maintenance/Form_CompanySetup.h"
 #include "entrance/maintenance/Form_OperatorSetup.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>

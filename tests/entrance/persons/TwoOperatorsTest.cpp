@@ -2,7 +2,7 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/persons/Form_UserEntry.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
