@@ -50,8 +50,9 @@ protected:
     }
     void MakeForm() {
         FForm.reset();
-        FForm = std::make_unique<TfrmMainMenu>(TDrvSetup{std::make_shared<TNoStateWriter>(), 10},
-                                               FHasTray);
+        // A monitor on its own, without the data side and its unit jobs.
+        FForm = std::make_unique<TfrmMainMenu>(
+            nullptr, TDrvSetup{std::make_shared<TNoStateWriter>(), 10}, FHasTray);
     }
     void TearDown() override {
         FForm.reset();
