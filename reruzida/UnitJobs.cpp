@@ -73,7 +73,7 @@ TUnitJobs::TUnitJobs(TDM1& dm1, TDMCreate& dmCreate, TCommDriver& driver, TUnitJ
     : FDM1(dm1), FDMCreate(dmCreate), FDriver(driver), FQueues(queues) {}
 
 void TUnitJobs::SendRemoval(int unit, const QString& code) {
-    if (!SendCommand(unit, "RDR", code))
+    if (!SendCommand(unit, RemovalCommand, code))
         return;
     auto& sent = FQueues.RemovalsSent;
     std::erase(sent, std::pair(unit, code));
@@ -117,7 +117,7 @@ void TUnitJobs::ApplyOperatingHours() {
             if (!IsValidUnit(unit) || table.FieldByName("作動状況")->AsBoolean() == run)
                 continue;
             // The flag follows only a command that is on its way; a dropped one is tried again.
-            if (!SendCommand(unit, "USR", {}, run ? "1" : "0"))
+            if (!SendCommand(unit, RunCommand, {}, run ? "1" : "0"))
                 continue;
             TQuery& state = *FDM1.sqlState;
             state.Close();
@@ -187,7 +187,7 @@ void TUnitJobs::SendPendingRegistrations() {
     for (; !query.Eof(); query.Next()) {
         const int unit = query.FieldByName("認証機ID")->AsInteger();
         if (IsValidUnit(unit))
-            SendCommand(unit, "RWR", code, ImagePrefix + image);
+            SendCommand(unit, ImageWriteCommand, code, ImagePrefix + image);
     }
     query.Close();
 }
@@ -316,7 +316,7 @@ void TUnitJobs::ProcessTick(int msg) {
 }
 
 bool TUnitJobs::ReadImage(int unit, const QString& code, QTcpSocket* client) {
-    if (!SendCommand(unit, "RRR", code))
+    if (!SendCommand(unit, ImageReadCommand, code))
         return false;
     auto& reads = FQueues.ImageReads;
     std::erase_if(reads,
@@ -352,7 +352,7 @@ void TUnitJobs::ReleaseTamper(int unit) {
     query.Open();
     try {
         // The flags are cleared only once the release is on its way to the unit.
-        if (!query.Eof() && SendCommand(unit, "TSR")) {
+        if (!query.Eof() && SendCommand(unit, TamperResetCommand)) {
             query.Edit();
             query.FieldByName("タンパー開")->SetAsInteger(0);
             query.FieldByName("タンパー閉")->SetAsInteger(0);

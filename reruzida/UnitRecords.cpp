@@ -284,7 +284,7 @@ void TUnitJobs::SpreadImage(int unit, const QString& code, const QByteArray& ima
         if (rowUnit == unit)
             ownRow = true;
         else
-            SendCommand(rowUnit, "RWR", code, ImagePrefix + image);
+            SendCommand(rowUnit, ImageWriteCommand, code, ImagePrefix + image);
         query.Post();
     }
     if (!ownRow && !removing) {
@@ -357,7 +357,7 @@ void TUnitJobs::EndStoreFault() {
 // tried MaxAttempts times, those of other records once.
 TUnitJobs::TPendingOutcome TUnitJobs::TryPendingRecord(TPendingRecord& pending, bool lastTry) {
     const TRecvDataClass& record = pending.Record;
-    const bool log = record.Command == "LRA";
+    const bool log = record.Command == LogReadReply;
     try {
         HandleRecord(record);
         return TPendingOutcome::Done;
@@ -502,19 +502,19 @@ void TUnitJobs::StoreReadImage(int unit, const TRecvDataClass& record) {
 void TUnitJobs::StoreUnitLog(int unit, const TRecvDataClass& record) {
     const TLogRecord log = TLogRecord::Parse(record.Parameters());
     const int operation = log.Operation;
-    if ((operation == 1 || operation == 2) && log.Result != 1)
+    if ((operation == OpEnrolled || operation == OpRemovedAtUnit) && log.Result != 1)
         return;
-    if (operation == 1) {
+    if (operation == OpEnrolled) {
         EnsurePerson(*FDM1.sqlEntrance, log.Code);
         // Without the read the image never reaches the database: the record waits instead.
         if (!ReadImage(unit, log.Code))
             throw Exception("認証機" + QString::number(unit) + "へ画像の読み出しを送れません");
-    } else if (operation == 2) {
+    } else if (operation == OpRemovedAtUnit) {
         DeleteUnitRow(*FDM1.sqlEntrance, unit, log.Code);
     } else if (log.WritesLogRow()) {
         const SqlBusyTimeoutScope briefly(FDM1.sqlLog->Connection(), LogLockWaitMs);
         InsertLog(unit, log, record.Replayed);
-    } else if (operation == 32) {
+    } else if (operation == OpTamper) {
         SetTamper(*FDM1.sqlState, unit, log.Result);
     }
 }
@@ -525,17 +525,17 @@ void TUnitJobs::HandleRecord(const TRecvDataClass& record) {
     if (!IsUnitId(unit))
         throw ERecordRejected("認証機IDが不正です: " + QString::number(unit));
     const QByteArray parameters = record.Parameters();
-    if (record.Command == "RRA") {
+    if (record.Command == ImageReadReply) {
         StoreReadImage(unit, record);
-    } else if (record.Command == "RWA") {
+    } else if (record.Command == ImageWriteReply) {
         // The result digit follows the code field.
         const char result = parameters.size() > CodeFieldSize ? parameters[CodeFieldSize] : ' ';
         if (!std::isdigit(uchar(result)))
             throw ERecordRejected("RWAの結果が数字ではありません");
         MarkUnitUserRegistered(unit, Person(parameters), result != '1' && result != '2');
-    } else if (record.Command == "RDA") {
+    } else if (record.Command == RemovalReply) {
         RemoveUnitUser(unit, TakeRemovalSent(unit, Person(parameters)));
-    } else if (record.Command == "LRA") {
+    } else if (record.Command == LogReadReply) {
         StoreUnitLog(unit, record);
     }
 }

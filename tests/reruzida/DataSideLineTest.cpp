@@ -56,7 +56,7 @@ qint64 LongestStandStill(const QList<TSimFrame>& frames, qint64 fromMs, qint64 t
     for (qsizetype i = 0; i + 1 < frames.size(); ++i) {
         if (frames[i].AtMs < fromMs || frames[i].AtMs > toMs)
             continue;
-        const qint64 silence = frames[i].Command == "VRR" ? TCommRules::SilenceLimitMs : 0;
+        const qint64 silence = frames[i].Command == ScanCommand ? TCommRules::SilenceLimitMs : 0;
         longest = std::max(longest, frames[i + 1].AtMs - frames[i].AtMs - silence);
     }
     return longest;
@@ -89,7 +89,7 @@ protected:
     // A first record makes the month's table, then `holder` takes a write lock on it, as
     // another program would.
     void LockMonthTable(QString& table, std::unique_ptr<SqlConnection>& holder) {
-        Sim.AddLogRecord(1, 11, 1, "first");
+        Sim.AddLogRecord(1, OpFirstEntry, 1, "first");
         table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
         ASSERT_TRUE(WaitFor([&] {
             return FileExists(Temp.File(table + ".DB")) &&
@@ -114,7 +114,7 @@ TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
     }));
     EXPECT_EQ(AccessRows("SELECT length(認証画像) FROM M_個人情報"), QStringList{"900"});
 
-    Sim.AddLogRecord(3, 11, 1, "0012");
+    Sim.AddLogRecord(3, OpFirstEntry, 1, "0012");
     const QDateTime clock = Sim.UnitClock(3);
     const QString table = "ENTRANCE_LOG" + clock.toString("yyyy_MM");
     ASSERT_TRUE(WaitFor([&] { return FileExists(Temp.File(table + ".DB")); }));
@@ -134,7 +134,7 @@ TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
 // handled yet comes back from the file, and is stored once.
 TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
     for (int i = 0; i < 4; ++i)
-        Sim.AddLogRecord(1 + i % 3, 11, 1, "00" + QString::number(i));
+        Sim.AddLogRecord(1 + i % 3, OpFirstEntry, 1, "00" + QString::number(i));
     // No message is handled meanwhile: the records stay in the window's queue.
     ASSERT_TRUE(WaitForSentOnly([&] {
         return Sim.PendingRecords(1) + Sim.PendingRecords(2) + Sim.PendingRecords(3) == 0;
@@ -177,7 +177,7 @@ TEST_F(DataSideLineTest, ALockedMonthTableHoldsUpNeitherThePollingNorTheWindow) 
     for (int unit = 1; unit <= 3; ++unit)
         for (int i = 0; i < 2; ++i) {
             codes << QString("L%1%2").arg(unit).arg(i);
-            Sim.AddLogRecord(unit, 11, 1, codes.last());
+            Sim.AddLogRecord(unit, OpFirstEntry, 1, codes.last());
         }
     Window->LongestMs = 0;
     WaitFor([&] { return released.load(); }, 2 * LockMs);
@@ -197,7 +197,7 @@ TEST_F(DataSideLineTest, AtTheEndALockedMonthTableLeavesTheRecordsToTheNextStart
     QString table;
     std::unique_ptr<SqlConnection> holder;
     ASSERT_NO_FATAL_FAILURE(LockMonthTable(table, holder));
-    Sim.AddLogRecord(2, 21, 1, "kept");
+    Sim.AddLogRecord(2, OpLastExit, 1, "kept");
     ASSERT_TRUE(WaitFor([&] { return Jobs().PendingRecordCount() == 1; }));
     Jobs().Finish();
     holder->Rollback();
@@ -231,7 +231,7 @@ TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {
     HandleCopyData(Jobs(), CD_RESET_TAMPER, "3");
     ASSERT_TRUE(WaitFor([&] {
         for (const TSimFrame& frame : Sim.Frames())
-            if (frame.Command == "TSR" && frame.Destination == 3)
+            if (frame.Command == TamperResetCommand && frame.Destination == 3)
                 return true;
         return false;
     }));
@@ -249,8 +249,8 @@ TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
     sim.Start();
     TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
     ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
-    sim.AddLogRecord(1, 11, 1, "0012");
-    sim.AddLogRecord(1, 21, 1, "0012");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "0012");
+    sim.AddLogRecord(1, OpLastExit, 1, "0012");
     // No message is handled meanwhile: the records stay in the window's queue.
     ASSERT_TRUE(WaitForSentOnly([&] { return sim.PendingRecords(1) == 0; }));
     TCopyData stop;

@@ -222,7 +222,7 @@ TEST_F(MonitorTest, CloseButtonKeepsTheLineRunningAndEscStopsIt) {
     QTest::keyClick(FForm.get(), Qt::Key_Escape);
     EXPECT_FALSE(FForm->isVisible());
     EXPECT_FALSE(FForm->DriverOpened);
-    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
     QTest::keyClick(FForm.get(), Qt::Key_F1);
     EXPECT_FALSE(FForm->DriverOpened);
     FSim.ClearFrames();
@@ -330,7 +330,7 @@ TEST_F(MonitorTest, ExitIsAskedTwiceAndOkStopsTheLine) {
     ASSERT_NE(FForm->PassWD(), nullptr);
     FForm->PassWD()->BitBtn1->click();
     EXPECT_FALSE(FForm->DriverOpened);
-    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
 }
 
 // F2 opens the one clock-setting dialog without waiting; closing it frees it.

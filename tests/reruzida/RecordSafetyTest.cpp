@@ -126,7 +126,7 @@ protected:
     }
     QStringList Codes(const QString& table = December) { return CodesIn(Temp.Path(), table); }
     void Receive(const QString& code, const QByteArray& stamp = Stamp) {
-        Jobs().HandleRecvData(Record(2, "LRA", Log(stamp, code, "11", "01")));
+        Jobs().HandleRecvData(Record(2, LogReadReply, Log(stamp, code, "11", "01")));
     }
     // Steps the clock `ms` on, 100 ms at a time, and tries the waiting records at each step.
     void RetryOver(int ms) {
@@ -295,7 +295,7 @@ TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
                                          Temp.File(ReceivedRecordsFile)});
     ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
     Fill();
-    sim.AddLogRecord(1, 11, 1, "kept");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "kept");
     ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains("受信記録ファイル"); }));
     EXPECT_EQ(sim.PendingRecords(1), 1);
     EXPECT_TRUE(WaitFor([&] { return LinesWith("受信記録ファイルに書き込めない") == 1; }));
@@ -323,12 +323,12 @@ TEST_F(RecordSafety, AReadOnlyFolderAtTheStartIsReported) {
 // The program ended after keeping a record but before its ACK left: the unit hands the same
 // record over again, and the copy read back from the file is the one stored.
 TEST_F(RecordSafety, ARecordSentAgainAfterItsReplayIsStoredOnce) {
-    TRecvDataClass replayed = Record(2, "LRA", Log(Stamp, "0001", "11", "01"));
+    TRecvDataClass replayed = Record(2, LogReadReply, Log(Stamp, "0001", "11", "01"));
     replayed.Replayed = true;
     Jobs().HandleRecvData(replayed);
-    Jobs().HandleRecvData(Record(2, "LRA", Log(Stamp, "0001", "11", "01")));
+    Jobs().HandleRecvData(Record(2, LogReadReply, Log(Stamp, "0001", "11", "01")));
     // A later record of the same second from another unit is another event.
-    Jobs().HandleRecvData(Record(3, "LRA", Log(Stamp, "0001", "11", "01")));
+    Jobs().HandleRecvData(Record(3, LogReadReply, Log(Stamp, "0001", "11", "01")));
     EXPECT_EQ(TableRows("SELECT 認証機ID FROM " + QString(December) + " ORDER BY autoNum"),
               (QStringList{"2", "3"}));
 }
@@ -339,7 +339,7 @@ TEST_F(RecordSafety, ARecordSentAgainAfterItsReplayIsStoredOnce) {
 // unit's last row back from the month table.
 TEST_F(RecordSafety, ARecordSentAgainIsStoredOnceAndOnlyItsExactCopyIsDropped) {
     const auto receive = [&](int unit, const QByteArray& log) {
-        Jobs().HandleRecvData(Record(unit, "LRA", log));
+        Jobs().HandleRecvData(Record(unit, LogReadReply, log));
     };
     const QByteArray first = Log(Stamp, "0001", "11", "01");
     receive(2, first);
@@ -385,7 +385,7 @@ TEST_F(RecordSafety, AUnitThatMissesAcksHasEachRecordStoredOnce) {
     ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
     const QStringList codes{"a1", "a2", "a3"};
     for (const QString& code : codes)
-        sim.AddLogRecord(1, 11, 1, code);
+        sim.AddLogRecord(1, OpFirstEntry, 1, code);
     const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
     // Taken by the unit, and every copy handled.
     ASSERT_TRUE(WaitFor(
@@ -429,7 +429,7 @@ TEST_F(RecordSafety, AProgramKilledBetweenRowAndAckStoresTheRecordOnce) {
     const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
     const auto codes = [&] { return CodesIn(data.Path(), table); };
     // Killed as it keeps the record: the record is in the file, the unit keeps it too.
-    sim.AddLogRecord(1, 11, 1, "first");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "first");
     ASSERT_NO_FATAL_FAILURE(runUntilFirstSync());
     ASSERT_GT(QFileInfo(journal).size(), 0);
     // Started again while the unit is silent: the record read back is stored and marked done,
@@ -440,7 +440,7 @@ TEST_F(RecordSafety, AProgramKilledBetweenRowAndAckStoresTheRecordOnce) {
     ASSERT_EQ(QFileInfo(journal).size(), 0);
     ASSERT_EQ(sim.PendingRecords(1), 1);
     sim.SetFault(1, TSimFault::None, 0);
-    sim.AddLogRecord(1, 21, 1, "second");
+    sim.AddLogRecord(1, OpLastExit, 1, "second");
     QProcess started;
     ASSERT_TRUE(StartCommProgram(started, data.Path(), LongWaitMs));
     EXPECT_TRUE(WaitFor([&] { return sim.PendingRecords(1) == 0; }, LongWaitMs));
@@ -466,8 +466,8 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
         for (int i = 1; i <= 12; ++i) {
             if (i == 6)
                 sixth = QFileInfo(file).size();
-            TRecvDataClass record =
-                Record(2, "LRA", Log(Stamp, QString("%1").arg(i, 4, 10, QChar('0')), "11", "01"));
+            TRecvDataClass record = Record(
+                2, LogReadReply, Log(Stamp, QString("%1").arg(i, 4, 10, QChar('0')), "11", "01"));
             ASSERT_TRUE(journal.Append(record));
             if (i != 6)
                 codes << QString("%1").arg(i, 4, 10, QChar('0'));
@@ -602,7 +602,7 @@ TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
     UsePort(1, sim.SlavePath());
-    sim.AddLogRecord(1, 11, 1, "before");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "before");
     QProcess program;
     program.setChildProcessModifier([] {
         rlimit few{256, 256};
@@ -619,7 +619,7 @@ TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
             idle.push_back(std::make_unique<QTcpSocket>());
             idle.back()->connectToHost(QHostAddress::LocalHost, TcpPort(port));
         }
-    sim.AddLogRecord(1, 21, 1, "during");
+    sim.AddLogRecord(1, OpLastExit, 1, "during");
     EXPECT_TRUE(WaitFor([&] { return codes() == QStringList{"before", "during"}; }, 120000));
     EXPECT_TRUE(WaitFor(
         [&] {

@@ -51,7 +51,7 @@ TEST_F(DataSideTest, RemovalRequestsAreKeptAndSentToPresentUnits) {
     // Unconfirmed, it goes out again with the expiry tick, until the unit answers.
     Jobs().ProcessTick(WM_TICK_EXPIRE);
     EXPECT_EQ(SentText(), (QStringList{"1 RDR 123", "1 RDR 123"}));
-    Jobs().HandleRecord(Record(1, "RDA", Code("123")));
+    Jobs().HandleRecord(Record(1, RemovalReply, Code("123")));
     EXPECT_EQ(rows(), (QStringList{"123/9/1", "124/2/0"}));
     // Image requests need exactly two items; stop and restart are not this layer's.
     Sent.clear();
@@ -108,7 +108,7 @@ TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains(QString::number(taken.serverPort())));
     EXPECT_TRUE(module.ServerTanpa->isListening());
-    Jobs().HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
+    Jobs().HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
 }
 
@@ -139,7 +139,7 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
                ("//" + QHostInfo::localHostName() + "/Zezoduzu/Reruzida").toUtf8();
     }));
     EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
-    Jobs().HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
+    Jobs().HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
 }
 
@@ -184,7 +184,7 @@ TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
     EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
     Jobs().HandleRecord(
-        Record(2, "RRA", Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
+        Record(2, ImageReadReply, Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
     EXPECT_TRUE(WaitFor([&] { return first.Received == ",2"; }));
     EXPECT_TRUE(second.Received.isEmpty());
 }
@@ -282,14 +282,16 @@ TEST_F(DataSideTest, AnImageAnswerWithoutTheCodeAnswersTheOldestReadOnItsUnit) {
     HandleCopyData(Jobs(), CD_READ_IMAGE, "0014,3");
     EXPECT_EQ(SentText(), (QStringList{"2 RRR 0012", "2 RRR 0013", "3 RRR 0014"}));
     const QByteArray noCode(8, '\0'), image(900, 'x');
-    Jobs().HandleRecord(Record(2, "RRA", noCode + QByteArray(4, '\0') + image));
+    Jobs().HandleRecord(Record(2, ImageReadReply, noCode + QByteArray(4, '\0') + image));
     EXPECT_TRUE(WaitFor([&] { return client.Received == ",2"; }));
-    Jobs().HandleRecord(Record(2, "RRA", noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
+    Jobs().HandleRecord(
+        Record(2, ImageReadReply, noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
     EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_個人情報"), QStringList{"0013"});
     ASSERT_TRUE(WaitFor([&] { return answer.Code != 0; }));
     EXPECT_EQ(answer.Payload, QByteArray("0013,2\r\n") + '\0');
     // With no read waiting on the unit, an image without a code belongs to no one.
-    Jobs().HandleRecvData(Record(2, "RRA", noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
+    Jobs().HandleRecvData(
+        Record(2, ImageReadReply, noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
     EXPECT_EQ(AccessRows("SELECT count(*) FROM M_個人情報"), QStringList{"1"});
     EXPECT_EQ(ErrorLog().Lines().size(), 1);
 }

@@ -118,11 +118,11 @@ TEST_F(UnitJobsTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     // not present and its row is left alone.
     EXPECT_EQ(rounds, (QStringList{"1 RDR P1", "1 RDR P1;2 RDR P4", "1 RDR P1;2 RDR P4"}));
     EXPECT_EQ(removing(), (QStringList{"P11", "P42"}));
-    Jobs().HandleRecord(Record(1, "RDA", Code("P1")));
+    Jobs().HandleRecord(Record(1, RemovalReply, Code("P1")));
     EXPECT_EQ(AccessRows("SELECT 認証機ID FROM M_使用認証機 WHERE 個人コード='P1'"),
               QStringList{"5"});
     // A unit that answers without the code confirms the oldest removal sent to it.
-    Jobs().HandleRecord(Record(2, "RDA", QByteArray(8, '\0')));
+    Jobs().HandleRecord(Record(2, RemovalReply, QByteArray(8, '\0')));
     Sent.clear();
     Jobs().ProcessTick(WM_TICK_EXPIRE);
     EXPECT_TRUE(Sent.isEmpty());
@@ -147,7 +147,7 @@ TEST_F(UnitJobsTest, RecordsAndTicksKeepTheArrow) {
         Qt::CursorShape Shape;
     } cases[] = {
         {"a job called by itself", [&] { Jobs().SendPendingRegistrations(); }, Qt::WaitCursor},
-        {"a record", [&] { Jobs().HandleRecord(Record(1, "RWA", Code("0012") + "1")); },
+        {"a record", [&] { Jobs().HandleRecord(Record(1, ImageWriteReply, Code("0012") + "1")); },
          Qt::ArrowCursor},
         {"a tick", [&] { Jobs().ProcessTick(WM_TICK_REGISTER); }, Qt::ArrowCursor},
     };

@@ -3,6 +3,7 @@
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Query.h"
 #include "entrance/common/EntranceSession.h"
+#include "entrance/common/LogOperations.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/SetupGrids.h"
@@ -196,14 +197,12 @@ void TfrmEntranceUserLogViewPrint::ShowRecords(const QString& code, TDateTime da
     } closeOnExit{*sqlLog};
     const qint64 dayNumber = qint64(DateOf(day));
     sqlLog->SetDatabaseName("ParaOzka");
-    sqlLog->SQL().Assign(
-        QStringList{"SELECT 認証機ID,操作種別,操作日時,個人コード,エラー種別",
-                    "FROM " + EntranceList->LogTableOfMonth(day),
-                    "WHERE (CDbl(操作日時) >= " + QString::number(dayNumber) + ")",
-                    "AND (CDbl(操作日時) < " + QString::number(dayNumber + 1) + ")",
-                    "AND (個人コード = :code)", "AND (エラー種別=1)",
-                    "AND ((操作種別=11) OR (操作種別=12) OR (操作種別=21) OR (操作種別=22))",
-                    "ORDER BY 操作日時 ASC"});
+    sqlLog->SQL().Assign(QStringList{
+        "SELECT 認証機ID,操作種別,操作日時,個人コード,エラー種別",
+        "FROM " + EntranceList->LogTableOfMonth(day),
+        "WHERE (CDbl(操作日時) >= " + QString::number(dayNumber) + ")",
+        "AND (CDbl(操作日時) < " + QString::number(dayNumber + 1) + ")", "AND (個人コード = :code)",
+        "AND (エラー種別=1)", "AND " + EntryExitCondition(), "ORDER BY 操作日時 ASC"});
     sqlLog->ParamByName("code").SetAsString(code);
     ClearGrids();
     QList<TUserLogRecord> records;
