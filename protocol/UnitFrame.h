@@ -154,7 +154,11 @@ struct TAppData {
 
 // A reply that carries data, handed from the protocol thread to the monitor window.
 struct TRecvDataClass {
+    // The bytes of a frame that a record keeps, one fewer than the receive buffer takes. The
+    // two need not meet: every reply that carries data (LongestReply at most) is kept whole,
+    // so the cut only shortens a longer frame's parameters past anything the PC reads.
     static constexpr int MaxFrame = 1024;
+    static_assert(LongestReply <= MaxFrame && MaxFrame <= ReceiveBufferSize);
 
     uint8_t UnitId = 0;
     QByteArray Command;

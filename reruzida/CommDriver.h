@@ -49,8 +49,9 @@ struct TCommDriver {
 // Starts the protocol thread for `window`; does not wait for the port to open. At the first
 // open, the records the file kept from an earlier run come first, a WM_RECV_DATA each.
 bool DrvOpen(QObject* window, const TDrvSetup& setup = {});
-// Stops the protocol thread and waits for it, handling the messages it sends meanwhile.
-// False when no thread runs.
+// Stops the protocol thread and waits, pausing, until it has ended. The thread waits for
+// nothing of the window thread (its messages are posted), so it ends within a step; what it
+// posted is handled once the window's event loop runs again. False when no thread runs.
 bool DrvClose();
 // A new scan starts, from unit 1, when the poll next begins a round.
 void DrvRescan();
