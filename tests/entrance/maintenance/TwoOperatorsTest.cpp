@@ -17,8 +17,6 @@ using namespace entrance;
 
 namespace {
 
-const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
-
 // The master-data screens of one management program on a data folder that another terminal
 // writes at the same time, through a connection of its own. The administrator is logged in.
 struct TwoOperators : ScreenFixture {

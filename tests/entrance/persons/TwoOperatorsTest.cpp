@@ -13,8 +13,6 @@ using namespace entrance;
 
 namespace {
 
-const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
-
 // One management program on a data folder that another terminal writes at the same time,
 // through a connection of its own.
 struct TwoOperators : ScreenFixture {

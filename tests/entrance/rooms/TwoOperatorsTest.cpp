@@ -11,8 +11,6 @@ using namespace entrance;
 
 namespace {
 
-const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
-
 // The room dialog of one management program on a data folder that another terminal writes at
 // the same time, through a connection of its own: units 1 and 2 and room 1 of both.
 struct TwoOperators : ScreenFixture {

@@ -11,8 +11,6 @@ using namespace entrance;
 
 namespace {
 
-const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
-
 // The unit dialog of one management program on a data folder that another terminal writes at
 // the same time, through a connection of its own: units 1 and 2 (2 with operating hours, stored
 // by another program to the fraction of a millisecond).
