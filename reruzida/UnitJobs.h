@@ -5,10 +5,8 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 class QTcpSocket;
-class TDBQueryODBC;
 
 namespace reruzida {
 
@@ -122,11 +120,6 @@ private:
     bool IsStoredAlready(int unit, const TLogRecord& log, const QString& table, bool replayed);
     void InsertLog(int unit, const TLogRecord& log, bool replayed);
     void SpreadImage(int unit, const QString& code, const QByteArray& image);
-    // Runs `act` on the person's rows for the unit in M_使用認証機 that meet `condition` (the
-    // columns given are also the update key), when there is one; the dataset is closed
-    // afterwards in every case.
-    void OnUnitRow(int unit, const QString& code, const QString& columns, const QString& condition,
-                   const std::function<void(TDBQueryODBC&)>& act);
     bool IsResentReplay(const TRecvDataClass& record);
     void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked);
     void EndStoreFault();

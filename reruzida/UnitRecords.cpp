@@ -21,6 +21,7 @@
 #include "ui/WaitCursor.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace reruzida {
 
@@ -178,6 +179,29 @@ bool StoreImage(TDBQueryODBC& gazo, const QString& code, const QByteArray& image
     gazo.SetTransaction(false);
     gazo.Close();
     return stored;
+}
+
+// Runs `act` on the person's rows for the unit in M_使用認証機 that meet `condition` (the
+// columns given are also the update key), when there is one; the dataset is closed afterwards
+// in every case.
+void OnUnitRow(TDBQueryODBC& query, int unit, const QString& code, const QString& columns,
+               const QString& condition, const std::function<void(TDBQueryODBC&)>& act) {
+    query.Close();
+    query.SetReadOnly(false);
+    SetLines(query.SQL(), {"SELECT " + columns + " FROM M_使用認証機",
+                           "WHERE 個人コード=" + QuotedStr(code) +
+                               " AND 認証機ID=" + QString::number(unit) + " AND " + condition});
+    query.SetUpdateKeyColumn(QString(columns).replace(", ", "; "));
+    query.SetUpdateTableName("M_使用認証機");
+    try {
+        query.Open();
+        if (!query.Eof())
+            act(query);
+    } catch (...) {
+        query.Close();
+        throw;
+    }
+    query.Close();
 }
 
 void LogRecordError(const Exception& e, const TRecvDataClass& record, const QString& note = {}) {
@@ -427,33 +451,12 @@ void TUnitJobs::Enqueue(const TRecvDataClass& record) {
     FQueues.PendingRecords.push_back({.Record = record});
 }
 
-void TUnitJobs::OnUnitRow(int unit, const QString& code, const QString& columns,
-                          const QString& condition, const std::function<void(TDBQueryODBC&)>& act) {
-    TDBQueryODBC& query = *FDM1.sqlEntrance;
-    query.Close();
-    query.SetReadOnly(false);
-    SetLines(query.SQL(), {"SELECT " + columns + " FROM M_使用認証機",
-                           "WHERE 個人コード=" + QuotedStr(code) +
-                               " AND 認証機ID=" + QString::number(unit) + " AND " + condition});
-    query.SetUpdateKeyColumn(QString(columns).replace(", ", "; "));
-    query.SetUpdateTableName("M_使用認証機");
-    try {
-        query.Open();
-        if (!query.Eof())
-            act(query);
-    } catch (...) {
-        query.Close();
-        throw;
-    }
-    query.Close();
-}
-
 // A unit that took the image of a person it is not to hold (the row unticked or the person
 // deleted while the image was on its way) is sent the removal.
 void TUnitJobs::MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
     bool wanted = false;
-    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可", UnitRowInUse,
-              [&](TDBQueryODBC& query) {
+    OnUnitRow(*FDM1.sqlEntrance, unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可",
+              UnitRowInUse, [&](TDBQueryODBC& query) {
                   query.Edit();
                   query.FieldByName("登録")->SetAsBoolean(true);
                   query.FieldByName("削除")->SetAsBoolean(false);
@@ -473,7 +476,7 @@ void TUnitJobs::RemoveUnitUser(int unit, const QString& code) {
     if (code.isEmpty())
         return;
     DeleteUnitRow(*FDM1.sqlEntrance, unit, code, "削除=True");
-    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除", UnitRowInUse,
+    OnUnitRow(*FDM1.sqlEntrance, unit, code, "個人コード, 認証機ID, 登録, 削除", UnitRowInUse,
               [](TDBQueryODBC& query) {
                   query.Edit();
                   query.FieldByName("登録")->SetAsBoolean(false);
