@@ -1,8 +1,11 @@
 // The requests other PCs send over TCP (removals, image reads, tamper releases), as the
 // servers hand them on.
-#include "reruzida/CommSession.h"
+#include "reruzida/CommDriver.h"
+#include "reruzida/DataCreate.h"
+#include "reruzida/DataModule1.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/Requests.h"
+#include "reruzida/UnitJobs.h"
 
 #include <QTemporaryDir>
 #include <cstdint>
@@ -22,11 +25,15 @@ bool SetUp() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = SetUp();
     (void)ready;
-    // Each input meets a program that has just started, with units 1 to 3 found by the scan,
-    // so valid lines go as far as the send queue.
-    TCommSession session;
+    // Each input meets unit jobs that have just started, with units 1 to 3 found by the scan,
+    // so valid lines go as far as the send queue. Reading a line touches no data module.
+    static TDM1 dm1;
+    static TDMCreate dmCreate;
+    TCommDriver driver;
+    TUnitJobQueues queues;
+    TUnitJobs jobs(dm1, dmCreate, driver, queues);
     for (int unit = 1; unit <= 3; ++unit)
-        session.Driver.UnitPresent[unit] = true;
+        driver.UnitPresent[unit] = true;
     const QByteArray payload(reinterpret_cast<const char*>(data), qsizetype(size));
     // A malformed line is refused with an exception, which the servers write to the error log;
     // what matters here is that nothing breaks.
@@ -35,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const Exception&) {
     }
     try {
-        ReadImageRequest(payload);
+        ReadImageRequest(jobs, payload);
     } catch (const Exception&) {
     }
     return 0;

@@ -44,6 +44,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -66,6 +67,39 @@ constexpr int ReceiveBufferSize = 1025;
 
 // The PC's own address; units have 1 to MaxUnitId.
 constexpr int PcAddress = 0;
+
+// The commands the PC sends, and the replies that answer them (the command's last letter A):
+//
+//   command              reply                what
+//   ScanCommand          ScanReply            VRR: is a unit there (the scan)
+//   LogReadCommand       LogReadReply         LRR: the unit's next log record (the poll)
+//   RunCommand           RunReply             USR: the unit runs ("1") or stops ("0")
+//   ImageReadCommand     ImageReadReply       RRR: read a person's image
+//   ImageWriteCommand    ImageWriteReply      RWR: write a person's image
+//   RemovalCommand       RemovalReply         RDR: remove a person
+//   ClockSetCommand      ClockSetReply        CSR: set the unit's clock
+//   TamperResetCommand   TamperResetReply     TSR: release the tamper alarm
+//
+// OtherRecordReply (CRA) carries a record as LogReadReply does; UnaskedReplies answer commands
+// the PC never sends.
+inline constexpr char ScanCommand[] = "VRR";
+inline constexpr char ScanReply[] = "VRA";
+inline constexpr char LogReadCommand[] = "LRR";
+inline constexpr char LogReadReply[] = "LRA";
+inline constexpr char RunCommand[] = "USR";
+inline constexpr char RunReply[] = "USA";
+inline constexpr char ImageReadCommand[] = "RRR";
+inline constexpr char ImageReadReply[] = "RRA";
+inline constexpr char ImageWriteCommand[] = "RWR";
+inline constexpr char ImageWriteReply[] = "RWA";
+inline constexpr char RemovalCommand[] = "RDR";
+inline constexpr char RemovalReply[] = "RDA";
+inline constexpr char ClockSetCommand[] = "CSR";
+inline constexpr char ClockSetReply[] = "CSA";
+inline constexpr char TamperResetCommand[] = "TSR";
+inline constexpr char TamperResetReply[] = "TSA";
+inline constexpr char OtherRecordReply[] = "CRA";
+inline const QList<QByteArray> UnaskedReplies = {"RSA", "UCA", "IDA", "SRA", "SWA"};
 
 constexpr bool IsUnitId(int id) {
     return id >= 1 && id <= MaxUnitId;
@@ -120,7 +154,11 @@ struct TAppData {
 
 // A reply that carries data, handed from the protocol thread to the monitor window.
 struct TRecvDataClass {
+    // The bytes of a frame that a record keeps, one fewer than the receive buffer takes. The
+    // two need not meet: every reply that carries data (LongestReply at most) is kept whole,
+    // so the cut only shortens a longer frame's parameters past anything the PC reads.
     static constexpr int MaxFrame = 1024;
+    static_assert(LongestReply <= MaxFrame && MaxFrame <= ReceiveBufferSize);
 
     uint8_t UnitId = 0;
     QByteArray Command;
@@ -140,6 +178,17 @@ class ERecordRejected : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The operations of a log record the PC acts on: a person enrolled a finger at the unit or was
+// removed there (each only with the result 1), the entries and exits that the reports and live
+// views count, and the unit's tamper switch opened or closed.
+constexpr int OpEnrolled = 1;
+constexpr int OpRemovedAtUnit = 2;
+constexpr int OpFirstEntry = 11;
+constexpr int OpEntry = 12;
+constexpr int OpLastExit = 21;
+constexpr int OpExit = 22;
+constexpr int OpTamper = 32;
 
 // The log record of an LRA, its fields checked.
 struct TLogRecord {

@@ -47,19 +47,11 @@ void DrvRescan() {
 
 bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code,
                     const QByteArray& tail) {
-    auto& driver = Driver();
-    if (!driver.Thread || CP932Length(code) > CodeFieldSize)
-        return false;
-    return driver.Thread->QueueCommand({unitId, command, CodeField(code) + tail});
+    return Driver().SendCommand(unitId, command, code, tail);
 }
 
 bool DrvReadData(TRecvDataClass& buffer) {
-    buffer = TRecvDataClass();
-    return Driver().Received.Pop(buffer);
-}
-
-void DrvRecordDone(const TRecvDataClass& record) {
-    Driver().Received.Done(record);
+    return Driver().ReadData(buffer);
 }
 
 QString DrvPortFault() {
@@ -68,6 +60,26 @@ QString DrvPortFault() {
 
 QString DrvJournalFault() {
     return Driver().Received.Fault();
+}
+
+bool TCommDriver::IsValidUnit(int unit) const {
+    return IsUnitId(unit) && UnitPresent[unit].load();
+}
+
+bool TCommDriver::SendCommand(int unitId, const QByteArray& command, const QString& code,
+                              const QByteArray& tail) {
+    if (!Thread || CP932Length(code) > CodeFieldSize)
+        return false;
+    return Thread->QueueCommand({unitId, command, CodeField(code) + tail});
+}
+
+bool TCommDriver::ReadData(TRecvDataClass& buffer) {
+    buffer = TRecvDataClass();
+    return Received.Pop(buffer);
+}
+
+void TCommDriver::RecordDone(const TRecvDataClass& record) {
+    Received.Done(record);
 }
 
 } // namespace reruzida

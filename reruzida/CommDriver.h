@@ -26,11 +26,21 @@ struct TDrvSetup {
 
 // The protocol thread and what it hands the window thread: the received records, which
 // outlive the thread, and the units that answered its last scan. The session owns one; the
-// driver interface below works on the current session's.
+// driver interface below works on the current session's. Call the members from the window
+// thread only.
 struct TCommDriver {
     std::unique_ptr<TCommThread> Thread;
     TRecvDataList Received;
     TUnitPresence UnitPresent{};
+
+    // A unit ID from 1 to 32 that answered the last scan.
+    bool IsValidUnit(int unit) const;
+    // DrvSendCommand and DrvReadData on this driver.
+    bool SendCommand(int unitId, const QByteArray& command, const QString& code = {},
+                     const QByteArray& tail = {});
+    bool ReadData(TRecvDataClass& buffer);
+    // The window has handled a record ReadData gave (stored it, or logged it for good).
+    void RecordDone(const TRecvDataClass& record);
 };
 
 // The driver interface between the window thread and the protocol thread. Call these from
@@ -39,8 +49,9 @@ struct TCommDriver {
 // Starts the protocol thread for `window`; does not wait for the port to open. At the first
 // open, the records the file kept from an earlier run come first, a WM_RECV_DATA each.
 bool DrvOpen(QObject* window, const TDrvSetup& setup = {});
-// Stops the protocol thread and waits for it, handling the messages it sends meanwhile.
-// False when no thread runs.
+// Stops the protocol thread and waits, pausing, until it has ended. The thread waits for
+// nothing of the window thread (its messages are posted), so it ends within a step; what it
+// posted is handled once the window's event loop runs again. False when no thread runs.
 bool DrvClose();
 // A new scan starts, from unit 1, when the poll next begins a round.
 void DrvRescan();
@@ -51,8 +62,6 @@ bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code =
                     const QByteArray& tail = {});
 // Takes the oldest received record; `buffer` is emptied first. False when none waits.
 bool DrvReadData(TRecvDataClass& buffer);
-// The window has handled a record DrvReadData gave (stored it, or logged it for good).
-void DrvRecordDone(const TRecvDataClass& record);
 // Why the serial port does not open while the thread tries it again; empty when it is open
 // or no thread runs.
 QString DrvPortFault();

@@ -8,7 +8,8 @@ namespace {
 
 // Replies that are acknowledged and that carry nothing the window needs.
 bool IsPlainReply(const QByteArray& command) {
-    static const QList<QByteArray> plain = {"USA", "CSA", "TSA", "RSA", "UCA", "IDA", "SRA", "SWA"};
+    static const QList<QByteArray> plain =
+        QList<QByteArray>{RunReply, ClockSetReply, TamperResetReply} + UnaskedReplies;
     return plain.contains(command);
 }
 
@@ -98,10 +99,11 @@ QByteArray TCommRules::Next() {
     TAppData next;
     FExchange = FScanning ? TExchange::Scan : TExchange::Poll;
     if (FScanning) {
-        next = {FCurrentUnit, "VRR", {}};
+        next = {FCurrentUnit, ScanCommand, {}};
     } else if (!FQueue.Take(next)) {
         FExchange = FProbeDue ? TExchange::Probe : TExchange::Poll;
-        next = FProbeDue ? TAppData{FProbeUnit, "VRR", {}} : TAppData{FCurrentUnit, "LRR", {}};
+        next = FProbeDue ? TAppData{FProbeUnit, ScanCommand, {}}
+                         : TAppData{FCurrentUnit, LogReadCommand, {}};
         FProbeDue = false;
     }
     FPacket.Destination = uint8_t(next.UnitId);
@@ -187,15 +189,15 @@ void TCommRules::ActOnReply(uint32_t now, const QByteArray& frame) {
     const int source = uint8_t(frame[SourceOffset]);
     const QByteArray command = FrameCommand(frame);
     const bool hasParameters = frame.size() > ParameterOffset + 2;
-    if (command == "VRA") {
+    if (command == ScanReply) {
         if (FExchange != TExchange::Poll)
             ScanFound(now, source);
-    } else if (command == "RRA" || command == "RWA" || command == "RDA") {
+    } else if (command == ImageReadReply || command == ImageWriteReply || command == RemovalReply) {
         // The record is kept before the unit is told it may drop it; one that cannot be
         // kept is not acknowledged, so the unit sends it again.
         if (FLink.Keep(frame))
             SendAck(now, source);
-    } else if (command == "LRA" || command == "CRA") {
+    } else if (command == LogReadReply || command == OtherRecordReply) {
         if (!hasParameters || FLink.Keep(frame))
             SendAck(now, source);
     } else if (IsPlainReply(command)) {
@@ -207,7 +209,7 @@ void TCommRules::ScanFound(uint32_t now, int unit) {
     UnitPresent[unit] = true;
     SendAck(now, unit);
     FLink.Found(unit);
-    FQueue.Push({unit, "USR", "1"});
+    FQueue.Push({unit, RunCommand, "1"});
     FLink.Post(WM_UNIT_FOUND, unit);
 }
 

@@ -11,30 +11,39 @@ namespace reruzida {
 
 class TDM1;
 class TDMCreate;
+class TUnitJobs;
 
 // One run of the communication program: where its data is, its two data modules, the driver
-// between the window and the protocol thread, and what the unit jobs keep meanwhile. main()
-// makes one and a test a fresh one; the newest that lives is the current one (CommSession()).
+// between the window and the protocol thread, and the unit jobs with what they keep meanwhile.
+// main() makes one and a test a fresh one; the newest that lives is the current one
+// (CommSession()).
 class TCommSession : public TCurrentObject<TCommSession> {
 public:
     TCommSession();
     ~TCommSession();
+
+    // Makes the data modules, `dm1` and then a TDMCreate, starts each as it is made (what a
+    // start raises goes to the error log, and the program goes on without it), and makes the
+    // unit jobs on them.
+    void StartDataSide(std::unique_ptr<TDM1> dm1);
 
     // The full path of this program file, in the data folder.
     QString DataPath;
     // The same as other PCs reach it: "//PC/Zezoduzu/Reruzida" when the folder is shared,
     // else DataPath; sent on PORT_START.
     QString NetworkDataPath;
-    // Made and started by the session's maker, the first one first.
     std::unique_ptr<TDM1> DM1;
     std::unique_ptr<TDMCreate> DMCreate;
     TCommDriver Driver;
-    TUnitJobQueues Jobs;
+    TUnitJobQueues JobQueues;
+    // On the data modules, the driver and the queues above; none before StartDataSide (a
+    // monitor window on its own).
+    std::unique_ptr<TUnitJobs> UnitJobs;
 };
 
-// The current session. The driver interface, the request handlers and the unit jobs are plain
-// functions called from window messages and servers; this one access point gives them the
-// program's state instead of a global each. There must be a session.
+// The current session. The driver interface and the data modules' start-up and servers are
+// plain functions and components that the window and the servers call; this one access point
+// gives them the program's state instead of a global each. There must be a session.
 inline TCommSession& CommSession() {
     return TCommSession::Current();
 }

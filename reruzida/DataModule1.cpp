@@ -5,6 +5,7 @@
 #include "ErrorLog.h"
 #include "RequestServer.h"
 #include "Requests.h"
+#include "UnitJobs.h"
 
 #include "base/SysUtils.h"
 #include "base/Text.h"
@@ -77,6 +78,13 @@ void Activate(TRequestServer& server, quint16 port, const TAllowedClients& allow
     if (!server.listen(QHostAddress::Any, port))
         ErrorLog().WriteErrorLog("TCP port " + QString::number(port) + ": " + server.errorString(),
                                  Now());
+}
+
+// The servers hand their requests to the session's unit jobs, which its start made with the
+// data modules.
+TUnitJobs& SessionJobs() {
+    Q_ASSERT(CommSession().UnitJobs);
+    return *CommSession().UnitJobs;
 }
 
 } // namespace
@@ -223,18 +231,20 @@ void TDM1::ServerStartClientConnect(QTcpSocket* client) {
 
 void TDM1::ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request) {
     RunRequestLogged(TRequestServer::ClientName(client),
-                     [&] { ReadImageRequest(request, client); });
+                     [&] { ReadImageRequest(SessionJobs(), request, client); });
 }
 
 // "DELETE" tells the asking PC that its removals are kept; a malformed request, or one that
 // could not be kept, gets none.
 void TDM1::ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request) {
-    if (RunRequestLogged(TRequestServer::ClientName(client), [&] { DeleteUsersRequest(request); }))
+    if (RunRequestLogged(TRequestServer::ClientName(client),
+                         [&] { DeleteUsersRequest(SessionJobs(), request); }))
         client->write("DELETE");
 }
 
 void TDM1::ServerTanpaClientRead(QTcpSocket* client, const QByteArray& request) {
-    RunRequestLogged(TRequestServer::ClientName(client), [&] { ResetTamperRequest(request); });
+    RunRequestLogged(TRequestServer::ClientName(client),
+                     [&] { ResetTamperRequest(SessionJobs(), request); });
 }
 
 void CloseDataSession() {

@@ -4,7 +4,6 @@
 #include "base/Files.h"
 #include "base/Process.h"
 #include "reruzida/ALed.h"
-#include "reruzida/CommSession.h"
 #include "reruzida/ConfirmBox.h"
 #include "reruzida/DataModule1.h"
 #include "reruzida/DialogSetComm.h"
@@ -57,8 +56,8 @@ TALed* NewLed(QWidget* parent, TLEDStyle style) {
 } // namespace
 
 // A tool window has no task bar button: the tray icon is the program's face.
-TfrmMainMenu::TfrmMainMenu(TDrvSetup driverSetup, bool hasTray)
-    : QWidget(nullptr, hasTray ? Qt::Window | Qt::Tool : Qt::Window),
+TfrmMainMenu::TfrmMainMenu(TUnitJobs* jobs, TDrvSetup driverSetup, bool hasTray)
+    : QWidget(nullptr, hasTray ? Qt::Window | Qt::Tool : Qt::Window), FJobs(jobs),
       FDriverSetup(std::move(driverSetup)), FHasTray(hasTray) {
     // The program folder is the data folder, also when the data start-up stopped early.
     if (!FDriverSetup.StateWriter)
@@ -194,19 +193,21 @@ void TfrmMainMenu::FormCreate() {
         ShowMonitor();
 }
 
-QString MonitorAlerts() {
-    QStringList alerts{DataFolderFault(), DrvPortFault(), DrvJournalFault(), PendingRecordStatus()};
+QString MonitorAlerts(const TUnitJobs* jobs) {
+    QStringList alerts{DataFolderFault(), DrvPortFault(), DrvJournalFault(),
+                       jobs ? jobs->PendingRecordStatus() : QString()};
     alerts.removeAll(QString());
     return alerts.join('\n');
 }
 
 void TfrmMainMenu::AlertTimerTick() {
-    RunLogged(RetryPendingRecords);
+    if (FJobs)
+        RunLogged([this] { FJobs->RetryPendingRecords(); });
     ShowAlerts();
 }
 
 void TfrmMainMenu::ShowAlerts() {
-    const QString alerts = MonitorAlerts();
+    const QString alerts = MonitorAlerts(FJobs);
     lblAlerts->setText(alerts);
     lblAlerts->setVisible(!alerts.isEmpty());
     TrayIcon1->SetTipHelp(alerts.isEmpty() ? QString(CommCaption)
@@ -243,17 +244,19 @@ bool TfrmMainMenu::event(QEvent* event) {
         WMUnitLed(message->WParam, message->LParam);
         break;
     case WM_RECV_DATA:
-        ProcessRecvData();
+        if (FJobs)
+            FJobs->ProcessRecvData();
         break;
     case WM_TICK_UNITSTATE:
     case WM_TICK_REGISTER:
     case WM_TICK_EXPIRE:
-        ProcessTick(message->Msg);
+        if (FJobs)
+            FJobs->ProcessTick(message->Msg);
         break;
     case WM_UNIT_FOUND:
         // Without the data side (a monitor on its own) there is nothing kept to send.
-        if (CommSession().DM1)
-            RunLogged([unit = int(message->WParam)] { SendPendingRemovals(unit); });
+        if (FJobs)
+            RunLogged([this, unit = int(message->WParam)] { FJobs->SendPendingRemovals(unit); });
         break;
     default:
         break;
@@ -273,7 +276,7 @@ void TfrmMainMenu::WMUnitLed(WPARAM wParam, LPARAM lParam) {
 }
 
 void TfrmMainMenu::AppMessage(const TCopyData& request) {
-    if (HandleCopyData(request.Code, request.Payload))
+    if (FJobs && HandleCopyData(*FJobs, request.Code, request.Payload))
         return;
     if (request.Code == CD_TERMINATE)
         Terminate();
@@ -386,10 +389,15 @@ void TfrmMainMenu::EndProgram() {
     });
 }
 
+void TfrmMainMenu::FinishUnitJobs() {
+    if (FJobs)
+        FJobs->Finish();
+}
+
 // The sender waits for this window to go, so the program ends whatever fails.
 void TfrmMainMenu::Terminate() {
     RunLogged([this] { CloseDriver(); });
-    RunLogged(FinishUnitJobs);
+    RunLogged([this] { FinishUnitJobs(); });
     RunLogged([] { CloseDataSession(); });
     Quit();
 }

@@ -21,6 +21,7 @@ namespace reruzida {
 
 class TALed;
 class TTrayIcon;
+class TUnitJobs;
 
 // The tray menu's two programs, started from the program folder.
 inline constexpr char WorkingProgram[] = "Rudizaz.exe";
@@ -28,19 +29,21 @@ inline constexpr char EntranceProgram[] = "Zezoduzu.exe";
 
 // What the operator must know of at once, one line each: a data folder that cannot be
 // written, a serial port that does not open, records that cannot be taken from the units,
-// records that wait to be stored; empty when all is well.
-QString MonitorAlerts();
+// records that wait to be stored in `jobs` (none: no data side); empty when all is well.
+QString MonitorAlerts(const TUnitJobs* jobs);
 
 // The monitor window: one LED per unit, the tray icon and its menu. It takes the protocol
-// thread's messages and the other programs' requests; closing it only hides it.
+// thread's messages and the other programs' requests and hands them to the unit jobs; closing
+// it only hides it.
 // Where the desktop has no notification area, the window stands in for the icon: it shows at
 // start with a task bar button, offers the tray menu on its own button, and closing it only
 // minimizes it, so the program can always be ended.
 class TfrmMainMenu : public QWidget {
 public:
-    // `driverSetup` without a state writer gets one on the data folder. `hasTray`: the desktop
-    // has a notification area for the program's icon.
-    explicit TfrmMainMenu(TDrvSetup driverSetup = {}, bool hasTray = true);
+    // `jobs`: the session's unit jobs; none for a monitor without the data side, which leaves
+    // records, ticks and requests alone. `driverSetup` without a state writer gets one on the
+    // data folder. `hasTray`: the desktop has a notification area for the program's icon.
+    explicit TfrmMainMenu(TUnitJobs* jobs, TDrvSetup driverSetup = {}, bool hasTray = true);
     ~TfrmMainMenu() override;
     Q_DISABLE_COPY(TfrmMainMenu)
 
@@ -108,6 +111,8 @@ private:
     void CloseDriver();
     void StopCommunication();
     void EndProgram();
+    // The unit jobs' last handling of the records before the program ends.
+    void FinishUnitJobs();
     void Terminate();
     void Quit();
     void Restart();
@@ -115,6 +120,7 @@ private:
 
     void ShowAlerts();
 
+    TUnitJobs* const FJobs;
     TDrvSetup FDriverSetup;
     const bool FHasTray;
     bool FCloseButton = false;

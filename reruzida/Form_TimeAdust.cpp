@@ -26,7 +26,7 @@ QByteArray ClockSetDigits(TDateTime now) {
 void SetUnitClocks(const QByteArray& digits) {
     for (int unit = 1; unit <= MaxUnitId; ++unit)
         if (CommSession().Driver.UnitPresent[unit])
-            DrvSendCommand(unit, "CSR", {}, digits);
+            DrvSendCommand(unit, ClockSetCommand, {}, digits);
 }
 
 TfrmTimeAdust::TfrmTimeAdust(QWidget* parent) : QDialog(parent) {

@@ -39,10 +39,6 @@ QTimer* NewTimer(QTcpSocket* client, const char* name, int ms) {
 
 } // namespace
 
-int TRequestServer::AllClients() {
-    return AllClientCount();
-}
-
 QString TRequestServer::ClientName(const QTcpSocket* client) {
     bool isV4 = false;
     const quint32 v4 = client->peerAddress().toIPv4Address(&isV4);

@@ -44,9 +44,8 @@ public:
     // How long a connection stays after a request, for an answer that comes later.
     int KeepAfterRequestMs = RequestTimeoutMs;
 
-    // The connections served now, by this server and by all of them.
+    // The connections this server serves now.
     int Clients() const { return FClients; }
-    static int AllClients();
     // "TCP <port> <address>" of a client, for the error log.
     static QString ClientName(const QTcpSocket* client);
 

@@ -12,12 +12,12 @@ class QTcpSocket;
 
 namespace reruzida {
 
-// A unit ID from 1 to 32 that answered the last scan.
-bool IsValidUnit(int unit);
+class TUnitJobs;
 
-// The receiver's side of the requests, on the window thread. Each takes the payload as it
-// came (CP932, a closing zero byte allowed) and raises on a malformed line; what it queued
-// before that line stays queued.
+// The receiver's side of the requests, on the window thread: each reads its payload and
+// hands what it asks for to the session's unit jobs. Each takes the payload as it came
+// (CP932, a closing zero byte allowed) and raises on a malformed line; what it queued before
+// that line stays queued.
 
 // The lines of a removal request in order: `act` for each CodeUnitLine whose unit ID is 1 to
 // 32 and whose code fits a frame; raises at a malformed line.
@@ -26,22 +26,16 @@ void ForEachRemovalLine(const QByteArray& payload,
 // CD_DELETE_USERS: every CodeUnitLine with a unit ID from 1 to 32 is kept as a removal
 // (KeepRemoval; a line without a code is malformed), then the removals of the present units
 // are sent. Returns once every line is kept.
-void DeleteUsersRequest(const QByteArray& payload);
+void DeleteUsersRequest(TUnitJobs& jobs, const QByteArray& payload);
 // CD_READ_IMAGE: RRR when the line has exactly two items and a valid unit. A TCP client
 // that asked is remembered for the answer to that person on that unit.
-void ReadImageRequest(const QByteArray& payload, QTcpSocket* client = nullptr);
-// CD_RESET_TAMPER: TSR and both tamper flags cleared, when the case was opened and closed.
-void ResetTamperRequest(const QByteArray& payload);
+void ReadImageRequest(TUnitJobs& jobs, const QByteArray& payload, QTcpSocket* client = nullptr);
+// CD_RESET_TAMPER: the unit's tamper alarm released (TUnitJobs::ReleaseTamper).
+void ResetTamperRequest(TUnitJobs& jobs, const QByteArray& payload);
 
 // Handles 1128, 1144 and 1154 (errors go to the error log); false for any other code, which
 // the monitor window handles itself (1164, 1165) or ignores. An empty payload does nothing.
-bool HandleCopyData(int code, const QByteArray& payload);
-
-// Notes a read queued for `code` on `unit`; a read for the same person there is replaced.
-void NoteImageRead(int unit, const QString& code, QTcpSocket* client = nullptr);
-// The read that an RRA from `unit` carrying `code` answers, taken off the list: the one for
-// that code, or for an empty code the oldest on that unit; none noted gives {unit, code}.
-TImageRead TakeImageRead(int unit, const QString& code);
+bool HandleCopyData(TUnitJobs& jobs, int code, const QByteArray& payload);
 
 // The answer to a read: code + "," + unit, or "," + unit when the person is not registered
 // there. It goes to the TCP client that asked when it is still connected, else by

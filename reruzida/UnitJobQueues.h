@@ -82,7 +82,7 @@ struct TUnitJobQueues {
     // Persons whose stored image is not 900 bytes, with a hash of that image: the error log
     // has a line about it, and gets another only when the image changes.
     QHash<QString, size_t> BadImagesLogged;
-    // Where commands go; none: DrvSendCommand. Tests put a recorder in.
+    // Where commands go; none: the jobs' driver. Tests put a recorder in.
     TSendCommand Send;
 };
 

@@ -1,11 +1,10 @@
-// The three periodic unit jobs and the removals that wait for their unit's answer.
+// The three periodic unit jobs, the commands the jobs send, and the removals and image reads
+// that wait for their unit's answer.
 #include "UnitJobs.h"
 
 #include "CommDriver.h"
-#include "CommSession.h"
 #include "DataModule1.h"
 #include "ErrorLog.h"
-#include "Requests.h"
 
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
@@ -16,41 +15,18 @@
 #include "ui/WaitCursor.h"
 
 #include <QStringList>
+#include <QTcpSocket>
 #include <algorithm>
 #include <cmath>
-#include <deque>
 
 namespace reruzida {
 
 namespace {
 
-std::deque<std::pair<int, QString>>& RemovalsSent() {
-    return CommSession().Jobs.RemovalsSent;
-}
-
-void SendRemoval(int unit, const QString& code) {
-    if (!SendCommand(unit, "RDR", code))
-        return;
-    auto& sent = RemovalsSent();
-    std::erase(sent, std::pair(unit, code));
-    sent.emplace_back(unit, code);
-    if (int(sent.size()) > TCommThread::MaxQueue)
-        sent.pop_front();
-}
-
 void SetLines(TStrings& sql, const QStringList& lines) {
     sql.Clear();
     for (const QString& line : lines)
         sql.Add(line);
-}
-
-// "M_使用認証機.認証機ID=1 OR M_使用認証機.認証機ID=3" for the present units.
-QString UnitFilter() {
-    QStringList terms;
-    for (int unit = 1; unit <= MaxUnitId; ++unit)
-        if (IsValidUnit(unit))
-            terms << "M_使用認証機.認証機ID=" + QString::number(unit);
-    return terms.join(" OR ");
 }
 
 // The code of the row to take this tick: the first after `last` by code, else the first.
@@ -93,17 +69,43 @@ bool ShouldRun(int start, int end, int now) {
 
 } // namespace
 
-void SetSendCommand(TSendCommand send) {
-    CommSession().Jobs.Send = std::move(send);
+TUnitJobs::TUnitJobs(TDM1& dm1, TDMCreate& dmCreate, TCommDriver& driver, TUnitJobQueues& queues)
+    : FDM1(dm1), FDMCreate(dmCreate), FDriver(driver), FQueues(queues) {}
+
+void TUnitJobs::SendRemoval(int unit, const QString& code) {
+    if (!SendCommand(unit, RemovalCommand, code))
+        return;
+    auto& sent = FQueues.RemovalsSent;
+    std::erase(sent, std::pair(unit, code));
+    sent.emplace_back(unit, code);
+    if (int(sent.size()) > TCommThread::MaxQueue)
+        sent.pop_front();
 }
 
-bool SendCommand(int unit, const QByteArray& command, const QString& code, const QByteArray& tail) {
-    const TSendCommand& send = CommSession().Jobs.Send;
-    return send ? send(unit, command, code, tail) : DrvSendCommand(unit, command, code, tail);
+QString TUnitJobs::UnitFilter() const {
+    QStringList terms;
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
+        if (IsValidUnit(unit))
+            terms << "M_使用認証機.認証機ID=" + QString::number(unit);
+    return terms.join(" OR ");
 }
 
-void ApplyOperatingHours() {
-    TTable& table = *CommSession().DM1->tblState;
+void TUnitJobs::SetSendCommand(TSendCommand send) {
+    FQueues.Send = std::move(send);
+}
+
+bool TUnitJobs::SendCommand(int unit, const QByteArray& command, const QString& code,
+                            const QByteArray& tail) {
+    const TSendCommand& send = FQueues.Send;
+    return send ? send(unit, command, code, tail) : FDriver.SendCommand(unit, command, code, tail);
+}
+
+bool TUnitJobs::IsValidUnit(int unit) const {
+    return FDriver.IsValidUnit(unit);
+}
+
+void TUnitJobs::ApplyOperatingHours() {
+    TTable& table = *FDM1.tblState;
     const int now = SecondsOfDay(Now());
     table.Open();
     try {
@@ -115,9 +117,9 @@ void ApplyOperatingHours() {
             if (!IsValidUnit(unit) || table.FieldByName("作動状況")->AsBoolean() == run)
                 continue;
             // The flag follows only a command that is on its way; a dropped one is tried again.
-            if (!SendCommand(unit, "USR", {}, run ? "1" : "0"))
+            if (!SendCommand(unit, RunCommand, {}, run ? "1" : "0"))
                 continue;
-            TQuery& state = *CommSession().DM1->sqlState;
+            TQuery& state = *FDM1.sqlState;
             state.Close();
             SetLines(state.SQL(), {run ? "UPDATE entranceState SET 作動状況=True"
                                        : "UPDATE entranceState SET 作動状況=False",
@@ -132,11 +134,11 @@ void ApplyOperatingHours() {
     table.Close();
 }
 
-void SendPendingRegistrations() {
+void TUnitJobs::SendPendingRegistrations() {
     const QString filter = UnitFilter();
     if (filter.isEmpty())
         return;
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
+    TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(query.SQL(), {"SELECT M_個人情報.個人コード, First(M_個人情報.認証画像) AS 認証画像, "
@@ -151,7 +153,7 @@ void SendPendingRegistrations() {
                            "((Count(M_使用認証機.認証機ID))>0))",
                            "ORDER BY M_個人情報.個人コード"});
     query.Open();
-    QString& lastCode = CommSession().Jobs.LastRegistrationCode;
+    QString& lastCode = FQueues.LastRegistrationCode;
     const QString code = NextInTurn(query, lastCode);
     if (code.isEmpty()) {
         query.Close();
@@ -169,7 +171,7 @@ void SendPendingRegistrations() {
     // The person stays a candidate, so the line is written once until the image changes.
     if (image.size() != ImageSize) {
         const size_t stored = qHash(image);
-        QHash<QString, size_t>& logged = CommSession().Jobs.BadImagesLogged;
+        QHash<QString, size_t>& logged = FQueues.BadImagesLogged;
         if (const auto found = logged.constFind(code); found == logged.cend() || *found != stored)
             ErrorLog().WriteErrorLog(
                 "個人コード" + code + "の認証画像が" + QString::number(ImageSize) +
@@ -185,18 +187,18 @@ void SendPendingRegistrations() {
     for (; !query.Eof(); query.Next()) {
         const int unit = query.FieldByName("認証機ID")->AsInteger();
         if (IsValidUnit(unit))
-            SendCommand(unit, "RWR", code, ImagePrefix + image);
+            SendCommand(unit, ImageWriteCommand, code, ImagePrefix + image);
     }
     query.Close();
 }
 
-void DeleteExpiredUsers() {
+void TUnitJobs::DeleteExpiredUsers() {
     const QString filter = UnitFilter();
     if (filter.isEmpty())
         return;
     int year = 0, month = 0, day = 0;
     DecodeDate(Date(), year, month, day);
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
+    TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(
@@ -239,12 +241,12 @@ void DeleteExpiredUsers() {
     query.Close();
 }
 
-void KeepRemoval(int unit, const QString& code) {
+void TUnitJobs::KeepRemoval(int unit, const QString& code) {
     // No answer could ever clear a removal without a person: the line or reply that asks for
     // one is malformed.
     if (code.isEmpty())
         throw EConvertError("個人コードのない削除です (認証機" + QString::number(unit) + ")");
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
+    TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     const QString where =
@@ -264,14 +266,14 @@ void KeepRemoval(int unit, const QString& code) {
     query.Close();
 }
 
-void SendPendingRemovals(int unit) {
+void TUnitJobs::SendPendingRemovals(int unit) {
     const QString filter =
         unit == 0
             ? UnitFilter()
             : (IsValidUnit(unit) ? "M_使用認証機.認証機ID=" + QString::number(unit) : QString());
     if (filter.isEmpty())
         return;
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
+    TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
     SetLines(query.SQL(),
@@ -287,8 +289,8 @@ void SendPendingRemovals(int unit) {
         SendRemoval(rowUnit, code);
 }
 
-QString TakeRemovalSent(int unit, const QString& code) {
-    auto& sent = RemovalsSent();
+QString TUnitJobs::TakeRemovalSent(int unit, const QString& code) {
+    auto& sent = FQueues.RemovalsSent;
     // A unit that does not echo the code answers the oldest removal sent to it.
     const auto found = std::find_if(sent.begin(), sent.end(), [&](const auto& removal) {
         return removal.first == unit && (code.isEmpty() || removal.second == code);
@@ -300,22 +302,72 @@ QString TakeRemovalSent(int unit, const QString& code) {
     return answered;
 }
 
-void ProcessTick(int msg) {
+void TUnitJobs::ProcessTick(int msg) {
     const TSQLWaitAsArrow arrow;
-    RunLogged(RetryPendingRecords);
+    RunLogged([this] { RetryPendingRecords(); });
     if (msg == WM_TICK_UNITSTATE) {
-        RunLogged(ApplyOperatingHours);
+        RunLogged([this] { ApplyOperatingHours(); });
     } else if (msg == WM_TICK_REGISTER) {
-        RunLogged(SendPendingRegistrations);
+        RunLogged([this] { SendPendingRegistrations(); });
     } else if (msg == WM_TICK_EXPIRE) {
-        RunLogged([] { SendPendingRemovals(); });
-        RunLogged(DeleteExpiredUsers);
+        RunLogged([this] { SendPendingRemovals(); });
+        RunLogged([this] { DeleteExpiredUsers(); });
     }
 }
 
-void FinishUnitJobs() {
+bool TUnitJobs::ReadImage(int unit, const QString& code, QTcpSocket* client) {
+    if (!SendCommand(unit, ImageReadCommand, code))
+        return false;
+    auto& reads = FQueues.ImageReads;
+    std::erase_if(reads,
+                  [&](const TImageRead& read) { return read.Unit == unit && read.Code == code; });
+    reads.push_back({unit, code, client});
+    // No more image reads can be on their way than the send queue holds.
+    if (int(reads.size()) > TCommThread::MaxQueue)
+        reads.pop_front();
+    return true;
+}
+
+TImageRead TUnitJobs::TakeImageRead(int unit, const QString& code) {
+    auto& reads = FQueues.ImageReads;
+    // A unit that does not echo the code answers the oldest read sent to it.
+    const auto found = std::find_if(reads.begin(), reads.end(), [&](const TImageRead& read) {
+        return read.Unit == unit && (code.isEmpty() || read.Code == code);
+    });
+    if (found == reads.end())
+        return {unit, code, nullptr};
+    const TImageRead read = *found;
+    reads.erase(found);
+    return read;
+}
+
+void TUnitJobs::ReleaseTamper(int unit) {
+    if (!IsValidUnit(unit))
+        return;
+    TQuery& query = *FDM1.sqlState;
+    query.Close();
+    SetLines(query.SQL(),
+             {"SELECT タンパー開, タンパー閉 FROM entranceState",
+              "WHERE 認証機ID=" + QString::number(unit), "AND タンパー開=1", "AND タンパー閉=1"});
+    query.Open();
+    try {
+        // The flags are cleared only once the release is on its way to the unit.
+        if (!query.Eof() && SendCommand(unit, TamperResetCommand)) {
+            query.Edit();
+            query.FieldByName("タンパー開")->SetAsInteger(0);
+            query.FieldByName("タンパー閉")->SetAsInteger(0);
+            query.Post();
+        }
+    } catch (...) {
+        query.Close();
+        throw;
+    }
+    query.Close();
+}
+
+void TUnitJobs::Finish() {
     HandleRemainingRecords();
-    RemovalsSent().clear();
+    FQueues.RemovalsSent.clear();
 }
 
 } // namespace reruzida

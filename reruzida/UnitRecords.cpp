@@ -2,7 +2,6 @@
 #include "UnitJobs.h"
 
 #include "CommDriver.h"
-#include "CommSession.h"
 #include "DataCreate.h"
 #include "DataModule1.h"
 #include "ErrorLog.h"
@@ -21,9 +20,8 @@
 #include "storage/Connection.h"
 #include "ui/WaitCursor.h"
 
-#include <QSet>
 #include <QStringList>
-#include <deque>
+#include <functional>
 
 namespace reruzida {
 
@@ -60,37 +58,6 @@ QString RecordText(const TRecvDataClass& record) {
            FromCP932(parameters);
 }
 
-QSet<QString>& KnownLogTables() {
-    return CommSession().Jobs.KnownLogTables;
-}
-
-void EnsureLogTable(const QString& yyyy, const QString& mm) {
-    const QString name = "ENTRANCE_LOG" + yyyy + "_" + mm;
-    QSet<QString>& known = KnownLogTables();
-    if (known.contains(name) && FileExists(DataFolder() + "/" + name + ".DB"))
-        return;
-    TTable& table = *CommSession().DMCreate->tblNyuTaiLog;
-    table.Close();
-    table.SetDatabaseName(DataFolder());
-    table.SetTableName(name + ".DB");
-    if (table.Exists()) {
-        known.insert(name);
-        return;
-    }
-    table.FieldDefs().Clear();
-    table.FieldDefs().Add("autoNum", ftAutoInc, 0, false);
-    table.FieldDefs().Add("個人コード", ftString, 10, false);
-    table.FieldDefs().Add("操作種別", ftSmallint, 0, false);
-    table.FieldDefs().Add("操作日時", ftDateTime, 0, false);
-    table.FieldDefs().Add("エラー種別", ftSmallint, 0, false);
-    table.FieldDefs().Add("認証機ID", ftSmallint, 0, false);
-    table.IndexDefs().Clear();
-    table.IndexDefs().Add("", "autoNum", ixPrimary);
-    table.IndexDefs().Add("操作日時", "操作日時", 0);
-    table.CreateTable();
-    known.insert(name);
-}
-
 QString Digits2(int value) {
     return QString::number(value).rightJustified(LogDigitsSize, '0');
 }
@@ -98,11 +65,10 @@ QString Digits2(int value) {
 // Whether the month's table holds the row already: a record read back at a start may have
 // been stored just before the program ended. Two events of one person, kind, unit and
 // second are one.
-bool LogRowExists(int unit, const TLogRecord& log, const QString& table) {
+bool LogRowExists(TQuery& query, int unit, const TLogRecord& log, const QString& table) {
     const TDateTime when =
         EncodeDate(log.Year, log.Month, log.Day) + EncodeTime(log.Hour, log.Minute, log.Second, 0);
     const double second = 1.0 / 86400;
-    TQuery& query = *CommSession().DM1->sqlLog;
     query.Close();
     SetLines(query.SQL(),
              {"SELECT autoNum FROM " + table,
@@ -119,8 +85,7 @@ bool LogRowExists(int unit, const TLogRecord& log, const QString& table) {
 
 // The unit's last row in the month table, as the 24 bytes of its log record; empty when the
 // unit has no row there.
-QByteArray LastLogRow(int unit, const QString& table) {
-    TQuery& query = *CommSession().DM1->sqlLog;
+QByteArray LastLogRow(TQuery& query, int unit, const QString& table) {
     query.Close();
     SetLines(query.SQL(), {"SELECT 個人コード, 操作種別, 操作日時, エラー種別 FROM " + table,
                            "WHERE autoNum=(SELECT Max(autoNum) FROM " + table +
@@ -143,46 +108,7 @@ QByteArray LastLogRow(int unit, const QString& table) {
     return row;
 }
 
-// Frames carry no sequence number, so a record's fields are its identity: a unit that missed
-// the ACK of its last record (lost on the line, or the program ended before sending it) hands
-// the same record over again, and the same record as the last one stored from that unit is
-// that event. A record read back from the file at a start may also have been stored just before
-// the program ended, somewhere among the rows (LogRowExists).
-bool IsStoredAlready(int unit, const TLogRecord& log, const QString& table, bool replayed) {
-    QHash<int, QByteArray>& last = CommSession().Jobs.LastLogRows;
-    if (!last.contains(unit))
-        last.insert(unit, LastLogRow(unit, table));
-    if (last.value(unit) == log.Bytes() || (replayed && LogRowExists(unit, log, table))) {
-        last.insert(unit, log.Bytes());
-        return true;
-    }
-    return false;
-}
-
-void InsertLog(int unit, const TLogRecord& log, bool replayed) {
-    const QString yyyy = QString::number(log.Year), mm = Digits2(log.Month);
-    EnsureLogTable(yyyy, mm);
-    if (IsStoredAlready(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm, replayed))
-        return;
-    TQuery& query = *CommSession().DM1->sqlLog;
-    query.Close();
-    SetLines(query.SQL(), {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
-                           "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
-                           "(" + QuotedStr(log.Code) + "," + Digits2(log.Operation) + "," + "'" +
-                               mm + "/" + Digits2(log.Day) + "/" + yyyy + ", " + Digits2(log.Hour) +
-                               ":" + Digits2(log.Minute) + ":" + Digits2(log.Second) + "'" + "," +
-                               Digits2(log.Result) + "," + QString::number(unit) + ")"});
-    try {
-        query.ExecSQL();
-    } catch (...) {
-        KnownLogTables().remove("ENTRANCE_LOG" + yyyy + "_" + mm);
-        throw;
-    }
-    CommSession().Jobs.LastLogRows.insert(unit, log.Bytes());
-}
-
-void EnsurePerson(const QString& code) {
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
+void EnsurePerson(TDBQueryODBC& query, const QString& code) {
     query.Close();
     query.SetReadOnly(false);
     SetLines(query.SQL(),
@@ -199,8 +125,8 @@ void EnsurePerson(const QString& code) {
 }
 
 // The person's rows for the unit, only those meeting `condition` when one is given.
-void DeleteUnitRow(int unit, const QString& code, const QString& condition = {}) {
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
+void DeleteUnitRow(TDBQueryODBC& query, int unit, const QString& code,
+                   const QString& condition = {}) {
     query.Close();
     query.SetReadOnly(true);
     SetLines(query.SQL(),
@@ -211,8 +137,7 @@ void DeleteUnitRow(int unit, const QString& code, const QString& condition = {})
     query.Close();
 }
 
-void SetTamper(int unit, int result) {
-    TQuery& query = *CommSession().DM1->sqlState;
+void SetTamper(TQuery& query, int unit, int result) {
     query.Close();
     SetLines(query.SQL(), {result != 0 ? "UPDATE entranceState SET タンパー開=1, タンパー閉=1"
                                        : "UPDATE entranceState SET タンパー開=1, タンパー閉=0",
@@ -222,8 +147,7 @@ void SetTamper(int unit, int result) {
 }
 
 // Stores the image in M_個人情報 in one transaction; false (rolled back) when that fails.
-bool StoreImage(const QString& code, const QByteArray& image) {
-    TDBQueryODBC& gazo = *CommSession().DM1->sqlGazo;
+bool StoreImage(TDBQueryODBC& gazo, const QString& code, const QByteArray& image) {
     bool stored = false;
     gazo.Close();
     gazo.SetTransaction(true);
@@ -257,11 +181,113 @@ bool StoreImage(const QString& code, const QByteArray& image) {
     return stored;
 }
 
+// Runs `act` on the person's rows for the unit in M_使用認証機 that meet `condition` (the
+// columns given are also the update key), when there is one; the dataset is closed afterwards
+// in every case.
+void OnUnitRow(TDBQueryODBC& query, int unit, const QString& code, const QString& columns,
+               const QString& condition, const std::function<void(TDBQueryODBC&)>& act) {
+    query.Close();
+    query.SetReadOnly(false);
+    SetLines(query.SQL(), {"SELECT " + columns + " FROM M_使用認証機",
+                           "WHERE 個人コード=" + QuotedStr(code) +
+                               " AND 認証機ID=" + QString::number(unit) + " AND " + condition});
+    query.SetUpdateKeyColumn(QString(columns).replace(", ", "; "));
+    query.SetUpdateTableName("M_使用認証機");
+    try {
+        query.Open();
+        if (!query.Eof())
+            act(query);
+    } catch (...) {
+        query.Close();
+        throw;
+    }
+    query.Close();
+}
+
+void LogRecordError(const Exception& e, const TRecvDataClass& record, const QString& note = {}) {
+    ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(record) + note, Now());
+}
+
+// A failure the data files or the database gave: it lasts only as long as its cause (a full
+// disk, a read-only or damaged file, a lock), so the record waits for it.
+bool IsStorageFault(const Exception& e) {
+    return dynamic_cast<const EDatabaseError*>(&e) || dynamic_cast<const EODBCError*>(&e);
+}
+
+} // namespace
+
+void TUnitJobs::EnsureLogTable(const QString& yyyy, const QString& mm) {
+    const QString name = "ENTRANCE_LOG" + yyyy + "_" + mm;
+    QSet<QString>& known = FQueues.KnownLogTables;
+    // The table's database is the data folder, set by the module's start.
+    TTable& table = *FDMCreate.tblNyuTaiLog;
+    if (known.contains(name) && FileExists(table.DatabaseName() + "/" + name + ".DB"))
+        return;
+    table.Close();
+    table.SetTableName(name + ".DB");
+    if (table.Exists()) {
+        known.insert(name);
+        return;
+    }
+    table.FieldDefs().Clear();
+    table.FieldDefs().Add("autoNum", ftAutoInc, 0, false);
+    table.FieldDefs().Add("個人コード", ftString, 10, false);
+    table.FieldDefs().Add("操作種別", ftSmallint, 0, false);
+    table.FieldDefs().Add("操作日時", ftDateTime, 0, false);
+    table.FieldDefs().Add("エラー種別", ftSmallint, 0, false);
+    table.FieldDefs().Add("認証機ID", ftSmallint, 0, false);
+    table.IndexDefs().Clear();
+    table.IndexDefs().Add("", "autoNum", ixPrimary);
+    table.IndexDefs().Add("操作日時", "操作日時", 0);
+    table.CreateTable();
+    known.insert(name);
+}
+
+// Frames carry no sequence number, so a record's fields are its identity: a unit that missed
+// the ACK of its last record (lost on the line, or the program ended before sending it) hands
+// the same record over again, and the same record as the last one stored from that unit is
+// that event. A record read back from the file at a start may also have been stored just before
+// the program ended, somewhere among the rows (LogRowExists).
+bool TUnitJobs::IsStoredAlready(int unit, const TLogRecord& log, const QString& table,
+                                bool replayed) {
+    QHash<int, QByteArray>& last = FQueues.LastLogRows;
+    TQuery& query = *FDM1.sqlLog;
+    if (!last.contains(unit))
+        last.insert(unit, LastLogRow(query, unit, table));
+    if (last.value(unit) == log.Bytes() || (replayed && LogRowExists(query, unit, log, table))) {
+        last.insert(unit, log.Bytes());
+        return true;
+    }
+    return false;
+}
+
+void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool replayed) {
+    const QString yyyy = QString::number(log.Year), mm = Digits2(log.Month);
+    EnsureLogTable(yyyy, mm);
+    if (IsStoredAlready(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm, replayed))
+        return;
+    TQuery& query = *FDM1.sqlLog;
+    query.Close();
+    SetLines(query.SQL(), {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
+                           "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
+                           "(" + QuotedStr(log.Code) + "," + Digits2(log.Operation) + "," + "'" +
+                               mm + "/" + Digits2(log.Day) + "/" + yyyy + ", " + Digits2(log.Hour) +
+                               ":" + Digits2(log.Minute) + ":" + Digits2(log.Second) + "'" + "," +
+                               Digits2(log.Result) + "," + QString::number(unit) + ")"});
+    try {
+        query.ExecSQL();
+    } catch (...) {
+        FQueues.KnownLogTables.remove("ENTRANCE_LOG" + yyyy + "_" + mm);
+        throw;
+    }
+    FQueues.LastLogRows.insert(unit, log.Bytes());
+}
+
 // The answering unit's row registered, every other row of the person unregistered with the
 // image queued for its unit. Rows marked 削除 stay so: their units get no image, and the
 // answering unit, should its row be one, is sent the removal again.
-void SpreadImage(int unit, const QString& code, const QByteArray& image) {
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
+void TUnitJobs::SpreadImage(int unit, const QString& code, const QByteArray& image) {
+    TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
     SetLines(query.SQL(), {"SELECT * FROM M_使用認証機", "WHERE 個人コード=" + QuotedStr(code)});
@@ -282,7 +308,7 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
         if (rowUnit == unit)
             ownRow = true;
         else
-            SendCommand(rowUnit, "RWR", code, ImagePrefix + image);
+            SendCommand(rowUnit, ImageWriteCommand, code, ImagePrefix + image);
         query.Post();
     }
     if (!ownRow && !removing) {
@@ -299,24 +325,12 @@ void SpreadImage(int unit, const QString& code, const QByteArray& image) {
         SendPendingRemovals(unit);
 }
 
-std::deque<TPendingRecord>& PendingRecords() {
-    return CommSession().Jobs.PendingRecords;
-}
-
-TStoreFault& StoreFault() {
-    return CommSession().Jobs.StoreFault;
-}
-
-QList<TRecvDataClass>& UnmatchedReplays() {
-    return CommSession().Jobs.UnmatchedReplays;
-}
-
 // A record a unit sent again after the program ended between keeping and acknowledging it:
 // the copy read back from the file is the one stored.
-bool IsResentReplay(const TRecvDataClass& record) {
+bool TUnitJobs::IsResentReplay(const TRecvDataClass& record) {
     if (record.Replayed)
         return false;
-    auto& replays = UnmatchedReplays();
+    auto& replays = FQueues.UnmatchedReplays;
     for (qsizetype i = 0; i < replays.size(); ++i)
         if (replays[i].UnitId == record.UnitId && replays[i].Command == record.Command &&
             replays[i].Frame == record.Frame) {
@@ -326,26 +340,16 @@ bool IsResentReplay(const TRecvDataClass& record) {
     return false;
 }
 
-void LogRecordError(const Exception& e, const TRecvDataClass& record, const QString& note = {}) {
-    ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(record) + note, Now());
-}
-
-// A failure the data files or the database gave: it lasts only as long as its cause (a full
-// disk, a read-only or damaged file, a lock), so the record waits for it.
-bool IsStorageFault(const Exception& e) {
-    return dynamic_cast<const EDatabaseError*>(&e) || dynamic_cast<const EODBCError*>(&e);
-}
-
 // The oldest waiting record could not be stored: the operator learns it once per fault.
 // Another program's lock is part of the day's work: it is shown, and logged only once it has
 // held the records back for LockReportMs.
-void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
-    TStoreFault& fault = StoreFault();
+void TUnitJobs::NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
+    TStoreFault& fault = FQueues.StoreFault;
     if (fault.Reason.isEmpty())
         fault.Since = GetTickCount();
     const bool known = fault.Reason == e.Message();
     fault.Reason = e.Message();
-    const QString waiting = "記録" + QString::number(PendingRecords().size()) + "件";
+    const QString waiting = "記録" + QString::number(FQueues.PendingRecords.size()) + "件";
     if (locked) {
         if (!fault.Logged && GetTickCount() - fault.Since > LockReportMs) {
             fault.Logged = true;
@@ -362,28 +366,22 @@ void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locke
 }
 
 // The fault has cleared and nothing waits any more.
-void EndStoreFault() {
-    TStoreFault& fault = StoreFault();
+void TUnitJobs::EndStoreFault() {
+    TStoreFault& fault = FQueues.StoreFault;
     if (fault.Logged)
         ErrorLog().WriteErrorLog(
             "保留していた記録" + QString::number(fault.Held) + "件を保存しました", Now());
     fault = TStoreFault();
 }
 
-enum class TPendingOutcome {
-    Done,            // stored, or logged for good
-    Retry,           // stays first and is tried again when its pause is over
-    KeptForNextStart // the program ends: the received-records file keeps it and those behind it
-};
-
 // One try of the oldest waiting record. A log record that meets a storage fault is the only
 // copy there is: it stays first, however long the fault lasts, and is tried again after a
 // pause that grows up to LongestPauseMs (RetryIntervalMs for a lock, which another program lets go
 // soon), so the window thread is seldom held meanwhile. Other failures of a log record are
 // tried MaxAttempts times, those of other records once.
-TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
+TUnitJobs::TPendingOutcome TUnitJobs::TryPendingRecord(TPendingRecord& pending, bool lastTry) {
     const TRecvDataClass& record = pending.Record;
-    const bool log = record.Command == "LRA";
+    const bool log = record.Command == LogReadReply;
     try {
         HandleRecord(record);
         return TPendingOutcome::Done;
@@ -403,7 +401,7 @@ TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
                 return TPendingOutcome::Retry;
             LogRecordError(e, record,
                            " / 次回の起動時に保存します (" +
-                               QString::number(PendingRecords().size()) + "件)");
+                               QString::number(FQueues.PendingRecords.size()) + "件)");
             return TPendingOutcome::KeptForNextStart;
         }
         if (!lastTry && log && ++pending.Attempts < MaxAttempts)
@@ -416,8 +414,9 @@ TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry) {
 // Handles the waiting records in order. A log record that could not be stored stays first and
 // holds the others back (TryPendingRecord). On the last try a storage fault leaves the records
 // to the next start, which reads them back from the file.
-void DrainPendingRecords(bool lastTry = false) {
-    auto& pending = PendingRecords();
+void TUnitJobs::DrainPendingRecords(bool lastTry) {
+    auto& pending = FQueues.PendingRecords;
+    TStoreFault& fault = FQueues.StoreFault;
     if (!lastTry && !pending.empty() &&
         GetTickCount() - pending.front().TriedAt < pending.front().WaitMs)
         return;
@@ -428,66 +427,36 @@ void DrainPendingRecords(bool lastTry = false) {
             return;
         if (outcome == TPendingOutcome::KeptForNextStart) {
             pending.clear();
-            StoreFault() = TStoreFault();
+            fault = TStoreFault();
             return;
         }
-        DrvRecordDone(next.Record);
+        FDriver.RecordDone(next.Record);
         pending.pop_front();
-        if (!StoreFault().Reason.isEmpty())
-            ++StoreFault().Held;
+        if (!fault.Reason.isEmpty())
+            ++fault.Held;
     }
-    if (!StoreFault().Reason.isEmpty())
+    if (!fault.Reason.isEmpty())
         EndStoreFault();
 }
 
 // Puts a record read from the driver behind the waiting ones; a unit's second copy of a record
 // read back from the file is only marked done.
-void Enqueue(const TRecvDataClass& record) {
+void TUnitJobs::Enqueue(const TRecvDataClass& record) {
     if (IsResentReplay(record)) {
-        DrvRecordDone(record);
+        FDriver.RecordDone(record);
         return;
     }
     if (record.Replayed)
-        UnmatchedReplays().append(record);
-    PendingRecords().push_back({.Record = record});
+        FQueues.UnmatchedReplays.append(record);
+    FQueues.PendingRecords.push_back({.Record = record});
 }
-
-} // namespace
-
-namespace {
-
-// Runs `act` on the person's rows for the unit in M_使用認証機 that meet `condition` (the
-// columns given are also the update key), when there is one; the dataset is closed afterwards
-// in every case.
-void OnUnitRow(int unit, const QString& code, const QString& columns, const QString& condition,
-               const std::function<void(TDBQueryODBC&)>& act) {
-    TDBQueryODBC& query = *CommSession().DM1->sqlEntrance;
-    query.Close();
-    query.SetReadOnly(false);
-    SetLines(query.SQL(), {"SELECT " + columns + " FROM M_使用認証機",
-                           "WHERE 個人コード=" + QuotedStr(code) +
-                               " AND 認証機ID=" + QString::number(unit) + " AND " + condition});
-    query.SetUpdateKeyColumn(QString(columns).replace(", ", "; "));
-    query.SetUpdateTableName("M_使用認証機");
-    try {
-        query.Open();
-        if (!query.Eof())
-            act(query);
-    } catch (...) {
-        query.Close();
-        throw;
-    }
-    query.Close();
-}
-
-} // namespace
 
 // A unit that took the image of a person it is not to hold (the row unticked or the person
 // deleted while the image was on its way) is sent the removal.
-void MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
+void TUnitJobs::MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
     bool wanted = false;
-    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可", UnitRowInUse,
-              [&](TDBQueryODBC& query) {
+    OnUnitRow(*FDM1.sqlEntrance, unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可",
+              UnitRowInUse, [&](TDBQueryODBC& query) {
                   query.Edit();
                   query.FieldByName("登録")->SetAsBoolean(true);
                   query.FieldByName("削除")->SetAsBoolean(false);
@@ -503,11 +472,11 @@ void MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
 
 // The rows marked 削除 go; a row ticked again meanwhile stays and, the unit no longer holding
 // the person, is sent the image again.
-void RemoveUnitUser(int unit, const QString& code) {
+void TUnitJobs::RemoveUnitUser(int unit, const QString& code) {
     if (code.isEmpty())
         return;
-    DeleteUnitRow(unit, code, "削除=True");
-    OnUnitRow(unit, code, "個人コード, 認証機ID, 登録, 削除", UnitRowInUse,
+    DeleteUnitRow(*FDM1.sqlEntrance, unit, code, "削除=True");
+    OnUnitRow(*FDM1.sqlEntrance, unit, code, "個人コード, 認証機ID, 登録, 削除", UnitRowInUse,
               [](TDBQueryODBC& query) {
                   query.Edit();
                   query.FieldByName("登録")->SetAsBoolean(false);
@@ -515,7 +484,7 @@ void RemoveUnitUser(int unit, const QString& code) {
               });
 }
 
-void StoreReadImage(int unit, const TRecvDataClass& record) {
+void TUnitJobs::StoreReadImage(int unit, const TRecvDataClass& record) {
     const QByteArray parameters = record.Parameters();
     const TImageRead read = TakeImageRead(unit, Person(parameters));
     if (parameters.mid(ImageStatusOffset, ImageStatusSize) == QByteArray(ImageStatusSize, '\0')) {
@@ -527,86 +496,86 @@ void StoreReadImage(int unit, const TRecvDataClass& record) {
     const QByteArray image = parameters.mid(ImageOffset, ImageSize);
     if (image.size() != ImageSize)
         throw ERecordRejected("認証画像が900バイトありません");
-    const bool stored = StoreImage(read.Code, image);
+    const bool stored = StoreImage(*FDM1.sqlGazo, read.Code, image);
     SpreadImage(unit, read.Code, image);
     if (stored)
         SendImageAnswer(read.Code, read);
 }
 
-void StoreUnitLog(int unit, const TRecvDataClass& record) {
+void TUnitJobs::StoreUnitLog(int unit, const TRecvDataClass& record) {
     const TLogRecord log = TLogRecord::Parse(record.Parameters());
     const int operation = log.Operation;
-    if ((operation == 1 || operation == 2) && log.Result != 1)
+    if ((operation == OpEnrolled || operation == OpRemovedAtUnit) && log.Result != 1)
         return;
-    if (operation == 1) {
-        EnsurePerson(log.Code);
+    if (operation == OpEnrolled) {
+        EnsurePerson(*FDM1.sqlEntrance, log.Code);
         // Without the read the image never reaches the database: the record waits instead.
-        if (!SendCommand(unit, "RRR", log.Code))
+        if (!ReadImage(unit, log.Code))
             throw Exception("認証機" + QString::number(unit) + "へ画像の読み出しを送れません");
-        NoteImageRead(unit, log.Code);
-    } else if (operation == 2) {
-        DeleteUnitRow(unit, log.Code);
+    } else if (operation == OpRemovedAtUnit) {
+        DeleteUnitRow(*FDM1.sqlEntrance, unit, log.Code);
     } else if (log.WritesLogRow()) {
-        const SqlBusyTimeoutScope briefly(CommSession().DM1->sqlLog->Connection(), LogLockWaitMs);
+        const SqlBusyTimeoutScope briefly(FDM1.sqlLog->Connection(), LogLockWaitMs);
         InsertLog(unit, log, record.Replayed);
-    } else if (operation == 32) {
-        SetTamper(unit, log.Result);
+    } else if (operation == OpTamper) {
+        SetTamper(*FDM1.sqlState, unit, log.Result);
     }
 }
 
-void HandleRecord(const TRecvDataClass& record) {
+void TUnitJobs::HandleRecord(const TRecvDataClass& record) {
     const TSQLWaitAsArrow arrow;
     const int unit = record.UnitId;
     if (!IsUnitId(unit))
         throw ERecordRejected("認証機IDが不正です: " + QString::number(unit));
     const QByteArray parameters = record.Parameters();
-    if (record.Command == "RRA") {
+    if (record.Command == ImageReadReply) {
         StoreReadImage(unit, record);
-    } else if (record.Command == "RWA") {
+    } else if (record.Command == ImageWriteReply) {
         // The result digit follows the code field.
         const char result = parameters.size() > CodeFieldSize ? parameters[CodeFieldSize] : ' ';
         if (!std::isdigit(uchar(result)))
             throw ERecordRejected("RWAの結果が数字ではありません");
         MarkUnitUserRegistered(unit, Person(parameters), result != '1' && result != '2');
-    } else if (record.Command == "RDA") {
+    } else if (record.Command == RemovalReply) {
         RemoveUnitUser(unit, TakeRemovalSent(unit, Person(parameters)));
-    } else if (record.Command == "LRA") {
+    } else if (record.Command == LogReadReply) {
         StoreUnitLog(unit, record);
     }
 }
 
-void ProcessRecvData() {
+void TUnitJobs::ProcessRecvData() {
     TRecvDataClass record;
-    if (DrvReadData(record))
+    if (FDriver.ReadData(record))
         HandleRecvData(record);
     else
         DrainPendingRecords();
 }
 
-void HandleRecvData(const TRecvDataClass& record) {
+void TUnitJobs::HandleRecvData(const TRecvDataClass& record) {
     Enqueue(record);
     DrainPendingRecords();
 }
 
-void RetryPendingRecords() {
+void TUnitJobs::RetryPendingRecords() {
     DrainPendingRecords();
 }
-void HandleRemainingRecords() {
+
+void TUnitJobs::HandleRemainingRecords() {
     TRecvDataClass record;
-    while (DrvReadData(record))
+    while (FDriver.ReadData(record))
         Enqueue(record);
     DrainPendingRecords(true);
 }
 
-int PendingRecordCount() {
-    return int(PendingRecords().size());
+int TUnitJobs::PendingRecordCount() const {
+    return int(FQueues.PendingRecords.size());
 }
 
-QString PendingRecordStatus() {
-    if (PendingRecords().empty() || StoreFault().Reason.isEmpty())
+QString TUnitJobs::PendingRecordStatus() const {
+    if (FQueues.PendingRecords.empty() || FQueues.StoreFault.Reason.isEmpty())
         return {};
-    return "未保存の記録 " + QString::number(PendingRecords().size()) +
-           "件: " + StoreFault().Reason;
+    return "未保存の記録 " + QString::number(FQueues.PendingRecords.size()) +
+           "件: " + FQueues.StoreFault.Reason;
 }
 
 } // namespace reruzida

@@ -2,11 +2,9 @@
 #include "base/SingleInstance.h"
 #include "reruzida/CommApplication.h"
 #include "reruzida/CommSession.h"
-#include "reruzida/DataCreate.h"
 #include "reruzida/DataModule1.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/Form_MeinMenu.h"
-#include "reruzida/Requests.h"
 #include "ui/Application.h"
 
 #include <QSystemTrayIcon>
@@ -27,13 +25,11 @@ int main(int argc, char** argv) {
     SetUpCommApplication();
 
     TCommSession session;
-    session.DM1 = std::make_unique<TDM1>();
-    RunLogged([&session] { session.DM1->DataModuleCreate(); });
-    session.DMCreate = std::make_unique<TDMCreate>();
-    RunLogged([&session] { session.DMCreate->DataModuleCreate(); });
+    session.StartDataSide(std::make_unique<TDM1>());
     TDrvSetup driverSetup;
     driverSetup.JournalFile = ProgramFolder() + ReceivedRecordsFile;
-    TfrmMainMenu frmMainMenu(driverSetup, QSystemTrayIcon::isSystemTrayAvailable());
+    TfrmMainMenu frmMainMenu(session.UnitJobs.get(), driverSetup,
+                             QSystemTrayIcon::isSystemTrayAvailable());
     instance.OnActivate = [&frmMainMenu] { frmMainMenu.ShowMonitor(); };
     return app.exec();
 }

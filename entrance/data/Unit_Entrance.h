@@ -20,7 +20,6 @@ public:
     const QString& Path() const { return FPath; }
     void SetPath(const QString& folder) { FPath = folder; }
     int Count() const { return FCount; }
-    void SetCount(int n) { FCount = n; }
     TDateTime StartDate() const { return FStartDate; }
     void SetStartDate(TDateTime date) { FStartDate = date; }
 
@@ -33,8 +32,6 @@ public:
     // Fills LogTables with the names (without extension) of the monthly log files.
     void ListLogTables();
     bool HasLogTables() const { return !LogTables.isEmpty(); }
-    int LogTableCount() const { return int(LogTables.size()); }
-    QString LogTableAt(int i) const { return LogTables.value(i); }
 
     // "2001_07" for July 2001.
     static QString YearMonthSuffix(TDateTime date);

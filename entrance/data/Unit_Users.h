@@ -18,7 +18,6 @@ public:
     // used. Database errors are raised.
     void Load(TComponent* owner, int flag);
     void Clear();
-    void SetCount(int n) { Count = n; }
 
     // Empty for an index outside the list.
     QString CodeAt(int i) const;

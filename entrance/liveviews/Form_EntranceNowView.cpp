@@ -5,17 +5,18 @@
 #include "dbengine/Query.h"
 #include "entrance/common/DigitBox.h"
 #include "entrance/common/EntranceSession.h"
+#include "entrance/common/LogOperations.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/ResourceStrings.h"
+#include "entrance/common/SetupGrids.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
-#include "entrance/persons/UserRows.h"
-#include "entrance/persons/UserRules.h"
+#include "entrance/data/UserRows.h"
+#include "entrance/data/UserRules.h"
 #include "entrance/reports/records/Report_EntranceUserLog.h"
 #include "entrance/reports/records/Report_UserEntranceLog.h"
-#include "entrance/units/SetupGrids.h"
 #include "ui/DisabledScope.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"
@@ -50,8 +51,7 @@ QStringList DayBounds(TDateTime day) {
 // The day's entry and exit records of one unit, or of the person in the parameter :code.
 QStringList DayLogSQL(const QString& table, TDateTime day, int unitID, bool withErrors) {
     QStringList lines{"SELECT 個人コード,認証機ID,操作日時,操作種別,エラー種別", "FROM " + table};
-    lines << DayBounds(day)
-          << "AND ((操作種別 = 11) OR (操作種別=12) OR (操作種別=21) OR (操作種別=22))"
+    lines << DayBounds(day) << "AND " + EntryExitCondition()
           << (unitID != 0 ? QString("AND (認証機ID=%1)").arg(unitID) : "AND (個人コード=:code)");
     if (!withErrors)
         lines << "AND (エラー種別=1)";

@@ -80,7 +80,6 @@ public:
     // The day shown.
     TDateTime ShownDate() const;
     void SetShownDate(TDateTime date);
-    bool UserMode() const { return FUserMode; }
 
     void btnUserViewClick();
     void btnEntViewClick();

@@ -43,8 +43,6 @@ public:
     void LoadGroup(int code);
     int RoomCode() const { return FRoomCode; }
     const QList<int>& UnitIDs() const { return FUnitIDs; }
-    // The ID at the index; 0 past the end.
-    int UnitIdAt(int i) const { return FUnitIDs.value(i); }
     void ResetCounters();
     // Puts the counts into the captions and the digits.
     void ShowCounts(const TRoomCounts& counts);

@@ -98,9 +98,7 @@ void TRoomLogReader::CopyMonth(const QString& table, TDateTime start,
     sqlLog->Close();
     sqlLog->SQL().Assign(QStringList{"SELECT 個人コード,認証機ID,操作日時,操作種別,エラー種別",
                                      "FROM " + table, "WHERE (CDbl(操作日時) >= " + bound + ")",
-                                     "AND ((操作種別 = 11) OR (操作種別 = 12)",
-                                     "OR (操作種別 = 21) OR (操作種別 = 22))",
-                                     "AND (エラー種別=1)"} +
+                                     "AND " + EntryExitCondition(), "AND (エラー種別=1)"} +
                          conditions);
     sqlLog->Open();
     BatchMove1->Source = sqlLog;

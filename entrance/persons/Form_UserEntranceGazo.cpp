@@ -2,12 +2,12 @@
 
 #include "Form_UserEntry.h"
 #include "ImageReadWait.h"
-#include "UserRules.h"
 #include "base/Text.h"
 #include "dbengine/Query.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/Unit_CommonRequests.h"
+#include "entrance/data/UserRules.h"
 #include "protocol/CommRequests.h"
 #include "ui/ClientSocket.h"
 #include "ui/CopyData.h"

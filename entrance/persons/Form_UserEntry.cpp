@@ -2,12 +2,12 @@
 
 #include "Form_EntranceUser.h"
 #include "Form_UserEntranceGazo.h"
-#include "UserRules.h"
 #include "components/grids/StrSortGrid.h"
 #include "dbengine/Query.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/Unit_CommonRequests.h"
+#include "entrance/data/UserRules.h"
 #include "entrance/reports/persons/Form_PrintRiyosya.h"
 #include "protocol/CommRequests.h"
 #include "ui/ClientSocket.h"

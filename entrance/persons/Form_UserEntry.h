@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UserRows.h"
+#include "entrance/data/UserRows.h"
 #include "ui/Form.h"
 
 #include <QPointer>

@@ -4,10 +4,10 @@
 #include "components/grids/MOStringGrid.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
+#include "entrance/common/SetupGrids.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/reports/masterlists/Report_RoomNinsyoki.h"
-#include "entrance/units/SetupGrids.h"
 #include "ui/ShowMessage.h"
 
 #include <QHBoxLayout>

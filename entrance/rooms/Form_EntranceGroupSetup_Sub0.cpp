@@ -2,10 +2,10 @@
 
 #include "components/grids/MOStringGrid.h"
 #include "entrance/common/ResourceStrings.h"
+#include "entrance/common/SetupGrids.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_Entrance.h"
-#include "entrance/units/SetupGrids.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/ShowMessage.h"

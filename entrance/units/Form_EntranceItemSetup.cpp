@@ -1,7 +1,6 @@
 #include "Form_EntranceItemSetup.h"
 
 #include "Form_EntranceItemSetup_Sub0.h"
-#include "SetupGrids.h"
 #include "Unit_EntranceItems.h"
 #include "base/Convert.h"
 #include "base/Files.h"
@@ -9,6 +8,7 @@
 #include "dbengine/Database.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/ResourceStrings.h"
+#include "entrance/common/SetupGrids.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_CommonRequests.h"

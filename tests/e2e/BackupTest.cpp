@@ -125,7 +125,7 @@ protected:
 // stops it puts the files back and the databases open again.
 TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
     Run("INSERT INTO M_個人情報 (個人コード,氏名) VALUES ('0001','山田')");
-    Sim.AddLogRecord(1, 11, 1, "0001");
+    Sim.AddLogRecord(1, OpFirstEntry, 1, "0001");
     ASSERT_TRUE(QTest::qWaitFor([&] { return LogRows() == 1; }, WaitMs));
 
     // Compaction only: the program stops and starts again, nothing is copied.
@@ -156,7 +156,7 @@ TEST_F(BackupTest, BacksUpWithTheProgramRunningAndRestoresAfterItStops) {
               (QStringList{"ok", "2"}));
 
     // The restarted program serves the units again.
-    Sim.AddLogRecord(2, 21, 1, "0001");
+    Sim.AddLogRecord(2, OpLastExit, 1, "0001");
     ASSERT_TRUE(QTest::qWaitFor([&] { return LogRows() == 2; }, WaitMs));
     Run("DELETE FROM M_個人情報");
 

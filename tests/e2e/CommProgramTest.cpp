@@ -139,8 +139,8 @@ protected:
 
 TEST_F(CommProgramTest, RecordsEventsAnswersRequestsAndStopsOnRequest) {
     StartProgram();
-    FSim1.AddLogRecord(1, 11, 1, "1234567");
-    FSim1.AddLogRecord(3, 22, 0, "7654321");
+    FSim1.AddLogRecord(1, OpFirstEntry, 1, "1234567");
+    FSim1.AddLogRecord(3, OpExit, 0, "7654321");
     ASSERT_TRUE(WaitForRows(2));
     EXPECT_EQ(LogRows(), QList<TLogRow>({{"1234567", 11, 1, 1}, {"7654321", 22, 0, 3}}));
 
@@ -160,7 +160,7 @@ TEST_F(CommProgramTest, RecordsEventsAnswersRequestsAndStopsOnRequest) {
 
     // The restart request leaves a running line as it is.
     ASSERT_TRUE(Request(CD_RESTART));
-    FSim1.AddLogRecord(2, 12, 1, "1111111");
+    FSim1.AddLogRecord(2, OpEntry, 1, "1111111");
     ASSERT_TRUE(WaitForRows(3));
     EXPECT_EQ(LogRows()[0], (TLogRow{"1111111", 12, 1, 2}));
 
@@ -180,7 +180,7 @@ TEST_F(CommProgramTest, NextStartTakesThePortFromTheRegistry) {
 
     SetRegistry(AppRegistryKey, "Comm", "2");
     StartProgram();
-    FSim2.AddLogRecord(2, 21, 1, "2222222");
+    FSim2.AddLogRecord(2, OpLastExit, 1, "2222222");
     ASSERT_TRUE(WaitForRows(1));
     EXPECT_EQ(LogRows(), QList<TLogRow>({{"2222222", 21, 1, 2}}));
     ASSERT_TRUE(Request(CD_TERMINATE));
@@ -227,7 +227,7 @@ TEST_F(CommProgramTest, UnitListReleasesATamperAlarm) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return cell(5) == "0"; }, 10000));
     const QList<TSimFrame> frames = FSim1.Frames();
     EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](const TSimFrame& f) {
-        return f.Command == "TSR" && f.Destination == 1;
+        return f.Command == TamperResetCommand && f.Destination == 1;
     }));
     delete form;
     EntranceSession().DM1 = nullptr;
@@ -263,9 +263,9 @@ TEST_F(CommProgramTest, RoomTilesFollowTheLog) {
     };
     EXPECT_EQ(shown(), "0 0 0");
 
-    FSim1.AddLogRecord(1, 11, 1, "1234567");
-    FSim1.AddLogRecord(2, 21, 1, "1234567");
-    FSim1.AddLogRecord(1, 12, 1, "7654321");
+    FSim1.AddLogRecord(1, OpFirstEntry, 1, "1234567");
+    FSim1.AddLogRecord(2, OpLastExit, 1, "1234567");
+    FSim1.AddLogRecord(1, OpEntry, 1, "7654321");
     ASSERT_TRUE(WaitForRows(3));
     QElapsedTimer sinceCommit;
     sinceCommit.start();
@@ -299,7 +299,7 @@ TEST_F(CommProgramTest, NoAcknowledgedRecordIsLostOrDoubledAcrossKills) {
     QList<TLogRow> expected;
     for (int i = 0; i < records; ++i) {
         const QString code = "50000" + QString::number(i);
-        FSim1.AddLogRecord(1 + i % 3, 11, 1, code);
+        FSim1.AddLogRecord(1 + i % 3, OpFirstEntry, 1, code);
         expected.append({code, 11, 1, 1 + i % 3});
     }
     const auto pending = [&] {

@@ -111,13 +111,13 @@ TEST_F(RemovalRoad, OverTheNetworkTheRemovalIsKeptBeforeThePersonGoes) {
 TEST_F(RemovalRoad, AUnitUntickedWhileItsImageIsOnItsWayLosesThePerson) {
     Run("INSERT INTO M_個人情報 (個人コード,氏名,認証画像) VALUES ('0003','佐藤',x'" +
         TUnitSimulator::MakeImage("0003").toHex() + "')");
-    Sim.SetReplyDelay(2, "RWR", 800);
+    Sim.SetReplyDelay(2, ImageWriteCommand, 800);
     Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,登録不可) VALUES "
         "('0003',2,0,0,0)");
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             for (const TSimFrame& frame : Sim.Frames())
-                if (frame.Command == "RWR" && frame.Destination == 2)
+                if (frame.Command == ImageWriteCommand && frame.Destination == 2)
                     return true;
             return false;
         },

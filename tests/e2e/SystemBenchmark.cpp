@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
             const QDateTime written = QFileInfo(log).lastModified();
             QElapsedTimer clock;
             clock.start();
-            sim.AddLogRecord(1, 12, 1, DemoPersons().first().Code);
+            sim.AddLogRecord(1, OpEntry, 1, DemoPersons().first().Code);
             qint64 storedAt = -1;
             if (!QTest::qWaitFor(
                     [&] {

@@ -248,11 +248,11 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
 
     // Entries, an exit and a refused finger.
     auto* tiles = new TfrmEntranceGroupNowViewList(nullptr);
-    Sim.AddLogRecord(1, 11, 1, "0001");
-    Sim.AddLogRecord(2, 11, 1, "0002");
-    Sim.AddLogRecord(3, 11, 0, "0002");
-    Sim.AddLogRecord(3, 11, 1, "0001");
-    Sim.AddLogRecord(2, 21, 1, "0002");
+    Sim.AddLogRecord(1, OpFirstEntry, 1, "0001");
+    Sim.AddLogRecord(2, OpFirstEntry, 1, "0002");
+    Sim.AddLogRecord(3, OpFirstEntry, 0, "0002");
+    Sim.AddLogRecord(3, OpFirstEntry, 1, "0001");
+    Sim.AddLogRecord(2, OpLastExit, 1, "0002");
     const auto shown = [tiles](int room) { return TileText(tiles, room); };
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown(0) == "2 1 1" && shown(1) == "1 0 1"; }, WaitMs))
         << shown(0).toStdString() << " / " << shown(1).toStdString();
@@ -336,7 +336,7 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     auto* remoteTiles = new TfrmEntranceGroupNowViewList(nullptr);
     const auto remoteShown = [remoteTiles](int room) { return TileText(remoteTiles, room); };
     EXPECT_EQ(remoteShown(0), "2 1 1");
-    Sim.AddLogRecord(3, 21, 1, "0001");
+    Sim.AddLogRecord(3, OpLastExit, 1, "0001");
     EXPECT_TRUE(QTest::qWaitFor([&] { return remoteShown(1) == "1 1 0"; }, WaitMs))
         << remoteShown(1).toStdString();
     delete remoteTiles;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dbengine/Database.h"
-#include "entrance/persons/UserRules.h"
+#include "entrance/data/UserRules.h"
 
 namespace entrance {
 

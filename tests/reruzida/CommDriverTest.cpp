@@ -103,7 +103,7 @@ protected:
     }
     void Open(int stepTime = 10) { ASSERT_TRUE(DrvOpen(&FWindow, {FWriter, stepTime})); }
     bool WaitForScan(int units) {
-        return WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", units) > 0; });
+        return WaitFor([&] { return CountFrames(FSim.Frames(), LogReadCommand, units) > 0; });
     }
 
     TCommSession FSession;
@@ -132,7 +132,7 @@ TEST_F(CommDriverTest, ScanFindsTheUnitsUpToTheFirstSilentOne) {
     EXPECT_EQ(FWindow.Messages.first().WParam, 0u);
     EXPECT_EQ(FWindow.Messages.first().LParam, LedSilver);
     for (const auto& f : FSim.Frames()) {
-        if (f.Command == "USR") {
+        if (f.Command == RunCommand) {
             EXPECT_EQ(f.Parameters, "1");
         }
     }
@@ -167,7 +167,7 @@ TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
     SetErrorLogFolder(logFolder.Path());
     ASSERT_TRUE(DrvOpen(&FWindow, {std::make_shared<TUnitStateTable>("/nonexistent/data"), 10}));
     ASSERT_TRUE(WaitForScan(3));
-    EXPECT_EQ(CountFrames(FSim.Frames(), "USR", 3), 1);
+    EXPECT_EQ(CountFrames(FSim.Frames(), RunCommand, 3), 1);
     EXPECT_TRUE(CommSession().Driver.UnitPresent[3]);
     // The start-up statement and each unit's failed, and each failure was noted.
     QCoreApplication::processEvents();
@@ -176,16 +176,16 @@ TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
 }
 
 TEST_F(CommDriverTest, RefusesWhatCannotGoOnTheLine) {
-    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
     Open();
     ASSERT_TRUE(WaitForScan(3));
-    EXPECT_FALSE(DrvSendCommand(0, "TSR"));
-    EXPECT_FALSE(DrvSendCommand(MaxUnitId + 1, "TSR"));
-    EXPECT_FALSE(DrvSendCommand(1, "RDR", "123456789"));
-    EXPECT_TRUE(DrvSendCommand(1, "RDR", "12345678"));
-    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "RDR", 1) == 1; }));
+    EXPECT_FALSE(DrvSendCommand(0, TamperResetCommand));
+    EXPECT_FALSE(DrvSendCommand(MaxUnitId + 1, TamperResetCommand));
+    EXPECT_FALSE(DrvSendCommand(1, RemovalCommand, "123456789"));
+    EXPECT_TRUE(DrvSendCommand(1, RemovalCommand, "12345678"));
+    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), RemovalCommand, 1) == 1; }));
     ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
-    EXPECT_EQ(FWindow.Records[0].Command, "RDA");
+    EXPECT_EQ(FWindow.Records[0].Command, RemovalReply);
     EXPECT_EQ(CodeFromField(FWindow.Records[0].Parameters()), "12345678");
 }
 
@@ -204,16 +204,16 @@ TEST_F(CommDriverTest, ALogRecordArrivesOnceThroughLineFaults) {
         FWindow.Records.clear();
         FSim.ClearFrames();
         FSim.SetFault(2, c.fault);
-        FSim.AddLogRecord(2, 11, 1, "1234567");
+        FSim.AddLogRecord(2, OpFirstEntry, 1, "1234567");
         ASSERT_TRUE(WaitFor([&] { return FSim.PendingRecords(2) == 0; })) << int(c.fault);
         // The thread is done with the reply by its next poll of the unit.
-        const int polls = CountFrames(FSim.Frames(), "LRR", 2);
-        ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 2) > polls; }));
+        const int polls = CountFrames(FSim.Frames(), LogReadCommand, 2);
+        ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), LogReadCommand, 2) > polls; }));
         QCoreApplication::processEvents();
         ASSERT_EQ(FWindow.Records.size(), 1) << int(c.fault);
         const TRecvDataClass& record = FWindow.Records[0];
         EXPECT_EQ(record.UnitId, 2);
-        EXPECT_EQ(record.Command, "LRA");
+        EXPECT_EQ(record.Command, LogReadReply);
         EXPECT_EQ(record.Parameters().mid(12), QByteArray("1234567\0"
                                                           "1101",
                                                           12));
@@ -228,7 +228,7 @@ TEST_F(CommDriverTest, RepliesFromUnitsTwoThreeAndSixAreTakenWhole) {
     UsePort(2, six.SlavePath());
     six.Start();
     for (int unit : {2, 3, 6})
-        six.AddLogRecord(unit, 21, 0, "\x02\x03\x06");
+        six.AddLogRecord(unit, OpLastExit, 0, "\x02\x03\x06");
     Open();
     ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 3; }));
     for (int i = 0; i < 3; ++i) {
@@ -249,7 +249,7 @@ TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
     // A source that is no unit during the scan: nothing is marked, the scan ends there.
     FSim.SetFault(1, TSimFault::WrongSource, 1, 40);
     Open();
-    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 1) > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), LogReadCommand, 1) > 0; }));
     for (int unit = 1; unit <= MaxUnitId; ++unit)
         EXPECT_FALSE(CommSession().Driver.UnitPresent[unit]);
     EXPECT_TRUE(FWindow.HasLed(1, LedSilver));
@@ -260,7 +260,7 @@ TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
     // Unit 2 answering for unit 1 is not unit 1's answer: unit 1 is given up this time and
     // hands its record out at the next poll.
     FSim.SetFault(1, TSimFault::WrongSource, 1, 2);
-    FSim.AddLogRecord(1, 12, 1, "77");
+    FSim.AddLogRecord(1, OpEntry, 1, "77");
     ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
     EXPECT_EQ(FWindow.Records[0].UnitId, 1);
     EXPECT_TRUE(FWindow.HasLed(1, LedRed));
@@ -269,7 +269,7 @@ TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
 TEST_F(CommDriverTest, ASilentUnitAtStartUpHidesNoUnitAboveIt) {
     FSim.SetFault(2, TSimFault::Silence, -1);
     Open();
-    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), "LRR", 3) > 0; }));
+    ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), LogReadCommand, 3) > 0; }));
     const QStringList commands = Commands(FSim.Frames());
     // Polling starts after the first silent address; the addresses above it are asked in
     // the rounds that follow.
@@ -286,17 +286,18 @@ TEST_F(CommDriverTest, ALongCommandsTimeOutStartsWhenItIsOnTheLine) {
     Open(20);
     ASSERT_TRUE(WaitForScan(3));
     // 922 bytes take 961 ms to send; the unit answers 700 ms after the last one.
-    FSim.SetReplyDelay(1, "RWR", 1700);
+    FSim.SetReplyDelay(1, ImageWriteCommand, 1700);
     const QByteArray image = TUnitSimulator::MakeImage("55");
-    ASSERT_TRUE(DrvSendCommand(1, "RWR", "55", QByteArray("\x00\x00\x03\x54", 4) + image));
+    ASSERT_TRUE(
+        DrvSendCommand(1, ImageWriteCommand, "55", QByteArray("\x00\x00\x03\x54", 4) + image));
     ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
-    EXPECT_EQ(FWindow.Records[0].Command, "RWA");
+    EXPECT_EQ(FWindow.Records[0].Command, ImageWriteReply);
     EXPECT_EQ(FSim.Image(1, "55"), image);
     EXPECT_FALSE(FWindow.HasLed(1, LedRed));
 }
 
 TEST_F(CommDriverTest, CloseNeverWaitsForeverAndKeepsAcknowledgedRecords) {
-    FSim.AddLogRecord(1, 11, 1, "9");
+    FSim.AddLogRecord(1, OpFirstEntry, 1, "9");
     Open();
     // No posted message is handled: the record's WM_RECV_DATA stays queued.
     ASSERT_TRUE(WaitForSentOnly([&] { return FSim.PendingRecords(1) == 0; }, 10000));

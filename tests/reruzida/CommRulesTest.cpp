@@ -50,8 +50,8 @@ public:
         Parameters << bytes.mid(ParameterOffset, bytes.size() - ParameterOffset - 2);
         if (!Units.contains(unit))
             return;
-        const QByteArray reply =
-            ReplyFrame(unit, command.left(2) + "A", command == "LRR" ? Records.value(unit) : "");
+        const QByteArray reply = ReplyFrame(unit, command.left(2) + "A",
+                                            command == LogReadCommand ? Records.value(unit) : "");
         const QList<QByteArray> reads =
             Fault.contains(unit) ? Fault.take(unit)(reply) : QList<QByteArray>{reply};
         Reads.insert(Reads.end(), reads.begin(), reads.end());
@@ -139,19 +139,19 @@ TEST(CommRules, PollsInTurnWithOneTickPerRoundThatStartsWithAnEmptyQueue) {
     ASSERT_TRUE(run.Scanned(3));
     // Queued commands take poll slots, and rounds that begin with them post no tick.
     for (int i = 0; i < 5; ++i)
-        ASSERT_TRUE(run.Queue.Push({2, "TSR", {}}));
+        ASSERT_TRUE(run.Queue.Push({2, TamperResetCommand, {}}));
     ASSERT_TRUE(run.PassUntil([&] { return run.Line.Ticks.size() >= 7; }));
     const QStringList commands = run.Line.Commands();
     QStringList polling = commands.mid(int(commands.indexOf("LRR 1")));
     // One address above the scan's silent unit 4 is asked a round, in turn; it takes no slot.
-    const QStringList probes = commands.mid(4).filter("VRR");
+    const QStringList probes = commands.mid(4).filter(ScanCommand);
     ASSERT_FALSE(probes.isEmpty());
     for (int i = 0; i < probes.size(); ++i)
         EXPECT_EQ(probes[i], QString("VRR %1").arg(i + 5));
-    polling.removeIf([](const QString& c) { return c.startsWith("VRR"); });
+    polling.removeIf([](const QString& c) { return c.startsWith(ScanCommand); });
     // Each command takes the next slot of the round 1, 2, 3; a poll goes to its slot's unit.
     for (int i = 0; i < polling.size(); ++i) {
-        if (polling[i].startsWith("LRR")) {
+        if (polling[i].startsWith(LogReadCommand)) {
             EXPECT_EQ(polling[i], QString("LRR %1").arg(i % 3 + 1)) << i;
         }
     }
@@ -176,7 +176,7 @@ TEST(CommRules, WithUnitOneOffTheRoundsBeginAtTheFirstPresentUnit) {
     const qsizetype ticks = run.Line.Ticks.size();
     const qsizetype from = run.Line.Commands().size();
     ASSERT_TRUE(run.PassUntil([&] { return run.Line.Ticks.size() >= ticks + 6; }, 2000));
-    const QStringList polls = run.Line.Commands().mid(from).filter("LRR");
+    const QStringList polls = run.Line.Commands().mid(from).filter(LogReadCommand);
     EXPECT_FALSE(polls.contains("LRR 1"));
     // A round: one poll of unit 2, one of unit 3.
     EXPECT_LE(std::abs(polls.count("LRR 2") - (run.Line.Ticks.size() - ticks)), 1);
@@ -202,13 +202,13 @@ TEST(CommRules, TheQueueHoldsAThousandCommands) {
     TRun run({1});
     // The queue waits while the scan runs, so it fills before anything of it is sent.
     for (int i = 1; i <= TSendQueue::MaxQueue; ++i)
-        ASSERT_TRUE(run.Queue.Push({1, "CSR", tail(i)})) << i;
-    EXPECT_FALSE(run.Queue.Push({1, "CSR", tail(1001)}));
+        ASSERT_TRUE(run.Queue.Push({1, ClockSetCommand, tail(i)})) << i;
+    EXPECT_FALSE(run.Queue.Push({1, ClockSetCommand, tail(1001)}));
     ASSERT_TRUE(run.Scanned(1));
     const QStringList commands = run.Line.Commands();
     QList<QByteArray> sent;
     for (int i = 0; i < commands.size(); ++i)
-        if (commands[i].startsWith("CSR"))
+        if (commands[i].startsWith(ClockSetCommand))
             sent << run.Line.Parameters[i];
     ASSERT_EQ(sent.size(), 1000);
     for (int i = 0; i < 1000; ++i)
@@ -220,11 +220,11 @@ TEST(CommRules, TheQueueHoldsAThousandCommands) {
 
 TEST(CommRules, TheQueueTakesUnitsOneToThirtyTwoWhileOpen) {
     TSendQueue queue;
-    EXPECT_FALSE(queue.Push({1, "TSR", {}}));
+    EXPECT_FALSE(queue.Push({1, TamperResetCommand, {}}));
     queue.SetOpen(true);
-    EXPECT_FALSE(queue.Push({0, "TSR", {}}));
-    EXPECT_FALSE(queue.Push({MaxUnitId + 1, "TSR", {}}));
-    EXPECT_TRUE(queue.Push({MaxUnitId, "TSR", {}}));
+    EXPECT_FALSE(queue.Push({0, TamperResetCommand, {}}));
+    EXPECT_FALSE(queue.Push({MaxUnitId + 1, TamperResetCommand, {}}));
+    EXPECT_TRUE(queue.Push({MaxUnitId, TamperResetCommand, {}}));
     TAppData taken;
     ASSERT_TRUE(queue.Take(taken));
     EXPECT_EQ(taken.UnitId, MaxUnitId);
@@ -321,7 +321,7 @@ TEST(CommRules, ALogRecordIsKeptOnceThroughLineFaults) {
         {"noise", [](const QByteArray& r) { return TReads{"\x55\x66" + r}; }, true},
         {"wrong source",
          [](const QByteArray& r) {
-             return TReads{ReplyFrame(3, "LRA", r.mid(ParameterOffset, LogRecordSize))};
+             return TReads{ReplyFrame(3, LogReadReply, r.mid(ParameterOffset, LogRecordSize))};
          },
          true},
     };
@@ -336,7 +336,7 @@ TEST(CommRules, ALogRecordIsKeptOnceThroughLineFaults) {
         const int polls = int(run.Line.Sent.count("LRR 2"));
         ASSERT_TRUE(run.PassUntil([&] { return run.Line.Sent.count("LRR 2") > polls; }));
         ASSERT_EQ(run.Line.Kept.size(), 1) << c.name;
-        EXPECT_EQ(run.Line.Kept[0], ReplyFrame(2, "LRA", record)) << c.name;
+        EXPECT_EQ(run.Line.Kept[0], ReplyFrame(2, LogReadReply, record)) << c.name;
         EXPECT_EQ(run.Line.HasLed(2, LedRed), c.redLed) << c.name;
     }
 }

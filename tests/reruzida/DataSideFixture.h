@@ -33,13 +33,17 @@ struct TSentCommand {
 };
 
 // The data side started on a data folder made by newdata, with units 1 to 3 present and the
-// commands recorded instead of queued for a port.
+// commands of the unit jobs recorded instead of queued for a port.
 class DataSideTest : public ::testing::Test {
 protected:
     TempFolder Temp;
     TCommSession Comm;
     QList<TSentCommand> Sent;
     bool QueueFull = false;
+
+    // The unit jobs the test drives: the session's, as the monitor window and the servers
+    // reach them (UseJobs points elsewhere).
+    TUnitJobs& Jobs() { return *FJobs; }
 
     static void SetUpTestSuite() {
         static TempFolder iniFolder;
@@ -55,15 +59,25 @@ protected:
         program.close();
         SetErrorLogFolder(Temp.Path());
         StartDataSide(Comm);
-        SetSendCommand([this](int unit, const QByteArray& command, const QString& code,
-                              const QByteArray& tail) {
+        MakeJobs();
+    }
+
+    // The session's jobs, driven through the session's driver.
+    virtual void MakeJobs() { UseJobs(*Comm.UnitJobs, Comm.Driver); }
+
+    // The test drives `jobs`, whose commands go to Sent, with units 1 to 3 of `driver`
+    // present.
+    void UseJobs(TUnitJobs& jobs, TCommDriver& driver) {
+        FJobs = &jobs;
+        jobs.SetSendCommand([this](int unit, const QByteArray& command, const QString& code,
+                                   const QByteArray& tail) {
             if (QueueFull)
                 return false;
             Sent.append({unit, command, code, tail});
             return true;
         });
         for (int unit = 1; unit <= 3; ++unit)
-            Comm.Driver.UnitPresent[unit] = true;
+            driver.UnitPresent[unit] = true;
     }
 
     void TearDown() override {
@@ -71,13 +85,10 @@ protected:
         Clock::SetTicks({});
     }
 
-    // The data modules of `session` made and started on the test's data folder, as a start of
-    // the program makes them: what a start-up raises goes to the error log.
+    // The data side of `session` made and started on the test's data folder, as a start of
+    // the program makes it: what a start-up raises goes to the error log.
     void StartDataSide(TCommSession& session) {
-        session.DM1 = NewDataModule(Temp.File("Reruzida"));
-        RunLogged([&] { session.DM1->DataModuleCreate(); });
-        session.DMCreate = std::make_unique<TDMCreate>();
-        RunLogged([&] { session.DMCreate->DataModuleCreate(); });
+        session.StartDataSide(NewDataModule(Temp.File("Reruzida")));
     }
 
     // A data module on the program file `programFile`, on ports the system picks, that leaves
@@ -138,6 +149,25 @@ protected:
     static QByteArray Log(const QByteArray& stamp, const QString& code, const QByteArray& op,
                           const QByteArray& result) {
         return stamp + Code(code).leftJustified(CodeFieldSize, '\0') + op + result;
+    }
+
+private:
+    TUnitJobs* FJobs = nullptr;
+};
+
+// The unit jobs built without the session: on its data modules, but with a driver and queues
+// of their own, and the session's jobs gone, so a job that reached for the session would find
+// no unit present and no recorder.
+class UnitJobsTest : public DataSideTest {
+protected:
+    TCommDriver Driver;
+    TUnitJobQueues Queues;
+    std::unique_ptr<TUnitJobs> OwnJobs;
+
+    void MakeJobs() override {
+        Comm.UnitJobs.reset();
+        OwnJobs = std::make_unique<TUnitJobs>(*Comm.DM1, *Comm.DMCreate, Driver, Queues);
+        UseJobs(*OwnJobs, Driver);
     }
 };
 

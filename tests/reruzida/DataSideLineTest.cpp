@@ -21,9 +21,12 @@ using namespace reruzida;
 
 namespace {
 
-// The monitor window as far as the data side goes: records and ticks are handed on.
+// The monitor window as far as the data side goes: records and ticks are handed on to the
+// session's unit jobs.
 class TDataWindow : public QObject {
 public:
+    explicit TDataWindow(TUnitJobs& jobs) : FJobs(jobs) {}
+
     // The longest the window thread spent on one record or tick.
     qint64 LongestMs = 0;
 
@@ -35,12 +38,15 @@ protected:
         QElapsedTimer handling;
         handling.start();
         if (message->Msg == WM_RECV_DATA)
-            ProcessRecvData();
+            FJobs.ProcessRecvData();
         else if (message->Msg != WM_UNIT_LED)
-            ProcessTick(message->Msg);
+            FJobs.ProcessTick(message->Msg);
         LongestMs = std::max(LongestMs, handling.elapsed());
         return true;
     }
+
+private:
+    TUnitJobs& FJobs;
 };
 
 // The longest the PC left the line still after a frame it sent from `fromMs` to `toMs`. After
@@ -50,7 +56,7 @@ qint64 LongestStandStill(const QList<TSimFrame>& frames, qint64 fromMs, qint64 t
     for (qsizetype i = 0; i + 1 < frames.size(); ++i) {
         if (frames[i].AtMs < fromMs || frames[i].AtMs > toMs)
             continue;
-        const qint64 silence = frames[i].Command == "VRR" ? TCommRules::SilenceLimitMs : 0;
+        const qint64 silence = frames[i].Command == ScanCommand ? TCommRules::SilenceLimitMs : 0;
         longest = std::max(longest, frames[i + 1].AtMs - frames[i].AtMs - silence);
     }
     return longest;
@@ -59,21 +65,22 @@ qint64 LongestStandStill(const QList<TSimFrame>& frames, qint64 fromMs, qint64 t
 class DataSideLineTest : public DataSideTest {
 protected:
     TUnitSimulator Sim{3};
-    TDataWindow Window;
+    std::unique_ptr<TDataWindow> Window;
 
     void SetUp() override {
         DataSideTest::SetUp();
-        SetSendCommand({});
+        Window = std::make_unique<TDataWindow>(Jobs());
+        Jobs().SetSendCommand({});
         ASSERT_TRUE(Sim.OpenPty());
         UsePort(2, Sim.SlavePath());
         Sim.Start();
-        ASSERT_TRUE(DrvOpen(&Window, {std::make_shared<TUnitStateTable>(Temp.Path()), 10,
-                                      Temp.File(ReceivedRecordsFile)}));
+        ASSERT_TRUE(DrvOpen(Window.get(), {std::make_shared<TUnitStateTable>(Temp.Path()), 10,
+                                           Temp.File(ReceivedRecordsFile)}));
         ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[3].load(); }));
     }
     void TearDown() override {
         DrvClose();
-        DrvOpen(&Window);
+        DrvOpen(Window.get());
         DrvClose();
         Sim.Stop();
         DataSideTest::TearDown();
@@ -82,7 +89,7 @@ protected:
     // A first record makes the month's table, then `holder` takes a write lock on it, as
     // another program would.
     void LockMonthTable(QString& table, std::unique_ptr<SqlConnection>& holder) {
-        Sim.AddLogRecord(1, 11, 1, "first");
+        Sim.AddLogRecord(1, OpFirstEntry, 1, "first");
         table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
         ASSERT_TRUE(WaitFor([&] {
             return FileExists(Temp.File(table + ".DB")) &&
@@ -107,7 +114,7 @@ TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
     }));
     EXPECT_EQ(AccessRows("SELECT length(認証画像) FROM M_個人情報"), QStringList{"900"});
 
-    Sim.AddLogRecord(3, 11, 1, "0012");
+    Sim.AddLogRecord(3, OpFirstEntry, 1, "0012");
     const QDateTime clock = Sim.UnitClock(3);
     const QString table = "ENTRANCE_LOG" + clock.toString("yyyy_MM");
     ASSERT_TRUE(WaitFor([&] { return FileExists(Temp.File(table + ".DB")); }));
@@ -117,7 +124,7 @@ TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
     }));
 
     // Removal by request: the unit's answer deletes the row.
-    ASSERT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray("0012,2\r\n") + '\0'));
+    ASSERT_TRUE(HandleCopyData(Jobs(), CD_DELETE_USERS, QByteArray("0012,2\r\n") + '\0'));
     ASSERT_TRUE(WaitFor([&] { return !Sim.HasPerson(2, "0012"); }));
     ASSERT_TRUE(WaitFor(
         [&] { return AccessRows("SELECT 認証機ID FROM M_使用認証機") == QStringList{"1"}; }));
@@ -127,7 +134,7 @@ TEST_F(DataSideLineTest, EnrolmentSpreadsTheImageAndEventsReachTheLog) {
 // handled yet comes back from the file, and is stored once.
 TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
     for (int i = 0; i < 4; ++i)
-        Sim.AddLogRecord(1 + i % 3, 11, 1, "00" + QString::number(i));
+        Sim.AddLogRecord(1 + i % 3, OpFirstEntry, 1, "00" + QString::number(i));
     // No message is handled meanwhile: the records stay in the window's queue.
     ASSERT_TRUE(WaitForSentOnly([&] {
         return Sim.PendingRecords(1) + Sim.PendingRecords(2) + Sim.PendingRecords(3) == 0;
@@ -140,7 +147,7 @@ TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
     // was killed again before it could note them done: one row each.
     for (int start = 0; start < 2; ++start)
         for (const TRecvDataClass& record : replayed)
-            HandleRecvData(record);
+            Jobs().HandleRecvData(record);
     const QString table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
     EXPECT_EQ(TableRows("SELECT 個人コード FROM " + table + " ORDER BY 1"),
               QStringList({"000", "001", "002", "003"}));
@@ -170,9 +177,9 @@ TEST_F(DataSideLineTest, ALockedMonthTableHoldsUpNeitherThePollingNorTheWindow) 
     for (int unit = 1; unit <= 3; ++unit)
         for (int i = 0; i < 2; ++i) {
             codes << QString("L%1%2").arg(unit).arg(i);
-            Sim.AddLogRecord(unit, 11, 1, codes.last());
+            Sim.AddLogRecord(unit, OpFirstEntry, 1, codes.last());
         }
-    Window.LongestMs = 0;
+    Window->LongestMs = 0;
     WaitFor([&] { return released.load(); }, 2 * LockMs);
     release.join();
     const qint64 releasedAt = Sim.ElapsedMs();
@@ -180,8 +187,8 @@ TEST_F(DataSideLineTest, ALockedMonthTableHoldsUpNeitherThePollingNorTheWindow) 
     EXPECT_TRUE(WaitFor(
         [&] { return TableRows("SELECT 個人コード FROM " + table + " ORDER BY 1") == codes; }));
     EXPECT_LT(LongestStandStill(Sim.Frames(), lockedAt, releasedAt), LockMs / 3);
-    EXPECT_LT(Window.LongestMs, LockMs / 3);
-    EXPECT_EQ(PendingRecordCount(), 0);
+    EXPECT_LT(Window->LongestMs, LockMs / 3);
+    EXPECT_EQ(Jobs().PendingRecordCount(), 0);
 }
 
 // The program ends while another program holds the month table: the record waits in the
@@ -190,11 +197,11 @@ TEST_F(DataSideLineTest, AtTheEndALockedMonthTableLeavesTheRecordsToTheNextStart
     QString table;
     std::unique_ptr<SqlConnection> holder;
     ASSERT_NO_FATAL_FAILURE(LockMonthTable(table, holder));
-    Sim.AddLogRecord(2, 21, 1, "kept");
-    ASSERT_TRUE(WaitFor([] { return PendingRecordCount() == 1; }));
-    FinishUnitJobs();
+    Sim.AddLogRecord(2, OpLastExit, 1, "kept");
+    ASSERT_TRUE(WaitFor([&] { return Jobs().PendingRecordCount() == 1; }));
+    Jobs().Finish();
     holder->Rollback();
-    EXPECT_EQ(PendingRecordCount(), 0);
+    EXPECT_EQ(Jobs().PendingRecordCount(), 0);
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains("次回の起動時に保存します"));
     const QList<TRecvDataClass> kept = TRecvJournal(Temp.File(ReceivedRecordsFile)).Replay();
@@ -221,10 +228,10 @@ TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {
                QStringList{"1"};
     }));
     Sim.ClearFrames();
-    HandleCopyData(CD_RESET_TAMPER, "3");
+    HandleCopyData(Jobs(), CD_RESET_TAMPER, "3");
     ASSERT_TRUE(WaitFor([&] {
         for (const TSimFrame& frame : Sim.Frames())
-            if (frame.Command == "TSR" && frame.Destination == 3)
+            if (frame.Command == TamperResetCommand && frame.Destination == 3)
                 return true;
         return false;
     }));
@@ -235,15 +242,15 @@ TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {
 // The stop request ends the program at once: what the units were already told is taken
 // must be in the log by then.
 TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
-    SetSendCommand({});
+    Jobs().SetSendCommand({});
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     UsePort(2, sim.SlavePath());
     sim.Start();
-    TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+    TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
     ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
-    sim.AddLogRecord(1, 11, 1, "0012");
-    sim.AddLogRecord(1, 21, 1, "0012");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "0012");
+    sim.AddLogRecord(1, OpLastExit, 1, "0012");
     // No message is handled meanwhile: the records stay in the window's queue.
     ASSERT_TRUE(WaitForSentOnly([&] { return sim.PendingRecords(1) == 0; }));
     TCopyData stop;

@@ -90,7 +90,7 @@ TEST(TimeAdustTest, SetSendsOneTimeToEveryPresentUnit) {
     auto csr = [&] {
         QList<TSimFrame> frames;
         for (const TSimFrame& f : sim.Frames())
-            if (f.Command == "CSR")
+            if (f.Command == ClockSetCommand)
                 frames.append(f);
         return frames;
     };

@@ -50,8 +50,9 @@ protected:
     }
     void MakeForm() {
         FForm.reset();
-        FForm = std::make_unique<TfrmMainMenu>(TDrvSetup{std::make_shared<TNoStateWriter>(), 10},
-                                               FHasTray);
+        // A monitor on its own, without the data side and its unit jobs.
+        FForm = std::make_unique<TfrmMainMenu>(
+            nullptr, TDrvSetup{std::make_shared<TNoStateWriter>(), 10}, FHasTray);
     }
     void TearDown() override {
         FForm.reset();
@@ -221,7 +222,7 @@ TEST_F(MonitorTest, CloseButtonKeepsTheLineRunningAndEscStopsIt) {
     QTest::keyClick(FForm.get(), Qt::Key_Escape);
     EXPECT_FALSE(FForm->isVisible());
     EXPECT_FALSE(FForm->DriverOpened);
-    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
     QTest::keyClick(FForm.get(), Qt::Key_F1);
     EXPECT_FALSE(FForm->DriverOpened);
     FSim.ClearFrames();
@@ -329,7 +330,7 @@ TEST_F(MonitorTest, ExitIsAskedTwiceAndOkStopsTheLine) {
     ASSERT_NE(FForm->PassWD(), nullptr);
     FForm->PassWD()->BitBtn1->click();
     EXPECT_FALSE(FForm->DriverOpened);
-    EXPECT_FALSE(DrvSendCommand(1, "TSR"));
+    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
 }
 
 // F2 opens the one clock-setting dialog without waiting; closing it frees it.

@@ -54,9 +54,9 @@ public:
     explicit TRoundClock(TUnitSimulator& sim) {
         sim.OnFrame = [this](const TSimFrame& f) {
             std::lock_guard lock(FLock);
-            if (f.Command == "LRR" && f.Destination == 1)
+            if (f.Command == LogReadCommand && f.Destination == 1)
                 FStarts.append(f.AtMs);
-            if (f.Command == "VRR" && f.Destination == MaxUnitId)
+            if (f.Command == ScanCommand && f.Destination == MaxUnitId)
                 FLastAsked = f.AtMs;
         };
     }

@@ -126,22 +126,22 @@ protected:
     }
     QStringList Codes(const QString& table = December) { return CodesIn(Temp.Path(), table); }
     void Receive(const QString& code, const QByteArray& stamp = Stamp) {
-        HandleRecvData(Record(2, "LRA", Log(stamp, code, "11", "01")));
+        Jobs().HandleRecvData(Record(2, LogReadReply, Log(stamp, code, "11", "01")));
     }
     // Steps the clock `ms` on, 100 ms at a time, and tries the waiting records at each step.
     void RetryOver(int ms) {
         for (int passed = 0; passed < ms; passed += 100) {
             Stepped += 100;
-            RetryPendingRecords();
+            Jobs().RetryPendingRecords();
         }
     }
     // The same until no record waits (within the longest pause twice).
     bool StoreWaiting() {
-        for (int passed = 0; passed < 120000 && PendingRecordCount() > 0; passed += 100) {
+        for (int passed = 0; passed < 120000 && Jobs().PendingRecordCount() > 0; passed += 100) {
             Stepped += 100;
-            RetryPendingRecords();
+            Jobs().RetryPendingRecords();
         }
-        return PendingRecordCount() == 0;
+        return Jobs().PendingRecordCount() == 0;
     }
     int LinesWith(const QString& text) const { return int(ErrorLog().Lines().filter(text).size()); }
 };
@@ -163,7 +163,7 @@ TEST_F(RecordSafety, AFolderThatCannotBeListedLosesNoTable) {
         const TDescriptorsTaken taken;
         Receive("late", "261031120000");
     }
-    EXPECT_EQ(PendingRecordCount(), 1);
+    EXPECT_EQ(Jobs().PendingRecordCount(), 1);
     ASSERT_TRUE(StoreWaiting());
     EXPECT_EQ(Codes("ENTRANCE_LOG2026_10"), (QStringList{"stored", "late"}));
 }
@@ -182,22 +182,22 @@ TEST_F(RecordSafety, AnUnreadableMonthTableIsLeftAsItIsAndItsRecordsWait) {
     Receive("0002");
     // Tries at 0, 1 and 3 seconds.
     RetryOver(3500);
-    EXPECT_EQ(PendingRecordCount(), 2);
+    EXPECT_EQ(Jobs().PendingRecordCount(), 2);
     EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
         << ErrorLog().Lines().join('\n').toStdString();
     QFile in(file);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_EQ(in.readAll(), damaged);
     in.close();
-    EXPECT_TRUE(PendingRecordStatus().contains("未保存の記録 2件"));
-    EXPECT_TRUE(MonitorAlerts().contains(PendingRecordStatus()));
+    EXPECT_TRUE(Jobs().PendingRecordStatus().contains("未保存の記録 2件"));
+    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains(Jobs().PendingRecordStatus()));
 
     // The operator puts a good table back.
     QFile::remove(file);
     ASSERT_TRUE(StoreWaiting());
     EXPECT_EQ(Codes(), (QStringList{"0001", "0002"}));
     EXPECT_EQ(LinesWith("保留していた記録2件を保存しました"), 1);
-    EXPECT_TRUE(MonitorAlerts().isEmpty());
+    EXPECT_TRUE(MonitorAlerts(&Jobs()).isEmpty());
 }
 
 // A full disk holds the records back as long as it lasts; every record is stored once
@@ -214,8 +214,8 @@ TEST_F(RecordSafety, AFullDiskLosesNoRecord) {
         codes << QString("%1").arg(i, 4, 10, QChar('0'));
         Receive(codes.last());
     }
-    EXPECT_EQ(PendingRecordCount(), 20);
-    EXPECT_TRUE(MonitorAlerts().contains("未保存の記録 20件"));
+    EXPECT_EQ(Jobs().PendingRecordCount(), 20);
+    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 20件"));
     RetryOver(3500);
     Free();
     ASSERT_TRUE(StoreWaiting());
@@ -239,9 +239,9 @@ TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
         codes << QString("%1").arg(i, 4, 10, QChar('0'));
         Receive(codes.last());
     }
-    EXPECT_EQ(PendingRecordCount(), 5);
-    EXPECT_TRUE(MonitorAlerts().contains(DataFolderFault()));
-    EXPECT_TRUE(MonitorAlerts().contains("未保存の記録 5件"));
+    EXPECT_EQ(Jobs().PendingRecordCount(), 5);
+    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains(DataFolderFault()));
+    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 5件"));
     RetryOver(3500);
     SetReadOnly(false);
     ASSERT_TRUE(StoreWaiting());
@@ -249,7 +249,7 @@ TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
     EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
         << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_EQ(LinesWith("保留していた記録5件を保存しました"), 1);
-    EXPECT_TRUE(MonitorAlerts().isEmpty());
+    EXPECT_TRUE(MonitorAlerts(&Jobs()).isEmpty());
 }
 
 // Another program's lock holds the records back: shown all the while, in the error log once it
@@ -260,16 +260,16 @@ TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
     holder->StartTransaction();
     Receive("0002");
     Receive("0003");
-    ASSERT_EQ(PendingRecordCount(), 2);
+    ASSERT_EQ(Jobs().PendingRecordCount(), 2);
     const auto tryAfter = [&](int seconds) {
         for (int passed = 0; passed < seconds; passed += 10) {
             Stepped += 10000;
-            RetryPendingRecords();
+            Jobs().RetryPendingRecords();
         }
     };
     tryAfter(50);
     EXPECT_EQ(LinesWith("他のプログラムのロック"), 0);
-    EXPECT_TRUE(MonitorAlerts().contains("未保存の記録 2件"));
+    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 2件"));
     tryAfter(20);
     tryAfter(60);
     EXPECT_EQ(LinesWith("他のプログラムのロック"), 1)
@@ -286,16 +286,16 @@ TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
 TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
     if (!Mounted)
         GTEST_SKIP() << "needs a file system of its own (root)";
-    SetSendCommand({});
+    Jobs().SetSendCommand({});
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
     UsePort(2, sim.SlavePath());
-    TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
-                                Temp.File(ReceivedRecordsFile)});
+    TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
+                                         Temp.File(ReceivedRecordsFile)});
     ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
     Fill();
-    sim.AddLogRecord(1, 11, 1, "kept");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "kept");
     ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains("受信記録ファイル"); }));
     EXPECT_EQ(sim.PendingRecords(1), 1);
     EXPECT_TRUE(WaitFor([&] { return LinesWith("受信記録ファイルに書き込めない") == 1; }));
@@ -323,12 +323,12 @@ TEST_F(RecordSafety, AReadOnlyFolderAtTheStartIsReported) {
 // The program ended after keeping a record but before its ACK left: the unit hands the same
 // record over again, and the copy read back from the file is the one stored.
 TEST_F(RecordSafety, ARecordSentAgainAfterItsReplayIsStoredOnce) {
-    TRecvDataClass replayed = Record(2, "LRA", Log(Stamp, "0001", "11", "01"));
+    TRecvDataClass replayed = Record(2, LogReadReply, Log(Stamp, "0001", "11", "01"));
     replayed.Replayed = true;
-    HandleRecvData(replayed);
-    HandleRecvData(Record(2, "LRA", Log(Stamp, "0001", "11", "01")));
+    Jobs().HandleRecvData(replayed);
+    Jobs().HandleRecvData(Record(2, LogReadReply, Log(Stamp, "0001", "11", "01")));
     // A later record of the same second from another unit is another event.
-    HandleRecvData(Record(3, "LRA", Log(Stamp, "0001", "11", "01")));
+    Jobs().HandleRecvData(Record(3, LogReadReply, Log(Stamp, "0001", "11", "01")));
     EXPECT_EQ(TableRows("SELECT 認証機ID FROM " + QString(December) + " ORDER BY autoNum"),
               (QStringList{"2", "3"}));
 }
@@ -338,8 +338,8 @@ TEST_F(RecordSafety, ARecordSentAgainAfterItsReplayIsStoredOnce) {
 // comes from another unit, is another event. The rule holds across a start, which reads each
 // unit's last row back from the month table.
 TEST_F(RecordSafety, ARecordSentAgainIsStoredOnceAndOnlyItsExactCopyIsDropped) {
-    const auto receive = [](int unit, const QByteArray& log) {
-        HandleRecvData(Record(unit, "LRA", log));
+    const auto receive = [&](int unit, const QByteArray& log) {
+        Jobs().HandleRecvData(Record(unit, LogReadReply, log));
     };
     const QByteArray first = Log(Stamp, "0001", "11", "01");
     receive(2, first);
@@ -360,29 +360,32 @@ TEST_F(RecordSafety, ARecordSentAgainIsStoredOnceAndOnlyItsExactCopyIsDropped) {
         // The program started again; the units resend what they last handed over.
         TCommSession restarted;
         StartDataSide(restarted);
+        UseJobs(*restarted.UnitJobs, restarted.Driver);
         receive(2, Log("261231235958", "0002", "12", "00"));
         receive(3, first);
         // No longer unit 2's last record: a new event with the same fields.
         receive(2, first);
     }
+    UseJobs(*Comm.UnitJobs, Comm.Driver);
     EXPECT_EQ(TableRows(rows), stored + QStringList{"0001|11|59|1|2"});
 }
 
 // On a noisy line a unit misses the first ACK of each record and sends the record again: every
 // record is in the month table once.
 TEST_F(RecordSafety, AUnitThatMissesAcksHasEachRecordStoredOnce) {
-    SetSendCommand({});
+    Jobs().SetSendCommand({});
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
     UsePort(2, sim.SlavePath());
     sim.MissFirstAcks(1);
     const QString journal = Temp.File(ReceivedRecordsFile);
-    TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10, journal});
+    TfrmMainMenu form(&Jobs(),
+                      TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10, journal});
     ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
     const QStringList codes{"a1", "a2", "a3"};
     for (const QString& code : codes)
-        sim.AddLogRecord(1, 11, 1, code);
+        sim.AddLogRecord(1, OpFirstEntry, 1, code);
     const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
     // Taken by the unit, and every copy handled.
     ASSERT_TRUE(WaitFor(
@@ -426,7 +429,7 @@ TEST_F(RecordSafety, AProgramKilledBetweenRowAndAckStoresTheRecordOnce) {
     const QString table = "ENTRANCE_LOG" + sim.UnitClock(1).toString("yyyy_MM");
     const auto codes = [&] { return CodesIn(data.Path(), table); };
     // Killed as it keeps the record: the record is in the file, the unit keeps it too.
-    sim.AddLogRecord(1, 11, 1, "first");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "first");
     ASSERT_NO_FATAL_FAILURE(runUntilFirstSync());
     ASSERT_GT(QFileInfo(journal).size(), 0);
     // Started again while the unit is silent: the record read back is stored and marked done,
@@ -437,7 +440,7 @@ TEST_F(RecordSafety, AProgramKilledBetweenRowAndAckStoresTheRecordOnce) {
     ASSERT_EQ(QFileInfo(journal).size(), 0);
     ASSERT_EQ(sim.PendingRecords(1), 1);
     sim.SetFault(1, TSimFault::None, 0);
-    sim.AddLogRecord(1, 21, 1, "second");
+    sim.AddLogRecord(1, OpLastExit, 1, "second");
     QProcess started;
     ASSERT_TRUE(StartCommProgram(started, data.Path(), LongWaitMs));
     EXPECT_TRUE(WaitFor([&] { return sim.PendingRecords(1) == 0; }, LongWaitMs));
@@ -463,8 +466,8 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
         for (int i = 1; i <= 12; ++i) {
             if (i == 6)
                 sixth = QFileInfo(file).size();
-            TRecvDataClass record =
-                Record(2, "LRA", Log(Stamp, QString("%1").arg(i, 4, 10, QChar('0')), "11", "01"));
+            TRecvDataClass record = Record(
+                2, LogReadReply, Log(Stamp, QString("%1").arg(i, 4, 10, QChar('0')), "11", "01"));
             ASSERT_TRUE(journal.Append(record));
             if (i != 6)
                 codes << QString("%1").arg(i, 4, 10, QChar('0'));
@@ -491,7 +494,7 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
     // The file now holds the whole entries only.
     EXPECT_EQ(QFileInfo(file).size(), 11 * entry);
     for (int i = 0; i < 11; ++i)
-        ProcessRecvData();
+        Jobs().ProcessRecvData();
     EXPECT_EQ(Codes(), codes);
     EXPECT_EQ(QFileInfo(file).size(), 0);
 }
@@ -507,9 +510,9 @@ TEST_F(RecordSafety, APortThatDoesNotOpenIsReportedAndTriedAgain) {
     const int holder = ::open(QFile::encodeName(sim.SlavePath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    SetSendCommand({});
+    Jobs().SetSendCommand({});
     {
-        TfrmMainMenu form(TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+        TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
         ASSERT_TRUE(WaitFor([] { return !DrvPortFault().isEmpty(); }));
         ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains(DrvPortFault()); }));
         EXPECT_TRUE(form.TrayIcon1->TipHelp().contains("COM2"));
@@ -599,7 +602,7 @@ TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
     UsePort(1, sim.SlavePath());
-    sim.AddLogRecord(1, 11, 1, "before");
+    sim.AddLogRecord(1, OpFirstEntry, 1, "before");
     QProcess program;
     program.setChildProcessModifier([] {
         rlimit few{256, 256};
@@ -616,7 +619,7 @@ TEST_F(RecordSafety, IdleConnectionsCostNeitherRowsNorRequests) {
             idle.push_back(std::make_unique<QTcpSocket>());
             idle.back()->connectToHost(QHostAddress::LocalHost, TcpPort(port));
         }
-    sim.AddLogRecord(1, 21, 1, "during");
+    sim.AddLogRecord(1, OpLastExit, 1, "during");
     EXPECT_TRUE(WaitFor([&] { return codes() == QStringList{"before", "during"}; }, 120000));
     EXPECT_TRUE(WaitFor(
         [&] {

@@ -11,11 +11,11 @@ namespace {
 TRecvDataClass Record(int unit, const QByteArray& parameters) {
     TCommPacket packet;
     packet.Source = uint8_t(unit);
-    packet.Command = "LRA";
+    packet.Command = LogReadReply;
     packet.Parameters = parameters;
     TRecvDataClass record;
     record.UnitId = uint8_t(unit);
-    record.Command = "LRA";
+    record.Command = LogReadReply;
     record.Frame = BuildFrame(packet);
     return record;
 }

@@ -40,7 +40,8 @@ struct TClient {
 TEST_F(DataSideTest, RemovalRequestsAreKeptAndSentToPresentUnits) {
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('123', 1, 1, 0, 0), ('124', 2, 1, 0, 0)");
-    EXPECT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray("123,1\r\n123,9\r\n123,33\r\n") + '\0'));
+    EXPECT_TRUE(
+        HandleCopyData(Jobs(), CD_DELETE_USERS, QByteArray("123,1\r\n123,9\r\n123,33\r\n") + '\0'));
     EXPECT_EQ(SentText(), QStringList{"1 RDR 123"});
     const auto rows = [&] {
         return AccessRows(
@@ -48,18 +49,18 @@ TEST_F(DataSideTest, RemovalRequestsAreKeptAndSentToPresentUnits) {
     };
     EXPECT_EQ(rows(), (QStringList{"123/1/1", "123/9/1", "124/2/0"}));
     // Unconfirmed, it goes out again with the expiry tick, until the unit answers.
-    ProcessTick(WM_TICK_EXPIRE);
+    Jobs().ProcessTick(WM_TICK_EXPIRE);
     EXPECT_EQ(SentText(), (QStringList{"1 RDR 123", "1 RDR 123"}));
-    HandleRecord(Record(1, "RDA", Code("123")));
+    Jobs().HandleRecord(Record(1, RemovalReply, Code("123")));
     EXPECT_EQ(rows(), (QStringList{"123/9/1", "124/2/0"}));
     // Image requests need exactly two items; stop and restart are not this layer's.
     Sent.clear();
-    HandleCopyData(CD_READ_IMAGE, "123,2,5");
+    HandleCopyData(Jobs(), CD_READ_IMAGE, "123,2,5");
     EXPECT_TRUE(Sent.isEmpty());
-    HandleCopyData(CD_READ_IMAGE, "123456789,2");
+    HandleCopyData(Jobs(), CD_READ_IMAGE, "123456789,2");
     EXPECT_TRUE(Sent.isEmpty());
     EXPECT_EQ(ErrorLog().Lines().size(), 1);
-    EXPECT_FALSE(HandleCopyData(CD_TERMINATE, {}));
+    EXPECT_FALSE(HandleCopyData(Jobs(), CD_TERMINATE, {}));
     EXPECT_EQ(SplitCommaText(" \"a b\",3\r\n"), (QStringList{"a b", "3"}));
     EXPECT_EQ(SplitCommaText(",3"), (QStringList{"", "3"}));
 }
@@ -107,7 +108,7 @@ TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains(QString::number(taken.serverPort())));
     EXPECT_TRUE(module.ServerTanpa->isListening());
-    HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
+    Jobs().HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
 }
 
@@ -138,7 +139,7 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
                ("//" + QHostInfo::localHostName() + "/Zezoduzu/Reruzida").toUtf8();
     }));
     EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
-    HandleRecord(Record(1, "LRA", "261231235959" + Code("0012") + "1101"));
+    Jobs().HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
 }
 
@@ -161,7 +162,7 @@ using RemovalRoad = DataSideTest;
 // malformed, a request fault in the error log, and nothing is kept or sent for it, whether it
 // comes by message or over the network (which then gets no "DELETE").
 TEST_F(RemovalRoad, ALineWithoutACodeIsRefused) {
-    EXPECT_TRUE(HandleCopyData(CD_DELETE_USERS, QByteArray(",3\r\n") + '\0'));
+    EXPECT_TRUE(HandleCopyData(Jobs(), CD_DELETE_USERS, QByteArray(",3\r\n") + '\0'));
     TClient client(*Comm.DM1->ServerGazoDelete);
     client.Send(" ,2\r\n");
     ASSERT_TRUE(WaitFor([] { return ErrorLog().Lines().size() == 2; }));
@@ -170,7 +171,7 @@ TEST_F(RemovalRoad, ALineWithoutACodeIsRefused) {
     EXPECT_EQ(ErrorLog().Lines().filter(TErrorLog::RequestMark).size(), 2)
         << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機"), QStringList{"0"});
-    ProcessTick(WM_TICK_EXPIRE);
+    Jobs().ProcessTick(WM_TICK_EXPIRE);
     EXPECT_TRUE(Sent.isEmpty());
 }
 
@@ -182,7 +183,8 @@ TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     first.Send("2"); // no line end: the pause ends the request
     ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
     EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
-    HandleRecord(Record(2, "RRA", Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
+    Jobs().HandleRecord(
+        Record(2, ImageReadReply, Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
     EXPECT_TRUE(WaitFor([&] { return first.Received == ",2"; }));
     EXPECT_TRUE(second.Received.isEmpty());
 }
@@ -276,18 +278,20 @@ TEST_F(DataSideTest, AnImageAnswerWithoutTheCodeAnswersTheOldestReadOnItsUnit) {
     TClient client(*Comm.DM1->ServerGazoset);
     client.Send("0012,2\r\n");
     ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
-    HandleCopyData(CD_READ_IMAGE, "0013,2");
-    HandleCopyData(CD_READ_IMAGE, "0014,3");
+    HandleCopyData(Jobs(), CD_READ_IMAGE, "0013,2");
+    HandleCopyData(Jobs(), CD_READ_IMAGE, "0014,3");
     EXPECT_EQ(SentText(), (QStringList{"2 RRR 0012", "2 RRR 0013", "3 RRR 0014"}));
     const QByteArray noCode(8, '\0'), image(900, 'x');
-    HandleRecord(Record(2, "RRA", noCode + QByteArray(4, '\0') + image));
+    Jobs().HandleRecord(Record(2, ImageReadReply, noCode + QByteArray(4, '\0') + image));
     EXPECT_TRUE(WaitFor([&] { return client.Received == ",2"; }));
-    HandleRecord(Record(2, "RRA", noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
+    Jobs().HandleRecord(
+        Record(2, ImageReadReply, noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
     EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_個人情報"), QStringList{"0013"});
     ASSERT_TRUE(WaitFor([&] { return answer.Code != 0; }));
     EXPECT_EQ(answer.Payload, QByteArray("0013,2\r\n") + '\0');
     // With no read waiting on the unit, an image without a code belongs to no one.
-    HandleRecvData(Record(2, "RRA", noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
+    Jobs().HandleRecvData(
+        Record(2, ImageReadReply, noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
     EXPECT_EQ(AccessRows("SELECT count(*) FROM M_個人情報"), QStringList{"1"});
     EXPECT_EQ(ErrorLog().Lines().size(), 1);
 }
@@ -296,7 +300,7 @@ TEST_F(DataSideTest, RequestsByLocalSocketReachTheirHandler) {
     QList<TCopyData> received;
     TCopyDataServer window(CommCaption, [&](const TCopyData& data) {
         received << data;
-        HandleCopyData(data.Code, data.Payload);
+        HandleCopyData(Jobs(), data.Code, data.Payload);
     });
     EXPECT_FALSE(FindWindowByCaption(CommCaption));
     ASSERT_TRUE(window.Start());

@@ -18,10 +18,10 @@ QByteArray Frame(int unit, const QByteArray& command, const QByteArray& paramete
 }
 
 TEST(UnitFrame, WorkedFramesByteForByte) {
-    const QByteArray rrr = Frame(3, "RRR", CodeField("1234567"));
+    const QByteArray rrr = Frame(3, ImageReadCommand, CodeField("1234567"));
     EXPECT_EQ(rrr, Hex("020003000B52525231323334353637000369"));
     EXPECT_EQ(rrr.size(), 18);
-    EXPECT_EQ(Frame(1, "LRR", {}), Hex("020001000 34C52520 34D").replace(' ', ""));
+    EXPECT_EQ(Frame(1, LogReadCommand, {}), Hex("020001000 34C52520 34D").replace(' ', ""));
     EXPECT_EQ(AckFrame(5), Hex("0200050001060301"));
     EXPECT_TRUE(CheckFrame(rrr, 18));
     EXPECT_EQ(ExpectedFrameLength(rrr), 18);
@@ -34,9 +34,9 @@ TEST(UnitFrame, ControlByteValuesInsideFrames) {
         const char* bytes;
     };
     const Case cases[] = {
-        {Frame(2, "LRR", {}), "020002000 34C52520 34E"},
-        {Frame(3, "LRR", {}), "020003000 34C52520 34F"},
-        {Frame(6, "USR", "1"), "0200060004555352310364"},
+        {Frame(2, LogReadCommand, {}), "020002000 34C52520 34E"},
+        {Frame(3, LogReadCommand, {}), "020003000 34C52520 34F"},
+        {Frame(6, RunCommand, "1"), "0200060004555352310364"},
         {AckFrame(2), "0200020001060306"},
         {AckFrame(3), "0200030001060307"},
         {AckFrame(6), "0200060001060302"},
@@ -49,7 +49,7 @@ TEST(UnitFrame, ControlByteValuesInsideFrames) {
 }
 
 TEST(UnitFrame, CheckRejectsWrongEtxBccAndShortBuffers) {
-    const QByteArray good = Frame(1, "LRR", {});
+    const QByteArray good = Frame(1, LogReadCommand, {});
     QByteArray badBcc = good;
     badBcc[9] = char(badBcc[9] ^ 1);
     QByteArray badEtx = good;
@@ -73,9 +73,9 @@ TEST(UnitFrame, PersonCodeField) {
 
 TEST(UnitFrame, ReceivedRecordParameters) {
     TRecvDataClass record;
-    record.Frame = Frame(1, "LRA", "260105083000");
+    record.Frame = Frame(1, LogReadReply, "260105083000");
     EXPECT_EQ(record.Parameters(), "260105083000");
-    record.Frame = Frame(1, "LRA", {});
+    record.Frame = Frame(1, LogReadReply, {});
     EXPECT_TRUE(record.Parameters().isEmpty());
 }
 
@@ -98,8 +98,8 @@ using O = TFrameOutcome;
 // Each read of the line, fed to a reader that waits for unit 2's reply; an empty read
 // stands for the line falling silent.
 TEST(FrameReader, FramingFaults) {
-    const QByteArray lra = ReplyFrame(2, "LRA", "260105083000");
-    const QByteArray usa = ReplyFrame(2, "USA");
+    const QByteArray lra = ReplyFrame(2, LogReadReply, "260105083000");
+    const QByteArray usa = ReplyFrame(2, RunReply);
     QByteArray badBcc = lra;
     badBcc[badBcc.size() - 1] = char(badBcc.back() ^ 0x5A);
     QByteArray badEtx = lra;
@@ -107,7 +107,7 @@ TEST(FrameReader, FramingFaults) {
     badEtx[badEtx.size() - 1] = char(FrameBcc(badEtx, int(badEtx.size()) - 2));
     QByteArray tooLong = lra;
     tooLong[LengthOffset + 1] = char(tooLong[LengthOffset + 1] + 20);
-    QByteArray huge = ReplyFrame(2, "LRA", QByteArray(2000, 'x'));
+    QByteArray huge = ReplyFrame(2, LogReadReply, QByteArray(2000, 'x'));
     const QByteArray silence;
     struct Case {
         const char* name;
@@ -130,13 +130,13 @@ TEST(FrameReader, FramingFaults) {
         {"bytes after ETX go with the frame", {lra + "\x02\x02"}, {O::Frame}, lra},
         {"a second frame in the read goes too", {usa + lra, "\x01"}, {O::Frame, O::Dropped}, usa},
         {"another source, then the unit",
-         {ReplyFrame(3, "LRA"), lra},
+         {ReplyFrame(3, LogReadReply), lra},
          {O::OtherSource, O::Frame},
          lra},
         {"a source that is no unit",
-         {ReplyFrame(40, "USA")},
+         {ReplyFrame(40, RunReply)},
          {O::OtherSource},
-         ReplyFrame(40, "USA")},
+         ReplyFrame(40, RunReply)},
         {"a length beyond what follows waits",
          {tooLong, lra.left(10)},
          {O::Incomplete, O::Incomplete},
@@ -164,10 +164,10 @@ TEST(FrameReader, FramingFaults) {
 
 TEST(FrameReader, WithoutAnExpectedSourceTakesAnyFrame) {
     TFrameReader reader;
-    const QByteArray command = Frame(7, "LRR", {});
+    const QByteArray command = Frame(7, LogReadCommand, {});
     EXPECT_EQ(reader.Feed(command), O::Frame);
     EXPECT_EQ(reader.Frame(), command);
-    EXPECT_EQ(FrameCommand(reader.Frame()), "LRR");
+    EXPECT_EQ(FrameCommand(reader.Frame()), LogReadCommand);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ TDateTime At(int hour, int minute) {
 
 } // namespace
 
-TEST_F(DataSideTest, OperatingHoursAcrossMidnight) {
+TEST_F(UnitJobsTest, OperatingHoursAcrossMidnight) {
     Tables("INSERT INTO entranceState (認証機ID, 認証機名, 稼動開始, 稼動終了, 作動状況) VALUES "
            "(1, 'a', '22:00:00', '06:00:00', 0), (5, 'b', '22:00:00', '06:00:00', 0)");
     const auto running = [&] {
@@ -29,7 +29,7 @@ TEST_F(DataSideTest, OperatingHoursAcrossMidnight) {
     for (const auto& c : cases) {
         Sent.clear();
         Clock::SetNow([&] { return At(c.Hour, 0); });
-        ApplyOperatingHours();
+        Jobs().ApplyOperatingHours();
         EXPECT_EQ(Sent.isEmpty() ? "" : SentText()[0] + QString::fromLatin1(Sent[0].Tail), c.Sent)
             << c.Hour;
         EXPECT_EQ(running(), QStringList{c.Running}) << c.Hour;
@@ -39,11 +39,11 @@ TEST_F(DataSideTest, OperatingHoursAcrossMidnight) {
     // A command the queue could not take leaves the flag, so the next tick tries again.
     QueueFull = true;
     Clock::SetNow([&] { return At(23, 0); });
-    ApplyOperatingHours();
+    Jobs().ApplyOperatingHours();
     EXPECT_EQ(running(), QStringList{"0"});
 }
 
-TEST_F(DataSideTest, PendingRegistrationsTakeThePersonsInTurn) {
+TEST_F(UnitJobsTest, PendingRegistrationsTakeThePersonsInTurn) {
     const QByteArray imageA(900, 'a'), imageB(900, 'b');
     Access("INSERT INTO M_個人情報 (個人コード, 認証画像) VALUES ('A1', X'" + imageA.toHex() +
            "'), ('B2', X'" + imageB.toHex() + "'), ('C3', NULL)");
@@ -52,7 +52,7 @@ TEST_F(DataSideTest, PendingRegistrationsTakeThePersonsInTurn) {
            "('C3', 1, 0, 0, 0)");
     const auto tick = [&] {
         Sent.clear();
-        SendPendingRegistrations();
+        Jobs().SendPendingRegistrations();
         return SentText().join(";");
     };
     QStringList rounds;
@@ -76,24 +76,24 @@ TEST_F(DataSideTest, PendingRegistrationsTakeThePersonsInTurn) {
 
 // Only the 900-byte image goes to a unit; another length is reported once, until the image
 // changes, however many registration ticks meet it, and not sent.
-TEST_F(DataSideTest, AStoredImageOfAnotherLengthIsNotSent) {
+TEST_F(UnitJobsTest, AStoredImageOfAnotherLengthIsNotSent) {
     Access("INSERT INTO M_個人情報 (個人コード, 認証画像) VALUES ('A1', X'0102')");
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('A1', 1, 0, 0, 0)");
     for (int tick = 0; tick < 6; ++tick)
-        SendPendingRegistrations();
+        Jobs().SendPendingRegistrations();
     EXPECT_TRUE(Sent.isEmpty());
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains("A1"));
     Access("UPDATE M_個人情報 SET 認証画像=X'010203' WHERE 個人コード='A1'");
     for (int tick = 0; tick < 6; ++tick)
-        SendPendingRegistrations();
+        Jobs().SendPendingRegistrations();
     EXPECT_TRUE(Sent.isEmpty());
     ASSERT_EQ(ErrorLog().Lines().size(), 2);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains("3バイト"));
 }
 
-TEST_F(DataSideTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
+TEST_F(UnitJobsTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     Clock::SetNow([] { return At(9, 0); });
     Access("INSERT INTO M_個人情報 (個人コード, 氏名, 有効終了日) VALUES "
            "('P1', 'a', " +
@@ -110,7 +110,7 @@ TEST_F(DataSideTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     QStringList rounds;
     for (int tick = 0; tick < 3; ++tick) {
         Sent.clear();
-        ProcessTick(WM_TICK_EXPIRE);
+        Jobs().ProcessTick(WM_TICK_EXPIRE);
         rounds << SentText().join(";");
     }
     // Yesterday's and last month's ends expire, one person a tick, each marked as being
@@ -118,20 +118,20 @@ TEST_F(DataSideTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     // not present and its row is left alone.
     EXPECT_EQ(rounds, (QStringList{"1 RDR P1", "1 RDR P1;2 RDR P4", "1 RDR P1;2 RDR P4"}));
     EXPECT_EQ(removing(), (QStringList{"P11", "P42"}));
-    HandleRecord(Record(1, "RDA", Code("P1")));
+    Jobs().HandleRecord(Record(1, RemovalReply, Code("P1")));
     EXPECT_EQ(AccessRows("SELECT 認証機ID FROM M_使用認証機 WHERE 個人コード='P1'"),
               QStringList{"5"});
     // A unit that answers without the code confirms the oldest removal sent to it.
-    HandleRecord(Record(2, "RDA", QByteArray(8, '\0')));
+    Jobs().HandleRecord(Record(2, RemovalReply, QByteArray(8, '\0')));
     Sent.clear();
-    ProcessTick(WM_TICK_EXPIRE);
+    Jobs().ProcessTick(WM_TICK_EXPIRE);
     EXPECT_TRUE(Sent.isEmpty());
     EXPECT_EQ(removing(), QStringList{});
     EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_使用認証機 WHERE 認証機ID=2"), QStringList{});
 }
 
 // Database work the user did not start keeps the arrow pointer.
-TEST_F(DataSideTest, RecordsAndTicksKeepTheArrow) {
+TEST_F(UnitJobsTest, RecordsAndTicksKeepTheArrow) {
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('0012', 1, 0, 0, 0)");
     QList<Qt::CursorShape> seen;
@@ -146,9 +146,10 @@ TEST_F(DataSideTest, RecordsAndTicksKeepTheArrow) {
         std::function<void()> Work;
         Qt::CursorShape Shape;
     } cases[] = {
-        {"a job called by itself", [] { SendPendingRegistrations(); }, Qt::WaitCursor},
-        {"a record", [&] { HandleRecord(Record(1, "RWA", Code("0012") + "1")); }, Qt::ArrowCursor},
-        {"a tick", [] { ProcessTick(WM_TICK_REGISTER); }, Qt::ArrowCursor},
+        {"a job called by itself", [&] { Jobs().SendPendingRegistrations(); }, Qt::WaitCursor},
+        {"a record", [&] { Jobs().HandleRecord(Record(1, ImageWriteReply, Code("0012") + "1")); },
+         Qt::ArrowCursor},
+        {"a tick", [&] { Jobs().ProcessTick(WM_TICK_REGISTER); }, Qt::ArrowCursor},
     };
     for (const auto& c : cases) {
         seen.clear();

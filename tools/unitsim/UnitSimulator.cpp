@@ -161,32 +161,33 @@ void TUnitSimulator::HandleFrame(const QByteArray& frame) {
 QByteArray TUnitSimulator::Answer(TUnit& unit, int id, const QByteArray& command,
                                   const QByteArray& params) {
     QByteArray answer;
-    unit.RecordSent = command == "LRR" && !unit.Log.empty();
+    unit.RecordSent = command == LogReadCommand && !unit.Log.empty();
     const QString code = CodeFromField(params.left(CodeFieldSize));
     const QByteArray field = params.left(CodeFieldSize);
-    if (command == "VRR" || command == "USR" || command == "CSR" || command == "TSR") {
-        if (command == "USR")
+    if (command == ScanCommand || command == RunCommand || command == ClockSetCommand ||
+        command == TamperResetCommand) {
+        if (command == RunCommand)
             unit.Running = params == "1";
-        if (command == "CSR") {
+        if (command == ClockSetCommand) {
             const QDateTime set =
                 QDateTime::fromString("20" + QString::fromLatin1(params), "yyyyMMddHHmmss");
             if (set.isValid())
                 unit.ClockOffsetSecs = QDateTime::currentDateTime().secsTo(set);
         }
-        if (command == "TSR")
+        if (command == TamperResetCommand)
             unit.TamperOpen = false;
-    } else if (command == "LRR") {
+    } else if (command == LogReadCommand) {
         // The oldest record goes out again and again until the PC acknowledges it.
         if (!unit.Log.empty())
             answer = unit.Log.front();
-    } else if (command == "RRR") {
+    } else if (command == ImageReadCommand) {
         const bool held = unit.Persons.contains(code);
         answer = field + (held ? ImagePrefix : QByteArray(ImageStatusSize, '\0')) +
                  (held ? unit.Persons.value(code) : QByteArray(ImageSize, '\0'));
-    } else if (command == "RWR") {
+    } else if (command == ImageWriteCommand) {
         unit.Persons.insert(code, params.mid(ImageOffset, ImageSize));
         answer = field + "1";
-    } else if (command == "RDR") {
+    } else if (command == RemovalCommand) {
         unit.Persons.remove(code);
         answer = field;
     } else {
@@ -263,7 +264,7 @@ void TUnitSimulator::Enrol(int unit, const QString& code, const QByteArray& imag
     std::lock_guard lock(FLock);
     if (TUnit* u = Unit(unit)) {
         u->Persons.insert(code, image.isEmpty() ? MakeImage(code) : image);
-        QueueRecord(unit, 1, 1, code);
+        QueueRecord(unit, OpEnrolled, 1, code);
     }
 }
 
@@ -271,7 +272,7 @@ void TUnitSimulator::Remove(int unit, const QString& code) {
     std::lock_guard lock(FLock);
     if (TUnit* u = Unit(unit)) {
         u->Persons.remove(code);
-        QueueRecord(unit, 2, 1, code);
+        QueueRecord(unit, OpRemovedAtUnit, 1, code);
     }
 }
 
@@ -285,7 +286,7 @@ void TUnitSimulator::Tamper(int unit, bool open) {
     std::lock_guard lock(FLock);
     if (TUnit* u = Unit(unit)) {
         u->TamperOpen = open;
-        QueueRecord(unit, 32, open ? 0 : 1, QString());
+        QueueRecord(unit, OpTamper, open ? 0 : 1, QString());
     }
 }
 

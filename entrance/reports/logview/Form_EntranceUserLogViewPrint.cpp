@@ -3,8 +3,10 @@
 #include "components/grids/MOStringGrid.h"
 #include "dbengine/Query.h"
 #include "entrance/common/EntranceSession.h"
+#include "entrance/common/LogOperations.h"
 #include "entrance/common/PickedDate.h"
 #include "entrance/common/ResourceStrings.h"
+#include "entrance/common/SetupGrids.h"
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/common/Unit_CommonWait.h"
@@ -13,7 +15,6 @@
 #include "entrance/reports/logview/Form_PrintSetupByUser.h"
 #include "entrance/reports/logview/Form_UserListUp.h"
 #include "entrance/reports/persons/UserLogView.h"
-#include "entrance/units/SetupGrids.h"
 #include "ui/DisabledScope.h"
 #include "ui/ShowMessage.h"
 
@@ -196,14 +197,12 @@ void TfrmEntranceUserLogViewPrint::ShowRecords(const QString& code, TDateTime da
     } closeOnExit{*sqlLog};
     const qint64 dayNumber = qint64(DateOf(day));
     sqlLog->SetDatabaseName("ParaOzka");
-    sqlLog->SQL().Assign(
-        QStringList{"SELECT 認証機ID,操作種別,操作日時,個人コード,エラー種別",
-                    "FROM " + EntranceList->LogTableOfMonth(day),
-                    "WHERE (CDbl(操作日時) >= " + QString::number(dayNumber) + ")",
-                    "AND (CDbl(操作日時) < " + QString::number(dayNumber + 1) + ")",
-                    "AND (個人コード = :code)", "AND (エラー種別=1)",
-                    "AND ((操作種別=11) OR (操作種別=12) OR (操作種別=21) OR (操作種別=22))",
-                    "ORDER BY 操作日時 ASC"});
+    sqlLog->SQL().Assign(QStringList{
+        "SELECT 認証機ID,操作種別,操作日時,個人コード,エラー種別",
+        "FROM " + EntranceList->LogTableOfMonth(day),
+        "WHERE (CDbl(操作日時) >= " + QString::number(dayNumber) + ")",
+        "AND (CDbl(操作日時) < " + QString::number(dayNumber + 1) + ")", "AND (個人コード = :code)",
+        "AND (エラー種別=1)", "AND " + EntryExitCondition(), "ORDER BY 操作日時 ASC"});
     sqlLog->ParamByName("code").SetAsString(code);
     ClearGrids();
     QList<TUserLogRecord> records;

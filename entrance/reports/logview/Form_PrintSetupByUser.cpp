@@ -6,7 +6,7 @@
 #include "entrance/common/Unit_CommonText.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
-#include "entrance/persons/UserRows.h"
+#include "entrance/data/UserRows.h"
 #include "entrance/reports/persons/PrintDialogParts.h"
 #include "entrance/reports/records/Report_UserEntranceLog.h"
 #include "entrance/reports/rules/PeriodRules.h"

@@ -4,7 +4,7 @@
 #include "dbengine/Query.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonText.h"
-#include "entrance/persons/UserRows.h"
+#include "entrance/data/UserRows.h"
 #include "ui/ImeMode.h"
 #include "ui/MaxBytes.h"
 #include "ui/SelectionColor.h"

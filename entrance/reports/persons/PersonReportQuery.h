@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/DateTime.h"
-#include "entrance/persons/UserRules.h"
+#include "entrance/data/UserRules.h"
 
 #include <QString>
 

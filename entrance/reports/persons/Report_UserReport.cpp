@@ -2,7 +2,7 @@
 
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonWait.h"
-#include "entrance/persons/UserRows.h"
+#include "entrance/data/UserRows.h"
 #include "entrance/reports/masterlists/Report_MasterList.h"
 #include "protocol/CommRequests.h"
 

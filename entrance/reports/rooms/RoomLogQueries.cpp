@@ -4,6 +4,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "entrance/common/EntranceSession.h"
+#include "entrance/common/LogOperations.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_Entrance.h"
 
@@ -62,7 +63,7 @@ QStringList TRoomLogQueries::DayListText(const QString& table, bool secondTable)
                        "CInt(Day(操作日時)) as 操作Day",
                        "FROM " + table,
                        "WHERE (エラー種別 = 1)",
-                       "AND " + OperationCondition() + blank,
+                       "AND " + EntryExitCondition() + blank,
                        FilterCondition}
            << BoundLines();
 }
@@ -83,7 +84,7 @@ QStringList TRoomLogQueries::DetailText(const QString& table) const {
             "AND (CInt(Day(操作日時)) =:操作Day)",
             FilterCondition,
             "AND (エラー種別 = 1)",
-            "AND " + OperationCondition(),
+            "AND " + EntryExitCondition(),
             "ORDER BY 個人コード,操作日時"};
 }
 

@@ -8,6 +8,7 @@
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 #include "entrance/common/EntranceSession.h"
+#include "entrance/common/LogOperations.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/Unit_Entrance.h"
 
@@ -275,13 +276,8 @@ QString TLogReportQueries::FromLine(const QString& table) const {
                         : "FROM " + table;
 }
 
-QString TLogReportQueries::OperationCondition(const QString& q) {
-    return "((" + q + "操作種別 = 11) OR (" + q + "操作種別 = 12) OR (" + q +
-           "操作種別 = 21) OR (" + q + "操作種別 = 22))";
-}
-
 QString TLogReportQueries::OperationLine(const QString& q) {
-    return "WHERE " + OperationCondition(q);
+    return "WHERE " + EntryExitCondition(q);
 }
 
 QStringList TLogReportQueries::BoundLines(const QString& q) const {

@@ -93,8 +93,6 @@ protected:
     virtual QStringList MasterText() const;
     virtual QStringList DetailText(const QString& table) const;
 
-    // The four entry and exit operations: "((操作種別 = 11) OR ... (操作種別 = 22))".
-    static QString OperationCondition(const QString& q = QString());
     // The period's bounds on 操作日時, two lines.
     QStringList BoundLines(const QString& q = QString()) const;
 

@@ -1,5 +1,7 @@
 #include "RecordRules.h"
 
+#include "entrance/common/LogOperations.h"
+
 #include <cmath>
 
 namespace entrance {
@@ -10,17 +12,17 @@ constexpr TColor ErrorColor = 0x00829295;
 } // namespace
 
 TRecordClass ClassifyRecord(int operation, int result, TResultRule rule) {
-    if (operation != 11 && operation != 12 && operation != 21 && operation != 22)
+    if (!IsEntry(operation) && !IsExit(operation))
         return {};
     const bool failed = rule == TResultRule::ZeroFails ? result == 0 : result != 1;
     if (failed)
         return {TRecordKind::Error, "エラー", "エラー", ErrorColor};
     switch (operation) {
-    case 11:
+    case OpFirstEntry:
         return {TRecordKind::Entry, "初入", "初入室", clBlue};
-    case 12:
+    case OpEntry:
         return {TRecordKind::Entry, "入", "入　室", clBlue};
-    case 21:
+    case OpLastExit:
         return {TRecordKind::Exit, "終退", "終退室", clRed};
     default:
         return {TRecordKind::Exit, "退", "退　室", clRed};

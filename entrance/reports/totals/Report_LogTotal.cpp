@@ -3,6 +3,7 @@
 #include "dbengine/Database.h"
 #include "dbengine/Query.h"
 #include "entrance/common/EntranceSession.h"
+#include "entrance/common/LogOperations.h"
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonWait.h"
 #include "entrance/data/DataModule1.h"
@@ -184,7 +185,7 @@ bool TRep_LogTotal::OpenData() {
     sqlEntrance->SQL().Assign(QStringList{
         "SELECT 個人コード,認証機ID,操作種別,操作日時,エラー種別",
         "FROM " + LoadStr(65152) + TEntrance::YearMonthSuffix(Params->StartDate()),
-        "WHERE ((操作種別 = 11) OR (操作種別 = 12) OR (操作種別 = 21) OR (操作種別 = 22)) ",
+        "WHERE " + EntryExitCondition() + " ",
         UnitCondition(),
         "AND (CDbl(操作日時) >= " + QString::number(lo) + ")",
         "AND (CDbl(操作日時) < " + QString::number(hi) + ")",

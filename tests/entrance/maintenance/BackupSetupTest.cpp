@@ -3,7 +3,7 @@
 #include "entrance/common/Unit_Common.h"
 #include "entrance/maintenance/Brevane.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QCheckBox>
 #include <QDir>

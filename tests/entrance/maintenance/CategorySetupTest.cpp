@@ -2,7 +2,7 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/maintenance/DepartmentRules.h"
 #include "entrance/maintenance/Form_CategorySetup.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/maintenance/Form_CompanySetup.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QPushButton>
 #include <sqlite3.h>

@@ -2,7 +2,7 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/maintenance/Form_LogDelete.h"
 #include "entrance/maintenance/LogMonths.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QDir>
 #include <QLabel>

@@ -8,7 +8,7 @@
 #include "protocol/CommRequests.h"
 #include "storage/DataFileLock.h"
 #include "storage/StagedSet.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 #include "ui/CopyData.h"
 
 #include <QCheckBox>

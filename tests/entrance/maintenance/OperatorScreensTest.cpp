@@ -4,7 +4,7 @@
 #include "entrance/common/Unit_Common.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
 #include "entrance/maintenance/Form_CompanySetup.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/maintenance/Form_OperatorSetup.h"
 #include "entrance/maintenance/OperatorRules.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 #include "entrance/maintenance/Form_CategorySetup.h"
 #include "entrance/maintenance/Form_CompanySetup.h"
 #include "entrance/maintenance/Form_OperatorSetup.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,8 +16,6 @@
 using namespace entrance;
 
 namespace {
-
-const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
 
 // The master-data screens of one management program on a data folder that another terminal
 // writes at the same time, through a connection of its own. The administrator is logged in.

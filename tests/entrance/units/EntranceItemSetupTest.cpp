@@ -1,10 +1,10 @@
-#include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/units/Form_EntranceItemSetup.h"
 #include "entrance/units/Form_EntranceItemSetup_Sub0.h"
 #include "entrance/units/Unit_EntranceItems.h"
 #include "protocol/CommRequests.h"
+#include "tests/entrance/ScreenFixture.h"
 #include "ui/CopyData.h"
 
 #include <QCheckBox>

@@ -74,14 +74,16 @@ TEST_F(UnitSimulatorTest, AnswersEveryCommand) {
         QByteArray command, parameters, reply, replyParameters;
     };
     const Case cases[] = {
-        {"VRR", {}, "VRA", {}},
-        {"USR", "1", "USA", {}},
-        {"RRR", CodeField("P1"), "RRA", CodeField("P1") + status + image},
-        {"RRR", CodeField("P9"), "RRA", CodeField("P9") + QByteArray(904, '\0')},
-        {"RWR", CodeField("P2") + status + stored, "RWA", CodeField("P2") + "1"},
-        {"RDR", CodeField("P1"), "RDA", CodeField("P1")},
-        {"CSR", "070102030405", "CSA", {}},
-        {"TSR", {}, "TSA", {}},
+        {ScanCommand, {}, ScanReply, {}},
+        {RunCommand, "1", RunReply, {}},
+        {ImageReadCommand, CodeField("P1"), ImageReadReply, CodeField("P1") + status + image},
+        {ImageReadCommand, CodeField("P9"), ImageReadReply,
+         CodeField("P9") + QByteArray(904, '\0')},
+        {ImageWriteCommand, CodeField("P2") + status + stored, ImageWriteReply,
+         CodeField("P2") + "1"},
+        {RemovalCommand, CodeField("P1"), RemovalReply, CodeField("P1")},
+        {ClockSetCommand, "070102030405", ClockSetReply, {}},
+        {TamperResetCommand, {}, TamperResetReply, {}},
     };
     for (const auto& c : cases) {
         FLine->Send(1, c.command, c.parameters);
@@ -97,9 +99,9 @@ TEST_F(UnitSimulatorTest, AnswersEveryCommand) {
 }
 
 TEST_F(UnitSimulatorTest, HandsOutLogRecordsOneAtATimeUntilAcknowledged) {
-    FSim.AddLogRecord(2, 11, 1, "1234567");
-    FSim.AddLogRecord(2, 21, 0, "42");
-    FLine->Send(2, "LRR");
+    FSim.AddLogRecord(2, OpFirstEntry, 1, "1234567");
+    FSim.AddLogRecord(2, OpLastExit, 0, "42");
+    FLine->Send(2, LogReadCommand);
     const QByteArray reply = FLine->Reply();
     ASSERT_EQ(reply.size(), 24 + 10);
     const QByteArray record = reply.mid(8, 24);
@@ -109,28 +111,28 @@ TEST_F(UnitSimulatorTest, HandsOutLogRecordsOneAtATimeUntilAcknowledged) {
                                          "1101",
                                          12));
     // Without the ACK the same record comes again; another reply's ACK does not count.
-    FLine->Send(2, "LRR");
+    FLine->Send(2, LogReadCommand);
     EXPECT_EQ(FLine->Reply(), reply);
-    FLine->Send(2, "VRR");
+    FLine->Send(2, ScanCommand);
     FLine->Reply();
     FLine->Write(AckFrame(2));
-    FLine->Send(2, "LRR");
+    FLine->Send(2, LogReadCommand);
     EXPECT_EQ(FLine->Reply(), reply);
     FLine->Write(AckFrame(2));
-    FLine->Send(2, "LRR");
+    FLine->Send(2, LogReadCommand);
     EXPECT_EQ(FLine->Reply().mid(8, 24).mid(12), QByteArray("42\0\0\0\0\0\0"
                                                             "2100",
                                                             12));
     FLine->Write(AckFrame(2));
-    FLine->Send(2, "LRR");
-    EXPECT_EQ(FLine->Reply(), ReplyFrame(2, "LRA", {}));
+    FLine->Send(2, LogReadCommand);
+    EXPECT_EQ(FLine->Reply(), ReplyFrame(2, LogReadReply, {}));
     EXPECT_EQ(FSim.PendingRecords(2), 0);
 }
 
 TEST_F(UnitSimulatorTest, LogsEveryFrameAndOnlyPresentUnitsAnswer) {
-    FLine->Send(4, "VRR");
+    FLine->Send(4, ScanCommand);
     EXPECT_TRUE(FLine->Reply().isEmpty());
-    QByteArray bad = ReplyFrame(0, "VRR", {});
+    QByteArray bad = ReplyFrame(0, ScanCommand, {});
     bad[2] = 1;
     FLine->Write("\xFF" + bad);
     EXPECT_TRUE(FLine->Reply().isEmpty());
@@ -138,13 +140,13 @@ TEST_F(UnitSimulatorTest, LogsEveryFrameAndOnlyPresentUnitsAnswer) {
     ASSERT_EQ(frames.size(), 2);
     EXPECT_EQ(frames[0].Destination, 4);
     EXPECT_TRUE(frames[0].Valid);
-    EXPECT_EQ(frames[1].Command, "VRR");
+    EXPECT_EQ(frames[1].Command, ScanCommand);
     EXPECT_FALSE(frames[1].Valid);
 }
 
 TEST_F(UnitSimulatorTest, FaultsSpoilTheNextReplies) {
-    const QByteArray good = ReplyFrame(3, "VRA", {});
-    QByteArray badBcc = good, badEtx = good, wrongSource = ReplyFrame(40, "VRA", {});
+    const QByteArray good = ReplyFrame(3, ScanReply, {});
+    QByteArray badBcc = good, badEtx = good, wrongSource = ReplyFrame(40, ScanReply, {});
     badBcc[9] = char(badBcc[9] ^ 0x5A);
     badEtx[8] = 0;
     badEtx[9] = char(FrameBcc(badEtx, 8));
@@ -163,14 +165,14 @@ TEST_F(UnitSimulatorTest, FaultsSpoilTheNextReplies) {
     };
     for (const auto& c : cases) {
         FSim.SetFault(3, c.fault);
-        FLine->Send(3, "VRR");
+        FLine->Send(3, ScanCommand);
         EXPECT_EQ(FLine->Reads(), c.reads) << int(c.fault);
-        FLine->Send(3, "VRR");
+        FLine->Send(3, ScanCommand);
         EXPECT_EQ(FLine->Reply(), good) << int(c.fault);
     }
     FSim.SetFault(3, TSimFault::Silence, -1);
     for (int i = 0; i < 3; ++i) {
-        FLine->Send(3, "VRR");
+        FLine->Send(3, ScanCommand);
         EXPECT_TRUE(FLine->Reply(100).isEmpty());
     }
 }
@@ -187,7 +189,7 @@ TEST_F(UnitSimulatorTest, PlaysAScript) {
     EXPECT_EQ(FSim.PendingRecords(1), 1);
     EXPECT_TRUE(FSim.HasPerson(2, "55"));
     EXPECT_TRUE(FSim.TamperOpen(3));
-    FLine->Send(1, "VRR");
+    FLine->Send(1, ScanCommand);
     EXPECT_TRUE(FLine->Reply(100).isEmpty());
     EXPECT_FALSE(FLine->Reply(300).isEmpty());
     FLine->Reply(200);
@@ -207,8 +209,8 @@ TEST(UnitSimProgram, PrintsItsLineAndTheFramesItHears) {
     ASSERT_TRUE(path.startsWith("/dev/pts/")) << path.toStdString();
     {
         TLine line(path);
-        line.Send(2, "VRR");
-        EXPECT_EQ(line.Reply(), ReplyFrame(2, "VRA", {}));
+        line.Send(2, ScanCommand);
+        EXPECT_EQ(line.Reply(), ReplyFrame(2, ScanReply, {}));
     }
     ASSERT_TRUE(sim.waitForReadyRead(2000));
     EXPECT_TRUE(sim.readLine().contains(" 0> 2 VRR"));

@@ -1,7 +1,7 @@
-#include "EntranceFixture.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/data/Unit_TempTables.h"
 #include "storage/DataFileLock.h"
+#include "tests/entrance/EntranceFixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,3 @@
-#include "EntranceFixture.h"
 #include "base/Text.h"
 #include "components/grids/StrSortGrid.h"
 #include "entrance/common/EntranceSession.h"
@@ -9,6 +8,7 @@
 #include "entrance/reports/persons/Form_PrintRiyosya.h"
 #include "protocol/CommRequests.h"
 #include "tests/common/TempFolder.h"
+#include "tests/entrance/EntranceFixture.h"
 #include "ui/CopyData.h"
 #include "ui/TabSet.h"
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "RecordCheck.h"
 #include "UserRules.h"
+
 #include "base/DateTime.h"
-#include "entrance/data/RecordCheck.h"
 
 #include <QList>
 #include <QString>

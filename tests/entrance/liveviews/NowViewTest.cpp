@@ -1,4 +1,3 @@
-#include "EntranceFixture.h"
 #include "components/grids/MOStringGrid.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/data/Unit_TempTables.h"
@@ -6,6 +5,7 @@
 #include "entrance/liveviews/Form_EntranceNowView.h"
 #include "entrance/reports/records/Report_EntranceUserLog.h"
 #include "entrance/reports/records/Report_UserEntranceLog.h"
+#include "tests/entrance/EntranceFixture.h"
 #include "tests/entrance/reports/ReportRun.h"
 
 #include <QCheckBox>

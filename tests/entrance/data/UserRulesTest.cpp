@@ -1,7 +1,7 @@
-#include "entrance/persons/UserRules.h"
-#include "EntranceFixture.h"
-#include "PersonCodes.h"
-#include "entrance/persons/UserRows.h"
+#include "entrance/data/UserRules.h"
+#include "entrance/data/UserRows.h"
+#include "tests/entrance/EntranceFixture.h"
+#include "tests/entrance/PersonCodes.h"
 
 using namespace entrance;
 

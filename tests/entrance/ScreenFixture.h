@@ -13,6 +13,9 @@
 
 namespace entrance {
 
+// The message of a store that finds its row changed or deleted by another terminal.
+inline const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
+
 // Answers the message boxes that come up while it lives, OK unless a Cancel is queued, and
 // keeps their texts.
 class TMessageAnswers {

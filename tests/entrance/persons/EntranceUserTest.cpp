@@ -1,10 +1,10 @@
-#include "EntranceFixture.h"
 #include "base/Text.h"
 #include "components/grids/MOStringGrid.h"
+#include "entrance/data/UserRules.h"
 #include "entrance/persons/Form_EntranceUser.h"
-#include "entrance/persons/UserRules.h"
 #include "protocol/CommRequests.h"
 #include "tests/common/TempFolder.h"
+#include "tests/entrance/EntranceFixture.h"
 #include "ui/CopyData.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "ScreenFixture.h"
 #include "components/grids/MOStringGrid.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/rooms/Form_EntranceGroupSetup.h"
 #include "entrance/rooms/Form_EntranceGroupSetup_Sub0.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>

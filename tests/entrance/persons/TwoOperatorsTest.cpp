@@ -2,7 +2,7 @@
 #include "entrance/common/EntranceSession.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/persons/Form_UserEntry.h"
-#include "tests/entrance/units/ScreenFixture.h"
+#include "tests/entrance/ScreenFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,8 +12,6 @@
 using namespace entrance;
 
 namespace {
-
-const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
 
 // One management program on a data folder that another terminal writes at the same time,
 // through a connection of its own.

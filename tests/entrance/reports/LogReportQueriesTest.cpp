@@ -1,8 +1,8 @@
 #include "entrance/reports/rules/LogReportQueries.h"
-#include "EntranceFixture.h"
 #include "base/Text.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_TempTables.h"
+#include "tests/entrance/EntranceFixture.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "LogInFixture.h"
+#include "tests/entrance/LogInFixture.h"
 
 #include "entrance/common/EntranceSession.h"
 #include "entrance/login/Form_LogIN.h"

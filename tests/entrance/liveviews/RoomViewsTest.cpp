@@ -1,4 +1,3 @@
-#include "EntranceFixture.h"
 #include "components/DigitalNumber.h"
 #include "components/grids/StrSortGrid.h"
 #include "entrance/common/EntranceSession.h"
@@ -8,6 +7,7 @@
 #include "entrance/liveviews/Form_EntranceGroupNowViewList.h"
 #include "entrance/liveviews/Frame_EntranceGroupNowView.h"
 #include "tests/common/TempFolder.h"
+#include "tests/entrance/EntranceFixture.h"
 
 #include <QApplication>
 #include <QLabel>

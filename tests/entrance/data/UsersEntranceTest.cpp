@@ -1,7 +1,7 @@
-#include "EntranceFixture.h"
 #include "dbengine/Query.h"
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_Users.h"
+#include "tests/entrance/EntranceFixture.h"
 
 #include <QDir>
 #include <QFile>

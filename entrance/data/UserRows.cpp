@@ -1,7 +1,8 @@
 #include "UserRows.h"
 
+#include "DataModule1.h"
+
 #include "dbengine/Query.h"
-#include "entrance/data/DataModule1.h"
 #include "protocol/CommRequests.h"
 
 namespace entrance {

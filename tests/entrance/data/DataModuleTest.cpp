@@ -1,8 +1,8 @@
-#include "LogInFixture.h"
 #include "entrance/common/Unit_Common.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/data/DataModule3.h"
 #include "entrance/data/DataModules.h"
+#include "tests/entrance/LogInFixture.h"
 
 #include "base/IniFile.h"
 #include "entrance/common/EntranceSession.h"

@@ -1,4 +1,4 @@
-#include "LogInFixture.h"
+#include "tests/entrance/LogInFixture.h"
 
 #include "base/DateTime.h"
 #include "dbengine/Database.h"
