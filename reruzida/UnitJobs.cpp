@@ -23,12 +23,6 @@ namespace reruzida {
 
 namespace {
 
-void SetLines(TStrings& sql, const QStringList& lines) {
-    sql.Clear();
-    for (const QString& line : lines)
-        sql.Add(line);
-}
-
 // The code of the row to take this tick: the first after `last` by code, else the first.
 // Rows are read from the open dataset's "個人コード" column, in code order.
 QString NextInTurn(TDataSet& result, const QString& last) {
@@ -46,8 +40,8 @@ QString NextInTurn(TDataSet& result, const QString& last) {
 // The person's stored image, read by its code.
 QByteArray StoredImage(TDBQueryODBC& query, const QString& code) {
     query.Close();
-    SetLines(query.SQL(),
-             {"SELECT 認証画像 FROM M_個人情報", "WHERE 個人コード=" + QuotedStr(code)});
+    query.SQL().Assign(
+        QStringList{"SELECT 認証画像 FROM M_個人情報", "WHERE 個人コード=" + QuotedStr(code)});
     query.Open();
     const QByteArray image = query.Eof() ? QByteArray() : query.FieldByName("認証画像")->AsBytes();
     query.Close();
@@ -121,9 +115,9 @@ void TUnitJobs::ApplyOperatingHours() {
                 continue;
             TQuery& state = *FDM1.sqlState;
             state.Close();
-            SetLines(state.SQL(), {run ? "UPDATE entranceState SET 作動状況=True"
-                                       : "UPDATE entranceState SET 作動状況=False",
-                                   "WHERE 認証機ID=" + QString::number(unit)});
+            state.SQL().Assign(QStringList{run ? "UPDATE entranceState SET 作動状況=True"
+                                               : "UPDATE entranceState SET 作動状況=False",
+                                           "WHERE 認証機ID=" + QString::number(unit)});
             state.ExecSQL();
             state.Close();
         }
@@ -141,17 +135,18 @@ void TUnitJobs::SendPendingRegistrations() {
     TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
-    SetLines(query.SQL(), {"SELECT M_個人情報.個人コード, First(M_個人情報.認証画像) AS 認証画像, "
-                           "Count(M_使用認証機.認証機ID) AS 未登録認証機数",
-                           "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
-                           "M_使用認証機.個人コード",
-                           "WHERE (M_使用認証機.登録=False AND M_使用認証機.登録不可=False AND "
-                           "M_使用認証機.削除=False) AND (" +
-                               filter + ")",
-                           "GROUP BY M_個人情報.個人コード",
-                           "HAVING (((First(M_個人情報.認証画像)) Is Not Null) AND "
-                           "((Count(M_使用認証機.認証機ID))>0))",
-                           "ORDER BY M_個人情報.個人コード"});
+    query.SQL().Assign(
+        QStringList{"SELECT M_個人情報.個人コード, First(M_個人情報.認証画像) AS 認証画像, "
+                    "Count(M_使用認証機.認証機ID) AS 未登録認証機数",
+                    "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
+                    "M_使用認証機.個人コード",
+                    "WHERE (M_使用認証機.登録=False AND M_使用認証機.登録不可=False AND "
+                    "M_使用認証機.削除=False) AND (" +
+                        filter + ")",
+                    "GROUP BY M_個人情報.個人コード",
+                    "HAVING (((First(M_個人情報.認証画像)) Is Not Null) AND "
+                    "((Count(M_使用認証機.認証機ID))>0))",
+                    "ORDER BY M_個人情報.個人コード"});
     query.Open();
     QString& lastCode = FQueues.LastRegistrationCode;
     const QString code = NextInTurn(query, lastCode);
@@ -180,9 +175,9 @@ void TUnitJobs::SendPendingRegistrations() {
         logged.insert(code, stored);
         return;
     }
-    SetLines(query.SQL(), {"SELECT 認証機ID FROM M_使用認証機",
-                           "WHERE (個人コード=" + QuotedStr(code) + ") AND (登録=False)" +
-                               " AND (削除=False) AND (" + filter + ")"});
+    query.SQL().Assign(QStringList{"SELECT 認証機ID FROM M_使用認証機",
+                                   "WHERE (個人コード=" + QuotedStr(code) + ") AND (登録=False)" +
+                                       " AND (削除=False) AND (" + filter + ")"});
     query.Open();
     for (; !query.Eof(); query.Next()) {
         const int unit = query.FieldByName("認証機ID")->AsInteger();
@@ -201,17 +196,16 @@ void TUnitJobs::DeleteExpiredUsers() {
     TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
-    SetLines(
-        query.SQL(),
-        {"SELECT M_個人情報.個人コード, M_個人情報.有効終了日, Count(M_使用認証機.認証機ID) AS "
-         "利用認証機数",
-         "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
-         "M_使用認証機.個人コード",
-         "WHERE (M_使用認証機.削除=False) AND (" + filter + ")",
-         "GROUP BY M_個人情報.個人コード, M_個人情報.氏名, M_個人情報.有効終了日",
-         "HAVING (M_個人情報.有効終了日<#" + QString::number(month) + "/" + QString::number(day) +
-             "/" + QString::number(year) + "#)",
-         "ORDER BY M_個人情報.個人コード"});
+    query.SQL().Assign(QStringList{
+        "SELECT M_個人情報.個人コード, M_個人情報.有効終了日, Count(M_使用認証機.認証機ID) AS "
+        "利用認証機数",
+        "FROM M_個人情報 INNER JOIN M_使用認証機 ON M_個人情報.個人コード = "
+        "M_使用認証機.個人コード",
+        "WHERE (M_使用認証機.削除=False) AND (" + filter + ")",
+        "GROUP BY M_個人情報.個人コード, M_個人情報.氏名, M_個人情報.有効終了日",
+        "HAVING (M_個人情報.有効終了日<#" + QString::number(month) + "/" + QString::number(day) +
+            "/" + QString::number(year) + "#)",
+        "ORDER BY M_個人情報.個人コード"});
     query.Open();
     const QString code = query.Eof() ? QString() : query.FieldByName("個人コード")->AsString();
     query.Close();
@@ -219,9 +213,9 @@ void TUnitJobs::DeleteExpiredUsers() {
         return;
     // 削除 keeps the removal until the unit confirms it (KeepRemoval).
     query.SetReadOnly(false);
-    SetLines(query.SQL(), {"SELECT 個人コード, 認証機ID, 削除 FROM M_使用認証機",
-                           "WHERE (個人コード=" + QuotedStr(code) + ") AND (削除=False)" +
-                               " AND (" + filter + ")"});
+    query.SQL().Assign(QStringList{"SELECT 個人コード, 認証機ID, 削除 FROM M_使用認証機",
+                                   "WHERE (個人コード=" + QuotedStr(code) + ") AND (削除=False)" +
+                                       " AND (" + filter + ")"});
     query.SetUpdateKeyColumn("個人コード; 認証機ID; 削除");
     query.SetUpdateTableName("M_使用認証機");
     query.Open();
@@ -251,17 +245,17 @@ void TUnitJobs::KeepRemoval(int unit, const QString& code) {
     query.SetReadOnly(true);
     const QString where =
         "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" + QString::number(unit);
-    SetLines(query.SQL(), {"UPDATE M_使用認証機 SET 削除=True", where});
+    query.SQL().Assign(QStringList{"UPDATE M_使用認証機 SET 削除=True", where});
     query.ExecSQL();
-    SetLines(query.SQL(), {"SELECT 個人コード FROM M_使用認証機", where});
+    query.SQL().Assign(QStringList{"SELECT 個人コード FROM M_使用認証機", where});
     query.Open();
     const bool kept = !query.Eof();
     query.Close();
     if (kept)
         return;
-    SetLines(query.SQL(), {"INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可)",
-                           "VALUES (" + QuotedStr(code) + ", " + QString::number(unit) +
-                               ", False, True, False)"});
+    query.SQL().Assign(QStringList{
+        "INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可)",
+        "VALUES (" + QuotedStr(code) + ", " + QString::number(unit) + ", False, True, False)"});
     query.ExecSQL();
     query.Close();
 }
@@ -276,9 +270,9 @@ void TUnitJobs::SendPendingRemovals(int unit) {
     TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(true);
-    SetLines(query.SQL(),
-             {"SELECT 個人コード, 認証機ID FROM M_使用認証機",
-              "WHERE (削除=True) AND (" + filter + ")", "ORDER BY 認証機ID, 個人コード"});
+    query.SQL().Assign(QStringList{"SELECT 個人コード, 認証機ID FROM M_使用認証機",
+                                   "WHERE (削除=True) AND (" + filter + ")",
+                                   "ORDER BY 認証機ID, 個人コード"});
     query.Open();
     QList<std::pair<int, QString>> removals;
     for (; !query.Eof(); query.Next())
@@ -346,9 +340,9 @@ void TUnitJobs::ReleaseTamper(int unit) {
         return;
     TQuery& query = *FDM1.sqlState;
     query.Close();
-    SetLines(query.SQL(),
-             {"SELECT タンパー開, タンパー閉 FROM entranceState",
-              "WHERE 認証機ID=" + QString::number(unit), "AND タンパー開=1", "AND タンパー閉=1"});
+    query.SQL().Assign(QStringList{"SELECT タンパー開, タンパー閉 FROM entranceState",
+                                   "WHERE 認証機ID=" + QString::number(unit), "AND タンパー開=1",
+                                   "AND タンパー閉=1"});
     query.Open();
     try {
         // The flags are cleared only once the release is on its way to the unit.

@@ -40,12 +40,6 @@ constexpr uint32_t LongestPauseMs = 60000;
 // Records held back this long by another program's lock get a line in the error log.
 constexpr uint32_t LockReportMs = 60000;
 
-void SetLines(TStrings& sql, const QStringList& lines) {
-    sql.Clear();
-    for (const QString& line : lines)
-        sql.Add(line);
-}
-
 QString Person(const QByteArray& field) {
     return CodeFromField(field.left(CodeFieldSize));
 }
@@ -70,13 +64,13 @@ bool LogRowExists(TQuery& query, int unit, const TLogRecord& log, const QString&
         EncodeDate(log.Year, log.Month, log.Day) + EncodeTime(log.Hour, log.Minute, log.Second, 0);
     const double second = 1.0 / 86400;
     query.Close();
-    SetLines(query.SQL(),
-             {"SELECT autoNum FROM " + table,
-              "WHERE 個人コード=" + QuotedStr(log.Code) +
-                  " AND 操作種別=" + QString::number(log.Operation) + " AND エラー種別=" +
-                  QString::number(log.Result) + " AND 認証機ID=" + QString::number(unit),
-              "AND CDbl(操作日時) > " + QString::number(when - second / 2, 'f', 9) +
-                  " AND CDbl(操作日時) < " + QString::number(when + second / 2, 'f', 9)});
+    query.SQL().Assign(
+        QStringList{"SELECT autoNum FROM " + table,
+                    "WHERE 個人コード=" + QuotedStr(log.Code) +
+                        " AND 操作種別=" + QString::number(log.Operation) + " AND エラー種別=" +
+                        QString::number(log.Result) + " AND 認証機ID=" + QString::number(unit),
+                    "AND CDbl(操作日時) > " + QString::number(when - second / 2, 'f', 9) +
+                        " AND CDbl(操作日時) < " + QString::number(when + second / 2, 'f', 9)});
     query.Open();
     const bool found = !query.Eof();
     query.Close();
@@ -87,9 +81,10 @@ bool LogRowExists(TQuery& query, int unit, const TLogRecord& log, const QString&
 // unit has no row there.
 QByteArray LastLogRow(TQuery& query, int unit, const QString& table) {
     query.Close();
-    SetLines(query.SQL(), {"SELECT 個人コード, 操作種別, 操作日時, エラー種別 FROM " + table,
-                           "WHERE autoNum=(SELECT Max(autoNum) FROM " + table +
-                               " WHERE 認証機ID=" + QString::number(unit) + ")"});
+    query.SQL().Assign(
+        QStringList{"SELECT 個人コード, 操作種別, 操作日時, エラー種別 FROM " + table,
+                    "WHERE autoNum=(SELECT Max(autoNum) FROM " + table +
+                        " WHERE 認証機ID=" + QString::number(unit) + ")"});
     query.Open();
     QByteArray row;
     if (!query.Eof()) {
@@ -111,8 +106,8 @@ QByteArray LastLogRow(TQuery& query, int unit, const QString& table) {
 void EnsurePerson(TDBQueryODBC& query, const QString& code) {
     query.Close();
     query.SetReadOnly(false);
-    SetLines(query.SQL(),
-             {"SELECT 個人コード FROM M_個人情報", "WHERE 個人コード=" + QuotedStr(code)});
+    query.SQL().Assign(
+        QStringList{"SELECT 個人コード FROM M_個人情報", "WHERE 個人コード=" + QuotedStr(code)});
     query.SetUpdateKeyColumn("個人コード");
     query.SetUpdateTableName("M_個人情報");
     query.Open();
@@ -129,19 +124,20 @@ void DeleteUnitRow(TDBQueryODBC& query, int unit, const QString& code,
                    const QString& condition = {}) {
     query.Close();
     query.SetReadOnly(true);
-    SetLines(query.SQL(),
-             {"DELETE * FROM M_使用認証機", "WHERE 個人コード=" + QuotedStr(code) +
-                                                " AND 認証機ID=" + QString::number(unit) +
-                                                (condition.isEmpty() ? "" : " AND " + condition)});
+    query.SQL().Assign(QStringList{"DELETE * FROM M_使用認証機",
+                                   "WHERE 個人コード=" + QuotedStr(code) +
+                                       " AND 認証機ID=" + QString::number(unit) +
+                                       (condition.isEmpty() ? "" : " AND " + condition)});
     query.ExecSQL();
     query.Close();
 }
 
 void SetTamper(TQuery& query, int unit, int result) {
     query.Close();
-    SetLines(query.SQL(), {result != 0 ? "UPDATE entranceState SET タンパー開=1, タンパー閉=1"
+    query.SQL().Assign(QStringList{result != 0
+                                       ? "UPDATE entranceState SET タンパー開=1, タンパー閉=1"
                                        : "UPDATE entranceState SET タンパー開=1, タンパー閉=0",
-                           "WHERE 認証機ID=" + QString::number(unit)});
+                                   "WHERE 認証機ID=" + QString::number(unit)});
     query.ExecSQL();
     query.Close();
 }
@@ -152,8 +148,8 @@ bool StoreImage(TDBQueryODBC& gazo, const QString& code, const QByteArray& image
     gazo.Close();
     gazo.SetTransaction(true);
     try {
-        SetLines(gazo.SQL(), {"SELECT 個人コード, 認証画像, ユーザーレベル FROM M_個人情報",
-                              "WHERE 個人コード=" + QuotedStr(code)});
+        gazo.SQL().Assign(QStringList{"SELECT 個人コード, 認証画像, ユーザーレベル FROM M_個人情報",
+                                      "WHERE 個人コード=" + QuotedStr(code)});
         gazo.SetUpdateKeyColumn("個人コード");
         gazo.SetUpdateTableName("M_個人情報");
         gazo.Open();
@@ -188,9 +184,9 @@ void OnUnitRow(TDBQueryODBC& query, int unit, const QString& code, const QString
                const QString& condition, const std::function<void(TDBQueryODBC&)>& act) {
     query.Close();
     query.SetReadOnly(false);
-    SetLines(query.SQL(), {"SELECT " + columns + " FROM M_使用認証機",
-                           "WHERE 個人コード=" + QuotedStr(code) +
-                               " AND 認証機ID=" + QString::number(unit) + " AND " + condition});
+    query.SQL().Assign(QStringList{"SELECT " + columns + " FROM M_使用認証機",
+                                   "WHERE 個人コード=" + QuotedStr(code) + " AND 認証機ID=" +
+                                       QString::number(unit) + " AND " + condition});
     query.SetUpdateKeyColumn(QString(columns).replace(", ", "; "));
     query.SetUpdateTableName("M_使用認証機");
     try {
@@ -268,12 +264,13 @@ void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool replayed) {
         return;
     TQuery& query = *FDM1.sqlLog;
     query.Close();
-    SetLines(query.SQL(), {"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
-                           "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
-                           "(" + QuotedStr(log.Code) + "," + Digits2(log.Operation) + "," + "'" +
-                               mm + "/" + Digits2(log.Day) + "/" + yyyy + ", " + Digits2(log.Hour) +
-                               ":" + Digits2(log.Minute) + ":" + Digits2(log.Second) + "'" + "," +
-                               Digits2(log.Result) + "," + QString::number(unit) + ")"});
+    query.SQL().Assign(
+        QStringList{"insert into ENTRANCE_LOG" + yyyy + "_" + mm + "(",
+                    "個人コード, 操作種別, 操作日時, エラー種別, 認証機ID)", "Values",
+                    "(" + QuotedStr(log.Code) + "," + Digits2(log.Operation) + "," + "'" + mm +
+                        "/" + Digits2(log.Day) + "/" + yyyy + ", " + Digits2(log.Hour) + ":" +
+                        Digits2(log.Minute) + ":" + Digits2(log.Second) + "'" + "," +
+                        Digits2(log.Result) + "," + QString::number(unit) + ")"});
     try {
         query.ExecSQL();
     } catch (...) {
@@ -290,7 +287,8 @@ void TUnitJobs::SpreadImage(int unit, const QString& code, const QByteArray& ima
     TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
-    SetLines(query.SQL(), {"SELECT * FROM M_使用認証機", "WHERE 個人コード=" + QuotedStr(code)});
+    query.SQL().Assign(
+        QStringList{"SELECT * FROM M_使用認証機", "WHERE 個人コード=" + QuotedStr(code)});
     query.SetUpdateKeyColumn("個人コード; 認証機ID; 登録; 削除");
     query.SetUpdateTableName("M_使用認証機");
     query.Open();
