@@ -143,21 +143,27 @@ bool StagedSet::FinishInterrupted(const QString& folder) {
     return lock.IsLocked() && FinishMarked(folder);
 }
 
-std::unique_ptr<DataFileLock> HoldForOpening(const QString& dataFile) {
-    const QString folder = FolderOf(dataFile);
+void HoldForOpening(DataFileLock& hold) {
+    const QString folder = FolderOf(hold.DataFile());
     // A hold taken while no set is marked keeps the set from being marked: its restore holds
     // every live file of the set before it marks.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        auto hold = std::make_unique<DataFileLock>(dataFile, DataFileLock::Shared,
-                                                   DataFileLock::OpenWaitMs);
-        if (hold->GetState() == DataFileLock::Busy)
+        hold.Take(DataFileLock::OpenWaitMs);
+        if (hold.GetState() == DataFileLock::Busy)
             break;
         if (!StagedSet::IsMarked(folder))
-            return hold;
-        hold.reset();
+            return;
+        hold.Release();
         if (!StagedSet::FinishInterrupted(folder))
             break;
     }
-    throw ESqlError("the file is being replaced or deleted by another program: " + dataFile,
+    throw ESqlError("the file is being replaced or deleted by another program: " + hold.DataFile(),
                     SQLITE_BUSY);
+}
+
+std::unique_ptr<DataFileLock> HoldForOpening(const QString& dataFile) {
+    auto hold =
+        std::make_unique<DataFileLock>(dataFile, DataFileLock::Shared, DataFileLock::OpenWaitMs);
+    HoldForOpening(*hold);
+    return hold;
 }

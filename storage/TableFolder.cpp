@@ -158,7 +158,8 @@ QString TableFolder::NewFileOf(const QString& table) const {
 }
 
 QString TableFolder::SchemaOf(const QString& table) const {
-    return FAttached.value(table.toUpper()).Schema;
+    const auto it = FAttached.constFind(table.toUpper());
+    return it == FAttached.cend() ? QString() : it->Schema;
 }
 
 QStringList TableFolder::TableNames() {
@@ -193,14 +194,13 @@ TableLease TableFolder::Use(const QStringList& names) {
 
 bool TableFolder::UseOne(const QString& key, qint64& time) {
     auto it = FAttached.find(key);
-    std::shared_ptr<DataFileLock> hold;
-    if (it != FAttached.end() && it->Users == 0) {
+    if (it != FAttached.end() && !it->Held) {
         // Held before it is looked at, so it cannot be replaced or removed after the look.
-        hold = HoldForOpening(it->File);
+        HoldForOpening(*it->Hold);
+        it->Held = true;
         if (IsGone(*it)) {
             Detach(key);
             it = FAttached.end();
-            hold.reset();
         }
     }
     if (it == FAttached.end()) {
@@ -211,15 +211,14 @@ bool TableFolder::UseOne(const QString& key, qint64& time) {
         const QString file = Lookup(key, time);
         if (file.isEmpty())
             return false;
-        hold = HoldForOpening(file);
+        std::unique_ptr<DataFileLock> hold = HoldForOpening(file);
         // Attaching a file removed meanwhile would make an empty one.
         if (!QFile::exists(file))
             return false;
-        Attach(key, file);
+        Attach(key, file, std::move(hold));
         it = FAttached.find(key);
     }
-    if (it->Users++ == 0)
-        it->Hold = std::move(hold);
+    ++it->Users;
     it->LastUse = ++FUseCounter;
     return true;
 }
@@ -232,19 +231,19 @@ TableLease TableFolder::Create(const QString& table) {
         Detach(key); // its file was deleted since
     // Made here and only here, so an undo knows the file is its own.
     const QString file = NewFileOf(table);
-    std::shared_ptr<DataFileLock> hold = HoldForOpening(file);
+    std::unique_ptr<DataFileLock> hold = HoldForOpening(file);
     const ino_t made = CreateNewFile(file, table);
     FListedAt = -1;
     try {
-        Attach(key, file);
+        Attach(key, file, std::move(hold));
     } catch (...) {
         RemoveIfSame(file, made);
         throw;
     }
-    FAttached[key].Made = made;
-    FAttached[key].Users = 1;
-    FAttached[key].Hold = std::move(hold);
-    FAttached[key].LastUse = ++FUseCounter;
+    Attached& a = FAttached[key];
+    a.Made = made;
+    a.Users = 1;
+    a.LastUse = ++FUseCounter;
     return TableLease(this, {key});
 }
 
@@ -271,10 +270,11 @@ void TableFolder::Discard(const QString& table) {
     const auto it = FAttached.constFind(table.toUpper());
     if (it == FAttached.cend())
         return;
-    const Attached made = *it;
+    const QString file = it->File;
+    const ino_t made = it->Made;
     Detach(it.key());
-    if (made.Made != 0)
-        RemoveIfSame(made.File, made.Made);
+    if (made != 0)
+        RemoveIfSame(file, made);
     FListedAt = -1;
 }
 
@@ -289,7 +289,8 @@ bool TableFolder::IsGone(const Attached& a) {
     return inode == 0 || inode != a.Inode;
 }
 
-void TableFolder::Attach(const QString& key, const QString& file) {
+void TableFolder::Attach(const QString& key, const QString& file,
+                         std::shared_ptr<DataFileLock> hold) {
     MakeRoom();
     const QString schema = key;
     RunSql(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
@@ -305,7 +306,9 @@ void TableFolder::Attach(const QString& key, const QString& file) {
         throw;
     }
     a.Inode = InodeOf(file);
-    FAttached.insert(key, a);
+    a.Hold = std::move(hold);
+    a.Held = true;
+    FAttached.insert(key, std::move(a));
     IndexMonthTable(FDb, key, schema);
 }
 
@@ -317,7 +320,13 @@ void TableFolder::Detach(const QString& key) {
 void TableFolder::TransactionEnded() {
     for (Attached& a : FAttached)
         if (a.Users == 0)
-            a.Hold.reset();
+            LetGo(a);
+}
+
+void TableFolder::LetGo(Attached& a) {
+    if (a.Held)
+        a.Hold->Release();
+    a.Held = false;
 }
 
 void TableFolder::MakeRoom() {
@@ -341,6 +350,6 @@ void TableFolder::Release(const QStringList& keys) {
         auto it = FAttached.find(key);
         if (it != FAttached.end() && it->Users > 0 && --it->Users == 0 &&
             sqlite3_get_autocommit(FDb))
-            it->Hold.reset();
+            LetGo(*it);
     }
 }

@@ -4,12 +4,17 @@
 //   many failed.
 // - A month of 100,000 log rows fetched through the driver manager and the driver (in this
 //   program, and by unixODBC's isql), against the sqlite3 shell reading the same file.
+// - The cost of one statement (BM_Statement): a point SELECT and an INSERT with their values in
+//   the text, and the same kept prepared, through both data sources, against Debian's SQLite
+//   ODBC driver (libsqliteodbc) on the same file, set to the same journal and sync. Skipped
+//   when that driver is not installed.
 // The data folders are made under $TMPDIR.
 #include "odbcdriver/OdbcInstaller.h"
 #include "storage/Connection.h"
 #include "tools/newdata/NewData.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -206,6 +211,150 @@ void BM_Sqlite3Shell(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * LogRows);
 }
 BENCHMARK(BM_Sqlite3Shell)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- the cost of one statement ----
+
+// Debian's SQLite ODBC driver, the peer the statements are measured against.
+QString PeerDriver() {
+    for (const char* file : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so",
+                             "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so"})
+        if (QFile::exists(file))
+            return file;
+    return QString();
+}
+
+constexpr int PointRows = 1000;
+
+// The driver measured: the folder of table files, the database file, or the peer on each.
+enum Through { OurFolder, OurDatabase, PeerOnTableFile, PeerOnDatabase };
+
+// A data folder with the table POINTS (PointRows rows) as a table file and in the database
+// file, and the empty table ADDED in both for the inserts.
+const DataFolder& PointData() {
+    static DataFolder folder;
+    static bool made = false;
+    if (!made) {
+        for (const QString& connect : {folder.FolderConnect(), folder.DatabaseConnect()}) {
+            Client c(connect);
+            c.Exec("CREATE TABLE POINTS (n LONG PRIMARY KEY, t TEXT (20), d DOUBLE)");
+            c.Exec("CREATE TABLE ADDED (n LONG, t TEXT (20))");
+            SQLSetConnectAttr(c.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
+            for (int i = 1; i <= PointRows; ++i)
+                c.Exec(QString("INSERT INTO POINTS (n, t, d) VALUES (%1, 'point %1', %1.5)")
+                           .arg(i)
+                           .toUtf8()
+                           .constData());
+            SQLEndTran(SQL_HANDLE_DBC, c.Dbc, SQL_COMMIT);
+        }
+        made = true;
+    }
+    return folder;
+}
+
+// The connect string; the peer on a table file opens `tableFile`.
+QString ConnectFor(Through through, const QString& tableFile) {
+    const DataFolder& folder = PointData();
+    // The peer as our files are kept: rollback journal, full sync.
+    const QString peer = "DRIVER=" + PeerDriver() + ";SyncPragma=FULL;JournalMode=DELETE;Database=";
+    switch (through) {
+    case OurFolder:
+        return folder.FolderConnect();
+    case OurDatabase:
+        return folder.DatabaseConnect();
+    case PeerOnTableFile:
+        return peer + folder.Data.path() + "/" + tableFile;
+    case PeerOnDatabase:
+        return peer + folder.Database();
+    }
+    return QString();
+}
+
+enum Kind { PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction };
+
+void BM_Statement(benchmark::State& state) {
+    const auto kind = Kind(state.range(0));
+    const auto through = Through(state.range(1));
+    if ((through == PeerOnTableFile || through == PeerOnDatabase) && PeerDriver().isEmpty()) {
+        state.SkipWithError("libsqliteodbc is not installed");
+        return;
+    }
+    const bool insert = kind == InsertInTransaction || kind == PreparedInsertInTransaction;
+    Client client(ConnectFor(through, insert ? "ADDED.DB" : "POINTS.DB"));
+    if (insert)
+        SQLSetConnectAttr(client.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
+    SQLINTEGER number = 0;
+    SQLLEN numberInd = 0;
+    char text[32] = {0};
+    SQLLEN textInd = SQL_NTS;
+    if (kind == PreparedSelect || kind == PreparedInsertInTransaction) {
+        const QByteArray sql = (insert ? QString("INSERT INTO ADDED (n, t) VALUES (?, ?)")
+                                       : QString("SELECT n, t, d FROM POINTS WHERE n = ?"))
+                                   .toUtf8();
+        SQLPrepare(client.St, (SQLCHAR*)sql.constData(), SQL_NTS);
+        SQLBindParameter(client.St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &number, 0,
+                         &numberInd);
+        if (insert)
+            SQLBindParameter(client.St, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, text,
+                             sizeof text, &textInd);
+    }
+    int i = 0;
+    for (auto _ : state) {
+        number = 1 + i++ % PointRows;
+        SQLRETURN rc;
+        switch (kind) {
+        case PointSelect:
+        case InsertInTransaction: {
+            const QByteArray sql =
+                (insert ? QString("INSERT INTO ADDED (n, t) VALUES (%1, 'added %1')")
+                        : QString("SELECT n, t, d FROM POINTS WHERE n = %1"))
+                    .arg(number)
+                    .toUtf8();
+            SQLFreeStmt(client.St, SQL_CLOSE);
+            rc = SQLExecDirect(client.St, (SQLCHAR*)sql.constData(), SQL_NTS);
+            break;
+        }
+        default:
+            std::snprintf(text, sizeof text, "added %d", number);
+            SQLFreeStmt(client.St, SQL_CLOSE);
+            rc = SQLExecute(client.St);
+            break;
+        }
+        if (!SQL_SUCCEEDED(rc)) {
+            state.SkipWithError("the statement failed");
+            break;
+        }
+        if (!insert) {
+            SQLINTEGER n = 0;
+            double d = 0;
+            SQLLEN ind = 0;
+            if (SQLFetch(client.St) != SQL_SUCCESS ||
+                !SQL_SUCCEEDED(SQLGetData(client.St, 1, SQL_C_SLONG, &n, 0, &ind)) ||
+                !SQL_SUCCEEDED(SQLGetData(client.St, 2, SQL_C_CHAR, text, sizeof text, &ind)) ||
+                !SQL_SUCCEEDED(SQLGetData(client.St, 3, SQL_C_DOUBLE, &d, 0, &ind)) ||
+                n != number) {
+                state.SkipWithError("the row was not read");
+                break;
+            }
+        } else if (i % 1000 == 0) {
+            // The commit's sync is the disk's, not the statement's.
+            state.PauseTiming();
+            SQLEndTran(SQL_HANDLE_DBC, client.Dbc, SQL_COMMIT);
+            state.ResumeTiming();
+        }
+    }
+    if (insert) {
+        SQLEndTran(SQL_HANDLE_DBC, client.Dbc, SQL_COMMIT);
+        SQLSetConnectAttr(client.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+        client.Exec("DELETE FROM ADDED");
+    }
+    static const char* const names[] = {"our folder", "our database", "peer on the table file",
+                                        "peer on the database"};
+    state.SetLabel(names[through]);
+}
+BENCHMARK(BM_Statement)
+    ->ArgsProduct({{PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction},
+                   {OurFolder, PeerOnTableFile, OurDatabase, PeerOnDatabase}})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
