@@ -24,6 +24,8 @@ const char* StateOf(const EDatabaseError& e) {
         return "42000";
     case SQLITE_TOOBIG: // text longer than its field
         return "22001";
+    case SQLITE_INTERRUPT: // past the query time-out, or cancelled
+        return e.Message() == TimedOutMessage ? "HYT00" : "HY008";
     default:
         break;
     }
@@ -130,9 +132,31 @@ SQLRETURN BindSet(OdbcStatement* st) {
     return SQL_SUCCESS;
 }
 
+// While alive, the statement's execution runs: it ends at the statement's query time-out, and
+// SQLCancel from another thread interrupts it.
+class Running {
+public:
+    explicit Running(OdbcStatement* st)
+        : FSt(st), FLimit(*st->Dbc->Db, int(qMin<SQLULEN>(st->QueryTimeout, 86400) * 1000)) {
+        const std::lock_guard lock(st->Dbc->RunningLock);
+        st->Dbc->Running = st;
+    }
+    ~Running() {
+        const std::lock_guard lock(FSt->Dbc->RunningLock);
+        FSt->Dbc->Running = nullptr;
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    OdbcStatement* FSt;
+    SqlRunLimit FLimit;
+};
+
 // Runs the prepared statement with the current parameter set.
 SQLRETURN Run(OdbcStatement* st) {
     SqlStatement& p = *st->Prepared;
+    const bool inTransaction = st->Dbc->Db->InTransaction();
     try {
         const SQLRETURN bound = BindSet(st);
         if (bound != SQL_SUCCESS)
@@ -161,7 +185,11 @@ SQLRETURN Run(OdbcStatement* st) {
         return SQL_SUCCESS;
     } catch (const EDatabaseError& e) {
         p.Reset();
-        return Failed(st, e, p.StatementCount() > 1);
+        Failed(st, e, p.StatementCount() > 1);
+        // SQLite takes back the whole transaction of a change it stopped.
+        if (inTransaction && !st->Dbc->Db->InTransaction())
+            st->Post("HY000", "the transaction was rolled back");
+        return SQL_ERROR;
     }
 }
 
@@ -245,6 +273,7 @@ void MarkUnused(OdbcStatement* st, SQLULEN from) {
 // Runs the parameter sets from the current one on; stops for data at execution, and at the
 // first set that fails.
 SQLRETURN RunSets(OdbcStatement* st) {
+    const Running running(st);
     bool info = false;
     for (; st->ParamRow < st->ParamsetSize; ++st->ParamRow) {
         const SQLULEN row = st->ParamRow;
@@ -352,6 +381,22 @@ void SetResult(OdbcStatement* st, std::unique_ptr<OdbcResult> result) {
     st->RowsetStart = 0;
     st->RowsetRows = 0;
     st->PieceColumn = -1;
+}
+
+SQLRETURN Cancel(OdbcStatement* st) {
+    {
+        const std::lock_guard lock(st->Dbc->RunningLock);
+        if (st->Dbc->Running == st) {
+            st->Dbc->Db->Interrupt();
+            return SQL_SUCCESS;
+        }
+    }
+    const std::lock_guard held(st->Dbc->Lock);
+    st->AwaitingData = st->DataAsked = false;
+    st->PendingData.clear();
+    st->CurrentData = 0;
+    st->PutData.clear();
+    return SQL_SUCCESS;
 }
 
 void CloseCursor(OdbcStatement* st) {

@@ -15,6 +15,9 @@ SQLRETURN PutData(OdbcStatement* st, SQLPOINTER data, SQLLEN length);
 // Gives a statement a finished result (the catalog calls).
 void SetResult(OdbcStatement* st, std::unique_ptr<OdbcResult> result);
 void CloseCursor(OdbcStatement* st);
+// SQLCancel: interrupts the statement's execution running on another thread, or ends its wait
+// for data at execution. Takes the connection only when the statement does not run.
+SQLRETURN Cancel(OdbcStatement* st);
 
 // A block fetch; `rowsetSize`, `rowsFetched` and `rowStatus` are the attributes of
 // SQLFetchScroll or SQLExtendedFetch.

@@ -162,7 +162,10 @@ void SqlStatement::ClearBindings() {
 void SqlStatement::Fail(int rc, int index) {
     const Part& p = FParts[index];
     QString message = QString::fromUtf8(sqlite3_errmsg(FDb));
-    if (p.Client && !FConnection->FRefused.isEmpty()) {
+    if (FConnection->FInterrupted || FConnection->FTimedOut) {
+        message = FConnection->StopMessage();
+        rc = SQLITE_INTERRUPT;
+    } else if (p.Client && !FConnection->FRefused.isEmpty()) {
         message = FConnection->RefusalOf(p.Source);
         rc = SQLITE_AUTH;
     } else if (rc == SQLITE_CONSTRAINT && message.startsWith(TextTooLongMessage)) {
@@ -183,6 +186,8 @@ bool SqlStatement::StepPart(int index) {
         p.Done = true;
         return false;
     }
+    if (FConnection->MustStop())
+        Fail(SQLITE_INTERRUPT, index);
     if (!sqlite3_stmt_busy(p.Handle))
         FConnection->GuardTextSizes(p.Writes);
     int rc;

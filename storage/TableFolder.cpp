@@ -127,16 +127,31 @@ void TableLease::Release() {
 
 TableFolder::TableFolder(sqlite3* db, const QString& folder) : FDb(db), FFolder(folder) {}
 
+bool TableFolder::IsTableName(const QString& name) {
+    return !name.isEmpty() && !name.startsWith('.') && !name.contains("..") &&
+           !name.contains('/') && !name.contains('\\') && !name.contains(QChar(0));
+}
+
+void TableFolder::CheckTableName(const QString& name) {
+    if (!IsTableName(name))
+        throw ESqlError(QString("\"%1\" is not allowed as a table name: a table is a file of "
+                                "its own directly in the data folder")
+                            .arg(name),
+                        SQLITE_AUTH);
+}
+
 void TableFolder::Relist(qint64 time) {
     const QStringList files = FilesOf(FFolder);
     FFiles.clear();
     for (const QString& f : files)
-        if (f.endsWith(".DB", Qt::CaseInsensitive))
+        if (f.endsWith(".DB", Qt::CaseInsensitive) && IsTableName(f.left(f.size() - 3)))
             FFiles.insert(f.left(f.size() - 3).toUpper(), f);
     FListedAt = time;
 }
 
 QString TableFolder::Lookup(const QString& key, qint64 time) {
+    if (!IsTableName(key))
+        return QString();
     // The folder's time also changes with every journal file, this program's own included:
     // a listed file that is still there is taken without listing the folder again.
     auto it = FFiles.constFind(key);
@@ -224,6 +239,7 @@ bool TableFolder::UseOne(const QString& key, qint64& time) {
 }
 
 TableLease TableFolder::Create(const QString& table) {
+    CheckTableName(table);
     if (!FileOf(table).isEmpty())
         throw ESqlError(QString("table %1 already exists").arg(table), SQLITE_ERROR);
     const QString key = table.toUpper();

@@ -47,6 +47,11 @@ public:
     TableFolder& operator=(const TableFolder&) = delete;
 
     const QString& Folder() const { return FFolder; }
+    // A table is a file directly in the folder: a name that would reach another folder ("/",
+    // "\", "..", a NUL) or make a hidden file (a leading ".", no name at all) names none.
+    static bool IsTableName(const QString& name);
+    // Raises (SQLITE_AUTH) when `name` is no table name.
+    static void CheckTableName(const QString& name);
     // The file of a table (found without regard to case), or empty when there is none.
     QString FileOf(const QString& table);
     // The file a new table gets: the folder + the upper-cased name + ".DB".
