@@ -73,9 +73,14 @@ SqlConnection::SqlConnection(sqlite3* db, const QString& path, bool folder) : FD
                                TextLength, nullptr, nullptr, nullptr);
     SetBusyTimeout(DefaultBusyTimeout);
     sqlite3_set_authorizer(db, &SqlConnection::Authorize, this);
-    // A rollback may take back the triggers made within its transaction.
+    // A rollback may take back the triggers made within its transaction, and changes of tables.
     sqlite3_rollback_hook(
-        db, [](void* c) { static_cast<SqlConnection*>(c)->ForgetTextGuards(); }, this);
+        db,
+        [](void* c) {
+            static_cast<SqlConnection*>(c)->ForgetTextGuards();
+            static_cast<SqlConnection*>(c)->SchemasChanged();
+        },
+        this);
 }
 
 SqlConnection::~SqlConnection() {
@@ -154,20 +159,21 @@ void SqlConnection::Interrupt() {
 }
 
 SqlRunLimit::SqlRunLimit(SqlConnection& connection, int msecs) : FConnection(connection) {
-    connection.FInterrupted = false;
+    connection.FInterrupted.store(false, std::memory_order_relaxed);
     connection.FTimedOut = false;
-    connection.FRunStart = GetTickCount();
     connection.FRunLimit = uint32_t(std::max(msecs, 0));
+    if (msecs <= 0)
+        return;
+    connection.FRunStart = GetTickCount();
     // Every thousand steps of SQLite's machine: a few microseconds.
-    if (msecs > 0)
-        sqlite3_progress_handler(connection.FDb, 1000, &SqlConnection::Progress, &connection);
+    sqlite3_progress_handler(connection.FDb, 1000, &SqlConnection::Progress, &connection);
 }
 
 SqlRunLimit::~SqlRunLimit() {
     if (FConnection.FRunLimit > 0)
         sqlite3_progress_handler(FConnection.FDb, 0, nullptr, nullptr);
     FConnection.FRunLimit = 0;
-    FConnection.FInterrupted = false;
+    FConnection.FInterrupted.store(false, std::memory_order_relaxed);
 }
 
 void SqlConnection::GiveWay() {
@@ -359,7 +365,48 @@ QString SqlConnection::SchemaPrefix(const QString& table) const {
     return schema.isEmpty() ? QString() : "[" + schema + "].";
 }
 
-void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases) {
+quint64 SqlConnection::SchemaStamp() const {
+    return FSchemaChanges + (FFolder ? FFolder->Attachments() : 0);
+}
+
+const SqlConnection::Translation* SqlConnection::TranslationOf(const QString& key) {
+    if (key.isEmpty())
+        return nullptr;
+    const auto it = FTranslations.find(key);
+    if (it == FTranslations.end())
+        return nullptr;
+    if (it->Stamp != SchemaStamp()) {
+        FTranslations.erase(it);
+        return nullptr;
+    }
+    it->LastUse = ++FTranslationUses;
+    return &*it;
+}
+
+void SqlConnection::KeepTranslation(const SqlStatement::Part& part) {
+    constexpr qsizetype MaxTranslations = 32;
+    if (part.Key.isEmpty() || part.Source.Kind != DialectStatement::Other ||
+        !part.Source.IsVerb({"SELECT", "INSERT", "UPDATE", "DELETE"}))
+        return;
+    // Kept when seen the second time: a query with its value written in comes once.
+    const size_t hash = qHash(part.Key);
+    size_t& seen = FSeen[hash % FSeen.size()];
+    if (seen != hash) {
+        seen = hash;
+        return;
+    }
+    if (FTranslations.size() >= MaxTranslations && !FTranslations.contains(part.Key)) {
+        auto oldest = FTranslations.begin();
+        for (auto it = FTranslations.begin(); it != FTranslations.end(); ++it)
+            if (it->LastUse < oldest->LastUse)
+                oldest = it;
+        FTranslations.erase(oldest);
+    }
+    FTranslations.insert(part.Key,
+                         Translation{part.Source, part.Text, part.Stamp, ++FTranslationUses});
+}
+
+bool SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases) {
     DialectStatement& st = part.Source;
     QString schema;
     // Triggers on a table would hold back the change of its columns (a dropped column named
@@ -380,7 +427,7 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
                 if (!ifExists || !FFolder->FileOf(table).isEmpty())
                     FFolder->Remove(table);
             };
-            return;
+            return true;
         case DialectStatement::CreateTable:
             if (!st.Tokens.isEmpty() && FFolder->FileOf(table).isEmpty()) {
                 leases.push_back(FFolder->Create(table));
@@ -395,25 +442,29 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
             break;
         }
     }
-    // Values are lifted before the date values are wrapped, so a date written as text is a
-    // parameter too and row after row of an insert stays one statement text.
-    if (st.Kind == DialectStatement::Other)
-        part.Literals = SqlDialect::LiftValues(st, part.LiteralBase);
-    SqlDialect::WrapDateValues(st,
-                               [this](const QString& t, const QString& c) { return KindOf(t, c); });
-    SqlDialect::UseDateRanges(
-        st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
-    const QByteArray text = st.Text(schema).toUtf8();
-    // A client's statement takes only what was prepared under its rules.
-    const auto kept = std::find_if(FKept.begin(), FKept.end(), [&](const Kept& k) {
-        return k.Client == part.Client && text == sqlite3_sql(k.Handle);
-    });
-    if (kept != FKept.end()) {
-        part.Handle = kept->Handle;
-        part.Writes = kept->Writes;
-        FKept.erase(kept);
-        return;
+    const bool made = !part.Text.isEmpty();
+    if (made && part.Stamp != SchemaStamp())
+        return false;
+    if (!made) {
+        // The values were lifted before the date values are wrapped (SqlDialect::Read), so a
+        // date written as text is a parameter too and row after row of an insert stays one
+        // statement text.
+        SqlDialect::WrapDateValues(
+            st, [this](const QString& t, const QString& c) { return KindOf(t, c); });
+        SqlDialect::UseDateRanges(
+            st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
+        part.Text = st.Text(schema).toUtf8();
+        part.Stamp = SchemaStamp();
     }
+    if (!TakeKept(part))
+        Compile(part);
+    if (!made)
+        KeepTranslation(part);
+    return true;
+}
+
+void SqlConnection::Compile(SqlStatement::Part& part) {
+    const QByteArray& text = part.Text;
     FWrites.clear();
     int rc;
     {
@@ -426,12 +477,34 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
         if (rc == SQLITE_AUTH || (part.Client && !FRefused.isEmpty()))
             rc = SQLITE_AUTH;
         const QString message =
-            rc == SQLITE_AUTH ? RefusalOf(st) : QString::fromUtf8(sqlite3_errmsg(FDb));
+            rc == SQLITE_AUTH ? RefusalOf(part.Source) : QString::fromUtf8(sqlite3_errmsg(FDb));
         if (part.Undo)
             part.Undo();
         part.Undo = nullptr;
         throw ESqlError(message, rc, QString::fromUtf8(text));
     }
+}
+
+bool SqlConnection::TakeKept(SqlStatement::Part& part) {
+    const quint64 stamp = SchemaStamp();
+    for (auto it = FKept.begin(); it != FKept.end();) {
+        // A client's statement takes only what was prepared under its rules.
+        if (it->Client != part.Client || part.Text != sqlite3_sql(it->Handle)) {
+            ++it;
+            continue;
+        }
+        if (it->Stamp != 0 && it->Stamp != stamp) {
+            sqlite3_finalize(it->Handle);
+            it = FKept.erase(it);
+            continue;
+        }
+        part.Handle = it->Handle;
+        part.Writes = it->Writes;
+        part.Columns = it->Columns;
+        FKept.erase(it);
+        return true;
+    }
+    return false;
 }
 
 void SqlConnection::Keep(const SqlStatement::Part& part) {
@@ -440,7 +513,8 @@ void SqlConnection::Keep(const SqlStatement::Part& part) {
         return;
     sqlite3_reset(part.Handle);
     sqlite3_clear_bindings(part.Handle);
-    FKept.push_back(Kept{part.Handle, part.Writes, part.Client});
+    FKept.push_back(Kept{part.Handle, part.Writes, part.Client,
+                         sqlite3_column_count(part.Handle) > 0, SchemaStamp(), part.Columns});
     if (FKept.size() > MaxKept) {
         sqlite3_finalize(FKept.front().Handle);
         FKept.erase(FKept.begin());

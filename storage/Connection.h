@@ -6,9 +6,11 @@
 #include "Statement.h"
 #include "TableFolder.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -110,10 +112,38 @@ private:
     // Gives way after a write transaction that met another's lock; called when one ends.
     void GiveWay();
     void Run(const QString& sql);
-    // Prepares one part of a statement: attaches its tables, or turns it into an action.
-    void PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
+    // Prepares one part of a statement: attaches its tables, or turns it into an action. False
+    // when the part's translation, made before, no longer holds once its tables are attached.
+    bool PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
+    // Has SQLite prepare the part's text under the client's rules when it is a client's.
+    void Compile(SqlStatement::Part& part);
+    // Takes the statement kept for the part's text (Keep); false when there is none.
+    bool TakeKept(SqlStatement::Part& part);
+
+    // A text of one statement as it was translated and prepared before: the dialect's statement
+    // (with the values lifted when it was made) and the SQLite text, made under the schemas as
+    // SchemaStamp was then. Row after row of an insert, or a query asked again, skips the
+    // dialect's work: only the reading of the text and its lifted values are new.
+    struct Translation {
+        DialectStatement Source;
+        QByteArray Text;
+        quint64 Stamp = 0;
+        quint64 LastUse = 0;
+    };
+    // The translation kept for a reading's key, while the schemas stand as they were.
+    const Translation* TranslationOf(const QString& key);
+    // Keeps the translation of a part of the statements worth it (queries and changes of rows).
+    void KeepTranslation(const SqlStatement::Part& part);
+    // Tells the column kinds a translation read that they may have changed: a statement
+    // changed a schema, a rollback took a change back, or SQLite found another program's.
+    void SchemasChanged() { ++FSchemaChanges; }
+    // Changes when any schema may have: with each SchemasChanged and each file attached or
+    // detached.
+    quint64 SchemaStamp() const;
     // Takes back a statement a SqlStatement is done with, reset, to be used again for the
-    // same text; the oldest kept is finalized when there are too many.
+    // same text; the oldest kept is finalized when there are too many. A query is used again
+    // only while the schemas stand as they were when it was kept: its columns are read before
+    // SQLite would prepare it again for a table changed since.
     void Keep(const SqlStatement::Part& part);
     // SQLite's authorizer: notes the tables a statement being prepared writes, and refuses a
     // client's statement what reaches past the connected files.
@@ -158,8 +188,15 @@ private:
         sqlite3_stmt* Handle;
         QList<SqlTableRef> Writes;
         bool Client;
+        bool Query;                // a statement with columns
+        quint64 Stamp;             // the schemas' stamp when it was kept
+        QList<ColumnInfo> Columns; // a query's, as described
     };
     std::vector<Kept> FKept; // newest last
+    QHash<QString, Translation> FTranslations;
+    std::array<size_t, 64> FSeen{}; // hashes of the keys of texts translated lately
+    quint64 FTranslationUses = 0;
+    quint64 FSchemaChanges = 0;
     int FClientDepth = 0;
     QString FRefused;           // the message of what the authorizer refused last
     QList<SqlTableRef> FWrites; // the tables the statement being prepared writes

@@ -30,11 +30,12 @@ bool SetLock(int fd, short type) {
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
-// The descriptor still names the file at `path`: nobody removed the lock file meanwhile.
-bool IsFileAt(int fd, const QByteArray& path) {
-    struct stat open, named;
-    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+// The file (device and inode) is still the one at `path`: nobody removed the lock file
+// meanwhile.
+bool IsFileAt(const struct stat& open, const QByteArray& path) {
+    struct stat named;
+    return ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
 }
 
 } // namespace
@@ -84,6 +85,10 @@ DataFileLock::Attempt DataFileLock::TryOnce() {
             FFd = ::open(FLockFile.constData(), O_RDONLY | O_CLOEXEC);
         if (FFd < 0)
             return Failed;
+        if (::fstat(FFd, &FOpen) != 0) {
+            Close();
+            return Failed;
+        }
     }
     if (!SetLock(FFd, FMode == Shared ? F_RDLCK : F_WRLCK)) {
         const int error = errno;
@@ -92,7 +97,7 @@ DataFileLock::Attempt DataFileLock::TryOnce() {
         Close();
         return error == ESTALE ? Replaced : Failed;
     }
-    if (!IsFileAt(FFd, FLockFile)) {
+    if (!IsFileAt(FOpen, FLockFile)) {
         Close();
         return Replaced;
     }
@@ -115,7 +120,7 @@ DataFileLock::~DataFileLock() {
         return;
     // The last holder removes the lock file; the lock it holds while doing so keeps anyone who
     // opened the file meanwhile from taking it before seeing that it is gone.
-    if (SetLock(FFd, F_WRLCK) && IsFileAt(FFd, FLockFile))
+    if (SetLock(FFd, F_WRLCK) && IsFileAt(FOpen, FLockFile))
         ::unlink(FLockFile.constData());
     Close();
 }

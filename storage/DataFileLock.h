@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <sys/stat.h>
 
 // A program's hold on one data file (the database file or a table file) against every other
 // holder, in this program, in the other programs and on the PCs that reach the folder through
@@ -58,5 +59,6 @@ private:
     const QByteArray FLockFile;
     const Mode FMode;
     State FState = Released;
-    int FFd = -1; // the lock file, open from the first Take to the end
+    int FFd = -1;         // the lock file, open from the first Take to the end
+    struct stat FOpen {}; // what FFd is (its device and inode)
 };

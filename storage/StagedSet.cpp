@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,14 +21,16 @@ void Stop(StagedSet::Step step) {
         StagedSet::AfterStep(step);
 }
 
+// Plain string work: a table file's hold asks for the mark of its folder at every statement.
 QString FolderOf(const QString& file) {
-    return QFileInfo(file).absolutePath();
+    const qsizetype slash = file.lastIndexOf('/');
+    return slash < 0 ? QString(".") : slash == 0 ? QString("/") : file.left(slash);
 }
 
 } // namespace
 
 QString StagedSet::StagingOf(const QString& folder) {
-    return QDir(folder).absoluteFilePath(StagingName);
+    return folder + "/" + StagingName;
 }
 
 QString StagedSet::MarkOf(const QString& folder) {
@@ -35,7 +38,14 @@ QString StagedSet::MarkOf(const QString& folder) {
 }
 
 bool StagedSet::IsMarked(const QString& folder) {
-    return QFileInfo::exists(MarkOf(folder));
+    // Asked at every statement that takes a table file, mostly of one folder.
+    thread_local QString lastFolder;
+    thread_local QByteArray lastMark;
+    if (folder != lastFolder) {
+        lastMark = QFile::encodeName(MarkOf(folder));
+        lastFolder = folder;
+    }
+    return ::access(lastMark.constData(), F_OK) == 0;
 }
 
 QStringList StagedSet::StagedNames(const QString& folder) {

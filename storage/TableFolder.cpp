@@ -308,6 +308,7 @@ bool TableFolder::IsGone(const Attached& a) {
 void TableFolder::Attach(const QString& key, const QString& file,
                          std::shared_ptr<DataFileLock> hold) {
     MakeRoom();
+    ++FAttachments;
     const QString schema = key;
     RunSql(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
     Attached a;
@@ -329,11 +330,15 @@ void TableFolder::Attach(const QString& key, const QString& file,
 }
 
 void TableFolder::Detach(const QString& key) {
+    ++FAttachments;
     RunSql(FDb, QString("DETACH DATABASE %1").arg(Quoted(FAttached.value(key).Schema, '"')));
     FAttached.remove(key);
 }
 
 void TableFolder::TransactionEnded() {
+    if (!FHeldForTransaction)
+        return;
+    FHeldForTransaction = false;
     for (Attached& a : FAttached)
         if (a.Users == 0)
             LetGo(a);
@@ -364,8 +369,11 @@ void TableFolder::MakeRoom() {
 void TableFolder::Release(const QStringList& keys) {
     for (const QString& key : keys) {
         auto it = FAttached.find(key);
-        if (it != FAttached.end() && it->Users > 0 && --it->Users == 0 &&
-            sqlite3_get_autocommit(FDb))
+        if (it == FAttached.end() || it->Users == 0 || --it->Users > 0)
+            continue;
+        if (sqlite3_get_autocommit(FDb))
             LetGo(*it);
+        else
+            FHeldForTransaction = true;
     }
 }

@@ -75,6 +75,8 @@ public:
     QStringList TableNames();
     // Lets go of the files the ended transaction used that no statement uses.
     void TransactionEnded();
+    // How often a file was attached or detached: the connection's schemas changed.
+    quint64 Attachments() const { return FAttachments; }
 
 private:
     friend class TableLease;
@@ -115,4 +117,6 @@ private:
     QHash<QString, QString> FFiles;     // upper-cased table name -> file name
     qint64 FListedAt = -1;              // folder time of the listing, in nanoseconds
     quint64 FUseCounter = 0;
+    quint64 FAttachments = 0;
+    bool FHeldForTransaction = false; // a hold is kept to the end of the transaction
 };

@@ -132,3 +132,39 @@ TEST_F(ClientDoors, AHolderWhoseLockFileWasReplacedNotices) {
     EXPECT_GE(waited.elapsed(), HoldMs / 2) << "took the removed lock file, not the held one";
     compaction.join();
 }
+
+// A statement run again takes what it was translated and prepared to before only while its
+// table stands as it was: made anew by another program with other columns, it is written and
+// read as it is now (a date written as text into its date column becomes a day number).
+TEST_F(ClientDoors, AStatementRunAgainFollowsItsTableMadeAnew) {
+    for (const bool folder : {true, false}) {
+        const QString database = Data + "/VODURAVIRIVE.MDB";
+        auto open = [&] {
+            return folder ? SqlConnection::OpenFolder(Data)
+                          : SqlConnection::OpenDatabase(database, true);
+        };
+        auto c = open();
+        c->Execute("CREATE TABLE W (d TEXT (20))");
+        const QString insert = "INSERT INTO W (d) VALUES ('12/10/2026')";
+        for (int i = 0; i < 3; ++i) {
+            c->Execute(insert);
+            EXPECT_EQ(c->Prepare("SELECT * FROM W WHERE d = '12/10/2026'")->ColumnCount(), 1);
+        }
+        auto other = open();
+        other->Execute("DROP TABLE W");
+        other->Execute("CREATE TABLE W (d DATETIME, e SHORT)");
+        other.reset();
+        // The database file's change shows to the connection with its next statement.
+        auto count = c->Prepare("SELECT count(*) FROM W");
+        ASSERT_TRUE(count->Step());
+        EXPECT_EQ(count->Value(0).toInt(), 0) << folder;
+        count.reset();
+        c->Execute(insert);
+        auto read = c->Prepare("SELECT * FROM W WHERE d = 46366");
+        EXPECT_EQ(read->ColumnCount(), 2) << folder;
+        ASSERT_TRUE(read->Step()) << folder;
+        EXPECT_NE(read->ValueKind(0), ColumnKind::String) << folder;
+        read.reset();
+        c->Execute("DROP TABLE W");
+    }
+}

@@ -14,6 +14,7 @@
 #include "tools/newdata/NewData.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -224,12 +225,11 @@ QString PeerDriver() {
 }
 
 constexpr int PointRows = 1000;
+// Inserts run in transactions of this many rows, our driver's and the peer's in turn.
+constexpr int InsertBlock = 500;
 
-// The driver measured: the folder of table files, the database file, or the peer on each.
-enum Through { OurFolder, OurDatabase, PeerOnTableFile, PeerOnDatabase };
-
-// A data folder with the table POINTS (PointRows rows) as a table file and in the database
-// file, and the empty table ADDED in both for the inserts.
+// A data folder with the table POINTS (PointRows rows) and the empty table ADDED, each as a
+// table file and in the database file.
 const DataFolder& PointData() {
     static DataFolder folder;
     static bool made = false;
@@ -251,110 +251,125 @@ const DataFolder& PointData() {
     return folder;
 }
 
-// The connect string; the peer on a table file opens `tableFile`.
-QString ConnectFor(Through through, const QString& tableFile) {
-    const DataFolder& folder = PointData();
-    // The peer as our files are kept: rollback journal, full sync.
-    const QString peer = "DRIVER=" + PeerDriver() + ";SyncPragma=FULL;JournalMode=DELETE;Database=";
-    switch (through) {
-    case OurFolder:
-        return folder.FolderConnect();
-    case OurDatabase:
-        return folder.DatabaseConnect();
-    case PeerOnTableFile:
-        return peer + folder.Data.path() + "/" + tableFile;
-    case PeerOnDatabase:
-        return peer + folder.Database();
-    }
-    return QString();
-}
-
+enum Source { Folder, Database };
 enum Kind { PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction };
 
+// One side of the comparison: a connection, its statement made ready for the kind.
+struct Side {
+    Client Connection;
+    SQLINTEGER Number = 0;
+    SQLLEN NumberInd = 0;
+    char Text[32] = {0};
+    SQLLEN TextInd = SQL_NTS;
+    qint64 Nanoseconds = 0;
+    const bool Inserts;
+
+    Side(const QString& connect, Kind kind)
+        : Connection(connect),
+          Inserts(kind == InsertInTransaction || kind == PreparedInsertInTransaction) {
+        const bool insert = Inserts;
+        if (insert)
+            SQLSetConnectAttr(Connection.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF,
+                              0);
+        if (kind != PreparedSelect && kind != PreparedInsertInTransaction)
+            return;
+        const char* sql = insert ? "INSERT INTO ADDED (n, t) VALUES (?, ?)"
+                                 : "SELECT n, t, d FROM POINTS WHERE n = ?";
+        SQLPrepare(Connection.St, (SQLCHAR*)sql, SQL_NTS);
+        SQLBindParameter(Connection.St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &Number,
+                         0, &NumberInd);
+        if (insert)
+            SQLBindParameter(Connection.St, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0,
+                             Text, sizeof Text, &TextInd);
+    }
+    ~Side() {
+        if (!Inserts)
+            return;
+        SQLEndTran(SQL_HANDLE_DBC, Connection.Dbc, SQL_COMMIT);
+        SQLSetConnectAttr(Connection.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+        Connection.Exec("DELETE FROM ADDED");
+    }
+
+    // Runs the kind's statement for row `n`, timed; false when it failed.
+    bool Run(Kind kind, int n) {
+        QElapsedTimer timer;
+        timer.start();
+        Number = n;
+        SQLRETURN rc;
+        SQLFreeStmt(Connection.St, SQL_CLOSE);
+        if (kind == PointSelect || kind == InsertInTransaction) {
+            const QByteArray sql =
+                (kind == InsertInTransaction
+                     ? QString("INSERT INTO ADDED (n, t) VALUES (%1, 'added %1')")
+                     : QString("SELECT n, t, d FROM POINTS WHERE n = %1"))
+                    .arg(n)
+                    .toUtf8();
+            rc = SQLExecDirect(Connection.St, (SQLCHAR*)sql.constData(), SQL_NTS);
+        } else {
+            std::snprintf(Text, sizeof Text, "added %d", n);
+            rc = SQLExecute(Connection.St);
+        }
+        bool done = SQL_SUCCEEDED(rc);
+        if (done && (kind == PointSelect || kind == PreparedSelect)) {
+            SQLINTEGER read = 0;
+            double d = 0;
+            SQLLEN ind = 0;
+            done =
+                SQLFetch(Connection.St) == SQL_SUCCESS &&
+                SQL_SUCCEEDED(SQLGetData(Connection.St, 1, SQL_C_SLONG, &read, 0, &ind)) &&
+                SQL_SUCCEEDED(SQLGetData(Connection.St, 2, SQL_C_CHAR, Text, sizeof Text, &ind)) &&
+                SQL_SUCCEEDED(SQLGetData(Connection.St, 3, SQL_C_DOUBLE, &d, 0, &ind)) && read == n;
+        }
+        Nanoseconds += timer.nsecsElapsed();
+        return done;
+    }
+};
+
+// A statement through our driver and the same through the peer, on the same file, in turn, so
+// that both see the same load of a shared machine: the counters are each one's time a
+// statement and the ratio. Inserts take turns by transactions, which would wait for each other;
+// a commit's sync is the disk's, and not timed.
 void BM_Statement(benchmark::State& state) {
     const auto kind = Kind(state.range(0));
-    const auto through = Through(state.range(1));
-    if ((through == PeerOnTableFile || through == PeerOnDatabase) && PeerDriver().isEmpty()) {
+    const auto source = Source(state.range(1));
+    if (PeerDriver().isEmpty()) {
         state.SkipWithError("libsqliteodbc is not installed");
         return;
     }
+    const DataFolder& data = PointData();
     const bool insert = kind == InsertInTransaction || kind == PreparedInsertInTransaction;
-    Client client(ConnectFor(through, insert ? "ADDED.DB" : "POINTS.DB"));
-    if (insert)
-        SQLSetConnectAttr(client.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
-    SQLINTEGER number = 0;
-    SQLLEN numberInd = 0;
-    char text[32] = {0};
-    SQLLEN textInd = SQL_NTS;
-    if (kind == PreparedSelect || kind == PreparedInsertInTransaction) {
-        const QByteArray sql = (insert ? QString("INSERT INTO ADDED (n, t) VALUES (?, ?)")
-                                       : QString("SELECT n, t, d FROM POINTS WHERE n = ?"))
-                                   .toUtf8();
-        SQLPrepare(client.St, (SQLCHAR*)sql.constData(), SQL_NTS);
-        SQLBindParameter(client.St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &number, 0,
-                         &numberInd);
-        if (insert)
-            SQLBindParameter(client.St, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, text,
-                             sizeof text, &textInd);
-    }
-    int i = 0;
+    const QString peer =
+        "DRIVER=" + PeerDriver() + ";SyncPragma=FULL;JournalMode=DELETE;Database=" +
+        (source == Database ? data.Database()
+                            : data.Data.path() + (insert ? "/ADDED.DB" : "/POINTS.DB"));
+    Side ours(source == Folder ? data.FolderConnect() : data.DatabaseConnect(), kind);
+    Side theirs(peer, kind);
+    Side* sides[2] = {&ours, &theirs};
+    const int turn = insert ? InsertBlock : 1;
+    qint64 statements = 0;
     for (auto _ : state) {
-        number = 1 + i++ % PointRows;
-        SQLRETURN rc;
-        switch (kind) {
-        case PointSelect:
-        case InsertInTransaction: {
-            const QByteArray sql =
-                (insert ? QString("INSERT INTO ADDED (n, t) VALUES (%1, 'added %1')")
-                        : QString("SELECT n, t, d FROM POINTS WHERE n = %1"))
-                    .arg(number)
-                    .toUtf8();
-            SQLFreeStmt(client.St, SQL_CLOSE);
-            rc = SQLExecDirect(client.St, (SQLCHAR*)sql.constData(), SQL_NTS);
-            break;
+        for (Side* side : sides) {
+            for (int i = 0; i < turn; ++i)
+                if (!side->Run(kind, 1 + (statements + i) % PointRows))
+                    state.SkipWithError("a statement failed");
+            if (insert)
+                SQLEndTran(SQL_HANDLE_DBC, side->Connection.Dbc, SQL_COMMIT);
         }
-        default:
-            std::snprintf(text, sizeof text, "added %d", number);
-            SQLFreeStmt(client.St, SQL_CLOSE);
-            rc = SQLExecute(client.St);
-            break;
-        }
-        if (!SQL_SUCCEEDED(rc)) {
-            state.SkipWithError("the statement failed");
-            break;
-        }
-        if (!insert) {
-            SQLINTEGER n = 0;
-            double d = 0;
-            SQLLEN ind = 0;
-            if (SQLFetch(client.St) != SQL_SUCCESS ||
-                !SQL_SUCCEEDED(SQLGetData(client.St, 1, SQL_C_SLONG, &n, 0, &ind)) ||
-                !SQL_SUCCEEDED(SQLGetData(client.St, 2, SQL_C_CHAR, text, sizeof text, &ind)) ||
-                !SQL_SUCCEEDED(SQLGetData(client.St, 3, SQL_C_DOUBLE, &d, 0, &ind)) ||
-                n != number) {
-                state.SkipWithError("the row was not read");
-                break;
-            }
-        } else if (i % 1000 == 0) {
-            // The commit's sync is the disk's, not the statement's.
-            state.PauseTiming();
-            SQLEndTran(SQL_HANDLE_DBC, client.Dbc, SQL_COMMIT);
-            state.ResumeTiming();
-        }
+        statements += turn;
+        std::swap(sides[0], sides[1]);
     }
-    if (insert) {
-        SQLEndTran(SQL_HANDLE_DBC, client.Dbc, SQL_COMMIT);
-        SQLSetConnectAttr(client.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
-        client.Exec("DELETE FROM ADDED");
-    }
-    static const char* const names[] = {"our folder", "our database", "peer on the table file",
-                                        "peer on the database"};
-    state.SetLabel(names[through]);
+    state.counters["ours_us"] = ours.Nanoseconds / 1000.0 / double(statements);
+    state.counters["peer_us"] = theirs.Nanoseconds / 1000.0 / double(statements);
+    state.counters["ratio"] = double(ours.Nanoseconds) / double(theirs.Nanoseconds);
+    static const char* const kinds[] = {"point SELECT, literal", "point SELECT, prepared",
+                                        "INSERT, literals, in a transaction",
+                                        "INSERT, prepared, in a transaction"};
+    state.SetLabel(std::string(kinds[kind]) + (source == Folder ? ", table file" : ", database"));
 }
 BENCHMARK(BM_Statement)
     ->ArgsProduct({{PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction},
-                   {OurFolder, PeerOnTableFile, OurDatabase, PeerOnDatabase}})
-    ->Unit(benchmark::kMicrosecond);
+                   {Folder, Database}})
+    ->MinTime(2);
 
 } // namespace
 
