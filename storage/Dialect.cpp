@@ -314,27 +314,27 @@ QList<QList<SqlToken>> SplitAlterTable(const QList<SqlToken>& tokens) {
 QList<QList<SqlToken>> SplitStatements(const QList<SqlToken>& tokens, SqlTextForm form,
                                        const QString& sql) {
     QList<QList<SqlToken>> result;
-    QList<SqlToken> current;
-    auto flush = [&] {
-        if (std::any_of(current.cbegin(), current.cend(),
+    // Each piece is taken whole from the tokens (a text without ";" is one piece, shared).
+    auto flush = [&](qsizetype from, qsizetype to) {
+        if (std::any_of(tokens.cbegin() + from, tokens.cbegin() + to,
                         [](const SqlToken& t) { return t.Type != SqlToken::Space; }))
-            result.append(std::move(current));
-        current = {};
+            result.append(tokens.mid(from, to - from));
     };
     bool closed = false;
-    for (const SqlToken& t : tokens) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const SqlToken& t = tokens[i];
         if (closed && form == SqlTextForm::OneStatement && t.Type != SqlToken::Space)
             throw ESqlError(
                 QString("near \"%1\": syntax error: one statement at a time").arg(t.Text),
                 SQLITE_ERROR, sql);
         if (IsSymbol(t, ";")) {
-            flush();
+            flush(start, i);
+            start = i + 1;
             closed = true;
-        } else {
-            current.append(t);
         }
     }
-    flush();
+    flush(start, tokens.size());
     return result;
 }
 
@@ -793,8 +793,11 @@ QList<SqlToken> SqlDialect::Tokenize(const QString& s) {
                 ++j;
             type = SqlToken::Word;
         } else {
-            static const QStringList pairs = {"<>", "<=", ">=", "!=", "==", "||", "<<", ">>"};
-            if (pairs.contains(s.mid(i, 2)))
+            // The signs of two characters: <> <= >= != == || << >>.
+            const QChar next = at(i + 1);
+            if ((c == '<' && (next == '>' || next == '=' || next == '<')) ||
+                (c == '>' && (next == '=' || next == '>')) ||
+                (next == '=' && (c == '!' || c == '=')) || (c == '|' && next == '|'))
                 j = i + 2;
         }
         tokens.append(SqlToken{type, j == i + 1 && c.unicode() < 128 ? OneCharacter(c.unicode())

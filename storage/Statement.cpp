@@ -85,16 +85,17 @@ void SqlStatement::MakeParts(const SqlReading& reading, bool client) {
 }
 
 void SqlStatement::PreparePart(int index) {
-    Part& p = FParts[index];
-    if (p.Handle || p.Action)
+    if (FParts[index].Handle || FParts[index].Action)
         return;
-    if (!FConnection->PreparePart(p, FLeases)) {
+    if (!FConnection->PreparePart(FParts[index], FLeases)) {
         // Its tables attached anew, the statement is translated anew under their columns.
+        const bool client = FParts[index].Client;
         MakeParts(
-            SqlDialect::Read(FSql, p.Client ? SqlTextForm::OneStatement : SqlTextForm::Statements),
-            p.Client);
+            SqlDialect::Read(FSql, client ? SqlTextForm::OneStatement : SqlTextForm::Statements),
+            client);
         FConnection->PreparePart(FParts[index], FLeases);
     }
+    Part& p = FParts[index];
     if (!p.Handle)
         return;
     const int count = sqlite3_bind_parameter_count(p.Handle);

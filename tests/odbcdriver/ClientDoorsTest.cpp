@@ -221,6 +221,25 @@ TEST_F(ClientDoors, TheQueryTimeOutEndsAnEndlessStatement) {
     }
 }
 
+// An endless change ended by its time-out inside a transaction takes the transaction back, as
+// SQLite does: the client is told, not left to think its earlier rows stand.
+TEST_F(ClientDoors, AChangeEndedInsideATransactionSaysTheTransactionWentBack) {
+    ConnectTo(Database);
+    MustExec("CREATE TABLE t (n LONG)");
+    SQLSetConnectAttr(Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
+    MustExec("INSERT INTO t (n) VALUES (1)");
+    const auto [rc, ms] =
+        Timed("INSERT INTO t (n) SELECT x FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
+              "SELECT x + 1 FROM c) SELECT x FROM c)",
+              1);
+    EXPECT_EQ(rc, SQL_ERROR);
+    EXPECT_LT(ms, 2000);
+    EXPECT_EQ(Diag(SQL_HANDLE_STMT, St),
+              "HYT00: Timeout expired & HY000: the transaction was rolled back");
+    SQLEndTran(SQL_HANDLE_DBC, Dbc, SQL_COMMIT);
+    EXPECT_EQ(Count("SELECT count(*) FROM t"), 0);
+}
+
 // SQLCancel from another thread ends an endless statement within a second, with HY008, and
 // then another program writes the table it read.
 TEST_F(ClientDoors, SqlCancelEndsAnEndlessStatement) {
