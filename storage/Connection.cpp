@@ -369,41 +369,14 @@ quint64 SqlConnection::SchemaStamp() const {
     return FSchemaChanges + (FFolder ? FFolder->Attachments() : 0);
 }
 
-const SqlConnection::Translation* SqlConnection::TranslationOf(const QString& key) {
-    if (key.isEmpty())
-        return nullptr;
-    const auto it = FTranslations.find(key);
-    if (it == FTranslations.end())
-        return nullptr;
-    if (it->Stamp != SchemaStamp()) {
-        FTranslations.erase(it);
-        return nullptr;
-    }
-    it->LastUse = ++FTranslationUses;
-    return &*it;
+const Translations::Translation* SqlConnection::TranslationOf(const QString& key) {
+    return FTranslations.Find(key, SchemaStamp());
 }
 
 void SqlConnection::KeepTranslation(const SqlStatement::Part& part) {
-    constexpr qsizetype MaxTranslations = 32;
-    if (part.Key.isEmpty() || part.Source.Kind != DialectStatement::Other ||
-        !part.Source.IsVerb({"SELECT", "INSERT", "UPDATE", "DELETE"}))
-        return;
-    // Kept when seen the second time: a query with its value written in comes once.
-    const size_t hash = qHash(part.Key);
-    size_t& seen = FSeen[hash % FSeen.size()];
-    if (seen != hash) {
-        seen = hash;
-        return;
-    }
-    if (FTranslations.size() >= MaxTranslations && !FTranslations.contains(part.Key)) {
-        auto oldest = FTranslations.begin();
-        for (auto it = FTranslations.begin(); it != FTranslations.end(); ++it)
-            if (it->LastUse < oldest->LastUse)
-                oldest = it;
-        FTranslations.erase(oldest);
-    }
-    FTranslations.insert(part.Key,
-                         Translation{part.Source, part.Text, part.Stamp, ++FTranslationUses});
+    if (!part.Key.isEmpty() && part.Source.Kind == DialectStatement::Other &&
+        part.Source.IsVerb({"SELECT", "INSERT", "UPDATE", "DELETE"}))
+        FTranslations.Keep(part.Key, part.Source, part.Text, part.Stamp);
 }
 
 bool SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases) {

@@ -5,12 +5,11 @@
 #include "SqlError.h"
 #include "Statement.h"
 #include "TableFolder.h"
+#include "Translations.h"
 
-#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -120,18 +119,8 @@ private:
     // Takes the statement kept for the part's text (Keep); false when there is none.
     bool TakeKept(SqlStatement::Part& part);
 
-    // A text of one statement as it was translated and prepared before: the dialect's statement
-    // (with the values lifted when it was made) and the SQLite text, made under the schemas as
-    // SchemaStamp was then. Row after row of an insert, or a query asked again, skips the
-    // dialect's work: only the reading of the text and its lifted values are new.
-    struct Translation {
-        DialectStatement Source;
-        QByteArray Text;
-        quint64 Stamp = 0;
-        quint64 LastUse = 0;
-    };
-    // The translation kept for a reading's key, while the schemas stand as they were.
-    const Translation* TranslationOf(const QString& key);
+    // The translation made before of a reading's key, while the schemas stand as they were.
+    const Translations::Translation* TranslationOf(const QString& key);
     // Keeps the translation of a part of the statements worth it (queries and changes of rows).
     void KeepTranslation(const SqlStatement::Part& part);
     // Tells the column kinds a translation read that they may have changed: a statement
@@ -193,9 +182,7 @@ private:
         QList<ColumnInfo> Columns; // a query's, as described
     };
     std::vector<Kept> FKept; // newest last
-    QHash<QString, Translation> FTranslations;
-    std::array<size_t, 64> FSeen{}; // hashes of the keys of texts translated lately
-    quint64 FTranslationUses = 0;
+    Translations FTranslations;
     quint64 FSchemaChanges = 0;
     int FClientDepth = 0;
     QString FRefused;           // the message of what the authorizer refused last

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <cstdio>
 #include <sqlite3.h>
 #include <unistd.h>

@@ -63,7 +63,7 @@ SqlStatement::~SqlStatement() {
 
 void SqlStatement::MakeParts(const SqlReading& reading, bool client) {
     FParts.clear();
-    const SqlConnection::Translation* made = FConnection->TranslationOf(reading.Key);
+    const Translations::Translation* made = FConnection->TranslationOf(reading.Key);
     for (const DialectStatement& st : made ? QList{made->Source} : SqlDialect::Translate(reading)) {
         Part p;
         p.Source = st;
