@@ -553,10 +553,7 @@ EXPORT SQLRETURN SQLExecute(SQLHSTMT handle) {
 
 SQLRETURN Calls::ExecDirect(SQLHSTMT handle, const QString& text) {
     auto st = Stmt(handle);
-    if (!st)
-        return SQL_INVALID_HANDLE;
-    const SQLRETURN rc = DriverStatement::Prepare(st, text);
-    return SQL_SUCCEEDED(rc) ? DriverStatement::Execute(st) : rc;
+    return st ? DriverStatement::ExecDirect(st, text) : SQL_INVALID_HANDLE;
 }
 
 EXPORT SQLRETURN SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {

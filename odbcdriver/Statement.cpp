@@ -132,8 +132,9 @@ SQLRETURN BindSet(OdbcStatement* st) {
     return SQL_SUCCESS;
 }
 
-// While alive, the statement's execution runs: it ends at the statement's query time-out, and
-// SQLCancel from another thread interrupts it.
+// While alive, the statement's execution (from its preparation, when the call prepares it)
+// runs: it ends at the statement's query time-out, and SQLCancel from another thread
+// interrupts it.
 class Running {
 public:
     explicit Running(OdbcStatement* st)
@@ -273,7 +274,6 @@ void MarkUnused(OdbcStatement* st, SQLULEN from) {
 // Runs the parameter sets from the current one on; stops for data at execution, and at the
 // first set that fails.
 SQLRETURN RunSets(OdbcStatement* st) {
-    const Running running(st);
     bool info = false;
     for (; st->ParamRow < st->ParamsetSize; ++st->ParamRow) {
         const SQLULEN row = st->ParamRow;
@@ -313,9 +313,8 @@ SQLRETURN RunSets(OdbcStatement* st) {
     return info ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
-} // namespace
-
-SQLRETURN Execute(OdbcStatement* st) {
+// Runs the prepared statement from its first parameter set.
+SQLRETURN Start(OdbcStatement* st) {
     if (!st->Prepared)
         return st->Post("HY010", "Function sequence error: no prepared statement");
     CloseCursor(st);
@@ -338,12 +337,26 @@ SQLRETURN Execute(OdbcStatement* st) {
     return RunSets(st);
 }
 
+} // namespace
+
+SQLRETURN Execute(OdbcStatement* st) {
+    const Running running(st);
+    return Start(st);
+}
+
+SQLRETURN ExecDirect(OdbcStatement* st, const QString& sql) {
+    const Running running(st);
+    const SQLRETURN rc = Prepare(st, sql);
+    return SQL_SUCCEEDED(rc) ? Start(st) : rc;
+}
+
 SQLRETURN ParamData(OdbcStatement* st, SQLPOINTER* token) {
     if (!st->AwaitingData)
         return st->Post("HY010", "Function sequence error");
     if (st->PendingData.empty()) {
         // The set's data is complete: run it and the sets after it up to the next that waits.
         st->CurrentData = 0;
+        const Running running(st);
         const SQLRETURN rc = RunSets(st);
         if (rc != SQL_NEED_DATA)
             return rc;
@@ -391,7 +404,11 @@ SQLRETURN Cancel(OdbcStatement* st) {
             return SQL_SUCCESS;
         }
     }
-    const std::lock_guard held(st->Dbc->Lock);
+    // Another thread's call on the connection is never waited for: nothing of this statement
+    // runs then.
+    const std::unique_lock held(st->Dbc->Lock, std::try_to_lock);
+    if (!held.owns_lock())
+        return SQL_SUCCESS;
     st->AwaitingData = st->DataAsked = false;
     st->PendingData.clear();
     st->CurrentData = 0;

@@ -9,6 +9,8 @@ namespace DriverStatement {
 SQLRETURN Prepare(OdbcStatement* st, const QString& sql);
 // Runs the prepared statement; SQL_NEED_DATA when parameters come at execution time.
 SQLRETURN Execute(OdbcStatement* st);
+// Prepares and runs, one execution for the query time-out and SQLCancel.
+SQLRETURN ExecDirect(OdbcStatement* st, const QString& sql);
 // SQLParamData: the next parameter wanted, or the execution once all have come.
 SQLRETURN ParamData(OdbcStatement* st, SQLPOINTER* token);
 SQLRETURN PutData(OdbcStatement* st, SQLPOINTER data, SQLLEN length);
