@@ -221,7 +221,9 @@ EXPORT SQLRETURN SQLCloseCursor(SQLHSTMT handle) {
 }
 
 EXPORT SQLRETURN SQLCancel(SQLHSTMT handle) {
-    return Stmt(handle) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
+    // Not held: the statement may be running on another thread, holding its connection.
+    auto* st = As<OdbcStatement>(handle, SQL_HANDLE_STMT);
+    return st ? DriverStatement::Cancel(st) : SQL_INVALID_HANDLE;
 }
 
 // ---- attributes ----
@@ -273,6 +275,9 @@ EXPORT SQLRETURN SQLSetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOIN
         case SQL_ATTR_USE_BOOKMARKS:
             dbc->UseBookmarks = v;
             return SQL_SUCCESS;
+        case SQL_ATTR_QUERY_TIMEOUT:
+            dbc->QueryTimeout = v;
+            return SQL_SUCCESS;
         default:
             return SQL_SUCCESS; // login timeout, isolation, ...: nothing to do here
         }
@@ -302,6 +307,9 @@ SQLRETURN Calls::GetConnectAttr(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER
         break;
     case SQL_ATTR_USE_BOOKMARKS:
         v = dbc->UseBookmarks;
+        break;
+    case SQL_ATTR_QUERY_TIMEOUT:
+        v = dbc->QueryTimeout;
         break;
     case SQL_ATTR_CONNECTION_DEAD:
         v = dbc->Db ? SQL_CD_FALSE : SQL_CD_TRUE;
@@ -340,6 +348,9 @@ EXPORT SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
         return SQL_SUCCESS;
     case SQL_ATTR_USE_BOOKMARKS:
         st->UseBookmarks = v;
+        return SQL_SUCCESS;
+    case SQL_ATTR_QUERY_TIMEOUT:
+        st->QueryTimeout = v;
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_ARRAY_SIZE:
         st->RowArraySize = qMax<SQLULEN>(v, 1);
@@ -387,7 +398,7 @@ EXPORT SQLRETURN SQLSetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
         st->ParamOperation = static_cast<SQLUSMALLINT*>(value);
         return SQL_SUCCESS;
     default:
-        return SQL_SUCCESS; // query timeout, no-scan, ...: nothing to do here
+        return SQL_SUCCESS; // no-scan, ...: nothing to do here
     }
 }
 
@@ -406,6 +417,9 @@ EXPORT SQLRETURN SQLGetStmtAttr(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTE
         break;
     case SQL_ATTR_USE_BOOKMARKS:
         v = st->UseBookmarks;
+        break;
+    case SQL_ATTR_QUERY_TIMEOUT:
+        v = st->QueryTimeout;
         break;
     case SQL_ATTR_ROW_ARRAY_SIZE:
         v = st->RowArraySize;
@@ -539,10 +553,7 @@ EXPORT SQLRETURN SQLExecute(SQLHSTMT handle) {
 
 SQLRETURN Calls::ExecDirect(SQLHSTMT handle, const QString& text) {
     auto st = Stmt(handle);
-    if (!st)
-        return SQL_INVALID_HANDLE;
-    const SQLRETURN rc = DriverStatement::Prepare(st, text);
-    return SQL_SUCCEEDED(rc) ? DriverStatement::Execute(st) : rc;
+    return st ? DriverStatement::ExecDirect(st, text) : SQL_INVALID_HANDLE;
 }
 
 EXPORT SQLRETURN SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {

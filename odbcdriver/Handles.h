@@ -56,6 +56,11 @@ struct OdbcConnection : OdbcHandle {
     // Statement attributes set on the connection, the defaults of its new statements.
     SQLULEN CursorType = SQL_CURSOR_FORWARD_ONLY;
     SQLULEN UseBookmarks = SQL_UB_OFF;
+    SQLULEN QueryTimeout = 0; // seconds; 0: none
+    // The statement whose execution runs, for SQLCancel from another thread while the run
+    // holds Lock: set and read under RunningLock only.
+    std::mutex RunningLock;
+    OdbcStatement* Running = nullptr;
 };
 
 struct ColumnBinding {
@@ -76,7 +81,7 @@ struct ParameterBinding {
 struct OdbcStatement : OdbcHandle {
     explicit OdbcStatement(OdbcConnection* dbc)
         : OdbcHandle(SQL_HANDLE_STMT), Dbc(dbc), CursorType(dbc->CursorType),
-          UseBookmarks(dbc->UseBookmarks) {}
+          UseBookmarks(dbc->UseBookmarks), QueryTimeout(dbc->QueryTimeout) {}
     OdbcConnection* Dbc;
     std::unique_ptr<SqlStatement> Prepared;
     std::map<int, ParameterBinding> Parameters;
@@ -91,6 +96,7 @@ struct OdbcStatement : OdbcHandle {
 
     SQLULEN CursorType;
     SQLULEN UseBookmarks;
+    SQLULEN QueryTimeout; // seconds an execution may take; 0: no limit
     SQLULEN RowArraySize = 1;
     SQLULEN RowsetSize = 1; // the older attribute SQLExtendedFetch uses
     SQLULEN BindType = SQL_BIND_BY_COLUMN;

@@ -24,6 +24,8 @@ const char* StateOf(const EDatabaseError& e) {
         return "42000";
     case SQLITE_TOOBIG: // text longer than its field
         return "22001";
+    case SQLITE_INTERRUPT: // past the query time-out, or cancelled
+        return e.Message() == TimedOutMessage ? "HYT00" : "HY008";
     default:
         break;
     }
@@ -130,9 +132,32 @@ SQLRETURN BindSet(OdbcStatement* st) {
     return SQL_SUCCESS;
 }
 
+// While alive, the statement's execution (from its preparation, when the call prepares it)
+// runs: it ends at the statement's query time-out, and SQLCancel from another thread
+// interrupts it.
+class Running {
+public:
+    explicit Running(OdbcStatement* st)
+        : FSt(st), FLimit(*st->Dbc->Db, int(qMin<SQLULEN>(st->QueryTimeout, 86400) * 1000)) {
+        const std::lock_guard lock(st->Dbc->RunningLock);
+        st->Dbc->Running = st;
+    }
+    ~Running() {
+        const std::lock_guard lock(FSt->Dbc->RunningLock);
+        FSt->Dbc->Running = nullptr;
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    OdbcStatement* FSt;
+    SqlRunLimit FLimit;
+};
+
 // Runs the prepared statement with the current parameter set.
 SQLRETURN Run(OdbcStatement* st) {
     SqlStatement& p = *st->Prepared;
+    const bool inTransaction = st->Dbc->Db->InTransaction();
     try {
         const SQLRETURN bound = BindSet(st);
         if (bound != SQL_SUCCESS)
@@ -161,7 +186,11 @@ SQLRETURN Run(OdbcStatement* st) {
         return SQL_SUCCESS;
     } catch (const EDatabaseError& e) {
         p.Reset();
-        return Failed(st, e, p.StatementCount() > 1);
+        Failed(st, e, p.StatementCount() > 1);
+        // SQLite takes back the whole transaction of a change it stopped.
+        if (inTransaction && !st->Dbc->Db->InTransaction())
+            st->Post("HY000", "the transaction was rolled back");
+        return SQL_ERROR;
     }
 }
 
@@ -284,9 +313,8 @@ SQLRETURN RunSets(OdbcStatement* st) {
     return info ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
-} // namespace
-
-SQLRETURN Execute(OdbcStatement* st) {
+// Runs the prepared statement from its first parameter set.
+SQLRETURN Start(OdbcStatement* st) {
     if (!st->Prepared)
         return st->Post("HY010", "Function sequence error: no prepared statement");
     CloseCursor(st);
@@ -309,12 +337,26 @@ SQLRETURN Execute(OdbcStatement* st) {
     return RunSets(st);
 }
 
+} // namespace
+
+SQLRETURN Execute(OdbcStatement* st) {
+    const Running running(st);
+    return Start(st);
+}
+
+SQLRETURN ExecDirect(OdbcStatement* st, const QString& sql) {
+    const Running running(st);
+    const SQLRETURN rc = Prepare(st, sql);
+    return SQL_SUCCEEDED(rc) ? Start(st) : rc;
+}
+
 SQLRETURN ParamData(OdbcStatement* st, SQLPOINTER* token) {
     if (!st->AwaitingData)
         return st->Post("HY010", "Function sequence error");
     if (st->PendingData.empty()) {
         // The set's data is complete: run it and the sets after it up to the next that waits.
         st->CurrentData = 0;
+        const Running running(st);
         const SQLRETURN rc = RunSets(st);
         if (rc != SQL_NEED_DATA)
             return rc;
@@ -352,6 +394,26 @@ void SetResult(OdbcStatement* st, std::unique_ptr<OdbcResult> result) {
     st->RowsetStart = 0;
     st->RowsetRows = 0;
     st->PieceColumn = -1;
+}
+
+SQLRETURN Cancel(OdbcStatement* st) {
+    {
+        const std::lock_guard lock(st->Dbc->RunningLock);
+        if (st->Dbc->Running == st) {
+            st->Dbc->Db->Interrupt();
+            return SQL_SUCCESS;
+        }
+    }
+    // Another thread's call on the connection is never waited for: nothing of this statement
+    // runs then.
+    const std::unique_lock held(st->Dbc->Lock, std::try_to_lock);
+    if (!held.owns_lock())
+        return SQL_SUCCESS;
+    st->AwaitingData = st->DataAsked = false;
+    st->PendingData.clear();
+    st->CurrentData = 0;
+    st->PutData.clear();
+    return SQL_SUCCESS;
 }
 
 void CloseCursor(OdbcStatement* st) {

@@ -9,12 +9,17 @@ namespace DriverStatement {
 SQLRETURN Prepare(OdbcStatement* st, const QString& sql);
 // Runs the prepared statement; SQL_NEED_DATA when parameters come at execution time.
 SQLRETURN Execute(OdbcStatement* st);
+// Prepares and runs, one execution for the query time-out and SQLCancel.
+SQLRETURN ExecDirect(OdbcStatement* st, const QString& sql);
 // SQLParamData: the next parameter wanted, or the execution once all have come.
 SQLRETURN ParamData(OdbcStatement* st, SQLPOINTER* token);
 SQLRETURN PutData(OdbcStatement* st, SQLPOINTER data, SQLLEN length);
 // Gives a statement a finished result (the catalog calls).
 void SetResult(OdbcStatement* st, std::unique_ptr<OdbcResult> result);
 void CloseCursor(OdbcStatement* st);
+// SQLCancel: interrupts the statement's execution running on another thread, or ends its wait
+// for data at execution. Takes the connection only when the statement does not run.
+SQLRETURN Cancel(OdbcStatement* st);
 
 // A block fetch; `rowsetSize`, `rowsFetched` and `rowStatus` are the attributes of
 // SQLFetchScroll or SQLExtendedFetch.

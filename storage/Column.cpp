@@ -1,16 +1,34 @@
 #include "Column.h"
 
-#include <QRegularExpression>
-
 namespace {
 
-// The type name without its size: "TEXT (20)" gives "TEXT".
-QString BaseName(const QString& declaredType) {
-    QString name = declaredType.trimmed().toUpper();
-    const int paren = name.indexOf('(');
-    if (paren >= 0)
-        name.truncate(paren);
-    return name.simplified();
+// The type name without its size or what follows it: "TEXT (20)" gives "TEXT", "INTEGER
+// PRIMARY KEY" gives "INTEGER". Read in place: the kinds of a result's columns are read for
+// every statement.
+QStringView BaseName(const QString& declaredType) {
+    qsizetype from = 0;
+    while (from < declaredType.size() && declaredType[from].isSpace())
+        ++from;
+    qsizetype to = from;
+    while (to < declaredType.size() && !declaredType[to].isSpace() && declaredType[to] != '(')
+        ++to;
+    return QStringView(declaredType).mid(from, to - from);
+}
+
+// The number in "( n )" at `open`, or -1.
+int SizeAt(const QString& type, qsizetype open) {
+    qsizetype i = open + 1;
+    while (i < type.size() && type[i].isSpace())
+        ++i;
+    const qsizetype digits = i;
+    while (i < type.size() && type[i] >= '0' && type[i] <= '9')
+        ++i;
+    if (i == digits)
+        return -1;
+    const int size = QStringView(type).mid(digits, i - digits).toInt();
+    while (i < type.size() && type[i].isSpace())
+        ++i;
+    return i < type.size() && type[i] == ')' ? size : -1;
 }
 
 } // namespace
@@ -61,11 +79,16 @@ ColumnKind KindOfDeclaredType(const QString& declaredType, bool autoIncrement) {
         {"OLEOBJECT", ColumnKind::Blob},
         {"GENERAL", ColumnKind::Blob},
     };
-    const QString name = BaseName(declaredType);
     // "INTEGER PRIMARY KEY AUTOINCREMENT" arrives as "INTEGER" with SQLite's flag.
-    const QString first = name.section(' ', 0, 0);
+    const QStringView first = BaseName(declaredType);
+    if (first.isEmpty())
+        return ColumnKind::Unknown;
+    const char16_t initial = first[0].toUpper().unicode();
     for (const Entry& e : entries) {
-        if (first == QLatin1String(e.Name)) {
+        if (char16_t(e.Name[0]) != initial)
+            continue;
+        const QLatin1StringView name(e.Name);
+        if (first.size() == name.size() && first.compare(name, Qt::CaseInsensitive) == 0) {
             if (autoIncrement && e.Kind == ColumnKind::Integer)
                 return ColumnKind::AutoInc;
             return e.Kind;
@@ -77,9 +100,13 @@ ColumnKind KindOfDeclaredType(const QString& declaredType, bool autoIncrement) {
 int SizeOfDeclaredType(const QString& declaredType) {
     if (KindOfDeclaredType(declaredType) != ColumnKind::String)
         return 0;
-    static const QRegularExpression size(R"(\(\s*(\d+)\s*\))");
-    const QRegularExpressionMatch m = size.match(declaredType);
-    return m.hasMatch() ? m.captured(1).toInt() : 255;
+    for (qsizetype open = declaredType.indexOf('('); open >= 0;
+         open = declaredType.indexOf('(', open + 1)) {
+        const int size = SizeAt(declaredType, open);
+        if (size >= 0)
+            return size;
+    }
+    return 255;
 }
 
 QString DeclaredTypeOf(ColumnKind kind, int size) {

@@ -1,8 +1,10 @@
 #include "Connection.h"
 
+#include "ClientRules.h"
 #include "JetFunctions.h"
 #include "SqlError.h"
 #include "StagedSet.h"
+#include "base/DateTime.h"
 #include "base/Files.h"
 
 #include <QDir>
@@ -39,17 +41,46 @@ QString Quoted(const QString& text) {
     return "\"" + t.replace("\"", "\"\"") + "\"";
 }
 
+// The field-size guard's count: the characters of a value as text, NUL characters included
+// (length() stops at the first); a blob's bytes.
+const char* const TextLengthFunction = "zz_text_length";
+void TextLength(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    const int type = sqlite3_value_type(v);
+    if (type == SQLITE_NULL)
+        return;
+    if (type == SQLITE_BLOB) {
+        sqlite3_result_int(context, sqlite3_value_bytes(v));
+        return;
+    }
+    const auto* text = sqlite3_value_text(v);
+    const int bytes = sqlite3_value_bytes(v);
+    int characters = 0;
+    for (int i = 0; i < bytes; ++i)
+        characters += (text[i] & 0xC0) != 0x80;
+    sqlite3_result_int(context, characters);
+}
+
 } // namespace
 
 SqlConnection::SqlConnection(sqlite3* db, const QString& path, bool folder) : FDb(db), FPath(path) {
     if (folder)
         FFolder = std::make_unique<TableFolder>(db, path);
+    GuardConnection(db);
     RegisterJetFunctions(db);
+    sqlite3_create_function_v2(db, TextLengthFunction, 1,
+                               SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                               TextLength, nullptr, nullptr, nullptr);
     SetBusyTimeout(DefaultBusyTimeout);
     sqlite3_set_authorizer(db, &SqlConnection::Authorize, this);
-    // A rollback may take back the triggers made within its transaction.
+    // A rollback may take back the triggers made within its transaction, and changes of tables.
     sqlite3_rollback_hook(
-        db, [](void* c) { static_cast<SqlConnection*>(c)->ForgetTextGuards(); }, this);
+        db,
+        [](void* c) {
+            static_cast<SqlConnection*>(c)->ForgetTextGuards();
+            static_cast<SqlConnection*>(c)->SchemasChanged();
+        },
+        this);
 }
 
 SqlConnection::~SqlConnection() {
@@ -95,14 +126,54 @@ void SqlConnection::SetBusyTimeout(int msecs) {
 
 int SqlConnection::BusyWait(void* connection, int count) {
     auto* c = static_cast<SqlConnection*>(connection);
-    const auto now = std::chrono::steady_clock::now();
+    const uint32_t now = GetTickCount();
     if (count == 0)
         c->FBusySince = now;
-    if (now - c->FBusySince >= c->FBusyTimeout)
+    if (c->MustStop() || now - c->FBusySince >= uint32_t(c->FBusyTimeout.count()))
         return 0;
     c->FContended = true;
     std::this_thread::sleep_for(BusyRetryStep);
     return 1;
+}
+
+int SqlConnection::Progress(void* connection) {
+    return static_cast<SqlConnection*>(connection)->MustStop();
+}
+
+bool SqlConnection::MustStop() {
+    if (FInterrupted.load(std::memory_order_relaxed))
+        return true;
+    if (FRunLimit == 0 || GetTickCount() - FRunStart < FRunLimit)
+        return false;
+    FTimedOut = true;
+    return true;
+}
+
+const char* SqlConnection::StopMessage() const {
+    return FTimedOut ? TimedOutMessage : InterruptedMessage;
+}
+
+void SqlConnection::Interrupt() {
+    FInterrupted = true;
+    sqlite3_interrupt(FDb);
+}
+
+SqlRunLimit::SqlRunLimit(SqlConnection& connection, int msecs) : FConnection(connection) {
+    connection.FInterrupted.store(false, std::memory_order_relaxed);
+    connection.FTimedOut = false;
+    connection.FRunLimit = uint32_t(std::max(msecs, 0));
+    if (msecs <= 0)
+        return;
+    connection.FRunStart = GetTickCount();
+    // Every thousand steps of SQLite's machine: a few microseconds.
+    sqlite3_progress_handler(connection.FDb, 1000, &SqlConnection::Progress, &connection);
+}
+
+SqlRunLimit::~SqlRunLimit() {
+    if (FConnection.FRunLimit > 0)
+        sqlite3_progress_handler(FConnection.FDb, 0, nullptr, nullptr);
+    FConnection.FRunLimit = 0;
+    FConnection.FInterrupted.store(false, std::memory_order_relaxed);
 }
 
 void SqlConnection::GiveWay() {
@@ -153,23 +224,16 @@ int SqlConnection::Authorize(void* connection, int action, const char* a, const 
     }
     if (c->FClientDepth == 0)
         return SQLITE_OK;
-    static const struct {
-        int Action;
-        const char* Name;
-    } refused[] = {{SQLITE_ATTACH, "ATTACH"}, {SQLITE_DETACH, "DETACH"}, {SQLITE_PRAGMA, "PRAGMA"}};
-    for (const auto& r : refused)
-        if (action == r.Action) {
-            c->FRefused = r.Name;
-            return SQLITE_DENY;
-        }
-    return SQLITE_OK;
+    const QString refusal = ClientRefusal(action, a, b);
+    if (refusal.isEmpty())
+        return SQLITE_OK;
+    c->FRefused = refusal;
+    return SQLITE_DENY;
 }
 
 QString SqlConnection::RefusalOf(const DialectStatement& statement) const {
     // VACUUM attaches a file of its own while it runs.
-    const QString what = statement.Verb() == "VACUUM" ? QString("VACUUM") : FRefused;
-    return what + " is not allowed: a statement reaches only the connected database and does "
-                  "not change how it is stored";
+    return statement.Verb() == "VACUUM" ? StorageRefusal("VACUUM") : FRefused;
 }
 
 void SqlConnection::ForgetTextGuards(const QString& table) {
@@ -234,8 +298,8 @@ QString SqlConnection::TextGuardSql(const SqlTableRef& table) {
         QString message =
             QString("%1%2 (at most %3 characters)").arg(TextTooLongMessage, column).arg(size);
         columns << Quoted(column);
-        checks << QString("SELECT RAISE(ABORT, '%1') WHERE length(NEW.%2) > %3;")
-                      .arg(message.replace("'", "''"), Quoted(column))
+        checks << QString("SELECT RAISE(ABORT, '%1') WHERE %2(NEW.%3) > %4;")
+                      .arg(message.replace("'", "''"), TextLengthFunction, Quoted(column))
                       .arg(size);
     }
     sqlite3_finalize(h);
@@ -301,7 +365,21 @@ QString SqlConnection::SchemaPrefix(const QString& table) const {
     return schema.isEmpty() ? QString() : "[" + schema + "].";
 }
 
-void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases) {
+quint64 SqlConnection::SchemaStamp() const {
+    return FSchemaChanges + (FFolder ? FFolder->Attachments() : 0);
+}
+
+const Translations::Translation* SqlConnection::TranslationOf(const QString& key) {
+    return FTranslations.Find(key, SchemaStamp());
+}
+
+void SqlConnection::KeepTranslation(const SqlStatement::Part& part) {
+    if (!part.Key.isEmpty() && part.Source.Kind == DialectStatement::Other &&
+        part.Source.IsVerb({"SELECT", "INSERT", "UPDATE", "DELETE"}))
+        FTranslations.Keep(part.Key, part.Source, part.Text, part.Stamp);
+}
+
+bool SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases) {
     DialectStatement& st = part.Source;
     QString schema;
     // Triggers on a table would hold back the change of its columns (a dropped column named
@@ -311,6 +389,9 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
         DropTextGuards(st.Table);
     if (FFolder) {
         const QString table = st.Table;
+        if (st.Kind != DialectStatement::Other &&
+            (st.Kind != DialectStatement::CreateIndex || !table.isEmpty()))
+            TableFolder::CheckTableName(table);
         if (st.Kind != DialectStatement::DropTable)
             leases.push_back(FFolder->Use(st.Names));
         switch (st.Kind) {
@@ -319,7 +400,7 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
                 if (!ifExists || !FFolder->FileOf(table).isEmpty())
                     FFolder->Remove(table);
             };
-            return;
+            return true;
         case DialectStatement::CreateTable:
             if (!st.Tokens.isEmpty() && FFolder->FileOf(table).isEmpty()) {
                 leases.push_back(FFolder->Create(table));
@@ -334,25 +415,29 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
             break;
         }
     }
-    // Values are lifted before the date values are wrapped, so a date written as text is a
-    // parameter too and row after row of an insert stays one statement text.
-    if (st.Kind == DialectStatement::Other)
-        part.Literals = SqlDialect::LiftValues(st, part.LiteralBase);
-    SqlDialect::WrapDateValues(st,
-                               [this](const QString& t, const QString& c) { return KindOf(t, c); });
-    SqlDialect::UseDateRanges(
-        st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
-    const QByteArray text = st.Text(schema).toUtf8();
-    // A client's statement takes only what was prepared under its rules.
-    const auto kept = std::find_if(FKept.begin(), FKept.end(), [&](const Kept& k) {
-        return k.Client == part.Client && text == sqlite3_sql(k.Handle);
-    });
-    if (kept != FKept.end()) {
-        part.Handle = kept->Handle;
-        part.Writes = kept->Writes;
-        FKept.erase(kept);
-        return;
+    const bool made = !part.Text.isEmpty();
+    if (made && part.Stamp != SchemaStamp())
+        return false;
+    if (!made) {
+        // The values were lifted before the date values are wrapped (SqlDialect::Read), so a
+        // date written as text is a parameter too and row after row of an insert stays one
+        // statement text.
+        SqlDialect::WrapDateValues(
+            st, [this](const QString& t, const QString& c) { return KindOf(t, c); });
+        SqlDialect::UseDateRanges(
+            st, [this, &st](const QString& t, const QString& c) { return KindIn(st.Names, t, c); });
+        part.Text = st.Text(schema).toUtf8();
+        part.Stamp = SchemaStamp();
     }
+    if (!TakeKept(part))
+        Compile(part);
+    if (!made)
+        KeepTranslation(part);
+    return true;
+}
+
+void SqlConnection::Compile(SqlStatement::Part& part) {
+    const QByteArray& text = part.Text;
     FWrites.clear();
     int rc;
     {
@@ -361,13 +446,38 @@ void SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
     }
     part.Writes = std::exchange(FWrites, {});
     if (rc != SQLITE_OK) {
+        // SQLite says "not authorized" for a refused function with SQLITE_ERROR.
+        if (rc == SQLITE_AUTH || (part.Client && !FRefused.isEmpty()))
+            rc = SQLITE_AUTH;
         const QString message =
-            rc == SQLITE_AUTH ? RefusalOf(st) : QString::fromUtf8(sqlite3_errmsg(FDb));
+            rc == SQLITE_AUTH ? RefusalOf(part.Source) : QString::fromUtf8(sqlite3_errmsg(FDb));
         if (part.Undo)
             part.Undo();
         part.Undo = nullptr;
         throw ESqlError(message, rc, QString::fromUtf8(text));
     }
+}
+
+bool SqlConnection::TakeKept(SqlStatement::Part& part) {
+    const quint64 stamp = SchemaStamp();
+    for (auto it = FKept.begin(); it != FKept.end();) {
+        // A client's statement takes only what was prepared under its rules.
+        if (it->Client != part.Client || part.Text != sqlite3_sql(it->Handle)) {
+            ++it;
+            continue;
+        }
+        if (it->Stamp != 0 && it->Stamp != stamp) {
+            sqlite3_finalize(it->Handle);
+            it = FKept.erase(it);
+            continue;
+        }
+        part.Handle = it->Handle;
+        part.Writes = it->Writes;
+        part.Columns = it->Columns;
+        FKept.erase(it);
+        return true;
+    }
+    return false;
 }
 
 void SqlConnection::Keep(const SqlStatement::Part& part) {
@@ -376,7 +486,8 @@ void SqlConnection::Keep(const SqlStatement::Part& part) {
         return;
     sqlite3_reset(part.Handle);
     sqlite3_clear_bindings(part.Handle);
-    FKept.push_back(Kept{part.Handle, part.Writes, part.Client});
+    FKept.push_back(Kept{part.Handle, part.Writes, part.Client,
+                         sqlite3_column_count(part.Handle) > 0, SchemaStamp(), part.Columns});
     if (FKept.size() > MaxKept) {
         sqlite3_finalize(FKept.front().Handle);
         FKept.erase(FKept.begin());

@@ -5,11 +5,14 @@
 #include "SqlError.h"
 #include "Statement.h"
 #include "TableFolder.h"
+#include "Translations.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 
 struct sqlite3;
@@ -34,7 +37,9 @@ struct sqlite3_stmt;
 // A connection holds its database file, and each table file while a statement uses it, shared
 // (DataFileLock): opening a file that a compaction, restore or deletion holds waits for it up
 // to DataFileLock::OpenWaitMs and then fails with SQLITE_BUSY.
-// Failures raise ESqlError with SQLite's text. Use a connection from one thread at a time.
+// A statement may be bounded in time (SqlRunLimit) and stopped from another thread (Interrupt).
+// Failures raise ESqlError with SQLite's text. Use a connection from one thread at a time,
+// Interrupt aside.
 class SqlConnection {
 public:
     static constexpr int DefaultBusyTimeout = 10000; // milliseconds
@@ -68,6 +73,12 @@ public:
     // Prepares and runs; returns the rows changed.
     qint64 Execute(const QString& sql);
 
+    // Stops the statement running in a SqlRunLimit's scope, from any thread: it fails with
+    // SQLITE_INTERRUPT and InterruptedMessage, as does every statement to the scope's end.
+    // Inside a transaction SQLite rolls back the transaction of a change so stopped. The
+    // connection must stay open meanwhile.
+    void Interrupt();
+
     void StartTransaction();
     void Commit();
     void Rollback();
@@ -86,16 +97,42 @@ public:
 
 private:
     friend class SqlStatement;
+    friend class SqlRunLimit;
     SqlConnection(sqlite3* db, const QString& path, bool folder);
     // SQLite's busy handler: true (non-zero) to try again.
     static int BusyWait(void* connection, int count);
+    // SQLite's progress handler while a time limit holds: true (non-zero) to stop.
+    static int Progress(void* connection);
+    // True when the statement running must stop: interrupted, or past the time limit (noted
+    // in FTimedOut).
+    bool MustStop();
+    // The statement stopped because of that: its error's message.
+    const char* StopMessage() const;
     // Gives way after a write transaction that met another's lock; called when one ends.
     void GiveWay();
     void Run(const QString& sql);
-    // Prepares one part of a statement: attaches its tables, or turns it into an action.
-    void PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
+    // Prepares one part of a statement: attaches its tables, or turns it into an action. False
+    // when the part's translation, made before, no longer holds once its tables are attached.
+    bool PreparePart(SqlStatement::Part& part, std::vector<TableLease>& leases);
+    // Has SQLite prepare the part's text under the client's rules when it is a client's.
+    void Compile(SqlStatement::Part& part);
+    // Takes the statement kept for the part's text (Keep); false when there is none.
+    bool TakeKept(SqlStatement::Part& part);
+
+    // The translation made before of a reading's key, while the schemas stand as they were.
+    const Translations::Translation* TranslationOf(const QString& key);
+    // Keeps the translation of a part of the statements worth it (queries and changes of rows).
+    void KeepTranslation(const SqlStatement::Part& part);
+    // Tells the column kinds a translation read that they may have changed: a statement
+    // changed a schema, a rollback took a change back, or SQLite found another program's.
+    void SchemasChanged() { ++FSchemaChanges; }
+    // Changes when any schema may have: with each SchemasChanged and each file attached or
+    // detached.
+    quint64 SchemaStamp() const;
     // Takes back a statement a SqlStatement is done with, reset, to be used again for the
-    // same text; the oldest kept is finalized when there are too many.
+    // same text; the oldest kept is finalized when there are too many. A query is used again
+    // only while the schemas stand as they were when it was kept: its columns are read before
+    // SQLite would prepare it again for a table changed since.
     void Keep(const SqlStatement::Part& part);
     // SQLite's authorizer: notes the tables a statement being prepared writes, and refuses a
     // client's statement what reaches past the connected files.
@@ -140,15 +177,38 @@ private:
         sqlite3_stmt* Handle;
         QList<SqlTableRef> Writes;
         bool Client;
+        bool Query;                // a statement with columns
+        quint64 Stamp;             // the schemas' stamp when it was kept
+        QList<ColumnInfo> Columns; // a query's, as described
     };
     std::vector<Kept> FKept; // newest last
+    Translations FTranslations;
+    quint64 FSchemaChanges = 0;
     int FClientDepth = 0;
-    QString FRefused;           // the action the authorizer refused last
+    QString FRefused;           // the message of what the authorizer refused last
     QList<SqlTableRef> FWrites; // the tables the statement being prepared writes
     QSet<SqlTableRef> FGuarded; // the tables whose triggers stand
     std::chrono::milliseconds FBusyTimeout{DefaultBusyTimeout};
-    std::chrono::steady_clock::time_point FBusySince; // when the current wait began
+    uint32_t FBusySince = 0; // the tick count when the current wait began
+    std::atomic<bool> FInterrupted{false};
+    bool FTimedOut = false;
+    uint32_t FRunStart = 0;  // the tick count when the SqlRunLimit began
+    uint32_t FRunLimit = 0;  // its milliseconds; 0: none
     bool FContended = false; // a lock was met since the last write transaction ended
+};
+
+// Bounds the statements a connection runs in its scope (the execution of a client's statement):
+// one still running `msecs` after the scope began (0: no limit), also while it waits for a
+// lock, fails with SQLITE_INTERRUPT and TimedOutMessage. An interrupt counts only within it.
+class SqlRunLimit {
+public:
+    SqlRunLimit(SqlConnection& connection, int msecs);
+    ~SqlRunLimit();
+    SqlRunLimit(const SqlRunLimit&) = delete;
+    SqlRunLimit& operator=(const SqlRunLimit&) = delete;
+
+private:
+    SqlConnection& FConnection;
 };
 
 // Gives a connection another busy timeout for a scope, and puts the earlier one back.

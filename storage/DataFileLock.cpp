@@ -1,5 +1,6 @@
 #include "DataFileLock.h"
 
+#include "base/DateTime.h"
 #include "base/Files.h"
 
 #include <QFile>
@@ -15,8 +16,8 @@
 namespace {
 
 // A holder letting go takes the lock file exclusively for a moment to remove it: within the
-// first GraceTime a refused lock is tried again at once, later every RetryStep.
-constexpr auto GraceTime = std::chrono::milliseconds(20);
+// first GraceMs a refused lock is tried again at once, later every RetryStep.
+constexpr uint32_t GraceMs = 20;
 constexpr auto GraceStep = std::chrono::microseconds(100);
 constexpr auto RetryStep = std::chrono::milliseconds(10);
 // A lock file removed and made anew this often in a row is a fault, not a race.
@@ -29,11 +30,12 @@ bool SetLock(int fd, short type) {
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
-// The descriptor still names the file at `path`: nobody removed the lock file meanwhile.
-bool IsFileAt(int fd, const QByteArray& path) {
-    struct stat open, named;
-    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 &&
-           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+// The file (device and inode) is still the one at `path`: nobody removed the lock file
+// meanwhile.
+bool IsFileAt(const struct stat& open, const QByteArray& path) {
+    struct stat named;
+    return ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
 }
 
 } // namespace
@@ -43,10 +45,15 @@ QString DataFileLock::LockFileOf(const QString& dataFile) {
 }
 
 DataFileLock::DataFileLock(const QString& dataFile, Mode mode, int waitMs)
-    : FLockFile(QFile::encodeName(LockFileOf(dataFile))), FMode(mode) {
-    const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + std::max<std::chrono::steady_clock::duration>(
-                                      std::chrono::milliseconds(waitMs), GraceTime);
+    : FDataFile(dataFile), FLockFile(QFile::encodeName(LockFileOf(dataFile))), FMode(mode) {
+    Take(waitMs);
+}
+
+void DataFileLock::Take(int waitMs) {
+    if (FState == Locked)
+        return;
+    const uint32_t start = GetTickCount();
+    const uint32_t wait = std::max<uint32_t>(std::max(waitMs, 0), GraceMs);
     for (int replaced = 0; replaced < MaxReplaced;) {
         switch (TryOnce()) {
         case Taken:
@@ -60,38 +67,52 @@ DataFileLock::DataFileLock(const QString& dataFile, Mode mode, int waitMs)
             break;
         case Refused:
             FState = Busy;
-            const auto now = std::chrono::steady_clock::now();
-            if (now >= deadline)
+            const uint32_t spent = GetTickCount() - start;
+            if (spent >= wait)
                 return;
-            if (now - start < GraceTime)
-                std::this_thread::sleep_for(GraceStep);
-            else
-                std::this_thread::sleep_for(RetryStep);
+            std::this_thread::sleep_for(spent < GraceMs ? GraceStep : RetryStep);
             break;
         }
     }
+    FState = Unavailable;
 }
 
 DataFileLock::Attempt DataFileLock::TryOnce() {
-    int fd = ::open(FLockFile.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    // A lock file made by another user may be read-only here; it still takes a shared lock.
-    if (fd < 0 && errno == EACCES && FMode == Shared)
-        fd = ::open(FLockFile.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Failed;
-    if (!SetLock(fd, FMode == Shared ? F_RDLCK : F_WRLCK)) {
-        const int error = errno;
-        ::close(fd);
-        if (error == ESTALE)
-            return Replaced;
-        return error == EAGAIN || error == EACCES ? Refused : Failed;
+    if (FFd < 0) {
+        FFd = ::open(FLockFile.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // A lock file made by another user may be read-only here; it still takes a shared lock.
+        if (FFd < 0 && errno == EACCES && FMode == Shared)
+            FFd = ::open(FLockFile.constData(), O_RDONLY | O_CLOEXEC);
+        if (FFd < 0)
+            return Failed;
+        if (::fstat(FFd, &FOpen) != 0) {
+            Close();
+            return Failed;
+        }
     }
-    if (!IsFileAt(fd, FLockFile)) {
-        ::close(fd);
+    if (!SetLock(FFd, FMode == Shared ? F_RDLCK : F_WRLCK)) {
+        const int error = errno;
+        if (error == EAGAIN || error == EACCES)
+            return Refused; // the file stays open for the next try
+        Close();
+        return error == ESTALE ? Replaced : Failed;
+    }
+    if (!IsFileAt(FOpen, FLockFile)) {
+        Close();
         return Replaced;
     }
-    FFd = fd;
     return Taken;
+}
+
+void DataFileLock::Release() {
+    if (FState == Locked)
+        SetLock(FFd, F_UNLCK);
+    FState = Released;
+}
+
+void DataFileLock::Close() {
+    ::close(FFd);
+    FFd = -1;
 }
 
 DataFileLock::~DataFileLock() {
@@ -99,9 +120,9 @@ DataFileLock::~DataFileLock() {
         return;
     // The last holder removes the lock file; the lock it holds while doing so keeps anyone who
     // opened the file meanwhile from taking it before seeing that it is gone.
-    if (SetLock(FFd, F_WRLCK) && IsFileAt(FFd, FLockFile))
+    if (SetLock(FFd, F_WRLCK) && IsFileAt(FOpen, FLockFile))
         ::unlink(FLockFile.constData());
-    ::close(FFd);
+    Close();
 }
 
 bool DataFileLock::HoldsExclusively(const QString& dataFile) const {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace {
@@ -60,15 +61,47 @@ QString StripDbSuffix(const QString& name) {
 QString Upper(const SqlToken& t) {
     return t.Type == SqlToken::Word ? t.Text.toUpper() : QString();
 }
+// `word` is upper-case ASCII.
 bool IsWord(const SqlToken& t, const char* word) {
     if (t.Type != SqlToken::Word)
         return false;
-    // An ASCII word is compared as it is, without an upper-cased copy of it; other letters may
-    // upper-case to ASCII ones (ı, ß, ligatures), so those take the copy.
-    const bool ascii =
-        std::all_of(t.Text.cbegin(), t.Text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-    return ascii ? t.Text.compare(QLatin1StringView(word), Qt::CaseInsensitive) == 0
-                 : t.Text.toUpper() == QLatin1StringView(word);
+    // ASCII letters are compared as they are, without an upper-cased copy; other letters may
+    // upper-case to ASCII ones (ı, ß, ligatures), so a word with one takes the copy. A
+    // difference before the first of them decides: nothing before it changes its length.
+    const QString& text = t.Text;
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80)
+            return text.toUpper() == QLatin1StringView(word);
+        if (word[i] == 0 || (c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c) != char16_t(word[i]))
+            return false;
+    }
+    return word[i] == 0;
+}
+// The token is one of the words (upper-case ASCII), compared as IsWord compares. Each word
+// of a statement is asked against several lists in each of the dialect's passes: an ASCII word
+// is upper-cased once here and compared as bytes.
+bool IsAnyWord(const SqlToken& t, std::initializer_list<const char*> words) {
+    if (t.Type != SqlToken::Word)
+        return false;
+    constexpr qsizetype Longest = 15;
+    char upper[Longest + 1];
+    const qsizetype n = t.Text.size();
+    qsizetype i = 0;
+    for (; i < n && i < Longest; ++i) {
+        const char16_t c = t.Text[i].unicode();
+        if (c >= 0x80)
+            break;
+        upper[i] = char(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+    }
+    if (i == n) {
+        upper[n] = 0;
+        return std::any_of(words.begin(), words.end(), [&](const char* w) {
+            return w[0] == upper[0] && std::strcmp(w, upper) == 0;
+        });
+    }
+    return std::any_of(words.begin(), words.end(), [&](const char* w) { return IsWord(t, w); });
 }
 bool IsSymbol(const SqlToken& t, const char* s) {
     return t.Type == SqlToken::Symbol && t.Text == QLatin1String(s);
@@ -86,23 +119,37 @@ int NextSignificantFrom(const QList<SqlToken>& tokens, int i) {
 
 // Indexes of the tokens that are not blanks.
 QList<int> Significant(const QList<SqlToken>& tokens) {
-    QList<int> result;
-    result.reserve(tokens.size());
+    QList<int> result(tokens.size());
+    int* out = result.data();
+    int count = 0;
     for (int i = 0; i < tokens.size(); ++i)
         if (tokens[i].Type != SqlToken::Space)
-            result.append(i);
+            out[count++] = i;
+    result.resize(count);
     return result;
+}
+
+// The text of a token of one ASCII character, shared: most tokens are a blank or a sign, and
+// a statement's text is read for every statement.
+QString OneCharacter(char16_t c) {
+    static const auto characters = [] {
+        std::array<char16_t, 128> all{};
+        for (int i = 0; i < 128; ++i)
+            all[i] = char16_t(i);
+        return all;
+    }();
+    return QString::fromRawData(reinterpret_cast<const QChar*>(&characters[c]), 1);
 }
 
 // Double-quoted text: a name after a word that takes a table, a string everywhere else;
 // a table name written with ".DB" names the table.
 void ResolveTableNames(QList<SqlToken>& tokens) {
-    static const QSet<QString> tableWords = {"TABLE", "FROM", "INTO", "UPDATE", "JOIN"};
     const QList<int> sig = Significant(tokens);
     QSet<int> removed;
     for (int k = 0; k < sig.size(); ++k) {
         SqlToken& t = tokens[sig[k]];
-        const bool afterTableWord = k > 0 && tableWords.contains(Upper(tokens[sig[k - 1]]));
+        const bool afterTableWord =
+            k > 0 && IsAnyWord(tokens[sig[k - 1]], {"TABLE", "FROM", "INTO", "UPDATE", "JOIN"});
         if (t.Type == SqlToken::Identifier && t.Text.startsWith('"')) {
             if (afterTableWord)
                 t.Text = "\"" + StripDbSuffix(Unquote(t.Text, '"')).replace("\"", "\"\"") + "\"";
@@ -159,25 +206,23 @@ void NumberParameters(QList<SqlToken>& tokens, QStringList& parameters) {
 // join's condition starts with a table's name, an index's ON names its table), and after a
 // comma of a FROM list. Only these are looked for among the folder's files.
 QStringList PossibleTables(const QList<SqlToken>& tokens) {
-    static const QSet<QString> tableWords = {"TABLE", "FROM", "INTO", "UPDATE", "JOIN", "ON"};
-    static const QSet<QString> fromEnds = {"WHERE", "GROUP",  "ORDER",     "HAVING", "LIMIT",
-                                           "UNION", "EXCEPT", "INTERSECT", "ON",     "SET"};
     QStringList names;
     const QList<int> sig = Significant(tokens);
     QList<bool> inFrom = {false}; // per bracket depth: within a FROM list
     for (int k = 1; k < sig.size(); ++k) {
         const SqlToken& before = tokens[sig[k - 1]];
-        const QString word = Upper(before);
         if (IsSymbol(before, "("))
             inFrom.append(false);
         else if (IsSymbol(before, ")") && inFrom.size() > 1)
             inFrom.removeLast();
-        else if (word == "FROM")
+        else if (IsWord(before, "FROM"))
             inFrom.last() = true;
-        else if (fromEnds.contains(word))
+        else if (IsAnyWord(before, {"WHERE", "GROUP", "ORDER", "HAVING", "LIMIT", "UNION", "EXCEPT",
+                                    "INTERSECT", "ON", "SET"}))
             inFrom.last() = false;
         const SqlToken& t = tokens[sig[k]];
-        if (!IsName(t) || !(tableWords.contains(word) || (inFrom.last() && IsSymbol(before, ","))))
+        if (!IsName(t) || !(IsAnyWord(before, {"TABLE", "FROM", "INTO", "UPDATE", "JOIN", "ON"}) ||
+                            (inFrom.last() && IsSymbol(before, ","))))
             continue;
         const QString name = SqlDialect::NameOf(t);
         if (!names.contains(name, Qt::CaseInsensitive))
@@ -269,26 +314,27 @@ QList<QList<SqlToken>> SplitAlterTable(const QList<SqlToken>& tokens) {
 QList<QList<SqlToken>> SplitStatements(const QList<SqlToken>& tokens, SqlTextForm form,
                                        const QString& sql) {
     QList<QList<SqlToken>> result;
-    QList<SqlToken> current;
-    auto flush = [&] {
-        if (!Significant(current).isEmpty())
-            result.append(current);
-        current.clear();
+    // Each piece is taken whole from the tokens (a text without ";" is one piece, shared).
+    auto flush = [&](qsizetype from, qsizetype to) {
+        if (std::any_of(tokens.cbegin() + from, tokens.cbegin() + to,
+                        [](const SqlToken& t) { return t.Type != SqlToken::Space; }))
+            result.append(tokens.mid(from, to - from));
     };
     bool closed = false;
-    for (const SqlToken& t : tokens) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const SqlToken& t = tokens[i];
         if (closed && form == SqlTextForm::OneStatement && t.Type != SqlToken::Space)
             throw ESqlError(
                 QString("near \"%1\": syntax error: one statement at a time").arg(t.Text),
                 SQLITE_ERROR, sql);
         if (IsSymbol(t, ";")) {
-            flush();
+            flush(start, i);
+            start = i + 1;
             closed = true;
-        } else {
-            current.append(t);
         }
     }
-    flush();
+    flush(start, tokens.size());
     return result;
 }
 
@@ -377,6 +423,13 @@ QString SignificantText(const QList<SqlToken>& tk, const QList<int>& sig, int fr
     return text;
 }
 
+// The text names one of the functions the date conditions are rewritten from (UseDateRanges).
+bool CallsDateFunctions(const QList<SqlToken>& tk) {
+    return std::any_of(tk.cbegin(), tk.cend(), [](const SqlToken& t) {
+        return IsAnyWord(t, {"CDBL", "YEAR", "MONTH", "DAY"});
+    });
+}
+
 bool IsComparison(const SqlToken& t) {
     static const QSet<QString> ops = {"=", "==", "<>", "!=", "<", "<=", ">", ">="};
     return t.Type == SqlToken::Symbol && ops.contains(t.Text);
@@ -384,9 +437,9 @@ bool IsComparison(const SqlToken& t) {
 
 // Words that may stand right before or after a whole condition.
 bool BoundsCondition(const SqlToken& t) {
-    static const QSet<QString> words = {"WHERE", "AND",   "OR",    "NOT",   "ON",     "HAVING",
-                                        "ORDER", "GROUP", "LIMIT", "UNION", "EXCEPT", "INTERSECT"};
-    return IsSymbol(t, "(") || IsSymbol(t, ")") || words.contains(Upper(t));
+    return IsSymbol(t, "(") || IsSymbol(t, ")") ||
+           IsAnyWord(t, {"WHERE", "AND", "OR", "NOT", "ON", "HAVING", "ORDER", "GROUP", "LIMIT",
+                         "UNION", "EXCEPT", "INTERSECT"});
 }
 
 // The kind of the column a reference [from, to) of `sig` names.
@@ -476,30 +529,28 @@ bool MatchDatePart(const QList<SqlToken>& tk, const QList<int>& sig, int from, i
 // empty when an OR joins them at that level.
 QList<QPair<int, int>> WhereConditions(const QList<SqlToken>& tk, const QList<int>& sig,
                                        int where) {
-    static const QSet<QString> ends = {"ORDER", "GROUP",  "HAVING",    "LIMIT",
-                                       "UNION", "EXCEPT", "INTERSECT", "WINDOW"};
     QList<QPair<int, int>> conditions;
     int depth = 0, start = where + 1;
     bool between = false;
     int k = where + 1;
     for (; k < sig.size(); ++k) {
         const SqlToken& t = tk[sig[k]];
-        const QString word = Upper(t);
-        if (IsSymbol(t, "(") || word == "CASE")
+        if (IsSymbol(t, "(") || IsWord(t, "CASE"))
             ++depth;
-        else if (IsSymbol(t, ")") || word == "END")
+        else if (IsSymbol(t, ")") || IsWord(t, "END"))
             --depth;
-        if (depth < 0 || (depth == 0 && ends.contains(word)))
+        if (depth < 0 || (depth == 0 && IsAnyWord(t, {"ORDER", "GROUP", "HAVING", "LIMIT", "UNION",
+                                                      "EXCEPT", "INTERSECT", "WINDOW"})))
             break;
         if (depth > 0)
             continue;
-        if (word == "OR")
+        if (IsWord(t, "OR"))
             return {};
-        if (word == "BETWEEN")
+        if (IsWord(t, "BETWEEN"))
             between = true;
-        else if (word == "AND" && between)
+        else if (IsWord(t, "AND") && between)
             between = false;
-        else if (word == "AND") {
+        else if (IsWord(t, "AND")) {
             conditions.append({start, k});
             start = k + 1;
         }
@@ -588,9 +639,8 @@ double BoundValue(const QList<SqlToken>& tk, const QList<int>& sig, int number) 
 void ListDaysByProbing(QList<SqlToken>& tk, const SqlDialect::ColumnKindLookup& kindOf) {
     constexpr double MaxDays = 400;
     const QList<int> sig = Significant(tk);
-    static const QSet<QString> explain = {"EXPLAIN", "QUERY", "PLAN"};
     int select = 0; // after EXPLAIN [QUERY PLAN]
-    while (select < sig.size() && explain.contains(Upper(tk[sig[select]])))
+    while (select < sig.size() && IsAnyWord(tk[sig[select]], {"EXPLAIN", "QUERY", "PLAN"}))
         ++select;
     if (sig.size() < select + 4 || !IsWord(tk[sig[select]], "SELECT") ||
         !IsWord(tk[sig[select + 1]], "DISTINCT"))
@@ -672,6 +722,11 @@ QString DialectStatement::Text(const QString& schema) const {
     return text;
 }
 
+bool DialectStatement::IsVerb(std::initializer_list<const char*> words) const {
+    const int first = NextSignificantFrom(Tokens, 0);
+    return first >= 0 && IsAnyWord(Tokens[first], words);
+}
+
 QString DialectStatement::Verb() const {
     for (const SqlToken& t : Tokens)
         if (t.Type != SqlToken::Space)
@@ -681,6 +736,7 @@ QString DialectStatement::Verb() const {
 
 QList<SqlToken> SqlDialect::Tokenize(const QString& s) {
     QList<SqlToken> tokens;
+    tokens.reserve(s.size() / 2 + 1);
     qsizetype i = 0;
     const qsizetype n = s.size();
     auto at = [&](qsizetype k) { return k < n ? s[k] : QChar(); };
@@ -737,11 +793,15 @@ QList<SqlToken> SqlDialect::Tokenize(const QString& s) {
                 ++j;
             type = SqlToken::Word;
         } else {
-            static const QStringList pairs = {"<>", "<=", ">=", "!=", "==", "||", "<<", ">>"};
-            if (pairs.contains(s.mid(i, 2)))
+            // The signs of two characters: <> <= >= != == || << >>.
+            const QChar next = at(i + 1);
+            if ((c == '<' && (next == '>' || next == '=' || next == '<')) ||
+                (c == '>' && (next == '=' || next == '>')) ||
+                (next == '=' && (c == '!' || c == '=')) || (c == '|' && next == '|'))
                 j = i + 2;
         }
-        tokens.append(SqlToken{type, s.mid(i, j - i)});
+        tokens.append(SqlToken{type, j == i + 1 && c.unicode() < 128 ? OneCharacter(c.unicode())
+                                                                     : s.mid(i, j - i)});
         i = j;
     }
     return tokens;
@@ -755,27 +815,75 @@ QString SqlDialect::NameOf(const SqlToken& token) {
     return StripDbSuffix(name);
 }
 
-QList<DialectStatement> SqlDialect::Translate(const QString& sql, QStringList& parameters,
-                                              SqlTextForm form) {
+namespace {
+
+// The text's statements as tokens, the parameters numbered.
+QList<QList<SqlToken>> Pieces(const QString& sql, QStringList& parameters, SqlTextForm form) {
     // SQLite reads a text only up to a NUL: what follows would be dropped unseen.
     if (sql.contains(QChar(0)))
         throw ESqlError("unrecognized token: a NUL character in the statement text", SQLITE_ERROR,
                         sql);
-    QList<SqlToken> tokens = Tokenize(sql);
+    QList<SqlToken> tokens = SqlDialect::Tokenize(sql);
     NumberParameters(tokens, parameters);
-    QList<DialectStatement> result;
-    for (QList<SqlToken>& piece : SplitStatements(tokens, form, sql)) {
-        ResolveTableNames(piece);
-        DropDeleteColumns(piece);
-        for (const QList<SqlToken>& one : SplitAlterTable(piece)) {
-            DialectStatement st;
-            st.Tokens = one;
-            Classify(st);
-            DefaultBitColumns(st);
-            st.Names = PossibleTables(st.Tokens);
-            result.append(st);
-        }
+    return SplitStatements(tokens, form, sql);
+}
+
+// Appends the statements of one piece, each with the values lifted from the piece.
+void TranslatePiece(QList<SqlToken> piece, const QList<QVariant>& literals,
+                    QList<DialectStatement>& result) {
+    ResolveTableNames(piece);
+    DropDeleteColumns(piece);
+    for (const QList<SqlToken>& one : SplitAlterTable(piece)) {
+        DialectStatement st;
+        st.Tokens = one;
+        Classify(st);
+        DefaultBitColumns(st);
+        st.Names = PossibleTables(st.Tokens);
+        st.Literals = literals;
+        result.append(st);
     }
+}
+
+} // namespace
+
+QList<DialectStatement> SqlDialect::Translate(const QString& sql, QStringList& parameters,
+                                              SqlTextForm form) {
+    QList<DialectStatement> result;
+    for (const QList<SqlToken>& piece : Pieces(sql, parameters, form))
+        TranslatePiece(piece, {}, result);
+    return result;
+}
+
+SqlReading SqlDialect::Read(const QString& sql, SqlTextForm form) {
+    SqlReading reading;
+    reading.Pieces = Pieces(sql, reading.Parameters, form);
+    const int firstLifted = int(reading.Parameters.size()) + 1;
+    for (QList<SqlToken>& piece : reading.Pieces) {
+        DialectStatement lifting;
+        lifting.Tokens = std::move(piece);
+        reading.Literals.append(LiftValues(lifting, firstLifted));
+        piece = std::move(lifting.Tokens);
+    }
+    if (reading.Pieces.size() != 1)
+        return reading;
+    // A text with nothing lifted is its own key; one with values lifted is the text with them
+    // as parameters, and its parameters' names, apart by NULs, which no text holds.
+    if (reading.Literals.first().isEmpty()) {
+        reading.Key = sql;
+        return reading;
+    }
+    for (const SqlToken& t : reading.Pieces.first())
+        reading.Key += t.Text;
+    for (const QString& name : reading.Parameters)
+        reading.Key += QChar(0) + name;
+    reading.Key += QChar(0);
+    return reading;
+}
+
+QList<DialectStatement> SqlDialect::Translate(const SqlReading& reading) {
+    QList<DialectStatement> result;
+    for (qsizetype i = 0; i < reading.Pieces.size(); ++i)
+        TranslatePiece(reading.Pieces[i], reading.Literals[i], result);
     return result;
 }
 
@@ -786,9 +894,8 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
         return;
     // Each value range [first, last) that goes into a date column, last range first.
     QList<QPair<int, int>> wrap;
-    const QString verb = Upper(tk[sig[0]]);
-    if (verb == "INSERT" && IsWord(tk[sig[1]], "INTO") && sig.size() > 3 &&
-        IsSymbol(tk[sig[3]], "(")) {
+    const bool insert = IsWord(tk[sig[0]], "INSERT");
+    if (insert && IsWord(tk[sig[1]], "INTO") && sig.size() > 3 && IsSymbol(tk[sig[3]], "(")) {
         const QString table = NameOf(tk[sig[2]]);
         const int close = Closing(tk, sig[3]);
         if (close < 0)
@@ -811,7 +918,7 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
             if (i >= 0 && IsSymbol(tk[i], ","))
                 i = NextSignificantFrom(tk, i + 1);
         }
-    } else if (verb == "UPDATE" && IsWord(tk[sig[2]], "SET")) {
+    } else if (IsWord(tk[sig[0]], "UPDATE") && IsWord(tk[sig[2]], "SET")) {
         const QString table = NameOf(tk[sig[1]]);
         int end = tk.size(), depth = 0;
         for (int i = sig[2] + 1; i < tk.size() && end == tk.size(); ++i) {
@@ -834,44 +941,82 @@ void SqlDialect::WrapDateValues(DialectStatement& st, const ColumnKindLookup& ki
 }
 
 void SqlDialect::UseDateRanges(DialectStatement& st, const ColumnKindLookup& kindOf) {
+    if (!CallsDateFunctions(st.Tokens))
+        return;
     UnwrapDateComparisons(st.Tokens, kindOf);
     AddDayRanges(st.Tokens, kindOf);
     ListDaysByProbing(st.Tokens, kindOf);
 }
 
-QList<QVariant> SqlDialect::LiftValues(DialectStatement& st, int firstNumber) {
-    QList<SqlToken>& tk = st.Tokens;
-    const QList<int> sig = Significant(tk);
-    QList<QVariant> values;
-    if (sig.isEmpty() || !IsWord(tk[sig[0]], "INSERT"))
-        return values;
+namespace {
+
+// Turns a text or whole number into the parameter `number`; false for anything else.
+bool LiftValue(SqlToken& t, int number, QList<QVariant>& values) {
+    if (t.Type == SqlToken::String && t.Text.size() >= 2 && t.Text.endsWith('\''))
+        values.append(Unquote(t.Text, '\''));
+    else if (t.Type == SqlToken::Number && t.Text.size() <= 18 &&
+             std::all_of(t.Text.cbegin(), t.Text.cend(), [](QChar c) { return c.isDigit(); }))
+        values.append(t.Text.toLongLong());
+    else
+        return false;
+    t = SqlToken{SqlToken::Parameter, "?" + QString::number(number)};
+    return true;
+}
+
+// The values an INSERT ... VALUES writes: each alone in its place of a row.
+void LiftInsertValues(QList<SqlToken>& tk, const QList<int>& sig, int firstNumber,
+                      QList<QVariant>& values) {
     const int keyword = TopLevelWord(tk, sig, 1, "VALUES");
     int i = keyword < 0 ? -1 : NextSignificantFrom(tk, sig[keyword] + 1);
     while (i >= 0 && IsSymbol(tk[i], "(")) {
         const int end = Closing(tk, i);
         if (end < 0)
-            return values;
+            return;
         for (const auto& [a, b] : SplitTopLevel(tk, i + 1, end)) {
             const int first = NextSignificantFrom(tk, a);
             const int second = first < 0 ? -1 : NextSignificantFrom(tk, first + 1);
-            if (first < 0 || first >= b || (second >= 0 && second < b))
-                continue;
-            SqlToken& t = tk[first];
-            if (t.Type == SqlToken::String && t.Text.size() >= 2 && t.Text.endsWith('\''))
-                values.append(Unquote(t.Text, '\''));
-            else if (t.Type == SqlToken::Number && t.Text.size() <= 18 &&
-                     std::all_of(t.Text.cbegin(), t.Text.cend(),
-                                 [](QChar c) { return c.isDigit(); }))
-                values.append(t.Text.toLongLong());
-            else
-                continue;
-            t = SqlToken{SqlToken::Parameter,
-                         "?" + QString::number(firstNumber + int(values.size()) - 1)};
+            if (first >= 0 && first < b && (second < 0 || second >= b))
+                LiftValue(tk[first], firstNumber + int(values.size()), values);
         }
         i = NextSignificantFrom(tk, end + 1);
         if (i >= 0 && IsSymbol(tk[i], ","))
             i = NextSignificantFrom(tk, i + 1);
     }
+}
+
+// The values the top-level WHERE compares with (right after "=", "<", ...): a value there
+// means the same bound, while one in a select list names its column and one after ORDER BY
+// or GROUP BY a column's place. The date conditions the dialect rewrites read their numbers,
+// so a statement calling the date functions keeps its values.
+void LiftComparedValues(QList<SqlToken>& tk, const QList<int>& sig, int firstNumber,
+                        QList<QVariant>& values) {
+    if (CallsDateFunctions(tk))
+        return;
+    const int where = TopLevelWord(tk, sig, 1, "WHERE");
+    int depth = 0;
+    for (int k = where + 1; where >= 0 && k < sig.size(); ++k) {
+        SqlToken& t = tk[sig[k]];
+        depth += IsSymbol(t, "(") ? 1 : IsSymbol(t, ")") ? -1 : 0;
+        if (depth < 0 || (depth == 0 && IsAnyWord(t, {"GROUP", "ORDER", "HAVING", "LIMIT", "UNION",
+                                                      "EXCEPT", "INTERSECT", "WINDOW"})))
+            return;
+        if (IsComparison(tk[sig[k - 1]]))
+            LiftValue(t, firstNumber + int(values.size()), values);
+    }
+}
+
+} // namespace
+
+QList<QVariant> SqlDialect::LiftValues(DialectStatement& st, int firstNumber) {
+    QList<SqlToken>& tk = st.Tokens;
+    const QList<int> sig = Significant(tk);
+    QList<QVariant> values;
+    if (sig.isEmpty())
+        return values;
+    if (IsWord(tk[sig[0]], "INSERT"))
+        LiftInsertValues(tk, sig, firstNumber, values);
+    else if (IsAnyWord(tk[sig[0]], {"SELECT", "UPDATE", "DELETE"}))
+        LiftComparedValues(tk, sig, firstNumber, values);
     return values;
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <initializer_list>
 
 // A piece of SQL text as the dialect reads it.
 struct SqlToken {
@@ -27,17 +28,33 @@ struct DialectStatement {
     QList<SqlToken> Tokens;
     // The token CREATE TABLE creates (the table) or CREATE INDEX creates (the index).
     int CreatedToken = -1;
+    // The values lifted into parameters from the text it came from (SqlDialect::Read).
+    QList<QVariant> Literals;
 
     // The SQLite text; with a schema, the created table or index is put into that schema.
     QString Text(const QString& schema = QString()) const;
     // The first word, upper-cased ("SELECT", "INSERT", ...).
     QString Verb() const;
+    // The first word is one of these (upper-case).
+    bool IsVerb(std::initializer_list<const char*> words) const;
 };
 
 // What a text may hold: statements separated by ";" (a script such as the schema), or one
 // statement with at most a closing ";" (what a client of the ODBC driver sends in one call; a
 // connection keeps such a statement to its own files, see SqlConnection::Prepare).
 enum class SqlTextForm { Statements, OneStatement };
+
+// A text read as far as the dialect reads it before it translates (SqlDialect::Read): its
+// statements as tokens, the parameters numbered, and in each INSERT ... VALUES the texts and
+// whole numbers it writes lifted into parameters (SqlDialect::LiftValues). Texts of one
+// statement that read to the same Key translate to the same statement, the lifted values
+// aside.
+struct SqlReading {
+    QList<QList<SqlToken>> Pieces; // split at ";"
+    QStringList Parameters;
+    QList<QList<QVariant>> Literals; // the values lifted from each piece
+    QString Key;                     // empty for a text of several statements
+};
 
 // Turns the Jet SQL the programs write into SQLite's: #m/d/yyyy# dates become day numbers,
 // double-quoted text becomes a string (a table name after TABLE/FROM/INTO/UPDATE/JOIN stays a
@@ -52,6 +69,10 @@ public:
     // name without ":" or empty for "?".
     static QList<DialectStatement> Translate(const QString& sql, QStringList& parameters,
                                              SqlTextForm form = SqlTextForm::Statements);
+    // The same in two steps, the values of INSERTs lifted: a connection looks up what it
+    // translated before by the reading's key, and translates the reading only when it has not.
+    static SqlReading Read(const QString& sql, SqlTextForm form);
+    static QList<DialectStatement> Translate(const SqlReading& reading);
 
     // The kind of a table's column; Unknown when there is no such column.
     using ColumnKindLookup = std::function<ColumnKind(const QString& table, const QString& column)>;
@@ -59,9 +80,11 @@ public:
     // writes into a date or time column, so text such as '12/10/2026, 13:05:00' is stored as a
     // day number.
     static void WrapDateValues(DialectStatement& statement, const ColumnKindLookup& kindOf);
-    // Turns the texts and whole numbers an INSERT ... VALUES writes into parameters numbered
-    // from `firstNumber` and returns their values in that order, so row after row of the same
-    // insert is one statement text that can be prepared once.
+    // Turns the texts and whole numbers an INSERT ... VALUES writes, and those the WHERE of a
+    // SELECT, UPDATE or DELETE compares with (that calls no date function), into parameters
+    // numbered from `firstNumber` and returns their values in that order, so row after row of
+    // the same insert, or a query asked for another value, is one statement text that can be
+    // prepared once.
     static QList<QVariant> LiftValues(DialectStatement& statement, int firstNumber);
 
     // Lets an index on a date column serve the conditions the programs write on it:

@@ -332,10 +332,11 @@ void RegisterJetFunctions(sqlite3* db) {
         {DayRangeExactFunction, 3, DayRangeExact},
         {"like", 2, Like},
     };
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    // Harmless, so a client's view may call them in a schema that is not trusted.
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     for (const Scalar& s : scalars)
         sqlite3_create_function_v2(db, s.Name, s.Args, flags, nullptr, s.Fn, nullptr, nullptr,
                                    nullptr);
-    sqlite3_create_function_v2(db, "First", 1, SQLITE_UTF8, nullptr, nullptr, FirstStep, FirstFinal,
-                               nullptr);
+    sqlite3_create_function_v2(db, "First", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, nullptr,
+                               FirstStep, FirstFinal, nullptr);
 }

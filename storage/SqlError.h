@@ -7,6 +7,11 @@ struct sqlite3;
 // How the message of text too long for its field begins; the field's name follows.
 inline constexpr char TextTooLongMessage[] = "text too long for the field ";
 
+// The messages of a statement stopped before its end (SQLITE_INTERRUPT): it ran past its time
+// limit (SqlRunLimit), or SqlConnection::Interrupt stopped it.
+inline constexpr char TimedOutMessage[] = "Timeout expired";
+inline constexpr char InterruptedMessage[] = "Operation canceled";
+
 // A failed SQL statement: the message is SQLite's own text.
 class ESqlError : public EDatabaseError {
 public:

@@ -5,9 +5,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <cstdio>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,14 +20,16 @@ void Stop(StagedSet::Step step) {
         StagedSet::AfterStep(step);
 }
 
+// Plain string work: a table file's hold asks for the mark of its folder at every statement.
 QString FolderOf(const QString& file) {
-    return QFileInfo(file).absolutePath();
+    const qsizetype slash = file.lastIndexOf('/');
+    return slash < 0 ? QString(".") : slash == 0 ? QString("/") : file.left(slash);
 }
 
 } // namespace
 
 QString StagedSet::StagingOf(const QString& folder) {
-    return QDir(folder).absoluteFilePath(StagingName);
+    return folder + "/" + StagingName;
 }
 
 QString StagedSet::MarkOf(const QString& folder) {
@@ -35,7 +37,14 @@ QString StagedSet::MarkOf(const QString& folder) {
 }
 
 bool StagedSet::IsMarked(const QString& folder) {
-    return QFileInfo::exists(MarkOf(folder));
+    // Asked at every statement that takes a table file, mostly of one folder.
+    thread_local QString lastFolder;
+    thread_local QByteArray lastMark;
+    if (folder != lastFolder) {
+        lastMark = QFile::encodeName(MarkOf(folder));
+        lastFolder = folder;
+    }
+    return ::access(lastMark.constData(), F_OK) == 0;
 }
 
 QStringList StagedSet::StagedNames(const QString& folder) {
@@ -143,21 +152,27 @@ bool StagedSet::FinishInterrupted(const QString& folder) {
     return lock.IsLocked() && FinishMarked(folder);
 }
 
-std::unique_ptr<DataFileLock> HoldForOpening(const QString& dataFile) {
-    const QString folder = FolderOf(dataFile);
+void HoldForOpening(DataFileLock& hold) {
+    const QString folder = FolderOf(hold.DataFile());
     // A hold taken while no set is marked keeps the set from being marked: its restore holds
     // every live file of the set before it marks.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        auto hold = std::make_unique<DataFileLock>(dataFile, DataFileLock::Shared,
-                                                   DataFileLock::OpenWaitMs);
-        if (hold->GetState() == DataFileLock::Busy)
+        hold.Take(DataFileLock::OpenWaitMs);
+        if (hold.GetState() == DataFileLock::Busy)
             break;
         if (!StagedSet::IsMarked(folder))
-            return hold;
-        hold.reset();
+            return;
+        hold.Release();
         if (!StagedSet::FinishInterrupted(folder))
             break;
     }
-    throw ESqlError("the file is being replaced or deleted by another program: " + dataFile,
+    throw ESqlError("the file is being replaced or deleted by another program: " + hold.DataFile(),
                     SQLITE_BUSY);
+}
+
+std::unique_ptr<DataFileLock> HoldForOpening(const QString& dataFile) {
+    auto hold =
+        std::make_unique<DataFileLock>(dataFile, DataFileLock::Shared, DataFileLock::OpenWaitMs);
+    HoldForOpening(*hold);
+    return hold;
 }

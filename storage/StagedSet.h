@@ -72,3 +72,6 @@ private:
 // lock file can be made (a read-only folder, where nothing can replace the file either) the
 // file opens unheld.
 std::unique_ptr<DataFileLock> HoldForOpening(const QString& dataFile);
+// Takes a hold made by the above again after it was let go (DataFileLock::Release), the same
+// way.
+void HoldForOpening(DataFileLock& hold);

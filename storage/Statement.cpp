@@ -5,6 +5,7 @@
 #include "base/DateTime.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace {
@@ -29,11 +30,9 @@ ColumnKind KindOfValue(int type) {
 
 SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form)
     : FConnection(connection), FDb(connection->Handle()), FSql(sql) {
-    const bool client = form == SqlTextForm::OneStatement;
-    for (const DialectStatement& st : SqlDialect::Translate(sql, FParamNames, form))
-        FParts.append(Part{st, nullptr, nullptr, nullptr, false, {}, 0, client, {}});
-    for (Part& p : FParts)
-        p.LiteralBase = int(FParamNames.size()) + 1;
+    const SqlReading reading = SqlDialect::Read(sql, form);
+    FParamNames = reading.Parameters;
+    MakeParts(reading, form == SqlTextForm::OneStatement);
     FValues.resize(FParamNames.size());
     if (FParts.isEmpty())
         throw ESqlError("the SQL text holds no statement", SQLITE_ERROR, sql);
@@ -45,13 +44,15 @@ SqlStatement::SqlStatement(SqlConnection* connection, const QString& sql, SqlTex
 
 SqlStatement::~SqlStatement() {
     for (Part& p : FParts) {
-        // A query's columns would be read from the kept statement before it is compiled
-        // again for a table changed since, so only statements without columns are kept.
-        if (p.Source.Kind == DialectStatement::Other && p.Handle &&
-            sqlite3_column_count(p.Handle) == 0)
-            FConnection->Keep(p);
-        else
+        if (p.Source.Kind != DialectStatement::Other || !p.Handle) {
             sqlite3_finalize(p.Handle);
+            continue;
+        }
+        // A query's columns go with it while SQLite has not prepared it again since.
+        if (FColumnsLoaded && FParts.size() == 1 &&
+            sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) == FColumnsPrepared)
+            p.Columns = FColumns;
+        FConnection->Keep(p);
         p.Handle = nullptr;
     }
     FLeases.clear();
@@ -60,11 +61,41 @@ SqlStatement::~SqlStatement() {
             p.Undo();
 }
 
+void SqlStatement::MakeParts(const SqlReading& reading, bool client) {
+    FParts.clear();
+    const Translations::Translation* made = FConnection->TranslationOf(reading.Key);
+    for (const DialectStatement& st : made ? QList{made->Source} : SqlDialect::Translate(reading)) {
+        Part p;
+        p.Source = st;
+        p.LiteralBase = int(FParamNames.size()) + 1;
+        p.Client = client;
+        p.Key = reading.Key;
+        if (made) {
+            p.Literals = reading.Literals.value(0);
+            p.Text = made->Text;
+            p.Stamp = made->Stamp;
+        } else {
+            p.Literals = st.Literals;
+            p.ChangesSchema =
+                st.Kind != DialectStatement::Other || st.IsVerb({"CREATE", "DROP", "ALTER"});
+            p.IsRollback = st.IsVerb({"ROLLBACK"});
+        }
+        FParts.append(p);
+    }
+}
+
 void SqlStatement::PreparePart(int index) {
-    Part& p = FParts[index];
-    if (p.Handle || p.Action)
+    if (FParts[index].Handle || FParts[index].Action)
         return;
-    FConnection->PreparePart(p, FLeases);
+    if (!FConnection->PreparePart(FParts[index], FLeases)) {
+        // Its tables attached anew, the statement is translated anew under their columns.
+        const bool client = FParts[index].Client;
+        MakeParts(
+            SqlDialect::Read(FSql, client ? SqlTextForm::OneStatement : SqlTextForm::Statements),
+            client);
+        FConnection->PreparePart(FParts[index], FLeases);
+    }
+    Part& p = FParts[index];
     if (!p.Handle)
         return;
     const int count = sqlite3_bind_parameter_count(p.Handle);
@@ -162,7 +193,10 @@ void SqlStatement::ClearBindings() {
 void SqlStatement::Fail(int rc, int index) {
     const Part& p = FParts[index];
     QString message = QString::fromUtf8(sqlite3_errmsg(FDb));
-    if (p.Client && !FConnection->FRefused.isEmpty()) {
+    if (FConnection->FInterrupted || FConnection->FTimedOut) {
+        message = FConnection->StopMessage();
+        rc = SQLITE_INTERRUPT;
+    } else if (p.Client && !FConnection->FRefused.isEmpty()) {
         message = FConnection->RefusalOf(p.Source);
         rc = SQLITE_AUTH;
     } else if (rc == SQLITE_CONSTRAINT && message.startsWith(TextTooLongMessage)) {
@@ -183,19 +217,27 @@ bool SqlStatement::StepPart(int index) {
         p.Done = true;
         return false;
     }
+    if (FConnection->MustStop())
+        Fail(SQLITE_INTERRUPT, index);
     if (!sqlite3_stmt_busy(p.Handle))
         FConnection->GuardTextSizes(p.Writes);
+    const int prepared = sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0);
     int rc;
     {
         SqlConnection::ClientScope scope(*FConnection, p.Client);
         rc = sqlite3_step(p.Handle);
     }
+    // Prepared again, the statement met a schema changed since: so may the translations.
+    if (sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared)
+        FConnection->SchemasChanged();
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
         Fail(rc, index);
     p.Done = true;
-    if (p.Source.Verb() == "ROLLBACK")
+    if (p.ChangesSchema)
+        FConnection->SchemasChanged();
+    if (p.IsRollback)
         FConnection->ForgetTextGuards();
     if (!sqlite3_stmt_readonly(p.Handle)) {
         FRowsAffected = sqlite3_changes64(FDb);
@@ -258,13 +300,27 @@ void SqlStatement::LoadColumns() {
     if (FColumnsLoaded || !h)
         return;
     FColumnsLoaded = true;
+    FColumnsPrepared = sqlite3_stmt_status(h, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (FParts.size() == 1 && !FParts.last().Columns.isEmpty()) {
+        FColumns = FParts.last().Columns;
+        return;
+    }
     const int count = sqlite3_column_count(h);
+    FColumns.reserve(count);
+    // A text met before (the table of the columns before, a name the same as its origin) is
+    // shared, not made again: the columns are described for every query run.
+    auto text = [](const char* utf8, const char* before, const QString& made) {
+        return utf8 && before && std::strcmp(utf8, before) == 0 ? made : QString::fromUtf8(utf8);
+    };
     for (int i = 0; i < count; ++i) {
         ColumnInfo c;
-        c.Name = QString::fromUtf8(sqlite3_column_name(h, i));
+        const char* name = sqlite3_column_name(h, i);
+        const char* table = sqlite3_column_table_name(h, i);
+        c.Name = QString::fromUtf8(name);
         c.DeclaredType = QString::fromUtf8(sqlite3_column_decltype(h, i));
-        c.Table = QString::fromUtf8(sqlite3_column_table_name(h, i));
-        c.OriginName = QString::fromUtf8(sqlite3_column_origin_name(h, i));
+        c.Table = text(table, i > 0 ? sqlite3_column_table_name(h, i - 1) : nullptr,
+                       i > 0 ? FColumns[i - 1].Table : QString());
+        c.OriginName = text(sqlite3_column_origin_name(h, i), name, c.Name);
         int notNull = 0, primaryKey = 0, autoInc = 0;
         if (!c.Table.isEmpty())
             sqlite3_table_column_metadata(FDb, sqlite3_column_database_name(h, i),
@@ -272,7 +328,7 @@ void SqlStatement::LoadColumns() {
                                           sqlite3_column_origin_name(h, i), nullptr, nullptr,
                                           &notNull, &primaryKey, &autoInc);
         c.Kind = KindOfDeclaredType(c.DeclaredType, autoInc != 0);
-        c.Size = SizeOfDeclaredType(c.DeclaredType);
+        c.Size = c.Kind == ColumnKind::String ? SizeOfDeclaredType(c.DeclaredType) : 0;
         c.NotNull = notNull != 0;
         c.PrimaryKey = primaryKey != 0;
         FColumns.append(c);

@@ -109,8 +109,16 @@ private:
         int LiteralBase = 0;
         bool Client = false;       // a client's statement (SqlTextForm::OneStatement)
         QList<SqlTableRef> Writes; // the tables it writes
+        QString Key;               // the text's reading key (SqlReading), when it is one statement
+        QByteArray Text;           // the SQLite text, once made, or as it was made before
+        quint64 Stamp = 0;         // the schemas' stamp Text was made under
+        bool ChangesSchema = false;
+        bool IsRollback = false;
+        QList<ColumnInfo> Columns; // a query's, as described when it was kept
     };
     SqlStatement(SqlConnection* connection, const QString& sql, SqlTextForm form);
+    // The parts of the text's statements.
+    void MakeParts(const SqlReading& reading, bool client);
     void PreparePart(int index);
     bool StepPart(int index);
     void BindValue(sqlite3_stmt* handle, int index, const QVariant& value);
@@ -128,6 +136,7 @@ private:
     std::vector<TableLease> FLeases;
     QList<ColumnInfo> FColumns;
     bool FColumnsLoaded = false;
-    int FCurrent = 0; // the part Step is at
+    int FColumnsPrepared = 0; // how often SQLite had prepared the query when it was described
+    int FCurrent = 0;         // the part Step is at
     qint64 FRowsAffected = 0;
 };

@@ -127,16 +127,31 @@ void TableLease::Release() {
 
 TableFolder::TableFolder(sqlite3* db, const QString& folder) : FDb(db), FFolder(folder) {}
 
+bool TableFolder::IsTableName(const QString& name) {
+    return !name.isEmpty() && !name.startsWith('.') && !name.contains("..") &&
+           !name.contains('/') && !name.contains('\\') && !name.contains(QChar(0));
+}
+
+void TableFolder::CheckTableName(const QString& name) {
+    if (!IsTableName(name))
+        throw ESqlError(QString("\"%1\" is not allowed as a table name: a table is a file of "
+                                "its own directly in the data folder")
+                            .arg(name),
+                        SQLITE_AUTH);
+}
+
 void TableFolder::Relist(qint64 time) {
     const QStringList files = FilesOf(FFolder);
     FFiles.clear();
     for (const QString& f : files)
-        if (f.endsWith(".DB", Qt::CaseInsensitive))
+        if (f.endsWith(".DB", Qt::CaseInsensitive) && IsTableName(f.left(f.size() - 3)))
             FFiles.insert(f.left(f.size() - 3).toUpper(), f);
     FListedAt = time;
 }
 
 QString TableFolder::Lookup(const QString& key, qint64 time) {
+    if (!IsTableName(key))
+        return QString();
     // The folder's time also changes with every journal file, this program's own included:
     // a listed file that is still there is taken without listing the folder again.
     auto it = FFiles.constFind(key);
@@ -158,7 +173,8 @@ QString TableFolder::NewFileOf(const QString& table) const {
 }
 
 QString TableFolder::SchemaOf(const QString& table) const {
-    return FAttached.value(table.toUpper()).Schema;
+    const auto it = FAttached.constFind(table.toUpper());
+    return it == FAttached.cend() ? QString() : it->Schema;
 }
 
 QStringList TableFolder::TableNames() {
@@ -193,14 +209,13 @@ TableLease TableFolder::Use(const QStringList& names) {
 
 bool TableFolder::UseOne(const QString& key, qint64& time) {
     auto it = FAttached.find(key);
-    std::shared_ptr<DataFileLock> hold;
-    if (it != FAttached.end() && it->Users == 0) {
+    if (it != FAttached.end() && !it->Held) {
         // Held before it is looked at, so it cannot be replaced or removed after the look.
-        hold = HoldForOpening(it->File);
+        HoldForOpening(*it->Hold);
+        it->Held = true;
         if (IsGone(*it)) {
             Detach(key);
             it = FAttached.end();
-            hold.reset();
         }
     }
     if (it == FAttached.end()) {
@@ -211,20 +226,20 @@ bool TableFolder::UseOne(const QString& key, qint64& time) {
         const QString file = Lookup(key, time);
         if (file.isEmpty())
             return false;
-        hold = HoldForOpening(file);
+        std::unique_ptr<DataFileLock> hold = HoldForOpening(file);
         // Attaching a file removed meanwhile would make an empty one.
         if (!QFile::exists(file))
             return false;
-        Attach(key, file);
+        Attach(key, file, std::move(hold));
         it = FAttached.find(key);
     }
-    if (it->Users++ == 0)
-        it->Hold = std::move(hold);
+    ++it->Users;
     it->LastUse = ++FUseCounter;
     return true;
 }
 
 TableLease TableFolder::Create(const QString& table) {
+    CheckTableName(table);
     if (!FileOf(table).isEmpty())
         throw ESqlError(QString("table %1 already exists").arg(table), SQLITE_ERROR);
     const QString key = table.toUpper();
@@ -232,19 +247,19 @@ TableLease TableFolder::Create(const QString& table) {
         Detach(key); // its file was deleted since
     // Made here and only here, so an undo knows the file is its own.
     const QString file = NewFileOf(table);
-    std::shared_ptr<DataFileLock> hold = HoldForOpening(file);
+    std::unique_ptr<DataFileLock> hold = HoldForOpening(file);
     const ino_t made = CreateNewFile(file, table);
     FListedAt = -1;
     try {
-        Attach(key, file);
+        Attach(key, file, std::move(hold));
     } catch (...) {
         RemoveIfSame(file, made);
         throw;
     }
-    FAttached[key].Made = made;
-    FAttached[key].Users = 1;
-    FAttached[key].Hold = std::move(hold);
-    FAttached[key].LastUse = ++FUseCounter;
+    Attached& a = FAttached[key];
+    a.Made = made;
+    a.Users = 1;
+    a.LastUse = ++FUseCounter;
     return TableLease(this, {key});
 }
 
@@ -271,10 +286,11 @@ void TableFolder::Discard(const QString& table) {
     const auto it = FAttached.constFind(table.toUpper());
     if (it == FAttached.cend())
         return;
-    const Attached made = *it;
+    const QString file = it->File;
+    const ino_t made = it->Made;
     Detach(it.key());
-    if (made.Made != 0)
-        RemoveIfSame(made.File, made.Made);
+    if (made != 0)
+        RemoveIfSame(file, made);
     FListedAt = -1;
 }
 
@@ -289,8 +305,10 @@ bool TableFolder::IsGone(const Attached& a) {
     return inode == 0 || inode != a.Inode;
 }
 
-void TableFolder::Attach(const QString& key, const QString& file) {
+void TableFolder::Attach(const QString& key, const QString& file,
+                         std::shared_ptr<DataFileLock> hold) {
     MakeRoom();
+    ++FAttachments;
     const QString schema = key;
     RunSql(FDb, QString("ATTACH DATABASE %1 AS %2").arg(Quoted(file, '\''), Quoted(schema, '"')));
     Attached a;
@@ -305,19 +323,31 @@ void TableFolder::Attach(const QString& key, const QString& file) {
         throw;
     }
     a.Inode = InodeOf(file);
-    FAttached.insert(key, a);
+    a.Hold = std::move(hold);
+    a.Held = true;
+    FAttached.insert(key, std::move(a));
     IndexMonthTable(FDb, key, schema);
 }
 
 void TableFolder::Detach(const QString& key) {
+    ++FAttachments;
     RunSql(FDb, QString("DETACH DATABASE %1").arg(Quoted(FAttached.value(key).Schema, '"')));
     FAttached.remove(key);
 }
 
 void TableFolder::TransactionEnded() {
+    if (!FHeldForTransaction)
+        return;
+    FHeldForTransaction = false;
     for (Attached& a : FAttached)
         if (a.Users == 0)
-            a.Hold.reset();
+            LetGo(a);
+}
+
+void TableFolder::LetGo(Attached& a) {
+    if (a.Held)
+        a.Hold->Release();
+    a.Held = false;
 }
 
 void TableFolder::MakeRoom() {
@@ -339,8 +369,11 @@ void TableFolder::MakeRoom() {
 void TableFolder::Release(const QStringList& keys) {
     for (const QString& key : keys) {
         auto it = FAttached.find(key);
-        if (it != FAttached.end() && it->Users > 0 && --it->Users == 0 &&
-            sqlite3_get_autocommit(FDb))
-            it->Hold.reset();
+        if (it == FAttached.end() || it->Users == 0 || --it->Users > 0)
+            continue;
+        if (sqlite3_get_autocommit(FDb))
+            LetGo(*it);
+        else
+            FHeldForTransaction = true;
     }
 }

@@ -31,9 +31,9 @@ private:
 // file name) holding the one table X. A file is attached while statements use it and then
 // stays attached until room is needed: SQLite holds at most ten attached files at once.
 // A file is held shared (DataFileLock) while statements use it, and to the end of a
-// transaction that used it; an idle attached file is not,
-// and a file replaced or removed meanwhile is attached anew at its next use. A table's file is
-// deleted only while it can be held exclusively.
+// transaction that used it; an idle attached file is not (its lock file is kept open, let go,
+// for the next statement), and a file replaced or removed meanwhile is attached anew at its
+// next use. A table's file is deleted only while it can be held exclusively.
 class TableFolder {
 public:
     // The page cache of an attached file, in KiB: a month's log (some 100,000 rows) stays in
@@ -47,6 +47,11 @@ public:
     TableFolder& operator=(const TableFolder&) = delete;
 
     const QString& Folder() const { return FFolder; }
+    // A table is a file directly in the folder: a name that would reach another folder ("/",
+    // "\", "..", a NUL) or make a hidden file (a leading ".", no name at all) names none.
+    static bool IsTableName(const QString& name);
+    // Raises (SQLITE_AUTH) when `name` is no table name.
+    static void CheckTableName(const QString& name);
     // The file of a table (found without regard to case), or empty when there is none.
     QString FileOf(const QString& table);
     // The file a new table gets: the folder + the upper-cased name + ".DB".
@@ -70,6 +75,8 @@ public:
     QStringList TableNames();
     // Lets go of the files the ended transaction used that no statement uses.
     void TransactionEnded();
+    // How often a file was attached or detached: the connection's schemas changed.
+    quint64 Attachments() const { return FAttachments; }
 
 private:
     friend class TableLease;
@@ -78,7 +85,8 @@ private:
         QString File;
         ino_t Inode = 0;
         ino_t Made = 0;                     // the inode of the file Create made, else 0
-        std::shared_ptr<DataFileLock> Hold; // while Users > 0
+        std::shared_ptr<DataFileLock> Hold; // kept while attached, taken while Held
+        bool Held = false; // while Users > 0, and to the end of a transaction that used it
         int Users = 0;
         quint64 LastUse = 0;
     };
@@ -87,7 +95,11 @@ private:
     // Counts a use of an upper-cased table name, attaching and holding its file; false when
     // the folder has no such table. `time` is the folder time, read once per statement.
     bool UseOne(const QString& key, qint64& time);
-    void Attach(const QString& key, const QString& file);
+    // Attaches the file under its hold, taken.
+    void Attach(const QString& key, const QString& file, std::shared_ptr<DataFileLock> hold);
+    // Lets go of the file's hold, which the statements using it and the transaction are done
+    // with.
+    static void LetGo(Attached& a);
     void Detach(const QString& key);
     void MakeRoom();
     // Lists the folder's table files as they are at the folder time `time`.
@@ -105,4 +117,6 @@ private:
     QHash<QString, QString> FFiles;     // upper-cased table name -> file name
     qint64 FListedAt = -1;              // folder time of the listing, in nanoseconds
     quint64 FUseCounter = 0;
+    quint64 FAttachments = 0;
+    bool FHeldForTransaction = false; // a hold is kept to the end of the transaction
 };

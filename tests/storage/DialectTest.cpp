@@ -160,3 +160,62 @@ TEST(Dialect, AnInsertsTextsAndWholeNumbersBecomeParameters) {
                             "(?5, ?6, ?2, ?7, 1e3, ?8)");
     EXPECT_EQ(values, QList<QVariant>({"O'1", 1LL, "x", 7LL, 1LL, 0LL}));
 }
+
+// What a WHERE compares with becomes a parameter, so a query asked for another value is the
+// same statement; a value that names a column or its place, or that a date condition reads,
+// stays.
+TEST(Dialect, TheValuesAWhereComparesWithBecomeParameters) {
+    const struct {
+        const char* Sql;
+        const char* Lifted;
+        QList<QVariant> Values;
+    } cases[] = {
+        {"SELECT 5, a FROM t WHERE b = 7 AND c <> 'x' AND d IN (SELECT e FROM u WHERE f >= 2) "
+         "ORDER BY 1",
+         "SELECT 5, a FROM t WHERE b = ?2 AND c <> ?3 AND d IN (SELECT e FROM u WHERE f >= ?4) "
+         "ORDER BY 1",
+         {7LL, "x", 2LL}},
+        {"UPDATE t SET a = 1 WHERE b = 'O''B' OR c = -3",
+         "UPDATE t SET a = 1 WHERE b = ?2 OR c = -3",
+         {"O'B"}},
+        {"DELETE * FROM t WHERE n=12 LIMIT 1", "DELETE * FROM t WHERE n=?2 LIMIT 1", {12LL}},
+        {"SELECT a FROM t WHERE b = 1.5 GROUP BY a HAVING count(*) > 2",
+         "SELECT a FROM t WHERE b = 1.5 GROUP BY a HAVING count(*) > 2",
+         {}},
+        {"SELECT a FROM t WHERE CDbl(d) >= 46366 AND b = 1",
+         "SELECT a FROM t WHERE CDbl(d) >= 46366 AND b = 1",
+         {}},
+        {"SELECT a FROM t WHERE Year(d) = 2026", "SELECT a FROM t WHERE Year(d) = 2026", {}},
+    };
+    for (const auto& c : cases) {
+        DialectStatement st;
+        st.Tokens = SqlDialect::Tokenize(c.Sql);
+        EXPECT_EQ(SqlDialect::LiftValues(st, 2), c.Values) << c.Sql;
+        EXPECT_EQ(st.Text(), c.Lifted) << c.Sql;
+    }
+}
+
+TEST(Dialect, DeclaredTypeNamesGiveKindAndSize) {
+    const struct {
+        const char* Type;
+        ColumnKind Kind;
+        int Size;
+    } cases[] = {
+        {"TEXT (20)", ColumnKind::String, 20},
+        {"text(7)", ColumnKind::String, 7},
+        {" Text ( 30 ) ", ColumnKind::String, 30},
+        {"TEXT", ColumnKind::String, 255},
+        {"VARCHAR(x) (12)", ColumnKind::String, 12},
+        {"LONGTEXT", ColumnKind::Memo, 0},
+        {"INTEGER PRIMARY KEY", ColumnKind::Integer, 0},
+        {"Long", ColumnKind::Integer, 0},
+        {"DATETIME", ColumnKind::DateTime, 0},
+        {"TEXTS", ColumnKind::Unknown, 0},
+        {"", ColumnKind::Unknown, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(KindOfDeclaredType(c.Type), c.Kind) << c.Type;
+        EXPECT_EQ(SizeOfDeclaredType(c.Type), c.Size) << c.Type;
+    }
+    EXPECT_EQ(KindOfDeclaredType("INTEGER", true), ColumnKind::AutoInc);
+}

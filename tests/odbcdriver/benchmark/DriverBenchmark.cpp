@@ -4,12 +4,18 @@
 //   many failed.
 // - A month of 100,000 log rows fetched through the driver manager and the driver (in this
 //   program, and by unixODBC's isql), against the sqlite3 shell reading the same file.
+// - The cost of one statement (BM_Statement): a point SELECT and an INSERT with their values in
+//   the text, and the same kept prepared, through both data sources, against Debian's SQLite
+//   ODBC driver (libsqliteodbc) on the same file, set to the same journal and sync. Skipped
+//   when that driver is not installed.
 // The data folders are made under $TMPDIR.
 #include "odbcdriver/OdbcInstaller.h"
 #include "storage/Connection.h"
 #include "tools/newdata/NewData.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -206,6 +212,164 @@ void BM_Sqlite3Shell(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * LogRows);
 }
 BENCHMARK(BM_Sqlite3Shell)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- the cost of one statement ----
+
+// Debian's SQLite ODBC driver, the peer the statements are measured against.
+QString PeerDriver() {
+    for (const char* file : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so",
+                             "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so"})
+        if (QFile::exists(file))
+            return file;
+    return QString();
+}
+
+constexpr int PointRows = 1000;
+// Inserts run in transactions of this many rows, our driver's and the peer's in turn.
+constexpr int InsertBlock = 500;
+
+// A data folder with the table POINTS (PointRows rows) and the empty table ADDED, each as a
+// table file and in the database file.
+const DataFolder& PointData() {
+    static DataFolder folder;
+    static bool made = false;
+    if (!made) {
+        for (const QString& connect : {folder.FolderConnect(), folder.DatabaseConnect()}) {
+            Client c(connect);
+            c.Exec("CREATE TABLE POINTS (n LONG PRIMARY KEY, t TEXT (20), d DOUBLE)");
+            c.Exec("CREATE TABLE ADDED (n LONG, t TEXT (20))");
+            SQLSetConnectAttr(c.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
+            for (int i = 1; i <= PointRows; ++i)
+                c.Exec(QString("INSERT INTO POINTS (n, t, d) VALUES (%1, 'point %1', %1.5)")
+                           .arg(i)
+                           .toUtf8()
+                           .constData());
+            SQLEndTran(SQL_HANDLE_DBC, c.Dbc, SQL_COMMIT);
+        }
+        made = true;
+    }
+    return folder;
+}
+
+enum Source { Folder, Database };
+enum Kind { PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction };
+
+// One side of the comparison: a connection, its statement made ready for the kind.
+struct Side {
+    Client Connection;
+    SQLINTEGER Number = 0;
+    SQLLEN NumberInd = 0;
+    char Text[32] = {0};
+    SQLLEN TextInd = SQL_NTS;
+    qint64 Nanoseconds = 0;
+    const bool Inserts;
+
+    Side(const QString& connect, Kind kind)
+        : Connection(connect),
+          Inserts(kind == InsertInTransaction || kind == PreparedInsertInTransaction) {
+        const bool insert = Inserts;
+        if (insert)
+            SQLSetConnectAttr(Connection.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF,
+                              0);
+        if (kind != PreparedSelect && kind != PreparedInsertInTransaction)
+            return;
+        const char* sql = insert ? "INSERT INTO ADDED (n, t) VALUES (?, ?)"
+                                 : "SELECT n, t, d FROM POINTS WHERE n = ?";
+        SQLPrepare(Connection.St, (SQLCHAR*)sql, SQL_NTS);
+        SQLBindParameter(Connection.St, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &Number,
+                         0, &NumberInd);
+        if (insert)
+            SQLBindParameter(Connection.St, 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0,
+                             Text, sizeof Text, &TextInd);
+    }
+    ~Side() {
+        if (!Inserts)
+            return;
+        SQLEndTran(SQL_HANDLE_DBC, Connection.Dbc, SQL_COMMIT);
+        SQLSetConnectAttr(Connection.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
+        Connection.Exec("DELETE FROM ADDED");
+    }
+
+    // Runs the kind's statement for row `n`, timed; false when it failed.
+    bool Run(Kind kind, int n) {
+        QElapsedTimer timer;
+        timer.start();
+        Number = n;
+        SQLRETURN rc;
+        SQLFreeStmt(Connection.St, SQL_CLOSE);
+        if (kind == PointSelect || kind == InsertInTransaction) {
+            const QByteArray sql =
+                (kind == InsertInTransaction
+                     ? QString("INSERT INTO ADDED (n, t) VALUES (%1, 'added %1')")
+                     : QString("SELECT n, t, d FROM POINTS WHERE n = %1"))
+                    .arg(n)
+                    .toUtf8();
+            rc = SQLExecDirect(Connection.St, (SQLCHAR*)sql.constData(), SQL_NTS);
+        } else {
+            std::snprintf(Text, sizeof Text, "added %d", n);
+            rc = SQLExecute(Connection.St);
+        }
+        bool done = SQL_SUCCEEDED(rc);
+        if (done && (kind == PointSelect || kind == PreparedSelect)) {
+            SQLINTEGER read = 0;
+            double d = 0;
+            SQLLEN ind = 0;
+            done =
+                SQLFetch(Connection.St) == SQL_SUCCESS &&
+                SQL_SUCCEEDED(SQLGetData(Connection.St, 1, SQL_C_SLONG, &read, 0, &ind)) &&
+                SQL_SUCCEEDED(SQLGetData(Connection.St, 2, SQL_C_CHAR, Text, sizeof Text, &ind)) &&
+                SQL_SUCCEEDED(SQLGetData(Connection.St, 3, SQL_C_DOUBLE, &d, 0, &ind)) && read == n;
+        }
+        Nanoseconds += timer.nsecsElapsed();
+        return done;
+    }
+};
+
+// A statement through our driver and the same through the peer, on the same file, in turn, so
+// that both see the same load of a shared machine: the counters are each one's time a
+// statement and the ratio. Inserts take turns by transactions, which would wait for each other;
+// a commit's sync is the disk's, and not timed.
+void BM_Statement(benchmark::State& state) {
+    const auto kind = Kind(state.range(0));
+    const auto source = Source(state.range(1));
+    if (PeerDriver().isEmpty()) {
+        state.SkipWithError("libsqliteodbc is not installed");
+        return;
+    }
+    const DataFolder& data = PointData();
+    const bool insert = kind == InsertInTransaction || kind == PreparedInsertInTransaction;
+    const QString peer =
+        "DRIVER=" + PeerDriver() + ";SyncPragma=FULL;JournalMode=DELETE;Database=" +
+        (source == Database ? data.Database()
+                            : data.Data.path() + (insert ? "/ADDED.DB" : "/POINTS.DB"));
+    Side ours(source == Folder ? data.FolderConnect() : data.DatabaseConnect(), kind);
+    Side theirs(peer, kind);
+    Side* sides[2] = {&ours, &theirs};
+    const int turn = insert ? InsertBlock : 1;
+    qint64 statements = 0;
+    for (auto _ : state) {
+        for (Side* side : sides) {
+            for (int i = 0; i < turn; ++i)
+                if (!side->Run(kind, 1 + (statements + i) % PointRows))
+                    state.SkipWithError("a statement failed");
+            if (insert)
+                SQLEndTran(SQL_HANDLE_DBC, side->Connection.Dbc, SQL_COMMIT);
+        }
+        statements += turn;
+        std::swap(sides[0], sides[1]);
+    }
+    state.counters["ours_us"] = ours.Nanoseconds / 1000.0 / double(statements);
+    state.counters["peer_us"] = theirs.Nanoseconds / 1000.0 / double(statements);
+    state.counters["ratio"] = double(ours.Nanoseconds) / double(theirs.Nanoseconds);
+    static const char* const kinds[] = {"point SELECT, literal", "point SELECT, prepared",
+                                        "INSERT, literals, in a transaction",
+                                        "INSERT, prepared, in a transaction"};
+    state.SetLabel(std::string(kinds[kind]) + (source == Folder ? ", table file" : ", database"));
+}
+BENCHMARK(BM_Statement)
+    ->ArgsProduct({{PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction},
+                   {Folder, Database}})
+    ->MinTime(2);
 
 } // namespace
 
