@@ -70,6 +70,14 @@ bool SyncToDisk(const QString& path) {
     return synced;
 }
 
+bool WriteFileSynced(const QString& fileName, const QByteArray& bytes) {
+    QFile file(fileName);
+    const bool written =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    return written && SyncToDisk(fileName);
+}
+
 int DeleteFilesByPattern(const QString& folder, const QString& pattern) {
     int count = 0;
     for (const QString& name : FindFiles(folder, pattern))

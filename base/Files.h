@@ -19,6 +19,8 @@ QString ResolveFileNoCase(const QString& path);
 // Writes a file's or a folder's data to the disk (fsync), so a rename never puts an unwritten
 // file in place and a rename itself is kept; false when that fails.
 bool SyncToDisk(const QString& path);
+// Writes a small file (a mark, a list) and puts it on the disk; false when either fails.
+bool WriteFileSynced(const QString& fileName, const QByteArray& bytes);
 // Deletes the files in `folder` matching a wildcard pattern ("*.DB", "TMPLOG1_*");
 // case is ignored. Returns how many were deleted.
 int DeleteFilesByPattern(const QString& folder, const QString& pattern);

@@ -102,13 +102,10 @@ bool StagedSet::HoldLiveFiles(QString& busy) {
 
 bool StagedSet::PutInPlace() {
     Stop(Staged);
-    QFile mark(MarkOf(FFolder));
-    if (!mark.open(QIODevice::WriteOnly) || !mark.flush() || !SyncToDisk(mark.fileName()) ||
-        !SyncToDisk(StagingOf(FFolder))) {
-        mark.remove();
+    if (!WriteFileSynced(MarkOf(FFolder), QByteArray()) || !SyncToDisk(StagingOf(FFolder))) {
+        QFile::remove(MarkOf(FFolder));
         return false;
     }
-    mark.close();
     Stop(Marked);
     MoveStaged(FFolder);
     FDone = true;

@@ -37,15 +37,6 @@ bool Rename(const QString& from, const QString& to) {
     return QDir().rename(from, to);
 }
 
-// Writes a small file and puts it on the disk.
-bool WriteSynced(const QString& fileName, const QByteArray& bytes) {
-    QFile file(fileName);
-    const bool written =
-        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && SyncToDisk(fileName);
-}
-
 } // namespace
 
 TBackupSet::TBackupSet(const QString& folder) : FPath(QDir(folder).absolutePath()) {}
@@ -133,11 +124,11 @@ bool TBackupSet::WriteList(TDateTime made) {
         out << name << "\t" << QFileInfo(file).size() << "\t" << hash << "\n";
     }
     out.flush();
-    return WriteSynced(staging.filePath(ListName), list);
+    return WriteFileSynced(staging.filePath(ListName), list);
 }
 
 bool TBackupSet::WriteMark() {
-    return SyncToDisk(StagingPath()) && WriteSynced(MarkOf(StagingPath()), QByteArray()) &&
+    return SyncToDisk(StagingPath()) && WriteFileSynced(MarkOf(StagingPath()), QByteArray()) &&
            SyncToDisk(StagingPath());
 }
 
