@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <cerrno>
@@ -78,15 +80,24 @@ bool TSingleInstance::AskRunningCopy() {
     return FAnswered;
 }
 
-// No copy answered. A holder that still runs (starting, or hung) keeps its lock; the lock of
-// one that ended is removed, which the lock's own file lock allows only when no process holds
-// it, and taken.
+// No copy answered. A holder that still runs (starting, or hung) keeps its lock, and so does
+// an empty lock younger than EmptyLockStaleMs; the lock of one that ended is removed, which the
+// lock's own file lock allows only when no process holds it, and taken.
 bool TSingleInstance::TakeStaleLock() {
     qint64 pid = 0;
     QString host, application;
-    if (FLock->getLockInfo(&pid, &host, &application) && ProcessRuns(pid)) {
+    const bool named = FLock->getLockInfo(&pid, &host, &application);
+    if (named && ProcessRuns(pid)) {
         FEndReason = "既に起動しているプログラム (プロセス " + QString::number(pid) +
                      ") が応答しないため終了しました";
+        return false;
+    }
+    // A copy that starts makes the file first and locks and fills it a moment later: until
+    // then the file is empty and no lock shows that it is in use.
+    const QFileInfo file(SocketName(FMutexName) + ".lock");
+    if (!named && file.exists() &&
+        file.lastModified().msecsTo(QDateTime::currentDateTime()) < EmptyLockStaleMs) {
+        FEndReason = "別のプログラムが起動中のため終了しました";
         return false;
     }
     if (FLock->removeStaleLockFile() && FLock->tryLock(0))

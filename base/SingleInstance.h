@@ -9,7 +9,7 @@
 // Lets one copy of a program run per user: the first copy holds a lock named after the
 // mutex name and listens on a local socket; a later copy asks it to show its window. A lock
 // whose holder has ended (killed, even while it started) is taken over: only a copy that runs
-// keeps a later one from starting.
+// or starts keeps a later one from starting.
 class TSingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +31,9 @@ public:
     static QString SocketName(const QString& mutexName);
     // How long a later copy waits for the running copy to answer.
     static constexpr int AnswerWaitMs = 1000;
+    // An empty lock file is a copy's that is starting until it is this old; older, its copy
+    // was killed before it wrote the file.
+    static constexpr int EmptyLockStaleMs = 5000;
 
 private:
     bool AskRunningCopy();

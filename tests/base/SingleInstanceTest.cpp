@@ -1,6 +1,7 @@
 #include "base/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
@@ -30,6 +31,14 @@ void LeaveLock(const QString& mutexName, qint64 pid) {
     QFile left(LockPath(mutexName));
     ASSERT_TRUE(left.open(QIODevice::WriteOnly));
     left.write(content);
+}
+
+// The lock file dates from `ms` ago.
+void AgeLock(const QString& mutexName, int ms) {
+    QFile lock(LockPath(mutexName));
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addMSecs(-ms),
+                                 QFileDevice::FileModificationTime));
 }
 
 // A child process that has ended; with `reaped` false it stays a zombie until Reap.
@@ -68,7 +77,8 @@ TEST(SingleInstance, SecondCopyAsksTheFirstToShowItself) {
 }
 
 // A copy killed at any moment leaves its lock behind, and the program still starts: whether its
-// process is gone, a zombie its parent has not reaped yet, or it never wrote the lock's content.
+// process is gone, a zombie its parent has not reaped yet, or it never wrote the lock's content
+// (some seconds ago).
 TEST(SingleInstance, ALockLeftByAnEndedCopyIsTakenOver) {
     const pid_t gone = EndedChild(true);
     const pid_t zombie = EndedChild(false);
@@ -79,6 +89,7 @@ TEST(SingleInstance, ALockLeftByAnEndedCopyIsTakenOver) {
     for (const auto& left : cases) {
         const QString name = QString("StaleLock ") + left.Holder;
         ASSERT_NO_FATAL_FAILURE(LeaveLock(name, left.Pid));
+        ASSERT_NO_FATAL_FAILURE(AgeLock(name, TSingleInstance::EmptyLockStaleMs + 1000));
         TSingleInstance next(name);
         EXPECT_TRUE(next.Acquire()) << left.Holder << ": " << next.EndReason().toStdString();
         // It holds the lock now, and answers the copy after it.
@@ -101,4 +112,18 @@ TEST(SingleInstance, ACopyThatRunsWithoutAnsweringKeepsItsLock) {
         << next.EndReason().toStdString();
     running.unlock();
     EXPECT_TRUE(next.Acquire());
+}
+
+// A copy that starts has made its lock file and not yet locked or written it: the file is
+// empty, and a second copy started then must leave it and end. Only an empty file some
+// seconds old was left by a copy killed there.
+TEST(SingleInstance, AnEmptyLockOfACopyThatStartsIsKept) {
+    ASSERT_NO_FATAL_FAILURE(LeaveLock("Starting", 0));
+    TSingleInstance second("Starting");
+    EXPECT_FALSE(second.Acquire());
+    EXPECT_FALSE(second.OtherCopyAnswered());
+    EXPECT_TRUE(QFile::exists(LockPath("Starting")));
+    EXPECT_FALSE(second.EndReason().isEmpty());
+    ASSERT_NO_FATAL_FAILURE(AgeLock("Starting", TSingleInstance::EmptyLockStaleMs + 1000));
+    EXPECT_TRUE(second.Acquire()) << second.EndReason().toStdString();
 }
