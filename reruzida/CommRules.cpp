@@ -1,6 +1,7 @@
 #include "CommRules.h"
 
 #include <QList>
+#include <utility>
 
 namespace reruzida {
 
@@ -100,12 +101,14 @@ QByteArray TCommRules::Next() {
     FExchange = FScanning ? TExchange::Scan : TExchange::Poll;
     if (FScanning) {
         next = {FCurrentUnit, ScanCommand, {}};
-    } else if (!FQueue.Take(next)) {
-        FExchange = FProbeDue ? TExchange::Probe : TExchange::Poll;
-        next = FProbeDue ? TAppData{FProbeUnit, ScanCommand, {}}
-                         : TAppData{FCurrentUnit, LogReadCommand, {}};
-        FProbeDue = false;
+    } else if (FQueuedInRow < QueuedInRow && FQueue.Take(next)) {
+        ++FQueuedInRow;
+    } else {
+        next = NextPoll(FQueuedInRow == QueuedInRow && !FQueue.Empty());
+        FQueuedInRow = 0;
     }
+    if (next.Command == LogReadCommand)
+        FPolledAt[next.UnitId] = ++FPolls;
     FPacket.Destination = uint8_t(next.UnitId);
     FPacket.Command = next.Command;
     FPacket.Parameters = next.Parameters;
@@ -120,15 +123,20 @@ void TCommRules::Sent(uint32_t now) {
     // Only the unit the command went to can answer it; anything else on the line,
     // including a source that is no unit at all, is passed over.
     FReader.ExpectSource(FPacket.Destination);
-    FLastTick = FSentTick = now;
+    FLastTick = now;
+    FReplyBegun = false;
     FOutstanding = true;
 }
 
 bool TCommRules::ReceiveStep(uint32_t now, const QByteArray& received) {
+    if (!received.isEmpty() && !FReplyBegun) {
+        FReplyBegun = true;
+        FReplyTick = now;
+    }
     if (!received.isEmpty() ? ReadReply(now, received)
                             : ElapsedMs(now, FLastTick) > SilenceLimitMs && GiveUpSilence())
         return true;
-    return ElapsedMs(now, FSentTick) > ExchangeLimitMs && GiveUpExchange();
+    return FReplyBegun && ElapsedMs(now, FReplyTick) > ReplyLimitMs && GiveUpExchange();
 }
 
 bool TCommRules::ReadReply(uint32_t now, const QByteArray& received) {
@@ -213,6 +221,25 @@ void TCommRules::ScanFound(uint32_t now, int unit) {
     FLink.Found(unit);
     FQueue.Push({unit, RunCommand, "1"});
     FLink.Post(WM_UNIT_FOUND, unit);
+}
+
+// The poll of the slot: the probe when due, else the poll position's unit; while queued
+// commands wait, the unit polled longest ago.
+TAppData TCommRules::NextPoll(bool queueWaits) {
+    if (queueWaits)
+        return {UnitPolledLongestAgo(), LogReadCommand, {}};
+    FExchange = FProbeDue ? TExchange::Probe : TExchange::Poll;
+    const bool probe = std::exchange(FProbeDue, false);
+    return probe ? TAppData{FProbeUnit, ScanCommand, {}}
+                 : TAppData{FCurrentUnit, LogReadCommand, {}};
+}
+
+int TCommRules::UnitPolledLongestAgo() const {
+    int longest = 0;
+    for (int id = 1; id <= MaxUnitId; ++id)
+        if (UnitPresent[id] && (!longest || FPolledAt[id] < FPolledAt[longest]))
+            longest = id;
+    return longest ? longest : FCurrentUnit;
 }
 
 int TCommRules::NextPresentUnit(int current) {

@@ -83,12 +83,16 @@ public:
 // - Poll: LRR to FCurrentUnit, or a queued command in its slot; the poll position moves on to
 //   the next present unit after each (NextPresentUnit, which posts the round's tick). A round
 //   begins where the position wraps to the first present unit (FRoundBegins), which is not
-//   unit 1 while unit 1 is off and units above it answer.
+//   unit 1 while unit 1 is off and units above it answer. At most QueuedInRow queued
+//   commands go out in a row (FQueuedInRow); then, while more wait, the present unit polled
+//   longest ago (FPolledAt) is polled in that slot, so a long queue holds back no unit's
+//   records.
 // A rescan request is taken when a round begins and starts a new scan at unit 1.
 // An exchange ends with a complete reply (good or bad), or by giving up: after the silence
 // limit plus MaxSilenceSteps steps for a poll (FSilence counts those steps), after the limit
-// alone for a scan or a probe, and in any case ExchangeLimitMs after the command went out
-// (FSentTick), so a unit that keeps sending stray bytes cannot hold the line.
+// alone for a scan or a probe, and in any case ReplyLimitMs after the first byte of the reply
+// came (FReplyTick), so a unit that keeps sending stray bytes cannot hold the line. Until a
+// byte comes only the silence rules count: a reply may begin as late as they allow.
 // FReader holds the reply begun; it is cleared when an exchange starts and when it is given up.
 class TCommRules {
 public:
@@ -96,7 +100,10 @@ public:
     static constexpr int MaxSilenceSteps = 3;
     // The longest reply takes this long on the line at 9600 baud, ten bits a byte.
     static constexpr uint32_t LongestReplyMs = (LongestReply * 10 * 1000 + 9599) / 9600;
-    static constexpr uint32_t ExchangeLimitMs = LongestReplyMs + SilenceLimitMs;
+    static constexpr uint32_t ReplyLimitMs = LongestReplyMs + SilenceLimitMs;
+    // While the queue drains, three units are each polled every two to three seconds and the
+    // queue keeps three quarters of the line.
+    static constexpr int QueuedInRow = 3;
 
     TCommRules(TCommLink& link, TSendQueue& queue, TUnitPresence& unitPresent);
     Q_DISABLE_COPY(TCommRules)
@@ -131,6 +138,8 @@ private:
     void ActOnReply(uint32_t now, const QByteArray& frame);
     void ScanFound(uint32_t now, int unit);
     int NextPresentUnit(int current);
+    TAppData NextPoll(bool queueWaits);
+    int UnitPolledLongestAgo() const;
     static uint32_t ElapsedMs(uint32_t now, int64_t since);
     void SendAck(uint32_t now, int unit);
     void ClearPresent();
@@ -145,7 +154,8 @@ private:
     enum class TExchange { Scan, Probe, Poll };
     TExchange FExchange = TExchange::Poll;
     int64_t FLastTick = 0;
-    int64_t FSentTick = 0;
+    bool FReplyBegun = false;
+    int64_t FReplyTick = 0;
     bool FScanning = false;
     int FProbeUnit = 0;
     bool FProbeDue = false;
@@ -153,6 +163,10 @@ private:
     int FSilence = 0;
     int FCurrentUnit = 1;
     bool FRoundBegins = true;
+    int FQueuedInRow = 0;
+    // The number of the last poll of each unit (0: none yet), counted in FPolls.
+    std::array<int64_t, MaxUnitId + 1> FPolledAt{};
+    int64_t FPolls = 0;
     int FTickCounter = 0;
 };
 

@@ -205,7 +205,7 @@ TEST(CommRules, TheQueueHoldsAThousandCommands) {
     for (int i = 1; i <= TSendQueue::MaxQueue; ++i)
         ASSERT_TRUE(run.Queue.Push({1, ClockSetCommand, tail(i)})) << i;
     EXPECT_FALSE(run.Queue.Push({1, ClockSetCommand, tail(1001)}));
-    ASSERT_TRUE(run.Scanned(1));
+    ASSERT_TRUE(run.PassUntil([&] { return run.Queue.Empty(); }));
     const QStringList commands = run.Line.Commands();
     QList<QByteArray> sent;
     for (int i = 0; i < commands.size(); ++i)
@@ -217,6 +217,42 @@ TEST(CommRules, TheQueueHoldsAThousandCommands) {
     EXPECT_EQ(commands.mid(0, 3), QStringList({"VRR 1", "VRR 2", "CSR 1"}));
     // The scan's own USR found the queue full as well.
     EXPECT_EQ(commands.count("USR 1"), 0);
+}
+
+// Queued commands take poll slots, three in a row at most: every present unit is still read
+// for records every few seconds while a long queue drains, and the queue keeps its order.
+TEST(CommRules, EveryUnitIsPolledWhileALongQueueDrains) {
+    constexpr int Queued = 300;
+    TRun run({1, 2, 3});
+    ASSERT_TRUE(run.Scanned(3));
+    for (int i = 0; i < Queued; ++i)
+        ASSERT_TRUE(run.Queue.Push({1, RemovalCommand, CodeField(QString::number(i))}));
+    const int from = int(run.Line.Sent.size());
+    ASSERT_TRUE(run.PassUntil([&] { return run.Queue.Empty(); }));
+    const int to = int(run.Line.Sent.size());
+    QMap<int, uint32_t> lastPoll, longestGap;
+    for (int i = from; i < to; ++i) {
+        const QString& sent = run.Line.Sent[i];
+        if (!sent.startsWith(LogReadCommand))
+            continue;
+        const int unit = sent.mid(4).toInt();
+        if (lastPoll.contains(unit))
+            longestGap[unit] = std::max(longestGap[unit], run.Line.SentAt[i] - lastPoll[unit]);
+        lastPoll[unit] = run.Line.SentAt[i];
+    }
+    const QStringList commands = run.Line.Commands();
+    EXPECT_EQ(commands.count("RDR 1"), Queued);
+    QList<QByteArray> order;
+    for (int i = 0; i < commands.size(); ++i)
+        if (commands[i] == "RDR 1")
+            order << run.Line.Parameters[i];
+    for (int i = 0; i < Queued; ++i)
+        ASSERT_EQ(order[i], CodeField(QString::number(i))) << i;
+    for (int unit = 1; unit <= 3; ++unit)
+        EXPECT_LE(longestGap.value(unit, UINT32_MAX), 3000u) << unit;
+    // Removals go out in three slots of four.
+    const QStringList drained = run.Line.Sent.mid(from, to - from);
+    EXPECT_LE(drained.filter(LogReadCommand).size(), Queued / 3 + 1);
 }
 
 TEST(CommRules, TheQueueTakesUnitsOneToThirtyTwoWhileOpen) {
@@ -288,9 +324,45 @@ TEST(CommRules, AChatteringLineHoldsNoExchangePastItsLimit) {
     }));
     const int at = int(run.Line.Sent.indexOf("LRR 2", from));
     const uint32_t held = run.TimeOf("LRR 3", at) - run.TimeOf("LRR 2", at);
-    EXPECT_GT(held, TCommRules::ExchangeLimitMs);
-    EXPECT_LE(held, TCommRules::ExchangeLimitMs + 2 * StepMs);
+    // The limit counts from the first stray byte, read a step after the poll.
+    EXPECT_GT(held, TCommRules::ReplyLimitMs + StepMs);
+    EXPECT_LE(held, TCommRules::ReplyLimitMs + 3 * StepMs);
     EXPECT_TRUE(run.Line.HasLed(2, LedRed));
+}
+
+// A reply may begin as late as the silence rules allow (the limit, then three steps) and then
+// take its whole time on the line: an image takes about a second at 9600 baud.
+TEST(CommRules, AnImageReplyThatBeginsLateWithinTheSilenceRulesIsKept) {
+    struct Case {
+        uint32_t beginsMs;
+        bool kept;
+    };
+    const Case cases[] = {{1200, true}, {1400, true}, {1500, false}};
+    for (const Case& c : cases) {
+        TRun run({1, 2, 3});
+        ASSERT_TRUE(run.Scanned(3));
+        const QByteArray image = ReplyFrame(
+            2, ImageReadReply, CodeField("1234567") + ImagePrefix + QByteArray(ImageSize, '\x5A'));
+        // Nothing for the first steps, then the bytes as fast as the line carries them.
+        run.Line.Fault[2] = [&](const QByteArray&) {
+            QList<QByteArray> reads(c.beginsMs / StepMs - 1);
+            for (qsizetype at = 0; at < image.size(); at += 960 * StepMs / 1000)
+                reads << image.mid(at, 960 * StepMs / 1000);
+            return reads;
+        };
+        ASSERT_TRUE(run.Queue.Push({2, ImageReadCommand, CodeField("1234567")}));
+        const int from = int(run.Line.Sent.size());
+        // Up to what follows the image read: its ACK, or the next command once it is given up.
+        ASSERT_TRUE(run.PassUntil([&] {
+            const qsizetype at = run.Line.Sent.indexOf("RRR 2", from);
+            return at >= 0 && run.Line.Sent.size() > at + 1;
+        }));
+        const qsizetype at = run.Line.Sent.indexOf("RRR 2", from);
+        EXPECT_EQ(run.Line.Kept, c.kept ? QList<QByteArray>{image} : QList<QByteArray>{})
+            << c.beginsMs;
+        EXPECT_EQ(run.Line.Sent[at + 1] == "ACK 2", c.kept) << c.beginsMs;
+        EXPECT_EQ(run.Line.HasLed(2, LedRed), !c.kept) << c.beginsMs;
+    }
 }
 
 // A unit's log record is kept exactly once, whatever the line does to the reply that carries it.
