@@ -15,6 +15,12 @@ namespace entrance {
 
 // The message of a store that finds its row changed or deleted by another terminal.
 inline const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
+// The same of a row changed elsewhere, shown under the operator's typing.
+inline const QString RowChangedShown =
+    RowChanged + "\n他の端末で登録された内容を表示しました（変更した項目は入力したままです）。"
+                 "もう一度登録すると、画面の内容で登録します。";
+// The message of a store that finds its row deleted by another terminal.
+inline const QString RowDeleted = "他の端末で削除されたため、登録できませんでした。";
 
 // Answers the message boxes that come up while it lives, OK unless a Cancel is queued, and
 // keeps their texts.
