@@ -3,6 +3,7 @@
 #include "odbcdriver/OdbcInstaller.h"
 #include "storage/Connection.h"
 #include "tests/entrance/EntranceFixture.h"
+#include "ui/CustomGrid.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -86,6 +87,12 @@ struct ScreenFixture : EntranceFixture {
     static void Type(QLineEdit* edit, const QString& text) {
         edit->selectAll();
         edit->insert(text);
+    }
+    // Clicks a row of a list as the operator does.
+    static void ClickRow(TCustomGrid* grid, int row) {
+        const TRect cell = grid->CellRect(grid->FixedCols(), row);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          QPoint(cell.Left + 4, cell.Top + 4));
     }
     void AddUnit(int id, const QString& name, bool running = false, int tamper = 0) {
         RunAll(

@@ -34,9 +34,7 @@ struct TwoOperators : ScreenFixture {
             "('0003','山田')");
         persons = std::make_unique<TfrmUserEntry>();
         persons->show();
-        const TRect cell = persons->UserGrid->CellRect(1, 3);
-        QTest::mouseClick(persons->UserGrid->viewport(), Qt::LeftButton, {},
-                          QPoint(cell.Left + 4, cell.Top + 4));
+        ClickRow(persons->UserGrid, 3);
         EXPECT_EQ(persons->GetCurrentUserCode(), "0003");
         return persons.get();
     }
