@@ -28,8 +28,26 @@ bool SameValue(const TField& field, const QVariant& read) {
 
 } // namespace
 
-ERecordChanged::ERecordChanged()
-    : EDatabaseError("他の端末で変更または削除されたため、登録できませんでした。") {}
+namespace {
+
+QString RefusalText(TRowChange change) {
+    switch (change) {
+    case TRowChange::Changed:
+        return "他の端末で変更または削除されたため、登録できませんでした。\r"
+               "他の端末で登録された内容を表示しました（変更した項目は入力したままです）。"
+               "もう一度登録すると、画面の内容で登録します。";
+    case TRowChange::Deleted:
+        return "他の端末で削除されたため、登録できませんでした。";
+    case TRowChange::Taken:
+        break;
+    }
+    return "他の端末で変更または削除されたため、登録できませんでした。";
+}
+
+} // namespace
+
+ERecordChanged::ERecordChanged(TRowChange change)
+    : EDatabaseError(RefusalText(change)), FChange(change) {}
 
 TReadRows::TReadRows(TDataSet& data, const QStringList& columns) : FColumns(columns) {
     for (data.First(); !data.Eof(); data.Next())
@@ -65,15 +83,15 @@ bool TReadRows::HeldBy(TDataSet& data) const {
     return same;
 }
 
-void TReadRows::Check(TDataSet& data) {
+void TReadRows::Check(TDataSet& data) const {
     if (HeldBy(data))
         return;
-    if (!FRows.isEmpty() && !data.IsEmpty())
-        *this = TReadRows(data, FColumns);
-    throw ERecordChanged();
+    if (FRows.isEmpty())
+        throw ERecordChanged(TRowChange::Taken);
+    throw ERecordChanged(data.IsEmpty() ? TRowChange::Deleted : TRowChange::Changed);
 }
 
-void PostChecked(TQuery& query, TReadRows& asRead, const std::function<void()>& write) {
+void PostChecked(TQuery& query, const TReadRows& asRead, const std::function<void()>& write) {
     query.RequestLive = true;
     try {
         InAccessTransaction([&] {

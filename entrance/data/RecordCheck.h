@@ -12,11 +12,22 @@ class TQuery;
 
 namespace entrance {
 
+// What another terminal did to the rows a save found different from what the screen read.
+enum class TRowChange {
+    Changed, // the rows are there, changed (or, for a room, some added or deleted)
+    Deleted, // every row read is gone
+    Taken,   // a new entry's rows were added meanwhile
+};
+
 // The refusal of a save whose rows another terminal changed or deleted since the screen read
-// them; what the operator typed stays on screen.
+// them; what the operator typed stays on screen. The message says what the screen shows now.
 class ERecordChanged : public EDatabaseError {
 public:
-    ERecordChanged();
+    explicit ERecordChanged(TRowChange change);
+    TRowChange Change() const { return FChange; }
+
+private:
+    TRowChange FChange;
 };
 
 // What a screen read of the rows it edits (one row of a person, a department, ...; the rows of
@@ -38,11 +49,11 @@ public:
 
     bool IsEmpty() const { return FRows.isEmpty(); }
     // Raises ERecordChanged unless `data` holds the rows as read, in the same order; `data`
-    // is back on its first row afterwards. Once the operator has been told, the rows there now
-    // count as read, so that saving again stores over them knowingly; rows that are gone stay
-    // expected (an edit never inserts them again), and a new entry never takes rows another
-    // terminal added.
-    void Check(TDataSet& data);
+    // is back on its first row afterwards. The rows read stay as they were: only a screen that
+    // shows the rows as they are now reads them again, so no save stores over a value that the
+    // operator has not seen; rows that are gone stay expected (an edit never inserts them
+    // again), and a new entry never takes rows another terminal added.
+    void Check(TDataSet& data) const;
 
 private:
     bool HeldBy(TDataSet& data) const;
@@ -55,6 +66,6 @@ private:
 // Opens `query` (lines and parameters set) live, in one transaction on "RORazu": checks its rows
 // against `asRead`, then `write` inserts or edits and posts. The query is closed and no longer
 // live afterwards, however it ends.
-void PostChecked(TQuery& query, TReadRows& asRead, const std::function<void()>& write);
+void PostChecked(TQuery& query, const TReadRows& asRead, const std::function<void()>& write);
 
 } // namespace entrance

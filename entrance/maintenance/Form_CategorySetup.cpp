@@ -82,6 +82,7 @@ void TfrmCategorySetup::CreateControls() {
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     for (QLineEdit* edit : {Ed_Code, Ed_Name})
         connect(edit, &QLineEdit::textEdited, this, [this] { Modified = true; });
+    FEdited.Watch({Ed_Code, Ed_Name});
     CategoryGrid->OnClick = [this](QObject*) { CategoryGridClick(); };
 }
 
@@ -144,6 +145,7 @@ bool TfrmCategorySetup::AskSave() {
 
 void TfrmCategorySetup::ResetEntry() {
     Modified = false;
+    FEdited.Clear();
     NewMode = false;
     // A listed department keeps its code; only a new entry takes a typed one.
     Ed_Code->setReadOnly(true);
@@ -163,10 +165,7 @@ void TfrmCategorySetup::CategoryGridClick() {
         return;
     if (Modified && !AskSave()) {
         // The typed entry stays; so does the row it belongs to.
-        const int back = FEntryRow;
-        FEntryRow = -1;
-        CategoryGrid->SetRow(back);
-        FEntryRow = back;
+        HighlightEntryRow(FEntryRow);
         return;
     }
     ResetEntry();
@@ -174,6 +173,22 @@ void TfrmCategorySetup::CategoryGridClick() {
     FAsRead = FReadRows.value(CategoryGrid->Cells(0, FEntryRow).toInt());
     Ed_Code->setText(CategoryGrid->Cells(0, FEntryRow));
     Ed_Name->setText(CategoryGrid->Cells(1, FEntryRow));
+}
+
+void TfrmCategorySetup::HighlightEntryRow(int row) {
+    FEntryRow = -1;
+    CategoryGrid->SetRow(row);
+    FEntryRow = row;
+}
+
+void TfrmCategorySetup::ShowListedKeepingTyping(int code) {
+    for (int row = 1; row < CategoryGrid->RowCount(); ++row)
+        if (CategoryGrid->Cells(0, row) == QString::number(code)) {
+            HighlightEntryRow(row);
+            FAsRead = FReadRows.value(code);
+            FEdited.RefillKeeping([&] { Ed_Name->setText(CategoryGrid->Cells(1, row)); });
+            return;
+        }
 }
 
 void TfrmCategorySetup::BitBtn2Click() {
@@ -206,9 +221,12 @@ bool TfrmCategorySetup::btnOKClick() {
     try {
         StoreDepartment(Ed_Code->text().toInt(), Ed_Name->text());
     } catch (const ERecordChanged& e) {
-        // The entry keeps what was typed; the list shows what is stored now.
+        // The entry keeps what was typed; the list, and the entry's other fields, show what is
+        // stored now.
         MessageBox(e.Message());
         LoadGrid();
+        if (e.Change() == TRowChange::Changed)
+            ShowListedKeepingTyping(Ed_Code->text().toInt());
         return false;
     }
     ResetEntry();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/common/EditedFields.h"
 #include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
@@ -61,6 +62,10 @@ private:
     void CreateControls();
     void Refuse(int message, QLineEdit* field);
     void StoreDepartment(int code, const QString& name);
+    // After a refusal: the department as listed now, the typing kept in the fields changed.
+    void ShowListedKeepingTyping(int code);
+    // Moves the list's highlight without its click: the entry stays as it is.
+    void HighlightEntryRow(int row);
     void DeleteDepartment(int code);
     QList<int> ListedCodes() const;
 
@@ -72,6 +77,8 @@ private:
     // for a new department), which a save finds unchanged or refuses.
     QHash<int, TReadRows> FReadRows;
     TReadRows FAsRead;
+    // The entry fields the operator changed since they were filled.
+    TEditedFields FEdited;
 };
 
 } // namespace entrance

@@ -43,14 +43,33 @@ TfrmCompanySetup::TfrmCompanySetup(QWidget* owner) : TForm(owner) {
     FAsRead = TReadRows(sqlCompany, ShownColumns());
     sqlCompany.Edit();
     DS1.SetEnabled(true);
+    for (TDBEdit* edit : ShownEdits())
+        FEdited.Watch({edit});
+}
+
+QList<TDBEdit*> TfrmCompanySetup::ShownEdits() const {
+    return {DBEdit1, DBEdit2, DBEdit3, DBEdit5, DBEdit6, DBEdit7, DBEdit8, DBEdit9};
 }
 
 QStringList TfrmCompanySetup::ShownColumns() const {
     QStringList columns;
-    for (const TDBEdit* edit :
-         {DBEdit1, DBEdit2, DBEdit3, DBEdit5, DBEdit6, DBEdit7, DBEdit8, DBEdit9})
+    for (const TDBEdit* edit : ShownEdits())
         columns << edit->DataField();
     return columns;
+}
+
+void TfrmCompanySetup::OpenOffice() {
+    sqlCompany.Close();
+    sqlCompany.Open();
+    FAsRead = TReadRows(sqlCompany, ShownColumns());
+    sqlCompany.Edit();
+}
+
+void TfrmCompanySetup::ShowStoredKeepingTyping() {
+    FEdited.RefillKeeping([this] { OpenOffice(); });
+    for (TDBEdit* edit : ShownEdits())
+        if (FEdited.Has(edit))
+            edit->Field()->SetText(edit->text());
 }
 
 TfrmCompanySetup::~TfrmCompanySetup() = default;
@@ -112,11 +131,14 @@ bool TfrmCompanySetup::SaveOffice() {
             sqlCompany.Post();
         });
     } catch (const ERecordChanged& e) {
-        // The row stays in edit with what was typed.
+        // The row stays in edit with what was typed; the other fields show it as stored now.
         MessageBox(e.Message());
+        if (e.Change() == TRowChange::Changed)
+            ShowStoredKeepingTyping();
         return false;
     }
     FAsRead = TReadRows::CurrentOf(sqlCompany, ShownColumns());
+    FEdited.Clear();
     if (!WriteAppRegistry("CompanyName", sqlCompany.FieldByName("事業所名")->AsString()))
         ShowMessage("事業所名をレジストリに保存できませんでした。");
     LoadProcessingPeriod();

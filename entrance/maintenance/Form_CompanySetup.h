@@ -2,6 +2,7 @@
 
 #include "db/DataSource.h"
 #include "dbengine/Query.h"
+#include "entrance/common/EditedFields.h"
 #include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
@@ -48,11 +49,18 @@ private:
     bool SaveOffice();
     // The columns the fields show and store.
     QStringList ShownColumns() const;
+    QList<TDBEdit*> ShownEdits() const;
+    // Opens the row, read now, in edit.
+    void OpenOffice();
+    // After a refusal: the row as stored now, the typing kept in the fields changed.
+    void ShowStoredKeepingTyping();
 
     TQuery sqlCompany;
     TDataSource DS1;
     // The row as the fields were filled from it, or as last stored.
     TReadRows FAsRead;
+    // The fields the operator changed since the row was read.
+    TEditedFields FEdited;
 };
 
 } // namespace entrance

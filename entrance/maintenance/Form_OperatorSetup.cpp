@@ -128,6 +128,9 @@ void TfrmOperatorSetup::CreateControls() {
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOperatorSetup::btnCancelClick);
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmbRank, &QComboBox::activated, this, &TfrmOperatorSetup::cmbRankClick);
+    FEdited.Watch({Ed_Operator, Ed_SubText, Ed_NewPassWD1, Ed_NewPassWD2});
+    FEdited.Watch(cmbRank);
+    FEdited.Watch(ChkPassWDChange);
     // In new mode 編集 is disabled, and so is the list's way to it: the typing stays.
     connect(lstOperator, &QTreeWidget::itemClicked, btnEdit, &QPushButton::click);
 }
@@ -221,6 +224,7 @@ void TfrmOperatorSetup::btnEditClick() {
     if (!item)
         return;
     ShowEditMode();
+    FEdited.Clear();
     if (IsAdministrator()) {
         btnEdit->setEnabled(true);
         btnDel->setEnabled(true);
@@ -256,6 +260,7 @@ void TfrmOperatorSetup::btnNewClick() {
     ChkPassWDChange->setChecked(true);
     ChkPassWDChange->setEnabled(false);
     ClearFields();
+    FEdited.Clear();
     FAsRead = TReadRows();
     Ed_Code->setText(QString::number(NextOperatorCode()));
     Ed_Operator->setFocus();
@@ -286,9 +291,10 @@ void TfrmOperatorSetup::btnOKClick() {
         // The fields keep what was typed; the list shows what is stored now. A new operator
         // whose code another terminal took meanwhile goes in under the next free one.
         MessageBox(e.Message());
-        const bool isNew = FAsRead.IsEmpty();
         LoadList();
-        if (isNew) {
+        if (e.Change() == TRowChange::Changed)
+            ShowListedKeepingTyping(Ed_Code->text());
+        if (e.Change() == TRowChange::Taken) {
             ShowNewMode();
             Ed_Code->setText(QString::number(NextOperatorCode()));
         }
@@ -296,6 +302,14 @@ void TfrmOperatorSetup::btnOKClick() {
     }
     LoadList();
     BackToFirst();
+}
+
+void TfrmOperatorSetup::ShowListedKeepingTyping(const QString& code) {
+    const QList<QTreeWidgetItem*> items = lstOperator->findItems(code, Qt::MatchExactly, ColCode);
+    if (items.isEmpty())
+        return;
+    lstOperator->setCurrentItem(items.first());
+    FEdited.RefillKeeping([this] { btnEditClick(); });
 }
 
 // Stores over the operator only while his row still holds what the list showed.

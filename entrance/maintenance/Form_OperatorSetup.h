@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/common/EditedFields.h"
 #include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
@@ -65,6 +66,8 @@ private:
     // Sets the opened row's fields (a new row when there is none) and posts it.
     void WriteOperator(int code);
     void BackToFirst();
+    // After a refusal: the operator as listed now, the typing kept in the fields changed.
+    void ShowListedKeepingTyping(const QString& code);
     int QueryNumber(const QStringList& sql);
     bool IsAdministrator() const;
 
@@ -73,6 +76,8 @@ private:
     // new operator), which a save finds unchanged or refuses.
     QHash<int, TReadRows> FReadRows;
     TReadRows FAsRead;
+    // The fields the operator changed since they were filled.
+    TEditedFields FEdited;
 };
 
 } // namespace entrance

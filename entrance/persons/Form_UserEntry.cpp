@@ -227,15 +227,20 @@ void TfrmUserEntry::CreateEditControls() {
     for (QLineEdit* edit : {Ed_Code, Ed_Name, Ed_Kana, Ed_Category, DEd_ValidEnd, Ed_Yubin,
                             Ed_Addr1, Ed_Addr2, Ed_TEL, Ed_birth})
         connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(true); });
+    Edited.Watch({Ed_Code, Ed_Name, Ed_Kana, Ed_Category, DEd_ValidEnd, Ed_Yubin, Ed_Addr1,
+                  Ed_Addr2, Ed_TEL, Ed_birth, Ed_Sex});
+    Edited.Watch(cmbBlood);
     connect(cmbBlood, &QComboBox::currentTextChanged, this, [this] { SetModified(true); });
     connect(Ed_Category, &QLineEdit::textChanged, this, &TfrmUserEntry::Ed_CategoryChange);
     connect(cmbUserCategory, &QComboBox::activated, this, [this] {
         SetModified(true);
+        Edited.Mark(Ed_Category);
         Ed_Category->setText(CodePartOf(cmbUserCategory->currentText()));
     });
     connect(Ed_Sex, &QLineEdit::textEdited, this, &TfrmUserEntry::Ed_SexTyped);
     PageControl1->OnClick = [this](int index) {
         SetModified(true);
+        Edited.Mark(Ed_Sex);
         Ed_Sex->setText(QString::number(index));
     };
     Ed_Code->installEventFilter(this);
@@ -322,11 +327,15 @@ void TfrmUserEntry::RadioAllClick() {
             UserGrid->SetRows(r + 1, rows[r]);
     }
     pnlUserCount->setText(QString::number(rows.size()));
-    if (ClickedRow >= 1 && ClickedRow < UserGrid->RowCount())
+    if (ClickedRow >= 1 && ClickedRow < UserGrid->RowCount()) {
+        TFlagGuard relisting(Relisting);
         UserGrid->SetRow(ClickedRow);
+    }
 }
 
 void TfrmUserEntry::UserGridClick() {
+    if (Relisting)
+        return;
     ClickedRow = UserGrid->Row();
     TFlagGuard guard(FromGridClick);
     btnEditClick();
@@ -373,6 +382,7 @@ void TfrmUserEntry::SelectListedUser(const QString& code) {
     for (int r = 1; r < UserGrid->RowCount(); ++r)
         if (UserGrid->Cells(ColCode, r) == code) {
             ClickedRow = r;
+            TFlagGuard relisting(Relisting);
             UserGrid->SetRow(r);
             return;
         }
@@ -401,6 +411,7 @@ void TfrmUserEntry::ShowUser(const TUserRecord& r) {
     ShowImageState(r.HasImage);
     ShowState();
     FModified = false;
+    Edited.Clear();
 }
 
 void TfrmUserEntry::ShowAge() {
@@ -558,10 +569,13 @@ bool TfrmUserEntry::SaveUser() {
     try {
         StoreUserRecord(record, CurrentCode, AsRead);
     } catch (const ERecordChanged& e) {
-        // The typed values stay on screen for the operator to compare; the list shows the
-        // persons as stored now.
+        // The typed values stay on screen, the others show the person as stored now, and so
+        // does the list.
         ShowMessage(e.Message());
+        if (e.Change() == TRowChange::Changed)
+            ShowStoredKeepingTyping();
         RadioAllClick();
+        SelectListedUser(CurrentCode);
         return false;
     } catch (const std::exception& e) {
         // The typed values stay on screen, still marked as changed.
@@ -569,8 +583,22 @@ bool TfrmUserEntry::SaveUser() {
         return false;
     }
     FModified = false;
+    Edited.Clear();
     CurrentCode = record.Code;
     return true;
+}
+
+void TfrmUserEntry::ShowStoredKeepingTyping() {
+    TUserRecord record;
+    if (!LoadUserRecord(CurrentCode, record, AsRead))
+        return;
+    Edited.RefillKeeping([&] { ShowUser(record); });
+    // What hangs on a kept field follows its text.
+    const QString sex = Ed_Sex->text();
+    PageControl1->SetCurrentIndex(sex.isEmpty() ? -1 : sex.toInt());
+    if (ReadBirth())
+        ShowAge();
+    FModified = true;
 }
 
 void TfrmUserEntry::btnOKClick() {
@@ -614,27 +642,29 @@ void TfrmUserEntry::DeleteUser(const QString& code) {
     RadioAllClick();
 }
 
+// The dialog opens on the person as the save just made stored them, never on a code typed
+// before it.
 void TfrmUserEntry::btnEntranceClick() {
-    const QString code = Ed_Code->text(), name = Ed_Name->text();
     if ((FModified || CurrentCode.isEmpty()) && !ConfirmSaveChanges(1))
         return;
+    const QString code = CurrentCode, name = Ed_Name->text();
     {
         TDisabledScope busy(this);
         EntranceSession().frmEntranceUser = new TfrmEntranceUser(window());
         if (!EntranceSession().frmEntranceUser->Closing())
-            EntranceSession().frmEntranceUser->EditUnitsForUser(TrimJ(code), name);
+            EntranceSession().frmEntranceUser->EditUnitsForUser(code, name);
     }
     RadioAll->setChecked(true);
     RadioAllClick();
-    LocateUser(TrimJ(code));
+    LocateUser(code);
 }
 
 void TfrmUserEntry::btnImageClick() {
     if (HasImage)
         return;
-    const QString code = TrimJ(Ed_Code->text()), name = Ed_Name->text();
     if ((FModified || CurrentCode.isEmpty()) && !ConfirmSaveChanges(2))
         return;
+    const QString code = CurrentCode, name = Ed_Name->text();
     ImageReadOk = false;
     // The open dialog holds the screen disabled for its own life.
     TDisabledScope busy(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entrance/common/EditedFields.h"
 #include "entrance/data/UserRows.h"
 #include "ui/Form.h"
 
@@ -122,6 +123,9 @@ private:
     bool ReadFields(TUserRecord& record);
     // Takes the typed birth date into BirthDate; false after the message for a bad one.
     bool ReadBirth();
+    // After a refusal: the person as stored now, the operator's typing kept in the fields they
+    // changed.
+    void ShowStoredKeepingTyping();
     void DeleteUser(const QString& code);
     void OpenImageDialog(const QString& code, const QString& name);
 
@@ -132,6 +136,10 @@ private:
     TReadRows AsRead;
     int ClickedRow = 0;
     bool FromGridClick = false;
+    // Set while the screen moves the list's highlight itself: that is no click of the operator.
+    bool Relisting = false;
+    // The fields the operator changed since the person was shown.
+    TEditedFields Edited;
     TDateTime BirthDate = 0;
     bool HasImage = false;
     // Held from an image read's link check until the dialog opens or the check fails.

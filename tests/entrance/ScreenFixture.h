@@ -3,6 +3,7 @@
 #include "odbcdriver/OdbcInstaller.h"
 #include "storage/Connection.h"
 #include "tests/entrance/EntranceFixture.h"
+#include "ui/CustomGrid.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -15,6 +16,12 @@ namespace entrance {
 
 // The message of a store that finds its row changed or deleted by another terminal.
 inline const QString RowChanged = "他の端末で変更または削除されたため、登録できませんでした。";
+// The same of a row changed elsewhere, shown under the operator's typing.
+inline const QString RowChangedShown =
+    RowChanged + "\n他の端末で登録された内容を表示しました（変更した項目は入力したままです）。"
+                 "もう一度登録すると、画面の内容で登録します。";
+// The message of a store that finds its row deleted by another terminal.
+inline const QString RowDeleted = "他の端末で削除されたため、登録できませんでした。";
 
 // Answers the message boxes that come up while it lives, OK unless a Cancel is queued, and
 // keeps their texts.
@@ -80,6 +87,12 @@ struct ScreenFixture : EntranceFixture {
     static void Type(QLineEdit* edit, const QString& text) {
         edit->selectAll();
         edit->insert(text);
+    }
+    // Clicks a row of a list as the operator does.
+    static void ClickRow(TCustomGrid* grid, int row) {
+        const TRect cell = grid->CellRect(grid->FixedCols(), row);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          QPoint(cell.Left + 4, cell.Top + 4));
     }
     void AddUnit(int id, const QString& name, bool running = false, int tamper = 0) {
         RunAll(

@@ -51,29 +51,39 @@ struct TwoOperators : ScreenFixture {
 
 } // namespace
 
+// A refusal shows the department as stored now unless the operator typed its name; the next
+// 登録 stores what the entry shows.
 TEST_F(TwoOperators, DepartmentChangedOrDeletedElsewhere) {
     TfrmCategorySetup* form = Open(EntranceSession().frmCategorySetup);
-    form->CategoryGrid->SetRow(2);
-    Run("UPDATE M_部門 SET 部門名='営業本部' WHERE 部門コード=3");
-    Type(form->Ed_Name, "営業一部");
-    EXPECT_FALSE(form->btnOKClick());
-    EXPECT_EQ(answers.Texts, QStringList{RowChanged});
-    EXPECT_EQ(Departments(), (QStringList{"1:総務部", "3:営業本部"}));
-    EXPECT_EQ(form->Ed_Name->text(), "営業一部");
-    EXPECT_TRUE(form->Modified);
-    EXPECT_EQ(form->CategoryGrid->Cells(1, 2), "営業本部") << "the list is read again";
+    for (const QString typed : {"", "営業一部"}) {
+        ClickRow(form->CategoryGrid, 2);
+        Run("UPDATE M_部門 SET 部門名='営業本部' WHERE 部門コード=3");
+        if (!typed.isEmpty())
+            Type(form->Ed_Name, typed);
+        answers.Texts.clear();
+        EXPECT_FALSE(form->btnOKClick());
+        EXPECT_EQ(answers.Texts, QStringList{RowChangedShown});
+        EXPECT_EQ(Departments(), (QStringList{"1:総務部", "3:営業本部"}));
+        const QString shown = typed.isEmpty() ? "営業本部" : typed;
+        EXPECT_EQ(form->Ed_Name->text(), shown);
+        EXPECT_EQ(form->CategoryGrid->Cells(1, 2), "営業本部") << "the list is read again";
+        EXPECT_EQ(form->CategoryGrid->Row(), 2);
 
-    // Told, the operator stores again.
-    EXPECT_TRUE(form->btnOKClick());
-    EXPECT_EQ(Departments(), (QStringList{"1:総務部", "3:営業一部"}));
+        EXPECT_TRUE(form->btnOKClick());
+        EXPECT_EQ(answers.Texts.size(), 1);
+        EXPECT_EQ(Departments(), (QStringList{"1:総務部", "3:" + shown}));
+        Run("UPDATE M_部門 SET 部門名='営業部' WHERE 部門コード=3");
+        form->LoadGrid();
+    }
 
     // A department deleted elsewhere does not come back.
-    form->CategoryGrid->SetRow(2);
+    ClickRow(form->CategoryGrid, 2);
     Run("DELETE FROM M_部門 WHERE 部門コード=3");
     Type(form->Ed_Name, "営業二部");
+    answers.Texts.clear();
     EXPECT_FALSE(form->btnOKClick());
     EXPECT_FALSE(form->btnOKClick());
-    EXPECT_EQ(answers.Texts, QStringList(3, RowChanged));
+    EXPECT_EQ(answers.Texts, QStringList(2, RowDeleted));
     EXPECT_EQ(Departments(), QStringList{"1:総務部"});
     EXPECT_EQ(form->Ed_Name->text(), "営業二部");
 
@@ -87,24 +97,29 @@ TEST_F(TwoOperators, DepartmentChangedOrDeletedElsewhere) {
 
 TEST_F(TwoOperators, OperatorChangedOrDeletedElsewhere) {
     TfrmOperatorSetup* form = Open(EntranceSession().frmOperatorSetup);
-    form->lstOperator->setCurrentItem(form->lstOperator->topLevelItem(1));
-    form->btnEdit->click();
+    const auto clickOperator = [form](int index) {
+        QTreeWidget* list = form->lstOperator;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->topLevelItem(index)).center());
+    };
+    clickOperator(1);
     Run("UPDATE M_オペレーター SET 補足='他端末' WHERE オペレーターコード=2");
     Type(form->Ed_Operator, "sato");
     form->btnOK->click();
-    EXPECT_EQ(answers.Texts, QStringList{RowChanged});
+    EXPECT_EQ(answers.Texts, QStringList{RowChangedShown});
     EXPECT_EQ(Operators(), (QStringList{"1:root:", "2:suzuki:他端末"}));
     EXPECT_EQ(form->Ed_Operator->text(), "sato");
+    EXPECT_EQ(form->Ed_SubText->text(), "他端末");
 
     form->btnOK->click();
-    EXPECT_EQ(Operators(), (QStringList{"1:root:", "2:sato:"}));
+    EXPECT_EQ(Operators(), (QStringList{"1:root:", "2:sato:他端末"}));
 
-    form->lstOperator->setCurrentItem(form->lstOperator->topLevelItem(1));
-    form->btnEdit->click();
+    clickOperator(1);
     Run("DELETE FROM M_オペレーター WHERE オペレーターコード=2");
     Type(form->Ed_Operator, "tanaka");
     form->btnOK->click();
-    EXPECT_EQ(answers.Texts, QStringList(2, RowChanged));
+    form->btnOK->click();
+    EXPECT_EQ(answers.Texts, (QStringList{RowChangedShown, RowDeleted, RowDeleted}));
     EXPECT_EQ(Operators(), QStringList{"1:root:"});
     EXPECT_EQ(form->Ed_Operator->text(), "tanaka");
 
@@ -113,7 +128,8 @@ TEST_F(TwoOperators, OperatorChangedOrDeletedElsewhere) {
     Run("INSERT INTO M_オペレーター VALUES (2, 'ito', 1, NULL, 37002, 'i')");
     Type(form->Ed_Operator, "kato");
     form->btnOK->click();
-    EXPECT_EQ(answers.Texts, QStringList(3, RowChanged));
+    EXPECT_EQ(answers.Texts.size(), 4);
+    EXPECT_EQ(answers.Texts.last(), RowChanged);
     EXPECT_EQ(Operators(), (QStringList{"1:root:", "2:ito:"}));
     EXPECT_EQ(form->pnlNowState->text(), "新 規 追 加");
     form->btnOK->click();
@@ -125,14 +141,16 @@ TEST_F(TwoOperators, OfficeChangedElsewhere) {
     Run("UPDATE M_事業所 SET 電話='06-1111-2222'");
     Type(form->DBEdit5, "大阪市");
     form->btnOK->click();
-    EXPECT_EQ(answers.Texts, QStringList{RowChanged});
+    EXPECT_EQ(answers.Texts, QStringList{RowChangedShown});
     EXPECT_EQ(Column("SELECT ifnull(住所①, '') || '/' || 電話 FROM M_事業所"),
               QStringList{"/06-1111-2222"});
     ASSERT_TRUE(EntranceSession().frmCompanySetup) << "the screen stays open";
     EXPECT_EQ(form->DBEdit5->text(), "大阪市");
+    EXPECT_EQ(form->DBEdit7->text(), "06-1111-2222");
 
     // Told, the operator stores again: what he changed, over what the other changed.
     form->btnOK->click();
+    EXPECT_EQ(answers.Texts.size(), 1);
     EXPECT_EQ(Column("SELECT 住所① || '/' || 電話 FROM M_事業所"),
               QStringList{"大阪市/06-1111-2222"});
 }
@@ -142,8 +160,9 @@ TEST_F(TwoOperators, OfficeDeletedElsewhere) {
     Run("DELETE FROM M_事業所");
     Type(form->DBEdit1, "鈴木商事");
     form->btnOK->click();
-    EXPECT_EQ(answers.Texts, QStringList{RowChanged});
+    EXPECT_EQ(answers.Texts, QStringList{RowDeleted});
     EXPECT_TRUE(Column("SELECT 事業所名 FROM M_事業所").isEmpty());
+    EXPECT_EQ(form->DBEdit1->text(), "鈴木商事");
 }
 
 // Enter on the password box goes on to the password fields when it is ticked, past them when
