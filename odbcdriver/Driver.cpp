@@ -31,12 +31,15 @@ std::unique_lock<std::recursive_mutex> Hold(OdbcHandle* h) {
 }
 
 // A statement or connection handle for one call, its connection held while the call runs and
-// the diagnostics of its last call cleared.
+// the diagnostics of its last call cleared; a statement's pending cancel is carried out first.
 template <typename T> class Held {
 public:
     explicit Held(T* handle) : FHandle(handle), FLock(Hold(handle)) {
-        if (FHandle)
-            FHandle->Diags.clear();
+        if (!FHandle)
+            return;
+        FHandle->Diags.clear();
+        if constexpr (std::is_same_v<T, OdbcStatement>)
+            DriverStatement::TakeCancel(FHandle);
     }
     operator T*() const { return FHandle; }
     T* operator->() const { return FHandle; }

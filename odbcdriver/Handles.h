@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -129,4 +130,7 @@ struct OdbcStatement : OdbcHandle {
     std::vector<int> PendingData;
     int CurrentData = 0;
     std::map<int, std::optional<QByteArray>> PutData;
+    // A cancel that found the connection busy with another call: the wait for data at
+    // execution ends as the statement's next call begins.
+    std::atomic<bool> CancelPending = false;
 };

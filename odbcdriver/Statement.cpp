@@ -313,6 +313,13 @@ SQLRETURN RunSets(OdbcStatement* st) {
     return info ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
+void EndDataAtExecution(OdbcStatement* st) {
+    st->AwaitingData = st->DataAsked = false;
+    st->PendingData.clear();
+    st->CurrentData = 0;
+    st->PutData.clear();
+}
+
 // Runs the prepared statement from its first parameter set.
 SQLRETURN Start(OdbcStatement* st) {
     if (!st->Prepared)
@@ -320,10 +327,7 @@ SQLRETURN Start(OdbcStatement* st) {
     CloseCursor(st);
     st->RowCount = 0;
     st->ParamRow = 0;
-    st->AwaitingData = st->DataAsked = false;
-    st->PendingData.clear();
-    st->CurrentData = 0;
-    st->PutData.clear();
+    EndDataAtExecution(st);
     if (st->ParamsProcessed)
         *st->ParamsProcessed = 0;
     MarkUnused(st, 0);
@@ -405,15 +409,20 @@ SQLRETURN Cancel(OdbcStatement* st) {
         }
     }
     // Another thread's call on the connection is never waited for: nothing of this statement
-    // runs then.
+    // runs then, and no call after it finds the statement waiting for data.
     const std::unique_lock held(st->Dbc->Lock, std::try_to_lock);
-    if (!held.owns_lock())
+    if (!held.owns_lock()) {
+        st->CancelPending = true;
         return SQL_SUCCESS;
-    st->AwaitingData = st->DataAsked = false;
-    st->PendingData.clear();
-    st->CurrentData = 0;
-    st->PutData.clear();
+    }
+    st->CancelPending = false;
+    EndDataAtExecution(st);
     return SQL_SUCCESS;
+}
+
+void TakeCancel(OdbcStatement* st) {
+    if (st->CancelPending.exchange(false))
+        EndDataAtExecution(st);
 }
 
 void CloseCursor(OdbcStatement* st) {

@@ -18,8 +18,12 @@ SQLRETURN PutData(OdbcStatement* st, SQLPOINTER data, SQLLEN length);
 void SetResult(OdbcStatement* st, std::unique_ptr<OdbcResult> result);
 void CloseCursor(OdbcStatement* st);
 // SQLCancel: interrupts the statement's execution running on another thread, or ends its wait
-// for data at execution. Takes the connection only when the statement does not run.
+// for data at execution. Takes the connection only when the statement does not run; when
+// another call holds it, the wait ends as the statement's next call begins (TakeCancel).
 SQLRETURN Cancel(OdbcStatement* st);
+// At the start of each call on the statement, its connection held: carries out a cancel left
+// pending.
+void TakeCancel(OdbcStatement* st);
 
 // A block fetch; `rowsetSize`, `rowsFetched` and `rowStatus` are the attributes of
 // SQLFetchScroll or SQLExtendedFetch.

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 #include <cstdio>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -24,6 +25,21 @@ void Stop(StagedSet::Step step) {
 QString FolderOf(const QString& file) {
     const qsizetype slash = file.lastIndexOf('/');
     return slash < 0 ? QString(".") : slash == 0 ? QString("/") : file.left(slash);
+}
+
+// Removes `file` when it is there; false when it stays.
+bool RemoveIfThere(const QString& file) {
+    return ::unlink(QFile::encodeName(file).constData()) == 0 || errno == ENOENT;
+}
+
+// Puts `staged` over `live` by an atomic rename. A journal beside the replaced file would be
+// played back into the new one: it goes first, and while it stays the file is not replaced.
+bool Replace(const QString& staged, const QString& live) {
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        if (!RemoveIfThere(live + suffix))
+            return false;
+    return std::rename(QFile::encodeName(staged).constData(),
+                       QFile::encodeName(live).constData()) == 0;
 }
 
 } // namespace
@@ -100,37 +116,35 @@ bool StagedSet::HoldLiveFiles(QString& busy) {
     return HoldLive(FFolder, FHolds, busy);
 }
 
-bool StagedSet::PutInPlace() {
+StagedSet::Placing StagedSet::PutInPlace() {
     Stop(Staged);
     if (!WriteFileSynced(MarkOf(FFolder), QByteArray()) || !SyncToDisk(StagingOf(FFolder))) {
         QFile::remove(MarkOf(FFolder));
-        return false;
+        return NotMarked;
     }
     Stop(Marked);
-    MoveStaged(FFolder);
-    FDone = true;
-    return true;
+    FUnmoved = MoveStaged(FFolder);
+    return FUnmoved.isEmpty() ? InPlace : Unfinished;
 }
 
-void StagedSet::MoveStaged(const QString& folder) {
+QString StagedSet::MoveStaged(const QString& folder) {
+    QString unmoved;
     bool first = true;
     for (const QString& name : StagedNames(folder)) {
-        const QString live = ResolveFileNoCase(QDir(folder).filePath(name));
-        // A journal beside the replaced file would be played back into the new one.
-        for (const char* suffix : {"-journal", "-wal", "-shm"})
-            QFile::remove(live + suffix);
-        std::rename(QFile::encodeName(StagingOf(folder) + "/" + name).constData(),
-                    QFile::encodeName(live).constData());
+        if (!Replace(StagingOf(folder) + "/" + name,
+                     ResolveFileNoCase(QDir(folder).filePath(name))) &&
+            unmoved.isEmpty())
+            unmoved = name;
         if (first)
             Stop(FirstMoved);
         first = false;
     }
     SyncToDisk(folder);
-    // Once every file is in place the mark goes; a move that failed keeps it for the next try.
-    if (StagedNames(folder).isEmpty()) {
+    if (unmoved.isEmpty()) {
         QFile::remove(MarkOf(folder));
         QDir(StagingOf(folder)).removeRecursively();
     }
+    return unmoved;
 }
 
 bool StagedSet::FinishMarked(const QString& folder) {
@@ -140,8 +154,7 @@ bool StagedSet::FinishMarked(const QString& folder) {
     QString busy;
     if (!HoldLive(folder, holds, busy))
         return false;
-    MoveStaged(folder);
-    return !IsMarked(folder);
+    return MoveStaged(folder).isEmpty();
 }
 
 bool StagedSet::FinishInterrupted(const QString& folder) {

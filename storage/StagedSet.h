@@ -37,10 +37,15 @@ public:
     // Holds the live files of the staged names exclusively; false, naming in `busy` the first
     // that another holder keeps, when one cannot be held.
     bool HoldLiveFiles(QString& busy);
+    // What PutInPlace did: nothing live changed (the mark could not be written), a file could
+    // not be put in place (the set stays marked for the next connection to finish), or the
+    // whole set is in place.
+    enum Placing { NotMarked, Unfinished, InPlace };
     // Marks the set and puts each staged file in place; the journals of the replaced files go
-    // first, as they belong to the old contents. False when the mark cannot be written (nothing
-    // live changed then).
-    bool PutInPlace();
+    // first, as they belong to the old contents.
+    Placing PutInPlace();
+    // After Unfinished, the first staged file that did not take its live one's place.
+    const QString& Unmoved() const { return FUnmoved; }
 
     // A stopped restore left a marked set in `folder`.
     static bool IsMarked(const QString& folder);
@@ -57,13 +62,14 @@ private:
                          QString& busy);
     // Puts the marked set in place under the staging lock; false when a live file is held.
     static bool FinishMarked(const QString& folder);
-    // Moves every staged file over its live one, then drops the mark and the subfolder.
-    static void MoveStaged(const QString& folder);
+    // Moves every staged file over its live one, then drops the mark and the subfolder; a file
+    // that cannot be moved keeps both for the next try. The first such file, empty when none.
+    static QString MoveStaged(const QString& folder);
 
     const QString FFolder;
     std::unique_ptr<DataFileLock> FLock;
     std::vector<std::unique_ptr<DataFileLock>> FHolds;
-    bool FDone = false;
+    QString FUnmoved;
 };
 
 // The shared hold of a data file being opened (the connections' hold). It waits up to

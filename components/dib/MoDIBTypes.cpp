@@ -57,10 +57,10 @@ TMoPixelFormat TMoDIBInfo::PixelFormat() const {
     }
 }
 
-TMoPixelMemory GetMemory(qint64 size) {
+TMoPixelMemory GetMemory(qint64 size, bool useFMO) {
     if (size < 0 || size > MaxPixelBytes)
         throw EMoDIBError("GetMemory: Cannot Allocate Pixel Memory");
-    return TMoPixelMemory(qsizetype(size), DefaultUseFMO);
+    return TMoPixelMemory(qsizetype(size), useFMO);
 }
 
 TMoDIBInfo CreateDIB(int width, int height, int colors, int bitCount) {
@@ -73,7 +73,7 @@ TMoDIBInfo CreateDIB(int width, int height, int colors, int bitCount) {
     info.Header.biHeight = height;
     info.Header.biBitCount = quint16(bitCount);
     info.Header.biClrUsed = quint32(colors);
-    info.Pixels = GetMemory(DIBRowSize(bitCount, width) * qAbs(qint64(height)));
+    info.Pixels = GetMemory(DIBRowSize(bitCount, width) * qAbs(qint64(height)), DefaultUseFMO);
     return info;
 }
 
@@ -84,6 +84,7 @@ TMoDIBInfo CreateLike(const TMoDIBInfo& source, int bitCount) {
     info.Header.biCompression = BI_RGB;
     info.Header.biSizeImage = 0;
     info.Colors = source.Colors;
-    info.Pixels = GetMemory(DIBRowSize(bitCount, source.Width()) * source.Rows());
+    info.Pixels =
+        GetMemory(DIBRowSize(bitCount, source.Width()) * source.Rows(), source.Pixels.UseFMO());
     return info;
 }

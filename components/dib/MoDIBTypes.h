@@ -74,13 +74,14 @@ qint64 DIBRowSize(int bitCount, qint64 width);
 // 2, 16 or 256 colours for 1, 4 and 8 bits; 0 for deeper pixels.
 int DIBColorCount(int bitCount);
 
-// Zero-filled pixel memory of the library's default kind; EMoDIBError when the size is beyond
-// what a DIB can hold, EOutOfResources when the mapping cannot be made.
-TMoPixelMemory GetMemory(qint64 size);
+// Zero-filled pixel memory, a mapping when `useFMO`; EMoDIBError when the size is beyond what a
+// DIB can hold, EOutOfResources when the mapping cannot be made.
+TMoPixelMemory GetMemory(qint64 size, bool useFMO);
 // A new image record: zero-filled pixels, `colors` zero entries in the colour table.
 // EMoDIBInvalidDIBPara when a size or depth is out of range.
 TMoDIBInfo CreateDIB(int width, int height, int colors, int bitCount);
-// An unencoded record of the same header and colours as `source` at another depth.
+// An unencoded record of the same header and colours as `source` at another depth, its pixels
+// of the same kind as the source's.
 TMoDIBInfo CreateLike(const TMoDIBInfo& source, int bitCount);
 
 // The colour-table index of pixel x in an unencoded row of 1, 4 or 8 bits.

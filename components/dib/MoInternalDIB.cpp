@@ -184,7 +184,7 @@ void ExpandToTrueColor(TMoDIBInfo& info, const QByteArray& data, std::array<quin
     info.Header.biBitCount = 24;
     info.Header.biCompression = BI_RGB;
     info.Header.biSizeImage = 0;
-    info.Pixels = GetMemory(qint64(info.RowSize()) * info.Rows());
+    info.Pixels = GetMemory(qint64(info.RowSize()) * info.Rows(), DefaultUseFMO);
     for (int y = 0; y < info.Rows(); ++y) {
         const char* in = data.constData() + y * sourceRow;
         uchar* out = info.Row(y);
@@ -231,7 +231,7 @@ TMoInternalDIB TMoInternalDIB::LoadFromStream(QIODevice& stream) {
     if (info.Header.biBitCount == 16 || info.Header.biBitCount == 32) {
         ExpandToTrueColor(info, data, masks);
     } else {
-        info.Pixels = TMoPixelMemory(data);
+        info.Pixels = TMoPixelMemory(data, DefaultUseFMO);
         info.PixelFormat(); // raises for a header no image format has
     }
     return TMoInternalDIB(std::move(info));

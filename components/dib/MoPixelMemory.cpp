@@ -40,7 +40,8 @@ TMoPixelMemory::TMoPixelMemory(qsizetype size, bool useFMO) : FUseFMO(useFMO) {
     FSize = size;
 }
 
-TMoPixelMemory::TMoPixelMemory(QByteArrayView bytes) : TMoPixelMemory(bytes.size(), DefaultUseFMO) {
+TMoPixelMemory::TMoPixelMemory(QByteArrayView bytes, bool useFMO)
+    : TMoPixelMemory(bytes.size(), useFMO) {
     if (FSize > 0)
         std::memcpy(FData, bytes.data(), size_t(FSize));
 }

@@ -16,8 +16,8 @@ public:
     TMoPixelMemory() = default;
     // Raises EOutOfResources when the mapping cannot be made.
     TMoPixelMemory(qsizetype size, bool useFMO);
-    // A copy of `bytes` in memory of the default kind.
-    explicit TMoPixelMemory(QByteArrayView bytes);
+    // A copy of `bytes`, in a mapping when `useFMO`.
+    TMoPixelMemory(QByteArrayView bytes, bool useFMO);
     TMoPixelMemory(const TMoPixelMemory& other);
     TMoPixelMemory& operator=(const TMoPixelMemory& other);
     TMoPixelMemory(TMoPixelMemory&& other) noexcept;

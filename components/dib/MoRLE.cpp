@@ -153,7 +153,7 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
     }
     out.Need(2);
     out.PutCode(0, 1);
-    result.Pixels = TMoPixelMemory(out.Data());
+    result.Pixels = TMoPixelMemory(out.Data(), source.Pixels.UseFMO());
     result.Header.biHeight = source.Rows();
     result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
     result.Header.biSizeImage = quint32(result.Pixels.size());

@@ -171,9 +171,15 @@ TRestoreResult StartRestore(QWidget* owner, const QString& folder, const QString
         MessageBox(busy + " は使用中のためリストアできませんでした。");
         return TRestoreResult::Failed;
     }
-    if (!staged.PutInPlace()) {
+    switch (staged.PutInPlace()) {
+    case StagedSet::NotMarked:
         MessageBox("リストアできませんでした。\r\n" + folder);
         return TRestoreResult::Failed;
+    case StagedSet::Unfinished:
+        MessageBox(staged.Unmoved() + " を置き換えられませんでした。");
+        return TRestoreResult::Unfinished;
+    case StagedSet::InPlace:
+        break;
     }
     return TRestoreResult::Restored;
 }

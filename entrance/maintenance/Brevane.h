@@ -23,7 +23,9 @@ void AddResFile(const QString& fileName);
 // false, with the previous set untouched, when the folder is not picked or a file fails.
 bool StartBackup(QWidget* owner, const QString& compName);
 
-enum class TRestoreResult { Restored, Cancelled, Failed };
+// Unfinished: some live files were replaced, the others are replaced when the folder is opened
+// next.
+enum class TRestoreResult { Restored, Cancelled, Failed, Unfinished };
 // Replaces the files of `folder` by the backed-up set as one (StagedSet): a set whose files
 // do not belong together is refused, the set is copied beside the live files and each SQLite
 // file checked first, and nothing live changes when anything fails. `mayReplace`, given when

@@ -260,17 +260,28 @@ void RestoreData(QWidget* mainWindow) {
             failure = std::current_exception();
         }
     }
-    // Whatever happened, the main window is usable again before the databases open.
-    ReopenDatabases();
+    // Whatever happened, the main window is usable again before the databases open. A restore
+    // that did not complete may leave them unable to open: that is told after its outcome.
+    std::exception_ptr reopening;
+    try {
+        ReopenDatabases();
+    } catch (...) {
+        reopening = std::current_exception();
+    }
     if (failure)
         std::rethrow_exception(failure);
     // The operator ended the communication program for the restore; the units are polled again
     // only once it is started.
     QString text = result == TRestoreResult::Restored ? "リストアが終了しました。"
-                                                      : "リストアは行われませんでした。";
+                   : result == TRestoreResult::Unfinished
+                       ? "リストアは完了しませんでした。\r\n"
+                         "残りのファイルは次にデータを開くときに置き換えられます。"
+                       : "リストアは行われませんでした。";
     if (!CommRunning())
         text += "\r\n認証機コミュニケーションを起動してください。";
     MessageBox(text);
+    if (reopening)
+        std::rethrow_exception(reopening);
 }
 
 } // namespace entrance

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <dlfcn.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -30,47 +31,77 @@ private:
     void* FHandle;
 };
 
+// A connection made straight through the driver to the database of `folder`, freed with it.
+class DriverConnection {
+public:
+    explicit DriverConnection(const QString& folder) {
+        if (!Driver.Loaded())
+            return;
+        alloc(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &Env);
+        alloc(SQL_HANDLE_DBC, Env, &Dbc);
+        QByteArray in = ("DBQ=" + folder + "/VoduraviRive.MDB").toUtf8();
+        FConnected = SQL_SUCCEEDED(Driver.Call<decltype(SQLDriverConnect)>("SQLDriverConnect")(
+            Dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, nullptr, 0, nullptr,
+            SQL_DRIVER_NOPROMPT));
+    }
+    ~DriverConnection() {
+        if (!Driver.Loaded())
+            return;
+        for (SQLHSTMT st : FStatements)
+            free(SQL_HANDLE_STMT, st);
+        Driver.Call<decltype(SQLDisconnect)>("SQLDisconnect")(Dbc);
+        free(SQL_HANDLE_DBC, Dbc);
+        free(SQL_HANDLE_ENV, Env);
+    }
+    DriverConnection(const DriverConnection&) = delete;
+    DriverConnection& operator=(const DriverConnection&) = delete;
+
+    bool Connected() const { return FConnected; }
+    SQLHSTMT NewStatement() {
+        SQLHSTMT st = nullptr;
+        alloc(SQL_HANDLE_STMT, Dbc, &st);
+        FStatements.push_back(st);
+        return st;
+    }
+    SQLRETURN Run(SQLHSTMT st, const QByteArray& sql) const {
+        Driver.Call<decltype(SQLFreeStmt)>("SQLFreeStmt")(st, SQL_CLOSE);
+        return Driver.Call<decltype(SQLExecDirect)>("SQLExecDirect")(
+            st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.constData())), SQL_NTS);
+    }
+
+    const DriverLibrary Driver;
+    SQLHENV Env = nullptr;
+    SQLHDBC Dbc = nullptr;
+
+private:
+    decltype(SQLAllocHandle)* alloc = Driver.Call<decltype(SQLAllocHandle)>("SQLAllocHandle");
+    decltype(SQLFreeHandle)* free = Driver.Call<decltype(SQLFreeHandle)>("SQLFreeHandle");
+    bool FConnected = false;
+    std::vector<SQLHSTMT> FStatements;
+};
+
 constexpr int Rows = 100;
 constexpr int Rounds = 2000;
 
 } // namespace
 
 TEST_F(Odbc, TwoThreadsOnOneConnectionTakeTurnsInTheDriver) {
-    const DriverLibrary driver;
-    ASSERT_TRUE(driver.Loaded()) << dlerror();
-    auto alloc = driver.Call<decltype(SQLAllocHandle)>("SQLAllocHandle");
-    auto free = driver.Call<decltype(SQLFreeHandle)>("SQLFreeHandle");
-    auto connect = driver.Call<decltype(SQLDriverConnect)>("SQLDriverConnect");
-    auto disconnect = driver.Call<decltype(SQLDisconnect)>("SQLDisconnect");
-    auto exec = driver.Call<decltype(SQLExecDirect)>("SQLExecDirect");
-    auto fetch = driver.Call<decltype(SQLFetch)>("SQLFetch");
-    auto getData = driver.Call<decltype(SQLGetData)>("SQLGetData");
-    auto close = driver.Call<decltype(SQLFreeStmt)>("SQLFreeStmt");
-    auto run = [&](SQLHSTMT st, const QByteArray& sql) {
-        close(st, SQL_CLOSE);
-        return exec(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.constData())), SQL_NTS);
-    };
-
-    SQLHENV env = nullptr;
-    SQLHDBC dbc = nullptr;
-    alloc(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    alloc(SQL_HANDLE_DBC, env, &dbc);
-    QByteArray in = ("DBQ=" + Temp.Path() + "/VoduraviRive.MDB").toUtf8();
-    ASSERT_TRUE(SQL_SUCCEEDED(connect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS,
-                                      nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)));
-    SQLHSTMT statements[2] = {};
-    for (SQLHSTMT& st : statements)
-        ASSERT_TRUE(SQL_SUCCEEDED(alloc(SQL_HANDLE_STMT, dbc, &st)));
-    ASSERT_TRUE(SQL_SUCCEEDED(run(statements[0], "CREATE TABLE NUMBERS (N INTEGER)")));
+    DriverConnection c(Temp.Path());
+    ASSERT_TRUE(c.Driver.Loaded()) << dlerror();
+    ASSERT_TRUE(c.Connected());
+    auto fetch = c.Driver.Call<decltype(SQLFetch)>("SQLFetch");
+    auto getData = c.Driver.Call<decltype(SQLGetData)>("SQLGetData");
+    const SQLHSTMT statements[2] = {c.NewStatement(), c.NewStatement()};
+    ASSERT_TRUE(SQL_SUCCEEDED(c.Run(statements[0], "CREATE TABLE NUMBERS (N INTEGER)")));
     for (int n = 1; n <= Rows; ++n)
-        run(statements[0], "INSERT INTO NUMBERS (N) VALUES (" + QByteArray::number(n) + ")");
+        c.Run(statements[0], "INSERT INTO NUMBERS (N) VALUES (" + QByteArray::number(n) + ")");
 
     // Each thread reads the whole table again and again on its own statement.
     std::atomic<int> wrong = 0;
     auto reader = [&](SQLHSTMT st) {
         for (int round = 0; round < Rounds; ++round) {
             long sum = 0;
-            if (SQL_SUCCEEDED(run(st, "SELECT N FROM NUMBERS")))
+            if (SQL_SUCCEEDED(c.Run(st, "SELECT N FROM NUMBERS")))
                 for (SQLINTEGER n = 0; SQL_SUCCEEDED(fetch(st));) {
                     SQLLEN indicator = 0;
                     getData(st, 1, SQL_C_SLONG, &n, 0, &indicator);
@@ -84,10 +115,50 @@ TEST_F(Odbc, TwoThreadsOnOneConnectionTakeTurnsInTheDriver) {
     first.join();
     second.join();
     EXPECT_EQ(wrong, 0);
+}
 
-    for (SQLHSTMT st : statements)
-        free(SQL_HANDLE_STMT, st);
-    disconnect(dbc);
-    free(SQL_HANDLE_DBC, dbc);
-    free(SQL_HANDLE_ENV, env);
+// A cancel of a statement waiting for data at execution, while another statement's endless
+// query holds the connection, returns at once and the wait is over: the statement's next call
+// finds nothing to take data for, and nothing was written.
+TEST_F(Odbc, ACancelWhileTheConnectionIsBusyEndsAWaitForData) {
+    DriverConnection c(Temp.Path());
+    ASSERT_TRUE(c.Driver.Loaded()) << dlerror();
+    ASSERT_TRUE(c.Connected());
+    auto cancel = c.Driver.Call<decltype(SQLCancel)>("SQLCancel");
+    auto paramData = c.Driver.Call<decltype(SQLParamData)>("SQLParamData");
+    const SQLHSTMT endless = c.NewStatement();
+    const SQLHSTMT waiting = c.NewStatement();
+    ASSERT_TRUE(SQL_SUCCEEDED(c.Run(endless, "CREATE TABLE t (n LONG)")));
+    ASSERT_TRUE(SQL_SUCCEEDED(c.Driver.Call<decltype(SQLPrepare)>("SQLPrepare")(
+        waiting, (SQLCHAR*)"INSERT INTO t (n) VALUES (?)", SQL_NTS)));
+    SQLLEN atExecution = SQL_DATA_AT_EXEC;
+    ASSERT_TRUE(SQL_SUCCEEDED(c.Driver.Call<decltype(SQLBindParameter)>("SQLBindParameter")(
+        waiting, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, nullptr, 0, &atExecution)));
+    ASSERT_EQ(c.Driver.Call<decltype(SQLExecute)>("SQLExecute")(waiting), SQL_NEED_DATA);
+
+    std::atomic<bool> done = false;
+    std::thread running([&] {
+        c.Run(endless, "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                       "SELECT count(*) FROM c");
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_FALSE(done) << "the endless query holds the connection";
+    EXPECT_EQ(cancel(waiting), SQL_SUCCESS);
+    for (int tries = 0; !done && tries < 200; ++tries) {
+        cancel(endless);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    running.join();
+
+    SQLPOINTER token = nullptr;
+    EXPECT_EQ(paramData(waiting, &token), SQL_ERROR) << "no longer waiting for data";
+    auto fetch = c.Driver.Call<decltype(SQLFetch)>("SQLFetch");
+    auto getData = c.Driver.Call<decltype(SQLGetData)>("SQLGetData");
+    ASSERT_TRUE(SQL_SUCCEEDED(c.Run(endless, "SELECT count(*) FROM t")));
+    ASSERT_TRUE(SQL_SUCCEEDED(fetch(endless)));
+    SQLINTEGER rows = -1;
+    SQLLEN indicator = 0;
+    getData(endless, 1, SQL_C_SLONG, &rows, 0, &indicator);
+    EXPECT_EQ(rows, 0);
 }

@@ -364,6 +364,27 @@ TEST(PixelMemory, ACopyBeforeAChangeKeepsTheSourcesKind) {
     }
 }
 
+// Converted after the default changed, the pixels stay of the image's own kind, so a canvas
+// still works on an image made on a mapping.
+TEST(PixelMemory, AConversionKeepsTheImagesKind) {
+    for (bool useFMO : {true, false})
+        for (TMoPixelFormat format : {moPf1Bit, moPf4Bit, moPf4BitRLE, moPf8BitRLE, moPf24Bit,
+                                      moPfHalftone, moPfHalftoneBW}) {
+            SCOPED_TRACE(testing::Message() << useFMO << " " << int(format));
+            TMoDIB dib;
+            {
+                const TDefaultUseFMO kind(useFMO);
+                LoadInto(dib, FourColourImage({std::vector<int>(32, 1), std::vector<int>(32, 2)}));
+            }
+            const TDefaultUseFMO other(!useFMO);
+            dib.SetPixelFormat(format);
+            EXPECT_EQ(dib.InternalDIB().UseFMO(), useFMO);
+            if (useFMO && format != moPf4BitRLE && format != moPf8BitRLE) {
+                EXPECT_NO_THROW(TMoDIBCanvas canvas(dib));
+            }
+        }
+}
+
 // Each case runs in a child process whose limits make one step of the mapping fail.
 TEST(PixelMemory, AMappingThatCannotBeMadeRaises) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -124,7 +124,7 @@ namespace {
 TMoDIBInfo Encoded(int bitCount, int width, int height, const QByteArray& codes) {
     TMoDIBInfo info = CreateDIB(width, height, DIBColorCount(bitCount), bitCount);
     info.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
-    info.Pixels = TMoPixelMemory(codes);
+    info.Pixels = TMoPixelMemory(QByteArrayView(codes), DefaultUseFMO);
     return info;
 }
 

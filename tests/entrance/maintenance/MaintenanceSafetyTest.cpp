@@ -435,3 +435,27 @@ TEST_F(MaintenanceSafety, AnInterruptedRestoreLeavesOneWholeSet) {
     EXPECT_EQ(Contents(Temp.Path()), (QStringList{"new", "new"}));
     EXPECT_FALSE(QFileInfo::exists(Temp.File("Restore")));
 }
+
+// A live file that cannot be replaced once the set is marked (it became a folder) makes the
+// restore say that it did not complete, and the set is finished when the folder opens next.
+TEST_F(MaintenanceSafety, ARestoreThatCannotReplaceAFileSaysItDidNotComplete) {
+    MakeOldAndNewSets();
+    StagedSet::AfterStep = [this](StagedSet::Step step) {
+        if (step == StagedSet::Marked && QFile::remove(Temp.File("ENTRANCESTATE.DB")))
+            QDir().mkpath(Temp.File("ENTRANCESTATE.DB"));
+    };
+    QWidget mainWindow;
+    answers.Texts.clear();
+    EXPECT_THROW(RestoreData(&mainWindow), ESqlError) << "the unit table cannot open yet";
+    StagedSet::AfterStep = nullptr;
+    EXPECT_EQ(answers.Texts.mid(1),
+              (QStringList{"ENTRANCESTATE.DB を置き換えられませんでした。",
+                           "リストアは完了しませんでした。\n"
+                           "残りのファイルは次にデータを開くときに置き換えられます。" +
+                               RestartNote}));
+    EXPECT_TRUE(StagedSet::IsMarked(Temp.Path()));
+
+    ASSERT_TRUE(QDir(Temp.File("ENTRANCESTATE.DB")).removeRecursively());
+    EXPECT_EQ(Contents(Temp.Path()), (QStringList{"new", "new"}));
+    EXPECT_FALSE(StagedSet::IsMarked(Temp.Path()));
+}
