@@ -171,9 +171,11 @@ SQLRETURN Run(OdbcStatement* st) {
             st->RowCount += p.Execute();
             return SQL_SUCCESS;
         }
-        auto result = std::make_unique<OdbcResult>(p.ColumnCount());
         p.Reset();
-        while (p.Step())
+        // The columns are read once it runs: SQLite prepares it again for a table changed since.
+        bool row = p.Step();
+        auto result = std::make_unique<OdbcResult>(p.ColumnCount());
+        for (; row; row = p.Step())
             result->AddRow(p);
         p.Reset();
         result->Columns = Describe(p);
@@ -439,6 +441,7 @@ const QList<OdbcColumn>* Columns(OdbcStatement* st) {
     if (!st->Prepared)
         return nullptr;
     try {
+        st->Prepared->Refresh();
         prepared = st->Prepared->IsQuery() ? Describe(*st->Prepared) : QList<OdbcColumn>();
     } catch (const EDatabaseError&) {
         prepared.clear();

@@ -61,6 +61,23 @@ void TextLength(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_int(context, characters);
 }
 
+// The schema cookie in the header of a schema's file as it is on the disk now, read without a
+// lock: a writer changes it at its commit, and a read that meets a commit halfway costs at most
+// a reading of the schema that was not needed. False where the schema has no file.
+bool SchemaCookie(sqlite3* db, const QString& schema, quint32& cookie) {
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db, schema.toUtf8().constData(), SQLITE_FCNTL_FILE_POINTER, &file) !=
+            SQLITE_OK ||
+        !file || !file->pMethods)
+        return false;
+    unsigned char bytes[4] = {0, 0, 0, 0};
+    const int rc = file->pMethods->xRead(file, bytes, sizeof bytes, 40);
+    if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) // a file still empty reads as zeros
+        return false;
+    cookie = quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | bytes[3];
+    return true;
+}
+
 } // namespace
 
 SqlConnection::SqlConnection(sqlite3* db, const QString& path, bool folder) : FDb(db), FPath(path) {
@@ -215,9 +232,11 @@ int SqlConnection::Authorize(void* connection, int action, const char* a, const 
         break;
     }
     case SQLITE_DETACH:
-        // A file attached again is another table to SQLite: its triggers stay behind.
+        // A file attached again is another table to SQLite: its triggers stay behind, and its
+        // schema is read as it is then.
         for (auto it = c->FGuarded.begin(); it != c->FGuarded.end();)
             it = it->first == QString::fromUtf8(a) ? c->FGuarded.erase(it) : std::next(it);
+        c->FCookies.remove(QString::fromUtf8(a));
         break;
     default:
         break;
@@ -321,6 +340,8 @@ qint64 SqlConnection::Execute(const QString& sql) {
 }
 
 void SqlConnection::StartTransaction() {
+    if (FFolder)
+        FFolder->TransactionStarting();
     Run("BEGIN IMMEDIATE");
 }
 void SqlConnection::Commit() {
@@ -369,6 +390,43 @@ quint64 SqlConnection::SchemaStamp() const {
     return FSchemaChanges + (FFolder ? FFolder->Attachments() : 0);
 }
 
+QStringList SqlConnection::SchemasOf(const DialectStatement& statement) const {
+    if (!FFolder)
+        return {QStringLiteral("main")};
+    QStringList schemas;
+    for (const QString& name : statement.Names) {
+        const QString schema = FFolder->SchemaOf(name);
+        if (!schema.isEmpty())
+            schemas.append(schema);
+    }
+    return schemas;
+}
+
+bool SqlConnection::CatchUp(const DialectStatement& statement) {
+    return CatchUp(SchemasOf(statement));
+}
+
+bool SqlConnection::CatchUp(const QStringList& schemas) {
+    bool changed = false;
+    for (const QString& schema : schemas) {
+        quint32 cookie = 0;
+        if (!SchemaCookie(FDb, schema, cookie))
+            continue;
+        const auto seen = FCookies.constFind(schema);
+        if (seen != FCookies.cend() && *seen == cookie)
+            continue;
+        // A statement on the schema that meets another cookie than SQLite's has SQLite read
+        // the schema anew. A schema seen the first time (opened or attached) has nothing
+        // made under an older one.
+        RunSql(FDb, "SELECT 1 FROM " + Quoted(schema) + ".sqlite_master LIMIT 1");
+        changed = changed || seen != FCookies.cend();
+        FCookies.insert(schema, cookie);
+    }
+    if (changed)
+        SchemasChanged();
+    return changed;
+}
+
 const Translations::Translation* SqlConnection::TranslationOf(const QString& key) {
     return FTranslations.Find(key, SchemaStamp());
 }
@@ -392,6 +450,8 @@ bool SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
         if (st.Kind != DialectStatement::Other &&
             (st.Kind != DialectStatement::CreateIndex || !table.isEmpty()))
             TableFolder::CheckTableName(table);
+        if (!st.RenamedTo.isNull())
+            TableFolder::CheckRenaming(table, st.RenamedTo);
         if (st.Kind != DialectStatement::DropTable)
             leases.push_back(FFolder->Use(st.Names));
         switch (st.Kind) {
@@ -415,6 +475,7 @@ bool SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
             break;
         }
     }
+    CatchUp(st);
     const bool made = !part.Text.isEmpty();
     if (made && part.Stamp != SchemaStamp())
         return false;
@@ -525,6 +586,7 @@ bool SqlConnection::TableExists(const QString& name) {
 QList<ColumnInfo> SqlConnection::Columns(const QString& name) {
     const QString table = TableName(name);
     TableLease lease = FFolder ? FFolder->Use({table}) : TableLease();
+    CatchUp(QStringList{FFolder ? FFolder->SchemaOf(table) : QStringLiteral("main")});
     QList<ColumnInfo> columns;
     // Brackets: a double-quoted name would be a string in the dialect.
     auto st = Prepare(QString("PRAGMA %1table_info([%2])").arg(SchemaPrefix(table), table));

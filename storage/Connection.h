@@ -7,6 +7,7 @@
 #include "TableFolder.h"
 #include "Translations.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -118,6 +119,15 @@ private:
     void Compile(SqlStatement::Part& part);
     // Takes the statement kept for the part's text (Keep); false when there is none.
     bool TakeKept(SqlStatement::Part& part);
+    // The schemas the statement's tables are in: "main", or the table files attached.
+    QStringList SchemasOf(const DialectStatement& statement) const;
+    // Catches up with another connection's or program's change of a schema the statement
+    // reads: SQLite reads that schema anew, and what was made under the schemas before
+    // (translations, kept statements and their columns) is made again. A file's schema
+    // cookie is read from its header for each statement, one read a file. True when one
+    // had changed.
+    bool CatchUp(const DialectStatement& statement);
+    bool CatchUp(const QStringList& schemas);
 
     // The translation made before of a reading's key, while the schemas stand as they were.
     const Translations::Translation* TranslationOf(const QString& key);
@@ -185,9 +195,10 @@ private:
     Translations FTranslations;
     quint64 FSchemaChanges = 0;
     int FClientDepth = 0;
-    QString FRefused;           // the message of what the authorizer refused last
-    QList<SqlTableRef> FWrites; // the tables the statement being prepared writes
-    QSet<SqlTableRef> FGuarded; // the tables whose triggers stand
+    QString FRefused;                 // the message of what the authorizer refused last
+    QList<SqlTableRef> FWrites;       // the tables the statement being prepared writes
+    QSet<SqlTableRef> FGuarded;       // the tables whose triggers stand
+    QHash<QString, quint32> FCookies; // by schema: the schema cookie SQLite's schema is read at
     std::chrono::milliseconds FBusyTimeout{DefaultBusyTimeout};
     uint32_t FBusySince = 0; // the tick count when the current wait began
     std::atomic<bool> FInterrupted{false};

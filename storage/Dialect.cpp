@@ -20,6 +20,9 @@ bool IsIdStart(QChar c) {
 bool IsIdChar(QChar c) {
     return IsIdStart(c) || c.isDigit() || c == '$';
 }
+bool IsHexDigit(QChar c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 // A quote, bracket or date literal left open: the rest of the text would be read as its
 // contents, so the statement is refused as SQLite refuses such a token.
@@ -141,15 +144,30 @@ QString OneCharacter(char16_t c) {
     return QString::fromRawData(reinterpret_cast<const QChar*>(&characters[c]), 1);
 }
 
-// Double-quoted text: a name after a word that takes a table, a string everywhere else;
-// a table name written with ".DB" names the table.
+// The significant token `k` stands where a table's name stands: after TABLE, FROM, INTO,
+// UPDATE or JOIN, after TABLE IF [NOT] EXISTS, or after RENAME TO.
+bool AtTableName(const QList<SqlToken>& tokens, const QList<int>& sig, int k) {
+    auto word = [&](int back, std::initializer_list<const char*> words) {
+        return k - back >= 0 && IsAnyWord(tokens[sig[k - back]], words);
+    };
+    if (word(1, {"TABLE", "FROM", "INTO", "UPDATE", "JOIN"}))
+        return true;
+    if (word(1, {"TO"}))
+        return word(2, {"RENAME"});
+    if (!word(1, {"EXISTS"}))
+        return false;
+    return word(2, {"IF"}) ? word(3, {"TABLE"})
+                           : word(2, {"NOT"}) && word(3, {"IF"}) && word(4, {"TABLE"});
+}
+
+// Double-quoted text: a name where a table's name stands, a string everywhere else; a table
+// name written with ".DB" names the table.
 void ResolveTableNames(QList<SqlToken>& tokens) {
     const QList<int> sig = Significant(tokens);
     QSet<int> removed;
     for (int k = 0; k < sig.size(); ++k) {
         SqlToken& t = tokens[sig[k]];
-        const bool afterTableWord =
-            k > 0 && IsAnyWord(tokens[sig[k - 1]], {"TABLE", "FROM", "INTO", "UPDATE", "JOIN"});
+        const bool afterTableWord = AtTableName(tokens, sig, k);
         if (t.Type == SqlToken::Identifier && t.Text.startsWith('"')) {
             if (afterTableWord)
                 t.Text = "\"" + StripDbSuffix(Unquote(t.Text, '"')).replace("\"", "\"\"") + "\"";
@@ -221,7 +239,7 @@ QStringList PossibleTables(const QList<SqlToken>& tokens) {
                                     "INTERSECT", "ON", "SET"}))
             inFrom.last() = false;
         const SqlToken& t = tokens[sig[k]];
-        if (!IsName(t) || !(IsAnyWord(before, {"TABLE", "FROM", "INTO", "UPDATE", "JOIN", "ON"}) ||
+        if (!IsName(t) || !(AtTableName(tokens, sig, k) || IsWord(before, "ON") ||
                             (inFrom.last() && IsSymbol(before, ","))))
             continue;
         const QString name = SqlDialect::NameOf(t);
@@ -253,6 +271,11 @@ void Classify(DialectStatement& st) {
     } else if (word(0, "ALTER") && word(1, "TABLE")) {
         st.Kind = DialectStatement::AlterTable;
         st.Table = nameAt(2);
+        if (word(3, "RENAME") && word(4, "TO") && 5 < sig.size()) {
+            const SqlToken& to = st.Tokens[sig[5]];
+            st.RenamedTo =
+                to.Type == SqlToken::String ? Unquote(to.Text, '\'') : SqlDialect::NameOf(to);
+        }
     } else if (word(0, "CREATE") && (word(1, "INDEX") || (word(1, "UNIQUE") && word(2, "INDEX")))) {
         int k = word(1, "UNIQUE") ? 3 : 2;
         if (word(k, "IF"))
@@ -752,6 +775,16 @@ QList<SqlToken> SqlDialect::Tokenize(const QString& s) {
             while (j < n && s[j] != '\n')
                 ++j;
             type = SqlToken::Space;
+        } else if (c == '/' && at(i + 1) == '*') {
+            // As SQLite reads it: a comment left open runs to the end.
+            const qsizetype close = s.indexOf(QLatin1String("*/"), i + 2);
+            j = close < 0 ? n : close + 2;
+            type = SqlToken::Space;
+        } else if (c == '0' && (at(i + 1) == 'x' || at(i + 1) == 'X') && IsHexDigit(at(i + 2))) {
+            j = i + 2;
+            while (j < n && IsHexDigit(s[j]))
+                ++j;
+            type = SqlToken::Number;
         } else if (c == '\'' || c == '"' || c == '`') {
             j = QuotedEnd(s, i, c) + 1;
             type = c == '\'' ? SqlToken::String : SqlToken::Identifier;

@@ -23,6 +23,7 @@ struct DialectStatement {
     // The table a CREATE/DROP/ALTER TABLE or CREATE INDEX names, without ".DB".
     QString Table;
     bool IfExists = false; // DROP TABLE IF EXISTS
+    QString RenamedTo;     // ALTER TABLE ... RENAME TO: the new name (null for other statements)
     // Every name in the text that may be a table (for attaching table files).
     QStringList Names;
     QList<SqlToken> Tokens;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -49,9 +50,10 @@ SqlStatement::~SqlStatement() {
             continue;
         }
         // A query's columns go with it while SQLite has not prepared it again since.
-        if (FColumnsLoaded && FParts.size() == 1 &&
-            sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) == FColumnsPrepared)
-            p.Columns = FColumns;
+        const bool described =
+            FColumnsLoaded && FParts.size() == 1 &&
+            sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) == FColumnsPrepared;
+        p.Columns = described ? FColumns : QList<ColumnInfo>();
         FConnection->Keep(p);
         p.Handle = nullptr;
     }
@@ -95,6 +97,7 @@ void SqlStatement::PreparePart(int index) {
             client);
         FConnection->PreparePart(FParts[index], FLeases);
     }
+    FCaughtUp = true;
     Part& p = FParts[index];
     if (!p.Handle)
         return;
@@ -227,9 +230,14 @@ bool SqlStatement::StepPart(int index) {
         SqlConnection::ClientScope scope(*FConnection, p.Client);
         rc = sqlite3_step(p.Handle);
     }
-    // Prepared again, the statement met a schema changed since: so may the translations.
-    if (sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared)
+    // Prepared again, the statement met a schema changed since: so may the translations, and
+    // its columns.
+    if (sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared) {
         FConnection->SchemasChanged();
+        p.Columns.clear();
+        FColumnsLoaded = false;
+        FColumns.clear();
+    }
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
@@ -248,6 +256,7 @@ bool SqlStatement::StepPart(int index) {
 
 qint64 SqlStatement::Execute() {
     Reset();
+    Refresh();
     FRowsAffected = 0;
     const bool several = FParts.size() > 1;
     if (several)
@@ -271,6 +280,8 @@ qint64 SqlStatement::Execute() {
 }
 
 bool SqlStatement::Step() {
+    if (FCurrent == 0)
+        Refresh();
     while (FCurrent < FParts.size() - 1) {
         while (StepPart(FCurrent)) {
         }
@@ -284,6 +295,25 @@ void SqlStatement::Reset() {
         if (p.Handle)
             sqlite3_reset(p.Handle);
     FCurrent = 0;
+}
+
+void SqlStatement::Refresh() {
+    if (std::exchange(FCaughtUp, false) || FParts.size() != 1)
+        return;
+    const Part& p = FParts.first();
+    if (!p.Handle || p.Source.Kind != DialectStatement::Other || sqlite3_stmt_busy(p.Handle))
+        return;
+    // Another statement of the connection may have caught up with the change first.
+    FConnection->CatchUp(p.Source);
+    if (p.Stamp == FConnection->SchemaStamp())
+        return;
+    const bool client = p.Client;
+    sqlite3_finalize(p.Handle);
+    FColumnsLoaded = false;
+    FColumns.clear();
+    MakeParts(SqlDialect::Read(FSql, client ? SqlTextForm::OneStatement : SqlTextForm::Statements),
+              client);
+    PreparePart(0);
 }
 
 bool SqlStatement::IsQuery() {

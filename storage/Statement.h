@@ -68,6 +68,11 @@ public:
     bool Step();
     // Back to before the first step, so the statement can run again; bindings stay.
     void Reset();
+    // Brings the statement up to its tables as they are now: one that another connection or
+    // program changed since it was prepared (SqlConnection::CatchUp), or whose schemas changed
+    // otherwise, is prepared anew and its columns described anew. Execute and Step do it as a
+    // run begins.
+    void Refresh();
 
     // True when the (last) statement gives rows.
     bool IsQuery();
@@ -138,5 +143,6 @@ private:
     bool FColumnsLoaded = false;
     int FColumnsPrepared = 0; // how often SQLite had prepared the query when it was described
     int FCurrent = 0;         // the part Step is at
+    bool FCaughtUp = false;   // prepared just now, so its first run need not look again
     qint64 FRowsAffected = 0;
 };

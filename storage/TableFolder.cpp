@@ -140,6 +140,15 @@ void TableFolder::CheckTableName(const QString& name) {
                         SQLITE_AUTH);
 }
 
+void TableFolder::CheckRenaming(const QString& table, const QString& name) {
+    CheckTableName(name);
+    if (name.compare(table, Qt::CaseInsensitive) != 0)
+        throw ESqlError(QString("table %1 cannot be renamed to %2: a table is the file of its "
+                                "name in the data folder")
+                            .arg(table, name),
+                        SQLITE_AUTH);
+}
+
 void TableFolder::Relist(qint64 time) {
     const QStringList files = FilesOf(FFolder);
     FFiles.clear();
@@ -214,6 +223,15 @@ bool TableFolder::UseOne(const QString& key, qint64& time) {
         HoldForOpening(*it->Hold);
         it->Held = true;
         if (IsGone(*it)) {
+            // A transaction that has taken the old file keeps it to its end; the old rows are
+            // never read, and the next use looks again.
+            if (sqlite3_txn_state(FDb, it->Schema.toUtf8().constData()) != SQLITE_TXN_NONE) {
+                LetGo(*it);
+                throw ESqlError(QString("the file of table %1 was replaced or removed by another "
+                                        "program: end the transaction to read it anew")
+                                    .arg(key),
+                                SQLITE_ERROR);
+            }
             Detach(key);
             it = FAttached.end();
         }
@@ -342,6 +360,15 @@ void TableFolder::TransactionEnded() {
     for (Attached& a : FAttached)
         if (a.Users == 0)
             LetGo(a);
+}
+
+void TableFolder::TransactionStarting() {
+    QStringList gone;
+    for (auto it = FAttached.cbegin(); it != FAttached.cend(); ++it)
+        if (!it->Held && IsGone(*it))
+            gone.append(it.key());
+    for (const QString& key : gone)
+        Detach(key);
 }
 
 void TableFolder::LetGo(Attached& a) {

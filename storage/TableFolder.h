@@ -52,6 +52,10 @@ public:
     static bool IsTableName(const QString& name);
     // Raises (SQLITE_AUTH) when `name` is no table name.
     static void CheckTableName(const QString& name);
+    // Raises (SQLITE_AUTH) when `table` may not be renamed to `name`: besides the name rule, a
+    // table stays the file of its name, as the other program finds it (renamed inside its
+    // file, it would be out of reach under either name).
+    static void CheckRenaming(const QString& table, const QString& name);
     // The file of a table (found without regard to case), or empty when there is none.
     QString FileOf(const QString& table);
     // The file a new table gets: the folder + the upper-cased name + ".DB".
@@ -75,6 +79,10 @@ public:
     QStringList TableNames();
     // Lets go of the files the ended transaction used that no statement uses.
     void TransactionEnded();
+    // Detaches, before a transaction begins, the attached files that no statement uses and
+    // that another program replaced or removed since: the transaction takes every attached
+    // file, and one it has taken cannot be detached before it ends.
+    void TransactionStarting();
     // How often a file was attached or detached: the connection's schemas changed.
     quint64 Attachments() const { return FAttachments; }
 
