@@ -80,15 +80,6 @@ void CompleteFromNextDay(TStayLine& last, const std::optional<TStayRecord>& next
 
 } // namespace
 
-qint64 TStayLine::SecondsOfDay() const {
-    const qint64 outSinceMidnight = WholeSeconds(OutTime) % SecondsPerDay;
-    if (InMarked)
-        return outSinceMidnight;
-    if (OutMarked)
-        return StaySeconds - outSinceMidnight;
-    return StaySeconds;
-}
-
 QList<TStayPerson> RoomStaysOfDay(const QList<TStayRecord>& day,
                                   const QList<TStayRecord>& previousDay,
                                   const QList<TStayRecord>& nextDay) {
@@ -105,7 +96,7 @@ QList<TStayPerson> RoomStaysOfDay(const QList<TStayRecord>& day,
                                 Neighbour(previousDay, person.PersonCode, true));
         CompleteFromNextDay(person.Lines.last(), Neighbour(nextDay, person.PersonCode, false));
         for (const TStayLine& line : person.Lines)
-            person.TotalSeconds += line.SecondsOfDay();
+            person.TotalSeconds += line.StaySeconds;
         persons << person;
         from = to;
     }

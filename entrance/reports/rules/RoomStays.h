@@ -27,15 +27,14 @@ struct TStayLine {
     qint64 StaySeconds = 0; // 0 for a lone line
 
     bool Marked() const { return InMarked || OutMarked; }
-    // The part of the stay on the day the line is listed on: a stay across midnight is
-    // listed on both its days and counts on each only up to or from midnight.
-    qint64 SecondsOfDay() const;
 };
 
 struct TStayPerson {
     QString PersonCode;
     QList<TStayLine> Lines;
-    qint64 TotalSeconds = 0; // the lines' SecondsOfDay
+    // The lines' stays: a stay across midnight is listed on both its days and counts whole on
+    // each, so that the total agrees with the lines above it.
+    qint64 TotalSeconds = 0;
 };
 
 // The stays of one day, person by person in code order: each entry paired with the person's

@@ -9,7 +9,7 @@ namespace {
 // Room 5 "会議室" holds the units 3 表口 and 4 裏口; unit 1 正面 lies outside it. The period
 // is 31 March and 1 April 2026, across the turn of the month; the days around it (30 March,
 // 2 April) complete the stays that cross its first and last midnight. A stay across midnight
-// is listed on both its days and counts on each only up to or from midnight.
+// is listed on both its days and counts whole in each day's total.
 struct RoomLogView : LogReportFixture {
     RoomLogView() {
         Run("INSERT INTO M_個人情報 (個人コード,氏名,部門コード) VALUES ('P1','山田',1), "
@@ -82,13 +82,13 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
         "P1 山田",
         "表口 *22:00:00 7:00:00 裏口 * 9:00:00",
         "表口 9:00:00 17:30:00 裏口 8:30:00",
-        "在室時間計 15:30:00",
+        "在室時間計 17:30:00",
         "P2 佐藤",
         "表口 20:00:00 * 6:30:00 裏口 *10:30:00",
-        "在室時間計 4:00:00",
+        "在室時間計 10:30:00",
         "P3 鈴木",
         "表口 21:00:00 * 7:00:00 裏口 *10:00:00",
-        "在室時間計 3:00:00",
+        "在室時間計 10:00:00",
         "P4 田中",
         "表口 10:00:00 ― ― ―",
         "在室時間計 0:00:00",
@@ -98,7 +98,7 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
         "在室時間計 1:30:00",
         "P7 小林",
         "表口 5:00:00 * 6:00:00 裏口 *25:00:00",
-        "在室時間計 19:00:00",
+        "在室時間計 25:00:00",
     };
     for (const QString& line : march31Lines)
         EXPECT_TRUE(HasLineText(march31, line)) << line.toStdString() << "\n"
@@ -108,8 +108,8 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
 
     // The next day begins a page; P6's lines go on at the top of the next without a head.
     const QStringList april1Lines{
-        "P2 佐藤", "― *20:00:00 6:30:00 裏口 *10:30:00", "在室時間計 6:30:00",
-        "P3 鈴木", "― *21:00:00 7:00:00 裏口 *10:00:00", "在室時間計 7:00:00",
+        "P2 佐藤", "― *20:00:00 6:30:00 裏口 *10:30:00", "在室時間計 10:30:00",
+        "P3 鈴木", "― *21:00:00 7:00:00 裏口 *10:00:00", "在室時間計 10:00:00",
         "P6 高橋",
     };
     EXPECT_TRUE(HasText(pages[1], "【" + Day(4, 1) + "】"));
@@ -122,8 +122,8 @@ TEST_F(RoomLogView, StaysPersonByPersonCompletedFromTheNeighbouringDays) {
     EXPECT_FALSE(pages[2].contains("高橋"));
     EXPECT_EQ(Folded(pages[2]).count("裏口 0:01:00"), 5);
     for (const char* line : {"在室時間計 0:50:00", "P7 小林",
-                             "表口 * 5:00:00 6:00:00 裏口 *25:00:00", "在室時間計 6:00:00", "Z9 ―",
-                             "表口 23:00:00 * 1:00:00 裏口 * 2:00:00", "在室時間計 1:00:00"})
+                             "表口 * 5:00:00 6:00:00 裏口 *25:00:00", "在室時間計 25:00:00", "Z9 ―",
+                             "表口 23:00:00 * 1:00:00 裏口 * 2:00:00", "在室時間計 2:00:00"})
         EXPECT_TRUE(HasLineText(pages[2], line)) << line << "\n" << pages[2].toStdString();
     EXPECT_FALSE(PdfFonts(run.Pdf).contains("Gothic")) << "the lines in the text font";
     EXPECT_EQ(run.PrintWaitTexts, QStringList{"入退室記録を取得しています。"});

@@ -52,14 +52,14 @@ TEST(RoomStays, PairsEachEntryWithTheSamePersonsNextExit) {
         R("D", 1, 10, "09:00:00", 12),
         R("D", 2, 10, "10:15:30", 22),
         // Two persons staying overnight, and one leaving for the next day: each day's total
-        // holds a stay across midnight only up to or from midnight.
+        // holds a stay across midnight whole, as its line shows it.
         R("B", 2, 10, "07:00:00", 21),
         R("C", 2, 10, "06:30:00", 22),
         R("C", 1, 10, "20:00:00", 11),
         // Only lone records, while the previous day ends on another person's entry.
         R("F", 2, 10, "07:00:00", 21),
         R("F", 1, 10, "23:00:00", 21),
-        // A stay of 24 h and more prints all its hours; the day counts it from midnight.
+        // A stay of 24 h and more prints all its hours; the day counts them all.
         R("E", 2, 10, "07:00:00", 21),
     };
     const QList<TStayRecord> next{R("C", 2, 11, "05:00:00", 21), R("D", 2, 11, "01:00:00", 21)};
@@ -68,10 +68,10 @@ TEST(RoomStays, PairsEachEntryWithTheSamePersonsNextExit) {
         texts << Lines(p);
     const QStringList expected{
         "A: 1 9:00:00 / 17:30:00 2 =   8:30:00 |   8:30:00",
-        "B: 1 *22:00:00 / 7:00:00 2 = * 9:00:00 |   7:00:00",
-        "C: 1 *21:00:00 / 6:30:00 2 = * 9:30:00, 1 20:00:00 / * 5:00:00 2 = * 9:00:00 |  10:30:00",
+        "B: 1 *22:00:00 / 7:00:00 2 = * 9:00:00 |   9:00:00",
+        "C: 1 *21:00:00 / 6:30:00 2 = * 9:30:00, 1 20:00:00 / * 5:00:00 2 = * 9:00:00 |  18:30:00",
         "D: 1 8:00:00 / - = , 1 9:00:00 / 10:15:30 2 =   1:15:30 |   1:15:30",
-        "E: 2 * 6:00:00 / 7:00:00 2 = *25:00:00 |   7:00:00",
+        "E: 2 * 6:00:00 / 7:00:00 2 = *25:00:00 |  25:00:00",
         "F: - / 7:00:00 2 = , - / 23:00:00 1 =  |   0:00:00",
     };
     ASSERT_EQ(texts.size(), expected.size());
@@ -86,9 +86,9 @@ TEST(RoomStays, CompletesAStayAcrossTheTurnOfAMonth) {
     const QList<TStayPerson> second = RoomStaysOfDay(march, february, {});
     ASSERT_EQ(first.size(), 1);
     ASSERT_EQ(second.size(), 1);
-    // Listed on both days, the stay counts once: 2 h on the first day, 7 h on the second.
-    EXPECT_EQ(Lines(first[0]), "A: 1 22:00:00 / * 7:00:00 2 = * 9:00:00 |   2:00:00");
-    EXPECT_EQ(Lines(second[0]), "A: 1 *22:00:00 / 7:00:00 2 = * 9:00:00 |   7:00:00");
+    // Listed on both days, the stay counts its 9 hours in each day's total.
+    EXPECT_EQ(Lines(first[0]), "A: 1 22:00:00 / * 7:00:00 2 = * 9:00:00 |   9:00:00");
+    EXPECT_EQ(Lines(second[0]), "A: 1 *22:00:00 / 7:00:00 2 = * 9:00:00 |   9:00:00");
 }
 
 TEST(RoomStays, DurationFormats) {
