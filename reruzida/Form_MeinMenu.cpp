@@ -190,7 +190,7 @@ void TfrmMainMenu::FormCreate() {
     alertTimer->start(AlertIntervalMs);
     ShowAlerts();
     if (!FHasTray)
-        ShowMonitor();
+        ShowBehind();
 }
 
 QString MonitorAlerts(const TUnitJobs* jobs) {
@@ -226,6 +226,16 @@ void TfrmMainMenu::CloseDriver() {
 
 void TfrmMainMenu::CatchExcept(const QString& message) {
     ErrorLog().WriteErrorLog(message, Now());
+}
+
+// Shown by the program itself, at its start where there is no tray: behind the other windows
+// and without the focus, so that it takes neither the keys typed into the window the operator
+// works in nor the clicks meant for the management program that started it again.
+void TfrmMainMenu::ShowBehind() {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    show();
+    lower();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
 }
 
 void TfrmMainMenu::ShowMonitor() {

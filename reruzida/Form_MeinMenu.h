@@ -107,6 +107,7 @@ private:
     QWidget* CreateLegend();
     QWidget* CreateButtons();
     void CreatePopupMenu();
+    void ShowBehind();
     void OpenDriver();
     void CloseDriver();
     void StopCommunication();

@@ -95,10 +95,21 @@ INI
 
 (cd "$data" && exec ./Reruzida >"$run/Reruzida.out" 2>&1) &
 pids+=($!)
+# The communication program started again by hand (after a restore) needs this run's settings
+# and runtime folder; from a plain shell it would read the user's settings and poll COM1.
+cat >"$run/start-Reruzida" <<SH
+#!/usr/bin/env bash
+# Starts the communication program of this run again, on the simulated units' line.
+cd "$data" || exit 1
+ZEZODUZU_REGISTRY="$ZEZODUZU_REGISTRY" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" \\
+  nohup ./Reruzida >>"$run/Reruzida.out" 2>&1 &
+SH
+chmod +x "$run/start-Reruzida"
 echo "Data folder: $data (demo data: 6 persons in 3 departments, 4 units, 3 rooms)."
 echo "Units 1 to 4 simulated on $line: the persons enrol, then every two seconds one enters"
 echo "or leaves a room, for $minutes minutes."
-echo "Communication program Reruzida started (in the tray, or as a window where there is none)."
+echo "Communication program Reruzida started (in the tray, or as a window where there is none);"
+echo "to start it again by hand (after a restore): $run/start-Reruzida"
 if [ -n "$offscreen" ]; then
   (cd "$data" && exec "$demoview" "$data/Zezoduzu" "$pictures" >"$run/demoview.out" 2>&1) &
   pids+=($!)

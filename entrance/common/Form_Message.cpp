@@ -65,12 +65,15 @@ void TfrmMessage::StepProgress() {
 
 // The bar repaints itself at once on every new value, and the reports start it for every page
 // and step it for every cell they print; so it takes the count at most every 50 ms, which looks
-// the same, and is filled when the window closes.
+// the same, and is filled when the window closes. Then the window system's events run too: a
+// window manager maps the window and asks for its first paint only after the work has begun,
+// and a window that never gets that answer stays an empty frame until the work ends.
 void TfrmMessage::TakeProgress() {
     if (FPainted.isValid() && !FPainted.hasExpired(50))
         return;
     PBar1->setValue(FProgress);
     FPainted.start();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TfrmMessage::FinalizeProgressBar() {

@@ -34,4 +34,13 @@ int NextFreeGridNumber(TStringGrid* grid, int col) {
     return n;
 }
 
+bool SelectGridRowOf(TStringGrid* grid, int col, const QString& text) {
+    for (int row = grid->FixedRows(); row < grid->RowCount(); ++row)
+        if (grid->Cells(col, row) == text) {
+            grid->SetRow(row);
+            return true;
+        }
+    return false;
+}
+
 } // namespace entrance

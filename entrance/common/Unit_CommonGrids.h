@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class TStringGrid;
 
 namespace entrance {
@@ -13,5 +14,8 @@ void ClearGridRowsFrom(TStringGrid* grid, int row);
 // The smallest number 1, 2, ... whose decimal text stands in no cell of the column below
 // the fixed rows.
 int NextFreeGridNumber(TStringGrid* grid, int col);
+// Selects the first row below the fixed rows whose cell in `col` is `text`; false, with the
+// selection left as it is, when there is none.
+bool SelectGridRowOf(TStringGrid* grid, int col, const QString& text);
 
 } // namespace entrance

@@ -372,8 +372,10 @@ QStringList TfrmEntranceNowView::CodesWithRecords() const {
     return codes;
 }
 
-// The persons the filters select; typed values are bound, never written into the SQL.
+// The persons the filters select; typed values are bound, never written into the SQL. The
+// highlight stays on its person, so that Enter after a refresh loads the person chosen.
 void TfrmEntranceNowView::btnSearchClick() {
+    const QString highlighted = UserGrid->Cells(0, UserGrid->Row());
     TUserListFilter filter;
     filter.Dept = DeptFilterOf(cmbCategory->currentText());
     filter.Kana = TrimJ(cmbKana->currentText());
@@ -396,6 +398,8 @@ void TfrmEntranceNowView::btnSearchClick() {
         UserGrid->SetRowCount(int(rows.size()) + 1);
     for (int r = 0; r < rows.size(); ++r)
         UserGrid->SetRows(r + 1, rows[r]);
+    if (!highlighted.isEmpty())
+        SelectGridRowOf(UserGrid, 0, highlighted);
 }
 
 void TfrmEntranceNowView::ClearSummary() {

@@ -1,6 +1,7 @@
 #include "components/grids/StrSortGrid.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/Form_Message.h"
+#include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonWait.h"
 #include "entrance/frame/MdiMainMenu.h"
 #include "entrance/frame/ProgramLook.h"
@@ -20,7 +21,10 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSet>
 #include <QTest>
 #include <QTreeView>
 
@@ -171,6 +175,51 @@ TEST_F(OperatorScreens, WaitWindowOpensBelowTheMainWindowsTopPanel) {
                   Main.frameGeometry().topLeft() + QPoint(50, 2 * Main.Panel1->height()));
         EntranceSession().frmMessage->grab().save(TestOutputFolder() + "/TfrmMessage.png");
     }
+}
+
+// The wait window shows its text and a moving bar while a long report builds its pages: what
+// the window system asks once the work has begun (a window manager's first paint of the
+// window) is served meanwhile, not after the work.
+TEST_F(OperatorScreens, WaitWindowPaintsItsTextAndBarWhileAReportBuilds) {
+    QStringList persons;
+    for (int i = 1; i <= 600; ++i)
+        persons << QString("('%1','利用者%2','ﾘﾖｳｼｬ',1)").arg(1000 + i).arg(i);
+    Run("INSERT INTO M_個人情報 (個人コード,氏名,ﾌﾘｶﾞﾅ,部門コード) VALUES " + persons.join(','));
+    TfrmUserEntry* screen = OpenPersonScreen(1);
+    ASSERT_TRUE(screen);
+    screen->btnPrint->click();
+    QPointer<TfrmPrintRiyosya> dialog = EntranceSession().frmPrintRiyosya;
+    ASSERT_TRUE(dialog);
+
+    QImage seen;
+    QString text;
+    int value = -1, maximum = 0;
+    QTimer asked; // stands for the window system's request, due as soon as events run
+    asked.setInterval(0);
+    QObject::connect(&asked, &QTimer::timeout, [&] {
+        TfrmMessage* wait = EntranceSession().frmMessage;
+        if (!seen.isNull() || !wait || !wait->PBar1->isVisible() ||
+            (rptPreview && rptPreview->isVisible()))
+            return;
+        seen = wait->screen()->grabWindow(wait->winId()).toImage();
+        text = wait->Ed_Message->text() + wait->Ed_MainMes->text();
+        value = wait->PBar1->value();
+        maximum = wait->PBar1->maximum();
+        seen.save(TestOutputFolder() + "/TfrmMessage_report.png");
+    });
+    asked.start();
+    RunReportBy([&] { dialog->btnPrint->click(); }, "OperatorScreens_long_person_list", 0);
+    dialog->btnCLOSE->click();
+
+    ASSERT_FALSE(seen.isNull()) << "no event ran while the pages were built";
+    EXPECT_EQ(text, LoadStr(65150) + "しばらくお待ち下さい・・・。");
+    EXPECT_GT(maximum, 0);
+    EXPECT_LT(value, maximum) << "seen before the work ended";
+    QSet<QRgb> colours;
+    for (int y = 0; y < seen.height(); ++y)
+        for (int x = 0; x < seen.width(); ++x)
+            colours.insert(seen.pixel(x, y));
+    EXPECT_GT(colours.size(), 8) << "painted, not an empty frame";
 }
 
 // The file dialog of a PDF speaks Japanese, dates included, and offers the report's caption

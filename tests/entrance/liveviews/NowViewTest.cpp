@@ -392,4 +392,29 @@ TEST_F(NowView, OpenedFromTheMenu) {
     EXPECT_EQ(main.Category(), 1);
 }
 
+// The live view as an operator meets it.
+using OperatorScreens = NowView;
+
+// The operator picks O'1 with the arrow keys and Enter; new records come in, one of them
+// of a person not listed yet: the highlight stays on O'1, and Enter loads O'1 again.
+TEST_F(OperatorScreens, NowViewHighlightStaysOnItsPersonAcrossARefresh) {
+    View->UserGrid->setFocus();
+    View->UserGrid->SetRow(1);
+    QTest::keyClick(View->UserGrid, Qt::Key_Down);
+    QTest::keyClick(View->UserGrid, Qt::Key_Down);
+    QTest::keyClick(View->UserGrid, Qt::Key_Return);
+    ASSERT_EQ(View->pnlUserCode->text(), "O'1");
+    for (const char* code : {"C1", "A2"}) {
+        SCOPED_TRACE(code);
+        AddLater(code, 12, "3/10/2026, 12:29:00", 1, 1);
+        View->Timer1Timer();
+        EXPECT_EQ(Listed().size(), code == QString("C1") ? 4 : 5);
+        EXPECT_EQ(View->UserGrid->Cells(0, View->UserGrid->Row()), "O'1");
+        EXPECT_EQ(View->pnlUserCode->text(), "O'1");
+    }
+    QTest::keyClick(View->UserGrid, Qt::Key_Return);
+    EXPECT_EQ(View->pnlUserCode->text(), "O'1");
+    View->grab().save(TestOutputFolder() + "/TfrmEntranceNowView_highlight.png");
+}
+
 } // namespace
