@@ -3,6 +3,7 @@
 #include "components/report/LRPrvSpl.h"
 #include "components/report/PreviewImage.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -134,6 +135,58 @@ TEST(PreviewStore, AddedPagesAreStoredLikeShownOnes) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), shown.FileBytes());
     EXPECT_EQ(preview.PagePositions(), shown.preview.PagePositions());
+}
+
+// Text items of every placement, with and without wrapping, fill and frame, in two fonts,
+// stored byte for byte as they were before each text was laid out once: texts with blanks
+// at either end, an empty one, one too long for its item and one in a font too big for it.
+TEST(PreviewStore, TextItemsOfEveryKindKeepTheirBytes) {
+    QWidget form;
+    TLightRep page(&form);
+    auto* band = new TLRLayoutPanel(&page);
+    band->SetHeight(700);
+    const QString texts[] = {"入退室 12:34:56",
+                             "  5 %",
+                             "trailing  ",
+                             "",
+                             "長い文章を折り返して表示する項目の例です。さらに続く text too",
+                             "Wg|ÅÉ 認証機"};
+    const TAlignment alignments[] = {taLeftJustify, taRightJustify, taCenter};
+    const TTextLayout layouts[] = {tlTop, tlCenter, tlBottom};
+    int i = 0;
+    for (TAlignment alignment : alignments)
+        for (TTextLayout layout : layouts)
+            for (bool wrap : {false, true})
+                for (bool transparent : {true, false}) {
+                    auto* item = new TLRItem(band);
+                    item->SetBounds(10 + i % 6 * 120, 10 + i / 6 * 60, 110, i % 3 ? 50 : 17);
+                    item->Text = texts[i % 6];
+                    item->Alignment = alignment;
+                    item->Layout = layout;
+                    item->WordWrap = wrap;
+                    item->Transparent = transparent;
+                    item->Color = clYellow;
+                    item->LineTop = item->LineBottom = TLineStyle(i % 4);
+                    item->LineLeft = item->LineRight = TLineStyle((i + 1) % 4);
+                    TFont font = item->Font();
+                    font.Size = i % 5 ? 9 + i % 3 : 40;
+                    font.Style = i % 2 ? TFontStyles(fsBold) : 0;
+                    item->SetFont(font);
+                    ++i;
+                }
+    TPreviewImage image;
+    image.resize(page.Width(), page.Height());
+    TLRPreviewControl preview;
+    preview.LightRep = &page;
+    preview.BeginPreview(&image);
+    preview.NextPage();
+    preview.EndPreview();
+    QFile file(preview.FileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(
+        QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex().toStdString(),
+        "20d9f771d0d5e1677b04fbb50c69667478cb74db");
+    image.grab().save(TestOutputFolder() + "/TLRItem.png");
 }
 
 TEST(PreviewStore, OnePage) {

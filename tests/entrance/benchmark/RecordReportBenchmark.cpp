@@ -1,7 +1,8 @@
 // The record reports over a month of 100,000 log rows from 32 units and 500 persons: for each
 // request the time until the first page is rendered, until the preview shows with every page,
 // and to print every page to a PDF file. Run by hand: recordreport_benchmark; the data folder
-// is made under $TMPDIR.
+// is made under $TMPDIR. `--month N` previews everybody's month N times without printing and
+// gives each preview's time and the SHA-1 of its page file, which tells the stored pages alike.
 #include "BenchmarkFolder.h"
 #include "components/report/FormPrintSet.h"
 #include "components/report/LRPrvSpl.h"
@@ -16,7 +17,9 @@
 #include "ui/Printer.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -75,13 +78,22 @@ struct TTimes {
     double Preview = 0;   // ms until the preview showed every page
     double Print = 0;     // ms to print every page to a PDF file
     int Pages = 0;
+    QByteArray PagesSha1; // of the page file as the preview showed
 };
+
+QByteArray FileSha1(const QString& name) {
+    QFile file(name);
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return "(unreadable)";
+    return hash.result().toHex();
+}
 
 // Runs the report on the request as a caller does; times its pages through its page header,
 // which each page prints first.
 template <class T>
 TTimes Run(QPointer<T>& global, TDateTime first, TDateTime last, int mode, const QString& code,
-           const QString& pdf) {
+           const QString& pdf, bool print = true) {
     TEntrance request;
     request.SetStartDate(first);
     request.EndDate = last;
@@ -99,6 +111,11 @@ TTimes Run(QPointer<T>& global, TDateTime first, TDateTime last, int mode, const
         poll.stop();
         times.Preview = clock.nsecsElapsed() / 1e6;
         times.Pages = rptPreview->PreviewControl()->PageCount();
+        times.PagesSha1 = FileSha1(rptPreview->PreviewControl()->FileName());
+        if (!print) {
+            rptPreview->close();
+            return;
+        }
         Printer()->SetPrinterIndex(-1);
         Printer()->SetOutputFileName(pdf);
         QElapsedTimer printing;
@@ -144,6 +161,16 @@ int main(int argc, char** argv) {
     const TDateTime first = EncodeDate(2026, 12, 1), day = EncodeDate(2026, 12, 15),
                     last = EncodeDate(2026, 12, 31);
 
+    if (argc > 2 && QString(argv[1]) == "--month") {
+        for (int i = 0, n = QString(argv[2]).toInt(); i < n; ++i) {
+            const TTimes t =
+                Run(EntranceSession().Rep_UserEntranceLog, first, last, 0, "", pdf, false);
+            std::printf("everybody, the month: %d pages, preview %.2f s, pages %s\n", t.Pages,
+                        t.Preview / 1000, t.PagesSha1.constData());
+            std::fflush(stdout);
+        }
+        return 0;
+    }
     std::printf(
         "| request | pages | first page | preview | print to PDF |\n|---|---|---|---|---|\n");
     Print("one unit, one day", Run(EntranceSession().Rep_EntranceUserLog, day, day, 1, "5", pdf));

@@ -179,6 +179,22 @@ TEST_F(RecordReports, LayoutOnThePage) {
     }
 }
 
+// Each page record both reports store, byte for byte as the preview stored it before text was
+// laid out once and the pixels read once: heads, lines, sums, a dash for the unknown, and
+// the print date of a set day.
+TEST_F(RecordReports, StoredPagesKeepTheirBytes) {
+    Clock::SetNow([] { return EncodeDate(2026, 4, 3) + 0.5; });
+    const TReportRun byPerson = Print(EntranceSession().Rep_UserEntranceLog, {}, "RecordReport");
+    const TReportRun byUnit = Print(EntranceSession().Rep_EntranceUserLog, {}, "RecordReport");
+    Clock::SetNow(nullptr);
+    EXPECT_EQ(byPerson.PageRecords.join(' ').toStdString(),
+              "bda17b562ea75090ef6949c0e7411a985d8f933a 4bb5daa1f1412042914360873178a48eac92d967 "
+              "725a833a4c6791de680a81296a213cc2e44a2770");
+    EXPECT_EQ(byUnit.PageRecords.join(' ').toStdString(),
+              "de966da16cb46199b736f35b593fd7a00f5f4b2a 86d58bf3ef1c1c9c68034023cbbdaae1d9e5d417 "
+              "2df788cca4e4e4945da6de64f3822d865b93900b");
+}
+
 // The unit report waits in an ordinary window; the person report's stays in front.
 TEST_F(RecordReports, WaitWindowStyle) {
     auto staysOnTop = [this](auto& global, const QString& name) {

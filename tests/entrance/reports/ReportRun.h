@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QCursor>
 #include <QFile>
 #include <QLabel>
@@ -46,6 +47,8 @@ private:
 struct TReportRun {
     QString Caption;
     int PreviewPages = 0;
+    // The SHA-1 of each page record the preview stored, in page order.
+    QStringList PageRecords;
     // The PDF's text, page by page, printed `prints` times from the one preview.
     QList<QStringList> Printed;
     // The texts the wait window showed while the pages printed, and whether the hourglass
@@ -76,6 +79,21 @@ public:
 private:
     QTimer FTimer;
 };
+
+inline QStringList PageRecordHashes(const TLRPreviewControl& preview) {
+    QFile file(preview.FileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    QList<qint64> starts = preview.PagePositions();
+    starts << bytes.size();
+    QStringList hashes;
+    for (qsizetype i = 0; i + 1 < starts.size(); ++i)
+        hashes << QCryptographicHash::hash(bytes.mid(starts[i], starts[i + 1] - starts[i]),
+                                           QCryptographicHash::Sha1)
+                      .toHex();
+    return hashes;
+}
 
 inline QString PdfText(const QString& file) {
     QProcess process;
@@ -161,6 +179,7 @@ template <class Open> TReportRun RunReportBy(Open&& open, const QString& name, i
         poll.stop();
         run.Caption = rptPreview->windowTitle();
         run.PreviewPages = rptPreview->PreviewControl()->PageCount();
+        run.PageRecords = PageRecordHashes(*rptPreview->PreviewControl());
         rptPreview->Image1->grab().save(TestOutputFolder() + "/" + name + ".png");
         for (int i = 0; i < prints; ++i) {
             const QString pdf = folder.File(QString("print%1.pdf").arg(i));
