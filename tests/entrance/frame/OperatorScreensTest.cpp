@@ -15,6 +15,7 @@
 #include "ui/CopyData.h"
 #include "ui/Form.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -23,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSet>
 #include <QTest>
@@ -220,6 +222,46 @@ TEST_F(OperatorScreens, WaitWindowPaintsItsTextAndBarWhileAReportBuilds) {
         for (int x = 0; x < seen.width(); ++x)
             colours.insert(seen.pixel(x, y));
     EXPECT_GT(colours.size(), 8) << "painted, not an empty frame";
+}
+
+// The person screen opened from the menu takes a new person: the code typed at once lands in
+// the code field. Tab then walks the screen as it reads: the filters, the list, the person's
+// fields, and the command buttons row by row, 閉じる last.
+TEST_F(OperatorScreens, PersonScreenStartsInTheCodeFieldAndTabsInTheScreensOrder) {
+    Main.BitBtn11->click();
+    TfrmUserEntry* screen = EntranceSession().frmUserEntry;
+    ASSERT_TRUE(screen);
+    Settle();
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keyClicks(QApplication::focusWidget(), "0009");
+    EXPECT_EQ(screen->Ed_Code->text(), "0009");
+    screen->grab().save(TestOutputFolder() + "/TfrmUserEntry_new.png");
+
+    QList<QWidget*> walked;
+    for (QWidget* w = QApplication::focusWidget(); w && !walked.contains(w);
+         w = QApplication::focusWidget()) {
+        walked << w;
+        QTest::keyClick(w, Qt::Key_Tab);
+        if (walked.size() > 60)
+            break;
+    }
+    QList<QWidget*> order;
+    order << screen->RadioAll << screen->cmbCategory << screen->btnClear << screen->UserGrid
+          << screen->Ed_Code << screen->Ed_Name << screen->cmbBlood << screen->btnEdit
+          << screen->btnNew << screen->btnOK << screen->btnEnterCancel << screen->btnPrint
+          << screen->btnEntrance << screen->btnCLOSE;
+    const qsizetype start = walked.indexOf(order.first());
+    QList<QWidget*> seen;
+    for (qsizetype i = 0; i < walked.size(); ++i) {
+        QWidget* w = walked[(start + i) % walked.size()];
+        if (order.contains(w))
+            seen << w;
+    }
+    QStringList names;
+    for (QWidget* w : seen)
+        names << (qobject_cast<QAbstractButton*>(w) ? qobject_cast<QAbstractButton*>(w)->text()
+                                                    : w->metaObject()->className());
+    EXPECT_EQ(seen, order) << names.join(" > ").toStdString();
 }
 
 // The file dialog of a PDF speaks Japanese, dates included, and offers the report's caption
