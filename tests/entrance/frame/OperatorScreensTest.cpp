@@ -27,6 +27,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSet>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTreeView>
 
@@ -128,6 +130,31 @@ TEST_F(OperatorScreens, PersonPrintDialogStaysInFrontOfItsScreen) {
     Settle();
     EXPECT_TRUE(screen->isEnabled());
     EXPECT_EQ(Main.MdiArea->activeSubWindow(), screenFrame);
+}
+
+// The person print dialog's list shows a person with a 7-character code and a long name whole.
+TEST_F(OperatorScreens, PersonPrintDialogListShowsTheWholeItem) {
+    Run("INSERT INTO M_個人情報 (個人コード,氏名,ﾌﾘｶﾞﾅ,部門コード) VALUES "
+        "('0000005','長谷川 五郎左衛門之助','ﾊｾｶﾞﾜ',1)");
+    TfrmUserEntry* screen = OpenPersonScreen(1);
+    ASSERT_TRUE(screen);
+    ASSERT_EQ(screen->GetCurrentUserCode(), "0000005");
+    screen->btnPrint->click();
+    QPointer<TfrmPrintRiyosya> dialog = EntranceSession().frmPrintRiyosya;
+    ASSERT_TRUE(dialog);
+    dialog->RadioRiyousya->click();
+    Settle();
+    QComboBox* list = dialog->cmbItem;
+    ASSERT_EQ(list->currentText(), "0000005:長谷川 五郎左衛門之助");
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = list->isEditable();
+    const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, list);
+    EXPECT_GE(field.width(), list->fontMetrics().horizontalAdvance(list->currentText()));
+    EXPECT_GE(dialog->cmbGroup->width(), dialog->cmbGroup->sizeHint().width());
+    dialog->grab().save(TestOutputFolder() + "/TfrmPrintRiyosya.png");
+    dialog->btnCLOSE->click();
 }
 
 // The image dialog, too, keeps the person screen behind it until it closes.
