@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
@@ -291,8 +292,8 @@ TEST_F(OperatorScreens, PersonScreenStartsInTheCodeFieldAndTabsInTheScreensOrder
     EXPECT_EQ(seen, order) << names.join(" > ").toStdString();
 }
 
-// The file dialog of a PDF speaks Japanese, dates included, and offers the report's caption
-// without its blanks in the user's documents folder.
+// The file dialog of a PDF speaks Japanese, dates and side bar included, and offers the report's
+// caption without its blanks in the user's documents folder.
 TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapanese) {
     ASSERT_TRUE(SetProgramLook());
     TempFolder config;
@@ -311,6 +312,7 @@ TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapan
     Printer()->SetOutputFileName({});
 
     QString folder, name, size, date, fileNameLabel;
+    int sideBarWidth = 0, sideBarNeeds = 0;
     QStringList buttons;
     QTimer fileDialog;
     QObject::connect(&fileDialog, &QTimer::timeout, [&] {
@@ -332,6 +334,9 @@ TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapan
         fileNameLabel = dialog->findChild<QLabel*>("fileNameLabel")->text();
         for (QAbstractButton* button : dialog->findChild<QDialogButtonBox*>()->buttons())
             buttons << button->text();
+        auto* sideBar = dialog->findChild<QListView*>("sidebar");
+        sideBarWidth = sideBar->viewport()->width();
+        sideBarNeeds = sideBar->sizeHintForColumn(0);
         dialog->grab().save(TestOutputFolder() + "/QFileDialog.png");
         dialog->reject();
     });
@@ -349,6 +354,7 @@ TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapan
     EXPECT_EQ(date, "2026/12/11 9:05");
     EXPECT_EQ(fileNameLabel, "ファイル名(&N):");
     EXPECT_EQ(buttons, QStringList({"保存(&S)", "キャンセル"}));
+    EXPECT_GE(sideBarWidth, sideBarNeeds) << "コンピュータ whole in the side bar";
 }
 
 // A PDF that cannot be written: the message names the file and the reason, and the preview
