@@ -3,7 +3,11 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
+#include <QListView>
 #include <QLocale>
+#include <QScrollBar>
+#include <QSplitter>
+#include <algorithm>
 
 namespace {
 
@@ -31,9 +35,27 @@ public:
     }
 };
 
+// The side bar as wide as its longest place name ("コンピュータ" and the folders): the dialog
+// gives it a width made for shorter names.
+void FitSideBar(QFileDialog& dialog) {
+    auto* sideBar = dialog.findChild<QListView*>("sidebar");
+    auto* splitter = dialog.findChild<QSplitter*>("splitter");
+    if (!sideBar || !splitter || splitter->count() < 2)
+        return;
+    const int width = sideBar->sizeHintForColumn(0) + 2 * sideBar->frameWidth() +
+                      sideBar->verticalScrollBar()->sizeHint().width();
+    QList<int> sizes = splitter->sizes();
+    if (sizes[0] >= width)
+        return;
+    sizes[1] = std::max(0, sizes[1] - (width - sizes[0]));
+    sizes[0] = width;
+    splitter->setSizes(sizes);
+}
+
 QString Run(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new TLocalFileList(&dialog));
+    FitSideBar(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);
@@ -48,8 +70,8 @@ QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& 
     return Run(dialog);
 }
 
-QString GetExistingDirectory(QWidget* parent, const QString& caption) {
-    QFileDialog dialog(parent, caption);
+QString GetExistingDirectory(QWidget* parent, const QString& caption, const QString& start) {
+    QFileDialog dialog(parent, caption, start);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
     return Run(dialog);

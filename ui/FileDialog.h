@@ -11,5 +11,6 @@ class QWidget;
 // Asks for a file to write, offering `suggested` (a folder and a name).
 QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                         const QString& filter);
-// Asks for a folder.
-QString GetExistingDirectory(QWidget* parent, const QString& caption);
+// Asks for a folder, starting in `start` (where the last dialog was, when empty).
+QString GetExistingDirectory(QWidget* parent, const QString& caption,
+                             const QString& start = QString());

@@ -3,6 +3,7 @@
 #include "BackupSet.h"
 #include "base/DateTime.h"
 #include "base/Files.h"
+#include "entrance/common/Unit_Common.h"
 #include "storage/StagedSet.h"
 #include "ui/FileDialog.h"
 #include "ui/ShowMessage.h"
@@ -23,9 +24,13 @@ QStringList& ResFiles() {
     return files;
 }
 
+// The folder of the last backup, where a restore looks first.
+constexpr char BackupFolderValue[] = "BackupFolder";
+
 QString PickFolder(QWidget* owner, const QString& title) {
     const QString folder = qEnvironmentVariable("BREVANE_FOLDER");
-    return folder.isEmpty() ? GetExistingDirectory(owner, title) : folder;
+    return folder.isEmpty() ? GetExistingDirectory(owner, title, ReadAppRegistry(BackupFolderValue))
+                            : folder;
 }
 
 bool IsSqliteFile(const QString& fileName) {
@@ -129,6 +134,7 @@ bool StartBackup(QWidget* owner, const QString& compName) {
         MessageBox(set.Path() + " に書き込めませんでした。" + kept());
         return false;
     }
+    WriteAppRegistry(BackupFolderValue, folder);
     return true;
 }
 

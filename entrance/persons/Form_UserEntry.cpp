@@ -138,6 +138,11 @@ void TfrmUserEntry::CreateControls() {
     layout->addWidget(StatusBar1, 4, 0, 1, 2);
     EscapeButton = btnCLOSE;
     resize(980, 560);
+    // Tab walks the screen as it reads: the filters before the list, the commands row by row.
+    QWidget::setTabOrder(btnClear, UserGrid);
+    QWidget::setTabOrder(btnDel, btnPrint);
+    QWidget::setTabOrder(btnPrint, btnEntrance);
+    QWidget::setTabOrder(btnEntrance, btnCLOSE);
 
     connect(RadioAll, &QRadioButton::clicked, this, &TfrmUserEntry::RadioAllClick);
     connect(RadioUnEntry1, &QRadioButton::clicked, this, &TfrmUserEntry::RadioAllClick);
@@ -269,8 +274,10 @@ void TfrmUserEntry::FormCreate() {
     btnNewClick();
 }
 
+// It opens on a new person, so a code typed at once goes to the code field.
 void TfrmUserEntry::FormShow() {
     CenterInMainArea();
+    Ed_Code->setFocus();
 }
 
 // Closing under a dialog or a request that works for the screen would leave them calling a

@@ -19,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -71,6 +72,9 @@ void TfrmPrintRiyosya::CreateControls() {
     RadioRiyousya = new QRadioButton("利用者を指定して印刷する。", G3);
     lblItem = new QLabel("氏　名", G3);
     cmbItem = new QComboBox(G3);
+    // The lists are filled as the dialog shows; each item is read whole.
+    for (QComboBox* combo : {cmbGroup, cmbItem})
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     g3->addWidget(RadioAll, 0, 0, 1, 3);
     g3->addWidget(RadioBumon, 1, 0);
     g3->addWidget(lblGroup, 1, 1);
@@ -127,9 +131,14 @@ void TfrmPrintRiyosya::ShowDialog(QWidget* Caller, const QString& currentCode) {
     ShowMdiChild();
 }
 
+// The frame takes the width of the lists just filled before it takes its place.
 void TfrmPrintRiyosya::FormShow() {
-    CenterInMainArea();
     FillLists();
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->adjustSize();
+    else
+        adjustSize();
+    CenterInMainArea();
 }
 
 // Each item keeps its code as its data, so a code that holds ":" is still read whole.

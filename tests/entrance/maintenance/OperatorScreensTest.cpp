@@ -2,12 +2,17 @@
 #include "components/dbctrls/DBEdit.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/common/Unit_Common.h"
+#include "entrance/maintenance/Brevane.h"
 #include "entrance/maintenance/Form_BackupSetup.h"
 #include "entrance/maintenance/Form_CompanySetup.h"
 #include "tests/entrance/ScreenFixture.h"
+#include "ui/FileDialog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QListView>
 #include <QMdiArea>
 #include <QPushButton>
 #include <sys/stat.h>
@@ -71,4 +76,44 @@ TEST_F(OperatorScreens, BackupProgressShowsTheWholeText) {
     EXPECT_GE(form->StatusPanel1->contentsRect().width(),
               form->StatusPanel1->fontMetrics().horizontalAdvance(text));
     form->grab().save(TestOutputFolder() + "/TfrmBackupSetup_progress.png");
+}
+
+// The restore's folder dialog opens where the last backup went, also after another folder
+// dialog looked elsewhere, and its side bar shows its places' names whole.
+TEST_F(OperatorScreens, RestoreFolderDialogOpensInTheBackupFolder) {
+    qunsetenv("BREVANE_FOLDER");
+    const QString backups = Temp.File("backups");
+    const QString elsewhere = Temp.File("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(backups) && QDir().mkpath(elsewhere));
+    const QString file = Temp.File("ENTRANCESTATE.DB");
+    QFile data(file);
+    ASSERT_TRUE(data.open(QIODevice::WriteOnly) && data.write("state") == 5);
+    data.close();
+
+    const auto pick = [](const QString& folder) {
+        WhenShown<QFileDialog>([folder](QFileDialog* dialog) {
+            dialog->setDirectory(folder);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    ClearResFile();
+    AddResFile(file);
+    pick(backups);
+    ASSERT_TRUE(StartBackup(nullptr, "CompName"));
+    pick(elsewhere);
+    ASSERT_EQ(GetExistingDirectory(nullptr, "PDF"), elsewhere);
+
+    QString opened;
+    int sideBarWidth = 0, sideBarNeeds = 0;
+    WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+        opened = dialog->directory().absolutePath();
+        auto* sideBar = dialog->findChild<QListView*>("sidebar");
+        sideBarWidth = sideBar->viewport()->width();
+        sideBarNeeds = sideBar->sizeHintForColumn(0);
+        dialog->grab().save(TestOutputFolder() + "/QFileDialog_restore.png");
+        dialog->reject();
+    });
+    EXPECT_EQ(StartRestore(nullptr, Temp.File("live"), "CompName"), TRestoreResult::Cancelled);
+    EXPECT_EQ(opened, backups);
+    EXPECT_GE(sideBarWidth, sideBarNeeds);
 }
