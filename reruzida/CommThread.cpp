@@ -16,14 +16,6 @@ int ReadPortNumber() {
     return port >= 1 && port <= 4 ? port : 1;
 }
 
-// Writes a line to the error log through the window thread, which owns the log.
-void LogFromThread(const QString& message) {
-    const TDateTime time = Now();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [message, time] { ErrorLog().WriteErrorLog(message, time); },
-        Qt::QueuedConnection);
-}
-
 // Writes the exception being handled to the error log, through the window thread, which
 // owns the log; the protocol thread goes on.
 void LogSwallowed(const QString& where) {

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     SetUpCommApplication();
+    LogQtFaultsToErrorLog();
 
     TCommSession session;
     session.StartDataSide(std::make_unique<TDM1>());

@@ -74,7 +74,10 @@ void TForm::BringToFront() {
 }
 
 int TForm::ShowModal() {
-    Q_ASSERT(!FModalLoop);
+    // Asked again while its loop runs (a handler reached twice): the open form keeps what the
+    // operator typed, and the second caller gets no answer.
+    if (FModalLoop)
+        return mrCancel;
     if (FClosing)
         return FModalResult;
     setWindowFlag(Qt::Dialog);

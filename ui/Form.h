@@ -49,7 +49,8 @@ public:
     // Puts the shown form in front of the others and makes it the active one.
     void BringToFront();
     // Shows the form modally and returns its ModalResult once it has closed. The form is
-    // freed afterwards (when its close frees it), so the caller must not touch it again.
+    // freed afterwards (when its close frees it), so the caller must not touch it again. A form
+    // already shown modally stays as it is, and the call answers mrCancel at once.
     int ShowModal();
     int ModalResult() const { return FModalResult; }
     // Any value but mrNone closes a modal form.

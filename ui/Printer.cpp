@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 const QString TPrinter::PdfPrinterName = QStringLiteral("PDFファイル");
@@ -25,6 +27,23 @@ QString UnwritableReason(const QString& file) {
         return QString("フォルダ「%1」に書き込む権限がありません。")
             .arg(QDir::toNativeSeparators(folder.filePath()));
     return "ディスクに空きがないか、書き込めない場所です。";
+}
+
+EPrinter UnwritablePdf(const QString& file) {
+    return EPrinter(QString("PDFファイル「%1」に書き込めませんでした。\n%2")
+                        .arg(QDir::toNativeSeparators(file), UnwritableReason(file)));
+}
+
+// A PDF the writer finished: its end names where its cross-reference table begins, and the
+// table is there. A write that failed on the way (a full disk) leaves a file that ends short.
+bool IsWholePdf(const QString& file) {
+    QFile pdf(file);
+    if (!QFileInfo(file).isFile() || !pdf.open(QIODevice::ReadOnly) ||
+        !pdf.seek(std::max<qint64>(0, pdf.size() - 64)))
+        return false;
+    static const QRegularExpression end("startxref\\s+(\\d+)\\s+%%EOF\\s*$");
+    const QRegularExpressionMatch found = end.match(QString::fromLatin1(pdf.readAll()));
+    return found.hasMatch() && pdf.seek(found.captured(1).toLongLong()) && pdf.read(4) == "xref";
 }
 
 QString DocumentsFolder() {
@@ -121,8 +140,7 @@ void TPrinter::BeginDoc() {
     if (FPainter.begin(FPrinter.get()))
         return;
     if (IsPdf())
-        throw EPrinter(QString("PDFファイル「%1」に書き込めませんでした。\n%2")
-                           .arg(QDir::toNativeSeparators(file), UnwritableReason(file)));
+        throw UnwritablePdf(file);
     throw EPrinter(QString("プリンタ「%1」に印刷できませんでした。").arg(FPrinterName));
 }
 
@@ -136,6 +154,19 @@ void TPrinter::EndDoc() {
     if (!Printing())
         throw EPrinter("Printer is not currently printing");
     FPainter.end();
+    // The painter's end reports no failed write: the file tells. What was written of it is
+    // no document and goes.
+    const QString file = FPrinter->outputFileName();
+    if (!IsPdf() || IsWholePdf(file))
+        return;
+    if (QFileInfo(file).isFile())
+        QFile::remove(file);
+    // A writer that failed once writes nothing more: the next job gets a new one, on the same
+    // page.
+    const QPageLayout layout = FPrinter->pageLayout();
+    CreateDevice();
+    FPrinter->setPageLayout(layout);
+    throw UnwritablePdf(file);
 }
 
 QPainter* TPrinter::Painter() {

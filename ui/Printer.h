@@ -58,6 +58,8 @@ public:
     // file and says why it cannot be written.
     void BeginDoc();
     void NewPage();
+    // Ends the job; raises EPrinter as BeginDoc does when the PDF could not be written whole
+    // (the job is over then all the same, and the broken file removed).
     void EndDoc();
     bool Printing() const { return FPainter.isActive(); }
     // The painter of the running job, in dots from the printable area's corner.

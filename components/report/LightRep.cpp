@@ -164,14 +164,15 @@ void TLightRep::NewPage() {
 }
 
 void TLightRep::EndDoc() {
-    if (FState == stPrinting) {
-        FPrinterCanvas.reset();
-        FTarget = nullptr;
-        Printer()->EndDoc();
-        FState = stIdle;
-    }
     FRangeCanvas.reset();
     FRangeBitmap = QImage();
+    if (FState != stPrinting)
+        return;
+    FPrinterCanvas.reset();
+    FTarget = nullptr;
+    FState = stIdle;
+    // Last: a document that cannot be written raises, the report idle again.
+    Printer()->EndDoc();
 }
 
 void TLightRep::BeginPreview() {

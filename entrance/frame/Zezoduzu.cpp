@@ -1,5 +1,7 @@
 #include "Zezoduzu.h"
 
+#include "base/Files.h"
+#include "base/QtFaults.h"
 #include "base/SingleInstance.h"
 #include "entrance/common/EntranceSession.h"
 #include "entrance/data/DataModules.h"
@@ -15,10 +17,17 @@
 
 namespace entrance {
 
+void LogQtFaultsBeside(const QString& programFile) {
+    LogQtFaults([log = ExtractFilePath(programFile) + ErrorLogName](const QString& message, bool) {
+        WriteToLogFile(log, message);
+    });
+}
+
 int RunZezoduzu(const QString& programFile) {
     TSingleInstance instance("dIradoRorudiviVerovi");
     if (!instance.Acquire())
         return 0;
+    LogQtFaultsBeside(programFile);
     SetApplicationTitle("入退室管理");
     SetProgramLook();
     SetODBCScreen({SetWaitCursor, ShowMessage});

@@ -10,4 +10,9 @@ namespace entrance {
 // Returns the exit code.
 int RunZezoduzu(const QString& programFile);
 
+// The management program's error log beside `programFile`: Qt's critical and fatal messages,
+// a failed assert among them, which would otherwise end the program without a trace.
+inline constexpr char ErrorLogName[] = "ZezoduzuErrorLog.Log";
+void LogQtFaultsBeside(const QString& programFile);
+
 } // namespace entrance

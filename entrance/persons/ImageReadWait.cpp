@@ -1,5 +1,6 @@
 #include "ImageReadWait.h"
 
+#include "base/SysUtils.h"
 #include "protocol/CommRequests.h"
 
 namespace entrance {
@@ -11,7 +12,8 @@ TImageReadWait* TheWait = nullptr;
 } // namespace
 
 TImageReadWait::TImageReadWait() {
-    Q_ASSERT(!TheWait);
+    if (TheWait)
+        throw Exception("認証機画像の読み込み中のため、開けませんでした。");
     TheWait = this;
 }
 

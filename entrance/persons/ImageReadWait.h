@@ -7,7 +7,8 @@ namespace entrance {
 // An image read that waits for its answer: the person and the unit asked, and the result so
 // far (0 waiting or no answer, 1 read and stored, -1 not registered on the unit). While one
 // exists, the main window hands it the answers that come by local request; the image-read
-// dialog holds one for as long as it is open. One at a time.
+// dialog holds one for as long as it is open. One at a time: a second raises Exception, the
+// first waiting on.
 class TImageReadWait {
 public:
     TImageReadWait();

@@ -2,8 +2,10 @@
 #include "base/Text.h"
 #include "tests/common/TempFolder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace reruzida;
 
@@ -28,4 +30,24 @@ TEST(ErrorLogTest, ReadsALogInEitherEncoding) {
         log.LoadErrorLog();
         EXPECT_EQ(log.Lines(), lines);
     }
+}
+
+// Qt's critical messages go to the log, from the window thread at once and from another
+// through it; a failed assert on another thread reaches the file before the program ends.
+TEST(ErrorLogTest, QtFaultsGoToTheLog) {
+    TempFolder folder;
+    SetErrorLogFolder(folder.Path());
+    LogQtFaultsToErrorLog();
+    qCritical("on the window thread");
+    EXPECT_TRUE(ErrorLog().Lines().value(0).endsWith("on the window thread"));
+    std::thread([] { qCritical("on another thread"); }).join();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(ErrorLog().Lines().value(0).endsWith("on another thread"));
+
+    EXPECT_DEATH(std::thread([] { Q_ASSERT_X(false, "TImageReadWait", "twice"); }).join(), "");
+    TErrorLog reread(ErrorLog().FileName());
+    reread.LoadErrorLog();
+    EXPECT_TRUE(reread.Lines().value(0).contains("ASSERT failure in TImageReadWait: \"twice\""))
+        << reread.Lines().value(0).toStdString();
+    qInstallMessageHandler(nullptr);
 }

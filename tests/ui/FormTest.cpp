@@ -151,6 +151,24 @@ TEST_F(FormTest, ShowModalAnswersTheModalResult) {
     EXPECT_TRUE(closed.isNull());
 }
 
+// Asked to show modally again while it is shown so (a handler reached twice), the form stays
+// as it is, with what was typed, and the second call answers at once that nothing was chosen.
+TEST_F(FormTest, ShowModalAgainWhileShownIsRefused) {
+    QPointer<TTestForm> form = new TTestForm(nullptr);
+    int again = -1;
+    QTimer::singleShot(0, [form, &again] {
+        form->Ed1->setText("typed");
+        again = form->ShowModal();
+        ASSERT_TRUE(form && form->isVisible() && form->isModal());
+        EXPECT_EQ(form->Ed1->text(), "typed");
+        form->SetModalResult(mrOk);
+    });
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_EQ(again, mrCancel);
+    RunDeferredDeletes();
+    EXPECT_TRUE(form.isNull());
+}
+
 // Enter in an entry field moves on, Enter on a button clicks it, Esc goes to the close button.
 TEST_F(FormTest, EnterAndEscRules) {
     QPointer<TTestForm> global;

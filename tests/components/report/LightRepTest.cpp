@@ -3,8 +3,11 @@
 #include "tests/common/TempFolder.h"
 #include "ui/Printer.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -169,6 +172,44 @@ TEST_F(PdfPrinting, ReversedRangeRaisesAndKeepsTheStart) {
     report.Print();
     ASSERT_EQ(PdfPages(Pdf), 1);
     EXPECT_TRUE(PdfPageText(Pdf, 1).contains(QRegularExpression("Page:\\s+5")));
+}
+
+// A PDF whose writing fails on the way (a full disk, a file size limit) is reported at the end
+// of the job with the file and the reason; the broken file goes, and the next job prints.
+TEST_F(PdfPrinting, APdfThatCannotBeWrittenIsReportedAtTheEnd) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    TSampleReport(70).Print();
+    const int pages = PdfPages(Pdf);
+    ASSERT_GT(pages, 1);
+    const struct {
+        QString File;
+        rlim_t SizeLimit;
+    } cases[] = {{"/dev/full", RLIM_INFINITY}, {Folder.File("short.pdf"), 4096}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File.toStdString());
+        TSampleReport report(70);
+        Printer()->SetOutputFileName(c.File);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limited{c.SizeLimit, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+        try {
+            report.Print();
+            ADD_FAILURE() << "no error";
+        } catch (const EPrinter& e) {
+            EXPECT_EQ(e.Message(), "PDFファイル「" + c.File +
+                                       "」に書き込めませんでした。\n"
+                                       "ディスクに空きがないか、書き込めない場所です。");
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(report.LightRep1->State(), TLightRep::stIdle);
+        EXPECT_FALSE(Printer()->Printing());
+        EXPECT_EQ(QFileInfo(c.File).isFile(), false) << "no broken file left";
+
+        Printer()->SetOutputFileName(Pdf);
+        report.Print();
+        EXPECT_EQ(PdfPages(Pdf), pages);
+    }
 }
 
 TEST_F(PdfPrinting, WholeReportLandscapeAt600Dpi) {

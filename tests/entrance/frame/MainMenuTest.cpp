@@ -1,3 +1,4 @@
+#include "base/ErrorLogFile.h"
 #include "base/SysUtils.h"
 #include "base/Text.h"
 #include "components/dbctrls/DBEdit.h"
@@ -265,4 +266,20 @@ TEST_F(LogInFixture, CancelledLoginEndsTheProgramWithoutItsWindow) {
     EXPECT_FALSE(mainShown);
     EXPECT_TRUE(EntranceSession().mdiMainMenu.isNull());
     EXPECT_EQ(EntranceSession().DM1, nullptr);
+}
+
+// A failed assert ends the management program with its message in the error log beside it.
+TEST(ZezoduzuErrorLog, AFailedAssertIsLoggedBeforeTheProgramEnds) {
+    TempFolder folder;
+    EXPECT_DEATH(
+        {
+            LogQtFaultsBeside(folder.File("Zezoduzu"));
+            Q_ASSERT_X(false, "TForm::ShowModal", "shown twice");
+        },
+        "");
+    TErrorLog log(folder.File(ErrorLogName));
+    log.LoadErrorLog();
+    EXPECT_TRUE(log.Lines().value(0).contains("ASSERT failure in TForm::ShowModal"))
+        << log.Lines().value(0).toStdString();
+    qInstallMessageHandler(nullptr);
 }

@@ -357,8 +357,8 @@ TEST_F(OperatorScreens, PdfFileDialogOffersTheCaptionInTheDocumentsFolderInJapan
     EXPECT_GE(sideBarWidth, sideBarNeeds) << "コンピュータ whole in the side bar";
 }
 
-// A PDF that cannot be written: the message names the file and the reason, and the preview
-// stays open for another try.
+// A PDF that cannot be written, found as the job begins or as it ends: the message names the
+// file and the reason, and the preview stays open for another try.
 TEST_F(OperatorScreens, PdfThatCannotBeWrittenIsNamedWithTheReason) {
     ASSERT_TRUE(QDir().mkpath(Temp.File("フォルダ.pdf")));
     const struct {
@@ -366,6 +366,8 @@ TEST_F(OperatorScreens, PdfThatCannotBeWrittenIsNamedWithTheReason) {
     } cases[] = {
         {Temp.File("無い/事業所情報.pdf"), "フォルダ「" + Temp.File("無い") + "」がありません。"},
         {Temp.File("フォルダ.pdf"), "同じ名前のフォルダがあります。"},
+        // A full disk: the file opens, its writing fails.
+        {"/dev/full", "ディスクに空きがないか、書き込めない場所です。"},
     };
     for (const auto& c : cases) {
         QStringList messages;

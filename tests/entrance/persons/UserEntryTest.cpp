@@ -317,6 +317,9 @@ TEST_F(UserEntryScreen, ImageReadWaitsForTheAnswerOfItsOwnRead) {
     QTRY_COMPARE(request, QByteArray("0001,1\r\n") + '\0');
     TImageReadWait* wait = TImageReadWait::Current();
     ASSERT_NE(wait, nullptr);
+    // A second read while this one waits is refused; this one waits on.
+    EXPECT_THROW(TImageReadWait second, Exception);
+    EXPECT_EQ(TImageReadWait::Current(), wait);
     wait->TakeAnswer("0002,1");
     wait->TakeAnswer(",2");
     EXPECT_EQ(EntranceSession().frmUserEntranceGazo->ReadResult(), 0);
