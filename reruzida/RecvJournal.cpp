@@ -118,12 +118,13 @@ QList<TRecvDataClass> TRecvJournal::Replay() {
             record.Command = bytes.mid(at + 6, 3);
             record.Frame = bytes.mid(at + RecordHead, length - RecordHead - CheckSize);
             kept[number] = record;
-            FUnacknowledged[record.UnitId] = number;
+            FUnacknowledged[record.UnitId] = record;
             FLastNumber = std::max(FLastNumber, number);
         } else if (bytes[at] == DoneTag) {
             done.insert(number);
         } else if (kept.contains(number)) {
-            std::erase_if(FUnacknowledged, [&](const auto& last) { return last.second == number; });
+            std::erase_if(FUnacknowledged,
+                          [&](const auto& last) { return last.second.JournalNumber == number; });
         }
         at += length;
         end = at;
@@ -132,7 +133,7 @@ QList<TRecvDataClass> TRecvJournal::Replay() {
     std::erase_if(kept, [&](const auto& entry) {
         const auto last = FUnacknowledged.find(entry.second.UnitId);
         return done.contains(entry.first) &&
-               (last == FUnacknowledged.end() || last->second != entry.first);
+               (last == FUnacknowledged.end() || last->second.JournalNumber != entry.first);
     });
     QList<TRecvDataClass> records;
     for (const auto& [number, record] : kept)
@@ -144,8 +145,6 @@ QList<TRecvDataClass> TRecvJournal::Replay() {
     // been stored when the program ended.
     if (!records.isEmpty())
         records.first().MayBeStored = true;
-    for (const auto& [unit, number] : FUnacknowledged)
-        FLastReplies << kept.at(number);
     // A damaged file is kept as it was beside the one rewritten with the entries needed; new
     // entries go after the last whole one.
     if (FSkipped > 0 && KeepDamagedCopy())
@@ -190,7 +189,7 @@ bool TRecvJournal::Append(TRecvDataClass& record) {
         return false;
     record.JournalNumber = ++FLastNumber;
     FWaiting.insert(record.JournalNumber);
-    FUnacknowledged[record.UnitId] = record.JournalNumber;
+    FUnacknowledged[record.UnitId] = record;
     return true;
 }
 
@@ -205,19 +204,37 @@ void TRecvJournal::Acknowledged(int unit) {
     const auto last = FUnacknowledged.find(unit);
     if (last == FUnacknowledged.end())
         return;
-    const quint32 number = last->second;
+    const quint32 number = last->second.JournalNumber;
     FUnacknowledged.erase(last);
     Mark(AcknowledgedTag, number);
 }
 
 // Writes the mark, or, when the file needs no entry any more, starts it again from empty.
+// With nothing waiting it needs only the units' last records, and a file grown large is
+// started again with those: a unit that went silent after its last record would otherwise
+// hold every later entry in it.
 void TRecvJournal::Mark(char tag, quint32 number) {
     if (FWaiting.empty() && FUnacknowledged.empty() && FFile.resize(0)) {
         FFile.seek(0);
         ::fdatasync(FFile.handle());
         return;
     }
-    Write(MarkEntry(tag, number));
+    if (!Write(MarkEntry(tag, number)) || !FWaiting.empty() || FFile.size() <= CompactBytes)
+        return;
+    std::map<quint32, TRecvDataClass> last;
+    for (const auto& [unit, record] : FUnacknowledged)
+        last[record.JournalNumber] = record;
+    FFile.close();
+    Rewrite(last);
+    FFile.open(QIODevice::ReadWrite | QIODevice::Append);
+}
+
+QList<TRecvDataClass> TRecvJournal::LastReplies() {
+    std::lock_guard lock(FLock);
+    QList<TRecvDataClass> records;
+    for (const auto& [unit, record] : FUnacknowledged)
+        records << record;
+    return records;
 }
 
 bool TRecvJournal::Write(const QByteArray& entry) {

@@ -35,6 +35,9 @@ namespace reruzida {
 // and rewritten with the records that wait.
 class TRecvJournal {
 public:
+    // With nothing waiting, a file larger than this is written again with only what it needs.
+    static constexpr qint64 CompactBytes = 64 * 1024;
+
     explicit TRecvJournal(const QString& fileName);
     TRecvJournal(const TRecvJournal&) = delete;
     TRecvJournal& operator=(const TRecvJournal&) = delete;
@@ -43,9 +46,9 @@ public:
     // is marked as one that may have been stored already. The file is cut after its last
     // whole entry, or rewritten after damage. Call once, before appending.
     QList<TRecvDataClass> Replay();
-    // Each unit's last record that Replay found with no sign that the unit got its ACK,
-    // done or not: the unit may send it again as its first reply.
-    QList<TRecvDataClass> LastReplies() const { return FLastReplies; }
+    // Each unit's last record with no sign yet that the unit got its ACK, done or not: the
+    // unit may send it again (after a start, as its first reply).
+    QList<TRecvDataClass> LastReplies();
     // Appends the record, synced to disk, and gives it its number; false when it could not
     // be written. It is its unit's last record from now on.
     bool Append(TRecvDataClass& record);
@@ -69,9 +72,8 @@ private:
     QFile FFile;
     quint32 FLastNumber = 0;
     std::set<quint32> FWaiting;
-    // Each unit's last record (its number) not known to be acknowledged.
-    std::map<int, quint32> FUnacknowledged;
-    QList<TRecvDataClass> FLastReplies;
+    // Each unit's last record not known to be acknowledged, by unit.
+    std::map<int, TRecvDataClass> FUnacknowledged;
     QString FError;
     qint64 FSkipped = 0;
     QString FDamagedCopy;

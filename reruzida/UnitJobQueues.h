@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QPointer>
 #include <QSet>
 #include <QString>

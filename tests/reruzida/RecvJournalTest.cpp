@@ -84,7 +84,7 @@ TEST(RecvJournal, KeepsEachUnitsLastRecordUntilItsAckIsShown) {
     TempFolder folder;
     const QString file = folder.File("ReceivedRecords.dat");
     TRecvDataClass a = Record(1, "a"), b = Record(1, "b"), c = Record(2, "c"), d = Record(3, "d");
-    const auto lastFrames = [](const TRecvJournal& journal) {
+    const auto lastFrames = [](TRecvJournal& journal) {
         QList<QByteArray> frames;
         for (const TRecvDataClass& record : journal.LastReplies())
             frames << record.Frame;
@@ -110,4 +110,29 @@ TEST(RecvJournal, KeepsEachUnitsLastRecordUntilItsAckIsShown) {
     EXPECT_EQ(lastFrames(journal), QList<QByteArray>{c.Frame});
     journal.Acknowledged(2);
     EXPECT_EQ(QFile(file).size(), 0);
+}
+
+// A unit gone silent after its last record keeps that record in the file, but not every entry
+// after it: with nothing waiting the file is written again with what it needs.
+TEST(RecvJournal, StaysSmallWhileAUnitIsSilent) {
+    TempFolder folder;
+    const QString file = folder.File("ReceivedRecords.dat");
+    TRecvJournal journal(file);
+    journal.Replay();
+    TRecvDataClass silent = Record(2, "silent");
+    ASSERT_TRUE(journal.Append(silent));
+    journal.Done(silent.JournalNumber);
+    for (int i = 0; i < 200; ++i) {
+        TRecvDataClass record = Record(1, QByteArray(900, char('a' + i % 26)));
+        ASSERT_TRUE(journal.Append(record));
+        journal.Done(record.JournalNumber);
+        EXPECT_LE(QFile(file).size(), TRecvJournal::CompactBytes + 2000);
+    }
+    TRecvJournal again(file);
+    EXPECT_TRUE(again.Replay().isEmpty());
+    QList<QByteArray> last;
+    for (const TRecvDataClass& record : again.LastReplies())
+        last << record.Frame;
+    EXPECT_EQ(last, (QList<QByteArray>{Record(1, QByteArray(900, char('a' + 199 % 26))).Frame,
+                                       silent.Frame}));
 }
