@@ -28,6 +28,13 @@ QByteArray TRecvDataClass::Parameters() const {
     return Frame.mid(ParameterOffset, Frame.size() - ParameterOffset - 2);
 }
 
+QString TRecvDataClass::Text() const {
+    QByteArray parameters = Parameters();
+    parameters.replace('\0', ' ');
+    return QString::number(UnitId) + " " + QString::fromLatin1(Command) + " " +
+           FromCP932(parameters);
+}
+
 TLogRecord TLogRecord::Parse(const QByteArray& parameters) {
     const QByteArray log = parameters.left(LogRecordSize);
     if (log.size() < LogRecordSize)

@@ -165,12 +165,14 @@ struct TRecvDataClass {
     // The received bytes from STX on, at most MaxFrame.
     QByteArray Frame;
     // Its number in the received-records file (0: not kept there), and whether it was read
-    // back from that file at a start, so it may have been stored before the program ended.
+    // back from that file at a start as one the program may have stored just before it ended.
     quint32 JournalNumber = 0;
-    bool Replayed = false;
+    bool MayBeStored = false;
 
     // The reply's parameters: the frame from ParameterOffset up to ETX.
     QByteArray Parameters() const;
+    // The record in full, for the error log: unit, command and parameters (NULs as blanks).
+    QString Text() const;
 };
 
 // A record that can never be stored: its fields are not what a unit sends.

@@ -206,6 +206,8 @@ void TCommRules::ActOnReply(uint32_t now, const QByteArray& frame) {
         if (FLink.Keep(frame))
             SendAck(now, source);
     } else if (command == LogReadReply || command == OtherRecordReply) {
+        if (!hasParameters)
+            FLink.NothingToSend(source);
         if (!hasParameters || FLink.Keep(frame))
             SendAck(now, source);
     } else if (IsPlainReply(command)) {

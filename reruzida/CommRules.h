@@ -59,8 +59,11 @@ public:
     virtual void Led(int unit, LPARAM colour) = 0;
     virtual void Post(int message, int unit) = 0;
     // Keeps a reply that carries data for the window; false when it cannot be kept, so it
-    // must not be acknowledged.
+    // must not be acknowledged. A unit's resend of its last reply is acknowledged again and
+    // not kept twice.
     virtual bool Keep(const QByteArray& frame) = 0;
+    // The unit answered a poll with no record: it got the ACK of its last reply.
+    virtual void NothingToSend(int unit) = 0;
     // The scan found the unit: its row in the unit table.
     virtual void Found(int unit) = 0;
 };

@@ -54,24 +54,39 @@ int TRecvDataList::Open(const QString& fileName) {
                      : " (元のファイル: " + FJournal->DamagedCopy() + ")"),
             Now());
     FRecords.insert(FRecords.begin(), replayed.begin(), replayed.end());
+    for (const TRecvDataClass& last : FJournal->LastReplies())
+        FLastReplies[last.UnitId] = last.Frame;
     return int(replayed.size());
 }
 
-bool TRecvDataList::Push(TRecvDataClass record) {
+TRecvDataList::TPushed TRecvDataList::Push(TRecvDataClass record) {
     std::lock_guard lock(FLock);
+    const auto last = FLastReplies.find(record.UnitId);
+    if (last != FLastReplies.end() && last->second == record.Frame) {
+        LogFromThread("認証機" + QString::number(record.UnitId) +
+                      "が受信済みの記録を再送したため破棄しました: " + record.Text());
+        return TPushed::Resend;
+    }
     if (FJournal && !FJournal->Append(record)) {
         const QString fault = "受信記録ファイルに書き込めないため、認証機の記録を受け取れません: " +
                               FJournal->ErrorString();
         if (FFault.isEmpty())
             LogFromThread(fault);
         FFault = fault;
-        return false;
+        return TPushed::NotKept;
     }
     if (!FFault.isEmpty())
         LogFromThread("受信記録ファイルに再び書き込めるようになりました");
     FFault.clear();
+    FLastReplies[record.UnitId] = record.Frame;
     FRecords.push_back(record);
-    return true;
+    return TPushed::Kept;
+}
+
+void TRecvDataList::NothingToSend(int unit) {
+    std::lock_guard lock(FLock);
+    if (FLastReplies.erase(unit) != 0 && FJournal)
+        FJournal->Acknowledged(unit);
 }
 
 QString TRecvDataList::Fault() {
@@ -210,10 +225,10 @@ bool TCommThread::Keep(const QByteArray& frame) {
     record.UnitId = uint8_t(frame[SourceOffset]);
     record.Command = FrameCommand(frame);
     record.Frame = frame.left(TRecvDataClass::MaxFrame);
-    if (!FReceived.Push(record))
-        return false;
-    PostMessage(FOwner, WM_RECV_DATA, 0, 0);
-    return true;
+    const TRecvDataList::TPushed pushed = FReceived.Push(record);
+    if (pushed == TRecvDataList::TPushed::Kept)
+        PostMessage(FOwner, WM_RECV_DATA, 0, 0);
+    return pushed != TRecvDataList::TPushed::NotKept;
 }
 
 // A failing unit table must not end the scan: the unit is there all the same.

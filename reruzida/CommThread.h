@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -29,15 +30,26 @@ public:
 // The received records waiting for the monitor window, oldest first. It outlives the
 // protocol thread, so records acknowledged to a unit reach the window after a close too, and
 // with a file it keeps them on disk until they are handled (TRecvJournal).
+//
+// A unit that misses the ACK of a reply sends that reply again, and a frame carries no
+// sequence number: a reply is a resend only when it equals its unit's last reply and the unit
+// has not shown since that it got the ACK (by answering a poll with no record, or by sending
+// another reply). After a start the last reply is the one the file kept, so only the unit's
+// first reply can be a resend of a record from the earlier run.
 class TRecvDataList {
 public:
+    enum class TPushed { Kept, Resend, NotKept };
+
     // Keeps the records in `fileName` (none: in memory only) from now on; the records the
     // file still holds from an earlier run are put first and counted, and damage skipped in it
     // goes to the error log. Naming the same file again does nothing. Window thread only.
     int Open(const QString& fileName);
-    // False when the record could not be kept: it must not be acknowledged. The first failure
-    // and the first success after failures go to the error log.
-    bool Push(TRecvDataClass record);
+    // NotKept when the record could not be kept: it must not be acknowledged. The first
+    // failure and the first success after failures go to the error log, and so does every
+    // resend.
+    TPushed Push(TRecvDataClass record);
+    // The unit answered a poll with no record.
+    void NothingToSend(int unit);
     // Why records cannot be kept now; empty when they can.
     QString Fault();
     // Takes the oldest record; false when there is none.
@@ -48,6 +60,8 @@ public:
 private:
     std::mutex FLock;
     std::deque<TRecvDataClass> FRecords;
+    // Each unit's last reply kept, while a resend of it may come.
+    std::map<int, QByteArray> FLastReplies;
     QString FJournalFile;
     std::unique_ptr<TRecvJournal> FJournal;
     QString FFault;
@@ -94,6 +108,7 @@ private:
     void Led(int unit, LPARAM colour) override;
     void Post(int message, int unit) override;
     bool Keep(const QByteArray& frame) override;
+    void NothingToSend(int unit) override { FReceived.NothingToSend(unit); }
     void Found(int unit) override;
 
     QObject* const FOwner;

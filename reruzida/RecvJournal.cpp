@@ -2,6 +2,7 @@
 
 #include <QSaveFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -13,8 +14,9 @@ namespace {
 
 constexpr char RecordTag = 'R';
 constexpr char DoneTag = 'D';
+constexpr char AcknowledgedTag = 'A';
 constexpr int RecordHead = 11; // tag, number, unit, command, frame length
-constexpr int DoneHead = 5;    // tag, number
+constexpr int MarkHead = 5;    // tag, number
 constexpr int CheckSize = 4;
 
 quint32 Check(QByteArrayView bytes) {
@@ -53,7 +55,9 @@ qsizetype EntryLength(const QByteArray& bytes, qsizetype at) {
                    ? RecordHead + length + CheckSize
                    : 0;
     }
-    return bytes[at] == DoneTag && CheckAt(bytes, at, DoneHead) ? DoneHead + CheckSize : 0;
+    return (bytes[at] == DoneTag || bytes[at] == AcknowledgedTag) && CheckAt(bytes, at, MarkHead)
+               ? MarkHead + CheckSize
+               : 0;
 }
 
 // The record entry of `record` under `number`.
@@ -70,13 +74,21 @@ QByteArray RecordEntry(quint32 number, const TRecvDataClass& record) {
     return Sealed(entry);
 }
 
+// The done or acknowledged entry of record `number`.
+QByteArray MarkEntry(char tag, quint32 number) {
+    QByteArray entry(1, tag);
+    AppendNumber(entry, number);
+    return Sealed(entry);
+}
+
 } // namespace
 
 TRecvJournal::TRecvJournal(const QString& fileName) : FFile(fileName) {}
 
 QList<TRecvDataClass> TRecvJournal::Replay() {
     std::lock_guard lock(FLock);
-    std::map<quint32, TRecvDataClass> waiting;
+    std::map<quint32, TRecvDataClass> kept;
+    std::set<quint32> done;
     QByteArray bytes;
     if (FFile.open(QIODevice::ReadOnly)) {
         bytes = FFile.readAll();
@@ -98,33 +110,48 @@ QList<TRecvDataClass> TRecvJournal::Replay() {
             at = next;
             continue;
         }
+        const quint32 number = NumberAt(bytes, at + 1);
         if (bytes[at] == RecordTag) {
             TRecvDataClass record;
-            record.JournalNumber = NumberAt(bytes, at + 1);
+            record.JournalNumber = number;
             record.UnitId = uint8_t(bytes[at + 5]);
             record.Command = bytes.mid(at + 6, 3);
             record.Frame = bytes.mid(at + RecordHead, length - RecordHead - CheckSize);
-            record.Replayed = true;
-            waiting[record.JournalNumber] = record;
-            FLastNumber = std::max(FLastNumber, record.JournalNumber);
-        } else {
-            waiting.erase(NumberAt(bytes, at + 1));
+            kept[number] = record;
+            FUnacknowledged[record.UnitId] = record;
+            FLastNumber = std::max(FLastNumber, number);
+        } else if (bytes[at] == DoneTag) {
+            done.insert(number);
+        } else if (kept.contains(number)) {
+            std::erase_if(FUnacknowledged,
+                          [&](const auto& last) { return last.second.JournalNumber == number; });
         }
         at += length;
         end = at;
     }
+    // The file still needs the records not done and each unit's last one.
+    std::erase_if(kept, [&](const auto& entry) {
+        const auto last = FUnacknowledged.find(entry.second.UnitId);
+        return done.contains(entry.first) &&
+               (last == FUnacknowledged.end() || last->second.JournalNumber != entry.first);
+    });
     QList<TRecvDataClass> records;
-    for (const auto& [number, record] : waiting) {
-        FWaiting.insert(number);
-        records << record;
-    }
-    // A damaged file is kept as it was beside the one rewritten with the waiting records; new
+    for (const auto& [number, record] : kept)
+        if (!done.contains(number)) {
+            FWaiting.insert(number);
+            records << record;
+        }
+    // Records are handled in turn, each marked done before the next: only the oldest can have
+    // been stored when the program ended.
+    if (!records.isEmpty())
+        records.first().MayBeStored = true;
+    // A damaged file is kept as it was beside the one rewritten with the entries needed; new
     // entries go after the last whole one.
     if (FSkipped > 0 && KeepDamagedCopy())
-        Rewrite(records);
+        Rewrite(kept);
     if (FFile.open(QIODevice::ReadWrite)) {
         if (FSkipped == 0)
-            FFile.resize(waiting.empty() ? 0 : end);
+            FFile.resize(kept.empty() ? 0 : end);
         FFile.seek(FFile.size());
     }
     return records;
@@ -139,12 +166,15 @@ bool TRecvJournal::KeepDamagedCopy() {
     return true;
 }
 
-void TRecvJournal::Rewrite(const QList<TRecvDataClass>& records) {
+void TRecvJournal::Rewrite(const std::map<quint32, TRecvDataClass>& records) {
     QSaveFile file(FFile.fileName());
     if (!file.open(QIODevice::WriteOnly))
         return;
-    for (const TRecvDataClass& record : records)
-        file.write(RecordEntry(record.JournalNumber, record));
+    for (const auto& [number, record] : records)
+        file.write(RecordEntry(number, record));
+    for (const auto& [number, record] : records)
+        if (!FWaiting.contains(number))
+            file.write(MarkEntry(DoneTag, number));
     // Committed whole (synced, then put in place of the old) or not at all.
     file.commit();
 }
@@ -159,22 +189,52 @@ bool TRecvJournal::Append(TRecvDataClass& record) {
         return false;
     record.JournalNumber = ++FLastNumber;
     FWaiting.insert(record.JournalNumber);
+    FUnacknowledged[record.UnitId] = record;
     return true;
 }
 
 void TRecvJournal::Done(quint32 number) {
     std::lock_guard lock(FLock);
-    if (FWaiting.erase(number) == 0)
+    if (FWaiting.erase(number) != 0)
+        Mark(DoneTag, number);
+}
+
+void TRecvJournal::Acknowledged(int unit) {
+    std::lock_guard lock(FLock);
+    const auto last = FUnacknowledged.find(unit);
+    if (last == FUnacknowledged.end())
         return;
-    // Nothing waits: the file starts again from empty.
-    if (FWaiting.empty() && FFile.resize(0)) {
+    const quint32 number = last->second.JournalNumber;
+    FUnacknowledged.erase(last);
+    Mark(AcknowledgedTag, number);
+}
+
+// Writes the mark, or, when the file needs no entry any more, starts it again from empty.
+// With nothing waiting it needs only the units' last records, and a file grown large is
+// started again with those: a unit that went silent after its last record would otherwise
+// hold every later entry in it.
+void TRecvJournal::Mark(char tag, quint32 number) {
+    if (FWaiting.empty() && FUnacknowledged.empty() && FFile.resize(0)) {
         FFile.seek(0);
         ::fdatasync(FFile.handle());
         return;
     }
-    QByteArray entry(1, DoneTag);
-    AppendNumber(entry, number);
-    Write(Sealed(entry));
+    if (!Write(MarkEntry(tag, number)) || !FWaiting.empty() || FFile.size() <= CompactBytes)
+        return;
+    std::map<quint32, TRecvDataClass> last;
+    for (const auto& [unit, record] : FUnacknowledged)
+        last[record.JournalNumber] = record;
+    FFile.close();
+    Rewrite(last);
+    FFile.open(QIODevice::ReadWrite | QIODevice::Append);
+}
+
+QList<TRecvDataClass> TRecvJournal::LastReplies() {
+    std::lock_guard lock(FLock);
+    QList<TRecvDataClass> records;
+    for (const auto& [unit, record] : FUnacknowledged)
+        records << record;
+    return records;
 }
 
 bool TRecvJournal::Write(const QByteArray& entry) {

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QList>
 #include <QPointer>
 #include <QSet>
 #include <QString>
@@ -60,19 +59,12 @@ struct TUnitJobQueues {
     // Records waiting for a retry, oldest first.
     std::deque<TPendingRecord> PendingRecords;
     TStoreFault StoreFault;
-    // Records read back from the received-records file that no unit has sent again yet: one
-    // the program took but had not acknowledged when it ended comes again from its unit.
-    QList<TRecvDataClass> UnmatchedReplays;
     // Removals sent and not yet answered, oldest first, each (unit, code) once; only an
     // answer without the code needs them. No more can be on their way than the send queue
     // holds.
     std::deque<std::pair<int, QString>> RemovalsSent;
     // Image reads sent and not yet answered, oldest first, each (unit, code) once.
     std::deque<TImageRead> ImageReads;
-    // The last log record stored from each unit in this run, as its 24 bytes (empty: the unit
-    // has no row in the month table read). A unit missing here has its last row read from the
-    // month table of its next record.
-    QHash<int, QByteArray> LastLogRows;
     // Month tables found or made in this run. A file may stand without its table (the
     // program killed while making it, and the half-made table rolled back), so a table is
     // looked for once a run and again after an insert into it failed.

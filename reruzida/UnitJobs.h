@@ -117,10 +117,9 @@ private:
     // "M_使用認証機.認証機ID=1 OR M_使用認証機.認証機ID=3" for the present units.
     QString UnitFilter() const;
     void EnsureLogTable(const QString& yyyy, const QString& mm);
-    bool IsStoredAlready(int unit, const TLogRecord& log, const QString& table, bool replayed);
-    void InsertLog(int unit, const TLogRecord& log, bool replayed);
+    bool IsStoredAlready(int unit, const TLogRecord& log, const QString& table);
+    void InsertLog(int unit, const TLogRecord& log, bool mayBeStored);
     void SpreadImage(int unit, const QString& code, const QByteArray& image);
-    bool IsResentReplay(const TRecvDataClass& record);
     void NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked);
     void EndStoreFault();
     TPendingOutcome TryPendingRecord(TPendingRecord& pending, bool lastTry);

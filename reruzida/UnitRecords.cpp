@@ -11,7 +11,6 @@
 #include "base/Files.h"
 #include "base/Stream.h"
 #include "base/SysUtils.h"
-#include "base/Text.h"
 #include "db/Field.h"
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
@@ -44,37 +43,8 @@ QString Person(const QByteArray& field) {
     return CodeFromField(field.left(CodeFieldSize));
 }
 
-// The record in full, for the error log: unit, command and parameters (NULs as blanks).
-QString RecordText(const TRecvDataClass& record) {
-    QByteArray parameters = record.Parameters();
-    parameters.replace('\0', ' ');
-    return QString::number(record.UnitId) + " " + QString::fromLatin1(record.Command) + " " +
-           FromCP932(parameters);
-}
-
 QString Digits2(int value) {
     return QString::number(value).rightJustified(LogDigitsSize, '0');
-}
-
-// Whether the month's table holds the row already: a record read back at a start may have
-// been stored just before the program ended. Two events of one person, kind, unit and
-// second are one.
-bool LogRowExists(TQuery& query, int unit, const TLogRecord& log, const QString& table) {
-    const TDateTime when =
-        EncodeDate(log.Year, log.Month, log.Day) + EncodeTime(log.Hour, log.Minute, log.Second, 0);
-    const double second = 1.0 / 86400;
-    query.Close();
-    query.SQL().Assign(
-        QStringList{"SELECT autoNum FROM " + table,
-                    "WHERE 個人コード=" + QuotedStr(log.Code) +
-                        " AND 操作種別=" + QString::number(log.Operation) + " AND エラー種別=" +
-                        QString::number(log.Result) + " AND 認証機ID=" + QString::number(unit),
-                    "AND CDbl(操作日時) > " + QString::number(when - second / 2, 'f', 9) +
-                        " AND CDbl(操作日時) < " + QString::number(when + second / 2, 'f', 9)});
-    query.Open();
-    const bool found = !query.Eof();
-    query.Close();
-    return found;
 }
 
 // The unit's last row in the month table, as the 24 bytes of its log record; empty when the
@@ -201,7 +171,7 @@ void OnUnitRow(TDBQueryODBC& query, int unit, const QString& code, const QString
 }
 
 void LogRecordError(const Exception& e, const TRecvDataClass& record, const QString& note = {}) {
-    ErrorLog().WriteErrorLog(e.Message() + " / " + RecordText(record) + note, Now());
+    ErrorLog().WriteErrorLog(e.Message() + " / " + record.Text() + note, Now());
 }
 
 // A failure the data files or the database gave: it lasts only as long as its cause (a full
@@ -239,28 +209,17 @@ void TUnitJobs::EnsureLogTable(const QString& yyyy, const QString& mm) {
     known.insert(name);
 }
 
-// Frames carry no sequence number, so a record's fields are its identity: a unit that missed
-// the ACK of its last record (lost on the line, or the program ended before sending it) hands
-// the same record over again, and the same record as the last one stored from that unit is
-// that event. A record read back from the file at a start may also have been stored just before
-// the program ended, somewhere among the rows (LogRowExists).
-bool TUnitJobs::IsStoredAlready(int unit, const TLogRecord& log, const QString& table,
-                                bool replayed) {
-    QHash<int, QByteArray>& last = FQueues.LastLogRows;
-    TQuery& query = *FDM1.sqlLog;
-    if (!last.contains(unit))
-        last.insert(unit, LastLogRow(query, unit, table));
-    if (last.value(unit) == log.Bytes() || (replayed && LogRowExists(query, unit, log, table))) {
-        last.insert(unit, log.Bytes());
-        return true;
-    }
-    return false;
+// A record read back at a start may have been stored just before the program ended: then it
+// is the last row of its unit, as records are stored in turn. (A unit's resends never get
+// here: the protocol thread acknowledges them and keeps them no more.)
+bool TUnitJobs::IsStoredAlready(int unit, const TLogRecord& log, const QString& table) {
+    return LastLogRow(*FDM1.sqlLog, unit, table) == log.Bytes();
 }
 
-void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool replayed) {
+void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool mayBeStored) {
     const QString yyyy = QString::number(log.Year), mm = Digits2(log.Month);
     EnsureLogTable(yyyy, mm);
-    if (IsStoredAlready(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm, replayed))
+    if (mayBeStored && IsStoredAlready(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm))
         return;
     TQuery& query = *FDM1.sqlLog;
     query.Close();
@@ -277,7 +236,6 @@ void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool replayed) {
         FQueues.KnownLogTables.remove("ENTRANCE_LOG" + yyyy + "_" + mm);
         throw;
     }
-    FQueues.LastLogRows.insert(unit, log.Bytes());
 }
 
 // The answering unit's row registered, every other row of the person unregistered with the
@@ -321,21 +279,6 @@ void TUnitJobs::SpreadImage(int unit, const QString& code, const QByteArray& ima
     query.Close();
     if (removing && !ownRow)
         SendPendingRemovals(unit);
-}
-
-// A record a unit sent again after the program ended between keeping and acknowledging it:
-// the copy read back from the file is the one stored.
-bool TUnitJobs::IsResentReplay(const TRecvDataClass& record) {
-    if (record.Replayed)
-        return false;
-    auto& replays = FQueues.UnmatchedReplays;
-    for (qsizetype i = 0; i < replays.size(); ++i)
-        if (replays[i].UnitId == record.UnitId && replays[i].Command == record.Command &&
-            replays[i].Frame == record.Frame) {
-            replays.removeAt(i);
-            return true;
-        }
-    return false;
 }
 
 // The oldest waiting record could not be stored: the operator learns it once per fault.
@@ -437,15 +380,8 @@ void TUnitJobs::DrainPendingRecords(bool lastTry) {
         EndStoreFault();
 }
 
-// Puts a record read from the driver behind the waiting ones; a unit's second copy of a record
-// read back from the file is only marked done.
+// Puts a record read from the driver behind the waiting ones.
 void TUnitJobs::Enqueue(const TRecvDataClass& record) {
-    if (IsResentReplay(record)) {
-        FDriver.RecordDone(record);
-        return;
-    }
-    if (record.Replayed)
-        FQueues.UnmatchedReplays.append(record);
     FQueues.PendingRecords.push_back({.Record = record});
 }
 
@@ -514,7 +450,7 @@ void TUnitJobs::StoreUnitLog(int unit, const TRecvDataClass& record) {
         DeleteUnitRow(*FDM1.sqlEntrance, unit, log.Code);
     } else if (log.WritesLogRow()) {
         const SqlBusyTimeoutScope briefly(FDM1.sqlLog->Connection(), LogLockWaitMs);
-        InsertLog(unit, log, record.Replayed);
+        InsertLog(unit, log, record.MayBeStored);
     } else if (operation == OpTamper) {
         SetTamper(*FDM1.sqlState, unit, log.Result);
     }

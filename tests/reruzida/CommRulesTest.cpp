@@ -66,6 +66,7 @@ public:
         return true;
     }
     void Found(int unit) override { FoundUnits << unit; }
+    void NothingToSend(int) override {}
 
     bool HasLed(int unit, LPARAM colour) const { return Leds.contains({unit, colour}); }
     // The commands without the acknowledgements.

@@ -64,9 +64,40 @@ private:
     std::vector<int> FTaken;
 };
 
+// A reply in a case of the resend rule: a log record the unit sends (LRA), or its answer to
+// a command the PC sends it for person "X" (RWR, RDR or RRR).
+struct TResendStep {
+    int Unit;
+    QByteArray Command;
+    QByteArray Record{};
+};
+
+// What an earlier run left, what the units send in this one, and what the data holds then.
+struct TResendCase {
+    const char* Name;
+    // Log records of unit 1 the earlier run stored, days before.
+    QList<QByteArray> Stored{};
+    // Replies of unit 1 (command, parameters) it kept and had not handled when it ended.
+    QList<QPair<QByteArray, QByteArray>> Kept{};
+    // Records the units hold at the start, so they are their first replies.
+    QList<TResendStep> First{};
+    // Statements on the database before the start, and once the kept replies are handled.
+    QString Before{}, Prepare{};
+    // One after the other, each once its unit has answered a poll with no record.
+    QList<TResendStep> Steps{};
+    // The outcome: a query on the month table or the database, and its rows.
+    QString Query{};
+    QStringList Expected{};
+    // Replies dropped as resends.
+    int Resends = 0;
+};
+
 // The data side on a data folder of its own small file system where the test may mount one
 // (as root): a disk can fill up and a folder turn read-only under it.
-class RecordSafety : public DataSideTest {
+class RecordSafety : public DataSideTest, public testing::WithParamInterface<TResendCase> {
+public:
+    static QList<TResendCase> ResendCases();
+
 protected:
     bool Mounted = false;
     // The tick clock runs with the wall clock, and a test steps it past the retry pauses.
@@ -320,54 +351,195 @@ TEST_F(RecordSafety, AReadOnlyFolderAtTheStartIsReported) {
     EXPECT_EQ(LinesWith("に書き込めません"), 1) << ErrorLog().Lines().join('\n').toStdString();
 }
 
-// The program ended after keeping a record but before its ACK left: the unit hands the same
-// record over again, and the copy read back from the file is the one stored.
-TEST_F(RecordSafety, ARecordSentAgainAfterItsReplayIsStoredOnce) {
-    TRecvDataClass replayed = Record(2, LogReadReply, Log(Stamp, "0001", "11", "01"));
-    replayed.Replayed = true;
-    Jobs().HandleRecvData(replayed);
-    Jobs().HandleRecvData(Record(2, LogReadReply, Log(Stamp, "0001", "11", "01")));
-    // A later record of the same second from another unit is another event.
-    Jobs().HandleRecvData(Record(3, LogReadReply, Log(Stamp, "0001", "11", "01")));
-    EXPECT_EQ(TableRows("SELECT 認証機ID FROM " + QString(December) + " ORDER BY autoNum"),
-              (QStringList{"2", "3"}));
+// A unit resends only its last reply, and only until it shows it got the ACK: the same
+// fields again after that are a new event, from a clock that stands still or went back, or
+// after a start; an answer read back at a start swallows no later one.
+QList<TResendCase> RecordSafety::ResendCases() {
+    const QByteArray at = "260115080000", later = "260115080030";
+    const QByteArray p01 = Log(at, "P01", "11", "01"), p02 = Log(at, "P02", "21", "01"),
+                     failure = Log(at, "", "11", "00"), back = Log(later, "P01", "11", "01");
+    const QString rows = "SELECT 個人コード, 操作種別, Second(操作日時), エラー種別, 認証機ID "
+                         "FROM ENTRANCE_LOG2026_01 ORDER BY autoNum";
+    const QString p01Row = "P01|11|0|1|1", p02Row = "P02|21|0|1|1";
+    const QString row = "INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) "
+                        "VALUES ('X', 1, ";
+    return {
+        {.Name = "TheSameRecordAfterItsAck",
+         .Steps = {{1, LogReadReply, p01}, {1, LogReadReply, p01}},
+         .Query = rows,
+         .Expected = {p01Row, p01Row}},
+        {.Name = "TheSameFailureAfterItsAck",
+         .Steps = {{1, LogReadReply, failure}, {1, LogReadReply, failure}},
+         .Query = rows,
+         .Expected = {"|11|0|0|1", "|11|0|0|1"}},
+        {.Name = "AClockThatStandsStill",
+         .Steps = {{1, LogReadReply, p01},
+                   {1, LogReadReply, p02},
+                   {1, LogReadReply, p01},
+                   {1, LogReadReply, p01}},
+         .Query = rows,
+         .Expected = {p01Row, p02Row, p01Row, p01Row}},
+        {.Name = "AClockSetBack",
+         .Steps = {{1, LogReadReply, back},
+                   {2, LogReadReply, Log(later, "Q01", "11", "01")},
+                   {1, LogReadReply, back}},
+         .Query = rows,
+         .Expected = {"P01|11|30|1|1", "Q01|11|30|1|2", "P01|11|30|1|1"}},
+        {.Name = "AFirstRecordLikeARowOfDaysBefore",
+         .Stored = {p01},
+         .Steps = {{1, LogReadReply, p01}},
+         .Query = rows,
+         .Expected = {p01Row, p01Row}},
+        {.Name = "AReplayedRecordAfterAnother",
+         .Kept = {{LogReadReply, p01}},
+         .Steps = {{1, LogReadReply, p02}, {1, LogReadReply, p01}},
+         .Query = rows,
+         .Expected = {p01Row, p02Row, p01Row}},
+        {.Name = "AReplayLikeARowBeforeTheUnitsLast",
+         .Stored = {p01, p02},
+         .Kept = {{LogReadReply, p01}},
+         .Query = rows,
+         .Expected = {p01Row, p02Row, p01Row}},
+        {.Name = "ARegistrationAnswerLikeAReplayedOne",
+         .Kept = {{ImageWriteReply, Code("X") + "1"}},
+         .Before = row + "0, 0, 0)",
+         .Prepare = "UPDATE M_使用認証機 SET 登録=0",
+         .Steps = {{1, ImageWriteCommand}},
+         .Query = "SELECT 登録 FROM M_使用認証機",
+         .Expected = {"1"}},
+        {.Name = "ARemovalAnswerLikeAReplayedOne",
+         .Kept = {{RemovalReply, Code("X")}},
+         // Ticked again while the removal was on its way: the unit holds the person no more.
+         .Prepare = row + "1, 0, 0)",
+         .Steps = {{1, RemovalCommand}},
+         .Query = "SELECT 登録 FROM M_使用認証機",
+         .Expected = {"0"}},
+        {.Name = "AnImageAnswerLikeAReplayedOne",
+         .Kept = {{ImageReadReply, Code("X") + ImagePrefix + TUnitSimulator::MakeImage("X")}},
+         .Prepare = "UPDATE M_個人情報 SET 認証画像=NULL",
+         .Steps = {{1, ImageReadCommand}},
+         .Query = "SELECT length(認証画像) FROM M_個人情報",
+         .Expected = {"900"}},
+        // The rule still drops a true resend: a record the earlier run kept, sent again as
+        // the unit's first reply because its ACK never left.
+        {.Name = "ARecordKeptBeforeTheStartSentAgain",
+         .Kept = {{LogReadReply, p01}},
+         .First = {{1, LogReadReply, p01}},
+         .Query = rows,
+         .Expected = {p01Row},
+         .Resends = 1},
+    };
 }
 
-// A unit that missed its ACK hands the same record over again: the record's own fields are its
-// identity, so the copy is acknowledged and not stored. A record that differs in any field, or
-// comes from another unit, is another event. The rule holds across a start, which reads each
-// unit's last row back from the month table.
-TEST_F(RecordSafety, ARecordSentAgainIsStoredOnceAndOnlyItsExactCopyIsDropped) {
-    const auto receive = [&](int unit, const QByteArray& log) {
-        Jobs().HandleRecvData(Record(unit, LogReadReply, log));
-    };
-    const QByteArray first = Log(Stamp, "0001", "11", "01");
-    receive(2, first);
-    receive(2, first);
-    for (const QByteArray& other :
-         {Log(Stamp, "0002", "11", "01"), Log(Stamp, "0002", "12", "01"),
-          Log("261231235958", "0002", "12", "01"), Log("261231235958", "0002", "12", "00")})
-        for (int copy = 0; copy < 2; ++copy)
-            receive(2, other);
-    receive(3, first);
-    const QString rows =
-        "SELECT 個人コード, 操作種別, Second(操作日時), エラー種別, 認証機ID FROM " +
-        QString(December) + " ORDER BY autoNum";
-    const QStringList stored{"0001|11|59|1|2", "0002|11|59|1|2", "0002|12|59|1|2",
-                             "0002|12|58|1|2", "0002|12|58|0|2", "0001|11|59|1|3"};
-    EXPECT_EQ(TableRows(rows), stored);
+TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
+    const TResendCase& test = GetParam();
     {
-        // The program started again; the units resend what they last handed over.
-        TCommSession restarted;
-        StartDataSide(restarted);
-        UseJobs(*restarted.UnitJobs, restarted.Driver);
-        receive(2, Log("261231235958", "0002", "12", "00"));
-        receive(3, first);
-        // No longer unit 2's last record: a new event with the same fields.
-        receive(2, first);
+        // The earlier run, with jobs of its own.
+        TCommDriver earlier;
+        TUnitJobQueues queues;
+        TUnitJobs jobs(*Comm.DM1, *Comm.DMCreate, earlier, queues);
+        for (const QByteArray& log : test.Stored)
+            jobs.HandleRecvData(Record(1, LogReadReply, log));
     }
-    UseJobs(*Comm.UnitJobs, Comm.Driver);
-    EXPECT_EQ(TableRows(rows), stored + QStringList{"0001|11|59|1|2"});
+    const QString journal = Temp.File(ReceivedRecordsFile);
+    {
+        TRecvJournal kept(journal);
+        kept.Replay();
+        for (const auto& [command, parameters] : test.Kept) {
+            TRecvDataClass record = Record(1, command, parameters);
+            ASSERT_TRUE(kept.Append(record));
+        }
+    }
+    if (!test.Before.isEmpty())
+        Access(test.Before);
+    Jobs().SetSendCommand({});
+    TUnitSimulator sim{2};
+    ASSERT_TRUE(sim.OpenPty());
+    sim.Hold(1, "X");
+    for (const TResendStep& first : test.First)
+        sim.AddRecord(first.Unit, first.Record);
+    sim.Start();
+    UsePort(2, sim.SlavePath());
+    TfrmMainMenu form(&Jobs(),
+                      TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10, journal});
+    // The unit has taken the ACK of all it sent and has then answered a poll with nothing.
+    const auto polls = [&](int unit) {
+        const QList<TSimFrame> frames = sim.Frames();
+        return std::count_if(frames.begin(), frames.end(), [&](const TSimFrame& frame) {
+            return frame.Command == LogReadCommand && frame.Destination == unit;
+        });
+    };
+    const auto quiet = [&](int unit) {
+        ASSERT_TRUE(WaitFor([&] { return sim.PendingRecords(unit) == 0; }));
+        const auto before = polls(unit);
+        ASSERT_TRUE(WaitFor([&] { return polls(unit) >= before + 1; }));
+    };
+    ASSERT_NO_FATAL_FAILURE(quiet(1));
+    ASSERT_TRUE(WaitFor([&] { return Jobs().PendingRecordCount() == 0; }));
+    if (!test.Prepare.isEmpty())
+        Access(test.Prepare);
+    for (const TResendStep& step : test.Steps) {
+        if (step.Command == LogReadReply)
+            sim.AddRecord(step.Unit, step.Record);
+        else
+            ASSERT_TRUE(DrvSendCommand(step.Unit, step.Command, "X",
+                                       step.Command == ImageWriteCommand
+                                           ? ImagePrefix + TUnitSimulator::MakeImage("X")
+                                           : QByteArray()));
+        ASSERT_NO_FATAL_FAILURE(quiet(step.Unit));
+    }
+    const auto outcome = [&] {
+        return test.Query.contains("ENTRANCE_LOG") ? TableRows(test.Query) : AccessRows(test.Query);
+    };
+    EXPECT_TRUE(WaitFor([&] { return outcome() == test.Expected; }))
+        << outcome().join(", ").toStdString();
+    // Each with its unit and the record.
+    EXPECT_EQ(LinesWith("再送"), test.Resends) << ErrorLog().Lines().join('\n').toStdString();
+    EXPECT_EQ(LinesWith("再送したため破棄しました: 1 LRA 260115080000P01"), test.Resends);
+    sim.Stop();
+}
+
+void PrintTo(const TResendCase& test, std::ostream* out) {
+    *out << test.Name;
+}
+
+INSTANTIATE_TEST_SUITE_P(, RecordSafety, testing::ValuesIn(RecordSafety::ResendCases()),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// The rule on the received list itself: only the exact copy of the unit's last reply is a
+// resend, and only until the unit answers a poll with no record; a reply that differs in any
+// field, or comes from another unit, is another event. After a start the file tells each
+// unit's last reply.
+TEST_F(RecordSafety, OnlyTheExactCopyOfItsUnitsLastReplyIsAResend) {
+    using enum TRecvDataList::TPushed;
+    const QString file = Temp.File("resend.dat");
+    const auto record = [](int unit, const QByteArray& log) {
+        return Record(unit, LogReadReply, log);
+    };
+    const QByteArray first = Log(Stamp, "0001", "11", "01"), last = Log(Stamp, "0001", "11", "00");
+    {
+        TRecvDataList received;
+        received.Open(file);
+        EXPECT_EQ(received.Push(record(2, first)), Kept);
+        EXPECT_EQ(received.Push(record(2, first)), Resend);
+        for (const QByteArray& other :
+             {Log(Stamp, "0002", "11", "01"), Log(Stamp, "0001", "12", "01"),
+              Log("261231235958", "0001", "11", "01"), last}) {
+            EXPECT_EQ(received.Push(record(2, other)), Kept);
+            EXPECT_EQ(received.Push(record(2, other)), Resend);
+        }
+        EXPECT_EQ(received.Push(record(3, first)), Kept);
+        received.NothingToSend(3);
+        EXPECT_EQ(received.Push(record(3, first)), Kept);
+    }
+    // The program ended there.
+    TRecvDataList restarted;
+    EXPECT_EQ(restarted.Open(file), 7);
+    EXPECT_EQ(restarted.Push(record(2, last)), Resend);
+    EXPECT_EQ(restarted.Push(record(3, first)), Resend);
+    EXPECT_EQ(restarted.Push(record(2, first)), Kept);
+    EXPECT_TRUE(WaitFor([&] { return LinesWith("再送") == 7; }))
+        << ErrorLog().Lines().join('\n').toStdString();
 }
 
 // On a noisy line a unit misses the first ACK of each record and sends the record again: every
@@ -433,11 +605,17 @@ TEST_F(RecordSafety, AProgramKilledBetweenRowAndAckStoresTheRecordOnce) {
     ASSERT_NO_FATAL_FAILURE(runUntilFirstSync());
     ASSERT_GT(QFileInfo(journal).size(), 0);
     // Started again while the unit is silent: the record read back is stored and marked done,
-    // and the program killed as that mark is synced, before the unit was acknowledged.
+    // and the program killed as that mark is synced, before the unit was acknowledged. The
+    // file keeps the record as the unit's last, which it may send again.
     sim.SetFault(1, TSimFault::Silence, -1);
     ASSERT_NO_FATAL_FAILURE(runUntilFirstSync());
     ASSERT_EQ(codes(), QStringList{"first"});
-    ASSERT_EQ(QFileInfo(journal).size(), 0);
+    {
+        ASSERT_TRUE(QFile::copy(journal, journal + ".read"));
+        TRecvJournal read(journal + ".read");
+        ASSERT_TRUE(read.Replay().isEmpty());
+        ASSERT_EQ(read.LastReplies().size(), 1);
+    }
     ASSERT_EQ(sim.PendingRecords(1), 1);
     sim.SetFault(1, TSimFault::None, 0);
     sim.AddLogRecord(1, OpLastExit, 1, "second");
@@ -496,6 +674,8 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
     for (int i = 0; i < 11; ++i)
         Jobs().ProcessRecvData();
     EXPECT_EQ(Codes(), codes);
+    // The unit answers a poll with no record: it has the ACK of its last one too.
+    CommSession().Driver.Received.NothingToSend(2);
     EXPECT_EQ(QFileInfo(file).size(), 0);
 }
 

@@ -260,6 +260,12 @@ void TUnitSimulator::AddLogRecord(int unit, int operation, int result, const QSt
     QueueRecord(unit, operation, result, code);
 }
 
+void TUnitSimulator::AddRecord(int unit, const QByteArray& record) {
+    std::lock_guard lock(FLock);
+    if (TUnit* u = Unit(unit))
+        u->Log.push_back(record);
+}
+
 void TUnitSimulator::Enrol(int unit, const QString& code, const QByteArray& image) {
     std::lock_guard lock(FLock);
     if (TUnit* u = Unit(unit)) {

@@ -62,6 +62,9 @@ public:
 
     // Events at a unit; each queues its log record with the unit's clock.
     void AddLogRecord(int unit, int operation, int result, const QString& code);
+    // Queues the 24-byte log record as it is, stamp and all, as from a unit whose clock
+    // stands still or was set back.
+    void AddRecord(int unit, const QByteArray& record);
     void Enrol(int unit, const QString& code, const QByteArray& image = {});
     void Remove(int unit, const QString& code);
     void Tamper(int unit, bool open);
