@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QHash>
 #include <QSet>
-#include <QVariant>
 #include <functional>
 #include <initializer_list>
 
@@ -29,7 +27,6 @@ public:
     // A field changed through another control (a tab, a list beside it).
     void Mark(QWidget* field) { FEdited.insert(field); }
     bool Has(QWidget* field) const { return FEdited.contains(field); }
-    bool IsEmpty() const { return FEdited.isEmpty(); }
     // The screen shows what is stored: no field differs by the operator's hand.
     void Clear() { FEdited.clear(); }
     // Runs `fill`, which shows the row as it is now, then puts the operator's values back into

@@ -11,6 +11,7 @@
 #include "ui/ShowMessage.h"
 
 #include <QGridLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -79,6 +80,7 @@ void TfrmEntranceGroupSetup_Sub0::CreateControls() {
     connect(btnDelete, &QPushButton::clicked, this, &TfrmEntranceGroupSetup_Sub0::btnDeleteClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmEntranceGroupSetup_Sub0::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmEntranceGroupSetup_Sub0::btnCancelClick);
+    FEdited.Watch({Ed_Name});
 }
 
 bool TfrmEntranceGroupSetup_Sub0::ExecuteRoomDialog(TEntrance& entrance, int code) {
@@ -88,38 +90,59 @@ bool TfrmEntranceGroupSetup_Sub0::ExecuteRoomDialog(TEntrance& entrance, int cod
 }
 
 void TfrmEntranceGroupSetup_Sub0::FillGrids(int code) {
-    ClearGridRowsFrom(EntGrid, 1);
-    ClearGridRowsFrom(GroupGrid, 1);
-    Ed_Code->clear();
-    Ed_Name->clear();
-    sqlGroup.Close();
-    sqlGroup.SQL().Assign(QStringList{"SELECT 認証機グループコード,認証機ID,認証機グループ名",
-                                      "FROM M_認証機グループ", "WHERE 認証機グループコード<>0",
-                                      "ORDER BY 認証機ID"});
-    sqlGroup.Open();
-    QSet<int> inRooms;
-    for (; !sqlGroup.Eof(); sqlGroup.Next())
-        inRooms.insert(sqlGroup.FieldByName("認証機ID")->AsInteger());
-    int row = 1;
-    for (int i = 0; i < FEntrance->Count(); ++i) {
-        if (inRooms.contains(FEntrance->IDAt(i)))
-            continue;
-        EntGrid->SetRowCount(row + 1);
-        EntGrid->SetRows(row++, {QString::number(FEntrance->IDAt(i)), FEntrance->NameAt(i)});
-    }
     Ed_Code->setText(QString::number(code));
+    FillRoom();
+    FillFreeUnits();
+    FEdited.Clear();
+}
+
+void TfrmEntranceGroupSetup_Sub0::FillRoom() {
+    ClearGridRowsFrom(GroupGrid, 1);
+    Ed_Name->clear();
     OpenRoomRows();
     FAsRead = TReadRows(sqlGroup, {"認証機ID", "認証機グループ名"});
     FNewRoom = sqlGroup.IsEmpty();
     setWindowTitle(FNewRoom ? "部屋の追加" : "部屋の編集");
     if (!FNewRoom)
         Ed_Name->setText(sqlGroup.FieldByName("認証機グループ名")->AsString());
-    for (row = 1; !sqlGroup.Eof(); sqlGroup.Next(), ++row) {
+    for (int row = 1; !sqlGroup.Eof(); sqlGroup.Next(), ++row) {
         const int id = sqlGroup.FieldByName("認証機ID")->AsInteger();
         GroupGrid->SetRowCount(row + 1);
         GroupGrid->SetRows(row, {QString::number(id), FEntrance->NameOfID(id)});
     }
     sqlGroup.Close();
+}
+
+void TfrmEntranceGroupSetup_Sub0::FillFreeUnits() {
+    ClearGridRowsFrom(EntGrid, 1);
+    QSet<int> taken;
+    for (int row = 1; row < GroupGrid->RowCount(); ++row)
+        if (IsNumber(GroupGrid->Cells(0, row), 0))
+            taken.insert(GroupGrid->Cells(0, row).trimmed().toInt());
+    for (OpenOtherRooms(); !sqlGroup.Eof(); sqlGroup.Next())
+        taken.insert(sqlGroup.FieldByName("認証機ID")->AsInteger());
+    sqlGroup.Close();
+    int row = 1;
+    for (int i = 0; i < FEntrance->Count(); ++i) {
+        if (taken.contains(FEntrance->IDAt(i)))
+            continue;
+        EntGrid->SetRowCount(row + 1);
+        EntGrid->SetRows(row++, {QString::number(FEntrance->IDAt(i)), FEntrance->NameAt(i)});
+    }
+}
+
+void TfrmEntranceGroupSetup_Sub0::ShowStoredKeepingTyping() {
+    QList<QStringList> units;
+    for (int row = 1; row < GroupGrid->RowCount(); ++row)
+        if (IsNumber(GroupGrid->Cells(0, row), 0))
+            units << GroupGrid->Rows(row);
+    FEdited.RefillKeeping([this] { FillRoom(); });
+    if (FEdited.Has(GroupGrid)) {
+        ClearGridRowsFrom(GroupGrid, 1);
+        GroupGrid->SetRowCount(std::max(2, int(units.size()) + 1));
+        for (int i = 0; i < units.size(); ++i)
+            GroupGrid->SetRows(i + 1, units[i]);
+    }
 }
 
 void TfrmEntranceGroupSetup_Sub0::FormShow() {
@@ -130,10 +153,12 @@ void TfrmEntranceGroupSetup_Sub0::FormShow() {
 
 void TfrmEntranceGroupSetup_Sub0::btnInsertClick() {
     MoveGridUnit(EntGrid, GroupGrid);
+    FEdited.Mark(GroupGrid);
 }
 
 void TfrmEntranceGroupSetup_Sub0::btnDeleteClick() {
     MoveGridUnit(GroupGrid, EntGrid);
+    FEdited.Mark(GroupGrid);
 }
 
 void TfrmEntranceGroupSetup_Sub0::btnOKClick() {
@@ -147,8 +172,17 @@ void TfrmEntranceGroupSetup_Sub0::btnOKClick() {
     }
     try {
         SaveRoom();
-    } catch (const Exception& e) {
+    } catch (const ERecordChanged& e) {
         ShowMessage(e.Message());
+        if (e.Change() == TRowChange::Changed)
+            ShowStoredKeepingTyping();
+        FillFreeUnits();
+        return;
+    } catch (const Exception& e) {
+        // A unit another terminal put into another room stays in the grid for the operator
+        // to take out; the units offered are those free now.
+        ShowMessage(e.Message());
+        FillFreeUnits();
         return;
     }
     SetModalResult(mrOk);
@@ -162,6 +196,33 @@ void TfrmEntranceGroupSetup_Sub0::OpenRoomRows() {
     sqlGroup.Open();
 }
 
+void TfrmEntranceGroupSetup_Sub0::OpenOtherRooms() {
+    sqlGroup.Close();
+    sqlGroup.SQL().Assign(QStringList{"SELECT 認証機グループコード,認証機ID,認証機グループ名",
+                                      "FROM M_認証機グループ", "WHERE 認証機グループコード<>0",
+                                      "AND 認証機グループコード<>" + Ed_Code->text(),
+                                      "ORDER BY 認証機ID"});
+    sqlGroup.Open();
+}
+
+// A unit belongs to one room at most: another terminal may have put it into its room since
+// the dialog offered it.
+void TfrmEntranceGroupSetup_Sub0::CheckUnitsInNoOtherRoom() {
+    QHash<int, QString> otherRoom;
+    for (OpenOtherRooms(); !sqlGroup.Eof(); sqlGroup.Next())
+        otherRoom.insert(sqlGroup.FieldByName("認証機ID")->AsInteger(),
+                         sqlGroup.FieldByName("認証機グループ名")->AsString());
+    sqlGroup.Close();
+    for (int row = 1; row < GroupGrid->RowCount(); ++row) {
+        const int id = GroupGrid->Cells(0, row).trimmed().toInt();
+        if (IsNumber(GroupGrid->Cells(0, row), 0) && otherRoom.contains(id))
+            throw EDatabaseError(QString("認証機 %1:%2 は他の端末で部屋「%3」に登録されたため、"
+                                         "登録できませんでした。")
+                                     .arg(id)
+                                     .arg(GroupGrid->Cells(1, row), otherRoom.value(id)));
+    }
+}
+
 // The room's rows are replaced in one transaction, so a failure keeps the room as it was; rows
 // another terminal changed, deleted or added since the dialog read them are left alone.
 void TfrmEntranceGroupSetup_Sub0::SaveRoom() {
@@ -169,6 +230,7 @@ void TfrmEntranceGroupSetup_Sub0::SaveRoom() {
         OpenRoomRows();
         FAsRead.Check(sqlGroup);
         sqlGroup.Close();
+        CheckUnitsInNoOtherRoom();
         sqlGroup.SQL().Assign(QStringList{"DELETE 認証機グループコード FROM M_認証機グループ",
                                           "WHERE 認証機グループコード=" + Ed_Code->text()});
         sqlGroup.ExecSQL();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/common/EditedFields.h"
 #include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
@@ -53,8 +54,18 @@ protected:
 private:
     void CreateControls();
     void FillGrids(int code);
+    // The name and the units of the room in Ed_Code as stored.
+    void FillRoom();
+    // The units in no other room and not in the room's grid.
+    void FillFreeUnits();
+    // After a refusal: the room as stored now, the typing kept in the fields changed.
+    void ShowStoredKeepingTyping();
     // Opens sqlGroup on the rows of the room in Ed_Code, in 認証機ID order.
     void OpenRoomRows();
+    // Opens sqlGroup on the rows of every other room, in 認証機ID order.
+    void OpenOtherRooms();
+    // Raises, naming the unit, when a unit of the room's grid is in another room now.
+    void CheckUnitsInNoOtherRoom();
     void SaveRoom();
 
     TQuery sqlGroup;
@@ -62,6 +73,8 @@ private:
     bool FNewRoom = false;
     // The room's rows as the dialog read them; none for a new room.
     TReadRows FAsRead;
+    // The name and the unit grid when the operator changed them since the dialog filled them.
+    TEditedFields FEdited;
 };
 
 // A grid of units: ID (centred) and name, the selected row in the selection colours.

@@ -94,6 +94,8 @@ void TfrmEntranceItemSetup_Sub0::CreateControls() {
     layout->addLayout(buttons);
     EscapeButton = BtnCancel;
     connect(CheckKadou, &QCheckBox::clicked, this, &TfrmEntranceItemSetup_Sub0::CheckKadouClick);
+    FEdited.Watch({EditName, EditStartH, EditStartM, EditEndH, EditEndM});
+    FEdited.Watch(CheckKadou);
     connect(BitBtnOK, &QPushButton::clicked, this, &TfrmEntranceItemSetup_Sub0::BitBtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TfrmEntranceItemSetup_Sub0::BtnCancelClick);
 }
@@ -112,27 +114,34 @@ int TfrmEntranceItemSetup_Sub0::ExecuteUnitDialog(int unitID, bool isNew) {
 }
 
 void TfrmEntranceItemSetup_Sub0::FormShow() {
+    StaticTextID->setText(QString::number(FUnitID));
+    setWindowTitle(FIsNew ? "認証機の新規追加" : "認証機の編集");
+    FillFields();
+    FEdited.Clear();
+    EditName->setFocus();
+}
+
+void TfrmEntranceItemSetup_Sub0::FillFields() {
     for (QLineEdit* edit : {EditStartH, EditStartM, EditEndH, EditEndM, EditName})
         edit->clear();
     CheckKadou->setChecked(false);
     lblMoveState->setText(LoadStr(65120));
-    StaticTextID->setText(QString::number(FUnitID));
-    if (FIsNew)
-        setWindowTitle("認証機の新規追加");
-    else
+    if (!FIsNew)
         ReadUnit();
     CheckKadouClick();
-    EditName->setFocus();
 }
 
-void TfrmEntranceItemSetup_Sub0::ReadUnit() {
-    setWindowTitle("認証機の編集");
+void TfrmEntranceItemSetup_Sub0::OpenUnitRow() {
     Query1.Close();
     Query1.SetDatabaseName(EntranceSession().DM1->DB2->DatabaseName);
     Query1.SQL().Assign(QStringList{"SELECT 認証機ID,認証機名,稼動開始,稼動終了,作動状況",
                                     "FROM entranceState",
                                     "WHERE 認証機ID=" + QString::number(FUnitID)});
     Query1.Open();
+}
+
+void TfrmEntranceItemSetup_Sub0::ReadUnit() {
+    OpenUnitRow();
     EditName->setText(Query1.FieldByName("認証機名")->AsString());
     const struct {
         const char* field;
@@ -171,6 +180,11 @@ void TfrmEntranceItemSetup_Sub0::BitBtnOKClick() {
     }
     try {
         WriteUnit(hours.Set, hours.Start, hours.End);
+    } catch (const ERecordChanged& e) {
+        ShowMessage(e.Message());
+        if (e.Change() == TRowChange::Changed)
+            ShowStoredKeepingTyping();
+        return;
     } catch (const Exception& e) {
         ShowMessage(e.Message());
         return;
@@ -178,20 +192,56 @@ void TfrmEntranceItemSetup_Sub0::BitBtnOKClick() {
     SetModalResult(mrOk);
 }
 
+QStringList TfrmEntranceItemSetup_Sub0::WrittenColumns() const {
+    QStringList columns{"認証機ID"};
+    if (FIsNew || FEdited.Has(EditName))
+        columns << "認証機名";
+    bool hours = FIsNew;
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{CheckKadou, EditStartH, EditStartM, EditEndH, EditEndM})
+        hours = hours || FEdited.Has(field);
+    if (hours)
+        columns << "稼動開始"
+                << "稼動終了";
+    if (FIsNew)
+        columns << "作動状況";
+    return columns;
+}
+
+void TfrmEntranceItemSetup_Sub0::ShowStoredKeepingTyping() {
+    FEdited.RefillKeeping([this] { FillFields(); });
+    CheckKadouClick();
+}
+
 // A failed write leaves the row as it was and the dataset closed, for another try. A unit
 // changed or deleted elsewhere since the dialog read it is refused, never appended again.
 void TfrmEntranceItemSetup_Sub0::WriteUnit(bool withHours, double start, double end) {
+    const QStringList columns = WrittenColumns();
+    if (columns.size() == 1) // nothing changed
+        return;
+    OpenUnitRow();
+    const bool gone = Query1.IsEmpty();
+    try {
+        FAsRead.Check(Query1);
+    } catch (...) {
+        Query1.Close();
+        throw;
+    }
+    Query1.Close();
     TDBQueryODBC& query = *sqlEntrance;
     query.Close();
-    query.SQL().Assign(
-        QStringList{"SELECT 認証機ID, 認証機名,稼動開始,稼動終了,作動状況 FROM entranceState.DB",
-                    "WHERE 認証機ID=" + QString::number(FUnitID)});
+    query.SQL().Assign(QStringList{"SELECT " + columns.join(',') + " FROM entranceState.DB",
+                                   "WHERE 認証機ID=" + QString::number(FUnitID)});
     query.SetReadOnly(false);
     query.SetUpdateKeyColumn("認証機ID");
     query.SetUpdateTableName("entranceState.DB");
     try {
         query.Open();
-        FAsRead.Check(query);
+        // Added or deleted since the check; an existing unit is never appended again.
+        if (gone && !query.IsEmpty())
+            throw ERecordChanged(TRowChange::Taken);
+        if (!FIsNew && query.IsEmpty())
+            throw ERecordChanged(TRowChange::Deleted);
         if (query.IsEmpty()) {
             query.Append();
             query.FieldByName("認証機ID")->SetAsInteger(FUnitID);
@@ -199,12 +249,15 @@ void TfrmEntranceItemSetup_Sub0::WriteUnit(bool withHours, double start, double 
         } else {
             query.Edit();
         }
-        query.FieldByName("認証機名")->SetAsString(TrimJ(EditName->text()));
-        query.FieldByName("稼動開始")->Clear();
-        query.FieldByName("稼動終了")->Clear();
-        if (withHours) {
-            query.FieldByName("稼動開始")->SetAsDateTime(start + StoredTimeOffset);
-            query.FieldByName("稼動終了")->SetAsDateTime(end + StoredTimeOffset);
+        if (columns.contains("認証機名"))
+            query.FieldByName("認証機名")->SetAsString(TrimJ(EditName->text()));
+        if (columns.contains("稼動開始")) {
+            query.FieldByName("稼動開始")->Clear();
+            query.FieldByName("稼動終了")->Clear();
+            if (withHours) {
+                query.FieldByName("稼動開始")->SetAsDateTime(start + StoredTimeOffset);
+                query.FieldByName("稼動終了")->SetAsDateTime(end + StoredTimeOffset);
+            }
         }
         query.Post();
     } catch (...) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dbengine/Query.h"
+#include "entrance/common/EditedFields.h"
 #include "entrance/data/RecordCheck.h"
 #include "ui/Form.h"
 
@@ -52,8 +53,17 @@ protected:
 
 private:
     void CreateControls();
+    // The fields empty, then filled from the unit's row unless it is new.
+    void FillFields();
     void ReadUnit();
+    // Opens Query1 on the unit's row as the dialog reads it.
+    void OpenUnitRow();
+    // The columns a save writes: for an existing unit only those the operator changed here,
+    // never what the communication program writes (作動状況, the tamper states).
+    QStringList WrittenColumns() const;
     void WriteUnit(bool withHours, double start, double end);
+    // After a refusal: the unit as stored now, the typing kept in the fields changed.
+    void ShowStoredKeepingTyping();
 
     TQuery Query1;
     std::unique_ptr<TDBQueryODBC> sqlEntrance;
@@ -62,6 +72,8 @@ private:
     bool FIsNew = false;
     // The unit as the dialog read it; nothing for a new one.
     TReadRows FAsRead;
+    // The fields the operator changed since the dialog filled them.
+    TEditedFields FEdited;
 };
 
 } // namespace entrance

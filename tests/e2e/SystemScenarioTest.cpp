@@ -205,7 +205,8 @@ TEST_F(SystemScenarioTest, AnOperatorsDayFromAnEmptyFolder) {
     for (int row = 1; row <= 3; ++row) {
         units->StringGridEx1->SetRow(row);
         OnModal<TfrmEntranceItemSetup_Sub0>([name = unitNames[row - 1]](auto* dialog) {
-            dialog->EditName->setText(name);
+            dialog->EditName->selectAll();
+            dialog->EditName->insert(name); // typed: the dialog writes what was typed
             dialog->BitBtnOK->click();
         });
         units->BitBtnEdit->click();

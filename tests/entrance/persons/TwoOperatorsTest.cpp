@@ -28,14 +28,15 @@ struct TwoOperators : ScreenFixture {
         EntranceSession().NetworkMode = true;
     }
 
-    // The person screen editing person 0003, chosen by a click in the list.
-    TfrmUserEntry* EditPerson() {
+    // The person screen editing the person in `row` (0003 unless said), chosen by a click in
+    // the list.
+    TfrmUserEntry* EditPerson(int row = 3) {
         Run("INSERT INTO M_個人情報 (個人コード,氏名) VALUES ('0001','青木'), ('0002','伊藤'), "
             "('0003','山田')");
         persons = std::make_unique<TfrmUserEntry>();
         persons->show();
-        ClickRow(persons->UserGrid, 3);
-        EXPECT_EQ(persons->GetCurrentUserCode(), "0003");
+        ClickRow(persons->UserGrid, row);
+        EXPECT_EQ(persons->GetCurrentUserCode(), QString("000%1").arg(row));
         return persons.get();
     }
     QStringList Person(const QString& code = "0003") {
@@ -71,17 +72,20 @@ TEST_F(TwoOperators, PersonSavedElsewhereShowsUnderTheTyping) {
 }
 
 // Each 登録 on a person deleted elsewhere is one refusal that says so; the typing stays, nothing
-// is asked, and the person is not stored again.
+// is asked (the list read again has another person in the row clicked), and the person is not
+// stored again.
 TEST_F(TwoOperators, PersonDeletedElsewhereIsNotStoredAgain) {
-    TfrmUserEntry* form = EditPerson();
-    Run("DELETE FROM M_個人情報 WHERE 個人コード='0003'");
+    TfrmUserEntry* form = EditPerson(2);
+    Run("DELETE FROM M_個人情報 WHERE 個人コード='0002'");
     Type(form->Ed_Name, "山田一郎");
     TMessageAnswers answers;
     form->btnOK->click();
     form->btnOK->click();
     EXPECT_EQ(answers.Texts, QStringList(2, RowDeleted));
-    EXPECT_TRUE(Person().isEmpty());
+    EXPECT_TRUE(Person("0002").isEmpty());
+    EXPECT_EQ(Person("0003"), QStringList{"山田//"});
     EXPECT_EQ(form->Ed_Name->text(), "山田一郎");
+    EXPECT_EQ(form->GetCurrentUserCode(), "0002");
     EXPECT_EQ(form->pnlUserCount->text(), "2") << "the list is read again";
 }
 

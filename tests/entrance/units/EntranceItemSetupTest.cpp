@@ -147,8 +147,8 @@ TEST_F(UnitScreen, AddsAUnitWithHours) {
     WhenShown<TfrmEntranceItemSetup_Sub0>([&](TfrmEntranceItemSetup_Sub0* dialog) {
         shown = {dialog->windowTitle(), dialog->EditStartH->text(), dialog->EditStartM->text(),
                  dialog->EditEndH->text(), dialog->EditEndM->text()};
-        dialog->EditEndH->setText("8");
-        dialog->EditEndM->setText("30");
+        Type(dialog->EditEndH, "8");
+        Type(dialog->EditEndM, "30");
         dialog->BitBtnOK->click();
         EXPECT_FALSE(dialog->CheckKadou->isChecked());
     });

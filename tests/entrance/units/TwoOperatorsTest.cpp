@@ -4,8 +4,10 @@
 #include "entrance/units/Unit_EntranceItems.h"
 #include "tests/entrance/ScreenFixture.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <sqlite3.h>
 
 using namespace entrance;
 
@@ -42,7 +44,7 @@ TEST_F(TwoOperators, UnitChangedOrDeletedElsewhere) {
     // Alone, the operator stores as ever, the hours read to the millisecond included.
     EXPECT_EQ(UnitDialog(2,
                          [](TfrmEntranceItemSetup_Sub0* dialog) {
-                             dialog->EditName->setText("裏口");
+                             Type(dialog->EditName, "裏口");
                              dialog->BitBtnOK->click();
                          }),
               mrOk);
@@ -51,26 +53,59 @@ TEST_F(TwoOperators, UnitChangedOrDeletedElsewhere) {
     QStringList seen;
     UnitDialog(1, [&](TfrmEntranceItemSetup_Sub0* dialog) {
         Run("UPDATE entranceState SET 認証機名='玄関' WHERE 認証機ID=1", true);
-        dialog->EditName->setText("正面口");
+        Type(dialog->EditName, "正面口");
         TMessageAnswers answers;
         dialog->BitBtnOK->click();
         seen = answers.Texts;
         seen << dialog->EditName->text() << Units().value(0);
         dialog->BitBtnOK->click(); // told, the operator stores again
     });
-    EXPECT_EQ(seen, (QStringList{RowChanged, "正面口", "1:玄関:-"}));
+    EXPECT_EQ(seen, (QStringList{RowChangedShown, "正面口", "1:玄関:-"}));
     EXPECT_EQ(Units().value(0), "1:正面口:-");
 
     seen.clear();
     UnitDialog(1, [&](TfrmEntranceItemSetup_Sub0* dialog) {
         Run("DELETE FROM entranceState WHERE 認証機ID=1", true);
-        dialog->EditName->setText("正面");
+        Type(dialog->EditName, "正面");
         TMessageAnswers answers;
         dialog->BitBtnOK->click();
         dialog->BitBtnOK->click();
         seen = answers.Texts;
+        seen << dialog->EditName->text();
         dialog->BtnCancel->click();
     });
-    EXPECT_EQ(seen, QStringList(2, RowChanged));
+    EXPECT_EQ(seen, (QStringList{RowDeleted, RowDeleted, "正面"}));
     EXPECT_EQ(Units().size(), 1) << "a unit deleted elsewhere is not appended again";
+}
+
+// The operator changes only the hours of a unit that another terminal renames and whose
+// running state the communication program sets meanwhile: the refusal shows the new name, and
+// the next OK writes the hours alone. A trigger refuses any write of the other columns.
+TEST_F(TwoOperators, UnitDialogWritesOnlyWhatTheOperatorChanged) {
+    QStringList seen;
+    UnitDialog(1, [&](TfrmEntranceItemSetup_Sub0* dialog) {
+        Run("UPDATE entranceState SET 認証機名='玄関', 作動状況=1 WHERE 認証機ID=1", true);
+        const auto file = SqlConnection::OpenDatabase(Temp.File("ENTRANCESTATE.DB"));
+        EXPECT_EQ(sqlite3_exec(file->Handle(),
+                               "CREATE TRIGGER NotTheOperators AFTER UPDATE OF 認証機名, 作動状況, "
+                               "タンパー開 ON entranceState "
+                               "BEGIN SELECT RAISE(ABORT, 'not the operator''s'); END",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        dialog->CheckKadou->click();
+        Type(dialog->EditStartH, "8");
+        Type(dialog->EditEndH, "17");
+        TMessageAnswers answers;
+        dialog->BitBtnOK->click();
+        seen = answers.Texts;
+        seen << dialog->EditName->text() << dialog->EditStartH->text()
+             << QString::number(dialog->CheckKadou->isChecked());
+        dialog->BitBtnOK->click();
+        seen << answers.Texts.mid(1);
+    });
+    EXPECT_EQ(seen, (QStringList{RowChangedShown, "玄関", "8", "1"}));
+    EXPECT_EQ(Column("SELECT 認証機名 || ':' || 作動状況 || ':' || round(稼動開始 * 24, 2) FROM "
+                     "entranceState WHERE 認証機ID=1",
+                     true),
+              QStringList{"玄関:1:8.0"});
 }
