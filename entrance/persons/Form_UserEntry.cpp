@@ -601,8 +601,8 @@ void TfrmUserEntry::btnDelClick() {
 
 void TfrmUserEntry::DeleteUser(const QString& code) {
     if (!code.isEmpty()) {
-        // Without the removal on its way the person would stay enrolled on the units.
-        if (!RequestUserRemoval(code)) {
+        // The person's unit rows, marked 削除 below, carry the removal to the units.
+        if (!RemovalGoesAhead(RequestUserRemoval(code))) {
             ShowMessage("認証既コミュニケーションと接続できませんでした。\r"
                         "ユーザを削除できませんでした。");
             return;
