@@ -124,25 +124,20 @@ TEST_F(UserEntryScreen, NewPersonIsStoredAndABadDateKeepsTheTyping) {
     EXPECT_FALSE(form->Modified());
 }
 
-// A new entry given a stored code turns into an edit of that person only when the operator
-// says so; otherwise nothing typed overwrites the stored person.
-TEST_F(UserEntryScreen, AStoredCodeInANewEntryAsksFirst) {
-    Type(form->Ed_Code, "0001");
-    Answering(QMessageBox::Cancel, [&] { Type(form->Ed_Name, "新人"); });
-    EXPECT_EQ(messages, QStringList{"個人コード 0001 は既に登録されています。\n"
-                                    "登録されている利用者を編集しますか？"});
-    EXPECT_EQ(form->lblNowState->text(), "新 規 追 加");
-    EXPECT_EQ(form->Ed_Name->text(), "新人");
-    messages.clear();
-    Answering(QMessageBox::Ok, [&] { form->btnOK->click(); });
-    EXPECT_EQ(messages, QStringList{"個人コードが既に登録されているものと重複しています。"});
-    EXPECT_EQ(Persons(), QStringList({"0001/山田", "0002/佐藤"}));
-
-    Activate();
+// A new entry given a stored code turns into an edit of that person without a question; what
+// was typed into the new entry is dropped, never stored over the person.
+TEST_F(UserEntryScreen, AStoredCodeInANewEntrySwitchesToThatPerson) {
+    Type(form->Ed_Name, "新人");
     Type(form->Ed_Code, "0002");
     Answering(QMessageBox::Ok, [&] { form->Ed_Name->setFocus(); });
+    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(form->lblNowState->text(), "編 集");
     EXPECT_EQ(form->GetCurrentUserCode(), "0002");
     EXPECT_EQ(form->Ed_Name->text(), "佐藤");
+    EXPECT_FALSE(form->Modified());
+    form->btnOK->click();
+    EXPECT_EQ(Persons(), QStringList({"0001/山田", "0002/佐藤"}));
+    Choose(2);
     // A person with an image keeps its code.
     Activate();
     Type(form->Ed_Code, "0009");
