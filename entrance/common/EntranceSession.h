@@ -3,8 +3,10 @@
 #include "base/CurrentObject.h"
 #include "entrance/common/Unit_CommonDates.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 namespace entrance {
@@ -65,6 +67,9 @@ public:
     // Logged in to the data of another PC.
     bool NetworkMode = false;
     QString RemotePCName;
+    // Where the PC list's last search found the computers announced on the network, by
+    // upper-cased name (see HostToIPStr).
+    QHash<QString, QStringList> AnnouncedHosts;
     // This PC's IPv4 address without its dots: the suffix of the per-PC temporary tables.
     QString LocalIPDigits;
     // The dial-up value saved at a remote login; -1: nothing to restore.

@@ -2,8 +2,10 @@
 
 #include "base/Registry.h"
 
+#include <QHostAddress>
 #include <QHostInfo>
 #include <QNetworkInterface>
+#include <algorithm>
 
 namespace entrance {
 
@@ -52,7 +54,9 @@ int SetAutoDial(int) {
     return -1;
 }
 
-QString HostToIPStr(const QString& host) {
+namespace {
+
+QString ResolvedIPv4(const QString& host) {
     const QList<QHostAddress> addresses = QHostInfo::fromName(host).addresses();
     QHostAddress address = FirstIPv4(addresses, true);
     if (!address.isNull())
@@ -62,6 +66,35 @@ QString HostToIPStr(const QString& host) {
         return "NA";
     address = FirstIPv4(QNetworkInterface::allAddresses(), true);
     return (address.isNull() ? loopback : address).toString();
+}
+
+QString AnnouncedKey(const QString& name) {
+    return StrConv(name.trimmed(), SC_UPPERCASE);
+}
+
+} // namespace
+
+QString HostToIPStr(const QString& host) {
+    QStringList places = EntranceSession().AnnouncedHosts.value(AnnouncedKey(host));
+    // Addresses first: a host name may wait on a name service that does not know it.
+    std::stable_partition(places.begin(), places.end(),
+                          [](const QString& p) { return !QHostAddress(p).isNull(); });
+    for (const QString& place : places) {
+        const QString address = ResolvedIPv4(place);
+        if (address != "NA")
+            return address;
+    }
+    return ResolvedIPv4(host);
+}
+
+void ForgetAnnouncedHosts() {
+    EntranceSession().AnnouncedHosts.clear();
+}
+
+void RememberAnnouncedHost(const QString& name, const QString& where) {
+    QStringList& places = EntranceSession().AnnouncedHosts[AnnouncedKey(name)];
+    if (!where.isEmpty() && !places.contains(where))
+        places << where;
 }
 
 } // namespace entrance

@@ -26,7 +26,13 @@ int SetAutoDial(int value);
 
 // The host's IPv4 address in dotted form, "NA" when the name does not resolve. A name that
 // resolves to loopback only (the host's own name) gives this machine's first other IPv4
-// address, so that two PCs never share the same digits.
+// address, so that two PCs never share the same digits. A computer that the PC list found
+// announced on the network is sought first where it announced itself: at its addresses, then
+// its host names; a PC that no name service knows is reached so.
 QString HostToIPStr(const QString& host);
+// Forgets where the computers of an earlier search were announced.
+void ForgetAnnouncedHosts();
+// Keeps an address or host name that the computer `name` announced.
+void RememberAnnouncedHost(const QString& name, const QString& where);
 
 } // namespace entrance

@@ -154,4 +154,8 @@ bool RequestUnitRemoval(int unit) {
     return RequestRemovals("(認証機ID=:Unit)", {}, unit);
 }
 
+bool RemovalGoesAhead(bool handedOver) {
+    return handedOver || !EntranceSession().NetworkMode;
+}
+
 } // namespace entrance

@@ -37,5 +37,9 @@ bool RequestUserRemoval(const QString& code);
 // the unit, in requests that each fit the servers' limit; the first that is not handed over
 // ends it. True when all were handed over, or when there was nothing to remove.
 bool RequestUnitRemoval(int unit);
+// Whether a person's removal from units goes ahead once its request was tried: with this PC's
+// data always, the rows marked 削除 carrying it to the units whenever the communication program
+// runs; with another PC's data only once the request was handed over.
+bool RemovalGoesAhead(bool handedOver);
 
 } // namespace entrance

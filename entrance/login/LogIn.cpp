@@ -123,7 +123,7 @@ void TLogIn::ListNetworkComputers() {
     FLocalPCName = FPCList.first();
     FSelectedPC = 0;
     const QStringList names =
-        ReadAppRegistry("NetworkComputers").split(',', Qt::SkipEmptyParts) + EnumNetworkComputers();
+        ReadAppRegistry("NetworkComputers").split(',', Qt::SkipEmptyParts) + KeepAnnounced();
     for (const QString& name : names) {
         const QString pc = name.trimmed();
         const bool listed =
@@ -136,6 +136,19 @@ void TLogIn::ListNetworkComputers() {
         Message("ネットワークコンピュータが見つかりませんでした。");
     if (OnWaitEnd)
         OnWaitEnd();
+}
+
+QStringList TLogIn::KeepAnnounced() const {
+    QStringList names;
+    ForgetAnnouncedHosts();
+    for (const TAnnouncedComputer& computer : EnumNetworkComputers()) {
+        names << computer.Name;
+        if (!IsLocalPC(computer.Name)) {
+            RememberAnnouncedHost(computer.Name, computer.Address);
+            RememberAnnouncedHost(computer.Name, computer.Host);
+        }
+    }
+    return names;
 }
 
 void TLogIn::DiscardAdministratorPassword() {

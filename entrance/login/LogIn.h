@@ -84,6 +84,9 @@ public:
 
 private:
     bool IsLocalPC(const QString& pcText) const;
+    // The computers that announce themselves on the network, by name; where each other than
+    // this PC was announced is kept for HostToIPStr.
+    QStringList KeepAnnounced() const;
     void LocalLogin();
     void RemoteLogin();
     void ClientSocket1Read(const QByteArray& bytes);

@@ -37,20 +37,22 @@ QString Unescaped(const QByteArray& label) {
 
 } // namespace
 
-QStringList AnnouncedComputers(const QByteArray& output) {
-    QStringList names;
+QList<TAnnouncedComputer> AnnouncedComputers(const QByteArray& output) {
+    QList<TAnnouncedComputer> computers;
     for (const QByteArray& line : output.split('\n')) {
         const QList<QByteArray> fields = line.split(';');
         if (fields.size() < 7 || fields[0] != "=")
             continue;
         const QString name = Unescaped(fields[3]).trimmed();
         if (!name.isEmpty())
-            names << name;
+            computers << TAnnouncedComputer{
+                name, QString::fromUtf8(fields[6]).trimmed(),
+                fields.size() > 7 ? QString::fromUtf8(fields[7]).trimmed() : QString()};
     }
-    return names;
+    return computers;
 }
 
-QStringList EnumNetworkComputers() {
+QList<TAnnouncedComputer> EnumNetworkComputers() {
     const QString browser = QStandardPaths::findExecutable(NetworkBrowser);
     if (browser.isEmpty())
         return {};

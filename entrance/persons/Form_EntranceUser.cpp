@@ -149,10 +149,10 @@ void TfrmEntranceUser::btnOKClick() {
     InsertUnitRows(code, plan.Insert);
     // An unticked unit may hold the person even while its row says unregistered (an image on
     // its way, or one read again from another unit): every such unit is asked, and its row is
-    // marked only once the communication program took the request, and kept until the unit
-    // confirms.
+    // marked and kept until the unit confirms.
     if (!plan.Remove.isEmpty()) {
-        if (!SendCommRequest(CD_DELETE_USERS, RemovalRequestText(code, plan.Remove))) {
+        if (!RemovalGoesAhead(
+                SendCommRequest(CD_DELETE_USERS, RemovalRequestText(code, plan.Remove)))) {
             ShowMessage("認証機コミュニケーションと接続できませんでした。\r"
                         "認証機の使用を解除できませんでした。");
             return;

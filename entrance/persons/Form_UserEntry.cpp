@@ -504,11 +504,9 @@ void TfrmUserEntry::Ed_CodeExit() {
         }
         return;
     }
-    // A leftover attendance total under the code goes only when the person is stored. The
-    // operator chooses before the new entry turns into an edit of the stored person.
-    if (CodeExistsInUsers(code) && MessageBox("個人コード " + code + " は既に登録されています。\r" +
-                                                  "登録されている利用者を編集しますか？",
-                                              MB_OKCANCEL) == IDOK) {
+    // A leftover attendance total under the code goes only when the person is stored. A stored
+    // code turns the new entry into an edit of that person, the typing dropped.
+    if (CodeExistsInUsers(code)) {
         ClearModified();
         LocateUser(code);
     }
@@ -636,8 +634,8 @@ void TfrmUserEntry::btnDelClick() {
 
 void TfrmUserEntry::DeleteUser(const QString& code) {
     if (!code.isEmpty()) {
-        // Without the removal on its way the person would stay enrolled on the units.
-        if (!RequestUserRemoval(code)) {
+        // The person's unit rows, marked 削除 below, carry the removal to the units.
+        if (!RemovalGoesAhead(RequestUserRemoval(code))) {
             ShowMessage("認証既コミュニケーションと接続できませんでした。\r"
                         "ユーザを削除できませんでした。");
             return;

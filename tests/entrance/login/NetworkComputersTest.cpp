@@ -5,6 +5,7 @@
 #include "entrance/login/NetworkComputers.h"
 
 #include <QFile>
+#include <QTcpServer>
 
 using namespace entrance;
 
@@ -56,14 +57,15 @@ private:
     QByteArray FPath;
 };
 
-QString Resolved(const QString& name, const QString& protocol = "IPv4") {
+QString Resolved(const QString& name, const QString& protocol = "IPv4",
+                 const QString& host = QString(), const QString& address = "192.168.1.5") {
     return "=;eth0;" + protocol + ";" + name + ";Microsoft Windows Network;local;" +
-           name.toLower() + ".local;192.168.1.5;445;";
+           (host.isEmpty() ? name.toLower() + ".local" : host) + ";" + address + ";445;";
 }
 
 } // namespace
 
-TEST(AnnouncedComputers, ResolvedLinesGiveTheirNamesUnescaped) {
+TEST(AnnouncedComputers, ResolvedLinesGiveTheirNamesUnescapedWithHostAndAddress) {
     const QByteArray output = "+;eth0;IPv4;ANNOUNCED;Microsoft Windows Network;local\n"
                               "=;eth0;IPv4;DATAPC;Microsoft Windows Network;local;datapc.local;"
                               "192.168.1.5;445;\"\"\n"
@@ -75,7 +77,10 @@ TEST(AnnouncedComputers, ResolvedLinesGiveTheirNamesUnescaped) {
                               "-;eth0;IPv4;GONE;Microsoft Windows Network;local\n"
                               "=;eth0;IPv4;TAIL\\03;Microsoft Windows Network;local;t.local;1;2;";
     EXPECT_EQ(AnnouncedComputers(output),
-              (QStringList{"DATAPC", "DATAPC", "受付 PC.2\\", "TAIL03"}));
+              (QList<TAnnouncedComputer>{{"DATAPC", "datapc.local", "192.168.1.5"},
+                                         {"DATAPC", "datapc.local", "fe80::1"},
+                                         {"受付 PC.2\\", "uketsuke.local", "192.168.1.6"},
+                                         {"TAIL03", "t.local", "1"}}));
 }
 
 TEST_F(NetworkComputersTest, TheSettingThenTheAnnouncingComputersEachOnce) {
@@ -111,4 +116,27 @@ TEST_F(NetworkComputersTest, AFailingBrowserEndsQuietlyWithWhatItFound) {
     Clock::SetTicks([&] { return QFile::exists(told) ? ticks += BrowseTimeoutMs / 4 : ticks; });
     Browser({Resolved("SLOWPC"), "$ /bin/touch " + told, "$ exec /bin/sleep 60"});
     EXPECT_EQ(Listed(), (QStringList{LocalComputerName(), "SLOWPC"}));
+}
+
+// A PC that no name service knows is reached where it announced itself: the list keeps the
+// address of its browse line (an IPv6 one is passed over), and the login connects there.
+TEST_F(NetworkComputersTest, AListedPCIsReachedAtTheAddressItAnnounced) {
+    Browser({Resolved("FARPC", "IPv6", "farpc.invalid", "fe80::1"),
+             Resolved("FARPC", "IPv4", "farpc.invalid", "127.0.0.1")});
+    EXPECT_EQ(Listed(), (QStringList{LocalComputerName(), "FARPC"}));
+    EXPECT_NE(HostToIPStr("farpc"), "NA");
+    EXPECT_EQ(HostToIPStr("otherpc.invalid"), "NA");
+
+    QTcpServer comm;
+    ASSERT_TRUE(comm.listen(QHostAddress::AnyIPv4, 0));
+    int connections = 0;
+    QObject::connect(&comm, &QTcpServer::newConnection, [&] {
+        ++connections;
+        comm.nextPendingConnection()->disconnectFromHost();
+    });
+    const auto login = NewLogIn();
+    login->NetworkPresent = true;
+    login->StartPort = comm.serverPort();
+    EXPECT_FALSE(Attempt(*login, "FARPC", "山田", "pw"));
+    EXPECT_EQ(connections, 1);
 }

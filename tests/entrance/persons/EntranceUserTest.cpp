@@ -39,14 +39,17 @@ struct EntranceUserDialog : EntranceFixture {
     }
 };
 
-// Answers the next message box with OK and keeps its text.
+// Answers the next message box with OK, once it shows, and keeps its text.
 void AnswerMessage(QString& text) {
-    QTimer::singleShot(0, [&text] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        text = box->text();
-        box->button(QMessageBox::Ok)->click();
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, &text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+            timer->deleteLater();
+        }
     });
+    timer->start(10);
 }
 
 TEST_F(EntranceUserDialog, TicksShowTheRowsAndStoringAddsWithoutRequest) {
@@ -67,9 +70,12 @@ TEST_F(EntranceUserDialog, TicksShowTheRowsAndStoringAddsWithoutRequest) {
 }
 
 // A unit may hold the person whatever its row says of the registration: every unticked
-// unit is asked, and its row is marked only once the request was handed over.
+// unit is asked, and its row is marked, to be kept until the unit confirms the removal. With
+// another PC's data the rows are marked only once the request was handed over.
 TEST_F(EntranceUserDialog, UntickedUnitsAreMarkedOnlyOnceTheirRemovalIsHandedOver) {
-    // No communication program: the rows stay as they were and the dialog stays open.
+    // Nothing answers on the other PC: the rows stay as they were and the dialog stays open.
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = "localhost";
     QString message;
     const int refused = Edit([&](TfrmEntranceUser* form) {
         form->btnAllNONE->click();
@@ -77,6 +83,8 @@ TEST_F(EntranceUserDialog, UntickedUnitsAreMarkedOnlyOnceTheirRemovalIsHandedOve
         form->btnOK->click();
         form->btnCANCEL->click();
     });
+    EntranceSession().NetworkMode = false;
+    EntranceSession().RemotePCName.clear();
     EXPECT_EQ(refused, mrCancel);
     EXPECT_TRUE(message.startsWith("認証機コミュニケーションと接続できませんでした。"));
     EXPECT_EQ(Rows(), QStringList({"P1/2", "P1/3", "P2/2"}));
@@ -103,6 +111,22 @@ TEST_F(EntranceUserDialog, UntickedUnitsAreMarkedOnlyOnceTheirRemovalIsHandedOve
     });
     EXPECT_EQ(again, mrOk);
     EXPECT_EQ(Rows(), QStringList({"P1/2", "P1/2-", "P1/3-", "P2/2"}));
+}
+
+// With this PC's data and no communication program the units are unticked all the same: the
+// marked rows carry the removal to the units once the program runs.
+TEST_F(EntranceUserDialog, UntickingWithoutTheCommunicationProgramMarksTheRows) {
+    QString message;
+    const int stored = Edit([&](TfrmEntranceUser* form) {
+        form->EntGrid->SetCells(2, 2, "0");
+        AnswerMessage(message);
+        form->btnOK->click();
+        if (!form->Closing())
+            form->btnCANCEL->click();
+    });
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(stored, mrOk);
+    EXPECT_EQ(Rows(), QStringList({"P1/2-", "P1/3", "P2/2"}));
 }
 
 } // namespace

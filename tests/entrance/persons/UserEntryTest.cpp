@@ -124,25 +124,20 @@ TEST_F(UserEntryScreen, NewPersonIsStoredAndABadDateKeepsTheTyping) {
     EXPECT_FALSE(form->Modified());
 }
 
-// A new entry given a stored code turns into an edit of that person only when the operator
-// says so; otherwise nothing typed overwrites the stored person.
-TEST_F(UserEntryScreen, AStoredCodeInANewEntryAsksFirst) {
-    Type(form->Ed_Code, "0001");
-    Answering(QMessageBox::Cancel, [&] { Type(form->Ed_Name, "新人"); });
-    EXPECT_EQ(messages, QStringList{"個人コード 0001 は既に登録されています。\n"
-                                    "登録されている利用者を編集しますか？"});
-    EXPECT_EQ(form->lblNowState->text(), "新 規 追 加");
-    EXPECT_EQ(form->Ed_Name->text(), "新人");
-    messages.clear();
-    Answering(QMessageBox::Ok, [&] { form->btnOK->click(); });
-    EXPECT_EQ(messages, QStringList{"個人コードが既に登録されているものと重複しています。"});
-    EXPECT_EQ(Persons(), QStringList({"0001/山田", "0002/佐藤"}));
-
-    Activate();
+// A new entry given a stored code turns into an edit of that person without a question; what
+// was typed into the new entry is dropped, never stored over the person.
+TEST_F(UserEntryScreen, AStoredCodeInANewEntrySwitchesToThatPerson) {
+    Type(form->Ed_Name, "新人");
     Type(form->Ed_Code, "0002");
     Answering(QMessageBox::Ok, [&] { form->Ed_Name->setFocus(); });
+    EXPECT_EQ(messages, QStringList{});
+    EXPECT_EQ(form->lblNowState->text(), "編 集");
     EXPECT_EQ(form->GetCurrentUserCode(), "0002");
     EXPECT_EQ(form->Ed_Name->text(), "佐藤");
+    EXPECT_FALSE(form->Modified());
+    form->btnOK->click();
+    EXPECT_EQ(Persons(), QStringList({"0001/山田", "0002/佐藤"}));
+    Choose(2);
     // A person with an image keeps its code.
     Activate();
     Type(form->Ed_Code, "0009");
@@ -153,23 +148,42 @@ TEST_F(UserEntryScreen, AStoredCodeInANewEntryAsksFirst) {
     EXPECT_EQ(form->Ed_Code->text(), "0002");
 }
 
-TEST_F(UserEntryScreen, DeletionWaitsForTheRemovalRequest) {
+// With this PC's data the deletion goes ahead whether or not the communication program is
+// there: the person's unit rows, marked, carry the removal to the units.
+TEST_F(UserEntryScreen, DeletionMarksTheUnitRowsWithOrWithoutTheCommunicationProgram) {
+    Run("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除) VALUES ('0002',1,1,0)");
     Choose(1);
     Answering(QMessageBox::Ok, [&] { form->btnDel->click(); });
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_TRUE(messages[1].startsWith("認証既コミュニケーションと接続できませんでした。"));
-    EXPECT_EQ(Persons().size(), 2);
+    EXPECT_EQ(messages.size(), 1) << "only the question";
+    EXPECT_EQ(Persons(), QStringList{"0002/佐藤"});
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||削除 FROM M_使用認証機 ORDER BY 1"),
+              QStringList({"0001/1", "0002/0"}));
 
     QByteArray request;
     TCopyDataServer comm(CommCaption, [&](const TCopyData& d) { request = d.Payload; });
     ASSERT_TRUE(comm.Start());
     Choose(1);
     Answering(QMessageBox::Ok, [&] { form->btnDel->click(); });
-    EXPECT_EQ(Persons(), QStringList{"0002/佐藤"});
-    // The unit row waits, marked, for the unit to confirm the removal.
-    EXPECT_EQ(Column("SELECT 個人コード||'/'||削除 FROM M_使用認証機"), QStringList{"0001/1"});
-    QTRY_COMPARE(request, QByteArray("0001,1\r\n") + '\0');
-    EXPECT_EQ(form->pnlUserCount->text(), "1");
+    EXPECT_TRUE(Persons().isEmpty());
+    // The unit rows wait, marked, for the unit to confirm the removal.
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||削除 FROM M_使用認証機 ORDER BY 1"),
+              QStringList({"0001/1", "0002/1"}));
+    QTRY_COMPARE(request, QByteArray("0002,1\r\n") + '\0');
+    EXPECT_EQ(form->pnlUserCount->text(), "0");
+}
+
+// With another PC's data the person is deleted only once the removal was handed over.
+TEST_F(UserEntryScreen, DeletionOverTheNetworkWaitsForTheRemovalRequest) {
+    EntranceSession().NetworkMode = true;
+    EntranceSession().RemotePCName = "localhost";
+    Choose(1);
+    Answering(QMessageBox::Ok, [&] { form->btnDel->click(); });
+    EntranceSession().NetworkMode = false;
+    EntranceSession().RemotePCName.clear();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].startsWith("認証既コミュニケーションと接続できませんでした。"));
+    EXPECT_EQ(Persons().size(), 2);
+    EXPECT_EQ(Column("SELECT 個人コード||'/'||削除 FROM M_使用認証機"), QStringList{"0001/0"});
 }
 
 // Cancel in the question throws the typing away: the fields show what is stored, so a later
