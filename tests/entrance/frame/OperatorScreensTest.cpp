@@ -12,6 +12,7 @@
 #include "protocol/CommRequests.h"
 #include "tests/entrance/EntranceFixture.h"
 #include "tests/entrance/reports/ReportRun.h"
+#include "ui/ApplicationTitle.h"
 #include "ui/CopyData.h"
 #include "ui/Form.h"
 #include "ui/ShowMessage.h"
@@ -129,6 +130,9 @@ private:
     int FTicks = 0;
 };
 
+// The width a window manager's title bar takes besides its text: the window's icon and the
+// minimise, maximise and close buttons, with the spaces between them.
+constexpr int TitleBarButtons = 100;
 // The height of a window manager's title bar over a window.
 constexpr int TitleBarHeight = 20;
 
@@ -410,6 +414,22 @@ TEST_F(OperatorScreens, PdfThatCannotBeWrittenIsNamedWithTheReason) {
                                         c.Reason});
         EXPECT_TRUE(previewStayed) << c.File.toStdString();
     }
+}
+
+// A short message gets a box wide enough for its whole title (in the bold face window managers
+// show titles in) beside the title bar's buttons, not a title cut to "…".
+TEST_F(OperatorScreens, MessageBoxShowsItsWholeTitle) {
+    SetApplicationTitle("入退室管理");
+    int width = 0;
+    const TOnMessageBox look([&](QMessageBox* box) {
+        width = box->frameGeometry().width();
+        box->grab().save(TestOutputFolder() + "/QMessageBox_finished.png");
+    });
+    ShowMessage("終了しました。");
+    SetApplicationTitle({});
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    EXPECT_GE(width, QFontMetrics(titleFont).horizontalAdvance("入退室管理") + TitleBarButtons);
 }
 
 // A message box that comes up while the wait window shows finds the wait window above it, clear
