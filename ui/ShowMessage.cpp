@@ -3,6 +3,7 @@
 #include "ApplicationTitle.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -12,7 +13,20 @@ QString WithLineFeeds(QString text) {
     return text.replace("\r\n", "\n").replace('\r', '\n');
 }
 
+// The width of a title bar's window icon and its minimise, maximise and close buttons, with the
+// spaces between them and the caption.
+constexpr int TitleBarButtonsWidth = 160;
+
 } // namespace
+
+void FitTitle(QMessageBox& box) {
+    // Window managers show captions in bold.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    if (auto* label = box.findChild<QLabel*>("qt_msgbox_label"))
+        label->setMinimumWidth(QFontMetrics(font).horizontalAdvance(box.windowTitle()) +
+                               TitleBarButtonsWidth);
+}
 
 int MessageBox(const QString& rawText, unsigned flags) {
     const QString text = WithLineFeeds(rawText);
@@ -27,6 +41,7 @@ int MessageBox(const QString& rawText, unsigned flags) {
                     withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    FitTitle(box);
     return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }
 

@@ -1,6 +1,7 @@
 #include "LRButton.h"
 
 #include "ui/ApplicationTitle.h"
+#include "ui/ShowMessage.h"
 
 #include <QMessageBox>
 
@@ -20,5 +21,7 @@ void TLRButton::Click() {
 }
 
 void LRMessage(QWidget* parent, const QString& text) {
-    QMessageBox::warning(parent, ApplicationTitle(), text);
+    QMessageBox box(QMessageBox::Warning, ApplicationTitle(), text, QMessageBox::Ok, parent);
+    FitTitle(box);
+    box.exec();
 }

@@ -11,7 +11,21 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace entrance {
+
+namespace {
+
+// The title bar over a window: how much its frame's top outgrows its bottom border, none before
+// the window manager has framed the window.
+int TitleBarHeight(const QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return std::max(0, (client.top() - frame.top()) - (frame.bottom() - client.bottom()));
+}
+
+} // namespace
 
 TfrmMessage::TfrmMessage(QWidget* owner) : TForm(owner) {
     CreateControls();
@@ -116,13 +130,27 @@ bool TfrmMessage::eventFilter(QObject* watched, QEvent* event) {
 
 // Just above the box, or below it where the screen has no room above.
 void TfrmMessage::StayAbove(QWidget* box) {
-    const QRect boxFrame = box->frameGeometry();
+    const QRect boxFrame = FrameWithTitleBar(box);
+    const QRect ownFrame = FrameWithTitleBar(this);
     const int gap = 8;
-    int top = boxFrame.top() - gap - frameGeometry().height();
+    int top = boxFrame.top() - gap - ownFrame.height();
     if (top < 0)
         top = boxFrame.bottom() + gap;
-    move(boxFrame.center().x() - frameGeometry().width() / 2, top);
+    move(boxFrame.center().x() - ownFrame.width() / 2, top);
     raise();
+}
+
+// A box just shown has no title bar yet: the window manager adds it a moment later. Until then
+// it is taken to get one as high as this window's own, or the style's where this window has
+// none yet either.
+QRect TfrmMessage::FrameWithTitleBar(const QWidget* window) const {
+    QRect frame = window->frameGeometry();
+    if (TitleBarHeight(window) == 0) {
+        const int own = TitleBarHeight(this);
+        frame.setTop(frame.top() -
+                     (own > 0 ? own : style()->pixelMetric(QStyle::PM_TitleBarHeight)));
+    }
+    return frame;
 }
 
 void TfrmMessage::FormClose(TCloseAction& action) {

@@ -43,6 +43,7 @@ private:
     void CreateControls();
     void PlaceBelowTopPanel();
     void StayAbove(QWidget* box);
+    QRect FrameWithTitleBar(const QWidget* window) const;
     void FinalizeProgressBar();
     void TakeProgress();
     bool FMayClose = false;

@@ -12,8 +12,10 @@
 #include "protocol/CommRequests.h"
 #include "tests/entrance/EntranceFixture.h"
 #include "tests/entrance/reports/ReportRun.h"
+#include "ui/ApplicationTitle.h"
 #include "ui/CopyData.h"
 #include "ui/Form.h"
+#include "ui/ShowMessage.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -23,6 +25,7 @@
 #include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -105,6 +108,33 @@ struct OperatorScreens : EntranceFixture {
         OpenReport(EntranceSession().Rep_Jigyosyo);
     }
 };
+
+// Runs `act` on the first message box that comes up while the timer lives, once it has been
+// shown and the events after its show have run, then closes the box.
+class TOnMessageBox {
+public:
+    explicit TOnMessageBox(std::function<void(QMessageBox*)> act) {
+        QObject::connect(&FTimer, &QTimer::timeout, [this, act] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || ++FTicks < 3)
+                return;
+            FTimer.stop();
+            act(box);
+            box->done(QMessageBox::Ok);
+        });
+        FTimer.start(10);
+    }
+
+private:
+    QTimer FTimer;
+    int FTicks = 0;
+};
+
+// The width a window manager's title bar takes besides its text: the window's icon and the
+// minimise, maximise and close buttons, with the spaces between them.
+constexpr int TitleBarButtons = 100;
+// The height of a window manager's title bar over a window.
+constexpr int TitleBarHeight = 20;
 
 } // namespace
 
@@ -386,4 +416,39 @@ TEST_F(OperatorScreens, PdfThatCannotBeWrittenIsNamedWithTheReason) {
                                         c.Reason});
         EXPECT_TRUE(previewStayed) << c.File.toStdString();
     }
+}
+
+// A short message gets a box wide enough for its whole title (in the bold face window managers
+// show titles in) beside the title bar's buttons, not a title cut to "…".
+TEST_F(OperatorScreens, MessageBoxShowsItsWholeTitle) {
+    SetApplicationTitle("入退室管理");
+    int width = 0;
+    const TOnMessageBox look([&](QMessageBox* box) {
+        width = box->frameGeometry().width();
+        box->grab().save(TestOutputFolder() + "/QMessageBox_finished.png");
+    });
+    ShowMessage("終了しました。");
+    SetApplicationTitle({});
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    EXPECT_GE(width, QFontMetrics(titleFont).horizontalAdvance("入退室管理") + TitleBarButtons);
+}
+
+// A message box that comes up while the wait window shows finds the wait window above it, clear
+// of the title bar the window manager adds over the box once it is shown (offscreen, as at the
+// moment the box is shown, the box has no frame yet).
+TEST_F(OperatorScreens, WaitWindowKeepsClearOfTheTitleBarOfAMessageBox) {
+    QWidget screen;
+    const TWaitWindowScope wait(&screen, "ネットワークコンピュータの一覧を取得しています。");
+    ASSERT_TRUE(EntranceSession().frmMessage);
+    QApplication::setActiveWindow(&Main); // a window manager gives the wait window no focus
+    QRect waitFrame, boxArea;
+    const TOnMessageBox look([&](QMessageBox* box) {
+        waitFrame = EntranceSession().frmMessage->frameGeometry();
+        boxArea = box->geometry();
+        box->screen()->grabWindow(0).save(TestOutputFolder() + "/TfrmMessage_over_QMessageBox.png");
+    });
+    ShowMessage("ネットワークコンピュータが見つかりませんでした。");
+    EXPECT_LT(waitFrame.bottom(), boxArea.top() - TitleBarHeight);
+    EXPECT_GE(waitFrame.top(), 0);
 }
