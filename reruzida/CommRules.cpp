@@ -1,6 +1,7 @@
 #include "CommRules.h"
 
 #include <QList>
+#include <algorithm>
 #include <utility>
 
 namespace reruzida {
@@ -32,7 +33,25 @@ bool TSendQueue::Take(TAppData& data) {
         return false;
     data = FQueue.front();
     FQueue.pop_front();
+    FOnLine = data;
     return true;
+}
+
+void TSendQueue::Done() {
+    std::lock_guard lock(FLock);
+    FOnLine.reset();
+}
+
+int TSendQueue::Count(const QByteArray& command) {
+    std::lock_guard lock(FLock);
+    const auto same = [&](const TAppData& data) { return data.Command == command; };
+    return int(std::count_if(FQueue.begin(), FQueue.end(), same)) +
+           (FOnLine && same(*FOnLine) ? 1 : 0);
+}
+
+bool TSendQueue::Holds(const TAppData& data) {
+    std::lock_guard lock(FLock);
+    return FOnLine == data || std::find(FQueue.begin(), FQueue.end(), data) != FQueue.end();
 }
 
 bool TSendQueue::Empty() {
@@ -66,6 +85,7 @@ void TCommRules::Receive(uint32_t now, const QByteArray& received) {
     if (!ReceiveStep(now, received))
         return;
     ExchangeDone();
+    FQueue.Done();
     FOutstanding = false;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace reruzida {
 
@@ -33,7 +34,8 @@ constexpr LPARAM LedSilver = 0xC0C0C0;
 using TUnitPresence = std::array<std::atomic<bool>, MaxUnitId + 1>;
 
 // The commands waiting for the line, oldest first: the window thread appends, the protocol
-// thread takes. It takes commands only while it is open (the protocol thread runs).
+// thread takes. It takes commands only while it is open (the protocol thread runs). The one
+// taken last counts as waiting until its exchange is over (Done).
 class TSendQueue {
 public:
     static constexpr int MaxQueue = 1000;
@@ -41,7 +43,11 @@ public:
     // False when the queue is closed or full, or the unit ID is not 1 to MaxUnitId.
     bool Push(const TAppData& data);
     bool Take(TAppData& data);
+    void Done();
     bool Empty();
+    // The commands of this kind waiting, and whether this very one waits.
+    int Count(const QByteArray& command);
+    bool Holds(const TAppData& data);
     void SetOpen(bool value);
     bool IsOpen();
 
@@ -49,6 +55,7 @@ private:
     std::mutex FLock;
     bool FOpen = false;
     std::deque<TAppData> FQueue;
+    std::optional<TAppData> FOnLine;
 };
 
 // What the protocol rules do to the line and the owner window.
