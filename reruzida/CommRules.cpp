@@ -94,7 +94,7 @@ void TCommRules::ExchangeDone() {
         FProbeUnit = FProbeUnit < MaxUnitId ? FProbeUnit + 1 : 0;
     } else if (FScanning) {
         if (FCurrentUnit == MaxUnitId)
-            FScanning = false;
+            EndScanRun(MaxUnitId);
         else
             ++FCurrentUnit;
     } else {
@@ -208,9 +208,14 @@ bool TCommRules::GiveUpExchange() {
     return true;
 }
 
+// The units found are told to the window only now, so their run commands, queued as each was
+// found, go before anything the window queues for them.
 void TCommRules::EndScanRun(int silentUnit) {
     FScanning = false;
     FProbeUnit = silentUnit < MaxUnitId ? silentUnit + 1 : 0;
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
+        if (UnitPresent[unit])
+            FLink.Post(WM_UNIT_FOUND, unit);
 }
 
 void TCommRules::ActOnReply(uint32_t now, const QByteArray& frame) {
@@ -238,7 +243,8 @@ void TCommRules::ScanFound(uint32_t now, int unit) {
     SendAck(now, unit);
     FLink.Found(unit);
     FQueue.Push({unit, RunCommand, "1"});
-    FLink.Post(WM_UNIT_FOUND, unit);
+    if (FExchange == TExchange::Probe)
+        FLink.Post(WM_UNIT_FOUND, unit);
 }
 
 // The poll of the slot: the probe when due, else the poll position's unit; while queued

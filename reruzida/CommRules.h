@@ -19,7 +19,8 @@ constexpr int WM_UNIT_LED = WM_USER + 100;
 constexpr int WM_TICK_REGISTER = WM_USER + 101;
 constexpr int WM_TICK_EXPIRE = WM_USER + 102;
 constexpr int WM_TICK_UNITSTATE = WM_USER + 103;
-// A scan or a probe found the unit (wParam), so what waits for it can be sent.
+// A scan or a probe found the unit (wParam), so what waits for it can be sent; the scan's
+// units are posted when it ends, after their run commands are queued.
 constexpr int WM_UNIT_FOUND = WM_USER + 104;
 constexpr int WM_RECV_DATA = WM_USER + 110;
 

@@ -368,6 +368,11 @@ TEST_F(CommRules, RemovalsWaitingAtTheStartHoldBackNoRunCommandAndNoPoll) {
         return codes;
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return removals().size() >= Removals; }, 60000));
+    // The scan's run commands go first.
+    QStringList commands;
+    for (const TSimFrame& frame : FSim1.Frames())
+        commands << QString::fromLatin1(frame.Command) + " " + QString::number(frame.Destination);
+    EXPECT_LT(commands.lastIndexOf("USR 3"), commands.indexOf("RDR 1"));
     EXPECT_EQ(removals().mid(0, Removals),
               QStringList(rows.mid(0, Removals))
                   .replaceInStrings(QRegularExpression("\\('(\\d+)'.*"), "\\1"));
