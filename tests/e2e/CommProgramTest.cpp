@@ -1,3 +1,5 @@
+#include "tests/e2e/CommProcess.h"
+
 #include "base/Registry.h"
 #include "components/grids/MOStringGrid.h"
 #include "components/grids/StrSortGrid.h"
@@ -308,6 +310,7 @@ TEST_F(CommProgramTest, NoAcknowledgedRecordIsLostOrDoubledAcrossKills) {
         return FSim1.PendingRecords(1) + FSim1.PendingRecords(2) + FSim1.PendingRecords(3);
     };
     const QString journal = FData.File(reruzida::ReceivedRecordsFile);
+    AtTestPace(FProgram);
     const QString strace = QStandardPaths::findExecutable("strace");
     if (!strace.isEmpty()) {
         // Killed as it syncs the first record it keeps: the record is in the file, the unit
@@ -352,9 +355,7 @@ TEST_F(CommRules, RemovalsWaitingAtTheStartHoldBackNoRunCommandAndNoPoll) {
     SqlConnection::OpenDatabase(FData.File(DatabaseFileName))
         ->Execute("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,登録不可) VALUES " +
                   rows.join(','));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(reruzida::TestStepTimeVariable, "10");
-    FProgram.setProcessEnvironment(environment);
+    AtTestPace(FProgram);
     ASSERT_NO_FATAL_FAILURE(StartProgram());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return FSim1.IsRunning(1) && FSim1.IsRunning(2) && FSim1.IsRunning(3); }, 20000));

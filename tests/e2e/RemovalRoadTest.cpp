@@ -2,7 +2,6 @@
 
 #include "entrance/common/EntranceSession.h"
 #include "entrance/units/Form_EntranceItemSetup.h"
-#include "reruzida/CommDriver.h"
 
 #include <QFile>
 
@@ -184,10 +183,6 @@ TEST_F(RemovalRoad, AUnitWithAThousandPersonsIsDeletedFromAnotherPC) {
         << "every part fits the removal port";
 
     Run("DELETE FROM M_使用認証機 WHERE 個人コード>'" + code(Left) + "'");
-    // The program at a quicker pace than its own, which would add ten seconds.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(reruzida::TestStepTimeVariable, "10");
-    Comm.setProcessEnvironment(environment);
     ASSERT_NO_FATAL_FAILURE(RestartWithUnit2());
     EXPECT_TRUE(QTest::qWaitFor([&] { return Sim.PersonCount(2) == 0; }, WaitMs))
         << Sim.PersonCount(2) << " persons left";
