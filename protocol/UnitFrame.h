@@ -150,6 +150,8 @@ struct TAppData {
     int UnitId = 0;
     QByteArray Command;
     QByteArray Parameters;
+
+    bool operator==(const TAppData&) const = default;
 };
 
 // A reply that carries data, handed from the protocol thread to the monitor window.

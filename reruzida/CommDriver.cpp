@@ -14,6 +14,12 @@ TCommDriver& Driver() {
 
 } // namespace
 
+int ProgramStepTime() {
+    bool ok = false;
+    const int set = qEnvironmentVariableIntValue(TestStepTimeVariable, &ok);
+    return ok && set >= 1 && set <= 100 ? set : 100;
+}
+
 bool DrvOpen(QObject* window, const TDrvSetup& setup) {
     auto& driver = Driver();
     if (driver.Thread)
@@ -71,6 +77,14 @@ bool TCommDriver::SendCommand(int unitId, const QByteArray& command, const QStri
     if (!Thread || CP932Length(code) > CodeFieldSize)
         return false;
     return Thread->QueueCommand({unitId, command, CodeField(code) + tail});
+}
+
+int TCommDriver::QueuedCount(const QByteArray& command) const {
+    return Thread ? Thread->QueuedCount(command) : 0;
+}
+
+bool TCommDriver::IsQueued(int unitId, const QByteArray& command, const QString& code) const {
+    return Thread && Thread->IsQueued({unitId, command, CodeField(code)});
 }
 
 bool TCommDriver::ReadData(TRecvDataClass& buffer) {

@@ -12,13 +12,18 @@ namespace reruzida {
 // The program folder's file of received records not yet handled (TRecvJournal).
 inline constexpr char ReceivedRecordsFile[] = "ReceivedRecords.dat";
 
+// The pace of the protocol thread in ms: 100, or for a test run of the program 1 to 100 set
+// in the environment variable TestStepTimeVariable.
+int ProgramStepTime();
+inline constexpr char TestStepTimeVariable[] = "ZEZODUZU_TEST_STEP_TIME";
+
 // What the driver needs besides its window.
 struct TDrvSetup {
     // Runs the protocol thread's statements on entranceState (a TUnitStateTable on the
     // data folder); none leaves the table alone.
     std::shared_ptr<TUnitStateWriter> StateWriter;
     // The pace of the protocol thread in ms; only tests and measurements change it.
-    int StepTime = 100;
+    int StepTime = ProgramStepTime();
     // The file that keeps the received records until they are handled; none keeps them
     // in memory only.
     QString JournalFile{};
@@ -39,6 +44,10 @@ struct TCommDriver {
     bool SendCommand(int unitId, const QByteArray& command, const QString& code = {},
                      const QByteArray& tail = {});
     bool ReadData(TRecvDataClass& buffer);
+    // The commands of this kind waiting for the line or on it, and whether the one for
+    // `code` on the unit is; none while no thread runs.
+    int QueuedCount(const QByteArray& command) const;
+    bool IsQueued(int unitId, const QByteArray& command, const QString& code) const;
     // The window has handled a record ReadData gave (stored it, or logged it for good).
     void RecordDone(const TRecvDataClass& record);
 };

@@ -1,6 +1,7 @@
 #include "CommRules.h"
 
 #include <QList>
+#include <algorithm>
 #include <utility>
 
 namespace reruzida {
@@ -32,7 +33,25 @@ bool TSendQueue::Take(TAppData& data) {
         return false;
     data = FQueue.front();
     FQueue.pop_front();
+    FOnLine = data;
     return true;
+}
+
+void TSendQueue::Done() {
+    std::lock_guard lock(FLock);
+    FOnLine.reset();
+}
+
+int TSendQueue::Count(const QByteArray& command) {
+    std::lock_guard lock(FLock);
+    const auto same = [&](const TAppData& data) { return data.Command == command; };
+    return int(std::count_if(FQueue.begin(), FQueue.end(), same)) +
+           (FOnLine && same(*FOnLine) ? 1 : 0);
+}
+
+bool TSendQueue::Holds(const TAppData& data) {
+    std::lock_guard lock(FLock);
+    return FOnLine == data || std::find(FQueue.begin(), FQueue.end(), data) != FQueue.end();
 }
 
 bool TSendQueue::Empty() {
@@ -66,6 +85,7 @@ void TCommRules::Receive(uint32_t now, const QByteArray& received) {
     if (!ReceiveStep(now, received))
         return;
     ExchangeDone();
+    FQueue.Done();
     FOutstanding = false;
 }
 
@@ -74,7 +94,7 @@ void TCommRules::ExchangeDone() {
         FProbeUnit = FProbeUnit < MaxUnitId ? FProbeUnit + 1 : 0;
     } else if (FScanning) {
         if (FCurrentUnit == MaxUnitId)
-            FScanning = false;
+            EndScanRun(MaxUnitId);
         else
             ++FCurrentUnit;
     } else {
@@ -188,9 +208,14 @@ bool TCommRules::GiveUpExchange() {
     return true;
 }
 
+// The units found are told to the window only now, so their run commands, queued as each was
+// found, go before anything the window queues for them.
 void TCommRules::EndScanRun(int silentUnit) {
     FScanning = false;
     FProbeUnit = silentUnit < MaxUnitId ? silentUnit + 1 : 0;
+    for (int unit = 1; unit <= MaxUnitId; ++unit)
+        if (UnitPresent[unit])
+            FLink.Post(WM_UNIT_FOUND, unit);
 }
 
 void TCommRules::ActOnReply(uint32_t now, const QByteArray& frame) {
@@ -220,7 +245,8 @@ void TCommRules::ScanFound(uint32_t now, int unit) {
     SendAck(now, unit);
     FLink.Found(unit);
     FQueue.Push({unit, RunCommand, "1"});
-    FLink.Post(WM_UNIT_FOUND, unit);
+    if (FExchange == TExchange::Probe)
+        FLink.Post(WM_UNIT_FOUND, unit);
 }
 
 // The poll of the slot: the probe when due, else the poll position's unit; while queued

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 namespace reruzida {
 
@@ -18,7 +19,8 @@ constexpr int WM_UNIT_LED = WM_USER + 100;
 constexpr int WM_TICK_REGISTER = WM_USER + 101;
 constexpr int WM_TICK_EXPIRE = WM_USER + 102;
 constexpr int WM_TICK_UNITSTATE = WM_USER + 103;
-// A scan or a probe found the unit (wParam), so what waits for it can be sent.
+// A scan or a probe found the unit (wParam), so what waits for it can be sent; the scan's
+// units are posted when it ends, after their run commands are queued.
 constexpr int WM_UNIT_FOUND = WM_USER + 104;
 constexpr int WM_RECV_DATA = WM_USER + 110;
 
@@ -33,7 +35,8 @@ constexpr LPARAM LedSilver = 0xC0C0C0;
 using TUnitPresence = std::array<std::atomic<bool>, MaxUnitId + 1>;
 
 // The commands waiting for the line, oldest first: the window thread appends, the protocol
-// thread takes. It takes commands only while it is open (the protocol thread runs).
+// thread takes. It takes commands only while it is open (the protocol thread runs). The one
+// taken last counts as waiting until its exchange is over (Done).
 class TSendQueue {
 public:
     static constexpr int MaxQueue = 1000;
@@ -41,7 +44,11 @@ public:
     // False when the queue is closed or full, or the unit ID is not 1 to MaxUnitId.
     bool Push(const TAppData& data);
     bool Take(TAppData& data);
+    void Done();
     bool Empty();
+    // The commands of this kind waiting, and whether this very one waits.
+    int Count(const QByteArray& command);
+    bool Holds(const TAppData& data);
     void SetOpen(bool value);
     bool IsOpen();
 
@@ -49,6 +56,7 @@ private:
     std::mutex FLock;
     bool FOpen = false;
     std::deque<TAppData> FQueue;
+    std::optional<TAppData> FOnLine;
 };
 
 // What the protocol rules do to the line and the owner window.

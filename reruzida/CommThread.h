@@ -86,6 +86,9 @@ public:
     // Appends to the send queue; false when the thread does not run, the queue is full
     // or the unit ID is not 1 to MaxUnitId.
     bool QueueCommand(const TAppData& data) { return FQueue.Push(data); }
+    // The commands of this kind waiting for the line or on it, and whether this one is.
+    int QueuedCount(const QByteArray& command) { return FQueue.Count(command); }
+    bool IsQueued(const TAppData& data) { return FQueue.Holds(data); }
     void RequestRescan() { FRules.RequestRescan(); }
     bool IsRunning() { return FQueue.IsOpen(); }
     bool IsStopped();

@@ -265,7 +265,8 @@ void TUnitJobs::SendPendingRemovals(int unit) {
         unit == 0
             ? UnitFilter()
             : (IsValidUnit(unit) ? "M_使用認証機.認証機ID=" + QString::number(unit) : QString());
-    if (filter.isEmpty())
+    const int room = RemovalPortion - FDriver.QueuedCount(RemovalCommand);
+    if (filter.isEmpty() || room < RemovalPortion / 2)
         return;
     TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
@@ -275,9 +276,12 @@ void TUnitJobs::SendPendingRemovals(int unit) {
                                    "ORDER BY 認証機ID, 個人コード"});
     query.Open();
     QList<std::pair<int, QString>> removals;
-    for (; !query.Eof(); query.Next())
-        removals << std::pair(query.FieldByName("認証機ID")->AsInteger(),
-                              query.FieldByName("個人コード")->AsString());
+    for (; !query.Eof() && removals.size() < room; query.Next()) {
+        const int rowUnit = query.FieldByName("認証機ID")->AsInteger();
+        const QString code = query.FieldByName("個人コード")->AsString();
+        if (!FDriver.IsQueued(rowUnit, RemovalCommand, code))
+            removals << std::pair(rowUnit, code);
+    }
     query.Close();
     for (const auto& [rowUnit, code] : removals)
         SendRemoval(rowUnit, code);

@@ -27,6 +27,10 @@ class TDMCreate;
 // tick, also after a restart.
 class TUnitJobs {
 public:
+    // Removals go to the send queue this many at most (about five seconds of the line), so
+    // they leave it room for every other command, a found unit's run command above all.
+    static constexpr int RemovalPortion = 20;
+
     TUnitJobs(TDM1& dm1, TDMCreate& dmCreate, TCommDriver& driver, TUnitJobQueues& queues);
     TUnitJobs(const TUnitJobs&) = delete;
     TUnitJobs& operator=(const TUnitJobs&) = delete;
@@ -86,8 +90,10 @@ public:
     // EConvertError for an empty code (a request line ",3", or a unit's RWA without a code),
     // keeping nothing.
     void KeepRemoval(int unit, const QString& code);
-    // Queues RDR for every row marked 削除 of the unit (0: of every present unit), when
-    // present.
+    // Queues RDR for the rows marked 削除 of the unit (0: of every present unit), when present
+    // and not queued already, up to RemovalPortion waiting; nothing while more than half of a
+    // portion waits. The next portion follows as the units answer (HandleRecord), with the
+    // expiry tick, and when a unit is found.
     void SendPendingRemovals(int unit = 0);
     // The person an RDA of the unit is about: `code`, or for an empty code the oldest removal
     // sent to the unit (empty when none); either is no longer counted as sent.

@@ -472,6 +472,8 @@ void TUnitJobs::HandleRecord(const TRecvDataClass& record) {
         MarkUnitUserRegistered(unit, Person(parameters), result != '1' && result != '2');
     } else if (record.Command == RemovalReply) {
         RemoveUnitUser(unit, TakeRemovalSent(unit, Person(parameters)));
+        // The next portion of removals follows as this one is answered.
+        RunLogged([this] { SendPendingRemovals(); });
     } else if (record.Command == LogReadReply) {
         StoreUnitLog(unit, record);
     }

@@ -48,6 +48,7 @@ protected:
         ASSERT_TRUE(Sim.OpenPty());
         Sim.Start();
         UseUnitsOnCom1(Sim);
+        AtTestPace(Comm);
         ASSERT_TRUE(StartCommProgram(Comm, Temp.Path(), WaitMs));
         ASSERT_TRUE(QTest::qWaitFor([&] { return Sim.IsRunning(2); }, WaitMs));
         Answers = std::make_unique<TMessageAnswers>(Texts, QMessageBox::Ok);

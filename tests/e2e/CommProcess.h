@@ -2,6 +2,7 @@
 
 #include "base/Registry.h"
 #include "protocol/CommRequests.h"
+#include "reruzida/CommDriver.h"
 #include "tools/unitsim/UnitSimulator.h"
 #include "ui/CopyData.h"
 
@@ -20,6 +21,15 @@ inline void UseUnitsOnCom1(const TUnitSimulator& sim) {
     app.RootKey = HKEY::HKEY_LOCAL_MACHINE;
     app.OpenKey(AppRegistryKey, true);
     app.WriteString("Comm", "1");
+}
+
+// The communication program started by `process` runs at a test's pace: its protocol thread
+// steps every 10 ms rather than every 100, which shortens every exchange with the units and
+// leaves the silence limit as it is.
+inline void AtTestPace(QProcess& process) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(reruzida::TestStepTimeVariable, "10");
+    process.setProcessEnvironment(environment);
 }
 
 // Copies the built communication program into the data folder, as it is installed, and starts

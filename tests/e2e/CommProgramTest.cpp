@@ -1,3 +1,5 @@
+#include "tests/e2e/CommProcess.h"
+
 #include "base/Registry.h"
 #include "components/grids/MOStringGrid.h"
 #include "components/grids/StrSortGrid.h"
@@ -26,6 +28,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMap>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -33,6 +36,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <iostream>
 
@@ -306,6 +310,7 @@ TEST_F(CommProgramTest, NoAcknowledgedRecordIsLostOrDoubledAcrossKills) {
         return FSim1.PendingRecords(1) + FSim1.PendingRecords(2) + FSim1.PendingRecords(3);
     };
     const QString journal = FData.File(reruzida::ReceivedRecordsFile);
+    AtTestPace(FProgram);
     const QString strace = QStandardPaths::findExecutable("strace");
     if (!strace.isEmpty()) {
         // Killed as it syncs the first record it keeps: the record is in the file, the unit
@@ -336,4 +341,55 @@ TEST_F(CommProgramTest, NoAcknowledgedRecordIsLostOrDoubledAcrossKills) {
     EXPECT_EQ(LogRows(), expected);
     ASSERT_TRUE(Request(CD_TERMINATE));
     EXPECT_TRUE(FProgram.waitForFinished(LongWaitMs));
+}
+
+// A thousand removals waiting for unit 1 at the start leave room in the send queue: every unit
+// the scan finds gets its run command, and every unit is still read for records every few
+// seconds while the removals drain.
+using CommRules = CommProgramTest;
+
+TEST_F(CommRules, RemovalsWaitingAtTheStartHoldBackNoRunCommandAndNoPoll) {
+    QStringList rows;
+    for (int i = 1; i <= 1000; ++i)
+        rows << QString("('%1',1,1,1,0)").arg(i, 7, 10, QChar('0'));
+    SqlConnection::OpenDatabase(FData.File(DatabaseFileName))
+        ->Execute("INSERT INTO M_使用認証機 (個人コード,認証機ID,登録,削除,登録不可) VALUES " +
+                  rows.join(','));
+    AtTestPace(FProgram);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return FSim1.IsRunning(1) && FSim1.IsRunning(2) && FSim1.IsRunning(3); }, 20000));
+
+    constexpr int Removals = 60;
+    const auto removals = [&] {
+        QStringList codes;
+        for (const TSimFrame& frame : FSim1.Frames())
+            if (frame.Command == RemovalCommand)
+                codes << CodeFromField(frame.Parameters);
+        return codes;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return removals().size() >= Removals; }, 60000));
+    // The scan's run commands go first.
+    QStringList commands;
+    for (const TSimFrame& frame : FSim1.Frames())
+        commands << QString::fromLatin1(frame.Command) + " " + QString::number(frame.Destination);
+    EXPECT_LT(commands.lastIndexOf("USR 3"), commands.indexOf("RDR 1"));
+    EXPECT_EQ(removals().mid(0, Removals),
+              QStringList(rows.mid(0, Removals))
+                  .replaceInStrings(QRegularExpression("\\('(\\d+)'.*"), "\\1"));
+    QMap<int, qint64> lastPoll, longestGap;
+    bool draining = false;
+    for (const TSimFrame& frame : FSim1.Frames()) {
+        draining = draining || frame.Command == RemovalCommand;
+        if (!draining || frame.Command != LogReadCommand)
+            continue;
+        if (lastPoll.contains(frame.Destination))
+            longestGap[frame.Destination] =
+                std::max(longestGap[frame.Destination], frame.AtMs - lastPoll[frame.Destination]);
+        lastPoll[frame.Destination] = frame.AtMs;
+    }
+    for (int unit = 1; unit <= 3; ++unit) {
+        ASSERT_TRUE(longestGap.contains(unit)) << unit;
+        EXPECT_LT(longestGap[unit], 3000) << unit;
+    }
 }

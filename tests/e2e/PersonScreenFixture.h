@@ -71,6 +71,7 @@ protected:
     }
     // Starts the communication program and waits until its scan found exactly `present`.
     void StartComm(const QList<int>& present) {
+        AtTestPace(Comm);
         ASSERT_TRUE(StartCommProgram(Comm, Temp.Path(), WaitMs));
         QStringList running;
         for (int unit : present)

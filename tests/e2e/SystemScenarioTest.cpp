@@ -72,6 +72,7 @@ protected:
         ASSERT_TRUE(Sim.OpenPty());
         Sim.Start();
         UseUnitsOnCom1(Sim);
+        AtTestPace(Comm);
         ASSERT_TRUE(StartCommProgram(Comm, Temp.Path(), WaitMs));
         Module3 = std::make_unique<TDM3>();
         EntranceSession().DM3 = Module3.get();

@@ -175,6 +175,25 @@ TEST_F(RemovalRoad, ALineWithoutACodeIsRefused) {
     EXPECT_TRUE(Sent.isEmpty());
 }
 
+// Removals go to the send queue a portion at a time, so they never fill it; one the queue
+// could not take stays kept and goes with the next tick.
+TEST_F(RemovalRoad, RemovalsGoOutAPortionAtATimeAndAFullQueueLosesNone) {
+    QStringList rows;
+    for (int i = 1; i <= 2 * TUnitJobs::RemovalPortion; ++i)
+        rows << QString("('%1', 2, 1, 1, 0)").arg(i, 3, 10, QChar('0'));
+    Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES " +
+           rows.join(", "));
+    QueueFull = true;
+    Jobs().ProcessTick(WM_TICK_EXPIRE);
+    EXPECT_TRUE(Sent.isEmpty());
+    QueueFull = false;
+    Jobs().ProcessTick(WM_TICK_EXPIRE);
+    ASSERT_EQ(Sent.size(), TUnitJobs::RemovalPortion);
+    EXPECT_EQ(SentText().first(), "2 RDR 001");
+    EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機 WHERE 削除"),
+              QStringList{QString::number(2 * TUnitJobs::RemovalPortion)});
+}
+
 TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     TClient first(*Comm.DM1->ServerGazoset);
     TClient second(*Comm.DM1->ServerGazoset);
