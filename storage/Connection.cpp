@@ -64,9 +64,9 @@ void TextLength(sqlite3_context* context, int, sqlite3_value** argv) {
 // The schema cookie in the header of a schema's file as it is on the disk now, read without a
 // lock: a writer changes it at its commit, and a read that meets a commit halfway costs at most
 // a reading of the schema that was not needed. False where the schema has no file.
-bool SchemaCookie(sqlite3* db, const QString& schema, quint32& cookie) {
+bool SchemaCookie(sqlite3* db, const QByteArray& schema, quint32& cookie) {
     sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(db, schema.toUtf8().constData(), SQLITE_FCNTL_FILE_POINTER, &file) !=
+    if (sqlite3_file_control(db, schema.constData(), SQLITE_FCNTL_FILE_POINTER, &file) !=
             SQLITE_OK ||
         !file || !file->pMethods)
         return false;
@@ -96,6 +96,14 @@ SqlConnection::SqlConnection(sqlite3* db, const QString& path, bool folder) : FD
         [](void* c) {
             static_cast<SqlConnection*>(c)->ForgetTextGuards();
             static_cast<SqlConnection*>(c)->SchemasChanged();
+            ++static_cast<SqlConnection*>(c)->FTransactions;
+        },
+        this);
+    sqlite3_commit_hook(
+        db,
+        [](void* c) {
+            ++static_cast<SqlConnection*>(c)->FTransactions;
+            return 0;
         },
         this);
 }
@@ -236,7 +244,7 @@ int SqlConnection::Authorize(void* connection, int action, const char* a, const 
         // schema is read as it is then.
         for (auto it = c->FGuarded.begin(); it != c->FGuarded.end();)
             it = it->first == QString::fromUtf8(a) ? c->FGuarded.erase(it) : std::next(it);
-        c->FCookies.remove(QString::fromUtf8(a));
+        c->FSchemasSeen.remove(QString::fromUtf8(a));
         break;
     default:
         break;
@@ -402,25 +410,32 @@ QStringList SqlConnection::SchemasOf(const DialectStatement& statement) const {
     return schemas;
 }
 
-bool SqlConnection::CatchUp(const DialectStatement& statement) {
-    return CatchUp(SchemasOf(statement));
+bool SqlConnection::WritesValues(const DialectStatement& statement) {
+    return statement.Kind == DialectStatement::Other && statement.IsVerb({"INSERT", "UPDATE"});
 }
 
 bool SqlConnection::CatchUp(const QStringList& schemas) {
     bool changed = false;
     for (const QString& schema : schemas) {
+        const QByteArray name = schema.toUtf8();
+        const bool writing = sqlite3_txn_state(FDb, name.constData()) == SQLITE_TXN_WRITE;
+        const auto seen = FSchemasSeen.constFind(schema);
+        if (writing && seen != FSchemasSeen.cend() && seen->Transaction == FTransactions)
+            continue;
         quint32 cookie = 0;
-        if (!SchemaCookie(FDb, schema, cookie))
+        if (!SchemaCookie(FDb, name, cookie))
             continue;
-        const auto seen = FCookies.constFind(schema);
-        if (seen != FCookies.cend() && *seen == cookie)
+        const quint64 transaction = writing ? FTransactions : ~0ULL;
+        if (seen != FSchemasSeen.cend() && seen->Cookie == cookie) {
+            FSchemasSeen[schema].Transaction = transaction;
             continue;
+        }
         // A statement on the schema that meets another cookie than SQLite's has SQLite read
         // the schema anew. A schema seen the first time (opened or attached) has nothing
         // made under an older one.
         RunSql(FDb, "SELECT 1 FROM " + Quoted(schema) + ".sqlite_master LIMIT 1");
-        changed = changed || seen != FCookies.cend();
-        FCookies.insert(schema, cookie);
+        changed = changed || seen != FSchemasSeen.cend();
+        FSchemasSeen.insert(schema, SchemaSeen{cookie, transaction});
     }
     if (changed)
         SchemasChanged();
@@ -475,7 +490,8 @@ bool SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
             break;
         }
     }
-    CatchUp(st);
+    if (WritesValues(st))
+        CatchUp(SchemasOf(st));
     const bool made = !part.Text.isEmpty();
     if (made && part.Stamp != SchemaStamp())
         return false;

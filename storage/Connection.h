@@ -121,13 +121,17 @@ private:
     bool TakeKept(SqlStatement::Part& part);
     // The schemas the statement's tables are in: "main", or the table files attached.
     QStringList SchemasOf(const DialectStatement& statement) const;
-    // Catches up with another connection's or program's change of a schema the statement
-    // reads: SQLite reads that schema anew, and what was made under the schemas before
-    // (translations, kept statements and their columns) is made again. A file's schema
-    // cookie is read from its header for each statement, one read a file. True when one
-    // had changed.
-    bool CatchUp(const DialectStatement& statement);
+    // Catches up with another connection's or program's change of the schemas: SQLite reads
+    // a changed one anew, and what was made under the schemas before (translations, kept
+    // statements and their columns) is made again. A file's schema cookie is read from its
+    // header, one read a file, except where this connection's write transaction has kept
+    // everyone else from the file since it last looked. True when one had changed.
+    // Only a statement whose translation reads the columns' kinds needs it before it runs
+    // (WritesValues): a query meets a changed schema as SQLite prepares it again, and is
+    // described after that.
     bool CatchUp(const QStringList& schemas);
+    // An INSERT or UPDATE: the dates it writes are wrapped as the columns' kinds tell.
+    static bool WritesValues(const DialectStatement& statement);
 
     // The translation made before of a reading's key, while the schemas stand as they were.
     const Translations::Translation* TranslationOf(const QString& key);
@@ -195,10 +199,15 @@ private:
     Translations FTranslations;
     quint64 FSchemaChanges = 0;
     int FClientDepth = 0;
-    QString FRefused;                 // the message of what the authorizer refused last
-    QList<SqlTableRef> FWrites;       // the tables the statement being prepared writes
-    QSet<SqlTableRef> FGuarded;       // the tables whose triggers stand
-    QHash<QString, quint32> FCookies; // by schema: the schema cookie SQLite's schema is read at
+    QString FRefused;           // the message of what the authorizer refused last
+    QList<SqlTableRef> FWrites; // the tables the statement being prepared writes
+    QSet<SqlTableRef> FGuarded; // the tables whose triggers stand
+    struct SchemaSeen {
+        quint32 Cookie = 0;          // the schema cookie SQLite's schema is read at
+        quint64 Transaction = ~0ULL; // FTransactions when seen in a write transaction
+    };
+    QHash<QString, SchemaSeen> FSchemasSeen; // by schema
+    quint64 FTransactions = 0;               // write transactions ended
     std::chrono::milliseconds FBusyTimeout{DefaultBusyTimeout};
     uint32_t FBusySince = 0; // the tick count when the current wait began
     std::atomic<bool> FInterrupted{false};

@@ -983,16 +983,29 @@ void SqlDialect::UseDateRanges(DialectStatement& st, const ColumnKindLookup& kin
 
 namespace {
 
-// Turns a text or whole number into the parameter `number`; false for anything else.
-bool LiftValue(SqlToken& t, int number, QList<QVariant>& values) {
+// Turns a text or whole number into the parameter `number`, and where `reals` is set also a
+// number with a fraction or an exponent; false for anything else. Such a number stays a text
+// that SQLite's CAST reads, as it reads the number in a statement's text, to the same value: a
+// value stored is the same to the last bit. (A comparison would differ: a CAST has the REAL
+// affinity, a number in the text none.)
+bool LiftValue(SqlToken& t, int number, QList<QVariant>& values, bool reals) {
+    const QString parameter = "?" + QString::number(number);
     if (t.Type == SqlToken::String && t.Text.size() >= 2 && t.Text.endsWith('\''))
         values.append(Unquote(t.Text, '\''));
     else if (t.Type == SqlToken::Number && t.Text.size() <= 18 &&
              std::all_of(t.Text.cbegin(), t.Text.cend(), [](QChar c) { return c.isDigit(); }))
         values.append(t.Text.toLongLong());
-    else
+    else if (reals && t.Type == SqlToken::Number && !t.Text.startsWith(QLatin1String("0x")) &&
+             !t.Text.startsWith(QLatin1String("0X")) &&
+             std::any_of(t.Text.cbegin(), t.Text.cend(),
+                         [](QChar c) { return c == '.' || c == 'e' || c == 'E'; })) {
+        values.append(t.Text);
+        t = SqlToken{SqlToken::Parameter, "CAST(" + parameter + " AS REAL)"};
+        return true;
+    } else {
         return false;
-    t = SqlToken{SqlToken::Parameter, "?" + QString::number(number)};
+    }
+    t = SqlToken{SqlToken::Parameter, parameter};
     return true;
 }
 
@@ -1009,7 +1022,7 @@ void LiftInsertValues(QList<SqlToken>& tk, const QList<int>& sig, int firstNumbe
             const int first = NextSignificantFrom(tk, a);
             const int second = first < 0 ? -1 : NextSignificantFrom(tk, first + 1);
             if (first >= 0 && first < b && (second < 0 || second >= b))
-                LiftValue(tk[first], firstNumber + int(values.size()), values);
+                LiftValue(tk[first], firstNumber + int(values.size()), values, true);
         }
         i = NextSignificantFrom(tk, end + 1);
         if (i >= 0 && IsSymbol(tk[i], ","))
@@ -1034,7 +1047,7 @@ void LiftComparedValues(QList<SqlToken>& tk, const QList<int>& sig, int firstNum
                                                       "EXCEPT", "INTERSECT", "WINDOW"})))
             return;
         if (IsComparison(tk[sig[k - 1]]))
-            LiftValue(t, firstNumber + int(values.size()), values);
+            LiftValue(t, firstNumber + int(values.size()), values, false);
     }
 }
 

@@ -81,10 +81,11 @@ public:
     // writes into a date or time column, so text such as '12/10/2026, 13:05:00' is stored as a
     // day number.
     static void WrapDateValues(DialectStatement& statement, const ColumnKindLookup& kindOf);
-    // Turns the texts and whole numbers an INSERT ... VALUES writes, and those the WHERE of a
-    // SELECT, UPDATE or DELETE compares with (that calls no date function), into parameters
-    // numbered from `firstNumber` and returns their values in that order, so row after row of
-    // the same insert, or a query asked for another value, is one statement text that can be
+    // Turns the texts and numbers an INSERT ... VALUES writes (a number with a fraction read
+    // by SQLite's CAST, as SQLite reads it in the text), and the texts and whole numbers the
+    // WHERE of a SELECT, UPDATE or DELETE compares with (that calls no date function), into
+    // parameters numbered from `firstNumber` and returns their values in that order, so row after
+    // row of the same insert, or a query asked for another value, is one statement text that can be
     // prepared once.
     static QList<QVariant> LiftValues(DialectStatement& statement, int firstNumber);
 

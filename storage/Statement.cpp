@@ -97,8 +97,8 @@ void SqlStatement::PreparePart(int index) {
             client);
         FConnection->PreparePart(FParts[index], FLeases);
     }
-    FCaughtUp = true;
     Part& p = FParts[index];
+    FCaughtUp = SqlConnection::WritesValues(p.Source);
     if (!p.Handle)
         return;
     const int count = sqlite3_bind_parameter_count(p.Handle);
@@ -256,7 +256,7 @@ bool SqlStatement::StepPart(int index) {
 
 qint64 SqlStatement::Execute() {
     Reset();
-    Refresh();
+    RenewForRun();
     FRowsAffected = 0;
     const bool several = FParts.size() > 1;
     if (several)
@@ -281,7 +281,7 @@ qint64 SqlStatement::Execute() {
 
 bool SqlStatement::Step() {
     if (FCurrent == 0)
-        Refresh();
+        RenewForRun();
     while (FCurrent < FParts.size() - 1) {
         while (StepPart(FCurrent)) {
         }
@@ -298,13 +298,23 @@ void SqlStatement::Reset() {
 }
 
 void SqlStatement::Refresh() {
-    if (std::exchange(FCaughtUp, false) || FParts.size() != 1)
+    Renew(!FCaughtUp);
+}
+
+void SqlStatement::RenewForRun() {
+    const bool fresh = std::exchange(FCaughtUp, false);
+    Renew(!fresh && FParts.size() == 1 && SqlConnection::WritesValues(FParts.first().Source));
+}
+
+void SqlStatement::Renew(bool look) {
+    if (FParts.size() != 1)
         return;
     const Part& p = FParts.first();
     if (!p.Handle || p.Source.Kind != DialectStatement::Other || sqlite3_stmt_busy(p.Handle))
         return;
-    // Another statement of the connection may have caught up with the change first.
-    FConnection->CatchUp(p.Source);
+    if (look)
+        FConnection->CatchUp(FConnection->SchemasOf(p.Source));
+    // Another statement of the connection may have caught up with a change first.
     if (p.Stamp == FConnection->SchemaStamp())
         return;
     const bool client = p.Client;

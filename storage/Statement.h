@@ -68,10 +68,11 @@ public:
     bool Step();
     // Back to before the first step, so the statement can run again; bindings stay.
     void Reset();
-    // Brings the statement up to its tables as they are now: one that another connection or
-    // program changed since it was prepared (SqlConnection::CatchUp), or whose schemas changed
-    // otherwise, is prepared anew and its columns described anew. Execute and Step do it as a
-    // run begins.
+    // Brings the statement up to its tables as they are now: one whose schemas changed since
+    // it was prepared, also by another connection or program (SqlConnection::CatchUp), is
+    // prepared anew and its columns described anew. Execute and Step do it as a run begins;
+    // for a query they leave the look at the files to SQLite, which prepares it again for a
+    // changed table as it runs, its columns then described again.
     void Refresh();
 
     // True when the (last) statement gives rows.
@@ -127,6 +128,11 @@ private:
     void PreparePart(int index);
     bool StepPart(int index);
     void BindValue(sqlite3_stmt* handle, int index, const QVariant& value);
+    // Prepares the statement anew where the schemas changed since it was prepared; first looks
+    // at its files for another's change when `look` is set.
+    void Renew(bool look);
+    // Renew as a run begins.
+    void RenewForRun();
     void Fail(int rc, int index);
     void LoadColumns();
     // Kinds of the result columns that are calls of the Jet functions.
@@ -143,6 +149,6 @@ private:
     bool FColumnsLoaded = false;
     int FColumnsPrepared = 0; // how often SQLite had prepared the query when it was described
     int FCurrent = 0;         // the part Step is at
-    bool FCaughtUp = false;   // prepared just now, so its first run need not look again
+    bool FCaughtUp = false;   // its files looked at as it was prepared just now
     qint64 FRowsAffected = 0;
 };

@@ -161,6 +161,9 @@ TEST_F(KeptStatements, AColumnAddedElsewhereShowsAtTheNextRun) {
             SQLSMALLINT columns = 0;
             SQLNumResultCols(prepared, &columns);
             EXPECT_EQ(columns, 3) << "described before it runs again";
+            ASSERT_TRUE(SQL_SUCCEEDED(SQLPrepare(St, (SQLCHAR*)"SELECT * FROM S", SQL_NTS)));
+            SQLNumResultCols(St, &columns);
+            EXPECT_EQ(columns, 3) << "prepared anew, described before it runs";
             ASSERT_TRUE(SQL_SUCCEEDED(SQLExecute(prepared)));
             EXPECT_EQ(FirstRow(prepared), "a=1 b=x c=7");
             MustExec("ALTER TABLE S ADD COLUMN e LONG");
@@ -209,6 +212,18 @@ TEST_F(KeptStatements, ADateTextGoesInAsADayNumberWhoeverMadeTheColumn) {
                     Count(QString("SELECT count(*) FROM %1 WHERE d >= #2026/12/31#").arg(table)),
                     1);
             }
+            // The same after a transaction of the connection's own on the table.
+            SQLSetConnectAttr(Dbc, SQL_ATTR_AUTOCOMMIT,
+                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+            MustExec("INSERT INTO S (a) VALUES (2)");
+            SQLEndTran(SQL_HANDLE_DBC, Dbc, SQL_COMMIT);
+            Change({"ALTER TABLE S ADD COLUMN e DATETIME"});
+            MustExec("INSERT INTO S (a, e) VALUES (3, '12/31/2026 12:00:00')");
+            SQLEndTran(SQL_HANDLE_DBC, Dbc, SQL_COMMIT);
+            SQLSetConnectAttr(Dbc, SQL_ATTR_AUTOCOMMIT,
+                              reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+            EXPECT_EQ(Count("SELECT count(*) FROM S WHERE e >= #2027/1/1#"), 0);
+            EXPECT_EQ(Count("SELECT count(*) FROM S WHERE e >= #2026/12/31#"), 1);
         }
 }
 

@@ -302,6 +302,38 @@ TEST_F(FolderFixture, RowAfterRowOneInsertIsKeptAndEachRowKeepsItsValues) {
                                  "Null|21|Null|1|-5|integer"}));
 }
 
+// A number with a fraction or an exponent that an insert writes is stored as SQLite stores it
+// written in its own text, to the last bit, in every kind of column, a date column's too.
+TEST_F(DatabaseFixture, AnInsertsRealNumbersAreStoredAsSqliteReadsThem) {
+    Db->Execute("CREATE TABLE R (r DOUBLE, t TEXT (30), n LONG, d DATETIME); "
+                "CREATE TABLE P (r DOUBLE, t TEXT (30), n LONG, d DATETIME)");
+    const char* const numbers[] = {"0.1",
+                                   "46357.250000000001",
+                                   "1e-7",
+                                   "123456789.123456789",
+                                   "2.2250738585072014e-308",
+                                   "1.7976931348623157e308",
+                                   "0.30000000000000004",
+                                   "9007199254740993.0",
+                                   "2.0",
+                                   "1e400",
+                                   ".5",
+                                   "4.9406564584124654E-324"};
+    for (const char* number : numbers) {
+        SCOPED_TRACE(number);
+        Db->Execute(QString("DELETE FROM R; INSERT INTO R (r, t, n, d) VALUES (%1, %1, %1, %1)")
+                        .arg(number));
+        const QByteArray plain =
+            QString("DELETE FROM P; INSERT INTO P VALUES (%1, %1, %1, %1)").arg(number).toUtf8();
+        ASSERT_EQ(sqlite3_exec(Db->Handle(), plain.constData(), nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        EXPECT_EQ(Scalar(*Db, "SELECT count(*) FROM R, P WHERE R.r = P.r AND R.t = P.t AND "
+                              "R.n = P.n AND typeof(R.n) = typeof(P.n) AND R.d = P.d")
+                      .toInt(),
+                  1);
+    }
+}
+
 // An attached file keeps its pages in memory between statements; what another program writes
 // in the meantime is read anew.
 TEST_F(FolderFixture, RowsWrittenElsewhereShowThroughTheKeptPages) {

@@ -149,16 +149,17 @@ TEST(Dialect, DateConditionsBecomeRangesOnlyWhereTheyMeanTheSame) {
     }
 }
 
-TEST(Dialect, AnInsertsTextsAndWholeNumbersBecomeParameters) {
+TEST(Dialect, AnInsertsTextsAndNumbersBecomeParameters) {
     QStringList params;
     auto st = SqlDialect::Translate(
         "insert into L(a, b, c, d, e, f) Values ('O''1', 01, ?, -4, 2.5, (3)), ('x', 7, ?, 1, "
-        "1e3, 0)",
+        "1e3, 0x10)",
         params);
     const QList<QVariant> values = SqlDialect::LiftValues(st[0], 3);
-    EXPECT_EQ(st[0].Text(), "insert into L(a, b, c, d, e, f) Values (?3, ?4, ?1, -4, 2.5, (3)), "
-                            "(?5, ?6, ?2, ?7, 1e3, ?8)");
-    EXPECT_EQ(values, QList<QVariant>({"O'1", 1LL, "x", 7LL, 1LL, 0LL}));
+    EXPECT_EQ(st[0].Text(),
+              "insert into L(a, b, c, d, e, f) Values (?3, ?4, ?1, -4, CAST(?5 AS REAL), (3)), "
+              "(?6, ?7, ?2, ?8, CAST(?9 AS REAL), 0x10)");
+    EXPECT_EQ(values, QList<QVariant>({"O'1", 1LL, "2.5", "x", 7LL, 1LL, "1e3"}));
 }
 
 // What a WHERE compares with becomes a parameter, so a query asked for another value is the

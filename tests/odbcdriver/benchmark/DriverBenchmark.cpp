@@ -238,6 +238,11 @@ const DataFolder& PointData() {
             Client c(connect);
             c.Exec("CREATE TABLE POINTS (n LONG PRIMARY KEY, t TEXT (20), d DOUBLE)");
             c.Exec("CREATE TABLE ADDED (n LONG, t TEXT (20))");
+            c.Exec(("CREATE TABLE " + LogTable +
+                    " (autoNum INTEGER PRIMARY KEY AUTOINCREMENT, 個人コード TEXT (10), "
+                    "操作種別 SHORT, 操作日時 DATETIME, エラー種別 SHORT, 認証機ID SHORT)")
+                       .toUtf8()
+                       .constData());
             SQLSetConnectAttr(c.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF, 0);
             for (int i = 1; i <= PointRows; ++i)
                 c.Exec(QString("INSERT INTO POINTS (n, t, d) VALUES (%1, 'point %1', %1.5)")
@@ -252,7 +257,51 @@ const DataFolder& PointData() {
 }
 
 enum Source { Folder, Database };
-enum Kind { PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction };
+enum Kind {
+    PointSelect,
+    PreparedSelect,
+    InsertInTransaction,
+    PreparedInsertInTransaction,
+    LogInsertDateText,  // a month log's row, its date written as text
+    LogInsertDateNumber // the same, its date written as a day number
+};
+
+bool IsInsert(Kind kind) {
+    return kind != PointSelect && kind != PreparedSelect;
+}
+bool IsLogInsert(Kind kind) {
+    return kind == LogInsertDateText || kind == LogInsertDateNumber;
+}
+
+// The text of the kind's statement for row `n`, its values written in.
+QByteArray StatementText(Kind kind, int n) {
+    const QString log =
+        "INSERT INTO " + LogTable +
+        " (個人コード, 操作種別, 操作日時, エラー種別, 認証機ID) VALUES ('%1', %2, ";
+    switch (kind) {
+    case InsertInTransaction:
+        return QString("INSERT INTO ADDED (n, t) VALUES (%1, 'added %1')").arg(n).toUtf8();
+    case LogInsertDateText:
+        return (log + "'12/%3/2026 %4:%5:%6', 1, %7)")
+            .arg(n % 500, 4, 10, QChar('0'))
+            .arg(n % 2 ? 12 : 22)
+            .arg(1 + n % 31)
+            .arg(n / 60 % 24)
+            .arg(n % 60)
+            .arg(n * 7 % 60)
+            .arg(1 + n % 32)
+            .toUtf8();
+    case LogInsertDateNumber:
+        return (log + "%3, 1, %4)")
+            .arg(n % 500, 4, 10, QChar('0'))
+            .arg(n % 2 ? 12 : 22)
+            .arg(46357.25 + n / 1000.0, 0, 'f', 6)
+            .arg(1 + n % 32)
+            .toUtf8();
+    default:
+        return QString("SELECT n, t, d FROM POINTS WHERE n = %1").arg(n).toUtf8();
+    }
+}
 
 // One side of the comparison: a connection, its statement made ready for the kind.
 struct Side {
@@ -264,9 +313,11 @@ struct Side {
     qint64 Nanoseconds = 0;
     const bool Inserts;
 
+    const QByteArray Emptying;
+
     Side(const QString& connect, Kind kind)
-        : Connection(connect),
-          Inserts(kind == InsertInTransaction || kind == PreparedInsertInTransaction) {
+        : Connection(connect), Inserts(IsInsert(kind)),
+          Emptying(("DELETE FROM " + (IsLogInsert(kind) ? LogTable : QString("ADDED"))).toUtf8()) {
         const bool insert = Inserts;
         if (insert)
             SQLSetConnectAttr(Connection.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_OFF,
@@ -287,7 +338,7 @@ struct Side {
             return;
         SQLEndTran(SQL_HANDLE_DBC, Connection.Dbc, SQL_COMMIT);
         SQLSetConnectAttr(Connection.Dbc, SQL_ATTR_AUTOCOMMIT, (SQLPOINTER)SQL_AUTOCOMMIT_ON, 0);
-        Connection.Exec("DELETE FROM ADDED");
+        Connection.Exec(Emptying.constData());
     }
 
     // Runs the kind's statement for row `n`, timed; false when it failed.
@@ -297,13 +348,8 @@ struct Side {
         Number = n;
         SQLRETURN rc;
         SQLFreeStmt(Connection.St, SQL_CLOSE);
-        if (kind == PointSelect || kind == InsertInTransaction) {
-            const QByteArray sql =
-                (kind == InsertInTransaction
-                     ? QString("INSERT INTO ADDED (n, t) VALUES (%1, 'added %1')")
-                     : QString("SELECT n, t, d FROM POINTS WHERE n = %1"))
-                    .arg(n)
-                    .toUtf8();
+        if (kind != PreparedSelect && kind != PreparedInsertInTransaction) {
+            const QByteArray sql = StatementText(kind, n);
             rc = SQLExecDirect(Connection.St, (SQLCHAR*)sql.constData(), SQL_NTS);
         } else {
             std::snprintf(Text, sizeof Text, "added %d", n);
@@ -337,11 +383,11 @@ void BM_Statement(benchmark::State& state) {
         return;
     }
     const DataFolder& data = PointData();
-    const bool insert = kind == InsertInTransaction || kind == PreparedInsertInTransaction;
+    const bool insert = IsInsert(kind);
+    const QString table = IsLogInsert(kind) ? LogTable : insert ? "ADDED" : "POINTS";
     const QString peer =
         "DRIVER=" + PeerDriver() + ";SyncPragma=FULL;JournalMode=DELETE;Database=" +
-        (source == Database ? data.Database()
-                            : data.Data.path() + (insert ? "/ADDED.DB" : "/POINTS.DB"));
+        (source == Database ? data.Database() : data.Data.path() + "/" + table + ".DB");
     Side ours(source == Folder ? data.FolderConnect() : data.DatabaseConnect(), kind);
     Side theirs(peer, kind);
     Side* sides[2] = {&ours, &theirs};
@@ -361,13 +407,17 @@ void BM_Statement(benchmark::State& state) {
     state.counters["ours_us"] = ours.Nanoseconds / 1000.0 / double(statements);
     state.counters["peer_us"] = theirs.Nanoseconds / 1000.0 / double(statements);
     state.counters["ratio"] = double(ours.Nanoseconds) / double(theirs.Nanoseconds);
-    static const char* const kinds[] = {"point SELECT, literal", "point SELECT, prepared",
+    static const char* const kinds[] = {"point SELECT, literal",
+                                        "point SELECT, prepared",
                                         "INSERT, literals, in a transaction",
-                                        "INSERT, prepared, in a transaction"};
+                                        "INSERT, prepared, in a transaction",
+                                        "log INSERT, date as text, in a transaction",
+                                        "log INSERT, date as a number, in a transaction"};
     state.SetLabel(std::string(kinds[kind]) + (source == Folder ? ", table file" : ", database"));
 }
 BENCHMARK(BM_Statement)
-    ->ArgsProduct({{PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction},
+    ->ArgsProduct({{PointSelect, PreparedSelect, InsertInTransaction, PreparedInsertInTransaction,
+                    LogInsertDateText, LogInsertDateNumber},
                    {Folder, Database}})
     ->MinTime(2);
 
