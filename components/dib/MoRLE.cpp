@@ -139,9 +139,6 @@ private:
 };
 
 TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routine) {
-    TMoDIBInfo result;
-    result.Header = source.Header;
-    result.Colors = source.Colors;
     TRleWriter out(qsizetype(source.RowSize()) * source.Rows(), routine);
     const bool topDown = source.Header.biHeight < 0;
     for (int i = 0; i < source.Rows(); ++i) {
@@ -151,13 +148,7 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
         else
             EncodeRLE4Row(row, source.Width(), out);
     }
-    out.Need(2);
-    out.PutCode(0, 1);
-    result.Pixels = TMoPixelMemory(out.Data());
-    result.Header.biHeight = source.Rows();
-    result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
-    result.Header.biSizeImage = quint32(result.Pixels.size());
-    return result;
+    return RleRecord(source, bitCount, out);
 }
 
 // The decoder's messages: end of line, delta, absolute run, encoded run, missing end.
@@ -283,6 +274,19 @@ TRleWriter::TRleWriter(qsizetype capacity, const char* routine)
 void TRleWriter::Need(qsizetype bytes) {
     if (FData.size() - FSize < bytes)
         throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
+}
+
+TMoDIBInfo RleRecord(const TMoDIBInfo& source, int bitCount, TRleWriter& codes) {
+    codes.Need(2);
+    codes.PutCode(0, 1);
+    TMoDIBInfo result;
+    result.Header = source.Header;
+    result.Colors = source.Colors;
+    result.Pixels = TMoPixelMemory(codes.Data());
+    result.Header.biHeight = source.Rows();
+    result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
+    result.Header.biSizeImage = quint32(result.Pixels.size());
+    return result;
 }
 
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out) {

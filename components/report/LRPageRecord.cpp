@@ -52,19 +52,50 @@ TLRPageEncoder::TLRPageEncoder(TPixelFormat format)
 
 // The page in the palette's colours, each pixel the nearest one (no dithering, so runs of one
 // colour stay runs). A 4-bit page is written in the sixteen standard colours directly: a
-// reduction from 8 bits would choose colours of its own.
+// reduction from 8 bits would choose colours of its own. Each row is mapped and encoded while
+// it is at hand, so the page's pixels are read once.
 void TLRPageEncoder::Write(const QImage& page, QIODevice& out) {
     Prepare(page);
-    for (int y = 0; y < page.height(); ++y)
-        MapRow(reinterpret_cast<const QRgb*>(page.constScanLine(y)),
-               FRecord.Row(StoredRow(FRecord, y)), page.width());
+    int row = 0;
     try {
-        TMoInternalDIB(FBits == 4 ? Convert4BitRGBTo4BitRLE(FRecord)
-                                  : Convert8BitRGBTo8BitRLE(FRecord))
-            .SaveToStream(out);
+        EncodeRows(page, row);
+        TMoInternalDIB(RleRecord(FRecord, FBits, *FCodes)).SaveToStream(out);
     } catch (const EMoDIBCompressionFailed&) {
+        for (; row < FRecord.Rows(); ++row)
+            MapStoredRow(page, row);
         TMoInternalDIB(FRecord).SaveToStream(out);
     }
+}
+
+// Stored rows from the bottom of the page up, as they are encoded; `row` is the one at hand.
+// A row of the same pixels as the one below it, as most of a page's rows are, takes that
+// row's indexes and codes.
+void TLRPageEncoder::EncodeRows(const QImage& page, int& row) {
+    FCodes->Restart();
+    const qsizetype pixelBytes = qsizetype(page.width()) * 4;
+    qsizetype rowStart = 0;
+    for (row = 0; row < FRecord.Rows(); ++row) {
+        const int y = StoredRow(FRecord, row);
+        const qsizetype start = FCodes->Size();
+        if (row > 0 &&
+            std::memcmp(page.constScanLine(y), page.constScanLine(StoredRow(FRecord, row - 1)),
+                        size_t(pixelBytes)) == 0) {
+            std::memcpy(FRecord.Row(row), FRecord.Row(row - 1), size_t(FRecord.RowSize()));
+            FCodes->Repeat(rowStart);
+        } else {
+            MapStoredRow(page, row);
+            if (FBits == 4)
+                EncodeRLE4Row(FRecord.Row(row), FRecord.Width(), *FCodes);
+            else
+                EncodeRLE8Row(FRecord.Row(row), FRecord.Width(), *FCodes);
+        }
+        rowStart = start;
+    }
+}
+
+void TLRPageEncoder::MapStoredRow(const QImage& page, int row) {
+    MapRow(reinterpret_cast<const QRgb*>(page.constScanLine(StoredRow(FRecord, row))),
+           FRecord.Row(row), page.width());
 }
 
 // The pixel memory is kept from page to page: every pixel is written again, the row padding
@@ -77,6 +108,8 @@ void TLRPageEncoder::Prepare(const QImage& page) {
             FRecord.Colors[i] = {quint8(qBlue(FColors[i])), quint8(qGreen(FColors[i])),
                                  quint8(qRed(FColors[i])), 0};
         FRecord.Header.biSizeImage = quint32(FRecord.Pixels.size());
+        FCodes.emplace(FRecord.Pixels.size(),
+                       FBits == 4 ? "Convert4BitRGBTo4BitRLE" : "Convert8BitRGBTo8BitRLE");
     }
     FRecord.Header.biXPelsPerMeter = page.dotsPerMeterX() > 0 ? page.dotsPerMeterX() : 3780;
     FRecord.Header.biYPelsPerMeter = page.dotsPerMeterY() > 0 ? page.dotsPerMeterY() : 3780;
