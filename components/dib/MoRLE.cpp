@@ -148,7 +148,11 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
         else
             EncodeRLE4Row(row, source.Width(), out);
     }
-    return RleRecord(source, bitCount, out);
+    TMoDIBInfo result;
+    result.Header = EndRleImage(source, bitCount, out);
+    result.Colors = source.Colors;
+    result.Pixels = TMoPixelMemory(out.Data());
+    return result;
 }
 
 // The decoder's messages: end of line, delta, absolute run, encoded run, missing end.
@@ -276,17 +280,14 @@ void TRleWriter::Need(qsizetype bytes) {
         throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
 }
 
-TMoDIBInfo RleRecord(const TMoDIBInfo& source, int bitCount, TRleWriter& codes) {
+TBitmapInfoHeader EndRleImage(const TMoDIBInfo& source, int bitCount, TRleWriter& codes) {
     codes.Need(2);
     codes.PutCode(0, 1);
-    TMoDIBInfo result;
-    result.Header = source.Header;
-    result.Colors = source.Colors;
-    result.Pixels = TMoPixelMemory(codes.Data());
-    result.Header.biHeight = source.Rows();
-    result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
-    result.Header.biSizeImage = quint32(result.Pixels.size());
-    return result;
+    TBitmapInfoHeader header = source.Header;
+    header.biHeight = source.Rows();
+    header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
+    header.biSizeImage = quint32(codes.Size());
+    return header;
 }
 
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out) {

@@ -44,9 +44,9 @@ private:
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out);
 void EncodeRLE4Row(const uchar* row, int width, TRleWriter& out);
 
-// The run-length record of an image of `source`'s header and colours whose rows, bottom row
-// first, `codes` holds: adds the end-of-bitmap code.
-TMoDIBInfo RleRecord(const TMoDIBInfo& source, int bitCount, TRleWriter& codes);
+// Ends `codes`, the rows of an image of `source`'s size bottom row first, with the
+// end-of-bitmap code; returns the header of the run-length record they make.
+TBitmapInfoHeader EndRleImage(const TMoDIBInfo& source, int bitCount, TRleWriter& codes);
 
 // The BMP run-length encodings; each returns a new record and leaves its source alone.
 TMoDIBInfo Convert8BitRGBTo8BitRLE(const TMoDIBInfo& source);

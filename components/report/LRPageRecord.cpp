@@ -45,6 +45,18 @@ int NearestColor(const QList<QRgb>& colors, QRgb rgb) {
     return best;
 }
 
+// Where the run of the colour at x ends, the pixels compared two at a time.
+int RunEnd(const QRgb* row, int x, int width) {
+    const quint64 pair = quint64(row[x]) << 32 | row[x];
+    int end = x + 1;
+    for (quint64 two; end + 2 <= width; end += 2) {
+        std::memcpy(&two, row + end, sizeof two);
+        if (two != pair)
+            return row[end] == row[x] ? end + 1 : end;
+    }
+    return end < width && row[end] == row[x] ? end + 1 : end;
+}
+
 } // namespace
 
 TLRPageEncoder::TLRPageEncoder(TPixelFormat format)
@@ -59,11 +71,12 @@ void TLRPageEncoder::Write(const QImage& page, QIODevice& out) {
     int row = 0;
     try {
         EncodeRows(page, row);
-        TMoInternalDIB(RleRecord(FRecord, FBits, *FCodes)).SaveToStream(out);
+        const TBitmapInfoHeader header = EndRleImage(FRecord, FBits, *FCodes);
+        TMoInternalDIB::SaveToStream(out, header, FRecord.Colors, FCodes->Data());
     } catch (const EMoDIBCompressionFailed&) {
         for (; row < FRecord.Rows(); ++row)
             MapStoredRow(page, row);
-        TMoInternalDIB(FRecord).SaveToStream(out);
+        TMoInternalDIB::SaveToStream(out, FRecord.Header, FRecord.Colors, FRecord.Pixels);
     }
 }
 
@@ -118,18 +131,21 @@ void TLRPageEncoder::Prepare(const QImage& page) {
 // A page is mostly runs of one colour: each run is looked up once.
 void TLRPageEncoder::MapRow(const QRgb* from, uchar* to, int width) {
     for (int x = 0; x < width;) {
-        const QRgb rgb = from[x];
-        int end = x + 1;
-        while (end < width && from[end] == rgb)
-            ++end;
-        Fill(to, x, end, IndexOf(rgb | 0xFF000000u));
+        const int end = RunEnd(from, x, width);
+        Fill(to, x, end, IndexOf(from[x] | 0xFF000000u));
         x = end;
     }
 }
 
 void TLRPageEncoder::Fill(uchar* row, int from, int to, uchar index) const {
     if (FBits == 8) {
-        std::memset(row + from, index, size_t(to - from));
+        // Text's smoothed edges are runs of a pixel or two.
+        if (to - from <= 2) {
+            row[from] = index;
+            row[to - 1] = index;
+        } else {
+            std::memset(row + from, index, size_t(to - from));
+        }
         return;
     }
     if (from % 2 && from < to)
