@@ -167,6 +167,7 @@ void TCanvas::ApplyFont() {
     if (FFontApplied && FAppliedFont == Font)
         return;
     FPainter->setFont(Font.ToQFont(PixelsPerInch()));
+    FFormattedTexts.SetFont(FPainter->font());
     FAppliedFont = Font;
     FFontApplied = true;
 }
@@ -413,7 +414,7 @@ int TCanvas::DrawText(const QString& text, TRect& rect, unsigned format) {
 const TFormattedText* TCanvas::Formatted(const QString& text, const QRect& area, bool wrap) {
     if (!TFormattedText::IsPlain(text))
         return nullptr;
-    return &FFormattedTexts.Get(text, FPainter->font(), FPainter->layoutDirection(),
+    return &FFormattedTexts.Get(text, FPainter->layoutDirection(),
                                 wrap ? std::max(0, area.width()) : TFormattedText::Unwrapped);
 }
 

@@ -108,17 +108,34 @@ void TFormattedText::Draw(QPainter& painter, const QRectF& rect, int flags) cons
 }
 
 size_t TFormattedTexts::THash::operator()(const TKey& key) const {
-    return qHashMulti(0, key.Text, key.Font, int(key.Direction), key.LineWidth);
+    return qHashMulti(0, key.Text, int(key.Direction), key.LineWidth);
 }
 
-const TFormattedText& TFormattedTexts::Get(const QString& text, const QFont& font,
-                                           Qt::LayoutDirection direction, qreal lineWidth) {
-    TKey key{text, font, direction, lineWidth};
-    auto found = FTexts.find(key);
-    if (found != FTexts.end())
+void TFormattedTexts::SetFont(const QFont& font) {
+    for (const auto& fontTexts : FFonts)
+        if (fontTexts->Font == font) {
+            FCurrent = fontTexts.get();
+            return;
+        }
+    FFonts.push_back(std::make_unique<TFontTexts>(TFontTexts{font, {}}));
+    FCurrent = FFonts.back().get();
+}
+
+const TFormattedText& TFormattedTexts::Get(const QString& text, Qt::LayoutDirection direction,
+                                           qreal lineWidth) {
+    Q_ASSERT(FCurrent);
+    TKey key{text, direction, lineWidth};
+    auto& texts = FCurrent->Texts;
+    auto found = texts.find(key);
+    if (found != texts.end())
         return *found->second;
-    if (FTexts.size() >= MaxFormattedTexts)
-        FTexts.clear();
-    auto formatted = std::make_unique<TFormattedText>(text, font, direction, lineWidth);
-    return *FTexts.emplace(std::move(key), std::move(formatted)).first->second;
+    if (texts.size() >= MaxFormattedTexts)
+        texts.clear();
+    auto formatted = std::make_unique<TFormattedText>(text, FCurrent->Font, direction, lineWidth);
+    return *texts.emplace(std::move(key), std::move(formatted)).first->second;
+}
+
+void TFormattedTexts::Clear() {
+    FFonts.clear();
+    FCurrent = nullptr;
 }

@@ -6,6 +6,7 @@
 #include <QTextLayout>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 class QPainter;
 
@@ -44,18 +45,19 @@ private:
     qreal FEmptyHeight;
 };
 
-// The texts a canvas has laid out, by font, text and line width, for as long as it draws on
-// one device; past a few thousand it lets them all go and starts again.
+// The texts a canvas has laid out, by font, then by text, direction and line width, for as
+// long as it draws on one device; past a few thousand in a font it lets them go and starts
+// again.
 class TFormattedTexts {
 public:
-    const TFormattedText& Get(const QString& text, const QFont& font, Qt::LayoutDirection direction,
-                              qreal lineWidth);
-    void Clear() { FTexts.clear(); }
+    // The painter's font, set whenever the canvas changes it: texts are laid out in it.
+    void SetFont(const QFont& font);
+    const TFormattedText& Get(const QString& text, Qt::LayoutDirection direction, qreal lineWidth);
+    void Clear();
 
 private:
     struct TKey {
         QString Text;
-        QFont Font;
         Qt::LayoutDirection Direction;
         qreal LineWidth;
         bool operator==(const TKey&) const = default;
@@ -63,5 +65,11 @@ private:
     struct THash {
         size_t operator()(const TKey& key) const;
     };
-    std::unordered_map<TKey, std::unique_ptr<TFormattedText>, THash> FTexts;
+    struct TFontTexts {
+        QFont Font;
+        std::unordered_map<TKey, std::unique_ptr<TFormattedText>, THash> Texts;
+    };
+    // A report draws in a few fonts; the canvas changes its font far less often than it draws.
+    std::vector<std::unique_ptr<TFontTexts>> FFonts;
+    TFontTexts* FCurrent = nullptr;
 };
