@@ -26,6 +26,8 @@ public:
                 const int n = EqualBytes(FRow + i, qMin(bytes - i, FCodes.MaxLength - FCount));
                 FCount += n;
                 i += n;
+            } else if (FState == Literal) {
+                i = GrowLiteral(i, bytes);
             } else {
                 Take(i++);
             }
@@ -76,6 +78,18 @@ private:
             TakeIntoLiteral(i);
             break;
         }
+    }
+
+    // A literal's bytes are taken one after another, so its last is the one before i: it takes
+    // the bytes that differ from the one before them at once, the next by the rules.
+    int GrowLiteral(int i, int bytes) {
+        while (i < bytes && FCount < FCodes.MaxLength && FRow[i] != FRow[i - 1]) {
+            ++FCount;
+            ++i;
+        }
+        if (i < bytes)
+            TakeIntoLiteral(i++);
+        return i;
     }
 
     void TakeIntoLiteral(int i) {

@@ -45,16 +45,18 @@ int NearestColor(const QList<QRgb>& colors, QRgb rgb) {
     return best;
 }
 
-// Where the run of the colour at x ends, the pixels compared two at a time.
+// Where the run of the colour at x ends, the pixels compared four at a time.
 int RunEnd(const QRgb* row, int x, int width) {
     const quint64 pair = quint64(row[x]) << 32 | row[x];
     int end = x + 1;
-    for (quint64 two; end + 2 <= width; end += 2) {
-        std::memcpy(&two, row + end, sizeof two);
-        if (two != pair)
-            return row[end] == row[x] ? end + 1 : end;
+    for (quint64 two[2]; end + 4 <= width; end += 4) {
+        std::memcpy(two, row + end, sizeof two);
+        if (((two[0] ^ pair) | (two[1] ^ pair)) != 0)
+            break;
     }
-    return end < width && row[end] == row[x] ? end + 1 : end;
+    while (end < width && row[end] == row[x])
+        ++end;
+    return end;
 }
 
 } // namespace
