@@ -123,6 +123,7 @@ void TCanvas::Detach() {
     FOwnPainter.reset();
     FPainter = nullptr;
     FFontApplied = false;
+    FFormattedTexts.Clear();
 }
 
 int TCanvas::PixelsPerInch() const {
@@ -166,6 +167,7 @@ void TCanvas::ApplyFont() {
     if (FFontApplied && FAppliedFont == Font)
         return;
     FPainter->setFont(Font.ToQFont(PixelsPerInch()));
+    FFormattedTexts.SetFont(FPainter->font());
     FAppliedFont = Font;
     FFontApplied = true;
 }
@@ -365,6 +367,7 @@ int TCanvas::TextHeight(const QString& text) {
     return FPainter->fontMetrics().height();
 }
 
+// Each text is laid out once for its measure, its background and its drawing.
 int TCanvas::DrawText(const QString& text, TRect& rect, unsigned format) {
     ApplyFont();
     int flags = format & DT_CENTER  ? Qt::AlignHCenter
@@ -382,23 +385,37 @@ int TCanvas::DrawText(const QString& text, TRect& rect, unsigned format) {
     }
     if (format & DT_NOCLIP)
         flags |= Qt::TextDontClip;
+    const bool wrap = !(format & DT_SINGLELINE) && (format & DT_WORDBREAK);
     const QFontMetrics fm = FPainter->fontMetrics();
     if (format & DT_CALCRECT) {
-        const bool wrap = !(format & DT_SINGLELINE) && (format & DT_WORDBREAK);
         const QRect area(rect.Left, rect.Top, wrap ? rect.Width() : 1 << 20, 1 << 20);
-        const QRect need = fm.boundingRect(
-            area, flags & ~(Qt::AlignHCenter | Qt::AlignRight | Qt::AlignVCenter | Qt::AlignBottom),
-            text);
+        const int placed =
+            flags & ~(Qt::AlignHCenter | Qt::AlignRight | Qt::AlignVCenter | Qt::AlignBottom);
+        const TFormattedText* formatted = Formatted(text, area, wrap);
+        const QRect need = formatted ? formatted->Bounds(area, placed).toAlignedRect()
+                                     : fm.boundingRect(area, placed, text);
         rect.Right = rect.Left + need.width();
         rect.Bottom = rect.Top + std::max(need.height(), fm.height());
         return rect.Height();
     }
     const QRect area(rect.Left, rect.Top, rect.Width(), rect.Height());
-    const QRect used = FPainter->boundingRect(area, flags, text);
+    const TFormattedText* formatted = text.isEmpty() ? nullptr : Formatted(text, area, wrap);
+    const QRect used = formatted ? formatted->Bounds(area, flags).toAlignedRect()
+                                 : FPainter->boundingRect(area, flags, text);
     FillTextBackground(format & DT_NOCLIP ? used : used.intersected(area));
     ApplyTextColor();
-    FPainter->drawText(area, flags, text);
+    if (formatted)
+        formatted->Draw(*FPainter, area, flags);
+    else
+        FPainter->drawText(area, flags, text);
     return used.height();
+}
+
+const TFormattedText* TCanvas::Formatted(const QString& text, const QRect& area, bool wrap) {
+    if (!TFormattedText::IsPlain(text))
+        return nullptr;
+    return &FFormattedTexts.Get(text, FPainter->layoutDirection(),
+                                wrap ? std::max(0, area.width()) : TFormattedText::Unwrapped);
 }
 
 void TCanvas::Draw(int x, int y, const QImage& image) {

@@ -2,6 +2,7 @@
 
 #include "ui/Color.h"
 #include "ui/Font.h"
+#include "ui/FormattedText.h"
 #include "ui/Rect.h"
 
 #include <QImage>
@@ -132,6 +133,9 @@ private:
     void ApplyFont();
     void ApplyTextColor();
     void FillTextBackground(const QRect& rect);
+    // The text laid out in the painter's font, wrapped at `area`'s width or not at all; none
+    // for a text QPainter changes before laying it out.
+    const TFormattedText* Formatted(const QString& text, const QRect& area, bool wrap);
     void ThinLine(QPoint from, QPoint to);
 
     std::unique_ptr<QPainter> FOwnPainter;
@@ -139,4 +143,5 @@ private:
     QPoint FPenPos;
     TFont FAppliedFont;
     bool FFontApplied = false;
+    TFormattedTexts FFormattedTexts;
 };

@@ -238,12 +238,20 @@ TMoInternalDIB TMoInternalDIB::LoadFromStream(QIODevice& stream) {
 }
 
 QByteArray TMoInternalDIB::SaveToBytes() const {
-    const TBitmapInfoHeader& h = Info.Header;
+    return SaveToBytes(Info.Header, Info.Colors, Info.Pixels);
+}
+
+void TMoInternalDIB::SaveToStream(QIODevice& stream) const {
+    SaveToStream(stream, Info.Header, Info.Colors, Info.Pixels);
+}
+
+QByteArray TMoInternalDIB::SaveToBytes(const TBitmapInfoHeader& h, const TColorTable& colors,
+                                       QByteArrayView pixels) {
     const quint32 offBits = FileHeaderSize + InfoHeaderSize + 4 * h.biClrUsed;
     QByteArray bytes;
-    bytes.reserve(offBits + Info.Pixels.size());
+    bytes.reserve(offBits + pixels.size());
     bytes.append("BM", 2);
-    Append<quint32>(bytes, offBits + quint32(Info.Pixels.size()));
+    Append<quint32>(bytes, offBits + quint32(pixels.size()));
     Append<quint32>(bytes, 0);
     Append<quint32>(bytes, offBits);
     Append<quint32>(bytes, InfoHeaderSize);
@@ -257,13 +265,14 @@ QByteArray TMoInternalDIB::SaveToBytes() const {
     Append<qint32>(bytes, h.biYPelsPerMeter);
     Append<quint32>(bytes, h.biClrUsed);
     Append<quint32>(bytes, h.biClrImportant);
-    bytes.append(reinterpret_cast<const char*>(Info.Colors.data()), 4 * h.biClrUsed);
-    bytes.append(Info.Pixels.constData(), Info.Pixels.size());
+    bytes.append(reinterpret_cast<const char*>(colors.data()), 4 * h.biClrUsed);
+    bytes.append(pixels);
     return bytes;
 }
 
-void TMoInternalDIB::SaveToStream(QIODevice& stream) const {
-    const QByteArray bytes = SaveToBytes();
+void TMoInternalDIB::SaveToStream(QIODevice& stream, const TBitmapInfoHeader& header,
+                                  const TColorTable& colors, QByteArrayView pixels) {
+    const QByteArray bytes = SaveToBytes(header, colors, pixels);
     if (stream.write(bytes) != bytes.size())
         throw EMoDIBError("TMoInternalDIB.SaveToStream: " + stream.errorString());
 }

@@ -22,6 +22,11 @@ public:
     // Writes the image as one BMP file, encoded or not as it is held.
     void SaveToStream(QIODevice& stream) const;
     QByteArray SaveToBytes() const;
+    // The BMP file of a header, colour table and pixel data held elsewhere.
+    static void SaveToStream(QIODevice& stream, const TBitmapInfoHeader& header,
+                             const TColorTable& colors, QByteArrayView pixels);
+    static QByteArray SaveToBytes(const TBitmapInfoHeader& header, const TColorTable& colors,
+                                  QByteArrayView pixels);
 
     TMoDIBInfo Info;
 };

@@ -26,6 +26,8 @@ public:
                 const int n = EqualBytes(FRow + i, qMin(bytes - i, FCodes.MaxLength - FCount));
                 FCount += n;
                 i += n;
+            } else if (FState == Literal) {
+                i = GrowLiteral(i, bytes);
             } else {
                 Take(i++);
             }
@@ -76,6 +78,18 @@ private:
             TakeIntoLiteral(i);
             break;
         }
+    }
+
+    // A literal's bytes are taken one after another, so its last is the one before i: it takes
+    // the bytes that differ from the one before them at once, the next by the rules.
+    int GrowLiteral(int i, int bytes) {
+        while (i < bytes && FCount < FCodes.MaxLength && FRow[i] != FRow[i - 1]) {
+            ++FCount;
+            ++i;
+        }
+        if (i < bytes)
+            TakeIntoLiteral(i++);
+        return i;
     }
 
     void TakeIntoLiteral(int i) {
@@ -139,9 +153,6 @@ private:
 };
 
 TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routine) {
-    TMoDIBInfo result;
-    result.Header = source.Header;
-    result.Colors = source.Colors;
     TRleWriter out(qsizetype(source.RowSize()) * source.Rows(), routine);
     const bool topDown = source.Header.biHeight < 0;
     for (int i = 0; i < source.Rows(); ++i) {
@@ -151,12 +162,10 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
         else
             EncodeRLE4Row(row, source.Width(), out);
     }
-    out.Need(2);
-    out.PutCode(0, 1);
+    TMoDIBInfo result;
+    result.Header = EndRleImage(source, bitCount, out);
+    result.Colors = source.Colors;
     result.Pixels = TMoPixelMemory(out.Data(), source.Pixels.UseFMO());
-    result.Header.biHeight = source.Rows();
-    result.Header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
-    result.Header.biSizeImage = quint32(result.Pixels.size());
     return result;
 }
 
@@ -283,6 +292,16 @@ TRleWriter::TRleWriter(qsizetype capacity, const char* routine)
 void TRleWriter::Need(qsizetype bytes) {
     if (FData.size() - FSize < bytes)
         throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
+}
+
+TBitmapInfoHeader EndRleImage(const TMoDIBInfo& source, int bitCount, TRleWriter& codes) {
+    codes.Need(2);
+    codes.PutCode(0, 1);
+    TBitmapInfoHeader header = source.Header;
+    header.biHeight = source.Rows();
+    header.biCompression = bitCount == 8 ? BI_RLE8 : BI_RLE4;
+    header.biSizeImage = quint32(codes.Size());
+    return header;
 }
 
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out) {

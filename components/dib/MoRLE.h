@@ -19,8 +19,19 @@ public:
         std::memcpy(FOut + FSize, bytes, size_t(count));
         FSize += count;
     }
-    // The codes written, in memory of their own size.
-    QByteArray Data() const { return FData.left(FSize); }
+    // Writes again the codes written since `from`, a row's start: a row equal to the one
+    // before it has the same codes.
+    void Repeat(qsizetype from) {
+        const qsizetype count = FSize - from;
+        Need(count);
+        std::memcpy(FOut + FSize, FOut + from, size_t(count));
+        FSize += count;
+    }
+    qsizetype Size() const { return FSize; }
+    // Starts over, keeping the buffer.
+    void Restart() { FSize = 0; }
+    // The codes written.
+    QByteArrayView Data() const { return QByteArrayView(FData).first(FSize); }
 
 private:
     const char* FRoutine;
@@ -32,6 +43,10 @@ private:
 // Encodes one unencoded row, with its end-of-line code.
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out);
 void EncodeRLE4Row(const uchar* row, int width, TRleWriter& out);
+
+// Ends `codes`, the rows of an image of `source`'s size bottom row first, with the
+// end-of-bitmap code; returns the header of the run-length record they make.
+TBitmapInfoHeader EndRleImage(const TMoDIBInfo& source, int bitCount, TRleWriter& codes);
 
 // The BMP run-length encodings; each returns a new record and leaves its source alone.
 TMoDIBInfo Convert8BitRGBTo8BitRLE(const TMoDIBInfo& source);

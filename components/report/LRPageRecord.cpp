@@ -45,6 +45,20 @@ int NearestColor(const QList<QRgb>& colors, QRgb rgb) {
     return best;
 }
 
+// Where the run of the colour at x ends, the pixels compared four at a time.
+int RunEnd(const QRgb* row, int x, int width) {
+    const quint64 pair = quint64(row[x]) << 32 | row[x];
+    int end = x + 1;
+    for (quint64 two[2]; end + 4 <= width; end += 4) {
+        std::memcpy(two, row + end, sizeof two);
+        if (((two[0] ^ pair) | (two[1] ^ pair)) != 0)
+            break;
+    }
+    while (end < width && row[end] == row[x])
+        ++end;
+    return end;
+}
+
 } // namespace
 
 TLRPageEncoder::TLRPageEncoder(TPixelFormat format)
@@ -52,19 +66,51 @@ TLRPageEncoder::TLRPageEncoder(TPixelFormat format)
 
 // The page in the palette's colours, each pixel the nearest one (no dithering, so runs of one
 // colour stay runs). A 4-bit page is written in the sixteen standard colours directly: a
-// reduction from 8 bits would choose colours of its own.
+// reduction from 8 bits would choose colours of its own. Each row is mapped and encoded while
+// it is at hand, so the page's pixels are read once.
 void TLRPageEncoder::Write(const QImage& page, QIODevice& out) {
     Prepare(page);
-    for (int y = 0; y < page.height(); ++y)
-        MapRow(reinterpret_cast<const QRgb*>(page.constScanLine(y)),
-               FRecord.Row(StoredRow(FRecord, y)), page.width());
+    int row = 0;
     try {
-        TMoInternalDIB(FBits == 4 ? Convert4BitRGBTo4BitRLE(FRecord)
-                                  : Convert8BitRGBTo8BitRLE(FRecord))
-            .SaveToStream(out);
+        EncodeRows(page, row);
+        const TBitmapInfoHeader header = EndRleImage(FRecord, FBits, *FCodes);
+        TMoInternalDIB::SaveToStream(out, header, FRecord.Colors, FCodes->Data());
     } catch (const EMoDIBCompressionFailed&) {
-        TMoInternalDIB(FRecord).SaveToStream(out);
+        for (; row < FRecord.Rows(); ++row)
+            MapStoredRow(page, row);
+        TMoInternalDIB::SaveToStream(out, FRecord.Header, FRecord.Colors, FRecord.Pixels);
     }
+}
+
+// Stored rows from the bottom of the page up, as they are encoded; `row` is the one at hand.
+// A row of the same pixels as the one below it, as most of a page's rows are, takes that
+// row's indexes and codes.
+void TLRPageEncoder::EncodeRows(const QImage& page, int& row) {
+    FCodes->Restart();
+    const qsizetype pixelBytes = qsizetype(page.width()) * 4;
+    qsizetype rowStart = 0;
+    for (row = 0; row < FRecord.Rows(); ++row) {
+        const int y = StoredRow(FRecord, row);
+        const qsizetype start = FCodes->Size();
+        if (row > 0 &&
+            std::memcmp(page.constScanLine(y), page.constScanLine(StoredRow(FRecord, row - 1)),
+                        size_t(pixelBytes)) == 0) {
+            std::memcpy(FRecord.Row(row), FRecord.Row(row - 1), size_t(FRecord.RowSize()));
+            FCodes->Repeat(rowStart);
+        } else {
+            MapStoredRow(page, row);
+            if (FBits == 4)
+                EncodeRLE4Row(FRecord.Row(row), FRecord.Width(), *FCodes);
+            else
+                EncodeRLE8Row(FRecord.Row(row), FRecord.Width(), *FCodes);
+        }
+        rowStart = start;
+    }
+}
+
+void TLRPageEncoder::MapStoredRow(const QImage& page, int row) {
+    MapRow(reinterpret_cast<const QRgb*>(page.constScanLine(StoredRow(FRecord, row))),
+           FRecord.Row(row), page.width());
 }
 
 // The pixel memory is kept from page to page: every pixel is written again, the row padding
@@ -77,6 +123,8 @@ void TLRPageEncoder::Prepare(const QImage& page) {
             FRecord.Colors[i] = {quint8(qBlue(FColors[i])), quint8(qGreen(FColors[i])),
                                  quint8(qRed(FColors[i])), 0};
         FRecord.Header.biSizeImage = quint32(FRecord.Pixels.size());
+        FCodes.emplace(FRecord.Pixels.size(),
+                       FBits == 4 ? "Convert4BitRGBTo4BitRLE" : "Convert8BitRGBTo8BitRLE");
     }
     FRecord.Header.biXPelsPerMeter = page.dotsPerMeterX() > 0 ? page.dotsPerMeterX() : 3780;
     FRecord.Header.biYPelsPerMeter = page.dotsPerMeterY() > 0 ? page.dotsPerMeterY() : 3780;
@@ -85,18 +133,21 @@ void TLRPageEncoder::Prepare(const QImage& page) {
 // A page is mostly runs of one colour: each run is looked up once.
 void TLRPageEncoder::MapRow(const QRgb* from, uchar* to, int width) {
     for (int x = 0; x < width;) {
-        const QRgb rgb = from[x];
-        int end = x + 1;
-        while (end < width && from[end] == rgb)
-            ++end;
-        Fill(to, x, end, IndexOf(rgb | 0xFF000000u));
+        const int end = RunEnd(from, x, width);
+        Fill(to, x, end, IndexOf(from[x] | 0xFF000000u));
         x = end;
     }
 }
 
 void TLRPageEncoder::Fill(uchar* row, int from, int to, uchar index) const {
     if (FBits == 8) {
-        std::memset(row + from, index, size_t(to - from));
+        // Text's smoothed edges are runs of a pixel or two.
+        if (to - from <= 2) {
+            row[from] = index;
+            row[to - 1] = index;
+        } else {
+            std::memset(row + from, index, size_t(to - from));
+        }
         return;
     }
     if (from % 2 && from < to)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "components/dib/MoDIBTypes.h"
+#include "components/dib/MoRLE.h"
 
 #include <QImage>
 #include <QList>
 #include <array>
+#include <optional>
 
 class QIODevice;
 
@@ -27,6 +29,8 @@ private:
     };
 
     void Prepare(const QImage& page);
+    void EncodeRows(const QImage& page, int& row);
+    void MapStoredRow(const QImage& page, int row);
     void MapRow(const QRgb* from, uchar* to, int width);
     void Fill(uchar* row, int from, int to, uchar index) const;
     uchar IndexOf(QRgb rgb);
@@ -36,4 +40,6 @@ private:
     // Colours matched so far, each in a slot chosen by the colour; a newer one takes the slot.
     std::array<TMatch, 4096> FMatches{};
     TMoDIBInfo FRecord;
+    // The run-length codes of the page being written, in memory kept from page to page.
+    std::optional<TRleWriter> FCodes;
 };

@@ -204,6 +204,115 @@ TEST(CanvasTest, DrawTextMeasuresAndAligns) {
     EXPECT_TRUE(inked);
 }
 
+namespace {
+
+struct TTextCase {
+    TFont Font;
+    QString Text;
+    unsigned Format;
+    int Flags; // the same in Qt's terms
+    QRect Area;
+};
+
+// Two copies of the text side by side: on a yellow box where it lies, then without.
+QImage DrawnByQt(const TTextCase& c) {
+    QImage image(360, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(c.Font.ToQFont());
+    painter.setPen(ToQColor(c.Font.Color));
+    const QRect used = painter.boundingRect(c.Area, c.Flags, c.Text);
+    painter.fillRect(c.Flags & Qt::TextDontClip ? used : used.intersected(c.Area), Qt::yellow);
+    painter.drawText(c.Area, c.Flags, c.Text);
+    painter.drawText(c.Area.translated(180, 0), c.Flags, c.Text);
+    return image;
+}
+
+QImage DrawnByCanvas(const TTextCase& c) {
+    QImage image(360, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TCanvas canvas(&image);
+    canvas.Font = c.Font;
+    canvas.Brush = TBrush{clYellow, bsSolid};
+    for (int copy = 0; copy < 2; ++copy) {
+        const QRect area = c.Area.translated(180 * copy, 0);
+        TRect rect = Rect(area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+        canvas.DrawText(c.Text, rect, c.Format);
+        canvas.Brush.Style = bsClear;
+    }
+    return image;
+}
+
+} // namespace
+
+// DrawText lays each text out once and keeps it; what it draws and measures stays what Qt's own
+// formatted text gives, pixel for pixel, for every placement, wrapped or not, clipped or not,
+// text that fits, overflows or is empty, with blanks at either end or a tab or line break, in
+// sizes of fractional metrics, and again for the text drawn a second time from what was kept.
+TEST(CanvasTest, DrawTextDrawsAndMeasuresAsQtFormatsText) {
+    const QString texts[] = {"入退室 12:34:56",
+                             "  5 %",
+                             "trailing  ",
+                             "Wg|ÅÉ fj",
+                             "長い文章を折り返して表示する項目です。さらに続く text too long",
+                             "a  b   c",
+                             "",
+                             "tab\there",
+                             "line\nbreak"};
+    const struct {
+        unsigned format;
+        int flags;
+    } placements[] = {
+        {DT_SINGLELINE, Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop},
+        {DT_SINGLELINE | DT_CENTER | DT_VCENTER,
+         Qt::TextSingleLine | Qt::AlignHCenter | Qt::AlignVCenter},
+        {DT_SINGLELINE | DT_RIGHT | DT_BOTTOM,
+         Qt::TextSingleLine | Qt::AlignRight | Qt::AlignBottom},
+        {DT_SINGLELINE | DT_CENTER | DT_NOCLIP,
+         Qt::TextSingleLine | Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip},
+        {DT_WORDBREAK, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop},
+        {DT_WORDBREAK | DT_CENTER, Qt::TextWordWrap | Qt::AlignHCenter | Qt::AlignTop},
+        {DT_WORDBREAK | DT_RIGHT | DT_NOCLIP,
+         Qt::TextWordWrap | Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip},
+        {DT_TOP, Qt::AlignLeft | Qt::AlignTop},
+    };
+    const QRect areas[] = {QRect(7, 5, 150, 40), QRect(3, 9, 61, 17), QRect(20, 2, 33, 29)};
+    for (int size : {9, 11, 14}) {
+        TFont font;
+        font.Name = size == 11 ? "ＭＳ 明朝" : "ＭＳ Ｐゴシック";
+        font.Size = size;
+        font.Color = clNavy;
+        for (const QString& text : texts)
+            for (const auto& p : placements)
+                for (const QRect& area : areas) {
+                    const TTextCase c{font, text, p.format, p.flags, area};
+                    SCOPED_TRACE(QString("%1 pt, \"%2\", format %3, %4 x %5")
+                                     .arg(size)
+                                     .arg(text)
+                                     .arg(p.format, 0, 16)
+                                     .arg(area.width())
+                                     .arg(area.height())
+                                     .toStdString());
+                    EXPECT_TRUE(DrawnByCanvas(c) == DrawnByQt(c));
+
+                    const int wrap = p.flags & Qt::TextWordWrap;
+                    const QRect need =
+                        QFontMetrics(font.ToQFont())
+                            .boundingRect(QRect(0, 0, wrap ? area.width() : 1 << 20, 1 << 20),
+                                          p.flags & ~(Qt::AlignHCenter | Qt::AlignRight |
+                                                      Qt::AlignVCenter | Qt::AlignBottom),
+                                          text);
+                    QImage image(10, 10, QImage::Format_RGB32);
+                    TCanvas canvas(&image);
+                    canvas.Font = font;
+                    TRect calc = Rect(0, 0, area.width(), 0);
+                    canvas.DrawText(text, calc, p.format | DT_CALCRECT);
+                    EXPECT_EQ(calc.Width(), need.width());
+                    EXPECT_EQ(calc.Height(), std::max(need.height(), canvas.TextHeight("|")));
+                }
+    }
+}
+
 TEST(CanvasTest, DrawingWithoutADeviceRaises) {
     TCanvas canvas;
     EXPECT_THROW(canvas.FillRect(Rect(0, 0, 1, 1)), Exception);

@@ -13,14 +13,14 @@ QByteArray EncodeRow8(const std::vector<int>& pixels) {
     std::vector<uchar> row(pixels.begin(), pixels.end());
     TRleWriter out(4096, "Test");
     EncodeRLE8Row(row.data(), int(row.size()), out);
-    return out.Data();
+    return out.Data().toByteArray();
 }
 
 QByteArray EncodeRow4(const std::vector<int>& bytes, int width) {
     std::vector<uchar> row(bytes.begin(), bytes.end());
     TRleWriter out(4096, "Test");
     EncodeRLE4Row(row.data(), width, out);
-    return out.Data();
+    return out.Data().toByteArray();
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "components/dib/MoDIB.h"
 #include "components/report/LRPageRecord.h"
 
 #include <QBuffer>
@@ -67,4 +68,36 @@ TEST(PageRecord, RealPagesKeepTheirBytes) {
         (c.format == pf4bit ? four : eight).Write(c.page, file);
         EXPECT_EQ(Sha1(file.data()), c.sha1) << file.data().size();
     }
+}
+
+// Pages of any size, in colours of the palette, read back as the pixels they were, whether
+// their rows repeat the row below or not.
+TEST(PageRecord, PagesOfAnySizeReadBack) {
+    for (const QSize size : {QSize(794, 1123), QSize(333, 77), QSize(1, 1), QSize(5, 3)})
+        for (TPixelFormat format : {pf8bit, pf4bit}) {
+            SCOPED_TRACE(QString("%1 x %2, %3 bits")
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(format == pf4bit ? 4 : 8)
+                             .toStdString());
+            QImage page(size, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            for (int y = 0; y < size.height(); ++y)
+                if (y % 7 < 3)
+                    for (int x = y % 5; x < size.width(); x += 3)
+                        page.setPixel(x, y, y % 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 0));
+            TLRPageEncoder encoder(format);
+            QBuffer file;
+            file.open(QIODevice::ReadWrite);
+            encoder.Write(page, file);
+            encoder.Write(page, file);
+            file.seek(0);
+            for (int copy = 0; copy < 2; ++copy) {
+                TMoDIB dib;
+                dib.LoadFromStream(file);
+                QImage read;
+                dib.AssignTo(read);
+                EXPECT_TRUE(read.convertToFormat(QImage::Format_RGB32) == page);
+            }
+        }
 }
