@@ -27,7 +27,7 @@ class TDMCreate;
 // tick, also after a restart.
 class TUnitJobs {
 public:
-    // Removals go to the send queue this many at most (about five seconds of the line), so
+    // Removals go to the send queue this many at most (about six seconds of the line), so
     // they leave it room for every other command, a found unit's run command above all.
     static constexpr int RemovalPortion = 20;
 
