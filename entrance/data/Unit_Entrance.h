@@ -9,8 +9,7 @@
 
 namespace entrance {
 
-// The authentication units in 認証機ID order, the monthly log tables of the data folder, and
-// the request a log report is run with.
+// The authentication units in 認証機ID order and the monthly log tables of the data folder.
 class TEntrance : public TComponent {
 public:
     // Loads the units; the data folder is the folder of DataPath. Database errors are raised.
@@ -20,8 +19,6 @@ public:
     const QString& Path() const { return FPath; }
     void SetPath(const QString& folder) { FPath = folder; }
     int Count() const { return FCount; }
-    TDateTime StartDate() const { return FStartDate; }
-    void SetStartDate(TDateTime date) { FStartDate = date; }
 
     // Empty, 0 or -1 for a unit or index that is not loaded.
     QString NameOfID(int id) const;
@@ -51,18 +48,9 @@ public:
     QList<int> UnitIDs;
     QStringList LogTables;
 
-    // The report request, written by the caller before the report runs.
-    TDateTime EndDate = 0;
-    QString FilterCode;
-    // 0 all; 1 one person or unit; 2 one department or room.
-    int FilterMode = 0;
-    // 1 when a live view asks for the report.
-    int FromNowView = 0;
-
 private:
     QString FPath;
     int FCount = 0;
-    TDateTime FStartDate = 0;
 };
 
 } // namespace entrance

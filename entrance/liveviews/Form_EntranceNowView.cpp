@@ -551,8 +551,10 @@ void TfrmEntranceNowView::Timer1Timer() {
     }
 }
 
-template <class Report> void TfrmEntranceNowView::PrintThrough(QPointer<Report>& slot) {
-    OpenReport(slot, this, [this](Report& report) { report.Execute(*FEntrance, *FUsers); });
+template <class Report>
+void TfrmEntranceNowView::PrintThrough(QPointer<Report>& slot, const TLogReportRequest& request) {
+    OpenReport(slot, this,
+               [this, &request](Report& report) { report.Execute(request, *FEntrance, *FUsers); });
 }
 
 // Prints the day of the person or unit shown through its record report.
@@ -567,16 +569,15 @@ void TfrmEntranceNowView::BitBtn2Click() {
         return;
     }
     Timer1->stop();
-    FEntrance->FromNowView = 1;
-    FEntrance->SetStartDate(ShownDate());
-    FEntrance->EndDate = ShownDate();
-    FEntrance->FilterMode = 1;
-    FEntrance->FilterCode = FUserMode ? pnlUserCode->text() : pnlEntranceCode->text();
+    const TLogReportRequest request{{ShownDate(), ShownDate()},
+                                    1,
+                                    FUserMode ? pnlUserCode->text() : pnlEntranceCode->text(),
+                                    true};
     try {
         if (FUserMode)
-            PrintThrough(EntranceSession().Rep_UserEntranceLog);
+            PrintThrough(EntranceSession().Rep_UserEntranceLog, request);
         else
-            PrintThrough(EntranceSession().Rep_EntranceUserLog);
+            PrintThrough(EntranceSession().Rep_EntranceUserLog, request);
     } catch (...) {
         Timer1->start();
         throw;

@@ -22,6 +22,7 @@ class TMOStringGrid;
 namespace entrance {
 
 class TEntrance;
+struct TLogReportRequest;
 class TPickedDate;
 class TUsers;
 
@@ -112,7 +113,8 @@ private:
     void ShowLatest(int row, const TRecordCounts& counts);
     void LogGridDrawCell(int col, int row, const TRect& rect);
     TFileStamp LogFileStamp() const;
-    template <class Report> void PrintThrough(QPointer<Report>& slot);
+    template <class Report>
+    void PrintThrough(QPointer<Report>& slot, const TLogReportRequest& request);
 
     std::unique_ptr<TUsers> FUsers;
     std::unique_ptr<TEntrance> FEntrance;

@@ -106,16 +106,14 @@ protected:
     template <class T>
     QStringList PrintPeriod(QPointer<T>& global, int mode, const QString& code, TDateTime start,
                             TDateTime end, const QString& name) {
-        TEntrance request;
-        request.SetStartDate(start);
-        request.EndDate = end;
-        request.FilterMode = mode;
-        request.FilterCode = code;
+        const TLogReportRequest request{{start, end}, mode, code};
+        TEntrance units;
         TUsers users;
         users.Load(nullptr, 0);
         const TReportRun run = RunReportBy(
             [&] {
-                OpenReport(global, nullptr, [&](T& report) { report.Execute(request, users); });
+                OpenReport(global, nullptr,
+                           [&](T& report) { report.Execute(request, units, users); });
             },
             name);
         return run.Printed.value(0);

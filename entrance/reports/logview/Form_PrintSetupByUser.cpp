@@ -79,10 +79,10 @@ void TfrmPrintSetupByUser::CreateControls() {
     connect(btnPrint, &QPushButton::clicked, this, &TfrmPrintSetupByUser::btnPrintClick);
 }
 
-void TfrmPrintSetupByUser::ShowDialog(QWidget* caller, TEntrance& request, TUsers& users,
+void TfrmPrintSetupByUser::ShowDialog(QWidget* caller, const TEntrance& units, TUsers& users,
                                       const QString& userCode) {
     TDisabledScope callerDisabled(caller);
-    EntranceList = &request;
+    EntranceList = &units;
     UserList = &users;
     FillLists(userCode);
     RadioItem->setChecked(true);
@@ -121,40 +121,37 @@ void TfrmPrintSetupByUser::RadioClick() {
 
 void TfrmPrintSetupByUser::btnPrintClick() {
     TDisabledScope busy(this);
-    if (!FillRequest())
+    const std::optional<TLogReportRequest> request = CheckedRequest();
+    if (!request)
         return;
     OpenReport(EntranceSession().Rep_UserEntranceLog, this,
-               [this](TRep_UserEntranceLog& report) { report.Execute(*EntranceList, *UserList); });
+               [this, &request](TRep_UserEntranceLog& report) {
+                   report.Execute(*request, *EntranceList, *UserList);
+               });
 }
 
-bool TfrmPrintSetupByUser::FillRequest() {
+std::optional<TLogReportRequest> TfrmPrintSetupByUser::CheckedRequest() const {
     if (RadioGroup->isChecked() && !IsNumber(CodePartOf(cmbGroup->currentText()), 1)) {
         ShowMessage("部門を選択してください。");
-        return false;
+        return std::nullopt;
     }
     // Records only: no same-date rule.
     const TPeriodRequest period =
         PeriodRules(TPeriodMode::Day, false, StartDate->Date(), EndDate->Date(),
                     [this](TDateTime date) { return EntranceList->LogTableExists(date); });
-    EntranceList->SetStartDate(period.StartDate);
-    EntranceList->EndDate = period.EndDate;
     if (period.Verdict != TPeriodVerdict::Run) {
         ShowMessage(period.Verdict == TPeriodVerdict::NoTable ? "記録データがありませんでした。"
                                                               : period.Message);
-        return false;
+        return std::nullopt;
     }
     if (RadioItem->isChecked()) {
-        EntranceList->FilterMode = 1;
         // By its place in the list: a code may hold ":" itself.
         const int item = cmbItem->currentIndex();
-        EntranceList->FilterCode = item < 0 ? QString() : UserList->CodeAt(item);
-    } else if (RadioGroup->isChecked()) {
-        EntranceList->FilterMode = 2;
-        EntranceList->FilterCode = CodePartOf(cmbGroup->currentText());
-    } else {
-        EntranceList->FilterMode = 0;
+        return TLogReportRequest{period.Period, 1, item < 0 ? QString() : UserList->CodeAt(item)};
     }
-    return true;
+    if (RadioGroup->isChecked())
+        return TLogReportRequest{period.Period, 2, CodePartOf(cmbGroup->currentText())};
+    return TLogReportRequest{period.Period};
 }
 
 } // namespace entrance

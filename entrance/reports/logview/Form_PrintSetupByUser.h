@@ -1,8 +1,10 @@
 #pragma once
 
+#include "entrance/reports/rules/LogReportRequest.h"
 #include "ui/Form.h"
 
 #include <QPointer>
+#include <optional>
 
 class QComboBox;
 class QDateEdit;
@@ -19,16 +21,17 @@ class TPickedDate;
 class TUsers;
 
 // The print dialog by person: one person, one department or all persons over a period of
-// days, checked and handed to the record report by person. It works on its caller's unit and
-// person lists and keeps its caller disabled while it is open.
+// days, checked and handed to the record report by person with its caller's unit and person
+// lists. It keeps its caller disabled while it is open.
 class TfrmPrintSetupByUser final : public TForm {
     Q_OBJECT
 public:
     explicit TfrmPrintSetupByUser(QWidget* owner = nullptr);
 
     // Sets the dialog up with `userCode` preselected (and that person's department) and shows
-    // it modally; `request` is the report's request, written when the report runs.
-    void ShowDialog(QWidget* caller, TEntrance& request, TUsers& users, const QString& userCode);
+    // it modally.
+    void ShowDialog(QWidget* caller, const TEntrance& units, TUsers& users,
+                    const QString& userCode);
 
     QRadioButton* RadioItem;
     QRadioButton* RadioGroup;
@@ -54,10 +57,10 @@ private:
     void CreateControls();
     void RadioClick();
     void FillLists(const QString& userCode);
-    // False, after its message, when the period or the choice does not allow a run.
-    bool FillRequest();
+    // None, after its message, when the period or the choice does not allow a run.
+    std::optional<TLogReportRequest> CheckedRequest() const;
 
-    TEntrance* EntranceList = nullptr;
+    const TEntrance* EntranceList = nullptr;
     TUsers* UserList = nullptr;
     TPickedDate* StartDate;
     TPickedDate* EndDate;

@@ -48,18 +48,17 @@ void TfrmPrintSetupByEntrance::RadioItemClick() {
     cmbItem->setEnabled(RadioItem->isChecked());
 }
 
-void TfrmPrintSetupByEntrance::FillRequest() {
-    if (RadioItem->isChecked()) {
-        EntranceList->FilterMode = 1;
-        EntranceList->FilterCode = CodePartOf(cmbItem->currentText());
-    } else {
-        EntranceList->FilterMode = 0;
-    }
+TLogReportRequest TfrmPrintSetupByEntrance::Request(const TReportPeriod& period) const {
+    if (RadioItem->isChecked())
+        return {period, 1, CodePartOf(cmbItem->currentText())};
+    return {period};
 }
 
-void TfrmPrintSetupByEntrance::RunRecords() {
+void TfrmPrintSetupByEntrance::RunRecords(const TLogReportRequest& request) {
     OpenReport(EntranceSession().Rep_EntranceUserLog, this,
-               [this](TRep_EntranceUserLog& report) { report.Execute(*EntranceList, *UserList); });
+               [this, &request](TRep_EntranceUserLog& report) {
+                   report.Execute(request, *EntranceList, *UserList);
+               });
 }
 
 } // namespace entrance

@@ -23,8 +23,8 @@ public:
 protected:
     void CreateTargetControls(QBoxLayout* layout) override;
     bool FillTargets() override;
-    void FillRequest() override;
-    void RunRecords() override;
+    TLogReportRequest Request(const TReportPeriod& period) const override;
+    void RunRecords(const TLogReportRequest& request) override;
 };
 
 } // namespace entrance

@@ -51,14 +51,14 @@ bool TfrmPrintSetupByRoom::FillTargets() {
     return true;
 }
 
-void TfrmPrintSetupByRoom::FillRequest() {
-    EntranceList->FilterMode = 2;
-    EntranceList->FilterCode = QString::number(RoomCodes.value(cmbGroup->currentIndex()));
+TLogReportRequest TfrmPrintSetupByRoom::Request(const TReportPeriod& period) const {
+    return {period, 2, QString::number(RoomCodes.value(cmbGroup->currentIndex()))};
 }
 
-void TfrmPrintSetupByRoom::RunRecords() {
-    OpenReport(EntranceSession().Rep_RoomLogView, this,
-               [this](TRep_RoomLogView& report) { report.Execute(*EntranceList, *UserList); });
+void TfrmPrintSetupByRoom::RunRecords(const TLogReportRequest& request) {
+    OpenReport(EntranceSession().Rep_RoomLogView, this, [this, &request](TRep_RoomLogView& report) {
+        report.Execute(request, *EntranceList, *UserList);
+    });
 }
 
 } // namespace entrance

@@ -228,25 +228,21 @@ void TfrmPrintSetupLog::btnPrintClick() {
         ShowMessage(period.Message);
         return;
     }
-    FillRequest();
-    EntranceList->SetStartDate(period.StartDate);
-    EntranceList->EndDate = period.EndDate;
+    const TLogReportRequest request = Request(period.Period);
     if (totals)
-        RunTotals(month);
+        RunTotals(month, request);
     else
-        RunRecords();
+        RunRecords(request);
 }
 
-void TfrmPrintSetupLog::RunTotals(bool month) {
+void TfrmPrintSetupLog::RunTotals(bool month, const TLogReportRequest& request) {
+    const auto run = [this, &request](auto& report) {
+        report.Execute(request, *EntranceList, *UserList);
+    };
     if (month)
-        OpenReport(EntranceSession().Rep_EntranceMonthLogTotal, this,
-                   [this](TRep_EntranceMonthLogTotal& report) {
-                       report.Execute(*EntranceList, *UserList);
-                   });
+        OpenReport(EntranceSession().Rep_EntranceMonthLogTotal, this, run);
     else
-        OpenReport(
-            EntranceSession().Rep_EntranceDayLogTotal, this,
-            [this](TRep_EntranceDayLogTotal& report) { report.Execute(*EntranceList, *UserList); });
+        OpenReport(EntranceSession().Rep_EntranceDayLogTotal, this, run);
 }
 
 } // namespace entrance

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entrance/reports/rules/LogReportRequest.h"
 #include "ui/Form.h"
 
 #include <memory>
@@ -68,10 +69,10 @@ protected:
     virtual void CreateTargetControls(QBoxLayout* layout) = 0;
     // Fills them; false, after saying why, when there is nothing to choose.
     virtual bool FillTargets() = 0;
-    // Writes FilterMode and FilterCode of the request.
-    virtual void FillRequest() = 0;
+    // The request over `period`, filtered by what the dialog has chosen.
+    virtual TLogReportRequest Request(const TReportPeriod& period) const = 0;
     // Runs the records report on the request.
-    virtual void RunRecords() = 0;
+    virtual void RunRecords(const TLogReportRequest& request) = 0;
 
 private:
     void CreateControls(const QString& status);
@@ -83,7 +84,7 @@ private:
     // The typed texts taken over, as when their boxes are left; false, after the message, when
     // a typed date is no date.
     bool TakeTypedTexts();
-    void RunTotals(bool month);
+    void RunTotals(bool month, const TLogReportRequest& request);
 
     TPickedDate* FStart = nullptr;
     TPickedDate* FEnd = nullptr;

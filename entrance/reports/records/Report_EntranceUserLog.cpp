@@ -16,7 +16,7 @@ TRep_EntranceUserLog::TRep_EntranceUserLog(QWidget* owner)
                      owner) {}
 
 QString TRep_EntranceUserLog::NameOfKey(const QString& key) const {
-    return NameOrDash(Params->NameOfID(key.toInt()));
+    return NameOrDash(Units->NameOfID(key.toInt()));
 }
 
 std::array<QString, 2> TRep_EntranceUserLog::OtherSide(TDataSet& record) const {

@@ -4,7 +4,6 @@
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/common/Unit_CommonWait.h"
-#include "entrance/data/Unit_Entrance.h"
 #include "ui/ShowMessage.h"
 
 namespace entrance {
@@ -60,10 +59,12 @@ QList<TLRItem*> TRep_LogForm::CreateCells(const QList<TRepColumn>& columns, int 
     return items.mid(2);
 }
 
-void TRep_LogForm::Execute(TEntrance& request, TUsers& users) {
-    Params = &request;
+void TRep_LogForm::Execute(const TLogReportRequest& request, const TEntrance& units,
+                           TUsers& users) {
+    Request = request;
+    Units = &units;
     Users = &users;
-    if (!WithinTwoMonths(request.StartDate(), request.EndDate)) {
+    if (!WithinTwoMonths(request.Period.Start(), request.Period.End())) {
         ShowMessage(PeriodTooLongMessage);
         close();
         return;
@@ -99,7 +100,7 @@ void TRep_LogForm::StartDay() {
 // Each page starts the wait window's progress over its cells.
 void TRep_LogForm::HeaderBeforePrint() {
     StartWaitProgress(LRGridPanel1->RowCount());
-    FPrintDate->Text = PeriodText(Params->StartDate(), Params->EndDate);
+    FPrintDate->Text = PeriodText(Request.Period.Start(), Request.Period.End());
     FGroupName->Text = GroupLine;
     FPageDate->Text = "【" + DateToJpWeekStr(CurrentDay) + "】";
 }

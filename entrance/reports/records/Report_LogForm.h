@@ -10,14 +10,14 @@ class TUsers;
 
 // A report that lists the log of a period day by day, each day a run of pages of its own:
 // under the title the period, the department or room asked for and the page's day; in the
-// grid a head line, lines and a sum line per group. The request and the person list come
-// with Execute; the day walk is the report's log queries.
+// grid a head line, lines and a sum line per group. The request, the unit list and the person
+// list come with Execute; the day walk is the report's log queries.
 class TRep_LogForm : public TRep_Form {
     Q_OBJECT
 public:
     // Runs the request: refuses a period over two months, else previews it (or says that it
     // holds no record). Returns once the preview has closed. Database errors are raised.
-    void Execute(TEntrance& request, TUsers& users);
+    void Execute(const TLogReportRequest& request, const TEntrance& units, TUsers& users);
 
 protected:
     // A report with the page header's `title` on a page with the left margin `marginLeft`,
@@ -49,7 +49,8 @@ protected:
     QString NoDataText() const override { return NoRecordsMessage; }
     QString WaitText() const override;
 
-    TEntrance* Params = nullptr;
+    TLogReportRequest Request;
+    const TEntrance* Units = nullptr;
     TUsers* Users = nullptr;
     // The line under the office name: the department or room asked for, or none.
     QString GroupLine;

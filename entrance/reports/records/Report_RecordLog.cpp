@@ -52,17 +52,16 @@ void TRep_RecordLog::CreateLines() {
 }
 
 QString TRep_RecordLog::RunTitle() const {
-    return Params->FromNowView != 0 ? FLayout.NowTitle : FLayout.Title;
+    return Request.FromNowView ? FLayout.NowTitle : FLayout.Title;
 }
 
 bool TRep_RecordLog::OpenData() {
     GroupLine.clear();
-    if (Params->FilterMode == 2)
-        GroupLine =
-            FLayout.GroupLabel + (Params->FromNowView == 0
-                                      ? ReadNameOf(GroupNameText(StrToInt(Params->FilterCode)))
-                                      : QString());
-    return Queries->Execute(*Params);
+    if (Request.FilterMode == 2)
+        GroupLine = FLayout.GroupLabel +
+                    (Request.FromNowView ? QString()
+                                         : ReadNameOf(GroupNameText(StrToInt(Request.FilterCode))));
+    return Queries->Execute(Request, *Units);
 }
 
 void TRep_RecordLog::ResetState() {

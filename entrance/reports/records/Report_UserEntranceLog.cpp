@@ -21,7 +21,7 @@ QString TRep_UserEntranceLog::NameOfKey(const QString& key) const {
 
 std::array<QString, 2> TRep_UserEntranceLog::OtherSide(TDataSet& record) const {
     const int unit = record.FieldByName("認証機ID")->AsInteger();
-    return {QString::number(unit), NameOrDash(Params->NameOfID(unit))};
+    return {QString::number(unit), NameOrDash(Units->NameOfID(unit))};
 }
 
 QStringList TRep_UserEntranceLog::GroupNameText(int code) const {

@@ -56,15 +56,15 @@ void TRep_RoomLogView::CreateLines() {
 }
 
 bool TRep_RoomLogView::OpenData() {
-    GroupLine = "部屋名 : " + ReadNameOf(RoomNameText(StrToInt(Params->FilterCode)));
-    return Queries->Execute(*Params);
+    GroupLine = "部屋名 : " + ReadNameOf(RoomNameText(StrToInt(Request.FilterCode)));
+    return Queries->Execute(Request, *Units);
 }
 
 // The day's stays, completed from the same persons' records of the calendar days around it.
 void TRep_RoomLogView::BeginDay() {
     const QList<TStayPerson> persons =
-        RoomStaysOfDay(Queries->DayRecords(), Queries->RecordsOfDay(*Params, CurrentDay - 1),
-                       Queries->RecordsOfDay(*Params, CurrentDay + 1));
+        RoomStaysOfDay(Queries->DayRecords(), Queries->RecordsOfDay(*Units, CurrentDay - 1),
+                       Queries->RecordsOfDay(*Units, CurrentDay + 1));
     Cells.clear();
     for (const TStayPerson& person : persons) {
         Cells << TStayCell{TCellKind::Head, person.PersonCode};
@@ -90,7 +90,7 @@ void TRep_RoomLogView::HeadBeforePrint() {
 }
 
 QString TRep_RoomLogView::UnitText(int unit, const QString& dash) const {
-    return unit == 0 ? dash : Params->NameOfID(unit);
+    return unit == 0 ? dash : Units->NameOfID(unit);
 }
 
 void TRep_RoomLogView::LineBeforePrint(TPrintStatus&) {

@@ -33,9 +33,9 @@ QList<TStayRecord> TRoomLogQueries::DayRecords() {
 }
 
 // The detail's own text on the day's table, its day given by hand.
-QList<TStayRecord> TRoomLogQueries::RecordsOfDay(const TEntrance& request, TDateTime day) {
+QList<TStayRecord> TRoomLogQueries::RecordsOfDay(const TEntrance& units, TDateTime day) {
     QList<TStayRecord> records;
-    const QString table = request.LogTableOfMonth(day);
+    const QString table = units.LogTableOfMonth(day);
     if (table.isEmpty())
         return records;
     int year, month, dayOfMonth;
@@ -51,7 +51,7 @@ QList<TStayRecord> TRoomLogQueries::RecordsOfDay(const TEntrance& request, TDate
     return records;
 }
 
-QString TRoomLogQueries::BuildFilterCondition(const TEntrance& request) {
+QString TRoomLogQueries::BuildFilterCondition(const TLogReportRequest& request) {
     return TEntrance::GroupIDCondition(StrToInt(request.FilterCode));
 }
 

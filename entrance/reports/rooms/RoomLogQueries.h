@@ -17,13 +17,14 @@ public:
 
     // The records of the master's current day, read through the detail.
     QList<TStayRecord> DayRecords();
-    // The records of `day` from its month's table; none when that month has no table.
-    QList<TStayRecord> RecordsOfDay(const TEntrance& request, TDateTime day);
+    // The records of `day` from its month's table among those of `units`; none when that month
+    // has no table.
+    QList<TStayRecord> RecordsOfDay(const TEntrance& units, TDateTime day);
 
 protected:
     TTempTablePrefix DayTablePrefix() const override { return TempRoomDayListPrefix; }
     // The room's units; none for a room that has no units.
-    QString BuildFilterCondition(const TEntrance& request) override;
+    QString BuildFilterCondition(const TLogReportRequest& request) override;
     QStringList DayListText(const QString& table, bool secondTable) const override;
     QStringList MasterText() const override;
     QStringList DetailText(const QString& table) const override;

@@ -63,20 +63,16 @@ void TLogReportQueries::SetText(TQuery& query, const QStringList& lines) {
     query.SQL().Assign(lines);
 }
 
-bool TLogReportQueries::Execute(TEntrance& request) {
+bool TLogReportQueries::Execute(const TLogReportRequest& request, const TEntrance& units) {
     sqlSubGroup->Close();
-    if (request.StartDate() > request.EndDate) {
-        const TDateTime start = request.StartDate();
-        request.SetStartDate(request.EndDate);
-        request.EndDate = start;
-    }
-    LogTable1 = request.LogTableOfMonth(request.StartDate());
-    LogTable2 = request.LogTableOfMonth(request.EndDate);
+    const TReportPeriod& period = request.Period;
+    LogTable1 = units.LogTableOfMonth(period.Start());
+    LogTable2 = units.LogTableOfMonth(period.End());
     if (LogTable1.isEmpty())
         std::swap(LogTable1, LogTable2);
-    TwoMonths = MonthOf(request.StartDate()) != MonthOf(request.EndDate) && !LogTable2.isEmpty();
-    Lo = DayNumber(request.StartDate());
-    Hi = DayNumber(request.EndDate + 1.0);
+    TwoMonths = MonthOf(period.Start()) != MonthOf(period.End()) && !LogTable2.isEmpty();
+    Lo = DayNumber(period.Start());
+    Hi = DayNumber(period.End() + 1.0);
     SecondTableInUse = false;
     // Neither month has a log table: nothing to read.
     if (LogTable1.isEmpty())
@@ -203,7 +199,7 @@ TTempTablePrefix TLogReportQueries::DayTablePrefix() const {
     return ByDepartment ? TempDeptDayListPrefix : TempPersonDayListPrefix;
 }
 
-QString TLogReportQueries::BuildFilterCondition(const TEntrance& request) {
+QString TLogReportQueries::BuildFilterCondition(const TLogReportRequest& request) {
     switch (request.FilterMode) {
     case 1:
         // The code is a value, never SQL: quoted, or read as the number it must be.

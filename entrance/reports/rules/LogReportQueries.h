@@ -3,6 +3,7 @@
 #include "base/Component.h"
 #include "base/DateTime.h"
 #include "entrance/data/Unit_TempTables.h"
+#include "entrance/reports/rules/LogReportRequest.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,8 +19,6 @@ class TEntrance;
 
 // The message of a log report whose period holds no record.
 inline constexpr char NoRecordsMessage[] = "記録がありませんでした。";
-// The message of a period longer than the reports read.
-inline constexpr char PeriodTooLongMessage[] = "記録を表示できるのは、２ヶ月分までです。";
 
 // The query of the name of room `code`.
 QStringList RoomNameText(int code);
@@ -40,10 +39,10 @@ class TLogReportQueries : public TComponent {
 public:
     TLogReportQueries(TLogReportKind kind, TComponent* AOwner = nullptr);
 
-    // Prepares a run from the request (its dates put in order first): the day list, the
-    // master on its first day, the detail on the first day that has records. Returns whether
-    // the run has data. Database errors are raised.
-    bool Execute(TEntrance& request);
+    // Prepares a run from the request, its month tables found among those of `units`: the day
+    // list, the master on its first day, the detail on the first day that has records. Returns
+    // whether the run has data. Database errors are raised.
+    bool Execute(const TLogReportRequest& request, const TEntrance& units);
     // Moves the master to its next day, the detail following; false when none is left.
     bool NextDay();
     // Starts the walk again from the first day with records, as Execute left it (printing
@@ -88,7 +87,7 @@ protected:
 
     virtual TTempTablePrefix DayTablePrefix() const;
     // The filter line of the request; fills KOJIN for a department.
-    virtual QString BuildFilterCondition(const TEntrance& request);
+    virtual QString BuildFilterCondition(const TLogReportRequest& request);
     virtual QStringList DayListText(const QString& table, bool secondTable) const;
     virtual QStringList MasterText() const;
     virtual QStringList DetailText(const QString& table) const;

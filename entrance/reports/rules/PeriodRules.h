@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/DateTime.h"
+#include "entrance/reports/rules/LogReportRequest.h"
 
 #include <QString>
 #include <functional>
@@ -21,13 +22,12 @@ struct TPeriodRequest {
     TPeriodVerdict Verdict = TPeriodVerdict::Run;
     // The message to show; empty when the report runs.
     QString Message;
-    TDateTime StartDate = 0;
-    TDateTime EndDate = 0;
+    TReportPeriod Period;
 };
 
 // Day mode takes the two picked dates; month mode takes any day of the chosen month in
 // `start` and ignores `end`. `tableExists` says whether the month of a date has its log
-// table. The dates of the answer carry no time of day.
+// table. The period of the answer carries no time of day.
 TPeriodRequest PeriodRules(TPeriodMode mode, bool totals, TDateTime start, TDateTime end,
                            const std::function<bool(TDateTime)>& tableExists);
 

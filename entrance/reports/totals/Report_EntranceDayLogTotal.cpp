@@ -1,7 +1,6 @@
 #include "Report_EntranceDayLogTotal.h"
 
 #include "entrance/common/Unit_CommonDates.h"
-#include "entrance/data/Unit_Entrance.h"
 
 namespace entrance {
 
@@ -11,11 +10,11 @@ TRep_EntranceDayLogTotal::TRep_EntranceDayLogTotal(QWidget* owner)
           owner) {}
 
 TDateTime TRep_EntranceDayLogTotal::LastDayOfPeriod() const {
-    return Params->StartDate();
+    return Request.Period.Start();
 }
 
 QString TRep_EntranceDayLogTotal::PeriodText() const {
-    return DateToJpWeekStr(Params->StartDate());
+    return DateToJpWeekStr(Request.Period.Start());
 }
 
 } // namespace entrance

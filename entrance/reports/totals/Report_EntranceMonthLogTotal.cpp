@@ -2,7 +2,6 @@
 
 #include "entrance/common/Unit_CommonDates.h"
 #include "entrance/common/Unit_CommonText.h"
-#include "entrance/data/Unit_Entrance.h"
 
 namespace entrance {
 
@@ -19,16 +18,16 @@ TRep_EntranceMonthLogTotal::TRep_EntranceMonthLogTotal(QWidget* owner)
 }
 
 TDateTime TRep_EntranceMonthLogTotal::LastDayOfPeriod() const {
-    return Params->EndDate;
+    return Request.Period.End();
 }
 
 int TRep_EntranceMonthLogTotal::LastDay() const {
-    return DayOf(Params->EndDate);
+    return DayOf(Request.Period.End());
 }
 
 QString TRep_EntranceMonthLogTotal::PeriodText() const {
     int year, month, day;
-    DecodeDate(Params->StartDate(), year, month, day);
+    DecodeDate(Request.Period.Start(), year, month, day);
     return QString::number(year) + "年 " + IntToStrPadSpace(month, 2) + "月";
 }
 

@@ -152,8 +152,10 @@ void TRep_LogTotal::ShowCounts(const TCountItems& items, const TLogCounts& count
     }
 }
 
-void TRep_LogTotal::Execute(TEntrance& request, TUsers& users) {
-    Params = &request;
+void TRep_LogTotal::Execute(const TLogReportRequest& request, const TEntrance& units,
+                            TUsers& users) {
+    Request = request;
+    Units = &units;
     Users = &users;
     RunPreview();
 }
@@ -165,26 +167,26 @@ TDataSet* TRep_LogTotal::MainDataSet() {
 // The unit condition: a room admits only its units (none when it has none left), one unit
 // its ID, read as a number so that no other text reaches the statement.
 QString TRep_LogTotal::UnitCondition() {
-    switch (Params->FilterMode) {
+    switch (Request.FilterMode) {
     case 2:
-        return TEntrance::GroupIDCondition(Params->FilterCode.trimmed().toInt());
+        return TEntrance::GroupIDCondition(Request.FilterCode.trimmed().toInt());
     case 1:
-        return "AND (認証機ID=" + QString::number(Params->FilterCode.trimmed().toInt()) + ")";
+        return "AND (認証機ID=" + QString::number(Request.FilterCode.trimmed().toInt()) + ")";
     default:
         return {};
     }
 }
 
 bool TRep_LogTotal::OpenData() {
-    RoomName = Params->FilterMode == 2
-                   ? ReadNameOf(RoomNameText(Params->FilterCode.trimmed().toInt()))
+    RoomName = Request.FilterMode == 2
+                   ? ReadNameOf(RoomNameText(Request.FilterCode.trimmed().toInt()))
                    : QString();
-    const qint64 lo = DayNumber(Params->StartDate());
+    const qint64 lo = DayNumber(Request.Period.Start());
     const qint64 hi = DayNumber(LastDayOfPeriod()) + 1;
     sqlEntrance->Close();
     sqlEntrance->SQL().Assign(QStringList{
         "SELECT 個人コード,認証機ID,操作種別,操作日時,エラー種別",
-        "FROM " + LoadStr(65152) + TEntrance::YearMonthSuffix(Params->StartDate()),
+        "FROM " + LoadStr(65152) + TEntrance::YearMonthSuffix(Request.Period.Start()),
         "WHERE " + EntryExitCondition() + " ",
         UnitCondition(),
         "AND (CDbl(操作日時) >= " + QString::number(lo) + ")",
@@ -207,7 +209,7 @@ void TRep_LogTotal::ResetState() {
 // The grand totals still want their cell; for one unit they print nothing, so they take no
 // page of their own.
 bool TRep_LogTotal::HasPendingRows() const {
-    return !SumPrinted && Params->FilterMode != 1;
+    return !SumPrinted && Request.FilterMode != 1;
 }
 
 QString TRep_LogTotal::NoDataText() const {
@@ -220,7 +222,7 @@ QString TRep_LogTotal::WaitText() const {
 
 void TRep_LogTotal::HeaderBeforePrint() {
     StartWaitProgress(BandsPerPage);
-    FRoomName->Text = Params->FilterMode == 2 ? "部屋名 : " + RoomName : QString();
+    FRoomName->Text = Request.FilterMode == 2 ? "部屋名 : " + RoomName : QString();
     FPageDate->Text = "【" + PeriodText() + "】";
 }
 
@@ -247,7 +249,7 @@ void TRep_LogTotal::UnitBeforePrint() {
     const int id = records.FieldByName("認証機ID")->AsInteger();
     ClearCounts(UnitCounts);
     FEntCode->Text = QString::number(id);
-    FEntName->Text = Params->NameOfID(id);
+    FEntName->Text = Units->NameOfID(id);
     for (; !records.Eof() && records.FieldByName("認証機ID")->AsInteger() == id; records.Next())
         CountRecord(UnitCounts, ColumnOf(records.FieldByName("操作日時")->AsDateTime()),
                     records.FieldByName("操作種別")->AsInteger(),
@@ -257,7 +259,7 @@ void TRep_LogTotal::UnitBeforePrint() {
 }
 
 void TRep_LogTotal::SumBeforePrint(TPrintStatus& Status) {
-    if (Params->FilterMode == 1) {
+    if (Request.FilterMode == 1) {
         Status = lrsSkip;
         return;
     }

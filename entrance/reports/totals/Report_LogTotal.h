@@ -2,6 +2,7 @@
 
 #include "entrance/reports/frame/Report_Frame.h"
 #include "entrance/reports/rules/LogCounts.h"
+#include "entrance/reports/rules/LogReportRequest.h"
 
 #include <array>
 #include <memory>
@@ -24,9 +25,9 @@ class TRep_LogTotal : public TRep_Form {
     Q_OBJECT
 public:
     ~TRep_LogTotal() override;
-    // Counts the request's period and previews it, or says that it holds no record. Returns
-    // once the preview has closed. Database errors are raised.
-    void Execute(TEntrance& request, TUsers& users);
+    // Counts the request's period over `units` and previews it, or says that it holds no
+    // record. Returns once the preview has closed. Database errors are raised.
+    void Execute(const TLogReportRequest& request, const TEntrance& units, TUsers& users);
 
 protected:
     struct TLayout {
@@ -52,7 +53,8 @@ protected:
     // The period in the page header, between "【" and "】".
     virtual QString PeriodText() const = 0;
 
-    TEntrance* Params = nullptr;
+    TLogReportRequest Request;
+    const TEntrance* Units = nullptr;
     TUsers* Users = nullptr;
 
     QString PreviewCaption() const override { return FLayout.Title; }

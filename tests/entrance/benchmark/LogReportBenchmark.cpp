@@ -91,14 +91,12 @@ void BM_Walk(benchmark::State& state, TLogReportKind kind, int firstDay, int las
              const char* code) {
     OpenDataFolder();
     for (auto _ : state) {
-        TEntrance request;
-        request.SetStartDate(EncodeDate(2026, 12, firstDay));
-        request.EndDate = EncodeDate(2026, 12, lastDay);
-        request.FilterMode = mode;
-        request.FilterCode = code;
+        const TLogReportRequest request{
+            {EncodeDate(2026, 12, firstDay), EncodeDate(2026, 12, lastDay)}, mode, code};
+        TEntrance units;
         TLogReportQueries queries(kind);
         int records = 0;
-        for (bool more = queries.Execute(request); more; more = queries.NextDay())
+        for (bool more = queries.Execute(request, units); more; more = queries.NextDay())
             for (TQuery& detail = *queries.sqlSubGroup; !detail.Eof(); detail.Next())
                 ++records;
         benchmark::DoNotOptimize(records);

@@ -102,11 +102,8 @@ QByteArray FileSha1(const QString& name) {
 template <class T>
 TTimes Run(QPointer<T>& global, TDateTime first, TDateTime last, int mode, const QString& code,
            const QString& pdf, bool print = true) {
-    TEntrance request;
-    request.SetStartDate(first);
-    request.EndDate = last;
-    request.FilterMode = mode;
-    request.FilterCode = code;
+    const TLogReportRequest request{{first, last}, mode, code};
+    TEntrance units;
     TUsers users;
     users.Load(nullptr, 0);
     TTimes times;
@@ -146,7 +143,7 @@ TTimes Run(QPointer<T>& global, TDateTime first, TDateTime last, int mode, const
                 times.FirstPage = clock.nsecsElapsed() / 1e6;
             header(sender, rect, status);
         };
-        report.Execute(request, users);
+        report.Execute(request, units, users);
     });
     if (times.FirstPage == 0)
         times.FirstPage = times.Preview;

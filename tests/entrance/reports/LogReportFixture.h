@@ -7,6 +7,7 @@
 #include "entrance/data/Unit_Entrance.h"
 #include "entrance/data/Unit_TempTables.h"
 #include "entrance/data/Unit_Users.h"
+#include "entrance/reports/rules/LogReportRequest.h"
 #include "tests/entrance/EntranceFixture.h"
 
 namespace entrance {
@@ -37,24 +38,21 @@ struct LogReportFixture : EntranceFixture {
         QString code;
         TDateTime start = EncodeDate(2026, 3, 28);
         TDateTime end = EncodeDate(2026, 4, 2);
-        int fromNow = 0;
+        bool fromNow = false;
     };
     // Runs the report on the request, printing it `prints` times; the texts of its message
     // boxes go to Messages.
     template <class T>
     TReportRun Print(QPointer<T>& global, const Request& r, const QString& name, int prints = 1) {
-        TEntrance request;
-        request.SetStartDate(r.start);
-        request.EndDate = r.end;
-        request.FilterMode = r.mode;
-        request.FilterCode = r.code;
-        request.FromNowView = r.fromNow;
+        const TLogReportRequest request{{r.start, r.end}, r.mode, r.code, r.fromNow};
+        TEntrance units;
         TUsers users;
         users.Load(nullptr, 0);
         TMessageAnswers answers(Messages);
         return RunReportBy(
             [&] {
-                OpenReport(global, nullptr, [&](T& report) { report.Execute(request, users); });
+                OpenReport(global, nullptr,
+                           [&](T& report) { report.Execute(request, units, users); });
             },
             name, prints);
     }

@@ -55,17 +55,11 @@ protected:
         TDateTime start = EncodeDate(2026, 3, 28);
         TDateTime end = EncodeDate(2026, 4, 2);
     };
-    static void Ask(TEntrance& request, const Request& r) {
-        request.SetStartDate(r.start);
-        request.EndDate = r.end;
-        request.FilterMode = r.mode;
-        request.FilterCode = r.code;
-    }
+    static TLogReportRequest Ask(const Request& r) { return {{r.start, r.end}, r.mode, r.code}; }
     QStringList Run(const Request& r) {
-        TEntrance request;
-        Ask(request, r);
+        TEntrance units;
         TLogReportQueries queries(r.kind);
-        const QStringList preview = Walk(queries, queries.Execute(request));
+        const QStringList preview = Walk(queries, queries.Execute(Ask(r), units));
         EXPECT_EQ(Walk(queries, queries.Restart()), preview) << "the print run differs";
         return preview;
     }
@@ -119,13 +113,14 @@ TEST_F(LogReportQueries, AprilMissingAndMarchEmptyFindsNothing) {
 }
 
 TEST_F(LogReportQueries, TheRequestGivesTheTablesBoundsAndDayTable) {
-    TEntrance request;
-    Ask(request, {TLogReportKind::Person, 1, "A1", EncodeDate(2026, 4, 2) + 0.75,
-                  EncodeDate(2026, 3, 29) + 0.25});
+    const TLogReportRequest request =
+        Ask({TLogReportKind::Person, 1, "A1", EncodeDate(2026, 4, 2) + 0.75,
+             EncodeDate(2026, 3, 29) + 0.25});
+    EXPECT_EQ(request.Period.Start(), EncodeDate(2026, 3, 29) + 0.25);
+    EXPECT_EQ(request.Period.End(), EncodeDate(2026, 4, 2) + 0.75);
+    TEntrance units;
     TLogReportQueries queries(TLogReportKind::Person);
-    ASSERT_TRUE(queries.Execute(request));
-    EXPECT_EQ(request.StartDate(), EncodeDate(2026, 3, 29) + 0.25);
-    EXPECT_EQ(request.EndDate, EncodeDate(2026, 4, 2) + 0.75);
+    ASSERT_TRUE(queries.Execute(request, units));
     EXPECT_EQ(queries.LogTable1, March);
     EXPECT_EQ(queries.LogTable2, April);
     EXPECT_TRUE(queries.TwoMonths);
@@ -141,10 +136,9 @@ TEST_F(LogReportQueries, ADepartmentRunCopiesItsPersonsWhole) {
     const QString name = "山田山田山田山田山田", kana = "ﾔﾏﾀﾞﾔﾏﾀﾞﾔﾏﾀﾞﾔﾏﾀﾞﾔﾏﾀﾞ";
     Run(QString("UPDATE M_個人情報 SET 氏名='%1', ﾌﾘｶﾞﾅ='%2' WHERE 個人コード='A1'")
             .arg(name, kana));
-    TEntrance request;
-    Ask(request, {TLogReportKind::Person, 2, "1"});
+    TEntrance units;
     TLogReportQueries queries(TLogReportKind::Person);
-    ASSERT_TRUE(queries.Execute(request));
+    ASSERT_TRUE(queries.Execute(Ask({TLogReportKind::Person, 2, "1"}), units));
     EXPECT_EQ(queries.DayTable, "TMPLOG5_127001");
     EXPECT_EQ(Column("SELECT 個人コード || ' ' || 氏名 || ' ' || ﾌﾘｶﾞﾅ FROM KOJIN ORDER BY "
                      "個人コード",
@@ -159,10 +153,10 @@ TEST_F(LogReportQueries, ADepartmentRunCopiesItsPersonsWhole) {
 }
 
 TEST_F(LogReportQueries, ANumericCodeThatIsNoNumberIsRefused) {
-    TEntrance request;
-    Ask(request, {TLogReportKind::Unit, 1, "1) OR (1=1"});
+    TEntrance units;
     TLogReportQueries queries(TLogReportKind::Unit);
-    EXPECT_THROW(queries.Execute(request), EConvertError);
+    EXPECT_THROW(queries.Execute(Ask({TLogReportKind::Unit, 1, "1) OR (1=1"}), units),
+                 EConvertError);
 }
 
 } // namespace

@@ -51,9 +51,9 @@ TEST(PeriodRules, DecideVerdictAndPeriod) {
          "記録を表示できるのは、２ヶ月分までです。", "2024/11/30", "2025/01/01"},
         {TPeriodMode::Day, false, Day(2025, 1, 10), Day(2024, 11, 15), TPeriodVerdict::SpanTooLong,
          "記録を表示できるのは、２ヶ月分までです。", "2024/11/15", "2025/01/10"},
-        // No table: the end date's month is named, the dates not swapped.
+        // No table: the month of the end date as given is named.
         {TPeriodMode::Day, false, Day(2023, 8, 5), Day(2023, 7, 1), TPeriodVerdict::NoTable,
-         "2023年7月分の記録がありませんでした。", "2023/08/05", "2023/07/01"},
+         "2023年7月分の記録がありませんでした。", "2023/07/01", "2023/08/05"},
         // Month mode: first to last day of the month, leap February included.
         {TPeriodMode::Month, true, Day(2024, 2, 17), 0, TPeriodVerdict::Run, "", "2024/02/01",
          "2024/02/29"},
@@ -67,9 +67,22 @@ TEST(PeriodRules, DecideVerdictAndPeriod) {
         const std::string label = Text(c.start).toStdString() + " " + Text(c.end).toStdString();
         EXPECT_EQ(r.Verdict, c.verdict) << label;
         EXPECT_EQ(r.Message, QString(c.message)) << label;
-        EXPECT_EQ(Text(r.StartDate), c.runStart) << label;
-        EXPECT_EQ(Text(r.EndDate), c.runEnd) << label;
-        EXPECT_EQ(r.StartDate, DateOf(r.StartDate)) << label;
+        EXPECT_EQ(Text(r.Period.Start()), c.runStart) << label;
+        EXPECT_EQ(Text(r.Period.End()), c.runEnd) << label;
+        EXPECT_EQ(r.Period.Start(), DateOf(r.Period.Start())) << label;
+    }
+}
+
+TEST(ReportPeriod, TheEarlierDateStartsWhicheverWayRound) {
+    const TDateTime early = Day(2026, 3, 29) + 0.25, late = Day(2026, 4, 2) + 0.75;
+    const struct {
+        TDateTime a;
+        TDateTime b;
+    } cases[] = {{early, late}, {late, early}, {late, late}};
+    for (const auto& c : cases) {
+        const TLogReportRequest request{{c.a, c.b}, 1, "A1"};
+        EXPECT_EQ(request.Period.Start(), std::min(c.a, c.b)) << Text(c.a).toStdString();
+        EXPECT_EQ(request.Period.End(), std::max(c.a, c.b)) << Text(c.a).toStdString();
     }
 }
 
