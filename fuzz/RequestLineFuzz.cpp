@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ready;
     // Each input meets unit jobs that have just started, with units 1 to 3 found by the scan,
     // so valid lines go as far as the send queue. Reading a line touches no data module.
-    static TDM1 dm1;
+    static TDataPlace place;
+    static TDM1 dm1(place);
     static TDMCreate dmCreate;
     TCommDriver driver;
     TUnitJobQueues queues;

@@ -56,9 +56,10 @@ TALed* NewLed(QWidget* parent, TLEDStyle style) {
 } // namespace
 
 // A tool window has no task bar button: the tray icon is the program's face.
-TfrmMainMenu::TfrmMainMenu(TUnitJobs* jobs, TDrvSetup driverSetup, bool hasTray)
-    : QWidget(nullptr, hasTray ? Qt::Window | Qt::Tool : Qt::Window), FJobs(jobs),
-      FDriverSetup(std::move(driverSetup)), FHasTray(hasTray) {
+TfrmMainMenu::TfrmMainMenu(TCommDriver& driver, const TDataPlace& place, TUnitJobs* jobs,
+                           TDrvSetup driverSetup, bool hasTray)
+    : QWidget(nullptr, hasTray ? Qt::Window | Qt::Tool : Qt::Window), FDriver(driver),
+      FPlace(place), FJobs(jobs), FDriverSetup(std::move(driverSetup)), FHasTray(hasTray) {
     // The program folder is the data folder, also when the data start-up stopped early.
     if (!FDriverSetup.StateWriter)
         FDriverSetup.StateWriter = std::make_shared<TUnitStateTable>(ProgramFolder());
@@ -193,8 +194,8 @@ void TfrmMainMenu::FormCreate() {
         ShowBehind();
 }
 
-QString MonitorAlerts(const TUnitJobs* jobs) {
-    QStringList alerts{DataFolderFault(), DrvPortFault(), DrvJournalFault(),
+QString MonitorAlerts(const TDataPlace& place, TCommDriver& driver, const TUnitJobs* jobs) {
+    QStringList alerts{place.Fault(), DrvPortFault(driver), DrvJournalFault(driver),
                        jobs ? jobs->PendingRecordStatus() : QString()};
     alerts.removeAll(QString());
     return alerts.join('\n');
@@ -207,7 +208,7 @@ void TfrmMainMenu::AlertTimerTick() {
 }
 
 void TfrmMainMenu::ShowAlerts() {
-    const QString alerts = MonitorAlerts(FJobs);
+    const QString alerts = MonitorAlerts(FPlace, FDriver, FJobs);
     lblAlerts->setText(alerts);
     lblAlerts->setVisible(!alerts.isEmpty());
     TrayIcon1->SetTipHelp(alerts.isEmpty() ? QString(CommCaption)
@@ -215,12 +216,12 @@ void TfrmMainMenu::ShowAlerts() {
 }
 
 void TfrmMainMenu::OpenDriver() {
-    DriverOpened = DrvOpen(this, FDriverSetup);
+    DriverOpened = DrvOpen(FDriver, this, FDriverSetup);
 }
 
 void TfrmMainMenu::CloseDriver() {
     if (DriverOpened)
-        DrvClose();
+        DrvClose(FDriver);
     DriverOpened = false;
 }
 
@@ -337,17 +338,17 @@ void TfrmMainMenu::closeEvent(QCloseEvent* event) {
 
 void TfrmMainMenu::StopCommunication() {
     CloseDriver();
-    CloseDataSession();
+    CloseDataSession(FPlace.Folder());
 }
 
 void TfrmMainMenu::btnF1Click() {
     if (DriverOpened)
-        DrvRescan();
+        DrvRescan(FDriver);
 }
 
 void TfrmMainMenu::btnF2Click() {
     if (!FTimeAdust) {
-        FTimeAdust = new TfrmTimeAdust(this);
+        FTimeAdust = new TfrmTimeAdust(FDriver, this);
         FTimeAdust->setAttribute(Qt::WA_DeleteOnClose);
     }
     FTimeAdust->show();
@@ -394,7 +395,7 @@ void TfrmMainMenu::EndProgram() {
     RunLogged([this] {
         CloseDriver();
         FinishUnitJobs();
-        CloseDataSession();
+        CloseDataSession(FPlace.Folder());
         Quit();
     });
 }
@@ -408,7 +409,7 @@ void TfrmMainMenu::FinishUnitJobs() {
 void TfrmMainMenu::Terminate() {
     RunLogged([this] { CloseDriver(); });
     RunLogged([this] { FinishUnitJobs(); });
-    RunLogged([] { CloseDataSession(); });
+    RunLogged([this] { CloseDataSession(FPlace.Folder()); });
     Quit();
 }
 

@@ -91,7 +91,8 @@ void TUnitJobs::SetSendCommand(TSendCommand send) {
 bool TUnitJobs::SendCommand(int unit, const QByteArray& command, const QString& code,
                             const QByteArray& tail) {
     const TSendCommand& send = FQueues.Send;
-    return send ? send(unit, command, code, tail) : FDriver.SendCommand(unit, command, code, tail);
+    return send ? send(unit, command, code, tail)
+                : DrvSendCommand(FDriver, unit, command, code, tail);
 }
 
 bool TUnitJobs::IsValidUnit(int unit) const {

@@ -481,7 +481,7 @@ void TUnitJobs::HandleRecord(const TRecvDataClass& record) {
 
 void TUnitJobs::ProcessRecvData() {
     TRecvDataClass record;
-    if (FDriver.ReadData(record))
+    if (DrvReadData(FDriver, record))
         HandleRecvData(record);
     else
         DrainPendingRecords();
@@ -498,7 +498,7 @@ void TUnitJobs::RetryPendingRecords() {
 
 void TUnitJobs::HandleRemainingRecords() {
     TRecvDataClass record;
-    while (FDriver.ReadData(record))
+    while (DrvReadData(FDriver, record))
         Enqueue(record);
     DrainPendingRecords(true);
 }

@@ -44,6 +44,8 @@ protected:
     // The unit jobs the test drives: the session's, as the monitor window and the servers
     // reach them (UseJobs points elsewhere).
     TUnitJobs& Jobs() { return *FJobs; }
+    // The driver the jobs the test drives work on.
+    TCommDriver& JobsDriver() { return *FJobsDriver; }
 
     static void SetUpTestSuite() {
         static TempFolder iniFolder;
@@ -69,6 +71,7 @@ protected:
     // present.
     void UseJobs(TUnitJobs& jobs, TCommDriver& driver) {
         FJobs = &jobs;
+        FJobsDriver = &driver;
         jobs.SetSendCommand([this](int unit, const QByteArray& command, const QString& code,
                                    const QByteArray& tail) {
             if (QueueFull)
@@ -88,13 +91,13 @@ protected:
     // The data side of `session` made and started on the test's data folder, as a start of
     // the program makes it: what a start-up raises goes to the error log.
     void StartDataSide(TCommSession& session) {
-        session.StartDataSide(NewDataModule(Temp.File("Reruzida")));
+        session.StartDataSide(NewDataModule(session.Place, Temp.File("Reruzida")));
     }
 
-    // A data module on the program file `programFile`, on ports the system picks, that leaves
-    // the ODBC driver as the suite installed it.
-    static std::unique_ptr<TDM1> NewDataModule(const QString& programFile) {
-        auto module = std::make_unique<TDM1>();
+    // A data module on the program file `programFile` that finds `place`, on ports the system
+    // picks, that leaves the ODBC driver as the suite installed it.
+    static std::unique_ptr<TDM1> NewDataModule(TDataPlace& place, const QString& programFile) {
+        auto module = std::make_unique<TDM1>(place);
         module->ProgramFile = programFile;
         module->InstallDriver = false;
         std::fill(std::begin(module->Ports), std::end(module->Ports), 0);
@@ -153,6 +156,7 @@ protected:
 
 private:
     TUnitJobs* FJobs = nullptr;
+    TCommDriver* FJobsDriver = nullptr;
 };
 
 // The unit jobs built without the session: on its data modules, but with a driver and queues

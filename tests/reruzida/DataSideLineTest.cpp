@@ -74,14 +74,15 @@ protected:
         ASSERT_TRUE(Sim.OpenPty());
         UsePort(2, Sim.SlavePath());
         Sim.Start();
-        ASSERT_TRUE(DrvOpen(Window.get(), {std::make_shared<TUnitStateTable>(Temp.Path()), 10,
-                                           Temp.File(ReceivedRecordsFile)}));
-        ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[3].load(); }));
+        ASSERT_TRUE(DrvOpen(
+            JobsDriver(), Window.get(),
+            {std::make_shared<TUnitStateTable>(Temp.Path()), 10, Temp.File(ReceivedRecordsFile)}));
+        ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[3].load(); }));
     }
     void TearDown() override {
-        DrvClose();
-        DrvOpen(Window.get());
-        DrvClose();
+        DrvClose(JobsDriver());
+        DrvOpen(JobsDriver(), Window.get());
+        DrvClose(JobsDriver());
         Sim.Stop();
         DataSideTest::TearDown();
     }
@@ -154,7 +155,7 @@ TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
               QStringList({"000", "001", "002", "003"}));
     // The crashed run's own queue is gone with it.
     TRecvDataClass record;
-    while (DrvReadData(record)) {
+    while (DrvReadData(JobsDriver(), record)) {
     }
 }
 
@@ -248,8 +249,9 @@ TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
     ASSERT_TRUE(sim.OpenPty());
     UsePort(2, sim.SlavePath());
     sim.Start();
-    TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
-    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
+                      TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+    ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
     sim.AddLogRecord(1, OpFirstEntry, 1, "0012");
     sim.AddLogRecord(1, OpLastExit, 1, "0012");
     // No message is handled meanwhile: the records stay in the window's queue.

@@ -221,14 +221,15 @@ TEST_F(RecordSafety, AnUnreadableMonthTableIsLeftAsItIsAndItsRecordsWait) {
     EXPECT_EQ(in.readAll(), damaged);
     in.close();
     EXPECT_TRUE(Jobs().PendingRecordStatus().contains("未保存の記録 2件"));
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains(Jobs().PendingRecordStatus()));
+    EXPECT_TRUE(
+        MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains(Jobs().PendingRecordStatus()));
 
     // The operator puts a good table back.
     QFile::remove(file);
     ASSERT_TRUE(StoreWaiting());
     EXPECT_EQ(Codes(), (QStringList{"0001", "0002"}));
     EXPECT_EQ(LinesWith("保留していた記録2件を保存しました"), 1);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).isEmpty());
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).isEmpty());
 }
 
 // A full disk holds the records back as long as it lasts; every record is stored once
@@ -246,7 +247,7 @@ TEST_F(RecordSafety, AFullDiskLosesNoRecord) {
         Receive(codes.last());
     }
     EXPECT_EQ(Jobs().PendingRecordCount(), 20);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 20件"));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 20件"));
     RetryOver(3500);
     Free();
     ASSERT_TRUE(StoreWaiting());
@@ -264,15 +265,15 @@ TEST_F(RecordSafety, AFullDiskLosesNoRecord) {
 TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
     Receive("0000");
     SetReadOnly(true);
-    EXPECT_FALSE(DataFolderFault().isEmpty());
+    EXPECT_FALSE(Comm.Place.Fault().isEmpty());
     QStringList codes{"0000"};
     for (int i = 1; i <= 5; ++i) {
         codes << QString("%1").arg(i, 4, 10, QChar('0'));
         Receive(codes.last());
     }
     EXPECT_EQ(Jobs().PendingRecordCount(), 5);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains(DataFolderFault()));
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 5件"));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains(Comm.Place.Fault()));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 5件"));
     RetryOver(3500);
     SetReadOnly(false);
     ASSERT_TRUE(StoreWaiting());
@@ -280,7 +281,7 @@ TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
     EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
         << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_EQ(LinesWith("保留していた記録5件を保存しました"), 1);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).isEmpty());
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).isEmpty());
 }
 
 // Another program's lock holds the records back: shown all the while, in the error log once it
@@ -300,7 +301,7 @@ TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
     };
     tryAfter(50);
     EXPECT_EQ(LinesWith("他のプログラムのロック"), 0);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 2件"));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 2件"));
     tryAfter(20);
     tryAfter(60);
     EXPECT_EQ(LinesWith("他のプログラムのロック"), 1)
@@ -322,9 +323,10 @@ TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
     UsePort(2, sim.SlavePath());
-    TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
-                                         Temp.File(ReceivedRecordsFile)});
-    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
+                      TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
+                                Temp.File(ReceivedRecordsFile)});
+    ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
     Fill();
     sim.AddLogRecord(1, OpFirstEntry, 1, "kept");
     ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains("受信記録ファイル"); }));
@@ -460,7 +462,7 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
         sim.AddRecord(first.Unit, first.Record);
     sim.Start();
     UsePort(2, sim.SlavePath());
-    TfrmMainMenu form(&Jobs(),
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
                       TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10, journal});
     // The unit has taken the ACK of all it sent and has then answered a poll with nothing.
     const auto polls = [&](int unit) {
@@ -482,7 +484,7 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
         if (step.Command == LogReadReply)
             sim.AddRecord(step.Unit, step.Record);
         else
-            ASSERT_TRUE(DrvSendCommand(step.Unit, step.Command, "X",
+            ASSERT_TRUE(DrvSendCommand(JobsDriver(), step.Unit, step.Command, "X",
                                        step.Command == ImageWriteCommand
                                            ? ImagePrefix + TUnitSimulator::MakeImage("X")
                                            : QByteArray()));
@@ -552,9 +554,9 @@ TEST_F(RecordSafety, AUnitThatMissesAcksHasEachRecordStoredOnce) {
     UsePort(2, sim.SlavePath());
     sim.MissFirstAcks(1);
     const QString journal = Temp.File(ReceivedRecordsFile);
-    TfrmMainMenu form(&Jobs(),
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
                       TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10, journal});
-    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
+    ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
     const QStringList codes{"a1", "a2", "a3"};
     for (const QString& code : codes)
         sim.AddLogRecord(1, OpFirstEntry, 1, code);
@@ -662,7 +664,7 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
         damaged.write(bytes);
     }
     const qint64 entry = bytes.size() / 12;
-    ASSERT_EQ(CommSession().Driver.Received.Open(file), 11);
+    ASSERT_EQ(JobsDriver().Received.Open(file), 11);
     EXPECT_EQ(LinesWith("受信記録ファイル"), 1) << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_TRUE(ErrorLog().Lines().value(0).contains(QString::number(entry) + "バイト"))
         << ErrorLog().Lines().value(0).toStdString();
@@ -675,7 +677,7 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
         Jobs().ProcessRecvData();
     EXPECT_EQ(Codes(), codes);
     // The unit answers a poll with no record: it has the ACK of its last one too.
-    CommSession().Driver.Received.NothingToSend(2);
+    JobsDriver().Received.NothingToSend(2);
     EXPECT_EQ(QFileInfo(file).size(), 0);
 }
 
@@ -692,14 +694,16 @@ TEST_F(RecordSafety, APortThatDoesNotOpenIsReportedAndTriedAgain) {
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
     Jobs().SetSendCommand({});
     {
-        TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
-        ASSERT_TRUE(WaitFor([] { return !DrvPortFault().isEmpty(); }));
-        ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains(DrvPortFault()); }));
+        TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
+                          TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+        ASSERT_TRUE(WaitFor([this] { return !DrvPortFault(JobsDriver()).isEmpty(); }));
+        ASSERT_TRUE(
+            WaitFor([&] { return form.lblAlerts->text().contains(DrvPortFault(JobsDriver())); }));
         EXPECT_TRUE(form.TrayIcon1->TipHelp().contains("COM2"));
         ASSERT_TRUE(WaitFor([&] { return LinesWith("COM2") == 1; }));
         ::close(holder);
-        ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
-        EXPECT_TRUE(DrvPortFault().isEmpty());
+        ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
+        EXPECT_TRUE(DrvPortFault(JobsDriver()).isEmpty());
         ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->isHidden(); }));
         EXPECT_EQ(LinesWith("を開きました"), 1);
     }

@@ -99,12 +99,12 @@ TEST(TcpPort, TheTestVariableMovesTheFourPortsAndNothingElse) {
 TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::Any, 0));
-    Comm.DataPath.clear();
-    const auto first = std::exchange(Comm.DM1, NewDataModule(Temp.File("Reruzida")));
+    Comm.Place.DataPath.clear();
+    const auto first = std::exchange(Comm.DM1, NewDataModule(Comm.Place, Temp.File("Reruzida")));
     TDM1& module = *Comm.DM1;
     module.Ports[2] = taken.serverPort();
     EXPECT_NO_THROW(module.DataModuleCreate());
-    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(Comm.Place.DataPath, Temp.File("Reruzida"));
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains(QString::number(taken.serverPort())));
     EXPECT_TRUE(module.ServerTanpa->isListening());
@@ -113,7 +113,7 @@ TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
 }
 
 TEST_F(DataSideTest, TheStartPortSendsTheDataPathInCP932) {
-    Comm.NetworkDataPath = "/srv/データ/Reruzida";
+    Comm.Place.NetworkDataPath = "/srv/データ/Reruzida";
     TClient client(*Comm.DM1->ServerStart);
     EXPECT_TRUE(
         WaitFor([&] { return client.Received == "/srv/\x83\x66\x81\x5B\x83\x5E/Reruzida"; }));
@@ -129,7 +129,7 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
     net.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.Path()) + ":" + path);
-    const auto first = std::exchange(Comm.DM1, NewDataModule(Temp.File("Reruzida")));
+    const auto first = std::exchange(Comm.DM1, NewDataModule(Comm.Place, Temp.File("Reruzida")));
     TDM1& module = *Comm.DM1;
     module.DataModuleCreate();
     qputenv("PATH", path);
@@ -138,7 +138,7 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
         return client.Received ==
                ("//" + QHostInfo::localHostName() + "/Zezoduzu/Reruzida").toUtf8();
     }));
-    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(Comm.Place.DataPath, Temp.File("Reruzida"));
     Jobs().HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
 }

@@ -25,8 +25,8 @@ QByteArray Image() {
 } // namespace
 
 TEST_F(DataSideTest, StartUpUpgradesAnOldSchemaOnceAndServesTheLocalPath) {
-    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
-    EXPECT_EQ(DataFolder(), QDir(Temp.Path()).absolutePath());
+    EXPECT_EQ(Comm.Place.DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(Comm.Place.Folder(), QDir(Temp.Path()).absolutePath());
     EXPECT_TRUE(QDir(Temp.File("SECUR")).exists());
 
     // A data folder from before the added columns.
@@ -51,7 +51,7 @@ TEST_F(DataSideTest, StartUpUpgradesAnOldSchemaOnceAndServesTheLocalPath) {
     ASSERT_EQ(columns(), QStringList());
 
     QFile(Temp.File("Reruzida")).copy(old.File("Reruzida"));
-    const auto first = std::exchange(Comm.DM1, NewDataModule(old.File("Reruzida")));
+    const auto first = std::exchange(Comm.DM1, NewDataModule(Comm.Place, old.File("Reruzida")));
     TDM1& module = *Comm.DM1;
     module.DataModuleCreate();
     const QStringList upgraded = {"登録 BIT",
