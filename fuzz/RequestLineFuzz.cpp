@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static TDM1 dm1(place);
     static TDMCreate dmCreate;
     TCommDriver driver;
-    TUnitJobQueues queues;
-    TUnitJobs jobs(dm1, dmCreate, driver, queues);
+    TUnitJobs jobs(dm1, dmCreate, driver, DriverQueue(driver));
     for (int unit = 1; unit <= 3; ++unit)
         driver.UnitPresent[unit] = true;
     const QByteArray payload(reinterpret_cast<const char*>(data), qsizetype(size));

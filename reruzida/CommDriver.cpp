@@ -59,6 +59,13 @@ QString DrvJournalFault(TCommDriver& driver) {
     return driver.Received.Fault();
 }
 
+TSendCommand DriverQueue(TCommDriver& driver) {
+    return [&driver](int unit, const QByteArray& command, const QString& code,
+                     const QByteArray& tail) {
+        return DrvSendCommand(driver, unit, command, code, tail);
+    };
+}
+
 bool TCommDriver::IsValidUnit(int unit) const {
     return IsUnitId(unit) && UnitPresent[unit].load();
 }

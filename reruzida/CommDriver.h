@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace reruzida {
@@ -72,5 +73,11 @@ bool DrvReadData(TCommDriver& driver, TRecvDataClass& buffer);
 QString DrvPortFault(TCommDriver& driver);
 // Why received records cannot be kept (so the units keep them); empty when they can.
 QString DrvJournalFault(TCommDriver& driver);
+
+// Queues a command for a unit, as DrvSendCommand does.
+using TSendCommand = std::function<bool(int unit, const QByteArray& command, const QString& code,
+                                        const QByteArray& tail)>;
+// DrvSendCommand on `driver`.
+TSendCommand DriverQueue(TCommDriver& driver);
 
 } // namespace reruzida

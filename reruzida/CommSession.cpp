@@ -11,10 +11,10 @@ namespace reruzida {
 TCommSession::TCommSession() = default;
 TCommSession::~TCommSession() = default;
 
-void TCommSession::StartDataSide(std::unique_ptr<TDM1> dm1) {
+void TCommSession::StartDataSide(std::unique_ptr<TDM1> dm1, TSendCommand send) {
     DM1 = std::move(dm1);
     DMCreate = std::make_unique<TDMCreate>();
-    UnitJobs = std::make_unique<TUnitJobs>(*DM1, *DMCreate, Driver, JobQueues);
+    UnitJobs = std::make_unique<TUnitJobs>(*DM1, *DMCreate, Driver, std::move(send));
     TUnitJobs& jobs = *UnitJobs;
     DM1->Actions = {[&jobs](const QByteArray& request, QTcpSocket* client) {
                         ReadImageRequest(jobs, request, client);

@@ -2,17 +2,16 @@
 
 #include "reruzida/CommDriver.h"
 #include "reruzida/DataModule1.h"
-#include "reruzida/UnitJobQueues.h"
 
 #include <memory>
 
 namespace reruzida {
 
 class TDMCreate;
-class TUnitJobs;
+struct TUnitJobs;
 
 // One run of the communication program: where its data is, its two data modules, the driver
-// between the window and the protocol thread, and the unit jobs with what they keep meanwhile.
+// between the window and the protocol thread, and the unit jobs.
 // main() makes one and hands its parts to the monitor window; a test makes a fresh one.
 class TCommSession {
 public:
@@ -21,18 +20,18 @@ public:
     TCommSession(const TCommSession&) = delete;
     TCommSession& operator=(const TCommSession&) = delete;
 
-    // Makes the second data module and the unit jobs on `dm1` (made on Place) and it, hands
-    // the jobs to dm1's servers, then starts each module (what a start raises goes to the
-    // error log, and the program goes on without it).
-    void StartDataSide(std::unique_ptr<TDM1> dm1);
+    // Makes the second data module and the unit jobs on `dm1` (made on Place) and it, their
+    // commands going to `send` (DriverQueue(Driver) in the program), hands the jobs to dm1's
+    // servers, then starts each module (what a start raises goes to the error log, and the
+    // program goes on without it).
+    void StartDataSide(std::unique_ptr<TDM1> dm1, TSendCommand send);
 
     TDataPlace Place;
     std::unique_ptr<TDM1> DM1;
     std::unique_ptr<TDMCreate> DMCreate;
     TCommDriver Driver;
-    TUnitJobQueues JobQueues;
-    // On the data modules, the driver and the queues above; none before StartDataSide (a
-    // monitor window on its own).
+    // On the data modules and the driver above; none before StartDataSide (a monitor window
+    // on its own).
     std::unique_ptr<TUnitJobs> UnitJobs;
 };
 

@@ -196,14 +196,14 @@ void TfrmMainMenu::FormCreate() {
 
 QString MonitorAlerts(const TDataPlace& place, TCommDriver& driver, const TUnitJobs* jobs) {
     QStringList alerts{place.Fault(), DrvPortFault(driver), DrvJournalFault(driver),
-                       jobs ? jobs->PendingRecordStatus() : QString()};
+                       jobs ? jobs->Records.PendingRecordStatus() : QString()};
     alerts.removeAll(QString());
     return alerts.join('\n');
 }
 
 void TfrmMainMenu::AlertTimerTick() {
     if (FJobs)
-        RunLogged([this] { FJobs->RetryPendingRecords(); });
+        RunLogged([this] { FJobs->Records.RetryPendingRecords(); });
     ShowAlerts();
 }
 
@@ -256,18 +256,19 @@ bool TfrmMainMenu::event(QEvent* event) {
         break;
     case WM_RECV_DATA:
         if (FJobs)
-            FJobs->ProcessRecvData();
+            FJobs->Records.ProcessRecvData();
         break;
     case WM_TICK_UNITSTATE:
     case WM_TICK_REGISTER:
     case WM_TICK_EXPIRE:
         if (FJobs)
-            FJobs->ProcessTick(message->Msg);
+            FJobs->Periodic.ProcessTick(message->Msg);
         break;
     case WM_UNIT_FOUND:
         // Without the data side (a monitor on its own) there is nothing kept to send.
         if (FJobs)
-            RunLogged([this, unit = int(message->WParam)] { FJobs->SendPendingRemovals(unit); });
+            RunLogged(
+                [this, unit = int(message->WParam)] { FJobs->Answers.SendPendingRemovals(unit); });
         break;
     default:
         break;

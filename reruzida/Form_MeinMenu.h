@@ -21,7 +21,7 @@ namespace reruzida {
 
 class TALed;
 class TTrayIcon;
-class TUnitJobs;
+struct TUnitJobs;
 struct TDataPlace;
 
 // The tray menu's two programs, started from the program folder.

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     LogQtFaultsToErrorLog();
 
     TCommSession session;
-    session.StartDataSide(std::make_unique<TDM1>(session.Place));
+    session.StartDataSide(std::make_unique<TDM1>(session.Place), DriverQueue(session.Driver));
     TDrvSetup driverSetup;
     driverSetup.JournalFile = ProgramFolder() + ReceivedRecordsFile;
     TfrmMainMenu frmMainMenu(session.Driver, session.Place, session.UnitJobs.get(), driverSetup,

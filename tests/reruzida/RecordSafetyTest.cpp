@@ -157,22 +157,23 @@ protected:
     }
     QStringList Codes(const QString& table = December) { return CodesIn(Temp.Path(), table); }
     void Receive(const QString& code, const QByteArray& stamp = Stamp) {
-        Jobs().HandleRecvData(Record(2, LogReadReply, Log(stamp, code, "11", "01")));
+        Jobs().Records.HandleRecvData(Record(2, LogReadReply, Log(stamp, code, "11", "01")));
     }
     // Steps the clock `ms` on, 100 ms at a time, and tries the waiting records at each step.
     void RetryOver(int ms) {
         for (int passed = 0; passed < ms; passed += 100) {
             Stepped += 100;
-            Jobs().RetryPendingRecords();
+            Jobs().Records.RetryPendingRecords();
         }
     }
     // The same until no record waits (within the longest pause twice).
     bool StoreWaiting() {
-        for (int passed = 0; passed < 120000 && Jobs().PendingRecordCount() > 0; passed += 100) {
+        for (int passed = 0; passed < 120000 && Jobs().Records.PendingRecordCount() > 0;
+             passed += 100) {
             Stepped += 100;
-            Jobs().RetryPendingRecords();
+            Jobs().Records.RetryPendingRecords();
         }
-        return Jobs().PendingRecordCount() == 0;
+        return Jobs().Records.PendingRecordCount() == 0;
     }
     int LinesWith(const QString& text) const { return int(ErrorLog().Lines().filter(text).size()); }
 };
@@ -194,7 +195,7 @@ TEST_F(RecordSafety, AFolderThatCannotBeListedLosesNoTable) {
         const TDescriptorsTaken taken;
         Receive("late", "261031120000");
     }
-    EXPECT_EQ(Jobs().PendingRecordCount(), 1);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 1);
     ASSERT_TRUE(StoreWaiting());
     EXPECT_EQ(Codes("ENTRANCE_LOG2026_10"), (QStringList{"stored", "late"}));
 }
@@ -213,16 +214,16 @@ TEST_F(RecordSafety, AnUnreadableMonthTableIsLeftAsItIsAndItsRecordsWait) {
     Receive("0002");
     // Tries at 0, 1 and 3 seconds.
     RetryOver(3500);
-    EXPECT_EQ(Jobs().PendingRecordCount(), 2);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 2);
     EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
         << ErrorLog().Lines().join('\n').toStdString();
     QFile in(file);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_EQ(in.readAll(), damaged);
     in.close();
-    EXPECT_TRUE(Jobs().PendingRecordStatus().contains("未保存の記録 2件"));
-    EXPECT_TRUE(
-        MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains(Jobs().PendingRecordStatus()));
+    EXPECT_TRUE(Jobs().Records.PendingRecordStatus().contains("未保存の記録 2件"));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs())
+                    .contains(Jobs().Records.PendingRecordStatus()));
 
     // The operator puts a good table back.
     QFile::remove(file);
@@ -246,7 +247,7 @@ TEST_F(RecordSafety, AFullDiskLosesNoRecord) {
         codes << QString("%1").arg(i, 4, 10, QChar('0'));
         Receive(codes.last());
     }
-    EXPECT_EQ(Jobs().PendingRecordCount(), 20);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 20);
     EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 20件"));
     RetryOver(3500);
     Free();
@@ -271,7 +272,7 @@ TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
         codes << QString("%1").arg(i, 4, 10, QChar('0'));
         Receive(codes.last());
     }
-    EXPECT_EQ(Jobs().PendingRecordCount(), 5);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 5);
     EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains(Comm.Place.Fault()));
     EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 5件"));
     RetryOver(3500);
@@ -292,11 +293,11 @@ TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
     holder->StartTransaction();
     Receive("0002");
     Receive("0003");
-    ASSERT_EQ(Jobs().PendingRecordCount(), 2);
+    ASSERT_EQ(Jobs().Records.PendingRecordCount(), 2);
     const auto tryAfter = [&](int seconds) {
         for (int passed = 0; passed < seconds; passed += 10) {
             Stepped += 10000;
-            Jobs().RetryPendingRecords();
+            Jobs().Records.RetryPendingRecords();
         }
     };
     tryAfter(50);
@@ -318,7 +319,7 @@ TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
 TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
     if (!Mounted)
         GTEST_SKIP() << "needs a file system of its own (root)";
-    Jobs().SetSendCommand({});
+    ToLine = true;
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
@@ -438,10 +439,9 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
     {
         // The earlier run, with jobs of its own.
         TCommDriver earlier;
-        TUnitJobQueues queues;
-        TUnitJobs jobs(*Comm.DM1, *Comm.DMCreate, earlier, queues);
+        TUnitJobs jobs(*Comm.DM1, *Comm.DMCreate, earlier, DriverQueue(earlier));
         for (const QByteArray& log : test.Stored)
-            jobs.HandleRecvData(Record(1, LogReadReply, log));
+            jobs.Records.HandleRecvData(Record(1, LogReadReply, log));
     }
     const QString journal = Temp.File(ReceivedRecordsFile);
     {
@@ -454,7 +454,7 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
     }
     if (!test.Before.isEmpty())
         Access(test.Before);
-    Jobs().SetSendCommand({});
+    ToLine = true;
     TUnitSimulator sim{2};
     ASSERT_TRUE(sim.OpenPty());
     sim.Hold(1, "X");
@@ -477,7 +477,7 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
         ASSERT_TRUE(WaitFor([&] { return polls(unit) >= before + 1; }));
     };
     ASSERT_NO_FATAL_FAILURE(quiet(1));
-    ASSERT_TRUE(WaitFor([&] { return Jobs().PendingRecordCount() == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return Jobs().Records.PendingRecordCount() == 0; }));
     if (!test.Prepare.isEmpty())
         Access(test.Prepare);
     for (const TResendStep& step : test.Steps) {
@@ -547,7 +547,7 @@ TEST_F(RecordSafety, OnlyTheExactCopyOfItsUnitsLastReplyIsAResend) {
 // On a noisy line a unit misses the first ACK of each record and sends the record again: every
 // record is in the month table once.
 TEST_F(RecordSafety, AUnitThatMissesAcksHasEachRecordStoredOnce) {
-    Jobs().SetSendCommand({});
+    ToLine = true;
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
@@ -674,7 +674,7 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
     // The file now holds the whole entries only.
     EXPECT_EQ(QFileInfo(file).size(), 11 * entry);
     for (int i = 0; i < 11; ++i)
-        Jobs().ProcessRecvData();
+        Jobs().Records.ProcessRecvData();
     EXPECT_EQ(Codes(), codes);
     // The unit answers a poll with no record: it has the ACK of its last one too.
     JobsDriver().Received.NothingToSend(2);
@@ -692,7 +692,7 @@ TEST_F(RecordSafety, APortThatDoesNotOpenIsReportedAndTriedAgain) {
     const int holder = ::open(QFile::encodeName(sim.SlavePath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    Jobs().SetSendCommand({});
+    ToLine = true;
     {
         TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
                           TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
