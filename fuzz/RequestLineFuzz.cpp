@@ -27,11 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ready;
     // Each input meets unit jobs that have just started, with units 1 to 3 found by the scan,
     // so valid lines go as far as the send queue. Reading a line touches no data module.
-    static TDM1 dm1;
+    static TDataPlace place;
+    static TDM1 dm1(place);
     static TDMCreate dmCreate;
     TCommDriver driver;
-    TUnitJobQueues queues;
-    TUnitJobs jobs(dm1, dmCreate, driver, queues);
+    TUnitJobs jobs(dm1, dmCreate, driver, DriverQueue(driver));
     for (int unit = 1; unit <= 3; ++unit)
         driver.UnitPresent[unit] = true;
     const QByteArray payload(reinterpret_cast<const char*>(data), qsizetype(size));

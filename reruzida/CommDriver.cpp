@@ -1,18 +1,8 @@
 #include "CommDriver.h"
 
-#include "CommSession.h"
-
 #include "base/Text.h"
 
 namespace reruzida {
-
-namespace {
-
-TCommDriver& Driver() {
-    return CommSession().Driver;
-}
-
-} // namespace
 
 int ProgramStepTime() {
     bool ok = false;
@@ -20,8 +10,7 @@ int ProgramStepTime() {
     return ok && set >= 1 && set <= 100 ? set : 100;
 }
 
-bool DrvOpen(QObject* window, const TDrvSetup& setup) {
-    auto& driver = Driver();
+bool DrvOpen(TCommDriver& driver, QObject* window, const TDrvSetup& setup) {
     if (driver.Thread)
         return true;
     for (int replayed = driver.Received.Open(setup.JournalFile); replayed > 0; --replayed)
@@ -33,8 +22,7 @@ bool DrvOpen(QObject* window, const TDrvSetup& setup) {
     return true;
 }
 
-bool DrvClose() {
-    auto& driver = Driver();
+bool DrvClose(TCommDriver& driver) {
     if (!driver.Thread)
         return false;
     driver.Thread->requestInterruption();
@@ -46,37 +34,40 @@ bool DrvClose() {
     return true;
 }
 
-void DrvRescan() {
-    if (Driver().Thread)
-        Driver().Thread->RequestRescan();
+void DrvRescan(TCommDriver& driver) {
+    if (driver.Thread)
+        driver.Thread->RequestRescan();
 }
 
-bool DrvSendCommand(int unitId, const QByteArray& command, const QString& code,
+bool DrvSendCommand(TCommDriver& driver, int unitId, const QByteArray& command, const QString& code,
                     const QByteArray& tail) {
-    return Driver().SendCommand(unitId, command, code, tail);
+    if (!driver.Thread || CP932Length(code) > CodeFieldSize)
+        return false;
+    return driver.Thread->QueueCommand({unitId, command, CodeField(code) + tail});
 }
 
-bool DrvReadData(TRecvDataClass& buffer) {
-    return Driver().ReadData(buffer);
+bool DrvReadData(TCommDriver& driver, TRecvDataClass& buffer) {
+    buffer = TRecvDataClass();
+    return driver.Received.Pop(buffer);
 }
 
-QString DrvPortFault() {
-    return Driver().Thread ? Driver().Thread->PortFault() : QString();
+QString DrvPortFault(TCommDriver& driver) {
+    return driver.Thread ? driver.Thread->PortFault() : QString();
 }
 
-QString DrvJournalFault() {
-    return Driver().Received.Fault();
+QString DrvJournalFault(TCommDriver& driver) {
+    return driver.Received.Fault();
+}
+
+TSendCommand DriverQueue(TCommDriver& driver) {
+    return [&driver](int unit, const QByteArray& command, const QString& code,
+                     const QByteArray& tail) {
+        return DrvSendCommand(driver, unit, command, code, tail);
+    };
 }
 
 bool TCommDriver::IsValidUnit(int unit) const {
     return IsUnitId(unit) && UnitPresent[unit].load();
-}
-
-bool TCommDriver::SendCommand(int unitId, const QByteArray& command, const QString& code,
-                              const QByteArray& tail) {
-    if (!Thread || CP932Length(code) > CodeFieldSize)
-        return false;
-    return Thread->QueueCommand({unitId, command, CodeField(code) + tail});
 }
 
 int TCommDriver::QueuedCount(const QByteArray& command) const {
@@ -85,11 +76,6 @@ int TCommDriver::QueuedCount(const QByteArray& command) const {
 
 bool TCommDriver::IsQueued(int unitId, const QByteArray& command, const QString& code) const {
     return Thread && Thread->IsQueued({unitId, command, CodeField(code)});
-}
-
-bool TCommDriver::ReadData(TRecvDataClass& buffer) {
-    buffer = TRecvDataClass();
-    return Received.Pop(buffer);
 }
 
 void TCommDriver::RecordDone(const TRecvDataClass& record) {

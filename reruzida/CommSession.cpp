@@ -1,8 +1,8 @@
 #include "CommSession.h"
 
 #include "DataCreate.h"
-#include "DataModule1.h"
 #include "ErrorLog.h"
+#include "Requests.h"
 #include "UnitJobs.h"
 
 namespace reruzida {
@@ -11,12 +11,18 @@ namespace reruzida {
 TCommSession::TCommSession() = default;
 TCommSession::~TCommSession() = default;
 
-void TCommSession::StartDataSide(std::unique_ptr<TDM1> dm1) {
+void TCommSession::StartDataSide(std::unique_ptr<TDM1> dm1, TSendCommand send) {
     DM1 = std::move(dm1);
-    RunLogged([this] { DM1->DataModuleCreate(); });
     DMCreate = std::make_unique<TDMCreate>();
-    RunLogged([this] { DMCreate->DataModuleCreate(); });
-    UnitJobs = std::make_unique<TUnitJobs>(*DM1, *DMCreate, Driver, JobQueues);
+    UnitJobs = std::make_unique<TUnitJobs>(*DM1, *DMCreate, Driver, std::move(send));
+    TUnitJobs& jobs = *UnitJobs;
+    DM1->Actions = {[&jobs](const QByteArray& request, QTcpSocket* client) {
+                        ReadImageRequest(jobs, request, client);
+                    },
+                    [&jobs](const QByteArray& request) { DeleteUsersRequest(jobs, request); },
+                    [&jobs](const QByteArray& request) { ResetTamperRequest(jobs, request); }};
+    RunLogged([this] { DM1->DataModuleCreate(); });
+    RunLogged([this] { DMCreate->DataModuleCreate(Place.Folder()); });
 }
 
 } // namespace reruzida

@@ -1,7 +1,5 @@
 #include "DataCreate.h"
 
-#include "DataModule1.h"
-
 #include "dbengine/Query.h"
 #include "dbengine/Table.h"
 
@@ -12,10 +10,10 @@ TDMCreate::TDMCreate() {
     tblNyuTaiLog->SetName("tblNyuTaiLog");
 }
 
-void TDMCreate::DataModuleCreate() {
+void TDMCreate::DataModuleCreate(const QString& dataFolder) {
     for (int i = 0; i < ComponentCount(); ++i)
         if (auto* dataSet = dynamic_cast<TDBDataSet*>(Components(i)))
-            dataSet->SetDatabaseName(DataFolder());
+            dataSet->SetDatabaseName(dataFolder);
 }
 
 } // namespace reruzida

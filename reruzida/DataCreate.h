@@ -2,6 +2,8 @@
 
 #include "base/Component.h"
 
+#include <QString>
+
 class TTable;
 
 namespace reruzida {
@@ -10,8 +12,8 @@ namespace reruzida {
 class TDMCreate : public TComponent {
 public:
     TDMCreate();
-    // Every query and table of the module on the data folder.
-    void DataModuleCreate();
+    // Every query and table of the module on `dataFolder`.
+    void DataModuleCreate(const QString& dataFolder);
 
     TTable* tblNyuTaiLog;
 };

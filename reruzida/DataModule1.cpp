@@ -1,11 +1,7 @@
 #include "DataModule1.h"
 
-#include "CommSession.h"
-#include "DataCreate.h"
 #include "ErrorLog.h"
 #include "RequestServer.h"
-#include "Requests.h"
-#include "UnitJobs.h"
 
 #include "base/SysUtils.h"
 #include "base/Text.h"
@@ -30,15 +26,13 @@
 
 namespace reruzida {
 
-QString DataFolder() {
-    // Before the start-up got as far as the data path, the program's folder is the data folder.
-    const QString& dataPath = CommSession().DataPath;
-    return QFileInfo(dataPath.isEmpty() ? QCoreApplication::applicationFilePath() : dataPath)
+QString TDataPlace::Folder() const {
+    return QFileInfo(DataPath.isEmpty() ? QCoreApplication::applicationFilePath() : DataPath)
         .absolutePath();
 }
 
-QString DataFolderFault() {
-    const QString folder = DataFolder();
+QString TDataPlace::Fault() const {
+    const QString folder = Folder();
     if (::access(QFile::encodeName(folder).constData(), W_OK) == 0)
         return {};
     return "データフォルダー " + folder +
@@ -80,16 +74,10 @@ void Activate(TRequestServer& server, quint16 port, const TAllowedClients& allow
                                  Now());
 }
 
-// The servers hand their requests to the session's unit jobs, which its start made with the
-// data modules.
-TUnitJobs& SessionJobs() {
-    Q_ASSERT(CommSession().UnitJobs);
-    return *CommSession().UnitJobs;
-}
-
 } // namespace
 
-TDM1::TDM1(QObject* parent) : QObject(parent), TComponent(nullptr) {
+TDM1::TDM1(TDataPlace& place, QObject* parent)
+    : QObject(parent), TComponent(nullptr), FPlace(place) {
     ProgramFile = QCoreApplication::applicationFilePath();
     sqlLog = NewQuery(this, "sqlLog");
     sqlState = NewQuery(this, "sqlState");
@@ -128,13 +116,12 @@ void TDM1::DataModuleCreate() {
     const QFileInfo program(ProgramFile);
     // Other PCs reach the folder through its share ("//PC/Zezoduzu/", no file path here) and
     // map it to their mount of it; this program works on its own folder.
-    TCommSession& session = CommSession();
-    session.NetworkDataPath =
+    FPlace.NetworkDataPath =
         GetSharedDataPath(program.absolutePath(), DataShareName) + program.fileName();
-    session.DataPath = program.absoluteFilePath();
-    if (const QString fault = DataFolderFault(); !fault.isEmpty())
+    FPlace.DataPath = program.absoluteFilePath();
+    if (const QString fault = FPlace.Fault(); !fault.isEmpty())
         ErrorLog().WriteErrorLog(fault, Now());
-    SetUpSession(DataFolder() + "/");
+    SetUpSession(FPlace.Folder() + "/");
     // A unit table another program holds is packed at the next start; the rest of the data
     // side is set up all the same, or no record could be stored in this run.
     try {
@@ -148,7 +135,7 @@ void TDM1::DataModuleCreate() {
     CreateDataSource();
     for (TDBDataSet* dataSet : std::initializer_list<TDBDataSet*>{sqlLog, sqlState, tblState}) {
         dataSet->Close();
-        dataSet->SetDatabaseName(DataFolder());
+        dataSet->SetDatabaseName(FPlace.Folder());
     }
     UpgradeSchema();
 }
@@ -163,7 +150,7 @@ void TDM1::StartServers() {
 
 void TDM1::SetUpSession(const QString& netFileDir) {
     Session().Close();
-    const QString secur = DataFolder() + "/SECUR/";
+    const QString secur = FPlace.Folder() + "/SECUR/";
     DeleteFilesInFolder(secur);
     QDir().mkpath(secur);
     Session().NetFileDir = netFileDir;
@@ -180,7 +167,7 @@ void TDM1::SetUpSession(const QString& netFileDir) {
 // fails, instead of holding up the start.
 void TDM1::PackEntranceState() {
     Table1->Close();
-    Table1->SetDatabaseName(DataFolder() + "/");
+    Table1->SetDatabaseName(FPlace.Folder() + "/");
     Table1->SetTableName("entranceState");
     Table1->Exclusive = true;
     Table1->Open();
@@ -196,9 +183,9 @@ void TDM1::PackEntranceState() {
 
 void TDM1::CreateDataSource() {
     if (InstallDriver)
-        InstallOdbcDriver(DataFolder());
+        InstallOdbcDriver(FPlace.Folder());
     ConfigDataSource(AccessDriverName,
-                     {"DSN=ZorarareVUZU", "DBQ=" + DataFolder() + "/VoduraviRive.MDB"});
+                     {"DSN=ZorarareVUZU", "DBQ=" + FPlace.Folder() + "/VoduraviRive.MDB"});
 }
 
 void TDM1::UpgradeSchema() {
@@ -226,31 +213,29 @@ void TDM1::UpgradeSchema() {
 }
 
 void TDM1::ServerStartClientConnect(QTcpSocket* client) {
-    client->write(ToCP932(CommSession().NetworkDataPath));
+    client->write(ToCP932(FPlace.NetworkDataPath));
 }
 
 void TDM1::ServerGazosetClientRead(QTcpSocket* client, const QByteArray& request) {
     RunRequestLogged(TRequestServer::ClientName(client),
-                     [&] { ReadImageRequest(SessionJobs(), request, client); });
+                     [&] { Actions.ReadImage(request, client); });
 }
 
 // "DELETE" tells the asking PC that its removals are kept; a malformed request, or one that
 // could not be kept, gets none.
 void TDM1::ServerGazoDeleteClientRead(QTcpSocket* client, const QByteArray& request) {
-    if (RunRequestLogged(TRequestServer::ClientName(client),
-                         [&] { DeleteUsersRequest(SessionJobs(), request); }))
+    if (RunRequestLogged(TRequestServer::ClientName(client), [&] { Actions.DeleteUsers(request); }))
         client->write("DELETE");
 }
 
 void TDM1::ServerTanpaClientRead(QTcpSocket* client, const QByteArray& request) {
-    RunRequestLogged(TRequestServer::ClientName(client),
-                     [&] { ResetTamperRequest(SessionJobs(), request); });
+    RunRequestLogged(TRequestServer::ClientName(client), [&] { Actions.ResetTamper(request); });
 }
 
-void CloseDataSession() {
+void CloseDataSession(const QString& dataFolder) {
     Session().DropConnections();
     Session().Close();
-    QFile::remove(DataFolder() + "/PDOXUSRS.NET");
+    QFile::remove(dataFolder + "/PDOXUSRS.NET");
 }
 
 void OpenDataSession() {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QTcpSocket;
@@ -17,21 +18,38 @@ namespace reruzida {
 
 class TRequestServer;
 
-// The data folder: the session's DataPath's folder, without the closing "/".
-QString DataFolder();
+// Where the program's data is; the data module's start-up finds it.
+struct TDataPlace {
+    // The full path of this program file, in the data folder.
+    QString DataPath;
+    // The same as other PCs reach it: "//PC/Zezoduzu/Reruzida" when the folder is shared,
+    // else DataPath; sent on PORT_START.
+    QString NetworkDataPath;
 
-// Why nothing can be written in the data folder (read-only, no right to write); empty when
-// it can be.
-QString DataFolderFault();
+    // The data folder: DataPath's folder, without the closing "/"; before the start-up got as
+    // far as the data path, the program's folder.
+    QString Folder() const;
+    // Why nothing can be written in the data folder (read-only, no right to write); empty
+    // when it can be.
+    QString Fault() const;
+};
+
+// What the servers do with a request read whole (each raises on a malformed one); the
+// session hands in the unit jobs'.
+struct TRequestActions {
+    std::function<void(const QByteArray& request, QTcpSocket* client)> ReadImage;
+    std::function<void(const QByteArray& request)> DeleteUsers;
+    std::function<void(const QByteArray& request)> ResetTamper;
+};
 
 // Packs a table that is open exclusively; raises "排他モードで開けませんでした。" otherwise.
 void PackParadoxTable(TTable& table);
 
 // The communication program's first data module: the datasets on the data folder, the four
-// TCP servers and the data side's start-up.
+// TCP servers and the data side's start-up, which fills in `place`.
 class TDM1 : public QObject, public TComponent {
 public:
-    explicit TDM1(QObject* parent = nullptr);
+    explicit TDM1(TDataPlace& place, QObject* parent = nullptr);
     ~TDM1() override;
     Q_DISABLE_COPY(TDM1)
 
@@ -42,6 +60,7 @@ public:
                         TcpPort(PORT_TANPA)};
     // Registers the ODBC driver in the program folder first; off when the process has done it.
     bool InstallDriver = true;
+    TRequestActions Actions;
 
     // The start-up: servers, share, session, packing entranceState, the data source, the
     // datasets' folder and the schema upgrade. Raises where it stops.
@@ -70,11 +89,13 @@ private:
     void SetUpSession(const QString& netFileDir);
     void PackEntranceState();
     void CreateDataSource();
+
+    TDataPlace& FPlace;
 };
 
 // Closes the database session as a stop does: drops its connections, closes it and deletes
-// "PDOXUSRS.NET" from the program folder.
-void CloseDataSession();
+// "PDOXUSRS.NET" from the data folder.
+void CloseDataSession(const QString& dataFolder);
 // Opens the database session again (the restart request).
 void OpenDataSession();
 

@@ -56,9 +56,10 @@ TALed* NewLed(QWidget* parent, TLEDStyle style) {
 } // namespace
 
 // A tool window has no task bar button: the tray icon is the program's face.
-TfrmMainMenu::TfrmMainMenu(TUnitJobs* jobs, TDrvSetup driverSetup, bool hasTray)
-    : QWidget(nullptr, hasTray ? Qt::Window | Qt::Tool : Qt::Window), FJobs(jobs),
-      FDriverSetup(std::move(driverSetup)), FHasTray(hasTray) {
+TfrmMainMenu::TfrmMainMenu(TCommDriver& driver, const TDataPlace& place, TUnitJobs* jobs,
+                           TDrvSetup driverSetup, bool hasTray)
+    : QWidget(nullptr, hasTray ? Qt::Window | Qt::Tool : Qt::Window), FDriver(driver),
+      FPlace(place), FJobs(jobs), FDriverSetup(std::move(driverSetup)), FHasTray(hasTray) {
     // The program folder is the data folder, also when the data start-up stopped early.
     if (!FDriverSetup.StateWriter)
         FDriverSetup.StateWriter = std::make_shared<TUnitStateTable>(ProgramFolder());
@@ -193,21 +194,21 @@ void TfrmMainMenu::FormCreate() {
         ShowBehind();
 }
 
-QString MonitorAlerts(const TUnitJobs* jobs) {
-    QStringList alerts{DataFolderFault(), DrvPortFault(), DrvJournalFault(),
-                       jobs ? jobs->PendingRecordStatus() : QString()};
+QString MonitorAlerts(const TDataPlace& place, TCommDriver& driver, const TUnitJobs* jobs) {
+    QStringList alerts{place.Fault(), DrvPortFault(driver), DrvJournalFault(driver),
+                       jobs ? jobs->Records.PendingRecordStatus() : QString()};
     alerts.removeAll(QString());
     return alerts.join('\n');
 }
 
 void TfrmMainMenu::AlertTimerTick() {
     if (FJobs)
-        RunLogged([this] { FJobs->RetryPendingRecords(); });
+        RunLogged([this] { FJobs->Records.RetryPendingRecords(); });
     ShowAlerts();
 }
 
 void TfrmMainMenu::ShowAlerts() {
-    const QString alerts = MonitorAlerts(FJobs);
+    const QString alerts = MonitorAlerts(FPlace, FDriver, FJobs);
     lblAlerts->setText(alerts);
     lblAlerts->setVisible(!alerts.isEmpty());
     TrayIcon1->SetTipHelp(alerts.isEmpty() ? QString(CommCaption)
@@ -215,12 +216,12 @@ void TfrmMainMenu::ShowAlerts() {
 }
 
 void TfrmMainMenu::OpenDriver() {
-    DriverOpened = DrvOpen(this, FDriverSetup);
+    DriverOpened = DrvOpen(FDriver, this, FDriverSetup);
 }
 
 void TfrmMainMenu::CloseDriver() {
     if (DriverOpened)
-        DrvClose();
+        DrvClose(FDriver);
     DriverOpened = false;
 }
 
@@ -255,18 +256,19 @@ bool TfrmMainMenu::event(QEvent* event) {
         break;
     case WM_RECV_DATA:
         if (FJobs)
-            FJobs->ProcessRecvData();
+            FJobs->Records.ProcessRecvData();
         break;
     case WM_TICK_UNITSTATE:
     case WM_TICK_REGISTER:
     case WM_TICK_EXPIRE:
         if (FJobs)
-            FJobs->ProcessTick(message->Msg);
+            FJobs->Periodic.ProcessTick(message->Msg);
         break;
     case WM_UNIT_FOUND:
         // Without the data side (a monitor on its own) there is nothing kept to send.
         if (FJobs)
-            RunLogged([this, unit = int(message->WParam)] { FJobs->SendPendingRemovals(unit); });
+            RunLogged(
+                [this, unit = int(message->WParam)] { FJobs->Answers.SendPendingRemovals(unit); });
         break;
     default:
         break;
@@ -337,17 +339,17 @@ void TfrmMainMenu::closeEvent(QCloseEvent* event) {
 
 void TfrmMainMenu::StopCommunication() {
     CloseDriver();
-    CloseDataSession();
+    CloseDataSession(FPlace.Folder());
 }
 
 void TfrmMainMenu::btnF1Click() {
     if (DriverOpened)
-        DrvRescan();
+        DrvRescan(FDriver);
 }
 
 void TfrmMainMenu::btnF2Click() {
     if (!FTimeAdust) {
-        FTimeAdust = new TfrmTimeAdust(this);
+        FTimeAdust = new TfrmTimeAdust(FDriver, this);
         FTimeAdust->setAttribute(Qt::WA_DeleteOnClose);
     }
     FTimeAdust->show();
@@ -394,7 +396,7 @@ void TfrmMainMenu::EndProgram() {
     RunLogged([this] {
         CloseDriver();
         FinishUnitJobs();
-        CloseDataSession();
+        CloseDataSession(FPlace.Folder());
         Quit();
     });
 }
@@ -408,7 +410,7 @@ void TfrmMainMenu::FinishUnitJobs() {
 void TfrmMainMenu::Terminate() {
     RunLogged([this] { CloseDriver(); });
     RunLogged([this] { FinishUnitJobs(); });
-    RunLogged([] { CloseDataSession(); });
+    RunLogged([this] { CloseDataSession(FPlace.Folder()); });
     Quit();
 }
 

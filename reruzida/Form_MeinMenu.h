@@ -21,16 +21,18 @@ namespace reruzida {
 
 class TALed;
 class TTrayIcon;
-class TUnitJobs;
+struct TUnitJobs;
+struct TDataPlace;
 
 // The tray menu's two programs, started from the program folder.
 inline constexpr char WorkingProgram[] = "Rudizaz.exe";
 inline constexpr char EntranceProgram[] = "Zezoduzu.exe";
 
 // What the operator must know of at once, one line each: a data folder that cannot be
-// written, a serial port that does not open, records that cannot be taken from the units,
-// records that wait to be stored in `jobs` (none: no data side); empty when all is well.
-QString MonitorAlerts(const TUnitJobs* jobs);
+// written, a serial port of `driver` that does not open, records that cannot be taken from
+// the units, records that wait to be stored in `jobs` (none: no data side); empty when all is
+// well.
+QString MonitorAlerts(const TDataPlace& place, TCommDriver& driver, const TUnitJobs* jobs);
 
 // The monitor window: one LED per unit, the tray icon and its menu. It takes the protocol
 // thread's messages and the other programs' requests and hands them to the unit jobs; closing
@@ -40,10 +42,12 @@ QString MonitorAlerts(const TUnitJobs* jobs);
 // minimizes it, so the program can always be ended.
 class TfrmMainMenu : public QWidget {
 public:
-    // `jobs`: the session's unit jobs; none for a monitor without the data side, which leaves
-    // records, ticks and requests alone. `driverSetup` without a state writer gets one on the
-    // data folder. `hasTray`: the desktop has a notification area for the program's icon.
-    explicit TfrmMainMenu(TUnitJobs* jobs, TDrvSetup driverSetup = {}, bool hasTray = true);
+    // The session's driver and data place, and its unit jobs: none for a monitor without the
+    // data side, which leaves records, ticks and requests alone. `driverSetup` without a state
+    // writer gets one on the program folder. `hasTray`: the desktop has a notification area
+    // for the program's icon.
+    TfrmMainMenu(TCommDriver& driver, const TDataPlace& place, TUnitJobs* jobs,
+                 TDrvSetup driverSetup = {}, bool hasTray = true);
     ~TfrmMainMenu() override;
     Q_DISABLE_COPY(TfrmMainMenu)
 
@@ -121,6 +125,8 @@ private:
 
     void ShowAlerts();
 
+    TCommDriver& FDriver;
+    const TDataPlace& FPlace;
     TUnitJobs* const FJobs;
     TDrvSetup FDriverSetup;
     const bool FHasTray;

@@ -2,7 +2,6 @@
 
 #include "reruzida/Clock.h"
 #include "reruzida/CommDriver.h"
-#include "reruzida/CommSession.h"
 #include "reruzida/ConfirmBox.h"
 
 #include <QCalendarWidget>
@@ -23,13 +22,14 @@ QByteArray ClockSetDigits(TDateTime now) {
         .toLatin1();
 }
 
-void SetUnitClocks(const QByteArray& digits) {
+void SetUnitClocks(TCommDriver& driver, const QByteArray& digits) {
     for (int unit = 1; unit <= MaxUnitId; ++unit)
-        if (CommSession().Driver.UnitPresent[unit])
-            DrvSendCommand(unit, ClockSetCommand, {}, digits);
+        if (driver.UnitPresent[unit])
+            DrvSendCommand(driver, unit, ClockSetCommand, {}, digits);
 }
 
-TfrmTimeAdust::TfrmTimeAdust(QWidget* parent) : QDialog(parent) {
+TfrmTimeAdust::TfrmTimeAdust(TCommDriver& driver, QWidget* parent)
+    : QDialog(parent), FDriver(driver) {
     setWindowTitle("時計合わせ");
     CreateControls();
     Clock1ClockTime();
@@ -78,7 +78,7 @@ void TfrmTimeAdust::Clock1ClockTime() {
 void TfrmTimeAdust::btnExecClick() {
     if (Confirm("認証機コミュニケーション", "認証機の日付および時刻を変更します。よろしいですか？",
                 this))
-        SetUnitClocks(ClockSetDigits(Now()));
+        SetUnitClocks(FDriver, ClockSetDigits(Now()));
 }
 
 } // namespace reruzida

@@ -11,16 +11,18 @@ class QPushButton;
 namespace reruzida {
 
 class TClock;
+struct TCommDriver;
 
 // The tail of a CSR command: YYMMDDhhnnss of `now`.
 QByteArray ClockSetDigits(TDateTime now);
-// Queues CSR with `digits` to every present unit.
-void SetUnitClocks(const QByteArray& digits);
+// Queues CSR with `digits` to every unit present on `driver`.
+void SetUnitClocks(TCommDriver& driver, const QByteArray& digits);
 
-// The clock-setting dialog: sets every present unit's clock to the PC's date and time.
+// The clock-setting dialog: sets the clock of every unit present on the driver to the PC's
+// date and time.
 class TfrmTimeAdust : public QDialog {
 public:
-    explicit TfrmTimeAdust(QWidget* parent);
+    TfrmTimeAdust(TCommDriver& driver, QWidget* parent);
     Q_DISABLE_COPY(TfrmTimeAdust)
 
     QCalendarWidget* MonthCalendar1;
@@ -34,6 +36,8 @@ public:
 private:
     void CreateControls();
     void Clock1ClockTime();
+
+    TCommDriver& FDriver;
 };
 
 } // namespace reruzida

@@ -51,10 +51,10 @@ void ForEachRemovalLine(const QByteArray& payload,
 }
 
 void DeleteUsersRequest(TUnitJobs& jobs, const QByteArray& payload) {
-    ForEachRemovalLine(payload,
-                       [&](int unit, const QString& code) { jobs.KeepRemoval(unit, code); });
+    ForEachRemovalLine(
+        payload, [&](int unit, const QString& code) { jobs.Answers.KeepRemoval(unit, code); });
     // Kept is what the request asks for; a failure to queue is left to the next expiry tick.
-    RunLogged([&] { jobs.SendPendingRemovals(); });
+    RunLogged([&] { jobs.Answers.SendPendingRemovals(); });
 }
 
 void ReadImageRequest(TUnitJobs& jobs, const QByteArray& payload, QTcpSocket* client) {
@@ -62,13 +62,13 @@ void ReadImageRequest(TUnitJobs& jobs, const QByteArray& payload, QTcpSocket* cl
     if (items.size() != 2)
         return;
     const int unit = UnitOf(items[1]);
-    if (!jobs.IsValidUnit(unit) || !CodeFits(items[0]))
+    if (!jobs.Line.IsValidUnit(unit) || !CodeFits(items[0]))
         return;
-    jobs.ReadImage(unit, items[0], client);
+    jobs.Answers.ReadImage(unit, items[0], client);
 }
 
 void ResetTamperRequest(TUnitJobs& jobs, const QByteArray& payload) {
-    jobs.ReleaseTamper(UnitOf(PayloadText(payload)));
+    jobs.Periodic.ReleaseTamper(UnitOf(PayloadText(payload)));
 }
 
 bool HandleCopyData(TUnitJobs& jobs, int code, const QByteArray& payload) {
@@ -83,17 +83,6 @@ bool HandleCopyData(TUnitJobs& jobs, int code, const QByteArray& payload) {
         RunRequestLogged("WM_COPYDATA " + QString::number(code),
                          [&] { found->second(jobs, payload); });
     return true;
-}
-
-void SendImageAnswer(const QString& code, const TImageRead& read) {
-    const QString line = CodeUnitLine(code, read.Unit);
-    if (read.Client && read.Client->state() == QAbstractSocket::ConnectedState) {
-        read.Client->write(ToCP932(line));
-        return;
-    }
-    const QByteArray payload = ToCP932(line + "\r\n") + '\0';
-    for (const char* caption : {EntranceCaption, WorkingCaption})
-        SendCopyData(caption, CD_READ_IMAGE_REPLY, CommCaption, payload);
 }
 
 } // namespace reruzida

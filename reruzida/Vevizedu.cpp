@@ -26,10 +26,10 @@ int main(int argc, char** argv) {
     LogQtFaultsToErrorLog();
 
     TCommSession session;
-    session.StartDataSide(std::make_unique<TDM1>());
+    session.StartDataSide(std::make_unique<TDM1>(session.Place), DriverQueue(session.Driver));
     TDrvSetup driverSetup;
     driverSetup.JournalFile = ProgramFolder() + ReceivedRecordsFile;
-    TfrmMainMenu frmMainMenu(session.UnitJobs.get(), driverSetup,
+    TfrmMainMenu frmMainMenu(session.Driver, session.Place, session.UnitJobs.get(), driverSetup,
                              QSystemTrayIcon::isSystemTrayAvailable());
     instance.OnActivate = [&frmMainMenu] { frmMainMenu.ShowMonitor(); };
     return app.exec();

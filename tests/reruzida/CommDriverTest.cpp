@@ -1,5 +1,4 @@
 #include "reruzida/CommDriver.h"
-#include "reruzida/CommSession.h"
 #include "reruzida/ErrorLog.h"
 #include "reruzida/UnitStateTable.h"
 #include "storage/Connection.h"
@@ -28,6 +27,8 @@ struct TNotedMessage {
 // received record.
 class TRecordingWindow : public QObject {
 public:
+    explicit TRecordingWindow(TCommDriver& driver) : FDriver(driver) {}
+
     QList<TNotedMessage> Messages;
     QList<TRecvDataClass> Records;
 
@@ -47,10 +48,13 @@ protected:
             return QObject::event(event);
         Messages.append({message->Msg, message->WParam, message->LParam});
         TRecvDataClass record;
-        if (message->Msg == WM_RECV_DATA && DrvReadData(record))
+        if (message->Msg == WM_RECV_DATA && DrvReadData(FDriver, record))
             Records.append(record);
         return true;
     }
+
+private:
+    TCommDriver& FDriver;
 };
 
 // Notes the protocol thread's statements on the unit table.
@@ -98,17 +102,17 @@ protected:
         FSim.Start();
     }
     void TearDown() override {
-        DrvClose();
+        DrvClose(FDriver);
         FSim.Stop();
     }
-    void Open(int stepTime = 10) { ASSERT_TRUE(DrvOpen(&FWindow, {FWriter, stepTime})); }
+    void Open(int stepTime = 10) { ASSERT_TRUE(DrvOpen(FDriver, &FWindow, {FWriter, stepTime})); }
     bool WaitForScan(int units) {
         return WaitFor([&] { return CountFrames(FSim.Frames(), LogReadCommand, units) > 0; });
     }
 
-    TCommSession FSession;
+    TCommDriver FDriver;
     TUnitSimulator FSim{3};
-    TRecordingWindow FWindow;
+    TRecordingWindow FWindow{FDriver};
     std::shared_ptr<TNotingStateWriter> FWriter = std::make_shared<TNotingStateWriter>();
 };
 
@@ -120,7 +124,7 @@ TEST_F(CommDriverTest, ScanFindsTheUnitsUpToTheFirstSilentOne) {
               QStringList({"VRR 1", "VRR 2", "VRR 3", "VRR 4", "USR 1", "USR 2", "USR 3"}));
     EXPECT_EQ(FWriter->Calls(), QList<int>({0, 1, 2, 3}));
     for (int unit = 1; unit <= MaxUnitId; ++unit)
-        EXPECT_EQ(CommSession().Driver.UnitPresent[unit].load(), unit <= 3) << unit;
+        EXPECT_EQ(FDriver.UnitPresent[unit].load(), unit <= 3) << unit;
     for (int unit = 1; unit <= 3; ++unit) {
         EXPECT_TRUE(FSim.IsRunning(unit));
         EXPECT_TRUE(FWindow.HasLed(unit, LedLime));
@@ -146,9 +150,9 @@ TEST_F(CommDriverTest, TheScanKeepsTheUnitTable) {
         "INSERT INTO entranceState (認証機ID, 認証機名, 作動状況) VALUES (2, '玄関', False)");
     table->Execute(
         "INSERT INTO entranceState (認証機ID, 認証機名, 作動状況) VALUES (5, '裏口', True)");
-    ASSERT_TRUE(DrvOpen(&FWindow, {std::make_shared<TUnitStateTable>(data.Path()), 10}));
+    ASSERT_TRUE(DrvOpen(FDriver, &FWindow, {std::make_shared<TUnitStateTable>(data.Path()), 10}));
     ASSERT_TRUE(WaitForScan(3));
-    DrvClose();
+    DrvClose(FDriver);
     auto rows = table->Prepare("SELECT 認証機ID, 認証機名, 認証機種別, 作動状況 FROM entranceState "
                                "ORDER BY 認証機ID");
     QStringList seen;
@@ -165,10 +169,11 @@ TEST_F(CommDriverTest, TheScanKeepsTheUnitTable) {
 TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
     TempFolder logFolder;
     SetErrorLogFolder(logFolder.Path());
-    ASSERT_TRUE(DrvOpen(&FWindow, {std::make_shared<TUnitStateTable>("/nonexistent/data"), 10}));
+    ASSERT_TRUE(
+        DrvOpen(FDriver, &FWindow, {std::make_shared<TUnitStateTable>("/nonexistent/data"), 10}));
     ASSERT_TRUE(WaitForScan(3));
     EXPECT_EQ(CountFrames(FSim.Frames(), RunCommand, 3), 1);
-    EXPECT_TRUE(CommSession().Driver.UnitPresent[3]);
+    EXPECT_TRUE(FDriver.UnitPresent[3]);
     // The start-up statement and each unit's failed, and each failure was noted.
     QCoreApplication::processEvents();
     const QStringList lines = ErrorLog().Lines();
@@ -176,13 +181,13 @@ TEST_F(CommDriverTest, AFailingUnitTableDoesNotEndTheScan) {
 }
 
 TEST_F(CommDriverTest, RefusesWhatCannotGoOnTheLine) {
-    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
+    EXPECT_FALSE(DrvSendCommand(FDriver, 1, TamperResetCommand));
     Open();
     ASSERT_TRUE(WaitForScan(3));
-    EXPECT_FALSE(DrvSendCommand(0, TamperResetCommand));
-    EXPECT_FALSE(DrvSendCommand(MaxUnitId + 1, TamperResetCommand));
-    EXPECT_FALSE(DrvSendCommand(1, RemovalCommand, "123456789"));
-    EXPECT_TRUE(DrvSendCommand(1, RemovalCommand, "12345678"));
+    EXPECT_FALSE(DrvSendCommand(FDriver, 0, TamperResetCommand));
+    EXPECT_FALSE(DrvSendCommand(FDriver, MaxUnitId + 1, TamperResetCommand));
+    EXPECT_FALSE(DrvSendCommand(FDriver, 1, RemovalCommand, "123456789"));
+    EXPECT_TRUE(DrvSendCommand(FDriver, 1, RemovalCommand, "12345678"));
     ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), RemovalCommand, 1) == 1; }));
     ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
     EXPECT_EQ(FWindow.Records[0].Command, RemovalReply);
@@ -251,10 +256,10 @@ TEST_F(CommDriverTest, RepliesFromTheWrongSourceAreNotAnswers) {
     Open();
     ASSERT_TRUE(WaitFor([&] { return CountFrames(FSim.Frames(), LogReadCommand, 1) > 0; }));
     for (int unit = 1; unit <= MaxUnitId; ++unit)
-        EXPECT_FALSE(CommSession().Driver.UnitPresent[unit]);
+        EXPECT_FALSE(FDriver.UnitPresent[unit]);
     EXPECT_TRUE(FWindow.HasLed(1, LedSilver));
-    DrvRescan();
-    ASSERT_TRUE(WaitFor([&] { return CommSession().Driver.UnitPresent[3].load(); }));
+    DrvRescan(FDriver);
+    ASSERT_TRUE(WaitFor([&] { return FDriver.UnitPresent[3].load(); }));
     ASSERT_TRUE(WaitForScan(3));
 
     // Unit 2 answering for unit 1 is not unit 1's answer: unit 1 is given up this time and
@@ -276,8 +281,8 @@ TEST_F(CommDriverTest, ASilentUnitAtStartUpHidesNoUnitAboveIt) {
     EXPECT_EQ(commands.mid(0, 2), QStringList({"VRR 1", "VRR 2"}));
     EXPECT_LT(commands.indexOf("LRR 1"), commands.indexOf("VRR 3"));
     EXPECT_EQ(FWriter->Calls(), QList<int>({0, 1, 3}));
-    EXPECT_FALSE(CommSession().Driver.UnitPresent[2]);
-    EXPECT_TRUE(CommSession().Driver.UnitPresent[3]);
+    EXPECT_FALSE(FDriver.UnitPresent[2]);
+    EXPECT_TRUE(FDriver.UnitPresent[3]);
     EXPECT_TRUE(FSim.IsRunning(3));
     EXPECT_TRUE(FWindow.HasLed(2, LedSilver));
 }
@@ -288,8 +293,8 @@ TEST_F(CommDriverTest, ALongCommandsTimeOutStartsWhenItIsOnTheLine) {
     // 922 bytes take 961 ms to send; the unit answers 700 ms after the last one.
     FSim.SetReplyDelay(1, ImageWriteCommand, 1700);
     const QByteArray image = TUnitSimulator::MakeImage("55");
-    ASSERT_TRUE(
-        DrvSendCommand(1, ImageWriteCommand, "55", QByteArray("\x00\x00\x03\x54", 4) + image));
+    ASSERT_TRUE(DrvSendCommand(FDriver, 1, ImageWriteCommand, "55",
+                               QByteArray("\x00\x00\x03\x54", 4) + image));
     ASSERT_TRUE(WaitFor([&] { return FWindow.Records.size() == 1; }));
     EXPECT_EQ(FWindow.Records[0].Command, ImageWriteReply);
     EXPECT_EQ(FSim.Image(1, "55"), image);
@@ -303,23 +308,23 @@ TEST_F(CommDriverTest, CloseNeverWaitsForeverAndKeepsAcknowledgedRecords) {
     ASSERT_TRUE(WaitForSentOnly([&] { return FSim.PendingRecords(1) == 0; }, 10000));
     QElapsedTimer closing;
     closing.start();
-    EXPECT_TRUE(DrvClose());
+    EXPECT_TRUE(DrvClose(FDriver));
     EXPECT_LT(closing.elapsed(), 1000);
-    EXPECT_FALSE(DrvClose());
+    EXPECT_FALSE(DrvClose(FDriver));
     EXPECT_TRUE(FWindow.Records.isEmpty());
     QCoreApplication::processEvents();
     ASSERT_EQ(FWindow.Records.size(), 1);
     EXPECT_EQ(CodeFromField(FWindow.Records[0].Parameters().mid(12, 8)), "9");
     TRecvDataClass none;
     none.UnitId = 7;
-    EXPECT_FALSE(DrvReadData(none));
+    EXPECT_FALSE(DrvReadData(FDriver, none));
     EXPECT_EQ(none.UnitId, 0);
 }
 
 TEST_F(CommDriverTest, APortThatWillNotOpenSendsNothingAndSaysWhy) {
     UsePort(2, "/nonexistent/tty");
     Open();
-    ASSERT_TRUE(WaitFor([] { return DrvPortFault().contains("/nonexistent/tty"); }));
+    ASSERT_TRUE(WaitFor([this] { return DrvPortFault(FDriver).contains("/nonexistent/tty"); }));
     EXPECT_TRUE(FSim.Frames().isEmpty());
 }
 

@@ -40,10 +40,14 @@ protected:
     TCommSession Comm;
     QList<TSentCommand> Sent;
     bool QueueFull = false;
+    // The jobs' commands go to the driver's send queue instead of Sent, for a test on a line.
+    bool ToLine = false;
 
     // The unit jobs the test drives: the session's, as the monitor window and the servers
     // reach them (UseJobs points elsewhere).
     TUnitJobs& Jobs() { return *FJobs; }
+    // The driver the jobs the test drives work on.
+    TCommDriver& JobsDriver() { return *FJobsDriver; }
 
     static void SetUpTestSuite() {
         static TempFolder iniFolder;
@@ -65,19 +69,26 @@ protected:
     // The session's jobs, driven through the session's driver.
     virtual void MakeJobs() { UseJobs(*Comm.UnitJobs, Comm.Driver); }
 
-    // The test drives `jobs`, whose commands go to Sent, with units 1 to 3 of `driver`
-    // present.
+    // The test drives `jobs`, made on Recorder(driver), with units 1 to 3 of `driver` present.
     void UseJobs(TUnitJobs& jobs, TCommDriver& driver) {
         FJobs = &jobs;
-        jobs.SetSendCommand([this](int unit, const QByteArray& command, const QString& code,
-                                   const QByteArray& tail) {
+        FJobsDriver = &driver;
+        for (int unit = 1; unit <= 3; ++unit)
+            driver.UnitPresent[unit] = true;
+    }
+
+    // Where the jobs' commands go: Sent (refused while QueueFull), or once ToLine is set the
+    // send queue of `driver`.
+    TSendCommand Recorder(TCommDriver& driver) {
+        return [this, &driver](int unit, const QByteArray& command, const QString& code,
+                               const QByteArray& tail) {
+            if (ToLine)
+                return DrvSendCommand(driver, unit, command, code, tail);
             if (QueueFull)
                 return false;
             Sent.append({unit, command, code, tail});
             return true;
-        });
-        for (int unit = 1; unit <= 3; ++unit)
-            driver.UnitPresent[unit] = true;
+        };
     }
 
     void TearDown() override {
@@ -88,13 +99,14 @@ protected:
     // The data side of `session` made and started on the test's data folder, as a start of
     // the program makes it: what a start-up raises goes to the error log.
     void StartDataSide(TCommSession& session) {
-        session.StartDataSide(NewDataModule(Temp.File("Reruzida")));
+        session.StartDataSide(NewDataModule(session.Place, Temp.File("Reruzida")),
+                              Recorder(session.Driver));
     }
 
-    // A data module on the program file `programFile`, on ports the system picks, that leaves
-    // the ODBC driver as the suite installed it.
-    static std::unique_ptr<TDM1> NewDataModule(const QString& programFile) {
-        auto module = std::make_unique<TDM1>();
+    // A data module on the program file `programFile` that finds `place`, on ports the system
+    // picks, that leaves the ODBC driver as the suite installed it.
+    static std::unique_ptr<TDM1> NewDataModule(TDataPlace& place, const QString& programFile) {
+        auto module = std::make_unique<TDM1>(place);
         module->ProgramFile = programFile;
         module->InstallDriver = false;
         std::fill(std::begin(module->Ports), std::end(module->Ports), 0);
@@ -153,20 +165,19 @@ protected:
 
 private:
     TUnitJobs* FJobs = nullptr;
+    TCommDriver* FJobsDriver = nullptr;
 };
 
-// The unit jobs built without the session: on its data modules, but with a driver and queues
-// of their own, and the session's jobs gone, so a job that reached for the session would find
-// no unit present and no recorder.
+// The unit jobs built beside the session's: on its data modules, but with a driver of their
+// own, so a job that used another driver than the one it was handed would find no unit
+// present and no recorder.
 class UnitJobsTest : public DataSideTest {
 protected:
     TCommDriver Driver;
-    TUnitJobQueues Queues;
     std::unique_ptr<TUnitJobs> OwnJobs;
 
     void MakeJobs() override {
-        Comm.UnitJobs.reset();
-        OwnJobs = std::make_unique<TUnitJobs>(*Comm.DM1, *Comm.DMCreate, Driver, Queues);
+        OwnJobs = std::make_unique<TUnitJobs>(*Comm.DM1, *Comm.DMCreate, Driver, Recorder(Driver));
         UseJobs(*OwnJobs, Driver);
     }
 };

@@ -38,9 +38,9 @@ protected:
         QElapsedTimer handling;
         handling.start();
         if (message->Msg == WM_RECV_DATA)
-            FJobs.ProcessRecvData();
+            FJobs.Records.ProcessRecvData();
         else if (message->Msg != WM_UNIT_LED)
-            FJobs.ProcessTick(message->Msg);
+            FJobs.Periodic.ProcessTick(message->Msg);
         LongestMs = std::max(LongestMs, handling.elapsed());
         return true;
     }
@@ -70,18 +70,19 @@ protected:
     void SetUp() override {
         DataSideTest::SetUp();
         Window = std::make_unique<TDataWindow>(Jobs());
-        Jobs().SetSendCommand({});
+        ToLine = true;
         ASSERT_TRUE(Sim.OpenPty());
         UsePort(2, Sim.SlavePath());
         Sim.Start();
-        ASSERT_TRUE(DrvOpen(Window.get(), {std::make_shared<TUnitStateTable>(Temp.Path()), 10,
-                                           Temp.File(ReceivedRecordsFile)}));
-        ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[3].load(); }));
+        ASSERT_TRUE(DrvOpen(
+            JobsDriver(), Window.get(),
+            {std::make_shared<TUnitStateTable>(Temp.Path()), 10, Temp.File(ReceivedRecordsFile)}));
+        ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[3].load(); }));
     }
     void TearDown() override {
-        DrvClose();
-        DrvOpen(Window.get());
-        DrvClose();
+        DrvClose(JobsDriver());
+        DrvOpen(JobsDriver(), Window.get());
+        DrvClose(JobsDriver());
         Sim.Stop();
         DataSideTest::TearDown();
     }
@@ -146,15 +147,15 @@ TEST_F(DataSideLineTest, AcknowledgedRecordsAreKeptUntilStored) {
     // Stored at a start after a crash, the program killed again as it stored the first and
     // before it noted that one done: at the next start it comes back first, and stays one
     // row all the same.
-    Jobs().HandleRecvData(replayed[0]);
+    Jobs().Records.HandleRecvData(replayed[0]);
     for (const TRecvDataClass& record : replayed)
-        Jobs().HandleRecvData(record);
+        Jobs().Records.HandleRecvData(record);
     const QString table = "ENTRANCE_LOG" + Sim.UnitClock(1).toString("yyyy_MM");
     EXPECT_EQ(TableRows("SELECT 個人コード FROM " + table + " ORDER BY 1"),
               QStringList({"000", "001", "002", "003"}));
     // The crashed run's own queue is gone with it.
     TRecvDataClass record;
-    while (DrvReadData(record)) {
+    while (DrvReadData(JobsDriver(), record)) {
     }
 }
 
@@ -189,7 +190,7 @@ TEST_F(DataSideLineTest, ALockedMonthTableHoldsUpNeitherThePollingNorTheWindow) 
         [&] { return TableRows("SELECT 個人コード FROM " + table + " ORDER BY 1") == codes; }));
     EXPECT_LT(LongestStandStill(Sim.Frames(), lockedAt, releasedAt), LockMs / 3);
     EXPECT_LT(Window->LongestMs, LockMs / 3);
-    EXPECT_EQ(Jobs().PendingRecordCount(), 0);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 0);
 }
 
 // The program ends while another program holds the month table: the record waits in the
@@ -199,10 +200,10 @@ TEST_F(DataSideLineTest, AtTheEndALockedMonthTableLeavesTheRecordsToTheNextStart
     std::unique_ptr<SqlConnection> holder;
     ASSERT_NO_FATAL_FAILURE(LockMonthTable(table, holder));
     Sim.AddLogRecord(2, OpLastExit, 1, "kept");
-    ASSERT_TRUE(WaitFor([&] { return Jobs().PendingRecordCount() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return Jobs().Records.PendingRecordCount() == 1; }));
     Jobs().Finish();
     holder->Rollback();
-    EXPECT_EQ(Jobs().PendingRecordCount(), 0);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 0);
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains("次回の起動時に保存します"));
     const QList<TRecvDataClass> kept = TRecvJournal(Temp.File(ReceivedRecordsFile)).Replay();
@@ -243,13 +244,14 @@ TEST_F(DataSideLineTest, TamperOpenCloseAndReleaseAtTheUnit) {
 // The stop request ends the program at once: what the units were already told is taken
 // must be in the log by then.
 TEST_F(DataSideTest, StopStoresTheRecordsTheUnitsHandedOver) {
-    Jobs().SetSendCommand({});
+    ToLine = true;
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     UsePort(2, sim.SlavePath());
     sim.Start();
-    TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
-    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
+                      TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+    ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
     sim.AddLogRecord(1, OpFirstEntry, 1, "0012");
     sim.AddLogRecord(1, OpLastExit, 1, "0012");
     // No message is handled meanwhile: the records stay in the window's queue.

@@ -73,12 +73,12 @@ TEST(TimeAdustTest, SetSendsOneTimeToEveryPresentUnit) {
     UsePort(3, sim.SlavePath());
     sim.Start();
     TQuietWindow window;
-    ASSERT_TRUE(DrvOpen(&window, {nullptr, 10}));
+    ASSERT_TRUE(DrvOpen(session.Driver, &window, {nullptr, 10}));
     const TUnitPresence& present = session.Driver.UnitPresent;
     ASSERT_TRUE(QTest::qWaitFor([&] { return present[1] && present[2]; }, 10000));
     Clock::SetNow([] { return EncodeDate(2007, 5, 6) + EncodeTime(7, 8, 9, 0); });
 
-    TfrmTimeAdust dialog(nullptr);
+    TfrmTimeAdust dialog(session.Driver, nullptr);
     dialog.show();
     EXPECT_EQ(dialog.MonthCalendar1->selectedDate(), QDate(2007, 5, 6));
     EXPECT_FALSE(dialog.MonthCalendar1->isEnabled());
@@ -101,7 +101,7 @@ TEST(TimeAdustTest, SetSendsOneTimeToEveryPresentUnit) {
         },
         5000));
     Clock::SetNow(nullptr);
-    DrvClose();
+    DrvClose(session.Driver);
     sim.Stop();
     const QList<TSimFrame> frames = csr();
     ASSERT_EQ(frames.size(), 2);
@@ -134,7 +134,8 @@ TEST(SetCommDialogTest, ShowsTheStoredPortAndStoresTheChoice) {
 TEST(CaptionsTest, EachDialogShowsItsOwnCaptionOnly) {
     SetUpCommApplication();
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
-    TfrmTimeAdust clock(nullptr);
+    TCommDriver driver;
+    TfrmTimeAdust clock(driver, nullptr);
     TfrmSetCommDialog port;
     TfrmPassWD exit(nullptr, [] {});
     for (const auto& [dialog, caption] : {std::pair<QWidget*, QString>{&clock, "時計合わせ"},

@@ -51,8 +51,9 @@ protected:
     void MakeForm() {
         FForm.reset();
         // A monitor on its own, without the data side and its unit jobs.
-        FForm = std::make_unique<TfrmMainMenu>(
-            nullptr, TDrvSetup{std::make_shared<TNoStateWriter>(), 10}, FHasTray);
+        FForm = std::make_unique<TfrmMainMenu>(FSession.Driver, FSession.Place, nullptr,
+                                               TDrvSetup{std::make_shared<TNoStateWriter>(), 10},
+                                               FHasTray);
     }
     void TearDown() override {
         FForm.reset();
@@ -191,7 +192,7 @@ TEST_F(MonitorTest, UnitsLightTheirLedsAndLedMessagesNameOneUnitOrAll) {
     EXPECT_EQ(FForm->windowTitle(), "認証機コミュニケーション");
     EXPECT_FALSE(FForm->isVisible());
     ASSERT_TRUE(WaitFor([&] { return LedLit(1, clLime) && LedLit(2, clLime); }));
-    ASSERT_TRUE(DrvClose());
+    ASSERT_TRUE(DrvClose(FSession.Driver));
     FForm->DriverOpened = false;
 
     SendMessage(FForm.get(), WM_UNIT_LED, 7, LedBlue);
@@ -222,7 +223,7 @@ TEST_F(MonitorTest, CloseButtonKeepsTheLineRunningAndEscStopsIt) {
     QTest::keyClick(FForm.get(), Qt::Key_Escape);
     EXPECT_FALSE(FForm->isVisible());
     EXPECT_FALSE(FForm->DriverOpened);
-    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
+    EXPECT_FALSE(DrvSendCommand(FSession.Driver, 1, TamperResetCommand));
     QTest::keyClick(FForm.get(), Qt::Key_F1);
     EXPECT_FALSE(FForm->DriverOpened);
     FSim.ClearFrames();
@@ -248,7 +249,7 @@ TEST_F(MonitorTest, NewPortTakesEffectAtOnce) {
     EXPECT_EQ(ReadCommSetting(), 2);
     EXPECT_TRUE(FForm->DriverOpened);
     EXPECT_TRUE(WaitFor([&] { return LedLit(3, clLime); }));
-    DrvClose();
+    DrvClose(FSession.Driver);
     FForm->DriverOpened = false;
     other.Stop();
 }
@@ -330,7 +331,7 @@ TEST_F(MonitorTest, ExitIsAskedTwiceAndOkStopsTheLine) {
     ASSERT_NE(FForm->PassWD(), nullptr);
     FForm->PassWD()->BitBtn1->click();
     EXPECT_FALSE(FForm->DriverOpened);
-    EXPECT_FALSE(DrvSendCommand(1, TamperResetCommand));
+    EXPECT_FALSE(DrvSendCommand(FSession.Driver, 1, TamperResetCommand));
 }
 
 // F2 opens the one clock-setting dialog without waiting; closing it frees it.

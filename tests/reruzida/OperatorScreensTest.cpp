@@ -42,7 +42,8 @@ TEST(OperatorScreens, ConfirmBoxAndCalendarSpeakJapanese) {
     EXPECT_EQ(cancel, "キャンセル");
 
     Clock::SetNow([] { return EncodeDate(2026, 12, 11) + 0.5; });
-    TfrmTimeAdust clock(nullptr);
+    TCommDriver driver;
+    TfrmTimeAdust clock(driver, nullptr);
     Clock::SetNow({});
     auto* month = clock.MonthCalendar1->findChild<QToolButton*>("qt_calendar_monthbutton");
     ASSERT_TRUE(month);
@@ -70,7 +71,8 @@ TEST(OperatorScreens, MonitorFrameOnScreenAndInFrontWhenAskedFor) {
     SetErrorLogFolder(folder.Path());
     UsePort(1, folder.File("no-port"));
     TCommSession session;
-    TfrmMainMenu monitor(nullptr, TDrvSetup{std::make_shared<TNoStateWriter>(), 10}, false);
+    TfrmMainMenu monitor(session.Driver, session.Place, nullptr,
+                         TDrvSetup{std::make_shared<TNoStateWriter>(), 10}, false);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&monitor));
     const QRect screen = monitor.screen()->availableGeometry();
     EXPECT_EQ(monitor.frameGeometry().topLeft(), screen.topLeft());

@@ -20,15 +20,21 @@ namespace {
 
 // Takes the protocol thread's messages, as the monitor window does.
 class TQuietWindow : public QObject {
+public:
+    explicit TQuietWindow(TCommDriver& driver) : FDriver(driver) {}
+
 protected:
     bool event(QEvent* event) override {
         if (!TMessageEvent::From(event))
             return QObject::event(event);
         TRecvDataClass record;
-        while (DrvReadData(record)) {
+        while (DrvReadData(FDriver, record)) {
         }
         return true;
     }
+
+private:
+    TCommDriver& FDriver;
 };
 
 // CPU time of the protocol thread so far (the program's only QThread).
@@ -98,8 +104,8 @@ void Measure(int units, int rounds) {
     UsePort(1, sim.SlavePath());
     TRoundClock clock(sim);
     sim.Start();
-    TQuietWindow window;
-    DrvOpen(&window);
+    TQuietWindow window(session.Driver);
+    DrvOpen(session.Driver, &window);
     // Polling starts after the scan's run and the round of run commands; the addresses above
     // the run are asked one a round; the rounds are timed after that.
     Pump([&] { return clock.Starts().size() >= 1; });
@@ -110,7 +116,7 @@ void Measure(int units, int rounds) {
     Pump([&] { return clock.StartsAfterScan().size() >= 1 + rounds; });
     const double roundMs = double(clock.StartsAfterScan().last() - first) / rounds;
     const double cpuMs = (ThreadCpuMs() - cpuStart) / rounds;
-    DrvClose();
+    DrvClose(session.Driver);
     sim.Stop();
     // Per unit: LRR (10 bytes), the empty LRA (10) and the ACK (8), 10 bits a byte.
     const double lineMs = units * 28 * 10 * 1000.0 / 9600;

@@ -157,22 +157,23 @@ protected:
     }
     QStringList Codes(const QString& table = December) { return CodesIn(Temp.Path(), table); }
     void Receive(const QString& code, const QByteArray& stamp = Stamp) {
-        Jobs().HandleRecvData(Record(2, LogReadReply, Log(stamp, code, "11", "01")));
+        Jobs().Records.HandleRecvData(Record(2, LogReadReply, Log(stamp, code, "11", "01")));
     }
     // Steps the clock `ms` on, 100 ms at a time, and tries the waiting records at each step.
     void RetryOver(int ms) {
         for (int passed = 0; passed < ms; passed += 100) {
             Stepped += 100;
-            Jobs().RetryPendingRecords();
+            Jobs().Records.RetryPendingRecords();
         }
     }
     // The same until no record waits (within the longest pause twice).
     bool StoreWaiting() {
-        for (int passed = 0; passed < 120000 && Jobs().PendingRecordCount() > 0; passed += 100) {
+        for (int passed = 0; passed < 120000 && Jobs().Records.PendingRecordCount() > 0;
+             passed += 100) {
             Stepped += 100;
-            Jobs().RetryPendingRecords();
+            Jobs().Records.RetryPendingRecords();
         }
-        return Jobs().PendingRecordCount() == 0;
+        return Jobs().Records.PendingRecordCount() == 0;
     }
     int LinesWith(const QString& text) const { return int(ErrorLog().Lines().filter(text).size()); }
 };
@@ -194,7 +195,7 @@ TEST_F(RecordSafety, AFolderThatCannotBeListedLosesNoTable) {
         const TDescriptorsTaken taken;
         Receive("late", "261031120000");
     }
-    EXPECT_EQ(Jobs().PendingRecordCount(), 1);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 1);
     ASSERT_TRUE(StoreWaiting());
     EXPECT_EQ(Codes("ENTRANCE_LOG2026_10"), (QStringList{"stored", "late"}));
 }
@@ -213,22 +214,23 @@ TEST_F(RecordSafety, AnUnreadableMonthTableIsLeftAsItIsAndItsRecordsWait) {
     Receive("0002");
     // Tries at 0, 1 and 3 seconds.
     RetryOver(3500);
-    EXPECT_EQ(Jobs().PendingRecordCount(), 2);
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 2);
     EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
         << ErrorLog().Lines().join('\n').toStdString();
     QFile in(file);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_EQ(in.readAll(), damaged);
     in.close();
-    EXPECT_TRUE(Jobs().PendingRecordStatus().contains("未保存の記録 2件"));
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains(Jobs().PendingRecordStatus()));
+    EXPECT_TRUE(Jobs().Records.PendingRecordStatus().contains("未保存の記録 2件"));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs())
+                    .contains(Jobs().Records.PendingRecordStatus()));
 
     // The operator puts a good table back.
     QFile::remove(file);
     ASSERT_TRUE(StoreWaiting());
     EXPECT_EQ(Codes(), (QStringList{"0001", "0002"}));
     EXPECT_EQ(LinesWith("保留していた記録2件を保存しました"), 1);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).isEmpty());
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).isEmpty());
 }
 
 // A full disk holds the records back as long as it lasts; every record is stored once
@@ -245,8 +247,8 @@ TEST_F(RecordSafety, AFullDiskLosesNoRecord) {
         codes << QString("%1").arg(i, 4, 10, QChar('0'));
         Receive(codes.last());
     }
-    EXPECT_EQ(Jobs().PendingRecordCount(), 20);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 20件"));
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 20);
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 20件"));
     RetryOver(3500);
     Free();
     ASSERT_TRUE(StoreWaiting());
@@ -264,15 +266,15 @@ TEST_F(RecordSafety, AFullDiskLosesNoRecord) {
 TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
     Receive("0000");
     SetReadOnly(true);
-    EXPECT_FALSE(DataFolderFault().isEmpty());
+    EXPECT_FALSE(Comm.Place.Fault().isEmpty());
     QStringList codes{"0000"};
     for (int i = 1; i <= 5; ++i) {
         codes << QString("%1").arg(i, 4, 10, QChar('0'));
         Receive(codes.last());
     }
-    EXPECT_EQ(Jobs().PendingRecordCount(), 5);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains(DataFolderFault()));
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 5件"));
+    EXPECT_EQ(Jobs().Records.PendingRecordCount(), 5);
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains(Comm.Place.Fault()));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 5件"));
     RetryOver(3500);
     SetReadOnly(false);
     ASSERT_TRUE(StoreWaiting());
@@ -280,7 +282,7 @@ TEST_F(RecordSafety, AReadOnlyFolderLosesNoRecord) {
     EXPECT_EQ(LinesWith("件を保存できるまで保留します"), 1)
         << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_EQ(LinesWith("保留していた記録5件を保存しました"), 1);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).isEmpty());
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).isEmpty());
 }
 
 // Another program's lock holds the records back: shown all the while, in the error log once it
@@ -291,16 +293,16 @@ TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
     holder->StartTransaction();
     Receive("0002");
     Receive("0003");
-    ASSERT_EQ(Jobs().PendingRecordCount(), 2);
+    ASSERT_EQ(Jobs().Records.PendingRecordCount(), 2);
     const auto tryAfter = [&](int seconds) {
         for (int passed = 0; passed < seconds; passed += 10) {
             Stepped += 10000;
-            Jobs().RetryPendingRecords();
+            Jobs().Records.RetryPendingRecords();
         }
     };
     tryAfter(50);
     EXPECT_EQ(LinesWith("他のプログラムのロック"), 0);
-    EXPECT_TRUE(MonitorAlerts(&Jobs()).contains("未保存の記録 2件"));
+    EXPECT_TRUE(MonitorAlerts(Comm.Place, JobsDriver(), &Jobs()).contains("未保存の記録 2件"));
     tryAfter(20);
     tryAfter(60);
     EXPECT_EQ(LinesWith("他のプログラムのロック"), 1)
@@ -317,14 +319,15 @@ TEST_F(RecordSafety, ALockHoldingRecordsOverAMinuteIsLoggedOnce) {
 TEST_F(RecordSafety, RecordsThatCannotBeKeptStayWithTheUnits) {
     if (!Mounted)
         GTEST_SKIP() << "needs a file system of its own (root)";
-    Jobs().SetSendCommand({});
+    ToLine = true;
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
     UsePort(2, sim.SlavePath());
-    TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
-                                         Temp.File(ReceivedRecordsFile)});
-    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
+                      TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10,
+                                Temp.File(ReceivedRecordsFile)});
+    ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
     Fill();
     sim.AddLogRecord(1, OpFirstEntry, 1, "kept");
     ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains("受信記録ファイル"); }));
@@ -436,10 +439,9 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
     {
         // The earlier run, with jobs of its own.
         TCommDriver earlier;
-        TUnitJobQueues queues;
-        TUnitJobs jobs(*Comm.DM1, *Comm.DMCreate, earlier, queues);
+        TUnitJobs jobs(*Comm.DM1, *Comm.DMCreate, earlier, DriverQueue(earlier));
         for (const QByteArray& log : test.Stored)
-            jobs.HandleRecvData(Record(1, LogReadReply, log));
+            jobs.Records.HandleRecvData(Record(1, LogReadReply, log));
     }
     const QString journal = Temp.File(ReceivedRecordsFile);
     {
@@ -452,7 +454,7 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
     }
     if (!test.Before.isEmpty())
         Access(test.Before);
-    Jobs().SetSendCommand({});
+    ToLine = true;
     TUnitSimulator sim{2};
     ASSERT_TRUE(sim.OpenPty());
     sim.Hold(1, "X");
@@ -460,7 +462,7 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
         sim.AddRecord(first.Unit, first.Record);
     sim.Start();
     UsePort(2, sim.SlavePath());
-    TfrmMainMenu form(&Jobs(),
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
                       TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10, journal});
     // The unit has taken the ACK of all it sent and has then answered a poll with nothing.
     const auto polls = [&](int unit) {
@@ -475,14 +477,14 @@ TEST_P(RecordSafety, AReplyIsAResendOnlyUntilItsUnitHasTheAck) {
         ASSERT_TRUE(WaitFor([&] { return polls(unit) >= before + 1; }));
     };
     ASSERT_NO_FATAL_FAILURE(quiet(1));
-    ASSERT_TRUE(WaitFor([&] { return Jobs().PendingRecordCount() == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return Jobs().Records.PendingRecordCount() == 0; }));
     if (!test.Prepare.isEmpty())
         Access(test.Prepare);
     for (const TResendStep& step : test.Steps) {
         if (step.Command == LogReadReply)
             sim.AddRecord(step.Unit, step.Record);
         else
-            ASSERT_TRUE(DrvSendCommand(step.Unit, step.Command, "X",
+            ASSERT_TRUE(DrvSendCommand(JobsDriver(), step.Unit, step.Command, "X",
                                        step.Command == ImageWriteCommand
                                            ? ImagePrefix + TUnitSimulator::MakeImage("X")
                                            : QByteArray()));
@@ -545,16 +547,16 @@ TEST_F(RecordSafety, OnlyTheExactCopyOfItsUnitsLastReplyIsAResend) {
 // On a noisy line a unit misses the first ACK of each record and sends the record again: every
 // record is in the month table once.
 TEST_F(RecordSafety, AUnitThatMissesAcksHasEachRecordStoredOnce) {
-    Jobs().SetSendCommand({});
+    ToLine = true;
     TUnitSimulator sim{1};
     ASSERT_TRUE(sim.OpenPty());
     sim.Start();
     UsePort(2, sim.SlavePath());
     sim.MissFirstAcks(1);
     const QString journal = Temp.File(ReceivedRecordsFile);
-    TfrmMainMenu form(&Jobs(),
+    TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
                       TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10, journal});
-    ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
+    ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
     const QStringList codes{"a1", "a2", "a3"};
     for (const QString& code : codes)
         sim.AddLogRecord(1, OpFirstEntry, 1, code);
@@ -662,7 +664,7 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
         damaged.write(bytes);
     }
     const qint64 entry = bytes.size() / 12;
-    ASSERT_EQ(CommSession().Driver.Received.Open(file), 11);
+    ASSERT_EQ(JobsDriver().Received.Open(file), 11);
     EXPECT_EQ(LinesWith("受信記録ファイル"), 1) << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_TRUE(ErrorLog().Lines().value(0).contains(QString::number(entry) + "バイト"))
         << ErrorLog().Lines().value(0).toStdString();
@@ -672,10 +674,10 @@ TEST_F(RecordSafety, ADamagedEntryInTheReceivedRecordsFileCostsOnlyItself) {
     // The file now holds the whole entries only.
     EXPECT_EQ(QFileInfo(file).size(), 11 * entry);
     for (int i = 0; i < 11; ++i)
-        Jobs().ProcessRecvData();
+        Jobs().Records.ProcessRecvData();
     EXPECT_EQ(Codes(), codes);
     // The unit answers a poll with no record: it has the ACK of its last one too.
-    CommSession().Driver.Received.NothingToSend(2);
+    JobsDriver().Received.NothingToSend(2);
     EXPECT_EQ(QFileInfo(file).size(), 0);
 }
 
@@ -690,16 +692,18 @@ TEST_F(RecordSafety, APortThatDoesNotOpenIsReportedAndTriedAgain) {
     const int holder = ::open(QFile::encodeName(sim.SlavePath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    Jobs().SetSendCommand({});
+    ToLine = true;
     {
-        TfrmMainMenu form(&Jobs(), TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
-        ASSERT_TRUE(WaitFor([] { return !DrvPortFault().isEmpty(); }));
-        ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->text().contains(DrvPortFault()); }));
+        TfrmMainMenu form(JobsDriver(), Comm.Place, &Jobs(),
+                          TDrvSetup{std::make_shared<TUnitStateTable>(Temp.Path()), 10});
+        ASSERT_TRUE(WaitFor([this] { return !DrvPortFault(JobsDriver()).isEmpty(); }));
+        ASSERT_TRUE(
+            WaitFor([&] { return form.lblAlerts->text().contains(DrvPortFault(JobsDriver())); }));
         EXPECT_TRUE(form.TrayIcon1->TipHelp().contains("COM2"));
         ASSERT_TRUE(WaitFor([&] { return LinesWith("COM2") == 1; }));
         ::close(holder);
-        ASSERT_TRUE(WaitFor([] { return CommSession().Driver.UnitPresent[1].load(); }));
-        EXPECT_TRUE(DrvPortFault().isEmpty());
+        ASSERT_TRUE(WaitFor([this] { return JobsDriver().UnitPresent[1].load(); }));
+        EXPECT_TRUE(DrvPortFault(JobsDriver()).isEmpty());
         ASSERT_TRUE(WaitFor([&] { return form.lblAlerts->isHidden(); }));
         EXPECT_EQ(LinesWith("を開きました"), 1);
     }

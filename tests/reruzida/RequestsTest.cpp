@@ -49,9 +49,9 @@ TEST_F(DataSideTest, RemovalRequestsAreKeptAndSentToPresentUnits) {
     };
     EXPECT_EQ(rows(), (QStringList{"123/1/1", "123/9/1", "124/2/0"}));
     // Unconfirmed, it goes out again with the expiry tick, until the unit answers.
-    Jobs().ProcessTick(WM_TICK_EXPIRE);
+    Jobs().Periodic.ProcessTick(WM_TICK_EXPIRE);
     EXPECT_EQ(SentText(), (QStringList{"1 RDR 123", "1 RDR 123"}));
-    Jobs().HandleRecord(Record(1, RemovalReply, Code("123")));
+    Jobs().Records.HandleRecord(Record(1, RemovalReply, Code("123")));
     EXPECT_EQ(rows(), (QStringList{"123/9/1", "124/2/0"}));
     // Image requests need exactly two items; stop and restart are not this layer's.
     Sent.clear();
@@ -99,21 +99,21 @@ TEST(TcpPort, TheTestVariableMovesTheFourPortsAndNothingElse) {
 TEST_F(DataSideTest, APortInUseDoesNotStopTheStartUp) {
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::Any, 0));
-    Comm.DataPath.clear();
-    const auto first = std::exchange(Comm.DM1, NewDataModule(Temp.File("Reruzida")));
+    Comm.Place.DataPath.clear();
+    const auto first = std::exchange(Comm.DM1, NewDataModule(Comm.Place, Temp.File("Reruzida")));
     TDM1& module = *Comm.DM1;
     module.Ports[2] = taken.serverPort();
     EXPECT_NO_THROW(module.DataModuleCreate());
-    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
+    EXPECT_EQ(Comm.Place.DataPath, Temp.File("Reruzida"));
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains(QString::number(taken.serverPort())));
     EXPECT_TRUE(module.ServerTanpa->isListening());
-    Jobs().HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
+    Jobs().Records.HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
 }
 
 TEST_F(DataSideTest, TheStartPortSendsTheDataPathInCP932) {
-    Comm.NetworkDataPath = "/srv/データ/Reruzida";
+    Comm.Place.NetworkDataPath = "/srv/データ/Reruzida";
     TClient client(*Comm.DM1->ServerStart);
     EXPECT_TRUE(
         WaitFor([&] { return client.Received == "/srv/\x83\x66\x81\x5B\x83\x5E/Reruzida"; }));
@@ -129,7 +129,7 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
     net.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.Path()) + ":" + path);
-    const auto first = std::exchange(Comm.DM1, NewDataModule(Temp.File("Reruzida")));
+    const auto first = std::exchange(Comm.DM1, NewDataModule(Comm.Place, Temp.File("Reruzida")));
     TDM1& module = *Comm.DM1;
     module.DataModuleCreate();
     qputenv("PATH", path);
@@ -138,8 +138,8 @@ TEST_F(DataSideTest, ASharedFolderSendsItsSharePathAndWorksOnTheLocalFolder) {
         return client.Received ==
                ("//" + QHostInfo::localHostName() + "/Zezoduzu/Reruzida").toUtf8();
     }));
-    EXPECT_EQ(Comm.DataPath, Temp.File("Reruzida"));
-    Jobs().HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
+    EXPECT_EQ(Comm.Place.DataPath, Temp.File("Reruzida"));
+    Jobs().Records.HandleRecord(Record(1, LogReadReply, "261231235959" + Code("0012") + "1101"));
     EXPECT_EQ(TableRows("SELECT 個人コード FROM ENTRANCE_LOG2026_12"), QStringList{"0012"});
 }
 
@@ -171,7 +171,7 @@ TEST_F(RemovalRoad, ALineWithoutACodeIsRefused) {
     EXPECT_EQ(ErrorLog().Lines().filter(TErrorLog::RequestMark).size(), 2)
         << ErrorLog().Lines().join('\n').toStdString();
     EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機"), QStringList{"0"});
-    Jobs().ProcessTick(WM_TICK_EXPIRE);
+    Jobs().Periodic.ProcessTick(WM_TICK_EXPIRE);
     EXPECT_TRUE(Sent.isEmpty());
 }
 
@@ -179,19 +179,19 @@ TEST_F(RemovalRoad, ALineWithoutACodeIsRefused) {
 // could not take stays kept and goes with the next tick.
 TEST_F(RemovalRoad, RemovalsGoOutAPortionAtATimeAndAFullQueueLosesNone) {
     QStringList rows;
-    for (int i = 1; i <= 2 * TUnitJobs::RemovalPortion; ++i)
+    for (int i = 1; i <= 2 * TAwaitedAnswers::RemovalPortion; ++i)
         rows << QString("('%1', 2, 1, 1, 0)").arg(i, 3, 10, QChar('0'));
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES " +
            rows.join(", "));
     QueueFull = true;
-    Jobs().ProcessTick(WM_TICK_EXPIRE);
+    Jobs().Periodic.ProcessTick(WM_TICK_EXPIRE);
     EXPECT_TRUE(Sent.isEmpty());
     QueueFull = false;
-    Jobs().ProcessTick(WM_TICK_EXPIRE);
-    ASSERT_EQ(Sent.size(), TUnitJobs::RemovalPortion);
+    Jobs().Periodic.ProcessTick(WM_TICK_EXPIRE);
+    ASSERT_EQ(Sent.size(), TAwaitedAnswers::RemovalPortion);
     EXPECT_EQ(SentText().first(), "2 RDR 001");
     EXPECT_EQ(AccessRows("SELECT count(*) FROM M_使用認証機 WHERE 削除"),
-              QStringList{QString::number(2 * TUnitJobs::RemovalPortion)});
+              QStringList{QString::number(2 * TAwaitedAnswers::RemovalPortion)});
 }
 
 TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
@@ -202,7 +202,7 @@ TEST_F(DataSideTest, TheImageAnswerGoesToTheClientThatAsked) {
     first.Send("2"); // no line end: the pause ends the request
     ASSERT_TRUE(WaitFor([&] { return Sent.size() == 1; }));
     EXPECT_EQ(SentText(), QStringList{"2 RRR 0012"});
-    Jobs().HandleRecord(
+    Jobs().Records.HandleRecord(
         Record(2, ImageReadReply, Code("0012") + QByteArray(4, '\0') + QByteArray(900, 'x')));
     EXPECT_TRUE(WaitFor([&] { return first.Received == ",2"; }));
     EXPECT_TRUE(second.Received.isEmpty());
@@ -301,15 +301,15 @@ TEST_F(DataSideTest, AnImageAnswerWithoutTheCodeAnswersTheOldestReadOnItsUnit) {
     HandleCopyData(Jobs(), CD_READ_IMAGE, "0014,3");
     EXPECT_EQ(SentText(), (QStringList{"2 RRR 0012", "2 RRR 0013", "3 RRR 0014"}));
     const QByteArray noCode(8, '\0'), image(900, 'x');
-    Jobs().HandleRecord(Record(2, ImageReadReply, noCode + QByteArray(4, '\0') + image));
+    Jobs().Records.HandleRecord(Record(2, ImageReadReply, noCode + QByteArray(4, '\0') + image));
     EXPECT_TRUE(WaitFor([&] { return client.Received == ",2"; }));
-    Jobs().HandleRecord(
+    Jobs().Records.HandleRecord(
         Record(2, ImageReadReply, noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
     EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_個人情報"), QStringList{"0013"});
     ASSERT_TRUE(WaitFor([&] { return answer.Code != 0; }));
     EXPECT_EQ(answer.Payload, QByteArray("0013,2\r\n") + '\0');
     // With no read waiting on the unit, an image without a code belongs to no one.
-    Jobs().HandleRecvData(
+    Jobs().Records.HandleRecvData(
         Record(2, ImageReadReply, noCode + QByteArray("\x00\x00\x03\x54", 4) + image));
     EXPECT_EQ(AccessRows("SELECT count(*) FROM M_個人情報"), QStringList{"1"});
     EXPECT_EQ(ErrorLog().Lines().size(), 1);

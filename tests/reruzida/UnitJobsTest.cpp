@@ -29,7 +29,7 @@ TEST_F(UnitJobsTest, OperatingHoursAcrossMidnight) {
     for (const auto& c : cases) {
         Sent.clear();
         Clock::SetNow([&] { return At(c.Hour, 0); });
-        Jobs().ApplyOperatingHours();
+        Jobs().Periodic.ApplyOperatingHours();
         EXPECT_EQ(Sent.isEmpty() ? "" : SentText()[0] + QString::fromLatin1(Sent[0].Tail), c.Sent)
             << c.Hour;
         EXPECT_EQ(running(), QStringList{c.Running}) << c.Hour;
@@ -39,7 +39,7 @@ TEST_F(UnitJobsTest, OperatingHoursAcrossMidnight) {
     // A command the queue could not take leaves the flag, so the next tick tries again.
     QueueFull = true;
     Clock::SetNow([&] { return At(23, 0); });
-    Jobs().ApplyOperatingHours();
+    Jobs().Periodic.ApplyOperatingHours();
     EXPECT_EQ(running(), QStringList{"0"});
 }
 
@@ -52,7 +52,7 @@ TEST_F(UnitJobsTest, PendingRegistrationsTakeThePersonsInTurn) {
            "('C3', 1, 0, 0, 0)");
     const auto tick = [&] {
         Sent.clear();
-        Jobs().SendPendingRegistrations();
+        Jobs().Periodic.SendPendingRegistrations();
         return SentText().join(";");
     };
     QStringList rounds;
@@ -81,13 +81,13 @@ TEST_F(UnitJobsTest, AStoredImageOfAnotherLengthIsNotSent) {
     Access("INSERT INTO M_使用認証機 (個人コード, 認証機ID, 登録, 削除, 登録不可) VALUES "
            "('A1', 1, 0, 0, 0)");
     for (int tick = 0; tick < 6; ++tick)
-        Jobs().SendPendingRegistrations();
+        Jobs().Periodic.SendPendingRegistrations();
     EXPECT_TRUE(Sent.isEmpty());
     ASSERT_EQ(ErrorLog().Lines().size(), 1);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains("A1"));
     Access("UPDATE M_個人情報 SET 認証画像=X'010203' WHERE 個人コード='A1'");
     for (int tick = 0; tick < 6; ++tick)
-        Jobs().SendPendingRegistrations();
+        Jobs().Periodic.SendPendingRegistrations();
     EXPECT_TRUE(Sent.isEmpty());
     ASSERT_EQ(ErrorLog().Lines().size(), 2);
     EXPECT_TRUE(ErrorLog().Lines()[0].contains("3バイト"));
@@ -110,7 +110,7 @@ TEST_F(UnitJobsTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     QStringList rounds;
     for (int tick = 0; tick < 3; ++tick) {
         Sent.clear();
-        Jobs().ProcessTick(WM_TICK_EXPIRE);
+        Jobs().Periodic.ProcessTick(WM_TICK_EXPIRE);
         rounds << SentText().join(";");
     }
     // Yesterday's and last month's ends expire, one person a tick, each marked as being
@@ -118,13 +118,13 @@ TEST_F(UnitJobsTest, ExpiredPersonsAreRemovedUntilTheUnitConfirms) {
     // not present and its row is left alone.
     EXPECT_EQ(rounds, (QStringList{"1 RDR P1", "1 RDR P1;2 RDR P4", "1 RDR P1;2 RDR P4"}));
     EXPECT_EQ(removing(), (QStringList{"P11", "P42"}));
-    Jobs().HandleRecord(Record(1, RemovalReply, Code("P1")));
+    Jobs().Records.HandleRecord(Record(1, RemovalReply, Code("P1")));
     EXPECT_EQ(AccessRows("SELECT 認証機ID FROM M_使用認証機 WHERE 個人コード='P1'"),
               QStringList{"5"});
     // A unit that answers without the code confirms the oldest removal sent to it.
-    Jobs().HandleRecord(Record(2, RemovalReply, QByteArray(8, '\0')));
+    Jobs().Records.HandleRecord(Record(2, RemovalReply, QByteArray(8, '\0')));
     Sent.clear();
-    Jobs().ProcessTick(WM_TICK_EXPIRE);
+    Jobs().Periodic.ProcessTick(WM_TICK_EXPIRE);
     EXPECT_TRUE(Sent.isEmpty());
     EXPECT_EQ(removing(), QStringList{});
     EXPECT_EQ(AccessRows("SELECT 個人コード FROM M_使用認証機 WHERE 認証機ID=2"), QStringList{});
@@ -146,10 +146,12 @@ TEST_F(UnitJobsTest, RecordsAndTicksKeepTheArrow) {
         std::function<void()> Work;
         Qt::CursorShape Shape;
     } cases[] = {
-        {"a job called by itself", [&] { Jobs().SendPendingRegistrations(); }, Qt::WaitCursor},
-        {"a record", [&] { Jobs().HandleRecord(Record(1, ImageWriteReply, Code("0012") + "1")); },
+        {"a job called by itself", [&] { Jobs().Periodic.SendPendingRegistrations(); },
+         Qt::WaitCursor},
+        {"a record",
+         [&] { Jobs().Records.HandleRecord(Record(1, ImageWriteReply, Code("0012") + "1")); },
          Qt::ArrowCursor},
-        {"a tick", [&] { Jobs().ProcessTick(WM_TICK_REGISTER); }, Qt::ArrowCursor},
+        {"a tick", [&] { Jobs().Periodic.ProcessTick(WM_TICK_REGISTER); }, Qt::ArrowCursor},
     };
     for (const auto& c : cases) {
         seen.clear();

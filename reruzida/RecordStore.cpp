@@ -1,11 +1,10 @@
-// What each received record does to the data.
-#include "UnitJobs.h"
+#include "RecordStore.h"
 
-#include "CommDriver.h"
+#include "AwaitedAnswers.h"
 #include "DataCreate.h"
 #include "DataModule1.h"
 #include "ErrorLog.h"
-#include "Requests.h"
+#include "JobLine.h"
 
 #include "base/DateTime.h"
 #include "base/Files.h"
@@ -182,9 +181,12 @@ bool IsStorageFault(const Exception& e) {
 
 } // namespace
 
-void TUnitJobs::EnsureLogTable(const QString& yyyy, const QString& mm) {
+TRecordStore::TRecordStore(TDM1& dm1, TDMCreate& dmCreate, TJobLine& line, TAwaitedAnswers& answers)
+    : FDM1(dm1), FDMCreate(dmCreate), FLine(line), FAnswers(answers) {}
+
+void TRecordStore::EnsureLogTable(const QString& yyyy, const QString& mm) {
     const QString name = "ENTRANCE_LOG" + yyyy + "_" + mm;
-    QSet<QString>& known = FQueues.KnownLogTables;
+    QSet<QString>& known = FKnownLogTables;
     // The table's database is the data folder, set by the module's start.
     TTable& table = *FDMCreate.tblNyuTaiLog;
     if (known.contains(name) && FileExists(table.DatabaseName() + "/" + name + ".DB"))
@@ -212,11 +214,11 @@ void TUnitJobs::EnsureLogTable(const QString& yyyy, const QString& mm) {
 // A record read back at a start may have been stored just before the program ended: then it
 // is the last row of its unit, as records are stored in turn. (A unit's resends never get
 // here: the protocol thread acknowledges them and keeps them no more.)
-bool TUnitJobs::IsStoredAlready(int unit, const TLogRecord& log, const QString& table) {
+bool TRecordStore::IsStoredAlready(int unit, const TLogRecord& log, const QString& table) {
     return LastLogRow(*FDM1.sqlLog, unit, table) == log.Bytes();
 }
 
-void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool mayBeStored) {
+void TRecordStore::InsertLog(int unit, const TLogRecord& log, bool mayBeStored) {
     const QString yyyy = QString::number(log.Year), mm = Digits2(log.Month);
     EnsureLogTable(yyyy, mm);
     if (mayBeStored && IsStoredAlready(unit, log, "ENTRANCE_LOG" + yyyy + "_" + mm))
@@ -233,7 +235,7 @@ void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool mayBeStored) {
     try {
         query.ExecSQL();
     } catch (...) {
-        FQueues.KnownLogTables.remove("ENTRANCE_LOG" + yyyy + "_" + mm);
+        FKnownLogTables.remove("ENTRANCE_LOG" + yyyy + "_" + mm);
         throw;
     }
 }
@@ -241,7 +243,7 @@ void TUnitJobs::InsertLog(int unit, const TLogRecord& log, bool mayBeStored) {
 // The answering unit's row registered, every other row of the person unregistered with the
 // image queued for its unit. Rows marked 削除 stay so: their units get no image, and the
 // answering unit, should its row be one, is sent the removal again.
-void TUnitJobs::SpreadImage(int unit, const QString& code, const QByteArray& image) {
+void TRecordStore::SpreadImage(int unit, const QString& code, const QByteArray& image) {
     TDBQueryODBC& query = *FDM1.sqlEntrance;
     query.Close();
     query.SetReadOnly(false);
@@ -264,7 +266,7 @@ void TUnitJobs::SpreadImage(int unit, const QString& code, const QByteArray& ima
         if (rowUnit == unit)
             ownRow = true;
         else
-            SendCommand(rowUnit, ImageWriteCommand, code, ImagePrefix + image);
+            FLine.SendCommand(rowUnit, ImageWriteCommand, code, ImagePrefix + image);
         query.Post();
     }
     if (!ownRow && !removing) {
@@ -278,19 +280,19 @@ void TUnitJobs::SpreadImage(int unit, const QString& code, const QByteArray& ima
     }
     query.Close();
     if (removing && !ownRow)
-        SendPendingRemovals(unit);
+        FAnswers.SendPendingRemovals(unit);
 }
 
 // The oldest waiting record could not be stored: the operator learns it once per fault.
 // Another program's lock is part of the day's work: it is shown, and logged only once it has
 // held the records back for LockReportMs.
-void TUnitJobs::NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
-    TStoreFault& fault = FQueues.StoreFault;
+void TRecordStore::NoteStoreFault(const Exception& e, const TRecvDataClass& record, bool locked) {
+    TStoreFault& fault = FStoreFault;
     if (fault.Reason.isEmpty())
         fault.Since = GetTickCount();
     const bool known = fault.Reason == e.Message();
     fault.Reason = e.Message();
-    const QString waiting = "記録" + QString::number(FQueues.PendingRecords.size()) + "件";
+    const QString waiting = "記録" + QString::number(FPendingRecords.size()) + "件";
     if (locked) {
         if (!fault.Logged && GetTickCount() - fault.Since > LockReportMs) {
             fault.Logged = true;
@@ -307,8 +309,8 @@ void TUnitJobs::NoteStoreFault(const Exception& e, const TRecvDataClass& record,
 }
 
 // The fault has cleared and nothing waits any more.
-void TUnitJobs::EndStoreFault() {
-    TStoreFault& fault = FQueues.StoreFault;
+void TRecordStore::EndStoreFault() {
+    TStoreFault& fault = FStoreFault;
     if (fault.Logged)
         ErrorLog().WriteErrorLog(
             "保留していた記録" + QString::number(fault.Held) + "件を保存しました", Now());
@@ -320,7 +322,8 @@ void TUnitJobs::EndStoreFault() {
 // pause that grows up to LongestPauseMs (RetryIntervalMs for a lock, which another program lets go
 // soon), so the window thread is seldom held meanwhile. Other failures of a log record are
 // tried MaxAttempts times, those of other records once.
-TUnitJobs::TPendingOutcome TUnitJobs::TryPendingRecord(TPendingRecord& pending, bool lastTry) {
+TRecordStore::TPendingOutcome TRecordStore::TryPendingRecord(TPendingRecord& pending,
+                                                             bool lastTry) {
     const TRecvDataClass& record = pending.Record;
     const bool log = record.Command == LogReadReply;
     try {
@@ -342,7 +345,7 @@ TUnitJobs::TPendingOutcome TUnitJobs::TryPendingRecord(TPendingRecord& pending, 
                 return TPendingOutcome::Retry;
             LogRecordError(e, record,
                            " / 次回の起動時に保存します (" +
-                               QString::number(FQueues.PendingRecords.size()) + "件)");
+                               QString::number(FPendingRecords.size()) + "件)");
             return TPendingOutcome::KeptForNextStart;
         }
         if (!lastTry && log && ++pending.Attempts < MaxAttempts)
@@ -355,9 +358,9 @@ TUnitJobs::TPendingOutcome TUnitJobs::TryPendingRecord(TPendingRecord& pending, 
 // Handles the waiting records in order. A log record that could not be stored stays first and
 // holds the others back (TryPendingRecord). On the last try a storage fault leaves the records
 // to the next start, which reads them back from the file.
-void TUnitJobs::DrainPendingRecords(bool lastTry) {
-    auto& pending = FQueues.PendingRecords;
-    TStoreFault& fault = FQueues.StoreFault;
+void TRecordStore::DrainPendingRecords(bool lastTry) {
+    auto& pending = FPendingRecords;
+    TStoreFault& fault = FStoreFault;
     if (!lastTry && !pending.empty() &&
         GetTickCount() - pending.front().TriedAt < pending.front().WaitMs)
         return;
@@ -371,7 +374,7 @@ void TUnitJobs::DrainPendingRecords(bool lastTry) {
             fault = TStoreFault();
             return;
         }
-        FDriver.RecordDone(next.Record);
+        FLine.Driver.RecordDone(next.Record);
         pending.pop_front();
         if (!fault.Reason.isEmpty())
             ++fault.Held;
@@ -381,13 +384,13 @@ void TUnitJobs::DrainPendingRecords(bool lastTry) {
 }
 
 // Puts a record read from the driver behind the waiting ones.
-void TUnitJobs::Enqueue(const TRecvDataClass& record) {
-    FQueues.PendingRecords.push_back({.Record = record});
+void TRecordStore::Enqueue(const TRecvDataClass& record) {
+    FPendingRecords.push_back({.Record = record});
 }
 
 // A unit that took the image of a person it is not to hold (the row unticked or the person
 // deleted while the image was on its way) is sent the removal.
-void TUnitJobs::MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
+void TRecordStore::MarkUnitUserRegistered(int unit, const QString& code, bool refused) {
     bool wanted = false;
     OnUnitRow(*FDM1.sqlEntrance, unit, code, "個人コード, 認証機ID, 登録, 削除, 登録不可",
               UnitRowInUse, [&](TDBQueryODBC& query) {
@@ -400,13 +403,13 @@ void TUnitJobs::MarkUnitUserRegistered(int unit, const QString& code, bool refus
               });
     if (wanted || refused)
         return;
-    KeepRemoval(unit, code);
-    SendPendingRemovals(unit);
+    FAnswers.KeepRemoval(unit, code);
+    FAnswers.SendPendingRemovals(unit);
 }
 
 // The rows marked 削除 go; a row ticked again meanwhile stays and, the unit no longer holding
 // the person, is sent the image again.
-void TUnitJobs::RemoveUnitUser(int unit, const QString& code) {
+void TRecordStore::RemoveUnitUser(int unit, const QString& code) {
     if (code.isEmpty())
         return;
     DeleteUnitRow(*FDM1.sqlEntrance, unit, code, "削除=True");
@@ -418,9 +421,9 @@ void TUnitJobs::RemoveUnitUser(int unit, const QString& code) {
               });
 }
 
-void TUnitJobs::StoreReadImage(int unit, const TRecvDataClass& record) {
+void TRecordStore::StoreReadImage(int unit, const TRecvDataClass& record) {
     const QByteArray parameters = record.Parameters();
-    const TImageRead read = TakeImageRead(unit, Person(parameters));
+    const TImageRead read = FAnswers.TakeImageRead(unit, Person(parameters));
     if (parameters.mid(ImageStatusOffset, ImageStatusSize) == QByteArray(ImageStatusSize, '\0')) {
         SendImageAnswer({}, read);
         return;
@@ -436,7 +439,7 @@ void TUnitJobs::StoreReadImage(int unit, const TRecvDataClass& record) {
         SendImageAnswer(read.Code, read);
 }
 
-void TUnitJobs::StoreUnitLog(int unit, const TRecvDataClass& record) {
+void TRecordStore::StoreUnitLog(int unit, const TRecvDataClass& record) {
     const TLogRecord log = TLogRecord::Parse(record.Parameters());
     const int operation = log.Operation;
     if ((operation == OpEnrolled || operation == OpRemovedAtUnit) && log.Result != 1)
@@ -444,7 +447,7 @@ void TUnitJobs::StoreUnitLog(int unit, const TRecvDataClass& record) {
     if (operation == OpEnrolled) {
         EnsurePerson(*FDM1.sqlEntrance, log.Code);
         // Without the read the image never reaches the database: the record waits instead.
-        if (!ReadImage(unit, log.Code))
+        if (!FAnswers.ReadImage(unit, log.Code))
             throw Exception("認証機" + QString::number(unit) + "へ画像の読み出しを送れません");
     } else if (operation == OpRemovedAtUnit) {
         DeleteUnitRow(*FDM1.sqlEntrance, unit, log.Code);
@@ -456,7 +459,7 @@ void TUnitJobs::StoreUnitLog(int unit, const TRecvDataClass& record) {
     }
 }
 
-void TUnitJobs::HandleRecord(const TRecvDataClass& record) {
+void TRecordStore::HandleRecord(const TRecvDataClass& record) {
     const TSQLWaitAsArrow arrow;
     const int unit = record.UnitId;
     if (!IsUnitId(unit))
@@ -471,47 +474,46 @@ void TUnitJobs::HandleRecord(const TRecvDataClass& record) {
             throw ERecordRejected("RWAの結果が数字ではありません");
         MarkUnitUserRegistered(unit, Person(parameters), result != '1' && result != '2');
     } else if (record.Command == RemovalReply) {
-        RemoveUnitUser(unit, TakeRemovalSent(unit, Person(parameters)));
+        RemoveUnitUser(unit, FAnswers.TakeRemovalSent(unit, Person(parameters)));
         // The next portion of removals follows as this one is answered.
-        RunLogged([this] { SendPendingRemovals(); });
+        RunLogged([this] { FAnswers.SendPendingRemovals(); });
     } else if (record.Command == LogReadReply) {
         StoreUnitLog(unit, record);
     }
 }
 
-void TUnitJobs::ProcessRecvData() {
+void TRecordStore::ProcessRecvData() {
     TRecvDataClass record;
-    if (FDriver.ReadData(record))
+    if (DrvReadData(FLine.Driver, record))
         HandleRecvData(record);
     else
         DrainPendingRecords();
 }
 
-void TUnitJobs::HandleRecvData(const TRecvDataClass& record) {
+void TRecordStore::HandleRecvData(const TRecvDataClass& record) {
     Enqueue(record);
     DrainPendingRecords();
 }
 
-void TUnitJobs::RetryPendingRecords() {
+void TRecordStore::RetryPendingRecords() {
     DrainPendingRecords();
 }
 
-void TUnitJobs::HandleRemainingRecords() {
+void TRecordStore::HandleRemainingRecords() {
     TRecvDataClass record;
-    while (FDriver.ReadData(record))
+    while (DrvReadData(FLine.Driver, record))
         Enqueue(record);
     DrainPendingRecords(true);
 }
 
-int TUnitJobs::PendingRecordCount() const {
-    return int(FQueues.PendingRecords.size());
+int TRecordStore::PendingRecordCount() const {
+    return int(FPendingRecords.size());
 }
 
-QString TUnitJobs::PendingRecordStatus() const {
-    if (FQueues.PendingRecords.empty() || FQueues.StoreFault.Reason.isEmpty())
+QString TRecordStore::PendingRecordStatus() const {
+    if (FPendingRecords.empty() || FStoreFault.Reason.isEmpty())
         return {};
-    return "未保存の記録 " + QString::number(FQueues.PendingRecords.size()) +
-           "件: " + FQueues.StoreFault.Reason;
+    return "未保存の記録 " + QString::number(FPendingRecords.size()) + "件: " + FStoreFault.Reason;
 }
 
 } // namespace reruzida
