@@ -66,8 +66,10 @@ void TfrmMessage::SetTexts(const QString& text, const QString& mainText) {
 void TfrmMessage::StartProgress(int maximum) {
     PBar1->setRange(0, maximum);
     FProgress = 0;
-    TakeProgress();
+    // Shown first, and its first count taken at once: the events run then paint the bar too.
     PBar1->show();
+    FPainted.invalidate();
+    TakeProgress();
 }
 
 void TfrmMessage::StepProgress() {
