@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 
@@ -28,6 +29,17 @@ void FitTitle(QMessageBox& box) {
                                TitleBarButtonsWidth);
 }
 
+namespace {
+
+// The box stands over the active window, unless that window is already closed and only waits
+// to be deleted: it would take the box with it while the box is open.
+QWidget* BoxOwner() {
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : nullptr;
+}
+
+} // namespace
+
 int MessageBox(const QString& rawText, unsigned flags) {
     const QString text = WithLineFeeds(rawText);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -35,14 +47,18 @@ int MessageBox(const QString& rawText, unsigned flags) {
         return IDOK;
     }
     const bool withCancel = (flags & MB_OKCANCEL) != 0;
-    QMessageBox box((flags & MB_ICONEXCLAMATION) == MB_ICONEXCLAMATION ? QMessageBox::Warning
-                                                                       : QMessageBox::NoIcon,
-                    ApplicationTitle(), text,
-                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);
-    FitTitle(box);
-    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+    // Held through a guard: an owner deleted while the box is open deletes the box too, and
+    // the answer is then a cancel.
+    QPointer<QMessageBox> box = new QMessageBox(
+        (flags & MB_ICONEXCLAMATION) == MB_ICONEXCLAMATION ? QMessageBox::Warning
+                                                           : QMessageBox::NoIcon,
+        ApplicationTitle(), text,
+        withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, BoxOwner());
+    box->setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    FitTitle(*box);
+    const int answer = box->exec();
+    delete box.data();
+    return answer == QMessageBox::Ok ? IDOK : IDCANCEL;
 }
 
 void ShowMessage(const QString& text) {

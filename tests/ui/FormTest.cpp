@@ -245,3 +245,25 @@ TEST(MessageBoxTest, TitleButtonsIconAndAnswer) {
         EXPECT_EQ(icon, c.Icon) << c.Flags;
     }
 }
+
+// A box raised while the active window is closed and waits to be deleted outlives that window,
+// and its owner deleted while it is open ends it as a cancel, not a crash.
+TEST(MessageBoxTest, OutlivesItsWindow) {
+    auto* closed = new QWidget;
+    closed->setAttribute(Qt::WA_DeleteOnClose);
+    closed->show();
+    closed->activateWindow();
+    QApplication::setActiveWindow(closed);
+    closed->close();
+    QTimer::singleShot(50, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(MessageBox("本文", MB_OKCANCEL), IDOK);
+
+    auto* owner = new QWidget;
+    owner->show();
+    QApplication::setActiveWindow(owner);
+    QTimer::singleShot(50, [owner] { delete owner; });
+    EXPECT_EQ(MessageBox("本文", MB_OKCANCEL), IDCANCEL);
+}
