@@ -327,6 +327,7 @@ void SqlStatement::Renew(bool look) {
         return;
     const bool client = p.Client;
     sqlite3_finalize(p.Handle);
+    FLeases.clear(); // its one part takes its tables again
     FColumnsLoaded = false;
     FColumns.clear();
     MakeParts(SqlDialect::Read(FSql, client ? SqlTextForm::OneStatement : SqlTextForm::Statements),
