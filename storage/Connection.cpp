@@ -414,28 +414,33 @@ bool SqlConnection::WritesValues(const DialectStatement& statement) {
     return statement.Kind == DialectStatement::Other && statement.IsVerb({"INSERT", "UPDATE"});
 }
 
-bool SqlConnection::CatchUp(const QStringList& schemas) {
+bool SqlConnection::CatchUp(const QStringList& schemas, bool* held) {
     bool changed = false;
+    if (held)
+        *held = true;
     for (const QString& schema : schemas) {
-        const QByteArray name = schema.toUtf8();
-        const bool writing = sqlite3_txn_state(FDb, name.constData()) == SQLITE_TXN_WRITE;
-        const auto seen = FSchemasSeen.constFind(schema);
-        if (writing && seen != FSchemasSeen.cend() && seen->Transaction == FTransactions)
+        auto seen = FSchemasSeen.find(schema);
+        if (seen == FSchemasSeen.end())
+            seen = FSchemasSeen.insert(schema, SchemaSeen{schema.toUtf8(), 0, NotSeen, false});
+        const char* name = seen->Name.constData();
+        const bool writing = sqlite3_txn_state(FDb, name) == SQLITE_TXN_WRITE;
+        if (held && !writing)
+            *held = false;
+        if (writing && seen->Transaction == FTransactions)
             continue;
         quint32 cookie = 0;
         if (!SchemaCookie(FDb, name, cookie))
             continue;
-        const quint64 transaction = writing ? FTransactions : ~0ULL;
-        if (seen != FSchemasSeen.cend() && seen->Cookie == cookie) {
-            FSchemasSeen[schema].Transaction = transaction;
+        seen->Transaction = writing ? FTransactions : NotSeen;
+        if (seen->Read && seen->Cookie == cookie)
             continue;
-        }
         // A statement on the schema that meets another cookie than SQLite's has SQLite read
         // the schema anew. A schema seen the first time (opened or attached) has nothing
         // made under an older one.
         RunSql(FDb, "SELECT 1 FROM " + Quoted(schema) + ".sqlite_master LIMIT 1");
-        changed = changed || seen != FSchemasSeen.cend();
-        FSchemasSeen.insert(schema, SchemaSeen{cookie, transaction});
+        changed = changed || seen->Read;
+        seen->Cookie = cookie;
+        seen->Read = true;
     }
     if (changed)
         SchemasChanged();
@@ -490,8 +495,10 @@ bool SqlConnection::PreparePart(SqlStatement::Part& part, std::vector<TableLease
             break;
         }
     }
-    if (WritesValues(st))
-        CatchUp(SchemasOf(st));
+    part.Schemas = SchemasOf(st);
+    part.LooksFirst = WritesValues(st);
+    if (part.LooksFirst)
+        CatchUp(part.Schemas);
     const bool made = !part.Text.isEmpty();
     if (made && part.Stamp != SchemaStamp())
         return false;

@@ -125,11 +125,13 @@ private:
     // a changed one anew, and what was made under the schemas before (translations, kept
     // statements and their columns) is made again. A file's schema cookie is read from its
     // header, one read a file, except where this connection's write transaction has kept
-    // everyone else from the file since it last looked. True when one had changed.
+    // everyone else from the file since it last looked. True when one had changed. `held`,
+    // when given, tells whether the write transaction holds every one of the schemas now, so
+    // that nobody else changes them before FTransactions changes.
     // Only a statement whose translation reads the columns' kinds needs it before it runs
     // (WritesValues): a query meets a changed schema as SQLite prepares it again, and is
     // described after that.
-    bool CatchUp(const QStringList& schemas);
+    bool CatchUp(const QStringList& schemas, bool* held = nullptr);
     // An INSERT or UPDATE: the dates it writes are wrapped as the columns' kinds tell.
     static bool WritesValues(const DialectStatement& statement);
 
@@ -202,9 +204,12 @@ private:
     QString FRefused;           // the message of what the authorizer refused last
     QList<SqlTableRef> FWrites; // the tables the statement being prepared writes
     QSet<SqlTableRef> FGuarded; // the tables whose triggers stand
+    static constexpr quint64 NotSeen = ~0ULL;
     struct SchemaSeen {
-        quint32 Cookie = 0;          // the schema cookie SQLite's schema is read at
-        quint64 Transaction = ~0ULL; // FTransactions when seen in a write transaction
+        QByteArray Name;     // the schema's name as SQLite takes it
+        quint32 Cookie;      // the schema cookie SQLite's schema is read at
+        quint64 Transaction; // FTransactions when seen in a write transaction, else NotSeen
+        bool Read;           // SQLite's schema is read at Cookie
     };
     QHash<QString, SchemaSeen> FSchemasSeen; // by schema
     quint64 FTransactions = 0;               // write transactions ended

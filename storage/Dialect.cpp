@@ -106,8 +106,16 @@ bool IsAnyWord(const SqlToken& t, std::initializer_list<const char*> words) {
     }
     return std::any_of(words.begin(), words.end(), [&](const char* w) { return IsWord(t, w); });
 }
+// `s` is ASCII, compared character by character: the passes ask each sign of a statement.
 bool IsSymbol(const SqlToken& t, const char* s) {
-    return t.Type == SqlToken::Symbol && t.Text == QLatin1String(s);
+    if (t.Type != SqlToken::Symbol)
+        return false;
+    const QString& text = t.Text;
+    qsizetype i = 0;
+    for (; i < text.size(); ++i)
+        if (s[i] == 0 || text[i].unicode() != char16_t(s[i]))
+            return false;
+    return s[i] == 0;
 }
 bool IsName(const SqlToken& t) {
     return t.Type == SqlToken::Word || t.Type == SqlToken::Identifier;
@@ -158,6 +166,21 @@ bool AtTableName(const QList<SqlToken>& tokens, const QList<int>& sig, int k) {
         return false;
     return word(2, {"IF"}) ? word(3, {"TABLE"})
                            : word(2, {"NOT"}) && word(3, {"IF"}) && word(4, {"TABLE"});
+}
+
+// The text of parameter `number`, "?n", and of a number lifted as a real, "CAST(?n AS REAL)":
+// shared for the first hundred, as each row of an insert names its parameters anew.
+QString ParameterText(int number, bool real = false) {
+    static const auto texts = [] {
+        std::array<std::array<QString, 2>, 100> all;
+        for (int n = 0; n < 100; ++n)
+            all[n] = {"?" + QString::number(n), "CAST(?" + QString::number(n) + " AS REAL)"};
+        return all;
+    }();
+    if (number >= 0 && number < 100)
+        return texts[number][real];
+    const QString text = "?" + QString::number(number);
+    return real ? "CAST(" + text + " AS REAL)" : text;
 }
 
 // Double-quoted text: a name where a table's name stands, a string everywhere else; a table
@@ -216,7 +239,7 @@ void NumberParameters(QList<SqlToken>& tokens, QStringList& parameters) {
                 number = parameters.size();
             }
         }
-        t.Text = "?" + QString::number(number);
+        t.Text = ParameterText(number);
     }
 }
 
@@ -905,11 +928,25 @@ SqlReading SqlDialect::Read(const QString& sql, SqlTextForm form) {
         reading.Key = sql;
         return reading;
     }
+    // Written in place: a key is made for every text a client sends.
+    qsizetype size = 1;
     for (const SqlToken& t : reading.Pieces.first())
-        reading.Key += t.Text;
+        size += t.Text.size();
     for (const QString& name : reading.Parameters)
-        reading.Key += QChar(0) + name;
-    reading.Key += QChar(0);
+        size += 1 + name.size();
+    reading.Key.resize(size);
+    QChar* out = reading.Key.data();
+    auto put = [&out](const QString& text) {
+        std::copy(text.cbegin(), text.cend(), out);
+        out += text.size();
+    };
+    for (const SqlToken& t : reading.Pieces.first())
+        put(t.Text);
+    for (const QString& name : reading.Parameters) {
+        *out++ = QChar(0);
+        put(name);
+    }
+    *out = QChar(0);
     return reading;
 }
 
@@ -989,7 +1026,6 @@ namespace {
 // value stored is the same to the last bit. (A comparison would differ: a CAST has the REAL
 // affinity, a number in the text none.)
 bool LiftValue(SqlToken& t, int number, QList<QVariant>& values, bool reals) {
-    const QString parameter = "?" + QString::number(number);
     if (t.Type == SqlToken::String && t.Text.size() >= 2 && t.Text.endsWith('\''))
         values.append(Unquote(t.Text, '\''));
     else if (t.Type == SqlToken::Number && t.Text.size() <= 18 &&
@@ -1000,12 +1036,12 @@ bool LiftValue(SqlToken& t, int number, QList<QVariant>& values, bool reals) {
              std::any_of(t.Text.cbegin(), t.Text.cend(),
                          [](QChar c) { return c == '.' || c == 'e' || c == 'E'; })) {
         values.append(t.Text);
-        t = SqlToken{SqlToken::Parameter, "CAST(" + parameter + " AS REAL)"};
+        t = SqlToken{SqlToken::Parameter, ParameterText(number, true)};
         return true;
     } else {
         return false;
     }
-    t = SqlToken{SqlToken::Parameter, parameter};
+    t = SqlToken{SqlToken::Parameter, ParameterText(number)};
     return true;
 }
 

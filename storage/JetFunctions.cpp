@@ -154,14 +154,50 @@ template <DatePart Part> void PartOf(sqlite3_context* ctx, int, sqlite3_value** 
     sqlite3_result_int(ctx, parts[int(Part) % 3]);
 }
 
+// Reads a date text of the usual shape, "m/d/yyyy" or "m/d/yyyy h:m:s" (each part of one or two
+// digits, the year of four), as the full reading (ParseJetDateTime) reads it, without its
+// pattern: a log written with its dates as text has one a row. False for another shape; where
+// the shape is the usual one, `valid` tells whether it names a date and time.
+template <typename Char>
+bool ReadUsualDateTime(const Char* s, qsizetype n, bool& valid, double& result) {
+    qsizetype i = 0;
+    auto digit = [&] { return i < n && s[i] >= '0' && s[i] <= '9'; };
+    auto number = [&](int least, int most, int& value) {
+        const qsizetype start = i;
+        for (value = 0; i - start < most && digit(); ++i)
+            value = value * 10 + int(s[i] - '0');
+        return i - start >= least && !digit();
+    };
+    auto sign = [&](char c) { return i < n && s[i] == Char(c) && ++i; };
+    int month, day, year, hour = 0, minute = 0, second = 0;
+    if (!number(1, 2, month) || !sign('/') || !number(1, 2, day) || !sign('/') ||
+        !number(4, 4, year))
+        return false;
+    const bool timed = i < n;
+    if (timed && (!sign(' ') || !number(1, 2, hour) || !sign(':') || !number(1, 2, minute) ||
+                  !sign(':') || !number(1, 2, second) || i != n))
+        return false;
+    double date = 0, time = 0;
+    valid = TryEncodeDate(year, month, day, date) &&
+            (!timed || TryEncodeTime(hour, minute, second, 0, time));
+    result = date + time;
+    return true;
+}
+
 void DateValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_value* v = argv[0];
     if (sqlite3_value_type(v) != SQLITE_TEXT) {
         sqlite3_result_value(ctx, v);
         return;
     }
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)));
+    const auto* utf8 = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    bool valid = false;
     double day;
+    if (ReadUsualDateTime(utf8, sqlite3_value_bytes(v), valid, day) && valid) {
+        sqlite3_result_double(ctx, day);
+        return;
+    }
+    const QString text = QString::fromUtf8(utf8);
     if (!ParseJetDateTime(text, day)) {
         const QByteArray message =
             QString("Data type mismatch: '%1' is not a date or time").arg(text).toUtf8();
@@ -276,6 +312,10 @@ bool JetLike(const QString& pattern, const QString& text) {
 }
 
 bool ParseJetDateTime(const QString& text, double& result) {
+    bool valid = false;
+    if (ReadUsualDateTime(reinterpret_cast<const char16_t*>(text.utf16()), text.size(), valid,
+                          result))
+        return valid;
     static const QRegularExpression re(
         R"(^\s*(?:(\d{1,4})[/-](\d{1,2})[/-](\d{1,4}))?\s*(?:,|T)?\s*)"
         R"((?:(\d{1,2}):(\d{1,2})(?::(\d{1,2})(?:\.(\d{1,3})\d*)?)?)?\s*$)");

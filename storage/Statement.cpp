@@ -98,7 +98,7 @@ void SqlStatement::PreparePart(int index) {
         FConnection->PreparePart(FParts[index], FLeases);
     }
     Part& p = FParts[index];
-    FCaughtUp = SqlConnection::WritesValues(p.Source);
+    FCaughtUp = p.LooksFirst;
     if (!p.Handle)
         return;
     const int count = sqlite3_bind_parameter_count(p.Handle);
@@ -303,22 +303,31 @@ void SqlStatement::Refresh() {
 
 void SqlStatement::RenewForRun() {
     const bool fresh = std::exchange(FCaughtUp, false);
-    Renew(!fresh && FParts.size() == 1 && SqlConnection::WritesValues(FParts.first().Source));
+    if (FParts.size() != 1)
+        return;
+    // Within the write transaction that held its files when it looked, nobody else changed them.
+    const Part& p = FParts.first();
+    const bool held = p.HeldIn == FConnection->FTransactions && FConnection->InTransaction();
+    Renew(!fresh && p.LooksFirst && !held);
 }
 
 void SqlStatement::Renew(bool look) {
     if (FParts.size() != 1)
         return;
-    const Part& p = FParts.first();
+    Part& p = FParts.first();
     if (!p.Handle || p.Source.Kind != DialectStatement::Other || sqlite3_stmt_busy(p.Handle))
         return;
-    if (look)
-        FConnection->CatchUp(FConnection->SchemasOf(p.Source));
+    if (look) {
+        bool held = false;
+        FConnection->CatchUp(p.Schemas, &held);
+        p.HeldIn = held ? FConnection->FTransactions : ~0ULL;
+    }
     // Another statement of the connection may have caught up with a change first.
     if (p.Stamp == FConnection->SchemaStamp())
         return;
     const bool client = p.Client;
     sqlite3_finalize(p.Handle);
+    FLeases.clear(); // its one part takes its tables again
     FColumnsLoaded = false;
     FColumns.clear();
     MakeParts(SqlDialect::Read(FSql, client ? SqlTextForm::OneStatement : SqlTextForm::Statements),

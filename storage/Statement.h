@@ -115,6 +115,9 @@ private:
         int LiteralBase = 0;
         bool Client = false;       // a client's statement (SqlTextForm::OneStatement)
         QList<SqlTableRef> Writes; // the tables it writes
+        QStringList Schemas;       // where its tables are (SqlConnection::SchemasOf)
+        bool LooksFirst = false;   // its files are looked at before it runs (WritesValues)
+        quint64 HeldIn = ~0ULL;    // the write transaction that held all of them when it looked
         QString Key;               // the text's reading key (SqlReading), when it is one statement
         QByteArray Text;           // the SQLite text, once made, or as it was made before
         quint64 Stamp = 0;         // the schemas' stamp Text was made under

@@ -156,14 +156,14 @@ TEST_F(KeptStatements, AColumnAddedElsewhereShowsAtTheNextRun) {
             SQLExecute(prepared);
             EXPECT_EQ(FirstRow(prepared), "a=1 b=x");
             Change({"ALTER TABLE S ADD COLUMN c LONG", "UPDATE S SET c = 7"});
-            EXPECT_EQ(Query("SELECT * FROM S"), "a=1 b=x c=7");
-            EXPECT_EQ(Query("SELECT * FROM S WHERE a = 1"), "a=1 b=x c=7");
             SQLSMALLINT columns = 0;
-            SQLNumResultCols(prepared, &columns);
-            EXPECT_EQ(columns, 3) << "described before it runs again";
             ASSERT_TRUE(SQL_SUCCEEDED(SQLPrepare(St, (SQLCHAR*)"SELECT * FROM S", SQL_NTS)));
             SQLNumResultCols(St, &columns);
             EXPECT_EQ(columns, 3) << "prepared anew, described before it runs";
+            SQLNumResultCols(prepared, &columns);
+            EXPECT_EQ(columns, 3) << "described before it runs again";
+            EXPECT_EQ(Query("SELECT * FROM S"), "a=1 b=x c=7");
+            EXPECT_EQ(Query("SELECT * FROM S WHERE a = 1"), "a=1 b=x c=7");
             ASSERT_TRUE(SQL_SUCCEEDED(SQLExecute(prepared)));
             EXPECT_EQ(FirstRow(prepared), "a=1 b=x c=7");
             MustExec("ALTER TABLE S ADD COLUMN e LONG");
