@@ -99,15 +99,6 @@ void BM_DataSetReadsAll(benchmark::State& state) {
 }
 BENCHMARK(BM_DataSetReadsAll)->Unit(benchmark::kMillisecond);
 
-void BM_PlainSQLiteReadsAll(benchmark::State& state) {
-    sqlite3* db = nullptr;
-    sqlite3_open(QFile::encodeName(DataFolder() + "/ENTRANCE_LOG2026_12.DB").constData(), &db);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ReadThroughSQLite(db, Select));
-    sqlite3_close(db);
-}
-BENCHMARK(BM_PlainSQLiteReadsAll)->Unit(benchmark::kMillisecond);
-
 void BM_DataSetReadsOneDay(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open(QFile::encodeName(DataFolder() + "/ENTRANCE_LOG2026_12.DB").constData(), &db);
@@ -127,14 +118,15 @@ void BM_DataSetReadsOneDay(benchmark::State& state) {
 }
 BENCHMARK(BM_DataSetReadsOneDay)->Unit(benchmark::kMillisecond);
 
-void BM_PlainSQLiteReadsOneDay(benchmark::State& state) {
+void BM_PlainSQLiteReads(benchmark::State& state, const char* select) {
     sqlite3* db = nullptr;
     sqlite3_open(QFile::encodeName(DataFolder() + "/ENTRANCE_LOG2026_12.DB").constData(), &db);
     for (auto _ : state)
-        benchmark::DoNotOptimize(ReadThroughSQLite(db, SelectDayPlain));
+        benchmark::DoNotOptimize(ReadThroughSQLite(db, select));
     sqlite3_close(db);
 }
-BENCHMARK(BM_PlainSQLiteReadsOneDay)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PlainSQLiteReads, All, Select)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PlainSQLiteReads, OneDay, SelectDayPlain)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
