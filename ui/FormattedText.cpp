@@ -1,6 +1,7 @@
 #include "ui/FormattedText.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextOption>
 #include <cmath>
@@ -45,6 +46,11 @@ TFormattedText::TFormattedText(const QString& text, const QFont& font,
         height += LineHeight(line);
     }
     FLayout.endLayout();
+    // A line draws its decorations apart from its glyphs: those lines draw themselves.
+    if (font.underline() || font.strikeOut() || font.overline())
+        return;
+    for (int i = 0; i < FLayout.lineCount(); ++i)
+        FGlyphRuns << FLayout.lineAt(i).glyphRuns();
 }
 
 int TFormattedText::LinesDrawn(const QRectF& rect, int flags) const {
@@ -94,6 +100,11 @@ void TFormattedText::Draw(QPainter& painter, const QRectF& rect, int flags) cons
         painter.save();
         painter.setClipRect(rect, Qt::IntersectClip);
     }
+    // On a bitmap drawn unmoved, a line's glyphs kept as it placed them are drawn by themselves
+    // (its own drawing lays out each part again); a PDF writer gets the line's text with them.
+    const bool glyphs = !FGlyphRuns.isEmpty() &&
+                        painter.paintEngine()->type() == QPaintEngine::Raster &&
+                        painter.deviceTransform().isIdentity();
     for (int i = 0; i < lines; ++i) {
         const QTextLine line = FLayout.lineAt(i);
         qreal x = 0;
@@ -101,7 +112,14 @@ void TFormattedText::Draw(QPainter& painter, const QRectF& rect, int flags) cons
             x = rect.width() - line.horizontalAdvance();
         else if (flags & Qt::AlignHCenter)
             x = (rect.width() - line.horizontalAdvance()) / 2;
-        line.draw(&painter, QPointF(rect.x() + x, top));
+        const QPointF origin(rect.x() + x, top);
+        // Glyphs are placed from where the line starts on the same grid of 1/64 pixel as the
+        // line places them, as long as it starts right of and below the surface's corner.
+        if (glyphs && origin.x() >= 0 && origin.y() >= 0)
+            for (const QGlyphRun& run : FGlyphRuns[i])
+                painter.drawGlyphRun(origin, run);
+        else
+            line.draw(&painter, origin);
     }
     if (clip)
         painter.restore();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QRectF>
 #include <QString>
 #include <QTextLayout>
@@ -42,6 +43,7 @@ private:
     QRectF Bounds(const QRectF& rect, int flags, int lines) const;
 
     QTextLayout FLayout;
+    QList<QList<QGlyphRun>> FGlyphRuns;
     qreal FEmptyHeight;
 };
 

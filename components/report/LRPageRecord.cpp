@@ -159,9 +159,7 @@ void TLRPageEncoder::Fill(uchar* row, int from, int to, uchar index) const {
         SetIndex(row, 4, from, index);
 }
 
-uchar TLRPageEncoder::IndexOf(QRgb rgb) {
-    TMatch& match = FMatches[(rgb * 0x9E3779B1u) >> 20];
-    if (match.Rgb != rgb)
-        match = {rgb, uchar(NearestColor(FColors, rgb))};
+uchar TLRPageEncoder::Match(TMatch& match, QRgb rgb) const {
+    match = {rgb, uchar(NearestColor(FColors, rgb))};
     return match.Index;
 }

@@ -33,7 +33,12 @@ private:
     void MapStoredRow(const QImage& page, int row);
     void MapRow(const QRgb* from, uchar* to, int width);
     void Fill(uchar* row, int from, int to, uchar index) const;
-    uchar IndexOf(QRgb rgb);
+    // Most runs are of a colour matched before.
+    uchar IndexOf(QRgb rgb) {
+        TMatch& match = FMatches[(rgb * 0x9E3779B1u) >> 20];
+        return match.Rgb == rgb ? match.Index : Match(match, rgb);
+    }
+    uchar Match(TMatch& match, QRgb rgb) const;
 
     int FBits;
     QList<QRgb> FColors;

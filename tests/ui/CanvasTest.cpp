@@ -248,7 +248,8 @@ QImage DrawnByCanvas(const TTextCase& c) {
 // DrawText lays each text out once and keeps it; what it draws and measures stays what Qt's own
 // formatted text gives, pixel for pixel, for every placement, wrapped or not, clipped or not,
 // text that fits, overflows or is empty, with blanks at either end or a tab or line break, in
-// sizes of fractional metrics, and again for the text drawn a second time from what was kept.
+// sizes of fractional metrics and every style, starting left of or above the surface, and
+// again for the text drawn a second time from what was kept.
 TEST(CanvasTest, DrawTextDrawsAndMeasuresAsQtFormatsText) {
     const QString texts[] = {"入退室 12:34:56",
                              "  5 %",
@@ -276,18 +277,27 @@ TEST(CanvasTest, DrawTextDrawsAndMeasuresAsQtFormatsText) {
          Qt::TextWordWrap | Qt::AlignRight | Qt::AlignTop | Qt::TextDontClip},
         {DT_TOP, Qt::AlignLeft | Qt::AlignTop},
     };
-    const QRect areas[] = {QRect(7, 5, 150, 40), QRect(3, 9, 61, 17), QRect(20, 2, 33, 29)};
-    for (int size : {9, 11, 14}) {
+    const QRect areas[] = {QRect(7, 5, 150, 40), QRect(3, 9, 61, 17), QRect(20, 2, 33, 29),
+                           QRect(-9, -4, 45, 21)};
+    const struct {
+        const char* name;
+        int size;
+        TFontStyles style;
+    } fonts[] = {{"ＭＳ Ｐゴシック", 9, 0},
+                 {"ＭＳ 明朝", 11, fsUnderline},
+                 {"ＭＳ Ｐゴシック", 14, fsBold | fsItalic | fsStrikeOut}};
+    for (const auto& f : fonts) {
         TFont font;
-        font.Name = size == 11 ? "ＭＳ 明朝" : "ＭＳ Ｐゴシック";
-        font.Size = size;
+        font.Name = f.name;
+        font.Size = f.size;
+        font.Style = f.style;
         font.Color = clNavy;
         for (const QString& text : texts)
             for (const auto& p : placements)
                 for (const QRect& area : areas) {
                     const TTextCase c{font, text, p.format, p.flags, area};
                     SCOPED_TRACE(QString("%1 pt, \"%2\", format %3, %4 x %5")
-                                     .arg(size)
+                                     .arg(f.size)
                                      .arg(text)
                                      .arg(p.format, 0, 16)
                                      .arg(area.width())
