@@ -337,6 +337,15 @@ Conversion WriteDate(const StoredValue& v, SQLSMALLINT cType, SQLPOINTER target,
                target, ind);
 }
 
+template <typename T> bool FitsIn(qint64 n) {
+    return n >= qint64(std::numeric_limits<T>::lowest()) &&
+           n <= qint64(std::numeric_limits<T>::max());
+}
+
+bool IsDone(const Conversion& c) {
+    return c.Result == SQL_SUCCESS && !c.State;
+}
+
 } // namespace
 
 SQLSMALLINT DefaultCType(SQLSMALLINT sqlType) {
@@ -454,6 +463,55 @@ Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT
     default:
         return WriteNumber(value, cType, target, indicator);
     }
+}
+
+bool WriteCommon(const StoredValue& value, SQLSMALLINT cType, SQLPOINTER target,
+                 SQLLEN bufferLength, SQLLEN* indicator) {
+    switch (value.Type) {
+    case Kind::Null:
+        if (!indicator)
+            return false;
+        qToUnaligned(SQLLEN(SQL_NULL_DATA), indicator);
+        return true;
+    case Kind::Integer:
+        switch (cType) {
+        case SQL_C_SHORT:
+        case SQL_C_SSHORT:
+            return FitsIn<SQLSMALLINT>(value.Integer) &&
+                   IsDone(Put(SQLSMALLINT(value.Integer), target, indicator));
+        case SQL_C_LONG:
+        case SQL_C_SLONG:
+            return FitsIn<SQLINTEGER>(value.Integer) &&
+                   IsDone(Put(SQLINTEGER(value.Integer), target, indicator));
+        case SQL_C_SBIGINT:
+            return IsDone(Put(SQLBIGINT(value.Integer), target, indicator));
+        case SQL_C_DOUBLE:
+            return IsDone(Put(SQLDOUBLE(value.Integer), target, indicator));
+        default:
+            break;
+        }
+        break;
+    case Kind::Real:
+        if (cType == SQL_C_DOUBLE)
+            return IsDone(Put(SQLDOUBLE(value.Real), target, indicator));
+        break;
+    case Kind::Text:
+        // Whole, with room for its end: nothing cut, no piece to remember.
+        if (cType == SQL_C_CHAR && target && value.Bytes.size() < bufferLength) {
+            memcpy(target, value.Bytes.data(), size_t(value.Bytes.size()));
+            static_cast<char*>(target)[value.Bytes.size()] = 0;
+            if (indicator)
+                qToUnaligned(SQLLEN(value.Bytes.size()), indicator);
+            return true;
+        }
+        break;
+    case Kind::Blob:
+        break;
+    }
+    if ((value.Type == Kind::Integer || value.Type == Kind::Real) &&
+        (cType == SQL_C_TYPE_TIMESTAMP || cType == SQL_C_TIMESTAMP))
+        return IsDone(WriteDate(value, cType, target, indicator));
+    return false;
 }
 
 bool IsDataAtExecution(const SQLLEN* indicator) {

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <array>
+#include <vector>
+
 namespace {
 
 // Text with its explicit length, NUL characters included.
@@ -74,6 +77,77 @@ TEST_F(Odbc, OneStatementPerCallAndTheStateOfEachFault) {
         EXPECT_STREQ(value, c.Value) << c.Sql.constData();
     }
     EXPECT_EQ(Count("SELECT COUNT(*) FROM M_部門"), 1);
+}
+
+// The block fetch writes the usual values by a shorter road than SQLGetData: each must come
+// out the same, byte for byte, with the same length and the same state.
+TEST_F(Odbc, ABoundColumnReadsAsGetDataReads) {
+    Connect();
+    MustExec("CREATE TABLE 値 (n LONG, d DOUBLE, t DATETIME, s TEXT (20))");
+    MustExec("INSERT INTO 値 (n, d, t, s) VALUES (-32768, 12.5, 46371.75, 'ab')");
+    MustExec("INSERT INTO 値 (n, d, t, s) VALUES (32768, -3, 0, 'abcd')");
+    MustExec("INSERT INTO 値 (n, d, t, s) VALUES (NULL, 1e300, -1.25, 'あい')");
+    const struct {
+        const char* Column;
+        SQLSMALLINT CType;
+        SQLLEN Buffer;
+    } cases[] = {
+        {"n", SQL_C_SSHORT, 2},
+        {"n", SQL_C_SLONG, 4},
+        {"n", SQL_C_SBIGINT, 8},
+        {"n", SQL_C_DOUBLE, 8},
+        {"n", SQL_C_DEFAULT, 4},
+        {"n", SQL_C_CHAR, 6},
+        {"d", SQL_C_DOUBLE, 8},
+        {"d", SQL_C_SSHORT, 2},
+        {"d", SQL_C_CHAR, 5},
+        {"t", SQL_C_DEFAULT, 16},
+        {"t", SQL_C_TYPE_TIMESTAMP, 16},
+        {"t", SQL_C_TIMESTAMP, 16},
+        {"t", SQL_C_DOUBLE, 8},
+        {"s", SQL_C_CHAR, 5},
+        {"s", SQL_C_CHAR, 4},
+        {"s", SQL_C_CHAR, 3},
+        {"s", SQL_C_CHAR, 1},
+        {"s", SQL_C_WCHAR, 8},
+        {"s", SQL_C_SLONG, 4},
+    };
+    struct Read {
+        std::array<char, 32> Bytes{};
+        SQLLEN Length = 0;
+        std::string State;
+    };
+    for (const auto& c : cases) {
+        const QString select = QString("SELECT %1 FROM 値 ORDER BY s").arg(c.Column);
+        std::vector<Read> got, bound;
+        MustExec(select);
+        while (SQLFetch(St) == SQL_SUCCESS) {
+            Read r;
+            SQLGetData(St, 1, c.CType, r.Bytes.data(), c.Buffer, &r.Length);
+            r.State = State(SQL_HANDLE_STMT, St);
+            got.push_back(r);
+        }
+        SQLFreeStmt(St, SQL_CLOSE);
+        Read r;
+        SQLBindCol(St, 1, c.CType, r.Bytes.data(), c.Buffer, &r.Length);
+        MustExec(select);
+        for (SQLRETURN rc; (rc = SQLFetch(St)) != SQL_NO_DATA && rc != SQL_INVALID_HANDLE;) {
+            r.State = State(SQL_HANDLE_STMT, St);
+            bound.push_back(r);
+            r = Read();
+        }
+        SQLFreeStmt(St, SQL_CLOSE);
+        SQLFreeStmt(St, SQL_UNBIND);
+        const std::string what = std::string(c.Column) + " as " + std::to_string(c.CType);
+        ASSERT_EQ(bound.size(), got.size()) << what;
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(bound[i].State, got[i].State) << what << " row " << i;
+            if (got[i].State.empty() || got[i].State[1] == '1') {
+                EXPECT_EQ(bound[i].Length, got[i].Length) << what << " row " << i;
+                EXPECT_EQ(bound[i].Bytes, got[i].Bytes) << what << " row " << i;
+            }
+        }
+    }
 }
 
 TEST_F(Odbc, NumbersThatDoNotFitAreReported) {
