@@ -465,8 +465,8 @@ Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT
     }
 }
 
-bool WriteCommon(const StoredValue& value, SQLSMALLINT cType, SQLPOINTER target,
-                 SQLLEN bufferLength, SQLLEN* indicator) {
+bool WriteCommon(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT cType,
+                 SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator) {
     switch (value.Type) {
     case Kind::Null:
         if (!indicator)
@@ -487,6 +487,9 @@ bool WriteCommon(const StoredValue& value, SQLSMALLINT cType, SQLPOINTER target,
             return IsDone(Put(SQLBIGINT(value.Integer), target, indicator));
         case SQL_C_DOUBLE:
             return IsDone(Put(SQLDOUBLE(value.Integer), target, indicator));
+        case SQL_C_BINARY: // a bookmark
+            return sqlType == SQL_INTEGER && bufferLength >= SQLLEN(sizeof(SQLINTEGER)) &&
+                   IsDone(Put(SQLINTEGER(value.Integer), target, indicator));
         default:
             break;
         }

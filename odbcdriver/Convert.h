@@ -25,11 +25,11 @@ Conversion WriteValue(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT
                       qint64* offset = nullptr);
 
 // WriteValue's common cases of a block fetch, with `cType` a C type itself (not
-// SQL_C_DEFAULT): Null, a whole number into a whole or real C type it fits, a number into a
-// timestamp, a text whole into its buffer. False, with nothing written, where WriteValue must
-// decide.
-bool WriteCommon(const StoredValue& value, SQLSMALLINT cType, SQLPOINTER target,
-                 SQLLEN bufferLength, SQLLEN* indicator);
+// SQL_C_DEFAULT): Null, a whole number into a whole or real C type it fits or into a
+// bookmark's bytes, a number into a timestamp, a text whole into its buffer. False, with
+// nothing written, where WriteValue must decide.
+bool WriteCommon(const StoredValue& value, SQLSMALLINT sqlType, SQLSMALLINT cType,
+                 SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator);
 
 // Reads a bound parameter's value; `data` is what SQLPutData sent for a parameter given at
 // execution. Text meant for a date column becomes a day number. False for a value that

@@ -86,14 +86,8 @@ StoredValue OdbcResult::Value(int64_t row, int column) const {
     return v;
 }
 
-OdbcResult::Cell& OdbcResult::NewCell(StoredValue::Kind kind) {
-    if (FCount % BlockCells == 0)
-        FCells.push_back(Pool().Take(BlockSize));
-    Cell& c = reinterpret_cast<Cell*>(FCells.back().get())[FCount++ % BlockCells];
-    c.Integer = 0;
-    c.Size = 0;
-    c.Type = kind;
-    return c;
+void OdbcResult::AddCellBlock() {
+    FCells.push_back(Pool().Take(BlockSize));
 }
 
 void OdbcResult::AddBytes(StoredValue::Kind kind, QByteArrayView bytes) {

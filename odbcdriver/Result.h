@@ -74,7 +74,15 @@ private:
     };
     static constexpr qsizetype BlockSize = 16384;
     static constexpr int64_t BlockCells = BlockSize / qsizetype(sizeof(Cell));
-    Cell& NewCell(StoredValue::Kind kind);
+    // The next cell, of that kind; its value is the caller's to write.
+    Cell& NewCell(StoredValue::Kind kind) {
+        if (FCount % BlockCells == 0)
+            AddCellBlock();
+        Cell& c = reinterpret_cast<Cell*>(FCells.back().get())[FCount++ % BlockCells];
+        c.Type = kind;
+        return c;
+    }
+    void AddCellBlock();
     void AddBytes(StoredValue::Kind kind, QByteArrayView bytes);
 
     int FWidth;

@@ -202,7 +202,7 @@ struct BoundColumn {
     const ColumnBinding* Binding;
     SQLSMALLINT SqlType;
     SQLSMALLINT CType;
-    SQLSMALLINT Common; // the C type a value is written as by WriteCommon; 0: by WriteValue
+    SQLSMALLINT Common; // the C type WriteCommon writes
     SQLLEN Element;     // the bytes of one element of a column-wise bound array
 };
 using BoundColumns = QVarLengthArray<BoundColumn, 32>;
@@ -217,10 +217,8 @@ BoundColumns Bound(const OdbcStatement* st) {
         const SQLSMALLINT cType = column == 0 && b.CType == SQL_C_DEFAULT ? SQL_C_BINARY : b.CType;
         const SQLSMALLINT sqlType =
             column == 0 ? SQLSMALLINT(SQL_INTEGER) : r.Columns[column - 1].SqlType;
-        const SQLSMALLINT common = column == 0              ? 0
-                                   : cType == SQL_C_DEFAULT ? DefaultCType(sqlType)
-                                                            : cType;
-        bound.append({column, &b, sqlType, cType, common,
+        bound.append({column, &b, sqlType, cType,
+                      cType == SQL_C_DEFAULT ? DefaultCType(sqlType) : cType,
                       size > 0 && b.CType != SQL_C_DEFAULT ? size : b.BufferLength});
     }
     return bound;
@@ -238,7 +236,7 @@ SQLUSMALLINT FillRow(OdbcStatement* st, const BoundColumns& bound, SQLULEN i, in
         SQLLEN* indicator = Element(b.Indicator, i, st->BindType, sizeof(SQLLEN), st->BindOffset);
         const StoredValue value =
             c.Column == 0 ? StoredValue::Whole(row) : r.Value(row, c.Column - 1);
-        if (c.Common && WriteCommon(value, c.Common, target, b.BufferLength, indicator))
+        if (WriteCommon(value, c.SqlType, c.Common, target, b.BufferLength, indicator))
             continue;
         const Conversion done =
             WriteValue(value, c.SqlType, c.CType, target, b.BufferLength, indicator);
