@@ -87,7 +87,7 @@ void SqlStatement::MakeParts(const SqlReading& reading, bool client) {
 }
 
 void SqlStatement::PreparePart(int index) {
-    if (FParts[index].Handle || FParts[index].Action)
+    if (const Part& prepared = std::as_const(FParts)[index]; prepared.Handle || prepared.Action)
         return;
     if (!FConnection->PreparePart(FParts[index], FLeases)) {
         // Its tables attached anew, the statement is translated anew under their columns.
@@ -305,8 +305,11 @@ void SqlStatement::RenewForRun() {
     const bool fresh = std::exchange(FCaughtUp, false);
     if (FParts.size() != 1)
         return;
-    // Within the write transaction that held its files when it looked, nobody else changed them.
+    // Step comes here for every row: a run going on is left as it is (Renew), asking nothing more.
     const Part& p = FParts.first();
+    if (p.Handle && sqlite3_stmt_busy(p.Handle))
+        return;
+    // Within the write transaction that held its files when it looked, nobody else changed them.
     const bool held = p.HeldIn == FConnection->FTransactions && FConnection->InTransaction();
     Renew(!fresh && p.LooksFirst && !held);
 }
