@@ -32,6 +32,7 @@ private:
     void EncodeRows(const QImage& page, int& row);
     void MapStoredRow(const QImage& page, int row);
     void MapRow(const QRgb* from, uchar* to, int width);
+    void MapRow8(const QRgb* from, uchar* to, int width);
     void Fill(uchar* row, int from, int to, uchar index) const;
     // Most runs are of a colour matched before.
     uchar IndexOf(QRgb rgb) {
