@@ -192,6 +192,8 @@ private:
     // Zeroes a row and marks every column NULL.
     void InitRow(uint8_t* row);
     void ClearCache();
+    // Zeroes the cache's first `count` rows and marks every column NULL.
+    void InitRows(int count);
     qint64 BookmarkValue(const uint8_t* row) const;
     void SetCurrent(int index);
     [[noreturn]] void InvalidOperation() const;

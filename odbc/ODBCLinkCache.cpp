@@ -38,9 +38,14 @@ void TCustomDBLinkODBC::InternalInitRecord(TRecordBuffer buffer) {
 }
 
 void TCustomDBLinkODBC::ClearCache() {
-    const int count = FCached ? FCashCount : 1;
-    for (int i = 0; i < count; ++i)
-        InitRow(RowAt(i));
+    InitRows(FCached ? FCashCount : 1);
+}
+
+void TCustomDBLinkODBC::InitRows(int count) {
+    InitRow(RowAt(0));
+    // Copies of the first: a block fetch clears the cache each time, one pass over the columns.
+    for (int i = 1; i < count; ++i)
+        std::memcpy(RowAt(i), RowAt(0), size_t(FRowSize));
 }
 
 qint64 TCustomDBLinkODBC::BookmarkValue(const uint8_t* row) const {
@@ -135,8 +140,7 @@ void TCustomDBLinkODBC::ReadIntoCache(bool nextRowWaits) {
             FQuery->SQLWaitCursor = true;
     };
     try {
-        for (int i = 0; i < FCashCount; ++i)
-            InitRow(RowAt(i));
+        InitRows(FCashCount);
         int rows = 0;
         if (nextRowWaits)
             std::memcpy(RowAt(rows++), FNextRow.constData(), size_t(FRowSize));
