@@ -200,17 +200,22 @@ bool TCanvas::FillsThinLine(QPoint from, QPoint to) const {
            move.dy() == std::trunc(move.dy());
 }
 
-void TCanvas::ThinLine(QPoint from, QPoint to) {
+// Fills a solid upright or level thin line in the pen's colour; false when it is none. The
+// painter's pen stays as it was: a report's cells change between their lines and their
+// texts' colour all the time, and every change of pen costs the next drawing.
+bool TCanvas::FillThinLine(QPoint from, QPoint to) {
     const bool solid = Pen.Style == psSolid || Pen.Style == psInsideFrame;
-    if (from != to && solid && FillsThinLine(from, to)) {
-        const QPoint last = to - QPoint((to.x() > from.x()) - (to.x() < from.x()),
-                                        (to.y() > from.y()) - (to.y() < from.y()));
-        FPainter->fillRect(
-            QRect(QPoint(std::min(from.x(), last.x()), std::min(from.y(), last.y())),
-                  QPoint(std::max(from.x(), last.x()), std::max(from.y(), last.y()))),
-            FPainter->pen().color());
-        return;
-    }
+    if (Pen.Width > 1 || from == to || !solid || !FillsThinLine(from, to))
+        return false;
+    const QPoint last = to - QPoint((to.x() > from.x()) - (to.x() < from.x()),
+                                    (to.y() > from.y()) - (to.y() < from.y()));
+    FPainter->fillRect(QRect(QPoint(std::min(from.x(), last.x()), std::min(from.y(), last.y())),
+                             QPoint(std::max(from.x(), last.x()), std::max(from.y(), last.y()))),
+                       ToQColor(Pen.Color));
+    return true;
+}
+
+void TCanvas::ThinLine(QPoint from, QPoint to) {
     const QList<QPoint> pixels = LinePixels(from, to);
     if (pixels.isEmpty())
         return;
@@ -222,7 +227,8 @@ void TCanvas::ThinLine(QPoint from, QPoint to) {
 
 void TCanvas::LineTo(int x, int y) {
     const QPoint to(x, y);
-    if (ApplyPen()) {
+    RequirePainter();
+    if (!FillThinLine(FPenPos, to) && ApplyPen()) {
         if (Pen.Width <= 1)
             ThinLine(FPenPos, to);
         else

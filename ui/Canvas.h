@@ -128,6 +128,7 @@ protected:
 private:
     void RequirePainter() const;
     bool FillsThinLine(QPoint from, QPoint to) const;
+    bool FillThinLine(QPoint from, QPoint to);
     bool ApplyPen();
     bool ApplyBrush();
     void ApplyFont();

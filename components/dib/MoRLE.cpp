@@ -8,22 +8,25 @@ namespace {
 
 // How one encoding writes its runs: byte values of one or two pixels each.
 struct TRleCodes {
-    int Width;         // pixels in the row
     int MaxLength;     // bytes in one run or literal
     int MinAbsolute;   // shorter literals go out as runs of one byte
     int PixelsPerByte; // 1 for RLE8, 2 for RLE4
 };
 
+constexpr TRleCodes Rle8Codes{255, 3, 1};
+constexpr TRleCodes Rle4Codes{127, 2, 2};
+
 // The per-row machine: a pending single byte, run or literal, written when it can grow no more.
-class TRowEncoder {
+// The encoding is fixed at compile time, so its limits cost no reads in the loops.
+template <TRleCodes Codes> class TRowEncoder {
 public:
-    TRowEncoder(const uchar* row, const TRleCodes& codes, TRleWriter& out)
-        : FRow(row), FCodes(codes), FOut(out) {}
+    TRowEncoder(const uchar* row, int width, TRleWriter& out)
+        : FRow(row), FWidth(width), FOut(out) {}
 
     void Encode(int bytes) {
         for (int i = 0; i < bytes;) {
-            if (FState == Run && FCount < FCodes.MaxLength && FRow[i] == FRow[FStart]) {
-                const int n = EqualBytes(FRow + i, qMin(bytes - i, FCodes.MaxLength - FCount));
+            if (FState == Run && FCount < Codes.MaxLength && FRow[i] == FRow[FStart]) {
+                const int n = EqualBytes(FRow + i, qMin(bytes - i, Codes.MaxLength - FCount));
                 FCount += n;
                 i += n;
             } else if (FState == Literal) {
@@ -67,7 +70,7 @@ private:
             FCount = 2;
             break;
         case Run:
-            if (b == FRow[FStart] && FCount < FCodes.MaxLength) {
+            if (b == FRow[FStart] && FCount < Codes.MaxLength) {
                 ++FCount;
             } else {
                 WriteRun(FStart, FCount);
@@ -83,7 +86,7 @@ private:
     // A literal's bytes are taken one after another, so its last is the one before i: it takes
     // the bytes that differ from the one before them at once, the next by the rules.
     int GrowLiteral(int i, int bytes) {
-        while (i < bytes && FCount < FCodes.MaxLength && FRow[i] != FRow[i - 1]) {
+        while (i < bytes && FCount < Codes.MaxLength && FRow[i] != FRow[i - 1]) {
             ++FCount;
             ++i;
         }
@@ -99,7 +102,7 @@ private:
             FState = Run;
             FStart = last;
             FCount = 2;
-        } else if (FCount < FCodes.MaxLength) {
+        } else if (FCount < Codes.MaxLength) {
             ++FCount;
         } else {
             WriteLiteral(FStart, FCount);
@@ -122,8 +125,7 @@ private:
 
     // Pixels that `count` bytes from `start` cover; a row of odd width ends at its width.
     uchar Pixels(int start, int count) const {
-        return uchar(
-            qMin(count * FCodes.PixelsPerByte, FCodes.Width - start * FCodes.PixelsPerByte));
+        return uchar(qMin(count * Codes.PixelsPerByte, FWidth - start * Codes.PixelsPerByte));
     }
 
     void WriteRun(int start, int count) {
@@ -132,7 +134,7 @@ private:
     }
 
     void WriteLiteral(int start, int count) {
-        if (count < FCodes.MinAbsolute) {
+        if (count < Codes.MinAbsolute) {
             for (int i = 0; i < count; ++i)
                 WriteRun(start + i, 1);
             return;
@@ -145,7 +147,7 @@ private:
     }
 
     const uchar* FRow;
-    const TRleCodes& FCodes;
+    int FWidth; // pixels in the row
     TRleWriter& FOut;
     TState FState = Empty;
     int FStart = 0;
@@ -287,11 +289,10 @@ TMoDIBInfo DecodeImage(const TMoDIBInfo& source, int bitCount, const QString& ro
 
 TRleWriter::TRleWriter(qsizetype capacity, const char* routine)
     : FRoutine(routine), FData(capacity, Qt::Uninitialized),
-      FOut(reinterpret_cast<uchar*>(FData.data())) {}
+      FOut(reinterpret_cast<uchar*>(FData.data())), FCapacity(capacity) {}
 
-void TRleWriter::Need(qsizetype bytes) {
-    if (FData.size() - FSize < bytes)
-        throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
+void TRleWriter::Fail() const {
+    throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
 }
 
 TBitmapInfoHeader EndRleImage(const TMoDIBInfo& source, int bitCount, TRleWriter& codes) {
@@ -305,13 +306,11 @@ TBitmapInfoHeader EndRleImage(const TMoDIBInfo& source, int bitCount, TRleWriter
 }
 
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out) {
-    const TRleCodes codes{width, 255, 3, 1};
-    TRowEncoder(row, codes, out).Encode(width);
+    TRowEncoder<Rle8Codes>(row, width, out).Encode(width);
 }
 
 void EncodeRLE4Row(const uchar* row, int width, TRleWriter& out) {
-    const TRleCodes codes{width, 127, 2, 2};
-    TRowEncoder(row, codes, out).Encode((width + 1) / 2);
+    TRowEncoder<Rle4Codes>(row, width, out).Encode((width + 1) / 2);
 }
 
 TMoDIBInfo Convert8BitRGBTo8BitRLE(const TMoDIBInfo& source) {

@@ -9,7 +9,10 @@ class TRleWriter {
 public:
     TRleWriter(qsizetype capacity, const char* routine);
     // Raises EMoDIBCompressionFailed unless `bytes` are still free; every write asks first.
-    void Need(qsizetype bytes);
+    void Need(qsizetype bytes) {
+        if (FCapacity - FSize < bytes)
+            Fail();
+    }
     void PutCode(uchar first, uchar second) {
         FOut[FSize++] = first;
         FOut[FSize++] = second;
@@ -34,9 +37,12 @@ public:
     QByteArrayView Data() const { return QByteArrayView(FData).first(FSize); }
 
 private:
+    [[noreturn]] void Fail() const;
+
     const char* FRoutine;
     QByteArray FData;
     uchar* FOut;
+    qsizetype FCapacity;
     qsizetype FSize = 0;
 };
 

@@ -170,6 +170,12 @@ void TLRPageEncoder::MapRow8(const QRgb* from, uchar* to, int width) {
     for (; x + 4 <= width; x += 4) {
         if (SameColor(from + x, last)) {
             std::memset(to + x, index, 4);
+            // A long run, as of the paper's white, goes on eight pixels at a time.
+            while (x + 12 <= width && SameColor(from + x + 4, last) &&
+                   SameColor(from + x + 8, last)) {
+                std::memset(to + x + 4, index, 8);
+                x += 8;
+            }
             continue;
         }
         for (int i = x; i < x + 4; ++i)
