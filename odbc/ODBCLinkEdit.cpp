@@ -151,11 +151,12 @@ SQLLEN TCustomDBLinkODBC::HeldLength(const uint8_t* row, const TResultCol& col) 
 bool TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row, const TResultCol& col,
                                   QVariant& value) const {
     const uint8_t* p = row + col.Offset;
-    const int length = int(HeldLength(row, col));
+    // Only texts and bytes need their length: numbers and dates are read for every row.
+    auto length = [&] { return int(HeldLength(row, col)); };
     const bool wideBound = IsWideType(col.SQLType) && !FQuery->WCharMapsChar();
     auto text = [&] {
-        return wideBound ? QString::fromUtf16(reinterpret_cast<const char16_t*>(p), length / 2)
-                         : QString::fromUtf8(reinterpret_cast<const char*>(p), length);
+        return wideBound ? QString::fromUtf16(reinterpret_cast<const char16_t*>(p), length() / 2)
+                         : QString::fromUtf8(reinterpret_cast<const char*>(p), length());
     };
     auto number = [&]() -> QVariant {
         bool ok = false;
@@ -201,7 +202,7 @@ bool TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row, const TResu
     case ftGuid:
         return Put(value, "{" + text() + "}");
     default:
-        return Put(value, QByteArray(reinterpret_cast<const char*>(p), length));
+        return Put(value, QByteArray(reinterpret_cast<const char*>(p), length()));
     }
 }
 
