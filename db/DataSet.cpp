@@ -184,10 +184,13 @@ void TDataSet::ClearCalcFields(TRecordBuffer buffer) {
 }
 
 void TDataSet::GetCalcFields(TRecordBuffer buffer) {
+    // Asked for every row read: without a handler the fields need not be looked at.
+    if (!OnCalcFields)
+        return;
     bool hasCalcFields = false;
     for (int i = 0; i < FFields.Count(); ++i)
         hasCalcFields = hasCalcFields || FFields[i]->Calculated();
-    if (!hasCalcFields || !OnCalcFields)
+    if (!hasCalcFields)
         return;
     TBufferState calculating(*this, dsCalcFields, buffer);
     ClearCalcFields(buffer);

@@ -204,7 +204,12 @@ public:
     SQLLEN RowsAffected() const { return FRowsAffected; }
 
     // Results.
-    TResultCols& ResultCols() const;
+    // Asked for every field value read, so kept inline.
+    TResultCols& ResultCols() const {
+        if (!FResultCols) [[unlikely]]
+            RaiseInternalError("ResultCols is null.");
+        return *FResultCols;
+    }
     int ColumnCount() const { return FColumnCount; }
     int RowBufSize() const;
     SQLULEN RowsFetched() const { return FRowsFetched; }

@@ -337,12 +337,6 @@ void TCustomQueryODBC::FreeResult() {
     FLastBoundBuffer = nullptr;
 }
 
-TResultCols& TCustomQueryODBC::ResultCols() const {
-    if (!FResultCols)
-        RaiseInternalError("ResultCols is null.");
-    return *FResultCols;
-}
-
 int TCustomQueryODBC::RowBufSize() const {
     if (!FRowBufValid || FColumnCount == 0)
         RaiseInternalError("Number of result column is zero or RowBufSize over 2G byte.");

@@ -245,7 +245,8 @@ private:
     void FindAgain(const QByteArray& saved, bool backward);
     bool RefreshSavedRow(QByteArray& saved);
     void WriteValue(TField* field, uint8_t* row, const TResultCol& col, const QVariant& value);
-    void ReadValue(TField* field, const uint8_t* row, const TResultCol& col, QVariant& value) const;
+    // Makes the column's value in `value`; false where the row's bytes make none.
+    bool ReadValue(TField* field, const uint8_t* row, const TResultCol& col, QVariant& value) const;
 
     TCustomQueryODBC* FQuery = nullptr;
     std::unique_ptr<TCustomQueryODBC> FOwnQuery;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -31,8 +32,8 @@ bool IsNumericText(SQLSMALLINT type) {
 
 // Makes `out` hold `value`, made in its place: a QVariant made aside and moved into a
 // field's value is read back before it is all written, which costs more than the rest of
-// reading the field.
-template <typename T> void Put(QVariant& out, T&& value) {
+// reading the field. Tells whether `out` holds a value, without asking the QVariant.
+template <typename T> bool Put(QVariant& out, T&& value) {
     std::destroy_at(&out);
     try {
         std::construct_at(&out, std::forward<T>(value));
@@ -40,6 +41,10 @@ template <typename T> void Put(QVariant& out, T&& value) {
         std::construct_at(&out);
         throw;
     }
+    if constexpr (std::is_same_v<std::remove_cvref_t<T>, QVariant>)
+        return out.isValid();
+    else
+        return true;
 }
 
 double CurrencyValue(double value) {
@@ -143,14 +148,15 @@ SQLLEN TCustomDBLinkODBC::HeldLength(const uint8_t* row, const TResultCol& col) 
     return indicator == SQL_NO_TOTAL || indicator > col.Size ? col.Size : indicator;
 }
 
-void TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row, const TResultCol& col,
+bool TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row, const TResultCol& col,
                                   QVariant& value) const {
     const uint8_t* p = row + col.Offset;
-    const int length = int(HeldLength(row, col));
+    // Only texts and bytes need their length: numbers and dates are read for every row.
+    auto length = [&] { return int(HeldLength(row, col)); };
     const bool wideBound = IsWideType(col.SQLType) && !FQuery->WCharMapsChar();
     auto text = [&] {
-        return wideBound ? QString::fromUtf16(reinterpret_cast<const char16_t*>(p), length / 2)
-                         : QString::fromUtf8(reinterpret_cast<const char*>(p), length);
+        return wideBound ? QString::fromUtf16(reinterpret_cast<const char16_t*>(p), length() / 2)
+                         : QString::fromUtf8(reinterpret_cast<const char*>(p), length());
     };
     auto number = [&]() -> QVariant {
         bool ok = false;
@@ -196,7 +202,7 @@ void TCustomDBLinkODBC::ReadValue(TField* field, const uint8_t* row, const TResu
     case ftGuid:
         return Put(value, "{" + text() + "}");
     default:
-        return Put(value, QByteArray(reinterpret_cast<const char*>(p), length));
+        return Put(value, QByteArray(reinterpret_cast<const char*>(p), length()));
     }
 }
 
@@ -302,9 +308,7 @@ bool TCustomDBLinkODBC::GetFieldData(TField* field, QVariant& value) {
         value.clear();
         return false;
     }
-    ReadValue(field, record, *col, value);
-    // ReadValue makes a value or none, never a null pointer: being valid is being there.
-    return value.isValid();
+    return ReadValue(field, record, *col, value);
 }
 
 void TCustomDBLinkODBC::SetFieldData(TField* field, const QVariant& value) {

@@ -222,9 +222,12 @@ bool SqlStatement::StepPart(int index) {
     }
     if (FConnection->MustStop())
         Fail(SQLITE_INTERRUPT, index);
-    if (!sqlite3_stmt_busy(p.Handle))
+    // SQLite prepares a statement again only as its run begins; a running one holds its read.
+    const bool starting = !sqlite3_stmt_busy(p.Handle);
+    if (starting)
         FConnection->GuardTextSizes(p.Writes);
-    const int prepared = sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0);
+    const int prepared =
+        starting ? sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) : 0;
     int rc;
     {
         SqlConnection::ClientScope scope(*FConnection, p.Client);
@@ -232,7 +235,7 @@ bool SqlStatement::StepPart(int index) {
     }
     // Prepared again, the statement met a schema changed since: so may the translations, and
     // its columns.
-    if (sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared) {
+    if (starting && sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared) {
         FConnection->SchemasChanged();
         p.Columns.clear();
         FColumnsLoaded = false;
