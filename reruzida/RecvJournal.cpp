@@ -216,8 +216,9 @@ void TRecvJournal::Acknowledged(int unit) {
 void TRecvJournal::Mark(char tag, quint32 number) {
     if (FWaiting.empty() && FUnacknowledged.empty() && FFile.resize(0)) {
         FFile.seek(0);
-        ::fdatasync(FFile.handle());
-        return;
+        // A cut that may not have reached the disk is followed by the mark itself.
+        if (::fdatasync(FFile.handle()) == 0)
+            return;
     }
     if (!Write(MarkEntry(tag, number)) || !FWaiting.empty() || FFile.size() <= CompactBytes)
         return;
