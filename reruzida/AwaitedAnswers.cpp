@@ -13,8 +13,38 @@
 #include <QStringList>
 #include <QTcpSocket>
 #include <algorithm>
+#include <optional>
 
 namespace reruzida {
+
+namespace {
+
+// Keeps a request sent to a unit, each (unit, code) once and oldest first. No more can be on
+// their way than the send queue holds.
+template <typename Sent> void RememberSent(std::deque<Sent>& sent, Sent request) {
+    std::erase_if(sent, [&](const Sent& kept) {
+        return kept.Unit == request.Unit && kept.Code == request.Code;
+    });
+    sent.push_back(std::move(request));
+    if (int(sent.size()) > TCommThread::MaxQueue)
+        sent.pop_front();
+}
+
+// Takes the request an answer of the unit answers; a unit that does not echo the code answers
+// the oldest request sent to it.
+template <typename Sent>
+std::optional<Sent> TakeAnswered(std::deque<Sent>& sent, int unit, const QString& code) {
+    const auto found = std::find_if(sent.begin(), sent.end(), [&](const Sent& request) {
+        return request.Unit == unit && (code.isEmpty() || request.Code == code);
+    });
+    if (found == sent.end())
+        return std::nullopt;
+    Sent answered = std::move(*found);
+    sent.erase(found);
+    return answered;
+}
+
+} // namespace
 
 void SendImageAnswer(const QString& code, const TImageRead& read) {
     const QString line = CodeUnitLine(code, read.Unit);
@@ -82,52 +112,25 @@ void TAwaitedAnswers::SendPendingRemovals(int unit) {
 }
 
 QString TAwaitedAnswers::TakeRemovalSent(int unit, const QString& code) {
-    auto& sent = FRemovalsSent;
-    // A unit that does not echo the code answers the oldest removal sent to it.
-    const auto found = std::find_if(sent.begin(), sent.end(), [&](const auto& removal) {
-        return removal.first == unit && (code.isEmpty() || removal.second == code);
-    });
-    if (found == sent.end())
-        return code;
-    const QString answered = found->second;
-    sent.erase(found);
-    return answered;
+    const auto answered = TakeAnswered(FRemovalsSent, unit, code);
+    return answered ? answered->Code : code;
 }
 
 bool TAwaitedAnswers::ReadImage(int unit, const QString& code, QTcpSocket* client) {
     if (!FLine.SendCommand(unit, ImageReadCommand, code))
         return false;
-    auto& reads = FImageReads;
-    std::erase_if(reads,
-                  [&](const TImageRead& read) { return read.Unit == unit && read.Code == code; });
-    reads.push_back({unit, code, client});
-    // No more image reads can be on their way than the send queue holds.
-    if (int(reads.size()) > TCommThread::MaxQueue)
-        reads.pop_front();
+    RememberSent(FImageReads, {unit, code, client});
     return true;
 }
 
 TImageRead TAwaitedAnswers::TakeImageRead(int unit, const QString& code) {
-    auto& reads = FImageReads;
-    // A unit that does not echo the code answers the oldest read sent to it.
-    const auto found = std::find_if(reads.begin(), reads.end(), [&](const TImageRead& read) {
-        return read.Unit == unit && (code.isEmpty() || read.Code == code);
-    });
-    if (found == reads.end())
-        return {unit, code, nullptr};
-    const TImageRead read = *found;
-    reads.erase(found);
-    return read;
+    return TakeAnswered(FImageReads, unit, code).value_or(TImageRead{unit, code, nullptr});
 }
 
 void TAwaitedAnswers::SendRemoval(int unit, const QString& code) {
     if (!FLine.SendCommand(unit, RemovalCommand, code))
         return;
-    auto& sent = FRemovalsSent;
-    std::erase(sent, std::pair(unit, code));
-    sent.emplace_back(unit, code);
-    if (int(sent.size()) > TCommThread::MaxQueue)
-        sent.pop_front();
+    RememberSent(FRemovalsSent, {unit, code});
 }
 
 void TAwaitedAnswers::ForgetRemovalsSent() {

@@ -21,6 +21,12 @@ struct TImageRead {
     QPointer<QTcpSocket> Client;
 };
 
+// A removal (RDR) sent to a unit and not yet answered.
+struct TRemovalSent {
+    int Unit = 0;
+    QString Code;
+};
+
 // The answer to a read: code + "," + unit, or "," + unit when the person is not registered
 // there. It goes to the TCP client that asked when it is still connected, else by
 // CD_READ_IMAGE_REPLY to the two answer windows.
@@ -74,7 +80,7 @@ private:
     // Removals sent and not yet answered, oldest first, each (unit, code) once; only an
     // answer without the code needs them. No more can be on their way than the send queue
     // holds.
-    std::deque<std::pair<int, QString>> FRemovalsSent;
+    std::deque<TRemovalSent> FRemovalsSent;
     // Image reads sent and not yet answered, oldest first, each (unit, code) once.
     std::deque<TImageRead> FImageReads;
 };
