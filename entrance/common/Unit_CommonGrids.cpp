@@ -34,13 +34,19 @@ int NextFreeGridNumber(TStringGrid* grid, int col) {
     return n;
 }
 
-bool SelectGridRowOf(TStringGrid* grid, int col, const QString& text) {
+int GridRowOf(TStringGrid* grid, int col, const QString& text) {
     for (int row = grid->FixedRows(); row < grid->RowCount(); ++row)
-        if (grid->Cells(col, row) == text) {
-            grid->SetRow(row);
-            return true;
-        }
-    return false;
+        if (grid->Cells(col, row) == text)
+            return row;
+    return -1;
+}
+
+bool SelectGridRowOf(TStringGrid* grid, int col, const QString& text) {
+    const int row = GridRowOf(grid, col, text);
+    if (row < 0)
+        return false;
+    grid->SetRow(row);
+    return true;
 }
 
 } // namespace entrance

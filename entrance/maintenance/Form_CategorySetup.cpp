@@ -6,6 +6,7 @@
 #include "entrance/common/ResourceStrings.h"
 #include "entrance/common/SetupGrids.h"
 #include "entrance/common/Unit_Common.h"
+#include "entrance/common/Unit_CommonGrids.h"
 #include "entrance/data/DataModule1.h"
 #include "entrance/reports/masterlists/Report_Bumon.h"
 #include "ui/ImeMode.h"
@@ -182,13 +183,12 @@ void TfrmCategorySetup::HighlightEntryRow(int row) {
 }
 
 void TfrmCategorySetup::ShowListedKeepingTyping(int code) {
-    for (int row = 1; row < CategoryGrid->RowCount(); ++row)
-        if (CategoryGrid->Cells(0, row) == QString::number(code)) {
-            HighlightEntryRow(row);
-            FAsRead = FReadRows.value(code);
-            FEdited.RefillKeeping([&] { Ed_Name->setText(CategoryGrid->Cells(1, row)); });
-            return;
-        }
+    const int row = GridRowOf(CategoryGrid, 0, QString::number(code));
+    if (row < 0)
+        return;
+    HighlightEntryRow(row);
+    FAsRead = FReadRows.value(code);
+    FEdited.RefillKeeping([&] { Ed_Name->setText(CategoryGrid->Cells(1, row)); });
 }
 
 void TfrmCategorySetup::BitBtn2Click() {

@@ -116,9 +116,8 @@ void TfrmEntranceGroupSetup_Sub0::FillRoom() {
 void TfrmEntranceGroupSetup_Sub0::FillFreeUnits() {
     ClearGridRowsFrom(EntGrid, 1);
     QSet<int> taken;
-    for (int row = 1; row < GroupGrid->RowCount(); ++row)
-        if (IsNumber(GroupGrid->Cells(0, row), 0))
-            taken.insert(GroupGrid->Cells(0, row).trimmed().toInt());
+    for (int row : UnitRows())
+        taken.insert(GroupGrid->Cells(0, row).trimmed().toInt());
     for (OpenOtherRooms(); !sqlGroup.Eof(); sqlGroup.Next())
         taken.insert(sqlGroup.FieldByName("認証機ID")->AsInteger());
     sqlGroup.Close();
@@ -131,11 +130,18 @@ void TfrmEntranceGroupSetup_Sub0::FillFreeUnits() {
     }
 }
 
-void TfrmEntranceGroupSetup_Sub0::ShowStoredKeepingTyping() {
-    QList<QStringList> units;
+QList<int> TfrmEntranceGroupSetup_Sub0::UnitRows() const {
+    QList<int> rows;
     for (int row = 1; row < GroupGrid->RowCount(); ++row)
         if (IsNumber(GroupGrid->Cells(0, row), 0))
-            units << GroupGrid->Rows(row);
+            rows << row;
+    return rows;
+}
+
+void TfrmEntranceGroupSetup_Sub0::ShowStoredKeepingTyping() {
+    QList<QStringList> units;
+    for (int row : UnitRows())
+        units << GroupGrid->Rows(row);
     FEdited.RefillKeeping([this] { FillRoom(); });
     if (FEdited.Has(GroupGrid)) {
         ClearGridRowsFrom(GroupGrid, 1);
@@ -213,9 +219,9 @@ void TfrmEntranceGroupSetup_Sub0::CheckUnitsInNoOtherRoom() {
         otherRoom.insert(sqlGroup.FieldByName("認証機ID")->AsInteger(),
                          sqlGroup.FieldByName("認証機グループ名")->AsString());
     sqlGroup.Close();
-    for (int row = 1; row < GroupGrid->RowCount(); ++row) {
+    for (int row : UnitRows()) {
         const int id = GroupGrid->Cells(0, row).trimmed().toInt();
-        if (IsNumber(GroupGrid->Cells(0, row), 0) && otherRoom.contains(id))
+        if (otherRoom.contains(id))
             throw EDatabaseError(QString("認証機 %1:%2 は他の端末で部屋「%3」に登録されたため、"
                                          "登録できませんでした。")
                                      .arg(id)
@@ -237,9 +243,7 @@ void TfrmEntranceGroupSetup_Sub0::SaveRoom() {
         sqlGroup.SQL().Assign(QStringList{
             "INSERT INTO M_認証機グループ (認証機グループコード,認証機ID,認証機グループ名)",
             "VALUES (:code, :id, :name)"});
-        for (int row = 1; row < GroupGrid->RowCount(); ++row) {
-            if (!IsNumber(GroupGrid->Cells(0, row), 0))
-                continue;
+        for (int row : UnitRows()) {
             sqlGroup.ParamByName("code").SetAsInteger(Ed_Code->text().toInt());
             sqlGroup.ParamByName("id").SetAsInteger(GroupGrid->Cells(0, row).trimmed().toInt());
             sqlGroup.ParamByName("name").SetAsString(Ed_Name->text());

@@ -58,6 +58,8 @@ private:
     void FillRoom();
     // The units in no other room and not in the room's grid.
     void FillFreeUnits();
+    // The rows of the room's grid that hold a unit.
+    QList<int> UnitRows() const;
     // After a refusal: the room as stored now, the typing kept in the fields changed.
     void ShowStoredKeepingTyping();
     // Opens sqlGroup on the rows of the room in Ed_Code, in 認証機ID order.
