@@ -187,17 +187,8 @@ void TLRPageEncoder::MapRow8(const QRgb* from, uchar* to, int width) {
         to[x] = IndexOf(from[x] | 0xFF000000u);
 }
 
+// A 4-bit row: two pixels to a byte.
 void TLRPageEncoder::Fill(uchar* row, int from, int to, uchar index) const {
-    if (FBits == 8) {
-        // Text's smoothed edges are runs of a pixel or two.
-        if (to - from <= 2) {
-            row[from] = index;
-            row[to - 1] = index;
-        } else {
-            std::memset(row + from, index, size_t(to - from));
-        }
-        return;
-    }
     if (from % 2 && from < to)
         SetIndex(row, 4, from++, index);
     const int pairs = (to - from) / 2;
