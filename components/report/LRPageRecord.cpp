@@ -62,13 +62,9 @@ bool SameColor(const QRgb* row, QRgb rgb) {
 
 // Where the run of the colour at x ends, the pixels compared four at a time.
 int RunEnd(const QRgb* row, int x, int width) {
-    const quint64 pair = quint64(row[x]) << 32 | row[x];
     int end = x + 1;
-    for (quint64 two[2]; end + 4 <= width; end += 4) {
-        std::memcpy(two, row + end, sizeof two);
-        if (((two[0] ^ pair) | (two[1] ^ pair)) != 0)
-            break;
-    }
+    while (end + 4 <= width && SameColor(row + end, row[x]))
+        end += 4;
     while (end < width && row[end] == row[x])
         ++end;
     return end;
