@@ -49,6 +49,8 @@ private:
 // Encodes one unencoded row, with its end-of-line code.
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out);
 void EncodeRLE4Row(const uchar* row, int width, TRleWriter& out);
+// The row encoder of `bitCount` bits, 8 or 4.
+void EncodeRLERow(int bitCount, const uchar* row, int width, TRleWriter& out);
 
 // Ends `codes`, the rows of an image of `source`'s size bottom row first, with the
 // end-of-bitmap code; returns the header of the run-length record they make.

@@ -112,10 +112,7 @@ void TLRPageEncoder::EncodeRows(const QImage& page, int& row) {
             FCodes->Repeat(rowStart);
         } else {
             MapStoredRow(page, row);
-            if (FBits == 4)
-                EncodeRLE4Row(FRecord.Row(row), FRecord.Width(), *FCodes);
-            else
-                EncodeRLE8Row(FRecord.Row(row), FRecord.Width(), *FCodes);
+            EncodeRLERow(FBits, FRecord.Row(row), FRecord.Width(), *FCodes);
         }
         rowStart = start;
     }
