@@ -286,7 +286,7 @@ TMoDIBInfo DecodeImage(const TMoDIBInfo& source, int bitCount, const QString& ro
 
 TRleWriter::TRleWriter(qsizetype capacity, const char* routine)
     : FRoutine(routine), FData(capacity, Qt::Uninitialized),
-      FOut(reinterpret_cast<uchar*>(FData.data())), FCapacity(capacity) {}
+      FOut(reinterpret_cast<uchar*>(FData.data())) {}
 
 void TRleWriter::Fail() const {
     throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");

@@ -10,7 +10,7 @@ public:
     TRleWriter(qsizetype capacity, const char* routine);
     // Raises EMoDIBCompressionFailed unless `bytes` are still free; every write asks first.
     void Need(qsizetype bytes) {
-        if (FCapacity - FSize < bytes)
+        if (FData.size() - FSize < bytes)
             Fail();
     }
     void PutCode(uchar first, uchar second) {
@@ -42,7 +42,6 @@ private:
     const char* FRoutine;
     QByteArray FData;
     uchar* FOut;
-    qsizetype FCapacity;
     qsizetype FSize = 0;
 };
 
