@@ -15,6 +15,13 @@ qreal LineHeight(const QTextLine& line) {
     return line.ascent() + line.descent();
 }
 
+// How far right of its rectangle's left edge a text starts, `room` the width it leaves free.
+qreal HorizontalOffset(int flags, qreal room) {
+    if (flags & Qt::AlignRight)
+        return room;
+    return flags & Qt::AlignHCenter ? room / 2 : 0;
+}
+
 } // namespace
 
 bool TFormattedText::IsPlain(const QString& text) {
@@ -76,16 +83,13 @@ QRectF TFormattedText::Bounds(const QRectF& rect, int flags, int lines) const {
         width = std::max(width, line.naturalTextWidth());
         height = line.y() + LineHeight(line);
     }
-    qreal x = 0, y = 0;
+    qreal y = 0;
     if (flags & Qt::AlignBottom)
         y = rect.height() - height;
     else if (flags & Qt::AlignVCenter)
         y = (rect.height() - height) / 2;
-    if (flags & Qt::AlignRight)
-        x = rect.width() - width;
-    else if (flags & Qt::AlignHCenter)
-        x = (rect.width() - width) / 2;
-    return QRectF(rect.x() + x, rect.y() + y, width, height);
+    return QRectF(rect.x() + HorizontalOffset(flags, rect.width() - width), rect.y() + y, width,
+                  height);
 }
 
 // Each line is placed by its own advance; the text is clipped only where it leaves `rect`.
@@ -107,12 +111,8 @@ void TFormattedText::Draw(QPainter& painter, const QRectF& rect, int flags) cons
                         painter.deviceTransform().isIdentity();
     for (int i = 0; i < lines; ++i) {
         const QTextLine line = FLayout.lineAt(i);
-        qreal x = 0;
-        if (flags & Qt::AlignRight)
-            x = rect.width() - line.horizontalAdvance();
-        else if (flags & Qt::AlignHCenter)
-            x = (rect.width() - line.horizontalAdvance()) / 2;
-        const QPointF origin(rect.x() + x, top);
+        const QPointF origin(
+            rect.x() + HorizontalOffset(flags, rect.width() - line.horizontalAdvance()), top);
         // Glyphs are placed from where the line starts on the same grid of 1/64 pixel as the
         // line places them, as long as it starts right of and below the surface's corner.
         if (glyphs && origin.x() >= 0 && origin.y() >= 0)

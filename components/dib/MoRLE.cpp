@@ -158,11 +158,8 @@ TMoDIBInfo EncodeImage(const TMoDIBInfo& source, int bitCount, const char* routi
     TRleWriter out(qsizetype(source.RowSize()) * source.Rows(), routine);
     const bool topDown = source.Header.biHeight < 0;
     for (int i = 0; i < source.Rows(); ++i) {
-        const uchar* row = source.Row(topDown ? source.Rows() - 1 - i : i);
-        if (bitCount == 8)
-            EncodeRLE8Row(row, source.Width(), out);
-        else
-            EncodeRLE4Row(row, source.Width(), out);
+        EncodeRLERow(bitCount, source.Row(topDown ? source.Rows() - 1 - i : i), source.Width(),
+                     out);
     }
     TMoDIBInfo result;
     result.Header = EndRleImage(source, bitCount, out);
@@ -289,7 +286,7 @@ TMoDIBInfo DecodeImage(const TMoDIBInfo& source, int bitCount, const QString& ro
 
 TRleWriter::TRleWriter(qsizetype capacity, const char* routine)
     : FRoutine(routine), FData(capacity, Qt::Uninitialized),
-      FOut(reinterpret_cast<uchar*>(FData.data())), FCapacity(capacity) {}
+      FOut(reinterpret_cast<uchar*>(FData.data())) {}
 
 void TRleWriter::Fail() const {
     throw EMoDIBCompressionFailed(QString(FRoutine) + ": Compression Failed");
@@ -311,6 +308,13 @@ void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out) {
 
 void EncodeRLE4Row(const uchar* row, int width, TRleWriter& out) {
     TRowEncoder<Rle4Codes>(row, width, out).Encode((width + 1) / 2);
+}
+
+void EncodeRLERow(int bitCount, const uchar* row, int width, TRleWriter& out) {
+    if (bitCount == 8)
+        EncodeRLE8Row(row, width, out);
+    else
+        EncodeRLE4Row(row, width, out);
 }
 
 TMoDIBInfo Convert8BitRGBTo8BitRLE(const TMoDIBInfo& source) {

@@ -10,7 +10,7 @@ public:
     TRleWriter(qsizetype capacity, const char* routine);
     // Raises EMoDIBCompressionFailed unless `bytes` are still free; every write asks first.
     void Need(qsizetype bytes) {
-        if (FCapacity - FSize < bytes)
+        if (FData.size() - FSize < bytes)
             Fail();
     }
     void PutCode(uchar first, uchar second) {
@@ -42,13 +42,14 @@ private:
     const char* FRoutine;
     QByteArray FData;
     uchar* FOut;
-    qsizetype FCapacity;
     qsizetype FSize = 0;
 };
 
 // Encodes one unencoded row, with its end-of-line code.
 void EncodeRLE8Row(const uchar* row, int width, TRleWriter& out);
 void EncodeRLE4Row(const uchar* row, int width, TRleWriter& out);
+// The row encoder of `bitCount` bits, 8 or 4.
+void EncodeRLERow(int bitCount, const uchar* row, int width, TRleWriter& out);
 
 // Ends `codes`, the rows of an image of `source`'s size bottom row first, with the
 // end-of-bitmap code; returns the header of the run-length record they make.

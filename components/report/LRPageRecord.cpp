@@ -62,13 +62,9 @@ bool SameColor(const QRgb* row, QRgb rgb) {
 
 // Where the run of the colour at x ends, the pixels compared four at a time.
 int RunEnd(const QRgb* row, int x, int width) {
-    const quint64 pair = quint64(row[x]) << 32 | row[x];
     int end = x + 1;
-    for (quint64 two[2]; end + 4 <= width; end += 4) {
-        std::memcpy(two, row + end, sizeof two);
-        if (((two[0] ^ pair) | (two[1] ^ pair)) != 0)
-            break;
-    }
+    while (end + 4 <= width && SameColor(row + end, row[x]))
+        end += 4;
     while (end < width && row[end] == row[x])
         ++end;
     return end;
@@ -116,10 +112,7 @@ void TLRPageEncoder::EncodeRows(const QImage& page, int& row) {
             FCodes->Repeat(rowStart);
         } else {
             MapStoredRow(page, row);
-            if (FBits == 4)
-                EncodeRLE4Row(FRecord.Row(row), FRecord.Width(), *FCodes);
-            else
-                EncodeRLE8Row(FRecord.Row(row), FRecord.Width(), *FCodes);
+            EncodeRLERow(FBits, FRecord.Row(row), FRecord.Width(), *FCodes);
         }
         rowStart = start;
     }
@@ -187,17 +180,8 @@ void TLRPageEncoder::MapRow8(const QRgb* from, uchar* to, int width) {
         to[x] = IndexOf(from[x] | 0xFF000000u);
 }
 
+// A 4-bit row: two pixels to a byte.
 void TLRPageEncoder::Fill(uchar* row, int from, int to, uchar index) const {
-    if (FBits == 8) {
-        // Text's smoothed edges are runs of a pixel or two.
-        if (to - from <= 2) {
-            row[from] = index;
-            row[to - 1] = index;
-        } else {
-            std::memset(row + from, index, size_t(to - from));
-        }
-        return;
-    }
     if (from % 2 && from < to)
         SetIndex(row, 4, from++, index);
     const int pairs = (to - from) / 2;
