@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
 #include <algorithm>
 #include <sqlite3.h>
 #include <thread>
@@ -74,7 +75,7 @@ bool SchemaCookie(sqlite3* db, const QByteArray& schema, quint32& cookie) {
     const int rc = file->pMethods->xRead(file, bytes, sizeof bytes, 40);
     if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ) // a file still empty reads as zeros
         return false;
-    cookie = quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | bytes[3];
+    cookie = qFromBigEndian<quint32>(bytes);
     return true;
 }
 

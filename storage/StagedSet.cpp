@@ -139,8 +139,8 @@ QString StagedSet::MoveStaged(const QString& folder) {
             Stop(FirstMoved);
         first = false;
     }
-    SyncToDisk(folder);
-    if (unmoved.isEmpty()) {
+    // Until the moves are on the disk the mark stays, so that the next connection finishes them.
+    if (SyncToDisk(folder) && unmoved.isEmpty()) {
         QFile::remove(MarkOf(folder));
         QDir(StagingOf(folder)).removeRecursively();
     }

@@ -238,8 +238,7 @@ bool SqlStatement::StepPart(int index) {
     if (starting && sqlite3_stmt_status(p.Handle, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared) {
         FConnection->SchemasChanged();
         p.Columns.clear();
-        FColumnsLoaded = false;
-        FColumns.clear();
+        ForgetColumns();
     }
     if (rc == SQLITE_ROW)
         return true;
@@ -300,6 +299,11 @@ void SqlStatement::Reset() {
     FCurrent = 0;
 }
 
+void SqlStatement::ForgetColumns() {
+    FColumnsLoaded = false;
+    FColumns.clear();
+}
+
 void SqlStatement::Refresh() {
     Renew(!FCaughtUp);
 }
@@ -334,8 +338,7 @@ void SqlStatement::Renew(bool look) {
     const bool client = p.Client;
     sqlite3_finalize(p.Handle);
     FLeases.clear(); // its one part takes its tables again
-    FColumnsLoaded = false;
-    FColumns.clear();
+    ForgetColumns();
     MakeParts(SqlDialect::Read(FSql, client ? SqlTextForm::OneStatement : SqlTextForm::Statements),
               client);
     PreparePart(0);

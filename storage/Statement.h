@@ -138,6 +138,8 @@ private:
     void RenewForRun();
     void Fail(int rc, int index);
     void LoadColumns();
+    // The columns are described anew when next asked for.
+    void ForgetColumns();
     // Kinds of the result columns that are calls of the Jet functions.
     void KindsOfExpressions();
 
